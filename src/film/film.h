@@ -1,0 +1,45 @@
+#pragma once
+// The abstract film: an ordered run of frames with a cursor, giving the picture
+// of the current frame and of its partner frame Shift positions away.
+
+#include <cstdint>
+#include <memory>
+
+#include "film/picture.h"
+
+namespace plexo {
+
+class Film {
+public:
+    virtual ~Film() = default;
+
+    // Each picture operation returns the pixels (owned by the film, valid until
+    // the next picture request to this film) or null; on success the size is
+    // written to width and height.
+    virtual const uint8_t* GreyPicture(int32_t& width, int32_t& height) = 0;
+    virtual const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) = 0;
+    virtual const uint8_t* ColourPicture(int32_t& width, int32_t& height) = 0;
+    virtual const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) = 0;
+    virtual void SetShift(int32_t shift) = 0;
+    virtual void SetRound(bool round) = 0;
+    virtual void SetInvert(bool invert) = 0;
+    virtual int32_t GetShift() const = 0;
+    virtual bool GetRound() const = 0;
+    virtual bool GetInvert() const = 0;
+    // Number of the current frame, or -1 without one.
+    virtual int32_t FrameNumber() const = 0;
+    virtual int32_t FrameCount() const = 0;
+    // True when the film moved.
+    virtual bool Next() = 0;
+    virtual bool Prev() = 0;
+    virtual void ReleasePictures() = 0;
+};
+
+using FilmPtr = std::unique_ptr<Film>;
+
+// Picture views over the four operations, for code that works on views.
+enum class Eye { Current, Partner };
+enum class Tone { Grey, Colour };
+Picture FilmPicture(Film& film, Eye eye, Tone tone);
+
+}  // namespace plexo

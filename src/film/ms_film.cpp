@@ -1,0 +1,100 @@
+#include "film/ms_film.h"
+
+#include <algorithm>
+
+namespace plexo {
+
+void MSFilm::InsertAfterCurrent(std::unique_ptr<Cadre> frame)
+{
+    const size_t at = frames_.empty() ? 0 : current_ + 1;
+    frames_.insert(frames_.begin() + std::ptrdiff_t(at), std::move(frame));
+    current_ = at;
+}
+
+void MSFilm::SortByNumber()
+{
+    std::stable_sort(frames_.begin(), frames_.end(),
+                     [](const auto& a, const auto& b) { return a->number < b->number; });
+}
+
+Cadre* MSFilm::Partner()
+{
+    if (frames_.empty())
+        return nullptr;
+    // Walking shift frames with wrap-round at both ends lands here, however
+    // many times the walk goes round.
+    const int64_t n = int64_t(frames_.size());
+    const int64_t at = ((int64_t(current_) + shift_) % n + n) % n;
+    return frames_[size_t(at)].get();
+}
+
+const uint8_t* MSFilm::GreyPicture(int32_t& width, int32_t& height)
+{
+    return frames_.empty() ? nullptr : frames_[current_]->GreyPicture(width, height);
+}
+
+const uint8_t* MSFilm::ColourPicture(int32_t& width, int32_t& height)
+{
+    return frames_.empty() ? nullptr : frames_[current_]->ColourPicture(width, height);
+}
+
+const uint8_t* MSFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
+{
+    Cadre* partner = Partner();
+    return partner ? partner->GreyPicture(width, height) : nullptr;
+}
+
+const uint8_t* MSFilm::PartnerColourPicture(int32_t& width, int32_t& height)
+{
+    Cadre* partner = Partner();
+    return partner ? partner->ColourPicture(width, height) : nullptr;
+}
+
+int32_t MSFilm::FrameNumber() const
+{
+    return frames_.empty() ? -1 : frames_[current_]->number;
+}
+
+// Without round, a step towards the partner is allowed only while the partner
+// of the new frame exists without wrapping; a step away from it only stops at
+// the end. The asymmetry is intended.
+bool MSFilm::StepForward()
+{
+    if (frames_.empty())
+        return false;
+    const int64_t last = int64_t(frames_.size()) - 1;
+    const int64_t cur = int64_t(current_);
+    if (round_) {
+        current_ = cur == last ? 0 : current_ + 1;
+        return true;
+    }
+    const int64_t reach = shift_ <= 0 ? cur + 1 : cur + int64_t(shift_) + 1;
+    if (reach > last)
+        return false;
+    ++current_;
+    return true;
+}
+
+bool MSFilm::StepBackward()
+{
+    if (frames_.empty())
+        return false;
+    const int64_t cur = int64_t(current_);
+    if (round_) {
+        current_ = cur == 0 ? frames_.size() - 1 : current_ - 1;
+        return true;
+    }
+    const int64_t reach = shift_ >= 0 ? cur - 1 : cur + int64_t(shift_) - 1;
+    if (reach < 0)
+        return false;
+    --current_;
+    return true;
+}
+
+void MSFilm::ReleasePictures()
+{
+    for (auto& frame : frames_)
+        frame->ReleasePicture();
+}
+
+}  // namespace plexo

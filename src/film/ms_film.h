@@ -1,0 +1,55 @@
+#pragma once
+// The common film over one source (a numbered BMP or JPEG sequence, or one
+// .flm file): frames in play order with a cursor, the partner walk and the
+// stepping rules of round, shift and invert.
+
+#include <memory>
+#include <vector>
+
+#include "film/cadre.h"
+#include "film/film.h"
+
+namespace plexo {
+
+class MSFilm : public Film {
+public:
+    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
+    void SetShift(int32_t shift) override { shift_ = shift; }
+    void SetRound(bool round) override { round_ = round; }
+    void SetInvert(bool invert) override { invert_ = invert; }
+    int32_t GetShift() const override { return shift_; }
+    bool GetRound() const override { return round_; }
+    bool GetInvert() const override { return invert_; }
+    int32_t FrameNumber() const override;
+    int32_t FrameCount() const override { return int32_t(frames_.size()); }
+    bool Next() override { return invert_ ? StepBackward() : StepForward(); }
+    bool Prev() override { return invert_ ? StepForward() : StepBackward(); }
+    void ReleasePictures() override;
+
+    // Position of the current frame in play order, -1 without frames.
+    int32_t CurrentIndex() const { return frames_.empty() ? -1 : int32_t(current_); }
+
+protected:
+    // Building a film: append frames in the order they are found, sort them by
+    // number if the source does not store them in play order, then start at
+    // the first.
+    void InsertAfterCurrent(std::unique_ptr<Cadre> frame);
+    void SortByNumber();
+    void MakeFirstCurrent() { current_ = 0; }
+
+private:
+    bool StepForward();
+    bool StepBackward();
+    Cadre* Partner();
+
+    std::vector<std::unique_ptr<Cadre>> frames_;
+    size_t current_ = 0;
+    bool round_ = false;
+    bool invert_ = false;
+    int32_t shift_ = 0;
+};
+
+}  // namespace plexo

@@ -1,0 +1,17 @@
+#pragma once
+// Messages that need the user's attention at once ("Not a bitmap file",
+// "File extension is incompatible", ...). The viewer shows them in a message
+// box, plexo-tool prints them to stderr, tests capture them.
+
+#include <functional>
+#include <string>
+
+namespace plexo::platform {
+
+using MessageSink = std::function<void(const std::string& text)>;
+
+// Installs the sink and returns the previous one. An empty sink drops messages.
+MessageSink SetMessageSink(MessageSink sink);
+void ShowMessage(const std::string& text);
+
+}  // namespace plexo::platform

@@ -1,0 +1,53 @@
+#pragma once
+// plexo-tool's subcommands. Each source file of a subcommand registers itself
+// with a static RegisterCommand call, so adding one touches no other file.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plexo::tool {
+
+enum ExitCode { kOk = 0, kFailed = 1, kBadUsage = 2 };
+
+// The words after the subcommand: plain arguments in order and "--name value"
+// options (an option named in `flags` takes no value).
+class Args {
+public:
+    Args(const std::vector<std::string>& words, const std::vector<std::string>& flags);
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+    const std::vector<std::string>& plain() const { return plain_; }
+    bool has(const std::string& name) const;
+    std::optional<std::string> value(const std::string& name) const;
+    // Parses a whole decimal integer; sets the error and returns nullopt when
+    // the option is present but not an integer.
+    std::optional<int> integer(const std::string& name);
+    // "WxH" with both positive; error as for integer().
+    std::optional<std::pair<int, int>> size(const std::string& name);
+    // Options that are neither flags nor among `known`; sets the error.
+    bool onlyKnown(const std::vector<std::string>& known);
+
+private:
+    std::vector<std::string> plain_;
+    std::vector<std::pair<std::string, std::string>> options_;
+    std::vector<std::string> flags_;
+    std::string error_;
+};
+
+using CommandFn = int (*)(Args& args);
+
+struct Command {
+    const char* name;
+    const char* usage;
+    std::vector<std::string> flags;
+    CommandFn run;
+};
+
+bool RegisterCommand(Command command);
+
+// Prints messages and log lines of the core to stderr for the tool's run.
+void InstallStderrSinks();
+
+}  // namespace plexo::tool
