@@ -1,0 +1,38 @@
+#pragma once
+// Writing one BMP file from a 40-byte bitmap information header, the colour
+// table that follows it, and bottom-up pixel rows.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "film/picture.h"
+
+namespace plexo {
+
+// The 40-byte information header as it is stored (little-endian fields).
+struct BitmapInfoHeader {
+    uint32_t size = 40;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t planes = 1;
+    uint16_t bitCount = 24;
+    uint32_t compression = 0;
+    uint32_t sizeImage = 0;
+    int32_t xPelsPerMeter = 0;
+    int32_t yPelsPerMeter = 0;
+    uint32_t clrUsed = 0;
+    uint32_t clrImportant = 0;
+};
+
+// `headerAndPalette` is the 40 header bytes followed by the palette (4 bytes
+// an entry, 2^bitCount entries for 8 bits or fewer); `pixels` holds unpadded
+// rows, bottom row first. The file is written under a temporary name and
+// renamed over `path` only when whole; false leaves no file of ours behind.
+bool WriteBmpFile(const std::string& path, const uint8_t* headerAndPalette, const uint8_t* pixels);
+
+// The header (and grey palette for 1 byte a pixel) of a picture, ready for
+// WriteBmpFile: 24 bits for colour, 8 bits with a 256-step grey table for grey.
+std::vector<uint8_t> BitmapHeaderFor(const Picture& picture);
+
+}  // namespace plexo

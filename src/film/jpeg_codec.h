@@ -1,0 +1,44 @@
+#pragma once
+// JPEG coding over libjpeg-turbo. Colour streams are YCbCr with both chroma
+// planes halved (4:2:0), grey streams one plane; quality 1 to 100.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "film/picture.h"
+
+namespace plexo {
+
+// How rows and colour bytes of a decoded or encoded picture relate to the
+// stream.
+enum class JpegRows {
+    // Rows as in the stream (top row first), colour bytes red, green, blue.
+    // Packed .flm frames use this: they hand the system picture to the
+    // encoder unchanged and get it back unchanged.
+    AsStored,
+    // The system's picture convention: bottom row first, blue, green, red.
+    // Numbered JPEG files use this; it decodes straight into place.
+    Picture,
+};
+
+// Decodes one whole stream held in memory. A null buffer when the stream does
+// not decode or its size is beyond kMaxPictureSide. A 1-component stream
+// decoded as colour gives three equal bytes a pixel; a 3-component stream
+// decoded as grey gives its luminance.
+PictureBuffer DecodeJpegColour(const uint8_t* stream, size_t length, JpegRows rows = JpegRows::AsStored);
+PictureBuffer DecodeJpegGrey(const uint8_t* stream, size_t length, JpegRows rows = JpegRows::AsStored);
+
+// Encodes width x height pixels of `channels` (1 or 3) bytes, rows taken as
+// the image's rows from the top and colour bytes as red, green, blue. Empty on
+// failure.
+std::vector<uint8_t> EncodeJpeg(const uint8_t* pixels, int channels, int width, int height, int quality);
+
+// Writes pixels held bottom row first (colour bytes red, green, blue) as a
+// JPEG file. False on failure; the file is then not left in place of an older
+// one of that name.
+bool WriteJpegFile(const std::string& fileName, int channels, int width, int height, const uint8_t* pixels,
+                   int quality);
+
+}  // namespace plexo

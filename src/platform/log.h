@@ -1,0 +1,29 @@
+#pragma once
+// The one message log of the process. Every message is appended after a line
+// break ("\r\n"), so the text starts with an empty line and never ends with a
+// break. The viewer's Display panel shows the text; plexo-tool prints each
+// message to stderr.
+
+#include <functional>
+#include <string>
+
+namespace plexo {
+
+// A null text counts as empty.
+void LogMessage(const char* text);
+void LogMessage(const std::string& text);
+
+namespace platform {
+
+// Called after every message with the message itself; the viewer uses it to
+// show its panel, the tool to print the line. Returns the previous sink.
+using LogSink = std::function<void(const std::string& message)>;
+LogSink SetLogSink(LogSink sink);
+
+// The whole log text since the last ClearLog.
+std::string LogText();
+// What closing the panel does: the text is emptied.
+void ClearLog();
+
+}  // namespace platform
+}  // namespace plexo
