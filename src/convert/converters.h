@@ -1,0 +1,46 @@
+#pragma once
+// The six converters behind Translate and `plexo-tool convert`. Each takes the
+// source file the user chose, opens its film, writes every frame in the other
+// storage form and reports "start", "OK" / "write error", "finish" (or "No film
+// creation") through LogMessage.
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+namespace plexo {
+
+enum class ConversionWay { BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm };
+
+struct ConversionOptions {
+    bool colour = true;
+    int factor = 1;     // 1 to 4
+    int width = 0;      // 0 or less keeps the size
+    int height = 0;
+    int quality = 75;   // 1 to 100, JPEG and packed .flm frames
+    int compress = 0;   // 1: JPEG-packed .flm frames; other values raw
+};
+
+// Progress and cancellation for a run off the user-interface thread. Both
+// members may be empty / null.
+struct ConversionControl {
+    // Called after every frame written, with frames done and the film's count.
+    std::function<void(int done, int total)> onFrame;
+    // Set by another thread to end the run like a write failure.
+    const std::atomic<bool>* stop = nullptr;
+};
+
+enum class ConversionResult { IncompatibleType, NoFilm, Ok, WriteError };
+
+// What the converter's open dialog offers and the extension it requires.
+struct ConverterSource {
+    const char* description;  // "BMP files (*.bmp)"
+    const char* pattern;      // "*.bmp"
+    const char* extension;    // "BMP"
+};
+const ConverterSource& SourceOf(ConversionWay way);
+
+ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const ConversionOptions& options,
+                         const ConversionControl& control = {});
+
+}  // namespace plexo
