@@ -1,0 +1,52 @@
+#pragma once
+// Writing a file so that it never replaces an older one of that name until it
+// is whole. The bytes go to a temporary file in the target's folder (so the
+// final rename stays on one file system and is atomic); commit() renames it
+// over the target. A file that is never committed, or whose writing failed, is
+// removed when the AtomicFile goes, and the older file stays as it was.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plexo::platform {
+
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // False once the temporary file could not be made or any write failed;
+    // later writes then do nothing and commit() fails.
+    bool ok() const { return fd_ >= 0 && !failed_; }
+
+    // Appends at the end of what was written so far.
+    bool write(const void* data, size_t size);
+    // Overwrites bytes already written (a header filled in at the end); the
+    // append position does not move.
+    bool writeAt(uint64_t offset, const void* data, size_t size);
+
+    // Closes the temporary file and renames it over the target. False when
+    // anything failed; the temporary file is then gone and the target untouched.
+    bool commit();
+
+    const std::string& path() const { return path_; }
+    // Empty when no temporary file exists.
+    const std::string& tempPath() const { return tempPath_; }
+
+private:
+    bool flush();
+    void discard();
+
+    std::string path_;
+    std::string tempPath_;
+    int fd_ = -1;
+    bool failed_ = false;
+    uint64_t size_ = 0;  // bytes appended, flushed or buffered
+    std::vector<uint8_t> buffer_;
+};
+
+}  // namespace plexo::platform
