@@ -1,0 +1,101 @@
+#pragma once
+// TransPnl, the Translate dialog: picks a conversion direction and its
+// options and runs the converters, one at a time, off the user-interface
+// thread while the dialog shows their progress. It stays open between
+// conversions; its main choices are kept in the settings file.
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/trans_pnl_checks.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+
+namespace plexo {
+
+class ConversionRun;
+
+// Asks the user for the source file; returns the full path, or empty when the
+// user did not confirm. The filter has one entry, e.g. "BMP files (*.bmp)".
+using SourceChooser = std::function<std::string(QWidget* parent, const std::string& filter)>;
+
+class TransPnl : public QDialog {
+    Q_OBJECT
+public:
+    // Reads "Way", "Scale", "Color" and "Quality" of section "Translate".
+    // An empty chooser means the Qt file dialog.
+    explicit TransPnl(QWidget* parent = nullptr, SourceChooser chooser = {});
+    // Ends a running conversion and writes the four keys back, however the
+    // dialog was closed.
+    ~TransPnl() override;
+
+    TranslateValues values;
+
+    // Members into controls (false) or controls into members (true). Reading
+    // stops at the first number field without a number, shows "Please enter
+    // an integer.", focuses that field and returns false.
+    bool UpdateData(bool saveAndValidate);
+
+    // The Start button: checks, asks for the source, starts the converter.
+    void OnStart();
+    // Ends the running conversion like a write failure.
+    void OnStop();
+    bool Running() const;
+
+    void reject() override;
+
+    QComboBox* directionList() const { return directionList_; }
+    QCheckBox* colourBox() const { return colourBox_; }
+    QComboBox* scaleList() const { return scaleList_; }
+    QSpinBox* qualitySpin() const { return qualitySpin_; }
+    QLineEdit* qualityEdit() const { return qualityEdit_; }
+    QCheckBox* fixSizeBox() const { return fixSizeBox_; }
+    QLineEdit* widthEdit() const { return widthEdit_; }
+    QLineEdit* heightEdit() const { return heightEdit_; }
+    QComboBox* compressList() const { return compressList_; }
+    QPushButton* startButton() const { return startButton_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    QProgressBar* progressBar() const { return progress_; }
+    QLabel* progressLabel() const { return progressLabel_; }
+
+signals:
+    // A conversion started by Start has ended (stopped or not).
+    void conversionFinished();
+
+private:
+    void OnFixSizeClicked();
+    void OnDirectionChosen();
+    void OnQualitySpin(int change);
+    void OnProgress(int done, int total);
+    void OnRunEnded();
+    std::string ChooseSource(ConversionWay way);
+
+    SourceChooser chooser_;
+    std::unique_ptr<ConversionRun> run_;
+
+    QComboBox* compressList_;
+    QLineEdit* widthEdit_;
+    QLineEdit* heightEdit_;
+    QComboBox* directionList_;
+    QCheckBox* colourBox_;
+    QComboBox* scaleList_;
+    QSpinBox* qualitySpin_;
+    QLineEdit* qualityEdit_;
+    QCheckBox* fixSizeBox_;
+    QPushButton* startButton_;
+    QPushButton* stopButton_;
+    QPushButton* cancelButton_;
+    QProgressBar* progress_;
+    QLabel* progressLabel_;
+};
+
+}  // namespace plexo
