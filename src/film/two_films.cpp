@@ -1,0 +1,155 @@
+#include "film/two_films.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace plexo {
+
+namespace {
+
+// A composite larger than this is refused: its byte count is a signed 32-bit
+// number.
+constexpr int64_t kMaxCompositeBytes = INT32_MAX;
+
+// Rows of `from` cut to `columns` pixels, bottom row first, into `to` from
+// its row `firstRow` on.
+void StackRows(const Picture& from, int64_t columns, uint8_t* to, int64_t firstRow)
+{
+    const size_t rowBytes = size_t(columns) * size_t(from.bytesPerPixel);
+    for (int r = 0; r < from.height; ++r)
+        std::memcpy(to + size_t(firstRow + r) * rowBytes, from.row(r), rowBytes);
+}
+
+// Rows 0 to rows − 1 of `left` followed by those of `right`.
+void JoinRows(const Picture& left, const Picture& right, int64_t rows, uint8_t* to)
+{
+    const size_t leftBytes = left.rowBytes();
+    const size_t rightBytes = right.rowBytes();
+    for (int r = 0; r < rows; ++r) {
+        uint8_t* row = to + size_t(r) * (leftBytes + rightBytes);
+        std::memcpy(row, left.row(r), leftBytes);
+        std::memcpy(row + leftBytes, right.row(r), rightBytes);
+    }
+}
+
+}  // namespace
+
+TwoFilms::TwoFilms(FilmPtr first, FilmPtr second, int32_t side)
+    : first_(std::move(first)), second_(std::move(second)), side_(side)
+{
+}
+
+TwoFilms::~TwoFilms()
+{
+    composite_.reset();
+    second_.reset();
+    first_.reset();
+}
+
+const uint8_t* TwoFilms::Composite(Eye eye, Tone tone, int32_t& width, int32_t& height)
+{
+    const Picture a = FilmPicture(*first_, eye, tone);
+    const Picture b = FilmPicture(*second_, eye, tone);
+    if (!a || !b)
+        return nullptr;
+    const bool sideBySide = side_ == kAddRight || side_ == kAddLeft;
+    const int64_t w = sideBySide ? int64_t(a.width) + b.width : std::min(a.width, b.width);
+    const int64_t h = sideBySide ? std::min(a.height, b.height) : int64_t(a.height) + b.height;
+    const int64_t count = w * h * a.bytesPerPixel;
+    if (w > INT32_MAX || h > INT32_MAX || count > kMaxCompositeBytes)
+        return nullptr;
+    if (size_t(count) > capacity_) {
+        composite_.reset();
+        capacity_ = 0;
+        composite_.reset(new (std::nothrow) uint8_t[size_t(count)]);
+        if (!composite_)
+            return nullptr;
+        capacity_ = size_t(count);
+    }
+    uint8_t* to = composite_.get();
+    switch (side_) {
+    case kAddRight:
+        JoinRows(a, b, h, to);
+        break;
+    case kAddLeft:
+        JoinRows(b, a, h, to);
+        break;
+    case kAddBottom:
+        StackRows(b, w, to, 0);
+        StackRows(a, w, to, b.height);
+        break;
+    case kAddTop:
+        StackRows(a, w, to, 0);
+        StackRows(b, w, to, a.height);
+        break;
+    default:
+        return nullptr;
+    }
+    width = int32_t(w);
+    height = int32_t(h);
+    return to;
+}
+
+const uint8_t* TwoFilms::GreyPicture(int32_t& width, int32_t& height)
+{
+    return Composite(Eye::Current, Tone::Grey, width, height);
+}
+
+const uint8_t* TwoFilms::PartnerGreyPicture(int32_t& width, int32_t& height)
+{
+    return Composite(Eye::Partner, Tone::Grey, width, height);
+}
+
+const uint8_t* TwoFilms::ColourPicture(int32_t& width, int32_t& height)
+{
+    return Composite(Eye::Current, Tone::Colour, width, height);
+}
+
+const uint8_t* TwoFilms::PartnerColourPicture(int32_t& width, int32_t& height)
+{
+    return Composite(Eye::Partner, Tone::Colour, width, height);
+}
+
+void TwoFilms::SetShift(int32_t shift)
+{
+    first_->SetShift(shift);
+    second_->SetShift(shift);
+}
+
+void TwoFilms::SetRound(bool round)
+{
+    first_->SetRound(round);
+    second_->SetRound(round);
+}
+
+void TwoFilms::SetInvert(bool invert)
+{
+    first_->SetInvert(invert);
+    second_->SetInvert(invert);
+}
+
+bool TwoFilms::Next()
+{
+    return first_->Next() && second_->Next();
+}
+
+bool TwoFilms::Prev()
+{
+    return first_->Prev() && second_->Prev();
+}
+
+void TwoFilms::ReleasePictures()
+{
+    first_->ReleasePictures();
+    second_->ReleasePictures();
+}
+
+FilmPtr PairFilms(FilmPtr&& first, FilmPtr&& second, int32_t side)
+{
+    if (!first || !second || side < kAddRight || side > kAddTop)
+        return nullptr;
+    return std::make_unique<TwoFilms>(std::move(first), std::move(second), side);
+}
+
+}  // namespace plexo

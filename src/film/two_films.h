@@ -1,0 +1,58 @@
+#pragma once
+// Two films shown as one: every picture is a composite of the first film's
+// picture and the second's, side by side or one above the other, and the two
+// films step together.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "film/film.h"
+
+namespace plexo {
+
+// Where the second film's picture goes relative to the first's.
+enum PairSide : int32_t { kAddRight = 0, kAddBottom = 1, kAddLeft = 2, kAddTop = 3 };
+
+class TwoFilms : public Film {
+public:
+    TwoFilms(FilmPtr first, FilmPtr second, int32_t side);
+    ~TwoFilms() override;
+
+    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
+    void SetShift(int32_t shift) override;
+    void SetRound(bool round) override;
+    void SetInvert(bool invert) override;
+    int32_t GetShift() const override { return first_->GetShift(); }
+    bool GetRound() const override { return first_->GetRound(); }
+    bool GetInvert() const override { return first_->GetInvert(); }
+    int32_t FrameNumber() const override { return first_->FrameNumber(); }
+    int32_t FrameCount() const override { return first_->FrameCount(); }
+    // Both films move; the first film's refusal stops the step, and when only
+    // the second refuses the first stays where it moved to.
+    bool Next() override;
+    bool Prev() override;
+    void ReleasePictures() override;
+
+    int32_t side() const { return side_; }
+    // Bytes of the composite buffer, which grows and never shrinks.
+    size_t compositeCapacity() const { return capacity_; }
+
+private:
+    const uint8_t* Composite(Eye eye, Tone tone, int32_t& width, int32_t& height);
+
+    FilmPtr first_;
+    FilmPtr second_;
+    int32_t side_;
+    std::unique_ptr<uint8_t[]> composite_;
+    size_t capacity_ = 0;
+};
+
+// A pair of the two films; null when either film is null or the side is not
+// one of the four, and then both films stay with the caller.
+FilmPtr PairFilms(FilmPtr&& first, FilmPtr&& second, int32_t side);
+
+}  // namespace plexo

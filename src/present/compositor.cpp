@@ -1,0 +1,92 @@
+#include "present/compositor.h"
+
+#include "present/frame_copy.h"
+#include "present/placement.h"
+
+namespace plexo {
+
+namespace {
+
+constexpr int kBlue = 0;
+constexpr int kRed = 2;
+
+void PlaceGrey(const Picture& grey, int64_t shift, int channel, FrameBuffer& frame)
+{
+    CopyGreyToChannel(grey, CentredSpan(grey.height, frame.height()),
+                      DisplacedSpan(grey.width, frame.width(), shift), channel, frame.view());
+}
+
+void PlaceAlternateRows(const Picture& colour, int64_t shift, int firstRow, FrameBuffer& frame)
+{
+    CopyColourRows(colour, CentredSpan(colour.height, frame.height()),
+                   DisplacedSpan(colour.width, frame.width(), shift), firstRow, 2, frame.view());
+}
+
+}  // namespace
+
+Compositor ChooseCompositor(bool stereo, int presentation, bool flipperReady)
+{
+    if (!stereo)
+        return Compositor::Plain;
+    if (presentation == kPresentRedBlue)
+        return Compositor::RedBlue;
+    if (presentation == kPresentInterlaced)
+        return Compositor::Interlaced;
+    return flipperReady ? Compositor::FlipPair : Compositor::Plain;
+}
+
+void ComposePlain(Film& film, FrameBuffer& frame)
+{
+    const Picture colour = FilmPicture(film, Eye::Current, Tone::Colour);
+    CopyColourRows(colour, CentredSpan(colour.height, frame.height()),
+                   CentredSpan(colour.width, frame.width()), 0, 1, frame.view());
+}
+
+void ComposeRedBlue(Film& film, int32_t dist, FrameBuffer& frame)
+{
+    // Each picture is used up before the next request, which may reuse its
+    // bytes (a two-film pair composes both into one buffer).
+    const Picture first = FilmPicture(film, Eye::Current, Tone::Grey);
+    if (!first)
+        return;
+    PlaceGrey(first, FirstShift(dist), kRed, frame);
+    PlaceGrey(FilmPicture(film, Eye::Partner, Tone::Grey), SecondShift(dist), kBlue, frame);
+}
+
+void ComposeInterlaced(Film& film, int32_t dist, int32_t top, FrameBuffer& frame)
+{
+    // The eyes keep their screen lines when the window moves by one row.
+    const bool odd = top % 2 != 0;
+    const Picture even = FilmPicture(film, odd ? Eye::Current : Eye::Partner, Tone::Colour);
+    if (!even)
+        return;
+    PlaceAlternateRows(even, FirstShift(dist), 0, frame);
+    PlaceAlternateRows(FilmPicture(film, odd ? Eye::Partner : Eye::Current, Tone::Colour), SecondShift(dist),
+                       1, frame);
+}
+
+bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, bool stereo, int presentation,
+                  FrameBuffer& frame)
+{
+    const int64_t width = int64_t(view.right) - view.left;
+    const int64_t height = int64_t(view.bottom) - view.top;
+    if (!frame.Prepare(width, height))
+        return false;
+    if (!film)
+        return true;
+    switch (ChooseCompositor(stereo, presentation, false)) {
+    case Compositor::RedBlue:
+        ComposeRedBlue(*film, dist, frame);
+        break;
+    case Compositor::Interlaced:
+        ComposeInterlaced(*film, dist, view.top, frame);
+        break;
+    case Compositor::Plain:
+    case Compositor::FlipPair:
+        ComposePlain(*film, frame);
+        break;
+    }
+    return true;
+}
+
+}  // namespace plexo

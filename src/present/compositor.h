@@ -1,0 +1,54 @@
+#pragma once
+// What the view shows for one frame pair. The view hands the film, the
+// document's displacement and the main frame's stereo state to ComposeFrame,
+// then paints the frame buffer at its client area's top-left corner, one
+// buffer pixel to one device pixel, clipped to the client area (the up to
+// three padding columns fall outside it).
+
+#include <cstdint>
+
+#include "film/film.h"
+#include "present/frame_buffer.h"
+
+namespace plexo {
+
+// The view's client rectangle in screen coordinates; right and bottom are
+// exclusive.
+struct ViewRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
+// The main frame's presentation values that name a compositor of their own;
+// every other value means page flipping.
+inline constexpr int kPresentRedBlue = 1;
+inline constexpr int kPresentInterlaced = 2;
+
+enum class Compositor { Plain, RedBlue, Interlaced, FlipPair };
+
+// The compositor for the stereo flag and presentation value. Page flipping
+// takes the pair only when a page flipper with a loaded driver is at hand;
+// otherwise such a presentation shows the plain picture.
+Compositor ChooseCompositor(bool stereo, int presentation, bool flipperReady);
+
+// Composes the frame the view shows into `frame`, sized for `view`. This entry
+// has no page flipper, so the page-flip presentations compose plain. False,
+// with an empty frame, when the view is too large to compose (or inverted);
+// a missing picture is not a failure but black.
+bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, bool stereo, int presentation,
+                  FrameBuffer& frame);
+
+// The compositors on a frame already prepared (sized and black). D is the
+// document's displacement; top is the screen row of the view's top edge.
+// The current frame's colour picture, centred and cropped.
+void ComposePlain(Film& film, FrameBuffer& frame);
+// The current grey picture in red, moved by trunc(D/2) − D columns, and the
+// partner's in blue, moved by +D.
+void ComposeRedBlue(Film& film, int32_t dist, FrameBuffer& frame);
+// Alternate rows from the two colour pictures, placed as for red-blue; which
+// eye takes the even rows follows the parity of `top`.
+void ComposeInterlaced(Film& film, int32_t dist, int32_t top, FrameBuffer& frame);
+
+}  // namespace plexo
