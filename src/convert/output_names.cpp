@@ -1,0 +1,67 @@
+#include "convert/output_names.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace plexo {
+
+namespace {
+
+std::string DropLast(const std::string& s, size_t n)
+{
+    return n >= s.size() ? std::string() : s.substr(0, s.size() - n);
+}
+
+// Where the file name starts: just after the last folder separator.
+size_t NameStart(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+}  // namespace
+
+std::string SequenceBase(const std::string& chosenPath)
+{
+    const std::string stem = DropLast(chosenPath, 4);
+    size_t digits = 0;
+    while (digits < 4 && digits < stem.size() && std::isdigit(static_cast<unsigned char>(stem[stem.size() - 1 - digits])))
+        ++digits;
+    return DropLast(stem, digits);
+}
+
+std::string FlmBase(const std::string& chosenPath)
+{
+    return DropLast(chosenPath, 4);
+}
+
+std::string FlmOutputName(const std::string& chosenPath)
+{
+    const size_t nameStart = NameStart(chosenPath);
+    const size_t nameLength = chosenPath.size() - nameStart;
+    if (nameLength > 7)
+        return DropLast(chosenPath, 7) + ".flm";
+    const size_t dot = chosenPath.find_last_of('.');
+    const size_t stemEnd = dot == std::string::npos || dot < nameStart ? chosenPath.size() : dot;
+    return chosenPath.substr(0, stemEnd) + ".flm";
+}
+
+std::string FrameFileName(const std::string& base, int number, const char* extension)
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04d", number);
+    return base + digits + extension;
+}
+
+std::string UpperExtension(const std::string& path)
+{
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < NameStart(path))
+        return {};
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+}  // namespace plexo
