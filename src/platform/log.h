@@ -17,6 +17,9 @@ namespace platform {
 
 // Called after every message with the message itself; the viewer uses it to
 // show its panel, the tool to print the line. Returns the previous sink.
+// Messages may come from any thread (a conversion runs on a worker); the sink
+// runs on the caller's thread under the log's lock, so it must hand work to
+// other threads without waiting for them (a queued call, never a blocking one).
 using LogSink = std::function<void(const std::string& message)>;
 LogSink SetLogSink(LogSink sink);
 

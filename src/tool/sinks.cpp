@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "platform/log.h"
 #include "platform/message_sink.h"
 #include "tool/command.h"
 
@@ -8,6 +9,7 @@ namespace plexo::tool {
 void InstallStderrSinks()
 {
     platform::SetMessageSink([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+    platform::SetLogSink([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
 }
 
 }  // namespace plexo::tool

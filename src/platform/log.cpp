@@ -1,0 +1,61 @@
+#include "platform/log.h"
+
+#include <mutex>
+#include <utility>
+
+namespace plexo {
+
+namespace {
+struct Log {
+    // Recursive so that a sink may read LogText() while it is being told of a
+    // message. Holding the lock across the sink call keeps the sink's calls in
+    // the order in which the messages reached the text.
+    std::recursive_mutex mutex;
+    std::string text;
+    platform::LogSink sink;
+};
+
+Log& TheLog()
+{
+    static Log log;
+    return log;
+}
+}  // namespace
+
+void LogMessage(const char* text) { LogMessage(std::string(text ? text : "")); }
+
+void LogMessage(const std::string& text)
+{
+    Log& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    log.text += "\r\n";
+    log.text += text;
+    if (log.sink)
+        log.sink(text);
+}
+
+namespace platform {
+
+LogSink SetLogSink(LogSink sink)
+{
+    Log& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    return std::exchange(log.sink, std::move(sink));
+}
+
+std::string LogText()
+{
+    Log& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    return log.text;
+}
+
+void ClearLog()
+{
+    Log& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    log.text.clear();
+}
+
+}  // namespace platform
+}  // namespace plexo
