@@ -1,0 +1,37 @@
+#pragma once
+// A film of numbered BMP files: one frame a file, read through CDIBitmap on
+// every picture request.
+
+#include <string>
+
+#include "film/cadre.h"
+#include "film/dib_bitmap.h"
+#include "film/ms_film.h"
+
+namespace plexo {
+
+// The system picture of a loaded bitmap. Grey: 8-bit pixels as the mean of
+// their table entry, 24-bit pixels as the largest of their three bytes.
+// Colour: 8-bit pixels as their table entry, 24-bit pixels as they are, 32-bit
+// pixels without their fourth byte. An 8-bit index beyond a shortened table
+// is black. Every other depth and kind gives no picture.
+PictureBuffer BitmapPicture(const CDIBitmap& bitmap, Tone tone);
+
+class BmpCadre : public Cadre {
+public:
+    BmpCadre(int32_t number, std::string path) : Cadre(number), path_(std::move(path)) {}
+
+protected:
+    PictureBuffer Build(Tone tone) override;
+
+private:
+    std::string path_;
+};
+
+class BmpFilm : public MSFilm {
+public:
+    // Gathers the numbered siblings of `chosenFile` with the extension ".bmp".
+    explicit BmpFilm(const std::string& chosenFile);
+};
+
+}  // namespace plexo

@@ -1,0 +1,71 @@
+#pragma once
+// A film held in one .flm file: a 16-byte header (flags, frame count, width,
+// height), an optional 8-byte extension saying whether frames are JPEG
+// streams, then the frame records one after another, each optionally led by
+// a 16-bit frame number. The file stays open while the film lives and every
+// picture is read from it on demand.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "film/cadre.h"
+#include "film/input_file.h"
+#include "film/ms_film.h"
+
+namespace plexo {
+
+struct FlmHeader {
+    enum Flags : uint32_t { kColour = 1, kNumbered = 2, kExtended = 4 };
+    static constexpr int32_t kMaxSide = 5000;
+
+    uint32_t flags = 0;
+    int32_t frameCount = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t packed = 0;
+    // Where the first record starts: 16, or 24 after the extension.
+    int64_t firstRecord = 16;
+
+    bool colour() const { return flags & kColour; }
+    bool numbered() const { return flags & kNumbered; }
+};
+
+// Null when the header is short or any field is out of range.
+std::optional<FlmHeader> ReadFlmHeader(const InputFile& file);
+
+class FlmCadre : public Cadre {
+public:
+    FlmCadre(int32_t number, const FlmHeader& header, const InputFile& file, int64_t dataOffset);
+
+protected:
+    PictureBuffer Build(Tone tone) override;
+
+private:
+    PictureBuffer BuildRaw(Tone tone) const;
+    PictureBuffer BuildPacked(Tone tone) const;
+
+    int32_t width_;
+    int32_t height_;
+    const InputFile& file_;
+    // Where the stream length (packed) or the raw pixels start.
+    int64_t dataOffset_;
+    bool packed_;
+    bool colour_;
+};
+
+class FlmFilm : public MSFilm {
+public:
+    explicit FlmFilm(const std::string& fileName);
+    // The frames refer to the file in place.
+    FlmFilm(const FlmFilm&) = delete;
+    FlmFilm& operator=(const FlmFilm&) = delete;
+
+private:
+    // Shared by all frames, which only read through it; none after a failed
+    // open or a rejected header.
+    std::optional<InputFile> file_;
+};
+
+}  // namespace plexo

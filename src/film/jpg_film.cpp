@@ -1,0 +1,50 @@
+#include "film/jpg_film.h"
+
+#include <new>
+
+#include "film/factories.h"
+#include "film/input_file.h"
+#include "film/jpeg_codec.h"
+#include "film/numbered_sequence.h"
+
+namespace plexo {
+
+namespace {
+// No JPEG of the largest picture any reader accepts comes near this; a file
+// beyond it is not read into memory.
+constexpr int64_t kMaxJpegFileBytes = int64_t(1) << 30;
+}  // namespace
+
+PictureBuffer JpgCadre::Build(Tone tone)
+{
+    std::optional<InputFile> file = InputFile::Open(path_);
+    if (!file || file->Length() <= 0 || file->Length() > kMaxJpegFileBytes)
+        return {};
+    const size_t length = size_t(file->Length());
+    std::unique_ptr<uint8_t[]> stream(new (std::nothrow) uint8_t[length]);
+    if (!stream || !file->ReadAt(0, stream.get(), length))
+        return {};
+    // Decoded straight into the system's rows, bottom first in blue, green,
+    // red.
+    return tone == Tone::Grey ? DecodeJpegGrey(stream.get(), length, JpegRows::Picture)
+                              : DecodeJpegColour(stream.get(), length, JpegRows::Picture);
+}
+
+JpgFilm::JpgFilm(const std::string& chosenFile)
+{
+    if (auto files = GatherSequence(chosenFile, ".jpg")) {
+        for (auto& f : *files)
+            InsertAfterCurrent(std::make_unique<JpgCadre>(f.number, std::move(f.path)));
+    }
+    MakeFirstCurrent();
+}
+
+FilmPtr OpenJpgFilm(const std::string& chosenFile)
+{
+    auto film = std::make_unique<JpgFilm>(chosenFile);
+    if (film->FrameCount() < 1)
+        return nullptr;
+    return film;
+}
+
+}  // namespace plexo

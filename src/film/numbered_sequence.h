@@ -1,0 +1,28 @@
+#pragma once
+// Finding the files of a numbered sequence (take0001.bmp, take0002.bmp, ...)
+// from any one of them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plexo {
+
+struct SequenceFile {
+    int32_t number;
+    std::string path;
+};
+
+// The digits are the run of up to 4 digits that ends the 4 characters just
+// before the last 4 of `chosenFile` (the dot and a 3-letter extension); the
+// siblings share everything before that run, have exactly as many characters
+// in it, all digits, and end in `extension` (".bmp", ".jpg"), names compared
+// without regard to case. Sorted by number; of files whose names differ only
+// in case, one is kept (the chosen file if it is one of them).
+//
+// Null after showing "Filename is incompatible" when the chosen name has no
+// such digits; an empty list when nothing matches.
+std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension);
+
+}  // namespace plexo
