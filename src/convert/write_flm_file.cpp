@@ -1,15 +1,13 @@
 #include "convert/frame_shaper.h"
 #include "convert/frame_walk.h"
 #include "convert/frame_writers.h"
+#include "film/flm_film.h"
 #include "film/jpeg_codec.h"
 #include "platform/atomic_file.h"
 
 namespace plexo {
 
 namespace {
-
-// The sides the .flm reader accepts.
-constexpr int kMaxFlmSide = 5000;
 
 constexpr uint32_t kColour = 1, kNumbered = 2, kExtension = 4;
 
@@ -46,7 +44,7 @@ bool WriteFlmFile(Film* film, const std::string& fileName, const ConversionOptio
     uint32_t count = 0;
     const bool whole = WalkFrames(*film, control, [&] {
         const Picture picture = shaper.Shaped(*film);
-        if (!picture || picture.width > kMaxFlmSide || picture.height > kMaxFlmSide)
+        if (!picture || picture.width > FlmHeader::kMaxSide || picture.height > FlmHeader::kMaxSide)
             return false;
         if (count > 0 && (picture.width != width || picture.height != height))
             return false;

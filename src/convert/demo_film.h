@@ -1,0 +1,25 @@
+#pragma once
+// The bundled demo film: a camera sliding sideways past boxes and balls at
+// different depths, drawn by ray casting. The camera moves to the left by the
+// same step every frame, so a frame and the one four frames before it are the
+// left and right eye of one stereo pair: the viewer's default partner offset
+// of -4 shows true depth. The point of zero parallax lies at depth 8; the
+// nearer objects stand in front of the screen and the back wall behind it.
+
+#include <string>
+
+#include "film/film.h"
+
+namespace plexo {
+
+inline constexpr int kDemoWidth = 320;
+inline constexpr int kDemoHeight = 240;
+inline constexpr int kDemoFrames = 24;
+
+// The film, frames numbered 0 to 23; pictures are drawn when asked for.
+FilmPtr MakeDemoFilm();
+
+// Writes the demo film as a colour .flm with JPEG frames at quality 90.
+bool WriteDemoFilm(const std::string& fileName);
+
+}  // namespace plexo
