@@ -1,0 +1,41 @@
+#include "tool/progress.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace plexo::tool {
+
+ProgressBar::ProgressBar(std::FILE* out)
+    : out_(out), active_(::isatty(::fileno(out)) != 0), start_(std::chrono::steady_clock::now())
+{
+}
+
+void ProgressBar::Update(int done, int total)
+{
+    if (!active_ || total <= 0)
+        return;
+    constexpr int kCells = 30;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double fps = seconds > 0 ? done / seconds : 0;
+    const int left = fps > 0 ? int((total - done) / fps + 0.5) : 0;
+    const int filled = std::clamp(done * kCells / total, 0, kCells);
+    char bar[kCells + 1];
+    std::fill(bar, bar + filled, '#');
+    std::fill(bar + filled, bar + kCells, '.');
+    bar[kCells] = '\0';
+    std::fprintf(out_, "\r[%s] %d/%d  %.1f fps  %d:%02d left ", bar, done, total, fps, left / 60, left % 60);
+    std::fflush(out_);
+    shown_ = true;
+}
+
+void ProgressBar::Clear()
+{
+    if (!shown_)
+        return;
+    std::fprintf(out_, "\r\033[K");
+    std::fflush(out_);
+    shown_ = false;
+}
+
+}  // namespace plexo::tool

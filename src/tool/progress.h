@@ -1,0 +1,31 @@
+#pragma once
+// A one-line progress bar on a terminal: frames done, frames per second and
+// the time left. Off when the stream is not a terminal, so that logs and
+// scripts see only the lines the run prints.
+
+#include <chrono>
+#include <cstdio>
+
+namespace plexo::tool {
+
+class ProgressBar {
+public:
+    explicit ProgressBar(std::FILE* out);
+    ~ProgressBar() { Clear(); }
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+
+    bool active() const { return active_; }
+    void Update(int done, int total);
+    // Erases the bar so that another line can be printed in its place; the
+    // next Update draws it again.
+    void Clear();
+
+private:
+    std::FILE* out_;
+    bool active_;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace plexo::tool
