@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "film/jpeg_codec.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace plexo {
+namespace {
+
+using test::PatternPixels;
+
+int MaxDifference(const uint8_t* a, const uint8_t* b, size_t n)
+{
+    int worst = 0;
+    for (size_t i = 0; i < n; ++i)
+        worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
+    return worst;
+}
+
+struct StreamInfo {
+    int width = 0, height = 0, subsamp = -1;
+};
+StreamInfo Inspect(const std::vector<uint8_t>& stream)
+{
+    StreamInfo info;
+    tjhandle h = tjInitDecompress();
+    int colourspace = 0;
+    tjDecompressHeader3(h, stream.data(), (unsigned long)stream.size(), &info.width, &info.height, &info.subsamp,
+                        &colourspace);
+    tjDestroy(h);
+    return info;
+}
+
+TEST(JpegCodec, ColourIsFourTwoZeroAndGreyOnePlaneAtTheGivenSize)
+{
+    const auto rgb = PatternPixels(37, 23, 3, 0, true);
+    const auto grey = PatternPixels(37, 23, 1, 0, true);
+    const StreamInfo c = Inspect(EncodeJpeg(rgb.data(), 3, 37, 23, 90));
+    const StreamInfo g = Inspect(EncodeJpeg(grey.data(), 1, 37, 23, 90));
+    EXPECT_EQ(c.subsamp, TJSAMP_420);
+    EXPECT_EQ(g.subsamp, TJSAMP_GRAY);
+    EXPECT_EQ(c.width, 37);
+    EXPECT_EQ(c.height, 23);
+}
+
+TEST(JpegCodec, RoundTripKeepsRowsAndChannelOrderAsStored)
+{
+    for (int channels : {1, 3}) {
+        const auto pixels = PatternPixels(40, 30, channels, 3, true);
+        const auto stream = EncodeJpeg(pixels.data(), channels, 40, 30, 95);
+        ASSERT_FALSE(stream.empty());
+        PictureBuffer back = channels == 3 ? DecodeJpegColour(stream.data(), stream.size())
+                                                 : DecodeJpegGrey(stream.data(), stream.size());
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back.width, 40);
+        EXPECT_EQ(back.height, 30);
+        EXPECT_EQ(back.bytesPerPixel, channels);
+        EXPECT_LE(MaxDifference(back.bytes.get(), pixels.data(), pixels.size()), 8) << channels;
+    }
+}
+
+TEST(JpegCodec, PictureRowsAreTheStoredRowsTurnedRoundWithBlueAndRedExchanged)
+{
+    const auto rgb = PatternPixels(19, 11, 3, 1);
+    const auto stream = EncodeJpeg(rgb.data(), 3, 19, 11, 80);
+    PictureBuffer stored = DecodeJpegColour(stream.data(), stream.size(), JpegRows::AsStored);
+    PictureBuffer picture = DecodeJpegColour(stream.data(), stream.size(), JpegRows::Picture);
+    ASSERT_TRUE(stored && picture);
+    for (int r = 0; r < 11; ++r)
+        for (int x = 0; x < 19; ++x)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(picture.bytes[size_t(r * 19 + x) * 3 + size_t(c)],
+                          stored.bytes[size_t((10 - r) * 19 + x) * 3 + size_t(2 - c)]);
+    PictureBuffer greyStored = DecodeJpegGrey(stream.data(), stream.size(), JpegRows::AsStored);
+    PictureBuffer greyPicture = DecodeJpegGrey(stream.data(), stream.size(), JpegRows::Picture);
+    ASSERT_TRUE(greyStored && greyPicture);
+    EXPECT_TRUE(std::equal(greyPicture.row(0), greyPicture.row(0) + 19, greyStored.row(10)));
+}
+
+TEST(JpegCodec, OneChannelStreamDecodedAsColourGivesEqualBytes)
+{
+    const auto grey = PatternPixels(16, 16, 1, 2, true);
+    const auto stream = EncodeJpeg(grey.data(), 1, 16, 16, 90);
+    PictureBuffer colour = DecodeJpegColour(stream.data(), stream.size());
+    PictureBuffer plain = DecodeJpegGrey(stream.data(), stream.size());
+    ASSERT_TRUE(colour && plain);
+    for (size_t i = 0; i < 256; ++i) {
+        EXPECT_EQ(colour.bytes[3 * i], plain.bytes[i]);
+        EXPECT_EQ(colour.bytes[3 * i + 1], plain.bytes[i]);
+        EXPECT_EQ(colour.bytes[3 * i + 2], plain.bytes[i]);
+    }
+}
+
+TEST(JpegCodec, LowerQualityGivesASmallerStream)
+{
+    const auto rgb = PatternPixels(64, 64, 3, 4);
+    EXPECT_LT(EncodeJpeg(rgb.data(), 3, 64, 64, 10).size(), EncodeJpeg(rgb.data(), 3, 64, 64, 95).size());
+    EXPECT_FALSE(EncodeJpeg(rgb.data(), 3, 64, 64, 1).empty());
+    EXPECT_FALSE(EncodeJpeg(rgb.data(), 3, 64, 64, 100).empty());
+}
+
+struct BadEncode {
+    int channels, width, height, quality;
+};
+class JpegEncodeRefuses : public testing::TestWithParam<BadEncode> {};
+TEST_P(JpegEncodeRefuses, Arguments)
+{
+    const auto pixels = PatternPixels(8, 8, 4);
+    const BadEncode b = GetParam();
+    EXPECT_TRUE(EncodeJpeg(pixels.data(), b.channels, b.width, b.height, b.quality).empty());
+}
+INSTANTIATE_TEST_SUITE_P(JpegCodec, JpegEncodeRefuses,
+                         testing::Values(BadEncode{4, 8, 8, 90}, BadEncode{2, 8, 8, 90}, BadEncode{0, 8, 8, 90},
+                                         BadEncode{3, 0, 8, 90}, BadEncode{3, 8, -1, 90}, BadEncode{3, 8, 8, 0},
+                                         BadEncode{3, 8, 8, 101}));
+
+TEST(JpegCodec, GarbageAndForgedSizesDecodeToNothing)
+{
+    const std::vector<uint8_t> garbage(300, 0x5A);
+    EXPECT_FALSE(DecodeJpegColour(garbage.data(), garbage.size()));
+    EXPECT_FALSE(DecodeJpegGrey(nullptr, 0));
+
+    // A small valid stream whose frame header is rewritten to claim 30000 x
+    // 30000: a few hundred bytes cannot describe 14 million blocks.
+    const auto grey = PatternPixels(8, 8, 1, 0, true);
+    auto stream = EncodeJpeg(grey.data(), 1, 8, 8, 90);
+    for (size_t i = 0; i + 8 < stream.size(); ++i)
+        if (stream[i] == 0xFF && stream[i + 1] == 0xC0) {
+            stream[i + 5] = 30000 >> 8;
+            stream[i + 6] = 30000 & 0xFF;
+            stream[i + 7] = 30000 >> 8;
+            stream[i + 8] = 30000 & 0xFF;
+        }
+    EXPECT_FALSE(DecodeJpegGrey(stream.data(), stream.size()));
+}
+
+TEST(WriteJpegFile, WritesBottomFirstRowsAsTheImageTopRow)
+{
+    test::TempDir dir;
+    const auto rgb = PatternPixels(20, 10, 3, 5, true);
+    ASSERT_TRUE(WriteJpegFile(dir.file("a.jpg"), 3, 20, 10, rgb.data(), 95));
+    const auto stream = test::ReadBytes(dir.file("a.jpg"));
+    PictureBuffer back = DecodeJpegColour(stream.data(), stream.size(), JpegRows::AsStored);
+    ASSERT_TRUE(back);
+    // Image row 0 is the last row in memory.
+    EXPECT_LE(MaxDifference(back.row(0), rgb.data() + 9 * 60, 60), 8);
+    EXPECT_LE(MaxDifference(back.row(9), rgb.data(), 60), 8);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(WriteJpegFile, FailureLeavesTheOldFileAndNoTemporary)
+{
+    test::TempDir dir;
+    const std::string target = dir.file("keep.jpg");
+    test::WriteBytes(target, {1, 2, 3});
+    const auto pixels = PatternPixels(4, 4, 4);
+    EXPECT_FALSE(WriteJpegFile(target, 4, 4, 4, pixels.data(), 90));
+    EXPECT_FALSE(WriteJpegFile(target, 3, 0, 4, pixels.data(), 90));
+    EXPECT_EQ(test::ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(WriteJpegFile(dir.file("missing/x.jpg"), 3, 4, 4, pixels.data(), 90));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// Streams written by other programs, compared with libjpeg-turbo's own
+// command-line decoder.
+struct ForeignJpeg {
+    const char* name;
+    const char* program;
+    const char* options;
+    int channels;
+};
+class JpegFromOtherTools : public testing::TestWithParam<ForeignJpeg> {};
+
+TEST_P(JpegFromOtherTools, DecodeAsDjpegDoes)
+{
+    const ForeignJpeg f = GetParam();
+    if (!test::HaveProgram(f.program) || !test::HaveProgram("djpeg"))
+        GTEST_SKIP() << f.program << " or djpeg missing";
+    test::TempDir dir;
+    test::WritePnm(dir.file("in.pnm"), {45, 29, f.channels, PatternPixels(45, 29, f.channels, 7)});
+    const std::string in = dir.file("in.pnm"), jpg = dir.file("x.jpg"), out = dir.file("out.pnm");
+    const std::string make = std::string(f.program) == "cjpeg"
+                                 ? "cjpeg " + std::string(f.options) + " -outfile '" + jpg + "' '" + in + "'"
+                                 : "convert '" + in + "' " + f.options + " '" + jpg + "'";
+    ASSERT_TRUE(test::RunCommand(make + " 2>/dev/null"));
+    const bool grey = f.channels == 1;
+    ASSERT_TRUE(test::RunCommand("djpeg " + std::string(grey ? "-grayscale -pnm" : "-ppm") + " -outfile '" + out +
+                                 "' '" + jpg + "'"));
+    const auto reference = test::ReadPnm(out);
+    ASSERT_TRUE(reference);
+    const auto stream = test::ReadBytes(jpg);
+    PictureBuffer ours = grey ? DecodeJpegGrey(stream.data(), stream.size(), JpegRows::Picture)
+                                    : DecodeJpegColour(stream.data(), stream.size(), JpegRows::Picture);
+    ASSERT_TRUE(ours);
+    ASSERT_EQ(ours.width, 45);
+    ASSERT_EQ(ours.height, 29);
+    const auto expected = test::PnmToPicture(*reference);
+    ASSERT_EQ(expected.size(), ours.byteCount());
+    EXPECT_LE(MaxDifference(ours.bytes.get(), expected.data(), expected.size()), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    JpegCodec, JpegFromOtherTools,
+    testing::Values(ForeignJpeg{"CjpegBaseline", "cjpeg", "-quality 85", 3},
+                    ForeignJpeg{"CjpegProgressive", "cjpeg", "-quality 85 -progressive", 3},
+                    ForeignJpeg{"CjpegGrey", "cjpeg", "-quality 85 -grayscale", 1},
+                    ForeignJpeg{"CjpegFourFourFour", "cjpeg", "-quality 95 -sample 1x1", 3},
+                    ForeignJpeg{"CjpegRestartMarkers", "cjpeg", "-quality 75 -restart 1", 3},
+                    ForeignJpeg{"MagickBaseline", "convert", "-quality 80", 3},
+                    ForeignJpeg{"MagickProgressive", "convert", "-interlace Plane -quality 80", 3},
+                    ForeignJpeg{"MagickGrey", "convert", "-colorspace Gray -quality 80", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace plexo
