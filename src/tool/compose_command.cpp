@@ -1,0 +1,146 @@
+// plexo-tool compose: the frame the view would paint for one frame pair,
+// written as a 24-bit BMP of the padded width.
+
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "doc/write_bmp_file.h"
+#include "film/open_film.h"
+#include "film/two_films.h"
+#include "present/compositor.h"
+#include "tool/command.h"
+
+namespace plexo::tool {
+
+namespace {
+
+// The document's defaults.
+constexpr int kDefaultShift = -4;
+constexpr int kDefaultDist = 21;
+
+struct Mode {
+    const char* name;
+    bool stereo;
+    int presentation;
+};
+
+constexpr Mode kModes[] = {
+    {"plain", false, 0},
+    {"red-blue", true, kPresentRedBlue},
+    {"interlaced", true, kPresentInterlaced},
+};
+
+constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
+
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "plexo-tool compose: %s\n", message.c_str());
+    return kFailed;
+}
+
+FilmPtr OpenFilm(const std::string& path)
+{
+    FilmPtr film = OpenFilmByExtension(path);
+    if (!film)
+        std::fprintf(stderr, "plexo-tool compose: cannot open the film of %s\n", path.c_str());
+    return film;
+}
+
+// From the first frame, `index` steps along the play order; stepping with no
+// partner restriction, so that every frame can be reached.
+bool MoveToIndex(Film& film, int index)
+{
+    film.SetShift(0);
+    film.SetRound(false);
+    film.SetInvert(false);
+    for (int i = 0; i < index; ++i)
+        if (!film.Next())
+            return false;
+    return true;
+}
+
+int RunCompose(Args& args)
+{
+    if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "mode", "view", "top", "out"}) ||
+        args.plain().size() != 1)
+        return kBadUsage;
+    const auto index = args.integer("index");
+    const auto shift = args.integer("shift");
+    const auto dist = args.integer("dist");
+    const auto top = args.integer("top");
+    const auto view = args.size("view");
+    const auto modeName = args.value("mode");
+    const auto out = args.value("out");
+    const auto second = args.value("second");
+    const auto sideName = args.value("side");
+    if (!args.ok() || !modeName || !out || (sideName && !second) || index.value_or(0) < 0)
+        return kBadUsage;
+
+    const Mode* mode = nullptr;
+    for (const Mode& m : kModes)
+        if (*modeName == m.name)
+            mode = &m;
+    int side = kAddRight;
+    if (sideName) {
+        side = -1;
+        for (int s = 0; s < 4; ++s)
+            if (*sideName == kSides[s])
+                side = s;
+    }
+    if (!mode || side < 0)
+        return kBadUsage;
+
+    FilmPtr film = OpenFilm(args.plain()[0]);
+    if (!film)
+        return kFailed;
+    if (second) {
+        FilmPtr added = OpenFilm(*second);
+        if (!added)
+            return kFailed;
+        film = PairFilms(std::move(film), std::move(added), side);
+    }
+    if (!MoveToIndex(*film, index.value_or(0)))
+        return Fail("the film has no frame at index " + std::to_string(index.value_or(0)));
+    film->SetShift(shift.value_or(kDefaultShift));
+
+    int width = 0, height = 0;
+    if (view) {
+        std::tie(width, height) = *view;
+    } else {
+        const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
+        if (!picture)
+            return Fail("cannot read the picture of the frame, so the view size is unknown");
+        width = picture.width;
+        height = picture.height;
+    }
+    const int viewTop = top.value_or(0);
+    if (int64_t(viewTop) + height > INT_MAX)
+        return Fail("the view reaches below the last screen row");
+
+    FrameBuffer frame;
+    const ViewRect rect{0, viewTop, width, viewTop + height};
+    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, mode->stereo, mode->presentation, frame))
+        return Fail("the view " + std::to_string(width) + "x" + std::to_string(height) + " is too large");
+    const Picture composed = frame.picture();
+    if (!composed)
+        return Fail("the view is empty: there is nothing to write");
+    const std::vector<uint8_t> header = BitmapHeaderFor(composed);
+    if (header.empty() || !WriteBmpFile(*out, header.data(), composed.data))
+        return Fail("cannot write " + *out);
+    std::printf("%dx%d\n", composed.width, composed.height);
+    return kOk;
+}
+
+const bool registered = RegisterCommand(
+    {"compose",
+     "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--dist D] "
+     "--mode plain|red-blue|interlaced [--view WxH] [--top T] --out OUT.bmp\n"
+     "    defaults: --side right, --index 0, --shift -4, --dist 21, --top 0, --view the picture's size",
+     {},
+     RunCompose});
+
+}  // namespace
+}  // namespace plexo::tool
