@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "convert/converters.h"
+#include "convert/frame_writers.h"
+#include "convert/output_names.h"
+#include "film/factories.h"
+#include "outside_readers.h"
+#include "platform/log.h"
+#include "scripted_film.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace plexo {
+namespace {
+
+using test::ScriptedFilm;
+
+constexpr const char* kOkLog = "\r\nstart\r\nOK\r\nfinish";
+constexpr const char* kFailLog = "\r\nstart\r\nwrite error\r\nfinish";
+
+// walk0001, walk0002, walk0012 as BMP or JPEG files, or walk.flm.
+void MakeSource(ConversionWay way, const test::TempDir& dir)
+{
+    ScriptedFilm film({{1, 16, 8}, {2, 16, 8}, {12, 16, 8}});
+    switch (SourceOf(way).extension[0]) {
+    case 'B': ASSERT_TRUE(WriteBmpFrames(&film, dir.file("walk"), {})); break;
+    case 'J': ASSERT_TRUE(WriteJpgFrames(&film, dir.file("walk"), {})); break;
+    default: ASSERT_TRUE(WriteFlmFile(&film, dir.file("walk.flm"), {})); break;
+    }
+}
+
+struct WayCase {
+    ConversionWay way;
+    const char* chosen;
+    std::vector<const char*> outputs;
+};
+
+class Conversion : public testing::TestWithParam<WayCase> {
+protected:
+    void SetUp() override { platform::ClearLog(); }
+};
+
+TEST_P(Conversion, WritesTheNamedOutputsAndLogsOk)
+{
+    const WayCase& c = GetParam();
+    test::TempDir dir;
+    MakeSource(c.way, dir);
+    platform::ClearLog();
+    EXPECT_EQ(Convert(c.way, dir.file(c.chosen), {}), ConversionResult::Ok);
+    EXPECT_EQ(platform::LogText(), kOkLog);
+    for (const char* name : c.outputs) {
+        const std::string path = dir.file(name);
+        if (UpperExtension(path) == "FLM") {
+            FilmPtr film = OpenFlmFilm(path);
+            ASSERT_TRUE(film) << name;
+            EXPECT_EQ(film->FrameCount(), 3);
+            film->Next();
+            film->Next();
+            EXPECT_EQ(film->FrameNumber(), 12);
+        } else {
+            EXPECT_EQ(test::Identify(path, "%w %h"), "16 8") << name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, Conversion,
+    testing::Values(WayCase{ConversionWay::BmpToFlm, "walk0002.bmp", {"walk0.flm"}},
+                    WayCase{ConversionWay::BmpToJpg, "walk0001.bmp", {"walk0001.jpg", "walk0002.jpg", "walk0012.jpg"}},
+                    WayCase{ConversionWay::FlmToBmp, "walk.flm", {"walk0001.bmp", "walk0002.bmp", "walk0012.bmp"}},
+                    WayCase{ConversionWay::FlmToJpg, "walk.flm", {"walk0001.jpg", "walk0012.jpg"}},
+                    WayCase{ConversionWay::JpgToBmp, "walk0012.JPG", {"walk0001.bmp", "walk0012.bmp"}},
+                    WayCase{ConversionWay::JpgToFlm, "walk0001.jpg", {"walk0.flm"}}));
+
+class ConversionFailure : public testing::Test {
+protected:
+    void SetUp() override { platform::ClearLog(); }
+    test::TempDir dir;
+    test::MessageCapture messages;
+};
+
+TEST_F(ConversionFailure, AWrongExtensionIsShownAndNothingIsLogged)
+{
+    MakeSource(ConversionWay::JpgToFlm, dir);
+    std::filesystem::rename(dir.file("walk0001.jpg"), dir.file("walk0001.jpeg"));
+    EXPECT_EQ(Convert(ConversionWay::JpgToFlm, dir.file("walk0001.jpeg"), {}), ConversionResult::IncompatibleType);
+    EXPECT_EQ(Convert(ConversionWay::BmpToFlm, dir.file("walk0002.jpg"), {}), ConversionResult::IncompatibleType);
+    EXPECT_EQ(messages.messages, (std::vector<std::string>{"File type incompatible", "File type incompatible"}));
+    EXPECT_EQ(platform::LogText(), "");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("walk0.flm")));
+}
+
+TEST_F(ConversionFailure, AMissingSourceLogsNoFilmCreation)
+{
+    EXPECT_EQ(Convert(ConversionWay::FlmToBmp, dir.file("none.flm"), {}), ConversionResult::NoFilm);
+    EXPECT_EQ(platform::LogText(), "\r\nNo film creation");
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(ConversionFailure, NoFactorWritesNothing)
+{
+    MakeSource(ConversionWay::FlmToJpg, dir);
+    platform::ClearLog();
+    EXPECT_EQ(Convert(ConversionWay::FlmToJpg, dir.file("walk.flm"), {.factor = 0}), ConversionResult::WriteError);
+    EXPECT_EQ(platform::LogText(), kFailLog);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(ConversionFailure, AStopEndsLikeAWriteErrorKeepingTheFramesWritten)
+{
+    MakeSource(ConversionWay::FlmToBmp, dir);
+    platform::ClearLog();
+    std::atomic<bool> stop{false};
+    ConversionControl control;
+    control.stop = &stop;
+    control.onFrame = [&](int done, int) { stop = done == 2; };
+    EXPECT_EQ(Convert(ConversionWay::FlmToBmp, dir.file("walk.flm"), {}, control), ConversionResult::WriteError);
+    EXPECT_EQ(platform::LogText(), kFailLog);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("walk0002.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("walk0012.bmp")));
+
+    // The same stop on .flm output leaves no file at all.
+    stop = false;
+    MakeSource(ConversionWay::BmpToFlm, dir);
+    EXPECT_EQ(Convert(ConversionWay::BmpToFlm, dir.file("walk0001.bmp"), {}, control), ConversionResult::WriteError);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("walk0.flm")));
+}
+
+}  // namespace
+}  // namespace plexo

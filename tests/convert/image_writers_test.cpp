@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "convert/frame_writers.h"
+#include "film/factories.h"
+#include "outside_readers.h"
+#include "scripted_film.h"
+#include "support/temp_dir.h"
+
+namespace plexo {
+namespace {
+
+using test::Identify;
+using test::OutsidePixels;
+using test::ScriptedFilm;
+using test::ScriptedValue;
+
+enum class Output { Bmp, Jpg, Flm };
+
+struct SizeCase {
+    Output output;
+    int factor;
+    int fixedWidth, fixedHeight;
+    int width, height;  // of the files written
+};
+
+// The size a written frame has, as an outside reader (or our .flm reader) sees it.
+std::pair<int, int> WrittenSize(Output output, const std::string& path)
+{
+    if (output == Output::Flm) {
+        FilmPtr film = OpenFlmFilm(path);
+        const Picture p = film ? FilmPicture(*film, Eye::Current, Tone::Colour) : Picture{};
+        return {p.width, p.height};
+    }
+    int w = 0, h = 0;
+    std::sscanf(Identify(path, "%w %h").c_str(), "%d %d", &w, &h);
+    return {w, h};
+}
+
+class FrameSize : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(FrameSize, FollowsTheFactorTheFixedSizeAndTheBmpRowRule)
+{
+    const SizeCase c = GetParam();
+    ScriptedFilm film(ScriptedFilm::Uniform(1, 322, 240));
+    test::TempDir dir;
+    ConversionOptions options;
+    options.factor = c.factor;
+    options.width = c.fixedWidth;
+    options.height = c.fixedHeight;
+    std::string written;
+    switch (c.output) {
+    case Output::Bmp:
+        ASSERT_TRUE(WriteBmpFrames(&film, dir.file("walk"), options));
+        written = dir.file("walk0000.bmp");
+        break;
+    case Output::Jpg:
+        ASSERT_TRUE(WriteJpgFrames(&film, dir.file("walk"), options));
+        written = dir.file("walk0000.jpg");
+        break;
+    case Output::Flm:
+        ASSERT_TRUE(WriteFlmFile(&film, dir.file("walk.flm"), options));
+        written = dir.file("walk.flm");
+        break;
+    }
+    EXPECT_EQ(WrittenSize(c.output, written), std::make_pair(c.width, c.height));
+}
+
+INSTANTIATE_TEST_SUITE_P(From322x240, FrameSize,
+                         testing::Values(SizeCase{Output::Bmp, 1, 0, 0, 320, 240},
+                                         SizeCase{Output::Bmp, 2, 0, 0, 160, 120},
+                                         SizeCase{Output::Jpg, 1, 0, 0, 322, 240},
+                                         SizeCase{Output::Jpg, 2, 0, 0, 161, 120},
+                                         SizeCase{Output::Flm, 2, 0, 0, 161, 120},
+                                         SizeCase{Output::Flm, 3, 0, 0, 107, 80},
+                                         SizeCase{Output::Jpg, 2, 400, 100, 161, 100},
+                                         SizeCase{Output::Bmp, 1, 160, 500, 160, 240},
+                                         SizeCase{Output::Flm, 4, 40, 20, 40, 20}));
+
+// Largest difference between what ImageMagick reads from `path` and the
+// scripted picture of frame `number`, cut to width x height from column x0,
+// row y0 (from the bottom) of the source.
+int WorstDifference(const std::string& path, bool colour, int number, int x0, int y0, int width, int height)
+{
+    const std::vector<uint8_t> seen = OutsidePixels(path, colour ? 3 : 1);
+    const int b = colour ? 3 : 1;
+    if (seen.size() != size_t(width * height * b))
+        return 999;
+    int worst = 0;
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t v = ScriptedValue(number, x0 + x, y0 + height - 1 - row);
+            // Outside readers give red, green, blue from the top row down.
+            const int expected[3] = {colour ? 255 - v : v, v / 2, v};
+            for (int c = 0; c < b; ++c)
+                worst = std::max(worst, std::abs(seen[size_t((row * width + x) * b + c)] - expected[c]));
+        }
+    return worst;
+}
+
+TEST(WriteBmpFrames, WritesNumberedFilesThatImageMagickReadsPixelForPixel)
+{
+    test::TempDir dir;
+    for (bool colour : {true, false}) {
+        ScriptedFilm film({{7, 10, 6}, {12345, 10, 6}});
+        ConversionOptions options;
+        options.colour = colour;
+        options.width = 4;
+        options.height = 3;
+        ASSERT_TRUE(WriteBmpFrames(&film, dir.file("walk"), options));
+        EXPECT_EQ(WorstDifference(dir.file("walk0007.bmp"), colour, 7, 3, 1, 4, 3), 0);
+        EXPECT_EQ(WorstDifference(dir.file("walk12345.bmp"), colour, 12345, 3, 1, 4, 3), 0);
+        const std::vector<uint8_t> bytes = test::ReadBytes(dir.file("walk0007.bmp"));
+        ASSERT_GE(bytes.size(), 54u);
+        EXPECT_EQ(bytes[28], colour ? 24 : 8);  // bits per pixel
+        EXPECT_EQ(bytes[46] | bytes[47] << 8, colour ? 0 : 256);  // colours used
+        if (!colour) {
+            ASSERT_GE(bytes.size(), 54u + 1024);
+            EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54 + 4 * 200, bytes.begin() + 54 + 4 * 201),
+                      (std::vector<uint8_t>{200, 200, 200, 0}));
+        }
+    }
+}
+
+TEST(WriteBmpFrames, KeepsTheFramesBeforeAFailureAndReplacesOlderFiles)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir.file("walk0000.bmp"), {'o', 'l', 'd'});
+    ScriptedFilm film({{0, 8, 2}, {1, 8, 2}, {2, 8, 2, false}, {3, 8, 2}});
+    EXPECT_FALSE(WriteBmpFrames(&film, dir.file("walk"), {}));
+    EXPECT_EQ(Identify(dir.file("walk0000.bmp"), "%w %h"), "8 2");
+    EXPECT_EQ(Identify(dir.file("walk0001.bmp"), "%w %h"), "8 2");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("walk0002.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("walk0003.bmp")));
+    EXPECT_FALSE(WriteBmpFrames(&film, dir.file("walk"), {.factor = 0}));
+}
+
+TEST(WriteJpgFrames, WritesColourAt420AndTheQualityAskedForAndGreyAsOnePlane)
+{
+    test::TempDir dir;
+    ScriptedFilm film({{4, 48, 32}});
+    ConversionOptions options;
+    options.quality = 92;
+    options.factor = 2;
+    ASSERT_TRUE(WriteJpgFrames(&film, dir.file("c"), options));
+    const std::string colourFile = dir.file("c0004.jpg");
+    EXPECT_EQ(Identify(colourFile, "%Q %[jpeg:sampling-factor] %[colorspace]"), "92 2x2,1x1,1x1 sRGB");
+
+    // Compare with the film's picture reduced by hand: each 2 x 2 block of
+    // v = n + x + 3y has the mean n + 2x' + 6y' + 2 (exactly, with rounding).
+    const std::vector<uint8_t> seen = OutsidePixels(colourFile, 3);
+    ASSERT_EQ(seen.size(), size_t(24 * 16 * 3));
+    double total = 0;
+    for (int row = 0; row < 16; ++row)
+        for (int x = 0; x < 24; ++x) {
+            const int y = 15 - row;
+            const int v = 4 + 2 * x + 6 * y + 2;
+            total += std::abs(seen[size_t((row * 24 + x) * 3)] - (255 - v)) +
+                     std::abs(seen[size_t((row * 24 + x) * 3 + 2)] - v);
+        }
+    EXPECT_LT(total / (24 * 16 * 2), 4.0) << "red and blue, rows in order";
+
+    options.colour = false;
+    options.factor = 1;
+    ASSERT_TRUE(WriteJpgFrames(&film, dir.file("g"), options));
+    EXPECT_EQ(Identify(dir.file("g0004.jpg"), "%Q %[channels]"), "92 gray");
+    EXPECT_LE(WorstDifference(dir.file("g0004.jpg"), false, 4, 0, 0, 48, 32), 8);
+}
+
+}  // namespace
+}  // namespace plexo
