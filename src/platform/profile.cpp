@@ -260,7 +260,8 @@ bool WriteProfileString(const std::string& section, const std::string& key, cons
         lines.push_back({"[" + section + "]", ini->lineEnd});
         lines.push_back(keyLine);
     } else if (const std::optional<size_t> existing = FindKey(*ini, header, key)) {
-        lines[*existing].text = keyLine.text;
+        // The key keeps the spelling the file gave it.
+        lines[*existing].text = *KeyOf(lines[*existing]) + "=" + value;
     } else {
         // After the section's last line that is not blank, so that a blank
         // line before the next section stays where it is.

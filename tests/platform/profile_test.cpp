@@ -48,7 +48,7 @@ TEST(Profile, NamesMatchWithoutCaseAndOtherLinesStayByteForByte)
                           "Shift=99\r\n"
                           "\r\n"
                           "[SETTINGS]\r\n"
-                          "Shift=-3\r\n"
+                          "shift=-3\r\n"
                           "Unknown=x\r\n"
                           "Dist=21\r\n"
                           "\r\n"

@@ -1,0 +1,180 @@
+#include "doc/document.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "doc/save_frame.h"
+#include "film/factories.h"
+#include "film/open_film.h"
+#include "film/two_films.h"
+#include "platform/log.h"
+#include "platform/settings.h"
+
+namespace plexo {
+
+namespace {
+std::string UpperExtension(const std::string& path)
+{
+    std::string ext = std::filesystem::path(path).extension().string();
+    if (!ext.empty())
+        ext.erase(0, 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return ext;
+}
+}  // namespace
+
+CPlexoDoc::CPlexoDoc(CommandLineOptions* commandLine) : commandLine_(commandLine)
+{
+    const platform::DocumentSettings s = platform::DocumentSettings::Read();
+    Alter = s.alter;
+    Step = s.step;
+    Dist = s.dist;
+    Shift = s.shift;
+    Round = s.round;
+    Invert = s.invert;
+}
+
+CPlexoDoc::~CPlexoDoc()
+{
+    platform::DocumentSettings s;
+    s.alter = Alter;
+    s.step = Step;
+    s.dist = Dist;
+    s.shift = Shift;
+    s.round = Round;
+    s.invert = Invert;
+    s.Write();
+}
+
+void CPlexoDoc::SetFilm(FilmPtr film) { film_ = std::move(film); }
+
+void CPlexoDoc::Repaint()
+{
+    if (repaint)
+        repaint();
+}
+
+void CPlexoDoc::ApplyParameters(Film& film) const
+{
+    film.SetShift(Shift);
+    film.SetRound(Round != 0);
+    film.SetInvert(Invert != 0);
+}
+
+void CPlexoDoc::LoadFilm(const std::string& chosenPath)
+{
+    film_.reset();
+    film_ = OpenFilmByExtension(chosenPath);
+    if (!film_)
+        return;
+    ApplyParameters(*film_);
+    canAdd = true;
+    Repaint();
+}
+
+void CPlexoDoc::AddFilm(const std::string& chosenPath)
+{
+    if (!film_)
+        return;
+    FilmPtr second = OpenFilmByExtension(chosenPath);
+    if (!second)
+        return;
+    ApplyParameters(*second);
+    // PairFilms hands both films back (leaves them with us) when it refuses,
+    // as for a side that is none of the four: the current film then stays.
+    FilmPtr pair = PairFilms(std::move(film_), std::move(second), side);
+    if (!pair)
+        return;
+    film_ = std::move(pair);
+    canAdd = false;
+    Repaint();
+}
+
+void CPlexoDoc::Serialize(const std::string& path)
+{
+    film_.reset();
+    film_ = OpenFlmFilm(path);
+    if (film_ && commandLine_ && !commandLine_->done)
+        ApplyCommandLine();
+    Repaint();
+}
+
+void CPlexoDoc::ApplyCommandLine()
+{
+    const CommandLineOptions& options = *commandLine_;
+    commandLine_->done = true;
+    Invert = options.invert;
+    Round = options.round;
+    side = options.side;
+    film_->SetRound(Round != 0);
+    film_->SetShift(options.shift);
+    film_->SetInvert(Invert != 0);
+    Shift = film_->GetShift();
+    if (options.secondFilm.empty())
+        return;
+    FilmPtr second = OpenFlmFilm(options.secondFilm);
+    if (!second)
+        return;
+    ApplyParameters(*second);
+    if (FilmPtr pair = PairFilms(std::move(film_), std::move(second), side)) {
+        film_ = std::move(pair);
+        canAdd = false;
+    }
+}
+
+void CPlexoDoc::StepForward()
+{
+    if (!film_)
+        return;
+    if (film_->Next())
+        Repaint();
+    direction = 0;
+}
+
+void CPlexoDoc::StepBack()
+{
+    if (!film_)
+        return;
+    if (film_->Prev())
+        Repaint();
+    direction = 1;
+}
+
+void CPlexoDoc::PlayStep()
+{
+    if (!film_)
+        return;
+    const bool forward = direction == 0;
+    const auto onward = [&] { return forward ? film_->Next() : film_->Prev(); };
+    for (int32_t i = 0; i < Step; ++i)
+        onward();
+    if (!onward()) {
+        forward ? film_->Prev() : film_->Next();
+        direction = forward ? 1 : 0;
+    }
+    Repaint();
+}
+
+void CPlexoDoc::ReleaseFilm()
+{
+    film_.reset();
+    Repaint();
+}
+
+bool CPlexoDoc::SaveAs(const std::string& path)
+{
+    bool saved = false;
+    if (film_) {
+        const std::string ext = UpperExtension(path);
+        if (ext == "BMP")
+            saved = SaveFrameBmp(*film_, path);
+        else if (ext == "JPG")
+            saved = SaveFrameJpg(*film_, path);
+    }
+    if (!saved)
+        LogMessage("Save error");
+    return saved;
+}
+
+}  // namespace plexo

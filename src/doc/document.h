@@ -1,0 +1,80 @@
+#pragma once
+// The viewer's one document: it owns the current film and the stereo
+// parameters, and carries out the film commands. Toolkit-free: the shell runs
+// the file dialogs and hands over the chosen path, and learns through
+// `repaint` when the views must be drawn again.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "doc/command_line_options.h"
+#include "film/film.h"
+
+namespace plexo {
+
+class CPlexoDoc {
+public:
+    // Reads the six parameters from the settings file. `commandLine`, when
+    // given, must outlive the document; its options reach the first film
+    // opened through Serialize while `done` is false.
+    explicit CPlexoDoc(CommandLineOptions* commandLine = nullptr);
+    // Writes the six parameters ("Alter", "Step", "Dist", "Shift", "Round",
+    // "Invert") and destroys the film.
+    ~CPlexoDoc();
+    CPlexoDoc(const CPlexoDoc&) = delete;
+    CPlexoDoc& operator=(const CPlexoDoc&) = delete;
+
+    Film* film() const { return film_.get(); }
+    // Replaces the film as it is, without applying the parameters.
+    void SetFilm(FilmPtr film);
+
+    // Load and Add after the open dialog (see MakeOpenDialog) ended with OK.
+    // The extension picks the factory; any but BMP, FLM and JPG shows
+    // "File extension is incompatible".
+    void LoadFilm(const std::string& chosenPath);
+    void AddFilm(const std::string& chosenPath);
+    // The open-from-file path of the command line and the shell's Open: the
+    // file is read as a .flm film whatever its extension, and the command
+    // line's options are applied to the first film built this way.
+    void Serialize(const std::string& path);
+
+    void StepForward();
+    void StepBack();
+    // One playback tick: Step + 1 frames on, bouncing at an end of a film
+    // that does not loop.
+    void PlayStep();
+    void ReleaseFilm();
+
+    // Save As of the current frame, by the path's extension (BMP or JPG).
+    // Failure is reported as "Save error" in the log.
+    bool SaveAs(const std::string& path);
+
+    // The enabling rules of Save As and Add.
+    bool CanSaveAs() const { return film_ != nullptr; }
+    bool CanAddFilm() const { return film_ != nullptr && canAdd; }
+
+    // The parameters; the Settings dialog reads and writes them directly.
+    int32_t Dist;
+    int32_t Step;
+    int32_t Alter;   // 0 keep pictures in memory, 1 release them after each draw
+    int32_t Shift;
+    int32_t Round;   // as boolean
+    int32_t Invert;  // as boolean
+    int32_t side = 0;       // where Add puts the second film: 0 right, 1 bottom, 2 left, 3 top
+    bool canAdd = false;    // the film is a single film that Add may extend
+    int32_t direction = 0;  // of the last step: 0 forward, 1 backward
+
+    // Every view draws again; the shell fills it in.
+    std::function<void()> repaint;
+
+private:
+    void Repaint();
+    void ApplyParameters(Film& film) const;
+    void ApplyCommandLine();
+
+    FilmPtr film_;
+    CommandLineOptions* commandLine_;
+};
+
+}  // namespace plexo

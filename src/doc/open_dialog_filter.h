@@ -1,0 +1,33 @@
+#pragma once
+// What the open-file dialogs of Load, Add and Translate offer, built without
+// any toolkit: the filter text in the "description|pattern|...||" form and the
+// entry to preselect. The Qt shell turns it into its own dialog.
+
+#include <string>
+#include <vector>
+
+namespace plexo {
+
+struct FileType {
+    std::string description;  // "BMP files (*.bmp)"
+    std::string pattern;      // "*.bmp"
+};
+
+struct OpenDialogFilter {
+    // Empty when no type was given: the dialog then has no filter at all.
+    std::string filter;
+    // The entries of the filter in order, the "All supported Files" one last
+    // when it was added.
+    std::vector<FileType> entries;
+    // The entry to preselect, counting from 1; 0 leaves the dialog's default.
+    int selected = 0;
+};
+
+// With `addAll` and at least one type, an entry of all the patterns together
+// is appended and preselected.
+OpenDialogFilter MakeOpenDialog(const std::vector<FileType>& types, bool addAll);
+
+// The types Load and Add offer: BMP, film and JPEG files.
+const std::vector<FileType>& FilmFileTypes();
+
+}  // namespace plexo
