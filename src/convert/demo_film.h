@@ -3,8 +3,9 @@
 // different depths, drawn by ray casting. The camera moves to the left by the
 // same step every frame, so a frame and the one four frames before it are the
 // left and right eye of one stereo pair: the viewer's default partner offset
-// of -4 shows true depth. The point of zero parallax lies at depth 8; the
-// nearer objects stand in front of the screen and the back wall behind it.
+// of -4 shows true depth. With the viewer's default displacement the screen
+// lies at depth 8: the nearer objects stand in front of it, the back wall
+// behind.
 
 #include <string>
 

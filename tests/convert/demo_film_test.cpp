@@ -51,15 +51,16 @@ TEST(DemoFilm, FourFramesBackIsTheRightEyeNearInFrontFarBehind)
     const std::vector<uint8_t> right = GreyFrame(*film, 6);
     ASSERT_EQ(left.size(), size_t(kDemoWidth * kDemoHeight));
     ASSERT_EQ(right.size(), left.size());
-    // The near yellow box (depth 3.6) lies in the lower right, the brick wall
-    // (depth 25) fills the top: for the right eye the near box lies to the
-    // left and the wall to the right of where the left eye sees them.
-    const int nearShift = Disparity(left, right, 202, 62, -14, 0);
-    const int farShift = Disparity(left, right, 100, 220, 0, 10);
-    EXPECT_GE(nearShift, -12);
-    EXPECT_LE(nearShift, -8);
-    EXPECT_GE(farShift, 4);
-    EXPECT_LE(farShift, 7);
+    // The near yellow box (depth 3.6) lies in the lower middle, the brick
+    // wall (depth 25) fills the top. The right eye sees both further left;
+    // the viewer's default displacement adds 32 columns between the eyes,
+    // which puts the box in front of the screen and the wall behind it.
+    const int nearShift = Disparity(left, right, 189, 62, -50, -30);
+    const int farShift = Disparity(left, right, 100, 220, -32, -20);
+    EXPECT_GE(nearShift, -45);
+    EXPECT_LE(nearShift, -39);
+    EXPECT_GE(farShift, -29);
+    EXPECT_LE(farShift, -23);
 }
 
 TEST(DemoFilm, IsWrittenAsAPackedColourFlmThatTheReaderOpens)
