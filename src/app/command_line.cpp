@@ -1,0 +1,75 @@
+#include "app/command_line.h"
+
+#include <cstdlib>
+
+namespace plexo {
+
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
+
+void CPlexoCmdInfo::ParseParameter(const std::string& parameter)
+{
+    if (!parameter.empty() && (parameter[0] == '/' || parameter[0] == '-')) {
+        ParseFlag(parameter.substr(1));
+        return;
+    }
+    // Later plain parameters belonged to the framework's shell commands
+    // (printer names and the like), which this viewer does not offer.
+    if (fileName.empty())
+        fileName = parameter;
+}
+
+void CPlexoCmdInfo::ParseFlag(const std::string& flag)
+{
+    if (flag == "play") {
+        options.play = true;
+    } else if (flag == "stereo") {
+        options.stereo = true;
+    } else if (flag == "invert") {
+        options.invert = true;
+    } else if (flag == "round") {
+        options.round = true;
+    } else if (StartsWith(flag, "A=")) {
+        // Read like "%d": leading blanks and a sign are accepted, trailing
+        // text is ignored, and no number leaves the shift alone. strtol
+        // rather than sscanf so that a huge number is simply out of range
+        // instead of undefined.
+        const char* digits = flag.c_str() + 2;
+        char* end = nullptr;
+        const long shift = std::strtol(digits, &end, 10);
+        if (end != digits)
+            options.shift = (shift > 100 || shift < -100) ? 4 : int(shift);
+        else if (options.shift > 100 || options.shift < -100)
+            options.shift = 4;
+    } else if (StartsWith(flag, "second=")) {
+        options.secondFilm = flag.substr(7);
+    } else if (StartsWith(flag, "side=")) {
+        if (flag.size() > 5) {
+            switch (flag[5]) {
+            case 'b': options.side = 1; break;
+            case 'l': options.side = 2; break;
+            case 'r': options.side = 0; break;
+            case 't': options.side = 3; break;
+            default: break;
+            }
+        }
+    }
+    // Any other flag was one of the framework's own (printing, registration,
+    // automation), none of which exists here: it is ignored.
+}
+
+CPlexoCmdInfo ParseCommandLine(const std::vector<std::string>& parameters)
+{
+    CPlexoCmdInfo info;
+    for (const std::string& parameter : parameters)
+        info.ParseParameter(parameter);
+    return info;
+}
+
+}  // namespace plexo

@@ -1,0 +1,30 @@
+#pragma once
+// The command line of the viewer: the first plain parameter names the film to
+// open, flags (after "/" or "-") ask for playing, stereo presentation, inverted
+// stepping, looping, a partner offset and a second film. Free of Qt, so the
+// rules are tested on their own.
+
+#include <string>
+#include <vector>
+
+#include "doc/command_line_options.h"
+
+namespace plexo {
+
+class CPlexoCmdInfo {
+public:
+    // One parameter as the shell split it, with its "/" or "-" still in front.
+    void ParseParameter(const std::string& parameter);
+
+    // A flag without its leading "/" or "-".
+    void ParseFlag(const std::string& flag);
+
+    // The film to open; empty when none was named.
+    std::string fileName;
+    CommandLineOptions options;
+};
+
+// Parses the parameters after the program's name.
+CPlexoCmdInfo ParseCommandLine(const std::vector<std::string>& parameters);
+
+}  // namespace plexo

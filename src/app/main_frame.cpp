@@ -1,0 +1,176 @@
+#include "app/main_frame.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMoveEvent>
+#include <QWheelEvent>
+
+#include "app/about_dlg.h"
+#include "app/command_ids.h"
+#include "app/play_period.h"
+#include "app/plexo_view.h"
+#include "app/toolbar_icons.h"
+#include "app/trans_pnl.h"
+#include "doc/command_line_options.h"
+#include "doc/document.h"
+#include "platform/settings.h"
+#include "present/compositor.h"
+
+namespace plexo {
+
+CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc), options_(options)
+{
+    const platform::FrameSettings settings = platform::FrameSettings::Read();
+    // A directory that no longer exists leaves the current one as it was.
+    if (!settings.currentDirectory.empty())
+        QDir::setCurrent(QString::fromStdString(settings.currentDirectory));
+    state.framesPerSecond = settings.framesPerSecond;
+    state.presentation = settings.presentation;
+
+    setWindowIcon(ApplicationIcon());
+    resize(524, 584);
+    view_ = new CPlexoView(doc_, state, this);
+    setCentralWidget(view_);
+
+    playTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&playTimer_, &QTimer::timeout, this, [this] { doc_.PlayStep(); });
+
+    DefineCommands();
+    BuildMenus();
+    BuildToolBar();
+    BuildAccelerators();
+    connect(&commands_, &CommandTable::commandRan, this, [this] { commands_.Update(); });
+    SetDocumentTitle(QStringLiteral("Untitled"));
+    commands_.Update();
+}
+
+CMainFrame::~CMainFrame()
+{
+    platform::FrameSettings settings;
+    settings.currentDirectory = QDir::currentPath().toStdString();
+    settings.framesPerSecond = state.framesPerSecond;
+    settings.presentation = state.presentation;
+    settings.Write();
+}
+
+void CMainFrame::SetDocumentTitle(const QString& title)
+{
+    setWindowTitle(title + QStringLiteral(" - Plexo"));
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        SetDocumentTitle(QStringLiteral("Untitled"));
+        commands_.Update();
+        return false;
+    }
+    doc_.Serialize(file.absoluteFilePath().toStdString());
+    SetDocumentTitle(file.fileName());
+    view_->update();
+    commands_.Update();
+    return true;
+}
+
+void CMainFrame::PostStartupCommands(bool play, bool stereo)
+{
+    if (play)
+        QTimer::singleShot(0, this, [this] { commands_.RunPosted(kCmdPlay); });
+    if (stereo)
+        QTimer::singleShot(0, this, [this] { commands_.RunPosted(kCmdStereo); });
+}
+
+bool CMainFrame::FilmLoaded() const
+{
+    return doc_.film() != nullptr;
+}
+
+void CMainFrame::StopPlaying()
+{
+    state.playing = false;
+    playTimer_.stop();
+}
+
+void CMainFrame::OnPlay()
+{
+    if (state.playing) {
+        StopPlaying();
+        return;
+    }
+    state.playing = true;
+    // The period is fixed now; a later change of the rate waits for the next Play.
+    playTimer_.start(PlayPeriodMs(state.framesPerSecond));
+}
+
+void CMainFrame::OnStereo()
+{
+    state.stereo = !state.stereo;
+    if (state.presentation == kPresentRedBlue || state.presentation == kPresentInterlaced) {
+        view_->update();
+        return;
+    }
+    // Page flipping needs a flipper driver, and none is loaded: stereo stays
+    // off and the window as it was.
+    if (state.stereo) {
+        state.stereo = false;
+        return;
+    }
+    // Leaving page-flipped stereo stops playback.
+    StopPlaying();
+    view_->update();
+}
+
+void CMainFrame::OnLeaveStereo()
+{
+    if (state.stereo)
+        OnStereo();
+}
+
+void CMainFrame::OnTranslate()
+{
+    // A conversion opens its own source; the viewer's film is let go first.
+    doc_.ReleaseFilm();
+    TransPnl dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (state.playing)
+        StopPlaying();
+    if (state.stereo && state.presentation != kPresentRedBlue && state.presentation != kPresentInterlaced)
+        OnStereo();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // Which eye takes the even rows depends on the view's row on the screen.
+    if (state.stereo && state.presentation == kPresentInterlaced)
+        view_->update();
+}
+
+void CMainFrame::wheelEvent(QWheelEvent* event)
+{
+    // A touchpad's start and end of a scroll carry no turn of the wheel.
+    if (event->phase() == Qt::ScrollBegin || event->phase() == Qt::ScrollEnd) {
+        event->accept();
+        return;
+    }
+    if (event->angleDelta().y() > 0)
+        doc_.StepForward();
+    else
+        doc_.StepBack();
+    event->accept();
+}
+
+}  // namespace plexo

@@ -1,0 +1,92 @@
+#pragma once
+// The main window: menu bar, toolbar, the one view, the command table and the
+// presentation state (playing, stereo, presentation, frames per second) that
+// the view and the Settings dialog read.
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "app/command_table.h"
+#include "app/file_dialogs.h"
+#include "app/presentation_state.h"
+
+class QToolBar;
+
+namespace plexo {
+
+class CPlexoDoc;
+class CPlexoView;
+class SetPnl;
+struct CommandLineOptions;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Reads the frame's settings and makes the stored directory current. The
+    // options are the command line's; the document applies them to the first
+    // film opened through OpenDocumentFile.
+    CMainFrame(CPlexoDoc& doc, CommandLineOptions& options);
+    // Writes the frame's settings.
+    ~CMainFrame() override;
+
+    PresentationState state;
+
+    CommandTable& commands() { return commands_; }
+    CPlexoView* view() const { return view_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    const QTimer& playTimer() const { return playTimer_; }
+    SetPnl* settingsDialog() const { return settingsDialog_; }
+
+    // The framework's open-from-file path (command line and Open): the
+    // document builds the film; the title carries the file's name when the
+    // file exists. False when it does not.
+    bool OpenDocumentFile(const QString& path);
+    // "<title> - Plexo".
+    void SetDocumentTitle(const QString& title);
+    // Start-up's play and stereo requests, queued so that they run after the
+    // command line's film is open; neither asks its enabling rule.
+    void PostStartupCommands(bool play, bool stereo);
+
+    // Answers the file dialogs; the Qt dialog unless a test replaces it.
+    FileChooser chooseFile = RunFileDialog;
+
+    // Re-evaluates every command's enabling and check rule.
+    void UpdateCommands() { commands_.Update(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildAccelerators();
+    void DefineCommands();
+    void DefineFileCommands();
+
+    bool FilmLoaded() const;
+    void OnPlay();
+    void OnStereo();
+    void OnLeaveStereo();
+    void OnSettings();
+    void OnTranslate();
+    void OnAbout();
+    void OnLoad();
+    void OnAdd();
+    void OnOpen();
+    void OnSaveAs();
+    void OnPrint();
+    void StopPlaying();
+
+    CPlexoDoc& doc_;
+    CommandLineOptions& options_;
+    CommandTable commands_;
+    CPlexoView* view_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QTimer playTimer_;
+    SetPnl* settingsDialog_ = nullptr;
+};
+
+}  // namespace plexo

@@ -1,0 +1,55 @@
+#include "app/plexo_app.h"
+
+#include <QString>
+
+#include <filesystem>
+
+#include "app/display_panel.h"
+#include "app/main_frame.h"
+#include "app/message_box_sink.h"
+#include "app/plexo_view.h"
+#include "doc/document.h"
+
+namespace plexo {
+
+CPlexoApp::CPlexoApp(const std::vector<std::string>& parameters) : cmdInfo(ParseCommandLine(parameters)) {}
+
+CPlexoApp::~CPlexoApp()
+{
+    RemoveMessageBoxSink();
+    frame_.reset();
+    doc_.reset();
+}
+
+void CPlexoApp::InitInstance()
+{
+    const bool fileGiven = !cmdInfo.fileName.empty();
+    std::string fileName;
+    if (fileGiven) {
+        cmdInfo.options.done = false;
+        // Made absolute before the main frame restores the stored current
+        // directory; a relative "second=" path is resolved after it.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(cmdInfo.fileName, error);
+        fileName = error ? cmdInfo.fileName : absolute.string();
+    }
+
+    doc_ = std::make_unique<CPlexoDoc>(&cmdInfo.options);
+    frame_ = std::make_unique<CMainFrame>(*doc_, cmdInfo.options);
+    CMainFrame* frame = frame_.get();
+    doc_->repaint = [frame] { frame->view()->update(); };
+
+    logPanel_ = new Display(frame);
+    logPanel_->InstallLogSink();
+    InstallMessageBoxSink(frame);
+
+    // Posted before the film opens, run after it: they act on the film the
+    // document has just built, or on none.
+    if (fileGiven) {
+        frame->PostStartupCommands(cmdInfo.options.play, cmdInfo.options.stereo);
+        frame->OpenDocumentFile(QString::fromStdString(fileName));
+    }
+    frame->show();
+}
+
+}  // namespace plexo
