@@ -20,5 +20,7 @@ void CopyColourRows(const Picture& colour, Span rows, Span cols, int firstRow, i
 // Grey bytes of the block into one channel (0 blue, 1 green, 2 red) of the
 // frame's pixels; the other channels are left as they are.
 void CopyGreyToChannel(const Picture& grey, Span rows, Span cols, int channel, const FrameView& frame);
+// The same, one byte at a time: what the vectorised version must match.
+void CopyGreyToChannelReference(const Picture& grey, Span rows, Span cols, int channel, const FrameView& frame);
 
 }  // namespace plexo

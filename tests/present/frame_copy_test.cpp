@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "present/frame_copy.h"
+
+namespace plexo {
+namespace {
+
+// The vectorised grey-to-channel copy against the byte-at-a-time one, on
+// frames full of noise so that any byte of another channel it touched shows,
+// for every row length around the vector width and every channel.
+TEST(FrameCopy, VectorisedGreyToChannelMatchesTheReference)
+{
+    std::mt19937 random(7);
+    auto noise = [&](std::vector<uint8_t>& bytes) {
+        for (auto& b : bytes)
+            b = uint8_t(random());
+    };
+    constexpr int kFrameWidth = 72, kFrameHeight = 3;
+    for (int width = 1; width <= 70; ++width)
+        for (int channel = 0; channel < 3; ++channel) {
+            std::vector<uint8_t> grey(size_t(width) * 4);
+            noise(grey);
+            const Picture picture{grey.data(), width, 4, 1};
+            // The stride is wider than the pixels, as a caller's may be.
+            const size_t stride = kFrameWidth * 3 + 5;
+            std::vector<uint8_t> fast(stride * kFrameHeight);
+            noise(fast);
+            std::vector<uint8_t> reference = fast;
+            const int64_t count = width - width / 5;
+            const Span rows{1, 0, 3};
+            const Span cols{width / 5, kFrameWidth - count, count};
+            CopyGreyToChannel(picture, rows, cols, channel, {fast.data(), kFrameWidth, kFrameHeight, stride});
+            CopyGreyToChannelReference(picture, rows, cols, channel,
+                                       {reference.data(), kFrameWidth, kFrameHeight, stride});
+            ASSERT_EQ(fast, reference) << "width " << width << " channel " << channel;
+        }
+}
+
+// A block reaching outside the picture or the frame is refused whole.
+TEST(FrameCopy, BlocksOutsideThePictureOrFrameCopyNothing)
+{
+    const std::vector<uint8_t> grey(4 * 2, 9);
+    const std::vector<uint8_t> colour(4 * 2 * 3, 9);
+    std::vector<uint8_t> frame(4 * 3 * 2, 0);
+    const FrameView view{frame.data(), 4, 2, 12};
+    const Picture g{grey.data(), 4, 2, 1};
+    const Picture c{colour.data(), 4, 2, 3};
+    for (const auto& [rows, cols] : std::vector<std::pair<Span, Span>>{{{0, 0, 3}, {0, 0, 4}},
+                                                                      {{0, 0, 2}, {1, 0, 4}},
+                                                                      {{0, 0, 2}, {0, 1, 4}},
+                                                                      {{-1, 0, 2}, {0, 0, 4}},
+                                                                      {{0, 0, 2}, {0, -1, 4}}}) {
+        CopyGreyToChannel(g, rows, cols, 0, view);
+        CopyGreyToChannelReference(g, rows, cols, 0, view);
+        CopyColourRows(c, rows, cols, 0, 1, view);
+    }
+    CopyGreyToChannel(g, {0, 0, 2}, {0, 0, 4}, 3, view);
+    CopyGreyToChannel(c, {0, 0, 2}, {0, 0, 4}, 0, view);
+    CopyColourRows(g, {0, 0, 2}, {0, 0, 4}, 0, 1, view);
+    EXPECT_EQ(frame, std::vector<uint8_t>(frame.size(), 0));
+}
+
+}  // namespace
+}  // namespace plexo
