@@ -5,11 +5,12 @@
 // conversions; its main choices are kept in the settings file.
 
 #include <QDialog>
+#include <QElapsedTimer>
 
-#include <functional>
 #include <memory>
 #include <string>
 
+#include "app/file_dialogs.h"
 #include "app/trans_pnl_checks.h"
 
 class QCheckBox;
@@ -18,22 +19,18 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QSpinBox;
 
 namespace plexo {
 
 class ConversionRun;
-
-// Asks the user for the source file; returns the full path, or empty when the
-// user did not confirm. The filter has one entry, e.g. "BMP files (*.bmp)".
-using SourceChooser = std::function<std::string(QWidget* parent, const std::string& filter)>;
+class UpDownControl;
 
 class TransPnl : public QDialog {
     Q_OBJECT
 public:
     // Reads "Way", "Scale", "Color" and "Quality" of section "Translate".
-    // An empty chooser means the Qt file dialog.
-    explicit TransPnl(QWidget* parent = nullptr, SourceChooser chooser = {});
+    // The chooser asks for each conversion's source file.
+    explicit TransPnl(QWidget* parent = nullptr, FileChooser chooser = RunFileDialog);
     // Ends a running conversion and writes the four keys back, however the
     // dialog was closed.
     ~TransPnl() override;
@@ -56,7 +53,7 @@ public:
     QComboBox* directionList() const { return directionList_; }
     QCheckBox* colourBox() const { return colourBox_; }
     QComboBox* scaleList() const { return scaleList_; }
-    QSpinBox* qualitySpin() const { return qualitySpin_; }
+    UpDownControl* qualitySpin() const { return qualitySpin_; }
     QLineEdit* qualityEdit() const { return qualityEdit_; }
     QCheckBox* fixSizeBox() const { return fixSizeBox_; }
     QLineEdit* widthEdit() const { return widthEdit_; }
@@ -64,6 +61,7 @@ public:
     QComboBox* compressList() const { return compressList_; }
     QPushButton* startButton() const { return startButton_; }
     QPushButton* stopButton() const { return stopButton_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
     QProgressBar* progressBar() const { return progress_; }
     QLabel* progressLabel() const { return progressLabel_; }
 
@@ -79,7 +77,8 @@ private:
     void OnRunEnded();
     std::string ChooseSource(ConversionWay way);
 
-    SourceChooser chooser_;
+    FileChooser chooser_;
+    QElapsedTimer runClock_;
     std::unique_ptr<ConversionRun> run_;
 
     QComboBox* compressList_;
@@ -88,7 +87,7 @@ private:
     QComboBox* directionList_;
     QCheckBox* colourBox_;
     QComboBox* scaleList_;
-    QSpinBox* qualitySpin_;
+    UpDownControl* qualitySpin_;
     QLineEdit* qualityEdit_;
     QCheckBox* fixSizeBox_;
     QPushButton* startButton_;

@@ -22,8 +22,6 @@ struct TranslateValues {
     int32_t compress = 1;  // 0 "none", 1 "jpeg"
 };
 
-inline constexpr const char* kEnterInteger = "Please enter an integer.";
-
 // A decimal integer at the start of the text: leading blanks skipped,
 // anything after the digits ignored ("12abc" gives 12). Nothing when no digit
 // starts the text or the number does not fit 32 bits.

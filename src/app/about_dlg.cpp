@@ -1,0 +1,55 @@
+#include "app/about_dlg.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace plexo {
+
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About Plexo"));
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("icon"));
+    QIcon programIcon = QApplication::windowIcon();
+    if (programIcon.isNull())
+        programIcon = style()->standardIcon(QStyle::SP_DesktopIcon);
+    const int side = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
+    icon->setPixmap(programIcon.pixmap(side, side));
+    icon->setAlignment(Qt::AlignTop);
+
+    QString version = QApplication::applicationVersion();
+    if (version.isEmpty())
+        version = QString::fromLatin1(kPlexoVersion);
+    auto* name = new QLabel(QStringLiteral("Plexo"), this);
+    name->setObjectName(QStringLiteral("name"));
+    auto* versionLine = new QLabel(QStringLiteral("Version %1").arg(version), this);
+    versionLine->setObjectName(QStringLiteral("version"));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(name);
+    text->addWidget(versionLine);
+    text->addStretch();
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addSpacing(12);
+    top->addLayout(text);
+    top->addSpacing(12);
+    top->addWidget(ok, 0, Qt::AlignTop);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace plexo

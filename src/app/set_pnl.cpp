@@ -1,0 +1,243 @@
+#include "app/set_pnl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "app/set_pnl_fields.h"
+#include "platform/message_sink.h"
+
+namespace plexo {
+
+namespace {
+
+QComboBox* MakeList(QWidget* parent, const QStringList& items)
+{
+    auto* list = new QComboBox(parent);
+    list->addItems(items);
+    return list;
+}
+
+QLineEdit* MakeNumberShow(QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setReadOnly(true);
+    edit->setFrame(false);
+    edit->setFocusPolicy(Qt::NoFocus);
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(QStringLiteral("-00000")));
+    return edit;
+}
+
+QSlider* MakeSlider(QWidget* parent)
+{
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setTickPosition(QSlider::NoTicks);
+    slider->setMinimumWidth(QFontMetrics(slider->font()).horizontalAdvance(QLatin1Char('0')) * 30);
+    return slider;
+}
+
+QLabel* MakeSliderLabel(QWidget* parent, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+// A list index the list can show; anything else leaves it without selection.
+void SelectIndex(QComboBox* list, int32_t index)
+{
+    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+Qt::CheckState CheckOf(int32_t state)
+{
+    return state ? Qt::Checked : Qt::Unchecked;
+}
+
+}  // namespace
+
+SetPnl::SetPnl(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Settings"));
+
+    redBlueBox_ = new QCheckBox(QStringLiteral("Red-Blue"), this);
+    interlacedBox_ = new QCheckBox(QStringLiteral("Interlaced"), this);
+    dSlider_ = MakeSlider(this);
+    aSlider_ = MakeSlider(this);
+    aEdit_ = MakeNumberShow(this);
+    roundBox_ = new QCheckBox(QStringLiteral("Round"), this);
+    dEdit_ = MakeNumberShow(this);
+    alterList_ = MakeList(this, {QStringLiteral("Memory"), QStringLiteral("File")});
+    fpsEdit_ = new QLineEdit(this);
+    fpsEdit_->setFixedWidth(QFontMetrics(fpsEdit_->font()).horizontalAdvance(QStringLiteral("000.000")) + 12);
+    invertBox_ = new QCheckBox(QStringLiteral("Invert"), this);
+    stepList_ = MakeList(this, {QStringLiteral("1 step"), QStringLiteral("2 steps"), QStringLiteral("3 steps"),
+                                QStringLiteral("4 steps")});
+    sideList_ = MakeList(this, {QStringLiteral("add right"), QStringLiteral("add bottom"), QStringLiteral("add left"),
+                                QStringLiteral("add top")});
+
+    // Three rows of three columns, as the controls are grouped: the boxes on
+    // the left, then the frames per second, the presentation and the lists.
+    auto* options = new QGridLayout;
+    options->addWidget(roundBox_, 0, 0);
+    auto* fpsRow = new QHBoxLayout;
+    fpsRow->addWidget(fpsEdit_);
+    fpsRow->addWidget(new QLabel(QStringLiteral("Frames/sec"), this));
+    fpsRow->addStretch();
+    options->addLayout(fpsRow, 0, 1, 1, 2);
+    options->addWidget(redBlueBox_, 1, 0);
+    options->addWidget(interlacedBox_, 1, 1);
+    options->addWidget(alterList_, 1, 2);
+    options->addWidget(invertBox_, 2, 0);
+    options->addWidget(stepList_, 2, 1);
+    options->addWidget(sideList_, 2, 2);
+
+    auto* sliders = new QGridLayout;
+    sliders->addWidget(MakeSliderLabel(this, QStringLiteral("A")), 0, 0);
+    sliders->addWidget(aSlider_, 0, 1);
+    sliders->addWidget(aEdit_, 0, 2);
+    sliders->addWidget(MakeSliderLabel(this, QStringLiteral("D")), 1, 0);
+    sliders->addWidget(dSlider_, 1, 1);
+    sliders->addWidget(dEdit_, 1, 2);
+    sliders->setColumnStretch(1, 1);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(options);
+    layout->addSpacing(6);
+    layout->addLayout(sliders);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(ok, &QPushButton::clicked, this, &SetPnl::accept);
+    connect(cancel, &QPushButton::clicked, this, &SetPnl::reject);
+    connect(aSlider_, &QSlider::valueChanged, this, [this] { OnSliderMoved(aSlider_); });
+    connect(dSlider_, &QSlider::valueChanged, this, [this] { OnSliderMoved(dSlider_); });
+    connect(redBlueBox_, &QCheckBox::clicked, this, &SetPnl::OnRedBlueClicked);
+    connect(interlacedBox_, &QCheckBox::clicked, this, &SetPnl::OnInterlacedClicked);
+}
+
+bool SetPnl::UpdateData(bool saveAndValidate)
+{
+    SettingsValues& v = values;
+    if (!saveAndValidate) {
+        aEdit_->setText(QString::number(v.a));
+        roundBox_->setCheckState(CheckOf(v.round));
+        dEdit_->setText(QString::number(v.d));
+        SelectIndex(alterList_, v.alter);
+        fpsEdit_->setText(QString::fromStdString(ShowNumber(v.framesPerSecond)));
+        redBlueBox_->setCheckState(CheckOf(v.redBlue));
+        interlacedBox_->setCheckState(CheckOf(v.interlaced));
+        invertBox_->setCheckState(CheckOf(v.invert));
+        SelectIndex(stepList_, v.step);
+        SelectIndex(sideList_, v.side);
+        return true;
+    }
+
+    const auto refuse = [](QLineEdit* edit, const char* message) {
+        platform::ShowMessage(message);
+        edit->setFocus();
+        edit->selectAll();
+        return false;
+    };
+    const std::optional<int32_t> a = ReadWholeInteger(aEdit_->text().toStdString());
+    if (!a)
+        return refuse(aEdit_, kEnterInteger);
+    v.a = *a;
+    v.round = roundBox_->isChecked();
+    const std::optional<int32_t> d = ReadWholeInteger(dEdit_->text().toStdString());
+    if (!d)
+        return refuse(dEdit_, kEnterInteger);
+    v.d = *d;
+    v.alter = alterList_->currentIndex();
+    const std::optional<double> fps = ReadWholeNumber(fpsEdit_->text().toStdString());
+    if (!fps)
+        return refuse(fpsEdit_, kEnterNumber);
+    v.framesPerSecond = *fps;
+    v.redBlue = redBlueBox_->isChecked();
+    v.interlaced = interlacedBox_->isChecked();
+    v.invert = invertBox_->isChecked();
+    v.step = stepList_->currentIndex();
+    v.side = sideList_->currentIndex();
+    return true;
+}
+
+void SetPnl::OnInitDialog()
+{
+    initialised_ = false;
+    UpdateData(false);
+
+    const int32_t limit = ASliderLimit(values.highestFrame);
+    aSlider_->setPageStep(1);
+    aSlider_->setRange(-limit, limit);
+    aSlider_->setValue(1);
+    // The slider clamps an A beyond its range; the edit keeps showing A.
+    aSlider_->setValue(values.a);
+
+    dSlider_->setRange(0, 100);
+    dSlider_->setValue(values.d + kDistSliderCentre);
+
+    if (values.stereoOn) {
+        redBlueBox_->setEnabled(false);
+        interlacedBox_->setEnabled(false);
+    }
+    initialised_ = true;
+}
+
+void SetPnl::showEvent(QShowEvent* event)
+{
+    if (!initialised_)
+        OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void SetPnl::accept()
+{
+    if (UpdateData(true))
+        QDialog::accept();
+}
+
+void SetPnl::OnSliderMoved(QSlider* slider)
+{
+    if (!initialised_)
+        return;
+    UpdateData(true);
+    if (slider == dSlider_)
+        values.d = slider->value() - kDistSliderCentre;
+    else
+        values.a = slider->value();
+    UpdateData(false);
+}
+
+void SetPnl::OnRedBlueClicked()
+{
+    if (interlacedBox_->isChecked() && redBlueBox_->isChecked())
+        interlacedBox_->setChecked(false);
+}
+
+void SetPnl::OnInterlacedClicked()
+{
+    if (interlacedBox_->isChecked() && redBlueBox_->isChecked())
+        redBlueBox_->setChecked(false);
+}
+
+}  // namespace plexo

@@ -1,0 +1,77 @@
+#include "app/trans_pnl_checks.h"
+
+#include <algorithm>
+
+namespace plexo {
+
+std::optional<int32_t> ReadLeadingInteger(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        return std::nullopt;
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t(INT32_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX)
+        return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+int32_t QualityStep(int32_t quality, int change)
+{
+    const int64_t stepped = change < 0 ? int64_t(quality) + 1 : int64_t(quality) - 1;
+    return static_cast<int32_t>(std::clamp<int64_t>(stepped, 1, 100));
+}
+
+const char* StartRefusal(const TranslateValues& values)
+{
+    if (values.fixSize != 1)
+        return nullptr;
+    if (values.width < 1)
+        return "The width should be more 0";
+    if (values.height < 1)
+        return "The height should be more 0";
+    const bool writesBmp = values.direction == 2 || values.direction == 4;
+    if (writesBmp && values.width % 4 != 0)
+        return "For BMP the width should be multiple 4";
+    return nullptr;
+}
+
+bool CompressApplies(int32_t direction)
+{
+    return direction == 0 || direction == 5;
+}
+
+std::optional<ConversionWay> WayOf(int32_t direction)
+{
+    static constexpr ConversionWay kWays[] = {ConversionWay::BmpToFlm, ConversionWay::BmpToJpg,
+                                              ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
+                                              ConversionWay::JpgToBmp, ConversionWay::JpgToFlm};
+    if (direction < 0 || direction > 5)
+        return std::nullopt;
+    return kWays[direction];
+}
+
+ConversionOptions OptionsOf(const TranslateValues& values)
+{
+    ConversionOptions options;
+    options.colour = values.colour > 0;
+    options.factor = values.scale + 1;
+    options.width = values.fixSize == 1 ? values.width : 0;
+    options.height = values.fixSize == 1 ? values.height : 0;
+    options.quality = values.quality;
+    options.compress = values.compress;
+    return options;
+}
+
+}  // namespace plexo

@@ -1,0 +1,382 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/display_panel.h"
+#include "app/trans_pnl.h"
+#include "app/trans_pnl_spin.h"
+#include "platform/log.h"
+#include "platform/profile.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace plexo {
+namespace {
+
+using test::MessageCapture;
+using test::TempDir;
+
+// A 24-bit BMP of width x height whose every byte is `value`.
+std::vector<uint8_t> BmpBytes(int width, int height, uint8_t value)
+{
+    const uint32_t row = uint32_t(width) * 3;
+    const uint32_t padded = (row + 3) & ~3u;
+    std::vector<uint8_t> out{'B', 'M'};
+    test::PutU32(out, 54 + padded * uint32_t(height));
+    test::PutU32(out, 0);
+    test::PutU32(out, 54);
+    test::PutU32(out, 40);
+    test::PutU32(out, uint32_t(width));
+    test::PutU32(out, uint32_t(height));
+    test::PutU16(out, 1);
+    test::PutU16(out, 24);
+    for (int i = 0; i < 6; ++i)
+        test::PutU32(out, 0);
+    for (int y = 0; y < height; ++y) {
+        out.insert(out.end(), row, value);
+        out.insert(out.end(), padded - row, 0);
+    }
+    return out;
+}
+
+// take0001.bmp .. take<count>.bmp; returns the first one's path.
+std::string WriteBmpSequence(const TempDir& dir, int count, int width, int height)
+{
+    for (int i = 1; i <= count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "take%04d.bmp", i);
+        test::WriteBytes(dir.file(name), BmpBytes(width, height, uint8_t(i)));
+    }
+    return dir.file("take0001.bmp");
+}
+
+class TransPnlTest : public ::testing::Test {
+protected:
+    TransPnlTest() { platform::SetSettingsFilePath(dir.file("duvix.ini")); }
+    ~TransPnlTest() override { platform::SetSettingsFilePath({}); }
+
+    std::unique_ptr<TransPnl> Open()
+    {
+        auto dialog = std::make_unique<TransPnl>(nullptr, [this](QWidget*, const FileRequest& request) {
+            requests.push_back(request);
+            return chosen;
+        });
+        return dialog;
+    }
+
+    void StoreTranslate(const std::string& key, const std::string& value)
+    {
+        ASSERT_TRUE(platform::WriteProfileString("Translate", key, value));
+    }
+
+    TempDir dir;
+    MessageCapture messages;
+    QString chosen;
+    std::vector<FileRequest> requests;
+};
+
+TEST_F(TransPnlTest, FirstUseWithoutSettingsFileShowsTheDefaults)
+{
+    auto dialog = Open();
+    EXPECT_EQ(dialog->windowTitle(), "Translate");
+    EXPECT_EQ(dialog->directionList()->currentText(), "bmp -> flm");
+    EXPECT_EQ(dialog->scaleList()->currentText(), "2 -> 1");
+    EXPECT_TRUE(dialog->colourBox()->isChecked());
+    EXPECT_EQ(dialog->qualityEdit()->text(), "95");
+    EXPECT_FALSE(dialog->fixSizeBox()->isChecked());
+    EXPECT_EQ(dialog->widthEdit()->text(), "0");
+    EXPECT_EQ(dialog->heightEdit()->text(), "0");
+    EXPECT_FALSE(dialog->widthEdit()->isEnabled());
+    EXPECT_FALSE(dialog->heightEdit()->isEnabled());
+    EXPECT_EQ(dialog->compressList()->currentText(), "jpeg");
+    EXPECT_TRUE(dialog->compressList()->isEnabled());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("duvix.ini")));
+}
+
+TEST_F(TransPnlTest, CancelWritesBackWhatWasRead)
+{
+    StoreTranslate("Way", "3");
+    StoreTranslate("Scale", "0");
+    StoreTranslate("Color", "0");
+    StoreTranslate("Quality", "40");
+    {
+        auto dialog = Open();
+        EXPECT_EQ(dialog->directionList()->currentText(), "flm -> jpg");
+        EXPECT_FALSE(dialog->colourBox()->isChecked());
+        // A change that no Start, Fix size click or direction choice took is
+        // not stored.
+        dialog->scaleList()->setCurrentIndex(3);
+        dialog->cancelButton()->click();
+        EXPECT_EQ(dialog->result(), QDialog::Rejected);
+        // The keys are written when the dialog goes, not when it closes.
+        StoreTranslate("Way", "5");
+    }
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Way", -1), 3);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Scale", -1), 0);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Color", -1), 0);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 40);
+}
+
+TEST_F(TransPnlTest, FirstCloseCreatesTheTranslateKeys)
+{
+    Open().reset();
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Way", -1), 0);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Scale", -1), 1);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Color", -1), 1);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 95);
+}
+
+TEST_F(TransPnlTest, StoredWayOutsideTheListLeavesNoDirectionAndStartDoesNothing)
+{
+    StoreTranslate("Way", "9");
+    auto dialog = Open();
+    EXPECT_EQ(dialog->directionList()->currentIndex(), -1);
+    dialog->OnStart();
+    EXPECT_EQ(dialog->values.direction, -1);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+struct SpinCase {
+    int stored;
+    bool up;
+    int shown;
+};
+
+class TransPnlSpin : public TransPnlTest, public ::testing::WithParamInterface<SpinCase> {};
+
+TEST_P(TransPnlSpin, StepsFromTheMemberWithin1To100)
+{
+    StoreTranslate("Quality", std::to_string(GetParam().stored));
+    auto dialog = Open();
+    // The step starts from the member, not from the edit's text.
+    dialog->qualityEdit()->setText("50");
+    QToolButton* arrow = GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton();
+    arrow->click();
+    EXPECT_EQ(dialog->qualityEdit()->text().toInt(), GetParam().shown);
+    EXPECT_EQ(dialog->values.quality, GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, TransPnlSpin,
+                         ::testing::Values(SpinCase{100, true, 100}, SpinCase{99, true, 100},
+                                           SpinCase{1, false, 1}, SpinCase{2, false, 1},
+                                           SpinCase{95, false, 94}, SpinCase{95, true, 96},
+                                           SpinCase{250, false, 100}, SpinCase{-7, true, 1}));
+
+TEST_F(TransPnlTest, SpinPutsATypedWidthBackToTheMember)
+{
+    auto dialog = Open();
+    dialog->fixSizeBox()->click();
+    dialog->widthEdit()->setText("640");
+    QTest::keyClick(dialog->qualitySpin(), Qt::Key_Up);
+    EXPECT_EQ(dialog->values.quality, 96);
+    EXPECT_EQ(dialog->widthEdit()->text(), "0");
+}
+
+TEST_F(TransPnlTest, FixSizeAndDirectionDriveTheirFields)
+{
+    auto dialog = Open();
+    dialog->fixSizeBox()->click();
+    EXPECT_TRUE(dialog->widthEdit()->isEnabled());
+    EXPECT_TRUE(dialog->heightEdit()->isEnabled());
+    EXPECT_EQ(dialog->values.fixSize, 1);
+    dialog->fixSizeBox()->click();
+    EXPECT_FALSE(dialog->widthEdit()->isEnabled());
+
+    for (int direction = 0; direction < 6; ++direction) {
+        dialog->directionList()->setCurrentIndex(direction);
+        emit dialog->directionList()->activated(direction);
+        EXPECT_EQ(dialog->compressList()->isEnabled(), direction == 0 || direction == 5) << direction;
+        EXPECT_EQ(dialog->values.direction, direction);
+    }
+}
+
+TEST_F(TransPnlTest, FailedTakeStillFollowsTheNewCheckState)
+{
+    auto dialog = Open();
+    dialog->heightEdit()->setText("tall");
+    dialog->fixSizeBox()->click();
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"Please enter an integer."});
+    EXPECT_TRUE(dialog->widthEdit()->isEnabled());
+}
+
+struct StartCase {
+    const char* name;
+    int direction;
+    bool fixSize;
+    const char* width;
+    const char* height;
+    const char* message;  // null: the file dialog is asked for the source
+    int focusedField;     // 1 width, 2 height, 0 none
+};
+
+class TransPnlStart : public TransPnlTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(TransPnlStart, ChecksInOrder)
+{
+    const StartCase& c = GetParam();
+    auto dialog = Open();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    dialog->directionList()->setCurrentIndex(c.direction);
+    if (c.fixSize)
+        dialog->fixSizeBox()->click();
+    dialog->widthEdit()->setText(c.width);
+    dialog->heightEdit()->setText(c.height);
+    dialog->startButton()->click();
+
+    if (c.message)
+        EXPECT_EQ(messages.messages, std::vector<std::string>{c.message});
+    else
+        EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(requests.size(), c.message ? 0u : 1u);
+    if (c.focusedField == 1) {
+        EXPECT_TRUE(dialog->widthEdit()->hasFocus());
+    }
+    if (c.focusedField == 2) {
+        EXPECT_TRUE(dialog->heightEdit()->hasFocus());
+    }
+    EXPECT_FALSE(dialog->Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TransPnlStart,
+    ::testing::Values(
+        StartCase{"Width322ToBmp", 2, true, "322", "240", "For BMP the width should be multiple 4", 0},
+        StartCase{"Width322ToJpg", 3, true, "322", "240", nullptr, 0},
+        StartCase{"Width322JpgToBmp", 4, true, "322", "240", "For BMP the width should be multiple 4", 0},
+        StartCase{"ZeroWidthAndHeight", 2, true, "0", "0", "The width should be more 0", 0},
+        StartCase{"ZeroHeight", 2, true, "320", "0", "The height should be more 0", 0},
+        StartCase{"NegativeWidth", 0, true, "-8", "10", "The width should be more 0", 0},
+        StartCase{"TrailingTextIgnored", 2, true, "320abc", " 240", nullptr, 0},
+        StartCase{"EmptyWidth", 2, true, "", "240", "Please enter an integer.", 1},
+        StartCase{"LetterHeight", 2, true, "320", "x1", "Please enter an integer.", 2},
+        StartCase{"UnfixedSizeSkipsChecks", 2, false, "0", "0", nullptr, 0}),
+    [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TransPnlTest, FileDialogOffersTheConvertersSourceAndCancelLogsNothing)
+{
+    platform::ClearLog();
+    auto dialog = Open();
+    dialog->directionList()->setCurrentIndex(3);
+    dialog->startButton()->click();
+    ASSERT_EQ(requests.size(), 1u);
+    ASSERT_EQ(requests[0].nameFilters.size(), 1);
+    EXPECT_TRUE(requests[0].nameFilters[0].startsWith("Film files")) << requests[0].nameFilters[0].toStdString();
+    EXPECT_TRUE(requests[0].nameFilters[0].contains("*.flm"));
+    EXPECT_FALSE(dialog->Running());
+    EXPECT_EQ(platform::LogText(), "");
+}
+
+// Long enough that Stop lands while frames are still being written.
+constexpr int kLongFilm = 300;
+
+class TransPnlRun : public TransPnlTest {
+protected:
+    TransPnlRun()
+    {
+        platform::ClearLog();
+        panel.InstallLogSink();
+    }
+
+    // Starts the chosen direction and waits for the run's end; with
+    // stopMidway, clicks Stop once some frames are written.
+    void RunToEnd(TransPnl& dialog, bool stopMidway = false)
+    {
+        QSignalSpy finished(&dialog, &TransPnl::conversionFinished);
+        dialog.startButton()->click();
+        ASSERT_TRUE(dialog.Running());
+        EXPECT_FALSE(dialog.startButton()->isEnabled());
+        if (stopMidway) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.progressBar()->value() >= 2; }, 60000));
+            dialog.stopButton()->click();
+        }
+        ASSERT_TRUE(finished.wait(60000));
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(dialog.Running());
+        EXPECT_TRUE(dialog.startButton()->isEnabled());
+    }
+
+    QStringList PanelLines() { return panel.text().split('\n'); }
+
+    Display panel{nullptr};
+};
+
+TEST_F(TransPnlRun, ConversionReportsStartOkFinishAndStaysOpen)
+{
+    chosen = QString::fromStdString(WriteBmpSequence(dir, 3, 8, 4));
+    auto dialog = Open();
+    dialog->scaleList()->setCurrentIndex(0);
+    dialog->show();
+    RunToEnd(*dialog);
+
+    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "OK", "finish"}));
+    const std::string flm = dir.file("take0.flm");
+    ASSERT_TRUE(std::filesystem::exists(flm));
+    EXPECT_GT(std::filesystem::file_size(flm), 0u);
+    EXPECT_EQ(dialog->progressBar()->maximum(), 3);
+    EXPECT_EQ(dialog->progressBar()->value(), 3);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(messages.messages.empty());
+
+    // A second conversion in a row from the same dialog.
+    dialog->directionList()->setCurrentIndex(1);
+    RunToEnd(*dialog);
+    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "OK", "finish", "start", "OK", "finish"}));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("take0003.jpg")));
+}
+
+TEST_F(TransPnlRun, MissingReductionFailsAtOnce)
+{
+    chosen = QString::fromStdString(WriteBmpSequence(dir, 2, 8, 4));
+    StoreTranslate("Scale", "7");
+    auto dialog = Open();
+    RunToEnd(*dialog);
+    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "write error", "finish"}));
+}
+
+TEST_F(TransPnlRun, StopEndsTheRunLikeAWriteFailureAndRemovesThePartialFilm)
+{
+    chosen = QString::fromStdString(WriteBmpSequence(dir, kLongFilm, 64, 48));
+    auto dialog = Open();
+    dialog->scaleList()->setCurrentIndex(0);
+    RunToEnd(*dialog, true);
+    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "write error", "finish"}));
+    EXPECT_LT(dialog->progressBar()->value(), kLongFilm);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("take0.flm")));
+}
+
+TEST_F(TransPnlRun, ClosingDuringARunStopsItFirst)
+{
+    chosen = QString::fromStdString(WriteBmpSequence(dir, kLongFilm, 64, 48));
+    {
+        auto dialog = Open();
+        dialog->scaleList()->setCurrentIndex(0);
+        dialog->directionList()->setCurrentIndex(1);
+        dialog->startButton()->click();
+        ASSERT_TRUE(dialog->Running());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->progressBar()->value() >= 1; }, 60000));
+        dialog->cancelButton()->click();
+        EXPECT_FALSE(dialog->Running());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "write error", "finish"}));
+    // Frames written before the stop stay.
+    EXPECT_TRUE(std::filesystem::exists(dir.file("take0001.jpg")));
+}
+
+}  // namespace
+}  // namespace plexo
