@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,41 +11,41 @@
 namespace plexo {
 namespace {
 
-using test::TempDir;
+// Frames of four blocks of different colours (blue, green, red of the
+// bottom-left, bottom-right, top-left, top-right block), so that a flipped
+// row order or exchanged colour bytes shows; frame k adds 20k to every byte.
+constexpr int kW = 32, kH = 16;
+constexpr uint8_t kBlocks[4][3] = {{160, 30, 30}, {30, 160, 30}, {30, 30, 160}, {170, 170, 40}};
 
-// A raw colour .flm of three 3x2 frames, every byte telling its frame, row,
-// column and colour apart. Rows of 9 bytes make the BMP pad them.
-uint8_t Byte(int k, int x, int y, int c) { return uint8_t(50 * k + 9 * y + 3 * x + c); }
+uint8_t Byte(int frame, int x, int y, int c) { return uint8_t(kBlocks[(y >= kH / 2) * 2 + (x >= kW / 2)][c] + 20 * frame); }
 
 void WriteFilm(const std::string& path)
 {
     std::vector<uint8_t> b;
-    test::PutU32(b, 3);
-    test::PutU32(b, 3);
-    test::PutU32(b, 3);
-    test::PutU32(b, 2);
+    for (uint32_t v : {3u, 3u, uint32_t(kW), uint32_t(kH)})
+        test::PutU32(b, v);
     for (int k = 0; k < 3; ++k) {
         test::PutU16(b, uint32_t(k));
-        for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 3; ++x)
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
                 for (int c = 0; c < 3; ++c)
                     b.push_back(Byte(k, x, y, c));
     }
     test::WriteBytes(path, b);
 }
 
-int Tool(const std::string& arguments, std::string* output = nullptr)
+// Exit status of the command, with its standard output in `out`.
+int Shell(const std::string& command, std::string* out = nullptr)
 {
-    const char* tool = std::getenv("PLEXO_TOOL");
-    if (!tool)
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
         return -1;
-    const std::string out = std::filesystem::temp_directory_path() / ("frame-test-" + std::to_string(getpid()));
-    const int status = std::system((std::string(tool) + " frame " + arguments + " >" + out + " 2>&1").c_str());
-    if (output) {
-        const auto bytes = test::ReadBytes(out);
-        output->assign(bytes.begin(), bytes.end());
-    }
-    std::filesystem::remove(out);
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        if (out)
+            out->append(buf, n);
+    const int status = pclose(p);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -57,48 +57,55 @@ protected:
             GTEST_SKIP() << "PLEXO_TOOL names no plexo-tool";
         WriteFilm(dir.file("film.flm"));
     }
-    TempDir dir;
+    int Tool(const std::string& arguments, std::string* out = nullptr)
+    {
+        return Shell(std::string(std::getenv("PLEXO_TOOL")) + " frame " + arguments + " 2>&1", out);
+    }
+    // ImageMagick's reading of the file: its format and size, and its pixels
+    // compared block by block with frame `frame`.
+    void ExpectReadBack(const std::string& path, const std::string& identity, int frame, int tolerance)
+    {
+        if (Shell("identify -version >/dev/null 2>&1 && convert -version >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "ImageMagick is not installed";
+        std::string id, rgb;
+        ASSERT_EQ(Shell("identify -format '%m %wx%h' '" + path + "'", &id), 0);
+        EXPECT_EQ(id, identity);
+        ASSERT_EQ(Shell("convert '" + path + "' -depth 8 rgb:-", &rgb), 0);
+        ASSERT_EQ(rgb.size(), size_t(kW * kH * 3));
+        for (int y = 2; y < kH; y += 8)  // rows from the bottom, away from block edges
+            for (int x = 4; x < kW; x += 16)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(uint8_t(rgb[size_t(((kH - 1 - y) * kW + x) * 3 + 2 - c)]), Byte(frame, x, y, c),
+                                tolerance)
+                        << x << "," << y << " byte " << c;
+    }
+    test::TempDir dir;
 };
 
-TEST_F(FrameCommand, SavesTheFrameAtTheIndexAsAPaddedBmp)
+TEST_F(FrameCommand, SavesTheFrameAtTheIndexAsBmpAndJpeg)
 {
-    std::string output;
-    ASSERT_EQ(Tool(dir.file("film.flm") + " --index 2 --out " + dir.file("f.bmp"), &output), 0) << output;
-    EXPECT_EQ(output, "3x2\n");
-    const std::vector<uint8_t> bmp = test::ReadBytes(dir.file("f.bmp"));
-    ASSERT_EQ(bmp.size(), 54u + 2 * 12);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            for (int c = 0; c < 3; ++c)
-                EXPECT_EQ(bmp[54 + size_t(y) * 12 + size_t(x) * 3 + size_t(c)], Byte(2, x, y, c));
-}
-
-TEST_F(FrameCommand, SavesAJpegThatImageMagickReads)
-{
+    std::string out;
+    ASSERT_EQ(Tool(dir.file("film.flm") + " --index 2 --out " + dir.file("f.bmp"), &out), 0) << out;
+    EXPECT_EQ(out, "32x16\n");
+    ExpectReadBack(dir.file("f.bmp"), "BMP3 32x16", 2, 0);
     ASSERT_EQ(Tool(dir.file("film.flm") + " --out " + dir.file("f.JPG")), 0);
-    const auto bytes = test::ReadBytes(dir.file("f.JPG"));
-    ASSERT_GE(bytes.size(), 4u);
-    EXPECT_EQ(bytes[0], 0xFF);
-    EXPECT_EQ(bytes[1], 0xD8);
-    if (std::system("identify -version >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "ImageMagick is not installed";
-    const std::string cmd = "identify -format '%m %wx%h' '" + dir.file("f.JPG") + "' > " + dir.file("id.txt");
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const auto id = test::ReadBytes(dir.file("id.txt"));
-    EXPECT_EQ(std::string(id.begin(), id.end()), "JPEG 3x2");
+    ExpectReadBack(dir.file("f.JPG"), "JPEG 32x16", 0, 12);
 }
 
 TEST_F(FrameCommand, BadUsageAndFailuresLeaveTheOlderFile)
 {
-    const std::string out = dir.file("old.bmp");
-    test::WriteBytes(out, {1, 2, 3});
-    EXPECT_EQ(Tool(dir.file("film.flm")), 2) << "no --out";
-    EXPECT_EQ(Tool(dir.file("film.flm") + " --out " + dir.file("x.png")), 2);
-    EXPECT_EQ(Tool(dir.file("film.flm") + " --index -1 --out " + out), 2);
-    EXPECT_EQ(Tool(dir.file("film.flm") + " --index 3 --out " + out), 1);
-    EXPECT_EQ(Tool(dir.file("missing.flm") + " --out " + out), 1);
-    EXPECT_EQ(Tool(dir.file("film.flm") + " --out " + dir.file("no/such/folder.bmp")), 1);
-    EXPECT_EQ(test::ReadBytes(out), (std::vector<uint8_t>{1, 2, 3}));
+    const std::string old = dir.file("old.bmp");
+    test::WriteBytes(old, {1, 2, 3});
+    const std::string film = dir.file("film.flm");
+    EXPECT_EQ(Tool(film), 2) << "no --out";
+    EXPECT_EQ(Tool(film + " --out " + dir.file("x.png")), 2);
+    EXPECT_EQ(Tool(film + " --index -1 --out " + old), 2);
+    EXPECT_EQ(Tool(film + " --index 3 --out " + old), 1);
+    EXPECT_EQ(Tool(dir.file("missing.flm") + " --out " + old), 1);
+    std::string out;
+    EXPECT_EQ(Tool(film + " --out " + dir.file("no/such/folder.bmp"), &out), 1);
+    EXPECT_EQ(out, "Save error\n");
+    EXPECT_EQ(test::ReadBytes(old), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 }  // namespace
