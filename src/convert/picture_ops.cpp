@@ -1,6 +1,5 @@
 #include "convert/picture_ops.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace plexo {
@@ -14,29 +13,57 @@ uint8_t* Reserve(PictureStore& store, int width, int height, int bytesPerPixel)
     return store.data();
 }
 
-// The block sums of one output row are gathered in `sums`, a source row at a
-// time, so that every source byte is read once and in order.
-template <class Mean>
-void Reduce(const Picture& s, int n, uint8_t* out, int outWidth, int outHeight, Mean mean)
+// Each output byte sums its block straight from the factor source rows
+// below it; with the factor and pixel size known at compile time the block
+// loops unroll and the division becomes a multiplication.
+template <int N, int B>
+void ReduceFixed(const Picture& s, uint8_t* out, int outWidth, int outHeight)
 {
-    const int b = s.bytesPerPixel;
-    const size_t outRow = size_t(outWidth) * size_t(b);
-    std::vector<uint32_t> sums(outRow);
+    constexpr uint32_t kCount = uint32_t(N) * uint32_t(N);
     for (int y = 0; y < outHeight; ++y) {
-        std::fill(sums.begin(), sums.end(), 0u);
-        for (int r = 0; r < n; ++r) {
-            const uint8_t* src = s.row(y * n + r);
-            for (int x = 0; x < outWidth; ++x) {
-                uint32_t* sum = &sums[size_t(x) * size_t(b)];
-                for (int k = 0; k < n; ++k, src += b)
-                    for (int c = 0; c < b; ++c)
-                        sum[c] += src[c];
+        const uint8_t* rows[N];
+        for (int j = 0; j < N; ++j)
+            rows[j] = s.row(y * N + j);
+        for (int x = 0; x < outWidth; ++x) {
+            const size_t at = size_t(x) * N * B;
+            for (int c = 0; c < B; ++c) {
+                uint32_t sum = 0;
+                for (int j = 0; j < N; ++j)
+                    for (int k = 0; k < N; ++k)
+                        sum += rows[j][at + size_t(k) * B + size_t(c)];
+                *out++ = uint8_t((sum + kCount / 2) / kCount);
             }
         }
-        uint8_t* dst = out + size_t(y) * outRow;
-        for (size_t i = 0; i < outRow; ++i)
-            dst[i] = uint8_t(mean(sums[i]));
     }
+}
+
+// The same for any factor and pixel size.
+void ReduceAny(const Picture& s, int n, uint8_t* out, int outWidth, int outHeight)
+{
+    const int b = s.bytesPerPixel;
+    const uint32_t count = uint32_t(n) * uint32_t(n);
+    for (int y = 0; y < outHeight; ++y)
+        for (int x = 0; x < outWidth; ++x)
+            for (int c = 0; c < b; ++c) {
+                uint32_t sum = 0;
+                for (int j = 0; j < n; ++j) {
+                    const uint8_t* src = s.row(y * n + j) + size_t(x) * size_t(n) * size_t(b) + size_t(c);
+                    for (int k = 0; k < n; ++k)
+                        sum += src[size_t(k) * size_t(b)];
+                }
+                *out++ = uint8_t((sum + count / 2) / count);
+            }
+}
+
+template <int N>
+void ReduceBy(const Picture& s, uint8_t* out, int outWidth, int outHeight)
+{
+    if (s.bytesPerPixel == 3)
+        ReduceFixed<N, 3>(s, out, outWidth, outHeight);
+    else if (s.bytesPerPixel == 1)
+        ReduceFixed<N, 1>(s, out, outWidth, outHeight);
+    else
+        ReduceAny(s, N, out, outWidth, outHeight);
 }
 
 // Copies the height x width pixels whose bottom-left corner is (x0, y0).
@@ -71,16 +98,11 @@ Picture ReducePicture(const Picture& source, int factor, PictureStore& store)
     if (w < 1 || h < 1)
         return {};
     uint8_t* out = Reserve(store, w, h, source.bytesPerPixel);
-    // Constant divisors let the compiler replace the division per byte.
     switch (factor) {
-    case 1: Reduce(source, 1, out, w, h, [](uint32_t s) { return s; }); break;
-    case 2: Reduce(source, 2, out, w, h, [](uint32_t s) { return (s + 2) / 4; }); break;
-    case 3: Reduce(source, 3, out, w, h, [](uint32_t s) { return (s + 4) / 9; }); break;
-    case 4: Reduce(source, 4, out, w, h, [](uint32_t s) { return (s + 8) / 16; }); break;
-    default: {
-        const uint32_t n = uint32_t(factor) * uint32_t(factor);
-        Reduce(source, factor, out, w, h, [n](uint32_t s) { return (s + n / 2) / n; });
-    }
+    case 2: ReduceBy<2>(source, out, w, h); break;
+    case 3: ReduceBy<3>(source, out, w, h); break;
+    case 4: ReduceBy<4>(source, out, w, h); break;
+    default: ReduceAny(source, factor, out, w, h);
     }
     return {out, w, h, source.bytesPerPixel};
 }

@@ -63,6 +63,35 @@ TEST(ReducePicture, AveragesEachColourByteApartAndDropsPartialBlocks)
     EXPECT_EQ(std::vector<uint8_t>(out.data, out.data + 6), expected);
 }
 
+class ReduceChannels : public testing::TestWithParam<int> {};
+
+TEST_P(ReduceChannels, EachColourChannelReducesAsItsOwnGreyPicture)
+{
+    const int n = GetParam(), w = 13, h = 11;
+    std::vector<uint8_t> colour(size_t(w * h * 3));
+    uint32_t seed = 12345;
+    for (uint8_t& byte : colour) {
+        seed = seed * 1103515245 + 12345;
+        byte = uint8_t(seed >> 16);
+    }
+    PictureStore store;
+    const Picture reduced = ReducePicture({colour.data(), w, h, 3}, n, store);
+    ASSERT_TRUE(reduced);
+    ASSERT_EQ(reduced.width, w / n);
+    ASSERT_EQ(reduced.height, h / n);
+    for (int c = 0; c < 3; ++c) {
+        std::vector<uint8_t> grey;
+        for (size_t i = size_t(c); i < colour.size(); i += 3)
+            grey.push_back(colour[i]);
+        PictureStore greyStore;
+        const Picture g = ReducePicture({grey.data(), w, h, 1}, n, greyStore);
+        for (int i = 0; i < g.width * g.height; ++i)
+            ASSERT_EQ(reduced.data[i * 3 + c], g.data[i]) << "channel " << c << " pixel " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, ReduceChannels, testing::Values(1, 2, 3, 4, 5));
+
 TEST(ReducePicture, ReusesTheStoreAndRefusesWhatLeavesNothing)
 {
     const auto bytes = Grey(4, 4, [](int x, int y) { return x + 4 * y; });
