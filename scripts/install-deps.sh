@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libturbojpeg0-dev libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick libjpeg-turbo-progs
+  xvfb xauth imagemagick libjpeg-turbo-progs time
 )
 missing=()
 for p in "${packages[@]}"; do
