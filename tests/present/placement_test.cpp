@@ -39,12 +39,9 @@ TEST_P(Centred, CropsEquallyAndCentres)
 
 INSTANTIATE_TEST_SUITE_P(
     Placement, Centred,
-    ::testing::Values(SpanCase{3, 3, 0, {0, 0, 3}},
-                      SpanCase{5, 3, 0, {1, 0, 3}},
+    ::testing::Values(
                       // An odd extra row is lost at the far end (the top).
                       SpanCase{6, 3, 0, {1, 0, 3}},
-                      SpanCase{2, 5, 0, {0, 1, 2}},
-                      SpanCase{641, 644, 0, {0, 1, 641}},
                       SpanCase{INT_MAX, 4, 0, {1073741821, 0, 4}},
                       SpanCase{0, 5, 0, {}},
                       SpanCase{5, 0, 0, {}},
@@ -67,20 +64,13 @@ TEST_P(Displaced, PlacesTheCentreShiftColumnsFromTheFrameCentre)
 
 INSTANTIATE_TEST_SUITE_P(
     Placement, Displaced,
-    ::testing::Values(SpanCase{4, 8, 0, {0, 2, 4}},
-                      SpanCase{5, 8, 0, {0, 1, 5}},
-                      SpanCase{4, 8, -2, {0, 0, 4}},
-                      SpanCase{4, 8, 2, {0, 4, 4}},
-                      SpanCase{4, 8, -3, {1, 0, 3}},
+    ::testing::Values(SpanCase{5, 8, 0, {0, 1, 5}},
                       SpanCase{4, 8, 5, {0, 7, 1}},
                       SpanCase{4, 8, -5, {3, 0, 1}},
-                      // Beyond the half width on either side: nothing lands.
+                      // Just beyond the half width on either side: nothing lands.
                       SpanCase{4, 8, 6, {}},
                       SpanCase{4, 8, -6, {}},
-                      SpanCase{4, 8, 9, {}},
                       SpanCase{10, 8, 0, {1, 0, 8}},
-                      SpanCase{3, 4, -1, {1, 0, 2}},
-                      SpanCase{3, 4, 1, {0, 1, 3}},
                       SpanCase{INT_MAX, 8, 0, {1073741820, 0, 8}},
                       SpanCase{4, 8, int64_t(INT_MIN), {}},
                       SpanCase{4, 8, int64_t(INT_MAX), {}},
