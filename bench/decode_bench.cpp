@@ -1,0 +1,169 @@
+// Picture fetching from films against the plain operations it rests on:
+// - a packed 1920 x 1080 colour .flm frame against libjpeg-turbo decoding the
+//   same stream into a buffer (target: at most 1.15 x);
+// - a raw 1920 x 1080 colour .flm frame from the page cache against a memcpy
+//   of the same bytes (target: at most 2 x);
+// - opening a 10,000-file numbered sequence (compare with bench/sequence_ls.sh).
+
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "film/factories.h"
+#include "film/jpeg_codec.h"
+
+namespace {
+
+using namespace plexo;
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+std::filesystem::path BenchFolder()
+{
+    static const std::filesystem::path folder = [] {
+        auto p = std::filesystem::temp_directory_path() / ("plexo-decode-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(p);
+        return p;
+    }();
+    return folder;
+}
+
+// A frame with smooth areas and fine detail, as a camera gives.
+std::vector<uint8_t> Frame()
+{
+    std::vector<uint8_t> p(size_t(kWidth) * kHeight * 3);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            uint8_t* px = &p[(size_t(y) * kWidth + size_t(x)) * 3];
+            px[0] = uint8_t(x / 8 + ((x * y) % 7));
+            px[1] = uint8_t(y / 5 + ((x ^ y) & 15));
+            px[2] = uint8_t((x + y) / 12);
+        }
+    return p;
+}
+
+void PutU32(std::ofstream& out, uint32_t v)
+{
+    const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    out.write(b, 4);
+}
+
+std::string WriteFlm(const char* name, bool packed, const std::vector<uint8_t>& payload)
+{
+    const std::string path = (BenchFolder() / name).string();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    PutU32(out, packed ? 1 | 2 | 4 : 1 | 2);
+    PutU32(out, 1);
+    PutU32(out, kWidth);
+    PutU32(out, kHeight);
+    if (packed) {
+        PutU32(out, 4);
+        PutU32(out, 1);
+    }
+    out.write("\0\0", 2);
+    if (packed)
+        PutU32(out, uint32_t(payload.size()));
+    out.write(reinterpret_cast<const char*>(payload.data()), std::streamsize(payload.size()));
+    return path;
+}
+
+const std::vector<uint8_t>& Stream()
+{
+    static const std::vector<uint8_t> stream = [] {
+        const auto frame = Frame();
+        return EncodeJpeg(frame.data(), 3, kWidth, kHeight, 90);
+    }();
+    return stream;
+}
+
+void FetchFrame(benchmark::State& state, const std::string& path)
+{
+    FilmPtr film = OpenFlmFilm(path);
+    if (!film) {
+        state.SkipWithError("cannot open the bench film");
+        return;
+    }
+    for (auto _ : state) {
+        film->ReleasePictures();
+        int32_t w = 0, h = 0;
+        benchmark::DoNotOptimize(film->ColourPicture(w, h));
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 3);
+}
+
+void BM_PackedFlmFrame(benchmark::State& state)
+{
+    FetchFrame(state, WriteFlm("packed.flm", true, Stream()));
+}
+BENCHMARK(BM_PackedFlmFrame)->Unit(benchmark::kMillisecond);
+
+void BM_TurboJpegDecode(benchmark::State& state)
+{
+    const auto& stream = Stream();
+    std::vector<uint8_t> out(size_t(kWidth) * kHeight * 3);
+    tjhandle handle = tjInitDecompress();
+    for (auto _ : state) {
+        tjDecompress2(handle, stream.data(), (unsigned long)stream.size(), out.data(), kWidth, kWidth * 3, kHeight,
+                      TJPF_RGB, 0);
+        benchmark::DoNotOptimize(out.data());
+    }
+    tjDestroy(handle);
+    state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 3);
+}
+BENCHMARK(BM_TurboJpegDecode)->Unit(benchmark::kMillisecond);
+
+void BM_RawFlmFrame(benchmark::State& state)
+{
+    FetchFrame(state, WriteFlm("raw.flm", false, Frame()));
+}
+BENCHMARK(BM_RawFlmFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_MemcpyFrame(benchmark::State& state)
+{
+    const auto from = Frame();
+    std::vector<uint8_t> to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(from.size()));
+}
+BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenSequence10000(benchmark::State& state)
+{
+    const auto folder = BenchFolder() / "sequence";
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < 10000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "take%04d.bmp", (i * 7919) % 10000);
+        std::ofstream(folder / name).put('\0');
+    }
+    const std::string chosen = (folder / "take0001.bmp").string();
+    for (auto _ : state) {
+        FilmPtr film = OpenBmpFilm(chosen);
+        if (!film || film->FrameCount() != 10000) {
+            state.SkipWithError("the sequence did not open whole");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_OpenSequence10000)->Unit(benchmark::kMillisecond);
+
+struct RemoveFolder {
+    ~RemoveFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(BenchFolder(), ec);
+    }
+} removeFolder;
+
+}  // namespace
