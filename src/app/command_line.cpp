@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace plexo {
 
@@ -11,11 +12,29 @@ bool StartsWith(const std::string& text, const char* prefix)
     return text.rfind(prefix, 0) == 0;
 }
 
+bool LooksLikeFlag(const std::string& parameter)
+{
+    if (parameter.empty())
+        return false;
+    if (parameter[0] == '-')
+        return true;
+    if (parameter[0] != '/' || parameter.size() == 1)
+        return parameter[0] == '/';
+    // Here an absolute path begins with "/" too. It is a path when it has a
+    // further "/" ahead of any "=" ("/second=/films/b.flm" stays a flag), or
+    // when it names something that exists ("/film.flm").
+    const size_t slash = parameter.find('/', 1);
+    if (slash != std::string::npos && slash < parameter.find('='))
+        return false;
+    std::error_code error;
+    return !std::filesystem::exists(parameter, error);
+}
+
 }  // namespace
 
 void CPlexoCmdInfo::ParseParameter(const std::string& parameter)
 {
-    if (!parameter.empty() && (parameter[0] == '/' || parameter[0] == '-')) {
+    if (LooksLikeFlag(parameter)) {
         ParseFlag(parameter.substr(1));
         return;
     }

@@ -14,6 +14,7 @@ namespace plexo {
 class CPlexoCmdInfo {
 public:
     // One parameter as the shell split it, with its "/" or "-" still in front.
+    // A parameter that begins with "/" but is an absolute path is a file name.
     void ParseParameter(const std::string& parameter);
 
     // A flag without its leading "/" or "-".

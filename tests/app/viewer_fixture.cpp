@@ -1,0 +1,86 @@
+#include "viewer_fixture.h"
+
+#include <QDir>
+
+#include "app/main_frame.h"
+#include "app/plexo_view.h"
+#include "convert/demo_film.h"
+#include "doc/document.h"
+#include "platform/log.h"
+#include "platform/profile.h"
+#include "present/compositor.h"
+
+namespace plexo::test {
+
+void ViewerTest::SetUp()
+{
+    std::filesystem::remove(platform::SettingsFilePath());
+    platform::ClearLog();
+    scratch_ = std::filesystem::temp_directory_path() / ("plexo-viewer-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(scratch_);
+    QDir::setCurrent(QString::fromStdString(scratch_.string()));
+}
+
+void ViewerTest::TearDown()
+{
+    app_.reset();
+    platform::ClearLog();
+    std::error_code ignored;
+    QDir::setCurrent(QDir::tempPath());
+    std::filesystem::remove_all(scratch_, ignored);
+}
+
+const std::string& ViewerTest::DemoFilm()
+{
+    static const std::string path = [] {
+        const std::string file = (std::filesystem::temp_directory_path()
+                                  / ("plexo-viewer-demo-" + std::to_string(::getpid()) + ".flm"))
+                                     .string();
+        EXPECT_TRUE(WriteDemoFilm(file));
+        return file;
+    }();
+    return path;
+}
+
+CPlexoApp& ViewerTest::Start(const std::vector<std::string>& parameters)
+{
+    app_ = std::make_unique<CPlexoApp>(parameters);
+    app_->InitInstance();
+    Settle();
+    return *app_;
+}
+
+void ViewerTest::Settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+std::string ViewerTest::Setting(const std::string& section, const std::string& key)
+{
+    return platform::ReadProfileString(section, key, "<missing>");
+}
+
+QImage ViewerTest::ViewPixels()
+{
+    CPlexoView* view = app_->mainFrame()->view();
+    return view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage ViewerTest::ExpectedPixels(bool stereo, int presentation)
+{
+    CPlexoView* view = app_->mainFrame()->view();
+    const QPoint origin = view->mapToGlobal(QPoint(0, 0));
+    const ViewRect rect{origin.x(), origin.y(), origin.x() + view->width(), origin.y() + view->height()};
+    FrameBuffer frame;
+    EXPECT_TRUE(ComposeFrame(app_->document()->film(), app_->document()->Dist, rect, stereo, presentation, frame));
+    QImage image(view->width(), view->height(), QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const uint8_t* p = frame.bytes() + size_t(frame.height() - 1 - y) * frame.stride() + size_t(x) * 3;
+            image.setPixel(x, y, qRgb(p[2], p[1], p[0]));
+        }
+    return image;
+}
+
+}  // namespace plexo::test

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Starts the real viewer under Xvfb with the demo film, "stereo" and "play",
+# finds the red-blue picture on the screen, ends the program with SIGTERM and
+# checks that it wrote its settings on the way out.
+# Usage: xvfb_test.sh PLEXO PLEXO_TOOL   (PLEXO_SCREENSHOT=FILE keeps the shot)
+set -euo pipefail
+plexo=$1
+tool=$2
+for program in Xvfb import convert xwininfo; do
+  command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
+done
+
+work=$(mktemp -d /tmp/plexo-xvfb-XXXXXX)
+xvfb_pid=""
+plexo_pid=""
+cleanup() {
+  [ -n "$plexo_pid" ] && kill "$plexo_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "${PLEXO_KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+export XDG_CONFIG_HOME=$work/config
+unset PLEXO_SETTINGS_FILE
+"$tool" demo "$work/demo.flm" || fail "plexo-tool demo"
+
+# Xvfb picks a free display and tells its number on the descriptor.
+Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+# Qt and the X libraries keep caches to the end of the process; they are not ours.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+
+"$plexo" "$work/demo.flm" /stereo -play >"$work/plexo.log" 2>&1 &
+plexo_pid=$!
+for _ in $(seq 200); do
+  xwininfo -root -tree 2>/dev/null | grep -q '"demo.flm - Plexo"' && break
+  sleep 0.1
+done
+xwininfo -root -tree | grep -q '"demo.flm - Plexo"' || fail "no window titled 'demo.flm - Plexo'"
+sleep 1.5
+import -window root "$work/shot.png"
+[ -n "${PLEXO_SCREENSHOT:-}" ] && cp "$work/shot.png" "$PLEXO_SCREENSHOT"
+
+# A red-blue anaglyph has no green at all and both other channels lit where
+# the two pictures overlap; nothing else on the screen looks like that.
+anaglyph=$(convert "$work/shot.png" -fx '(g==0 && r>0.1 && b>0.1) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:)
+echo "red-blue pixels: $anaglyph"
+[ "$anaglyph" -gt 20000 ] || fail "no red-blue picture on the screen ($anaglyph pixels)"
+
+kill -TERM "$plexo_pid"
+for _ in $(seq 100); do kill -0 "$plexo_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$plexo_pid" 2>/dev/null && fail "the viewer did not end on SIGTERM"
+wait "$plexo_pid" || fail "the viewer ended with status $? ($(cat "$work/plexo.log"))"
+plexo_pid=""
+
+ini=$XDG_CONFIG_HOME/plexo/duvix.ini
+[ -f "$ini" ] || fail "no settings file written"
+for key in "Current directory" "Frames/sec=15.000000" "Red-Blue=1" "Round=0" "Dist=21"; do
+  grep -q "^$key" "$ini" || fail "settings file lacks '$key'"
+done
+echo "PASS"
