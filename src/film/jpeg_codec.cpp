@@ -29,7 +29,7 @@ bool StreamCanBack(int width, int height, size_t length)
 
 PictureBuffer Decode(const uint8_t* stream, size_t length, JpegRows rows, Tone tone)
 {
-    if (!stream || length == 0 || length > size_t(~0ul))
+    if (!stream || length == 0)
         return {};
     TjHandle handle(tjInitDecompress());
     if (!handle)

@@ -201,20 +201,5 @@ TEST(OpenFilm, UnknownExtensionShowsItsMessage)
     EXPECT_EQ(capture.messages, std::vector<std::string>{"File extension is incompatible"});
 }
 
-TEST(OpenFilm, OpensEachKind)
-{
-    test::TempDir dir;
-    test::BmpSpec bmp;
-    test::WriteBytes(dir.file("a0001.BMP"), test::MakeBmpBytes(bmp));
-    test::FlmSpec flm;
-    flm.frames = {{1}, {2}};
-    test::WriteBytes(dir.file("b.Flm"), test::MakeFlmBytes(flm));
-    const uint8_t px[3] = {1, 2, 3};
-    ASSERT_TRUE(WriteJpegFile(dir.file("c0001.jpg"), 3, 1, 1, px, 90));
-    EXPECT_EQ(OpenFilmByExtension(dir.file("a0001.BMP"))->FrameCount(), 1);
-    EXPECT_EQ(OpenFilmByExtension(dir.file("b.Flm"))->FrameCount(), 2);
-    EXPECT_EQ(OpenFilmByExtension(dir.file("c0001.jpg"))->FrameCount(), 1);
-}
-
 }  // namespace
 }  // namespace plexo
