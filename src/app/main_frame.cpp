@@ -10,6 +10,7 @@
 #include "app/command_ids.h"
 #include "app/play_period.h"
 #include "app/plexo_view.h"
+#include "app/set_pnl_command.h"
 #include "app/toolbar_icons.h"
 #include "app/trans_pnl.h"
 #include "doc/command_line_options.h"
@@ -126,6 +127,20 @@ void CMainFrame::OnLeaveStereo()
 {
     if (state.stereo)
         OnStereo();
+}
+
+void CMainFrame::OnSettings()
+{
+    // Timer 2, which repaints the dialog over page flipping, has nothing to
+    // do until page flipping exists; the frame only keeps track of the dialog.
+    SettingsCommandHooks hooks;
+    hooks.opened = [this](SetPnl& dialog) { settingsDialog_ = &dialog; };
+    hooks.closed = [this] {
+        settingsDialog_ = nullptr;
+        view_->update();
+    };
+    hooks.run = runSettingsDialog;
+    RunSettingsCommand(doc_, state, hooks, this);
 }
 
 void CMainFrame::OnTranslate()

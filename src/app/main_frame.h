@@ -50,6 +50,8 @@ public:
 
     // Answers the file dialogs; the Qt dialog unless a test replaces it.
     FileChooser chooseFile = RunFileDialog;
+    // Runs the Settings dialog; its own modal loop when empty.
+    std::function<int(SetPnl&)> runSettingsDialog;
 
     // Re-evaluates every command's enabling and check rule.
     void UpdateCommands() { commands_.Update(); }

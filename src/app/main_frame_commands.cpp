@@ -93,6 +93,7 @@ void CMainFrame::DefineCommands()
              [this] { return toolBar_ && !toolBar_->isHidden(); });
     // Only an enabling rule: nothing raises this id.
     t.Define(kCmdFileSaveAs, [] {}, film);
+    t.Define(kCmdSettings, [this] { OnSettings(); }, [this] { return FilmLoaded() && !state.playing; });
     t.Define(kCmdTranslate, [this] { OnTranslate(); });
     t.Define(kCmdAbout, [this] { OnAbout(); });
     DefineFileCommands();

@@ -10,6 +10,7 @@
 #include "app/display_panel.h"
 #include "app/main_frame.h"
 #include "app/plexo_view.h"
+#include "app/set_pnl.h"
 #include "doc/document.h"
 #include "platform/log.h"
 #include "present/compositor.h"
@@ -296,6 +297,28 @@ TEST_F(MainFrame, FileModeReleasesPicturesAfterEachDraw)
         frame.view()->repaint();
         EXPECT_EQ((*builds)[0] - before, alter == 0 ? 0 : 2) << alter;
     }
+}
+
+TEST_F(MainFrame, SettingsDialogChangesTheFrameAndIsOffWhilePlaying)
+{
+    CPlexoApp& app = Start({DemoFilm()});
+    CMainFrame& frame = *app.mainFrame();
+    EXPECT_TRUE(frame.commands().IsEnabled(kCmdSettings));
+    bool shown = false;
+    frame.runSettingsDialog = [&](SetPnl& dialog) {
+        shown = true;
+        EXPECT_EQ(frame.settingsDialog(), &dialog);
+        dialog.values.framesPerSecond = 30;
+        return int(QDialog::Accepted);
+    };
+    frame.commands().Action(kCmdSettings)->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(frame.settingsDialog(), nullptr);
+    EXPECT_EQ(frame.state.framesPerSecond, 30);
+    frame.commands().Run(kCmdPlay);
+    EXPECT_EQ(frame.playTimer().interval(), 33);
+    EXPECT_FALSE(frame.commands().IsEnabled(kCmdSettings));
+    EXPECT_FALSE(frame.commands().Action(kCmdSettings)->isEnabled());
 }
 
 TEST_F(MainFrame, SettingsAreWrittenAtTheEnd)
