@@ -91,6 +91,7 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QStringLiteral("%v of %m frames"));
+    progress_->setTextVisible(false);
     progressLabel_ = new QLabel(this);
     progressLabel_->setMinimumHeight(QFontMetrics(progressLabel_->font()).height());
 
@@ -210,6 +211,7 @@ void TransPnl::OnStart()
 
     progress_->setRange(0, 1);
     progress_->setValue(0);
+    progress_->setTextVisible(true);
     progressLabel_->clear();
     startButton_->setEnabled(false);
     stopButton_->setEnabled(true);
