@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "film/film.h"
-#include "film/replace_file.h"
+#include "platform/atomic_file.h"
 
 namespace plexo {
 
@@ -108,7 +108,7 @@ bool WriteJpegFile(const std::string& fileName, int channels, int width, int hei
     // The library reads the rows bottom first itself, so no reversed copy of
     // the picture is made.
     const std::vector<uint8_t> stream = Encode(pixels, channels, width, height, quality, TJFLAG_BOTTOMUP);
-    return !stream.empty() && ReplaceFileWith(fileName, stream.data(), stream.size());
+    return !stream.empty() && platform::ReplaceFileWith(fileName, stream.data(), stream.size());
 }
 
 }  // namespace plexo

@@ -157,4 +157,10 @@ void AtomicFile::discard()
     buffer_.clear();
 }
 
+bool ReplaceFileWith(const std::string& path, const void* data, size_t size)
+{
+    AtomicFile file(path);
+    return file.write(data, size) && file.commit();
+}
+
 }  // namespace plexo::platform

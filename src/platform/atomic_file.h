@@ -49,4 +49,7 @@ private:
     std::vector<uint8_t> buffer_;
 };
 
+// Writes a whole file in one go through an AtomicFile.
+bool ReplaceFileWith(const std::string& path, const void* data, size_t size);
+
 }  // namespace plexo::platform

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "film/open_film.h"
-#include "film/replace_file.h"
+#include "platform/atomic_file.h"
 #include "tool/command.h"
 
 namespace plexo::tool {
@@ -44,7 +44,7 @@ int RunPicture(Args& args)
     const Picture picture = FilmPicture(*film, Eye::Current, grey ? Tone::Grey : Tone::Colour);
     if (!picture)
         return Fail("the frame has no picture");
-    if (!ReplaceFileWith(*out, picture.data, picture.byteCount()))
+    if (!platform::ReplaceFileWith(*out, picture.data, picture.byteCount()))
         return Fail("cannot write " + *out);
     std::printf("%dx%d\n", picture.width, picture.height);
     return kOk;
