@@ -2,6 +2,7 @@
 
 #include "convert/frame_writers.h"
 #include "convert/output_names.h"
+#include "platform/file_name.h"
 #include "film/factories.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
@@ -49,7 +50,7 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
                          const ConversionControl& control)
 {
     const Converter& converter = ConverterOf(way);
-    if (UpperExtension(chosenPath) != converter.source.extension) {
+    if (platform::UpperExtension(chosenPath) != converter.source.extension) {
         platform::ShowMessage("File type incompatible");
         return ConversionResult::IncompatibleType;
     }

@@ -53,15 +53,4 @@ std::string FrameFileName(const std::string& base, int number, const char* exten
     return base + digits + extension;
 }
 
-std::string UpperExtension(const std::string& path)
-{
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < NameStart(path))
-        return {};
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return ext;
-}
-
 }  // namespace plexo

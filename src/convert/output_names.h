@@ -21,7 +21,4 @@ std::string FlmOutputName(const std::string& chosenPath);
 // base + the number with at least four digits + extension (".bmp", ".jpg").
 std::string FrameFileName(const std::string& base, int number, const char* extension);
 
-// The text after the last dot of the file name, in upper case ("" without one).
-std::string UpperExtension(const std::string& path);
-
 }  // namespace plexo

@@ -1,8 +1,5 @@
 #include "doc/document.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
 
 #include "doc/save_frame.h"
 #include "film/factories.h"
@@ -12,17 +9,6 @@
 #include "platform/settings.h"
 
 namespace plexo {
-
-namespace {
-std::string UpperExtension(const std::string& path)
-{
-    std::string ext = std::filesystem::path(path).extension().string();
-    if (!ext.empty())
-        ext.erase(0, 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return ext;
-}
-}  // namespace
 
 CPlexoDoc::CPlexoDoc(CommandLineOptions* commandLine) : commandLine_(commandLine)
 {
@@ -164,17 +150,10 @@ void CPlexoDoc::ReleaseFilm()
 
 bool CPlexoDoc::SaveAs(const std::string& path)
 {
-    bool saved = false;
-    if (film_) {
-        const std::string ext = UpperExtension(path);
-        if (ext == "BMP")
-            saved = SaveFrameBmp(*film_, path);
-        else if (ext == "JPG")
-            saved = SaveFrameJpg(*film_, path);
-    }
-    if (!saved)
-        LogMessage("Save error");
-    return saved;
+    if (film_)
+        return SaveFrame(*film_, path);
+    LogMessage("Save error");
+    return false;
 }
 
 }  // namespace plexo

@@ -5,6 +5,8 @@
 
 #include "doc/write_bmp_file.h"
 #include "film/jpeg_codec.h"
+#include "platform/file_name.h"
+#include "platform/log.h"
 
 namespace plexo {
 
@@ -46,6 +48,15 @@ bool SaveFrameJpg(Film& film, const std::string& path)
         dst[i + 2] = src[i];
     }
     return WriteJpegFile(path, 3, picture.width, picture.height, rgb.get(), kJpegQuality);
+}
+
+bool SaveFrame(Film& film, const std::string& path)
+{
+    const std::string ext = platform::UpperExtension(path);
+    const bool saved = ext == "BMP" ? SaveFrameBmp(film, path) : ext == "JPG" && SaveFrameJpg(film, path);
+    if (!saved)
+        LogMessage("Save error");
+    return saved;
 }
 
 }  // namespace plexo

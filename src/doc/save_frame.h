@@ -17,5 +17,8 @@ inline constexpr const char* kSaveFrameDefaultExtension = "bmp";
 bool SaveFrameBmp(Film& film, const std::string& path);
 // A JPEG file of quality 95 of the same picture.
 bool SaveFrameJpg(Film& film, const std::string& path);
+// Either of the two, by the name's extension ("bmp" or "jpg", any case); any
+// other name fails. A failure is logged as "Save error".
+bool SaveFrame(Film& film, const std::string& path);
 
 }  // namespace plexo

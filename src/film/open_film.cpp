@@ -1,20 +1,14 @@
 #include "film/open_film.h"
 
 #include "film/factories.h"
+#include "platform/file_name.h"
 #include "platform/message_sink.h"
 
 namespace plexo {
 
 std::optional<FilmKind> FilmKindOf(const std::string& path)
 {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::nullopt;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
+    const std::string ext = platform::UpperExtension(path);
     if (ext == "BMP")
         return FilmKind::Bmp;
     if (ext == "FLM")

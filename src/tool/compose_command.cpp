@@ -12,6 +12,7 @@
 #include "film/two_films.h"
 #include "present/compositor.h"
 #include "tool/command.h"
+#include "tool/film_at.h"
 
 namespace plexo::tool {
 
@@ -35,31 +36,12 @@ constexpr Mode kModes[] = {
 
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
 
-int Fail(const std::string& message)
-{
-    std::fprintf(stderr, "plexo-tool compose: %s\n", message.c_str());
-    return kFailed;
-}
-
 FilmPtr OpenFilm(const std::string& path)
 {
     FilmPtr film = OpenFilmByExtension(path);
     if (!film)
-        std::fprintf(stderr, "plexo-tool compose: cannot open the film of %s\n", path.c_str());
+        Fail("compose", "cannot open the film of " + path);
     return film;
-}
-
-// From the first frame, `index` steps along the play order; stepping with no
-// partner restriction, so that every frame can be reached.
-bool MoveToIndex(Film& film, int index)
-{
-    film.SetShift(0);
-    film.SetRound(false);
-    film.SetInvert(false);
-    for (int i = 0; i < index; ++i)
-        if (!film.Next())
-            return false;
-    return true;
 }
 
 int RunCompose(Args& args)
@@ -103,7 +85,7 @@ int RunCompose(Args& args)
         film = PairFilms(std::move(film), std::move(added), side);
     }
     if (!MoveToIndex(*film, index.value_or(0)))
-        return Fail("the film has no frame at index " + std::to_string(index.value_or(0)));
+        return Fail("compose", "the film has no frame at index " + std::to_string(index.value_or(0)));
     film->SetShift(shift.value_or(kDefaultShift));
 
     int width = 0, height = 0;
@@ -112,24 +94,24 @@ int RunCompose(Args& args)
     } else {
         const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
         if (!picture)
-            return Fail("cannot read the picture of the frame, so the view size is unknown");
+            return Fail("compose", "cannot read the picture of the frame, so the view size is unknown");
         width = picture.width;
         height = picture.height;
     }
     const int viewTop = top.value_or(0);
     if (int64_t(viewTop) + height > INT_MAX)
-        return Fail("the view reaches below the last screen row");
+        return Fail("compose", "the view reaches below the last screen row");
 
     FrameBuffer frame;
     const ViewRect rect{0, viewTop, width, viewTop + height};
     if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, mode->stereo, mode->presentation, frame))
-        return Fail("the view " + std::to_string(width) + "x" + std::to_string(height) + " is too large");
+        return Fail("compose", "the view " + std::to_string(width) + "x" + std::to_string(height) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)
-        return Fail("the view is empty: there is nothing to write");
+        return Fail("compose", "the view is empty: there is nothing to write");
     const std::vector<uint8_t> header = BitmapHeaderFor(composed);
     if (header.empty() || !WriteBmpFile(*out, header.data(), composed.data))
-        return Fail("cannot write " + *out);
+        return Fail("compose", "cannot write " + *out);
     std::printf("%dx%d\n", composed.width, composed.height);
     return kOk;
 }

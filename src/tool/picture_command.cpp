@@ -4,19 +4,13 @@
 #include <cstdio>
 #include <string>
 
-#include "film/open_film.h"
+#include "tool/film_at.h"
 #include "platform/atomic_file.h"
 #include "tool/command.h"
 
 namespace plexo::tool {
 
 namespace {
-
-int Fail(const std::string& message)
-{
-    std::fprintf(stderr, "plexo-tool picture: %s\n", message.c_str());
-    return kFailed;
-}
 
 int RunPicture(Args& args)
 {
@@ -29,23 +23,15 @@ int RunPicture(Args& args)
         return kBadUsage;
 
     const std::string& path = args.plain()[0];
-    FilmPtr film = OpenFilmByExtension(path);
+    FilmPtr film = OpenFilmAt("picture", path, index.value_or(0));
     if (!film)
-        return FilmKindOf(path) ? Fail("cannot open the film of " + path) : kFailed;
-    // Positions count along the play order from the first frame; the partner
-    // rules must not stop the walk.
-    film->SetShift(0);
-    film->SetRound(false);
-    film->SetInvert(false);
-    for (int i = 0; i < index.value_or(0); ++i)
-        if (!film->Next())
-            return Fail("the film has no frame at index " + std::to_string(*index));
+        return kFailed;
 
     const Picture picture = FilmPicture(*film, Eye::Current, grey ? Tone::Grey : Tone::Colour);
     if (!picture)
-        return Fail("the frame has no picture");
+        return Fail("picture", "the frame has no picture");
     if (!platform::ReplaceFileWith(*out, picture.data, picture.byteCount()))
-        return Fail("cannot write " + *out);
+        return Fail("picture", "cannot write " + *out);
     std::printf("%dx%d\n", picture.width, picture.height);
     return kOk;
 }

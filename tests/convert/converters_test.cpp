@@ -6,6 +6,7 @@
 #include "convert/converters.h"
 #include "convert/frame_writers.h"
 #include "convert/output_names.h"
+#include "platform/file_name.h"
 #include "film/factories.h"
 #include "outside_readers.h"
 #include "platform/log.h"
@@ -50,7 +51,7 @@ TEST_P(Conversion, WritesTheNamedOutputsAndLogsOk)
     EXPECT_EQ(platform::LogText(), kOkLog);
     for (const char* name : c.outputs) {
         const std::string path = dir.file(name);
-        if (UpperExtension(path) == "FLM") {
+        if (platform::UpperExtension(path) == "FLM") {
             FilmPtr film = OpenFlmFilm(path);
             ASSERT_TRUE(film) << name;
             EXPECT_EQ(film->FrameCount(), 3);

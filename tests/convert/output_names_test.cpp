@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/output_names.h"
+#include "platform/file_name.h"
 
 namespace plexo {
 namespace {
@@ -32,9 +33,9 @@ TEST(OutputNames, FrameNumbersHaveAtLeastFourDigitsAndExtensionsCompareInUpperCa
     EXPECT_EQ(FrameFileName("/m/walk", 9, ".jpg"), "/m/walk0009.jpg");
     EXPECT_EQ(FrameFileName("/m/walk", 12345, ".bmp"), "/m/walk12345.bmp");
     EXPECT_EQ(FlmBase("/m/walk.flm"), "/m/walk");
-    EXPECT_EQ(UpperExtension("/c/clip.JPG"), "JPG");
-    EXPECT_EQ(UpperExtension("/c/clip.jpeg"), "JPEG");
-    EXPECT_EQ(UpperExtension("/c/a.b/clip"), "");
+    EXPECT_EQ(platform::UpperExtension("/c/clip.JPG"), "JPG");
+    EXPECT_EQ(platform::UpperExtension("/c/clip.jpeg"), "JPEG");
+    EXPECT_EQ(platform::UpperExtension("/c/a.b/clip"), "");
 }
 
 }  // namespace

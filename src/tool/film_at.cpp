@@ -1,0 +1,44 @@
+#include "tool/film_at.h"
+
+#include <cstdio>
+
+#include "film/open_film.h"
+#include "tool/command.h"
+
+namespace plexo::tool {
+
+int Fail(const char* command, const std::string& message)
+{
+    std::fprintf(stderr, "plexo-tool %s: %s\n", command, message.c_str());
+    return kFailed;
+}
+
+// The partner rules must not stop the walk, so every frame can be reached.
+bool MoveToIndex(Film& film, int index)
+{
+    film.SetShift(0);
+    film.SetRound(false);
+    film.SetInvert(false);
+    for (int i = 0; i < index; ++i)
+        if (!film.Next())
+            return false;
+    return true;
+}
+
+FilmPtr OpenFilmAt(const char* command, const std::string& path, int index)
+{
+    FilmPtr film = OpenFilmByExtension(path);
+    if (!film) {
+        // An unknown extension has been reported by the chooser already.
+        if (FilmKindOf(path))
+            Fail(command, "cannot open the film of " + path);
+        return nullptr;
+    }
+    if (!MoveToIndex(*film, index)) {
+        Fail(command, "the film has no frame at index " + std::to_string(index));
+        return nullptr;
+    }
+    return film;
+}
+
+}  // namespace plexo::tool

@@ -1,0 +1,21 @@
+#pragma once
+// What the subcommands that work on one frame share: opening the film by its
+// extension and walking to a position in play order.
+
+#include <string>
+
+#include "film/film.h"
+
+namespace plexo::tool {
+
+// Prints "plexo-tool COMMAND: message" and gives the failure exit code.
+int Fail(const char* command, const std::string& message);
+
+// The film at frame `index` (from 0, in play order), with shift 0, round and
+// invert off; null after printing why not.
+FilmPtr OpenFilmAt(const char* command, const std::string& path, int index);
+
+// Walks an open film to frame `index` as above; false when it has fewer frames.
+bool MoveToIndex(Film& film, int index);
+
+}  // namespace plexo::tool
