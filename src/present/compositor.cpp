@@ -35,11 +35,14 @@ Compositor ChooseCompositor(bool stereo, int presentation, bool flipperReady)
     return flipperReady ? Compositor::FlipPair : Compositor::Plain;
 }
 
+// Centred in the visible width rather than the padded one, so that a picture
+// exactly as wide as the view fills it instead of losing its last column to
+// the clipped padding.
 void ComposePlain(Film& film, FrameBuffer& frame)
 {
     const Picture colour = FilmPicture(film, Eye::Current, Tone::Colour);
     CopyColourRows(colour, CentredSpan(colour.height, frame.height()),
-                   CentredSpan(colour.width, frame.width()), 0, 1, frame.view());
+                   CentredSpan(colour.width, frame.viewWidth()), 0, 1, frame.view());
 }
 
 void ComposeRedBlue(Film& film, int32_t dist, FrameBuffer& frame)

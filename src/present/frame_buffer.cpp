@@ -8,6 +8,7 @@ namespace plexo {
 bool FrameBuffer::Prepare(int64_t viewWidth, int64_t viewHeight)
 {
     width_ = 0;
+    viewWidth_ = 0;
     height_ = 0;
     if (viewWidth < 0 || viewHeight < 0 || viewWidth > kMaxBytes || viewHeight > kMaxBytes)
         return false;
@@ -25,6 +26,7 @@ bool FrameBuffer::Prepare(int64_t viewWidth, int64_t viewHeight)
         capacity_ = count;
     }
     width_ = int(paddedWidth);
+    viewWidth_ = int(viewWidth);
     height_ = int(viewHeight);
     if (count > 0)
         std::memset(bytes_.get(), 0, count);

@@ -41,6 +41,8 @@ public:
 
     // Wp, the padded width.
     int width() const { return width_; }
+    // The view's own width; the up to three columns beyond it are clipped away.
+    int viewWidth() const { return viewWidth_; }
     int height() const { return height_; }
     size_t stride() const { return size_t(width_) * 3; }
     size_t byteCount() const { return stride() * size_t(height_); }
@@ -55,6 +57,7 @@ private:
     std::unique_ptr<uint8_t[]> bytes_;
     size_t capacity_ = 0;
     int width_ = 0;
+    int viewWidth_ = 0;
     int height_ = 0;
 };
 

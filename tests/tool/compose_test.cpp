@@ -113,12 +113,12 @@ TEST_F(ComposeTool, SecondFilmBelowGivesAStackedPlainPicture)
               0);
     const auto bmp = ReadBitmap(out);
     ASSERT_TRUE(bmp);
-    // The composite is 6 x 6; the frame is padded to 8 and centred in it.
+    // The composite is 6 x 6 and fills the 6-wide view; the frame is padded to 8.
     ASSERT_EQ(bmp->width, 8);
     ASSERT_EQ(bmp->height, 6);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x) {
-            const int cx = x - 1;
+            const int cx = x;
             const uint8_t want = cx < 0 || cx >= 6 ? 0 : y < 2 ? Grey(5, cx, y) : Grey(0, cx, y - 2);
             EXPECT_EQ(bmp->at(x, y)[1], want) << x << "," << y;
         }
