@@ -105,49 +105,27 @@ std::vector<uint8_t> JpegBytes(int channels)
 
 std::vector<Sample> Samples()
 {
-    test::BmpSpec bmp8;
-    bmp8.width = 5;
-    bmp8.height = 3;
-    bmp8.bitCount = 8;
-    bmp8.clrUsed = 7;
-    bmp8.palette = {0x000000, 0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0, 0xFFFFFF};
-    bmp8.pixels = test::PatternPixels(5, 3, 1);
-    test::BmpSpec bmp24;
-    bmp24.width = 3;
-    bmp24.height = 2;
-    bmp24.topDown = true;
-    bmp24.pixels = test::PatternPixels(3, 2, 3);
-    test::BmpSpec core;
-    core.headerSize = 12;
-    core.width = 2;
-    core.height = 2;
-    core.bitCount = 8;
-    core.palette = std::vector<uint32_t>(256, 0x445566);
-    core.pixels = {0, 1, 2, 3};
-    test::FlmSpec raw;
-    raw.colour = true;
-    raw.numbered = true;
-    raw.width = 3;
-    raw.height = 2;
-    raw.frames = {test::PatternPixels(3, 2, 3, 1), test::PatternPixels(3, 2, 3, 2)};
-    test::FlmSpec packed;
-    packed.colour = true;
-    packed.numbered = true;
-    packed.extension = true;
-    packed.packed = 1;
-    packed.width = 16;
-    packed.height = 12;
-    packed.frames = {JpegBytes(3), JpegBytes(3)};
-    test::FlmSpec packedGrey = packed;
+    using test::BmpSpec, test::FlmSpec, test::MakeBmpBytes, test::MakeFlmBytes, test::PatternPixels;
+    const BmpSpec bmp8{.width = 5, .height = 3, .bitCount = 8,
+                       .palette = {0x000000, 0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0, 0xFFFFFF},
+                       .clrUsed = 7, .pixels = PatternPixels(5, 3, 1)};
+    const BmpSpec bmp24{.width = 3, .height = 2, .topDown = true, .pixels = PatternPixels(3, 2, 3)};
+    const BmpSpec core{.width = 2, .height = 2, .bitCount = 8, .headerSize = 12,
+                       .palette = std::vector<uint32_t>(256, 0x445566), .pixels = {0, 1, 2, 3}};
+    const FlmSpec raw{.colour = true, .numbered = true, .width = 3, .height = 2,
+                      .frames = {PatternPixels(3, 2, 3, 1), PatternPixels(3, 2, 3, 2)}};
+    const FlmSpec packed{.colour = true, .numbered = true, .extension = true, .packed = 1, .width = 16, .height = 12,
+                         .frames = {JpegBytes(3), JpegBytes(3)}};
+    FlmSpec packedGrey = packed;
     packedGrey.colour = false;
     packedGrey.frames = {JpegBytes(1)};
     return {
-        {"Bmp8", "cut0001.bmp", test::MakeBmpBytes(bmp8), 2},
-        {"Bmp24TopDown", "cut0001.bmp", test::MakeBmpBytes(bmp24), 2},
-        {"BmpCore", "cut0001.bmp", test::MakeBmpBytes(core), 2},
-        {"FlmRaw", "cut.flm", test::MakeFlmBytes(raw), 4},
-        {"FlmPacked", "cut.flm", test::MakeFlmBytes(packed), 4},
-        {"FlmPackedGrey", "cut.flm", test::MakeFlmBytes(packedGrey), 2},
+        {"Bmp8", "cut0001.bmp", MakeBmpBytes(bmp8), 2},
+        {"Bmp24TopDown", "cut0001.bmp", MakeBmpBytes(bmp24), 2},
+        {"BmpCore", "cut0001.bmp", MakeBmpBytes(core), 2},
+        {"FlmRaw", "cut.flm", MakeFlmBytes(raw), 4},
+        {"FlmPacked", "cut.flm", MakeFlmBytes(packed), 4},
+        {"FlmPackedGrey", "cut.flm", MakeFlmBytes(packedGrey), 2},
         {"Jpeg", "cut0001.jpg", JpegBytes(3), 2},
     };
 }
@@ -236,36 +214,21 @@ std::vector<uint8_t> ForgedJpeg(int side)
 
 std::vector<Bomb> Bombs()
 {
-    test::FlmSpec raw;
-    raw.colour = true;
-    raw.width = 5000;
-    raw.height = 5000;
-    raw.frameCount = 1;
-    raw.frames = {std::vector<uint8_t>(84, 7)};
-    test::FlmSpec packed;
-    packed.extension = true;
-    packed.packed = 1;
-    packed.frames = {std::vector<uint8_t>(60, 7)};
-    auto packedBytes = test::MakeFlmBytes(packed);
+    using test::BmpSpec, test::FlmSpec, test::MakeBmpBytes, test::MakeFlmBytes;
+    const FlmSpec raw{.colour = true, .width = 5000, .height = 5000, .frames = {std::vector<uint8_t>(84, 7)}};
+    auto packedBytes = MakeFlmBytes({.extension = true, .packed = 1, .frames = {std::vector<uint8_t>(60, 7)}});
     packedBytes[24] = packedBytes[25] = packedBytes[26] = 0xFF;
     packedBytes[27] = 0x7F;
-    auto bmpBytes = test::MakeBmpBytes(test::BmpSpec{});
+    auto bmpBytes = MakeBmpBytes(BmpSpec{});
     bmpBytes[18] = bmpBytes[22] = uint8_t(5000 & 0xFF);
     bmpBytes[19] = bmpBytes[23] = uint8_t(5000 >> 8);
-    test::BmpSpec table;
-    table.bitCount = 8;
-    table.clrUsed = 0x40000000;
-    test::FlmSpec forged;
-    forged.extension = true;
-    forged.packed = 1;
-    forged.frames = {ForgedJpeg(20000)};
-    const auto packedJpeg = test::MakeFlmBytes(forged);
     return {
-        {"Flm5000x5000ColourOn100Bytes", "bomb.flm", test::MakeFlmBytes(raw)},
+        {"Flm5000x5000ColourOn100Bytes", "bomb.flm", MakeFlmBytes(raw)},
         {"FlmPackedLength2GiBOn88Bytes", "bomb.flm", packedBytes},
-        {"FlmPackedStreamClaiming20000Square", "bomb.flm", packedJpeg},
+        {"FlmPackedStreamClaiming20000Square", "bomb.flm",
+         MakeFlmBytes({.extension = true, .packed = 1, .frames = {ForgedJpeg(20000)}})},
         {"Bmp5000x5000On58Bytes", "bomb0001.bmp", bmpBytes},
-        {"BmpColourTableOfAGigaEntry", "bomb0001.bmp", test::MakeBmpBytes(table)},
+        {"BmpColourTableOfAGigaEntry", "bomb0001.bmp", MakeBmpBytes({.bitCount = 8, .clrUsed = 0x40000000})},
         {"JpegClaiming20000Square", "bomb0001.jpg", ForgedJpeg(20000)},
     };
 }
@@ -291,11 +254,9 @@ TEST(BadInput, AllocationWatchSeesAnHonestPicture)
     if (!AllocationWatch::Available())
         GTEST_SKIP() << "allocation hooks need the sanitizer build";
     TempDir dir;
-    test::FlmSpec honest;
-    honest.width = 1500;
-    honest.height = 1000;
-    honest.frames = {std::vector<uint8_t>(1500 * 1000, 1)};
-    const Sample s{"Honest", "honest.flm", test::MakeFlmBytes(honest), 0};
+    const Sample s{"Honest", "honest.flm",
+                   test::MakeFlmBytes({.width = 1500, .height = 1000, .frames = {std::vector<uint8_t>(1500 * 1000, 1)}}),
+                   0};
     FilmPtr film = OpenSample(dir, s, s.bytes);
     ASSERT_TRUE(film);
     AllocationWatch watch;

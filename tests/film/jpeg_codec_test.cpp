@@ -2,6 +2,7 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 
@@ -22,44 +23,27 @@ int MaxDifference(const uint8_t* a, const uint8_t* b, size_t n)
     return worst;
 }
 
-struct StreamInfo {
-    int width = 0, height = 0, subsamp = -1;
-};
-StreamInfo Inspect(const std::vector<uint8_t>& stream)
+int Subsampling(const std::vector<uint8_t>& stream)
 {
-    StreamInfo info;
     tjhandle h = tjInitDecompress();
-    int colourspace = 0;
-    tjDecompressHeader3(h, stream.data(), (unsigned long)stream.size(), &info.width, &info.height, &info.subsamp,
-                        &colourspace);
+    int width = 0, height = 0, subsamp = -1, colourspace = 0;
+    tjDecompressHeader3(h, stream.data(), (unsigned long)stream.size(), &width, &height, &subsamp, &colourspace);
     tjDestroy(h);
-    return info;
+    return subsamp;
 }
 
-TEST(JpegCodec, ColourIsFourTwoZeroAndGreyOnePlaneAtTheGivenSize)
-{
-    const auto rgb = PatternPixels(37, 23, 3, 0, true);
-    const auto grey = PatternPixels(37, 23, 1, 0, true);
-    const StreamInfo c = Inspect(EncodeJpeg(rgb.data(), 3, 37, 23, 90));
-    const StreamInfo g = Inspect(EncodeJpeg(grey.data(), 1, 37, 23, 90));
-    EXPECT_EQ(c.subsamp, TJSAMP_420);
-    EXPECT_EQ(g.subsamp, TJSAMP_GRAY);
-    EXPECT_EQ(c.width, 37);
-    EXPECT_EQ(c.height, 23);
-}
-
-TEST(JpegCodec, RoundTripKeepsRowsAndChannelOrderAsStored)
+TEST(JpegCodec, RoundTripKeepsSizeRowsAndChannelOrderAsStored)
 {
     for (int channels : {1, 3}) {
-        const auto pixels = PatternPixels(40, 30, channels, 3, true);
-        const auto stream = EncodeJpeg(pixels.data(), channels, 40, 30, 95);
-        ASSERT_FALSE(stream.empty());
+        const auto pixels = PatternPixels(37, 23, channels, 3, true);
+        const auto stream = EncodeJpeg(pixels.data(), channels, 37, 23, 95);
+        // Colour is 4:2:0, grey one plane.
+        EXPECT_EQ(Subsampling(stream), channels == 3 ? TJSAMP_420 : TJSAMP_GRAY);
         PictureBuffer back = channels == 3 ? DecodeJpegColour(stream.data(), stream.size())
-                                                 : DecodeJpegGrey(stream.data(), stream.size());
+                                           : DecodeJpegGrey(stream.data(), stream.size());
         ASSERT_TRUE(back);
-        EXPECT_EQ(back.width, 40);
-        EXPECT_EQ(back.height, 30);
-        EXPECT_EQ(back.bytesPerPixel, channels);
+        EXPECT_EQ(back.width, 37);
+        EXPECT_EQ(back.height, 23);
         EXPECT_LE(MaxDifference(back.bytes.get(), pixels.data(), pixels.size()), 8) << channels;
     }
 }
@@ -74,8 +58,7 @@ TEST(JpegCodec, PictureRowsAreTheStoredRowsTurnedRoundWithBlueAndRedExchanged)
     for (int r = 0; r < 11; ++r)
         for (int x = 0; x < 19; ++x)
             for (int c = 0; c < 3; ++c)
-                ASSERT_EQ(picture.bytes[size_t(r * 19 + x) * 3 + size_t(c)],
-                          stored.bytes[size_t((10 - r) * 19 + x) * 3 + size_t(2 - c)]);
+                ASSERT_EQ(picture.row(r)[x * 3 + c], stored.row(10 - r)[x * 3 + 2 - c]);
     PictureBuffer greyStored = DecodeJpegGrey(stream.data(), stream.size(), JpegRows::AsStored);
     PictureBuffer greyPicture = DecodeJpegGrey(stream.data(), stream.size(), JpegRows::Picture);
     ASSERT_TRUE(greyStored && greyPicture);
@@ -89,49 +72,24 @@ TEST(JpegCodec, OneChannelStreamDecodedAsColourGivesEqualBytes)
     PictureBuffer colour = DecodeJpegColour(stream.data(), stream.size());
     PictureBuffer plain = DecodeJpegGrey(stream.data(), stream.size());
     ASSERT_TRUE(colour && plain);
-    for (size_t i = 0; i < 256; ++i) {
-        EXPECT_EQ(colour.bytes[3 * i], plain.bytes[i]);
-        EXPECT_EQ(colour.bytes[3 * i + 1], plain.bytes[i]);
-        EXPECT_EQ(colour.bytes[3 * i + 2], plain.bytes[i]);
-    }
+    for (size_t i = 0; i < 256; ++i)
+        for (size_t c = 0; c < 3; ++c)
+            ASSERT_EQ(colour.bytes[3 * i + c], plain.bytes[i]) << i;
 }
 
-struct BadEncode {
-    int channels, width, height, quality;
-};
-class JpegEncodeRefuses : public testing::TestWithParam<BadEncode> {};
-TEST_P(JpegEncodeRefuses, Arguments)
+TEST(JpegCodec, BadArgumentsAndGarbageGiveNothing)
 {
     const auto pixels = PatternPixels(8, 8, 4);
-    const BadEncode b = GetParam();
-    EXPECT_TRUE(EncodeJpeg(pixels.data(), b.channels, b.width, b.height, b.quality).empty());
-}
-INSTANTIATE_TEST_SUITE_P(JpegCodec, JpegEncodeRefuses,
-                         testing::Values(BadEncode{4, 8, 8, 90}, BadEncode{2, 8, 8, 90}, BadEncode{0, 8, 8, 90},
-                                         BadEncode{3, 0, 8, 90}, BadEncode{3, 8, -1, 90}, BadEncode{3, 8, 8, 0},
-                                         BadEncode{3, 8, 8, 101}));
-
-TEST(JpegCodec, GarbageAndForgedSizesDecodeToNothing)
-{
+    for (const auto [channels, width, height, quality] :
+         {std::array{4, 8, 8, 90}, {2, 8, 8, 90}, {0, 8, 8, 90}, {3, 0, 8, 90}, {3, 8, -1, 90}, {3, 8, 8, 0},
+          {3, 8, 8, 101}})
+        EXPECT_TRUE(EncodeJpeg(pixels.data(), channels, width, height, quality).empty()) << channels << quality;
     const std::vector<uint8_t> garbage(300, 0x5A);
     EXPECT_FALSE(DecodeJpegColour(garbage.data(), garbage.size()));
     EXPECT_FALSE(DecodeJpegGrey(nullptr, 0));
-
-    // A small valid stream whose frame header is rewritten to claim 30000 x
-    // 30000: a few hundred bytes cannot describe 14 million blocks.
-    const auto grey = PatternPixels(8, 8, 1, 0, true);
-    auto stream = EncodeJpeg(grey.data(), 1, 8, 8, 90);
-    for (size_t i = 0; i + 8 < stream.size(); ++i)
-        if (stream[i] == 0xFF && stream[i + 1] == 0xC0) {
-            stream[i + 5] = 30000 >> 8;
-            stream[i + 6] = 30000 & 0xFF;
-            stream[i + 7] = 30000 >> 8;
-            stream[i + 8] = 30000 & 0xFF;
-        }
-    EXPECT_FALSE(DecodeJpegGrey(stream.data(), stream.size()));
 }
 
-TEST(WriteJpegFile, WritesBottomFirstRowsAsTheImageTopRow)
+TEST(WriteJpegFile, WritesBottomFirstRowsAsTheImageTopRowAndFailsWithoutHarm)
 {
     test::TempDir dir;
     const auto rgb = PatternPixels(20, 10, 3, 5, true);
@@ -139,23 +97,17 @@ TEST(WriteJpegFile, WritesBottomFirstRowsAsTheImageTopRow)
     const auto stream = test::ReadBytes(dir.file("a.jpg"));
     PictureBuffer back = DecodeJpegColour(stream.data(), stream.size(), JpegRows::AsStored);
     ASSERT_TRUE(back);
-    // Image row 0 is the last row in memory.
     EXPECT_LE(MaxDifference(back.row(0), rgb.data() + 9 * 60, 60), 8);
     EXPECT_LE(MaxDifference(back.row(9), rgb.data(), 60), 8);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-}
 
-TEST(WriteJpegFile, FailureLeavesTheOldFileAndNoTemporary)
-{
-    test::TempDir dir;
+    // Failures leave an older file as it was and no temporary behind.
     const std::string target = dir.file("keep.jpg");
     test::WriteBytes(target, {1, 2, 3});
-    const auto pixels = PatternPixels(4, 4, 4);
-    EXPECT_FALSE(WriteJpegFile(target, 4, 4, 4, pixels.data(), 90));
-    EXPECT_FALSE(WriteJpegFile(target, 3, 0, 4, pixels.data(), 90));
+    EXPECT_FALSE(WriteJpegFile(target, 4, 4, 4, rgb.data(), 90));
+    EXPECT_FALSE(WriteJpegFile(target, 3, 0, 4, rgb.data(), 90));
     EXPECT_EQ(test::ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_FALSE(WriteJpegFile(dir.file("missing/x.jpg"), 3, 4, 4, pixels.data(), 90));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_FALSE(WriteJpegFile(dir.file("missing/x.jpg"), 3, 4, 4, rgb.data(), 90));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 // Streams written by other programs, compared with libjpeg-turbo's own

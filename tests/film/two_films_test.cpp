@@ -66,27 +66,25 @@ INSTANTIATE_TEST_SUITE_P(
         SideCase{kAddTop, 320, 720,
                  [](int x, int y) { return y < 480 ? Source{kFirstNumber, x, y} : Source{kSecondNumber, x, y - 480}; }}));
 
-TEST(TwoFilms, PartnerCompositeUsesBothFilmsPartners)
+TEST(TwoFilms, PartnerCompositeJoinsBothFilmsPartnersAndMissingPicturesGiveNone)
 {
-    auto first = PatternFilm::Uniform(3, 2, 1, kFirstNumber);
-    auto second = PatternFilm::Uniform(3, 1, 1, kSecondNumber);
-    FilmPtr film = PairFilms(std::move(first), std::move(second), kAddRight);
+    FilmPtr film = PairFilms(PatternFilm::Uniform(3, 2, 1, kFirstNumber), PatternFilm::Uniform(3, 1, 1, kSecondNumber),
+                             kAddRight);
     film->SetShift(-1);
     const Picture p = FilmPicture(*film, Eye::Partner, Tone::Grey);
     ASSERT_TRUE(p);
     EXPECT_EQ(p.row(0)[0], PatternByte(kFirstNumber + 2, 0, 0, 0));
     EXPECT_EQ(p.row(0)[2], PatternByte(kSecondNumber + 2, 0, 0, 0));
-}
 
-TEST(TwoFilms, MissingPictureOfEitherFilmGivesNoComposite)
-{
     for (int missing = 0; missing < 2; ++missing) {
-        auto first = std::make_unique<PatternFilm>(std::vector<int>{0}, std::vector<test::FrameSize>{{missing == 0 ? 0 : 4, 2}});
-        auto second = std::make_unique<PatternFilm>(std::vector<int>{1}, std::vector<test::FrameSize>{{missing == 1 ? 0 : 4, 2}});
-        FilmPtr film = PairFilms(std::move(first), std::move(second), kAddBottom);
-        int32_t w = -7, h = -7;
-        EXPECT_EQ(film->ColourPicture(w, h), nullptr);
-        EXPECT_EQ(film->GreyPicture(w, h), nullptr);
+        auto sized = [&](int which) {
+            return std::make_unique<PatternFilm>(std::vector<int>{which},
+                                                 std::vector<test::FrameSize>{{missing == which ? 0 : 4, 2}});
+        };
+        FilmPtr pair = PairFilms(sized(0), sized(1), kAddBottom);
+        int32_t w, h;
+        EXPECT_EQ(pair->ColourPicture(w, h), nullptr);
+        EXPECT_EQ(pair->GreyPicture(w, h), nullptr);
     }
 }
 
@@ -95,81 +93,65 @@ TEST(TwoFilms, BufferGrowsForColourAndIsReusedAfterwards)
     FilmPtr film = PairFilms(PatternFilm::Uniform(1, 4, 2), PatternFilm::Uniform(1, 4, 2), kAddRight);
     auto& pair = static_cast<TwoFilms&>(*film);
     int32_t w, h;
-    const uint8_t* grey = film->GreyPicture(w, h);
+    ASSERT_TRUE(film->GreyPicture(w, h));
     EXPECT_EQ(pair.compositeCapacity(), 16u);
     const uint8_t* colour = film->ColourPicture(w, h);
     EXPECT_EQ(pair.compositeCapacity(), 48u);
     const uint8_t* again = film->GreyPicture(w, h);
     EXPECT_EQ(again, colour);
     EXPECT_EQ(pair.compositeCapacity(), 48u);
-    EXPECT_NE(grey, nullptr);
-    // The reused, larger buffer still holds a correct grey composite.
     EXPECT_EQ(again[4], PatternByte(0, 0, 0, 0));
 }
 
-TEST(TwoFilms, SteppingStopsWithTheShorterFilmButTheFirstKeepsItsStep)
+// Steps a first film of 10 frames and a second of 5 together.
+struct PairStep {
+    bool round;
+    std::vector<bool> moves;  // Next results, then one Prev
+    int first, second;        // frame numbers at the end
+};
+class TwoFilmsStep : public testing::TestWithParam<PairStep> {};
+TEST_P(TwoFilmsStep, FirstFilmLeadsAndKeepsAStepTheSecondRefuses)
 {
+    const PairStep& c = GetParam();
     auto first = PatternFilm::Uniform(10, 1, 1);
     auto second = PatternFilm::Uniform(5, 1, 1, kSecondNumber);
-    Film* firstFilm = first.get();
     Film* secondFilm = second.get();
     FilmPtr film = PairFilms(std::move(first), std::move(second), kAddRight);
-    film->SetShift(0);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(film->Next()) << i;
-    EXPECT_FALSE(film->Next());
-    EXPECT_EQ(film->FrameNumber(), 5);
-    EXPECT_EQ(secondFilm->FrameNumber(), kSecondNumber + 4);
+    film->SetRound(c.round);
+    for (size_t i = 0; i + 1 < c.moves.size(); ++i)
+        EXPECT_EQ(film->Next(), c.moves[i]) << i;
+    EXPECT_EQ(film->Prev(), c.moves.back());
+    EXPECT_EQ(film->FrameNumber(), c.first);
+    EXPECT_EQ(secondFilm->FrameNumber(), kSecondNumber + c.second);
     EXPECT_EQ(film->FrameCount(), 10);
-    // Backwards both move again, one frame apart now.
-    EXPECT_TRUE(film->Prev());
-    EXPECT_EQ(firstFilm->FrameNumber(), 4);
-    EXPECT_EQ(secondFilm->FrameNumber(), kSecondNumber + 3);
 }
-
-TEST(TwoFilms, FirstFilmRefusingLeavesTheSecondAlone)
-{
-    auto first = PatternFilm::Uniform(2, 1, 1);
-    auto second = PatternFilm::Uniform(5, 1, 1, kSecondNumber);
-    Film* secondFilm = second.get();
-    FilmPtr film = PairFilms(std::move(first), std::move(second), kAddRight);
-    EXPECT_TRUE(film->Next());
-    EXPECT_FALSE(film->Next());
-    EXPECT_EQ(secondFilm->FrameNumber(), kSecondNumber + 1);
-}
-
-TEST(TwoFilms, RoundWrapsEachFilmAtItsOwnLength)
-{
-    auto first = PatternFilm::Uniform(3, 1, 1);
-    auto second = PatternFilm::Uniform(2, 1, 1, kSecondNumber);
-    Film* firstFilm = first.get();
-    Film* secondFilm = second.get();
-    FilmPtr film = PairFilms(std::move(first), std::move(second), kAddRight);
-    film->SetRound(true);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(film->Next());
-    EXPECT_EQ(firstFilm->FrameNumber(), 0);
-    EXPECT_EQ(secondFilm->FrameNumber(), kSecondNumber + 1);
-}
+INSTANTIATE_TEST_SUITE_P(TwoFilms, TwoFilmsStep,
+                         testing::Values(
+                             // The fifth Next moves the first film alone; back, they stay one apart.
+                             PairStep{false, {true, true, true, true, false, true}, 4, 3},
+                             // Round: each wraps at its own length.
+                             PairStep{true, {true, true, true, true, true, true}, 4, 4}));
 
 TEST(TwoFilms, SettingsReachBothFilmsAndQueriesAskTheFirst)
 {
     auto first = PatternFilm::Uniform(3, 1, 1, 7);
-    auto second = PatternFilm::Uniform(6, 1, 1);
+    auto second = PatternFilm::Uniform(2, 1, 1);
     Film* secondFilm = second.get();
     FilmPtr film = PairFilms(std::move(first), std::move(second), kAddTop);
     film->SetShift(-4);
     film->SetRound(true);
     film->SetInvert(true);
     EXPECT_EQ(secondFilm->GetShift(), -4);
-    EXPECT_TRUE(secondFilm->GetRound());
-    EXPECT_TRUE(secondFilm->GetInvert());
+    EXPECT_TRUE(secondFilm->GetRound() && secondFilm->GetInvert());
     EXPECT_EQ(film->GetShift(), -4);
-    EXPECT_EQ(film->FrameCount(), 3);
-    EXPECT_EQ(film->FrameNumber(), 7);
     // Inverted: Next goes backwards, wrapping to the last frame.
     EXPECT_TRUE(film->Next());
     EXPECT_EQ(film->FrameNumber(), 9);
+    // A first film that refuses leaves the second where it is.
+    film->SetRound(false);
+    film->SetInvert(false);
+    EXPECT_FALSE(film->Next());
+    EXPECT_EQ(secondFilm->FrameNumber(), 1);
 }
 
 TEST(PairFilms, RefusesAMissingFilmOrUnknownSideAndLeavesTheFilmsWithTheCaller)
@@ -177,12 +159,9 @@ TEST(PairFilms, RefusesAMissingFilmOrUnknownSideAndLeavesTheFilmsWithTheCaller)
     FilmPtr first = PatternFilm::Uniform(1, 1, 1);
     FilmPtr second;
     EXPECT_EQ(PairFilms(std::move(first), std::move(second), kAddRight), nullptr);
-    EXPECT_NE(first, nullptr);
     EXPECT_EQ(PairFilms(std::move(second), std::move(first), kAddRight), nullptr);
-    EXPECT_NE(first, nullptr);
     second = PatternFilm::Uniform(1, 1, 1);
     EXPECT_EQ(PairFilms(std::move(first), std::move(second), 4), nullptr);
-    EXPECT_EQ(PairFilms(std::move(first), std::move(second), -1), nullptr);
     EXPECT_TRUE(first && second);
     EXPECT_NE(PairFilms(std::move(first), std::move(second), kAddLeft), nullptr);
 }

@@ -21,13 +21,13 @@ struct BmpSpec {
     uint32_t compression = 0;
     // Colour table entries as blue, green, red; the stored colour-used count
     // is clrUsed when set, else 0.
-    std::vector<uint32_t> palette;  // 0x00RRGGBB
-    std::optional<uint32_t> clrUsed;
+    std::vector<uint32_t> palette{};  // 0x00RRGGBB
+    std::optional<uint32_t> clrUsed{};
     // Unused bytes between the colour table and the rows.
     uint32_t gap = 0;
     // Rows bottom row first, each ceil(width x bitCount / 8) bytes, no padding;
     // the builder pads them and stores them in the chosen order.
-    std::vector<uint8_t> pixels;
+    std::vector<uint8_t> pixels{};
 };
 
 std::vector<uint8_t> MakeBmpBytes(const BmpSpec& spec);
@@ -44,12 +44,12 @@ struct FlmSpec {
     uint32_t packed = 0;  // with extension: frames are JPEG streams
     int32_t width = 1;
     int32_t height = 1;
-    std::optional<int32_t> frameCount;  // default: frames.size()
+    std::optional<int32_t> frameCount{};  // default: frames.size()
     uint32_t extraFlags = 0;            // or-ed into the flags, for forged headers
-    std::vector<uint16_t> numbers;      // one per frame when numbered
+    std::vector<uint16_t> numbers{};      // one per frame when numbered
     // Raw pixel bytes, or one JPEG stream per frame when packed (the builder
     // writes the length in front of it).
-    std::vector<std::vector<uint8_t>> frames;
+    std::vector<std::vector<uint8_t>> frames{};
 };
 
 std::vector<uint8_t> MakeFlmBytes(const FlmSpec& spec);
