@@ -83,7 +83,10 @@ TEST_P(Plain, CentresAndCropsTheColourPicture)
     const PlainCase& c = GetParam();
     auto film = PairOfFrames(c.pw, c.ph);
     FrameBuffer frame;
+    // Stereo off, or page flipping with no page flipper at hand.
     ASSERT_TRUE(ComposeFrame(film.get(), 21, View(c.w, c.h), false, kPresentRedBlue, frame));
+    ExpectFrame(frame, c.wp, c.h, {{0, c.rows, c.cols}});
+    ASSERT_TRUE(ComposeFrame(film.get(), 21, View(c.w, c.h), true, 3, frame));
     ExpectFrame(frame, c.wp, c.h, {{0, c.rows, c.cols}});
 }
 
@@ -192,50 +195,26 @@ TEST(MissingPictures, AMissingFirstPictureIsAllBlackAndAMissingSecondLeavesItsSh
 
 // ---- Choice, frame sizes and reuse
 
-struct ChoiceCase {
-    bool stereo;
-    int presentation;
-    bool flipperReady;
-    Compositor expected;
-};
-
-class Choice : public ::testing::TestWithParam<ChoiceCase> {};
-
-TEST_P(Choice, FollowsStereoFlagThenPresentation)
+TEST(ChooseCompositor, FollowsTheStereoFlagThenThePresentation)
 {
-    const ChoiceCase& c = GetParam();
-    EXPECT_EQ(ChooseCompositor(c.stereo, c.presentation, c.flipperReady), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Compositors, Choice,
-                         ::testing::Values(ChoiceCase{false, 1, true, Compositor::Plain},
-                                           ChoiceCase{true, 1, true, Compositor::RedBlue},
-                                           ChoiceCase{true, 2, false, Compositor::Interlaced},
-                                           ChoiceCase{true, 0, true, Compositor::FlipPair},
-                                           ChoiceCase{true, 3, false, Compositor::Plain}));
-
-TEST(ComposeFrameEntry, PageFlipPresentationWithoutFlipperComposesPlain)
-{
-    auto film = PairOfFrames(4, 2);
-    FrameBuffer frame;
-    ASSERT_TRUE(ComposeFrame(film.get(), 21, View(4, 2), true, 3, frame));
-    ExpectFrame(frame, 4, 2, {{0, {0, 0, 2}, {0, 0, 4}}});
+    EXPECT_EQ(ChooseCompositor(false, kPresentRedBlue, true), Compositor::Plain);
+    EXPECT_EQ(ChooseCompositor(true, kPresentRedBlue, true), Compositor::RedBlue);
+    EXPECT_EQ(ChooseCompositor(true, kPresentInterlaced, false), Compositor::Interlaced);
+    EXPECT_EQ(ChooseCompositor(true, 0, true), Compositor::FlipPair);
+    EXPECT_EQ(ChooseCompositor(true, 3, false), Compositor::Plain);
 }
 
 TEST(ComposeFrameEntry, EmptyInvertedAndOversizedViews)
 {
     auto film = PairOfFrames(4, 2);
     FrameBuffer frame;
-    EXPECT_TRUE(ComposeFrame(film.get(), 21, View(0, 0), true, kPresentRedBlue, frame));
-    EXPECT_EQ(frame.byteCount(), 0u);
-    EXPECT_FALSE(frame.picture());
     EXPECT_TRUE(ComposeFrame(film.get(), 21, View(0, 5), true, kPresentInterlaced, frame));
-    EXPECT_TRUE(ComposeFrame(film.get(), 21, View(5, 0), false, 0, frame));
+    EXPECT_TRUE(ComposeFrame(film.get(), 21, View(5, 0), true, kPresentRedBlue, frame));
+    EXPECT_FALSE(frame.picture());
     EXPECT_FALSE(ComposeFrame(film.get(), 21, {10, 10, 9, 20}, false, 0, frame));
     EXPECT_FALSE(ComposeFrame(film.get(), 21, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, false, 0, frame));
     EXPECT_FALSE(ComposeFrame(film.get(), 21, {0, 0, 40000, 40000}, false, 0, frame));
-    EXPECT_EQ(frame.width(), 0);
-    EXPECT_EQ(frame.height(), 0);
+    EXPECT_EQ(frame.width() + frame.height(), 0);
     EXPECT_TRUE(ComposeFrame(nullptr, 21, View(4, 2), true, kPresentRedBlue, frame));
     ExpectFrame(frame, 4, 2, {});
 }
@@ -256,7 +235,6 @@ TEST(FrameBufferReuse, GrowsNeverShrinksAndClearsOldPixels)
     ExpectFrame(frame, 8, 3, {{0, {0, 1, 1}, {0, 2, 1}}});
     ASSERT_TRUE(ComposeFrame(film.get(), 0, View(16, 8), false, 0, frame));
     EXPECT_EQ(frame.capacity(), 16u * 8u * 3u);
-    EXPECT_EQ(frame.stride(), 48u);
 }
 
 }  // namespace
