@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "film/bmp_film.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
+#include "support/tool_run.h"
 
 namespace plexo {
 namespace {
@@ -35,52 +34,36 @@ void WriteSequence(const TempDir& dir, const std::string& stem, int frames, int 
     }
 }
 
-int Tool(const std::string& arguments)
-{
-    const char* tool = std::getenv("PLEXO_TOOL");
-    if (!tool)
-        return -1;
-    const int status = std::system((std::string(tool) + " compose " + arguments + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
+// The written frame as a colour picture, read back through the film's own
+// bitmap reader.
 struct Bitmap {
+    PictureBuffer picture;
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> pixels;  // bottom row first, unpadded
-    const uint8_t* at(int x, int y) const { return &pixels[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+    const uint8_t* at(int x, int y) { return picture.row(y) + 3 * x; }
 };
-
-uint32_t U32(const std::vector<uint8_t>& b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
 std::optional<Bitmap> ReadBitmap(const std::string& path)
 {
-    const std::vector<uint8_t> b = test::ReadBytes(path);
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || b[28] != 24)
+    auto file = InputFile::Open(path);
+    CDIBitmap bitmap;
+    if (!file || !bitmap.Load(*file))
         return std::nullopt;
-    Bitmap bmp{int(U32(b, 18)), int(U32(b, 22)), {}};
-    const size_t offset = U32(b, 10);
-    const size_t stride = (size_t(bmp.width) * 3 + 3) / 4 * 4;
-    if (bmp.width <= 0 || bmp.height <= 0 || offset + stride * size_t(bmp.height) > b.size())
-        return std::nullopt;
-    for (int y = 0; y < bmp.height; ++y) {
-        const auto row = b.begin() + std::ptrdiff_t(offset + size_t(y) * stride);
-        bmp.pixels.insert(bmp.pixels.end(), row, row + std::ptrdiff_t(bmp.width) * 3);
-    }
-    return bmp;
+    Bitmap b{BitmapPicture(bitmap, Tone::Colour)};
+    b.width = b.picture.width;
+    b.height = b.picture.height;
+    return b;
 }
 
 class ComposeTool : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("PLEXO_TOOL"))
+        if (!test::HaveTool())
             GTEST_SKIP() << "PLEXO_TOOL is not set";
         WriteSequence(dir, "take", 3, 8, 4, 0);
     }
+
+    int Tool(const std::string& arguments) { return test::RunTool(dir, "compose " + arguments).status; }
 
     TempDir dir;
 };
@@ -89,7 +72,7 @@ TEST_F(ComposeTool, RedBlueHoldsTheTwoGreyPicturesMovedByTheirDisplacements)
 {
     const std::string out = dir.file("rb.bmp");
     ASSERT_EQ(Tool(dir.file("take0001.bmp") + " --index 1 --shift 1 --dist 2 --mode red-blue --out " + out), 0);
-    const auto bmp = ReadBitmap(out);
+    auto bmp = ReadBitmap(out);
     ASSERT_TRUE(bmp);
     ASSERT_EQ(bmp->width, 8);
     ASSERT_EQ(bmp->height, 4);
@@ -111,17 +94,14 @@ TEST_F(ComposeTool, SecondFilmBelowGivesAStackedPlainPicture)
     ASSERT_EQ(Tool(dir.file("take0002.bmp") + " --second " + dir.file("shot0001.bmp") +
                    " --side bottom --mode plain --out " + out),
               0);
-    const auto bmp = ReadBitmap(out);
+    auto bmp = ReadBitmap(out);
     ASSERT_TRUE(bmp);
     // The composite is 6 x 6 and fills the 6-wide view; the frame is padded to 8.
     ASSERT_EQ(bmp->width, 8);
     ASSERT_EQ(bmp->height, 6);
     for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x) {
-            const int cx = x;
-            const uint8_t want = cx < 0 || cx >= 6 ? 0 : y < 2 ? Grey(5, cx, y) : Grey(0, cx, y - 2);
-            EXPECT_EQ(bmp->at(x, y)[1], want) << x << "," << y;
-        }
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(bmp->at(x, y)[1], x >= 6 ? 0 : y < 2 ? Grey(5, x, y) : Grey(0, x, y - 2)) << x << "," << y;
 }
 
 TEST_F(ComposeTool, InterlacedEyesSwapWithTheParityOfTheTop)
@@ -131,7 +111,7 @@ TEST_F(ComposeTool, InterlacedEyesSwapWithTheParityOfTheTop)
         ASSERT_EQ(Tool(dir.file("take0001.bmp") + " --shift 2 --dist 0 --mode interlaced --view 8x4 --top " +
                        std::to_string(top) + " --out " + out),
                   0);
-        const auto bmp = ReadBitmap(out);
+        auto bmp = ReadBitmap(out);
         ASSERT_TRUE(bmp);
         const int evenFrame = top == 0 ? 2 : 0;
         EXPECT_EQ(bmp->at(3, 0)[0], Grey(evenFrame, 3, 0));
