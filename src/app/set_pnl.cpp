@@ -11,19 +11,12 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/dialog_controls.h"
 #include "app/set_pnl_fields.h"
-#include "platform/message_sink.h"
 
 namespace plexo {
 
 namespace {
-
-QComboBox* MakeList(QWidget* parent, const QStringList& items)
-{
-    auto* list = new QComboBox(parent);
-    list->addItems(items);
-    return list;
-}
 
 QLineEdit* MakeNumberShow(QWidget* parent)
 {
@@ -51,12 +44,6 @@ QLabel* MakeSliderLabel(QWidget* parent, const QString& text)
     return label;
 }
 
-// A list index the list can show; anything else leaves it without selection.
-void SelectIndex(QComboBox* list, int32_t index)
-{
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
-
 Qt::CheckState CheckOf(int32_t state)
 {
     return state ? Qt::Checked : Qt::Unchecked;
@@ -77,8 +64,7 @@ SetPnl::SetPnl(QWidget* parent)
     roundBox_ = new QCheckBox(QStringLiteral("Round"), this);
     dEdit_ = MakeNumberShow(this);
     alterList_ = MakeList(this, {QStringLiteral("Memory"), QStringLiteral("File")});
-    fpsEdit_ = new QLineEdit(this);
-    fpsEdit_->setFixedWidth(QFontMetrics(fpsEdit_->font()).horizontalAdvance(QStringLiteral("000.000")) + 12);
+    fpsEdit_ = MakeNumberEdit(this, QStringLiteral("000.000"));
     invertBox_ = new QCheckBox(QStringLiteral("Invert"), this);
     stepList_ = MakeList(this, {QStringLiteral("1 step"), QStringLiteral("2 steps"), QStringLiteral("3 steps"),
                                 QStringLiteral("4 steps")});
@@ -153,25 +139,19 @@ bool SetPnl::UpdateData(bool saveAndValidate)
         return true;
     }
 
-    const auto refuse = [](QLineEdit* edit, const char* message) {
-        platform::ShowMessage(message);
-        edit->setFocus();
-        edit->selectAll();
-        return false;
-    };
     const std::optional<int32_t> a = ReadWholeInteger(aEdit_->text().toStdString());
     if (!a)
-        return refuse(aEdit_, kEnterInteger);
+        return RefuseField(aEdit_, kEnterInteger);
     v.a = *a;
     v.round = roundBox_->isChecked();
     const std::optional<int32_t> d = ReadWholeInteger(dEdit_->text().toStdString());
     if (!d)
-        return refuse(dEdit_, kEnterInteger);
+        return RefuseField(dEdit_, kEnterInteger);
     v.d = *d;
     v.alter = alterList_->currentIndex();
     const std::optional<double> fps = ReadWholeNumber(fpsEdit_->text().toStdString());
     if (!fps)
-        return refuse(fpsEdit_, kEnterNumber);
+        return RefuseField(fpsEdit_, kEnterNumber);
     v.framesPerSecond = *fps;
     v.redBlue = redBlueBox_->isChecked();
     v.interlaced = interlacedBox_->isChecked();

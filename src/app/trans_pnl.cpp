@@ -14,6 +14,7 @@
 
 #include <cmath>
 
+#include "app/dialog_controls.h"
 #include "app/set_pnl_fields.h"
 #include "app/trans_pnl_run.h"
 #include "app/trans_pnl_spin.h"
@@ -24,25 +25,6 @@
 namespace plexo {
 
 namespace {
-
-QComboBox* MakeList(QWidget* parent, const QStringList& items)
-{
-    auto* list = new QComboBox(parent);
-    list->addItems(items);
-    return list;
-}
-
-QLineEdit* MakeNumberEdit(QWidget* parent, const QString& widest)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(widest) + 12);
-    return edit;
-}
-
-void SelectIndex(QComboBox* list, int32_t index)
-{
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
 
 QString TimeLeft(qint64 elapsedMs, int done, int total)
 {
@@ -172,12 +154,8 @@ bool TransPnl::UpdateData(bool saveAndValidate)
 
     const auto read = [](QLineEdit* edit, int32_t& member) {
         const std::optional<int32_t> number = ReadLeadingInteger(edit->text().toStdString());
-        if (!number) {
-            platform::ShowMessage(kEnterInteger);
-            edit->setFocus();
-            edit->selectAll();
-            return false;
-        }
+        if (!number)
+            return RefuseField(edit, kEnterInteger);
         member = *number;
         return true;
     };
