@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "doc/write_bmp_file.h"
-#include "film/open_film.h"
 #include "film/two_films.h"
 #include "present/compositor.h"
 #include "tool/command.h"
@@ -35,14 +34,6 @@ constexpr Mode kModes[] = {
 };
 
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
-
-FilmPtr OpenFilm(const std::string& path)
-{
-    FilmPtr film = OpenFilmByExtension(path);
-    if (!film)
-        Fail("compose", "cannot open the film of " + path);
-    return film;
-}
 
 int RunCompose(Args& args)
 {
@@ -75,11 +66,11 @@ int RunCompose(Args& args)
     if (!mode || side < 0)
         return kBadUsage;
 
-    FilmPtr film = OpenFilm(args.plain()[0]);
+    FilmPtr film = OpenFilmNamed("compose", args.plain()[0]);
     if (!film)
         return kFailed;
     if (second) {
-        FilmPtr added = OpenFilm(*second);
+        FilmPtr added = OpenFilmNamed("compose", *second);
         if (!added)
             return kFailed;
         film = PairFilms(std::move(film), std::move(added), side);

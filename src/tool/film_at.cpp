@@ -25,15 +25,19 @@ bool MoveToIndex(Film& film, int index)
     return true;
 }
 
-FilmPtr OpenFilmAt(const char* command, const std::string& path, int index)
+FilmPtr OpenFilmNamed(const char* command, const std::string& path)
 {
     FilmPtr film = OpenFilmByExtension(path);
-    if (!film) {
-        // An unknown extension has been reported by the chooser already.
-        if (FilmKindOf(path))
-            Fail(command, "cannot open the film of " + path);
+    if (!film && FilmKindOf(path))
+        Fail(command, "cannot open the film of " + path);
+    return film;
+}
+
+FilmPtr OpenFilmAt(const char* command, const std::string& path, int index)
+{
+    FilmPtr film = OpenFilmNamed(command, path);
+    if (!film)
         return nullptr;
-    }
     if (!MoveToIndex(*film, index)) {
         Fail(command, "the film has no frame at index " + std::to_string(index));
         return nullptr;

@@ -11,6 +11,10 @@ namespace plexo::tool {
 // Prints "plexo-tool COMMAND: message" and gives the failure exit code.
 int Fail(const char* command, const std::string& message);
 
+// The film of `path`, chosen by its extension; null after printing why not
+// (an unknown extension has been reported by the chooser already).
+FilmPtr OpenFilmNamed(const char* command, const std::string& path);
+
 // The film at frame `index` (from 0, in play order), with shift 0, round and
 // invert off; null after printing why not.
 FilmPtr OpenFilmAt(const char* command, const std::string& path, int index);

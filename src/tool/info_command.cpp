@@ -5,6 +5,7 @@
 
 #include "film/open_film.h"
 #include "tool/command.h"
+#include "tool/film_at.h"
 
 namespace plexo::tool {
 
@@ -15,12 +16,9 @@ int RunInfo(Args& args)
     if (!args.onlyKnown({}) || args.plain().size() != 1)
         return kBadUsage;
     const std::string& path = args.plain()[0];
-    FilmPtr film = OpenFilmByExtension(path);
-    if (!film) {
-        if (FilmKindOf(path))
-            std::fprintf(stderr, "plexo-tool info: cannot open the film of %s\n", path.c_str());
+    FilmPtr film = OpenFilmNamed("info", path);
+    if (!film)
         return kFailed;
-    }
     // The numbers in play order: the walk from the first frame, with nothing
     // that would stop a step early.
     film->SetShift(0);
@@ -37,8 +35,7 @@ int RunInfo(Args& args)
     const Picture first = FilmPicture(*film, Eye::Current, Tone::Colour);
     if (!first) {
         std::printf("size: none\n");
-        std::fprintf(stderr, "plexo-tool info: the first frame has no picture\n");
-        return kFailed;
+        return Fail("info", "the first frame has no picture");
     }
     std::printf("size: %dx%d\n", first.width, first.height);
     return kOk;

@@ -130,6 +130,10 @@ TEST_F(ComposeTool, BadUsageAndFailuresWriteNothing)
                                   " --mode plain --colour --out " + out, std::string(" --mode plain")})
         EXPECT_EQ(Tool(film + bad), 2) << bad;
     EXPECT_EQ(Tool(dir.file("none0001.bmp") + " --mode plain --out " + out), 1);
+    // An unknown extension is reported once, by the film chooser.
+    const test::ToolRun avi = test::RunTool(dir, "compose " + dir.file("x.avi") + " --mode plain --out " + out);
+    EXPECT_EQ(avi.status, 1);
+    EXPECT_EQ(avi.err, "File extension is incompatible\n");
     EXPECT_EQ(Tool(film + " --mode plain --index 3 --out " + out), 1);
     EXPECT_EQ(Tool(film + " --mode plain --view 0x4 --out " + out), 1);
     EXPECT_EQ(Tool(film + " --mode red-blue --view 100000x100000 --out " + out), 1);
