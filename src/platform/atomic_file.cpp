@@ -15,31 +15,20 @@ namespace plexo::platform {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
-bool WriteAll(int fd, const uint8_t* data, size_t size)
+// Writes all bytes at `offset`, or at the end of what was written when the
+// offset is negative.
+bool WriteAll(int fd, const uint8_t* data, size_t size, int64_t offset = -1)
 {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, off_t(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
         data += n;
         size -= size_t(n);
-    }
-    return true;
-}
-
-bool WriteAllAt(int fd, uint64_t offset, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size, off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-        offset += uint64_t(n);
+        if (offset >= 0)
+            offset += n;
     }
     return true;
 }
@@ -58,6 +47,13 @@ std::string TempNameFor(const std::filesystem::path& target)
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path))
 {
+    // Through a link the file it names is replaced, as truncating in place
+    // would; renaming over the link itself would cut it off (a settings file
+    // kept in a folder of linked dotfiles, say).
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path_, ec))
+        if (const std::filesystem::path real = std::filesystem::canonical(path_, ec); !ec)
+            path_ = real.string();
     const std::filesystem::path target(path_);
     if (target.filename().empty())
         return;
@@ -108,7 +104,7 @@ bool AtomicFile::writeAt(uint64_t offset, const void* data, size_t size)
     if (!ok())
         return false;
     if (offset > size_ || size > size_ - offset || !flush() ||
-        !WriteAllAt(fd_, offset, static_cast<const uint8_t*>(data), size)) {
+        !WriteAll(fd_, static_cast<const uint8_t*>(data), size, int64_t(offset))) {
         failed_ = true;
         return false;
     }

@@ -3,7 +3,8 @@
 // is whole. The bytes go to a temporary file in the target's folder (so the
 // final rename stays on one file system and is atomic); commit() renames it
 // over the target. A file that is never committed, or whose writing failed, is
-// removed when the AtomicFile goes, and the older file stays as it was.
+// removed when the AtomicFile goes, and the older file stays as it was. A
+// path that is a link replaces the file the link names and keeps the link.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,10 +33,6 @@ public:
     // Closes the temporary file and renames it over the target. False when
     // anything failed; the temporary file is then gone and the target untouched.
     bool commit();
-
-    const std::string& path() const { return path_; }
-    // Empty when no temporary file exists.
-    const std::string& tempPath() const { return tempPath_; }
 
 private:
     bool flush();

@@ -36,6 +36,14 @@ TEST(AtomicFile, OldFileStaysUntilCommitThenHoldsEverythingWritten)
     big.insert(big.begin(), {0, 1, 2});
     EXPECT_EQ(ReadBytes(path), big);
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
+
+    // Through a link the linked file is replaced and the link stays.
+    const std::string link = dir.file("link.bin");
+    std::filesystem::create_symlink("out.bin", link);
+    ASSERT_TRUE(ReplaceFileWith(link, "xy", 2));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'x', 'y'}));
+    EXPECT_EQ(EntriesIn(dir.path()), 2u);
 }
 
 TEST(AtomicFile, FailedOrAbandonedWritesLeaveTheOldFileAndNoTemporary)
