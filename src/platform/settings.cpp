@@ -66,44 +66,49 @@ void FrameSettings::Write() const
     WriteInt(kSettings, "Red-Blue", presentation);
 }
 
-DocumentSettings DocumentSettings::Read()
+namespace {
+// A group's integer keys in the order they are read and written.
+template <typename Group>
+struct IntKey {
+    const char* name;
+    int32_t Group::*value;
+};
+
+constexpr IntKey<DocumentSettings> kDocumentKeys[] = {
+    {"Alter", &DocumentSettings::alter}, {"Step", &DocumentSettings::step},   {"Dist", &DocumentSettings::dist},
+    {"Shift", &DocumentSettings::shift}, {"Round", &DocumentSettings::round}, {"Invert", &DocumentSettings::invert},
+};
+constexpr IntKey<TranslateSettings> kTranslateKeys[] = {
+    {"Way", &TranslateSettings::way},
+    {"Scale", &TranslateSettings::scale},
+    {"Color", &TranslateSettings::color},
+    {"Quality", &TranslateSettings::quality},
+};
+
+// A missing key keeps the group's default.
+template <typename Group, size_t N>
+Group ReadInts(const char* section, const IntKey<Group> (&keys)[N])
 {
-    DocumentSettings s;
-    s.alter = ReadProfileInt(kSettings, "Alter", s.alter);
-    s.step = ReadProfileInt(kSettings, "Step", s.step);
-    s.dist = ReadProfileInt(kSettings, "Dist", s.dist);
-    s.shift = ReadProfileInt(kSettings, "Shift", s.shift);
-    s.round = ReadProfileInt(kSettings, "Round", s.round);
-    s.invert = ReadProfileInt(kSettings, "Invert", s.invert);
-    return s;
+    Group group;
+    for (const IntKey<Group>& key : keys)
+        group.*key.value = ReadProfileInt(section, key.name, group.*key.value);
+    return group;
 }
 
-void DocumentSettings::Write() const
+template <typename Group, size_t N>
+void WriteInts(const char* section, const IntKey<Group> (&keys)[N], const Group& group)
 {
-    WriteInt(kSettings, "Alter", alter);
-    WriteInt(kSettings, "Step", step);
-    WriteInt(kSettings, "Dist", dist);
-    WriteInt(kSettings, "Shift", shift);
-    WriteInt(kSettings, "Round", round);
-    WriteInt(kSettings, "Invert", invert);
+    for (const IntKey<Group>& key : keys)
+        WriteInt(section, key.name, group.*key.value);
 }
+}  // namespace
 
-TranslateSettings TranslateSettings::Read()
-{
-    TranslateSettings s;
-    s.way = ReadProfileInt(kTranslate, "Way", s.way);
-    s.scale = ReadProfileInt(kTranslate, "Scale", s.scale);
-    s.color = ReadProfileInt(kTranslate, "Color", s.color);
-    s.quality = ReadProfileInt(kTranslate, "Quality", s.quality);
-    return s;
-}
+DocumentSettings DocumentSettings::Read() { return ReadInts(kSettings, kDocumentKeys); }
 
-void TranslateSettings::Write() const
-{
-    WriteInt(kTranslate, "Way", way);
-    WriteInt(kTranslate, "Scale", scale);
-    WriteInt(kTranslate, "Color", color);
-    WriteInt(kTranslate, "Quality", quality);
-}
+void DocumentSettings::Write() const { WriteInts(kSettings, kDocumentKeys, *this); }
+
+TranslateSettings TranslateSettings::Read() { return ReadInts(kTranslate, kTranslateKeys); }
+
+void TranslateSettings::Write() const { WriteInts(kTranslate, kTranslateKeys, *this); }
 
 }  // namespace plexo::platform
