@@ -151,8 +151,8 @@ TEST(FlmFilm, PackedFramesDecodeAsStoredAndFollowOneAnother)
 
 TEST(FlmFilm, SameKindTwiceReadsOnceOtherKindReadsAgain)
 {
-    FlmFile colour(MakeFlmBytes({.colour = true, .frames = {{10, 20, 40}}}));
-    EXPECT_EQ(Grey(*colour.open()), std::vector<uint8_t>{23});  // the rounded mean
+    FlmFile colour(MakeFlmBytes({.colour = true, .frames = {{10, 20, 41}}}));
+    EXPECT_EQ(Grey(*colour.open()), std::vector<uint8_t>{24});  // (10 + 20 + 41 + 1) / 3
 
     FlmSpec s;
     s.frames = {{50}};
