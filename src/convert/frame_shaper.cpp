@@ -20,11 +20,12 @@ Picture FrameShaper::Shaped(Film& film)
     return CropPixels(picture, width, height, cut_);
 }
 
-Picture FrameShaper::ShapedBitmap(Film& film, BitmapInfoHeader& header)
+Picture FrameShaper::ShapedBitmap(Film& film)
 {
     const Picture picture = Reduced(film);
     if (!picture)
         return {};
+    BitmapInfoHeader header;
     header.width = picture.width;
     header.height = picture.height;
     header.bitCount = uint16_t(picture.bytesPerPixel * 8);

@@ -17,8 +17,9 @@ public:
     // Empty views when the film gives no picture or nothing is left of it.
     // Valid until the next call or the film's next picture request.
     Picture Shaped(Film& film);
-    // For BMP output: `header` receives the size and bit count of the result.
-    Picture ShapedBitmap(Film& film, BitmapInfoHeader& header);
+    // For BMP output: cut with CropBitmap, so that a picture that keeps its
+    // size still loses the columns beyond a multiple of 4.
+    Picture ShapedBitmap(Film& film);
 
     // A store that may be overwritten with a copy of `picture` (or changed in
     // place when it already holds the picture) without touching the film.

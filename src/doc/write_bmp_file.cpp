@@ -87,6 +87,8 @@ std::vector<uint8_t> BitmapHeaderFor(const Picture& picture)
     PutU16(&header[12], 1);
     PutU16(&header[14], uint32_t(picture.bytesPerPixel * 8));
     if (grey) {
+        PutU32(&header[32], 256);  // colours used
+        PutU32(&header[36], 256);  // colours important
         for (uint32_t i = 0; i < 256; ++i) {
             uint8_t* entry = &header[kInfoHeaderSize + 4 * i];
             entry[0] = entry[1] = entry[2] = uint8_t(i);

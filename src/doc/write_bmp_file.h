@@ -32,7 +32,8 @@ struct BitmapInfoHeader {
 bool WriteBmpFile(const std::string& path, const uint8_t* headerAndPalette, const uint8_t* pixels);
 
 // The header (and grey palette for 1 byte a pixel) of a picture, ready for
-// WriteBmpFile: 24 bits for colour, 8 bits with a 256-step grey table for grey.
+// WriteBmpFile: 24 bits for colour; for grey 8 bits, 256 colours used and
+// important, and a 256-step grey table.
 std::vector<uint8_t> BitmapHeaderFor(const Picture& picture);
 
 }  // namespace plexo
