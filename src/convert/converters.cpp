@@ -2,8 +2,8 @@
 
 #include "convert/frame_writers.h"
 #include "convert/output_names.h"
-#include "platform/file_name.h"
 #include "film/factories.h"
+#include "platform/file_name.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
 

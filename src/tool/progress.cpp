@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace plexo::tool {
 
@@ -18,8 +19,9 @@ void ProgressBar::Update(int done, int total)
     constexpr int kCells = 30;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double fps = seconds > 0 ? done / seconds : 0;
-    const int left = fps > 0 ? int((total - done) / fps + 0.5) : 0;
-    const int filled = std::clamp(done * kCells / total, 0, kCells);
+    // Held below a day, so that a stalled start cannot overflow the count.
+    const int left = fps > 0 ? int(std::min((total - done) / fps + 0.5, 86399.0)) : 0;
+    const int filled = int(std::clamp(int64_t(done) * kCells / total, int64_t(0), int64_t(kCells)));
     char bar[kCells + 1];
     std::fill(bar, bar + filled, '#');
     std::fill(bar + filled, bar + kCells, '.');
