@@ -139,7 +139,6 @@ void CMainFrame::OnSettings()
         settingsDialog_ = nullptr;
         view_->update();
     };
-    hooks.run = runSettingsDialog;
     RunSettingsCommand(doc_, state, hooks, this);
 }
 
@@ -147,7 +146,7 @@ void CMainFrame::OnTranslate()
 {
     // A conversion opens its own source; the viewer's film is let go first.
     doc_.ReleaseFilm();
-    TransPnl dialog(this);
+    TransPnl dialog(this, chooseFile);
     dialog.exec();
 }
 

@@ -48,10 +48,9 @@ public:
     // command line's film is open; neither asks its enabling rule.
     void PostStartupCommands(bool play, bool stereo);
 
-    // Answers the file dialogs; the Qt dialog unless a test replaces it.
+    // Answers the file dialogs, the Translate dialog's too; the Qt dialog
+    // unless a test replaces it.
     FileChooser chooseFile = RunFileDialog;
-    // Runs the Settings dialog; its own modal loop when empty.
-    std::function<int(SetPnl&)> runSettingsDialog;
 
     // Re-evaluates every command's enabling and check rule.
     void UpdateCommands() { commands_.Update(); }

@@ -22,46 +22,13 @@
 #include "platform/profile.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "viewer_fixture.h"
 
 namespace plexo {
 namespace {
 
 using test::MessageCapture;
 using test::TempDir;
-
-// A 24-bit BMP of width x height whose every byte is `value`.
-std::vector<uint8_t> BmpBytes(int width, int height, uint8_t value)
-{
-    const uint32_t row = uint32_t(width) * 3;
-    const uint32_t padded = (row + 3) & ~3u;
-    std::vector<uint8_t> out{'B', 'M'};
-    test::PutU32(out, 54 + padded * uint32_t(height));
-    test::PutU32(out, 0);
-    test::PutU32(out, 54);
-    test::PutU32(out, 40);
-    test::PutU32(out, uint32_t(width));
-    test::PutU32(out, uint32_t(height));
-    test::PutU16(out, 1);
-    test::PutU16(out, 24);
-    for (int i = 0; i < 6; ++i)
-        test::PutU32(out, 0);
-    for (int y = 0; y < height; ++y) {
-        out.insert(out.end(), row, value);
-        out.insert(out.end(), padded - row, 0);
-    }
-    return out;
-}
-
-// take0001.bmp .. take<count>.bmp; returns the first one's path.
-std::string WriteBmpSequence(const TempDir& dir, int count, int width, int height)
-{
-    for (int i = 1; i <= count; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "take%04d.bmp", i);
-        test::WriteBytes(dir.file(name), BmpBytes(width, height, uint8_t(i)));
-    }
-    return dir.file("take0001.bmp");
-}
 
 class TransPnlTest : public ::testing::Test {
 protected:
@@ -70,11 +37,10 @@ protected:
 
     std::unique_ptr<TransPnl> Open()
     {
-        auto dialog = std::make_unique<TransPnl>(nullptr, [this](QWidget*, const FileRequest& request) {
+        return std::make_unique<TransPnl>(nullptr, [this](QWidget*, const FileRequest& request) {
             requests.push_back(request);
             return chosen;
         });
-        return dialog;
     }
 
     void StoreTranslate(const std::string& key, const std::string& value)
@@ -88,10 +54,9 @@ protected:
     std::vector<FileRequest> requests;
 };
 
-TEST_F(TransPnlTest, FirstUseWithoutSettingsFileShowsTheDefaults)
+TEST_F(TransPnlTest, FirstUseShowsTheDefaultsAndStoresThemOnClose)
 {
     auto dialog = Open();
-    EXPECT_EQ(dialog->windowTitle(), "Translate");
     EXPECT_EQ(dialog->directionList()->currentText(), "bmp -> flm");
     EXPECT_EQ(dialog->scaleList()->currentText(), "2 -> 1");
     EXPECT_TRUE(dialog->colourBox()->isChecked());
@@ -104,6 +69,11 @@ TEST_F(TransPnlTest, FirstUseWithoutSettingsFileShowsTheDefaults)
     EXPECT_EQ(dialog->compressList()->currentText(), "jpeg");
     EXPECT_TRUE(dialog->compressList()->isEnabled());
     EXPECT_FALSE(std::filesystem::exists(dir.file("duvix.ini")));
+    dialog.reset();
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Way", -1), 0);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Scale", -1), 1);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Color", -1), 1);
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 95);
 }
 
 TEST_F(TransPnlTest, CancelWritesBackWhatWasRead)
@@ -130,15 +100,6 @@ TEST_F(TransPnlTest, CancelWritesBackWhatWasRead)
     EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 40);
 }
 
-TEST_F(TransPnlTest, FirstCloseCreatesTheTranslateKeys)
-{
-    Open().reset();
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Way", -1), 0);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Scale", -1), 1);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Color", -1), 1);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 95);
-}
-
 TEST_F(TransPnlTest, StoredWayOutsideTheListLeavesNoDirectionAndStartDoesNothing)
 {
     StoreTranslate("Way", "9");
@@ -162,12 +123,15 @@ TEST_P(TransPnlSpin, StepsFromTheMemberWithin1To100)
 {
     StoreTranslate("Quality", std::to_string(GetParam().stored));
     auto dialog = Open();
-    // The step starts from the member, not from the edit's text.
+    // The step starts from the member, not from the edit's text, and puts
+    // every member back, a typed width too.
     dialog->qualityEdit()->setText("50");
+    dialog->widthEdit()->setText("640");
     QToolButton* arrow = GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton();
     arrow->click();
     EXPECT_EQ(dialog->qualityEdit()->text().toInt(), GetParam().shown);
     EXPECT_EQ(dialog->values.quality, GetParam().shown);
+    EXPECT_EQ(dialog->widthEdit()->text(), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, TransPnlSpin,
@@ -175,16 +139,6 @@ INSTANTIATE_TEST_SUITE_P(Limits, TransPnlSpin,
                                            SpinCase{1, false, 1}, SpinCase{2, false, 1},
                                            SpinCase{95, false, 94}, SpinCase{95, true, 96},
                                            SpinCase{250, false, 100}, SpinCase{-7, true, 1}));
-
-TEST_F(TransPnlTest, SpinPutsATypedWidthBackToTheMember)
-{
-    auto dialog = Open();
-    dialog->fixSizeBox()->click();
-    dialog->widthEdit()->setText("640");
-    QTest::keyClick(dialog->qualitySpin(), Qt::Key_Up);
-    EXPECT_EQ(dialog->values.quality, 96);
-    EXPECT_EQ(dialog->widthEdit()->text(), "0");
-}
 
 TEST_F(TransPnlTest, FixSizeAndDirectionDriveTheirFields)
 {
@@ -202,15 +156,6 @@ TEST_F(TransPnlTest, FixSizeAndDirectionDriveTheirFields)
         EXPECT_EQ(dialog->compressList()->isEnabled(), direction == 0 || direction == 5) << direction;
         EXPECT_EQ(dialog->values.direction, direction);
     }
-}
-
-TEST_F(TransPnlTest, FailedTakeStillFollowsTheNewCheckState)
-{
-    auto dialog = Open();
-    dialog->heightEdit()->setText("tall");
-    dialog->fixSizeBox()->click();
-    EXPECT_EQ(messages.messages, std::vector<std::string>{"Please enter an integer."});
-    EXPECT_TRUE(dialog->widthEdit()->isEnabled());
 }
 
 struct StartCase {
@@ -243,11 +188,8 @@ TEST_P(TransPnlStart, ChecksInOrder)
     else
         EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(requests.size(), c.message ? 0u : 1u);
-    if (c.focusedField == 1) {
-        EXPECT_TRUE(dialog->widthEdit()->hasFocus());
-    }
-    if (c.focusedField == 2) {
-        EXPECT_TRUE(dialog->heightEdit()->hasFocus());
+    if (c.focusedField != 0) {
+        EXPECT_TRUE((c.focusedField == 1 ? dialog->widthEdit() : dialog->heightEdit())->hasFocus());
     }
     EXPECT_FALSE(dialog->Running());
 }
@@ -266,20 +208,6 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"LetterHeight", 2, true, "320", "x1", "Please enter an integer.", 2},
         StartCase{"UnfixedSizeSkipsChecks", 2, false, "0", "0", nullptr, 0}),
     [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
-
-TEST_F(TransPnlTest, FileDialogOffersTheConvertersSourceAndCancelLogsNothing)
-{
-    platform::ClearLog();
-    auto dialog = Open();
-    dialog->directionList()->setCurrentIndex(3);
-    dialog->startButton()->click();
-    ASSERT_EQ(requests.size(), 1u);
-    ASSERT_EQ(requests[0].nameFilters.size(), 1);
-    EXPECT_TRUE(requests[0].nameFilters[0].startsWith("Film files")) << requests[0].nameFilters[0].toStdString();
-    EXPECT_TRUE(requests[0].nameFilters[0].contains("*.flm"));
-    EXPECT_FALSE(dialog->Running());
-    EXPECT_EQ(platform::LogText(), "");
-}
 
 // Long enough that Stop lands while frames are still being written.
 constexpr int kLongFilm = 300;
@@ -315,33 +243,9 @@ protected:
     Display panel{nullptr};
 };
 
-TEST_F(TransPnlRun, ConversionReportsStartOkFinishAndStaysOpen)
-{
-    chosen = QString::fromStdString(WriteBmpSequence(dir, 3, 8, 4));
-    auto dialog = Open();
-    dialog->scaleList()->setCurrentIndex(0);
-    dialog->show();
-    RunToEnd(*dialog);
-
-    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "OK", "finish"}));
-    const std::string flm = dir.file("take0.flm");
-    ASSERT_TRUE(std::filesystem::exists(flm));
-    EXPECT_GT(std::filesystem::file_size(flm), 0u);
-    EXPECT_EQ(dialog->progressBar()->maximum(), 3);
-    EXPECT_EQ(dialog->progressBar()->value(), 3);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(messages.messages.empty());
-
-    // A second conversion in a row from the same dialog.
-    dialog->directionList()->setCurrentIndex(1);
-    RunToEnd(*dialog);
-    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "OK", "finish", "start", "OK", "finish"}));
-    EXPECT_TRUE(std::filesystem::exists(dir.file("take0003.jpg")));
-}
-
 TEST_F(TransPnlRun, MissingReductionFailsAtOnce)
 {
-    chosen = QString::fromStdString(WriteBmpSequence(dir, 2, 8, 4));
+    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), 2, 8, 4));
     StoreTranslate("Scale", "7");
     auto dialog = Open();
     RunToEnd(*dialog);
@@ -350,7 +254,7 @@ TEST_F(TransPnlRun, MissingReductionFailsAtOnce)
 
 TEST_F(TransPnlRun, StopEndsTheRunLikeAWriteFailureAndRemovesThePartialFilm)
 {
-    chosen = QString::fromStdString(WriteBmpSequence(dir, kLongFilm, 64, 48));
+    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), kLongFilm, 64, 48));
     auto dialog = Open();
     dialog->scaleList()->setCurrentIndex(0);
     RunToEnd(*dialog, true);
@@ -361,7 +265,7 @@ TEST_F(TransPnlRun, StopEndsTheRunLikeAWriteFailureAndRemovesThePartialFilm)
 
 TEST_F(TransPnlRun, ClosingDuringARunStopsItFirst)
 {
-    chosen = QString::fromStdString(WriteBmpSequence(dir, kLongFilm, 64, 48));
+    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), kLongFilm, 64, 48));
     {
         auto dialog = Open();
         dialog->scaleList()->setCurrentIndex(0);

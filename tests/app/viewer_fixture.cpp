@@ -9,8 +9,24 @@
 #include "platform/log.h"
 #include "platform/profile.h"
 #include "present/compositor.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
 
 namespace plexo::test {
+
+std::string WriteBmpSequence(const std::filesystem::path& dir, int count, int width, int height)
+{
+    for (int i = 1; i <= count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "take%04d.bmp", i);
+        BmpSpec spec;
+        spec.width = width;
+        spec.height = height;
+        spec.pixels = PatternPixels(width, height, 3, i);
+        WriteBytes((dir / name).string(), MakeBmpBytes(spec));
+    }
+    return (dir / "take0001.bmp").string();
+}
 
 void ViewerTest::SetUp()
 {
@@ -48,6 +64,14 @@ CPlexoApp& ViewerTest::Start(const std::vector<std::string>& parameters)
     app_->InitInstance();
     Settle();
     return *app_;
+}
+
+FakeFilm& ViewerTest::GiveFilm(std::unique_ptr<FakeFilm> film)
+{
+    FakeFilm& kept = *film;
+    app_->document()->SetFilm(std::move(film));
+    app_->mainFrame()->UpdateCommands();
+    return kept;
 }
 
 void ViewerTest::Settle()

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the window tests: a demo .flm film written once per run, a fresh
-// settings file per test, and a started application.
+// Shared by the window tests: a demo .flm film written once per run, BMP
+// sequences, a fresh settings file per test, and a started application.
 
 #include <QCoreApplication>
 #include <QImage>
@@ -13,8 +13,13 @@
 #include <gtest/gtest.h>
 
 #include "app/plexo_app.h"
+#include "support/fake_film.h"
 
 namespace plexo::test {
+
+// take0001.bmp .. take<count>.bmp in `dir`, each of its own pattern; returns
+// the first one's path.
+std::string WriteBmpSequence(const std::filesystem::path& dir, int count, int width, int height);
 
 class ViewerTest : public testing::Test {
 protected:
@@ -28,6 +33,9 @@ protected:
     CPlexoApp& Start(const std::vector<std::string>& parameters);
     // Destroys the application the orderly way: the settings are written.
     void Stop() { app_.reset(); }
+
+    // Hands the started application's document an in-memory film.
+    FakeFilm& GiveFilm(std::unique_ptr<FakeFilm> film);
 
     static void Settle();
     static std::string Setting(const std::string& section, const std::string& key);
