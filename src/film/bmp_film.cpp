@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "film/factories.h"
-#include "film/numbered_sequence.h"
 
 namespace plexo {
 
@@ -88,21 +87,9 @@ PictureBuffer BmpCadre::Build(Tone tone)
     return BitmapPicture(bitmap, tone);
 }
 
-BmpFilm::BmpFilm(const std::string& chosenFile)
-{
-    if (auto files = GatherSequence(chosenFile, ".bmp")) {
-        for (auto& f : *files)
-            InsertAfterCurrent(std::make_unique<BmpCadre>(f.number, std::move(f.path)));
-    }
-    MakeFirstCurrent();
-}
-
 FilmPtr OpenBmpFilm(const std::string& chosenFile)
 {
-    auto film = std::make_unique<BmpFilm>(chosenFile);
-    if (film->FrameCount() < 1)
-        return nullptr;
-    return film;
+    return FilmWithFrames<BmpFilm>(chosenFile);
 }
 
 }  // namespace plexo

@@ -6,7 +6,7 @@
 
 #include "film/cadre.h"
 #include "film/dib_bitmap.h"
-#include "film/ms_film.h"
+#include "film/numbered_sequence.h"
 
 namespace plexo {
 
@@ -28,10 +28,10 @@ private:
     std::string path_;
 };
 
-class BmpFilm : public MSFilm {
+// The numbered siblings of the chosen file with the extension ".bmp".
+class BmpFilm : public NumberedFilm<BmpCadre> {
 public:
-    // Gathers the numbered siblings of `chosenFile` with the extension ".bmp".
-    explicit BmpFilm(const std::string& chosenFile);
+    explicit BmpFilm(const std::string& chosenFile) : NumberedFilm(chosenFile, ".bmp") {}
 };
 
 }  // namespace plexo

@@ -147,10 +147,7 @@ FlmFilm::FlmFilm(const std::string& fileName) : file_(InputFile::Open(fileName))
 
 FilmPtr OpenFlmFilm(const std::string& fileName)
 {
-    auto film = std::make_unique<FlmFilm>(fileName);
-    if (film->FrameCount() < 1)
-        return nullptr;
-    return film;
+    return FilmWithFrames<FlmFilm>(fileName);
 }
 
 }  // namespace plexo

@@ -5,7 +5,6 @@
 #include "film/factories.h"
 #include "film/input_file.h"
 #include "film/jpeg_codec.h"
-#include "film/numbered_sequence.h"
 
 namespace plexo {
 
@@ -30,21 +29,9 @@ PictureBuffer JpgCadre::Build(Tone tone)
                               : DecodeJpegColour(stream.get(), length, JpegRows::Picture);
 }
 
-JpgFilm::JpgFilm(const std::string& chosenFile)
-{
-    if (auto files = GatherSequence(chosenFile, ".jpg")) {
-        for (auto& f : *files)
-            InsertAfterCurrent(std::make_unique<JpgCadre>(f.number, std::move(f.path)));
-    }
-    MakeFirstCurrent();
-}
-
 FilmPtr OpenJpgFilm(const std::string& chosenFile)
 {
-    auto film = std::make_unique<JpgFilm>(chosenFile);
-    if (film->FrameCount() < 1)
-        return nullptr;
-    return film;
+    return FilmWithFrames<JpgFilm>(chosenFile);
 }
 
 }  // namespace plexo

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "film/cadre.h"
-#include "film/ms_film.h"
+#include "film/numbered_sequence.h"
 
 namespace plexo {
 
@@ -20,10 +20,10 @@ private:
     std::string path_;
 };
 
-class JpgFilm : public MSFilm {
+// The numbered siblings of the chosen file with the extension ".jpg".
+class JpgFilm : public NumberedFilm<JpgCadre> {
 public:
-    // Gathers the numbered siblings of `chosenFile` with the extension ".jpg".
-    explicit JpgFilm(const std::string& chosenFile);
+    explicit JpgFilm(const std::string& chosenFile) : NumberedFilm(chosenFile, ".jpg") {}
 };
 
 }  // namespace plexo

@@ -4,12 +4,24 @@
 // stepping rules of round, shift and invert.
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "film/cadre.h"
 #include "film/film.h"
 
 namespace plexo {
+
+// What every single-source factory does: build the film and hand it out only
+// when it found at least one frame.
+template <class F, class... Args>
+FilmPtr FilmWithFrames(Args&&... args)
+{
+    auto film = std::make_unique<F>(std::forward<Args>(args)...);
+    if (film->FrameCount() < 1)
+        return nullptr;
+    return film;
+}
 
 class MSFilm : public Film {
 public:

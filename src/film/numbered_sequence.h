@@ -3,9 +3,12 @@
 // from any one of them.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "film/ms_film.h"
 
 namespace plexo {
 
@@ -24,5 +27,19 @@ struct SequenceFile {
 // Null after showing "Filename is incompatible" when the chosen name has no
 // such digits; an empty list when nothing matches.
 std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension);
+
+// A film of one frame per file of a numbered sequence; FrameT is built from
+// (number, path).
+template <class FrameT>
+class NumberedFilm : public MSFilm {
+public:
+    NumberedFilm(const std::string& chosenFile, const std::string& extension)
+    {
+        if (auto files = GatherSequence(chosenFile, extension))
+            for (auto& f : *files)
+                InsertAfterCurrent(std::make_unique<FrameT>(f.number, std::move(f.path)));
+        MakeFirstCurrent();
+    }
+};
 
 }  // namespace plexo
