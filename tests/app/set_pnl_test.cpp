@@ -103,38 +103,6 @@ INSTANTIATE_TEST_SUITE_P(Films, SetPnlASlider,
                          ::testing::Values(ASliderCase{1, 0, 0, 0, 0}, ASliderCase{100, -4, -20, 20, -4},
                                            ASliderCase{100, 35, -20, 20, 20}, ASliderCase{3, -4, -2, 2, -2}));
 
-TEST_F(SetPnlTest, OkWritesSlidersListsAndBoxesBack)
-{
-    LoadFilm(100);
-    Run([](SetPnl& dialog) {
-        EXPECT_EQ(dialog.dSlider()->value(), 71);
-        EXPECT_EQ(dialog.dEdit()->text(), "21");
-        EXPECT_EQ(dialog.framesPerSecondEdit()->text(), "12.5");
-        dialog.dSlider()->setValue(0);
-        EXPECT_EQ(dialog.dEdit()->text(), "-50");
-        dialog.dSlider()->setValue(100);
-        EXPECT_EQ(dialog.dEdit()->text(), "50");
-        dialog.aSlider()->setValue(7);
-        EXPECT_EQ(dialog.aEdit()->text(), "7");
-        dialog.roundBox()->click();
-        dialog.invertBox()->click();
-        dialog.alterList()->setCurrentIndex(1);
-        dialog.stepList()->setCurrentIndex(3);
-        dialog.sideList()->setCurrentIndex(3);
-        Click(dialog, "OK");
-    });
-    EXPECT_EQ(doc.Dist, 50);
-    EXPECT_EQ(doc.Shift, 7);
-    EXPECT_EQ(doc.Round, 0);
-    EXPECT_FALSE(doc.film()->GetRound());
-    EXPECT_EQ(doc.Invert, 1);
-    EXPECT_TRUE(doc.film()->GetInvert());
-    EXPECT_EQ(doc.Alter, 1);
-    EXPECT_EQ(doc.Step, 3);
-    EXPECT_EQ(doc.side, 3);
-    EXPECT_EQ(repaints, 1);
-}
-
 struct PresentationCase {
     int before;
     std::vector<const char*> clicks;
@@ -172,36 +140,49 @@ INSTANTIATE_TEST_SUITE_P(
                       PresentationCase{7, {}, false, false, false, 0},
                       PresentationCase{2, {"Red-Blue"}, true, false, true, 2}));
 
-TEST_F(SetPnlTest, CancelLeavesEveryValueButStillCloses)
+// Every control changed, then OK writes all of it back and repaints, while
+// Cancel leaves every value as it was; both close the dialog.
+class SetPnlEnd : public SetPnlTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SetPnlEnd, OkWritesEveryControlBackAndCancelNone)
 {
-    LoadFilm(10);
-    Run([](SetPnl& dialog) {
-        dialog.aSlider()->setValue(3);
-        dialog.dSlider()->setValue(10);
+    const bool ok = GetParam();
+    LoadFilm(100);
+    Run([ok](SetPnl& dialog) {
+        EXPECT_EQ(dialog.dSlider()->value(), 71);
+        EXPECT_EQ(dialog.framesPerSecondEdit()->text(), "12.5");
+        dialog.dSlider()->setValue(0);
+        EXPECT_EQ(dialog.dEdit()->text(), "-50");
+        dialog.dSlider()->setValue(100);
+        EXPECT_EQ(dialog.dEdit()->text(), "50");
+        dialog.aSlider()->setValue(7);
+        EXPECT_EQ(dialog.aEdit()->text(), "7");
         dialog.roundBox()->click();
         dialog.invertBox()->click();
         dialog.interlacedBox()->click();
         dialog.alterList()->setCurrentIndex(1);
         dialog.stepList()->setCurrentIndex(3);
-        dialog.sideList()->setCurrentIndex(0);
+        dialog.sideList()->setCurrentIndex(3);
         dialog.framesPerSecondEdit()->setText("40");
-        Click(dialog, "Cancel");
+        Click(dialog, ok ? "OK" : "Cancel");
     });
     EXPECT_EQ(closed, 1);
-    EXPECT_EQ(repaints, 0);
-    EXPECT_EQ(doc.Shift, -4);
-    EXPECT_EQ(doc.film()->GetShift(), -4);
-    EXPECT_EQ(doc.Dist, 21);
-    EXPECT_EQ(doc.Round, 1);
-    EXPECT_TRUE(doc.film()->GetRound());
-    EXPECT_FALSE(doc.film()->GetInvert());
-    EXPECT_EQ(doc.Invert, 0);
-    EXPECT_EQ(doc.Alter, 0);
-    EXPECT_EQ(doc.Step, 0);
-    EXPECT_EQ(doc.side, 2);
-    EXPECT_EQ(state.presentation, 1);
-    EXPECT_EQ(state.framesPerSecond, 12.5);
+    EXPECT_EQ(repaints, ok ? 1 : 0);
+    EXPECT_EQ(doc.Dist, ok ? 50 : 21);
+    EXPECT_EQ(doc.Shift, ok ? 7 : -4);
+    EXPECT_EQ(doc.film()->GetShift(), ok ? 7 : -4);
+    EXPECT_EQ(doc.Round, ok ? 0 : 1);
+    EXPECT_EQ(doc.film()->GetRound(), !ok);
+    EXPECT_EQ(doc.Invert, ok ? 1 : 0);
+    EXPECT_EQ(doc.film()->GetInvert(), ok);
+    EXPECT_EQ(doc.Alter, ok ? 1 : 0);
+    EXPECT_EQ(doc.Step, ok ? 3 : 0);
+    EXPECT_EQ(doc.side, ok ? 3 : 2);
+    EXPECT_EQ(state.presentation, ok ? 2 : 1);
+    EXPECT_EQ(state.framesPerSecond, ok ? 40.0 : 12.5);
 }
+
+INSTANTIATE_TEST_SUITE_P(Buttons, SetPnlEnd, ::testing::Bool());
 
 TEST_F(SetPnlTest, FramesPerSecondMustBeANumber)
 {

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -98,17 +97,6 @@ TEST_F(TransPnlTest, CancelWritesBackWhatWasRead)
     EXPECT_EQ(platform::ReadProfileInt("Translate", "Scale", -1), 0);
     EXPECT_EQ(platform::ReadProfileInt("Translate", "Color", -1), 0);
     EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 40);
-}
-
-TEST_F(TransPnlTest, StoredWayOutsideTheListLeavesNoDirectionAndStartDoesNothing)
-{
-    StoreTranslate("Way", "9");
-    auto dialog = Open();
-    EXPECT_EQ(dialog->directionList()->currentIndex(), -1);
-    dialog->OnStart();
-    EXPECT_EQ(dialog->values.direction, -1);
-    EXPECT_TRUE(requests.empty());
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 struct SpinCase {
@@ -209,78 +197,36 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"UnfixedSizeSkipsChecks", 2, false, "0", "0", nullptr, 0}),
     [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
 
-// Long enough that Stop lands while frames are still being written.
-constexpr int kLongFilm = 300;
+// Stop, or closing the dialog, while frames are still being written ends the
+// run like a write failure; the frames written so far stay.
+class TransPnlRun : public TransPnlTest, public ::testing::WithParamInterface<bool> {};
 
-class TransPnlRun : public TransPnlTest {
-protected:
-    TransPnlRun()
-    {
-        platform::ClearLog();
-        panel.InstallLogSink();
-    }
-
-    // Starts the chosen direction and waits for the run's end; with
-    // stopMidway, clicks Stop once some frames are written.
-    void RunToEnd(TransPnl& dialog, bool stopMidway = false)
-    {
-        QSignalSpy finished(&dialog, &TransPnl::conversionFinished);
-        dialog.startButton()->click();
-        ASSERT_TRUE(dialog.Running());
-        EXPECT_FALSE(dialog.startButton()->isEnabled());
-        if (stopMidway) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.progressBar()->value() >= 2; }, 60000));
-            dialog.stopButton()->click();
-        }
-        ASSERT_TRUE(finished.wait(60000));
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(dialog.Running());
-        EXPECT_TRUE(dialog.startButton()->isEnabled());
-    }
-
-    QStringList PanelLines() { return panel.text().split('\n'); }
-
-    Display panel{nullptr};
-};
-
-TEST_F(TransPnlRun, MissingReductionFailsAtOnce)
+TEST_P(TransPnlRun, EndsMidwayLikeAWriteFailure)
 {
-    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), 2, 8, 4));
-    StoreTranslate("Scale", "7");
-    auto dialog = Open();
-    RunToEnd(*dialog);
-    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "write error", "finish"}));
-}
-
-TEST_F(TransPnlRun, StopEndsTheRunLikeAWriteFailureAndRemovesThePartialFilm)
-{
+    const bool closing = GetParam();
+    constexpr int kLongFilm = 300;
     chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), kLongFilm, 64, 48));
-    auto dialog = Open();
-    dialog->scaleList()->setCurrentIndex(0);
-    RunToEnd(*dialog, true);
-    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "write error", "finish"}));
-    EXPECT_LT(dialog->progressBar()->value(), kLongFilm);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("take0.flm")));
-}
-
-TEST_F(TransPnlRun, ClosingDuringARunStopsItFirst)
-{
-    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), kLongFilm, 64, 48));
+    platform::ClearLog();
+    Display panel(nullptr);
+    panel.InstallLogSink();
     {
         auto dialog = Open();
         dialog->scaleList()->setCurrentIndex(0);
         dialog->directionList()->setCurrentIndex(1);
         dialog->startButton()->click();
-        ASSERT_TRUE(dialog->Running());
+        EXPECT_FALSE(dialog->startButton()->isEnabled());
         ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->progressBar()->value() >= 1; }, 60000));
-        dialog->cancelButton()->click();
-        EXPECT_FALSE(dialog->Running());
+        (closing ? dialog->cancelButton() : dialog->stopButton())->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 60000));
+        EXPECT_TRUE(dialog->startButton()->isEnabled());
     }
     QCoreApplication::processEvents();
-    EXPECT_EQ(PanelLines(), (QStringList{"", "start", "write error", "finish"}));
-    // Frames written before the stop stay.
+    EXPECT_EQ(panel.text(), "\nstart\nwrite error\nfinish");
     EXPECT_TRUE(std::filesystem::exists(dir.file("take0001.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("take0300.jpg")));
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, TransPnlRun, ::testing::Bool());
 
 }  // namespace
 }  // namespace plexo
