@@ -5,7 +5,6 @@
 
 #include "convert/converters.h"
 #include "convert/frame_writers.h"
-#include "convert/output_names.h"
 #include "platform/file_name.h"
 #include "film/factories.h"
 #include "outside_readers.h"
@@ -95,9 +94,7 @@ TEST(ConversionFailures, FollowTheTable)
     // A stop ends the run like a write error; the frames written stay.
     platform::ClearLog();
     std::atomic<bool> stop{false};
-    ConversionControl control;
-    control.stop = &stop;
-    control.onFrame = [&](int done, int) { stop = done == 2; };
+    const ConversionControl control{[&](int done, int) { stop = done == 2; }, &stop};
     EXPECT_EQ(Convert(ConversionWay::FlmToBmp, dir.file("walk.flm"), {}, control), ConversionResult::WriteError);
     EXPECT_EQ(platform::LogText(), kFailLog);
     EXPECT_TRUE(std::filesystem::exists(dir.file("walk0002.bmp")));

@@ -11,10 +11,8 @@
 namespace plexo {
 namespace {
 
-using test::ReadBytes;
 using test::ScriptedFilm;
 using test::ScriptedFrame;
-using test::ScriptedValue;
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at)
 {
@@ -33,50 +31,36 @@ TEST_P(FlmLayout, WritesTheHeaderAndNumberedRecordsThatTheReaderReadsBack)
 {
     const auto [colour, compress, flags] = GetParam();
     const int w = 24, h = 16, b = colour ? 3 : 1;
-    // 70000 keeps its low 16 bits.
-    ScriptedFilm source({{3, w, h}, {70000, w, h}});
+    ScriptedFilm source({{3, w, h}, {70000, w, h}});  // 70000 keeps its low 16 bits
     test::TempDir dir;
     const std::string name = dir.file("walk.flm");
-    ConversionOptions options;
-    options.colour = colour;
-    options.compress = compress;
-    options.quality = 95;
-    ASSERT_TRUE(WriteFlmFile(&source, name, options));
+    ASSERT_TRUE(WriteFlmFile(&source, name, {.colour = colour, .quality = 95, .compress = compress}));
 
-    const std::vector<uint8_t> bytes = ReadBytes(name);
+    const std::vector<uint8_t> bytes = test::ReadBytes(name);
     ASSERT_GE(bytes.size(), 24u);
-    EXPECT_EQ(U32(bytes, 0), flags);
-    EXPECT_EQ(U32(bytes, 4), 2u);
-    EXPECT_EQ(U32(bytes, 8), uint32_t(w));
-    EXPECT_EQ(U32(bytes, 12), uint32_t(h));
-    if (compress == 1) {
-        EXPECT_EQ(U32(bytes, 16), 4u);
-        EXPECT_EQ(U32(bytes, 20), 1u);
-    } else {
+    EXPECT_EQ(std::vector<uint32_t>({U32(bytes, 0), U32(bytes, 4), U32(bytes, 8), U32(bytes, 12)}),
+              std::vector<uint32_t>({flags, 2, uint32_t(w), uint32_t(h)}));
+    if (compress == 1)
+        EXPECT_EQ(std::make_pair(U32(bytes, 16), U32(bytes, 20)), std::make_pair(4u, 1u));
+    else
         EXPECT_EQ(bytes.size(), 16 + 2 * (2 + size_t(w * h * b)));
-    }
 
     FilmPtr film = OpenFlmFilm(name);
     ASSERT_TRUE(film);
     ASSERT_EQ(film->FrameCount(), 2);
-    const int tolerance = compress == 1 ? 12 : 0;
-    for (int number : {3, 70000 & 0xFFFF}) {
-        EXPECT_EQ(film->FrameNumber(), number);
+    for (const int number : {3, 70000}) {
+        EXPECT_EQ(film->FrameNumber(), number & 0xFFFF);
         const Picture p = FilmPicture(*film, Eye::Current, colour ? Tone::Colour : Tone::Grey);
-        ASSERT_TRUE(p);
-        ASSERT_EQ(p.width, w);
-        ASSERT_EQ(p.height, h);
+        ASSERT_TRUE(p.width == w && p.height == h);
         int worst = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                // The writer's source numbers 70000; its picture used that number.
-                const uint8_t v = ScriptedValue(number == 3 ? 3 : 70000, x, y);
-                const uint8_t* px = p.row(y) + x * b;
+                const uint8_t v = test::ScriptedValue(number, x, y);
                 const int expected[3] = {v, colour ? v / 2 : v, colour ? 255 - v : v};
                 for (int c = 0; c < b; ++c)
-                    worst = std::max(worst, std::abs(px[c] - expected[c]));
+                    worst = std::max(worst, std::abs(p.row(y)[x * b + c] - expected[c]));
             }
-        EXPECT_LE(worst, tolerance) << "frame " << number;
+        EXPECT_LE(worst, compress == 1 ? 12 : 0) << "frame " << number;
         film->Next();
     }
 }
@@ -99,30 +83,23 @@ TEST_P(FlmRefusal, LeavesNoFileAndTheOlderOneUntouched)
     const FlmFailure& c = GetParam();
     test::TempDir dir;
     const std::string name = dir.file("walk.flm");
-    const std::vector<uint8_t> older{'o', 'l', 'd'};
-    test::WriteBytes(name, older);
-
+    test::WriteBytes(name, {'o', 'l', 'd'});
     ScriptedFilm film(c.frames);
-    ConversionOptions options;
-    options.factor = c.factor;
-    options.colour = false;
     std::atomic<bool> stop{false};
-    ConversionControl control;
-    control.stop = &stop;
-    control.onFrame = [&](int done, int) { stop = done == c.stopAfter; };
-    EXPECT_FALSE(WriteFlmFile(&film, name, options, control)) << c.what;
-    EXPECT_EQ(ReadBytes(name), older) << c.what;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << c.what;
+    const ConversionControl control{[&](int done, int) { stop = done == c.stopAfter; }, &stop};
+    EXPECT_FALSE(WriteFlmFile(&film, name, {.colour = false, .factor = c.factor}, control)) << c.what;
+    EXPECT_EQ(test::ReadBytes(name), (std::vector<uint8_t>{'o', 'l', 'd'})) << c.what;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FlmRefusal,
-    testing::Values(FlmFailure{"no factor", ScriptedFilm::Uniform(2, 4, 4), 0, -1},
+    testing::Values(FlmFailure{"no factor", {{0, 4, 4}}, 0, -1},
                     FlmFailure{"a frame without picture", {{0, 4, 4}, {1, 4, 4, false}, {2, 4, 4}}, 1, -1},
                     FlmFailure{"frames of different sizes", {{0, 4, 4}, {1, 6, 4}}, 1, -1},
                     FlmFailure{"wider than the reader accepts", {{0, 5001, 1}}, 1, -1},
                     FlmFailure{"taller than the reader accepts", {{0, 1, 5001}}, 1, -1},
-                    FlmFailure{"a stop after the first frame", ScriptedFilm::Uniform(3, 4, 4), 1, 1}));
+                    FlmFailure{"a stop after the first frame", {{0, 4, 4}, {1, 4, 4}, {2, 4, 4}}, 1, 1}));
 
 }  // namespace
 }  // namespace plexo

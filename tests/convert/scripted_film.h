@@ -1,10 +1,11 @@
 #pragma once
 // An in-memory film whose frames each have their own number and size, and
-// may give no picture. Frame k's grey byte at column x, row y (from the
-// bottom) is (number + x + 3y) mod 256; its colour pixel is that value v as
-// (blue v, green v/2, red 255 - v), so that every channel tells where a byte
-// came from.
+// may give no picture. The grey byte at column x, row y (from the bottom) of
+// the frame numbered n is v = (n + x + 3y) mod 256, a smooth ramp that lossy
+// codecs keep within a few steps; its colour pixel is (blue v, green v/2,
+// red 255 - v), so that exchanged or misplaced channels show.
 
+#include <algorithm>
 #include <vector>
 
 #include "film/ms_film.h"
@@ -18,10 +19,7 @@ struct ScriptedFrame {
     bool gives = true;  // false: the frame gives no picture
 };
 
-inline uint8_t ScriptedValue(int number, int x, int y)
-{
-    return uint8_t((number + x + 3 * y) & 0xFF);
-}
+inline uint8_t ScriptedValue(int number, int x, int y) { return uint8_t((number + x + 3 * y) & 0xFF); }
 
 class ScriptedFilm : public MSFilm {
 public:
@@ -32,15 +30,6 @@ public:
         MakeFirstCurrent();
     }
 
-    // Frames 0..count-1, all of one size.
-    static std::vector<ScriptedFrame> Uniform(int count, int width, int height)
-    {
-        std::vector<ScriptedFrame> frames;
-        for (int i = 0; i < count; ++i)
-            frames.push_back({i, width, height});
-        return frames;
-    }
-
 private:
     class Frame : public Cadre {
     public:
@@ -49,22 +38,13 @@ private:
     protected:
         PictureBuffer Build(Tone tone) override
         {
-            if (!f_.gives)
-                return {};
-            PictureBuffer p = PictureBuffer::allocate(f_.width, f_.height, tone == Tone::Colour ? 3 : 1);
-            for (int y = 0; y < f_.height; ++y) {
-                uint8_t* out = p.row(y);
+            const int b = tone == Tone::Colour ? 3 : 1;
+            PictureBuffer p = f_.gives ? PictureBuffer::allocate(f_.width, f_.height, b) : PictureBuffer{};
+            for (int y = 0; p && y < f_.height; ++y)
                 for (int x = 0; x < f_.width; ++x) {
-                    const uint8_t v = ScriptedValue(number, x, y);
-                    if (tone == Tone::Colour) {
-                        *out++ = v;
-                        *out++ = uint8_t(v / 2);
-                        *out++ = uint8_t(255 - v);
-                    } else {
-                        *out++ = v;
-                    }
+                    const uint8_t v = ScriptedValue(number, x, y), pixel[3] = {v, uint8_t(v / 2), uint8_t(255 - v)};
+                    std::copy(pixel, pixel + b, p.row(y) + x * b);
                 }
-            }
             return p;
         }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/profile.h"
 #include "platform/settings_sandbox.h"
 
@@ -11,6 +13,7 @@ namespace {
 TEST(Settings, FirstRunWritesEveryDefaultInTheOrderOfAnOrderlyEnd)
 {
     test::SettingsSandbox ini;
+    std::filesystem::remove_all(ini.dir.path());  // the first write makes the folder too
     FrameSettings::Read().Write();
     DocumentSettings::Read().Write();
     EXPECT_EQ(ini.text(), "[I/O]\nCurrent directory=\n[Settings]\nFrames/sec=15.000000\nRed-Blue=1\n"
