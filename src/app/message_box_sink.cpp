@@ -10,9 +10,21 @@ namespace plexo {
 
 namespace {
 
+// The box is window-modal but opened without a nested event loop: a message
+// may come from inside a paint (a frame whose bitmap is damaged), and a loop
+// there would paint again from within the paint. While a box with the same
+// text is open, a repeat is dropped, so a damaged frame met on every playback
+// tick does not stack up boxes.
 void ShowBox(QWidget* owner, const QString& text)
 {
-    QMessageBox::warning(owner, QStringLiteral("Plexo"), text, QMessageBox::Ok);
+    if (!owner)
+        return;
+    for (const QMessageBox* open : owner->findChildren<QMessageBox*>())
+        if (open->isVisible() && open->text() == text)
+            return;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Plexo"), text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 }  // namespace
