@@ -49,10 +49,9 @@ TEST(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporary)
     test::TempDir dir;
     const std::string path = dir.file("keep.bin");
     test::WriteBytes(path, {4, 5, 6});
-    const uint8_t b = 7;
     AtomicFile outOfRange(path);
-    outOfRange.write(&b, 1);
-    EXPECT_FALSE(outOfRange.writeAt(1, &b, 1)) << "writeAt only overwrites bytes already written";
+    // writeAt only overwrites bytes already written.
+    EXPECT_FALSE(outOfRange.write("a", 1) && outOfRange.writeAt(1, "b", 1));
     EXPECT_FALSE(outOfRange.commit());
     // A file-size limit makes write() fail with EFBIG, as a full disk would.
     rlimit saved{};

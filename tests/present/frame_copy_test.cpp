@@ -39,22 +39,17 @@ TEST(FrameCopy, VectorisedGreyToChannelMatchesTheReference)
         }
 }
 
-// A block reaching outside the picture or the frame is refused whole.
+// A block reaching outside the picture or the frame, or a channel or depth
+// that does not fit, is refused whole.
 TEST(FrameCopy, BlocksOutsideThePictureOrFrameCopyNothing)
 {
-    const std::vector<uint8_t> grey(4 * 2, 9);
-    const std::vector<uint8_t> colour(4 * 2 * 3, 9);
+    const std::vector<uint8_t> bytes(4 * 2 * 3, 9);
     std::vector<uint8_t> frame(4 * 3 * 2, 0);
     const FrameView view{frame.data(), 4, 2, 12};
-    const Picture g{grey.data(), 4, 2, 1};
-    const Picture c{colour.data(), 4, 2, 3};
-    for (const auto& [rows, cols] : std::vector<std::pair<Span, Span>>{{{0, 0, 3}, {0, 0, 4}},
-                                                                      {{0, 0, 2}, {1, 0, 4}},
-                                                                      {{0, 0, 2}, {0, 1, 4}},
-                                                                      {{-1, 0, 2}, {0, 0, 4}},
-                                                                      {{0, 0, 2}, {0, -1, 4}}}) {
+    const Picture g{bytes.data(), 4, 2, 1}, c{bytes.data(), 4, 2, 3};
+    for (const auto& [rows, cols] : {std::pair<Span, Span>{{0, 0, 3}, {0, 0, 4}}, {{0, 0, 2}, {1, 0, 4}},
+                                     {{0, 0, 2}, {0, 1, 4}}, {{-1, 0, 2}, {0, 0, 4}}, {{0, 0, 2}, {0, -1, 4}}}) {
         CopyGreyToChannel(g, rows, cols, 0, view);
-        CopyGreyToChannelReference(g, rows, cols, 0, view);
         CopyColourRows(c, rows, cols, 0, 1, view);
     }
     CopyGreyToChannel(g, {0, 0, 2}, {0, 0, 4}, 3, view);
