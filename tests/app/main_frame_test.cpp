@@ -1,8 +1,13 @@
 #include <QAction>
+#include <QDir>
 #include <QTest>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <set>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -16,13 +21,6 @@ namespace {
 
 using MainFrame = ViewerTest;
 
-void Wheel(CMainFrame& frame, int delta)
-{
-    QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&frame, &event);
-}
-
 bool AllBlack(const QImage& image)
 {
     for (int y = 0; y < image.height(); ++y)
@@ -32,6 +30,8 @@ bool AllBlack(const QImage& image)
     return true;
 }
 
+// Ctrl+S and Add are in here too: Save must never touch the film file, and
+// only a film that Load built can take a second one.
 TEST_F(MainFrame, EnablingRulesWithAndWithoutFilm)
 {
     CMainFrame& frame = *Start({}).mainFrame();
@@ -40,90 +40,91 @@ TEST_F(MainFrame, EnablingRulesWithAndWithoutFilm)
                                      kCmdFileNew, kCmdFileOpen, kCmdFilePrint, kCmdViewToolbar};
     const std::vector<int> film = {kCmdPlay, kCmdForward, kCmdBack, kCmdStereo, kCmdSettings,
                                    kCmdSaveAs, kCmdFileSaveAs};
-    const std::vector<int> never = {kCmdEditUndo, kCmdEditCut, kCmdEditCopy, kCmdEditPaste, kCmdViewStatusBar,
-                                    kCmdFileSave, kCmdScreen, kCmdCtrlEsc};
-    for (int id : always)
-        EXPECT_TRUE(t.IsEnabled(id)) << id;
-    for (int id : film)
-        EXPECT_FALSE(t.Action(id)->isEnabled()) << id;
-    EXPECT_TRUE(AllBlack(ViewPixels()));
-
-    GiveFilm(FakeFilm::WithFrames(5));
-    for (int id : film)
-        EXPECT_TRUE(t.Action(id)->isEnabled()) << id;
-    for (int id : never)
-        EXPECT_FALSE(t.IsEnabled(id)) << id;
-    // Only a film that Load built can take a second one.
+    const std::vector<int> never = {kCmdEditUndo, kCmdEditCut, kCmdEditCopy, kCmdEditPaste,
+                                    kCmdViewStatusBar, kCmdFileSave, kCmdScreen, kCmdCtrlEsc};
+    frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
+    for (bool loaded : {false, true}) {
+        if (loaded)
+            QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
+        for (int id : always)
+            EXPECT_TRUE(t.IsEnabled(id)) << id;
+        for (int id : film)
+            EXPECT_EQ(t.Action(id)->isEnabled(), loaded) << id;
+        for (int id : never)
+            EXPECT_FALSE(t.IsEnabled(id)) << id;
+        EXPECT_EQ(AllBlack(ViewPixels()), !loaded);
+        EXPECT_EQ(t.IsEnabled(kCmdAdd), loaded);
+    }
+    t.Action(kCmdAdd)->trigger();
     EXPECT_FALSE(t.IsEnabled(kCmdAdd));
+    const std::vector<uint8_t> bytes = ReadBytes(DemoFilm());
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadBytes(DemoFilm()), bytes);
     t.Run(kCmdPlay);
     EXPECT_TRUE(t.Action(kCmdPlay)->isChecked());
     EXPECT_FALSE(t.Action(kCmdSettings)->isEnabled());
 }
 
 struct StartupCase {
+    const char* film;  // "demo", a file that is no film, or none
     std::vector<std::string> flags;
-    bool withFilm;
     bool playing, stereo;
 };
 
 class Startup : public ViewerTest, public testing::WithParamInterface<StartupCase> {};
 
-TEST_P(Startup, PlayAndStereoArePostedOnlyWithAFilm)
+// Play and stereo are posted only with a named file, a good one or not; a bad
+// one leaves the options waiting for the next film opened.
+TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFile)
 {
-    std::vector<std::string> parameters = GetParam().flags;
-    if (GetParam().withFilm)
-        parameters.insert(parameters.begin(), DemoFilm());
-    CMainFrame& frame = *Start(parameters).mainFrame();
-    EXPECT_EQ(frame.state.playing, GetParam().playing);
-    EXPECT_EQ(frame.playTimer().isActive(), GetParam().playing);
-    EXPECT_EQ(frame.state.stereo, GetParam().stereo);
-    EXPECT_EQ(frame.commands().Action(kCmdStereo)->isChecked(), GetParam().stereo);
+    const StartupCase& c = GetParam();
+    WriteBytes((scratch_ / "broken.flm").string(), {'n', 'o', 't', ' ', 'a', ' ', 'f', 'i', 'l', 'm'});
+    std::vector<std::string> parameters = c.flags;
+    const std::string film = c.film == std::string("demo") ? DemoFilm() : (scratch_ / c.film).string();
+    if (*c.film)
+        parameters.insert(parameters.begin(), film);
+    CPlexoApp& app = Start(parameters);
+    CMainFrame& frame = *app.mainFrame();
+    EXPECT_EQ(frame.state.playing, c.playing);
+    EXPECT_EQ(frame.playTimer().isActive(), c.playing);
+    EXPECT_EQ(frame.state.stereo, c.stereo);
+    EXPECT_EQ(frame.commands().Action(kCmdStereo)->isChecked(), c.stereo);
+    const bool bad = *c.film && film != DemoFilm();
+    EXPECT_EQ(app.document()->film() != nullptr, film == DemoFilm());
+    EXPECT_EQ(app.cmdInfo.options.done, !bad);
+    if (!bad)
+        return;
+    frame.view()->repaint();
+    frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
+    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_NE(app.document()->film(), nullptr);
+    EXPECT_EQ(app.document()->Shift, 7);
+    EXPECT_TRUE(app.cmdInfo.options.done);
 }
 
 INSTANTIATE_TEST_SUITE_P(Flags, Startup,
-                         testing::Values(StartupCase{{"/play", "-stereo"}, true, true, true},
-                                         StartupCase{{"-stereo"}, true, false, true},
-                                         StartupCase{{"-play"}, true, true, false},
-                                         StartupCase{{"/play", "/stereo"}, false, false, false}));
+                         testing::Values(StartupCase{"demo", {"/play", "-stereo"}, true, true},
+                                         StartupCase{"demo", {"-stereo"}, false, true},
+                                         StartupCase{"demo", {"-play"}, true, false},
+                                         StartupCase{"", {"/play", "/stereo"}, false, false},
+                                         StartupCase{"broken.flm", {"/play", "/stereo", "/A=7"}, true, true},
+                                         StartupCase{"missing.flm", {"/play", "/stereo", "/A=7"}, true, true}));
 
-TEST_F(MainFrame, BadCommandLineFilmOpensEmptyAndKeepsOptionsForTheNextOpen)
-{
-    TempDir dir;
-    WriteBytes(dir.file("broken.flm"), {'n', 'o', 't', ' ', 'a', ' ', 'f', 'i', 'l', 'm'});
-    for (const std::string& name : {dir.file("broken.flm"), dir.file("missing.flm")}) {
-        CPlexoApp& app = Start({name, "/play", "/stereo", "/A=7"});
-        CMainFrame& frame = *app.mainFrame();
-        EXPECT_EQ(app.document()->film(), nullptr) << name;
-        EXPECT_FALSE(app.cmdInfo.options.done) << name;
-        // The posted commands run anyway.
-        EXPECT_TRUE(frame.state.playing) << name;
-        EXPECT_TRUE(frame.state.stereo) << name;
-        frame.view()->repaint();
-
-        // Ctrl+O then opens a good film, which takes the waiting options.
-        frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
-        QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
-        ASSERT_NE(app.document()->film(), nullptr) << name;
-        EXPECT_EQ(app.document()->Shift, 7) << name;
-        EXPECT_TRUE(app.cmdInfo.options.done) << name;
-        Stop();
-    }
-}
-
-TEST_F(MainFrame, PlayFixesThePeriodOfTheRateAtStartAndCloseStopsIt)
+TEST_F(MainFrame, PlayTakesThePeriodOfTheRateAndCloseStopsIt)
 {
     CMainFrame& frame = *Start({}).mainFrame();
     GiveFilm(FakeFilm::WithFrames(5));
-    frame.state.framesPerSecond = 12.5;
+    const std::pair<double, int> periods[] = {{15, 66},         {3, 333},         {12.5, 80},
+                                              {2000, 1},        {0, 0xFFFFFF},    {-5, 0xFFFFFF},
+                                              {1e-9, 0xFFFFFF}, {std::nan(""), 0xFFFFFF}};
+    for (auto [rate, period] : periods) {
+        frame.state.framesPerSecond = rate;
+        frame.commands().Run(kCmdPlay);
+        EXPECT_EQ(frame.playTimer().interval(), period) << rate;
+        frame.commands().Run(kCmdPlay);
+        EXPECT_FALSE(frame.playTimer().isActive());
+    }
     frame.commands().Run(kCmdPlay);
-    EXPECT_EQ(frame.playTimer().interval(), 80);
-    frame.state.framesPerSecond = 0;
-    EXPECT_EQ(frame.playTimer().interval(), 80);
-    frame.commands().Run(kCmdPlay);
-    EXPECT_FALSE(frame.playTimer().isActive());
-    frame.commands().Run(kCmdPlay);
-    EXPECT_EQ(frame.playTimer().interval(), 0xFFFFFF);
-
     frame.commands().Run(kCmdExit);
     EXPECT_FALSE(frame.isVisible());
     EXPECT_FALSE(frame.state.playing);
@@ -156,22 +157,24 @@ TEST_F(MainFrame, WheelAndButtonsStepAndSetTheDirection)
     CMainFrame& frame = *app.mainFrame();
     FakeFilm& film = GiveFilm(FakeFilm::WithFrames(10));
     film.SetRound(true);
-    const int start = film.FrameNumber();
-    Wheel(frame, 120);
-    EXPECT_EQ(film.FrameNumber(), start + 1);
-    EXPECT_EQ(app.document()->direction, 0);
+    const auto wheel = [&frame](int delta) {
+        return [&frame, delta] {
+            QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(&frame, &event);
+        };
+    };
+    const auto button = [&frame](int id) { return [&frame, id] { frame.commands().Action(id)->trigger(); }; };
     // A turn of 0 steps back like a negative one.
-    Wheel(frame, 0);
-    Wheel(frame, -120);
-    EXPECT_EQ(film.FrameNumber(), (start + 9) % 10);
-    EXPECT_EQ(app.document()->direction, 1);
-    frame.commands().Action(kCmdForward)->trigger();
-    frame.commands().Action(kCmdForward)->trigger();
-    EXPECT_EQ(film.FrameNumber(), (start + 1) % 10);
-    EXPECT_EQ(app.document()->direction, 0);
-    frame.commands().Action(kCmdBack)->trigger();
-    EXPECT_EQ(film.FrameNumber(), start);
-    EXPECT_EQ(app.document()->direction, 1);
+    const std::pair<std::function<void()>, int> steps[] = {
+        {wheel(120), 1}, {wheel(0), -1}, {wheel(-120), -1}, {button(kCmdForward), 1}, {button(kCmdBack), -1}};
+    int expected = film.FrameNumber();
+    for (const auto& [step, move] : steps) {
+        step();
+        expected = (expected + move + 10) % 10;
+        EXPECT_EQ(film.FrameNumber(), expected);
+        EXPECT_EQ(app.document()->direction, move > 0 ? 0 : 1);
+    }
 }
 
 TEST_F(MainFrame, StereoTogglesForRedBlueAndInterlacedButNotWithoutFlipper)
@@ -180,18 +183,17 @@ TEST_F(MainFrame, StereoTogglesForRedBlueAndInterlacedButNotWithoutFlipper)
     GiveFilm(FakeFilm::WithFrames(6));
     const std::pair<Qt::Key, Qt::KeyboardModifier> leaveKeys[] = {
         {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Space, Qt::NoModifier}, {Qt::Key_E, Qt::ControlModifier}};
-    for (int presentation : {1, 2}) {
-        frame.state.presentation = presentation;
+    for (int presentation : {1, 2})
         for (auto [key, modifier] : leaveKeys) {
+            frame.state.presentation = presentation;
             frame.commands().Action(kCmdStereo)->trigger();
             EXPECT_TRUE(frame.commands().Action(kCmdStereo)->isChecked());
-            QTest::keyClick(&frame, key, modifier);
-            EXPECT_FALSE(frame.state.stereo);
-            // Leaving stereo that is off does nothing.
-            QTest::keyClick(&frame, key, modifier);
-            EXPECT_FALSE(frame.state.stereo);
+            // Leaving stereo that is already off does nothing.
+            for (int twice = 0; twice < 2; ++twice) {
+                QTest::keyClick(&frame, key, modifier);
+                EXPECT_FALSE(frame.state.stereo);
+            }
         }
-    }
     // Page flipping without a flipper driver: stereo stays off, playback goes on.
     frame.state.presentation = 0;
     frame.commands().Run(kCmdPlay);
@@ -202,43 +204,37 @@ TEST_F(MainFrame, StereoTogglesForRedBlueAndInterlacedButNotWithoutFlipper)
 
 struct PictureCase {
     bool stereo;
-    int presentation;
-    int dist;
+    int presentation, dist;
+    bool moveOneRow;  // interlaced eyes swap with the window's row parity
 };
 
 class ViewPicture : public ViewerTest, public testing::WithParamInterface<PictureCase> {};
 
 TEST_P(ViewPicture, PaintsWhatTheCompositorsMake)
 {
+    const PictureCase& c = GetParam();
     CPlexoApp& app = Start({DemoFilm()});
     CMainFrame& frame = *app.mainFrame();
-    app.document()->Dist = GetParam().dist;
-    frame.state.presentation = GetParam().presentation;
-    if (GetParam().stereo)
+    app.document()->Dist = c.dist;
+    frame.state.presentation = c.presentation;
+    if (c.stereo)
         frame.commands().Run(kCmdStereo);
     frame.commands().Run(kCmdForward);
     const QImage shown = ViewPixels();
-    EXPECT_TRUE(shown == ExpectedPixels(GetParam().stereo, GetParam().presentation));
+    EXPECT_TRUE(shown == ExpectedPixels(c.stereo, c.presentation));
     EXPECT_FALSE(AllBlack(shown));
+    if (!c.moveOneRow)
+        return;
+    frame.move(frame.pos() + QPoint(0, 1));
+    Settle();
+    EXPECT_TRUE(ViewPixels() == ExpectedPixels(c.stereo, c.presentation));
+    EXPECT_FALSE(ViewPixels() == shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Presentations, ViewPicture,
-                         testing::Values(PictureCase{false, 1, 21}, PictureCase{true, 1, 21},
-                                         PictureCase{true, 1, -7}, PictureCase{true, 2, 21},
-                                         PictureCase{true, 0, 21}));
-
-TEST_F(MainFrame, MovingByOneRowSwapsTheInterlacedEyes)
-{
-    CMainFrame& frame = *Start({DemoFilm()}).mainFrame();
-    frame.state.presentation = 2;
-    frame.commands().Run(kCmdStereo);
-    const QImage before = ViewPixels();
-    frame.move(frame.pos() + QPoint(0, 1));
-    Settle();
-    const QImage after = ViewPixels();
-    EXPECT_TRUE(after == ExpectedPixels(true, 2));
-    EXPECT_FALSE(after == before);
-}
+                         testing::Values(PictureCase{false, 1, 21, false}, PictureCase{true, 1, 21, false},
+                                         PictureCase{true, 1, -7, false}, PictureCase{true, 2, 21, true},
+                                         PictureCase{true, 0, 21, false}));
 
 // The film's files go away while it plays in "File" mode: every frame is read
 // again and fails, so the view turns black while the ticks go on.
@@ -247,39 +243,36 @@ class VanishingFilm : public ViewerTest, public testing::WithParamInterface<bool
 TEST_P(VanishingFilm, PlaysOnInBlack)
 {
     const bool sequence = GetParam();
-    std::filesystem::create_directories(scratch_ / "film");
-    const std::string flm = (scratch_ / "film" / "copy.flm").string();
+    const std::filesystem::path dir = scratch_ / "film";
+    std::filesystem::create_directories(dir);
+    const std::string flm = (dir / "copy.flm").string();
     if (!sequence)
         std::filesystem::copy_file(DemoFilm(), flm);
-    CPlexoApp& app = Start(sequence ? std::vector<std::string>{} : std::vector<std::string>{flm});
-    CMainFrame& frame = *app.mainFrame();
-    if (sequence) {
-        const std::string first = WriteBmpSequence(scratch_ / "film", 6, 64, 48);
-        frame.chooseFile = [&](QWidget*, const FileRequest&) { return QString::fromStdString(first); };
-        frame.commands().Run(kCmdLoad);
-    }
+    const QString source = QString::fromStdString(sequence ? WriteBmpSequence(dir, 6, 64, 48) : flm);
+    CPlexoApp& app = Start({});
+    app.mainFrame()->chooseFile = [source](QWidget*, const FileRequest&) { return source; };
+    app.mainFrame()->commands().Run(kCmdLoad);
     Film* film = app.document()->film();
     ASSERT_NE(film, nullptr);
     app.document()->Alter = 1;
-    frame.state.framesPerSecond = 200;
-    frame.commands().Run(kCmdPlay);
+    app.mainFrame()->state.framesPerSecond = 200;
+    app.mainFrame()->commands().Run(kCmdPlay);
     QTest::qWait(30);
     EXPECT_FALSE(AllBlack(ViewPixels()));
 
-    if (sequence) {
-        std::filesystem::remove_all(scratch_ / "film");
-    } else {
-        // The open film keeps a deleted file's data; a file cut short has none.
+    // The open film keeps a deleted file's data; a file cut short has none.
+    if (sequence)
+        std::filesystem::remove_all(dir);
+    else
         std::filesystem::resize_file(flm, 0);
-    }
-    std::vector<int> seen;
+    std::set<int> seen;
     for (int i = 0; i < 20; ++i) {
         QTest::qWait(10);
-        seen.push_back(film->FrameNumber());
+        seen.insert(film->FrameNumber());
         EXPECT_TRUE(AllBlack(ViewPixels())) << i;
     }
-    EXPECT_NE(std::count(seen.begin(), seen.end(), seen.front()), int(seen.size()));
-    EXPECT_TRUE(frame.state.playing);
+    EXPECT_GT(seen.size(), 1u);
+    EXPECT_TRUE(app.mainFrame()->state.playing);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, VanishingFilm, testing::Values(true, false),
@@ -287,63 +280,27 @@ INSTANTIATE_TEST_SUITE_P(Sources, VanishingFilm, testing::Values(true, false),
                              return std::string(info.param ? "BmpSequenceDeleted" : "FlmCutShort");
                          });
 
-TEST_F(MainFrame, CommandLineFilmTakesItsOptionsAndTheSettingsAreWrittenAtTheEnd)
+TEST_F(MainFrame, SettingsAreWrittenAtTheEndAndReadByTheNextRun)
 {
     std::filesystem::create_directories(scratch_ / "films");
-    CPlexoApp& app = Start({DemoFilm(), "/A=-3"});
-    EXPECT_EQ(app.mainFrame()->windowTitle(),
-              QString::fromStdString(std::filesystem::path(DemoFilm()).filename().string()) + " - Plexo");
-    EXPECT_TRUE(app.cmdInfo.options.done);
-    app.mainFrame()->state.framesPerSecond = 12.5;
-    app.mainFrame()->state.presentation = 2;
+    CMainFrame& first = *Start({DemoFilm(), "/A=-3"}).mainFrame();
+    first.state.framesPerSecond = 12.5;
+    first.state.presentation = 2;
     QDir::setCurrent(QString::fromStdString((scratch_ / "films").string()));
     EXPECT_EQ(Setting("Settings", "Frames/sec"), "<missing>");
     Stop();
-    EXPECT_EQ(Setting("Settings", "Frames/sec"), "12.500000");
-    EXPECT_EQ(Setting("Settings", "Red-Blue"), "2");
-    EXPECT_EQ(std::filesystem::path(Setting("I/O", "Current directory")), scratch_ / "films");
     // The command line's film without "round" turned Round off.
-    EXPECT_EQ(Setting("Settings", "Round"), "0");
-    EXPECT_EQ(Setting("Settings", "Shift"), "-3");
-    EXPECT_EQ(Setting("Settings", "Dist"), "21");
+    const std::pair<const char*, const char*> written[] = {
+        {"Frames/sec", "12.500000"}, {"Red-Blue", "2"}, {"Round", "0"}, {"Shift", "-3"}, {"Dist", "21"}};
+    for (auto [key, value] : written)
+        EXPECT_EQ(Setting("Settings", key), value) << key;
+    EXPECT_EQ(std::filesystem::path(Setting("I/O", "Current directory")), scratch_ / "films");
 
-    // The next run starts in the stored directory with the stored values.
     QDir::setCurrent(QDir::tempPath());
-    CMainFrame& frame = *Start({}).mainFrame();
+    CMainFrame& next = *Start({}).mainFrame();
     EXPECT_EQ(std::filesystem::current_path(), scratch_ / "films");
-    EXPECT_EQ(frame.state.framesPerSecond, 12.5);
-    EXPECT_EQ(frame.state.presentation, 2);
-}
-
-TEST_F(MainFrame, LoadAddAndSaveAsThroughTheirDialogsNeverTouchTheFilmFile)
-{
-    CPlexoApp& app = Start({});
-    CMainFrame& frame = *app.mainFrame();
-    QString answer = QString::fromStdString(DemoFilm());
-    FileRequest asked;
-    frame.chooseFile = [&](QWidget*, const FileRequest& request) {
-        asked = request;
-        return answer;
-    };
-    QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
-    ASSERT_EQ(asked.nameFilters.size(), 4);
-    EXPECT_EQ(asked.selectedFilter, 3);
-    ASSERT_NE(app.document()->film(), nullptr);
-    EXPECT_TRUE(frame.commands().IsEnabled(kCmdAdd));
-    frame.commands().Action(kCmdAdd)->trigger();
-    EXPECT_FALSE(frame.commands().IsEnabled(kCmdAdd));
-
-    // Ctrl+S never touches the film file; Save As writes the frame.
-    const std::vector<uint8_t> film = ReadBytes(DemoFilm());
-    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(ReadBytes(DemoFilm()), film);
-    answer = QString::fromStdString((scratch_ / "frame.bmp").string());
-    frame.commands().Action(kCmdSaveAs)->trigger();
-    EXPECT_TRUE(asked.save);
-    const std::vector<uint8_t> bmp = ReadBytes(answer.toStdString());
-    ASSERT_GT(bmp.size(), 54u);
-    EXPECT_EQ(bmp[0], 'B');
-
+    EXPECT_EQ(next.state.framesPerSecond, 12.5);
+    EXPECT_EQ(next.state.presentation, 2);
 }
 
 }  // namespace

@@ -26,8 +26,7 @@
 namespace plexo {
 namespace {
 
-using test::MessageCapture;
-using test::TempDir;
+const char* const kKeys[] = {"Way", "Scale", "Color", "Quality"};
 
 class TransPnlTest : public ::testing::Test {
 protected:
@@ -36,68 +35,59 @@ protected:
 
     std::unique_ptr<TransPnl> Open()
     {
-        return std::make_unique<TransPnl>(nullptr, [this](QWidget*, const FileRequest& request) {
-            requests.push_back(request);
+        return std::make_unique<TransPnl>(nullptr, [this](QWidget*, const FileRequest&) {
+            ++requests;
             return chosen;
         });
     }
 
-    void StoreTranslate(const std::string& key, const std::string& value)
-    {
-        ASSERT_TRUE(platform::WriteProfileString("Translate", key, value));
-    }
-
-    TempDir dir;
-    MessageCapture messages;
+    test::TempDir dir;
+    test::MessageCapture messages;
     QString chosen;
-    std::vector<FileRequest> requests;
+    int requests = 0;
 };
 
-TEST_F(TransPnlTest, FirstUseShowsTheDefaultsAndStoresThemOnClose)
-{
-    auto dialog = Open();
-    EXPECT_EQ(dialog->directionList()->currentText(), "bmp -> flm");
-    EXPECT_EQ(dialog->scaleList()->currentText(), "2 -> 1");
-    EXPECT_TRUE(dialog->colourBox()->isChecked());
-    EXPECT_EQ(dialog->qualityEdit()->text(), "95");
-    EXPECT_FALSE(dialog->fixSizeBox()->isChecked());
-    EXPECT_EQ(dialog->widthEdit()->text(), "0");
-    EXPECT_EQ(dialog->heightEdit()->text(), "0");
-    EXPECT_FALSE(dialog->widthEdit()->isEnabled());
-    EXPECT_FALSE(dialog->heightEdit()->isEnabled());
-    EXPECT_EQ(dialog->compressList()->currentText(), "jpeg");
-    EXPECT_TRUE(dialog->compressList()->isEnabled());
-    EXPECT_FALSE(std::filesystem::exists(dir.file("duvix.ini")));
-    dialog.reset();
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Way", -1), 0);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Scale", -1), 1);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Color", -1), 1);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 95);
-}
+struct StoredCase {
+    std::vector<int> stored;  // Way, Scale, Color, Quality; empty: no settings file
+    const char* direction;
+    const char* scale;
+};
 
-TEST_F(TransPnlTest, CancelWritesBackWhatWasRead)
+class TransPnlStored : public TransPnlTest, public ::testing::WithParamInterface<StoredCase> {};
+
+// The four keys are written when the dialog goes, whatever it was closed
+// with, and hold what was read unless a Start or a click took a change.
+TEST_P(TransPnlStored, ShowsWhatWasReadAndCancelWritesItBack)
 {
-    StoreTranslate("Way", "3");
-    StoreTranslate("Scale", "0");
-    StoreTranslate("Color", "0");
-    StoreTranslate("Quality", "40");
+    const StoredCase& c = GetParam();
+    for (size_t i = 0; i < c.stored.size(); ++i)
+        ASSERT_TRUE(platform::WriteProfileString("Translate", kKeys[i], std::to_string(c.stored[i])));
+    const std::vector<int> expected = c.stored.empty() ? std::vector<int>{0, 1, 1, 95} : c.stored;
     {
         auto dialog = Open();
-        EXPECT_EQ(dialog->directionList()->currentText(), "flm -> jpg");
-        EXPECT_FALSE(dialog->colourBox()->isChecked());
-        // A change that no Start, Fix size click or direction choice took is
-        // not stored.
+        EXPECT_EQ(dialog->directionList()->currentText(), c.direction);
+        EXPECT_EQ(dialog->scaleList()->currentText(), c.scale);
+        EXPECT_EQ(dialog->colourBox()->isChecked(), expected[2] != 0);
+        EXPECT_EQ(dialog->qualityEdit()->text().toInt(), expected[3]);
+        EXPECT_FALSE(dialog->fixSizeBox()->isChecked());
+        for (QLineEdit* size : {dialog->widthEdit(), dialog->heightEdit()}) {
+            EXPECT_EQ(size->text(), "0");
+            EXPECT_FALSE(size->isEnabled());
+        }
+        EXPECT_EQ(dialog->compressList()->currentText(), "jpeg");
+        EXPECT_EQ(std::filesystem::exists(dir.file("duvix.ini")), !c.stored.empty());
         dialog->scaleList()->setCurrentIndex(3);
         dialog->cancelButton()->click();
         EXPECT_EQ(dialog->result(), QDialog::Rejected);
-        // The keys are written when the dialog goes, not when it closes.
-        StoreTranslate("Way", "5");
+        ASSERT_TRUE(platform::WriteProfileString("Translate", "Way", "5"));
     }
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Way", -1), 3);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Scale", -1), 0);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Color", -1), 0);
-    EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), 40);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(platform::ReadProfileInt("Translate", kKeys[i], -1), expected[i]) << kKeys[i];
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, TransPnlStored,
+                         ::testing::Values(StoredCase{{}, "bmp -> flm", "2 -> 1"},
+                                           StoredCase{{3, 0, 0, 40}, "flm -> jpg", "1 -> 1"}));
 
 struct SpinCase {
     int stored;
@@ -107,58 +97,37 @@ struct SpinCase {
 
 class TransPnlSpin : public TransPnlTest, public ::testing::WithParamInterface<SpinCase> {};
 
+// The step starts from the member, not from the edit's text, and puts every
+// member back, a typed width too.
 TEST_P(TransPnlSpin, StepsFromTheMemberWithin1To100)
 {
-    StoreTranslate("Quality", std::to_string(GetParam().stored));
+    ASSERT_TRUE(platform::WriteProfileString("Translate", "Quality", std::to_string(GetParam().stored)));
     auto dialog = Open();
-    // The step starts from the member, not from the edit's text, and puts
-    // every member back, a typed width too.
     dialog->qualityEdit()->setText("50");
     dialog->widthEdit()->setText("640");
-    QToolButton* arrow = GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton();
-    arrow->click();
+    (GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton())->click();
     EXPECT_EQ(dialog->qualityEdit()->text().toInt(), GetParam().shown);
     EXPECT_EQ(dialog->values.quality, GetParam().shown);
     EXPECT_EQ(dialog->widthEdit()->text(), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, TransPnlSpin,
-                         ::testing::Values(SpinCase{100, true, 100}, SpinCase{99, true, 100},
-                                           SpinCase{1, false, 1}, SpinCase{2, false, 1},
-                                           SpinCase{95, false, 94}, SpinCase{95, true, 96},
-                                           SpinCase{250, false, 100}, SpinCase{-7, true, 1}));
-
-TEST_F(TransPnlTest, FixSizeAndDirectionDriveTheirFields)
-{
-    auto dialog = Open();
-    dialog->fixSizeBox()->click();
-    EXPECT_TRUE(dialog->widthEdit()->isEnabled());
-    EXPECT_TRUE(dialog->heightEdit()->isEnabled());
-    EXPECT_EQ(dialog->values.fixSize, 1);
-    dialog->fixSizeBox()->click();
-    EXPECT_FALSE(dialog->widthEdit()->isEnabled());
-
-    for (int direction = 0; direction < 6; ++direction) {
-        dialog->directionList()->setCurrentIndex(direction);
-        emit dialog->directionList()->activated(direction);
-        EXPECT_EQ(dialog->compressList()->isEnabled(), direction == 0 || direction == 5) << direction;
-        EXPECT_EQ(dialog->values.direction, direction);
-    }
-}
+                         ::testing::Values(SpinCase{100, true, 100}, SpinCase{1, false, 1}, SpinCase{95, false, 94},
+                                           SpinCase{95, true, 96}, SpinCase{250, false, 100},
+                                           SpinCase{-7, true, 1}));
 
 struct StartCase {
-    const char* name;
     int direction;
     bool fixSize;
     const char* width;
     const char* height;
-    const char* message;  // null: the file dialog is asked for the source
-    int focusedField;     // 1 width, 2 height, 0 none
+    const char* message;  // null: the checks pass and the source is asked for
+    int focusedField;     // 1 width, 2 height, 0 not checked
 };
 
 class TransPnlStart : public TransPnlTest, public ::testing::WithParamInterface<StartCase> {};
 
-TEST_P(TransPnlStart, ChecksInOrder)
+TEST_P(TransPnlStart, ChecksTheSizeInOrder)
 {
     const StartCase& c = GetParam();
     auto dialog = Open();
@@ -171,62 +140,59 @@ TEST_P(TransPnlStart, ChecksInOrder)
     dialog->heightEdit()->setText(c.height);
     dialog->startButton()->click();
 
-    if (c.message)
-        EXPECT_EQ(messages.messages, std::vector<std::string>{c.message});
-    else
-        EXPECT_TRUE(messages.messages.empty());
-    EXPECT_EQ(requests.size(), c.message ? 0u : 1u);
-    if (c.focusedField != 0) {
-        EXPECT_TRUE((c.focusedField == 1 ? dialog->widthEdit() : dialog->heightEdit())->hasFocus());
-    }
+    EXPECT_EQ(messages.messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+    EXPECT_EQ(requests, c.message ? 0 : 1);
+    EXPECT_TRUE(c.focusedField == 0 || (c.focusedField == 1 ? dialog->widthEdit() : dialog->heightEdit())->hasFocus());
     EXPECT_FALSE(dialog->Running());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, TransPnlStart,
-    ::testing::Values(
-        StartCase{"Width322ToBmp", 2, true, "322", "240", "For BMP the width should be multiple 4", 0},
-        StartCase{"Width322ToJpg", 3, true, "322", "240", nullptr, 0},
-        StartCase{"Width322JpgToBmp", 4, true, "322", "240", "For BMP the width should be multiple 4", 0},
-        StartCase{"ZeroWidthAndHeight", 2, true, "0", "0", "The width should be more 0", 0},
-        StartCase{"ZeroHeight", 2, true, "320", "0", "The height should be more 0", 0},
-        StartCase{"NegativeWidth", 0, true, "-8", "10", "The width should be more 0", 0},
-        StartCase{"TrailingTextIgnored", 2, true, "320abc", " 240", nullptr, 0},
-        StartCase{"EmptyWidth", 2, true, "", "240", "Please enter an integer.", 1},
-        StartCase{"LetterHeight", 2, true, "320", "x1", "Please enter an integer.", 2},
-        StartCase{"UnfixedSizeSkipsChecks", 2, false, "0", "0", nullptr, 0}),
-    [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+constexpr const char* kMultiple4 = "For BMP the width should be multiple 4";
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TransPnlStart,
+                         ::testing::Values(StartCase{2, true, "322", "240", kMultiple4, 0},
+                                           StartCase{3, true, "322", "240", nullptr, 0},
+                                           StartCase{4, true, "322", "240", kMultiple4, 0},
+                                           StartCase{2, true, "0", "0", "The width should be more 0", 0},
+                                           StartCase{2, true, "320", "0", "The height should be more 0", 0},
+                                           StartCase{2, true, "320abc", " 240", nullptr, 0},
+                                           StartCase{2, true, "", "240", "Please enter an integer.", 1},
+                                           StartCase{2, true, "320", "x1", "Please enter an integer.", 2},
+                                           StartCase{2, false, "0", "0", nullptr, 0}));
 
 // Stop, or closing the dialog, while frames are still being written ends the
-// run like a write failure; the frames written so far stay.
+// run like a write failure: the frames of a sequence written so far stay, a
+// .flm cut short goes.
 class TransPnlRun : public TransPnlTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(TransPnlRun, EndsMidwayLikeAWriteFailure)
 {
-    const bool closing = GetParam();
-    constexpr int kLongFilm = 300;
-    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), kLongFilm, 64, 48));
+    const bool toFlm = GetParam();
+    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), 300, 64, 48));
     platform::ClearLog();
     Display panel(nullptr);
     panel.InstallLogSink();
     {
         auto dialog = Open();
         dialog->scaleList()->setCurrentIndex(0);
-        dialog->directionList()->setCurrentIndex(1);
+        dialog->directionList()->setCurrentIndex(toFlm ? 0 : 1);
         dialog->startButton()->click();
         EXPECT_FALSE(dialog->startButton()->isEnabled());
         ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->progressBar()->value() >= 1; }, 60000));
-        (closing ? dialog->cancelButton() : dialog->stopButton())->click();
+        (toFlm ? dialog->stopButton() : dialog->cancelButton())->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 60000));
         EXPECT_TRUE(dialog->startButton()->isEnabled());
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(panel.text(), "\nstart\nwrite error\nfinish");
-    EXPECT_TRUE(std::filesystem::exists(dir.file("take0001.jpg")));
+    EXPECT_EQ(std::filesystem::exists(dir.file("take0001.jpg")), !toFlm);
     EXPECT_FALSE(std::filesystem::exists(dir.file("take0300.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("take0.flm")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, TransPnlRun, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Outputs, TransPnlRun, ::testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "StopFlm" : "CloseJpgSequence");
+                         });
 
 }  // namespace
 }  // namespace plexo
