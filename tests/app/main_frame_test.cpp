@@ -1,5 +1,7 @@
-#include <QAction>
+#include <QComboBox>
 #include <QDir>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -9,11 +11,13 @@
 #include <functional>
 #include <set>
 
+#include "app/about_dlg.h"
 #include "app/command_ids.h"
-#include "app/main_frame.h"
+#include "app/display_panel.h"
 #include "app/plexo_view.h"
+#include "app/trans_pnl.h"
 #include "doc/document.h"
-#include "support/temp_dir.h"
+#include "platform/profile.h"
 #include "viewer_fixture.h"
 
 namespace plexo::test {
@@ -36,12 +40,9 @@ TEST_F(MainFrame, EnablingRulesWithAndWithoutFilm)
 {
     CMainFrame& frame = *Start({}).mainFrame();
     CommandTable& t = frame.commands();
-    const std::vector<int> always = {kCmdLoad, kCmdExit, kCmdTranslate, kCmdAbout, kCmdLeaveStereo,
-                                     kCmdFileNew, kCmdFileOpen, kCmdFilePrint, kCmdViewToolbar};
-    const std::vector<int> film = {kCmdPlay, kCmdForward, kCmdBack, kCmdStereo, kCmdSettings,
-                                   kCmdSaveAs, kCmdFileSaveAs};
-    const std::vector<int> never = {kCmdEditUndo, kCmdEditCut, kCmdEditCopy, kCmdEditPaste,
-                                    kCmdViewStatusBar, kCmdFileSave, kCmdScreen, kCmdCtrlEsc};
+    const std::vector<int> always = {kCmdLoad, kCmdExit, kCmdTranslate, kCmdAbout, kCmdLeaveStereo, kCmdFileOpen};
+    const std::vector<int> film = {kCmdPlay, kCmdForward, kCmdBack, kCmdStereo, kCmdSettings, kCmdSaveAs};
+    const std::vector<int> never = {kCmdEditUndo, kCmdEditCopy, kCmdViewStatusBar, kCmdFileSave, kCmdScreen};
     frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
     for (bool loaded : {false, true}) {
         if (loaded)
@@ -154,87 +155,77 @@ TEST_F(MainFrame, PlaybackBouncesAtTheEndOfAFilmThatDoesNotLoop)
 TEST_F(MainFrame, WheelAndButtonsStepAndSetTheDirection)
 {
     CPlexoApp& app = Start({});
-    CMainFrame& frame = *app.mainFrame();
     FakeFilm& film = GiveFilm(FakeFilm::WithFrames(10));
     film.SetRound(true);
-    const auto wheel = [&frame](int delta) {
-        return [&frame, delta] {
-            QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
-                              Qt::NoModifier, Qt::NoScrollPhase, false);
-            QCoreApplication::sendEvent(&frame, &event);
-        };
-    };
-    const auto button = [&frame](int id) { return [&frame, id] { frame.commands().Action(id)->trigger(); }; };
-    // A turn of 0 steps back like a negative one.
-    const std::pair<std::function<void()>, int> steps[] = {
-        {wheel(120), 1}, {wheel(0), -1}, {wheel(-120), -1}, {button(kCmdForward), 1}, {button(kCmdBack), -1}};
     int expected = film.FrameNumber();
-    for (const auto& [step, move] : steps) {
-        step();
+    const auto check = [&](int move) {
         expected = (expected + move + 10) % 10;
         EXPECT_EQ(film.FrameNumber(), expected);
         EXPECT_EQ(app.document()->direction, move > 0 ? 0 : 1);
+    };
+    // A turn of 0 steps back like a negative one.
+    for (int delta : {120, 0, -120}) {
+        QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&Frame(), &event);
+        check(delta > 0 ? 1 : -1);
     }
-}
-
-TEST_F(MainFrame, StereoTogglesForRedBlueAndInterlacedButNotWithoutFlipper)
-{
-    CMainFrame& frame = *Start({}).mainFrame();
-    GiveFilm(FakeFilm::WithFrames(6));
-    const std::pair<Qt::Key, Qt::KeyboardModifier> leaveKeys[] = {
-        {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Space, Qt::NoModifier}, {Qt::Key_E, Qt::ControlModifier}};
-    for (int presentation : {1, 2})
-        for (auto [key, modifier] : leaveKeys) {
-            frame.state.presentation = presentation;
-            frame.commands().Action(kCmdStereo)->trigger();
-            EXPECT_TRUE(frame.commands().Action(kCmdStereo)->isChecked());
-            // Leaving stereo that is already off does nothing.
-            for (int twice = 0; twice < 2; ++twice) {
-                QTest::keyClick(&frame, key, modifier);
-                EXPECT_FALSE(frame.state.stereo);
-            }
-        }
-    // Page flipping without a flipper driver: stereo stays off, playback goes on.
-    frame.state.presentation = 0;
-    frame.commands().Run(kCmdPlay);
-    frame.commands().Action(kCmdStereo)->trigger();
-    EXPECT_FALSE(frame.commands().Action(kCmdStereo)->isChecked());
-    EXPECT_TRUE(frame.state.playing);
+    for (int id : {kCmdForward, kCmdBack}) {
+        Frame().commands().Action(id)->trigger();
+        check(id == kCmdForward ? 1 : -1);
+    }
 }
 
 struct PictureCase {
     bool stereo;
     int presentation, dist;
     bool moveOneRow;  // interlaced eyes swap with the window's row parity
+    Qt::Key leave;
+    Qt::KeyboardModifier modifier;
 };
 
 class ViewPicture : public ViewerTest, public testing::WithParamInterface<PictureCase> {};
 
-TEST_P(ViewPicture, PaintsWhatTheCompositorsMake)
+// Stereo with page flipping needs the flipper driver, which is missing here:
+// the command then leaves stereo off.
+TEST_P(ViewPicture, PaintsWhatTheCompositorsMakeInAndOutOfStereo)
 {
     const PictureCase& c = GetParam();
     CPlexoApp& app = Start({DemoFilm()});
-    CMainFrame& frame = *app.mainFrame();
+    CMainFrame& frame = Frame();
     app.document()->Dist = c.dist;
     frame.state.presentation = c.presentation;
     if (c.stereo)
-        frame.commands().Run(kCmdStereo);
+        frame.commands().Action(kCmdStereo)->trigger();
     frame.commands().Run(kCmdForward);
+    const bool stereo = c.stereo && c.presentation != 0;
+    EXPECT_EQ(frame.state.stereo, stereo);
+    EXPECT_EQ(frame.commands().Action(kCmdStereo)->isChecked(), stereo);
     const QImage shown = ViewPixels();
-    EXPECT_TRUE(shown == ExpectedPixels(c.stereo, c.presentation));
+    EXPECT_TRUE(shown == ExpectedPixels(stereo, c.presentation));
     EXPECT_FALSE(AllBlack(shown));
-    if (!c.moveOneRow)
-        return;
-    frame.move(frame.pos() + QPoint(0, 1));
-    Settle();
-    EXPECT_TRUE(ViewPixels() == ExpectedPixels(c.stereo, c.presentation));
-    EXPECT_FALSE(ViewPixels() == shown);
+    if (c.moveOneRow) {
+        frame.move(frame.pos() + QPoint(0, 1));
+        Settle();
+        EXPECT_TRUE(ViewPixels() == ExpectedPixels(stereo, c.presentation));
+        EXPECT_FALSE(ViewPixels() == shown);
+    }
+    // Leaving stereo, also when it is already off, shows the plain picture.
+    for (int twice = 0; twice < 2; ++twice) {
+        QTest::keyClick(&frame, c.leave, c.modifier);
+        EXPECT_FALSE(frame.state.stereo);
+    }
+    EXPECT_TRUE(ViewPixels() == ExpectedPixels(false, c.presentation));
 }
 
-INSTANTIATE_TEST_SUITE_P(Presentations, ViewPicture,
-                         testing::Values(PictureCase{false, 1, 21, false}, PictureCase{true, 1, 21, false},
-                                         PictureCase{true, 1, -7, false}, PictureCase{true, 2, 21, true},
-                                         PictureCase{true, 0, 21, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Presentations, ViewPicture,
+    testing::Values(PictureCase{false, 1, 21, false, Qt::Key_Escape, Qt::NoModifier},
+                    PictureCase{true, 1, 21, false, Qt::Key_Space, Qt::NoModifier},
+                    PictureCase{true, 1, -7, false, Qt::Key_E, Qt::ControlModifier},
+                    PictureCase{true, 2, 21, true, Qt::Key_Escape, Qt::NoModifier},
+                    PictureCase{true, 2, 21, false, Qt::Key_E, Qt::ControlModifier},
+                    PictureCase{true, 0, 21, false, Qt::Key_Escape, Qt::NoModifier}));
 
 // The film's files go away while it plays in "File" mode: every frame is read
 // again and fails, so the view turns black while the ticks go on.
@@ -283,24 +274,47 @@ INSTANTIATE_TEST_SUITE_P(Sources, VanishingFilm, testing::Values(true, false),
 TEST_F(MainFrame, SettingsAreWrittenAtTheEndAndReadByTheNextRun)
 {
     std::filesystem::create_directories(scratch_ / "films");
-    CMainFrame& first = *Start({DemoFilm(), "/A=-3"}).mainFrame();
-    first.state.framesPerSecond = 12.5;
-    first.state.presentation = 2;
+    Start({DemoFilm(), "/A=-3"});
+    Frame().state.framesPerSecond = 12.5;
+    Frame().state.presentation = 2;
     QDir::setCurrent(QString::fromStdString((scratch_ / "films").string()));
-    EXPECT_EQ(Setting("Settings", "Frames/sec"), "<missing>");
-    Stop();
+    EXPECT_EQ(platform::ReadProfileString("Settings", "Frames/sec", "none"), "none");
+    app_.reset();
     // The command line's film without "round" turned Round off.
     const std::pair<const char*, const char*> written[] = {
         {"Frames/sec", "12.500000"}, {"Red-Blue", "2"}, {"Round", "0"}, {"Shift", "-3"}, {"Dist", "21"}};
     for (auto [key, value] : written)
-        EXPECT_EQ(Setting("Settings", key), value) << key;
-    EXPECT_EQ(std::filesystem::path(Setting("I/O", "Current directory")), scratch_ / "films");
+        EXPECT_EQ(platform::ReadProfileString("Settings", key, ""), value) << key;
+    EXPECT_EQ(std::filesystem::path(platform::ReadProfileString("I/O", "Current directory", "")), scratch_ / "films");
 
     QDir::setCurrent(QDir::tempPath());
-    CMainFrame& next = *Start({}).mainFrame();
+    Start({});
     EXPECT_EQ(std::filesystem::current_path(), scratch_ / "films");
-    EXPECT_EQ(next.state.framesPerSecond, 12.5);
-    EXPECT_EQ(next.state.presentation, 2);
+    EXPECT_EQ(Frame().state.framesPerSecond, 12.5);
+    EXPECT_EQ(Frame().state.presentation, 2);
+}
+
+// Translate releases the film, and a real conversion reports in the panel.
+TEST_F(MainFrame, AboutAndTranslateOpenThroughTheirCommands)
+{
+    CPlexoApp& app = Start({DemoFilm()});
+    Answer<CAboutDlg>(kCmdAbout, [](CAboutDlg& dialog) { dialog.accept(); });
+    const QString first = QString::fromStdString(WriteBmpSequence(scratch_, 3, 8, 4));
+    Frame().chooseFile = [first](QWidget*, const FileRequest&) { return first; };
+    Answer<TransPnl>(kCmdTranslate, [&app](TransPnl& dialog) {
+        EXPECT_EQ(app.document()->film(), nullptr);
+        dialog.directionList()->setCurrentIndex(0);
+        dialog.scaleList()->setCurrentIndex(0);
+        QSignalSpy finished(&dialog, &TransPnl::conversionFinished);
+        dialog.startButton()->click();
+        EXPECT_TRUE(finished.wait(60000));
+        dialog.cancelButton()->click();
+    });
+    Settle();
+    EXPECT_EQ(app.document()->film(), nullptr);
+    EXPECT_FALSE(Frame().commands().IsEnabled(kCmdPlay));
+    EXPECT_EQ(app.logPanel()->text(), "\nstart\nOK\nfinish");
+    EXPECT_GT(std::filesystem::file_size(scratch_ / "take0.flm"), 0u);
 }
 
 }  // namespace

@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/presentation_state.h"
+#include "app/command_ids.h"
 #include "app/set_pnl.h"
-#include "app/set_pnl_command.h"
 #include "doc/document.h"
-#include "support/fake_film.h"
 #include "support/message_capture.h"
+#include "viewer_fixture.h"
 
 namespace plexo {
 namespace {
@@ -28,43 +27,44 @@ void Click(SetPnl& dialog, const QString& text)
     ADD_FAILURE() << "no button " << text.toStdString();
 }
 
-// A document with a film and stored parameters, and the Settings command run
-// on it with `answer` playing the user.
-class SetPnlTest : public ::testing::Test {
+// The Settings command run on a film and stored parameters, with `answer`
+// playing the user.
+class SetPnlTest : public test::ViewerTest {
 protected:
+    void SetUp() override
+    {
+        ViewerTest::SetUp();
+        Start({});
+    }
+
     void Run(int frames, int shift, const std::function<void(SetPnl&)>& answer)
     {
+        CPlexoDoc& doc = *app_->document();
+        GiveFilm(test::FakeFilm::WithFrames(frames));
         doc.Shift = shift;
         doc.Dist = 21;
         doc.Round = 1;
         doc.Invert = doc.Alter = doc.Step = 0;
         doc.side = 2;
-        doc.SetFilm(test::FakeFilm::WithFrames(frames));
         doc.film()->SetShift(doc.Shift);
         doc.film()->SetRound(true);
-        state.framesPerSecond = 12.5;
+        Frame().state.framesPerSecond = 12.5;
         before = Values();
-        SettingsCommandHooks hooks;
-        hooks.run = [&answer](SetPnl& dialog) {
-            dialog.show();
-            answer(dialog);
-            dialog.hide();
-            return dialog.result();
-        };
-        ASSERT_TRUE(RunSettingsCommand(doc, state, hooks, nullptr));
+        Answer<SetPnl>(kCmdSettings, answer);
+        EXPECT_EQ(Frame().settingsDialog(), nullptr);
     }
 
     // Every value the dialog may write back, the film's own copies too.
-    std::vector<double> Values() const
+    std::vector<double> Values()
     {
+        const CPlexoDoc& doc = *app_->document();
         const Film& film = *doc.film();
         return {double(doc.Dist), double(doc.Shift), double(film.GetShift()), double(doc.Round),
                 double(film.GetRound()), double(doc.Invert), double(film.GetInvert()), double(doc.Alter),
-                double(doc.Step), double(doc.side), double(state.presentation), state.framesPerSecond};
+                double(doc.Step), double(doc.side), double(Frame().state.presentation),
+                Frame().state.framesPerSecond};
     }
 
-    CPlexoDoc doc;
-    PresentationState state;
     std::vector<double> before;
 };
 
@@ -142,7 +142,7 @@ TEST_F(SetPnlTest, RefusesOkWithTheFrameworksMessage)
             EXPECT_EQ(dialog.dEdit()->text(), "10");
             Click(dialog, "OK");
         });
-        EXPECT_EQ(doc.Dist, 10) << c.message;
+        EXPECT_EQ(app_->document()->Dist, 10) << c.message;
     }
 }
 

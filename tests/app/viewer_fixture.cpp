@@ -2,7 +2,6 @@
 
 #include <QDir>
 
-#include "app/main_frame.h"
 #include "app/plexo_view.h"
 #include "convert/demo_film.h"
 #include "doc/document.h"
@@ -10,7 +9,6 @@
 #include "platform/profile.h"
 #include "present/compositor.h"
 #include "support/fixtures.h"
-#include "support/temp_dir.h"
 
 namespace plexo::test {
 
@@ -32,8 +30,6 @@ void ViewerTest::SetUp()
 {
     std::filesystem::remove(platform::SettingsFilePath());
     platform::ClearLog();
-    scratch_ = std::filesystem::temp_directory_path() / ("plexo-viewer-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch_);
     QDir::setCurrent(QString::fromStdString(scratch_.string()));
 }
 
@@ -41,9 +37,7 @@ void ViewerTest::TearDown()
 {
     app_.reset();
     platform::ClearLog();
-    std::error_code ignored;
     QDir::setCurrent(QDir::tempPath());
-    std::filesystem::remove_all(scratch_, ignored);
 }
 
 const std::string& ViewerTest::DemoFilm()
@@ -70,7 +64,7 @@ FakeFilm& ViewerTest::GiveFilm(std::unique_ptr<FakeFilm> film)
 {
     FakeFilm& kept = *film;
     app_->document()->SetFilm(std::move(film));
-    app_->mainFrame()->UpdateCommands();
+    Frame().UpdateCommands();
     return kept;
 }
 
@@ -80,20 +74,14 @@ void ViewerTest::Settle()
         QCoreApplication::processEvents();
 }
 
-std::string ViewerTest::Setting(const std::string& section, const std::string& key)
-{
-    return platform::ReadProfileString(section, key, "<missing>");
-}
-
 QImage ViewerTest::ViewPixels()
 {
-    CPlexoView* view = app_->mainFrame()->view();
-    return view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return Frame().view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 QImage ViewerTest::ExpectedPixels(bool stereo, int presentation)
 {
-    CPlexoView* view = app_->mainFrame()->view();
+    CPlexoView* view = Frame().view();
     const QPoint origin = view->mapToGlobal(QPoint(0, 0));
     const ViewRect rect{origin.x(), origin.y(), origin.x() + view->width(), origin.y() + view->height()};
     FrameBuffer frame;

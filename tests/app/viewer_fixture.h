@@ -1,19 +1,25 @@
 #pragma once
 // Shared by the window tests: a demo .flm film written once per run, BMP
-// sequences, a fresh settings file per test, and a started application.
+// sequences, a fresh settings file and folder per test, a started
+// application, and modal dialogs answered from inside their own loop.
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
 #include <QImage>
+#include <QTimer>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/main_frame.h"
 #include "app/plexo_app.h"
 #include "support/fake_film.h"
+#include "support/temp_dir.h"
 
 namespace plexo::test {
 
@@ -31,21 +37,37 @@ protected:
 
     // Starts the application with these parameters and lets posted commands run.
     CPlexoApp& Start(const std::vector<std::string>& parameters);
-    // Destroys the application the orderly way: the settings are written.
-    void Stop() { app_.reset(); }
-
+    CMainFrame& Frame() { return *app_->mainFrame(); }
     // Hands the started application's document an in-memory film.
     FakeFilm& GiveFilm(std::unique_ptr<FakeFilm> film);
-
     static void Settle();
-    static std::string Setting(const std::string& section, const std::string& key);
+
+    // Runs command `id` and answers the modal dialog it opens once its loop
+    // runs. A missing or wrong dialog fails and is closed, so no test hangs.
+    template <typename Dialog>
+    void Answer(int id, std::function<void(Dialog&)> answer)
+    {
+        auto answered = std::make_shared<bool>(false);
+        QTimer::singleShot(0, [answered, answer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+                *answered = true;
+                return answer(*dialog);
+            }
+            if (modal)
+                modal->close();
+        });
+        Frame().commands().Action(id)->trigger();
+        EXPECT_TRUE(*answered) << Dialog::staticMetaObject.className();
+    }
 
     // What the view shows now, as 0xffRRGGBB pixels.
     QImage ViewPixels();
     // What the compositors make for the same film state, converted alike.
     QImage ExpectedPixels(bool stereo, int presentation);
 
-    std::filesystem::path scratch_;
+    TempDir temp_;
+    const std::filesystem::path& scratch_ = temp_.path();
     std::unique_ptr<CPlexoApp> app_;
 };
 
