@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "convert/outside_readers.h"
+#include "support/tool_run.h"
+
+namespace plexo {
+namespace {
+
+using test::Identify;
+using test::RunTool;
+
+class DemoFilm : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::HaveTool());
+        demo = Q("demo.flm");
+        ASSERT_EQ(RunTool(dir, "demo " + demo).status, 0);
+    }
+    std::string Q(const std::string& name) const { return test::Quoted(dir, name); }
+    test::TempDir dir;
+    std::string demo;
+};
+
+TEST_F(DemoFilm, ConvertsWithTheOptionsAndExitsAsTheLogSays)
+{
+    const test::ToolRun run = RunTool(dir, "convert flm-bmp " + demo + " --grey --factor 2 --size 100x50");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "start\nOK\nfinish\n");  // no progress bar off a terminal
+    EXPECT_EQ(Identify(dir.file("demo0023.bmp"), "%w %h %[type]"), "100 50 Grayscale");
+    const test::ToolRun wrongType = RunTool(dir, "convert bmp-flm " + demo);
+    EXPECT_EQ(wrongType.status, 1);
+    EXPECT_EQ(wrongType.err, "File type incompatible\n");
+    EXPECT_EQ(RunTool(dir, "convert jpg-bmp " + Q("none0001.jpg")).err, "No film creation\n");
+    for (const std::string bad : {"convert flm-png x.flm", "convert flm-bmp x.flm --factor 5",
+                                  "convert flm-jpg x.flm --quality 0", "convert flm-jpg x.flm --compress zip",
+                                  "convert flm-bmp x.flm --size 322x100", "demo"})
+        EXPECT_EQ(RunTool(dir, bad).status, 2) << bad;
+}
+
+// The frame as BMP read back exactly, as JPEG within a small mean error, both
+// against the tool's own raw picture (bottom row first, blue green red).
+TEST_F(DemoFilm, FrameSavesThePictureAtTheIndexAsBmpAndJpeg)
+{
+    ASSERT_EQ(RunTool(dir, "picture " + demo + " --index 5 --colour --raw " + Q("ref.raw")).status, 0);
+    const std::vector<uint8_t> ref = test::ReadBytes(dir.file("ref.raw"));
+    ASSERT_EQ(ref.size(), 320u * 240 * 3);
+    for (const auto& [name, identity, tolerance] :
+         {std::tuple{"f.bmp", "BMP3 320x240", 0.0}, {"f.JPG", "JPEG 320x240", 3.0}}) {
+        const test::ToolRun run = RunTool(dir, "frame " + demo + " --index 5 --out " + Q(name));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "320x240\n");
+        EXPECT_EQ(Identify(dir.file(name), "%m %wx%h"), identity);
+        const std::vector<uint8_t> rgb = test::OutsidePixels(dir.file(name), 3);
+        ASSERT_EQ(rgb.size(), ref.size());
+        double error = 0;
+        for (size_t i = 0; i < rgb.size(); ++i)
+            error += std::abs(rgb[i] - ref[((239 - i / 960) * 320 + i / 3 % 320) * 3 + 2 - i % 3]);
+        EXPECT_LE(error / double(rgb.size()), tolerance) << name;
+    }
+}
+
+TEST_F(DemoFilm, FrameBadUsageAndFailuresLeaveTheOlderFile)
+{
+    const std::string old = Q("old.bmp");
+    test::WriteBytes(dir.file("old.bmp"), {1, 2, 3});
+    for (const auto& [arguments, status] :
+         {std::pair{demo, 2}, {demo + " --out " + Q("x.png"), 2},
+          {demo + " --index -1 --out " + old, 2}, {demo + " --index 24 --out " + old, 1},
+          {Q("none.flm") + " --out " + old, 1}, {demo + " --out " + Q("no/such/folder.bmp"), 1}})
+        EXPECT_EQ(RunTool(dir, "frame " + arguments).status, status) << arguments;
+    EXPECT_EQ(test::ReadBytes(dir.file("old.bmp")), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+// The current frame's grey picture in red, moved by trunc(2/2) - 2 = -1
+// columns, its partner's in blue, moved by +2, each against the tool's own raw
+// grey picture (bottom row first).
+TEST_F(DemoFilm, ComposeRedBlueHoldsTheTwoGreyPicturesMovedByTheirDisplacements)
+{
+    std::vector<uint8_t> grey[2];
+    for (const int k : {0, 1}) {
+        const std::string arguments = " --index " + std::to_string(k + 1) + " --grey --raw " + Q("g.raw");
+        ASSERT_EQ(RunTool(dir, "picture " + demo + arguments).status, 0);
+        grey[k] = test::ReadBytes(dir.file("g.raw"));
+        ASSERT_EQ(grey[k].size(), 320u * 240);
+    }
+    const std::string out = Q("rb.bmp");
+    ASSERT_EQ(RunTool(dir, "compose " + demo + " --index 1 --shift 1 --dist 2 --mode red-blue --out " + out).status,
+              0);
+    const std::vector<uint8_t> rgb = test::OutsidePixels(dir.file("rb.bmp"), 3);
+    ASSERT_EQ(rgb.size(), 320u * 240 * 3);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const uint8_t* px = &rgb[size_t(((239 - y) * 320 + x) * 3)];
+            const size_t at = size_t(y * 320 + x);
+            ASSERT_EQ(std::vector<int>(px, px + 3),
+                      (std::vector<int>{x < 319 ? grey[0][at + 1] : 0, 0, x >= 2 ? grey[1][at - 2] : 0}))
+                << x << "," << y;
+        }
+}
+
+TEST_F(DemoFilm, ComposeBadUsageAndFailuresWriteNothing)
+{
+    const std::string out = Q("out.bmp");
+    for (const auto& [arguments, status] :
+         {std::pair{demo + " --out " + out, 2}, {demo + " --mode sideways --out " + out, 2},
+          {demo + " --mode plain --side top --out " + out, 2}, {demo + " --mode plain --dist x --out " + out, 2},
+          {demo + " --mode plain", 2}, {Q("none.flm") + " --mode plain --out " + out, 1},
+          {demo + " --mode plain --index 24 --out " + out, 1}, {demo + " --mode plain --view 0x4 --out " + out, 1},
+          {demo + " --mode red-blue --view 100000x100000 --out " + out, 1}})
+        EXPECT_EQ(RunTool(dir, "compose " + arguments).status, status) << arguments;
+    // An unknown extension is reported once, by the film chooser.
+    const test::ToolRun avi = RunTool(dir, "compose " + Q("x.avi") + " --mode plain --out " + out);
+    EXPECT_EQ(avi.status, 1);
+    EXPECT_EQ(avi.err, "File extension is incompatible\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
+}
+
+// The horizontal shift d in [from, to] for which red at (x, y) best matches
+// blue at (x + d, y), over a 17 x 17 patch of a bottom-up RGB-as-read image.
+int ChannelShift(const std::string& rgb, int width, int x, int y, int from, int to)
+{
+    int best = 0;
+    long bestCost = LONG_MAX;
+    for (int d = from; d <= to; ++d) {
+        long cost = 0;
+        for (int dy = -8; dy <= 8; ++dy)
+            for (int dx = -8; dx <= 8; ++dx) {
+                const size_t at = (size_t(y + dy) * size_t(width) + size_t(x + dx)) * 3;
+                cost += std::abs(int(uint8_t(rgb[at])) - int(uint8_t(rgb[at + size_t(d) * 3 + 2])));
+            }
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = d;
+        }
+    }
+    return best;
+}
+
+TEST_F(DemoFilm, TheDemoShowsDepthInRedBlue)
+{
+    const std::string out = dir.file("rb.bmp");
+    ASSERT_EQ(RunTool(dir, "compose " + demo + " --index 10 --mode red-blue --out '" + out + "'").status, 0);
+    // -flip puts the bottom row first, as the demo film's rows are counted.
+    const std::string rgb = test::Run("convert '" + out + "' -flip -depth 8 rgb:-");
+    ASSERT_EQ(rgb.size(), size_t(320 * 240 * 3));
+    // With the default displacement the near box stands out of the screen
+    // (blue left of red), the wall lies behind it (blue right of red).
+    EXPECT_LE(ChannelShift(rgb, 320, 178, 62, -14, 0), -8);
+    const int farShift = ChannelShift(rgb, 320, 100, 220, 0, 10);
+    EXPECT_GE(farShift, 4);
+    EXPECT_LE(farShift, 8);
+}
+
+}  // namespace
+}  // namespace plexo
