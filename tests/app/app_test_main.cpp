@@ -6,22 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <string>
+
+#include "support/temp_dir.h"
 
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char pattern[] = "/tmp/plexo-app-tests-XXXXXX";
-    const char* scratch = mkdtemp(pattern);
-    if (!scratch)
-        return 1;
-    setenv("XDG_CONFIG_HOME", scratch, 1);
+    const plexo::test::TempDir config;
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     unsetenv("PLEXO_SETTINGS_FILE");
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch, ignored);
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -1,7 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -18,14 +17,6 @@
 
 namespace plexo {
 namespace {
-
-void Click(SetPnl& dialog, const QString& text)
-{
-    for (QPushButton* button : dialog.findChildren<QPushButton*>())
-        if (button->text() == text)
-            return button->click();
-    ADD_FAILURE() << "no button " << text.toStdString();
-}
 
 // The Settings command run on a film and stored parameters, with `answer`
 // playing the user.
@@ -79,7 +70,7 @@ TEST_F(SetPnlTest, ASliderRangeFollowsTheFilmAndOkKeepsTheShiftTheEditShows)
             EXPECT_EQ(dialog.aSlider()->maximum(), c.highest);
             EXPECT_EQ(dialog.aSlider()->value(), c.position);
             EXPECT_EQ(dialog.aEdit()->text(), QString::number(c.shift));
-            Click(dialog, "OK");
+            dialog.accept();
         });
         EXPECT_EQ(Values(), before) << c.frames;
     }
@@ -112,7 +103,7 @@ TEST_P(SetPnlEnd, OkWritesEveryControlBackAndCancelNone)
         dialog.stepList()->setCurrentIndex(3);
         dialog.sideList()->setCurrentIndex(3);
         dialog.framesPerSecondEdit()->setText("40");
-        Click(dialog, ok ? "OK" : "Cancel");
+        ok ? dialog.accept() : dialog.reject();
     });
     const std::vector<double> changed = {50, 7, 7, 0, 0, 1, 1, 1, 3, 3, 2, 40};
     EXPECT_EQ(Values(), ok ? changed : before);
@@ -134,13 +125,13 @@ TEST_F(SetPnlTest, RefusesOkWithTheFrameworksMessage)
         test::MessageCapture messages;
         Run(4, -4, [&](SetPnl& dialog) {
             (dialog.*c.edit)()->setText(c.text);
-            Click(dialog, "OK");
+            dialog.accept();
             EXPECT_EQ(messages.messages, std::vector<std::string>{c.message});
             EXPECT_TRUE(dialog.isVisible());
             dialog.dSlider()->setValue(60);
             EXPECT_EQ(messages.messages, std::vector<std::string>(2, c.message));
             EXPECT_EQ(dialog.dEdit()->text(), "10");
-            Click(dialog, "OK");
+            dialog.accept();
         });
         EXPECT_EQ(app_->document()->Dist, 10) << c.message;
     }

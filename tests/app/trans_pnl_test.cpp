@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -20,7 +19,6 @@
 #include "platform/log.h"
 #include "platform/profile.h"
 #include "support/message_capture.h"
-#include "support/temp_dir.h"
 #include "viewer_fixture.h"
 
 namespace plexo {
@@ -28,11 +26,8 @@ namespace {
 
 const char* const kKeys[] = {"Way", "Scale", "Color", "Quality"};
 
-class TransPnlTest : public ::testing::Test {
+class TransPnlTest : public test::ViewerTest {
 protected:
-    TransPnlTest() { platform::SetSettingsFilePath(dir.file("duvix.ini")); }
-    ~TransPnlTest() override { platform::SetSettingsFilePath({}); }
-
     std::unique_ptr<TransPnl> Open()
     {
         return std::make_unique<TransPnl>(nullptr, [this](QWidget*, const FileRequest&) {
@@ -41,7 +36,6 @@ protected:
         });
     }
 
-    test::TempDir dir;
     test::MessageCapture messages;
     QString chosen;
     int requests = 0;
@@ -75,7 +69,7 @@ TEST_P(TransPnlStored, ShowsWhatWasReadAndCancelWritesItBack)
             EXPECT_FALSE(size->isEnabled());
         }
         EXPECT_EQ(dialog->compressList()->currentText(), "jpeg");
-        EXPECT_EQ(std::filesystem::exists(dir.file("duvix.ini")), !c.stored.empty());
+        EXPECT_EQ(std::filesystem::exists(platform::SettingsFilePath()), !c.stored.empty());
         dialog->scaleList()->setCurrentIndex(3);
         dialog->cancelButton()->click();
         EXPECT_EQ(dialog->result(), QDialog::Rejected);
@@ -148,16 +142,15 @@ TEST_P(TransPnlStart, ChecksTheSizeInOrder)
 
 constexpr const char* kMultiple4 = "For BMP the width should be multiple 4";
 
-INSTANTIATE_TEST_SUITE_P(Sizes, TransPnlStart,
-                         ::testing::Values(StartCase{2, true, "322", "240", kMultiple4, 0},
-                                           StartCase{3, true, "322", "240", nullptr, 0},
-                                           StartCase{4, true, "322", "240", kMultiple4, 0},
-                                           StartCase{2, true, "0", "0", "The width should be more 0", 0},
-                                           StartCase{2, true, "320", "0", "The height should be more 0", 0},
-                                           StartCase{2, true, "320abc", " 240", nullptr, 0},
-                                           StartCase{2, true, "", "240", "Please enter an integer.", 1},
-                                           StartCase{2, true, "320", "x1", "Please enter an integer.", 2},
-                                           StartCase{2, false, "0", "0", nullptr, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, TransPnlStart,
+    ::testing::Values(StartCase{2, true, "322", "240", kMultiple4, 0}, StartCase{3, true, "322", "240", nullptr, 0},
+                      StartCase{4, true, "322", "240", kMultiple4, 0},
+                      StartCase{2, true, "0", "0", "The width should be more 0", 0},
+                      StartCase{2, true, "320", "0", "The height should be more 0", 0},
+                      StartCase{2, true, "", "240", "Please enter an integer.", 1},
+                      StartCase{2, true, "320", "x1", "Please enter an integer.", 2},
+                      StartCase{2, true, "320abc", " 240", nullptr, 0}, StartCase{2, false, "0", "0", nullptr, 0}));
 
 // Stop, or closing the dialog, while frames are still being written ends the
 // run like a write failure: the frames of a sequence written so far stay, a
@@ -167,7 +160,7 @@ class TransPnlRun : public TransPnlTest, public ::testing::WithParamInterface<bo
 TEST_P(TransPnlRun, EndsMidwayLikeAWriteFailure)
 {
     const bool toFlm = GetParam();
-    chosen = QString::fromStdString(test::WriteBmpSequence(dir.path(), 300, 64, 48));
+    chosen = QString::fromStdString(test::WriteBmpSequence(scratch_, 300, 64, 48));
     platform::ClearLog();
     Display panel(nullptr);
     panel.InstallLogSink();
@@ -184,9 +177,9 @@ TEST_P(TransPnlRun, EndsMidwayLikeAWriteFailure)
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(panel.text(), "\nstart\nwrite error\nfinish");
-    EXPECT_EQ(std::filesystem::exists(dir.file("take0001.jpg")), !toFlm);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("take0300.jpg")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("take0.flm")));
+    EXPECT_EQ(std::filesystem::exists(scratch_ / "take0001.jpg"), !toFlm);
+    EXPECT_FALSE(std::filesystem::exists(scratch_ / "take0300.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(scratch_ / "take0.flm"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, TransPnlRun, ::testing::Bool(),

@@ -1,4 +1,8 @@
+// The two ways the core's words reach the user: the log panel and the
+// message box. Both take calls from any thread and must never block.
+
 #include <QApplication>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -9,7 +13,9 @@
 #include <thread>
 
 #include "app/display_panel.h"
+#include "app/message_box_sink.h"
 #include "platform/log.h"
+#include "platform/message_sink.h"
 
 namespace plexo {
 namespace {
@@ -56,6 +62,36 @@ TEST(DisplayPanel, ShowsMessagesInOrderAndEveryCloseEmptiesIt)
         EXPECT_EQ(panel.text(), "\nagain");
     }
     platform::ClearLog();
+}
+
+// The sink must not block its caller (a paint may raise the message), and a
+// message met again while its box is open must not stack a second box.
+TEST(MessageBoxSink, ShowsWithoutBlockingAndDropsRepeatsWhileOpen)
+{
+    QWidget owner;
+    owner.show();
+    InstallMessageBoxSink(&owner);
+    const auto open = [&owner] {
+        QList<QMessageBox*> shown;
+        for (QMessageBox* box : owner.findChildren<QMessageBox*>())
+            if (box->isVisible())
+                shown.append(box);
+        return shown;
+    };
+    platform::ShowMessage("Not a bitmap file");
+    platform::ShowMessage("Not a bitmap file");
+    std::thread([] { platform::ShowMessage("Error reading bitmap data"); }).join();
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(open().size(), 2);
+    EXPECT_EQ(open()[0]->windowTitle(), "Plexo");
+    EXPECT_EQ(open()[0]->icon(), QMessageBox::Warning);
+    for (QMessageBox* box : open())
+        box->accept();
+    QCoreApplication::processEvents();
+    platform::ShowMessage("Not a bitmap file");
+    EXPECT_EQ(open().size(), 1);
+    RemoveMessageBoxSink();
 }
 
 }  // namespace
