@@ -13,9 +13,7 @@
 namespace plexo::test {
 
 struct ScriptedFrame {
-    int number;
-    int width;
-    int height;
+    int number, width, height;
     bool gives = true;  // false: the frame gives no picture
 };
 

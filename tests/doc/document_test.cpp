@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <tuple>
 
 #include "doc/write_bmp_file.h"
 #include "film/two_films.h"
@@ -10,6 +10,7 @@
 #include "platform/settings.h"
 #include "platform/settings_sandbox.h"
 #include "support/fake_film.h"
+#include "support/fixtures.h"
 #include "support/message_capture.h"
 
 namespace plexo {
@@ -20,14 +21,8 @@ using test::FakeFilm;
 // A raw colour .flm film of `frames` 2x2 frames.
 void WriteFlmFilm(const std::string& path, int frames)
 {
-    std::vector<uint8_t> bytes;
-    for (uint32_t v : {3u, uint32_t(frames), 2u, 2u})
-        test::PutU32(bytes, v);
-    for (int k = 0; k < frames; ++k) {
-        test::PutU16(bytes, uint32_t(k));
-        bytes.insert(bytes.end(), 12, uint8_t(k));
-    }
-    test::WriteBytes(path, bytes);
+    const std::vector<std::vector<uint8_t>> pixels(size_t(frames), std::vector<uint8_t>(12, 0));
+    test::WriteBytes(path, test::MakeFlmBytes({.colour = true, .width = 2, .height = 2, .frames = pixels}));
 }
 
 class Document : public ::testing::Test {
@@ -67,26 +62,21 @@ class DocumentLoad : public Document, public ::testing::WithParamInterface<std::
 
 TEST_P(DocumentLoad, ExtensionPicksTheFactoryInAnyCase)
 {
+    const std::string name = films.file(GetParam().first);
     const uint8_t pixels[12] = {};
-    const std::vector<uint8_t> header = BitmapHeaderFor({pixels, 2, 2, 3});
-    for (const char* name : {"take0001.bmp", "take0002.BmP"})
-        ASSERT_TRUE(WriteBmpFile(films.file(name), header.data(), pixels));
-    for (const char* name : {"film.flm", "film.FLM", "film.jpeg", "film"})
-        WriteFlmFilm(films.file(name), 3);
-
+    if (name.ends_with("mp") || name.ends_with("mP"))
+        ASSERT_TRUE(WriteBmpFile(name, BitmapHeaderFor({pixels, 2, 2, 3}).data(), pixels));
+    else
+        WriteFlmFilm(name, 3);
+    ini.setText("[Settings]\nShift=1\nRound=0\nInvert=1\n");
     auto doc = MakeDoc();
-    doc->Shift = 1;
-    doc->Round = 0;
-    doc->Invert = 1;
     doc->SetFilm(FakeFilm::WithFrames(2));
-    doc->LoadFilm(films.file(GetParam().first));
+    doc->LoadFilm(name);
     if (GetParam().second) {
         ASSERT_NE(doc->film(), nullptr);
-        EXPECT_EQ(doc->film()->GetShift(), 1);
-        EXPECT_FALSE(doc->film()->GetRound());
-        EXPECT_TRUE(doc->film()->GetInvert());
-        EXPECT_EQ(repaints, 1);
-        EXPECT_TRUE(messages.messages.empty());
+        EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->film()->GetRound(), doc->film()->GetInvert()),
+                  std::tuple(1, false, true));
+        EXPECT_TRUE(repaints == 1 && messages.messages.empty());
     } else {
         EXPECT_EQ(doc->film(), nullptr) << "the old film is gone";
         EXPECT_EQ(messages.messages, std::vector<std::string>{"File extension is incompatible"});
@@ -130,12 +120,8 @@ TEST_F(Document, CommandLineOptionsReachOnlyTheFirstFilmThatOpens)
 {
     WriteFlmFilm(films.file("looks-like.bmp"), 3);
     WriteFlmFilm(films.file("second.flm"), 3);
-    CommandLineOptions options;
-    options.done = false;
-    options.invert = true;
-    options.shift = 2;
-    options.side = 1;
-    options.secondFilm = films.file("second.flm");
+    CommandLineOptions options{.invert = true, .shift = 2, .secondFilm = films.file("second.flm"), .side = 1,
+                               .done = false};
     {
         auto doc = MakeDoc(&options);
         doc->Serialize(films.file("missing.flm"));
@@ -185,7 +171,6 @@ TEST_F(Document, PlaybackBouncesAtTheEndsWithoutRoundAndLoopsWithIt)
     doc->film()->SetRound(true);
     doc->Step = 1;
     EXPECT_EQ(Ticks(*doc, 3), (std::vector<int>{3, 0, 2}));
-
 }
 
 TEST_F(Document, SaveAsLogsOnlyFailuresAndKeepsTheOlderFile)

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -66,18 +65,6 @@ TEST_F(DemoFilm, FrameSavesThePictureAtTheIndexAsBmpAndJpeg)
     }
 }
 
-TEST_F(DemoFilm, FrameBadUsageAndFailuresLeaveTheOlderFile)
-{
-    const std::string old = Q("old.bmp");
-    test::WriteBytes(dir.file("old.bmp"), {1, 2, 3});
-    for (const auto& [arguments, status] :
-         {std::pair{demo, 2}, {demo + " --out " + Q("x.png"), 2},
-          {demo + " --index -1 --out " + old, 2}, {demo + " --index 24 --out " + old, 1},
-          {Q("none.flm") + " --out " + old, 1}, {demo + " --out " + Q("no/such/folder.bmp"), 1}})
-        EXPECT_EQ(RunTool(dir, "frame " + arguments).status, status) << arguments;
-    EXPECT_EQ(test::ReadBytes(dir.file("old.bmp")), (std::vector<uint8_t>{1, 2, 3}));
-}
-
 // The current frame's grey picture in red, moved by trunc(2/2) - 2 = -1
 // columns, its partner's in blue, moved by +2, each against the tool's own raw
 // grey picture (bottom row first).
@@ -105,21 +92,24 @@ TEST_F(DemoFilm, ComposeRedBlueHoldsTheTwoGreyPicturesMovedByTheirDisplacements)
         }
 }
 
-TEST_F(DemoFilm, ComposeBadUsageAndFailuresWriteNothing)
+TEST_F(DemoFilm, FrameAndComposeBadUsageAndFailuresLeaveTheOlderFile)
 {
-    const std::string out = Q("out.bmp");
+    test::WriteBytes(dir.file("old.bmp"), {1, 2, 3});
+    const std::string old = " --out " + Q("old.bmp"), frame = "frame " + demo, compose = "compose " + demo + " --mode ";
     for (const auto& [arguments, status] :
-         {std::pair{demo + " --out " + out, 2}, {demo + " --mode sideways --out " + out, 2},
-          {demo + " --mode plain --side top --out " + out, 2}, {demo + " --mode plain --dist x --out " + out, 2},
-          {demo + " --mode plain", 2}, {Q("none.flm") + " --mode plain --out " + out, 1},
-          {demo + " --mode plain --index 24 --out " + out, 1}, {demo + " --mode plain --view 0x4 --out " + out, 1},
-          {demo + " --mode red-blue --view 100000x100000 --out " + out, 1}})
-        EXPECT_EQ(RunTool(dir, "compose " + arguments).status, status) << arguments;
+         {std::pair{frame, 2}, {frame + " --out " + Q("x.png"), 2}, {frame + " --index -1" + old, 2},
+          {frame + " --index 24" + old, 1}, {"frame " + Q("none.flm") + old, 1},
+          {frame + " --out " + Q("no/such/folder.bmp"), 1}, {"compose " + demo + old, 2},
+          {compose + "sideways" + old, 2}, {compose + "plain --side top" + old, 2},
+          {compose + "plain --dist x" + old, 2}, {compose + "plain", 2}, {"compose " + Q("none.flm") + " --mode plain" + old, 1},
+          {compose + "plain --index 24" + old, 1}, {compose + "plain --view 0x4" + old, 1},
+          {compose + "red-blue --view 100000x100000" + old, 1}})
+        EXPECT_EQ(RunTool(dir, arguments).status, status) << arguments;
     // An unknown extension is reported once, by the film chooser.
-    const test::ToolRun avi = RunTool(dir, "compose " + Q("x.avi") + " --mode plain --out " + out);
+    const test::ToolRun avi = RunTool(dir, "compose " + Q("x.avi") + " --mode plain" + old);
     EXPECT_EQ(avi.status, 1);
     EXPECT_EQ(avi.err, "File extension is incompatible\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
+    EXPECT_EQ(test::ReadBytes(dir.file("old.bmp")), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 // The horizontal shift d in [from, to] for which red at (x, y) best matches
