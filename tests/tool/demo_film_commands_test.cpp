@@ -101,8 +101,9 @@ TEST_F(DemoFilm, FrameAndComposeBadUsageAndFailuresLeaveTheOlderFile)
           {frame + " --index 24" + old, 1}, {"frame " + Q("none.flm") + old, 1},
           {frame + " --out " + Q("no/such/folder.bmp"), 1}, {"compose " + demo + old, 2},
           {compose + "sideways" + old, 2}, {compose + "plain --side top" + old, 2},
-          {compose + "plain --dist x" + old, 2}, {compose + "plain", 2}, {"compose " + Q("none.flm") + " --mode plain" + old, 1},
-          {compose + "plain --index 24" + old, 1}, {compose + "plain --view 0x4" + old, 1},
+          {compose + "plain --dist x" + old, 2}, {compose + "plain", 2},
+          {"compose " + Q("none.flm") + " --mode plain" + old, 1}, {compose + "plain --index 24" + old, 1},
+          {compose + "plain --view 0x4" + old, 1},
           {compose + "red-blue --view 100000x100000" + old, 1}})
         EXPECT_EQ(RunTool(dir, arguments).status, status) << arguments;
     // An unknown extension is reported once, by the film chooser.
