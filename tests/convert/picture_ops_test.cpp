@@ -35,7 +35,9 @@ TEST_P(ReduceRounding, RoundsEachChannelsBlockMeanHalfUpAndDropsPartialBlocks)
 
 INSTANTIATE_TEST_SUITE_P(Factors, ReduceRounding,
                          testing::Values(RoundingCase{2, 1, 0}, RoundingCase{2, 2, 1}, RoundingCase{3, 4, 0},
-                                         RoundingCase{3, 5, 1}, RoundingCase{4, 7, 0}, RoundingCase{4, 8, 1}));
+                                         RoundingCase{3, 5, 1}, RoundingCase{4, 7, 0}, RoundingCase{4, 8, 1},
+                                         // Beyond the four factors with a loop of their own.
+                                         RoundingCase{5, 12, 0}, RoundingCase{5, 13, 1}));
 
 }  // namespace
 }  // namespace plexo

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -14,10 +16,7 @@ namespace {
 TEST(FrameCopy, VectorisedGreyToChannelMatchesTheReference)
 {
     std::mt19937 random(7);
-    auto noise = [&](std::vector<uint8_t>& bytes) {
-        for (auto& b : bytes)
-            b = uint8_t(random());
-    };
+    const auto noise = [&](std::vector<uint8_t>& v) { std::generate(v.begin(), v.end(), std::ref(random)); };
     constexpr int kFrameWidth = 72, kFrameHeight = 3;
     for (int width = 1; width <= 70; ++width)
         for (int channel = 0; channel < 3; ++channel) {
@@ -30,8 +29,7 @@ TEST(FrameCopy, VectorisedGreyToChannelMatchesTheReference)
             noise(fast);
             std::vector<uint8_t> reference = fast;
             const int64_t count = width - width / 5;
-            const Span rows{1, 0, 3};
-            const Span cols{width / 5, kFrameWidth - count, count};
+            const Span rows{1, 0, 3}, cols{width / 5, kFrameWidth - count, count};
             CopyGreyToChannel(picture, rows, cols, channel, {fast.data(), kFrameWidth, kFrameHeight, stride});
             CopyGreyToChannelReference(picture, rows, cols, channel,
                                        {reference.data(), kFrameWidth, kFrameHeight, stride});
