@@ -9,99 +9,49 @@ namespace {
 using test::PatternByte;
 using test::PatternFilm;
 
-constexpr int kFirstNumber = 0;
-constexpr int kSecondNumber = 100;
+constexpr int kSecond = 100;  // the second film's first frame number
 
-// Where a composite pixel comes from: which film's frame, and where in it.
-struct Source {
-    int number;
-    int x;
-    int y;
-};
-
+// A first picture of 640 × 480 and a second of 320 × 240 placed on `side`:
+// the composite's size and where each picture's bottom-left pixel lands; the
+// larger picture is cropped to the smaller's height (right, left) or width
+// (bottom, top).
 struct SideCase {
-    int side;
-    int width;
-    int height;
-    // The source of composite pixel (x, y) for a first picture of 640 × 480
-    // and a second of 320 × 240.
-    Source (*source)(int x, int y);
+    int side, width, height, firstX, firstY, secondX, secondY;
 };
-
-class TwoFilmsSides : public ::testing::TestWithParam<SideCase> {};
-
-TEST_P(TwoFilmsSides, CompositeCropsTheLargerPicture)
+class TwoFilmsSides : public testing::TestWithParam<SideCase> {};
+// The composite buffer grows once for colour and is reused from then on.
+TEST_P(TwoFilmsSides, CompositeCropsTheLargerPictureForBothEyesInOneBuffer)
 {
     const SideCase& c = GetParam();
-    for (const Tone tone : {Tone::Grey, Tone::Colour}) {
-        FilmPtr film = PairFilms(PatternFilm::Uniform(1, 640, 480, kFirstNumber),
-                                 PatternFilm::Uniform(1, 320, 240, kSecondNumber), c.side);
-        ASSERT_TRUE(film);
-        const Picture p = FilmPicture(*film, Eye::Current, tone);
-        ASSERT_TRUE(p);
-        ASSERT_EQ(p.width, c.width);
-        ASSERT_EQ(p.height, c.height);
-        int wrong = 0;
-        for (int y = 0; y < p.height; ++y)
-            for (int x = 0; x < p.width; ++x)
-                for (int ch = 0; ch < p.bytesPerPixel; ++ch) {
-                    const Source s = c.source(x, y);
-                    wrong += p.row(y)[x * p.bytesPerPixel + ch] != PatternByte(s.number, s.x, s.y, ch);
+    FilmPtr film = PairFilms(PatternFilm::Uniform(2, 640, 480), PatternFilm::Uniform(2, 320, 240, kSecond), c.side);
+    ASSERT_TRUE(film);
+    film->SetShift(1);
+    const uint8_t* colourBuffer = nullptr;
+    for (const Eye eye : {Eye::Current, Eye::Partner})
+        for (const Tone tone : {Tone::Grey, Tone::Colour}) {
+            const Picture p = FilmPicture(*film, eye, tone);
+            ASSERT_TRUE(p && p.width == c.width && p.height == c.height);
+            EXPECT_EQ(static_cast<TwoFilms&>(*film).compositeCapacity(),
+                      p.byteCount() * (tone == Tone::Grey && colourBuffer ? 3 : 1));
+            EXPECT_EQ(p.data, colourBuffer ? colourBuffer : p.data);
+            colourBuffer = tone == Tone::Colour ? p.data : colourBuffer;
+            int wrong = 0;
+            for (int y = 0; y < p.height; ++y)
+                for (int x = 0; x < p.width; ++x) {
+                    const bool second = x >= c.secondX && y >= c.secondY && x < c.secondX + 320 && y < c.secondY + 240;
+                    const int number = (second ? kSecond : 0) + (eye == Eye::Partner);
+                    const int sx = x - (second ? c.secondX : c.firstX), sy = y - (second ? c.secondY : c.firstY);
+                    for (int ch = 0; ch < p.bytesPerPixel; ++ch)
+                        wrong += p.row(y)[x * p.bytesPerPixel + ch] != PatternByte(number, sx, sy, ch);
                 }
-        EXPECT_EQ(wrong, 0) << "side " << c.side << (tone == Tone::Grey ? " grey" : " colour");
-    }
+            EXPECT_EQ(wrong, 0) << (eye == Eye::Partner ? "partner " : "current ") << p.bytesPerPixel;
+        }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    AllSides, TwoFilmsSides,
-    ::testing::Values(
-        // Right: the first film's top 240 rows are lost.
-        SideCase{kAddRight, 960, 240,
-                 [](int x, int y) { return x < 640 ? Source{kFirstNumber, x, y} : Source{kSecondNumber, x - 640, y}; }},
-        // Bottom: the second film's rows first (below), each row cut to 320 pixels.
-        SideCase{kAddBottom, 320, 720,
-                 [](int x, int y) { return y < 240 ? Source{kSecondNumber, x, y} : Source{kFirstNumber, x, y - 240}; }},
-        SideCase{kAddLeft, 960, 240,
-                 [](int x, int y) { return x < 320 ? Source{kSecondNumber, x, y} : Source{kFirstNumber, x - 320, y}; }},
-        SideCase{kAddTop, 320, 720,
-                 [](int x, int y) { return y < 480 ? Source{kFirstNumber, x, y} : Source{kSecondNumber, x, y - 480}; }}));
-
-TEST(TwoFilms, PartnerCompositeJoinsBothFilmsPartnersAndMissingPicturesGiveNone)
-{
-    FilmPtr film = PairFilms(PatternFilm::Uniform(3, 2, 1, kFirstNumber), PatternFilm::Uniform(3, 1, 1, kSecondNumber),
-                             kAddRight);
-    film->SetShift(-1);
-    const Picture p = FilmPicture(*film, Eye::Partner, Tone::Grey);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p.row(0)[0], PatternByte(kFirstNumber + 2, 0, 0, 0));
-    EXPECT_EQ(p.row(0)[2], PatternByte(kSecondNumber + 2, 0, 0, 0));
-
-    for (int missing = 0; missing < 2; ++missing) {
-        auto sized = [&](int which) {
-            return std::make_unique<PatternFilm>(std::vector<int>{which},
-                                                 std::vector<test::FrameSize>{{missing == which ? 0 : 4, 2}});
-        };
-        FilmPtr pair = PairFilms(sized(0), sized(1), kAddBottom);
-        int32_t w, h;
-        EXPECT_EQ(pair->ColourPicture(w, h), nullptr);
-        EXPECT_EQ(pair->GreyPicture(w, h), nullptr);
-    }
-}
-
-TEST(TwoFilms, BufferGrowsForColourAndIsReusedAfterwards)
-{
-    FilmPtr film = PairFilms(PatternFilm::Uniform(1, 4, 2), PatternFilm::Uniform(1, 4, 2), kAddRight);
-    auto& pair = static_cast<TwoFilms&>(*film);
-    int32_t w, h;
-    ASSERT_TRUE(film->GreyPicture(w, h));
-    EXPECT_EQ(pair.compositeCapacity(), 16u);
-    const uint8_t* colour = film->ColourPicture(w, h);
-    EXPECT_EQ(pair.compositeCapacity(), 48u);
-    const uint8_t* again = film->GreyPicture(w, h);
-    EXPECT_EQ(again, colour);
-    EXPECT_EQ(pair.compositeCapacity(), 48u);
-    EXPECT_EQ(again[4], PatternByte(0, 0, 0, 0));
-}
+INSTANTIATE_TEST_SUITE_P(AllSides, TwoFilmsSides,
+                         testing::Values(SideCase{kAddRight, 960, 240, 0, 0, 640, 0},
+                                         SideCase{kAddBottom, 320, 720, 0, 240, 0, 0},
+                                         SideCase{kAddLeft, 960, 240, 320, 0, 0, 0},
+                                         SideCase{kAddTop, 320, 720, 0, 0, 0, 480}));
 
 // Steps a first film of 10 frames and a second of 5 together.
 struct PairStep {
@@ -113,17 +63,15 @@ class TwoFilmsStep : public testing::TestWithParam<PairStep> {};
 TEST_P(TwoFilmsStep, FirstFilmLeadsAndKeepsAStepTheSecondRefuses)
 {
     const PairStep& c = GetParam();
-    auto first = PatternFilm::Uniform(10, 1, 1);
-    auto second = PatternFilm::Uniform(5, 1, 1, kSecondNumber);
+    auto second = PatternFilm::Uniform(5, 1, 1, kSecond);
     Film* secondFilm = second.get();
-    FilmPtr film = PairFilms(std::move(first), std::move(second), kAddRight);
+    FilmPtr film = PairFilms(PatternFilm::Uniform(10, 1, 1), std::move(second), kAddRight);
     film->SetRound(c.round);
     for (size_t i = 0; i + 1 < c.moves.size(); ++i)
         EXPECT_EQ(film->Next(), c.moves[i]) << i;
     EXPECT_EQ(film->Prev(), c.moves.back());
     EXPECT_EQ(film->FrameNumber(), c.first);
-    EXPECT_EQ(secondFilm->FrameNumber(), kSecondNumber + c.second);
-    EXPECT_EQ(film->FrameCount(), 10);
+    EXPECT_EQ(secondFilm->FrameNumber(), kSecond + c.second);
 }
 INSTANTIATE_TEST_SUITE_P(TwoFilms, TwoFilmsStep,
                          testing::Values(
@@ -132,38 +80,19 @@ INSTANTIATE_TEST_SUITE_P(TwoFilms, TwoFilmsStep,
                              // Round: each wraps at its own length.
                              PairStep{true, {true, true, true, true, true, true}, 4, 4}));
 
-TEST(TwoFilms, SettingsReachBothFilmsAndQueriesAskTheFirst)
+TEST(TwoFilms, MissingFilmsSidesAndPicturesGiveNothing)
 {
-    auto first = PatternFilm::Uniform(3, 1, 1, 7);
-    auto second = PatternFilm::Uniform(2, 1, 1);
-    Film* secondFilm = second.get();
-    FilmPtr film = PairFilms(std::move(first), std::move(second), kAddTop);
-    film->SetShift(-4);
-    film->SetRound(true);
-    film->SetInvert(true);
-    EXPECT_EQ(secondFilm->GetShift(), -4);
-    EXPECT_TRUE(secondFilm->GetRound() && secondFilm->GetInvert());
-    EXPECT_EQ(film->GetShift(), -4);
-    // Inverted: Next goes backwards, wrapping to the last frame.
-    EXPECT_TRUE(film->Next());
-    EXPECT_EQ(film->FrameNumber(), 9);
-    // A first film that refuses leaves the second where it is.
-    film->SetRound(false);
-    film->SetInvert(false);
-    EXPECT_FALSE(film->Next());
-    EXPECT_EQ(secondFilm->FrameNumber(), 1);
-}
-
-TEST(PairFilms, RefusesAMissingFilmOrUnknownSideAndLeavesTheFilmsWithTheCaller)
-{
-    FilmPtr first = PatternFilm::Uniform(1, 1, 1);
-    FilmPtr second;
+    FilmPtr first = PatternFilm::Uniform(1, 1, 1), second;
     EXPECT_EQ(PairFilms(std::move(first), std::move(second), kAddRight), nullptr);
     EXPECT_EQ(PairFilms(std::move(second), std::move(first), kAddRight), nullptr);
     second = PatternFilm::Uniform(1, 1, 1);
     EXPECT_EQ(PairFilms(std::move(first), std::move(second), 4), nullptr);
-    EXPECT_TRUE(first && second);
-    EXPECT_NE(PairFilms(std::move(first), std::move(second), kAddLeft), nullptr);
+    EXPECT_TRUE(first && second);  // refused films stay with the caller
+    for (const int missing : {0, 1}) {
+        auto sized = [&](int which) { return PatternFilm::Uniform(1, missing == which ? 0 : 4, 2); };
+        int32_t w, h;
+        EXPECT_EQ(PairFilms(sized(0), sized(1), kAddBottom)->GreyPicture(w, h), nullptr) << missing;
+    }
 }
 
 }  // namespace

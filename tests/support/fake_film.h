@@ -1,21 +1,16 @@
 #pragma once
-// A single-source film held in memory: frame k has number numbers[k] and a
-// picture whose every byte is that number (grey) or (number, number+1,
-// number+2) per pixel (colour). Counts how often each frame built a picture.
+// A film of `count` frames numbered 0, 1, … whose picture's every byte is the
+// frame's number (grey) or (number, number+1, number+2) per pixel (colour), so
+// frame 0 is black in grey.
 
-#include <memory>
-#include <vector>
-
-#include "film/ms_film.h"
+#include "support/pattern_film.h"
 
 namespace plexo::test {
 
-class FakeFilm : public MSFilm {
+class FakeFilm : public PatternFilm {
 public:
-    explicit FakeFilm(const std::vector<int>& numbers, int width = 2, int height = 1, bool sort = false);
+    using PatternFilm::PatternFilm;
     static std::unique_ptr<FakeFilm> WithFrames(int count, int width = 2, int height = 1);
-
-    std::shared_ptr<std::vector<int>> builds;  // per frame index, in insertion order
 };
 
 }  // namespace plexo::test

@@ -1,61 +1,41 @@
 #include "support/fixtures.h"
 
-#include <cctype>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "support/temp_dir.h"
 
 namespace plexo::test {
 
-size_t BmpRowBytes(int32_t width, int bitCount) { return (size_t(width) * size_t(bitCount) + 7) / 8; }
-size_t BmpStride(int32_t width, int bitCount) { return (size_t(width) * size_t(bitCount) + 31) / 32 * 4; }
-
 std::vector<uint8_t> MakeBmpBytes(const BmpSpec& spec)
 {
     const bool core = spec.headerSize == 12;
-    const size_t entryBytes = core ? 3 : 4;
-    const size_t tableBytes = spec.palette.size() * entryBytes;
-    const size_t stride = BmpStride(spec.width, spec.bitCount);
-    const size_t rowBytes = BmpRowBytes(spec.width, spec.bitCount);
-    const uint32_t bitsOffset = uint32_t(14 + spec.headerSize + tableBytes + spec.gap);
+    const size_t stride = (size_t(spec.width) * size_t(spec.bitCount) + 31) / 32 * 4;
+    const size_t rowBytes = (size_t(spec.width) * size_t(spec.bitCount) + 7) / 8;
+    const uint32_t bitsOffset = uint32_t(14 + spec.headerSize + spec.palette.size() * (core ? 3 : 4) + spec.gap);
     const size_t imageBytes = stride * size_t(spec.height);
 
-    std::vector<uint8_t> out;
-    out.push_back('B');
-    out.push_back('M');
-    PutU32(out, uint32_t(bitsOffset + imageBytes));
-    PutU32(out, 0);
-    PutU32(out, bitsOffset);
-    PutU32(out, spec.headerSize);
-    if (core) {
-        PutU16(out, uint32_t(spec.width));
-        PutU16(out, uint32_t(spec.height));
-        PutU16(out, 1);
-        PutU16(out, uint32_t(spec.bitCount));
-    } else {
-        PutU32(out, uint32_t(spec.width));
-        PutU32(out, uint32_t(spec.topDown ? -spec.height : spec.height));
-        PutU16(out, 1);
-        PutU16(out, uint32_t(spec.bitCount));
-        PutU32(out, spec.compression);
-        PutU32(out, uint32_t(imageBytes));
-        PutU32(out, 2835);
-        PutU32(out, 2835);
-        PutU32(out, spec.clrUsed.value_or(0));
-        PutU32(out, 0);
+    std::vector<uint8_t> out{'B', 'M'};
+    for (uint32_t v : {uint32_t(bitsOffset + imageBytes), 0u, bitsOffset, spec.headerSize})
+        PutU32(out, v);
+    for (int32_t v : {spec.width, spec.topDown ? -spec.height : spec.height})
+        core ? PutU16(out, uint32_t(v)) : PutU32(out, uint32_t(v));
+    for (int32_t v : {1, spec.bitCount})
+        PutU16(out, uint32_t(v));
+    if (!core) {
+        for (uint32_t v : {spec.compression, uint32_t(imageBytes), 2835u, 2835u, spec.clrUsed.value_or(0), 0u})
+            PutU32(out, v);
         out.resize(out.size() + (spec.headerSize > 40 ? spec.headerSize - 40 : 0), 0);
     }
     for (uint32_t c : spec.palette) {
-        out.push_back(uint8_t(c));
-        out.push_back(uint8_t(c >> 8));
-        out.push_back(uint8_t(c >> 16));
+        out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
         if (!core)
             out.push_back(0);
     }
     out.resize(out.size() + spec.gap, 0xEE);
     for (int32_t i = 0; i < spec.height; ++i) {
-        const int32_t r = spec.topDown ? spec.height - 1 - i : i;
-        const size_t from = size_t(r) * rowBytes;
+        const size_t from = size_t(spec.topDown ? spec.height - 1 - i : i) * rowBytes;
         for (size_t b = 0; b < stride; ++b)
             out.push_back(b < rowBytes && from + b < spec.pixels.size() ? spec.pixels[from + b] : 0);
     }
@@ -66,14 +46,12 @@ std::vector<uint8_t> MakeFlmBytes(const FlmSpec& spec)
 {
     std::vector<uint8_t> out;
     const uint32_t flags = (spec.colour ? 1u : 0u) | (spec.numbered ? 2u : 0u) | (spec.extension ? 4u : 0u);
-    PutU32(out, flags | spec.extraFlags);
-    PutU32(out, uint32_t(spec.frameCount.value_or(int32_t(spec.frames.size()))));
-    PutU32(out, uint32_t(spec.width));
-    PutU32(out, uint32_t(spec.height));
-    if (spec.extension) {
-        PutU32(out, spec.extensionLength);
-        PutU32(out, spec.packed);
-    }
+    const uint32_t count = uint32_t(spec.frameCount.value_or(int32_t(spec.frames.size())));
+    for (uint32_t v : {flags | spec.extraFlags, count, uint32_t(spec.width), uint32_t(spec.height)})
+        PutU32(out, v);
+    for (uint32_t v : {spec.extensionLength, spec.packed})
+        if (spec.extension)
+            PutU32(out, v);
     for (size_t i = 0; i < spec.frames.size(); ++i) {
         if (spec.numbered)
             PutU16(out, i < spec.numbers.size() ? spec.numbers[i] : uint32_t(i));
@@ -86,14 +64,13 @@ std::vector<uint8_t> MakeFlmBytes(const FlmSpec& spec)
 
 std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPixel, int seed, bool smooth)
 {
-    std::vector<uint8_t> out(size_t(width) * size_t(height) * size_t(bytesPerPixel));
-    size_t i = 0;
+    std::vector<uint8_t> out;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < bytesPerPixel; ++c) {
                 const int v = smooth ? 40 + (x * 150) / width + (y * 50) / height + c * 10 + seed
                                      : x * 7 + y * 13 + c * 71 + seed * 31 + (x * y) % 5;
-                out[i++] = uint8_t(smooth && v > 255 ? 255 : v);
+                out.push_back(uint8_t(smooth && v > 255 ? 255 : v));
             }
     return out;
 }
@@ -101,30 +78,16 @@ std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPixel, int
 std::optional<Pnm> ReadPnm(const std::string& path)
 {
     const std::vector<uint8_t> bytes = ReadBytes(path);
-    size_t at = 0;
-    // Reads the next whitespace-separated header field.
-    auto field = [&]() -> std::string {
-        while (at < bytes.size() && std::isspace(bytes[at]))
-            ++at;
-        std::string text;
-        while (at < bytes.size() && !std::isspace(bytes[at]))
-            text += char(bytes[at++]);
-        return text;
-    };
+    const std::string head(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<size_t>(bytes.size(), 64)));
     Pnm image;
-    const std::string magic = field();
-    if (magic != "P5" && magic != "P6")
+    int kind = 0, maximum = 0, at = 0;
+    if (std::sscanf(head.c_str(), "P%d %d %d %d%n", &kind, &image.width, &image.height, &maximum, &at) != 4 ||
+        (kind != 5 && kind != 6) || maximum != 255)
         return std::nullopt;
-    image.channels = magic == "P5" ? 1 : 3;
-    image.width = std::atoi(field().c_str());
-    image.height = std::atoi(field().c_str());
-    if (std::atoi(field().c_str()) != 255 || image.width <= 0 || image.height <= 0)
+    image.channels = kind == 5 ? 1 : 3;
+    image.pixels.assign(bytes.begin() + std::ptrdiff_t(std::min(bytes.size(), size_t(at) + 1)), bytes.end());
+    if (image.width <= 0 || image.pixels.size() != size_t(image.width) * size_t(image.height) * size_t(image.channels))
         return std::nullopt;
-    ++at;
-    const size_t size = size_t(image.width) * size_t(image.height) * size_t(image.channels);
-    if (bytes.size() < at + size)
-        return std::nullopt;
-    image.pixels.assign(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at + size));
     return image;
 }
 
@@ -139,16 +102,12 @@ void WritePnm(const std::string& path, const Pnm& image)
 
 std::vector<uint8_t> PnmToPicture(const Pnm& image)
 {
-    const size_t row = size_t(image.width) * size_t(image.channels);
-    std::vector<uint8_t> out(image.pixels.size());
-    for (int r = 0; r < image.height; ++r) {
-        const uint8_t* in = image.pixels.data() + size_t(image.height - 1 - r) * row;
-        uint8_t* to = out.data() + size_t(r) * row;
-        for (size_t i = 0; i < row; i += size_t(image.channels)) {
-            for (int c = 0; c < image.channels; ++c)
-                to[i + size_t(c)] = in[i + size_t(image.channels - 1 - c)];
-        }
-    }
+    std::vector<uint8_t> out;
+    for (int r = image.height - 1; r >= 0; --r)
+        for (int x = 0; x < image.width; ++x)
+            for (int c = image.channels - 1; c >= 0; --c)
+                out.push_back(image.pixels[(size_t(r) * size_t(image.width) + size_t(x)) * size_t(image.channels) +
+                                           size_t(c)]);
     return out;
 }
 

@@ -32,10 +32,6 @@ struct BmpSpec {
 
 std::vector<uint8_t> MakeBmpBytes(const BmpSpec& spec);
 
-// Stored bytes of one unpadded row and of a padded row.
-size_t BmpRowBytes(int32_t width, int bitCount);
-size_t BmpStride(int32_t width, int bitCount);
-
 struct FlmSpec {
     bool colour = false;
     bool numbered = false;

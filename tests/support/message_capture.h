@@ -10,13 +10,10 @@ namespace plexo::test {
 
 class MessageCapture {
 public:
-    MessageCapture()
-    {
-        previous_ = platform::SetMessageSink([this](const std::string& t) { messages.push_back(t); });
-    }
-    ~MessageCapture() { platform::SetMessageSink(previous_); }
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
+    MessageCapture() : previous_(platform::SetMessageSink([this](const std::string& t) { messages.push_back(t); })) {}
+    ~MessageCapture() { platform::SetMessageSink(previous_); }
 
     std::vector<std::string> messages;
 

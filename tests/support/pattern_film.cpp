@@ -1,13 +1,13 @@
 #include "support/pattern_film.h"
 
+#include "support/fake_film.h"
+
 namespace plexo::test {
 
 namespace {
-class PatternCadre : public Cadre {
-public:
-    PatternCadre(int number, FrameSize size) : Cadre(number), size_(size) {}
+struct PatternCadre : Cadre {
+    PatternCadre(int number, FrameSize size, PixelRule rule) : Cadre(number), size_(size), rule_(rule) {}
 
-protected:
     PictureBuffer Build(Tone tone) override
     {
         const int bpp = tone == Tone::Grey ? 1 : 3;
@@ -15,28 +15,38 @@ protected:
         for (int y = 0; p && y < p.height; ++y)
             for (int x = 0; x < p.width; ++x)
                 for (int c = 0; c < bpp; ++c)
-                    p.row(y)[x * bpp + c] = PatternByte(number, x, y, c);
+                    p.row(y)[x * bpp + c] = rule_(number, x, y, c);
         return p;
     }
 
-private:
     FrameSize size_;
+    PixelRule rule_;
 };
 }  // namespace
 
-PatternFilm::PatternFilm(const std::vector<int>& numbers, const std::vector<FrameSize>& sizes)
+PatternFilm::PatternFilm(const std::vector<int>& numbers, const std::vector<FrameSize>& sizes, PixelRule rule)
 {
     for (size_t i = 0; i < numbers.size(); ++i)
-        InsertAfterCurrent(std::make_unique<PatternCadre>(numbers[i], sizes[i]));
+        InsertAfterCurrent(std::make_unique<PatternCadre>(numbers[i], sizes[i], rule));
+    MakeFirstCurrent();
+}
+
+PatternFilm::PatternFilm(int count, FrameSize size, int first, PixelRule rule)
+{
+    for (int i = 0; i < count; ++i)
+        InsertAfterCurrent(std::make_unique<PatternCadre>(first + i, size, rule));
     MakeFirstCurrent();
 }
 
 std::unique_ptr<PatternFilm> PatternFilm::Uniform(int count, int width, int height, int first)
 {
-    std::vector<int> numbers;
-    for (int i = 0; i < count; ++i)
-        numbers.push_back(first + i);
-    return std::make_unique<PatternFilm>(numbers, std::vector<FrameSize>(size_t(count), {width, height}));
+    return std::make_unique<PatternFilm>(count, FrameSize{width, height}, first);
+}
+
+std::unique_ptr<FakeFilm> FakeFilm::WithFrames(int count, int width, int height)
+{
+    return std::make_unique<FakeFilm>(count, FrameSize{width, height}, 0,
+                                      [](int number, int, int, int channel) { return uint8_t(number + channel); });
 }
 
 }  // namespace plexo::test

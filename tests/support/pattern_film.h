@@ -1,8 +1,8 @@
 #pragma once
 // A single-source film held in memory whose every pixel is known: byte c of
 // pixel (x, y) (y counted from the bottom row) of the frame numbered n is
-// PatternByte(n, x, y, c), never 0, so black stands out. Frames may differ in
-// size; a frame of size 0 × 0 has no picture.
+// rule(n, x, y, c), by default PatternByte, never 0, so black stands out.
+// Frames may differ in size; a frame of size 0 × 0 has no picture.
 
 #include <cstdint>
 #include <memory>
@@ -23,11 +23,14 @@ inline uint8_t PatternByte(int number, int x, int y, int channel)
     return uint8_t(1 + (number * 61 + y * 17 + x * 3 + channel) % 255);
 }
 
+using PixelRule = uint8_t (*)(int number, int x, int y, int channel);
+
 class PatternFilm : public MSFilm {
 public:
     // Frame k is numbered numbers[k] and has size sizes[k].
-    PatternFilm(const std::vector<int>& numbers, const std::vector<FrameSize>& sizes);
+    PatternFilm(const std::vector<int>& numbers, const std::vector<FrameSize>& sizes, PixelRule rule = PatternByte);
     // `count` frames numbered first, first + 1, … all of one size.
+    PatternFilm(int count, FrameSize size, int first = 0, PixelRule rule = PatternByte);
     static std::unique_ptr<PatternFilm> Uniform(int count, int width, int height, int first = 0);
 };
 

@@ -35,14 +35,12 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
 
 void PutU16(std::vector<uint8_t>& out, uint32_t v)
 {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
+    out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)});
 }
 
 void PutU32(std::vector<uint8_t>& out, uint32_t v)
 {
-    PutU16(out, v & 0xFFFF);
-    PutU16(out, v >> 16);
+    out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
 }
 
 }  // namespace plexo::test
