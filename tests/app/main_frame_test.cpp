@@ -1,7 +1,4 @@
-#include <QComboBox>
 #include <QDir>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -13,7 +10,6 @@
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
-#include "app/display_panel.h"
 #include "app/plexo_view.h"
 #include "app/trans_pnl.h"
 #include "doc/document.h"
@@ -268,27 +264,16 @@ TEST_F(MainFrame, SettingsAreWrittenAtTheEnd)
     EXPECT_EQ(std::filesystem::path(platform::ReadProfileString("I/O", "Current directory", "")), scratch_ / "films");
 }
 
-// Translate releases the film, and a real conversion reports in the panel.
-TEST_F(MainFrame, AboutAndTranslateOpenThroughTheirCommands)
+TEST_F(MainFrame, AboutAndTranslateOpenThroughTheirCommandsAndTranslateReleasesTheFilm)
 {
     CPlexoApp& app = Start({DemoFilm()});
     Answer<CAboutDlg>(kCmdAbout, [](CAboutDlg& dialog) { dialog.accept(); });
-    const QString first = QString::fromStdString(WriteBmpSequence(scratch_, 3, 8, 4));
-    Frame().chooseFile = [first](QWidget*, const FileRequest&) { return first; };
     Answer<TransPnl>(kCmdTranslate, [&app](TransPnl& dialog) {
         EXPECT_EQ(app.document()->film(), nullptr);
-        dialog.directionList()->setCurrentIndex(0);
-        dialog.scaleList()->setCurrentIndex(0);
-        QSignalSpy finished(&dialog, &TransPnl::conversionFinished);
-        dialog.startButton()->click();
-        EXPECT_TRUE(finished.wait(60000));
-        dialog.cancelButton()->click();
+        dialog.reject();
     });
-    Settle();
     EXPECT_EQ(app.document()->film(), nullptr);
     EXPECT_FALSE(Frame().commands().IsEnabled(kCmdPlay));
-    EXPECT_EQ(app.logPanel()->text(), "\nstart\nOK\nfinish");
-    EXPECT_GT(std::filesystem::file_size(scratch_ / "take0.flm"), 0u);
 }
 
 }  // namespace

@@ -30,15 +30,12 @@ protected:
 
     void Run(int frames, int shift, const std::function<void(SetPnl&)>& answer)
     {
-        CPlexoDoc& doc = *app_->document();
-        GiveFilm(test::FakeFilm::WithFrames(frames));
-        doc.Shift = shift;
-        doc.Dist = 21;
-        doc.Round = 1;
-        doc.Invert = doc.Alter = doc.Step = 0;
-        doc.side = 2;
-        doc.film()->SetShift(doc.Shift);
-        doc.film()->SetRound(true);
+        // The document's other parameters keep their defaults, Round on.
+        test::FakeFilm& film = GiveFilm(test::FakeFilm::WithFrames(frames));
+        film.SetShift(shift);
+        film.SetRound(true);
+        app_->document()->Shift = shift;
+        app_->document()->Dist = 21;
         Frame().state.framesPerSecond = 12.5;
         before = Values();
         Answer<SetPnl>(kCmdSettings, answer);

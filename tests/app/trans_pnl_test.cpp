@@ -152,40 +152,49 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{2, true, "320", "x1", "Please enter an integer.", 2},
                       StartCase{2, true, "320abc", " 240", nullptr, 0}, StartCase{2, false, "0", "0", nullptr, 0}));
 
+struct RunCase {
+    int direction;
+    QPushButton* (TransPnl::*end)() const;  // null: the run goes to its end
+    const char* log;
+};
+
+class TransPnlRun : public TransPnlTest, public ::testing::WithParamInterface<RunCase> {};
+
 // Stop, or closing the dialog, while frames are still being written ends the
 // run like a write failure: the frames of a sequence written so far stay, a
 // .flm cut short goes.
-class TransPnlRun : public TransPnlTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(TransPnlRun, EndsMidwayLikeAWriteFailure)
+TEST_P(TransPnlRun, ReportsInThePanel)
 {
-    const bool toFlm = GetParam();
-    chosen = QString::fromStdString(test::WriteBmpSequence(scratch_, 300, 64, 48));
-    platform::ClearLog();
+    const RunCase& c = GetParam();
+    chosen = QString::fromStdString(test::WriteBmpSequence(scratch_, c.end ? 300 : 3, 64, 48));
     Display panel(nullptr);
     panel.InstallLogSink();
     {
         auto dialog = Open();
         dialog->scaleList()->setCurrentIndex(0);
-        dialog->directionList()->setCurrentIndex(toFlm ? 0 : 1);
+        dialog->directionList()->setCurrentIndex(c.direction);
         dialog->startButton()->click();
         EXPECT_FALSE(dialog->startButton()->isEnabled());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->progressBar()->value() >= 1; }, 60000));
-        (toFlm ? dialog->stopButton() : dialog->cancelButton())->click();
+        if (c.end) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->progressBar()->value() >= 1; }, 60000));
+            ((*dialog).*c.end)()->click();
+        }
         ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 60000));
         EXPECT_TRUE(dialog->startButton()->isEnabled());
     }
     QCoreApplication::processEvents();
-    EXPECT_EQ(panel.text(), "\nstart\nwrite error\nfinish");
-    EXPECT_EQ(std::filesystem::exists(scratch_ / "take0001.jpg"), !toFlm);
+    EXPECT_EQ(panel.text(), c.log);
+    EXPECT_EQ(std::filesystem::exists(scratch_ / "take0001.jpg"), c.direction == 1);
     EXPECT_FALSE(std::filesystem::exists(scratch_ / "take0300.jpg"));
-    EXPECT_FALSE(std::filesystem::exists(scratch_ / "take0.flm"));
+    EXPECT_EQ(std::filesystem::exists(scratch_ / "take0.flm"), c.direction == 0 && !c.end);
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, TransPnlRun, ::testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "StopFlm" : "CloseJpgSequence");
-                         });
+constexpr const char* kStopped = "\nstart\nwrite error\nfinish";
+
+INSTANTIATE_TEST_SUITE_P(Ends, TransPnlRun,
+                         ::testing::Values(RunCase{0, nullptr, "\nstart\nOK\nfinish"},
+                                           RunCase{0, &TransPnl::stopButton, kStopped},
+                                           RunCase{1, &TransPnl::cancelButton, kStopped}));
 
 }  // namespace
 }  // namespace plexo
