@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <thread>
 
 #include "app/display_panel.h"
@@ -50,10 +49,8 @@ TEST(DisplayPanel, ShowsMessagesInOrderAndEveryCloseEmptiesIt)
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 
-    const std::function<void()> closes[] = {[&] { panel.close(); },
-                                            [&] { QTest::keyClick(&panel, Qt::Key_Escape); }};
-    for (const auto& close : closes) {
-        close();
+    for (bool escape : {false, true}) {
+        escape ? QTest::keyClick(&panel, Qt::Key_Escape) : void(panel.close());
         EXPECT_FALSE(panel.isVisible());
         EXPECT_EQ(platform::LogText(), "");
         LogMessage("again");
@@ -84,8 +81,6 @@ TEST(MessageBoxSink, ShowsWithoutBlockingAndDropsRepeatsWhileOpen)
     QCoreApplication::processEvents();
 
     ASSERT_EQ(open().size(), 2);
-    EXPECT_EQ(open()[0]->windowTitle(), "Plexo");
-    EXPECT_EQ(open()[0]->icon(), QMessageBox::Warning);
     for (QMessageBox* box : open())
         box->accept();
     QCoreApplication::processEvents();

@@ -3,12 +3,6 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "app/command_ids.h"
 #include "app/set_pnl.h"
 #include "doc/document.h"

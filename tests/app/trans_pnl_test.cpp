@@ -6,13 +6,6 @@
 #include <QTest>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "app/display_panel.h"
 #include "app/trans_pnl.h"
 #include "app/trans_pnl_spin.h"

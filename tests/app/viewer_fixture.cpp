@@ -86,13 +86,10 @@ QImage ViewerTest::ExpectedPixels(bool stereo, int presentation)
     const ViewRect rect{origin.x(), origin.y(), origin.x() + view->width(), origin.y() + view->height()};
     FrameBuffer frame;
     EXPECT_TRUE(ComposeFrame(app_->document()->film(), app_->document()->Dist, rect, stereo, presentation, frame));
-    QImage image(view->width(), view->height(), QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const uint8_t* p = frame.bytes() + size_t(frame.height() - 1 - y) * frame.stride() + size_t(x) * 3;
-            image.setPixel(x, y, qRgb(p[2], p[1], p[0]));
-        }
-    return image;
+    // Blue, green, red and bottom row first, as wide as the view or wider.
+    const QImage bottomUp(frame.bytes(), frame.width(), frame.height(), qsizetype(frame.stride()),
+                          QImage::Format_BGR888);
+    return bottomUp.mirrored().copy(0, 0, view->width(), view->height()).convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace plexo::test
