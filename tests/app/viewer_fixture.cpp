@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <cstdlib>
+
 #include "app/plexo_view.h"
 #include "convert/demo_film.h"
 #include "doc/document.h"
@@ -17,9 +19,7 @@ std::string WriteBmpSequence(const std::filesystem::path& dir, int count, int wi
     for (int i = 1; i <= count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "take%04d.bmp", i);
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
+        BmpSpec spec{.width = width, .height = height};
         spec.pixels = PatternPixels(width, height, 3, i);
         WriteBytes((dir / name).string(), MakeBmpBytes(spec));
     }
@@ -42,13 +42,10 @@ void ViewerTest::TearDown()
 
 const std::string& ViewerTest::DemoFilm()
 {
-    static const std::string path = [] {
-        const std::string file = (std::filesystem::temp_directory_path()
-                                  / ("plexo-viewer-demo-" + std::to_string(::getpid()) + ".flm"))
-                                     .string();
-        EXPECT_TRUE(WriteDemoFilm(file));
-        return file;
-    }();
+    // In the run's scratch folder, which main() removes at the end.
+    static const std::string path = std::string(std::getenv("XDG_CONFIG_HOME")) + "/demo.flm";
+    static const bool written = WriteDemoFilm(path);
+    EXPECT_TRUE(written);
     return path;
 }
 
@@ -56,7 +53,8 @@ CPlexoApp& ViewerTest::Start(const std::vector<std::string>& parameters)
 {
     app_ = std::make_unique<CPlexoApp>(parameters);
     app_->InitInstance();
-    Settle();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
     return *app_;
 }
 
@@ -66,12 +64,6 @@ FakeFilm& ViewerTest::GiveFilm(std::unique_ptr<FakeFilm> film)
     app_->document()->SetFilm(std::move(film));
     Frame().UpdateCommands();
     return kept;
-}
-
-void ViewerTest::Settle()
-{
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
 }
 
 QImage ViewerTest::ViewPixels()

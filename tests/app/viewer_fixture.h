@@ -40,7 +40,6 @@ protected:
     CMainFrame& Frame() { return *app_->mainFrame(); }
     // Hands the started application's document an in-memory film.
     FakeFilm& GiveFilm(std::unique_ptr<FakeFilm> film);
-    static void Settle();
 
     // Runs command `id` and answers the modal dialog it opens once its loop
     // runs. A missing or wrong dialog fails and is closed, so no test hangs.
