@@ -27,10 +27,9 @@ std::atomic<size_t> largest{0};
 bool CanWatchAllocations()
 {
 #if defined(__SANITIZE_ADDRESS__)
-    static const bool installed =
-        __sanitizer_install_malloc_and_free_hooks(
-            [](const volatile void*, size_t size) { largest = std::max(largest.load(), watching ? size : 0); },
-            [](const volatile void*) {}) != 0;
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks(
+        [](const volatile void*, size_t size) { largest = std::max(largest.load(), watching ? size : 0); },
+        [](const volatile void*) {});
     return installed;
 #else
     return false;

@@ -42,11 +42,11 @@ std::vector<uint8_t> Expected(const BmpSpec& s, Tone tone)
     for (size_t i = 0; i < size_t(s.width) * size_t(s.height); ++i) {
         const uint32_t entry = s.pixels[i] < s.palette.size() ? s.palette[s.pixels[i]] : 0;
         const uint8_t fromTable[3] = {uint8_t(entry), uint8_t(entry >> 8), uint8_t(entry >> 16)};
-        const uint8_t* bgr = s.bitCount == 8 ? fromTable : &s.pixels[i * size_t(s.bitCount / 8)];
+        const uint8_t* px = s.bitCount == 8 ? fromTable : &s.pixels[i * size_t(s.bitCount / 8)];
         if (tone == Tone::Colour)
-            out.insert(out.end(), bgr, bgr + 3);
+            out.insert(out.end(), px, px + 3);
         else
-            out.push_back(s.bitCount == 8 ? uint8_t((bgr[0] + bgr[1] + bgr[2]) / 3) : std::max({bgr[0], bgr[1], bgr[2]}));
+            out.push_back(s.bitCount == 8 ? uint8_t((px[0] + px[1] + px[2]) / 3) : std::max({px[0], px[1], px[2]}));
     }
     return out;
 }

@@ -61,7 +61,7 @@ TEST_P(FlmLayouts, GiveEveryFrameWithItsNumberInBothKinds)
             EXPECT_EQ(Bytes(FilmPicture(*film, Eye::Current, tone)), Expected(s, i, tone)) << i;
     }
 }
-INSTANTIATE_TEST_SUITE_P(FlmFilm, FlmLayouts, testing::Combine(testing::Bool(), testing::Bool(), testing::Values(0, 1, 2)));
+INSTANTIATE_TEST_SUITE_P(Flm, FlmLayouts, testing::Combine(testing::Bool(), testing::Bool(), testing::Values(0, 1, 2)));
 
 // A one-frame header, refused or giving its frames.
 struct HeaderCase {
@@ -73,7 +73,6 @@ class FlmHeaderLimits : public testing::TestWithParam<HeaderCase> {};
 TEST_P(FlmHeaderLimits, AcceptOrRefuse)
 {
     FlmSpec s = GetParam().spec;
-    s.extension = true;
     s.frames = {std::vector<uint8_t>(size_t(std::max(s.width, 1)) * size_t(std::max(s.height, 1)), 9)};
     test::TempDir dir;
     test::WriteBytes(dir.file("film.flm"), test::MakeFlmBytes(s));
@@ -91,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(FlmFilm, FlmHeaderLimits,
                                          HeaderCase{"Width5001", {.width = 5001}, 0},
                                          HeaderCase{"HeightZero", {.height = 0}, 0},
                                          HeaderCase{"Height5001", {.height = 5001}, 0},
-                                         HeaderCase{"ExtensionLength3", {.extensionLength = 3}, 0},
+                                         HeaderCase{"ExtensionLength3", {.extension = true, .extensionLength = 3}, 0},
                                          HeaderCase{"OneByOne", {}, 1},
                                          HeaderCase{"Width5000", {.width = 5000}, 1},
                                          HeaderCase{"Height5000", {.height = 5000}, 1},

@@ -31,10 +31,9 @@ TEST_P(MSFilmStep, MovesAsTheRulesAllowAndFindsThePartner)
     film->SetInvert(c.invert);
     EXPECT_EQ(c.step == 'N' ? film->Next() : film->Prev(), c.moved);
     EXPECT_EQ(film->FrameNumber(), c.frame);
-    int32_t w = 0, h = 0;
-    const uint8_t* partner = film->PartnerGreyPicture(w, h);
+    const Picture partner = FilmPicture(*film, Eye::Partner, Tone::Grey);
     ASSERT_TRUE(partner);
-    EXPECT_EQ(partner[0], c.partner);
+    EXPECT_EQ(partner.data[0], c.partner);
 }
 INSTANTIATE_TEST_SUITE_P(
     MSFilm, MSFilmStep,

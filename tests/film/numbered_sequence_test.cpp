@@ -33,8 +33,7 @@ TEST_P(SequenceGathering, FindsExactlyTheNumberedSiblings)
             test::WriteBytes(dir.file(f), {1});
     test::MessageCapture capture;
     const auto files = GatherSequence(dir.file(c.chosen), c.extension);
-    EXPECT_EQ(capture.messages, c.incompatible ? std::vector<std::string>{"Filename is incompatible"}
-                                               : std::vector<std::string>{});
+    EXPECT_EQ(capture.messages, std::vector<std::string>(c.incompatible, "Filename is incompatible"));
     ASSERT_EQ(files.has_value(), !c.incompatible);
     std::vector<int> numbers;
     for (const auto& f : files.value_or(std::vector<SequenceFile>{})) {

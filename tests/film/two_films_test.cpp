@@ -90,8 +90,7 @@ TEST(TwoFilms, MissingFilmsSidesAndPicturesGiveNothing)
     EXPECT_TRUE(first && second);  // refused films stay with the caller
     for (const int missing : {0, 1}) {
         auto sized = [&](int which) { return PatternFilm::Uniform(1, missing == which ? 0 : 4, 2); };
-        int32_t w, h;
-        EXPECT_EQ(PairFilms(sized(0), sized(1), kAddBottom)->GreyPicture(w, h), nullptr) << missing;
+        EXPECT_FALSE(FilmPicture(*PairFilms(sized(0), sized(1), kAddBottom), Eye::Current, Tone::Grey)) << missing;
     }
 }
 
