@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "film/factories.h"
 #include "film/jpeg_codec.h"
 #include "support/fixtures.h"
@@ -97,6 +100,35 @@ INSTANTIATE_TEST_SUITE_P(FlmFilm, FlmHeaderLimits,
                                          // No more frames than records that begin in the file.
                                          HeaderCase{"ForgedCount", {.frameCount = 0x7FFFFFFF}, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// 90 grey frames of 5000 x 5000: the last starts beyond 2 GiB. The file is
+// sparse, so only the header and one marked byte take room on the disk.
+TEST(FlmFilm, FramesBeyondTwoGibibytesAreRead)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("big.flm");
+    const auto header = test::MakeFlmBytes({.width = 5000, .height = 5000, .frameCount = 90});
+    const int64_t frameBytes = int64_t(5000) * 5000;
+    const uint8_t mark = 0xAB;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    const bool written = ::write(fd, header.data(), header.size()) == ssize_t(header.size()) &&
+                         ::ftruncate(fd, off_t(16 + 90 * frameBytes)) == 0 &&
+                         ::pwrite(fd, &mark, 1, off_t(16 + 89 * frameBytes + 5)) == 1;
+    ::close(fd);
+    if (!written)
+        GTEST_SKIP() << "no room for a sparse 2.2 GB file";
+    auto film = OpenFlmFilm(path);
+    ASSERT_TRUE(film);
+    ASSERT_EQ(film->FrameCount(), 90);
+    film->SetRound(true);
+    ASSERT_TRUE(film->Prev());  // round from the first frame to the last
+    int32_t w = 0, h = 0;
+    const uint8_t* p = film->GreyPicture(w, h);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p[5], mark);
+    EXPECT_EQ(p[4], 0);
+}
 
 }  // namespace
 }  // namespace plexo
