@@ -45,7 +45,7 @@ void ColourRow32(const uint8_t* in, uint8_t* out, int width)
 
 }  // namespace
 
-PictureBuffer BitmapPicture(const CDIBitmap& bitmap, Tone tone)
+PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone)
 {
     const int depth = bitmap.BitCount();
     const bool supported = depth == 8 || depth == 24 || (depth == 32 && tone == Tone::Colour);
@@ -53,6 +53,8 @@ PictureBuffer BitmapPicture(const CDIBitmap& bitmap, Tone tone)
         return {};
     const int width = bitmap.Width();
     const int height = bitmap.Height();
+    if (depth == 24 && tone == Tone::Colour && bitmap.RowBytes() == int64_t(width) * 3)
+        return {bitmap.TakeBits(), width, height, 3};
     PictureBuffer picture = PictureBuffer::allocate(width, height, tone == Tone::Colour ? 3 : 1);
     if (!picture)
         return {};

@@ -14,8 +14,10 @@ namespace plexo {
 // their table entry, 24-bit pixels as the largest of their three bytes.
 // Colour: 8-bit pixels as their table entry, 24-bit pixels as they are, 32-bit
 // pixels without their fourth byte. An 8-bit index beyond a shortened table
-// is black. Every other depth and kind gives no picture.
-PictureBuffer BitmapPicture(const CDIBitmap& bitmap, Tone tone);
+// is black. Every other depth and kind gives no picture. Rows of 24-bit
+// colour that need no padding already are the picture: they are taken over,
+// which leaves the bitmap unloaded.
+PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone);
 
 class BmpCadre : public Cadre {
 public:

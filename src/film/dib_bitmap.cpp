@@ -117,18 +117,15 @@ bool CDIBitmap::Load(InputFile& file)
     const int64_t bitsAt = start + bitsOffset;
     if (imageBytes > file.Remaining(bitsAt))
         return Fail("Error reading bitmap data");
-    std::vector<uint8_t> bits;
-    try {
-        bits.resize(size_t(imageBytes));
-    } catch (const std::bad_alloc&) {
+    std::unique_ptr<uint8_t[]> bits(new (std::nothrow) uint8_t[size_t(imageBytes)]);
+    if (!bits)
         return Fail("Insufficient memory to read DIB bits");
-    }
-    if (!file.ReadAt(bitsAt, bits.data(), bits.size()))
+    if (!file.ReadAt(bitsAt, bits.get(), size_t(imageBytes)))
         return Fail("Error reading bitmap data");
     if (at.height < 0) {
+        uint8_t* b = bits.get();
         for (int64_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom)
-            std::swap_ranges(bits.begin() + top * rowBytes, bits.begin() + (top + 1) * rowBytes,
-                             bits.begin() + bottom * rowBytes);
+            std::swap_ranges(b + top * rowBytes, b + (top + 1) * rowBytes, b + bottom * rowBytes);
     }
 
     if (core) {
@@ -153,5 +150,11 @@ int32_t CDIBitmap::Height() const { return header_.empty() ? 0 : int32_t(U32(&he
 int CDIBitmap::BitCount() const { return header_.empty() ? 0 : U16(&header_[14]); }
 
 int64_t CDIBitmap::RowBytes() const { return (int64_t(BitCount()) * Width() + 31) / 32 * 4; }
+
+std::unique_ptr<uint8_t[]> CDIBitmap::TakeBits()
+{
+    header_.clear();
+    return std::move(bits_);
+}
 
 }  // namespace plexo

@@ -3,7 +3,9 @@
 // colour table, and the pixel rows, bottom row first, each padded to a
 // multiple of 4 bytes.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "film/input_file.h"
@@ -26,7 +28,7 @@ public:
     // bitmap stored top row first is turned round).
     bool Load(InputFile& file);
 
-    bool Loaded() const { return !bits_.empty(); }
+    bool Loaded() const { return bits_ != nullptr; }
     int32_t Width() const;
     int32_t Height() const;
     int BitCount() const;
@@ -35,7 +37,9 @@ public:
     // Colour table entries, 4 bytes each: blue, green, red, 0.
     const uint8_t* ColourTable() const { return Loaded() ? header_.data() + kInfoHeaderSize : nullptr; }
     int64_t ColourCount() const { return Loaded() ? int64_t(header_.size() - kInfoHeaderSize) / 4 : 0; }
-    const uint8_t* Bits() const { return bits_.data(); }
+    const uint8_t* Bits() const { return bits_.get(); }
+    // Hands the rows over to the caller; the bitmap is then no longer loaded.
+    std::unique_ptr<uint8_t[]> TakeBits();
     // Bytes of one stored row, padding included.
     int64_t RowBytes() const;
 
@@ -43,7 +47,9 @@ public:
 
 private:
     std::vector<uint8_t> header_;
-    std::vector<uint8_t> bits_;
+    // Not a vector: the rows are read over whole, so zeroing them first is
+    // wasted, and a picture can take them over as they are.
+    std::unique_ptr<uint8_t[]> bits_;
 };
 
 }  // namespace plexo

@@ -80,6 +80,8 @@ std::vector<Row> Rows()
         Good("Bits4", Spec(4, 7, 16)),
         Good("Bits16", Spec(16, 7)),
         Good("TopDown24", Spec(24, 5, 0, 0, 40, true)),
+        // Rows without padding are taken over as the colour picture.
+        Good("TopDown24Unpadded", Spec(24, 4, 0, 0, 40, true)),
         Good("Core8", Spec(8, 5, 256, 0, 12)),
         // 14 + 12 + 4 bytes: shorter than a standard header.
         Good("TinyCore", Spec(24, 1, 0, 0, 12)),
