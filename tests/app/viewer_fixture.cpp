@@ -19,9 +19,9 @@ std::string WriteBmpSequence(const std::filesystem::path& dir, int count, int wi
     for (int i = 1; i <= count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "take%04d.bmp", i);
-        BmpSpec spec{.width = width, .height = height};
-        spec.pixels = PatternPixels(width, height, 3, i);
-        WriteBytes((dir / name).string(), MakeBmpBytes(spec));
+        BmpLayout layout{.width = width, .height = height};
+        layout.pixels = PatternPixels(width, height, 3, i);
+        WriteBytes((dir / name).string(), MakeBmpBytes(layout));
     }
     return (dir / "take0001.bmp").string();
 }

@@ -81,11 +81,11 @@ FilmPtr OpenSample(const TempDir& dir, const Sample& s, const std::vector<uint8_
 
 std::vector<Sample> Samples()
 {
-    const BmpSpec bmp8{.width = 5, .height = 3, .bitCount = 8, .palette = {0x102030, 0x405060, 0xFFFFFF},
+    const BmpLayout bmp8{.width = 5, .height = 3, .bitCount = 8, .palette = {0x102030, 0x405060, 0xFFFFFF},
                        .clrUsed = 3, .pixels = PatternPixels(5, 3, 1)};
-    const BmpSpec core{.width = 2, .height = 2, .bitCount = 8, .headerSize = 12,
+    const BmpLayout core{.width = 2, .height = 2, .bitCount = 8, .headerSize = 12,
                        .palette = std::vector<uint32_t>(256, 0x445566), .pixels = {0, 1, 2, 3}};
-    const FlmSpec packed{.colour = true, .numbered = true, .extension = true, .packed = 1, .width = 16, .height = 12,
+    const FlmLayout packed{.colour = true, .numbered = true, .extension = true, .packed = 1, .width = 16, .height = 12,
                          .frames = {JpegBytes(3), JpegBytes(1)}};
     return {
         {"Bmp8", "cut0001.bmp", MakeBmpBytes(bmp8), 2},
@@ -140,7 +140,7 @@ std::vector<Sample> Forged()
     auto packed = MakeFlmBytes({.extension = true, .packed = 1, .frames = {std::vector<uint8_t>(60, 7)}});
     for (size_t i = 24; i < 28; ++i)
         packed[i] = i < 27 ? 0xFF : 0x7F;  // a stream length of 2^31 - 1
-    auto bmp = MakeBmpBytes(BmpSpec{});  // 1 x 1 said to be 5000 x 5000
+    auto bmp = MakeBmpBytes(BmpLayout{});  // 1 x 1 said to be 5000 x 5000
     bmp[18] = bmp[22] = uint8_t(5000 & 0xFF);
     bmp[19] = bmp[23] = uint8_t(5000 >> 8);
     return {

@@ -11,16 +11,16 @@
 namespace plexo {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::MakeBmpBytes;
 
 // A bitmap of `width` x 4 with a table of `tableSize` entries, of which
 // `clrUsed` are stored as used (0: not stored); 8-bit indexes run two past
 // the table.
-BmpSpec Spec(int bitCount, int width, int tableSize = 0, uint32_t clrUsed = 0, uint32_t headerSize = 40,
+BmpLayout Layout(int bitCount, int width, int tableSize = 0, uint32_t clrUsed = 0, uint32_t headerSize = 40,
              bool topDown = false, uint32_t gap = 0)
 {
-    BmpSpec s{.width = width, .height = 4, .bitCount = bitCount, .topDown = topDown, .headerSize = headerSize,
+    BmpLayout s{.width = width, .height = 4, .bitCount = bitCount, .topDown = topDown, .headerSize = headerSize,
               .gap = gap, .pixels = test::PatternPixels(width, 4, std::max(bitCount / 8, 1), width)};
     for (int i = 0; i < tableSize; ++i)
         s.palette.push_back(uint32_t(i * 0x030507 + 0x102030) & 0xFFFFFF);
@@ -34,7 +34,7 @@ BmpSpec Spec(int bitCount, int width, int tableSize = 0, uint32_t clrUsed = 0, u
 // The picture the bitmap rules give: colour as blue, green, red; grey as the
 // largest byte for 24 bits and the mean of the table entry for 8 bits; none
 // for 32-bit grey and for every other depth. An index past the table is black.
-std::vector<uint8_t> Expected(const BmpSpec& s, Tone tone)
+std::vector<uint8_t> Expected(const BmpLayout& s, Tone tone)
 {
     std::vector<uint8_t> out;
     if (s.bitCount != 8 && s.bitCount != 24 && (s.bitCount != 32 || tone == Tone::Grey))
@@ -51,15 +51,15 @@ std::vector<uint8_t> Expected(const BmpSpec& s, Tone tone)
     return out;
 }
 
-// A bitmap that loads and gives the pictures of its spec, or one refused with
+// A bitmap that loads and gives the pictures of its layout, or one refused with
 // its message.
 struct Row {
     const char* name;
     std::vector<uint8_t> bytes;
-    BmpSpec spec;
+    BmpLayout layout;
     const char* message = nullptr;
 };
-Row Good(const char* name, const BmpSpec& spec) { return {name, MakeBmpBytes(spec), spec}; }
+Row Good(const char* name, const BmpLayout& layout) { return {name, MakeBmpBytes(layout), layout}; }
 Row Bad(const char* name, const std::vector<uint8_t>& bytes, const char* message) { return {name, bytes, {}, message}; }
 
 std::vector<Row> Rows()
@@ -70,29 +70,29 @@ std::vector<Row> Rows()
             bytes[at + size_t(i)] = uint8_t(value >> (8 * i));
         return bytes;
     };
-    const auto good = MakeBmpBytes(Spec(24, 3));
-    const auto core8 = MakeBmpBytes(Spec(8, 2, 256, 0, 12));
+    const auto good = MakeBmpBytes(Layout(24, 3));
+    const auto core8 = MakeBmpBytes(Layout(8, 2, 256, 0, 12));
     return {
-        Good("Bits24PaddedRows", Spec(24, 3)),
-        Good("Bits8ShortTable", Spec(8, 6, 16, 16)),
-        Good("Bits32", Spec(32, 2)),
-        Good("Bits1", Spec(1, 7, 2)),
-        Good("Bits4", Spec(4, 7, 16)),
-        Good("Bits16", Spec(16, 7)),
-        Good("TopDown24", Spec(24, 5, 0, 0, 40, true)),
+        Good("Bits24PaddedRows", Layout(24, 3)),
+        Good("Bits8ShortTable", Layout(8, 6, 16, 16)),
+        Good("Bits32", Layout(32, 2)),
+        Good("Bits1", Layout(1, 7, 2)),
+        Good("Bits4", Layout(4, 7, 16)),
+        Good("Bits16", Layout(16, 7)),
+        Good("TopDown24", Layout(24, 5, 0, 0, 40, true)),
         // Rows without padding are taken over as the colour picture.
-        Good("TopDown24Unpadded", Spec(24, 4, 0, 0, 40, true)),
-        Good("Core8", Spec(8, 5, 256, 0, 12)),
+        Good("TopDown24Unpadded", Layout(24, 4, 0, 0, 40, true)),
+        Good("Core8", Layout(8, 5, 256, 0, 12)),
         // 14 + 12 + 4 bytes: shorter than a standard header.
-        Good("TinyCore", Spec(24, 1, 0, 0, 12)),
-        Good("GapBeforeBits", Spec(8, 5, 256, 0, 40, false, 37)),
+        Good("TinyCore", Layout(24, 1, 0, 0, 12)),
+        Good("GapBeforeBits", Layout(8, 5, 256, 0, 40, false, 37)),
         Bad("ThirteenBytes", Cut(good, 13), "Error reading file header"),
         Bad("LettersBA", Patched(good, 1, 'A', 1), "Not a bitmap file"),
         Bad("InfoHeaderCutShort", Cut(good, 14 + 39), "Error reading header information"),
-        Bad("HeaderSize108", MakeBmpBytes(Spec(24, 3, 0, 0, 108)), "Unkown DIB format"),
+        Bad("HeaderSize108", MakeBmpBytes(Layout(24, 3, 0, 0, 108)), "Unkown DIB format"),
         Bad("ZeroWidth", Patched(good, 18, 0), "Unkown DIB format"),
         Bad("TwoBitDepth", Patched(good, 28, 2, 2), "Unkown DIB format"),
-        Bad("ColourUsedBeyondFile", MakeBmpBytes(Spec(8, 2, 4, 300)), "Error reading color table"),
+        Bad("ColourUsedBeyondFile", MakeBmpBytes(Layout(8, 2, 4, 300)), "Error reading color table"),
         Bad("CoreTableCutShort", Cut(core8, 14 + 12 + 3 * 100), "Error reading color table data"),
         Bad("BitsCutShort", Cut(good, good.size() - 1), "Error reading bitmap data"),
         Bad("BitsOffsetPastEnd", Patched(good, 10, 1000), "Error reading bitmap data"),
@@ -115,14 +115,14 @@ TEST_P(DibBitmap, GivesThePicturesOfItsDepthOrRefusesWithItsMessageKeepingTheOld
         return std::pair{ok, p ? std::vector<uint8_t>(p.bytes.get(), p.bytes.get() + p.byteCount())
                                : std::vector<uint8_t>{}};
     };
-    const BmpSpec before = Spec(24, 5);
+    const BmpLayout before = Layout(24, 5);
     for (const Tone tone : {Tone::Grey, Tone::Colour}) {
         ASSERT_TRUE(load(MakeBmpBytes(before), tone).first);
         test::MessageCapture capture;
         const auto [ok, picture] = load(row.bytes, tone);
         EXPECT_EQ(ok, !row.message);
         EXPECT_EQ(capture.messages, row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
-        EXPECT_EQ(picture, Expected(row.message ? before : row.spec, tone));
+        EXPECT_EQ(picture, Expected(row.message ? before : row.layout, tone));
     }
 }
 INSTANTIATE_TEST_SUITE_P(AllForms, DibBitmap, testing::ValuesIn(Rows()),

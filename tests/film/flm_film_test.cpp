@@ -11,7 +11,7 @@
 namespace plexo {
 namespace {
 
-using test::FlmSpec;
+using test::FlmLayout;
 
 std::vector<uint8_t> Bytes(const Picture& p)
 {
@@ -21,7 +21,7 @@ std::vector<uint8_t> Bytes(const Picture& p)
 // What frame `i` of `s` should give: packed streams as the decoder gives them,
 // raw frames as stored, grey from colour as (b + g + r + 1) / 3 and colour
 // from grey as the grey byte three times.
-std::vector<uint8_t> Expected(const FlmSpec& s, size_t i, Tone tone)
+std::vector<uint8_t> Expected(const FlmLayout& s, size_t i, Tone tone)
 {
     const std::vector<uint8_t>& f = s.frames[i];
     if (s.packed)
@@ -44,7 +44,7 @@ class FlmLayouts : public testing::TestWithParam<std::tuple<bool, bool, int>> {}
 TEST_P(FlmLayouts, GiveEveryFrameWithItsNumberInBothKinds)
 {
     const auto [colour, numbered, form] = GetParam();
-    FlmSpec s{.colour = colour, .numbered = numbered, .extension = form > 0, .packed = uint32_t(form == 2),
+    FlmLayout s{.colour = colour, .numbered = numbered, .extension = form > 0, .packed = uint32_t(form == 2),
               .width = 24, .height = 16, .numbers = {65535, 7, 0}};
     const int bpp = colour ? 3 : 1;
     for (int i = 0; i < 3; ++i) {
@@ -69,13 +69,13 @@ INSTANTIATE_TEST_SUITE_P(Flm, FlmLayouts, testing::Combine(testing::Bool(), test
 // A one-frame header, refused or giving its frames.
 struct HeaderCase {
     const char* name;
-    test::FlmSpec spec;
+    test::FlmLayout layout;
     int frames;  // 0: refused
 };
 class FlmHeaderLimits : public testing::TestWithParam<HeaderCase> {};
 TEST_P(FlmHeaderLimits, AcceptOrRefuse)
 {
-    FlmSpec s = GetParam().spec;
+    FlmLayout s = GetParam().layout;
     s.frames = {std::vector<uint8_t>(size_t(std::max(s.width, 1)) * size_t(std::max(s.height, 1)), 9)};
     test::TempDir dir;
     test::WriteBytes(dir.file("film.flm"), test::MakeFlmBytes(s));

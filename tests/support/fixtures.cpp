@@ -8,56 +8,56 @@
 
 namespace plexo::test {
 
-std::vector<uint8_t> MakeBmpBytes(const BmpSpec& spec)
+std::vector<uint8_t> MakeBmpBytes(const BmpLayout& layout)
 {
-    const bool core = spec.headerSize == 12;
-    const size_t stride = (size_t(spec.width) * size_t(spec.bitCount) + 31) / 32 * 4;
-    const size_t rowBytes = (size_t(spec.width) * size_t(spec.bitCount) + 7) / 8;
-    const uint32_t bitsOffset = uint32_t(14 + spec.headerSize + spec.palette.size() * (core ? 3 : 4) + spec.gap);
-    const size_t imageBytes = stride * size_t(spec.height);
+    const bool core = layout.headerSize == 12;
+    const size_t stride = (size_t(layout.width) * size_t(layout.bitCount) + 31) / 32 * 4;
+    const size_t rowBytes = (size_t(layout.width) * size_t(layout.bitCount) + 7) / 8;
+    const uint32_t bitsOffset = uint32_t(14 + layout.headerSize + layout.palette.size() * (core ? 3 : 4) + layout.gap);
+    const size_t imageBytes = stride * size_t(layout.height);
 
     std::vector<uint8_t> out{'B', 'M'};
-    for (uint32_t v : {uint32_t(bitsOffset + imageBytes), 0u, bitsOffset, spec.headerSize})
+    for (uint32_t v : {uint32_t(bitsOffset + imageBytes), 0u, bitsOffset, layout.headerSize})
         PutU32(out, v);
-    for (int32_t v : {spec.width, spec.topDown ? -spec.height : spec.height})
+    for (int32_t v : {layout.width, layout.topDown ? -layout.height : layout.height})
         core ? PutU16(out, uint32_t(v)) : PutU32(out, uint32_t(v));
-    for (int32_t v : {1, spec.bitCount})
+    for (int32_t v : {1, layout.bitCount})
         PutU16(out, uint32_t(v));
     if (!core) {
-        for (uint32_t v : {spec.compression, uint32_t(imageBytes), 2835u, 2835u, spec.clrUsed.value_or(0), 0u})
+        for (uint32_t v : {layout.compression, uint32_t(imageBytes), 2835u, 2835u, layout.clrUsed.value_or(0), 0u})
             PutU32(out, v);
-        out.resize(out.size() + (spec.headerSize > 40 ? spec.headerSize - 40 : 0), 0);
+        out.resize(out.size() + (layout.headerSize > 40 ? layout.headerSize - 40 : 0), 0);
     }
-    for (uint32_t c : spec.palette) {
+    for (uint32_t c : layout.palette) {
         out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
         if (!core)
             out.push_back(0);
     }
-    out.resize(out.size() + spec.gap, 0xEE);
-    for (int32_t i = 0; i < spec.height; ++i) {
-        const size_t from = size_t(spec.topDown ? spec.height - 1 - i : i) * rowBytes;
+    out.resize(out.size() + layout.gap, 0xEE);
+    for (int32_t i = 0; i < layout.height; ++i) {
+        const size_t from = size_t(layout.topDown ? layout.height - 1 - i : i) * rowBytes;
         for (size_t b = 0; b < stride; ++b)
-            out.push_back(b < rowBytes && from + b < spec.pixels.size() ? spec.pixels[from + b] : 0);
+            out.push_back(b < rowBytes && from + b < layout.pixels.size() ? layout.pixels[from + b] : 0);
     }
     return out;
 }
 
-std::vector<uint8_t> MakeFlmBytes(const FlmSpec& spec)
+std::vector<uint8_t> MakeFlmBytes(const FlmLayout& layout)
 {
     std::vector<uint8_t> out;
-    const uint32_t flags = (spec.colour ? 1u : 0u) | (spec.numbered ? 2u : 0u) | (spec.extension ? 4u : 0u);
-    const uint32_t count = uint32_t(spec.frameCount.value_or(int32_t(spec.frames.size())));
-    for (uint32_t v : {flags | spec.extraFlags, count, uint32_t(spec.width), uint32_t(spec.height)})
+    const uint32_t flags = (layout.colour ? 1u : 0u) | (layout.numbered ? 2u : 0u) | (layout.extension ? 4u : 0u);
+    const uint32_t count = uint32_t(layout.frameCount.value_or(int32_t(layout.frames.size())));
+    for (uint32_t v : {flags | layout.extraFlags, count, uint32_t(layout.width), uint32_t(layout.height)})
         PutU32(out, v);
-    for (uint32_t v : {spec.extensionLength, spec.packed})
-        if (spec.extension)
+    for (uint32_t v : {layout.extensionLength, layout.packed})
+        if (layout.extension)
             PutU32(out, v);
-    for (size_t i = 0; i < spec.frames.size(); ++i) {
-        if (spec.numbered)
-            PutU16(out, i < spec.numbers.size() ? spec.numbers[i] : uint32_t(i));
-        if (spec.extension && spec.packed)
-            PutU32(out, uint32_t(spec.frames[i].size()));
-        out.insert(out.end(), spec.frames[i].begin(), spec.frames[i].end());
+    for (size_t i = 0; i < layout.frames.size(); ++i) {
+        if (layout.numbered)
+            PutU16(out, i < layout.numbers.size() ? layout.numbers[i] : uint32_t(i));
+        if (layout.extension && layout.packed)
+            PutU32(out, uint32_t(layout.frames[i].size()));
+        out.insert(out.end(), layout.frames[i].begin(), layout.frames[i].end());
     }
     return out;
 }

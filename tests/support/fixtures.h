@@ -10,7 +10,7 @@
 
 namespace plexo::test {
 
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1;
     int32_t height = 1;  // positive; topDown stores it negated
     int bitCount = 24;
@@ -30,9 +30,9 @@ struct BmpSpec {
     std::vector<uint8_t> pixels{};
 };
 
-std::vector<uint8_t> MakeBmpBytes(const BmpSpec& spec);
+std::vector<uint8_t> MakeBmpBytes(const BmpLayout& layout);
 
-struct FlmSpec {
+struct FlmLayout {
     bool colour = false;
     bool numbered = false;
     bool extension = false;
@@ -48,7 +48,7 @@ struct FlmSpec {
     std::vector<std::vector<uint8_t>> frames{};
 };
 
-std::vector<uint8_t> MakeFlmBytes(const FlmSpec& spec);
+std::vector<uint8_t> MakeFlmBytes(const FlmLayout& layout);
 
 // Pixels whose bytes vary with position, colour channel and seed; `smooth`
 // keeps neighbours close, which a lossy codec keeps well.

@@ -29,7 +29,7 @@ protected:
     test::ToolRun Run(const std::string& arguments) { return test::RunTool(dir, arguments); }
     std::string Q(const std::string& name) const { return test::Quoted(dir, name); }
 
-    const test::FlmSpec flm{.colour = true, .numbered = true, .width = 4, .height = 2, .numbers = {100, 65535},
+    const test::FlmLayout flm{.colour = true, .numbered = true, .width = 4, .height = 2, .numbers = {100, 65535},
                             .frames = {test::PatternPixels(4, 2, 3, 1), test::PatternPixels(4, 2, 3, 2)}};
     test::TempDir dir;
 };
