@@ -80,7 +80,7 @@ PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone)
 
 PictureBuffer BmpCadre::Build(Tone tone)
 {
-    std::optional<InputFile> file = InputFile::Open(path_);
+    std::optional<InputFile> file = InputFile::Open(path());
     if (!file)
         return {};
     CDIBitmap bitmap;

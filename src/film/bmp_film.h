@@ -19,15 +19,12 @@ namespace plexo {
 // which leaves the bitmap unloaded.
 PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone);
 
-class BmpCadre : public Cadre {
+class BmpCadre : public FileCadre {
 public:
-    BmpCadre(int32_t number, std::string path) : Cadre(number), path_(std::move(path)) {}
+    using FileCadre::FileCadre;
 
 protected:
     PictureBuffer Build(Tone tone) override;
-
-private:
-    std::string path_;
 };
 
 // The numbered siblings of the chosen file with the extension ".bmp".

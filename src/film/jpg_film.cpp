@@ -16,7 +16,7 @@ constexpr int64_t kMaxJpegFileBytes = int64_t(1) << 30;
 
 PictureBuffer JpgCadre::Build(Tone tone)
 {
-    std::optional<InputFile> file = InputFile::Open(path_);
+    std::optional<InputFile> file = InputFile::Open(path());
     if (!file || file->Length() <= 0 || file->Length() > kMaxJpegFileBytes)
         return {};
     const size_t length = size_t(file->Length());

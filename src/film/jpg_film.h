@@ -9,15 +9,12 @@
 
 namespace plexo {
 
-class JpgCadre : public Cadre {
+class JpgCadre : public FileCadre {
 public:
-    JpgCadre(int32_t number, std::string path) : Cadre(number), path_(std::move(path)) {}
+    using FileCadre::FileCadre;
 
 protected:
     PictureBuffer Build(Tone tone) override;
-
-private:
-    std::string path_;
 };
 
 // The numbered siblings of the chosen file with the extension ".jpg".

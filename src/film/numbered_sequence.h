@@ -28,6 +28,19 @@ struct SequenceFile {
 // such digits; an empty list when nothing matches.
 std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension);
 
+// A frame of a numbered sequence: its file is opened, read and closed on
+// every picture request, so no file is held open.
+class FileCadre : public Cadre {
+public:
+    FileCadre(int32_t number, std::string path) : Cadre(number), path_(std::move(path)) {}
+
+protected:
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 // A film of one frame per file of a numbered sequence; FrameT is built from
 // (number, path).
 template <class FrameT>
