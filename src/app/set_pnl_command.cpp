@@ -3,6 +3,7 @@
 #include "app/presentation_state.h"
 #include "doc/document.h"
 #include "film/film.h"
+#include "present/compositor.h"
 
 namespace plexo {
 
@@ -19,8 +20,8 @@ SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const Presen
     v.step = doc.Step;
     v.d = doc.Dist;
     v.side = doc.side;
-    v.redBlue = state.presentation == 1;
-    v.interlaced = state.presentation == 2;
+    v.redBlue = state.presentation == kPresentRedBlue;
+    v.interlaced = state.presentation == kPresentInterlaced;
     v.stereoOn = state.stereo;
     return v;
 }
@@ -38,11 +39,8 @@ void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, Presenta
     doc.Dist = v.d;
     if (v.side >= 0 && v.side <= 3)
         doc.side = v.side;
-    state.presentation = 0;
-    if (v.redBlue)
-        state.presentation = 1;
-    if (v.interlaced)
-        state.presentation = 2;
+    // Neither box checked means page flipping.
+    state.presentation = v.interlaced ? kPresentInterlaced : v.redBlue ? kPresentRedBlue : 0;
     state.framesPerSecond = v.framesPerSecond;
     if (doc.repaint)
         doc.repaint();
