@@ -23,9 +23,8 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     icon->setPixmap(programIcon.pixmap(side, side));
     icon->setAlignment(Qt::AlignTop);
 
-    QString version = QApplication::applicationVersion();
-    if (version.isEmpty())
-        version = QString::fromLatin1(kPlexoVersion);
+    // The project's version, also when no application object names one.
+    const QString version = QStringLiteral(PLEXO_VERSION);
     auto* name = new QLabel(QStringLiteral("Plexo"), this);
     name->setObjectName(QStringLiteral("name"));
     auto* versionLine = new QLabel(QStringLiteral("Version %1").arg(version), this);

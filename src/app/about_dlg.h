@@ -5,9 +5,6 @@
 
 namespace plexo {
 
-// Shown when the application object carries no version of its own.
-inline constexpr char kPlexoVersion[] = "0.1.0";
-
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:

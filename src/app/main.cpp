@@ -6,11 +6,14 @@
 #include "app/main_frame.h"
 #include "app/plexo_app.h"
 #include "app/termination_signal.h"
+#include "platform/picture_memory.h"
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plexo"));
+    QApplication::setApplicationVersion(QStringLiteral(PLEXO_VERSION));
+    plexo::platform::KeepPictureMemoryForReuse();
 
     // Qt has taken its own options (-platform, -display, ...) out of argv.
     const QStringList arguments = QApplication::arguments();

@@ -1,7 +1,6 @@
 // plexo-tool convert: the converters of the Translate dialog from the command
 // line, with the same output names and log lines.
 
-#include <malloc.h>
 
 #include <cstdio>
 #include <optional>
@@ -69,12 +68,6 @@ int RunConvert(Args& args)
         platform::ShowMessage("For BMP the width should be multiple 4");
         return kBadUsage;
     }
-
-    // Every frame allocates and frees pictures of the same size; keeping the
-    // freed memory for the next frame spares the system mapping and zeroing
-    // fresh pages each time, which otherwise costs more than the pixel work.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
 
     ProgressBar bar(stderr);
     // Log lines go above the bar, which is drawn again on the next frame.

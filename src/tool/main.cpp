@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/picture_memory.h"
 #include "tool/command.h"
 
 namespace plexo::tool {
@@ -52,6 +53,7 @@ int main(int argc, char** argv)
         return kBadUsage;
     }
     InstallStderrSinks();
+    plexo::platform::KeepPictureMemoryForReuse();
     const int rc = command.run(args);
     if (rc == kBadUsage)
         std::fprintf(stderr, "plexo-tool %s: %s\nusage: plexo-tool %s %s\n", command.name,
