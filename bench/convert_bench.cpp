@@ -46,15 +46,5 @@ void BM_CropToHalf(benchmark::State& state)
 }
 BENCHMARK(BM_CropToHalf);
 
-void BM_ExchangeRedBlue(benchmark::State& state)
-{
-    const std::vector<uint8_t> source = Pixels(3);
-    PictureStore store;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ExchangeRedBlue({source.data(), kWidth, kHeight, 3}, store).data);
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_ExchangeRedBlue);
-
 }  // namespace
 }  // namespace plexo

@@ -34,9 +34,4 @@ Picture FrameShaper::ShapedBitmap(Film& film)
     return CropBitmap(header, picture.data, width, height, cut_);
 }
 
-PictureStore& FrameShaper::OwnerOrSpare(const Picture& picture)
-{
-    return picture.data == reduced_.data() ? reduced_ : cut_;
-}
-
 }  // namespace plexo

@@ -21,10 +21,6 @@ public:
     // size still loses the columns beyond a multiple of 4.
     Picture ShapedBitmap(Film& film);
 
-    // A store that may be overwritten with a copy of `picture` (or changed in
-    // place when it already holds the picture) without touching the film.
-    PictureStore& OwnerOrSpare(const Picture& picture);
-
 private:
     Picture Reduced(Film& film);
 

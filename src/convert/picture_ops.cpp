@@ -143,22 +143,4 @@ Picture CropBitmap(BitmapInfoHeader& header, const uint8_t* pixels, int& targetW
                targetHeight, store);
 }
 
-Picture ExchangeRedBlue(const Picture& source, PictureStore& store)
-{
-    if (!Valid(source) || source.bytesPerPixel != 3)
-        return {};
-    const size_t n = source.byteCount();
-    const uint8_t* src = source.data;
-    if (src != store.data())
-        store.resize(n);
-    uint8_t* dst = store.data();
-    for (size_t i = 0; i < n; i += 3) {
-        const uint8_t first = src[i];
-        dst[i] = src[i + 2];
-        dst[i + 1] = src[i + 1];
-        dst[i + 2] = first;
-    }
-    return {dst, source.width, source.height, 3};
-}
-
 }  // namespace plexo

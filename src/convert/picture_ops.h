@@ -35,8 +35,4 @@ Picture CropPixels(const Picture& source, int& targetWidth, int& targetHeight, P
 Picture CropBitmap(BitmapInfoHeader& header, const uint8_t* pixels, int& targetWidth, int& targetHeight,
                    PictureStore& store);
 
-// The colour picture with the first and third byte of every pixel exchanged.
-// Works in place when the source's bytes are the store's own.
-Picture ExchangeRedBlue(const Picture& source, PictureStore& store);
-
 }  // namespace plexo

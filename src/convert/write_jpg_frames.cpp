@@ -13,14 +13,8 @@ bool WriteJpgFrames(Film* film, const std::string& base, const ConversionOptions
         return false;
     FrameShaper shaper(options);
     return WalkFrames(*film, control, [&] {
-        Picture picture = shaper.Shaped(*film);
-        if (!picture)
-            return false;
-        // The JPEG writer takes red first; the film's own bytes are never changed.
-        if (options.colour)
-            picture = ExchangeRedBlue(picture, shaper.OwnerOrSpare(picture));
-        return WriteJpegFile(FrameFileName(base, film->FrameNumber(), ".jpg"), picture.bytesPerPixel,
-                             picture.width, picture.height, picture.data, options.quality);
+        const Picture picture = shaper.Shaped(*film);
+        return picture && WriteJpegFile(FrameFileName(base, film->FrameNumber(), ".jpg"), picture, options.quality);
     });
 }
 

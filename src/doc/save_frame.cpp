@@ -1,8 +1,5 @@
 #include "doc/save_frame.h"
 
-#include <memory>
-#include <new>
-
 #include "doc/write_bmp_file.h"
 #include "film/jpeg_codec.h"
 #include "platform/file_name.h"
@@ -36,18 +33,7 @@ bool SaveFrameJpg(Film& film, const std::string& path)
     const Picture picture = CurrentColourPicture(film);
     if (!picture)
         return false;
-    const size_t bytes = picture.byteCount();
-    const std::unique_ptr<uint8_t[]> rgb(new (std::nothrow) uint8_t[bytes]);
-    if (!rgb)
-        return false;
-    const uint8_t* src = picture.data;
-    uint8_t* dst = rgb.get();
-    for (size_t i = 0; i < bytes; i += 3) {
-        dst[i] = src[i + 2];
-        dst[i + 1] = src[i + 1];
-        dst[i + 2] = src[i];
-    }
-    return WriteJpegFile(path, 3, picture.width, picture.height, rgb.get(), kJpegQuality);
+    return WriteJpegFile(path, picture, kJpegQuality);
 }
 
 bool SaveFrame(Film& film, const std::string& path)

@@ -59,13 +59,15 @@ PictureBuffer Decode(const uint8_t* stream, size_t length, JpegRows rows, Tone t
     return picture;
 }
 
-std::vector<uint8_t> Encode(const uint8_t* pixels, int channels, int width, int height, int quality, int flags)
+// `colourFormat` is how the three bytes of a colour pixel are ordered.
+std::vector<uint8_t> Encode(const uint8_t* pixels, int channels, int width, int height, int quality,
+                            int colourFormat, int flags)
 {
     if (!pixels || (channels != 1 && channels != 3) || width <= 0 || height <= 0 || width > kMaxPictureSide ||
         height > kMaxPictureSide || quality < 1 || quality > 100)
         return {};
     const int subsamp = channels == 3 ? TJSAMP_420 : TJSAMP_GRAY;
-    const int format = channels == 3 ? TJPF_RGB : TJPF_GRAY;
+    const int format = channels == 3 ? colourFormat : TJPF_GRAY;
     TjHandle handle(tjInitCompress());
     if (!handle)
         return {};
@@ -99,15 +101,13 @@ PictureBuffer DecodeJpegGrey(const uint8_t* stream, size_t length, JpegRows rows
 
 std::vector<uint8_t> EncodeJpeg(const uint8_t* pixels, int channels, int width, int height, int quality)
 {
-    return Encode(pixels, channels, width, height, quality, 0);
+    return Encode(pixels, channels, width, height, quality, TJPF_RGB, 0);
 }
 
-bool WriteJpegFile(const std::string& fileName, int channels, int width, int height, const uint8_t* pixels,
-                   int quality)
+bool WriteJpegFile(const std::string& fileName, const Picture& picture, int quality)
 {
-    // The library reads the rows bottom first itself, so no reversed copy of
-    // the picture is made.
-    const std::vector<uint8_t> stream = Encode(pixels, channels, width, height, quality, TJFLAG_BOTTOMUP);
+    const std::vector<uint8_t> stream = Encode(picture.data, picture.bytesPerPixel, picture.width, picture.height,
+                                               quality, TJPF_BGR, TJFLAG_BOTTOMUP);
     return !stream.empty() && platform::ReplaceFileWith(fileName, stream.data(), stream.size());
 }
 

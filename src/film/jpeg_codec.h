@@ -35,10 +35,11 @@ PictureBuffer DecodeJpegGrey(const uint8_t* stream, size_t length, JpegRows rows
 // failure.
 std::vector<uint8_t> EncodeJpeg(const uint8_t* pixels, int channels, int width, int height, int quality);
 
-// Writes pixels held bottom row first (colour bytes red, green, blue) as a
-// JPEG file. False on failure; the file is then not left in place of an older
-// one of that name.
-bool WriteJpegFile(const std::string& fileName, int channels, int width, int height, const uint8_t* pixels,
-                   int quality);
+// Writes a picture in the system's convention (bottom row first, colour bytes
+// blue, green, red; or grey) as an ordinary JPEG file, top row first in red,
+// green, blue. The library reads the rows and bytes in that order itself, so
+// no turned or swapped copy of the picture is made. False on failure; the file
+// is then not left in place of an older one of that name.
+bool WriteJpegFile(const std::string& fileName, const Picture& picture, int quality);
 
 }  // namespace plexo

@@ -51,10 +51,10 @@ TEST(JpegCodec, BadArgumentsAndGarbageGiveNothingAndLeaveNoFileBehind)
     test::TempDir dir;
     const std::string target = dir.file("keep.jpg");
     test::WriteBytes(target, {1, 2, 3});
-    EXPECT_FALSE(WriteJpegFile(target, 4, 4, 4, pixels.data(), 90));
-    EXPECT_FALSE(WriteJpegFile(target, 3, 0, 4, pixels.data(), 90));
+    EXPECT_FALSE(WriteJpegFile(target, {pixels.data(), 4, 4, 4}, 90));
+    EXPECT_FALSE(WriteJpegFile(target, {pixels.data(), 0, 4, 3}, 90));
     EXPECT_EQ(test::ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_FALSE(WriteJpegFile(dir.file("missing/x.jpg"), 3, 4, 4, pixels.data(), 90));
+    EXPECT_FALSE(WriteJpegFile(dir.file("missing/x.jpg"), {pixels.data(), 4, 4, 3}, 90));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 

@@ -37,7 +37,7 @@ protected:
 TEST_F(ToolInfoPicture, InfoOfEachKindOfFilm)
 {
     const auto rgb = test::PatternPixels(9, 7, 3, 0, true);
-    ASSERT_TRUE(WriteJpegFile(dir.file("cam08.jpg"), 3, 9, 7, rgb.data(), 90));
+    ASSERT_TRUE(WriteJpegFile(dir.file("cam08.jpg"), {rgb.data(), 9, 7, 3}, 90));
     for (const auto& [file, text] :
          {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\n"},
           {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\n"},
