@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, testing and benchmarking need.
+# With --list it only prints them, one a line.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libturbojpeg0-dev libxrandr-dev
+  qt6-base-dev libqt6opengl6-dev libgl-dev libturbojpeg0-dev libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick libjpeg-turbo-progs time
 )
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
