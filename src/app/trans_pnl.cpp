@@ -194,7 +194,7 @@ void TransPnl::OnStart()
     startButton_->setEnabled(false);
     stopButton_->setEnabled(true);
     runClock_.start();
-    run_ = std::make_unique<ConversionRun>(*way, path, options);
+    run_ = std::make_unique<ConversionRun>(*way, path, options, holdAfterFrame_);
     // Signals queued by a run that has since been ended must not touch the
     // next one.
     ConversionRun* run = run_.get();

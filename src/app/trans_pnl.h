@@ -47,6 +47,9 @@ public:
     // Ends the running conversion like a write failure.
     void OnStop();
     bool Running() const;
+    // For tests: runs started from now on wait after writing this frame
+    // until they are stopped; 0 lets them run through.
+    void HoldRunsAfterFrame(int frame) { holdAfterFrame_ = frame; }
 
     void reject() override;
 
@@ -80,6 +83,7 @@ private:
     FileChooser chooser_;
     QElapsedTimer runClock_;
     std::unique_ptr<ConversionRun> run_;
+    int holdAfterFrame_ = 0;
 
     QComboBox* compressList_;
     QLineEdit* widthEdit_;

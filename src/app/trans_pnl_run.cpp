@@ -4,10 +4,12 @@
 
 namespace plexo {
 
-ConversionRun::ConversionRun(ConversionWay way, std::string chosenPath, ConversionOptions options)
+ConversionRun::ConversionRun(ConversionWay way, std::string chosenPath, ConversionOptions options,
+                             int holdAfterFrame)
     : way_(way),
       path_(std::move(chosenPath)),
-      options_(options)
+      options_(options),
+      holdAfterFrame_(holdAfterFrame)
 {
 }
 
@@ -15,16 +17,31 @@ void ConversionRun::Start()
 {
     thread_ = std::thread([this] {
         ConversionControl control;
-        control.onFrame = [this](int done, int total) { emit progress(done, total); };
+        control.onFrame = [this](int done, int total) {
+            emit progress(done, total);
+            if (done == holdAfterFrame_) {
+                std::unique_lock lock(holdMutex_);
+                stopAsked_.wait(lock, [this] { return stop_.load(); });
+            }
+        };
         control.stop = &stop_;
         Convert(way_, path_, options_, control);
         emit ended();
     });
 }
 
+void ConversionRun::Stop()
+{
+    {
+        std::lock_guard lock(holdMutex_);
+        stop_ = true;
+    }
+    stopAsked_.notify_all();
+}
+
 ConversionRun::~ConversionRun()
 {
-    stop_ = true;
+    Stop();
     if (thread_.joinable())
         thread_.join();
 }

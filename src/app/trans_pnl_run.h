@@ -7,6 +7,8 @@
 #include <QObject>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -17,7 +19,9 @@ namespace plexo {
 class ConversionRun : public QObject {
     Q_OBJECT
 public:
-    ConversionRun(ConversionWay way, std::string chosenPath, ConversionOptions options);
+    // holdAfterFrame > 0 makes the run wait after writing that frame until
+    // Stop is asked for, so a test can end it at a known frame.
+    ConversionRun(ConversionWay way, std::string chosenPath, ConversionOptions options, int holdAfterFrame = 0);
     // Stops the converter if it still runs and waits for it.
     ~ConversionRun() override;
     ConversionRun(const ConversionRun&) = delete;
@@ -27,7 +31,7 @@ public:
     void Start();
 
     // Asks the converter to end after the frame it is writing.
-    void Stop() { stop_ = true; }
+    void Stop();
 
 signals:
     // From the converter's thread, after every frame written; receivers on
@@ -40,7 +44,10 @@ private:
     ConversionWay way_;
     std::string path_;
     ConversionOptions options_;
+    int holdAfterFrame_;
     std::atomic<bool> stop_{false};
+    std::mutex holdMutex_;
+    std::condition_variable stopAsked_;
     std::thread thread_;
 };
 

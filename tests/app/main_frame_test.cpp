@@ -145,20 +145,7 @@ TEST_F(MainFrame, WheelButtonsAndPlaybackStepTheFilm)
         EXPECT_FALSE(frame.playTimer().isActive());
     }
 
-    // Without looping: 0 1 2 1 0 1 ..., the far end reached, then the start
-    // again, never beyond either end.
-    film.SetRound(false);
-    frame.state.framesPerSecond = 1000;
     frame.commands().Run(kCmdPlay);
-    bool reachedEnd = false, cameBack = false;
-    for (int i = 0; i < 2000 && !cameBack; ++i) {
-        QTest::qWait(1);
-        const int number = film.FrameNumber();
-        ASSERT_TRUE(number >= 0 && number <= 2) << number;
-        reachedEnd = reachedEnd || number == 2;
-        cameBack = reachedEnd && number == 0;
-    }
-    EXPECT_TRUE(cameBack);
     frame.commands().Run(kCmdExit);
     EXPECT_FALSE(frame.isVisible());
     EXPECT_FALSE(frame.state.playing);
@@ -226,15 +213,14 @@ TEST_F(MainFrame, VanishingFilmPlaysOnInBlack)
         Film* film = app.document()->film();
         ASSERT_NE(film, nullptr);
         app.document()->Alter = 1;
-        Frame().state.framesPerSecond = 200;
         Frame().commands().Run(kCmdPlay);
-        QTest::qWait(30);
+        Tick();
         EXPECT_FALSE(AllBlack(ViewPixels()));
 
         sequence ? void(std::filesystem::remove_all(dir)) : std::filesystem::resize_file(flm, 0);
         std::set<int> seen;
-        for (int i = 0; i < 20; ++i) {
-            QTest::qWait(10);
+        for (int i = 0; i < 6; ++i) {
+            Tick();
             seen.insert(film->FrameNumber());
             EXPECT_TRUE(AllBlack(ViewPixels())) << sequence << i;
         }

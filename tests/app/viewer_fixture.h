@@ -38,6 +38,8 @@ protected:
     // Starts the application with these parameters and lets posted commands run.
     CPlexoApp& Start(const std::vector<std::string>& parameters);
     CMainFrame& Frame() { return *app_->mainFrame(); }
+    // One tick of the play timer, as if its period had passed.
+    void Tick() { QMetaObject::invokeMethod(const_cast<QTimer*>(&Frame().playTimer()), "timeout"); }
     // Hands the started application's document an in-memory film.
     FakeFilm& GiveFilm(std::unique_ptr<FakeFilm> film);
 

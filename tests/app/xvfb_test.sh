@@ -42,13 +42,18 @@ for _ in $(seq 200); do
   sleep 0.1
 done
 xwininfo -root -tree | grep -q '"demo.flm - Plexo"' || fail "no window titled 'demo.flm - Plexo'"
-sleep 1.5
-import -window root "$work/shot.png"
-[ -n "${PLEXO_SCREENSHOT:-}" ] && cp "$work/shot.png" "$PLEXO_SCREENSHOT"
 
 # A red-blue anaglyph has no green at all and both other channels lit where
-# the two pictures overlap; nothing else on the screen looks like that.
-anaglyph=$(convert "$work/shot.png" -fx '(g==0 && r>0.1 && b>0.1) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:)
+# the two pictures overlap; nothing else on the screen looks like that. The
+# window is mapped before it first paints, so look until the picture is there.
+anaglyph=0
+for _ in $(seq 40); do
+  import -window root "$work/shot.png"
+  anaglyph=$(convert "$work/shot.png" -fx '(g==0 && r>0.1 && b>0.1) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:)
+  [ "$anaglyph" -gt 20000 ] && break
+  sleep 0.25
+done
+[ -n "${PLEXO_SCREENSHOT:-}" ] && cp "$work/shot.png" "$PLEXO_SCREENSHOT"
 echo "red-blue pixels: $anaglyph"
 [ "$anaglyph" -gt 20000 ] || fail "no red-blue picture on the screen ($anaglyph pixels)"
 
