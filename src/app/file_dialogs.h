@@ -28,8 +28,8 @@ struct FileRequest {
 using FileChooser = std::function<QString(QWidget* parent, const FileRequest& request)>;
 
 // The Qt file dialog for a request; it starts in the current directory and
-// makes a chosen file's folder the current directory, as the original's
-// dialogs did, so that the next run starts there too.
+// makes a chosen file's folder the current directory, so that the next
+// dialog, and the next run, start there too.
 QString RunFileDialog(QWidget* parent, const FileRequest& request);
 
 // Turns filter entries into Qt name filters. Qt reads the patterns from the

@@ -48,13 +48,12 @@ PictureBuffer Decode(const uint8_t* stream, size_t length, JpegRows rows, Tone t
     int format = TJPF_GRAY;
     if (tone == Tone::Colour)
         format = rows == JpegRows::Picture ? TJPF_BGR : TJPF_RGB;
-    const int flags = rows == JpegRows::Picture ? TJFLAG_BOTTOMUP : 0;
-    // A warning (such as a stream that ends early) still leaves a whole
-    // picture behind, as other readers show it; only a fatal error is a
-    // failure.
+    // A stream the library reports as corrupt or cut short gives no picture,
+    // rather than one padded out with grey that a conversion would write on
+    // as good; the first warning ends the decoding.
+    const int flags = (rows == JpegRows::Picture ? TJFLAG_BOTTOMUP : 0) | TJFLAG_STOPONWARNING;
     if (tjDecompress2(handle.get(), stream, (unsigned long)length, picture.bytes.get(), width,
-                      int(picture.rowBytes()), height, format, flags) != 0 &&
-        tjGetErrorCode(handle.get()) != TJERR_WARNING)
+                      int(picture.rowBytes()), height, format, flags) != 0)
         return {};
     return picture;
 }

@@ -1,5 +1,6 @@
 #include "platform/settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -53,7 +54,11 @@ FrameSettings FrameSettings::Read()
 {
     FrameSettings s;
     // The lengths are those of the buffers the values were always read into.
-    s.currentDirectory = ReadProfileString(kIo, "Current directory", "", 499);
+    // A directory too long for its buffer would come back cut, which may
+    // name another folder; such a value is not used.
+    s.currentDirectory = ReadProfileString(kIo, "Current directory", "", kMaxDirectoryLength + 1);
+    if (s.currentDirectory.size() > kMaxDirectoryLength)
+        s.currentDirectory.clear();
     s.framesPerSecond = FramesPerSecondFromText(ReadProfileString(kSettings, "Frames/sec", "15", 19));
     s.presentation = PresentationFromText(ReadProfileString(kSettings, "Red-Blue", "1", 19));
     return s;
@@ -61,7 +66,7 @@ FrameSettings FrameSettings::Read()
 
 void FrameSettings::Write() const
 {
-    WriteProfileString(kIo, "Current directory", currentDirectory.substr(0, 499));
+    WriteProfileString(kIo, "Current directory", currentDirectory);
     WriteProfileString(kSettings, "Frames/sec", FramesPerSecondText(framesPerSecond));
     WriteInt(kSettings, "Red-Blue", presentation);
 }
@@ -107,7 +112,14 @@ DocumentSettings DocumentSettings::Read() { return ReadInts(kSettings, kDocument
 
 void DocumentSettings::Write() const { WriteInts(kSettings, kDocumentKeys, *this); }
 
-TranslateSettings TranslateSettings::Read() { return ReadInts(kTranslate, kTranslateKeys); }
+TranslateSettings TranslateSettings::Read()
+{
+    TranslateSettings s = ReadInts(kTranslate, kTranslateKeys);
+    // Only a hand-edited file holds a quality the encoder refuses; every
+    // JPEG or packed conversion would then fail.
+    s.quality = std::clamp(s.quality, kMinQuality, kMaxQuality);
+    return s;
+}
 
 void TranslateSettings::Write() const { WriteInts(kTranslate, kTranslateKeys, *this); }
 

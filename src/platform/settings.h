@@ -3,6 +3,7 @@
 // owner reads its group when it is made and writes it when it goes; nothing
 // is written in between.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,7 +12,10 @@ namespace plexo::platform {
 // The main frame's keys: "I/O" "Current directory" and "Settings"
 // "Frames/sec", "Red-Blue".
 struct FrameSettings {
-    std::string currentDirectory;   // at most 499 characters
+    // At most this long when read; a longer stored value reads as empty. It
+    // is written whole.
+    static constexpr size_t kMaxDirectoryLength = 499;
+    std::string currentDirectory;
     double framesPerSecond = 15.0;
     // The presentation used while stereo is on: 1 red-blue, 2 interlaced,
     // 0 page flipping (any other stored value reads as 0).
@@ -36,6 +40,9 @@ struct DocumentSettings {
 
 // The Translate dialog's last choices, section "Translate".
 struct TranslateSettings {
+    // The JPEG quality is held to this range when read.
+    static constexpr int32_t kMinQuality = 1;
+    static constexpr int32_t kMaxQuality = 100;
     int32_t way = 0;
     int32_t scale = 1;
     int32_t color = 1;

@@ -27,7 +27,7 @@ TEST(Profile, NamesMatchWithoutCaseAndOtherLinesStayByteForByte)
                           "Dist=21\r\n\r\n[Tail]\r\nz=1\r\ny=2\r\n[New]\r\nk=v\r\n");
 }
 
-TEST(Profile, IntegersReadLikeTheOriginalConversion)
+TEST(Profile, IntegersReadAsLeadingDecimalsHeldTo32Bits)
 {
     test::SettingsSandbox ini;
     ini.setText("[s]\na=-4\nb=+7\nc=12abc\nd=abc\ne=\nf=99999999999\ng=-99999999999\n");

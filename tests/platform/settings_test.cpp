@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/profile.h"
 #include "platform/settings_sandbox.h"
 
 namespace plexo::platform {
@@ -37,6 +38,27 @@ TEST(Settings, StoredValuesConvertOnReadAndWriteBackInPlace)
     EXPECT_EQ(ini.text(), "[Settings]\nFrames/sec=12.500000\nRed-Blue=0\nShift=-4\nDist=-123456789\n"
                           "Alter=0\nStep=0\nRound=1\nInvert=0\n[Translate]\nWay=5\nQuality=40\nScale=1\nColor=1\n"
                           "[I/O]\nCurrent directory=/films/my take\n");
+}
+
+// A quality the encoder refuses would fail every JPEG conversion; a
+// directory cut to its buffer could name another folder.
+TEST(Settings, QualityIsHeldTo1To100AndAnOverlongDirectoryIsNotUsed)
+{
+    test::SettingsSandbox ini;
+    const std::pair<const char*, int32_t> qualities[] = {{"0", 1}, {"-3", 1}, {"1", 1}, {"100", 100}, {"500", 100}};
+    for (const auto& [stored, expected] : qualities) {
+        ini.setText(std::string("[Translate]\nQuality=") + stored + "\n");
+        EXPECT_EQ(TranslateSettings::Read().quality, expected) << stored;
+    }
+    for (size_t length : {499u, 500u, 600u}) {
+        const std::string dir = "/" + std::string(length - 1, 'd');
+        ini.setText("[I/O]\nCurrent directory=" + dir + "\n");
+        FrameSettings frame = FrameSettings::Read();
+        EXPECT_EQ(frame.currentDirectory, length <= 499 ? dir : "") << length;
+        frame.currentDirectory = dir;
+        frame.Write();
+        EXPECT_EQ(ReadProfileString("I/O", "Current directory", ""), dir) << length;
+    }
 }
 
 TEST(Settings, TextConversionsIgnoreTheLocaleAndRefuseNonNumbers)
