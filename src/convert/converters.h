@@ -12,13 +12,15 @@ namespace plexo {
 
 enum class ConversionWay { BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm };
 
+// The defaults are the Translate dialog's first-use choices, but for the
+// factor, which is 1.
 struct ConversionOptions {
     bool colour = true;
     int factor = 1;     // 1 to 4
     int width = 0;      // 0 or less keeps the size
     int height = 0;
-    int quality = 75;   // 1 to 100, JPEG and packed .flm frames
-    int compress = 0;   // 1: JPEG-packed .flm frames; other values raw
+    int quality = 95;   // 1 to 100, JPEG and packed .flm frames
+    int compress = 1;   // 1: JPEG-packed .flm frames; other values raw
 };
 
 // Progress and cancellation for a run off the user-interface thread. Both

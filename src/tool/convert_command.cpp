@@ -1,11 +1,11 @@
 // plexo-tool convert: the converters of the Translate dialog from the command
 // line, with the same output names and log lines.
 
-
 #include <cstdio>
 #include <optional>
 
 #include "convert/converters.h"
+#include "convert/existing_outputs.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
 #include "tool/command.h"
@@ -49,9 +49,10 @@ bool ReadOptions(Args& args, ConversionOptions& options)
         options.width = size->first;
         options.height = size->second;
     }
+    if (compress)
+        options.compress = *compress == "jpeg" ? 1 : 0;
     if (quality)
         options.quality = *quality;
-    options.compress = compress && *compress == "jpeg" ? 1 : 0;
     return options.factor >= 1 && options.factor <= 4 && options.quality >= 1 && options.quality <= 100 &&
            (!compress || *compress == "jpeg" || *compress == "none");
 }
@@ -69,6 +70,14 @@ int RunConvert(Args& args)
         return kBadUsage;
     }
 
+    // Existing outputs are replaced without a question, as scripts expect,
+    // but never a file the film is read from.
+    const std::optional<ExistingOutputs> existing = FindExistingOutputs(*way, args.plain()[1]);
+    if (existing && !existing->sourceHit.empty()) {
+        platform::ShowMessage(SourceHitMessage(existing->sourceHit));
+        return kFailed;
+    }
+
     ProgressBar bar(stderr);
     // Log lines go above the bar, which is drawn again on the next frame.
     const platform::LogSink previous = platform::SetLogSink([&bar](const std::string& message) {
@@ -79,13 +88,15 @@ int RunConvert(Args& args)
     control.onFrame = [&bar](int done, int total) { bar.Update(done, total); };
     const ConversionResult result = Convert(*way, args.plain()[1], options, control);
     platform::SetLogSink(previous);
+    std::printf("replaced: %d\n", existing ? CountReplaced(*existing) : 0);
     return result == ConversionResult::Ok ? kOk : kFailed;
 }
 
 const bool registered = RegisterCommand(
     {"convert",
      "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm SOURCE [--grey] [--factor 1-4] [--size WxH] "
-     "[--quality 1-100] [--compress none|jpeg]",
+     "[--quality 1-100] [--compress none|jpeg]\n"
+     "  defaults: colour, factor 1, source size, quality 95, compress jpeg; prints how many files it replaced",
      {"grey"},
      RunConvert});
 

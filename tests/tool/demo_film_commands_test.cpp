@@ -32,7 +32,15 @@ TEST_F(DemoFilm, ConvertsWithTheOptionsAndExitsAsTheLogSays)
     const test::ToolRun run = RunTool(dir, "convert flm-bmp " + demo + " --grey --factor 2 --size 100x50");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "start\nOK\nfinish\n");  // no progress bar off a terminal
+    EXPECT_EQ(run.out, "replaced: 0\n");
     EXPECT_EQ(Identify(dir.file("demo0023.bmp"), "%w %h %[type]"), "100 50 Grayscale");
+    EXPECT_EQ(RunTool(dir, "convert flm-bmp " + demo).out, "replaced: 24\n");
+    // The dialog's first-use choices but the factor: quality 95, packed
+    // frames, the source's size.
+    ASSERT_EQ(RunTool(dir, "convert flm-jpg " + demo).status, 0);
+    EXPECT_EQ(Identify(dir.file("demo0000.jpg"), "%Q %w %h"), "95 320 240");
+    ASSERT_EQ(RunTool(dir, "convert jpg-flm " + Q("demo0000.jpg")).status, 0);
+    EXPECT_EQ(test::ReadBytes(dir.file("demo0.flm")).at(0), 7);
     const test::ToolRun wrongType = RunTool(dir, "convert bmp-flm " + demo);
     EXPECT_EQ(wrongType.status, 1);
     EXPECT_EQ(wrongType.err, "File type incompatible\n");

@@ -1,0 +1,133 @@
+#include "convert/existing_outputs.h"
+
+#include <sys/stat.h>
+
+#include <set>
+#include <utility>
+
+#include "convert/output_names.h"
+#include "film/factories.h"
+#include "film/numbered_sequence.h"
+
+namespace plexo {
+
+namespace {
+
+using Identity = std::pair<uint64_t, uint64_t>;
+
+std::optional<Identity> IdentityOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return Identity{uint64_t(info.st_dev), uint64_t(info.st_ino)};
+}
+
+// The source's frame numbers in the order a conversion walks them, and the
+// files it reads them from.
+struct Source {
+    std::vector<int32_t> numbers;
+    std::vector<std::string> files;
+};
+
+std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
+{
+    Source source;
+    if (way == ConversionWay::FlmToBmp || way == ConversionWay::FlmToJpg) {
+        FilmPtr film = OpenFlmFilm(chosenPath);
+        if (!film)
+            return std::nullopt;
+        film->SetShift(0);
+        film->SetRound(false);
+        while (film->Prev()) {
+        }
+        do
+            source.numbers.push_back(film->FrameNumber());
+        while (film->Next());
+        source.files.push_back(chosenPath);
+        return source;
+    }
+    // A name without frame digits is the converter's to report.
+    if (SequenceBase(chosenPath).size() + 4 >= chosenPath.size())
+        return std::nullopt;
+    const bool bmp = way == ConversionWay::BmpToFlm || way == ConversionWay::BmpToJpg;
+    std::optional<std::vector<SequenceFile>> files = GatherSequence(chosenPath, bmp ? ".bmp" : ".jpg");
+    if (!files || files->empty())
+        return std::nullopt;
+    for (SequenceFile& file : *files) {
+        source.numbers.push_back(file.number);
+        source.files.push_back(std::move(file.path));
+    }
+    return source;
+}
+
+std::vector<std::string> OutputNames(ConversionWay way, const std::string& chosenPath, const Source& source)
+{
+    std::string base;
+    const char* extension = ".bmp";
+    switch (way) {
+    case ConversionWay::BmpToFlm:
+    case ConversionWay::JpgToFlm:
+        return {FlmOutputName(chosenPath)};
+    case ConversionWay::BmpToJpg:
+        base = SequenceBase(chosenPath);
+        extension = ".jpg";
+        break;
+    case ConversionWay::JpgToBmp:
+        base = SequenceBase(chosenPath);
+        break;
+    case ConversionWay::FlmToBmp:
+        base = FlmBase(chosenPath);
+        break;
+    case ConversionWay::FlmToJpg:
+        base = FlmBase(chosenPath);
+        extension = ".jpg";
+        break;
+    }
+    std::vector<std::string> names;
+    names.reserve(source.numbers.size());
+    for (int32_t number : source.numbers)
+        names.push_back(FrameFileName(base, number, extension));
+    return names;
+}
+
+}  // namespace
+
+std::optional<ExistingOutputs> FindExistingOutputs(ConversionWay way, const std::string& chosenPath)
+{
+    const std::optional<Source> source = SourceOf(way, chosenPath);
+    if (!source)
+        return std::nullopt;
+    std::set<Identity> sourceFiles;
+    for (const std::string& file : source->files)
+        if (const auto identity = IdentityOf(file))
+            sourceFiles.insert(*identity);
+    ExistingOutputs found;
+    for (std::string& name : OutputNames(way, chosenPath, *source)) {
+        const std::optional<Identity> identity = IdentityOf(name);
+        if (!identity)
+            continue;
+        if (found.sourceHit.empty() && sourceFiles.count(*identity))
+            found.sourceHit = name;
+        found.files.push_back({std::move(name), identity->first, identity->second});
+    }
+    return found;
+}
+
+int CountReplaced(const ExistingOutputs& before)
+{
+    int replaced = 0;
+    for (const ExistingOutputs::File& file : before.files) {
+        const std::optional<Identity> now = IdentityOf(file.path);
+        if (now && *now != Identity{file.device, file.inode})
+            ++replaced;
+    }
+    return replaced;
+}
+
+std::string SourceHitMessage(const std::string& path)
+{
+    return path + " is a file of the film being converted; it is not written over.";
+}
+
+}  // namespace plexo
