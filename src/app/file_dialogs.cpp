@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "doc/open_dialog_filter.h"
 
@@ -70,6 +71,14 @@ QString RunFileDialog(QWidget* parent, const FileRequest& request)
     if (request.selectedFilter >= 0 && request.selectedFilter < request.nameFilters.size())
         dialog.selectNameFilter(request.nameFilters[request.selectedFilter]);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without an extension takes the chosen type's: "JPEG
+    // files" saves a JPEG.
+    if (!request.defaultSuffix.isEmpty())
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const QRegularExpressionMatch pattern = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+            if (pattern.hasMatch())
+                dialog.setDefaultSuffix(pattern.captured(1));
+        });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString chosen = dialog.selectedFiles().first();

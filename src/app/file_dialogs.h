@@ -20,7 +20,8 @@ struct FileRequest {
     QStringList nameFilters;
     // Index into nameFilters; -1 for the first.
     int selectedFilter = -1;
-    // Appended to a name typed without an extension (Save As only).
+    // Appended to a name typed without an extension (Save As only) while the
+    // first type is chosen; the extension of the type chosen otherwise.
     QString defaultSuffix;
 };
 

@@ -175,14 +175,12 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 
 void CMainFrame::wheelEvent(QWheelEvent* event)
 {
-    // A touchpad's start and end of a scroll carry no turn of the wheel.
-    if (event->phase() == Qt::ScrollBegin || event->phase() == Qt::ScrollEnd) {
-        event->accept();
-        return;
-    }
-    if (event->angleDelta().y() > 0)
+    // Only a vertical turn steps: a sideways scroll or tilt, and a
+    // touchpad's start and end of a scroll, carry no vertical part.
+    const int turn = event->angleDelta().y();
+    if (turn > 0)
         doc_.StepForward();
-    else
+    else if (turn < 0)
         doc_.StepBack();
     event->accept();
 }

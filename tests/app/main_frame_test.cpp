@@ -122,12 +122,18 @@ TEST_F(MainFrame, WheelButtonsAndPlaybackStepTheFilm)
         EXPECT_EQ(film.FrameNumber(), expected);
         EXPECT_EQ(app.document()->direction, move > 0 ? 0 : 1);
     };
-    // A turn of 0 steps back like a negative one.
-    for (int delta : {120, 0, -120}) {
-        QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+    // A sideways scroll or tilt, with no vertical part, steps nowhere.
+    for (QPoint delta : {QPoint(0, 120), QPoint(0, -120), QPoint(120, 0), QPoint(-120, 0), QPoint(0, 0)}) {
+        const int before = film.FrameNumber(), direction = app.document()->direction;
+        QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), delta, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&frame, &event);
-        check(delta > 0 ? 1 : -1);
+        if (delta.y() != 0) {
+            check(delta.y() > 0 ? 1 : -1);
+        } else {
+            EXPECT_EQ(film.FrameNumber(), before);
+            EXPECT_EQ(app.document()->direction, direction);
+        }
     }
     for (int id : {kCmdForward, kCmdBack}) {
         frame.commands().Action(id)->trigger();
