@@ -10,11 +10,11 @@ namespace plexo {
 
 namespace {
 
-// The box is window-modal but opened without a nested event loop: a message
-// may come from inside a paint (a frame whose bitmap is damaged), and a loop
-// there would paint again from within the paint. While a box with the same
-// text is open, a repeat is dropped, so a damaged frame met on every playback
-// tick does not stack up boxes.
+// The box is shown without a nested event loop: a message may come from
+// inside a paint (a frame whose bitmap is damaged), and a loop there would
+// paint again from within the paint. Nor does it block the main window, so
+// that stopping playback stays one click away while it is open. While a box
+// with the same text is open, a repeat is dropped.
 void ShowBox(QWidget* owner, const QString& text)
 {
     if (!owner)
@@ -24,7 +24,8 @@ void ShowBox(QWidget* owner, const QString& text)
             return;
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Plexo"), text, QMessageBox::Ok, owner);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "film/factories.h"
+#include "platform/log.h"
+#include "platform/message_sink.h"
 
 namespace plexo {
 
@@ -84,8 +86,16 @@ PictureBuffer BmpCadre::Build(Tone tone)
     if (!file)
         return {};
     CDIBitmap bitmap;
-    if (!bitmap.Load(*file))
+    if (const char* refusal = bitmap.Read(*file)) {
+        // A frame met on every playback tick and every repaint would raise
+        // its box again and again; it is shown once for this film.
+        if (!reported_) {
+            reported_ = true;
+            platform::ShowMessage(refusal);
+            LogMessage(std::string(refusal) + ": " + path());
+        }
         return {};
+    }
     return BitmapPicture(bitmap, tone);
 }
 

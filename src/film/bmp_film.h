@@ -19,12 +19,17 @@ namespace plexo {
 // which leaves the bitmap unloaded.
 PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone);
 
+// A file the reader refuses shows the reader's message and logs it with the
+// file's name, the first time only: later requests give no picture silently.
 class BmpCadre : public FileCadre {
 public:
     using FileCadre::FileCadre;
 
 protected:
     PictureBuffer Build(Tone tone) override;
+
+private:
+    bool reported_ = false;
 };
 
 // The numbered siblings of the chosen file with the extension ".bmp".

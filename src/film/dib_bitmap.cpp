@@ -24,11 +24,6 @@ constexpr int kCoreHeaderSize = 12;
 constexpr uint32_t kRgb = 0;
 constexpr uint32_t kBitFields = 3;
 
-bool Fail(const char* message)
-{
-    platform::ShowMessage(message);
-    return false;
-}
 
 // What the two header forms tell about the bitmap, in one shape.
 struct Layout {
@@ -47,14 +42,14 @@ bool KnownDepth(int bitCount)
 
 }  // namespace
 
-bool CDIBitmap::Load(InputFile& file)
+const char* CDIBitmap::Read(InputFile& file)
 {
     const int64_t start = file.Position();
     uint8_t fileHeader[kFileHeaderSize];
     if (file.Read(fileHeader, sizeof fileHeader) < sizeof fileHeader)
-        return Fail("Error reading file header");
+        return "Error reading file header";
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M')
-        return Fail("Not a bitmap file");
+        return "Not a bitmap file";
     const int64_t bitsOffset = U32(fileHeader + 10);
 
     // A core bitmap can be shorter than the 40 bytes of a standard header, so
@@ -64,7 +59,7 @@ bool CDIBitmap::Load(InputFile& file)
     const uint32_t headerSize = got >= 4 ? U32(info) : 0;
     const bool core = headerSize == kCoreHeaderSize && got >= kCoreHeaderSize;
     if (got < sizeof info && !core)
-        return Fail("Error reading header information");
+        return "Error reading header information";
 
     Layout at;
     if (core) {
@@ -81,32 +76,32 @@ bool CDIBitmap::Load(InputFile& file)
         const uint32_t used = U32(info + 32);
         at.colourCount = used != 0 ? used : (at.bitCount <= 8 && at.bitCount > 0 ? int64_t(1) << at.bitCount : 0);
     } else {
-        return Fail("Unkown DIB format");
+        return "Unkown DIB format";
     }
     // Run-length and embedded JPEG/PNG bits are not rows of pixels; nor are
     // sizes that describe no picture.
     if ((at.compression != kRgb && at.compression != kBitFields) || !KnownDepth(at.bitCount) || at.width <= 0 ||
         at.height == 0)
-        return Fail("Unkown DIB format");
+        return "Unkown DIB format";
     const int64_t rows = at.height < 0 ? -at.height : at.height;
     if (at.width > kMaxPictureSide || rows > kMaxPictureSide)
-        return Fail("Insufficient memory to read DIB bits");
+        return "Insufficient memory to read DIB bits";
 
     const char* tableError = core ? "Error reading color table data" : "Error reading color table";
     const int64_t tableAt = start + kFileHeaderSize + headerSize;
     const int64_t tableBytes = at.colourCount * at.entryBytes;
     if (tableBytes > file.Remaining(tableAt))
-        return Fail(tableError);
+        return tableError;
     std::vector<uint8_t> header;
     std::vector<uint8_t> table;
     try {
         header.assign(size_t(kInfoHeaderSize + at.colourCount * 4), 0);
         table.resize(size_t(tableBytes));
     } catch (const std::bad_alloc&) {
-        return Fail("Insufficient memory for DIB header");
+        return "Insufficient memory for DIB header";
     }
     if (!file.ReadAt(tableAt, table.data(), table.size()))
-        return Fail(tableError);
+        return tableError;
     for (int64_t i = 0; i < at.colourCount; ++i)
         std::memcpy(&header[size_t(kInfoHeaderSize + 4 * i)], &table[size_t(at.entryBytes * i)], 3);
 
@@ -116,12 +111,12 @@ bool CDIBitmap::Load(InputFile& file)
     const int64_t imageBytes = rowBytes * rows;
     const int64_t bitsAt = start + bitsOffset;
     if (imageBytes > file.Remaining(bitsAt))
-        return Fail("Error reading bitmap data");
+        return "Error reading bitmap data";
     std::unique_ptr<uint8_t[]> bits(new (std::nothrow) uint8_t[size_t(imageBytes)]);
     if (!bits)
-        return Fail("Insufficient memory to read DIB bits");
+        return "Insufficient memory to read DIB bits";
     if (!file.ReadAt(bitsAt, bits.get(), size_t(imageBytes)))
-        return Fail("Error reading bitmap data");
+        return "Error reading bitmap data";
     if (at.height < 0) {
         uint8_t* b = bits.get();
         for (int64_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom)
@@ -142,7 +137,15 @@ bool CDIBitmap::Load(InputFile& file)
 
     header_ = std::move(header);
     bits_ = std::move(bits);
-    return true;
+    return nullptr;
+}
+
+bool CDIBitmap::Load(InputFile& file)
+{
+    const char* refusal = Read(file);
+    if (refusal)
+        platform::ShowMessage(refusal);
+    return !refusal;
 }
 
 int32_t CDIBitmap::Width() const { return header_.empty() ? 0 : int32_t(U32(&header_[4])); }

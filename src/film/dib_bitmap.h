@@ -27,6 +27,8 @@ public:
     // entries widened to 4), a positive height, and rows bottom row first (a
     // bitmap stored top row first is turned round).
     bool Load(InputFile& file);
+    // Load without showing the message: null when loaded, else the message.
+    const char* Read(InputFile& file);
 
     bool Loaded() const { return bits_ != nullptr; }
     int32_t Width() const;

@@ -1,4 +1,6 @@
 #include <QDir>
+#include <QMessageBox>
+#include <QToolBar>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -10,6 +12,7 @@
 #include "app/plexo_view.h"
 #include "app/trans_pnl.h"
 #include "doc/document.h"
+#include "platform/log.h"
 #include "platform/profile.h"
 #include "viewer_fixture.h"
 
@@ -233,6 +236,50 @@ TEST_F(MainFrame, VanishingFilmPlaysOnInBlack)
         EXPECT_GT(seen.size(), 1u) << sequence;
         EXPECT_TRUE(Frame().state.playing);
     }
+}
+
+QList<QMessageBox*> OpenBoxes(QWidget& owner)
+{
+    QList<QMessageBox*> open;
+    for (QMessageBox* box : owner.findChildren<QMessageBox*>())
+        if (box->isVisible())
+            open.append(box);
+    return open;
+}
+
+// A damaged frame in a playing film: its box blocks nothing, so one click on
+// Play stops playback; after OK the film plays on past it, black, without
+// another box.
+TEST_F(MainFrame, ADamagedFrameRaisesOneBoxAndPlayStaysOneClickAway)
+{
+    const QString first = QString::fromStdString(WriteBmpSequence(scratch_, 10, 32, 24));
+    WriteBytes((scratch_ / "take0005.bmp").string(), {'B', 'M'});
+    CPlexoApp& app = Start({});
+    CMainFrame& frame = Frame();
+    frame.chooseFile = [first](QWidget*, const FileRequest&) { return first; };
+    frame.commands().Run(kCmdLoad);
+    frame.commands().Run(kCmdStereo);
+    frame.state.framesPerSecond = 100;
+    QWidget* play = frame.toolBar()->widgetForAction(frame.commands().Action(kCmdPlay));
+    QTest::mouseClick(play, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenBoxes(frame).size() == 1; }, 20000));
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_FALSE(frame.state.playing);
+    QMessageBox* box = OpenBoxes(frame).front();
+    EXPECT_EQ(box->text(), "Error reading file header");
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+
+    QTest::mouseClick(play, Qt::LeftButton);
+    Film* film = app.document()->film();
+    int rounds = 0, last = film->FrameNumber();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        rounds += film->FrameNumber() < last;
+        last = film->FrameNumber();
+        return rounds == 3;
+    }, 20000));
+    EXPECT_TRUE(OpenBoxes(frame).isEmpty());
+    EXPECT_TRUE(frame.state.playing);
+    EXPECT_EQ(platform::LogText(), "\r\nError reading file header: " + (scratch_ / "take0005.bmp").string());
 }
 
 TEST_F(MainFrame, SettingsAreWrittenAtTheEnd)
