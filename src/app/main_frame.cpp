@@ -63,16 +63,11 @@ void CMainFrame::SetDocumentTitle(const QString& title)
 bool CMainFrame::OpenDocumentFile(const QString& path)
 {
     const QFileInfo file(path);
-    if (!file.isFile()) {
-        SetDocumentTitle(QStringLiteral("Untitled"));
-        commands_.Update();
-        return false;
-    }
-    doc_.Serialize(file.absoluteFilePath().toStdString());
-    SetDocumentTitle(file.fileName());
+    const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
+    SetDocumentTitle(opened ? file.fileName() : QStringLiteral("Untitled"));
     view_->update();
     commands_.Update();
-    return true;
+    return opened;
 }
 
 void CMainFrame::PostStartupCommands(bool play, bool stereo)

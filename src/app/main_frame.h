@@ -39,8 +39,8 @@ public:
     SetPnl* settingsDialog() const { return settingsDialog_; }
 
     // The framework's open-from-file path (command line and Open): the
-    // document builds the film; the title carries the file's name when the
-    // file exists. False when it does not.
+    // document builds the film, or says that the file gives none; the title
+    // carries the file's name when it does. False when no film was built.
     bool OpenDocumentFile(const QString& path);
     // "<title> - Plexo".
     void SetDocumentTitle(const QString& title);

@@ -43,12 +43,11 @@ void CPlexoApp::InitInstance()
     logPanel_->InstallLogSink();
     InstallMessageBoxSink(frame);
 
-    // Posted before the film opens, run after it: they act on the film the
-    // document has just built, or on none.
-    if (fileGiven) {
+    // Posted, so that they run from the event loop on the film just built.
+    // A file that gives no film leaves an empty window that does not play,
+    // and a later film that does not start playing by itself.
+    if (fileGiven && frame->OpenDocumentFile(QString::fromStdString(fileName)))
         frame->PostStartupCommands(cmdInfo.options.play, cmdInfo.options.stereo);
-        frame->OpenDocumentFile(QString::fromStdString(fileName));
-    }
     frame->show();
 }
 

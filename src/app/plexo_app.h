@@ -26,7 +26,8 @@ public:
     CPlexoApp& operator=(const CPlexoApp&) = delete;
 
     // Builds the windows, opens the command line's film and shows the main
-    // window. A film that cannot be opened leaves an empty window.
+    // window. A film that cannot be opened leaves an empty window, says so,
+    // and asks for neither play nor stereo.
     void InitInstance();
 
     CPlexoCmdInfo cmdInfo;

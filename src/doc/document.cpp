@@ -7,6 +7,7 @@
 #include "film/open_film.h"
 #include "film/two_films.h"
 #include "platform/log.h"
+#include "platform/message_sink.h"
 #include "platform/settings.h"
 
 namespace plexo {
@@ -52,42 +53,66 @@ void CPlexoDoc::ApplyParameters(Film& film) const
     film.SetInvert(Invert != 0);
 }
 
-void CPlexoDoc::LoadFilm(const std::string& chosenPath)
+namespace {
+
+// Every way of opening a film says when the file gives none, unless the
+// factory has already said why ("Filename is incompatible", "File extension
+// is incompatible").
+FilmPtr OpenTold(FilmPtr (*open)(const std::string&), const std::string& path)
+{
+    const uint64_t shown = platform::MessagesShown();
+    FilmPtr film = open(path);
+    if (!film && platform::MessagesShown() == shown)
+        platform::ShowMessage(OpenFailureMessage(path));
+    return film;
+}
+
+}  // namespace
+
+std::string OpenFailureMessage(const std::string& path)
+{
+    return path + "\nFailed to open document.";
+}
+
+bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
 {
     film_.reset();
-    film_ = OpenFilmByExtension(chosenPath);
+    film_ = OpenTold(OpenFilmByExtension, chosenPath);
     if (!film_)
-        return;
+        return false;
     ApplyParameters(*film_);
     canAdd = true;
     Repaint();
+    return true;
 }
 
-void CPlexoDoc::AddFilm(const std::string& chosenPath)
+bool CPlexoDoc::AddFilm(const std::string& chosenPath)
 {
     if (!film_)
-        return;
-    FilmPtr second = OpenFilmByExtension(chosenPath);
+        return false;
+    FilmPtr second = OpenTold(OpenFilmByExtension, chosenPath);
     if (!second)
-        return;
+        return false;
     ApplyParameters(*second);
     // PairFilms hands both films back (leaves them with us) when it refuses,
     // as for a side that is none of the four: the current film then stays.
     FilmPtr pair = PairFilms(std::move(film_), std::move(second), side);
     if (!pair)
-        return;
+        return false;
     film_ = std::move(pair);
     canAdd = false;
     Repaint();
+    return true;
 }
 
-void CPlexoDoc::Serialize(const std::string& path)
+bool CPlexoDoc::Serialize(const std::string& path)
 {
     film_.reset();
-    film_ = OpenFlmFilm(path);
+    film_ = OpenTold(OpenFlmFilm, path);
     if (film_ && commandLine_ && !commandLine_->done)
         ApplyCommandLine();
     Repaint();
+    return film_ != nullptr;
 }
 
 void CPlexoDoc::ApplyCommandLine()
@@ -103,7 +128,7 @@ void CPlexoDoc::ApplyCommandLine()
     Shift = film_->GetShift();
     if (options.secondFilm.empty())
         return;
-    FilmPtr second = OpenFlmFilm(options.secondFilm);
+    FilmPtr second = OpenTold(OpenFlmFilm, options.secondFilm);
     if (!second)
         return;
     ApplyParameters(*second);

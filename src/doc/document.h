@@ -13,6 +13,9 @@
 
 namespace plexo {
 
+// "<path>\nFailed to open document."
+std::string OpenFailureMessage(const std::string& path);
+
 class CPlexoDoc {
 public:
     // The most frames a playback tick skips: "4 steps" in the Settings dialog.
@@ -36,13 +39,16 @@ public:
 
     // Load and Add after the open dialog (see MakeOpenDialog) ended with OK.
     // The extension picks the factory; any but BMP, FLM and JPG shows
-    // "File extension is incompatible".
-    void LoadFilm(const std::string& chosenPath);
-    void AddFilm(const std::string& chosenPath);
+    // "File extension is incompatible". False when no film was built.
+    //
+    // On every open path a file that gives no film shows
+    // OpenFailureMessage, unless the factory has shown why already.
+    bool LoadFilm(const std::string& chosenPath);
+    bool AddFilm(const std::string& chosenPath);
     // The open-from-file path of the command line and the shell's Open: the
     // file is read as a .flm film whatever its extension, and the command
     // line's options are applied to the first film built this way.
-    void Serialize(const std::string& path);
+    bool Serialize(const std::string& path);
 
     void StepForward();
     void StepBack();

@@ -1,5 +1,6 @@
 #include "platform/message_sink.h"
 
+#include <atomic>
 #include <utility>
 
 namespace plexo::platform {
@@ -10,6 +11,8 @@ MessageSink& CurrentSink()
     static MessageSink sink;
     return sink;
 }
+
+std::atomic<uint64_t> shownCount{0};
 }  // namespace
 
 MessageSink SetMessageSink(MessageSink sink)
@@ -19,8 +22,11 @@ MessageSink SetMessageSink(MessageSink sink)
 
 void ShowMessage(const std::string& text)
 {
+    ++shownCount;
     if (const MessageSink& sink = CurrentSink())
         sink(text);
 }
+
+uint64_t MessagesShown() { return shownCount.load(); }
 
 }  // namespace plexo::platform

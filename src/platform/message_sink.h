@@ -3,6 +3,7 @@
 // "File extension is incompatible", ...). The viewer shows them in a message
 // box, plexo-tool prints them to stderr, tests capture them.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -13,5 +14,8 @@ using MessageSink = std::function<void(const std::string& text)>;
 // Installs the sink and returns the previous one. An empty sink drops messages.
 MessageSink SetMessageSink(MessageSink sink);
 void ShowMessage(const std::string& text);
+// How many messages have been shown so far, so that a caller can tell
+// whether the code it called has already said why it failed.
+uint64_t MessagesShown();
 
 }  // namespace plexo::platform

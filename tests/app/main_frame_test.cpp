@@ -69,6 +69,15 @@ TEST_F(MainFrame, EnablingRulesWithAndWithoutFilm)
         EXPECT_FALSE(t.Action(id)->isEnabled()) << id;
 }
 
+QList<QMessageBox*> OpenBoxes(QWidget& owner)
+{
+    QList<QMessageBox*> open;
+    for (QMessageBox* box : owner.findChildren<QMessageBox*>())
+        if (box->isVisible())
+            open.append(box);
+    return open;
+}
+
 struct StartupCase {
     const char* film;  // "demo", a file that is no film, or none
     std::vector<std::string> flags;
@@ -77,9 +86,10 @@ struct StartupCase {
 
 class Startup : public ViewerTest, public testing::WithParamInterface<StartupCase> {};
 
-// Play and stereo are posted only with a named file, a good one or not; a bad
-// one leaves the options waiting for the next film opened.
-TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFile)
+// Play and stereo are posted only for a named file that gives a film; a bad
+// one is named in a message and leaves the options waiting for the next film
+// opened, which then does not start playing by itself.
+TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
 {
     const StartupCase& c = GetParam();
     WriteBytes((scratch_ / "broken.flm").string(), {'n', 'o', 't', ' ', 'a', ' ', 'f', 'i', 'l', 'm'});
@@ -95,14 +105,39 @@ TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFile)
     const bool bad = *c.film && film != DemoFilm();
     EXPECT_EQ(app.document()->film() != nullptr, film == DemoFilm());
     EXPECT_EQ(app.cmdInfo.options.done, !bad);
-    if (!bad)
+    const auto shown = [&frame] {
+        std::vector<std::string> texts;
+        for (QMessageBox* box : OpenBoxes(frame)) {
+            texts.push_back(box->text().toStdString());
+            box->close();
+        }
+        return texts;
+    };
+    if (!bad) {
+        EXPECT_TRUE(shown().empty());
         return;
+    }
+    EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(film)});
     frame.view()->repaint();
-    frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
+    // Every open path says so: Open of a file that is no .flm, Load of one
+    // that is gone.
+    QString chosen = QString::fromStdString(WriteBmpSequence(scratch_, 1, 8, 8));
+    frame.chooseFile = [&chosen](QWidget*, const FileRequest&) { return chosen; };
     QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(chosen.toStdString())});
+    std::filesystem::remove(chosen.toStdString());
+    QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(shown(), std::vector<std::string>{"Filename is incompatible"});
+
+    chosen = QString::fromStdString(DemoFilm());
+    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    QCoreApplication::processEvents();
     ASSERT_NE(app.document()->film(), nullptr);
     EXPECT_EQ(app.document()->Shift, 7);
     EXPECT_TRUE(app.cmdInfo.options.done);
+    EXPECT_FALSE(frame.state.playing);
+    EXPECT_FALSE(frame.state.stereo);
+    EXPECT_TRUE(shown().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Flags, Startup,
@@ -110,8 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Flags, Startup,
                                          StartupCase{"demo", {"-stereo"}, false, true},
                                          StartupCase{"demo", {"-play"}, true, false},
                                          StartupCase{"", {"/play", "/stereo"}, false, false},
-                                         StartupCase{"broken.flm", {"/play", "/stereo", "/A=7"}, true, true},
-                                         StartupCase{"missing.flm", {"/play", "/stereo", "/A=7"}, true, true}));
+                                         StartupCase{"broken.flm", {"/play", "/stereo", "/A=7"}, false, false},
+                                         StartupCase{"missing.flm", {"/play", "/stereo", "/A=7"}, false, false}));
 
 TEST_F(MainFrame, WheelButtonsAndPlaybackStepTheFilm)
 {
@@ -236,15 +271,6 @@ TEST_F(MainFrame, VanishingFilmPlaysOnInBlack)
         EXPECT_GT(seen.size(), 1u) << sequence;
         EXPECT_TRUE(Frame().state.playing);
     }
-}
-
-QList<QMessageBox*> OpenBoxes(QWidget& owner)
-{
-    QList<QMessageBox*> open;
-    for (QMessageBox* box : owner.findChildren<QMessageBox*>())
-        if (box->isVisible())
-            open.append(box);
-    return open;
 }
 
 // A damaged frame in a playing film: its box blocks nothing, so one click on

@@ -101,7 +101,8 @@ TEST_F(Document, AddPairsACompatibleFilmAndKeepsTheCurrentOneOtherwise)
     Film* single = doc->film();
     doc->AddFilm(films.file("b.txt"));
     EXPECT_EQ(messages.messages, std::vector<std::string>{"File extension is incompatible"});
-    doc->AddFilm(films.file("missing.flm"));
+    EXPECT_FALSE(doc->AddFilm(films.file("missing.flm")));
+    EXPECT_EQ(messages.messages.back(), OpenFailureMessage(films.file("missing.flm")));
     doc->side = 9;
     doc->AddFilm(films.file("b.flm"));
     EXPECT_EQ(doc->film(), single) << "a side that is none of the four keeps the single film too";
@@ -124,9 +125,10 @@ TEST_F(Document, CommandLineOptionsReachOnlyTheFirstFilmThatOpens)
                                .done = false};
     {
         auto doc = MakeDoc(&options);
-        doc->Serialize(films.file("missing.flm"));
+        EXPECT_FALSE(doc->Serialize(films.file("missing.flm")));
         EXPECT_EQ(doc->film(), nullptr);
         EXPECT_FALSE(options.done) << "the options wait for a film that opens";
+        EXPECT_EQ(messages.messages, std::vector<std::string>{OpenFailureMessage(films.file("missing.flm"))});
 
         doc->Serialize(films.file("looks-like.bmp"));
         ASSERT_NE(doc->film(), nullptr) << "the open path reads .flm whatever the extension";
