@@ -191,6 +191,7 @@ void TransPnl::OnStart()
     progress_->setValue(0);
     progress_->setTextVisible(true);
     progressLabel_->clear();
+    framesWritten_ = 0;
     startButton_->setEnabled(false);
     stopButton_->setEnabled(true);
     runClock_.start();
@@ -222,8 +223,10 @@ bool TransPnl::Running() const
 
 void TransPnl::reject()
 {
-    if (run_)
+    if (run_) {
+        run_->Stop();
         OnRunEnded();
+    }
     QDialog::reject();
 }
 
@@ -252,14 +255,17 @@ void TransPnl::OnProgress(int done, int total)
     progress_->setRange(0, std::max(total, 1));
     progress_->setValue(std::min(done, std::max(total, 1)));
     progressLabel_->setText(TimeLeft(runClock_.elapsed(), done, total));
+    framesWritten_ = done;
 }
 
 void TransPnl::OnRunEnded()
 {
+    const bool stopAsked = run_->StopAsked();
+    const ConversionResult result = run_->Wait();
     run_.reset();
     startButton_->setEnabled(true);
     stopButton_->setEnabled(false);
-    progressLabel_->setText(QStringLiteral("finished"));
+    progressLabel_->setText(QString::fromStdString(RunOutcome(result, stopAsked, framesWritten_)));
     emit conversionFinished();
 }
 

@@ -84,6 +84,7 @@ private:
     QElapsedTimer runClock_;
     std::unique_ptr<ConversionRun> run_;
     int holdAfterFrame_ = 0;
+    int framesWritten_ = 0;  // by the running or last run
 
     QComboBox* compressList_;
     QLineEdit* widthEdit_;

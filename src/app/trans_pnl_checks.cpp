@@ -74,4 +74,11 @@ ConversionOptions OptionsOf(const TranslateValues& values)
     return options;
 }
 
+std::string RunOutcome(ConversionResult result, bool stopAsked, int framesWritten)
+{
+    const char* word = result == ConversionResult::Ok ? "finished" : stopAsked ? "stopped" : "failed";
+    return std::string(word) + ", " + std::to_string(framesWritten) + (framesWritten == 1 ? " frame" : " frames") +
+           " written";
+}
+
 }  // namespace plexo

@@ -43,4 +43,9 @@ std::optional<ConversionWay> WayOf(int32_t direction);
 // The converter's options: factor scale + 1, size 0 x 0 unless fixed.
 ConversionOptions OptionsOf(const TranslateValues& values);
 
+// What the progress label says when a run has ended: "finished", "stopped"
+// (a stop was asked and the run did not get to its end) or "failed", and how
+// many frames were written: "stopped, 3 frames written".
+std::string RunOutcome(ConversionResult result, bool stopAsked, int framesWritten);
+
 }  // namespace plexo

@@ -25,7 +25,7 @@ void ConversionRun::Start()
             }
         };
         control.stop = &stop_;
-        Convert(way_, path_, options_, control);
+        result_ = Convert(way_, path_, options_, control);
         emit ended();
     });
 }
@@ -37,6 +37,13 @@ void ConversionRun::Stop()
         stop_ = true;
     }
     stopAsked_.notify_all();
+}
+
+ConversionResult ConversionRun::Wait()
+{
+    if (thread_.joinable())
+        thread_.join();
+    return result_;
 }
 
 ConversionRun::~ConversionRun()

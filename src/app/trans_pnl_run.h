@@ -32,6 +32,10 @@ public:
 
     // Asks the converter to end after the frame it is writing.
     void Stop();
+    bool StopAsked() const { return stop_; }
+
+    // Waits for the converter to return and gives its result.
+    ConversionResult Wait();
 
 signals:
     // From the converter's thread, after every frame written; receivers on
@@ -48,6 +52,7 @@ private:
     std::atomic<bool> stop_{false};
     std::mutex holdMutex_;
     std::condition_variable stopAsked_;
+    ConversionResult result_ = ConversionResult::WriteError;  // set by the thread before it ends
     std::thread thread_;
 };
 

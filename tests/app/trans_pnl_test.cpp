@@ -145,6 +145,7 @@ struct RunCase {
     int direction;
     QPushButton* (TransPnl::*end)() const;  // null: the run goes to its end
     const char* log;
+    const char* outcome;  // the progress label's first word after the run
 };
 
 class TransPnlRun : public TransPnlTest, public ::testing::WithParamInterface<RunCase> {};
@@ -156,6 +157,9 @@ TEST_P(TransPnlRun, ReportsInThePanel)
 {
     const RunCase& c = GetParam();
     chosen = QString::fromStdString(test::WriteBmpSequence(scratch_, 3, 64, 48));
+    const bool damaged = c.outcome == std::string("failed");
+    if (damaged)
+        test::WriteBytes((scratch_ / "take0002.bmp").string(), {'B', 'M'});
     Display panel(nullptr);
     panel.InstallLogSink();
     {
@@ -171,20 +175,28 @@ TEST_P(TransPnlRun, ReportsInThePanel)
         }
         ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 60000));
         EXPECT_TRUE(dialog->startButton()->isEnabled());
+        const int written = dialog->progressBar()->value();
+        EXPECT_EQ(written, damaged || c.end ? 1 : 3);
+        EXPECT_EQ(dialog->progressLabel()->text().toStdString(),
+                  std::string(c.outcome) + ", " + std::to_string(written) + (written == 1 ? " frame" : " frames") +
+                      " written");
     }
     QCoreApplication::processEvents();
-    EXPECT_EQ(panel.text(), c.log);
+    EXPECT_EQ(panel.text(), damaged ? QString(c.log).arg(QString::fromStdString((scratch_ / "take0002.bmp").string()))
+                                    : QString(c.log));
     EXPECT_EQ(std::filesystem::exists(scratch_ / "take0001.jpg"), c.direction == 1);
-    EXPECT_EQ(std::filesystem::exists(scratch_ / "take0002.jpg"), c.direction == 1 && !c.end);
+    EXPECT_EQ(std::filesystem::exists(scratch_ / "take0002.jpg"), c.direction == 1 && !c.end && !damaged);
     EXPECT_EQ(std::filesystem::exists(scratch_ / "take0.flm"), c.direction == 0 && !c.end);
 }
 
 constexpr const char* kStopped = "\nstart\nwrite error\nfinish";
+constexpr const char* kDamaged = "\nstart\nError reading file header: %1\nwrite error\nfinish";
 
 INSTANTIATE_TEST_SUITE_P(Ends, TransPnlRun,
-                         ::testing::Values(RunCase{0, nullptr, "\nstart\nOK\nfinish"},
-                                           RunCase{0, &TransPnl::stopButton, kStopped},
-                                           RunCase{1, &TransPnl::cancelButton, kStopped}));
+                         ::testing::Values(RunCase{0, nullptr, "\nstart\nOK\nfinish", "finished"},
+                                           RunCase{0, &TransPnl::stopButton, kStopped, "stopped"},
+                                           RunCase{1, nullptr, kDamaged, "failed"},
+                                           RunCase{1, &TransPnl::cancelButton, kStopped, "stopped"}));
 
 }  // namespace
 }  // namespace plexo
