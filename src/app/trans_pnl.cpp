@@ -9,9 +9,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpressionValidator>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/dialog_controls.h"
@@ -62,7 +64,9 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
                                  QStringLiteral("4 -> 1")});
     qualitySpin_ = new UpDownControl(this);
     qualityEdit_ = MakeNumberEdit(this, QStringLiteral("0000"));
-    qualityEdit_->setReadOnly(true);
+    // Typed digits, or the spin's steps.
+    qualityEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")),
+                                                               qualityEdit_));
     fixSizeBox_ = new QCheckBox(QStringLiteral("Fix size"), this);
     startButton_ = new QPushButton(QStringLiteral("Start"), this);
     startButton_->setDefault(true);
@@ -164,6 +168,8 @@ bool TransPnl::UpdateData(bool saveAndValidate)
     v.scale = scaleList_->currentIndex();
     if (!read(qualityEdit_, v.quality))
         return false;
+    v.quality = std::clamp(v.quality, platform::TranslateSettings::kMinQuality, platform::TranslateSettings::kMaxQuality);
+    qualityEdit_->setText(QString::number(v.quality));
     v.fixSize = fixSizeBox_->isChecked() ? 1 : 0;
     if (!read(heightEdit_, v.height) || !read(widthEdit_, v.width))
         return false;
@@ -246,7 +252,9 @@ void TransPnl::OnDirectionChosen()
 
 void TransPnl::OnQualitySpin(int change)
 {
-    values.quality = QualityStep(values.quality, change);
+    // From the number shown, which may have been typed.
+    const std::optional<int32_t> shown = ReadLeadingInteger(qualityEdit_->text().toStdString());
+    values.quality = QualityStep(shown.value_or(values.quality), change);
     UpdateData(false);
 }
 

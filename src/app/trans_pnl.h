@@ -39,7 +39,8 @@ public:
 
     // Members into controls (false) or controls into members (true). Reading
     // stops at the first number field without a number, shows "Please enter
-    // an integer.", focuses that field and returns false.
+    // an integer.", focuses that field and returns false. A typed quality is
+    // held to 1..100.
     bool UpdateData(bool saveAndValidate);
 
     // The Start button: checks, asks for the source, starts the converter.

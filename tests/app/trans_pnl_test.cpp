@@ -75,30 +75,53 @@ INSTANTIATE_TEST_SUITE_P(Files, TransPnlStored,
                                            StoredCase{{3, 0, 0, 40}, "flm -> jpg", "1 -> 1"}));
 
 struct SpinCase {
-    int stored;
+    const char* typed;  // into the quality edit, key by key
     bool up;
     int shown;
 };
 
 class TransPnlSpin : public TransPnlTest, public ::testing::WithParamInterface<SpinCase> {};
 
-// The step starts from the member, not from the edit's text, and puts every
-// member back, a typed width too.
-TEST_P(TransPnlSpin, StepsFromTheMemberWithin1To100)
+// The quality takes typed digits (nothing else), and the spin steps from
+// what is shown within 1..100, putting every other member back, a typed width
+// too. All by mouse and keyboard.
+TEST_P(TransPnlSpin, TakesTypedDigitsAndStepsFromThemWithin1To100)
 {
-    ASSERT_TRUE(platform::WriteProfileString("Translate", "Quality", std::to_string(GetParam().stored)));
     auto dialog = Open();
-    dialog->qualityEdit()->setText("50");
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    QTest::mouseDClick(dialog->qualityEdit(), Qt::LeftButton);
+    QTest::keyClick(dialog->qualityEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog->qualityEdit(), GetParam().typed);
     dialog->widthEdit()->setText("640");
-    (GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton())->click();
+    QTest::mouseClick(GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton(),
+                      Qt::LeftButton);
     EXPECT_EQ(dialog->qualityEdit()->text().toInt(), GetParam().shown);
     EXPECT_EQ(dialog->widthEdit()->text(), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, TransPnlSpin,
-                         ::testing::Values(SpinCase{100, true, 100}, SpinCase{1, false, 1}, SpinCase{95, false, 94},
-                                           SpinCase{95, true, 96}, SpinCase{250, false, 100},
-                                           SpinCase{-7, true, 1}));
+                         ::testing::Values(SpinCase{"100", true, 100}, SpinCase{"1", false, 1},
+                                           SpinCase{"50", false, 49}, SpinCase{"5x0", true, 51},
+                                           SpinCase{"250", false, 100}, SpinCase{"", true, 96}));
+
+// A typed quality is taken by Start, held to 1..100, and stored.
+TEST_F(TransPnlTest, StartTakesATypedQuality)
+{
+    for (const auto& [typed, taken] : {std::pair{"50", 50}, std::pair{"0", 1}, std::pair{"999", 100}}) {
+        {
+            auto dialog = Open();
+            dialog->show();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+            QTest::mouseDClick(dialog->qualityEdit(), Qt::LeftButton);
+            QTest::keyClick(dialog->qualityEdit(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(dialog->qualityEdit(), typed);
+            QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+            EXPECT_EQ(dialog->qualityEdit()->text().toInt(), taken);
+        }
+        EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), taken) << typed;
+    }
+}
 
 struct StartCase {
     int direction;
