@@ -1,15 +1,22 @@
 #include "app/display_panel.h"
 
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "platform/log.h"
 
 namespace plexo {
 
-Display::Display(QWidget* owner) : QDialog(owner), edit_(new QPlainTextEdit(this))
+Display::Display(QWidget* mainWindow) : QDialog(nullptr), mainWindow_(mainWindow), edit_(new QPlainTextEdit(this))
 {
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Display Panel"));
     setModal(false);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
@@ -23,7 +30,40 @@ Display::Display(QWidget* owner) : QDialog(owner), edit_(new QPlainTextEdit(this
     layout->addWidget(edit_);
     // 186 x 146 dialog units of an 8-point font.
     setFixedSize(280, 238);
-    move(0, 0);
+}
+
+QPoint Display::PlaceBeside(const QRect& available, const QRect& mainWindow, const QSize& panel,
+                            const QList<QRect>& avoid)
+{
+    const auto inside = [&](QPoint at) {
+        at.setX(std::clamp(at.x(), available.left(), std::max(available.left(), available.right() + 1 - panel.width())));
+        at.setY(std::clamp(at.y(), available.top(), std::max(available.top(), available.bottom() + 1 - panel.height())));
+        return at;
+    };
+    const QPoint corner = inside(available.bottomRight());
+    for (const QPoint at : {inside(QPoint(mainWindow.right() + 1, mainWindow.top())),
+                            inside(QPoint(mainWindow.left() - panel.width(), mainWindow.top())), corner}) {
+        const QRect place(at, panel);
+        if (std::none_of(avoid.begin(), avoid.end(), [&](const QRect& r) { return r.intersects(place); }))
+            return at;
+    }
+    return corner;
+}
+
+void Display::Place()
+{
+    QWidget* main = mainWindow_.data();
+    if (!main || !main->screen())
+        return;
+    QList<QRect> avoid;
+    if (auto* window = qobject_cast<QMainWindow*>(main); window && window->menuBar()->isVisible())
+        avoid.append(QRect(window->menuBar()->mapToGlobal(QPoint(0, 0)), window->menuBar()->size()));
+    if (QWidget* dialog = QApplication::activeModalWidget())
+        avoid.append(dialog->frameGeometry());
+    // The frame's decorations are added by the window manager around the
+    // panel's own size; half a title bar of room is left for them.
+    const QSize outer = size() + QSize(8, 32);
+    move(PlaceBeside(main->screen()->availableGeometry(), main->frameGeometry(), outer, avoid));
 }
 
 Display::~Display()
@@ -56,6 +96,7 @@ void Display::ShowLog()
         return;
     if (!created_) {
         created_ = true;
+        Place();
         show();
     }
     QString text = QString::fromStdString(log);

@@ -141,7 +141,9 @@ void CMainFrame::OnTranslate()
 {
     // A conversion opens its own source; the viewer's film is let go first.
     doc_.ReleaseFilm();
+    // Window-modal: the log panel, where the conversions report, stays usable.
     TransPnl dialog(this, chooseFile);
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
 }
 

@@ -17,6 +17,7 @@ CPlexoApp::CPlexoApp(const std::vector<std::string>& parameters) : cmdInfo(Parse
 CPlexoApp::~CPlexoApp()
 {
     RemoveMessageBoxSink();
+    logPanel_.reset();
     frame_.reset();
     doc_.reset();
 }
@@ -39,7 +40,7 @@ void CPlexoApp::InitInstance()
     CMainFrame* frame = frame_.get();
     doc_->repaint = [frame] { frame->view()->update(); };
 
-    logPanel_ = new Display(frame);
+    logPanel_ = std::make_unique<Display>(frame);
     logPanel_->InstallLogSink();
     InstallMessageBoxSink(frame);
 

@@ -34,12 +34,14 @@ public:
 
     CPlexoDoc* document() const { return doc_.get(); }
     CMainFrame* mainFrame() const { return frame_.get(); }
-    Display* logPanel() const { return logPanel_; }
+    Display* logPanel() const { return logPanel_.get(); }
 
 private:
     std::unique_ptr<CPlexoDoc> doc_;
     std::unique_ptr<CMainFrame> frame_;
-    Display* logPanel_ = nullptr;  // owned by the main frame
+    // Of no window, so that Translate, which blocks the main frame, leaves it
+    // usable; it goes before the main frame.
+    std::unique_ptr<Display> logPanel_;
 };
 
 }  // namespace plexo

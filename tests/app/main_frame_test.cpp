@@ -1,5 +1,8 @@
 #include <QDir>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -9,6 +12,7 @@
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
+#include "app/display_panel.h"
 #include "app/plexo_view.h"
 #include "app/trans_pnl.h"
 #include "doc/document.h"
@@ -287,15 +291,16 @@ TEST_F(MainFrame, ADamagedFrameRaisesOneBoxAndPlayStaysOneClickAway)
     frame.commands().Run(kCmdStereo);
     frame.state.framesPerSecond = 100;
     QWidget* play = frame.toolBar()->widgetForAction(frame.commands().Action(kCmdPlay));
-    QTest::mouseClick(play, Qt::LeftButton);
+    UserClick(play);
     ASSERT_TRUE(QTest::qWaitFor([&] { return OpenBoxes(frame).size() == 1; }, 20000));
-    QTest::mouseClick(play, Qt::LeftButton);
+    UserClick(play);
     EXPECT_FALSE(frame.state.playing);
     QMessageBox* box = OpenBoxes(frame).front();
     EXPECT_EQ(box->text(), "Error reading file header");
-    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    UserClick(box->button(QMessageBox::Ok));
+    EXPECT_TRUE(OpenBoxes(frame).isEmpty());
 
-    QTest::mouseClick(play, Qt::LeftButton);
+    UserClick(play);
     Film* film = app.document()->film();
     int rounds = 0, last = film->FrameNumber();
     ASSERT_TRUE(QTest::qWaitFor([&] {
@@ -306,6 +311,32 @@ TEST_F(MainFrame, ADamagedFrameRaisesOneBoxAndPlayStaysOneClickAway)
     EXPECT_TRUE(OpenBoxes(frame).isEmpty());
     EXPECT_TRUE(frame.state.playing);
     EXPECT_EQ(platform::LogText(), "\r\nError reading file header: " + (scratch_ / "take0005.bmp").string());
+}
+
+// Translate blocks the main window only: the log panel, clear of the menu
+// bar and of the dialog, scrolls and closes at the user's keys.
+TEST_F(MainFrame, TheLogPanelTakesInputBesideTranslate)
+{
+    CPlexoApp& app = Start({});
+    Answer<TransPnl>(kCmdTranslate, [&](TransPnl& dialog) {
+        for (int i = 0; i < 60; ++i)
+            LogMessage(std::to_string(i));
+        QCoreApplication::processEvents();
+        Display& panel = *app.logPanel();
+        ASSERT_TRUE(panel.isVisible());
+        const QMenuBar* bar = Frame().menuBar();
+        EXPECT_FALSE(panel.frameGeometry().intersects(QRect(bar->mapToGlobal(QPoint()), bar->size())));
+        EXPECT_FALSE(panel.frameGeometry().intersects(dialog.frameGeometry()));
+        auto* edit = panel.findChild<QPlainTextEdit*>();
+        const int bottom = edit->verticalScrollBar()->value();
+        UserClick(edit);
+        UserKey(edit, Qt::Key_PageUp);
+        EXPECT_LT(edit->verticalScrollBar()->value(), bottom);
+        UserKey(edit, Qt::Key_Escape);
+        EXPECT_FALSE(panel.isVisible());
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.reject();
+    });
 }
 
 TEST_F(MainFrame, SettingsAreWrittenAtTheEnd)

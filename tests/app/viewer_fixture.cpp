@@ -1,6 +1,7 @@
 #include "viewer_fixture.h"
 
 #include <QDir>
+#include <QTest>
 
 #include <cstdlib>
 
@@ -24,6 +25,18 @@ std::string WriteBmpSequence(const std::filesystem::path& dir, int count, int wi
         WriteBytes((dir / name).string(), MakeBmpBytes(layout));
     }
     return (dir / "take0001.bmp").string();
+}
+
+void UserClick(QWidget* widget)
+{
+    QWidget* window = widget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      widget->mapTo(window, widget->rect().center()));
+}
+
+void UserKey(QWidget* widget, Qt::Key key)
+{
+    QTest::keyClick(widget->window()->windowHandle(), key);
 }
 
 void ViewerTest::SetUp()

@@ -27,6 +27,11 @@ namespace plexo::test {
 // the first one's path.
 std::string WriteBmpSequence(const std::filesystem::path& dir, int count, int width, int height);
 
+// Input as the window system delivers it, through the widget's window: a
+// window that a modal dialog blocks does not get it.
+void UserClick(QWidget* widget);
+void UserKey(QWidget* widget, Qt::Key key);
+
 class ViewerTest : public testing::Test {
 protected:
     void SetUp() override;
