@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "app/set_pnl_fields.h"
 #include "app/trans_pnl_run.h"
 #include "app/trans_pnl_spin.h"
+#include "convert/existing_outputs.h"
 #include "doc/open_dialog_filter.h"
 #include "platform/message_sink.h"
 #include "platform/settings.h"
@@ -190,7 +192,7 @@ void TransPnl::OnStart()
         return;
     const ConversionOptions options = OptionsOf(values);
     const std::string path = ChooseSource(*way);
-    if (path.empty())
+    if (path.empty() || !MayWrite(*way, path))
         return;
 
     progress_->setRange(0, 1);
@@ -275,6 +277,29 @@ void TransPnl::OnRunEnded()
     stopButton_->setEnabled(false);
     progressLabel_->setText(QString::fromStdString(RunOutcome(result, stopAsked, framesWritten_)));
     emit conversionFinished();
+}
+
+bool TransPnl::MayWrite(ConversionWay way, const std::string& path)
+{
+    // The converters replace what they find; one click must not lose a
+    // user's own files without a question, nor ever the film being read.
+    const std::optional<ExistingOutputs> existing = FindExistingOutputs(way, path);
+    if (!existing || existing->files.empty())
+        return true;
+    if (!existing->sourceHit.empty()) {
+        platform::ShowMessage(SourceHitMessage(existing->sourceHit));
+        return false;
+    }
+    const QString first = QString::fromStdString(existing->files.front().path);
+    const qsizetype count = qsizetype(existing->files.size());
+    const QString text = count == 1 ? QStringLiteral("%1 already exists.\nReplace it?").arg(first)
+                                    : QStringLiteral("%1 files of this conversion already exist, the first of them "
+                                                     "%2.\nReplace them?").arg(count).arg(first);
+    QMessageBox question(QMessageBox::Question, windowTitle(), text, QMessageBox::NoButton, this);
+    QPushButton* replace = question.addButton(QStringLiteral("Replace"), QMessageBox::AcceptRole);
+    question.setDefaultButton(question.addButton(QMessageBox::Cancel));
+    question.exec();
+    return question.clickedButton() == replace;
 }
 
 std::string TransPnl::ChooseSource(ConversionWay way)

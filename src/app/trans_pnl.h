@@ -43,7 +43,8 @@ public:
     // held to 1..100.
     bool UpdateData(bool saveAndValidate);
 
-    // The Start button: checks, asks for the source, starts the converter.
+    // The Start button: checks, asks for the source and whether to replace
+    // files, starts the converter.
     void OnStart();
     // Ends the running conversion like a write failure.
     void OnStop();
@@ -80,6 +81,10 @@ private:
     void OnProgress(int done, int total);
     void OnRunEnded();
     std::string ChooseSource(ConversionWay way);
+    // Before anything is written: refuses a run that would write over a file
+    // of its own source, and asks once (Cancel the default) before replacing
+    // existing files, naming the first and the count.
+    bool MayWrite(ConversionWay way, const std::string& path);
 
     FileChooser chooser_;
     QElapsedTimer runClock_;

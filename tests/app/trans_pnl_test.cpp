@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -9,6 +10,7 @@
 #include "app/display_panel.h"
 #include "app/trans_pnl.h"
 #include "app/trans_pnl_spin.h"
+#include "convert/existing_outputs.h"
 #include "platform/profile.h"
 #include "support/message_capture.h"
 #include "viewer_fixture.h"
@@ -220,6 +222,45 @@ INSTANTIATE_TEST_SUITE_P(Ends, TransPnlRun,
                                            RunCase{0, &TransPnl::stopButton, kStopped, "stopped"},
                                            RunCase{1, nullptr, kDamaged, "failed"},
                                            RunCase{1, &TransPnl::cancelButton, kStopped, "stopped"}));
+
+// Before it writes anything, Start asks once about files it would replace,
+// with Cancel the default, and refuses to write over its own source.
+TEST_F(TransPnlTest, AsksBeforeReplacingFilesAndNeverWritesOverTheSource)
+{
+    chosen = QString::fromStdString(test::WriteBmpSequence(scratch_, 3, 64, 48));
+    auto dialog = Open();
+    dialog->directionList()->setCurrentIndex(1);
+    QStringList asked;
+    const auto start = [&](const std::function<void(QMessageBox&)>& answer) {
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked << box->text();
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+                answer(*box);
+            }
+        });
+        dialog->startButton()->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 60000));
+    };
+    start({});
+    const std::optional<ExistingOutputs> written = FindExistingOutputs(ConversionWay::BmpToJpg, chosen.toStdString());
+    ASSERT_TRUE(written && written->files.size() == 3);
+    EXPECT_TRUE(asked.isEmpty());
+
+    start([](QMessageBox& box) { test::UserKey(&box, Qt::Key_Return); });
+    EXPECT_EQ(CountReplaced(*written), 0);
+    start([](QMessageBox& box) { test::UserClick(box.buttons().front()); });
+    EXPECT_EQ(CountReplaced(*written), 3);
+    const QString first = QString::fromStdString((scratch_ / "take0001.jpg").string());
+    EXPECT_EQ(asked, QStringList(2, "3 files of this conversion already exist, the first of them " + first +
+                                        ".\nReplace them?"));
+
+    std::filesystem::remove(scratch_ / "take0002.jpg");
+    std::filesystem::create_symlink(scratch_ / "take0002.bmp", scratch_ / "take0002.jpg");
+    start({});
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(messages.messages, std::vector<std::string>{SourceHitMessage((scratch_ / "take0002.jpg").string())});
+}
 
 }  // namespace
 }  // namespace plexo
