@@ -131,6 +131,10 @@ TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
     EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(chosen.toStdString())});
     std::filesystem::remove(chosen.toStdString());
     QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(chosen.toStdString())});
+    // A factory that says why is not followed by a second box.
+    chosen = QString::fromStdString((scratch_ / "image.bmp").string());
+    QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(shown(), std::vector<std::string>{"Filename is incompatible"});
 
     chosen = QString::fromStdString(DemoFilm());
