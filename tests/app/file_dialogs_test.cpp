@@ -1,8 +1,9 @@
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
+
+#include <tuple>
 
 #include "app/file_dialogs.h"
 #include "viewer_fixture.h"
@@ -10,39 +11,25 @@
 namespace plexo::test {
 namespace {
 
-struct SaveAsCase {
-    int typeDown;  // presses of the Down key in the type list
-    const char* typed;
-    const char* saved;
-};
+using SaveAsDialog = ViewerTest;
 
-class SaveAsDialog : public ViewerTest, public testing::WithParamInterface<SaveAsCase> {};
-
-// Typed as a user would: the type list, then the name and Enter.
-TEST_P(SaveAsDialog, AppendsTheChosenTypesExtension)
+// Typed as a user would: a type from the list, then the name and Enter.
+TEST_F(SaveAsDialog, AppendsTheChosenTypesExtension)
 {
-    const SaveAsCase& c = GetParam();
-    bool answered = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        answered = true;
-        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_TRUE(types && name);
-        for (int i = 0; i < c.typeDown; ++i)
-            QTest::keyClick(types, Qt::Key_Down);
-        QTest::keyClicks(name, QString::fromUtf8(c.typed));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    const QString path = RunFileDialog(nullptr, SaveAsRequest());
-    EXPECT_TRUE(answered);
-    EXPECT_EQ(QFileInfo(path).fileName(), QString::fromUtf8(c.saved));
+    for (const auto& [down, typed, saved] :
+         {std::tuple{false, "shot", "shot.bmp"}, {true, "shot", "shot.jpg"}, {true, "shot.bmp", "shot.bmp"}}) {
+        QTimer::singleShot(0, [down, typed] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (down)
+                QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+            QTest::keyClicks(name, typed);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        EXPECT_EQ(QFileInfo(RunFileDialog(nullptr, SaveAsRequest())).fileName(), saved) << typed << down;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Types, SaveAsDialog,
-                         testing::Values(SaveAsCase{0, "shot", "shot.bmp"}, SaveAsCase{1, "shot", "shot.jpg"},
-                                         SaveAsCase{1, "shot.bmp", "shot.bmp"}));
 
 }  // namespace
 }  // namespace plexo::test

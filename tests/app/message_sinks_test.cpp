@@ -61,23 +61,6 @@ TEST(DisplayPanel, ShowsMessagesInOrderAndEveryCloseEmptiesIt)
     platform::ClearLog();
 }
 
-// Beside the main window on the right, else on the left, else in the lower
-// right corner of the free area, always clear of what it must not cover.
-TEST(DisplayPanel, OpensBesideTheMainWindowClearOfItsMenuBar)
-{
-    const QRect screen(0, 0, 1000, 800);
-    const QSize panel(300, 250);
-    struct Case {
-        QRect main;
-        QPoint at;
-    };
-    for (const Case& c : {Case{{100, 100, 400, 500}, {500, 100}}, Case{{600, 100, 400, 500}, {300, 100}},
-                          Case{{0, 0, 1000, 700}, {700, 550}}}) {
-        const QRect menuBar(c.main.topLeft(), QSize(c.main.width(), 25));
-        EXPECT_EQ(Display::PlaceBeside(screen, c.main, panel, {menuBar}), c.at) << c.main.x();
-    }
-}
-
 // The sink must not block its caller (a paint may raise the message), and a
 // message met again while its box is open must not stack a second box.
 TEST(MessageBoxSink, ShowsWithoutBlockingAndDropsRepeatsWhileOpen)

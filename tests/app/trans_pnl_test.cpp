@@ -76,54 +76,41 @@ INSTANTIATE_TEST_SUITE_P(Files, TransPnlStored,
                          ::testing::Values(StoredCase{{}, "bmp -> flm", "2 -> 1"},
                                            StoredCase{{3, 0, 0, 40}, "flm -> jpg", "1 -> 1"}));
 
-struct SpinCase {
-    const char* typed;  // into the quality edit, key by key
-    bool up;
+struct QualityCase {
+    const char* typed;  // key by key into the quality edit
+    int step;           // -1 the up arrow, 1 the down arrow, 0 Start
     int shown;
 };
 
-class TransPnlSpin : public TransPnlTest, public ::testing::WithParamInterface<SpinCase> {};
+class TransPnlQuality : public TransPnlTest, public ::testing::WithParamInterface<QualityCase> {};
 
-// The quality takes typed digits (nothing else), and the spin steps from
-// what is shown within 1..100, putting every other member back, a typed width
-// too. All by mouse and keyboard.
-TEST_P(TransPnlSpin, TakesTypedDigitsAndStepsFromThemWithin1To100)
+// The quality takes typed digits and nothing else; the spin steps from what
+// is shown and puts every other member back, a typed width too; Start holds
+// it to 1..100. What is shown is stored. By mouse and keyboard.
+TEST_P(TransPnlQuality, TakesTypedDigitsThatTheSpinStepsAndStartHolds)
 {
-    auto dialog = Open();
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
-    QTest::mouseDClick(dialog->qualityEdit(), Qt::LeftButton);
-    QTest::keyClick(dialog->qualityEdit(), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(dialog->qualityEdit(), GetParam().typed);
-    dialog->widthEdit()->setText("640");
-    QTest::mouseClick(GetParam().up ? dialog->qualitySpin()->upButton() : dialog->qualitySpin()->downButton(),
-                      Qt::LeftButton);
-    EXPECT_EQ(dialog->qualityEdit()->text().toInt(), GetParam().shown);
-    EXPECT_EQ(dialog->widthEdit()->text(), "0");
-}
-
-INSTANTIATE_TEST_SUITE_P(Limits, TransPnlSpin,
-                         ::testing::Values(SpinCase{"100", true, 100}, SpinCase{"1", false, 1},
-                                           SpinCase{"50", false, 49}, SpinCase{"5x0", true, 51},
-                                           SpinCase{"250", false, 100}, SpinCase{"", true, 96}));
-
-// A typed quality is taken by Start, held to 1..100, and stored.
-TEST_F(TransPnlTest, StartTakesATypedQuality)
-{
-    for (const auto& [typed, taken] : {std::pair{"50", 50}, std::pair{"0", 1}, std::pair{"999", 100}}) {
-        {
-            auto dialog = Open();
-            dialog->show();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
-            QTest::mouseDClick(dialog->qualityEdit(), Qt::LeftButton);
-            QTest::keyClick(dialog->qualityEdit(), Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClicks(dialog->qualityEdit(), typed);
-            QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
-            EXPECT_EQ(dialog->qualityEdit()->text().toInt(), taken);
-        }
-        EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), taken) << typed;
+    const QualityCase& c = GetParam();
+    {
+        auto dialog = Open();
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        test::UserClick(dialog->qualityEdit());
+        QTest::keyClick(dialog->qualityEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(dialog->qualityEdit(), c.typed);
+        dialog->widthEdit()->setText("640");
+        UpDownControl* spin = dialog->qualitySpin();
+        test::UserClick(c.step < 0 ? spin->upButton() : c.step > 0 ? spin->downButton() : dialog->startButton());
+        EXPECT_EQ(dialog->qualityEdit()->text().toInt(), c.shown);
+        EXPECT_EQ(dialog->widthEdit()->text(), c.step ? "0" : "640");
     }
+    EXPECT_EQ(platform::ReadProfileInt("Translate", "Quality", -1), c.shown);
 }
+
+INSTANTIATE_TEST_SUITE_P(Limits, TransPnlQuality,
+                         ::testing::Values(QualityCase{"100", -1, 100}, QualityCase{"1", 1, 1},
+                                           QualityCase{"50", 1, 49}, QualityCase{"5x0", -1, 51},
+                                           QualityCase{"", -1, 96}, QualityCase{"0", 0, 1},
+                                           QualityCase{"999", 0, 100}));
 
 struct StartCase {
     int direction;
@@ -232,7 +219,7 @@ TEST_F(TransPnlTest, AsksBeforeReplacingFilesAndNeverWritesOverTheSource)
     dialog->directionList()->setCurrentIndex(1);
     QStringList asked;
     const auto start = [&](const std::function<void(QMessageBox&)>& answer) {
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&asked, answer] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 asked << box->text();
                 ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
@@ -241,20 +228,21 @@ TEST_F(TransPnlTest, AsksBeforeReplacingFilesAndNeverWritesOverTheSource)
         });
         dialog->startButton()->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 60000));
+        QCoreApplication::processEvents();
     };
     start({});
-    const std::optional<ExistingOutputs> written = FindExistingOutputs(ConversionWay::BmpToJpg, chosen.toStdString());
-    ASSERT_TRUE(written && written->files.size() == 3);
+    const ExistingOutputs written = FindExistingOutputs(ConversionWay::BmpToJpg, chosen.toStdString()).value();
+    ASSERT_EQ(written.files.size(), 3u);
     EXPECT_TRUE(asked.isEmpty());
 
     start([](QMessageBox& box) { test::UserKey(&box, Qt::Key_Return); });
-    EXPECT_EQ(CountReplaced(*written), 0);
+    EXPECT_EQ(CountReplaced(written), 0);
     start([](QMessageBox& box) {
         for (QAbstractButton* button : box.buttons())
             if (button->text() == "Replace")
                 test::UserClick(button);
     });
-    EXPECT_EQ(CountReplaced(*written), 3);
+    EXPECT_EQ(CountReplaced(written), 3);
     const QString first = QString::fromStdString((scratch_ / "take0001.jpg").string());
     EXPECT_EQ(asked, QStringList(2, "3 files of this conversion already exist, the first of them " + first +
                                         ".\nReplace them?"));

@@ -6,7 +6,6 @@
 #include "film/factories.h"
 #include "film/jpeg_codec.h"
 #include "film/numbered_sequence.h"
-#include "platform/log.h"
 #include "support/fixtures.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
@@ -81,30 +80,6 @@ TEST(NumberedFilms, FramesAreTheFilesInNumberOrder)
             EXPECT_EQ(std::vector<uint8_t>(p.data, p.data + p.byteCount()), pixels) << kind << n;
             film->Next();
         }
-    }
-}
-
-// A damaged file is met on every tick and repaint: its message shows once a
-// film, with a log line naming the file, and again only in a film opened anew.
-TEST(NumberedFilms, ADamagedFrameIsReportedOnceAFilm)
-{
-    test::TempDir dir;
-    test::WriteBytes(dir.file("take0001.bmp"), test::MakeBmpBytes({.width = 2, .height = 2,
-                                                                   .pixels = test::PatternPixels(2, 2, 3)}));
-    test::WriteBytes(dir.file("take0002.bmp"), {'B', 'M', 1});
-    for (int opening = 1; opening <= 2; ++opening) {
-        test::MessageCapture capture;
-        platform::ClearLog();
-        FilmPtr film = OpenBmpFilm(dir.file("take0001.bmp"));
-        ASSERT_TRUE(film);
-        film->SetRound(true);
-        for (int i = 0; i < 6; ++i) {
-            FilmPicture(*film, Eye::Current, i % 3 ? Tone::Colour : Tone::Grey);
-            film->ReleasePictures();
-            film->Next();
-        }
-        EXPECT_EQ(capture.messages, std::vector<std::string>{"Error reading file header"}) << opening;
-        EXPECT_EQ(platform::LogText(), "\r\nError reading file header: " + dir.file("take0002.bmp")) << opening;
     }
 }
 
