@@ -123,29 +123,25 @@ TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
     }
     EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(film)});
     frame.view()->repaint();
-    // Every open path says so: Open of a file that is no .flm, Load of one
-    // that is gone.
-    QString chosen = QString::fromStdString(WriteBmpSequence(scratch_, 1, 8, 8));
+    // Every open path says so (Open of a file that is no .flm, Load of a
+    // vanished one), once: a factory that says why gets no second box.
+    const std::string bmp = WriteBmpSequence(scratch_, 1, 8, 8), gone = (scratch_ / "gone0001.bmp").string();
+    QString chosen;
     frame.chooseFile = [&chosen](QWidget*, const FileRequest&) { return chosen; };
-    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(chosen.toStdString())});
-    std::filesystem::remove(chosen.toStdString());
-    QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(chosen.toStdString())});
-    // A factory that says why is not followed by a second box.
-    chosen = QString::fromStdString((scratch_ / "image.bmp").string());
-    QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(shown(), std::vector<std::string>{"Filename is incompatible"});
-
+    for (const auto& [key, path, message] :
+         {std::tuple{Qt::Key_O, bmp, OpenFailureMessage(bmp)}, {Qt::Key_L, gone, OpenFailureMessage(gone)},
+          {Qt::Key_L, (scratch_ / "image.bmp").string(), std::string("Filename is incompatible")}}) {
+        chosen = QString::fromStdString(path);
+        QTest::keyClick(&frame, key, Qt::ControlModifier);
+        EXPECT_EQ(shown(), std::vector<std::string>{message});
+    }
     chosen = QString::fromStdString(DemoFilm());
     QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
     QCoreApplication::processEvents();
     ASSERT_NE(app.document()->film(), nullptr);
     EXPECT_EQ(app.document()->Shift, 7);
     EXPECT_TRUE(app.cmdInfo.options.done);
-    EXPECT_FALSE(frame.state.playing);
-    EXPECT_FALSE(frame.state.stereo);
-    EXPECT_TRUE(shown().empty());
+    EXPECT_FALSE(frame.state.playing || frame.state.stereo);
 }
 
 INSTANTIATE_TEST_SUITE_P(Flags, Startup,
@@ -166,20 +162,15 @@ TEST_F(MainFrame, WheelButtonsAndPlaybackStepTheFilm)
     const auto check = [&](int move) {
         expected = (expected + move + 3) % 3;
         EXPECT_EQ(film.FrameNumber(), expected);
-        EXPECT_EQ(app.document()->direction, move > 0 ? 0 : 1);
+        if (move != 0)
+            EXPECT_EQ(app.document()->direction, move > 0 ? 0 : 1);
     };
-    // A sideways scroll or tilt, with no vertical part, steps nowhere.
-    for (QPoint delta : {QPoint(0, 120), QPoint(0, -120), QPoint(120, 0), QPoint(-120, 0), QPoint(0, 0)}) {
-        const int before = film.FrameNumber(), direction = app.document()->direction;
+    // Only a vertical turn steps: a sideways scroll or tilt steps nowhere.
+    for (QPoint delta : {QPoint(0, 120), QPoint(120, 0), QPoint(0, 0), QPoint(0, -120), QPoint(-120, 0)}) {
         QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), delta, Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&frame, &event);
-        if (delta.y() != 0) {
-            check(delta.y() > 0 ? 1 : -1);
-        } else {
-            EXPECT_EQ(film.FrameNumber(), before);
-            EXPECT_EQ(app.document()->direction, direction);
-        }
+        check(delta.y() > 0 ? 1 : delta.y() < 0 ? -1 : 0);
     }
     for (int id : {kCmdForward, kCmdBack}) {
         frame.commands().Action(id)->trigger();
