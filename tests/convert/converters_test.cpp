@@ -11,7 +11,6 @@
 #include "outside_readers.h"
 #include "platform/log.h"
 #include "scripted_film.h"
-#include "support/message_capture.h"
 #include "support/temp_dir.h"
 
 namespace plexo {
@@ -96,20 +95,6 @@ TEST(ConversionFailures, WriteErrorsAndStopsLogTheFailure)
     EXPECT_EQ(platform::LogText(), kFailLog);
     EXPECT_TRUE(std::filesystem::exists(dir.file("walk0002.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("walk0012.bmp")));
-}
-
-// An output that is a file of the source is named, whatever its name; a
-// source that does not open is left to the converter to report.
-TEST(ExistingOutputsOf, NameAnOutputThatIsTheSourceAndNothingForNoFilm)
-{
-    test::TempDir dir;
-    MakeSource(ConversionWay::FlmToBmp, dir);
-    std::filesystem::create_symlink(dir.file("walk.flm"), dir.file("walk0002.bmp"));
-    EXPECT_EQ(FindExistingOutputs(ConversionWay::FlmToBmp, dir.file("walk.flm")).value().sourceHit,
-              dir.file("walk0002.bmp"));
-    test::MessageCapture messages;
-    EXPECT_FALSE(FindExistingOutputs(ConversionWay::BmpToJpg, dir.file("walk.bmp")));
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 }  // namespace
