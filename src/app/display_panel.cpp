@@ -17,6 +17,8 @@ namespace plexo {
 Display::Display(QWidget* mainWindow) : QDialog(nullptr), mainWindow_(mainWindow), edit_(new QPlainTextEdit(this))
 {
     setAttribute(Qt::WA_QuitOnClose, false);
+    // A message must not take the keyboard from the window the user works in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Display Panel"));
     setModal(false);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
