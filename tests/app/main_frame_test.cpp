@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QDir>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -162,8 +163,9 @@ TEST_F(MainFrame, WheelButtonsAndPlaybackStepTheFilm)
     const auto check = [&](int move) {
         expected = (expected + move + 3) % 3;
         EXPECT_EQ(film.FrameNumber(), expected);
-        if (move != 0)
+        if (move != 0) {
             EXPECT_EQ(app.document()->direction, move > 0 ? 0 : 1);
+        }
     };
     // Only a vertical turn steps: a sideways scroll or tilt steps nowhere.
     for (QPoint delta : {QPoint(0, 120), QPoint(120, 0), QPoint(0, 0), QPoint(0, -120), QPoint(-120, 0)}) {
