@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -100,7 +101,8 @@ TEST_P(TransPnlQuality, TakesTypedDigitsThatTheSpinStepsAndStartHolds)
         QTest::keyClicks(dialog->qualityEdit(), c.typed);
         dialog->widthEdit()->setText("640");
         UpDownControl* spin = dialog->qualitySpin();
-        test::UserClick(c.step < 0 ? spin->upButton() : c.step > 0 ? spin->downButton() : dialog->startButton());
+        QWidget* button = c.step < 0 ? spin->upButton() : c.step > 0 ? spin->downButton() : nullptr;
+        test::UserClick(button ? button : dialog->startButton());
         EXPECT_EQ(dialog->qualityEdit()->text().toInt(), c.shown);
         EXPECT_EQ(dialog->widthEdit()->text(), c.step ? "0" : "640");
     }
