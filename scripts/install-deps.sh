@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libturbojpeg0-dev libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick libjpeg-turbo-progs time
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"
