@@ -44,10 +44,12 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     connect(&commands_, &CommandTable::commandRan, this, [this] { commands_.Update(); });
     SetDocumentTitle(QStringLiteral("Untitled"));
     commands_.Update();
+    startupMode_.Take();
 }
 
 CMainFrame::~CMainFrame()
 {
+    startupMode_.Restore();
     platform::FrameSettings settings;
     settings.currentDirectory = QDir::currentPath().toStdString();
     settings.framesPerSecond = state.framesPerSecond;

@@ -9,6 +9,7 @@
 #include "app/command_table.h"
 #include "app/file_dialogs.h"
 #include "app/presentation_state.h"
+#include "present/mode_switch.h"
 
 class QToolBar;
 
@@ -52,6 +53,10 @@ public:
     // unless a test replaces it.
     FileChooser chooseFile = RunFileDialog;
 
+    // Page-flipped stereo takes the Screen command away: the "&Screen" item
+    // stays, enabled, and choosing it does nothing until it is given back.
+    void SetScreenCommandAttached(bool attached) { screenCommandAttached_ = attached; }
+
     // Re-evaluates every command's enabling and check rule.
     void UpdateCommands() { commands_.Update(); }
 
@@ -74,6 +79,7 @@ private:
     void OnSettings();
     void OnTranslate();
     void OnAbout();
+    void OnScreen();
     void OnLoad();
     void OnAdd();
     void OnOpen();
@@ -88,6 +94,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
     SetPnl* settingsDialog_ = nullptr;
+    StartupMode startupMode_;
+    bool screenCommandAttached_ = true;
 };
 
 }  // namespace plexo

@@ -96,8 +96,9 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdSettings, [this] { OnSettings(); }, [this] { return FilmLoaded() && !state.playing; });
     t.Define(kCmdTranslate, [this] { OnTranslate(); });
     t.Define(kCmdAbout, [this] { OnAbout(); });
+    t.Define(kCmdScreen, [this] { OnScreen(); });
     DefineFileCommands();
-    // The Edit items, the status bar, Screen, Save, Ctrl+Esc and the pane keys
+    // The Edit items, the status bar, Save, Ctrl+Esc and the pane keys
     // have no handler here, so they stay disabled.
     for (const CommandText& text : kTexts) {
         QAction* action = t.Action(text.id);

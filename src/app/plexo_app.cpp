@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/display_devices.h"
 #include "app/display_panel.h"
 #include "app/main_frame.h"
 #include "app/message_box_sink.h"
@@ -18,6 +19,9 @@ CPlexoApp::~CPlexoApp()
 {
     RemoveMessageBoxSink();
     logPanel_.reset();
+    // The start-up mode was taken before the window existed, on the primary
+    // display; it goes back there.
+    AttachDisplayWindow(nullptr);
     frame_.reset();
     doc_.reset();
 }
@@ -35,6 +39,7 @@ void CPlexoApp::InitInstance()
         fileName = error ? cmdInfo.fileName : absolute.string();
     }
 
+    InstallDisplayDevices();
     doc_ = std::make_unique<CPlexoDoc>(&cmdInfo.options);
     frame_ = std::make_unique<CMainFrame>(*doc_, cmdInfo.options);
     CMainFrame* frame = frame_.get();
@@ -50,6 +55,7 @@ void CPlexoApp::InitInstance()
     if (fileGiven && frame->OpenDocumentFile(QString::fromStdString(fileName)))
         frame->PostStartupCommands(cmdInfo.options.play, cmdInfo.options.stereo);
     frame->show();
+    AttachDisplayWindow(frame);
 }
 
 }  // namespace plexo

@@ -31,7 +31,8 @@ ModeSwitch SwitchToListedMode(const List4i& list, int selected, const std::funct
 // The mode shown when the program started.
 class StartupMode {
 public:
-    StartupMode() : mode_(platform::ReadCurrentMode()) {}
+    // Remembers the mode the display shows now.
+    void Take() { mode_ = platform::ReadCurrentMode(); }
     // Puts the start-up mode back when the display shows another one now.
     void Restore() const;
 

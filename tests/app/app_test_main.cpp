@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     const plexo::test::TempDir config;
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     unsetenv("PLEXO_SETTINGS_FILE");
+    // The window tests never switch the modes of a real display.
+    unsetenv("DISPLAY");
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

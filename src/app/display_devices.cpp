@@ -1,0 +1,48 @@
+#include "app/display_devices.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <cmath>
+
+#include "platform/display.h"
+
+namespace plexo {
+
+namespace {
+
+bool OnX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+std::optional<platform::DisplayMode> ScreenMode()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    const QSize size = screen->geometry().size() * screen->devicePixelRatio();
+    // A 24-bit screen keeps its pixels in 32-bit words.
+    const int bits = screen->depth() == 24 ? 32 : screen->depth();
+    return platform::DisplayMode{bits, size.width(), size.height(), int(std::lround(screen->refreshRate()))};
+}
+
+}  // namespace
+
+void InstallDisplayDevices()
+{
+    std::shared_ptr<platform::DisplayDevices> devices;
+    if (OnX11())
+        devices = platform::OpenXRandRDevices("");
+    if (!devices)
+        devices = platform::FixedModeDevices(ScreenMode());
+    platform::SetDisplayDevices(std::move(devices));
+}
+
+void AttachDisplayWindow(QWidget* window)
+{
+    platform::SetDisplayWindow(window && OnX11() ? window->winId() : 0);
+}
+
+}  // namespace plexo

@@ -1,0 +1,16 @@
+// The main frame's Screen command.
+
+#include "app/main_frame.h"
+#include "app/screen_pnl.h"
+
+namespace plexo {
+
+void CMainFrame::OnScreen()
+{
+    if (!screenCommandAttached_)
+        return;
+    ScreenPnl dialog(this);
+    dialog.exec();
+}
+
+}  // namespace plexo
