@@ -39,9 +39,9 @@ TEST_F(MainFrame, EnablingRulesWithAndWithoutFilm)
 {
     CMainFrame& frame = *Start({}).mainFrame();
     CommandTable& t = frame.commands();
-    const std::vector<int> always = {kCmdLoad, kCmdExit, kCmdTranslate, kCmdAbout, kCmdLeaveStereo, kCmdFileOpen};
+    const std::vector<int> always = {kCmdLoad, kCmdExit, kCmdTranslate, kCmdScreen, kCmdAbout, kCmdLeaveStereo, kCmdFileOpen};
     const std::vector<int> film = {kCmdPlay, kCmdForward, kCmdBack, kCmdStereo, kCmdSettings, kCmdSaveAs};
-    const std::vector<int> never = {kCmdEditUndo, kCmdEditCopy, kCmdViewStatusBar, kCmdFileSave, kCmdScreen};
+    const std::vector<int> never = {kCmdEditUndo, kCmdEditCopy, kCmdViewStatusBar, kCmdFileSave};
     frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
     for (bool loaded : {false, true}) {
         if (loaded)
