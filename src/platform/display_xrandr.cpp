@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #include "platform/display.h"
@@ -46,16 +45,12 @@ private:
 };
 
 template <typename T, void (*Free)(T*)>
-struct XFree_ {
-    void operator()(T* p) const
-    {
-        if (p)
-            Free(p);
-    }
+struct XRRDeleter {
+    void operator()(T* p) const { Free(p); }
 };
-using Resources = std::unique_ptr<XRRScreenResources, XFree_<XRRScreenResources, XRRFreeScreenResources>>;
-using OutputInfo = std::unique_ptr<XRROutputInfo, XFree_<XRROutputInfo, XRRFreeOutputInfo>>;
-using CrtcInfo = std::unique_ptr<XRRCrtcInfo, XFree_<XRRCrtcInfo, XRRFreeCrtcInfo>>;
+using Resources = std::unique_ptr<XRRScreenResources, XRRDeleter<XRRScreenResources, XRRFreeScreenResources>>;
+using OutputInfo = std::unique_ptr<XRROutputInfo, XRRDeleter<XRROutputInfo, XRRFreeOutputInfo>>;
+using CrtcInfo = std::unique_ptr<XRRCrtcInfo, XRRDeleter<XRRCrtcInfo, XRRFreeCrtcInfo>>;
 
 // The hertz a mode shows: dot clock over the pixels of a frame, two fields
 // a frame when interlaced, every line twice when double-scanned.
@@ -260,7 +255,9 @@ private:
         const XRRModeInfo* mode = FindMode(*res_, target);
         int needW = 0, needH = 0;
         for (int i = 0; i < res_->ncrtc; ++i) {
-            CrtcInfo other(res_->crtcs[i] == id ? nullptr : XRRGetCrtcInfo(dpy_, res_.get(), res_->crtcs[i]));
+            if (res_->crtcs[i] == id)
+                continue;
+            CrtcInfo other(XRRGetCrtcInfo(dpy_, res_.get(), res_->crtcs[i]));
             if (other && other->mode != None) {
                 needW = std::max(needW, other->x + int(other->width));
                 needH = std::max(needH, other->y + int(other->height));

@@ -73,36 +73,27 @@ protected:
     int asked = 0;
 };
 
-TEST_F(ModeSwitchTest, CurrentEntryDoesNothing)
+TEST_F(ModeSwitchTest, CurrentEntryDoesNothingEvenWhenTheModeIsNotListed)
 {
-    const ModeSwitch outcome = Switch(0, true);
-    EXPECT_EQ(outcome.result, ModeSwitch::kNothing);
+    for (const DisplayMode shown : {small, DisplayMode{32, 800, 600, 60}}) {
+        fake->current = shown;
+        EXPECT_EQ(Switch(0, true).result, ModeSwitch::kNothing);
+    }
     EXPECT_EQ(asked, 0);
     EXPECT_TRUE(fake->applied.empty());
 }
 
-TEST_F(ModeSwitchTest, MissingCurrentModeSelectsAndKeepsTheFirstEntry)
+TEST_F(ModeSwitchTest, UnconfirmedSwitchGoesBackAndReselectsConfirmedOneStays)
 {
-    fake->current = DisplayMode{32, 800, 600, 60};
-    EXPECT_EQ(Switch(0, true).result, ModeSwitch::kNothing);
-    EXPECT_TRUE(fake->applied.empty());
-}
-
-TEST_F(ModeSwitchTest, ConfirmedSwitchStays)
-{
-    const ModeSwitch outcome = Switch(1, true);
-    EXPECT_EQ(outcome.result, ModeSwitch::kKept);
-    EXPECT_EQ(outcome.selection, 1);
-    EXPECT_EQ(fake->current, wide);
-}
-
-TEST_F(ModeSwitchTest, UnconfirmedSwitchGoesBackAndReselects)
-{
-    const ModeSwitch outcome = Switch(2, false);
-    EXPECT_EQ(outcome.result, ModeSwitch::kReverted);
-    EXPECT_EQ(outcome.selection, 0);
+    const ModeSwitch reverted = Switch(2, false);
+    EXPECT_EQ(reverted.result, ModeSwitch::kReverted);
+    EXPECT_EQ(reverted.selection, 0);
     EXPECT_EQ(fake->applied, (std::vector<DisplayMode>{large, small}));
     EXPECT_EQ(fake->current, small);
+    const ModeSwitch kept = Switch(1, true);
+    EXPECT_EQ(kept.result, ModeSwitch::kKept);
+    EXPECT_EQ(kept.selection, 1);
+    EXPECT_EQ(fake->current, wide);
 }
 
 TEST_F(ModeSwitchTest, RefusedSwitchIsLoggedAndNotConfirmed)
