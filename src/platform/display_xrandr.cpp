@@ -108,7 +108,6 @@ public:
         if (!res_)
             return false;
         bitsPerPixel_ = ScreenBitsPerPixel();
-        device_ = device;
         output_ = IsDefaultDisplay(device) ? DefaultOutput() : NamedOutput(device);
         if (output_ == None)
             return false;
@@ -149,9 +148,9 @@ public:
         if (crtc->mode != target && !SetCrtcMode(info_->crtc, *crtc, target))
             return false;
         // The server may pick another mode than asked, or none; only a fresh
-        // look tells.
+        // look at the same output tells.
         Session check(server_);
-        if (!check.Open(device_))
+        if (!check.Open(std::string(info_->name, size_t(info_->nameLen))))
             return false;
         const std::optional<DisplayMode> shown = check.Current();
         return shown && ModeSatisfies(*shown, asked);
@@ -301,7 +300,6 @@ private:
     }
 
     std::string server_;
-    std::string device_;
     ::Display* dpy_;
     Window root_ = None;
     Resources res_;
