@@ -1,5 +1,7 @@
 #include "film/flm_film.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "film/factories.h"
@@ -10,6 +12,39 @@ namespace plexo {
 namespace {
 
 uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+// The smallest stream a JPEG decoder accepts: start of image, one
+// quantisation table, a frame header and a scan header for one component,
+// end of image (the decoder supplies standard Huffman tables).
+constexpr uint32_t kSmallestJpeg = 2 + 69 + 13 + 10 + 2;
+
+// Reads the few bytes of consecutive records' fields through one block, so
+// that a film of many small records opens with few system calls.
+class FieldReader {
+public:
+    explicit FieldReader(const InputFile& file) : file_(file) {}
+
+    bool Read(int64_t offset, uint8_t* into, size_t size)
+    {
+        if (offset < start_ || offset + int64_t(size) > start_ + filled_) {
+            const int64_t want = std::min<int64_t>(sizeof block_, file_.Remaining(offset));
+            if (want < int64_t(size) || !file_.ReadAt(offset, block_, size_t(want)))
+                return false;
+            start_ = offset;
+            filled_ = want;
+        }
+        std::memcpy(into, block_ + (offset - start_), size);
+        return true;
+    }
+
+private:
+    const InputFile& file_;
+    // A page: small records come many to a read, and a large record costs
+    // no more than a read of its length field would.
+    uint8_t block_[4096];
+    int64_t start_ = 0;
+    int64_t filled_ = 0;
+};
 
 std::unique_ptr<uint8_t[]> ReadBlock(const InputFile& file, int64_t offset, int64_t size)
 {
@@ -118,31 +153,86 @@ FlmFilm::FlmFilm(const std::string& fileName) : file_(InputFile::Open(fileName))
         file_.reset();
         return;
     }
-    const int64_t rawSize = int64_t(header->width) * header->height * (header->colour() ? 3 : 1);
-    int64_t offset = header->firstRecord;
-    // Only records that begin inside the file become frames, so a forged
-    // frame count cannot make more frames than the file has bytes. A record
-    // that starts inside but runs past the end gives no picture.
-    for (int32_t i = 0; i < header->frameCount && offset < file_->Length(); ++i) {
+    header_ = *header;
+    stride_ = int64_t(header_.width) * header_.height * (header_.colour() ? 3 : 1) + (header_.numbered() ? 2 : 0);
+    // A file too large for this machine's memory to index has no frames,
+    // rather than an exception out of the reader.
+    try {
+        FindRecords();
+    } catch (const std::bad_alloc&) {
+        count_ = 0;
+        offsets_ = {};
+        numbers_ = {};
+    }
+    MakeFirstCurrent();
+}
+
+// Only records that begin inside the file become frames, so a forged frame
+// count cannot make more frames than the file has bytes. A record that starts
+// inside but runs past the end gives no picture.
+void FlmFilm::FindRecords()
+{
+    const int64_t length = file_->Length();
+    const int64_t space = length - header_.firstRecord;
+    if (!header_.packed && !header_.numbered()) {
+        count_ = size_t(std::min<int64_t>(header_.frameCount, (space + stride_ - 1) / stride_));
+        return;
+    }
+    const int64_t smallest = header_.packed ? 4 + kSmallestJpeg + (header_.numbered() ? 2 : 0) : stride_;
+    const size_t most = size_t(std::min<int64_t>(header_.frameCount, space / smallest + 1));
+    numbers_.reserve(most);
+    if (header_.packed)
+        offsets_.reserve(most);
+    FieldReader fields(*file_);
+    int64_t offset = header_.firstRecord;
+    for (int32_t i = 0; i < header_.frameCount && offset < length; ++i) {
         int32_t number = i;
-        if (header->numbered()) {
+        if (header_.numbered()) {
             uint8_t stored[2];
-            if (!file_->ReadAt(offset, stored, sizeof stored))
+            if (!fields.Read(offset, stored, sizeof stored))
                 break;
             number = stored[0] | stored[1] << 8;
             offset += 2;
         }
-        int64_t recordSize = rawSize;
-        if (header->packed) {
+        int64_t recordSize = stride_ - (header_.numbered() ? 2 : 0);
+        if (header_.packed) {
             uint8_t length[4];
-            if (!file_->ReadAt(offset, length, sizeof length))
+            if (!fields.Read(offset, length, sizeof length))
                 break;
-            recordSize = 4 + int64_t(U32(length));
+            const uint32_t streamLength = U32(length);
+            recordSize = 4 + int64_t(streamLength);
+            // A stream shorter than any JPEG cannot be a picture; passing it
+            // over keeps a run of empty records from costing a frame each.
+            if (streamLength < kSmallestJpeg) {
+                offset += recordSize;
+                continue;
+            }
+            offsets_.push_back(offset);
         }
-        InsertAfterCurrent(std::make_unique<FlmCadre>(number, *header, *file_, offset));
+        numbers_.push_back(number);
         offset += recordSize;
     }
-    MakeFirstCurrent();
+    count_ = numbers_.size();
+}
+
+int64_t FlmFilm::DataOffset(size_t index) const
+{
+    if (header_.packed)
+        return offsets_[index];
+    return header_.firstRecord + int64_t(index) * stride_ + (header_.numbered() ? 2 : 0);
+}
+
+int32_t FlmFilm::NumberAt(size_t index) const
+{
+    return numbers_.empty() ? int32_t(index) : numbers_[index];
+}
+
+Cadre& FlmFilm::CadreAt(size_t index)
+{
+    std::unique_ptr<FlmCadre>& made = made_[index];
+    if (!made)
+        made = std::make_unique<FlmCadre>(NumberAt(index), header_, *file_, DataOffset(index));
+    return *made;
 }
 
 FilmPtr OpenFlmFilm(const std::string& fileName)

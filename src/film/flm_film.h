@@ -4,11 +4,17 @@
 // streams, then the frame records one after another, each optionally led by
 // a 16-bit frame number. The file stays open while the film lives and every
 // picture is read from it on demand.
+//
+// Opening keeps a few bytes a frame, never an object: raw records sit at a
+// fixed stride, packed ones are found by their length fields, read a block
+// at a time. A frame's object is made when its picture is first asked for.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "film/cadre.h"
 #include "film/input_file.h"
@@ -62,10 +68,30 @@ public:
     FlmFilm(const FlmFilm&) = delete;
     FlmFilm& operator=(const FlmFilm&) = delete;
 
+    void ReleasePictures() override { made_.clear(); }
+
+protected:
+    size_t Count() const override { return count_; }
+    int32_t NumberAt(size_t index) const override;
+    Cadre& CadreAt(size_t index) override;
+
 private:
+    void FindRecords();
+    int64_t DataOffset(size_t index) const;
+
     // Shared by all frames, which only read through it; none after a failed
     // open or a rejected header.
     std::optional<InputFile> file_;
+    FlmHeader header_;
+    size_t count_ = 0;
+    // Raw records: the bytes from one record to the next.
+    int64_t stride_ = 0;
+    // Packed records: where each frame's length field lies.
+    std::vector<int64_t> offsets_;
+    // Stored numbers, or record indices where packed records were passed over.
+    std::vector<int32_t> numbers_;
+    // The frames whose pictures have been asked for since the last release.
+    std::unordered_map<size_t, std::unique_ptr<FlmCadre>> made_;
 };
 
 }  // namespace plexo

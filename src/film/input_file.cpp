@@ -11,7 +11,9 @@ namespace plexo {
 
 std::optional<InputFile> InputFile::Open(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO named like a film would wait for a writer
+    // forever; it is refused below like any other file that is not regular.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st {};

@@ -50,8 +50,10 @@ PictureBuffer Decode(const uint8_t* stream, size_t length, JpegRows rows, Tone t
         format = rows == JpegRows::Picture ? TJPF_BGR : TJPF_RGB;
     // A stream the library reports as corrupt or cut short gives no picture,
     // rather than one padded out with grey that a conversion would write on
-    // as good; the first warning ends the decoding.
-    const int flags = (rows == JpegRows::Picture ? TJFLAG_BOTTOMUP : 0) | TJFLAG_STOPONWARNING;
+    // as good; the first warning ends the decoding. A stream of hundreds of
+    // scans takes seconds a picture and is refused.
+    const int flags =
+        (rows == JpegRows::Picture ? TJFLAG_BOTTOMUP : 0) | TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
     if (tjDecompress2(handle.get(), stream, (unsigned long)length, picture.bytes.get(), width,
                       int(picture.rowBytes()), height, format, flags) != 0)
         return {};

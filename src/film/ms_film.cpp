@@ -19,23 +19,23 @@ void MSFilm::SortByNumber()
 
 Cadre* MSFilm::Partner()
 {
-    if (frames_.empty())
+    if (Count() == 0)
         return nullptr;
     // Walking shift frames with wrap-round at both ends lands here, however
     // many times the walk goes round.
-    const int64_t n = int64_t(frames_.size());
+    const int64_t n = int64_t(Count());
     const int64_t at = ((int64_t(current_) + shift_) % n + n) % n;
-    return frames_[size_t(at)].get();
+    return &CadreAt(size_t(at));
 }
 
 const uint8_t* MSFilm::GreyPicture(int32_t& width, int32_t& height)
 {
-    return frames_.empty() ? nullptr : frames_[current_]->GreyPicture(width, height);
+    return Count() == 0 ? nullptr : CadreAt(current_).GreyPicture(width, height);
 }
 
 const uint8_t* MSFilm::ColourPicture(int32_t& width, int32_t& height)
 {
-    return frames_.empty() ? nullptr : frames_[current_]->ColourPicture(width, height);
+    return Count() == 0 ? nullptr : CadreAt(current_).ColourPicture(width, height);
 }
 
 const uint8_t* MSFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
@@ -52,7 +52,7 @@ const uint8_t* MSFilm::PartnerColourPicture(int32_t& width, int32_t& height)
 
 int32_t MSFilm::FrameNumber() const
 {
-    return frames_.empty() ? -1 : frames_[current_]->number;
+    return Count() == 0 ? -1 : NumberAt(current_);
 }
 
 // Without round, a step towards the partner is allowed only while the partner
@@ -60,9 +60,9 @@ int32_t MSFilm::FrameNumber() const
 // the end. The asymmetry is intended.
 bool MSFilm::StepForward()
 {
-    if (frames_.empty())
+    if (Count() == 0)
         return false;
-    const int64_t last = int64_t(frames_.size()) - 1;
+    const int64_t last = int64_t(Count()) - 1;
     const int64_t cur = int64_t(current_);
     if (round_) {
         current_ = cur == last ? 0 : current_ + 1;
@@ -77,11 +77,11 @@ bool MSFilm::StepForward()
 
 bool MSFilm::StepBackward()
 {
-    if (frames_.empty())
+    if (Count() == 0)
         return false;
     const int64_t cur = int64_t(current_);
     if (round_) {
-        current_ = cur == 0 ? frames_.size() - 1 : current_ - 1;
+        current_ = cur == 0 ? Count() - 1 : current_ - 1;
         return true;
     }
     const int64_t reach = shift_ >= 0 ? cur - 1 : cur + int64_t(shift_) - 1;

@@ -36,15 +36,22 @@ public:
     bool GetRound() const override { return round_; }
     bool GetInvert() const override { return invert_; }
     int32_t FrameNumber() const override;
-    int32_t FrameCount() const override { return int32_t(frames_.size()); }
+    int32_t FrameCount() const override { return int32_t(Count()); }
     bool Next() override { return invert_ ? StepBackward() : StepForward(); }
     bool Prev() override { return invert_ ? StepForward() : StepBackward(); }
     void ReleasePictures() override;
 
     // Position of the current frame in play order, -1 without frames.
-    int32_t CurrentIndex() const { return frames_.empty() ? -1 : int32_t(current_); }
+    int32_t CurrentIndex() const { return Count() == 0 ? -1 : int32_t(current_); }
 
 protected:
+    // The frames in play order: by default those appended below. A film whose
+    // frames follow from its file's layout keeps them its own way and makes
+    // a frame's object only when its picture is asked for.
+    virtual size_t Count() const { return frames_.size(); }
+    virtual int32_t NumberAt(size_t index) const { return frames_[index]->number; }
+    virtual Cadre& CadreAt(size_t index) { return *frames_[index]; }
+
     // Building a film: append frames in the order they are found, sort them by
     // number if the source does not store them in play order, then start at
     // the first.
