@@ -10,6 +10,7 @@
 #include "app/message_box_sink.h"
 #include "app/plexo_view.h"
 #include "doc/document.h"
+#include "platform/profile.h"
 
 namespace plexo {
 
@@ -22,6 +23,8 @@ CPlexoApp::~CPlexoApp()
     // The start-up mode was taken before the window existed, on the primary
     // display; it goes back there.
     AttachDisplayWindow(nullptr);
+    // Both owners' keys go into the settings file in one replacement.
+    const platform::ProfileWriteBatch batch;
     frame_.reset();
     doc_.reset();
 }

@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <random>
+#include <set>
 
 namespace plexo::platform {
 
@@ -43,20 +47,87 @@ std::string TempNameFor(const std::filesystem::path& target)
                              std::to_string(counter++) + "-" + std::to_string(random() % 100000);
     return (target.parent_path() / leaf).string();
 }
+
+// The process that made a temporary file named by TempNameFor, 0 when the
+// name is not one of ours.
+pid_t TempOwner(const std::string& leaf)
+{
+    const size_t tmp = leaf.rfind(".tmp-");
+    if (leaf.empty() || leaf[0] != '.' || tmp == std::string::npos)
+        return 0;
+    const char* p = leaf.c_str() + tmp + 5;
+    char* end = nullptr;
+    const long pid = std::strtol(p, &end, 10);
+    return end != p && *end == '-' && pid > 0 ? pid_t(pid) : 0;
+}
+
+// A killed writer leaves its temporary file behind. The first write of this
+// process into a folder removes those whose process is gone; nothing else is
+// ever removed.
+void RemoveStaleTemporaries(const std::filesystem::path& folder)
+{
+    static std::mutex mutex;
+    static std::set<std::filesystem::path> swept;
+    {
+        std::lock_guard lock(mutex);
+        if (!swept.insert(folder).second)
+            return;
+    }
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const pid_t owner = TempOwner(it->path().filename().string());
+        if (owner != 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH &&
+            it->is_regular_file(ec))
+            ::unlink(it->path().c_str());
+    }
+}
+
+// Where a write through `path` lands: the file at the end of its chain of
+// links, even when that file does not exist yet.
+std::string WriteTarget(std::string path)
+{
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(path, ec); ++hops) {
+        const std::filesystem::path link = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = (link.is_absolute() ? link : std::filesystem::path(path).parent_path() / link).string();
+    }
+    return path;
+}
+
+// A file the user may not write stays as it is, as opening it for writing
+// would have refused; a file with no write permission for anyone was locked
+// on purpose, and stays even for a user the system lets write anything.
+bool MayReplace(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
+bool SyncFolder(const std::filesystem::path& folder)
+{
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
 }  // namespace
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path))
+AtomicFile::AtomicFile(std::string path) : path_(WriteTarget(std::move(path)))
 {
-    // Through a link the file it names is replaced, as truncating in place
-    // would; renaming over the link itself would cut it off (a settings file
-    // kept in a folder of linked dotfiles, say).
-    std::error_code ec;
-    if (std::filesystem::is_symlink(path_, ec))
-        if (const std::filesystem::path real = std::filesystem::canonical(path_, ec); !ec)
-            path_ = real.string();
+    // Through a link the file it names is replaced (or made), as writing in
+    // place would; renaming over the link itself would cut it off (a settings
+    // file kept in a folder of linked dotfiles, say).
     const std::filesystem::path target(path_);
-    if (target.filename().empty())
+    if (target.filename().empty() || !MayReplace(path_))
         return;
+    RemoveStaleTemporaries(target.parent_path());
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         std::string name = TempNameFor(target);
         // 0666 lets the umask decide, as for a file created in place.
@@ -129,14 +200,17 @@ bool AtomicFile::commit()
         discard();
         return false;
     }
+    // The bytes reach the disk before the name does, and the name before
+    // success is reported, so a crash leaves the old file or the new one.
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0 || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    const bool synced = ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !synced || !MayReplace(path_) || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         discard();
         return false;
     }
     tempPath_.clear();
-    return true;
+    return SyncFolder(std::filesystem::path(path_).parent_path());
 }
 
 void AtomicFile::discard()

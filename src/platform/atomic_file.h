@@ -4,7 +4,11 @@
 // final rename stays on one file system and is atomic); commit() renames it
 // over the target. A file that is never committed, or whose writing failed, is
 // removed when the AtomicFile goes, and the older file stays as it was. A
-// path that is a link replaces the file the link names and keeps the link.
+// path that is a link replaces (or makes) the file the link names and keeps
+// the link. A target the user may not write, or that nobody may write, is
+// never replaced. The file and then its folder are flushed to the disk before
+// commit() reports success. The first write into a folder removes the
+// temporary files that killed writers left there.
 
 #include <cstddef>
 #include <cstdint>

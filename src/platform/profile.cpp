@@ -1,18 +1,22 @@
 #include "platform/profile.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/log.h"
 
 namespace plexo::platform {
 
@@ -70,38 +74,65 @@ struct IniFile {
     std::string lineEnd = "\n";  // for lines we add: whatever the file uses
 };
 
-// nullopt when the file exists but cannot be read: better to refuse a write
-// than to replace a file whose contents we never saw.
-std::optional<IniFile> Load(const std::string& path)
+// The whole file; an empty text when there is none. nullopt when something
+// is there that cannot be read (a folder, a FIFO, a file without permission):
+// better to refuse a write than to replace what we never saw. No wait on a
+// FIFO, which O_NONBLOCK opens at once.
+std::optional<std::string> ReadWhole(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+    struct stat st {};
+    std::optional<std::string> text;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        text.emplace();
+        char block[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, block, sizeof block);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                text.reset();
+            if (n <= 0)
+                break;
+            text->append(block, size_t(n));
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
+// CR, LF and CRLF all end a line, as each platform's editors write them.
+IniFile Parse(const std::string& text)
 {
     IniFile ini;
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        return ec ? std::nullopt : std::optional<IniFile>(ini);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return std::nullopt;
     size_t start = 0;
     while (start < text.size()) {
-        const size_t nl = text.find('\n', start);
+        const size_t brk = text.find_first_of("\r\n", start);
         Line line;
-        if (nl == std::string::npos) {
+        if (brk == std::string::npos) {
             line.text = text.substr(start);
             start = text.size();
         } else {
-            const bool crlf = nl > start && text[nl - 1] == '\r';
-            line.text = text.substr(start, nl - start - (crlf ? 1 : 0));
-            line.end = crlf ? "\r\n" : "\n";
-            start = nl + 1;
+            const size_t endLength = text.compare(brk, 2, "\r\n") == 0 ? 2 : 1;
+            line.text = text.substr(start, brk - start);
+            line.end = text.substr(brk, endLength);
+            start = brk + endLength;
         }
         ini.lines.push_back(std::move(line));
     }
     if (!ini.lines.empty() && !ini.lines.front().end.empty())
         ini.lineEnd = ini.lines.front().end;
     return ini;
+}
+
+std::optional<IniFile> Load(const std::string& path)
+{
+    const std::optional<std::string> text = ReadWhole(path);
+    if (!text)
+        return std::nullopt;
+    return Parse(*text);
 }
 
 // The section name of a "[name]" line, trimmed.
@@ -152,9 +183,48 @@ std::optional<size_t> FindKey(const IniFile& ini, size_t header, const std::stri
     return std::nullopt;
 }
 
+// The file as this run read it: once, at the first read, then as each write
+// of this run left it.
+struct Cache {
+    std::string path;
+    std::optional<IniFile> ini;
+};
+
+std::optional<Cache>& TheCache()
+{
+    static std::optional<Cache> cache;
+    return cache;
+}
+
+// Writes held back by an open ProfileWriteBatch, in the order they came.
+struct Pending {
+    int depth = 0;
+    std::vector<ProfileEntry> entries;
+};
+
+Pending& ThePending()
+{
+    static Pending pending;
+    return pending;
+}
+
+// Under ProfileMutex.
+const std::optional<IniFile>& Cached(const std::string& path)
+{
+    std::optional<Cache>& cache = TheCache();
+    if (!cache || cache->path != path) {
+        cache = Cache{path, Load(path)};
+        if (!cache->ini)
+            LogMessage("Cannot read the settings file " + path + ": it is not a readable file; the defaults are used");
+    }
+    return cache->ini;
+}
+
 std::optional<std::string> Lookup(const std::string& section, const std::string& key)
 {
-    const std::optional<IniFile> ini = Load(SettingsFilePath());
+    const std::string path = SettingsFilePath();
+    std::lock_guard lock(ProfileMutex());
+    const std::optional<IniFile>& ini = Cached(path);
     if (!ini)
         return std::nullopt;
     const size_t header = FindSection(*ini, section);
@@ -172,10 +242,6 @@ std::optional<std::string> Lookup(const std::string& section, const std::string&
 
 bool Save(const std::string& path, const IniFile& ini)
 {
-    std::error_code ec;
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    if (!parent.empty())
-        std::filesystem::create_directories(parent, ec);
     AtomicFile file(path);
     for (const Line& line : ini.lines) {
         file.write(line.text.data(), line.text.size());
@@ -187,6 +253,92 @@ bool Save(const std::string& path, const IniFile& ini)
 bool HasAny(const std::string& text, const char* chars)
 {
     return text.find_first_of(chars) != std::string::npos;
+}
+
+// Names and values that the file can hold and give back as they were: no
+// line break, no ']' in a section, no '=' in a key, no name with blanks
+// around it (reading trims them), no key that would read as a section.
+bool Storable(const ProfileEntry& e)
+{
+    return !HasAny(e.section, "\r\n]") && !HasAny(e.key, "\r\n=") && !HasAny(e.value, "\r\n") &&
+           !Trim(e.key).empty() && Trim(e.key) == e.key && Trim(e.section) == e.section && e.key.front() != '[';
+}
+
+void Set(IniFile& ini, const ProfileEntry& e)
+{
+    std::vector<Line>& lines = ini.lines;
+    const Line keyLine{e.key + "=" + e.value, ini.lineEnd};
+    const size_t header = FindSection(ini, e.section);
+    if (header == lines.size()) {
+        if (!lines.empty() && lines.back().end.empty())
+            lines.back().end = ini.lineEnd;
+        lines.push_back({"[" + e.section + "]", ini.lineEnd});
+        lines.push_back(keyLine);
+    } else if (const std::optional<size_t> existing = FindKey(ini, header, e.key)) {
+        // The key keeps the spelling the file gave it.
+        lines[*existing].text = *KeyOf(lines[*existing]) + "=" + e.value;
+    } else {
+        // After the section's last line that is not blank, so that a blank
+        // line before the next section stays where it is.
+        size_t at = SectionEnd(ini, header);
+        while (at > header + 1 && Trim(lines[at - 1].text).empty())
+            --at;
+        if (lines[at - 1].end.empty())
+            lines[at - 1].end = ini.lineEnd;
+        lines.insert(lines.begin() + std::ptrdiff_t(at), keyLine);
+    }
+}
+
+// An advisory lock on a file beside the settings, held while the file is
+// read, changed and replaced, so that viewers closing together each keep
+// the other's keys.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+    {
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd_);
+                fd_ = -1;
+            }
+        }
+    }
+    ~FileLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// Under ProfileMutex. The file is read again under the lock: another
+// process may have written it since this run read it.
+bool Commit(const std::string& path, const std::vector<ProfileEntry>& entries)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return false;
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty())
+        std::filesystem::create_directories(parent, ec);
+    const FileLock lock(path + ".lock");
+    if (!lock.held())
+        return false;
+    std::optional<IniFile> ini = Load(path);
+    if (!ini)
+        return false;
+    for (const ProfileEntry& e : entries)
+        Set(*ini, e);
+    if (!Save(path, *ini))
+        return false;
+    TheCache() = Cache{path, std::move(ini)};
+    return true;
 }
 
 }  // namespace
@@ -213,6 +365,7 @@ void SetSettingsFilePath(std::string path)
 {
     std::lock_guard lock(ProfileMutex());
     OverridePath() = std::move(path);
+    TheCache().reset();
 }
 
 std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& fallback,
@@ -244,35 +397,36 @@ int32_t ReadProfileInt(const std::string& section, const std::string& key, int32
 
 bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value)
 {
-    if (HasAny(section, "\r\n]") || HasAny(key, "\r\n=") || HasAny(value, "\r\n") || Trim(key).empty())
+    return WriteProfileStrings({{section, key, value}});
+}
+
+bool WriteProfileStrings(const std::vector<ProfileEntry>& entries)
+{
+    if (!std::all_of(entries.begin(), entries.end(), Storable))
         return false;
     const std::string path = SettingsFilePath();
     std::lock_guard lock(ProfileMutex());
-    std::optional<IniFile> ini = Load(path);
-    if (!ini)
-        return false;
-    std::vector<Line>& lines = ini->lines;
-    const Line keyLine{key + "=" + value, ini->lineEnd};
-    const size_t header = FindSection(*ini, section);
-    if (header == lines.size()) {
-        if (!lines.empty() && lines.back().end.empty())
-            lines.back().end = ini->lineEnd;
-        lines.push_back({"[" + section + "]", ini->lineEnd});
-        lines.push_back(keyLine);
-    } else if (const std::optional<size_t> existing = FindKey(*ini, header, key)) {
-        // The key keeps the spelling the file gave it.
-        lines[*existing].text = *KeyOf(lines[*existing]) + "=" + value;
-    } else {
-        // After the section's last line that is not blank, so that a blank
-        // line before the next section stays where it is.
-        size_t at = SectionEnd(*ini, header);
-        while (at > header + 1 && Trim(lines[at - 1].text).empty())
-            --at;
-        if (lines[at - 1].end.empty())
-            lines[at - 1].end = ini->lineEnd;
-        lines.insert(lines.begin() + std::ptrdiff_t(at), keyLine);
+    Pending& pending = ThePending();
+    if (pending.depth > 0) {
+        pending.entries.insert(pending.entries.end(), entries.begin(), entries.end());
+        return true;
     }
-    return Save(path, *ini);
+    return Commit(path, entries);
+}
+
+ProfileWriteBatch::ProfileWriteBatch()
+{
+    std::lock_guard lock(ProfileMutex());
+    ++ThePending().depth;
+}
+
+ProfileWriteBatch::~ProfileWriteBatch()
+{
+    const std::string path = SettingsFilePath();
+    std::lock_guard lock(ProfileMutex());
+    Pending& pending = ThePending();
+    if (--pending.depth == 0 && !pending.entries.empty())
+        Commit(path, std::exchange(pending.entries, {}));
 }
 
 }  // namespace plexo::platform

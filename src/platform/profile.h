@@ -1,13 +1,18 @@
 #pragma once
 // The settings file, duvix.ini: "[Section]" lines open sections, "key=value"
-// lines follow. Sections and keys are matched without regard to case; every
-// other line (comments, unknown keys and sections) is kept as it is. Each
-// write replaces the whole file atomically, so a crash or a full disk never
-// leaves it half written.
+// lines follow; CR, LF and CRLF all end a line. Sections and keys are matched
+// without regard to case; every other line (comments, unknown keys and
+// sections) is kept as it is. Each write replaces the whole file atomically,
+// so a crash or a full disk never leaves it half written, and under an
+// advisory lock on "duvix.ini.lock" beside it, so that processes writing at
+// once keep each other's keys. A run reads the file once, at its first read;
+// what is not a readable file (a folder, say) gives the defaults, a log
+// message, and is never written.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace plexo::platform {
 
@@ -32,8 +37,28 @@ int32_t ReadProfileInt(const std::string& section, const std::string& key, int32
 
 // Sets the key, adding it (and its section) when missing. False when the file
 // cannot be replaced, or when a name or the value holds a line break (or the
-// section a ']', the key a '='), which would corrupt the file; the file is
-// then unchanged.
+// section a ']', the key a '=' or a leading '[', a name blanks around it),
+// which would not read back; the file is then unchanged.
 bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value);
+
+struct ProfileEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+// Sets the keys in order with one replacement of the file, which ends up as
+// the writes one by one would leave it. False, with the file unchanged, when
+// any entry is refused or the file cannot be replaced.
+bool WriteProfileStrings(const std::vector<ProfileEntry>& entries);
+
+// While a batch is open, writes are held back (and report success); the last
+// batch to close writes them all at once, as at the end of a run.
+class ProfileWriteBatch {
+public:
+    ProfileWriteBatch();
+    ~ProfileWriteBatch();
+    ProfileWriteBatch(const ProfileWriteBatch&) = delete;
+    ProfileWriteBatch& operator=(const ProfileWriteBatch&) = delete;
+};
 
 }  // namespace plexo::platform
