@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "platform/log.h"
+
 namespace plexo {
 
 namespace {
@@ -51,6 +53,14 @@ std::string FrameFileName(const std::string& base, int number, const char* exten
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04d", number);
     return base + digits + extension;
+}
+
+bool RunOutputNames::Claim(const std::string& fileName)
+{
+    if (claimed_.insert(fileName).second)
+        return true;
+    LogMessage("Two frames of one number: " + fileName + " was written by this run already");
+    return false;
 }
 
 }  // namespace plexo

@@ -3,6 +3,7 @@
 // the user chose.
 
 #include <string>
+#include <unordered_set>
 
 namespace plexo {
 
@@ -20,5 +21,17 @@ std::string FlmOutputName(const std::string& chosenPath);
 
 // base + the number with at least four digits + extension (".bmp", ".jpg").
 std::string FrameFileName(const std::string& base, int number, const char* extension);
+
+// The frame files one run has written, claimed in frame order. Two frames of
+// one number (a .flm may hold any numbers) would land in one file: the second
+// claim fails, with a log line naming the file, so that the run ends with a
+// write error instead of overwriting its own output.
+class RunOutputNames {
+public:
+    bool Claim(const std::string& fileName);
+
+private:
+    std::unordered_set<std::string> claimed_;
+};
 
 }  // namespace plexo

@@ -12,12 +12,16 @@ bool WriteBmpFrames(Film* film, const std::string& base, const ConversionOptions
     if (!film || options.factor < 1)
         return false;
     FrameShaper shaper(options);
+    RunOutputNames names;
     return WalkFrames(*film, control, [&] {
+        const std::string fileName = FrameFileName(base, film->FrameNumber(), ".bmp");
+        if (!names.Claim(fileName))
+            return false;
         const Picture picture = shaper.ShapedBitmap(*film);
         if (!picture)
             return false;
         const std::vector<uint8_t> header = BitmapHeaderFor(picture);
-        return WriteBmpFile(FrameFileName(base, film->FrameNumber(), ".bmp"), header.data(), picture.data);
+        return WriteBmpFile(fileName, header.data(), picture.data);
     });
 }
 

@@ -12,9 +12,13 @@ bool WriteJpgFrames(Film* film, const std::string& base, const ConversionOptions
     if (!film || options.factor < 1)
         return false;
     FrameShaper shaper(options);
+    RunOutputNames names;
     return WalkFrames(*film, control, [&] {
+        const std::string fileName = FrameFileName(base, film->FrameNumber(), ".jpg");
+        if (!names.Claim(fileName))
+            return false;
         const Picture picture = shaper.Shaped(*film);
-        return picture && WriteJpegFile(FrameFileName(base, film->FrameNumber(), ".jpg"), picture, options.quality);
+        return picture && WriteJpegFile(fileName, picture, options.quality);
     });
 }
 

@@ -97,5 +97,22 @@ TEST(ConversionFailures, WriteErrorsAndStopsLogTheFailure)
     EXPECT_FALSE(std::filesystem::exists(dir.file("walk0012.bmp")));
 }
 
+// Frames of one number would land in one file; the second fails its frame
+// and the run, and the log names the file.
+class DuplicateNumbers : public testing::TestWithParam<ConversionWay> {};
+TEST_P(DuplicateNumbers, NeverOverwriteAFileOfTheSameRun)
+{
+    test::TempDir dir;
+    ScriptedFilm film({{7, 16, 8}, {7, 16, 8}, {7, 16, 8}});
+    ASSERT_TRUE(WriteFlmFile(&film, dir.file("dup.flm"), {}));
+    platform::ClearLog();
+    EXPECT_EQ(Convert(GetParam(), dir.file("dup.flm"), {}), ConversionResult::WriteError);
+    const char* written = GetParam() == ConversionWay::FlmToBmp ? "dup0007.bmp" : "dup0007.jpg";
+    EXPECT_NE(platform::LogText().find(dir.file(written)), std::string::npos) << platform::LogText();
+    EXPECT_TRUE(platform::LogText().ends_with("write error\r\nfinish"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+INSTANTIATE_TEST_SUITE_P(Ways, DuplicateNumbers, testing::Values(ConversionWay::FlmToBmp, ConversionWay::FlmToJpg));
+
 }  // namespace
 }  // namespace plexo
