@@ -56,7 +56,7 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
     }
     FilmPtr film = converter.open(chosenPath);
     if (!film) {
-        LogMessage("No film creation");
+        LogMessage("No film creation: " + chosenPath);
         return ConversionResult::NoFilm;
     }
     LogMessage("start");

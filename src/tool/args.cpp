@@ -62,6 +62,16 @@ std::optional<int> Args::integer(const std::string& name)
     return v;
 }
 
+std::optional<int> Args::position(const std::string& name)
+{
+    const auto v = integer(name);
+    if (v && *v < 0) {
+        error_ = "--" + name + " takes a position from 0, not " + std::to_string(*v);
+        return std::nullopt;
+    }
+    return v;
+}
+
 std::optional<std::pair<int, int>> Args::size(const std::string& name)
 {
     auto text = value(name);

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plexo::tool {
@@ -24,10 +25,14 @@ public:
     // Parses a whole decimal integer; sets the error and returns nullopt when
     // the option is present but not an integer.
     std::optional<int> integer(const std::string& name);
+    // As integer(), and also an error when it is below 0: a frame's position.
+    std::optional<int> position(const std::string& name);
     // "WxH" with both positive; error as for integer().
     std::optional<std::pair<int, int>> size(const std::string& name);
     // Options that are neither flags nor among `known`; sets the error.
     bool onlyKnown(const std::vector<std::string>& known);
+    // Sets the error that the usage message then shows.
+    void fail(std::string error) { error_ = std::move(error); }
 
 private:
     std::vector<std::string> plain_;

@@ -40,7 +40,7 @@ int RunCompose(Args& args)
     if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "mode", "view", "top", "out"}) ||
         args.plain().size() != 1)
         return kBadUsage;
-    const auto index = args.integer("index");
+    const auto index = args.position("index");
     const auto shift = args.integer("shift");
     const auto dist = args.integer("dist");
     const auto top = args.integer("top");
@@ -49,7 +49,7 @@ int RunCompose(Args& args)
     const auto out = args.value("out");
     const auto second = args.value("second");
     const auto sideName = args.value("side");
-    if (!args.ok() || !modeName || !out || (sideName && !second) || index.value_or(0) < 0)
+    if (!args.ok() || !modeName || !out || (sideName && !second))
         return kBadUsage;
 
     const Mode* mode = nullptr;
@@ -79,16 +79,19 @@ int RunCompose(Args& args)
         return Fail("compose", "the film has no frame at index " + std::to_string(index.value_or(0)));
     film->SetShift(shift.value_or(kDefaultShift));
 
-    int width = 0, height = 0;
-    if (view) {
+    // The viewer shows black for a picture it cannot read; the tool's caller
+    // is told instead, whether or not the view size was given.
+    const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
+    if (!picture)
+        return Fail("compose", "cannot read the picture of frame " + std::to_string(index.value_or(0)) + " of " +
+                                   args.plain()[0]);
+    int width = picture.width, height = picture.height;
+    if (view)
         std::tie(width, height) = *view;
-    } else {
-        const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
-        if (!picture)
-            return Fail("compose", "cannot read the picture of the frame, so the view size is unknown");
-        width = picture.width;
-        height = picture.height;
-    }
+    if (width > kMaxPictureSide || height > kMaxPictureSide)
+        return Fail("compose", "the view " + std::to_string(width) + "x" + std::to_string(height) +
+                                   " is larger than a bitmap holds, " + std::to_string(kMaxPictureSide) +
+                                   " pixels a side");
     const int viewTop = top.value_or(0);
     if (int64_t(viewTop) + height > INT_MAX)
         return Fail("compose", "the view reaches below the last screen row");

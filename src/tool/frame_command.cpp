@@ -16,13 +16,13 @@ int RunFrame(Args& args)
 {
     if (!args.onlyKnown({"index", "out"}) || args.plain().size() != 1)
         return kBadUsage;
-    const auto index = args.integer("index");
+    const auto index = args.position("index");
     const auto out = args.value("out");
-    if (!args.ok() || !out || index.value_or(0) < 0)
+    if (!args.ok() || !out)
         return kBadUsage;
     const std::string ext = platform::UpperExtension(*out);
     if (ext != "BMP" && ext != "JPG") {
-        std::fprintf(stderr, "plexo-tool frame: the output must be a .bmp or .jpg file\n");
+        args.fail("the output must be a .bmp or .jpg file");
         return kBadUsage;
     }
 

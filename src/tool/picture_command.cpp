@@ -16,10 +16,10 @@ int RunPicture(Args& args)
 {
     if (!args.onlyKnown({"index", "raw"}) || args.plain().size() != 1)
         return kBadUsage;
-    const auto index = args.integer("index");
+    const auto index = args.position("index");
     const auto out = args.value("raw");
     const bool grey = args.has("grey");
-    if (!args.ok() || !out || grey == args.has("colour") || index.value_or(0) < 0)
+    if (!args.ok() || !out || grey == args.has("colour"))
         return kBadUsage;
 
     const std::string& path = args.plain()[0];

@@ -44,7 +44,8 @@ TEST_F(DemoFilm, ConvertsWithTheOptionsAndExitsAsTheLogSays)
     const test::ToolRun wrongType = RunTool(dir, "convert bmp-flm " + demo);
     EXPECT_EQ(wrongType.status, 1);
     EXPECT_EQ(wrongType.err, "File type incompatible\n");
-    EXPECT_EQ(RunTool(dir, "convert jpg-bmp " + Q("none0001.jpg")).err, "No film creation\n");
+    EXPECT_EQ(RunTool(dir, "convert jpg-bmp " + Q("none0001.jpg")).err,
+              "No film creation: " + dir.file("none0001.jpg") + "\n");
     for (const std::string bad : {"convert flm-png x.flm", "convert flm-bmp x.flm --factor 5",
                                   "convert flm-jpg x.flm --quality 0", "convert flm-jpg x.flm --compress zip",
                                   "convert flm-bmp x.flm --size 322x100", "demo"})
