@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick libjpeg-turbo-progs time
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
+  clang libclang-rt-14-dev
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"
