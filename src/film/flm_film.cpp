@@ -172,8 +172,8 @@ FlmFilm::FlmFilm(const std::string& fileName) : file_(InputFile::Open(fileName))
 // inside but runs past the end gives no picture.
 void FlmFilm::FindRecords()
 {
-    const int64_t length = file_->Length();
-    const int64_t space = length - header_.firstRecord;
+    const int64_t fileLength = file_->Length();
+    const int64_t space = fileLength - header_.firstRecord;
     if (!header_.packed && !header_.numbered()) {
         count_ = size_t(std::min<int64_t>(header_.frameCount, (space + stride_ - 1) / stride_));
         return;
@@ -185,7 +185,7 @@ void FlmFilm::FindRecords()
         offsets_.reserve(most);
     FieldReader fields(*file_);
     int64_t offset = header_.firstRecord;
-    for (int32_t i = 0; i < header_.frameCount && offset < length; ++i) {
+    for (int32_t i = 0; i < header_.frameCount && offset < fileLength; ++i) {
         int32_t number = i;
         if (header_.numbered()) {
             uint8_t stored[2];

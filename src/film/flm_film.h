@@ -88,7 +88,8 @@ private:
     int64_t stride_ = 0;
     // Packed records: where each frame's length field lies.
     std::vector<int64_t> offsets_;
-    // Stored numbers, or record indices where packed records were passed over.
+    // Each frame's number, kept when the file stores numbers or packed
+    // records may be passed over; otherwise a frame's number is its index.
     std::vector<int32_t> numbers_;
     // The frames whose pictures have been asked for since the last release.
     std::unordered_map<size_t, std::unique_ptr<FlmCadre>> made_;
