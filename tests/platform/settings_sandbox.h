@@ -27,7 +27,13 @@ public:
         const auto bytes = ReadBytes(path());
         return {bytes.begin(), bytes.end()};
     }
-    void setText(const std::string& text) const { WriteBytes(path(), {text.begin(), text.end()}); }
+    // The file as a new run finds it: what this process read before is
+    // forgotten.
+    void setText(const std::string& text) const
+    {
+        WriteBytes(path(), {text.begin(), text.end()});
+        platform::SetSettingsFilePath(path());
+    }
 
     TempDir dir;
 };
