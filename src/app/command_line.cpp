@@ -78,9 +78,36 @@ void CPlexoCmdInfo::ParseFlag(const std::string& flag)
             default: break;
             }
         }
+    } else {
+        // One of the framework's own flags (printing, registration,
+        // automation), none of which exists here: ignored, but named.
+        unknownFlags.push_back(flag);
     }
-    // Any other flag was one of the framework's own (printing, registration,
-    // automation), none of which exists here: it is ignored.
+}
+
+std::string InformationRequested(const std::vector<std::string>& parameters)
+{
+    for (const std::string& parameter : parameters) {
+        if (parameter == "--version")
+            return "plexo " PLEXO_VERSION "\n";
+        if (parameter == "--help" || parameter == "-h")
+            return "Usage: plexo [FILM] [/play] [/stereo] [/invert] [/round] [/A=N] [/second=FILM2] [/side=r|b|l|t]\n"
+                   "\n"
+                   "Views a stereo film: a .flm file, or numbered BMP or JPEG files (File > Load).\n"
+                   "Flags start with / or - and are case-sensitive:\n"
+                   "  play         start playing\n"
+                   "  stereo       switch the stereo presentation on\n"
+                   "  invert       exchange the stepping directions\n"
+                   "  round        loop at the film's ends\n"
+                   "  A=N          partner offset, -100..100 (else 4)\n"
+                   "  second=FILM2 pair a second .flm film\n"
+                   "  side=r|b|l|t where the second film goes\n"
+                   "  --help       show this text\n"
+                   "  --version    show the version\n"
+                   "\n"
+                   "Settings are kept in $XDG_CONFIG_HOME/plexo/duvix.ini (~/.config/plexo/duvix.ini).\n";
+    }
+    return {};
 }
 
 CPlexoCmdInfo ParseCommandLine(const std::vector<std::string>& parameters)

@@ -23,7 +23,13 @@ public:
     // The film to open; empty when none was named.
     std::string fileName;
     CommandLineOptions options;
+    // Flags no rule knows, without their "/" or "-"; they change nothing.
+    std::vector<std::string> unknownFlags;
 };
+
+// What `plexo --help` and `plexo --version` print; empty for any other
+// parameters, which start the viewer.
+std::string InformationRequested(const std::vector<std::string>& parameters);
 
 // Parses the parameters after the program's name.
 CPlexoCmdInfo ParseCommandLine(const std::vector<std::string>& parameters);

@@ -1,8 +1,11 @@
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/main_frame.h"
 #include "app/plexo_app.h"
 #include "app/termination_signal.h"
@@ -10,6 +13,17 @@
 
 int main(int argc, char** argv)
 {
+    // Answered without a display.
+    const std::string information = plexo::InformationRequested(std::vector<std::string>(argv + 1, argv + argc));
+    if (!information.empty()) {
+        std::fputs(information.c_str(), stdout);
+        return 0;
+    }
+    // Wayland tells a window neither its screen row, which the interlace
+    // parity follows, nor lets it change display modes; XWayland does both.
+    if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plexo"));
     QApplication::setApplicationVersion(QStringLiteral(PLEXO_VERSION));
@@ -22,6 +36,8 @@ int main(int argc, char** argv)
         parameters.push_back(arguments[i].toLocal8Bit().toStdString());
 
     plexo::CPlexoApp plexo(parameters);
+    for (const std::string& flag : plexo.cmdInfo.unknownFlags)
+        std::fprintf(stderr, "plexo: unknown flag '%s' ignored (see plexo --help)\n", flag.c_str());
     plexo.InitInstance();
     plexo::CloseOnTerminationSignal(plexo.mainFrame());
     return QApplication::exec();

@@ -13,6 +13,7 @@
 #include "app/set_pnl_command.h"
 #include "app/toolbar_icons.h"
 #include "app/trans_pnl.h"
+#include "app/viewer_commands.h"
 #include "doc/command_line_options.h"
 #include "doc/document.h"
 #include "platform/settings.h"
@@ -33,16 +34,19 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     resize(524, 584);
     view_ = new CPlexoView(doc_, state, this);
     setCentralWidget(view_);
+    viewer_ = std::make_unique<ViewerCommands>(*this, doc_);
 
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { doc_.PlayStep(); });
 
     DefineCommands();
+    viewer_->DefineCommands();
     BuildMenus();
     BuildToolBar();
     BuildAccelerators();
     connect(&commands_, &CommandTable::commandRan, this, [this] { commands_.Update(); });
     SetDocumentTitle(QStringLiteral("Untitled"));
+    viewer_->RestoreGeometry();
     commands_.Update();
     startupMode_.Take();
 }
@@ -68,7 +72,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
     SetDocumentTitle(opened ? file.fileName() : QStringLiteral("Untitled"));
     view_->update();
-    commands_.Update();
+    viewer_->FilmOpened(file.absoluteFilePath(), true);
     return opened;
 }
 
@@ -177,10 +181,8 @@ void CMainFrame::wheelEvent(QWheelEvent* event)
     // Only a vertical turn steps: a sideways scroll or tilt, and a
     // touchpad's start and end of a scroll, carry no vertical part.
     const int turn = event->angleDelta().y();
-    if (turn > 0)
-        doc_.StepForward();
-    else if (turn < 0)
-        doc_.StepBack();
+    if (turn != 0)
+        viewer_->Step(turn > 0);
     event->accept();
 }
 

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <memory>
+
 #include "app/command_table.h"
 #include "app/file_dialogs.h"
 #include "app/presentation_state.h"
@@ -18,6 +20,7 @@ namespace plexo {
 class CPlexoDoc;
 class CPlexoView;
 class SetPnl;
+class ViewerCommands;
 struct CommandLineOptions;
 
 class CMainFrame : public QMainWindow {
@@ -38,6 +41,7 @@ public:
     QToolBar* toolBar() const { return toolBar_; }
     const QTimer& playTimer() const { return playTimer_; }
     SetPnl* settingsDialog() const { return settingsDialog_; }
+    ViewerCommands& viewer() const { return *viewer_; }
 
     // The framework's open-from-file path (command line and Open): the
     // document builds the film, or says that the file gives none; the title
@@ -96,6 +100,8 @@ private:
     SetPnl* settingsDialog_ = nullptr;
     StartupMode startupMode_;
     bool screenCommandAttached_ = true;
+    // Made after the view, gone before the window.
+    std::unique_ptr<ViewerCommands> viewer_;
 };
 
 }  // namespace plexo

@@ -11,6 +11,7 @@
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/toolbar_icons.h"
+#include "app/viewer_commands.h"
 #include "doc/document.h"
 
 namespace plexo {
@@ -84,8 +85,8 @@ void CMainFrame::DefineCommands()
     CommandTable& t = commands_;
     auto film = [this] { return FilmLoaded(); };
     t.Define(kCmdPlay, [this] { OnPlay(); }, film, [this] { return state.playing; });
-    t.Define(kCmdForward, [this] { doc_.StepForward(); }, film);
-    t.Define(kCmdBack, [this] { doc_.StepBack(); }, film);
+    t.Define(kCmdForward, [this] { viewer_->Step(true); }, film);
+    t.Define(kCmdBack, [this] { viewer_->Step(false); }, film);
     t.Define(kCmdStereo, [this] { OnStereo(); }, film, [this] { return state.stereo; });
     t.Define(kCmdLeaveStereo, [this] { OnLeaveStereo(); });
     t.Define(kCmdExit, [this] { close(); });
@@ -127,9 +128,13 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, [this] { commands_.Update(); });
         return menu;
     };
-    addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdSaveAs, 0, kCmdExit});
+    QMenu* file = addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdSaveAs});
+    viewer_->AddFileItems(*file);
+    file->addSeparator();
+    file->addAction(commands_.Action(kCmdExit));
     addMenu(QStringLiteral("&Edit"), {kCmdEditUndo, 0, kCmdEditCut, kCmdEditCopy, kCmdEditPaste});
-    addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar});
+    viewer_->AddViewItems(*addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar}));
+    viewer_->BuildFilmMenu(*bar);
     bar->addAction(commands_.Action(kCmdTranslate));
     bar->addAction(commands_.Action(kCmdScreen));
     addMenu(QStringLiteral("&Help"), {kCmdAbout});

@@ -8,6 +8,7 @@
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/plexo_view.h"
+#include "app/viewer_commands.h"
 #include "doc/document.h"
 
 namespace plexo {
@@ -29,6 +30,7 @@ void CMainFrame::OnLoad()
     if (path.isEmpty())
         return;
     doc_.LoadFilm(path.toStdString());
+    viewer_->FilmOpened(path, true);
 }
 
 void CMainFrame::OnAdd()
@@ -37,6 +39,7 @@ void CMainFrame::OnAdd()
     if (path.isEmpty())
         return;
     doc_.AddFilm(path.toStdString());
+    viewer_->FilmOpened(path, false);
 }
 
 void CMainFrame::OnOpen()

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,6 +59,9 @@ SetPnl::SetPnl(QWidget* parent)
 
     redBlueBox_ = new QCheckBox(QStringLiteral("Red-Blue"), this);
     interlacedBox_ = new QCheckBox(QStringLiteral("Interlaced"), this);
+    // Without XWayland the window never learns its screen row.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        interlacedBox_->setToolTip(QStringLiteral("On Wayland the row parity is fixed: the window cannot know its screen row."));
     dSlider_ = MakeSlider(this);
     aSlider_ = MakeSlider(this);
     aEdit_ = MakeNumberShow(this);

@@ -17,15 +17,22 @@ void MSFilm::SortByNumber()
                      [](const auto& a, const auto& b) { return a->number < b->number; });
 }
 
-Cadre* MSFilm::Partner()
+size_t MSFilm::PartnerIndex() const
 {
-    if (Count() == 0)
-        return nullptr;
     // Walking shift frames with wrap-round at both ends lands here, however
     // many times the walk goes round.
     const int64_t n = int64_t(Count());
-    const int64_t at = ((int64_t(current_) + shift_) % n + n) % n;
-    return &CadreAt(size_t(at));
+    return size_t(((int64_t(current_) + shift_) % n + n) % n);
+}
+
+Cadre* MSFilm::Partner()
+{
+    return Count() == 0 ? nullptr : &CadreAt(PartnerIndex());
+}
+
+int32_t MSFilm::PartnerNumber() const
+{
+    return Count() == 0 ? -1 : NumberAt(PartnerIndex());
 }
 
 const uint8_t* MSFilm::GreyPicture(int32_t& width, int32_t& height)

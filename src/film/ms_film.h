@@ -43,6 +43,8 @@ public:
 
     // Position of the current frame in play order, -1 without frames.
     int32_t CurrentIndex() const { return Count() == 0 ? -1 : int32_t(current_); }
+    // Number of the partner frame, -1 without frames.
+    int32_t PartnerNumber() const;
 
 protected:
     // The frames in play order: by default those appended below. A film whose
@@ -63,6 +65,7 @@ private:
     bool StepForward();
     bool StepBackward();
     Cadre* Partner();
+    size_t PartnerIndex() const;
 
     std::vector<std::unique_ptr<Cadre>> frames_;
     size_t current_ = 0;

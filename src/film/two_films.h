@@ -38,6 +38,8 @@ public:
     void ReleasePictures() override;
 
     int32_t side() const { return side_; }
+    // The film whose frames give the pair its numbers.
+    const Film& first() const { return *first_; }
     // Bytes of the composite buffer, which grows and never shrinks.
     size_t compositeCapacity() const { return capacity_; }
 

@@ -1,0 +1,89 @@
+#pragma once
+// The viewer's commands beyond the original resources: the Film menu's keys,
+// Home and End, view size, sizing the window to the film, full screen, the
+// frame display, recent films, dropped files and Save View As. None of them
+// changes anything until the user asks for it. The main frame owns one and
+// routes to it, and it goes before the window does; its settings live in the "View" and "Recent" sections.
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+#include "platform/view_settings.h"
+
+class QMenu;
+class QMenuBar;
+
+namespace plexo {
+
+class CMainFrame;
+class CPlexoDoc;
+class CPlexoView;
+class CommandTable;
+
+class ViewerCommands : public QObject {
+    Q_OBJECT
+
+public:
+    // Reads the "View" and "Recent" sections and gives the view its size.
+    ViewerCommands(CMainFrame& frame, CPlexoDoc& doc);
+    // Writes the two sections.
+    ~ViewerCommands() override;
+
+    // Defines the commands and their keys; after the main frame's own.
+    void DefineCommands();
+    // Window geometry from the last run; after the window has its default size.
+    void RestoreGeometry();
+
+    // The pieces of the menu bar.
+    void AddFileItems(QMenu& file);
+    void AddViewItems(QMenu& view);
+    QMenu* BuildFilmMenu(QMenuBar& bar);
+
+    // One cadre forward or back, telling on the frame display when the
+    // partner stops the film short of its end.
+    void Step(bool forward);
+    // After Load, Add, Open, a recent film or a drop: the recent list and,
+    // when asked for, the window's size.
+    void FilmOpened(const QString& path, bool remember);
+    // Load or (second film) Add of a path, as the dialogs' commands do.
+    void OpenPath(const QString& path, bool add);
+
+    const platform::RecentFilms& recentFilms() const { return recent_; }
+    bool fullScreen() const { return fullScreen_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SetViewSize(platform::ViewSize size, int zoomPercent);
+    void Zoom(bool in);
+    void SizeWindowToFilm();
+    void ToggleFullScreen();
+    void SaveViewAs();
+    void RebuildRecentMenu();
+    // Drag enter, move and drop on the main frame; true when handled.
+    bool HandleDrop(class QDropEvent* event);
+
+    CMainFrame& frame_;
+    CPlexoDoc& doc_;
+    CommandTable& commands_;
+    CPlexoView& view_;
+    platform::ViewSettings settings_;
+    platform::RecentFilms recent_;
+    QMenu* recentMenu_ = nullptr;
+    bool fullScreen_ = false;
+    bool toolBarShown_ = true;
+    bool wasMaximized_ = false;
+};
+
+// The path of a dropped file the viewer can load: a local .flm, .bmp or .jpg
+// (any case); empty otherwise.
+QString DroppedFilmPath(const class QMimeData* data);
+
+// The frame as the view shows it, without its padding columns, as a BMP or
+// JPEG file by the name's extension; "Save error" in the log when it fails.
+bool SaveShownFrame(const class FrameBuffer& frame, const std::string& path);
+
+}  // namespace plexo

@@ -1,0 +1,147 @@
+// The viewer's file commands: recent films, dropped files and Save View As.
+
+#include <QAction>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include <vector>
+
+#include "app/main_frame.h"
+#include "app/plexo_view.h"
+#include "app/viewer_command_ids.h"
+#include "app/viewer_commands.h"
+#include "doc/document.h"
+#include "doc/write_bmp_file.h"
+#include "film/jpeg_codec.h"
+#include "platform/file_name.h"
+#include "platform/log.h"
+#include "present/frame_buffer.h"
+
+namespace plexo {
+
+namespace {
+constexpr int kJpegQuality = 95;
+}
+
+QString DroppedFilmPath(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        const QString suffix = QFileInfo(path).suffix().toUpper();
+        if (suffix == QLatin1String("FLM") || suffix == QLatin1String("BMP") || suffix == QLatin1String("JPG"))
+            return path;
+    }
+    return {};
+}
+
+bool SaveShownFrame(const FrameBuffer& frame, const std::string& path)
+{
+    const int width = frame.viewWidth();
+    const int height = frame.height();
+    bool saved = false;
+    if (width > 0 && height > 0) {
+        // The padding columns beyond the view's width are not part of it.
+        std::vector<uint8_t> pixels(size_t(width) * 3 * size_t(height));
+        for (int y = 0; y < height; ++y)
+            std::copy_n(frame.bytes() + size_t(y) * frame.stride(), size_t(width) * 3,
+                        pixels.data() + size_t(y) * size_t(width) * 3);
+        const Picture picture{pixels.data(), width, height, 3};
+        const std::string ext = platform::UpperExtension(path);
+        if (ext == "BMP")
+            saved = WriteBmpFile(path, BitmapHeaderFor(picture).data(), picture.data);
+        else if (ext == "JPG")
+            saved = WriteJpegFile(path, picture, kJpegQuality);
+    }
+    if (!saved)
+        LogMessage("Save error");
+    return saved;
+}
+
+void ViewerCommands::AddFileItems(QMenu& file)
+{
+    file.addAction(commands_.Action(kCmdSaveViewAs));
+    recentMenu_ = file.addMenu(QStringLiteral("Recent &Films"));
+    recentMenu_->setToolTipsVisible(true);
+    RebuildRecentMenu();
+}
+
+void ViewerCommands::RebuildRecentMenu()
+{
+    if (!recentMenu_)
+        return;
+    recentMenu_->clear();
+    int number = 1;
+    for (const std::string& stored : recent_.paths) {
+        const QString path = QString::fromStdString(stored);
+        QAction* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()));
+        action->setToolTip(path);
+        connect(action, &QAction::triggered, this, [this, path] {
+            OpenPath(path, false);
+            // A film that no longer opens leaves the list.
+            if (!doc_.film()) {
+                const std::string gone = path.toStdString();
+                std::erase(recent_.paths, gone);
+                RebuildRecentMenu();
+            }
+        });
+    }
+    recentMenu_->setEnabled(!recent_.paths.empty());
+}
+
+void ViewerCommands::FilmOpened(const QString& path, bool remember)
+{
+    if (remember && doc_.film()) {
+        recent_.Add(QFileInfo(path).absoluteFilePath().toStdString());
+        RebuildRecentMenu();
+    }
+    SizeWindowToFilm();
+    commands_.Update();
+}
+
+void ViewerCommands::OpenPath(const QString& path, bool add)
+{
+    if (add && doc_.CanAddFilm()) {
+        doc_.AddFilm(path.toStdString());
+        FilmOpened(path, false);
+        return;
+    }
+    doc_.LoadFilm(path.toStdString());
+    FilmOpened(path, true);
+}
+
+bool ViewerCommands::HandleDrop(QDropEvent* event)
+{
+    const QString path = DroppedFilmPath(event->mimeData());
+    // Shift adds a second film, which only a single loaded film can take.
+    const bool add = event->modifiers().testFlag(Qt::ShiftModifier) && doc_.film();
+    if (path.isEmpty() || (add && !doc_.CanAddFilm())) {
+        event->ignore();
+        return true;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (event->type() == QEvent::Drop)
+        OpenPath(path, add);
+    return true;
+}
+
+void ViewerCommands::SaveViewAs()
+{
+    const QString path = frame_.chooseFile(&frame_, SaveAsRequest());
+    if (path.isEmpty())
+        return;
+    FrameBuffer frame;
+    if (view_.ComposeShown(frame))
+        SaveShownFrame(frame, path.toStdString());
+    else
+        LogMessage("Save error");
+}
+
+}  // namespace plexo

@@ -1,0 +1,89 @@
+#include "platform/view_settings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/profile.h"
+
+namespace plexo::platform {
+
+namespace {
+constexpr const char* kView = "View";
+constexpr const char* kRecent = "Recent";
+constexpr int32_t kMinZoom = 5;
+constexpr int32_t kMaxZoom = 3200;
+
+std::optional<WindowGeometry> GeometryFromText(const std::string& text)
+{
+    WindowGeometry g;
+    if (std::sscanf(text.c_str(), "%d %d %d %d", &g.x, &g.y, &g.width, &g.height) != 4)
+        return std::nullopt;
+    if (g.width < 1 || g.height < 1)
+        return std::nullopt;
+    return g;
+}
+
+std::string RecentKey(size_t index)
+{
+    return "File" + std::to_string(index + 1);
+}
+}  // namespace
+
+ViewSettings ViewSettings::Read()
+{
+    ViewSettings s;
+    const int32_t size = ReadProfileInt(kView, "Size", 0);
+    s.size = size == 1 ? ViewSize::Fit : size == 2 ? ViewSize::Zoom : ViewSize::Actual;
+    s.zoomPercent = std::clamp(ReadProfileInt(kView, "Zoom", 100), kMinZoom, kMaxZoom);
+    s.sizeWindowToFilm = ReadProfileInt(kView, "Size window to film", 0) != 0;
+    s.geometry = GeometryFromText(ReadProfileString(kView, "Geometry", ""));
+    return s;
+}
+
+void ViewSettings::Write() const
+{
+    WriteProfileString(kView, "Size", std::to_string(int32_t(size)));
+    WriteProfileString(kView, "Zoom", std::to_string(zoomPercent));
+    WriteProfileString(kView, "Size window to film", sizeWindowToFilm ? "1" : "0");
+    if (geometry) {
+        const WindowGeometry& g = *geometry;
+        WriteProfileString(kView, "Geometry", std::to_string(g.x) + ' ' + std::to_string(g.y) + ' '
+                                                  + std::to_string(g.width) + ' ' + std::to_string(g.height));
+    }
+}
+
+void RecentFilms::Add(const std::string& path)
+{
+    paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
+    paths.insert(paths.begin(), path);
+    if (paths.size() > kMaxRecentFilms)
+        paths.resize(kMaxRecentFilms);
+}
+
+RecentFilms RecentFilms::Read()
+{
+    RecentFilms recent;
+    for (size_t i = 0; i < kMaxRecentFilms; ++i) {
+        const std::string path = ReadProfileString(kRecent, RecentKey(i), "");
+        if (!path.empty() && std::find(recent.paths.begin(), recent.paths.end(), path) == recent.paths.end())
+            recent.paths.push_back(path);
+    }
+    return recent;
+}
+
+void RecentFilms::Write() const
+{
+    // A path the file cannot hold (a line break in its name) is left out
+    // rather than written half.
+    size_t key = 0;
+    for (const std::string& path : paths) {
+        if (key < kMaxRecentFilms && WriteProfileString(kRecent, RecentKey(key), path))
+            ++key;
+    }
+    for (; key < kMaxRecentFilms; ++key) {
+        if (!ReadProfileString(kRecent, RecentKey(key), "").empty())
+            WriteProfileString(kRecent, RecentKey(key), "");
+    }
+}
+
+}  // namespace plexo::platform

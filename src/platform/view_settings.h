@@ -1,0 +1,54 @@
+#pragma once
+// The viewer's own keys beyond the original three sections: "View" (window
+// geometry, view size, sizing the window to each film) and "Recent" (the
+// recent films). The main frame reads them when it is made and writes them
+// when it goes, like its other keys; the older sections are never touched.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plexo::platform {
+
+// How the frame reaches the view: one to one at the top left, scaled to fit,
+// or scaled by a zoom factor; both scaled forms are centred.
+enum class ViewSize : int32_t { Actual = 0, Fit = 1, Zoom = 2 };
+
+struct WindowGeometry {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Section "View".
+struct ViewSettings {
+    ViewSize size = ViewSize::Actual;
+    // The zoom in percent, used when size is Zoom.
+    int32_t zoomPercent = 100;
+    bool sizeWindowToFilm = false;
+    // Missing until a run has ended with the new keys.
+    std::optional<WindowGeometry> geometry;
+
+    static ViewSettings Read();
+    void Write() const;
+};
+
+// The most films the File menu lists.
+inline constexpr size_t kMaxRecentFilms = 8;
+
+// Section "Recent": "File1" the newest .. "File8".
+struct RecentFilms {
+    std::vector<std::string> paths;
+
+    // Puts the path first; an earlier entry of the same path goes, and the
+    // list keeps at most kMaxRecentFilms entries.
+    void Add(const std::string& path);
+
+    static RecentFilms Read();
+    void Write() const;
+};
+
+}  // namespace plexo::platform
