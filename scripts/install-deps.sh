@@ -9,6 +9,7 @@ packages=(
   xvfb xauth imagemagick libjpeg-turbo-progs time
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
   clang libclang-rt-14-dev
+  desktop-file-utils libxml2-utils shared-mime-info dpkg-dev
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

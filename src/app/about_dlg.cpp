@@ -1,11 +1,11 @@
 #include "app/about_dlg.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
+
+#include "app/app_icon.h"
 
 namespace plexo {
 
@@ -16,11 +16,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
-    QIcon programIcon = QApplication::windowIcon();
-    if (programIcon.isNull())
-        programIcon = style()->standardIcon(QStyle::SP_DesktopIcon);
-    const int side = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
-    icon->setPixmap(programIcon.pixmap(side, side));
+    icon->setPixmap(ApplicationIcon().pixmap(64, 64));
     icon->setAlignment(Qt::AlignTop);
 
     // The project's version, also when no application object names one.

@@ -7,11 +7,11 @@
 #include <QWheelEvent>
 
 #include "app/about_dlg.h"
+#include "app/app_icon.h"
 #include "app/command_ids.h"
 #include "app/play_period.h"
 #include "app/plexo_view.h"
 #include "app/set_pnl_command.h"
-#include "app/toolbar_icons.h"
 #include "app/trans_pnl.h"
 #include "app/viewer_commands.h"
 #include "doc/command_line_options.h"

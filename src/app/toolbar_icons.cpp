@@ -110,16 +110,6 @@ void DrawAbout(QPainter& p)
     p.drawText(QRectF(1.5, 1.5, 13, 13), Qt::AlignCenter, QStringLiteral("?"));
 }
 
-void DrawApplication(QPainter& p)
-{
-    p.fillRect(QRectF(0, 0, 16, 16), QColor(24, 24, 28));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(230, 40, 40, 200));
-    p.drawEllipse(QRectF(1, 4, 9, 9));
-    p.setBrush(QColor(40, 90, 240, 200));
-    p.drawEllipse(QRectF(6, 4, 9, 9));
-}
-
 }  // namespace
 
 QIcon ToolbarIcon(int commandId)
@@ -134,11 +124,6 @@ QIcon ToolbarIcon(int commandId)
     case kCmdAbout: return MakeIcon(DrawAbout);
     default: return {};
     }
-}
-
-QIcon ApplicationIcon()
-{
-    return MakeIcon(DrawApplication);
 }
 
 }  // namespace plexo

@@ -1,6 +1,6 @@
 #pragma once
-// The 16 x 16 toolbar pictures and the program's icon, drawn at start-up so
-// the program carries no image files.
+// The 16 x 16 toolbar pictures, drawn at start-up so the program carries no
+// image files.
 
 #include <QIcon>
 
@@ -8,6 +8,5 @@ namespace plexo {
 
 // The button picture of a toolbar command; a null icon for other ids.
 QIcon ToolbarIcon(int commandId);
-QIcon ApplicationIcon();
 
 }  // namespace plexo

@@ -1,0 +1,61 @@
+# Desktop integration: what `cmake --install` puts in place (the programs, the
+# menu entry, the icon, the .flm file type, the manual pages) and the Debian
+# package that `cpack -G DEB` makes of it.
+
+include(GNUInstallDirs)
+
+install(TARGETS plexo-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+if(PLEXO_GUI)
+  install(TARGETS plexo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # The PNG sizes come from the same drawing as the window's icon.
+  add_executable(make_icon_pngs src/app/icon/make_icon_pngs.cpp)
+  target_link_libraries(make_icon_pngs PRIVATE plexo_app)
+  set(icon_dir ${CMAKE_CURRENT_BINARY_DIR}/icons)
+  set(icon_sizes 16 24 32 48 64 128 256)
+  set(icon_pngs)
+  foreach(side IN LISTS icon_sizes)
+    list(APPEND icon_pngs ${icon_dir}/plexo-${side}.png)
+  endforeach()
+  add_custom_command(
+    OUTPUT ${icon_pngs}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${icon_dir}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+            $<TARGET_FILE:make_icon_pngs> ${icon_dir}
+    DEPENDS make_icon_pngs
+    COMMENT "Drawing the icon's PNG sizes")
+  add_custom_target(plexo_icons ALL DEPENDS ${icon_pngs})
+
+  set(icons_root ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+  foreach(side IN LISTS icon_sizes)
+    install(FILES ${icon_dir}/plexo-${side}.png DESTINATION ${icons_root}/${side}x${side}/apps RENAME plexo.png)
+  endforeach()
+  install(FILES res/plexo.svg DESTINATION ${icons_root}/scalable/apps)
+  install(FILES res/plexo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES res/plexo-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME plexo.xml)
+endif()
+
+foreach(page plexo plexo-tool)
+  configure_file(docs/man/${page}.1 ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1 @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+
+set(CPACK_PACKAGE_NAME plexo)
+set(CPACK_PACKAGE_VENDOR "Plexo")
+set(CPACK_PACKAGE_CONTACT "Plexo developers <plexo@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer and converter for stereo films")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY plexo)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The icon cache, the menu and the file types are refreshed by the triggers of
+# hicolor-icon-theme, desktop-file-utils and shared-mime-info.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
+include(CPack)
+
+if(PLEXO_TESTS AND PLEXO_GUI)
+  add_test(NAME desktop_install COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/install/install_test.sh
+           ${CMAKE_CURRENT_BINARY_DIR})
+endif()

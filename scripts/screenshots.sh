@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Makes the README's pictures from the demo film under Xvfb: the viewer in
+# red-blue and interlaced, the Settings and Translate dialogs, and a film
+# converted to grey at half size. Needs Xvfb, xdotool and ImageMagick.
+# Usage: scripts/screenshots.sh [PLEXO PLEXO_TOOL [OUT_DIR]]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+plexo=${1:-$top/build/release/src/app/plexo}
+tool=${2:-$top/build/release/plexo-tool}
+out=${3:-$top/docs/images}
+for program in Xvfb xdotool import convert; do
+  command -v "$program" >/dev/null || { echo "$program is missing (scripts/install-deps.sh)" >&2; exit 1; }
+done
+mkdir -p "$out"
+work=$(mktemp -d /tmp/plexo-shots-XXXXXX)
+xvfb_pid=""
+plexo_pid=""
+cleanup() {
+  [ -n "$plexo_pid" ] && kill "$plexo_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_CONFIG_HOME=$work/config PLEXO_SETTINGS_FILE=$work/config/duvix.ini
+export QT_QPA_PLATFORM=xcb ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+mkdir -p "$XDG_CONFIG_HOME"
+"$tool" demo "$work/demo.flm" >/dev/null
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+
+window_of() {
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+  echo "no window '$1'" >&2
+  exit 1
+}
+
+# The picture of one window, small: no metadata, best compression.
+shoot() {
+  sleep 1
+  import -window "$(window_of "$1")" "$work/shot.png"
+  convert "$work/shot.png" -strip -define png:compression-level=9 "$out/$2"
+  echo "$out/$2: $(stat -c %s "$out/$2") bytes"
+}
+
+# Presentation 1 red-blue or 2 interlaced, the film fitted to a 640 x 480 view.
+start() {
+  printf '[Settings]\nRed-Blue=%s\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\n' "$1" >"$PLEXO_SETTINGS_FILE"
+  shift
+  "$plexo" "$@" >"$work/plexo.log" 2>&1 &
+  plexo_pid=$!
+}
+stop() {
+  kill -TERM "$plexo_pid"
+  wait "$plexo_pid" || true
+  plexo_pid=""
+}
+
+start 1 "$work/demo.flm" /stereo /A=-4
+shoot "demo.flm - Plexo" viewer-red-blue.png
+xdotool key --window "$(window_of "demo.flm - Plexo")" alt+i e
+shoot "Settings" settings-dialog.png
+xdotool key --window "$(window_of "Settings")" Escape
+stop
+
+start 2 "$work/demo.flm" /stereo /A=-4
+shoot "demo.flm - Plexo" viewer-interlaced.png
+xdotool key --window "$(window_of "demo.flm - Plexo")" alt+t
+shoot "Translate" translate-dialog.png
+stop
+
+# Grey at half size, through BMP files back into one film.
+mkdir -p "$work/grey"
+cp "$work/demo.flm" "$work/grey/demo.flm"
+"$tool" convert flm-bmp "$work/grey/demo.flm" --grey --factor 2 2>/dev/null
+"$tool" convert bmp-flm "$work/grey/demo0000.bmp" 2>/dev/null || "$tool" convert bmp-flm "$(ls "$work"/grey/*.bmp | head -n1)" 2>/dev/null
+converted=$(ls -t "$work"/grey/*.flm | grep -v '/demo.flm$' | head -n1)
+start 1 "$converted" /A=-4
+shoot "$(basename "$converted") - Plexo" viewer-converted.png
+stop

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks what the desktop reads:
+# the menu entry (desktop-file-validate), the file type (xmllint), the icon
+# sizes, the manual pages and the programs' --help and --version.
+# Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+for program in desktop-file-validate xmllint; do
+  command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
+done
+fail() { echo "FAIL: $*" >&2; exit 1; }
+prefix=$(mktemp -d /tmp/plexo-install-XXXXXX)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
+share=$prefix/share
+for file in bin/plexo bin/plexo-tool share/applications/plexo.desktop share/mime/packages/plexo.xml \
+            share/icons/hicolor/scalable/apps/plexo.svg share/man/man1/plexo.1 share/man/man1/plexo-tool.1; do
+  [ -e "$prefix/$file" ] || fail "$file not installed"
+done
+for side in 16 24 32 48 64 128 256; do
+  png=$share/icons/hicolor/${side}x${side}/apps/plexo.png
+  [ -s "$png" ] || fail "no ${side}px icon"
+  # The PNG header holds the width and height as big-endian numbers at 16 and 20.
+  [ "$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4" "$7*256+$8}')" = "$side $side" ] || fail "${side}px icon has another size"
+done
+
+desktop-file-validate "$share/applications/plexo.desktop" || fail "desktop-file-validate"
+xmllint --noout "$share/mime/packages/plexo.xml" || fail "mime XML is not well formed"
+xmllint --noout "$share/icons/hicolor/scalable/apps/plexo.svg" || fail "SVG icon is not well formed"
+grep -q 'glob pattern="\*.flm"' "$share/mime/packages/plexo.xml" || fail "no *.flm glob"
+grep -q '^MimeType=application/x-plexo-film;' "$share/applications/plexo.desktop" || fail "the entry does not open .flm files"
+if command -v update-mime-database >/dev/null; then
+  update-mime-database "$share/mime" 2>/dev/null || fail "update-mime-database"
+  grep -q 'application/x-plexo-film' "$share/mime/globs2" || fail "the .flm type is not registered"
+fi
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+"$prefix/bin/plexo" --version | grep -q '^plexo [0-9]' || fail "plexo --version"
+"$prefix/bin/plexo" --help | grep -q '^Usage: plexo' || fail "plexo --help"
+if command -v man >/dev/null; then
+  MANWIDTH=80 man -l "$share/man/man1/plexo.1" 2>/dev/null | grep -q 'stereo' || fail "plexo.1 does not render"
+fi
+echo PASS
