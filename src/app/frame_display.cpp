@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "app/presentation_state.h"
 #include "present/compositor.h"
 

@@ -12,6 +12,8 @@
 #include <QShortcut>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include "app/command_ids.h"
 #include "app/frame_display.h"
 #include "app/main_frame.h"
@@ -172,7 +174,8 @@ void ViewerCommands::AddViewItems(QMenu& menu)
 QMenu* ViewerCommands::BuildFilmMenu(QMenuBar& bar)
 {
     QMenu* menu = bar.addMenu(QStringLiteral("F&ilm"));
-    for (int id : {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdStereo, kCmdSettings}) {
+    for (int id : std::initializer_list<int>{kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0,
+                                             kCmdStereo, kCmdSettings}) {
         if (id == 0)
             menu->addSeparator();
         else

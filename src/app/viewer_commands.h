@@ -12,8 +12,10 @@
 
 #include "platform/view_settings.h"
 
+class QDropEvent;
 class QMenu;
 class QMenuBar;
+class QMimeData;
 
 namespace plexo {
 
@@ -21,6 +23,7 @@ class CMainFrame;
 class CPlexoDoc;
 class CPlexoView;
 class CommandTable;
+class FrameBuffer;
 
 class ViewerCommands : public QObject {
     Q_OBJECT
@@ -64,7 +67,7 @@ private:
     void SaveViewAs();
     void RebuildRecentMenu();
     // Drag enter, move and drop on the main frame; true when handled.
-    bool HandleDrop(class QDropEvent* event);
+    bool HandleDrop(QDropEvent* event);
 
     CMainFrame& frame_;
     CPlexoDoc& doc_;
@@ -80,10 +83,10 @@ private:
 
 // The path of a dropped file the viewer can load: a local .flm, .bmp or .jpg
 // (any case); empty otherwise.
-QString DroppedFilmPath(const class QMimeData* data);
+QString DroppedFilmPath(const QMimeData* data);
 
 // The frame as the view shows it, without its padding columns, as a BMP or
 // JPEG file by the name's extension; "Save error" in the log when it fails.
-bool SaveShownFrame(const class FrameBuffer& frame, const std::string& path);
+bool SaveShownFrame(const FrameBuffer& frame, const std::string& path);
 
 }  // namespace plexo

@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/main_frame.h"
