@@ -76,6 +76,7 @@ private:
     platform::ViewSettings settings_;
     platform::RecentFilms recent_;
     QMenu* recentMenu_ = nullptr;
+    QString dragPath_;
     bool fullScreen_ = false;
     bool toolBarShown_ = true;
     bool wasMaximized_ = false;

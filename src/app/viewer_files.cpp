@@ -119,7 +119,12 @@ void ViewerCommands::OpenPath(const QString& path, bool add)
 
 bool ViewerCommands::HandleDrop(QDropEvent* event)
 {
-    const QString path = DroppedFilmPath(event->mimeData());
+    // The data of a drag from another program is fetched from it on every
+    // ask, and at the drop it may already be gone: the path is read once,
+    // when the drag enters.
+    if (event->type() == QEvent::DragEnter)
+        dragPath_ = DroppedFilmPath(event->mimeData());
+    const QString path = dragPath_;
     // Shift adds a second film, which only a single loaded film can take.
     const bool add = event->modifiers().testFlag(Qt::ShiftModifier) && doc_.film();
     if (path.isEmpty() || (add && !doc_.CanAddFilm())) {

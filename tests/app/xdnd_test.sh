@@ -59,5 +59,5 @@ grep -q '^drop: copied' "$work/source.log" || fail "the viewer did not take the 
 
 kill -TERM "$plexo_pid"
 wait "$plexo_pid" || fail "the viewer ended with status $?"
-grep -qx "File1=$work/demo.flm" "$PLEXO_SETTINGS_FILE" || fail "the dropped film was not loaded"
+grep -qx "File1=$work/demo.flm" "$PLEXO_SETTINGS_FILE" || fail "the dropped film was not loaded: $(cat "$PLEXO_SETTINGS_FILE")"
 echo PASS
