@@ -1,6 +1,9 @@
 #include "app/command_table.h"
 
 #include <QAction>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QWidget>
 
 namespace plexo {
 
@@ -29,6 +32,13 @@ void CommandTable::Define(int id, std::function<void()> handler, Rule enabled, R
     const bool checkable = bool(checked);
     entries_[id] = Entry{std::move(handler), std::move(enabled), std::move(checked)};
     Action(id)->setCheckable(checkable);
+}
+
+void CommandTable::BindKey(QWidget& window, QKeyCombination key, int id)
+{
+    auto* shortcut = new QShortcut(QKeySequence(key), &window);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, id] { Run(id); });
 }
 
 bool CommandTable::HasHandler(int id) const

@@ -4,6 +4,7 @@
 // buttons and keys all raise a command by its id; a command without a handler
 // stays disabled.
 
+#include <QKeyCombination>
 #include <QObject>
 
 #include <functional>
@@ -36,6 +37,9 @@ public:
     // Runs the handler without asking the enabling rule, as a command posted
     // to the frame by start-up does.
     void RunPosted(int id);
+
+    // A key anywhere in `window` runs the command as its menu item would.
+    void BindKey(QWidget& window, QKeyCombination key, int id);
 
     bool IsEnabled(int id) const;
     bool IsChecked(int id) const;

@@ -2,10 +2,8 @@
 // menu bar, the toolbar and the accelerator table.
 
 #include <QAction>
-#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QShortcut>
 #include <QToolBar>
 
 #include "app/command_ids.h"
@@ -159,12 +157,8 @@ void CMainFrame::BuildToolBar()
 
 void CMainFrame::BuildAccelerators()
 {
-    for (const Accelerator& accelerator : kAccelerators) {
-        auto* shortcut = new QShortcut(QKeySequence(accelerator.key), this);
-        shortcut->setContext(Qt::WindowShortcut);
-        const int id = accelerator.id;
-        connect(shortcut, &QShortcut::activated, this, [this, id] { commands_.Run(id); });
-    }
+    for (const Accelerator& accelerator : kAccelerators)
+        commands_.BindKey(*this, accelerator.key, accelerator.id);
 }
 
 }  // namespace plexo

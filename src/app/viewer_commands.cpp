@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QShortcut>
 #include <QToolBar>
 
 #include <algorithm>
@@ -151,12 +150,8 @@ void ViewerCommands::DefineCommands()
         t.Action(text.id)->setText(QString::fromUtf8(text.menu));
     for (int id : {kCmdActualSize, kCmdFitToWindow, kCmdZoomIn, kCmdZoomOut})
         t.Action(id)->setToolTip(QString::fromUtf8(kOneToOneTip));
-    for (const ViewerKey& key : kViewerKeys) {
-        auto* shortcut = new QShortcut(QKeySequence(key.key), &frame_);
-        shortcut->setContext(Qt::WindowShortcut);
-        const int id = key.id;
-        connect(shortcut, &QShortcut::activated, this, [this, id] { commands_.Run(id); });
-    }
+    for (const ViewerKey& key : kViewerKeys)
+        commands_.BindKey(frame_, key.key, key.id);
 }
 
 void ViewerCommands::AddViewItems(QMenu& menu)
