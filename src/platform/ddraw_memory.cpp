@@ -1,0 +1,107 @@
+#include "platform/ddraw_memory.h"
+
+namespace plexo::platform {
+
+MemoryDisplay::MemoryDisplay(int32_t width, int32_t height, uint32_t refreshRate, std::string deviceName)
+    : width_(width), height_(height), refreshRate_(refreshRate), deviceName_(std::move(deviceName))
+{
+}
+
+void MemoryDisplay::Script(DDOp op, std::vector<K3V_HRESULT> results)
+{
+    std::lock_guard lock(mutex_);
+    script_[op] = std::move(results);
+}
+
+void MemoryDisplay::SetVerticalBlank(bool available)
+{
+    std::lock_guard lock(mutex_);
+    verticalBlank_ = available;
+}
+
+void MemoryDisplay::SetQuadBuffered(bool available)
+{
+    std::lock_guard lock(mutex_);
+    quadBuffered_ = available;
+}
+
+std::vector<std::string> MemoryDisplay::calls() const
+{
+    std::lock_guard lock(mutex_);
+    return calls_;
+}
+
+void MemoryDisplay::ClearCalls()
+{
+    std::lock_guard lock(mutex_);
+    calls_.clear();
+}
+
+std::vector<Surface*> MemoryDisplay::chain() const
+{
+    std::lock_guard lock(mutex_);
+    return chain_;
+}
+
+std::vector<MemoryDisplay::Shown> MemoryDisplay::shows() const
+{
+    std::lock_guard lock(mutex_);
+    return shows_;
+}
+
+K3V_HRESULT MemoryDisplay::Before(DDOp op, int surface)
+{
+    std::lock_guard lock(mutex_);
+    if (op != DDOp::WaitForVerticalBlank && op != DDOp::Present && op != DDOp::PresentStereo && op != DDOp::Lock)
+        calls_.push_back(surface < 0 ? DDOpName(op) : std::string(DDOpName(op)) + " " + std::to_string(surface));
+    auto it = script_.find(op);
+    if (it == script_.end() || it->second.empty())
+        return K3V_DD_OK;
+    const K3V_HRESULT result = it->second.front();
+    it->second.erase(it->second.begin());
+    return result;
+}
+
+bool MemoryDisplay::QuadBuffered() const
+{
+    std::lock_guard lock(mutex_);
+    return quadBuffered_;
+}
+
+bool MemoryDisplay::WaitForVerticalBlank()
+{
+    std::lock_guard lock(mutex_);
+    if (verticalBlank_)
+        ++refresh_;
+    return verticalBlank_;
+}
+
+void MemoryDisplay::Record(int left, int right)
+{
+    size_t count = 0;
+    {
+        std::lock_guard lock(mutex_);
+        shows_.push_back({refresh_, left, right});
+        count = shows_.size();
+    }
+    if (onPresent)
+        onPresent(count);
+}
+
+void MemoryDisplay::Present(int surface, const K3V_Pixels&) { Record(surface, -1); }
+
+void MemoryDisplay::PresentStereo(int left, const K3V_Pixels&, int right, const K3V_Pixels&) { Record(left, right); }
+
+void MemoryDisplay::ChainCreated(const std::vector<Surface*>& chain)
+{
+    std::lock_guard lock(mutex_);
+    chain_ = chain;
+}
+
+void MemoryDisplay::ChainReleased()
+{
+    std::lock_guard lock(mutex_);
+    chain_.clear();
+}
+
+}  // namespace plexo::platform

@@ -1,0 +1,96 @@
+#include "platform/registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+
+namespace plexo::platform {
+
+namespace {
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+std::string Trim(const std::string& text)
+{
+    const auto blank = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    size_t b = 0, e = text.size();
+    while (b < e && blank(text[b]))
+        ++b;
+    while (e > b && blank(text[e - 1]))
+        --e;
+    return text.substr(b, e - b);
+}
+
+uint32_t HexAt(const std::string& text, size_t first, size_t digits)
+{
+    uint32_t value = 0;
+    for (size_t i = first; i < first + digits; ++i) {
+        const int c = i < text.size() ? std::tolower(static_cast<unsigned char>(text[i])) : 0;
+        const uint32_t digit = (c >= '0' && c <= '9') ? uint32_t(c - '0') : (c >= 'a' && c <= 'f') ? uint32_t(c - 'a' + 10) : 0;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string RegistryFilePath()
+{
+    if (const char* path = std::getenv("PLEXO_REGISTRY"); path && *path)
+        return path;
+    return "/etc/plexo/registry.ini";
+}
+
+std::optional<std::string> ReadRegistryValue(const std::string& keyPath, const std::string& valueName)
+{
+    std::ifstream in(RegistryFilePath(), std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string line;
+    bool inKey = false;
+    while (std::getline(in, line)) {
+        const std::string text = Trim(line);
+        if (!text.empty() && text.front() == '[' && text.back() == ']') {
+            inKey = SameName(Trim(text.substr(1, text.size() - 2)), keyPath);
+            continue;
+        }
+        const size_t eq = text.find('=');
+        if (!inKey || eq == std::string::npos)
+            continue;
+        const std::string name = Trim(text.substr(0, eq));
+        if (name.size() > kRegistryNameLimit || !SameName(name, valueName))
+            continue;
+        std::string data = Trim(text.substr(eq + 1));
+        if (data.size() + 1 > kRegistryDataLimit || data.find('\0') != std::string::npos)
+            return std::nullopt;
+        return data;
+    }
+    return std::nullopt;
+}
+
+DeviceGuid ParseDeviceGuid(const std::string& text)
+{
+    DeviceGuid guid;
+    guid.data1 = HexAt(text, 0, 8);
+    guid.data2 = uint16_t(HexAt(text, 9, 4));
+    guid.data3 = uint16_t(HexAt(text, 14, 4));
+    for (size_t i = 0; i < 8; ++i)
+        guid.data4[i] = uint8_t(HexAt(text, 19 + 3 * i, 2));
+    return guid;
+}
+
+std::optional<DeviceGuid> ReadDeviceGuid(uint32_t adapter)
+{
+    const auto text = ReadRegistryValue("SOFTWARE\\K3V\\FLIPPER\\KORVA\\" + std::to_string(adapter), "DDrawKey");
+    if (!text)
+        return std::nullopt;
+    return ParseDeviceGuid(*text);
+}
+
+}  // namespace plexo::platform

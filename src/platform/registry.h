@@ -1,0 +1,42 @@
+#pragma once
+// The machine-wide keys that locate the flipper driver. They live in
+// /etc/plexo/registry.ini, or in the file PLEXO_REGISTRY names: a section is
+// a key path ("[SOFTWARE\K3V]"), a line "value=data" is one value of it.
+// Key paths and value names are matched without regard to case.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace plexo::platform {
+
+// The longest value name that is enumerated, and the room for a value's data
+// including its terminating zero; a value beyond either is not read.
+inline constexpr size_t kRegistryNameLimit = 80;
+inline constexpr size_t kRegistryDataLimit = 256;
+
+std::string RegistryFilePath();
+
+// The data of the value, or nullopt when the file, the key or the value is
+// missing, or the data does not fit the room.
+std::optional<std::string> ReadRegistryValue(const std::string& keyPath, const std::string& valueName);
+
+// A DirectDraw device identifier, laid out as the C header's K3V_GUID.
+struct DeviceGuid {
+    uint32_t data1 = 0;
+    uint16_t data2 = 0;
+    uint16_t data3 = 0;
+    uint8_t data4[8] = {};
+    bool operator==(const DeviceGuid&) const = default;
+};
+
+// The "DDrawKey" text "XXXXXXXX-XXXX-XXXX-XX-XX-XX-XX-XX-XX-XX-XX": hex digits
+// at fixed places, the characters between skipped; a character that is not a
+// hex digit, or lies beyond the text, counts as 0.
+DeviceGuid ParseDeviceGuid(const std::string& text);
+
+// The device identifier of adapter `adapter` from
+// "SOFTWARE\K3V\FLIPPER\KORVA\<adapter>", value "DDrawKey".
+std::optional<DeviceGuid> ReadDeviceGuid(uint32_t adapter);
+
+}  // namespace plexo::platform

@@ -1,0 +1,75 @@
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace plexo::platform {
+namespace {
+
+// Points PLEXO_REGISTRY at a file of the given bytes for one test.
+class RegistryFile {
+public:
+    explicit RegistryFile(const std::string& bytes)
+    {
+        test::WriteBytes(dir_.file("registry.ini"), {bytes.begin(), bytes.end()});
+        setenv("PLEXO_REGISTRY", dir_.file("registry.ini").c_str(), 1);
+    }
+    ~RegistryFile() { unsetenv("PLEXO_REGISTRY"); }
+
+private:
+    test::TempDir dir_;
+};
+
+struct ValueCase {
+    const char* name;
+    std::string file;
+    std::optional<std::string> expected;
+};
+
+class RegistryValue : public testing::TestWithParam<ValueCase> {};
+
+TEST_P(RegistryValue, ReadsTheFolderOrNothing)
+{
+    RegistryFile file(GetParam().file);
+    EXPECT_EQ(ReadRegistryValue("SOFTWARE\\K3V", "KORVA"), GetParam().expected);
+}
+
+const std::string kLongName(81, 'k');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RegistryValue,
+    testing::Values(
+        ValueCase{"CaseIgnored", "[software\\k3v]\r\nkorva = /opt/k3v \r\n", "/opt/k3v"},
+        ValueCase{"OtherKeyNotRead", "[SOFTWARE\\K3V\\X]\nKORVA=/a\n[SOFTWARE\\K3V]\nOther=1\n", std::nullopt},
+        ValueCase{"Empty", "", std::nullopt},
+        ValueCase{"Binary", std::string("\0\xff[SOFTWARE\\K3V\0]\x01KORVA=\x02", 20), std::nullopt},
+        ValueCase{"OverlongNameSkipped", "[SOFTWARE\\K3V]\n" + kLongName + "=/x\nKORVA=/y\n", "/y"},
+        ValueCase{"DataFillsTheRoom", "[SOFTWARE\\K3V]\nKORVA=" + std::string(255, 'd') + "\n", std::string(255, 'd')},
+        ValueCase{"DataBeyondTheRoom", "[SOFTWARE\\K3V]\nKORVA=" + std::string(256, 'd') + "\n", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Registry, MissingFileReadsNothing)
+{
+    setenv("PLEXO_REGISTRY", "/nonexistent/registry.ini", 1);
+    EXPECT_EQ(ReadDeviceGuid(0), std::nullopt);
+    unsetenv("PLEXO_REGISTRY");
+}
+
+TEST(Registry, DeviceGuidTakesDigitsAtTheirPlacesAndGarbageAsZero)
+{
+    RegistryFile file("[SOFTWARE\\K3V\\FLIPPER\\KORVA\\0]\nDDrawKey=67685559-3106-11D0-b9-71-00-AA-00-34-2F-9F-ff\n");
+    const DeviceGuid expected{0x67685559, 0x3106, 0x11D0, {0xB9, 0x71, 0x00, 0xAA, 0x00, 0x34, 0x2F, 0x9F}};
+    EXPECT_EQ(ReadDeviceGuid(0), expected);
+    EXPECT_EQ(ReadDeviceGuid(1), std::nullopt);
+
+    EXPECT_EQ(ParseDeviceGuid("zz345678+9gAz+xyzw_Q1"), (DeviceGuid{0x00345678, 0x90A0, 0, {0x01}}));
+    EXPECT_EQ(ParseDeviceGuid(""), DeviceGuid{});
+}
+
+}  // namespace
+}  // namespace plexo::platform
