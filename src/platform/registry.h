@@ -17,6 +17,9 @@ inline constexpr size_t kRegistryDataLimit = 256;
 
 std::string RegistryFilePath();
 
+// The result a failed read reports to those who pass it on as a code.
+inline constexpr uint32_t kRegistryReadFailed = 24;
+
 // The data of the value, or nullopt when the file, the key or the value is
 // missing, or the data does not fit the room.
 std::optional<std::string> ReadRegistryValue(const std::string& keyPath, const std::string& valueName);

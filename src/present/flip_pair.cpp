@@ -1,0 +1,60 @@
+#include "present/flip_pair.h"
+
+#include "present/dd_flipper.h"
+#include "present/frame_copy.h"
+#include "present/placement.h"
+
+namespace plexo {
+
+namespace {
+
+void Place(const Picture& colour, int64_t shift, FrameBuffer& section)
+{
+    CopyColourRows(colour, CentredSpan(colour.height, section.height()),
+                   DisplacedSpan(colour.width, section.width(), shift), 0, 1, section.view());
+}
+
+}  // namespace
+
+platform::BitmapInfoHeader FlipSections::header() const
+{
+    platform::BitmapInfoHeader h;
+    h.width = first.width();
+    h.height = first.height();
+    return h;
+}
+
+bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSections& sections)
+{
+    sections.rect = view;
+    const Picture first = FilmPicture(film, Eye::Current, Tone::Colour);
+    const int64_t width = int64_t(view.right) - view.left;
+    const int64_t height = int64_t(view.bottom) - view.top;
+    if (first && first.width < width && first.height < height) {
+        const int32_t dx = int32_t((width - first.width) / 2);
+        const int32_t dy = int32_t((height - first.height) / 2);
+        sections.rect = {view.left + dx, view.top + dy, view.right - dx, view.bottom - dy};
+    }
+    const int64_t w = int64_t(sections.rect.right) - sections.rect.left;
+    const int64_t h = int64_t(sections.rect.bottom) - sections.rect.top;
+    if (!sections.first.Prepare(w, h) || !sections.second.Prepare(w, h)) {
+        sections.first.Prepare(0, 0);
+        sections.second.Prepare(0, 0);
+        return false;
+    }
+    if (!first)
+        return true;
+    // The first picture is placed before the partner is asked for: a two-film
+    // pair may reuse its bytes.
+    Place(first, FirstShift(dist), sections.first);
+    Place(FilmPicture(film, Eye::Partner, Tone::Colour), SecondShift(dist), sections.second);
+    return true;
+}
+
+void ComposeFlipPair(const ViewRect& view, Film& film, int32_t dist, DDFlipper& flipper, FlipSections& sections)
+{
+    if (ComposeFlipSections(film, dist, view, sections) && sections.first.height() > 0)
+        flipper.ShowPair(sections.rect, sections.header(), sections.first.bytes(), sections.second.bytes());
+}
+
+}  // namespace plexo

@@ -1,0 +1,35 @@
+#pragma once
+// The page-flip pair: one section a eye, as large as the picture when it is
+// smaller than the view both ways (centred in it), else as large as the view,
+// handed to the page flipper's ShowPair.
+
+#include <cstdint>
+
+#include "film/film.h"
+#include "platform/gdi.h"
+#include "present/compositor.h"
+#include "present/frame_buffer.h"
+
+namespace plexo {
+
+class DDFlipper;
+
+// The sections of one pair and the rectangle they go to. The buffers are
+// kept between pairs so that steady playback allocates nothing.
+struct FlipSections {
+    ViewRect rect;
+    FrameBuffer first;
+    FrameBuffer second;
+
+    platform::BitmapInfoHeader header() const;
+};
+
+// Composes both sections for the view (screen coordinates): the first
+// picture with the first stereo placement, the partner's with the second.
+// False, with empty sections, when the sections cannot be had.
+bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSections& sections);
+
+// ComposeFlipSections, then the flipper's ShowPair.
+void ComposeFlipPair(const ViewRect& view, Film& film, int32_t dist, DDFlipper& flipper, FlipSections& sections);
+
+}  // namespace plexo
