@@ -9,6 +9,7 @@
 
 #include "doc/write_bmp_file.h"
 #include "film/two_films.h"
+#include "present/flip_pair.h"
 #include "present/compositor.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
@@ -31,13 +32,41 @@ constexpr Mode kModes[] = {
     {"plain", false, 0},
     {"red-blue", true, kPresentRedBlue},
     {"interlaced", true, kPresentInterlaced},
+    {"page-flip", true, 0},
 };
 
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
 
+bool WriteSection(const FrameBuffer& section, const std::string& path)
+{
+    const Picture picture = section.picture();
+    const std::vector<uint8_t> header = BitmapHeaderFor(picture);
+    return picture && !header.empty() && WriteBmpFile(path, header.data(), picture.data);
+}
+
+// The two sections the page-flip pair hands to the flipper, and where they go
+// relative to the view.
+int WriteFlipSections(Film& film, int dist, const ViewRect& view, const std::string& first,
+                      const std::string& second)
+{
+    FlipSections sections;
+    if (!ComposeFlipSections(film, dist, view, sections))
+        return Fail("compose", "the view is too large");
+    if (sections.first.height() <= 0)
+        return Fail("compose", "the view is empty: there is nothing to write");
+    if (!WriteSection(sections.first, first))
+        return Fail("compose", "cannot write " + first);
+    if (!WriteSection(sections.second, second))
+        return Fail("compose", "cannot write " + second);
+    const ViewRect& r = sections.rect;
+    std::printf("rect: %d %d %d %d\n", r.left - view.left, r.top - view.top, r.right - r.left, r.bottom - r.top);
+    return kOk;
+}
+
 int RunCompose(Args& args)
 {
-    if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "mode", "view", "top", "out"}) ||
+    if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "mode", "view", "top", "out",
+                        "second-out"}) ||
         args.plain().size() != 1)
         return kBadUsage;
     const auto index = args.position("index");
@@ -49,6 +78,7 @@ int RunCompose(Args& args)
     const auto out = args.value("out");
     const auto second = args.value("second");
     const auto sideName = args.value("side");
+    const auto secondOut = args.value("second-out");
     if (!args.ok() || !modeName || !out || (sideName && !second))
         return kBadUsage;
 
@@ -63,7 +93,8 @@ int RunCompose(Args& args)
             if (*sideName == kSides[s])
                 side = s;
     }
-    if (!mode || side < 0)
+    const bool pageFlip = mode && *modeName == "page-flip";
+    if (!mode || side < 0 || pageFlip != secondOut.has_value())
         return kBadUsage;
 
     FilmPtr film = OpenFilmNamed("compose", args.plain()[0]);
@@ -96,8 +127,10 @@ int RunCompose(Args& args)
     if (int64_t(viewTop) + height > INT_MAX)
         return Fail("compose", "the view reaches below the last screen row");
 
-    FrameBuffer frame;
     const ViewRect rect{0, viewTop, width, viewTop + height};
+    if (pageFlip)
+        return WriteFlipSections(*film, dist.value_or(kDefaultDist), rect, *out, *secondOut);
+    FrameBuffer frame;
     if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, mode->stereo, mode->presentation, frame))
         return Fail("compose", "the view " + std::to_string(width) + "x" + std::to_string(height) + " is too large");
     const Picture composed = frame.picture();
@@ -113,7 +146,8 @@ int RunCompose(Args& args)
 const bool registered = RegisterCommand(
     {"compose",
      "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--dist D] "
-     "--mode plain|red-blue|interlaced [--view WxH] [--top T] --out OUT.bmp\n"
+     "--mode plain|red-blue|interlaced|page-flip [--view WxH] [--top T] --out OUT.bmp [--second-out SECOND.bmp]\n"
+     "    page-flip writes the first eye's section to --out and the second's to --second-out\n"
      "    defaults: --side right, --index 0, --shift -4, --dist 21, --top 0, --view the picture's size",
      {},
      RunCompose});

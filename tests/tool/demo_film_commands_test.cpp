@@ -101,6 +101,37 @@ TEST_F(DemoFilm, ComposeRedBlueHoldsTheTwoGreyPicturesMovedByTheirDisplacements)
         }
 }
 
+// The page-flip sections of a 320 x 240 picture in a 640 x 480 view: the
+// picture's size, centred, each eye moved by its displacement.
+TEST_F(DemoFilm, ComposePageFlipWritesBothSectionsAndTheirPlace)
+{
+    std::vector<uint8_t> colour[2];
+    for (const int k : {0, 1}) {
+        const std::string arguments = " --index " + std::to_string(k + 1) + " --colour --raw " + Q("c.raw");
+        ASSERT_EQ(RunTool(dir, "picture " + demo + arguments).status, 0);
+        colour[k] = test::ReadBytes(dir.file("c.raw"));
+    }
+    const test::ToolRun run = RunTool(dir, "compose " + demo + " --index 1 --shift 1 --dist 2 --view 640x480 " +
+                                               "--mode page-flip --out " + Q("a.bmp") + " --second-out " + Q("b.bmp"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "rect: 160 120 320 240\n");
+    for (const auto& [file, k, shift] : {std::tuple{"a.bmp", 0, -1}, {"b.bmp", 1, 2}}) {
+        const std::vector<uint8_t> rgb = test::OutsidePixels(dir.file(file), 3);
+        ASSERT_EQ(rgb.size(), 320u * 240 * 3);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const int from = x - shift;
+                const uint8_t* px = &rgb[size_t(((239 - y) * 320 + x) * 3)];
+                std::vector<int> want(3, 0);
+                if (from >= 0 && from < 320)
+                    for (int c = 0; c < 3; ++c)
+                        want[size_t(c)] = colour[k][size_t((y * 320 + from) * 3 + 2 - c)];
+                ASSERT_EQ(std::vector<int>(px, px + 3), want)
+                    << file << " " << x << "," << y;
+            }
+    }
+}
+
 TEST_F(DemoFilm, FrameAndComposeBadUsageAndFailuresLeaveTheOlderFile)
 {
     test::WriteBytes(dir.file("old.bmp"), {1, 2, 3});
@@ -113,7 +144,8 @@ TEST_F(DemoFilm, FrameAndComposeBadUsageAndFailuresLeaveTheOlderFile)
           {compose + "plain --dist x" + old, 2}, {compose + "plain", 2},
           {"compose " + Q("none.flm") + " --mode plain" + old, 1}, {compose + "plain --index 24" + old, 1},
           {compose + "plain --view 0x4" + old, 1},
-          {compose + "red-blue --view 100000x100000" + old, 1}})
+          {compose + "red-blue --view 100000x100000" + old, 1}, {compose + "page-flip" + old, 2},
+          {compose + "plain --second-out " + Q("b.bmp") + old, 2}})
         EXPECT_EQ(RunTool(dir, arguments).status, status) << arguments;
     // An unknown extension is reported once, by the film chooser.
     const test::ToolRun avi = RunTool(dir, "compose " + Q("x.avi") + " --mode plain" + old);
