@@ -25,6 +25,21 @@ void MemoryDisplay::SetQuadBuffered(bool available)
     quadBuffered_ = available;
 }
 
+void MemoryDisplay::Advance(uint64_t refreshes)
+{
+    std::unique_lock lock(mutex_);
+    budget_ += refreshes;
+    clock_.notify_all();
+    clock_.wait(lock, [this] { return free_ || (budget_ == 0 && waiting_); });
+}
+
+void MemoryDisplay::RunFree()
+{
+    std::lock_guard lock(mutex_);
+    free_ = true;
+    clock_.notify_all();
+}
+
 std::vector<std::string> MemoryDisplay::calls() const
 {
     std::lock_guard lock(mutex_);
@@ -70,27 +85,44 @@ bool MemoryDisplay::QuadBuffered() const
 
 bool MemoryDisplay::WaitForVerticalBlank()
 {
-    std::lock_guard lock(mutex_);
-    if (verticalBlank_)
-        ++refresh_;
-    return verticalBlank_;
+    std::unique_lock lock(mutex_);
+    if (!verticalBlank_)
+        return false;
+    waiting_ = true;
+    clock_.notify_all();
+    clock_.wait(lock, [this] { return free_ || budget_ > 0; });
+    waiting_ = false;
+    if (budget_ > 0)
+        --budget_;
+    ++refresh_;
+    return true;
 }
 
-void MemoryDisplay::Record(int left, int right)
+void MemoryDisplay::Record(int left, int right, int leftValue, int rightValue)
 {
     size_t count = 0;
     {
         std::lock_guard lock(mutex_);
-        shows_.push_back({refresh_, left, right});
+        shows_.push_back({refresh_, left, right, leftValue, rightValue});
         count = shows_.size();
     }
     if (onPresent)
         onPresent(count);
 }
 
-void MemoryDisplay::Present(int surface, const K3V_Pixels&) { Record(surface, -1); }
+namespace {
+int FirstByte(const K3V_Pixels& p) { return p.data && p.width > 0 && p.height > 0 ? p.data[0] : -1; }
+}  // namespace
 
-void MemoryDisplay::PresentStereo(int left, const K3V_Pixels&, int right, const K3V_Pixels&) { Record(left, right); }
+void MemoryDisplay::Present(int surface, const K3V_Pixels& pixels)
+{
+    Record(surface, -1, FirstByte(pixels), -1);
+}
+
+void MemoryDisplay::PresentStereo(int left, const K3V_Pixels& leftPixels, int right, const K3V_Pixels& rightPixels)
+{
+    Record(left, right, FirstByte(leftPixels), FirstByte(rightPixels));
+}
 
 void MemoryDisplay::ChainCreated(const std::vector<Surface*>& chain)
 {

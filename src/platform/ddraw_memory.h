@@ -2,8 +2,9 @@
 // A display in memory for tests: every DirectDraw operation can be scripted
 // to fail with any code, every call is logged in order, surfaces can be
 // marked lost and read back, and the vertical blank is a simulated refresh
-// clock that advances by one at every wait.
+// clock that the test advances.
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,6 +24,11 @@ public:
     void Script(DDOp op, std::vector<K3V_HRESULT> results);
     // The vertical blank cannot be waited for (a virtual display).
     void SetVerticalBlank(bool available);
+    // Lets `refreshes` more waits for the vertical blank through, then
+    // returns once the waiting thread has used them all and waits again.
+    void Advance(uint64_t refreshes);
+    // From now on every wait passes at once (so that a driver can stop).
+    void RunFree();
     void SetQuadBuffered(bool available);
 
     // "Op" or "Op N" (N the surface's place in the chain), in call order;
@@ -31,12 +37,14 @@ public:
     void ClearCalls();
     std::vector<Surface*> chain() const;
 
-    // One present: the refresh it was made in and the surfaces shown (right
-    // is -1 unless both eyes went in one swap).
+    // One present: the refresh it was made in, the surfaces shown (right is
+    // -1 unless both eyes went in one swap) and their first bytes.
     struct Shown {
         uint64_t refresh;
         int left;
         int right;
+        int leftValue;
+        int rightValue;
     };
     std::vector<Shown> shows() const;
     // Runs on the presenting thread after every present, with the number of
@@ -56,7 +64,7 @@ public:
     void ChainReleased() override;
 
 private:
-    void Record(int left, int right);
+    void Record(int left, int right, int leftValue, int rightValue);
 
     const int32_t width_;
     const int32_t height_;
@@ -67,7 +75,11 @@ private:
     std::vector<std::string> calls_;
     std::vector<Surface*> chain_;
     std::vector<Shown> shows_;
+    std::condition_variable clock_;
     uint64_t refresh_ = 0;
+    uint64_t budget_ = 0;
+    bool waiting_ = false;
+    bool free_ = false;
     bool verticalBlank_ = true;
     bool quadBuffered_ = false;
 };

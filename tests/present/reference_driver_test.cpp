@@ -1,0 +1,140 @@
+// The reference driver of drivers/ over the in-memory display, whose refresh
+// clock the tests advance field by field.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "flipper_fixture.h"
+
+namespace plexo {
+namespace {
+
+using Shown = platform::MemoryDisplay::Shown;
+
+// Frame k's first eye is all 2k + 1, its second eye 2k + 2. A surface drawn
+// into while it was still to be shown would show as a field of the wrong eye
+// or of an earlier frame than the eye showed before.
+void ExpectWholeEyesGoingForward(const std::vector<Shown>& shows, bool pairs)
+{
+    int frame[2] = {0, 0};
+    for (size_t i = 0; i < shows.size(); ++i) {
+        const int values[2] = {shows[i].leftValue, shows[i].rightValue};
+        for (int v = 0; v < (pairs ? 2 : 1); ++v) {
+            const int eye = pairs ? v : int(i % 2);
+            EXPECT_EQ(values[v] % 2, eye == 0 ? 1 : 0) << "field " << i;
+            EXPECT_GE((values[v] - 1) / 2, frame[eye]) << "field " << i << " went back";
+            frame[eye] = (values[v] - 1) / 2;
+        }
+    }
+}
+
+class ReferenceDriver : public testing::Test {
+protected:
+    void Start()
+    {
+        fixture.flipper.Open();
+        ASSERT_NE(fixture.flipper.driver(), nullptr);
+        fixture.flipper.StartFlipping();
+        ASSERT_EQ(fixture.flipper.count(), 3u);
+    }
+    void ShowFrame(int k)
+    {
+        std::vector<uint8_t> first(8 * 3 * 4, uint8_t(2 * k + 1)), second(first.size(), uint8_t(2 * k + 2));
+        platform::BitmapInfoHeader header;
+        header.width = 8;
+        header.height = 4;
+        // Status may wait for a field, so the clock advances while the pair
+        // is drawn on a thread of its own.
+        std::atomic<bool> done{false};
+        std::thread show([&] {
+            fixture.flipper.ShowPair({0, 0, 8, 4}, header, first.data(), second.data());
+            done = true;
+        });
+        while (!done)
+            fixture.display->Advance(1);
+        show.join();
+    }
+    void Stop()
+    {
+        fixture.display->RunFree();
+        fixture.flipper.Close();
+    }
+
+    test::FlipperFixture fixture{PLEXO_REFERENCE_DRIVER};
+};
+
+TEST_F(ReferenceDriver, AlternatesTheEyesOneAFieldFirstEyeFirstAndNeverDrawsIntoOneToBeShown)
+{
+    Start();
+    EXPECT_STREQ(fixture.flipper.displayInfo().deviceName, "MEMORY-1");
+    EXPECT_EQ(fixture.flipper.caps().caps1, K3V_CAPS1_ALTERNATES);
+    fixture.display->Advance(3);
+    EXPECT_TRUE(fixture.display->shows().empty()) << "nothing to show before the first pair";
+    for (int k = 0; k < 12; ++k) {
+        ShowFrame(k);
+        fixture.display->Advance(uint64_t(k % 4));
+    }
+    fixture.display->Advance(4);
+    Stop();
+
+    const std::vector<Shown> shows = fixture.display->shows();
+    ASSERT_GE(shows.size(), 20u);
+    EXPECT_EQ(shows.front().leftValue, 1);
+    ExpectWholeEyesGoingForward(shows, false);
+    for (size_t i = 1; i < shows.size(); ++i)
+        EXPECT_EQ(shows[i - 1].refresh + 1, shows[i].refresh) << "field " << i << " skipped a refresh";
+    EXPECT_EQ(shows[shows.size() - 1].leftValue + shows[shows.size() - 2].leftValue, 23 + 24) << "the last frame";
+}
+
+TEST_F(ReferenceDriver, QuadBufferedShowsBothEyesInOneSwap)
+{
+    fixture.display->SetQuadBuffered(true);
+    Start();
+    EXPECT_EQ(fixture.flipper.caps().caps2, K3V_CAPS2_ONE_SWAP);
+    for (int k = 0; k < 3; ++k)
+        ShowFrame(k);
+    fixture.display->Advance(2);
+    Stop();
+    const std::vector<Shown> shows = fixture.display->shows();
+    ASSERT_FALSE(shows.empty());
+    ExpectWholeEyesGoingForward(shows, true);
+    EXPECT_EQ(shows.back().leftValue, 5);
+    EXPECT_EQ(shows.back().rightValue, 6);
+}
+
+// Without a vertical blank the driver paces itself by the refresh rate; a
+// latch holds the test until enough fields were shown.
+TEST_F(ReferenceDriver, PacesByTheRefreshRateWhereTheBlankCannotBeWaitedFor)
+{
+    fixture.display->SetVerticalBlank(false);
+    std::mutex mutex;
+    std::condition_variable enough;
+    size_t presents = 0;
+    fixture.display->onPresent = [&](size_t n) {
+        std::lock_guard lock(mutex);
+        presents = n;
+        enough.notify_all();
+    };
+    Start();
+    std::vector<uint8_t> first(8 * 3 * 4, 1), second(first.size(), 2);
+    platform::BitmapInfoHeader header;
+    header.width = 8;
+    header.height = 4;
+    fixture.flipper.ShowPair({0, 0, 8, 4}, header, first.data(), second.data());
+    {
+        std::unique_lock lock(mutex);
+        enough.wait(lock, [&] { return presents >= 6; });
+    }
+    Stop();
+    const std::vector<Shown> shows = fixture.display->shows();
+    ASSERT_GE(shows.size(), 6u);
+    for (size_t i = 0; i < shows.size(); ++i)
+        EXPECT_EQ(shows[i].leftValue, i % 2 == 0 ? 1 : 2) << i;
+}
+
+}  // namespace
+}  // namespace plexo
