@@ -8,6 +8,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
+#include "app/page_flip_stereo.h"
 #include "app/command_ids.h"
 #include "app/play_period.h"
 #include "app/plexo_view.h"
@@ -48,6 +49,10 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     SetDocumentTitle(QStringLiteral("Untitled"));
     viewer_->RestoreGeometry();
     commands_.Update();
+    pageFlip_ = std::make_unique<PageFlipStereo>(PageFlipStereo::Frame{
+        this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
+        [this] { return settingsDialog_; }});
+    view_->SetPageFlip(pageFlip_.get());
     startupMode_.Take();
 }
 
@@ -59,6 +64,8 @@ CMainFrame::~CMainFrame()
     settings.framesPerSecond = state.framesPerSecond;
     settings.presentation = state.presentation;
     settings.Write();
+    view_->SetPageFlip(nullptr);
+    pageFlip_.reset();
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title)
@@ -113,14 +120,12 @@ void CMainFrame::OnStereo()
         view_->update();
         return;
     }
-    // Page flipping needs a flipper driver, and none is loaded: stereo stays
-    // off and the window as it was.
+    // Without a flipper driver stereo stays off and the window as it was.
     if (state.stereo) {
-        state.stereo = false;
+        state.stereo = pageFlip_->On();
         return;
     }
-    // Leaving page-flipped stereo stops playback.
-    StopPlaying();
+    pageFlip_->Off();
     view_->update();
 }
 
@@ -132,11 +137,13 @@ void CMainFrame::OnLeaveStereo()
 
 void CMainFrame::OnSettings()
 {
-    // Timer 2, which repaints the dialog over page flipping, has nothing to
-    // do until page flipping exists; the frame only keeps track of the dialog.
     SettingsCommandHooks hooks;
-    hooks.opened = [this](SetPnl& dialog) { settingsDialog_ = &dialog; };
+    hooks.opened = [this](SetPnl& dialog) {
+        settingsDialog_ = &dialog;
+        pageFlip_->SettingsOpened();
+    };
     hooks.closed = [this] {
+        pageFlip_->SettingsClosed();
         settingsDialog_ = nullptr;
         view_->update();
     };

@@ -19,6 +19,7 @@ namespace plexo {
 
 class CPlexoDoc;
 class CPlexoView;
+class PageFlipStereo;
 class SetPnl;
 class ViewerCommands;
 struct CommandLineOptions;
@@ -42,6 +43,7 @@ public:
     const QTimer& playTimer() const { return playTimer_; }
     SetPnl* settingsDialog() const { return settingsDialog_; }
     ViewerCommands& viewer() const { return *viewer_; }
+    PageFlipStereo& pageFlip() { return *pageFlip_; }
 
     // The framework's open-from-file path (command line and Open): the
     // document builds the film, or says that the file gives none; the title
@@ -102,6 +104,7 @@ private:
     bool screenCommandAttached_ = true;
     // Made after the view, gone before the window.
     std::unique_ptr<ViewerCommands> viewer_;
+    std::unique_ptr<PageFlipStereo> pageFlip_;
 };
 
 }  // namespace plexo

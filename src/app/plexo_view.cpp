@@ -6,6 +6,7 @@
 
 #include "app/frame_display.h"
 #include "app/frame_pixels.h"
+#include "app/page_flip_stereo.h"
 #include "app/presentation_state.h"
 #include "film/frame_place.h"
 #include "doc/document.h"
@@ -134,6 +135,11 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 void CPlexoView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (pageFlip_ && ChooseCompositor(state_.stereo, state_.presentation, pageFlip_->flipping()) == Compositor::FlipPair &&
+        pageFlip_->ShowFrame()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
     const qreal ratio = devicePixelRatioF();
     const std::optional<ViewRect> rect = doc_.film() ? ComposeRect(ratio) : std::nullopt;
     if (!rect || !ComposeImage(*rect, ratio)) {

@@ -16,6 +16,7 @@
 namespace plexo {
 
 class CPlexoDoc;
+class PageFlipStereo;
 struct PresentationState;
 
 class CPlexoView : public QWidget {
@@ -26,6 +27,8 @@ public:
 
     // The last frame composed, for tests and the benchmark.
     const FrameBuffer& frame() const { return frame_; }
+    // While it flips, frame pairs go to it and the view itself stays black.
+    void SetPageFlip(PageFlipStereo* pageFlip) { pageFlip_ = pageFlip; }
 
     // Actual size is the default; the others apply only while the stereo
     // presentation leaves rows free to scale (see OneToOneOnly).
@@ -63,6 +66,7 @@ private:
 
     CPlexoDoc& doc_;
     const PresentationState& state_;
+    PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
     FrameBuffer frame_;
     QImage image_;
