@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/gl_display_output.h"
 #include "app/main_frame.h"
+#include "app/plexo_view.h"
 #include "app/plexo_app.h"
 #include "app/termination_signal.h"
+#include "platform/ddraw.h"
 #include "platform/picture_memory.h"
 
 int main(int argc, char** argv)
@@ -40,5 +43,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "plexo: unknown flag '%s' ignored (see plexo --help)\n", flag.c_str());
     plexo.InitInstance();
     plexo::CloseOnTerminationSignal(plexo.mainFrame());
-    return QApplication::exec();
+    // Page flipping shows on an OpenGL window over the view.
+    plexo::platform::SetDisplayOutput(std::make_shared<plexo::GlDisplayOutput>(plexo.mainFrame()->view()));
+    const int result = QApplication::exec();
+    plexo::platform::SetDisplayOutput(nullptr);
+    return result;
 }
