@@ -7,23 +7,11 @@
 #include <vector>
 
 #include "film/picture.h"
+#include "platform/bitmap_info_header.h"
 
 namespace plexo {
 
-// The 40-byte information header as it is stored (little-endian fields).
-struct BitmapInfoHeader {
-    uint32_t size = 40;
-    int32_t width = 0;
-    int32_t height = 0;
-    uint16_t planes = 1;
-    uint16_t bitCount = 24;
-    uint32_t compression = 0;
-    uint32_t sizeImage = 0;
-    int32_t xPelsPerMeter = 0;
-    int32_t yPelsPerMeter = 0;
-    uint32_t clrUsed = 0;
-    uint32_t clrImportant = 0;
-};
+using BitmapInfoHeader = platform::BitmapInfoHeader;
 
 // `headerAndPalette` is the 40 header bytes followed by the palette (4 bytes
 // an entry, 2^bitCount entries for 8 bits or fewer); `pixels` holds unpadded

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/bitmap_info_header.h"
 #include "platform/k3v_dd.h"
 
 // A drawing context: the surface's pixels, locked while the context lives.
@@ -14,22 +15,6 @@ struct K3V_DC {
 };
 
 namespace plexo::platform {
-
-// The bitmap header of a device-independent bitmap (40 bytes).
-struct BitmapInfoHeader {
-    uint32_t size = 40;
-    int32_t width = 0;
-    int32_t height = 0;
-    uint16_t planes = 1;
-    uint16_t bitCount = 24;
-    uint32_t compression = 0;
-    uint32_t sizeImage = 0;
-    int32_t xPelsPerMeter = 0;
-    int32_t yPelsPerMeter = 0;
-    uint32_t clrUsed = 0;
-    uint32_t clrImportant = 0;
-};
-static_assert(sizeof(BitmapInfoHeader) == 40);
 
 inline constexpr uint32_t kDibRgbColors = 0;
 inline constexpr uint32_t kSrcCopy = 0x00CC0020;
