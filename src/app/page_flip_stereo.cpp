@@ -12,6 +12,8 @@
 #include "app/set_pnl_command.h"
 #include "doc/document.h"
 #include "platform/ddraw.h"
+#include "platform/display.h"
+#include "platform/log.h"
 
 namespace plexo {
 
@@ -38,13 +40,20 @@ PageFlipStereo::PageFlipStereo(Frame frame) : frame_(std::move(frame))
         for (QWidget* w : QApplication::topLevelWidgets())
             w->update();
     };
-    // The screen that shows the main window, whatever the device is called.
-    flipper_.host.readMode = [window](const std::string&) -> std::optional<FlipMode> {
+    // The display layer knows "Display" and the X outputs by name; a device
+    // it cannot read is taken as the screen that shows the main window.
+    flipper_.host.readMode = [window](const std::string& device) -> std::optional<FlipMode> {
+        if (const auto mode = platform::ReadCurrentMode(device))
+            return FlipMode{mode->bitsPerPixel, mode->width, mode->height, mode->refreshRate};
         const QScreen* screen = window->screen();
         if (!screen)
             return std::nullopt;
         const QSize size = screen->geometry().size() * screen->devicePixelRatio();
         return FlipMode{screen->depth(), size.width(), size.height(), int32_t(std::lround(screen->refreshRate()))};
+    };
+    flipper_.host.applyMode = [](const std::string& device, const FlipMode& mode) {
+        if (!platform::ApplyModeToDevice(device, {mode.bitsPerPixel, mode.width, mode.height, mode.refreshRate}))
+            LogMessage("Display mode not restored: " + device);
     };
 
     copyTimer_.setInterval(kFrameCopyMs);
