@@ -3,6 +3,7 @@
 #include <turbojpeg.h>
 
 #include <memory>
+#include <new>
 
 #include "film/film.h"
 #include "platform/atomic_file.h"
@@ -60,32 +61,10 @@ PictureBuffer Decode(const uint8_t* stream, size_t length, JpegRows rows, Tone t
     return picture;
 }
 
-// `colourFormat` is how the three bytes of a colour pixel are ordered.
-std::vector<uint8_t> Encode(const uint8_t* pixels, int channels, int width, int height, int quality,
-                            int colourFormat, int flags)
+bool Encodable(const Picture& p, int quality)
 {
-    if (!pixels || (channels != 1 && channels != 3) || width <= 0 || height <= 0 || width > kMaxPictureSide ||
-        height > kMaxPictureSide || quality < 1 || quality > 100)
-        return {};
-    const int subsamp = channels == 3 ? TJSAMP_420 : TJSAMP_GRAY;
-    const int format = channels == 3 ? colourFormat : TJPF_GRAY;
-    TjHandle handle(tjInitCompress());
-    if (!handle)
-        return {};
-    // The worst case for these settings, so that the library never has to
-    // grow the block, whatever the picture and the quality.
-    const unsigned long bound = tjBufSize(width, height, subsamp);
-    if (bound == (unsigned long)-1)
-        return {};
-    std::vector<uint8_t> out(bound);
-    unsigned char* block = out.data();
-    unsigned long size = bound;
-    if (tjCompress2(handle.get(), pixels, width, width * channels, height, format, &block, &size, subsamp, quality,
-                    flags | TJFLAG_NOREALLOC) != 0 ||
-        block != out.data() || size > bound)
-        return {};
-    out.resize(size);
-    return out;
+    return p.data && (p.bytesPerPixel == 1 || p.bytesPerPixel == 3) && p.width > 0 && p.height > 0 &&
+           p.width <= kMaxPictureSide && p.height <= kMaxPictureSide && quality >= 1 && quality <= 100;
 }
 
 }  // namespace
@@ -100,16 +79,62 @@ PictureBuffer DecodeJpegGrey(const uint8_t* stream, size_t length, JpegRows rows
     return Decode(stream, length, rows, Tone::Grey);
 }
 
+JpegEncoder::JpegEncoder() : handle_(tjInitCompress()) {}
+
+JpegEncoder::~JpegEncoder()
+{
+    if (handle_)
+        tjDestroy(handle_);
+}
+
+bool JpegEncoder::Encode(const Picture& picture, int quality, JpegRows rows)
+{
+    size_ = 0;
+    if (!handle_ || !Encodable(picture, quality))
+        return false;
+    const bool colour = picture.bytesPerPixel == 3;
+    const int subsamp = colour ? TJSAMP_420 : TJSAMP_GRAY;
+    int format = TJPF_GRAY;
+    if (colour)
+        format = rows == JpegRows::Picture ? TJPF_BGR : TJPF_RGB;
+    const int flags = rows == JpegRows::Picture ? TJFLAG_BOTTOMUP : 0;
+    // The worst case for these settings, so that the library never has to
+    // grow the block, whatever the picture and the quality. The block is
+    // never cleared: the library writes every byte it reports.
+    const unsigned long bound = tjBufSize(picture.width, picture.height, subsamp);
+    if (bound == (unsigned long)-1)
+        return false;
+    if (bound > capacity_) {
+        block_.reset();
+        capacity_ = 0;
+        block_.reset(new (std::nothrow) uint8_t[bound]);
+        if (!block_)
+            return false;
+        capacity_ = bound;
+    }
+    unsigned char* block = block_.get();
+    unsigned long size = bound;
+    if (tjCompress2(handle_, picture.data, picture.width, int(picture.rowBytes()), picture.height, format, &block,
+                    &size, subsamp, quality, flags | TJFLAG_NOREALLOC) != 0 ||
+        block != block_.get() || size > bound)
+        return false;
+    size_ = size;
+    return true;
+}
+
 std::vector<uint8_t> EncodeJpeg(const uint8_t* pixels, int channels, int width, int height, int quality)
 {
-    return Encode(pixels, channels, width, height, quality, TJPF_RGB, 0);
+    JpegEncoder encoder;
+    if (!encoder.Encode({pixels, width, height, channels}, quality, JpegRows::AsStored))
+        return {};
+    return {encoder.data(), encoder.data() + encoder.size()};
 }
 
 bool WriteJpegFile(const std::string& fileName, const Picture& picture, int quality)
 {
-    const std::vector<uint8_t> stream = Encode(picture.data, picture.bytesPerPixel, picture.width, picture.height,
-                                               quality, TJPF_BGR, TJFLAG_BOTTOMUP);
-    return !stream.empty() && platform::ReplaceFileWith(fileName, stream.data(), stream.size());
+    JpegEncoder encoder;
+    return encoder.Encode(picture, quality, JpegRows::Picture) &&
+           platform::ReplaceFileWith(fileName, encoder.data(), encoder.size());
 }
 
 }  // namespace plexo

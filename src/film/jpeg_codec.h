@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,31 @@ PictureBuffer DecodeJpegGrey(const uint8_t* stream, size_t length, JpegRows rows
 // the image's rows from the top and colour bytes as red, green, blue. Empty on
 // failure.
 std::vector<uint8_t> EncodeJpeg(const uint8_t* pixels, int channels, int width, int height, int quality);
+
+// An encoder for frame after frame: the library handle and the output block
+// are kept, so that after the first frame encoding allocates and clears no
+// memory. One encoder serves one thread.
+class JpegEncoder {
+public:
+    JpegEncoder();
+    ~JpegEncoder();
+    JpegEncoder(const JpegEncoder&) = delete;
+    JpegEncoder& operator=(const JpegEncoder&) = delete;
+
+    // Encodes `picture` (1 or 3 bytes a pixel), its rows and colour bytes
+    // read as `rows` says. False on failure, leaving no stream.
+    bool Encode(const Picture& picture, int quality, JpegRows rows);
+
+    // The last stream encoded; valid until the next Encode.
+    const uint8_t* data() const { return block_.get(); }
+    size_t size() const { return size_; }
+
+private:
+    void* handle_ = nullptr;
+    std::unique_ptr<uint8_t[]> block_;
+    size_t capacity_ = 0;
+    size_t size_ = 0;
+};
 
 // Writes a picture in the system's convention (bottom row first, colour bytes
 // blue, green, red; or grey) as an ordinary JPEG file, top row first in red,
