@@ -1,5 +1,7 @@
 #include "film/numbered_sequence.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -42,38 +44,45 @@ std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chose
     const size_t slash = prefix.rfind('/');
     const std::string_view folderPart = slash == std::string_view::npos ? "" : prefix.substr(0, slash + 1);
     const std::string_view stem = prefix.substr(folderPart.size());
-    const std::filesystem::path folder = folderPart.empty() ? std::filesystem::path(".") : folderPart;
+    const std::string folder = folderPart.empty() ? std::string(".") : std::string(folderPart);
     const size_t nameLength = stem.size() + digits + extension.size();
     const std::string chosenName(chosen.substr(folderPart.size()));
 
+    // One pass over the folder's entries; only a sibling whose type the
+    // folder does not tell (or a link) costs a look at the file itself.
     struct Found {
-        SequenceFile file;
+        int32_t number;
         std::string name;
     };
     std::vector<Found> found;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() != nameLength || !SameIgnoringCase(std::string_view(name).substr(0, stem.size()), stem) ||
-            !SameIgnoringCase(std::string_view(name).substr(nameLength - extension.size()), extension))
-            continue;
-        const std::string_view run = std::string_view(name).substr(stem.size(), digits);
-        if (!std::all_of(run.begin(), run.end(), IsDigit))
-            continue;
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError))
-            continue;
-        int32_t number = 0;
-        for (char c : run)
-            number = number * 10 + (c - '0');
-        found.push_back({{number, std::string(folderPart) + name}, name});
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name.size() != nameLength || !SameIgnoringCase(name.substr(0, stem.size()), stem) ||
+                !SameIgnoringCase(name.substr(nameLength - extension.size()), extension))
+                continue;
+            const std::string_view run = name.substr(stem.size(), digits);
+            if (!std::all_of(run.begin(), run.end(), IsDigit))
+                continue;
+            if (entry->d_type != DT_REG) {
+                std::error_code typeError;
+                if ((entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) ||
+                    !std::filesystem::is_regular_file(std::filesystem::path(folder) / name, typeError))
+                    continue;
+            }
+            int32_t number = 0;
+            for (char c : run)
+                number = number * 10 + (c - '0');
+            found.push_back({number, std::string(name)});
+        }
+        closedir(dir);
     }
 
     // The chosen file first among equal numbers, then the rest by name, so
     // that the pick does not depend on the order of the folder.
     std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
-        if (a.file.number != b.file.number)
-            return a.file.number < b.file.number;
+        if (a.number != b.number)
+            return a.number < b.number;
         const bool aChosen = a.name == chosenName, bChosen = b.name == chosenName;
         if (aChosen != bChosen)
             return aChosen;
@@ -81,9 +90,9 @@ std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chose
     });
     std::vector<SequenceFile> files;
     files.reserve(found.size());
-    for (auto& f : found)
-        if (files.empty() || files.back().number != f.file.number)
-            files.push_back(std::move(f.file));
+    for (const Found& f : found)
+        if (files.empty() || files.back().number != f.number)
+            files.push_back({f.number, std::string(folderPart) + f.name});
     return files;
 }
 
