@@ -5,12 +5,12 @@
 #include <cmath>
 
 #include "app/frame_display.h"
-#include "app/frame_pixels.h"
 #include "app/page_flip_stereo.h"
 #include "app/presentation_state.h"
 #include "film/frame_place.h"
 #include "doc/document.h"
 #include "present/compositor.h"
+#include "present/screen_rows.h"
 
 namespace plexo {
 
@@ -126,9 +126,7 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
     if (image_.isNull())
         return false;
     image_.setDevicePixelRatio(ratio);
-    // The frame is at least `width` pixels wide (padded to a multiple of 4).
-    BottomUpBgrToTopDownXrgb(frame_.bytes(), frame_.stride(), frame_.height(), width, height, image_.bits(),
-                             size_t(image_.bytesPerLine()));
+    FrameToScreenRows(frame_, {image_.bits(), width, height, size_t(image_.bytesPerLine())});
     return true;
 }
 

@@ -38,11 +38,16 @@ Compositor ChooseCompositor(bool stereo, int presentation, bool flipperReady)
 // Centred in the visible width rather than the padded one, so that a picture
 // exactly as wide as the view fills it instead of losing its last column to
 // the clipped padding.
+// Only what the picture leaves uncovered is cleared: a picture that fills
+// the view costs one copy of its bytes.
 void ComposePlain(Film& film, FrameBuffer& frame)
 {
     const Picture colour = FilmPicture(film, Eye::Current, Tone::Colour);
-    CopyColourRows(colour, CentredSpan(colour.height, frame.height()),
-                   CentredSpan(colour.width, frame.viewWidth()), 0, 1, frame.view());
+    const Span rows = CentredSpan(colour.height, frame.height());
+    const Span cols = CentredSpan(colour.width, frame.viewWidth());
+    frame.ClearOutside(rows, cols);
+    if (!CopyColourRows(colour, rows, cols, 0, 1, frame.view()))
+        frame.Clear();
 }
 
 void ComposeRedBlue(Film& film, int32_t dist, FrameBuffer& frame)
@@ -75,13 +80,19 @@ bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, bool stereo, i
     const int64_t height = int64_t(view.bottom) - view.top;
     if (!frame.Prepare(width, height))
         return false;
-    if (!film)
+    if (!film) {
+        frame.Clear();
         return true;
+    }
+    // The stereo compositors fill one channel or every other row a picture,
+    // so they start from black.
     switch (ChooseCompositor(stereo, presentation, false)) {
     case Compositor::RedBlue:
+        frame.Clear();
         ComposeRedBlue(*film, dist, frame);
         break;
     case Compositor::Interlaced:
+        frame.Clear();
         ComposeInterlaced(*film, dist, view.top, frame);
         break;
     case Compositor::Plain:

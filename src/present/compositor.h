@@ -40,7 +40,8 @@ Compositor ChooseCompositor(bool stereo, int presentation, bool flipperReady);
 bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, bool stereo, int presentation,
                   FrameBuffer& frame);
 
-// The compositors on a frame already prepared (sized and black). D is the
+// The compositors on a frame already prepared: sized, and black for the
+// stereo ones; the plain one clears what its picture leaves uncovered. D is the
 // document's displacement; top is the screen row of the view's top edge.
 // The current frame's colour picture, centred and cropped.
 void ComposePlain(Film& film, FrameBuffer& frame);

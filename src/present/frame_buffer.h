@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "film/picture.h"
+#include "present/placement.h"
 
 namespace plexo {
 
@@ -33,11 +34,19 @@ public:
     FrameBuffer(const FrameBuffer&) = delete;
     FrameBuffer& operator=(const FrameBuffer&) = delete;
 
-    // Sizes the frame for a view of viewWidth × viewHeight and clears it to
-    // black. The storage grows when needed and never shrinks, so redrawing a
+    // Sizes the frame for a view of viewWidth × viewHeight. The bytes are
+    // left as they were: the compositor clears what its pictures do not
+    // cover. The storage grows when needed and never shrinks, so redrawing a
     // view of the same size allocates nothing. False, leaving an empty frame,
     // for a negative size, one beyond kMaxBytes, or when memory cannot be had.
     bool Prepare(int64_t viewWidth, int64_t viewHeight);
+
+    // Black everywhere.
+    void Clear();
+    // Black everywhere but the block of rows × cols (in pixels), which the
+    // caller fills. A block reaching outside the frame is ignored and the
+    // whole frame cleared.
+    void ClearOutside(Span rows, Span cols);
 
     // Wp, the padded width.
     int width() const { return width_; }

@@ -74,17 +74,18 @@ GreyRowFn FastGreyRow() { return GreyRowToChannel; }
 
 }  // namespace
 
-void CopyColourRows(const Picture& colour, Span rows, Span cols, int firstRow, int rowStep,
+bool CopyColourRows(const Picture& colour, Span rows, Span cols, int firstRow, int rowStep,
                     const FrameView& frame)
 {
     if (!BlockFits(colour, 3, rows, cols, frame) || firstRow < 0 || rowStep <= 0)
-        return;
+        return false;
     const size_t bytes = size_t(cols.count) * 3;
     for (int64_t r = firstRow; r < rows.count; r += rowStep) {
         const uint8_t* from = colour.row(int(rows.src + r)) + size_t(cols.src) * 3;
         uint8_t* to = frame.row(int(rows.dst + r)) + size_t(cols.dst) * 3;
         std::memcpy(to, from, bytes);
     }
+    return true;
 }
 
 void CopyGreyToChannel(const Picture& grey, Span rows, Span cols, int channel, const FrameView& frame)

@@ -14,7 +14,8 @@ namespace plexo {
 // Colour rows: relative rows first, first + step, first + 2·step, … below
 // rows.count of the block at rows × cols go unchanged, three bytes a pixel.
 // Plain copies every row (0, 1); interlacing takes every other (0 or 1, 2).
-void CopyColourRows(const Picture& colour, Span rows, Span cols, int firstRow, int rowStep,
+// False when the block was refused.
+bool CopyColourRows(const Picture& colour, Span rows, Span cols, int firstRow, int rowStep,
                     const FrameView& frame);
 
 // Grey bytes of the block into one channel (0 blue, 1 green, 2 red) of the

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "present/frame_copy.h"
+#include "present/screen_rows.h"
 
 namespace plexo {
 namespace {
@@ -35,6 +36,34 @@ TEST(FrameCopy, VectorisedGreyToChannelMatchesTheReference)
                                        {reference.data(), kFrameWidth, kFrameHeight, stride});
             ASSERT_EQ(fast, reference) << "width " << width << " channel " << channel;
         }
+}
+
+// The vectorised frame-to-screen pass against the pixel-at-a-time one, for
+// every frame width around the vector width, on screens narrower, as wide and
+// wider than the frame; the screen's bytes beyond what is copied stay.
+TEST(FrameCopy, VectorisedScreenRowsMatchTheReference)
+{
+    std::mt19937 random(11);
+    for (int width = 1; width <= 70; ++width) {
+        FrameBuffer frame;
+        ASSERT_TRUE(frame.Prepare(width, 3));
+        const FrameView view = frame.view();
+        std::generate(view.data, view.data + frame.byteCount(), std::ref(random));
+        for (const int screenWidth : {width - 1, frame.width(), frame.width() + 3}) {
+            const size_t stride = size_t(screenWidth) * 4 + 8;
+            std::vector<uint8_t> fast(stride * 4);
+            std::generate(fast.begin(), fast.end(), std::ref(random));
+            std::vector<uint8_t> reference = fast;
+            FrameToScreenRows(frame, {fast.data(), screenWidth, 4, stride});
+            FrameToScreenRowsReference(frame, {reference.data(), screenWidth, 4, stride});
+            ASSERT_EQ(fast, reference) << "width " << width << " screen " << screenWidth;
+            // Screen row 0 is the frame's top row, alpha opaque.
+            if (screenWidth > 0) {
+                ASSERT_EQ(std::vector<uint8_t>(fast.begin(), fast.begin() + 4),
+                          (std::vector<uint8_t>{view.row(2)[0], view.row(2)[1], view.row(2)[2], 0xff}));
+            }
+        }
+    }
 }
 
 // A block reaching outside the picture or the frame, or a channel or depth

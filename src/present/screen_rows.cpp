@@ -1,0 +1,79 @@
+#include "present/screen_rows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace plexo {
+
+namespace {
+
+using RowFn = void (*)(const uint8_t* in, uint8_t* out, size_t pixels);
+
+void BgrRowToXrgb(const uint8_t* in, uint8_t* out, size_t pixels)
+{
+    for (size_t x = 0; x < pixels; ++x, in += 3, out += 4) {
+        const uint32_t pixel = 0xff000000u | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
+        std::memcpy(out, &pixel, 4);
+    }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Sixteen pixels at a time: three 16-byte loads give four groups of four
+// 3-byte pixels (the middle two straddle loads and are joined with alignr),
+// a byte shuffle opens each pixel to four bytes and an or sets the fourth.
+__attribute__((target("ssse3"))) void BgrRowToXrgbSsse3(const uint8_t* in, uint8_t* out, size_t pixels)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(int(0xff000000u));
+    size_t x = 0;
+    for (; x + 16 <= pixels; x += 16, in += 48, out += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
+        const __m128i groups[4] = {a, _mm_alignr_epi8(b, a, 12), _mm_alignr_epi8(c, b, 8), _mm_srli_si128(c, 4)};
+        for (int g = 0; g < 4; ++g)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * g),
+                             _mm_or_si128(_mm_shuffle_epi8(groups[g], spread), opaque));
+    }
+    BgrRowToXrgb(in, out, pixels - x);
+}
+
+RowFn FastRow()
+{
+    static const RowFn fn = __builtin_cpu_supports("ssse3") ? BgrRowToXrgbSsse3 : BgrRowToXrgb;
+    return fn;
+}
+#else
+RowFn FastRow() { return BgrRowToXrgb; }
+#endif
+
+void Convert(const FrameBuffer& frame, const ScreenRows& screen, RowFn row)
+{
+    if (!frame.bytes() || !screen.data || screen.width < 0 || screen.height < 0 ||
+        screen.stride < size_t(screen.width) * 4)
+        return;
+    const int width = std::min(frame.width(), screen.width);
+    const int height = std::min(frame.height(), screen.height);
+    for (int y = 0; y < height; ++y)
+        // Screen row y is frame row (height - 1 - y) counted from the bottom.
+        row(frame.bytes() + size_t(frame.height() - 1 - y) * frame.stride(), screen.data + size_t(y) * screen.stride,
+            size_t(width));
+}
+
+}  // namespace
+
+void FrameToScreenRows(const FrameBuffer& frame, const ScreenRows& screen)
+{
+    Convert(frame, screen, FastRow());
+}
+
+void FrameToScreenRowsReference(const FrameBuffer& frame, const ScreenRows& screen)
+{
+    Convert(frame, screen, BgrRowToXrgb);
+}
+
+}  // namespace plexo

@@ -1,0 +1,29 @@
+#pragma once
+// Turning the composed frame (24-bit, blue-green-red, bottom row first) into
+// the 32-bit top-down rows a window image holds (0xffRRGGBB, bytes blue,
+// green, red, 0xff in memory), so that painting it is a plain copy into the
+// window's backing store. Any scaling for the screen works on the result.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "present/frame_buffer.h"
+
+namespace plexo {
+
+// A writable window on 32-bit top-down rows.
+struct ScreenRows {
+    uint8_t* data = nullptr;
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+};
+
+// Copies the top min(frame, screen) rows and columns of the frame into the
+// top rows of `screen`. Nothing when the screen's stride is too short for
+// its width.
+void FrameToScreenRows(const FrameBuffer& frame, const ScreenRows& screen);
+// The same, one pixel at a time: what the vectorised version must match.
+void FrameToScreenRowsReference(const FrameBuffer& frame, const ScreenRows& screen);
+
+}  // namespace plexo
