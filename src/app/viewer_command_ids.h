@@ -1,5 +1,5 @@
 #pragma once
-// The command ids of the viewer's own commands beyond the original resources:
+// The command ids of the desktop additions, each off until the user asks:
 // view size, full screen, the frame display, Home and End, Save View As and
 // the recent films.
 

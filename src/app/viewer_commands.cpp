@@ -57,7 +57,7 @@ struct ViewerKey {
     int id;
 };
 
-// Keys the original accelerator table leaves free.
+// Keys the accelerator table of the main frame leaves free.
 const ViewerKey kViewerKeys[] = {
     {QKeyCombination(Qt::Key_K), kCmdPlay},
     {QKeyCombination(Qt::Key_Right), kCmdForward},

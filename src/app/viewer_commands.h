@@ -1,5 +1,5 @@
 #pragma once
-// The viewer's commands beyond the original resources: the Film menu's keys,
+// The viewer's desktop additions, each off until the user asks: the Film menu's keys,
 // Home and End, view size, sizing the window to the film, full screen, the
 // frame display, recent films, dropped files and Save View As. None of them
 // changes anything until the user asks for it. The main frame owns one and

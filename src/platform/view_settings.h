@@ -1,5 +1,5 @@
 #pragma once
-// The viewer's own keys beyond the original three sections: "View" (window
+// The viewer's own keys beside the Settings, I/O and Translate sections: "View" (window
 // geometry, view size, sizing the window to each film) and "Recent" (the
 // recent films). The main frame reads them when it is made and writes them
 // when it goes, like its other keys; the older sections are never touched.
