@@ -42,6 +42,8 @@ bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSec
         sections.second.Prepare(0, 0);
         return false;
     }
+    sections.first.Clear();
+    sections.second.Clear();
     if (!first)
         return true;
     // The first picture is placed before the partner is asked for: a two-film
