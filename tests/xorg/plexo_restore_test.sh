@@ -24,10 +24,16 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # "WxH" of the screen now.
 screen_size() { xrandr | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
-# Waits for a shown window with this exact title and gives it the focus.
+# Waits for a shown window with this exact title and gives it the focus. A
+# search can fail with BadWindow when another window goes away meanwhile, so
+# it is asked again rather than trusted once.
 focus_window() {
-  local id
-  id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1) || fail "no window '$1'"
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && break
+    sleep 0.2
+  done
+  [ -n "$id" ] || fail "no window '$1'"
   xdotool windowfocus --sync "$id"
 }
 shot() { [ -n "${PLEXO_SCREENSHOTS:-}" ] && import -window root "$PLEXO_SCREENSHOTS/$1.png" || true; }
