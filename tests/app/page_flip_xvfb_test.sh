@@ -55,22 +55,27 @@ for _ in $(seq 100); do covers && break; sleep 0.1; done
 covers || fail "the window does not cover the screen"
 lit() { [ "$(import -window root -crop 120x80+340+330 png:- | convert - -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" != 0 ]; }
 for _ in $(seq 100); do lit && break; sleep 0.1; done
-# Ten shots over a second; the crop at the screen's centre lies inside the
+# Twenty shots over a second; the crop at the screen's centre lies inside the
 # picture, and the two eyes' pictures differ there by their displacements.
-for i in $(seq 10); do
+# A shot catches either eye, so with twenty of them the chance that one eye
+# is caught fewer than twice is about one in fifty thousand.
+for i in $(seq 20); do
   import -window root -crop 120x80+340+330 "$work/crop$i.png"
-  sleep 0.1
+  sleep 0.05
 done
 [ -n "${PLEXO_SCREENSHOTS:-}" ] && cp "$work"/crop*.png "$PLEXO_SCREENSHOTS"/
-for i in $(seq 10); do convert "$work/crop$i.png" -format '%#\n' info:; done | sort | uniq -c | sort -rn >"$work/kinds"
+for i in $(seq 20); do convert "$work/crop$i.png" -format '%#\n' info:; done | sort | uniq -c | sort -rn >"$work/kinds"
 cat "$work/kinds"
 kinds=$(awk '$1 >= 2' "$work/kinds" | wc -l)
-black=$(for i in $(seq 10); do convert "$work/crop$i.png" -format '%[fx:maxima.r+maxima.g+maxima.b]\n' info:; done | grep -c '^0$' || true)
+black=$(for i in $(seq 20); do convert "$work/crop$i.png" -format '%[fx:maxima.r+maxima.g+maxima.b]\n' info:; done | grep -c '^0$' || true)
 [ "$black" -eq 0 ] || fail "$black shots show nothing at the view's centre"
 [ "$kinds" -ge 2 ] || fail "the screen does not alternate between two pictures"
 
 # Without a window manager the main window is given the keyboard by hand.
-xdotool search --onlyvisible --name '^demo.flm - Plexo$' windowfocus --sync key Escape
+for _ in $(seq 20); do
+  xdotool search --onlyvisible --name '^demo.flm - Plexo$' windowfocus --sync key Escape 2>/dev/null && break
+  sleep 0.2
+done
 for _ in $(seq 100); do covers || break; sleep 0.1; done
 covers && fail "Esc left the window full screen"
 
