@@ -13,15 +13,8 @@ for program in Xvfb import convert xwininfo xdotool; do
   command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
 done
 
-work=$(mktemp -d /tmp/plexo-flip-XXXXXX)
-xvfb_pid=""
-plexo_pid=""
-cleanup() {
-  [ -n "$plexo_pid" ] && kill "$plexo_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  [ -n "${PLEXO_KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../support/x_server.sh"
+x_begin flip
 fail() { echo "FAIL: $*" >&2; cat "$work/plexo.log" >&2 || true; exit 1; }
 
 export XDG_CONFIG_HOME=$work/config
@@ -32,13 +25,8 @@ printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$driver" >"$work/registry.ini"
 export PLEXO_REGISTRY=$work/registry.ini
 "$tool" demo "$work/demo.flm" || fail "plexo-tool demo"
 
-Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp +extension GLX 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1
-export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+x_start Xvfb -screen 0 800x700x24 -nolisten tcp +extension GLX
+export LIBGL_ALWAYS_SOFTWARE=1
 
 "$plexo" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
 plexo_pid=$!

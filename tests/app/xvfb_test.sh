@@ -10,30 +10,15 @@ for program in Xvfb import convert xwininfo; do
   command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
 done
 
-work=$(mktemp -d /tmp/plexo-xvfb-XXXXXX)
-xvfb_pid=""
-plexo_pid=""
-cleanup() {
-  [ -n "$plexo_pid" ] && kill "$plexo_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  [ -n "${PLEXO_KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../support/x_server.sh"
+x_begin xvfb
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 export XDG_CONFIG_HOME=$work/config
 unset PLEXO_SETTINGS_FILE
 "$tool" demo "$work/demo.flm" || fail "plexo-tool demo"
 
-# Xvfb picks a free display and tells its number on the descriptor.
-Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export QT_QPA_PLATFORM=xcb
-# Qt and the X libraries keep caches to the end of the process; they are not ours.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+x_start Xvfb -screen 0 800x700x24 -nolisten tcp
 
 "$plexo" "$work/demo.flm" /stereo -play >"$work/plexo.log" 2>&1 &
 plexo_pid=$!

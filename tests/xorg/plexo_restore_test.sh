@@ -12,15 +12,8 @@ for program in Xorg xrandr xdotool; do
   command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
 done
 
-work=$(mktemp -d /tmp/plexo-xorg-XXXXXX)
-xorg_pid=""
-plexo_pid=""
-cleanup() {
-  [ -n "$plexo_pid" ] && kill "$plexo_pid" 2>/dev/null || true
-  [ -n "$xorg_pid" ] && kill "$xorg_pid" 2>/dev/null || true
-  [ -n "${PLEXO_KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../support/x_server.sh"
+x_begin xorg
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # "WxH" of the screen now.
 screen_size() { xrandr | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
@@ -41,16 +34,7 @@ shot() { [ -n "${PLEXO_SCREENSHOTS:-}" ] && import -window root "$PLEXO_SCREENSH
 export XDG_CONFIG_HOME=$work/config
 unset PLEXO_SETTINGS_FILE
 
-# Xorg picks a free display and tells its number on the descriptor once it
-# accepts clients.
-Xorg -displayfd 3 -noreset -nolisten tcp -config "$config" -logfile "$work/xorg.log" 3>"$work/display" >/dev/null 2>&1 &
-xorg_pid=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xorg did not start ($(tail -n5 "$work/xorg.log" 2>/dev/null))"
-export DISPLAY=":$(head -n1 "$work/display")"
-export QT_QPA_PLATFORM=xcb
-# Qt and the X libraries keep caches to the end of the process; they are not ours.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+x_start Xorg -noreset -nolisten tcp -config "$config" -logfile "$work/xorg.log"
 
 start=$(screen_size)
 [ "$start" != 1280x720 ] || fail "Xorg started in 1280x720 already"
