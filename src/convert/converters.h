@@ -23,13 +23,16 @@ struct ConversionOptions {
     int compress = 1;   // 1: JPEG-packed .flm frames; other values raw
 };
 
-// Progress and cancellation for a run off the user-interface thread. Both
-// members may be empty / null.
+// How a run goes: progress and cancellation for a run off the user-interface
+// thread (both may be empty / null), and its threads.
 struct ConversionControl {
     // Called after every frame written, with frames done and the film's count.
     std::function<void(int done, int total)> onFrame;
     // Set by another thread to end the run like a write failure.
     const std::atomic<bool>* stop = nullptr;
+    // Threads that decode, shape and encode frames: 0 means one per core.
+    // Files are written in frame order and are the same for every count.
+    int workers = 0;
 };
 
 enum class ConversionResult { IncompatibleType, NoFilm, Ok, WriteError };

@@ -2,36 +2,35 @@
 
 namespace plexo {
 
-Picture FrameShaper::Reduced(Film& film)
+Picture FrameShaper::Reduced(const Picture& picture)
 {
-    const Picture picture = FilmPicture(film, Eye::Current, options_.colour ? Tone::Colour : Tone::Grey);
     if (!picture || options_.factor == 1)
         return picture;
     return ReducePicture(picture, options_.factor, reduced_);
 }
 
-Picture FrameShaper::Shaped(Film& film)
+Picture FrameShaper::Shaped(const Picture& picture)
 {
-    const Picture picture = Reduced(film);
-    if (!picture)
+    const Picture reduced = Reduced(picture);
+    if (!reduced)
         return {};
     int width = options_.width;
     int height = options_.height;
-    return CropPixels(picture, width, height, cut_);
+    return CropPixels(reduced, width, height, cut_);
 }
 
-Picture FrameShaper::ShapedBitmap(Film& film)
+Picture FrameShaper::ShapedBitmap(const Picture& picture)
 {
-    const Picture picture = Reduced(film);
-    if (!picture)
+    const Picture reduced = Reduced(picture);
+    if (!reduced)
         return {};
     BitmapInfoHeader header;
-    header.width = picture.width;
-    header.height = picture.height;
-    header.bitCount = uint16_t(picture.bytesPerPixel * 8);
+    header.width = reduced.width;
+    header.height = reduced.height;
+    header.bitCount = uint16_t(reduced.bytesPerPixel * 8);
     int width = options_.width;
     int height = options_.height;
-    return CropBitmap(header, picture.data, width, height, cut_);
+    return CropBitmap(header, reduced.data, width, height, cut_);
 }
 
 }  // namespace plexo

@@ -1,8 +1,7 @@
 #pragma once
-// The shape of a frame on its way to a writer: the film's picture of the
-// current frame (colour or grey), reduced by the factor, cut to the fixed
-// size. A shaper owns one reduced and one cut picture and reuses their bytes
-// for every frame.
+// The shape of a frame on its way to a writer: the frame's picture (colour or
+// grey), reduced by the factor, cut to the fixed size. A shaper owns one
+// reduced and one cut picture and reuses their bytes for every frame.
 
 #include "convert/converters.h"
 #include "convert/picture_ops.h"
@@ -14,15 +13,18 @@ class FrameShaper {
 public:
     explicit FrameShaper(const ConversionOptions& options) : options_(options) {}
 
-    // Empty views when the film gives no picture or nothing is left of it.
-    // Valid until the next call or the film's next picture request.
-    Picture Shaped(Film& film);
+    // The tone of the pictures the options ask for.
+    Tone tone() const { return options_.colour ? Tone::Colour : Tone::Grey; }
+
+    // Empty views when there is no picture or nothing is left of it. Valid
+    // until the next call or until the picture's own bytes go.
+    Picture Shaped(const Picture& picture);
     // For BMP output: cut with CropBitmap, so that a picture that keeps its
     // size still loses the columns beyond a multiple of 4.
-    Picture ShapedBitmap(Film& film);
+    Picture ShapedBitmap(const Picture& picture);
 
 private:
-    Picture Reduced(Film& film);
+    Picture Reduced(const Picture& picture);
 
     ConversionOptions options_;
     PictureStore reduced_;

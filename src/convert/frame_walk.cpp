@@ -1,19 +1,41 @@
 #include "convert/frame_walk.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "film/ms_film.h"
+
 namespace plexo {
 
-bool WalkFrames(Film& film, const ConversionControl& control, const std::function<bool()>& writeFrame)
+namespace {
+
+bool Stopped(const ConversionControl& control)
 {
-    film.SetShift(0);
-    film.SetRound(false);
-    while (film.Prev()) {
-    }
+    return control.stop && control.stop->load();
+}
+
+Picture CadrePicture(Cadre& frame, Tone tone)
+{
+    int32_t width = 0, height = 0;
+    const uint8_t* data = tone == Tone::Grey ? frame.GreyPicture(width, height) : frame.ColourPicture(width, height);
+    if (!data || width <= 0 || height <= 0)
+        return {};
+    return {data, width, height, tone == Tone::Grey ? 1 : 3};
+}
+
+bool WalkInTurn(Film& film, Tone tone, const ConversionControl& control, FrameWork& work)
+{
     const int total = film.FrameCount();
     int done = 0;
     do {
-        if (control.stop && control.stop->load())
+        if (Stopped(control))
             return false;
-        const bool written = writeFrame();
+        const bool written = work.Make(FilmPicture(film, Eye::Current, tone)) && work.Put(film.FrameNumber());
         film.ReleasePictures();
         if (!written)
             return false;
@@ -22,6 +44,173 @@ bool WalkFrames(Film& film, const ConversionControl& control, const std::functio
             control.onFrame(done, total);
     } while (film.Next());
     return true;
+}
+
+// The frames' own pictures are built by the workers: frames of a
+// single-source film are independent of each other, and the film's cursor
+// stays with the walk's thread. A frame's picture is released once it is put,
+// so the frames in flight, two a worker, bound the memory.
+class ParallelWalk {
+public:
+    ParallelWalk(MSFilm& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork,
+                 int workers)
+        : film_(film), tone_(tone), control_(control), slots_(size_t(workers) * 2)
+    {
+        for (Slot& slot : slots_)
+            slot.work = makeWork();
+        try {
+            for (int i = 0; i < workers; ++i)
+                threads_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // Fewer threads than asked for still walk the film; none leaves it
+            // to the caller's thread.
+        }
+    }
+
+    ~ParallelWalk()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+            queue_.clear();
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+    }
+
+    bool Started() const { return !threads_.empty(); }
+
+    bool Run()
+    {
+        const int total = film_.FrameCount();
+        size_t issued = 0, put = 0;
+        bool more = true;
+        for (;;) {
+            Issue(more, issued, put);
+            if (put == issued)
+                return true;
+            Slot& slot = slots_[put % slots_.size()];
+            {
+                // Rather than sleep while frames wait in the queue, this
+                // thread makes them too: a sleeping thread on a busy machine
+                // may wait long for its turn.
+                std::unique_lock lock(mutex_);
+                while (slot.state != State::Made) {
+                    if (queue_.empty())
+                        made_.wait(lock);
+                    else
+                        MakeNext(lock);
+                }
+            }
+            const bool written = !Stopped(control_) && slot.made && slot.work->Put(slot.number);
+            film_.ReleaseFrame(slot.index);
+            slot.state = State::Free;
+            if (!written)
+                return false;
+            ++put;
+            if (control_.onFrame)
+                control_.onFrame(int(put), total);
+        }
+    }
+
+private:
+    enum class State { Free, Queued, Made };
+    struct Slot {
+        std::unique_ptr<FrameWork> work;
+        Cadre* frame = nullptr;
+        size_t index = 0;
+        int32_t number = 0;
+        State state = State::Free;
+        bool made = false;
+    };
+
+    // Hands out frames until every slot is busy or the film ends.
+    void Issue(bool& more, size_t& issued, size_t put)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            while (more && issued - put < slots_.size()) {
+                const size_t at = issued % slots_.size();
+                Slot& slot = slots_[at];
+                slot.frame = film_.CurrentFrame();
+                slot.index = size_t(film_.CurrentIndex());
+                slot.number = film_.FrameNumber();
+                slot.state = State::Queued;
+                queue_.push_back(at);
+                ++issued;
+                more = film_.Next();
+            }
+        }
+        wake_.notify_all();
+    }
+
+    // Makes the first queued frame, unlocked while it works.
+    void MakeNext(std::unique_lock<std::mutex>& lock)
+    {
+        Slot& slot = slots_[queue_.front()];
+        queue_.pop_front();
+        lock.unlock();
+        const bool made = slot.work->Make(CadrePicture(*slot.frame, tone_));
+        lock.lock();
+        slot.made = made;
+        slot.state = State::Made;
+        made_.notify_all();
+    }
+
+    void Work()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return quit_ || !queue_.empty(); });
+            if (quit_)
+                return;
+            MakeNext(lock);
+        }
+    }
+
+    MSFilm& film_;
+    Tone tone_;
+    const ConversionControl& control_;
+    std::vector<Slot> slots_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable made_;
+    std::deque<size_t> queue_;
+    bool quit_ = false;
+};
+
+int WorkerCount(int asked)
+{
+    if (asked > 0)
+        return asked;
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork)
+{
+    film.SetShift(0);
+    film.SetRound(false);
+    while (film.Prev()) {
+    }
+    bool whole = false;
+    auto* frames = dynamic_cast<MSFilm*>(&film);
+    const int workers = WorkerCount(control.workers);
+    std::unique_ptr<ParallelWalk> parallel;
+    if (frames && workers > 1)
+        parallel = std::make_unique<ParallelWalk>(*frames, tone, control, makeWork, workers);
+    if (parallel && parallel->Started()) {
+        whole = parallel->Run();
+    } else {
+        parallel.reset();
+        whole = WalkInTurn(film, tone, control, *makeWork());
+    }
+    parallel.reset();
+    film.ReleasePictures();
+    return whole;
 }
 
 }  // namespace plexo

@@ -1,18 +1,44 @@
 #pragma once
 // The walk shared by the frame writers: every frame of the film from the
-// first, one at a time, stopping at the first frame that fails or when a stop
-// is asked for.
+// first, stopping at the first frame that fails or when a stop is asked for.
+// A writer's work on a frame is split in two: making its bytes (decoding,
+// shaping, encoding), which runs on several threads at once, and putting
+// them out, which runs on the calling thread in frame order. So the output
+// is the same whatever the number of threads.
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "convert/converters.h"
 #include "film/film.h"
 
 namespace plexo {
 
+// One writer's work on one frame at a time. A walk makes a few of them and
+// reuses each for frame after frame.
+class FrameWork {
+public:
+    virtual ~FrameWork() = default;
+    // Turns the frame's picture (empty when the film gives none) into what
+    // Put writes; false when the frame fails. May run on any thread, beside
+    // other works' Make. The picture stays valid until Put has returned.
+    virtual bool Make(const Picture& picture) = 0;
+    // Writes what Make made for the frame numbered `number`; false when the
+    // frame fails. Called on the walk's thread, in frame order.
+    virtual bool Put(int32_t number) = 0;
+};
+
+using FrameWorkMaker = std::function<std::unique_ptr<FrameWork>()>;
+
 // Sets the film to shift 0 without wrapping, moves it to its first frame and
-// calls `writeFrame` for each frame; the film's pictures are released after
-// every frame. True when every frame was written and no stop came.
-bool WalkFrames(Film& film, const ConversionControl& control, const std::function<bool()>& writeFrame);
+// runs a work on the picture of each frame in `tone`. A stop asked for before
+// a frame is put ends the walk like a failed frame; progress is reported after
+// every frame put. The frames of a single-source film are made on
+// control.workers threads (0: one per core), which the calling thread helps
+// while it waits for the next frame to put; any other film, or one worker,
+// is walked on the calling thread alone. The film's pictures are released as
+// frames are put. True when every frame was put and no stop came.
+bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork);
 
 }  // namespace plexo

@@ -6,23 +6,47 @@
 
 namespace plexo {
 
+namespace {
+
+class BmpWork : public FrameWork {
+public:
+    BmpWork(const std::string& base, const ConversionOptions& options, RunOutputNames& names)
+        : base_(base), shaper_(options), names_(names)
+    {
+    }
+
+    bool Make(const Picture& picture) override
+    {
+        shaped_ = shaper_.ShapedBitmap(picture);
+        if (shaped_)
+            header_ = BitmapHeaderFor(shaped_);
+        return bool(shaped_);
+    }
+
+    bool Put(int32_t number) override
+    {
+        const std::string fileName = FrameFileName(base_, number, ".bmp");
+        return names_.Claim(fileName) && WriteBmpFile(fileName, header_.data(), shaped_.data);
+    }
+
+private:
+    const std::string& base_;
+    FrameShaper shaper_;
+    RunOutputNames& names_;
+    Picture shaped_;
+    std::vector<uint8_t> header_;
+};
+
+}  // namespace
+
 bool WriteBmpFrames(Film* film, const std::string& base, const ConversionOptions& options,
                     const ConversionControl& control)
 {
     if (!film || options.factor < 1)
         return false;
-    FrameShaper shaper(options);
     RunOutputNames names;
-    return WalkFrames(*film, control, [&] {
-        const std::string fileName = FrameFileName(base, film->FrameNumber(), ".bmp");
-        if (!names.Claim(fileName))
-            return false;
-        const Picture picture = shaper.ShapedBitmap(*film);
-        if (!picture)
-            return false;
-        const std::vector<uint8_t> header = BitmapHeaderFor(picture);
-        return WriteBmpFile(fileName, header.data(), picture.data);
-    });
+    return WalkFrames(*film, FrameShaper(options).tone(), control,
+                      [&] { return std::make_unique<BmpWork>(base, options, names); });
 }
 
 }  // namespace plexo

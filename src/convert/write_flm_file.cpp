@@ -24,6 +24,63 @@ bool WriteU32(platform::AtomicFile& file, uint32_t v)
     return file.write(bytes, 4);
 }
 
+// What the records written so far hold, for the header.
+struct Records {
+    int width = 0;
+    int height = 0;
+    uint32_t count = 0;
+};
+
+// Shapes and, for packed files, encodes a frame; the record goes out in
+// frame order, where the size check against the first frame is made.
+class FlmWork : public FrameWork {
+public:
+    FlmWork(platform::AtomicFile& file, const ConversionOptions& options, Records& records)
+        : file_(file), options_(options), shaper_(options), records_(records)
+    {
+    }
+
+    bool Make(const Picture& picture) override
+    {
+        shaped_ = shaper_.Shaped(picture);
+        if (!shaped_)
+            return false;
+        // The stream holds the picture as it lies in memory; the reader's
+        // decoder gives it back the same way.
+        return options_.compress != 1 || encoder_.Encode(shaped_, options_.quality, JpegRows::AsStored);
+    }
+
+    bool Put(int32_t frameNumber) override
+    {
+        if (shaped_.width > FlmHeader::kMaxSide || shaped_.height > FlmHeader::kMaxSide)
+            return false;
+        if (records_.count > 0 && (shaped_.width != records_.width || shaped_.height != records_.height))
+            return false;
+        records_.width = shaped_.width;
+        records_.height = shaped_.height;
+        const uint16_t number = uint16_t(frameNumber);
+        const uint8_t numberBytes[2] = {uint8_t(number), uint8_t(number >> 8)};
+        if (!file_.write(numberBytes, 2))
+            return false;
+        if (options_.compress == 1) {
+            if (!WriteU32(file_, uint32_t(encoder_.size())) || !file_.write(encoder_.data(), encoder_.size()))
+                return false;
+        } else if (!file_.write(shaped_.data, shaped_.byteCount())) {
+            return false;
+        }
+        ++records_.count;
+        return true;
+    }
+
+private:
+    platform::AtomicFile& file_;
+    const ConversionOptions& options_;
+    FrameShaper shaper_;
+    JpegEncoder encoder_;
+    Picture shaped_;
+    Records& records_;
+};
+
 }  // namespace
 
 bool WriteFlmFile(Film* film, const std::string& fileName, const ConversionOptions& options,
@@ -39,43 +96,17 @@ bool WriteFlmFile(Film* film, const std::string& fileName, const ConversionOptio
     if (packed && !(WriteU32(file, 4) && WriteU32(file, 1)))
         return false;
 
-    FrameShaper shaper(options);
-    int width = 0, height = 0;
-    uint32_t count = 0;
-    const bool whole = WalkFrames(*film, control, [&] {
-        const Picture picture = shaper.Shaped(*film);
-        if (!picture || picture.width > FlmHeader::kMaxSide || picture.height > FlmHeader::kMaxSide)
-            return false;
-        if (count > 0 && (picture.width != width || picture.height != height))
-            return false;
-        width = picture.width;
-        height = picture.height;
-        const uint16_t number = uint16_t(film->FrameNumber());
-        const uint8_t numberBytes[2] = {uint8_t(number), uint8_t(number >> 8)};
-        if (!file.write(numberBytes, 2))
-            return false;
-        if (packed) {
-            // The stream holds the picture as it lies in memory; the reader's
-            // decoder gives it back the same way.
-            const std::vector<uint8_t> stream =
-                EncodeJpeg(picture.data, picture.bytesPerPixel, picture.width, picture.height, options.quality);
-            if (stream.empty() || !WriteU32(file, uint32_t(stream.size())) ||
-                !file.write(stream.data(), stream.size()))
-                return false;
-        } else if (!file.write(picture.data, picture.byteCount())) {
-            return false;
-        }
-        ++count;
-        return true;
-    });
+    Records records;
+    const bool whole = WalkFrames(*film, FrameShaper(options).tone(), control,
+                                  [&] { return std::make_unique<FlmWork>(file, options, records); });
     if (!whole)
         return false;
 
     uint8_t header[16];
     PutLE(header, (options.colour ? kColour : 0u) | kNumbered | (packed ? kExtension : 0u));
-    PutLE(header + 4, count);
-    PutLE(header + 8, uint32_t(width));
-    PutLE(header + 12, uint32_t(height));
+    PutLE(header + 4, records.count);
+    PutLE(header + 8, uint32_t(records.width));
+    PutLE(header + 12, uint32_t(records.height));
     return file.writeAt(0, header, sizeof header) && file.commit();
 }
 

@@ -69,6 +69,7 @@ public:
     FlmFilm& operator=(const FlmFilm&) = delete;
 
     void ReleasePictures() override { made_.clear(); }
+    void ReleaseFrame(size_t index) override { made_.erase(index); }
 
 protected:
     size_t Count() const override { return count_; }

@@ -46,6 +46,14 @@ public:
     // Number of the partner frame, -1 without frames.
     int32_t PartnerNumber() const;
 
+    // For a walk that builds frames' pictures on other threads while the
+    // cursor moves on this one: the current frame's object, and the release
+    // of a frame's picture once it is done with. Frames are independent of
+    // each other, so different frames may build their pictures at once; these
+    // two calls stay on the cursor's thread.
+    Cadre* CurrentFrame() { return Count() == 0 ? nullptr : &CadreAt(current_); }
+    virtual void ReleaseFrame(size_t index) { frames_[index]->ReleasePicture(); }
+
 protected:
     // The frames in play order: by default those appended below. A film whose
     // frames follow from its file's layout keeps them its own way and makes

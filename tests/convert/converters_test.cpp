@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "convert/converters.h"
 #include "convert/existing_outputs.h"
@@ -75,10 +77,46 @@ INSTANTIATE_TEST_SUITE_P(
                     WayCase{ConversionWay::JpgToBmp, "walk0012.JPG", {"walk0001.bmp", "walk0012.bmp"}},
                     WayCase{ConversionWay::JpgToFlm, "walk0001.jpg", {"walk0.flm"}}));
 
+// Every way gives the same bytes on several threads as on one: frames are
+// written in order whatever thread made them. Nine frames keep more in flight
+// than the three workers have slots for.
+TEST_P(Conversion, WritesTheSameBytesOnSeveralThreadsAsOnOne)
+{
+    const WayCase& c = GetParam();
+    const std::vector<ConversionOptions> settings = {
+        {}, {.colour = false, .factor = 2, .width = 9, .quality = 60, .compress = 1}};
+    for (const ConversionOptions& options : settings) {
+        std::map<std::string, std::vector<uint8_t>> outputs[2];
+        for (const int workers : {1, 3}) {
+            test::TempDir dir;
+            ScriptedFilm film({{1, 26, 14}, {2, 26, 14}, {3, 26, 14}, {4, 26, 14}, {5, 26, 14},
+                               {6, 26, 14}, {7, 26, 14}, {8, 26, 14}, {12, 26, 14}});
+            const char kind = SourceOf(c.way).extension[0];
+            const bool source = kind == 'B'   ? WriteBmpFrames(&film, dir.file("walk"), {})
+                                : kind == 'J' ? WriteJpgFrames(&film, dir.file("walk"), {})
+                                              : WriteFlmFile(&film, dir.file("walk.flm"), {.compress = 1});
+            ASSERT_TRUE(source);
+            std::set<std::string> sources;
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+                sources.insert(entry.path().filename().string());
+            ConversionControl control;
+            control.workers = workers;
+            ASSERT_EQ(Convert(c.way, dir.file(c.chosen), options, control), ConversionResult::Ok);
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+                if (!sources.count(entry.path().filename().string()))
+                    outputs[workers > 1][entry.path().filename().string()] = test::ReadBytes(entry.path().string());
+        }
+        EXPECT_FALSE(outputs[0].empty());
+        EXPECT_TRUE(outputs[0] == outputs[1]) << "grey " << !options.colour;
+    }
+}
+
 // A run that cannot write, or is stopped, logs a write error; the frames
 // already written stay. The wrong-type and missing-film failures are the
 // tool tests' own.
-TEST(ConversionFailures, WriteErrorsAndStopsLogTheFailure)
+class ConversionFailures : public testing::TestWithParam<int> {};
+
+TEST_P(ConversionFailures, WriteErrorsAndStopsLogTheFailure)
 {
     test::TempDir dir;
     MakeSource(ConversionWay::FlmToBmp, dir);
@@ -87,15 +125,27 @@ TEST(ConversionFailures, WriteErrorsAndStopsLogTheFailure)
     EXPECT_EQ(platform::LogText(), kFailLog);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
-    // A stop ends the run like a write error; the frames written stay.
+    // A stop asked for while the second frame's progress is reported ends the
+    // run like a write error, however far the workers have gone; the frames
+    // written stay.
     platform::ClearLog();
     std::atomic<bool> stop{false};
-    const ConversionControl control{[&](int done, int) { stop = done == 2; }, &stop};
+    const ConversionControl control{[&](int done, int) { stop = done == 2; }, &stop, GetParam()};
     EXPECT_EQ(Convert(ConversionWay::FlmToBmp, dir.file("walk.flm"), {}, control), ConversionResult::WriteError);
     EXPECT_EQ(platform::LogText(), kFailLog);
     EXPECT_TRUE(std::filesystem::exists(dir.file("walk0002.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("walk0012.bmp")));
+
+    // A frame without a picture ends the run there: the frames before it are
+    // written, none after it.
+    ScriptedFilm film({{20, 8, 4}, {21, 8, 4}, {22, 8, 4, false}, {23, 8, 4}, {24, 8, 4}});
+    EXPECT_FALSE(WriteBmpFrames(&film, dir.file("cut"), {}, {{}, nullptr, GetParam()}));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("cut0021.bmp")));
+    for (const char* name : {"cut0022.bmp", "cut0023.bmp", "cut0024.bmp"})
+        EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name;
 }
+
+INSTANTIATE_TEST_SUITE_P(Workers, ConversionFailures, testing::Values(1, 3));
 
 // Frames of one number would land in one file; the second fails its frame
 // and the run, and the log names the file.
