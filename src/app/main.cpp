@@ -11,8 +11,10 @@
 #include "app/plexo_view.h"
 #include "app/plexo_app.h"
 #include "app/termination_signal.h"
+#include "film/picture_budget.h"
 #include "platform/ddraw.h"
 #include "platform/picture_memory.h"
+#include "platform/settings.h"
 
 int main(int argc, char** argv)
 {
@@ -31,6 +33,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Plexo"));
     QApplication::setApplicationVersion(QStringLiteral(PLEXO_VERSION));
     plexo::platform::KeepPictureMemoryForReuse();
+    if (const int32_t mib = plexo::platform::PictureMemoryMiB(); mib > 0)
+        plexo::SetPictureBudget(size_t(mib) << 20);
 
     // Qt has taken its own options (-platform, -display, ...) out of argv.
     const QStringList arguments = QApplication::arguments();

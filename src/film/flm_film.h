@@ -68,13 +68,13 @@ public:
     FlmFilm(const FlmFilm&) = delete;
     FlmFilm& operator=(const FlmFilm&) = delete;
 
-    void ReleasePictures() override { made_.clear(); }
-    void ReleaseFrame(size_t index) override { made_.erase(index); }
 
 protected:
     size_t Count() const override { return count_; }
     int32_t NumberAt(size_t index) const override;
     Cadre& CadreAt(size_t index) override;
+    void DropPicture(size_t index) override { made_.erase(index); }
+    void DropAllPictures() override { made_.clear(); }
 
 private:
     void FindRecords();

@@ -25,36 +25,37 @@ size_t MSFilm::PartnerIndex() const
     return size_t(((int64_t(current_) + shift_) % n + n) % n);
 }
 
-Cadre* MSFilm::Partner()
-{
-    return Count() == 0 ? nullptr : &CadreAt(PartnerIndex());
-}
-
 int32_t MSFilm::PartnerNumber() const
 {
     return Count() == 0 ? -1 : NumberAt(PartnerIndex());
 }
 
+const uint8_t* MSFilm::Shown(size_t index, Tone tone, int32_t& width, int32_t& height)
+{
+    Cadre& frame = CadreAt(index);
+    const uint8_t* pixels = tone == Tone::Grey ? frame.GreyPicture(width, height) : frame.ColourPicture(width, height);
+    kept_.Shown(index, pixels ? size_t(width) * size_t(height) * (tone == Tone::Grey ? 1 : 3) : 0);
+    return pixels;
+}
+
 const uint8_t* MSFilm::GreyPicture(int32_t& width, int32_t& height)
 {
-    return Count() == 0 ? nullptr : CadreAt(current_).GreyPicture(width, height);
+    return Count() == 0 ? nullptr : Shown(current_, Tone::Grey, width, height);
 }
 
 const uint8_t* MSFilm::ColourPicture(int32_t& width, int32_t& height)
 {
-    return Count() == 0 ? nullptr : CadreAt(current_).ColourPicture(width, height);
+    return Count() == 0 ? nullptr : Shown(current_, Tone::Colour, width, height);
 }
 
 const uint8_t* MSFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
 {
-    Cadre* partner = Partner();
-    return partner ? partner->GreyPicture(width, height) : nullptr;
+    return Count() == 0 ? nullptr : Shown(PartnerIndex(), Tone::Grey, width, height);
 }
 
 const uint8_t* MSFilm::PartnerColourPicture(int32_t& width, int32_t& height)
 {
-    Cadre* partner = Partner();
-    return partner ? partner->ColourPicture(width, height) : nullptr;
+    return Count() == 0 ? nullptr : Shown(PartnerIndex(), Tone::Colour, width, height);
 }
 
 int32_t MSFilm::FrameNumber() const
@@ -98,7 +99,19 @@ bool MSFilm::StepBackward()
     return true;
 }
 
+void MSFilm::ReleaseFrame(size_t index)
+{
+    kept_.Forget(index);
+    DropPicture(index);
+}
+
 void MSFilm::ReleasePictures()
+{
+    kept_.Forget();
+    DropAllPictures();
+}
+
+void MSFilm::DropAllPictures()
 {
     for (auto& frame : frames_)
         frame->ReleasePicture();

@@ -9,6 +9,7 @@
 
 #include "film/cadre.h"
 #include "film/film.h"
+#include "film/picture_budget.h"
 
 namespace plexo {
 
@@ -39,7 +40,7 @@ public:
     int32_t FrameCount() const override { return int32_t(Count()); }
     bool Next() override { return invert_ ? StepBackward() : StepForward(); }
     bool Prev() override { return invert_ ? StepForward() : StepBackward(); }
-    void ReleasePictures() override;
+    void ReleasePictures() final;
 
     // Position of the current frame in play order, -1 without frames.
     int32_t CurrentIndex() const { return Count() == 0 ? -1 : int32_t(current_); }
@@ -52,7 +53,7 @@ public:
     // each other, so different frames may build their pictures at once; these
     // two calls stay on the cursor's thread.
     Cadre* CurrentFrame() { return Count() == 0 ? nullptr : &CadreAt(current_); }
-    virtual void ReleaseFrame(size_t index) { frames_[index]->ReleasePicture(); }
+    void ReleaseFrame(size_t index);
 
 protected:
     // The frames in play order: by default those appended below. A film whose
@@ -61,6 +62,9 @@ protected:
     virtual size_t Count() const { return frames_.size(); }
     virtual int32_t NumberAt(size_t index) const { return frames_[index]->number; }
     virtual Cadre& CadreAt(size_t index) { return *frames_[index]; }
+    // Takes the pictures of one frame or of all frames away.
+    virtual void DropPicture(size_t index) { frames_[index]->ReleasePicture(); }
+    virtual void DropAllPictures();
 
     // Building a film: append frames in the order they are found, sort them by
     // number if the source does not store them in play order, then start at
@@ -70,11 +74,14 @@ protected:
     void MakeFirstCurrent() { current_ = 0; }
 
 private:
+    // The frame's picture; every picture handed out counts as shown for the
+    // picture budget. Only for a film with frames.
+    const uint8_t* Shown(size_t index, Tone tone, int32_t& width, int32_t& height);
     bool StepForward();
     bool StepBackward();
-    Cadre* Partner();
     size_t PartnerIndex() const;
 
+    KeptPictures kept_{[this](size_t index) { DropPicture(index); }};
     std::vector<std::unique_ptr<Cadre>> frames_;
     size_t current_ = 0;
     bool round_ = false;

@@ -123,4 +123,6 @@ TranslateSettings TranslateSettings::Read()
 
 void TranslateSettings::Write() const { WriteInts(kTranslate, kTranslateKeys, *this); }
 
+int32_t PictureMemoryMiB() { return ReadProfileInt(kSettings, "Picture memory", 0); }
+
 }  // namespace plexo::platform

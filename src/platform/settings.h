@@ -52,6 +52,11 @@ struct TranslateSettings {
     void Write() const;
 };
 
+// "Settings" "Picture memory": the MiB of pictures the viewer keeps in the
+// "Memory" reading mode; 0 or less (the default) means a quarter of the
+// machine's memory. Read at start-up and never written, so it is set by hand.
+int32_t PictureMemoryMiB();
+
 // The conversions of the stored texts, independent of the process's locale
 // (the Qt shell switches it to the user's, whose decimal comma would
 // otherwise change the file's format).
