@@ -5,6 +5,7 @@
 #include <new>
 
 #include "film/factories.h"
+#include "film/grey_pixels.h"
 #include "film/jpeg_codec.h"
 
 namespace plexo {
@@ -131,18 +132,16 @@ PictureBuffer FlmCadre::BuildRaw(Tone tone) const
             return {};
         return picture;
     }
-    const auto stored = ReadBlock(file_, dataOffset_, pixels * storedBytes);
+    if (tone == Tone::Grey)
+        return ReadColourAsGrey(file_, dataOffset_, picture.bytes.get(), size_t(pixels)) ? std::move(picture)
+                                                                                          : PictureBuffer{};
+    const auto stored = ReadBlock(file_, dataOffset_, pixels);
     if (!stored)
         return {};
     const uint8_t* in = stored.get();
     uint8_t* out = picture.bytes.get();
-    if (tone == Tone::Grey) {
-        for (int64_t i = 0; i < pixels; ++i, in += 3)
-            out[i] = uint8_t((in[0] + in[1] + in[2] + 1) / 3);
-    } else {
-        for (int64_t i = 0; i < pixels; ++i, out += 3)
-            out[0] = out[1] = out[2] = in[i];
-    }
+    for (int64_t i = 0; i < pixels; ++i, out += 3)
+        out[0] = out[1] = out[2] = in[i];
     return picture;
 }
 
