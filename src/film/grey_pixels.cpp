@@ -77,9 +77,67 @@ __attribute__((target("avx2"))) void ColourToGreyAvx2(const uint8_t* bgr, uint8_
     ColourToGreySsse3(bgr, grey, pixels - x);
 }
 
+// 64 pixels from three 64-byte loads: byte permutes across the three
+// gather the blue, green and red planes, which are widened, summed and divided
+// as above. The lane-wise unpacks and the pack cancel out, so the results
+// stay in order.
+struct PlaneIndices {
+    uint8_t low[3][64];   // where each plane's byte lies in the first 128 bytes
+    uint8_t high[3][64];  // and in the last 64
+    uint64_t fromHigh[3];
+};
+
+constexpr PlaneIndices MakePlaneIndices()
+{
+    PlaneIndices p{};
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 64; ++i) {
+            const int at = 3 * i + c;
+            p.low[c][i] = uint8_t(at & 127);
+            p.high[c][i] = uint8_t(at & 63);
+            if (at >= 128)
+                p.fromHigh[c] |= uint64_t(1) << i;
+        }
+    return p;
+}
+
+alignas(64) constexpr PlaneIndices kPlanes = MakePlaneIndices();
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void ColourToGreyVbmi(const uint8_t* bgr, uint8_t* grey,
+                                                                            size_t pixels)
+{
+    __m512i low[3], high[3];
+    for (int c = 0; c < 3; ++c) {
+        low[c] = _mm512_load_si512(kPlanes.low[c]);
+        high[c] = _mm512_load_si512(kPlanes.high[c]);
+    }
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i one = _mm512_set1_epi16(1);
+    const __m512i third = _mm512_set1_epi16(short(0xAAAB));
+    size_t x = 0;
+    for (; x + 64 <= pixels; x += 64, bgr += 192, grey += 64) {
+        const __m512i a = _mm512_loadu_si512(bgr);
+        const __m512i b = _mm512_loadu_si512(bgr + 64);
+        const __m512i c = _mm512_loadu_si512(bgr + 128);
+        __m512i sumLow = one, sumHigh = one;
+        for (int k = 0; k < 3; ++k) {
+            const __m512i plane = _mm512_mask_permutexvar_epi8(_mm512_permutex2var_epi8(a, low[k], b),
+                                                               kPlanes.fromHigh[k], high[k], c);
+            sumLow = _mm512_add_epi16(sumLow, _mm512_unpacklo_epi8(plane, zero));
+            sumHigh = _mm512_add_epi16(sumHigh, _mm512_unpackhi_epi8(plane, zero));
+        }
+        sumLow = _mm512_srli_epi16(_mm512_mulhi_epu16(sumLow, third), 1);
+        sumHigh = _mm512_srli_epi16(_mm512_mulhi_epu16(sumHigh, third), 1);
+        _mm512_storeu_si512(grey, _mm512_packus_epi16(sumLow, sumHigh));
+    }
+    ColourToGreyAvx2(bgr, grey, pixels - x);
+}
+
 GreyFn FastGrey()
 {
-    static const GreyFn fn = __builtin_cpu_supports("avx2")    ? ColourToGreyAvx2
+    static const GreyFn fn = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw")
+                                 ? ColourToGreyVbmi
+                             : __builtin_cpu_supports("avx2") ? ColourToGreyAvx2
                              : __builtin_cpu_supports("ssse3") ? ColourToGreySsse3
                                                                : ColourToGreyReference;
     return fn;
@@ -97,8 +155,13 @@ void ColourToGrey(const uint8_t* bgr, uint8_t* grey, size_t pixels)
 
 bool ReadColourAsGrey(const InputFile& file, int64_t offset, uint8_t* grey, size_t pixels)
 {
-    constexpr size_t kBlockPixels = size_t(1) << 15;  // 96 KiB of colour
-    const std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[kBlockPixels * 3]);
+    // 384 KiB of colour: small enough to stay in the second-level cache
+    // until it is turned grey, large enough that the reads' system calls
+    // (a few microseconds each on a virtual machine) stay few.
+    constexpr size_t kBlockPixels = size_t(1) << 17;
+    // Kept by each thread from frame to frame: a block freshly allocated for
+    // every frame costs as much again as turning it grey.
+    thread_local const std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[kBlockPixels * 3]);
     if (!block)
         return false;
     for (size_t done = 0; done < pixels;) {
