@@ -1,29 +1,28 @@
 #!/usr/bin/env bash
-# Times plexo-tool convert against ffmpeg and ImageMagick on the same 100-frame
-# 1920x1080 colour BMP sequence, in one run, and reports the ratios and the
-# peak memory of each conversion.
+# plexo-tool convert against ffmpeg and ImageMagick doing the same work on the
+# same 100-frame 1920x1080 colour BMP sequence: halve each frame by averaging
+# 2 x 2 blocks and write it as a baseline JPEG with 4:2:0 chroma and fixed
+# Huffman tables. Rounds run the tools one after the other, so each sees the
+# same machine; each tool reports its least and median elapsed time, CPU
+# time and peak memory. Our .flm round trip runs in the same rounds.
 #
-#   bench/convert_compare.sh [WORK_DIR]
-#
-# Uses the release build in build/convert-rel (configured and built here).
+#   bench/convert_compare.sh        # PLEXO_TOOL names the tool, ROUNDS the rounds
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-work="${1:-${TMPDIR:-/tmp}/plexo-convert-bench}"
-build="$root/build/convert-rel"
+tool="${PLEXO_TOOL:-$root/build/bench/plexo-tool}"
+rounds="${ROUNDS:-5}"
 frames=100
+[ -x "$tool" ] || { echo "no $tool: cmake --preset bench && cmake --build --preset bench" >&2; exit 1; }
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLEXO_TESTS=OFF -DPLEXO_GUI=OFF >/dev/null
-cmake --build "$build" -j2 --target plexo-tool >/dev/null
-tool="$build/plexo-tool"
-
-rm -rf "$work"
-mkdir -p "$work/src" "$work/ffmpeg" "$work/mogrify"
+work="$(mktemp -d "${TMPDIR:-/tmp}/plexo-convert-compare-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/src" "$work/ffmpeg" "$work/mogrify" "$work/plexo"
 ffmpeg -loglevel error -f lavfi -i "testsrc2=size=1920x1080:rate=25" -frames:v "$frames" -pix_fmt bgr24 \
   "$work/src/walk%04d.bmp"
+# Our converter writes beside its source, so it gets a copy of its own.
+cp "$work"/src/*.bmp "$work/plexo/"
 
-# Runs a command under /usr/bin/time; prints "elapsed-seconds cpu-seconds
-# peak-KiB". CPU time (user + system) is the steadier figure on a busy machine;
-# the peers may use several cores, so elapsed time is shown as well.
+# One run under /usr/bin/time: "elapsed-seconds cpu-seconds peak-KiB".
 measure() {
   local out
   out="$(mktemp)"
@@ -32,36 +31,45 @@ measure() {
   rm -f "$out"
 }
 
-# Writes its JPEG files beside the source, so the copies go in their own folder.
-mkdir -p "$work/plexo"
-cp "$work"/src/*.bmp "$work/plexo/"
-read -r ours_s ours_cpu ours_kb < <(measure "$tool" convert bmp-jpg "$work/plexo/walk0001.bmp" --factor 2 --quality 95)
-read -r ff_s ff_cpu ff_kb < <(measure ffmpeg -loglevel error -y -i "$work/src/walk%04d.bmp" -vf scale=iw/2:ih/2 -q:v 2 \
-  "$work/ffmpeg/walk%04d.jpg")
-read -r mg_s mg_cpu mg_kb < <(measure mogrify -path "$work/mogrify" -format jpg -scale 50% -quality 95 \
-  -sampling-factor 2x2 "$work"/src/*.bmp)
-read -r flm_s flm_cpu flm_kb < <(measure "$tool" convert bmp-flm "$work/src/walk0001.bmp" --compress jpeg --quality 95)
-read -r back_s back_cpu back_kb < <(measure "$tool" convert flm-bmp "$work/src/walk0.flm")
-# What the tool holds before any picture: the rest of a peak is pictures.
-read -r _ _ base_kb < <(measure "$tool" convert flm-bmp "$work/none.flm")
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
-fps() { awk -v s="$1" -v n="$frames" 'BEGIN { printf "%.1f", (s > 0 ? n / s : 0) }'; }
+declare -A runs
+names=(ours ffmpeg mogrify flm back)
+labels=("plexo bmp-jpg --factor 2 --quality 95"
+  "ffmpeg scale=area yuvj420p -q:v 1"
+  "mogrify -scale 50% -quality 95 2x2"
+  "plexo bmp-flm --compress jpeg q95"
+  "plexo flm-bmp")
+for round in $(seq "$rounds"); do
+  runs[ours]+="$(measure "$tool" convert bmp-jpg "$work/plexo/walk0001.bmp" --factor 2 --quality 95)"$'\n'
+  runs[ffmpeg]+="$(measure ffmpeg -loglevel error -y -i "$work/src/walk%04d.bmp" \
+    -vf scale=iw/2:ih/2:flags=area -pix_fmt yuvj420p -qmin 1 -q:v 1 "$work/ffmpeg/walk%04d.jpg")"$'\n'
+  runs[mogrify]+="$(measure mogrify -path "$work/mogrify" -format jpg -scale 50% -quality 95 \
+    -sampling-factor 2x2 -define jpeg:optimize-coding=false "$work"/src/*.bmp)"$'\n'
+  runs[flm]+="$(measure "$tool" convert bmp-flm "$work/src/walk0001.bmp" --compress jpeg --quality 95)"$'\n'
+  runs[back]+="$(measure "$tool" convert flm-bmp "$work/src/walk0.flm")"$'\n'
+  echo "round $round of $rounds done" >&2
+done
 
 for check in "$work/plexo/walk0100.jpg" "$work/ffmpeg/walk0100.jpg" "$work/mogrify/walk0100.jpg" \
   "$work/src/walk0.flm" "$work/src/walk0100.bmp"; do
   [ -s "$check" ] || { echo "missing output $check" >&2; exit 1; }
 done
 
-mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
-echo "$frames frames of 1920x1080 colour BMP, $(nproc) cores; one colour picture is 5.9 MiB"
-printf '%-40s %8s %8s %8s %9s\n' "conversion" "elapsed" "fps" "cpu s" "peak MiB"
-row() { printf '%-40s %8s %8s %8s %9s\n' "$1" "$2" "$(fps "$2")" "$3" "$(mib "$4")"; }
-row "plexo bmp-jpg factor 2 quality 95" "$ours_s" "$ours_cpu" "$ours_kb"
-row "ffmpeg scale=iw/2:ih/2 -q:v 2" "$ff_s" "$ff_cpu" "$ff_kb"
-row "mogrify -scale 50% -quality 95" "$mg_s" "$mg_cpu" "$mg_kb"
-row "plexo bmp-flm JPEG frames quality 95" "$flm_s" "$flm_cpu" "$flm_kb"
-row "plexo flm-bmp" "$back_s" "$back_cpu" "$back_kb"
-echo "plexo-tool without a film: peak $(mib "$base_kb") MiB"
-echo "bmp-jpg elapsed: ffmpeg takes $(ratio "$ff_s" "$ours_s") x our time, mogrify $(ratio "$mg_s" "$ours_s") x"
-echo "bmp-jpg cpu:     ffmpeg takes $(ratio "$ff_cpu" "$ours_cpu") x our time, mogrify $(ratio "$mg_cpu" "$ours_cpu") x"
+# Field $1 of the runs on stdin: "least median".
+least_median() {
+  awk -v f="$1" 'NF { print $f }' | sort -g | awk '{ v[NR] = $1 } END { print v[1], v[int((NR + 1) / 2)] }'
+}
+
+echo "$frames frames of 1920x1080 colour BMP, $(nproc) cores, $rounds interleaved rounds; load $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-40s %17s %17s %9s\n' "conversion" "elapsed s (min med)" "cpu s (min med)" "peak MiB"
+declare -A median
+for i in "${!names[@]}"; do
+  name="${names[$i]}"
+  read -r e_min e_med < <(printf '%s' "${runs[$name]}" | least_median 1)
+  read -r c_min c_med < <(printf '%s' "${runs[$name]}" | least_median 2)
+  read -r _ k_med < <(printf '%s' "${runs[$name]}" | least_median 3)
+  median[$name]="$e_med"
+  printf '%-40s %8s %8s %8s %8s %9.1f\n' "${labels[$i]}" "$e_min" "$e_med" "$c_min" "$c_med" \
+    "$(awk -v k="$k_med" 'BEGIN { print k / 1024 }')"
+done
+awk -v o="${median[ours]}" -v f="${median[ffmpeg]}" -v m="${median[mogrify]}" \
+  'BEGIN { printf "bmp-jpg median elapsed: ffmpeg takes %.2f x our time, mogrify %.2f x\n", f / o, m / o }'

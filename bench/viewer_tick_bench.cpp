@@ -26,6 +26,7 @@
 #include "film/ms_film.h"
 #include "platform/profile.h"
 #include "present/compositor.h"
+#include "scratch_folder.h"
 
 namespace plexo {
 namespace {
@@ -63,6 +64,13 @@ public:
     }
 };
 
+// The settings file and the film live in a folder removed at exit.
+const std::filesystem::path& Scratch()
+{
+    static const bench::ScratchFolder folder("plexo-viewer-bench");
+    return folder.path;
+}
+
 QApplication& Application()
 {
     static int argc = 1;
@@ -70,8 +78,7 @@ QApplication& Application()
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static const std::string settings =
-            (std::filesystem::temp_directory_path() / "plexo-viewer-bench.ini").string();
+        static const std::string settings = (Scratch() / "duvix.ini").string();
         platform::SetSettingsFilePath(settings);
         return new QApplication(argc, argv);
     }();
@@ -81,7 +88,7 @@ QApplication& Application()
 const std::string& PackedFilmFile()
 {
     static const std::string path = [] {
-        const std::string file = (std::filesystem::temp_directory_path() / "plexo-viewer-bench.flm").string();
+        const std::string file = (Scratch() / "bench.flm").string();
         PatternFilm source;
         ConversionOptions options;
         options.compress = 1;

@@ -1,0 +1,138 @@
+// Wall time of whole conversions of a 12-frame 1920 x 1080 colour film, in
+// process, on one worker (the one-thread run) and on one worker a core. The
+// two runs do the same work and write byte-identical files; compare the
+// second with the first way by way. Run with repetitions and random
+// interleaving (see bench/README.md) so that both see the same machine. The
+// CPU column is the whole process's, all threads together: on a machine
+// that other work keeps busy, the wall time shows the scheduler's share more
+// than the work, and the CPU time shows what the threads cost.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "convert/converters.h"
+#include "convert/frame_writers.h"
+#include "film/ms_film.h"
+#include "platform/log.h"
+#include "platform/picture_memory.h"
+#include "scratch_folder.h"
+
+namespace plexo {
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+constexpr int kFrames = 12;
+
+// A picture with smooth areas and fine detail, as a camera gives.
+class CameraCadre : public Cadre {
+public:
+    explicit CameraCadre(int number) : Cadre(number) {}
+
+protected:
+    PictureBuffer Build(Tone tone) override
+    {
+        const int bpp = tone == Tone::Grey ? 1 : 3;
+        PictureBuffer p = PictureBuffer::allocate(kWidth, kHeight, bpp);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                for (int c = 0; c < bpp; ++c)
+                    p.row(y)[x * bpp + c] = uint8_t(x / (8 + c) + y / 5 + ((x * y + number) % 7) * (c + 1));
+        return p;
+    }
+};
+
+class CameraFilm : public MSFilm {
+public:
+    CameraFilm()
+    {
+        for (int i = 1; i <= kFrames; ++i)
+            InsertAfterCurrent(std::make_unique<CameraCadre>(i));
+        MakeFirstCurrent();
+    }
+};
+
+// The sources in folders of their own, removed when the program ends.
+class Sources {
+public:
+    Sources()
+    {
+        for (const char* kind : {"bmp", "jpg", "flm"})
+            std::filesystem::create_directories(root / kind);
+        CameraFilm film;
+        ConversionOptions packed;
+        packed.compress = 1;
+        packed.quality = 90;
+        if (!WriteBmpFrames(&film, (root / "bmp" / "walk").string(), {}) ||
+            !WriteJpgFrames(&film, (root / "jpg" / "walk").string(), packed) ||
+            !WriteFlmFile(&film, (root / "flm" / "walk.flm").string(), packed))
+            std::abort();
+    }
+    bench::ScratchFolder scratch{"plexo-convert-bench"};
+    const std::filesystem::path& root = scratch.path;
+};
+
+const std::filesystem::path& Root()
+{
+    // As plexo-tool and the viewer do at start-up.
+    platform::KeepPictureMemoryForReuse();
+    static const Sources sources;
+    return sources.root;
+}
+
+struct Way {
+    const char* label;
+    ConversionWay way;
+    const char* chosen;
+    int factor;
+    int compress;
+};
+
+const Way kWays[] = {
+    {"bmp-jpg factor 1", ConversionWay::BmpToJpg, "bmp/walk0001.bmp", 1, 0},
+    {"bmp-jpg factor 2", ConversionWay::BmpToJpg, "bmp/walk0001.bmp", 2, 0},
+    {"jpg-bmp", ConversionWay::JpgToBmp, "jpg/walk0001.jpg", 1, 0},
+    {"flm-bmp packed", ConversionWay::FlmToBmp, "flm/walk.flm", 1, 0},
+    {"bmp-flm packed", ConversionWay::BmpToFlm, "bmp/walk0001.bmp", 1, 1},
+};
+
+void BM_Convert(benchmark::State& state)
+{
+    const Way& way = kWays[state.range(0)];
+    const std::string chosen = (Root() / way.chosen).string();
+    ConversionOptions options;
+    options.factor = way.factor;
+    options.compress = way.compress;
+    options.quality = 95;
+    ConversionControl control;
+    control.workers = int(state.range(1));
+    for (auto _ : state) {
+        if (Convert(way.way, chosen, options, control) != ConversionResult::Ok) {
+            state.SkipWithError("the conversion failed");
+            break;
+        }
+        platform::ClearLog();
+    }
+    state.SetLabel(std::string(way.label) + (control.workers == 1 ? ", one worker" : ", a worker a core"));
+    state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
+}
+
+// The least of the repetitions, beside Google Benchmark's mean and median.
+double MinOf(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_Convert)
+    ->ArgNames({"way", "workers"})
+    ->ArgsProduct({{0, 1, 2, 3, 4}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(2)
+    ->ComputeStatistics("min", MinOf);
+
+}  // namespace
+}  // namespace plexo
