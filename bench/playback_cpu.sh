@@ -55,7 +55,7 @@ play() {
   local kind=$1 pid player server
   case $kind in
     ffplay)
-      ffplay -loglevel error -loop 0 -noborder -framerate 60 -i "$work/jpeg/film%04d.jpg" &
+      SDL_RENDER_DRIVER=software ffplay -loglevel error -loop 0 -noborder -framerate 60 -i "$work/jpeg/film%04d.jpg" &
       pid=$! ;;
     plain | red-blue)
       # The window fits the whole picture, as ffplay's does.
