@@ -35,7 +35,7 @@ bool WalkInTurn(Film& film, Tone tone, const ConversionControl& control, FrameWo
     do {
         if (Stopped(control))
             return false;
-        const bool written = work.Make(FilmPicture(film, Eye::Current, tone)) && work.Put(film.FrameNumber());
+        const bool written = work.Make(FilmPicture(film, Eye::Current, tone), film.FrameNumber()) && work.Put(film.FrameNumber());
         film.ReleasePictures();
         if (!written)
             return false;
@@ -151,7 +151,7 @@ private:
         Slot& slot = slots_[queue_.front()];
         queue_.pop_front();
         lock.unlock();
-        const bool made = slot.work->Make(CadrePicture(*slot.frame, tone_));
+        const bool made = slot.work->Make(CadrePicture(*slot.frame, tone_), slot.number);
         lock.lock();
         slot.made = made;
         slot.state = State::Made;

@@ -20,12 +20,15 @@ namespace plexo {
 class FrameWork {
 public:
     virtual ~FrameWork() = default;
-    // Turns the frame's picture (empty when the film gives none) into what
-    // Put writes; false when the frame fails. May run on any thread, beside
-    // other works' Make. The picture stays valid until Put has returned.
-    virtual bool Make(const Picture& picture) = 0;
-    // Writes what Make made for the frame numbered `number`; false when the
-    // frame fails. Called on the walk's thread, in frame order.
+    // Turns the picture of the frame numbered `number` (empty when the film
+    // gives none) into what Put writes, and may write it ahead under a
+    // temporary name; false when the frame fails. May run on any thread,
+    // beside other works' Make. The picture stays valid until Put has
+    // returned.
+    virtual bool Make(const Picture& picture, int32_t number) = 0;
+    // Puts out what Make made for the frame: writes it, or gives the file
+    // written ahead its name; false when the frame fails. Called on the
+    // walk's thread, in frame order; a frame never put leaves no file.
     virtual bool Put(int32_t number) = 0;
 };
 

@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "convert/frame_shaper.h"
 #include "convert/frame_walk.h"
 #include "convert/frame_writers.h"
@@ -8,6 +10,9 @@ namespace plexo {
 
 namespace {
 
+// The file is written and synced to the disk by Make, on a worker; Put only
+// gives it its name, in frame order. The folder is synced once, after the
+// last frame.
 class BmpWork : public FrameWork {
 public:
     BmpWork(const std::string& base, const ConversionOptions& options, RunOutputNames& names)
@@ -15,26 +20,30 @@ public:
     {
     }
 
-    bool Make(const Picture& picture) override
+    bool Make(const Picture& picture, int32_t number) override
     {
-        shaped_ = shaper_.ShapedBitmap(picture);
-        if (shaped_)
-            header_ = BitmapHeaderFor(shaped_);
-        return bool(shaped_);
+        const Picture shaped = shaper_.ShapedBitmap(picture);
+        if (!shaped)
+            return false;
+        fileName_ = FrameFileName(base_, number, ".bmp");
+        file_.emplace(fileName_);
+        return WriteBmpInto(*file_, BitmapHeaderFor(shaped).data(), shaped.data) && file_->sync();
     }
 
-    bool Put(int32_t number) override
+    bool Put(int32_t) override
     {
-        const std::string fileName = FrameFileName(base_, number, ".bmp");
-        return names_.Claim(fileName) && WriteBmpFile(fileName, header_.data(), shaped_.data);
+        const bool written =
+            file_ && names_.Claim(fileName_) && file_->commit(platform::AtomicFile::Folder::LeaveToCaller);
+        file_.reset();
+        return written;
     }
 
 private:
     const std::string& base_;
     FrameShaper shaper_;
     RunOutputNames& names_;
-    Picture shaped_;
-    std::vector<uint8_t> header_;
+    std::string fileName_;
+    std::optional<platform::AtomicFile> file_;
 };
 
 }  // namespace
@@ -46,7 +55,8 @@ bool WriteBmpFrames(Film* film, const std::string& base, const ConversionOptions
         return false;
     RunOutputNames names;
     return WalkFrames(*film, FrameShaper(options).tone(), control,
-                      [&] { return std::make_unique<BmpWork>(base, options, names); });
+                      [&] { return std::make_unique<BmpWork>(base, options, names); }) &&
+           platform::SyncFolderOf(base);
 }
 
 }  // namespace plexo

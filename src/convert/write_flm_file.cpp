@@ -40,7 +40,7 @@ public:
     {
     }
 
-    bool Make(const Picture& picture) override
+    bool Make(const Picture& picture, int32_t) override
     {
         shaped_ = shaper_.Shaped(picture);
         if (!shaped_)

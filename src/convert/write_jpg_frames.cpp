@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "convert/frame_shaper.h"
 #include "convert/frame_walk.h"
 #include "convert/frame_writers.h"
@@ -9,6 +11,9 @@ namespace plexo {
 
 namespace {
 
+// The file is written and synced to the disk by Make, on a worker; Put only
+// gives it its name, in frame order. The folder is synced once, after the
+// last frame.
 class JpgWork : public FrameWork {
 public:
     JpgWork(const std::string& base, const ConversionOptions& options, RunOutputNames& names)
@@ -18,15 +23,21 @@ public:
 
     // The library reads the picture's rows bottom first and its colour bytes
     // blue first itself, so no turned or swapped copy is made.
-    bool Make(const Picture& picture) override
+    bool Make(const Picture& picture, int32_t number) override
     {
-        return encoder_.Encode(shaper_.Shaped(picture), quality_, JpegRows::Picture);
+        if (!encoder_.Encode(shaper_.Shaped(picture), quality_, JpegRows::Picture))
+            return false;
+        fileName_ = FrameFileName(base_, number, ".jpg");
+        file_.emplace(fileName_);
+        return file_->write(encoder_.data(), encoder_.size()) && file_->sync();
     }
 
-    bool Put(int32_t number) override
+    bool Put(int32_t) override
     {
-        const std::string fileName = FrameFileName(base_, number, ".jpg");
-        return names_.Claim(fileName) && platform::ReplaceFileWith(fileName, encoder_.data(), encoder_.size());
+        const bool written =
+            file_ && names_.Claim(fileName_) && file_->commit(platform::AtomicFile::Folder::LeaveToCaller);
+        file_.reset();
+        return written;
     }
 
 private:
@@ -35,6 +46,8 @@ private:
     FrameShaper shaper_;
     RunOutputNames& names_;
     JpegEncoder encoder_;
+    std::string fileName_;
+    std::optional<platform::AtomicFile> file_;
 };
 
 }  // namespace
@@ -46,7 +59,8 @@ bool WriteJpgFrames(Film* film, const std::string& base, const ConversionOptions
         return false;
     RunOutputNames names;
     return WalkFrames(*film, FrameShaper(options).tone(), control,
-                      [&] { return std::make_unique<JpgWork>(base, options, names); });
+                      [&] { return std::make_unique<JpgWork>(base, options, names); }) &&
+           platform::SyncFolderOf(base);
 }
 
 }  // namespace plexo

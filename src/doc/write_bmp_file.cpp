@@ -40,6 +40,12 @@ size_t BytesPerPixel(uint16_t bitCount)
 
 bool WriteBmpFile(const std::string& path, const uint8_t* headerAndPalette, const uint8_t* pixels)
 {
+    platform::AtomicFile file(path);
+    return WriteBmpInto(file, headerAndPalette, pixels) && file.commit();
+}
+
+bool WriteBmpInto(platform::AtomicFile& file, const uint8_t* headerAndPalette, const uint8_t* pixels)
+{
     if (!headerAndPalette || !pixels)
         return false;
     const uint32_t headerSize = U32At(headerAndPalette);
@@ -64,7 +70,6 @@ bool WriteBmpFile(const std::string& path, const uint8_t* headerAndPalette, cons
     PutU32(fileHeader + 2, uint32_t(fileSize));
     PutU32(fileHeader + 10, uint32_t(kFileHeaderSize + kInfoHeaderSize + palette));
 
-    platform::AtomicFile file(path);
     file.write(fileHeader, sizeof fileHeader);
     file.write(headerAndPalette, kInfoHeaderSize + palette);
     static constexpr uint8_t kZeros[4] = {};
@@ -72,7 +77,7 @@ bool WriteBmpFile(const std::string& path, const uint8_t* headerAndPalette, cons
         file.write(pixels + size_t(r) * rowBytes, rowBytes);
         file.write(kZeros, padding);
     }
-    return file.commit();
+    return file.ok();
 }
 
 std::vector<uint8_t> BitmapHeaderFor(const Picture& picture)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "film/picture.h"
+#include "platform/atomic_file.h"
 #include "platform/bitmap_info_header.h"
 
 namespace plexo {
@@ -18,6 +19,9 @@ using BitmapInfoHeader = platform::BitmapInfoHeader;
 // rows, bottom row first. The file is written under a temporary name and
 // renamed over `path` only when whole; false leaves no file of ours behind.
 bool WriteBmpFile(const std::string& path, const uint8_t* headerAndPalette, const uint8_t* pixels);
+// The same bytes into a file the caller commits; false when the header is
+// refused or a write failed.
+bool WriteBmpInto(platform::AtomicFile& file, const uint8_t* headerAndPalette, const uint8_t* pixels);
 
 // The header (and grey palette for 1 byte a pixel) of a picture, ready for
 // WriteBmpFile: 24 bits for colour; for grey 8 bits, 256 colours used and

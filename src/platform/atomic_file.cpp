@@ -162,11 +162,13 @@ bool AtomicFile::write(const void* data, size_t size)
                 return false;
             }
             size_ += size;
+            synced_ = false;
             return true;
         }
     }
     buffer_.insert(buffer_.end(), bytes, bytes + size);
     size_ += size;
+    synced_ = false;
     return true;
 }
 
@@ -179,6 +181,17 @@ bool AtomicFile::writeAt(uint64_t offset, const void* data, size_t size)
         failed_ = true;
         return false;
     }
+    synced_ = false;
+    return true;
+}
+
+bool AtomicFile::sync()
+{
+    if (!ok() || !flush() || ::fsync(fd_) != 0) {
+        failed_ = true;
+        return false;
+    }
+    synced_ = true;
     return true;
 }
 
@@ -194,7 +207,7 @@ bool AtomicFile::flush()
     return true;
 }
 
-bool AtomicFile::commit()
+bool AtomicFile::commit(Folder folder)
 {
     if (!ok() || !flush()) {
         discard();
@@ -204,13 +217,18 @@ bool AtomicFile::commit()
     // success is reported, so a crash leaves the old file or the new one.
     const int fd = fd_;
     fd_ = -1;
-    const bool synced = ::fsync(fd) == 0;
+    const bool synced = synced_ || ::fsync(fd) == 0;
     if (::close(fd) != 0 || !synced || !MayReplace(path_) || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         discard();
         return false;
     }
     tempPath_.clear();
-    return SyncFolder(std::filesystem::path(path_).parent_path());
+    return folder == Folder::LeaveToCaller || SyncFolderOf(path_);
+}
+
+bool SyncFolderOf(const std::string& path)
+{
+    return SyncFolder(std::filesystem::path(path).parent_path());
 }
 
 void AtomicFile::discard()

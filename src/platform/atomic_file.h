@@ -34,9 +34,17 @@ public:
     // append position does not move.
     bool writeAt(uint64_t offset, const void* data, size_t size);
 
-    // Closes the temporary file and renames it over the target. False when
+    // Flushes what was written to the disk ahead of commit(), which then has
+    // only the rename and the folder left: a writer of many files syncs each
+    // on its own thread and renames them in order on one.
+    bool sync();
+
+    // Closes the temporary file and renames it over the target, and syncs the
+    // folder unless its caller will (a writer of many files into one folder
+    // syncs it once, after the last, before it reports success). False when
     // anything failed; the temporary file is then gone and the target untouched.
-    bool commit();
+    enum class Folder { Sync, LeaveToCaller };
+    bool commit(Folder folder = Folder::Sync);
 
 private:
     bool flush();
@@ -46,9 +54,13 @@ private:
     std::string tempPath_;
     int fd_ = -1;
     bool failed_ = false;
+    bool synced_ = false;
     uint64_t size_ = 0;  // bytes appended, flushed or buffered
     std::vector<uint8_t> buffer_;
 };
+
+// Flushes the names in the folder of `path` to the disk.
+bool SyncFolderOf(const std::string& path);
 
 // Writes a whole file in one go through an AtomicFile.
 bool ReplaceFileWith(const std::string& path, const void* data, size_t size);
