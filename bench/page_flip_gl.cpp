@@ -6,7 +6,9 @@
 //            ShowPair through the view's paint), late counting the ticks
 //            that finish after their 16.67 ms slot.
 // Fields are told apart by their picture: with a displacement the first eye's
-// picture leaves its last columns black, the second eye's its first columns.
+// picture leaves its last columns black, the second eye's its first columns
+// (when the picture is as wide as the screen); on any screen a field whose
+// pixels are those of the field before shows one picture twice running.
 // Usage: page_flip_gl SECONDS (the 1080p pattern film, packed)
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -46,16 +49,17 @@ public:
 
     void Present(int surface, const K3V_Pixels& pixels) override
     {
-        const Eye eye = EyeOf(pixels);
+        const Field field{Clock::now(), EyeOf(pixels), Fingerprint(pixels)};
         {
             std::lock_guard lock(mutex_);
-            fields_.push_back({Clock::now(), eye});
+            fields_.push_back(field);
         }
         GlDisplayOutput::Present(surface, pixels);
     }
     struct Field {
         Clock::time_point at;
         Eye eye;
+        uint64_t fingerprint;
     };
     std::vector<Field> fields()
     {
@@ -72,6 +76,16 @@ private:
                 return false;
         }
         return true;
+    }
+    static uint64_t Fingerprint(const K3V_Pixels& p)
+    {
+        uint64_t hash = 1469598103934665603ULL;
+        for (int y = p.height / 4; p.data && y < p.height; y += p.height / 4) {
+            const uint8_t* row = p.data + size_t(y) * size_t(p.pitch);
+            for (int x = 0; x < p.width * 3; x += 7)
+                hash = (hash ^ row[x]) * 1099511628211ULL;
+        }
+        return hash;
     }
     static Eye EyeOf(const K3V_Pixels& p)
     {
@@ -91,18 +105,19 @@ void Report(const char* phase, const std::vector<CountingOutput::Field>& all, Cl
     std::vector<CountingOutput::Field> fields;
     std::copy_if(all.begin(), all.end(), std::back_inserter(fields),
                  [&](const auto& f) { return f.at >= from && f.at < to; });
-    int repeats = 0, unknown = 0, first = 0;
+    int repeats = 0, unknown = 0, first = 0, samePicture = 0;
     for (size_t i = 0; i < fields.size(); ++i) {
         unknown += fields[i].eye == Eye::Unknown;
         first += fields[i].eye == Eye::First;
         repeats += i > 0 && fields[i].eye != Eye::Unknown && fields[i].eye == fields[i - 1].eye;
+        samePicture += i > 0 && fields[i].fingerprint == fields[i - 1].fingerprint;
     }
     const double seconds = std::chrono::duration<double>(to - from).count();
     const double rate = double(fields.size()) / seconds;
     std::printf("%s: %zu fields in %.2f s = %.2f fields/s (refresh %u Hz, %+.2f %%); first eye %d, second %zu, "
-                "unknown %d, same eye twice running %d\n",
+                "unknown %d, same eye twice running %d, same picture twice running %d\n",
                 phase, fields.size(), seconds, rate, hertz, 100.0 * (rate - hertz) / hertz, first,
-                fields.size() - size_t(first) - size_t(unknown), unknown, repeats);
+                fields.size() - size_t(first) - size_t(unknown), unknown, repeats, samePicture);
 }
 
 int Run(double seconds)
