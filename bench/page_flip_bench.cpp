@@ -15,9 +15,7 @@
 // Counters: fps is ticks a second, late the ticks that finish after their
 // 16.67 ms slot; CPU time is the ticking thread's own work.
 //
-// Interleaved rounds with min and median:
-//   page_flip_bench --benchmark_repetitions=15 --benchmark_enable_random_interleaving=true
-//                   --benchmark_report_aggregates_only=true
+// Run with the options bench/README.md gives.
 
 #include <benchmark/benchmark.h>
 
@@ -39,6 +37,7 @@
 #include "present/flip_pair.h"
 
 #include "pattern_film.h"
+#include "scratch_folder.h"
 
 namespace plexo {
 namespace {
@@ -51,12 +50,19 @@ const size_t kEyeBytes = size_t(kWidth) * kHeight * 3;
 
 double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
+// The registry file and the film live in a folder removed at exit.
+const std::filesystem::path& Scratch()
+{
+    static const bench::ScratchFolder folder("plexo-page-flip-bench");
+    return folder.path;
+}
+
 // The reference driver flipping a chain on the in-memory display.
 class MemoryFlipping {
 public:
     MemoryFlipping()
     {
-        const std::string registry = (std::filesystem::temp_directory_path() / "plexo-bench-registry.ini").string();
+        const std::string registry = (Scratch() / "registry.ini").string();
         std::ofstream(registry) << "[SOFTWARE\\K3V]\nKORVA=" << PLEXO_REFERENCE_DRIVER_DIR << "\n";
         setenv("PLEXO_REGISTRY", registry.c_str(), 1);
         platform::SetDisplayOutput(display);
@@ -140,7 +146,7 @@ BENCHMARK(BM_TwoCopies)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min",
 void BM_FlipTick(benchmark::State& state)
 {
     CPlexoDoc doc;
-    FilmPtr film = OpenFlmFilm(bench::PackedFilmFile());
+    FilmPtr film = OpenFlmFilm(bench::PackedFilmFile(Scratch()));
     if (!film) {
         state.SkipWithError("no film");
         return;

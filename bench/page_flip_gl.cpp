@@ -32,6 +32,7 @@
 #include "platform/ddraw.h"
 
 #include "pattern_film.h"
+#include "scratch_folder.h"
 
 namespace plexo {
 namespace {
@@ -122,7 +123,8 @@ void Report(const char* phase, const std::vector<CountingOutput::Field>& all, Cl
 
 int Run(double seconds)
 {
-    CPlexoApp plexo({bench::PackedFilmFile()});
+    const bench::ScratchFolder scratch("plexo-page-flip-gl");
+    CPlexoApp plexo({bench::PackedFilmFile(scratch.path)});
     plexo.InitInstance();
     CMainFrame* frame = plexo.mainFrame();
     CPlexoDoc& doc = *plexo.document();
