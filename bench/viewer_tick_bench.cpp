@@ -20,49 +20,20 @@
 
 #include "app/plexo_view.h"
 #include "app/presentation_state.h"
-#include "convert/frame_writers.h"
 #include "doc/document.h"
 #include "film/factories.h"
-#include "film/ms_film.h"
 #include "platform/profile.h"
 #include "present/compositor.h"
+#include "pattern_film.h"
 #include "scratch_folder.h"
 
 namespace plexo {
 namespace {
 
-constexpr int kWidth = 1920;
-constexpr int kHeight = 1080;
-constexpr int kFrames = 12;
-
-// A picture with structure in both directions, so that JPEG has real work.
-class PatternCadre : public Cadre {
-public:
-    explicit PatternCadre(int number) : Cadre(number) {}
-
-protected:
-    PictureBuffer Build(Tone tone) override
-    {
-        const int bpp = tone == Tone::Grey ? 1 : 3;
-        PictureBuffer picture = PictureBuffer::allocate(kWidth, kHeight, bpp);
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t* row = picture.row(y);
-            for (int x = 0; x < kWidth * bpp; ++x)
-                row[x] = uint8_t((x / bpp + number * 7) ^ (y * 3) ^ ((x * y) >> 9));
-        }
-        return picture;
-    }
-};
-
-class PatternFilm : public MSFilm {
-public:
-    PatternFilm()
-    {
-        for (int i = 0; i < kFrames; ++i)
-            InsertAfterCurrent(std::make_unique<PatternCadre>(i));
-        MakeFirstCurrent();
-    }
-};
+using bench::kFrames;
+using bench::kHeight;
+using bench::kWidth;
+using bench::PatternFilm;
 
 // The settings file and the film live in a folder removed at exit.
 const std::filesystem::path& Scratch()
@@ -85,21 +56,6 @@ QApplication& Application()
     return *app;
 }
 
-const std::string& PackedFilmFile()
-{
-    static const std::string path = [] {
-        const std::string file = (Scratch() / "bench.flm").string();
-        PatternFilm source;
-        ConversionOptions options;
-        options.compress = 1;
-        options.quality = 90;
-        if (!WriteFlmFile(&source, file, options))
-            std::abort();
-        return file;
-    }();
-    return path;
-}
-
 enum Mode { kMemory = 0, kFile = 1 };
 
 void Tick(benchmark::State& state)
@@ -109,7 +65,7 @@ void Tick(benchmark::State& state)
     const int presentation = int(state.range(1));
 
     CPlexoDoc doc;
-    FilmPtr film = mode == kMemory ? FilmPtr(std::make_unique<PatternFilm>()) : OpenFlmFilm(PackedFilmFile());
+    FilmPtr film = mode == kMemory ? FilmPtr(std::make_unique<PatternFilm>()) : OpenFlmFilm(bench::PackedFilmFile(Scratch()));
     if (!film) {
         state.SkipWithError("no film");
         return;

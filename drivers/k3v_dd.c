@@ -55,6 +55,11 @@ static void AddNanoseconds(struct timespec* t, long ns)
     }
 }
 
+static int Earlier(const struct timespec* a, const struct timespec* b)
+{
+    return a->tv_sec < b->tv_sec || (a->tv_sec == b->tv_sec && a->tv_nsec < b->tv_nsec);
+}
+
 static long FieldNanoseconds(const Driver* d) { return 1000000000L / (long)(d->hertz ? d->hertz : 60); }
 
 /* The surface for this field's eye, after taking over a pending one. */
@@ -79,6 +84,13 @@ static void* Run(void* arg)
         pthread_mutex_unlock(&d->mutex);
         if (d->dd->ops->WaitForVerticalBlank(d->dd, K3V_DDWAITVB_BLOCKBEGIN, NULL) != K3V_DD_OK) {
             AddNanoseconds(&next, FieldNanoseconds(d));
+            /* Fields missed while the thread was held up, or while the
+             * display still waited for the blank, are not made up for with
+             * a burst of fields shorter than a refresh. */
+            struct timespec now;
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            if (Earlier(&next, &now))
+                next = now;
             while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, NULL) == EINTR) {
             }
         }

@@ -146,14 +146,19 @@ bool GlDisplayOutput::WaitForVerticalBlank()
         return false;
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return stop_ || (!fresh_ && !rendering_); });
-    // With nothing presented since the last swap, the next blank is one
-    // refresh after it.
     const auto period = std::chrono::nanoseconds(1'000'000'000LL / refreshRate_);
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastSwap_ > period / 2) {
+    if (now - lastBlank_ < period * 3 / 4) {
+        // The swap came back well within a refresh of the last blank, so it
+        // was not held for a blank: the next one is a refresh after the last.
+        changed_.wait_until(lock, lastBlank_ + period, [this] { return stop_; });
+    } else if (now - lastSwap_ > period / 2) {
+        // With nothing presented since the last swap, the next blank is one
+        // refresh after it.
         const auto next = now + period - (now - lastSwap_) % period;
         changed_.wait_until(lock, next, [this] { return stop_; });
     }
+    lastBlank_ = std::chrono::steady_clock::now();
     return vsync_;
 }
 

@@ -75,6 +75,8 @@ private:
     bool shown_ = false;
     bool stop_ = false;
     std::chrono::steady_clock::time_point lastSwap_;
+    // When the last wait for the blank returned.
+    std::chrono::steady_clock::time_point lastBlank_;
     // Swaps that came back much faster than a refresh: the driver then paces
     // itself, as on a display without vsync.
     int quickSwaps_ = 0;

@@ -42,17 +42,18 @@ PageFlipStereo::PageFlipStereo(Frame frame) : frame_(std::move(frame))
     };
     // The display layer knows "Display" and the X outputs by name; a device
     // it cannot read is taken as the screen that shows the main window.
-    flipper_.host.readMode = [window](const std::string& device) -> std::optional<FlipMode> {
+    flipper_.host.readMode = [window](const std::string& device) -> std::optional<platform::DisplayMode> {
         if (const auto mode = platform::ReadCurrentMode(device))
-            return FlipMode{mode->bitsPerPixel, mode->width, mode->height, mode->refreshRate};
+            return mode;
         const QScreen* screen = window->screen();
         if (!screen)
             return std::nullopt;
         const QSize size = screen->geometry().size() * screen->devicePixelRatio();
-        return FlipMode{screen->depth(), size.width(), size.height(), int32_t(std::lround(screen->refreshRate()))};
+        return platform::DisplayMode{screen->depth(), size.width(), size.height(),
+                                     int32_t(std::lround(screen->refreshRate()))};
     };
-    flipper_.host.applyMode = [](const std::string& device, const FlipMode& mode) {
-        if (!platform::ApplyModeToDevice(device, {mode.bitsPerPixel, mode.width, mode.height, mode.refreshRate}))
+    flipper_.host.applyMode = [](const std::string& device, const platform::DisplayMode& mode) {
+        if (!platform::ApplyModeToDevice(device, mode))
             LogMessage("Display mode not restored: " + device);
     };
 

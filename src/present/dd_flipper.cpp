@@ -238,7 +238,8 @@ void DDFlipper::Close()
     }
     if (driver_ && directDraw_ && chain_[0] && chain_[1]) {
         driver_->functions->StopStereo(driver_, adapter_, directDraw_, chain_[0], chain_[1]);
-        const FlipMode mode{displayInfo_.bitsPerPixel, displayInfo_.width, displayInfo_.height, 1};
+        // A rate of 1 asks for the device's default rate at that size.
+        const platform::DisplayMode mode{displayInfo_.bitsPerPixel, displayInfo_.width, displayInfo_.height, 1};
         if (host.applyMode)
             host.applyMode(displayInfo_.deviceName, mode);
         if (host.invalidateAll)

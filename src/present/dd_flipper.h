@@ -11,21 +11,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/k3v_dd.h"
 #include "present/compositor.h"
 #include "present/flipper_driver.h"
 
 namespace plexo {
-
-// A display-mode record: what ApplyModeToDevice sets.
-struct FlipMode {
-    int32_t bitsPerPixel = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    // 1 asks for the hardware's default rate.
-    int32_t refreshRate = 0;
-};
 
 // What the page flipper needs of the windowing system and the display; the
 // viewer connects its main window and the display-mode layer, tests record.
@@ -36,10 +28,10 @@ struct FlipHost {
     std::function<void(const K3V_Rect&)> moveWindow;
     std::function<void()> invalidateAll;
     // The mode the named device shows; nullopt when there is no such device.
-    std::function<std::optional<FlipMode>(const std::string& device)> readMode;
+    std::function<std::optional<platform::DisplayMode>(const std::string& device)> readMode;
     // ApplyModeToDevice: sets the named device's mode ("" or "Display": the
     // main window's display); the result is not checked.
-    std::function<void(const std::string& device, const FlipMode& mode)> applyMode;
+    std::function<void(const std::string& device, const platform::DisplayMode& mode)> applyMode;
 };
 
 class DDFlipper {

@@ -37,8 +37,8 @@ public:
             events.push_back("move " + std::to_string(r.left) + " " + std::to_string(r.bottom));
         };
         flipper.host.invalidateAll = [this] { events.push_back("invalidate"); };
-        flipper.host.readMode = [](const std::string&) { return std::optional<FlipMode>(FlipMode{24, 64, 48, 75}); };
-        flipper.host.applyMode = [this](const std::string& device, const FlipMode& m) {
+        flipper.host.readMode = [](const std::string&) { return std::optional<platform::DisplayMode>({24, 64, 48, 75}); };
+        flipper.host.applyMode = [this](const std::string& device, const platform::DisplayMode& m) {
             events.push_back("apply " + device + " " + std::to_string(m.bitsPerPixel) + " " + std::to_string(m.width) +
                              " " + std::to_string(m.height) + " " + std::to_string(m.refreshRate));
         };
