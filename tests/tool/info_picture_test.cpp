@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -62,46 +60,6 @@ TEST_F(ToolInfoPicture, PictureOfABmpOrRawFlmFrameIsItsBytesOrTheirGrey)
         EXPECT_EQ(r.out, size);
         EXPECT_EQ(test::ReadBytes(dir.file("o.raw")), bytes) << arguments;
     }
-}
-
-TEST_F(ToolInfoPicture, PictureOfAJpegFrameMatchesDjpeg)
-{
-    if (!test::HaveProgram("cjpeg") || !test::HaveProgram("djpeg"))
-        GTEST_SKIP() << "cjpeg or djpeg missing";
-    test::WritePnm(dir.file("in.ppm"), {33, 17, 3, test::PatternPixels(33, 17, 3, 5)});
-    ASSERT_TRUE(test::RunCommand("cjpeg -quality 85 -outfile " + Q("shot0001.jpg") + " " + Q("in.ppm")));
-    for (const bool grey : {false, true}) {
-        ASSERT_TRUE(test::RunCommand(std::string("djpeg ") + (grey ? "-grayscale -pnm" : "-ppm") + " -outfile " +
-                                     Q("ref.pnm") + " " + Q("shot0001.jpg")));
-        const test::ToolRun r =
-            Run("picture " + Q("shot0001.jpg") + (grey ? " --grey" : " --colour") + " --raw " + Q("o.raw"));
-        EXPECT_EQ(r.out, "33x17\n") << r.err;
-        const auto reference = test::ReadPnm(dir.file("ref.pnm"));
-        ASSERT_TRUE(reference);
-        const auto expected = test::PnmToPicture(*reference), ours = test::ReadBytes(dir.file("o.raw"));
-        ASSERT_EQ(ours.size(), expected.size());
-        for (size_t i = 0; i < ours.size(); ++i)
-            ASSERT_LE(std::abs(int(ours[i]) - int(expected[i])), 2) << "byte " << i << (grey ? " grey" : " colour");
-    }
-}
-
-TEST_F(ToolInfoPicture, FailuresSayWhyAndWriteNothing)
-{
-    for (const auto& [arguments, message] :
-         {std::pair{"info " + Q("film.jpeg"), "File extension is incompatible"},
-          {"picture " + Q("film.avi") + " --colour --raw " + Q("o.raw"), "File extension is incompatible"},
-          {"info " + Q("image.bmp"), "Filename is incompatible"},
-          {"info " + Q("none.flm"), "cannot open the film"},
-          {"picture " + Q("take0003.bmp") + " --index 3 --colour --raw " + Q("o.raw"), "no frame at index 3"}}) {
-        const test::ToolRun r = Run(arguments);
-        EXPECT_EQ(r.status, 1) << arguments;
-        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
-    }
-    const std::string picture = "picture " + Q("take0003.bmp");
-    for (const std::string& bad : {picture + " --colour", picture + " --grey --colour --raw " + Q("o.raw"),
-                                   picture + " --index x --grey --raw " + Q("o.raw")})
-        EXPECT_EQ(Run(bad).status, 2) << bad;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("o.raw")));
 }
 
 }  // namespace

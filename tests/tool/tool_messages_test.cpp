@@ -55,8 +55,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "cannot read the picture"},
         Refusal{"compose {dir}/cut.flm --mode plain --view 40000x1 --out {dir}/out.bmp", 1, "32768"},
         Refusal{"convert flm-bmp {dir}/none.flm", 1, "{dir}/none.flm"},
+        Refusal{"info {dir}/film.jpeg", 1, "File extension is incompatible"},
+        Refusal{"picture {dir}/film.avi --colour --raw {dir}/out.bmp", 1, "File extension is incompatible"},
+        Refusal{"info {dir}/image.bmp", 1, "Filename is incompatible"},
+        Refusal{"info {dir}/none.flm", 1, "cannot open the film"},
+        Refusal{"picture {dir}/cut.flm --index 2 --colour --raw {dir}/out.bmp", 1, "no frame at index 2"},
         Refusal{"compose {dir}/cut.flm --index -1 --mode plain --out {dir}/out.bmp", 2, "--index takes"},
         Refusal{"picture {dir}/cut.flm --index -1 --grey --raw {dir}/out.bmp", 2, "--index takes"},
+        Refusal{"picture {dir}/cut.flm --index x --grey --raw {dir}/out.bmp", 2, "--index takes"},
+        Refusal{"picture {dir}/cut.flm --colour", 2, "plexo-tool picture:"},
+        Refusal{"picture {dir}/cut.flm --grey --colour --raw {dir}/out.bmp", 2, "plexo-tool picture:"},
         Refusal{"frame {dir}/cut.flm --out {dir}/out.png", 2, "plexo-tool frame:"}));
 
 }  // namespace
