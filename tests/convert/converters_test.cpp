@@ -10,7 +10,7 @@
 #include "convert/frame_writers.h"
 #include "platform/file_name.h"
 #include "film/factories.h"
-#include "outside_readers.h"
+#include "support/outside_programs.h"
 #include "platform/log.h"
 #include "scripted_film.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/outside_readers.h"
+#include "support/outside_programs.h"
 #include "support/tool_run.h"
 
 namespace plexo {
@@ -118,7 +118,7 @@ TEST_F(DemoFilm, TheDemoShowsDepthInRedBlue)
     const std::string out = dir.file("rb.bmp");
     ASSERT_EQ(RunTool(dir, "compose " + demo + " --index 10 --mode red-blue --out '" + out + "'").status, 0);
     // -flip puts the bottom row first, as the demo film's rows are counted.
-    const std::string rgb = test::Run("convert '" + out + "' -flip -depth 8 rgb:-");
+    const std::string rgb = test::CommandOutput("convert '" + out + "' -flip -depth 8 rgb:-");
     ASSERT_EQ(rgb.size(), size_t(320 * 240 * 3));
     // With the default displacement the near box stands out of the screen
     // (blue left of red), the wall lies behind it (blue right of red).
