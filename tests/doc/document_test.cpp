@@ -69,7 +69,7 @@ TEST_P(DocumentLoad, ExtensionPicksTheFactoryInAnyCaseAndEveryFailureSaysSoOnce)
         ASSERT_TRUE(WriteBmpFile(name, BitmapHeaderFor({pixels, 2, 2, 3}).data(), pixels));
     else
         WriteFlmFilm(name, 3);
-    std::filesystem::remove(films.file("gone0001.bmp"));
+    std::filesystem::remove(films.file("gone0001.bmp"));  // vanished before the load
     ini.setText("[Settings]\nShift=1\nRound=0\nInvert=1\n");
     auto doc = MakeDoc();
     doc->SetFilm(FakeFilm::WithFrames(2));
