@@ -1,5 +1,4 @@
 #include <QAbstractButton>
-#include <QDir>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -18,7 +17,6 @@
 #include "app/trans_pnl.h"
 #include "doc/document.h"
 #include "platform/log.h"
-#include "platform/profile.h"
 #include "viewer_fixture.h"
 
 namespace plexo::test {
@@ -93,7 +91,8 @@ class Startup : public ViewerTest, public testing::WithParamInterface<StartupCas
 
 // Play and stereo are posted only for a named file that gives a film; a bad
 // one is named in a message and leaves the options waiting for the next film
-// opened, which then does not start playing by itself.
+// opened, which then does not start playing by itself. That every open path
+// says so once is the document tests' own.
 TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
 {
     const StartupCase& c = GetParam();
@@ -123,19 +122,8 @@ TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
         return;
     }
     EXPECT_EQ(shown(), std::vector<std::string>{OpenFailureMessage(film)});
-    frame.view()->repaint();
-    // Every open path says so (Open of a file that is no .flm, Load of a
-    // vanished one), once: a factory that says why gets no second box.
-    const std::string bmp = WriteBmpSequence(scratch_, 1, 8, 8), gone = (scratch_ / "gone0001.bmp").string();
     QString chosen;
     frame.chooseFile = [&chosen](QWidget*, const FileRequest&) { return chosen; };
-    for (const auto& [key, path, message] :
-         {std::tuple{Qt::Key_O, bmp, OpenFailureMessage(bmp)}, {Qt::Key_L, gone, OpenFailureMessage(gone)},
-          {Qt::Key_L, (scratch_ / "image.bmp").string(), std::string("Filename is incompatible")}}) {
-        chosen = QString::fromStdString(path);
-        QTest::keyClick(&frame, key, Qt::ControlModifier);
-        EXPECT_EQ(shown(), std::vector<std::string>{message});
-    }
     chosen = QString::fromStdString(DemoFilm());
     QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
     QCoreApplication::processEvents();
@@ -333,23 +321,6 @@ TEST_F(MainFrame, TheLogPanelTakesInputBesideTranslate)
         EXPECT_TRUE(dialog.isVisible());
         dialog.reject();
     });
-}
-
-TEST_F(MainFrame, SettingsAreWrittenAtTheEnd)
-{
-    std::filesystem::create_directories(scratch_ / "films");
-    Start({DemoFilm(), "/A=-3"});
-    Frame().state.framesPerSecond = 12.5;
-    Frame().state.presentation = 2;
-    QDir::setCurrent(QString::fromStdString((scratch_ / "films").string()));
-    EXPECT_EQ(platform::ReadProfileString("Settings", "Frames/sec", "none"), "none");
-    app_.reset();
-    // The command line's film without "round" turned Round off.
-    const std::pair<const char*, const char*> written[] = {
-        {"Frames/sec", "12.500000"}, {"Red-Blue", "2"}, {"Round", "0"}, {"Shift", "-3"}, {"Dist", "21"}};
-    for (auto [key, value] : written)
-        EXPECT_EQ(platform::ReadProfileString("Settings", key, ""), value) << key;
-    EXPECT_EQ(std::filesystem::path(platform::ReadProfileString("I/O", "Current directory", "")), scratch_ / "films");
 }
 
 }  // namespace

@@ -67,9 +67,5 @@ done
 for _ in $(seq 100); do covers || break; sleep 0.1; done
 covers && fail "Esc left the window full screen"
 
-kill -TERM "$plexo_pid"
-for _ in $(seq 100); do kill -0 "$plexo_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$plexo_pid" 2>/dev/null && fail "the viewer did not end on SIGTERM"
-wait "$plexo_pid" || fail "the viewer ended with status $?"
-plexo_pid=""
+x_stop_plexo
 echo "PASS"

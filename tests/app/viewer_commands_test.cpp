@@ -15,7 +15,6 @@
 #include "doc/document.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"
-#include "platform/profile.h"
 #include "present/compositor.h"
 #include "viewer_fixture.h"
 
@@ -170,32 +169,10 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
     EXPECT_EQ(Frame().viewer().recentFilms().paths, std::vector<std::string>{DemoFilm()});
 }
 
-// A run that used every new section leaves the three old ones byte for byte.
-TEST_F(ViewerCommandsTest, OlderSettingsFileKeepsItsSections)
-{
-    const std::string old = "[I/O]\nCurrent directory=" + scratch_.string()
-                            + "\n[Settings]\nFrames/sec=12.500000\nRed-Blue=2\nAlter=0\nStep=1\nDist=9\nShift=-4\n"
-                              "Round=1\nInvert=0\n[Translate]\nWay=3\nScale=0\nColor=0\nQuality=80\n";
-    std::filesystem::create_directories(std::filesystem::path(platform::SettingsFilePath()).parent_path());
-    WriteBytes(platform::SettingsFilePath(), {old.begin(), old.end()});
-    Start({});
-    Frame().chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
-    for (int id : std::initializer_list<int>{kCmdLoad, kCmdFitToWindow, kCmdZoomIn, kCmdSizeWindowToFilm, kCmdFrameDisplay})
-        Frame().commands().Run(id);
-    app_.reset();
-    const std::vector<uint8_t> bytes = ReadBytes(platform::SettingsFilePath());
-    const std::string text(bytes.begin(), bytes.end());
-    EXPECT_EQ(text.substr(0, old.size()), old);
-    EXPECT_EQ(platform::ReadProfileString("Recent", "File1", ""), DemoFilm());
-    EXPECT_EQ(platform::ReadProfileString("View", "Size", ""), "2");
-    EXPECT_EQ(platform::ReadProfileString("View", "Size window to film", ""), "1");
-}
-
-TEST(CommandLineExtras, HelpVersionAndUnknownFlags)
+// The --help and --version texts are the install test's.
+TEST(CommandLineExtras, UnknownFlagsAreKeptAndTheKnownOnesStillRead)
 {
     EXPECT_EQ(InformationRequested({"film.flm", "/play"}), "");
-    EXPECT_EQ(InformationRequested({"--version"}), "plexo " PLEXO_VERSION "\n");
-    EXPECT_NE(InformationRequested({"film.flm", "--help"}).find("Usage: plexo"), std::string::npos);
     const CPlexoCmdInfo info = ParseCommandLine({"film.flm", "-fullscreen", "/Play", "/A=3"});
     EXPECT_EQ(info.unknownFlags, (std::vector<std::string>{"fullscreen", "Play"}));
     EXPECT_EQ(info.options.shift, 3);

@@ -11,42 +11,24 @@ source_program=$3
 for program in Xvfb xdotool; do
   command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
 done
-work=$(mktemp -d /tmp/plexo-xdnd-XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+
+source "$(dirname "$0")/../support/x_server.sh"
+x_begin xdnd
 fail() { echo "FAIL: $*" >&2; cat "$work"/*.log >&2 || true; exit 1; }
 
 export XDG_CONFIG_HOME=$work/config PLEXO_SETTINGS_FILE=$work/config/duvix.ini
-export QT_QPA_PLATFORM=xcb ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
 mkdir -p "$XDG_CONFIG_HOME"
 "$tool" demo "$work/demo.flm" || fail "plexo-tool demo"
 printf '[View]\nGeometry=300 100 524 584\n' >"$PLEXO_SETTINGS_FILE"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-
-wait_window() {
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "no window '$1'"
-}
+x_start Xvfb -screen 0 1024x768x24 -nolisten tcp
 
 "$plexo" >"$work/plexo.log" 2>&1 &
 plexo_pid=$!
-pids+=($plexo_pid)
+# The source ends by itself once the drop is over, or with the server.
 "$source_program" "$work/demo.flm" >"$work/source.log" 2>&1 &
-pids+=($!)
-wait_window "Untitled - Plexo"
-wait_window "drag source"
+x_wait_window "Untitled - Plexo" >/dev/null
+x_wait_window "drag source" >/dev/null
 
 xdotool mousemove --sync 60 60 mousedown 1
 for x in 80 120 200 300 400 500 560; do
@@ -57,7 +39,6 @@ xdotool mouseup 1
 for _ in $(seq 100); do grep -q '^drop:' "$work/source.log" && break; sleep 0.1; done
 grep -q '^drop: copied' "$work/source.log" || fail "the viewer did not take the drop"
 
-kill -TERM "$plexo_pid"
-wait "$plexo_pid" || fail "the viewer ended with status $?"
+x_stop_plexo
 grep -qx "File1=$work/demo.flm" "$PLEXO_SETTINGS_FILE" || fail "the dropped film was not loaded: $(cat "$PLEXO_SETTINGS_FILE")"
 echo PASS

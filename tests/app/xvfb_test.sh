@@ -42,11 +42,7 @@ done
 echo "red-blue pixels: $anaglyph"
 [ "$anaglyph" -gt 20000 ] || fail "no red-blue picture on the screen ($anaglyph pixels)"
 
-kill -TERM "$plexo_pid"
-for _ in $(seq 100); do kill -0 "$plexo_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$plexo_pid" 2>/dev/null && fail "the viewer did not end on SIGTERM"
-wait "$plexo_pid" || fail "the viewer ended with status $? ($(cat "$work/plexo.log"))"
-plexo_pid=""
+x_stop_plexo
 
 ini=$XDG_CONFIG_HOME/plexo/duvix.ini
 [ -f "$ini" ] || fail "no settings file written"

@@ -10,7 +10,7 @@
 #include "convert/frame_writers.h"
 #include "platform/file_name.h"
 #include "film/factories.h"
-#include "outside_readers.h"
+#include "support/outside_programs.h"
 #include "platform/log.h"
 #include "scripted_film.h"
 #include "support/temp_dir.h"
@@ -138,7 +138,7 @@ TEST_P(ConversionFailures, WriteErrorsAndStopsLogTheFailure)
 
     // A frame without a picture ends the run there: the frames before it are
     // written, none after it.
-    ScriptedFilm film({{20, 8, 4}, {21, 8, 4}, {22, 8, 4, false}, {23, 8, 4}, {24, 8, 4}});
+    ScriptedFilm film({{20, 8, 4}, {21, 8, 4}, {22, 0, 0}, {23, 8, 4}, {24, 8, 4}});
     EXPECT_FALSE(WriteBmpFrames(&film, dir.file("cut"), {}, {{}, nullptr, GetParam()}));
     EXPECT_TRUE(std::filesystem::exists(dir.file("cut0021.bmp")));
     for (const char* name : {"cut0022.bmp", "cut0023.bmp", "cut0024.bmp"})

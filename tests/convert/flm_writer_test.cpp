@@ -90,7 +90,7 @@ TEST_P(FlmRefusal, LeavesNoFileAndTheOlderOneUntouched)
 INSTANTIATE_TEST_SUITE_P(
     Cases, FlmRefusal,
     testing::Values(FlmFailure{"no factor", {{0, 4, 4}}, 0, -1},
-                    FlmFailure{"a frame without picture", {{0, 4, 4}, {1, 4, 4, false}, {2, 4, 4}}, 1, -1},
+                    FlmFailure{"a frame without picture", {{0, 4, 4}, {1, 0, 0}, {2, 4, 4}}, 1, -1},
                     FlmFailure{"frames of different sizes", {{0, 4, 4}, {1, 6, 4}}, 1, -1},
                     FlmFailure{"wider than the reader accepts", {{0, 5001, 1}}, 1, -1},
                     FlmFailure{"taller than the reader accepts", {{0, 1, 5001}}, 1, -1},

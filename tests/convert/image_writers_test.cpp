@@ -2,7 +2,7 @@
 
 #include "convert/frame_writers.h"
 #include "film/factories.h"
-#include "outside_readers.h"
+#include "support/outside_programs.h"
 #include "scripted_film.h"
 #include "support/temp_dir.h"
 

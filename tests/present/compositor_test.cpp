@@ -47,8 +47,7 @@ void ExpectFrame(const FrameBuffer& frame, int width, int height, const std::vec
 std::unique_ptr<test::PatternFilm> Pair(int width, int height, int missing = 0)
 {
     auto film = std::make_unique<test::PatternFilm>(
-        std::vector<int>{0, 1},
-        std::vector<test::FrameSize>{{missing & 1 ? 0 : width, height}, {missing & 2 ? 0 : width, height}});
+        std::vector<test::PatternFrame>{{0, missing & 1 ? 0 : width, height}, {1, missing & 2 ? 0 : width, height}});
     film->SetShift(1);
     return film;
 }

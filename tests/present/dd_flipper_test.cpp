@@ -72,20 +72,16 @@ TEST_F(Flipping, EveryChainFailureIsNamedOnceAndNothingIsDrawnAfter)
     platform::BitmapInfoHeader header;
     header.width = 4;
     header.height = 2;
-    for (K3V_HRESULT code : {K3V_DDERR_INCOMPATIBLEPRIMARY, K3V_DDERR_INVALIDCAPS, K3V_DDERR_INVALIDOBJECT,
-                             K3V_DDERR_INVALIDPARAMS, K3V_DDERR_INVALIDPIXELFORMAT, K3V_DDERR_NOALPHAHW,
-                             K3V_DDERR_NOCOOPERATIVELEVELSET, K3V_DDERR_NODIRECTDRAWHW, K3V_DDERR_NOEMULATION,
-                             K3V_DDERR_NOEXCLUSIVEMODE, K3V_DDERR_NOFLIPHW, K3V_DDERR_NOMIPMAPHW,
-                             K3V_DDERR_NOOVERLAYHW, K3V_DDERR_NOZBUFFERHW, K3V_DDERR_OUTOFMEMORY,
-                             K3V_DDERR_OUTOFVIDEOMEMORY, K3V_DDERR_PRIMARYSURFACEALREADYEXISTS,
-                             K3V_DDERR_UNSUPPORTEDMODE, K3V_DDERR_GENERIC}) {
+    // A code without a name, as the generic failure, is not logged.
+    for (const auto& [code, log] : {std::pair{K3V_DDERR_NOFLIPHW, "\r\nDDERR_NOFLIPHW"},
+                                    {K3V_DDERR_OUTOFVIDEOMEMORY, "\r\nDDERR_OUTOFVIDEOMEMORY"},
+                                    {K3V_DDERR_GENERIC, ""}}) {
         platform::ClearLog();
         fixture.display->ClearCalls();
         fixture.display->Script(platform::DDOp::CreateSurface, {code});
         fixture.flipper.StartFlipping();
         fixture.flipper.ShowPair({0, 0, 4, 2}, header, pixels.data(), pixels.data());
-        const char* name = platform::DDErrorName(code);
-        EXPECT_EQ(platform::LogText(), name ? "\r\n" + std::string(name) : "") << std::hex << code;
+        EXPECT_EQ(platform::LogText(), log) << std::hex << code;
         EXPECT_EQ(fixture.display->calls(), Calls{"CreateSurface"});
     }
     EXPECT_EQ(Count(0), 0);

@@ -45,97 +45,79 @@ TEST(List4i, FiveHundredModesStayNumbered)
     EXPECT_EQ(ModeLabel(list.Find(0)->mode), "32 bits 641 by 480 pixels 60 Hz");
 }
 
+const DisplayMode kSmall{32, 1024, 768, 60}, kWide{32, 1280, 720, 60}, kLarge{32, 1920, 1080, 60};
+
 class ModeSwitchTest : public testing::Test {
 protected:
-    const DisplayMode small{32, 1024, 768, 60};
-    const DisplayMode wide{32, 1280, 720, 60};
-    const DisplayMode large{32, 1920, 1080, 60};
-
     void SetUp() override
     {
         platform::ClearLog();
-        fake->modes = {large, small, wide};
-        fake->current = small;
+        fake->modes = {kLarge, kSmall, kWide};
+        fake->current = kSmall;
         list = List4i(fake->modes);
-    }
-
-    // Switches to `selected`, answering the confirmation with `keep`.
-    ModeSwitch Switch(int selected, bool keep)
-    {
-        return SwitchToListedMode(list, selected, [&] {
-            ++asked;
-            return keep;
-        });
     }
 
     test::FakeDisplayScope fake;
     List4i list;
-    int asked = 0;
 };
 
-TEST_F(ModeSwitchTest, CurrentEntryDoesNothingEvenWhenTheModeIsNotListed)
-{
-    for (const DisplayMode shown : {small, DisplayMode{32, 800, 600, 60}}) {
-        fake->current = shown;
-        EXPECT_EQ(Switch(0, true).result, ModeSwitch::kNothing);
-    }
-    EXPECT_EQ(asked, 0);
-    EXPECT_TRUE(fake->applied.empty());
-}
+// The list is small, wide, large; the display shows the small mode.
+struct SwitchCase {
+    const char* name;
+    char display;  // '-' obeys, 'u' shows an unlisted mode, 'r' refuses, 'l' lands in the large mode,
+                   // 'b' refuses the switch back, 'g' is gone
+    int selected;
+    bool keep;
+    ModeSwitch::Result result;
+    int selection, asked;
+    std::vector<DisplayMode> applied;
+    const char* log;
+};
 
-TEST_F(ModeSwitchTest, UnconfirmedSwitchGoesBackAndReselectsConfirmedOneStays)
-{
-    const ModeSwitch reverted = Switch(2, false);
-    EXPECT_EQ(reverted.result, ModeSwitch::kReverted);
-    EXPECT_EQ(reverted.selection, 0);
-    EXPECT_EQ(fake->applied, (std::vector<DisplayMode>{large, small}));
-    EXPECT_EQ(fake->current, small);
-    const ModeSwitch kept = Switch(1, true);
-    EXPECT_EQ(kept.result, ModeSwitch::kKept);
-    EXPECT_EQ(kept.selection, 1);
-    EXPECT_EQ(fake->current, wide);
-}
+class ModeSwitching : public ModeSwitchTest, public testing::WithParamInterface<SwitchCase> {};
 
-TEST_F(ModeSwitchTest, RefusedSwitchIsLoggedAndNotConfirmed)
+TEST_P(ModeSwitching, ConfirmsKeepsOrPutsTheFormerModeBack)
 {
-    fake->refuse = true;
-    const ModeSwitch outcome = Switch(1, true);
-    EXPECT_EQ(outcome.result, ModeSwitch::kRefused);
-    EXPECT_EQ(outcome.selection, 0);
-    EXPECT_EQ(asked, 0);
-    EXPECT_EQ(platform::LogText(), "\r\nDisplay mode not set: 32 bits 1280 by 720 pixels 60 Hz");
-}
-
-TEST_F(ModeSwitchTest, SwitchIntoAnotherModeIsUndone)
-{
-    fake->landsIn = large;
-    const ModeSwitch outcome = Switch(1, true);
-    EXPECT_EQ(outcome.result, ModeSwitch::kRefused);
-    EXPECT_EQ(asked, 0);
-    EXPECT_EQ(fake->applied, (std::vector<DisplayMode>{wide, small}));
-    // The failed switch left 1920 by 1080; the undo put 1024 by 768 back.
-    EXPECT_EQ(fake->current, small);
-    EXPECT_EQ(outcome.selection, 0);
-}
-
-TEST_F(ModeSwitchTest, FailedSwitchBackIsLoggedOnce)
-{
-    SwitchToListedMode(list, 1, [&] {
-        fake->refuse = true;
-        return false;
+    const SwitchCase& c = GetParam();
+    fake->refuse = c.display == 'r';
+    fake->gone = c.display == 'g';
+    if (c.display == 'u')
+        fake->current = DisplayMode{32, 800, 600, 60};
+    if (c.display == 'l')
+        fake->landsIn = kLarge;
+    int asked = 0;
+    const ModeSwitch outcome = SwitchToListedMode(list, c.selected, [&] {
+        ++asked;
+        fake->refuse = c.display == 'b';
+        return c.keep;
     });
-    EXPECT_EQ(fake->applied.size(), 2u);
-    EXPECT_EQ(platform::LogText(), "\r\nDisplay mode not restored: 32 bits 1024 by 768 pixels 60 Hz");
+    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_EQ(outcome.selection, c.selection);
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(fake->applied, c.applied);
+    // A refused switch back leaves the new mode.
+    if (c.display != 'u') {
+        EXPECT_EQ(fake->current, c.result == ModeSwitch::kKept || c.display == 'b' ? kWide : kSmall);
+    }
+    EXPECT_EQ(platform::LogText(), c.log);
 }
 
-TEST_F(ModeSwitchTest, DisplayGoneWhileOpen)
-{
-    fake->gone = true;
-    EXPECT_EQ(Switch(1, true).result, ModeSwitch::kRefused);
-    EXPECT_EQ(Switch(-1, true).result, ModeSwitch::kNothing);
-    EXPECT_EQ(SwitchToListedMode(List4i(), -1, [] { return true; }).result, ModeSwitch::kNothing);
-    EXPECT_EQ(asked, 0);
-}
+constexpr const char* kNotSet = "\r\nDisplay mode not set: 32 bits 1280 by 720 pixels 60 Hz";
+
+INSTANTIATE_TEST_SUITE_P(
+    Displays, ModeSwitching,
+    testing::Values(SwitchCase{"CurrentEntry", '-', 0, true, ModeSwitch::kNothing, 0, 0, {}, ""},
+                    SwitchCase{"CurrentModeUnlisted", 'u', 0, true, ModeSwitch::kNothing, 0, 0, {}, ""},
+                    SwitchCase{"NoEntry", '-', -1, true, ModeSwitch::kNothing, 0, 0, {}, ""},
+                    SwitchCase{"Unconfirmed", '-', 2, false, ModeSwitch::kReverted, 0, 1, {kLarge, kSmall}, ""},
+                    SwitchCase{"Confirmed", '-', 1, true, ModeSwitch::kKept, 1, 1, {kWide}, ""},
+                    SwitchCase{"Refused", 'r', 1, true, ModeSwitch::kRefused, 0, 0, {kWide}, kNotSet},
+                    // The switch left 1920 by 1080; the undo puts 1024 by 768 back.
+                    SwitchCase{"LandsElsewhere", 'l', 1, true, ModeSwitch::kRefused, 0, 0, {kWide, kSmall}, kNotSet},
+                    SwitchCase{"SwitchBackFails", 'b', 1, false, ModeSwitch::kReverted, 0, 1, {kWide, kSmall},
+                               "\r\nDisplay mode not restored: 32 bits 1024 by 768 pixels 60 Hz"},
+                    SwitchCase{"DisplayGone", 'g', 1, true, ModeSwitch::kRefused, 0, 0, {kWide}, kNotSet}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModeSwitchTest, StartupModeComesBackOnlyWhenChanged)
 {
@@ -143,10 +125,10 @@ TEST_F(ModeSwitchTest, StartupModeComesBackOnlyWhenChanged)
     startup.Take();
     startup.Restore();
     EXPECT_TRUE(fake->applied.empty());
-    fake->current = wide;
+    fake->current = kWide;
     startup.Restore();
-    EXPECT_EQ(fake->applied, std::vector<DisplayMode>{small});
-    EXPECT_EQ(fake->current, small);
+    EXPECT_EQ(fake->applied, std::vector<DisplayMode>{kSmall});
+    EXPECT_EQ(fake->current, kSmall);
 }
 
 }  // namespace

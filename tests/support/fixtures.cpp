@@ -1,8 +1,5 @@
 #include "support/fixtures.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 #include "support/temp_dir.h"
 
@@ -73,52 +70,6 @@ std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPixel, int
                 out.push_back(uint8_t(smooth && v > 255 ? 255 : v));
             }
     return out;
-}
-
-std::optional<Pnm> ReadPnm(const std::string& path)
-{
-    const std::vector<uint8_t> bytes = ReadBytes(path);
-    const std::string head(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<size_t>(bytes.size(), 64)));
-    Pnm image;
-    int kind = 0, maximum = 0, at = 0;
-    if (std::sscanf(head.c_str(), "P%d %d %d %d%n", &kind, &image.width, &image.height, &maximum, &at) != 4 ||
-        (kind != 5 && kind != 6) || maximum != 255)
-        return std::nullopt;
-    image.channels = kind == 5 ? 1 : 3;
-    image.pixels.assign(bytes.begin() + std::ptrdiff_t(std::min(bytes.size(), size_t(at) + 1)), bytes.end());
-    if (image.width <= 0 || image.pixels.size() != size_t(image.width) * size_t(image.height) * size_t(image.channels))
-        return std::nullopt;
-    return image;
-}
-
-void WritePnm(const std::string& path, const Pnm& image)
-{
-    const std::string header = std::string(image.channels == 1 ? "P5" : "P6") + "\n" + std::to_string(image.width) +
-                               " " + std::to_string(image.height) + "\n255\n";
-    std::vector<uint8_t> bytes(header.begin(), header.end());
-    bytes.insert(bytes.end(), image.pixels.begin(), image.pixels.end());
-    WriteBytes(path, bytes);
-}
-
-std::vector<uint8_t> PnmToPicture(const Pnm& image)
-{
-    std::vector<uint8_t> out;
-    for (int r = image.height - 1; r >= 0; --r)
-        for (int x = 0; x < image.width; ++x)
-            for (int c = image.channels - 1; c >= 0; --c)
-                out.push_back(image.pixels[(size_t(r) * size_t(image.width) + size_t(x)) * size_t(image.channels) +
-                                           size_t(c)]);
-    return out;
-}
-
-bool RunCommand(const std::string& command)
-{
-    return std::system(command.c_str()) == 0;
-}
-
-bool HaveProgram(const std::string& name)
-{
-    return RunCommand("command -v " + name + " >/dev/null 2>&1");
 }
 
 }  // namespace plexo::test

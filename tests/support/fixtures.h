@@ -54,22 +54,4 @@ std::vector<uint8_t> MakeFlmBytes(const FlmLayout& layout);
 // keeps neighbours close, which a lossy codec keeps well.
 std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPixel, int seed = 0, bool smooth = false);
 
-// Binary PGM (1 byte a pixel) or PPM (3 bytes, red, green, blue), rows top
-// first, as djpeg writes them and cjpeg reads them.
-struct Pnm {
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    std::vector<uint8_t> pixels;
-};
-std::optional<Pnm> ReadPnm(const std::string& path);
-void WritePnm(const std::string& path, const Pnm& image);
-// The system picture (bottom row first, blue, green, red) of a PNM image.
-std::vector<uint8_t> PnmToPicture(const Pnm& image);
-
-// Runs a shell command and tells whether it exited 0.
-bool RunCommand(const std::string& command);
-// Whether a program is found on PATH.
-bool HaveProgram(const std::string& name);
-
 }  // namespace plexo::test

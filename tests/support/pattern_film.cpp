@@ -24,10 +24,10 @@ struct PatternCadre : Cadre {
 };
 }  // namespace
 
-PatternFilm::PatternFilm(const std::vector<int>& numbers, const std::vector<FrameSize>& sizes, PixelRule rule)
+PatternFilm::PatternFilm(const std::vector<PatternFrame>& frames, PixelRule rule)
 {
-    for (size_t i = 0; i < numbers.size(); ++i)
-        InsertAfterCurrent(std::make_unique<PatternCadre>(numbers[i], sizes[i], rule));
+    for (const PatternFrame& f : frames)
+        InsertAfterCurrent(std::make_unique<PatternCadre>(f.number, FrameSize{f.width, f.height}, rule));
     MakeFirstCurrent();
 }
 

@@ -17,6 +17,10 @@ struct FrameSize {
     int height = 0;
 };
 
+struct PatternFrame {
+    int number, width, height;
+};
+
 // Grey pictures carry channel 0 only.
 inline uint8_t PatternByte(int number, int x, int y, int channel)
 {
@@ -27,8 +31,7 @@ using PixelRule = uint8_t (*)(int number, int x, int y, int channel);
 
 class PatternFilm : public MSFilm {
 public:
-    // Frame k is numbered numbers[k] and has size sizes[k].
-    PatternFilm(const std::vector<int>& numbers, const std::vector<FrameSize>& sizes, PixelRule rule = PatternByte);
+    explicit PatternFilm(const std::vector<PatternFrame>& frames, PixelRule rule = PatternByte);
     // `count` frames numbered first, first + 1, … all of one size.
     PatternFilm(int count, FrameSize size, int first = 0, PixelRule rule = PatternByte);
     static std::unique_ptr<PatternFilm> Uniform(int count, int width, int height, int first = 0);

@@ -1,6 +1,7 @@
 # Sourced by the scripts that drive the real viewer on an X server: a scratch
 # folder, a clean-up that stops what was started by its process id, and a
-# server on a free display number. The script defines fail() itself.
+# server on a free display number, waiting for a window, and ending the
+# viewer. The script defines fail() itself.
 
 # x_begin NAME: makes $work and arms the clean-up of $plexo_pid and the server.
 x_begin() {
@@ -27,4 +28,27 @@ x_start() {
   export QT_QPA_PLATFORM=xcb
   # Qt and the X libraries keep caches to the end of the process; they are not ours.
   export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+}
+
+# x_wait_window TITLE: waits for a shown window with exactly this title and
+# prints its id. A search can fail with BadWindow when another window goes
+# away meanwhile, so it is asked again rather than trusted once.
+x_wait_window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n1) && [ -n "$id" ] && break
+    sleep 0.2
+  done
+  [ -n "$id" ] || fail "no window '$1'"
+  echo "$id"
+}
+
+# x_stop_plexo: ends the viewer with SIGTERM, as the session's end does, and
+# fails unless it ends at once with status 0.
+x_stop_plexo() {
+  kill -TERM "$plexo_pid"
+  for _ in $(seq 100); do kill -0 "$plexo_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$plexo_pid" 2>/dev/null && fail "the viewer did not end on SIGTERM"
+  wait "$plexo_pid" || fail "the viewer ended with status $? ($(cat "$work/plexo.log"))"
+  plexo_pid=""
 }

@@ -2,10 +2,9 @@
 
 #include <climits>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "convert/outside_readers.h"
+#include "support/outside_programs.h"
 #include "support/tool_run.h"
 
 namespace plexo {
@@ -52,84 +51,23 @@ TEST_F(DemoFilm, ConvertsWithTheOptionsAndExitsAsTheLogSays)
         EXPECT_EQ(RunTool(dir, bad).status, 2) << bad;
 }
 
-// The frame as BMP read back exactly, as JPEG within a small mean error, both
-// against the tool's own raw picture (bottom row first, blue green red).
+// The frame at the index, as BMP byte for byte the tool's own raw picture
+// (bottom row first, blue green red), as JPEG by the extension.
 TEST_F(DemoFilm, FrameSavesThePictureAtTheIndexAsBmpAndJpeg)
 {
     ASSERT_EQ(RunTool(dir, "picture " + demo + " --index 5 --colour --raw " + Q("ref.raw")).status, 0);
     const std::vector<uint8_t> ref = test::ReadBytes(dir.file("ref.raw"));
-    ASSERT_EQ(ref.size(), 320u * 240 * 3);
-    for (const auto& [name, identity, tolerance] :
-         {std::tuple{"f.bmp", "BMP3 320x240", 0.0}, {"f.JPG", "JPEG 320x240", 3.0}}) {
+    for (const std::string name : {"f.bmp", "f.JPG"}) {
         const test::ToolRun run = RunTool(dir, "frame " + demo + " --index 5 --out " + Q(name));
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, "320x240\n");
-        EXPECT_EQ(Identify(dir.file(name), "%m %wx%h"), identity);
-        const std::vector<uint8_t> rgb = test::OutsidePixels(dir.file(name), 3);
-        ASSERT_EQ(rgb.size(), ref.size());
-        double error = 0;
-        for (size_t i = 0; i < rgb.size(); ++i)
-            error += std::abs(rgb[i] - ref[((239 - i / 960) * 320 + i / 3 % 320) * 3 + 2 - i % 3]);
-        EXPECT_LE(error / double(rgb.size()), tolerance) << name;
     }
-}
-
-// The current frame's grey picture in red, moved by trunc(2/2) - 2 = -1
-// columns, its partner's in blue, moved by +2, each against the tool's own raw
-// grey picture (bottom row first).
-TEST_F(DemoFilm, ComposeRedBlueHoldsTheTwoGreyPicturesMovedByTheirDisplacements)
-{
-    std::vector<uint8_t> grey[2];
-    for (const int k : {0, 1}) {
-        const std::string arguments = " --index " + std::to_string(k + 1) + " --grey --raw " + Q("g.raw");
-        ASSERT_EQ(RunTool(dir, "picture " + demo + arguments).status, 0);
-        grey[k] = test::ReadBytes(dir.file("g.raw"));
-        ASSERT_EQ(grey[k].size(), 320u * 240);
-    }
-    const std::string out = Q("rb.bmp");
-    ASSERT_EQ(RunTool(dir, "compose " + demo + " --index 1 --shift 1 --dist 2 --mode red-blue --out " + out).status,
-              0);
-    const std::vector<uint8_t> rgb = test::OutsidePixels(dir.file("rb.bmp"), 3);
+    EXPECT_EQ(Identify(dir.file("f.JPG"), "%m %wx%h"), "JPEG 320x240");
+    const std::vector<uint8_t> rgb = test::OutsidePixels(dir.file("f.bmp"), 3);
     ASSERT_EQ(rgb.size(), 320u * 240 * 3);
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) {
-            const uint8_t* px = &rgb[size_t(((239 - y) * 320 + x) * 3)];
-            const size_t at = size_t(y * 320 + x);
-            ASSERT_EQ(std::vector<int>(px, px + 3),
-                      (std::vector<int>{x < 319 ? grey[0][at + 1] : 0, 0, x >= 2 ? grey[1][at - 2] : 0}))
-                << x << "," << y;
-        }
-}
-
-// The page-flip sections of a 320 x 240 picture in a 640 x 480 view: the
-// picture's size, centred, each eye moved by its displacement.
-TEST_F(DemoFilm, ComposePageFlipWritesBothSectionsAndTheirPlace)
-{
-    std::vector<uint8_t> colour[2];
-    for (const int k : {0, 1}) {
-        const std::string arguments = " --index " + std::to_string(k + 1) + " --colour --raw " + Q("c.raw");
-        ASSERT_EQ(RunTool(dir, "picture " + demo + arguments).status, 0);
-        colour[k] = test::ReadBytes(dir.file("c.raw"));
-    }
-    const test::ToolRun run = RunTool(dir, "compose " + demo + " --index 1 --shift 1 --dist 2 --view 640x480 " +
-                                               "--mode page-flip --out " + Q("a.bmp") + " --second-out " + Q("b.bmp"));
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "rect: 160 120 320 240\n");
-    for (const auto& [file, k, shift] : {std::tuple{"a.bmp", 0, -1}, {"b.bmp", 1, 2}}) {
-        const std::vector<uint8_t> rgb = test::OutsidePixels(dir.file(file), 3);
-        ASSERT_EQ(rgb.size(), 320u * 240 * 3);
-        for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x) {
-                const int from = x - shift;
-                const uint8_t* px = &rgb[size_t(((239 - y) * 320 + x) * 3)];
-                std::vector<int> want(3, 0);
-                if (from >= 0 && from < 320)
-                    for (int c = 0; c < 3; ++c)
-                        want[size_t(c)] = colour[k][size_t((y * 320 + from) * 3 + 2 - c)];
-                ASSERT_EQ(std::vector<int>(px, px + 3), want)
-                    << file << " " << x << "," << y;
-            }
-    }
+    ASSERT_EQ(ref.size(), rgb.size());
+    for (size_t i = 0; i < rgb.size(); ++i)
+        ASSERT_EQ(rgb[i], ref[((239 - i / 960) * 320 + i / 3 % 320) * 3 + 2 - i % 3]) << i;
 }
 
 TEST_F(DemoFilm, FrameAndComposeBadUsageAndFailuresLeaveTheOlderFile)
@@ -180,7 +118,7 @@ TEST_F(DemoFilm, TheDemoShowsDepthInRedBlue)
     const std::string out = dir.file("rb.bmp");
     ASSERT_EQ(RunTool(dir, "compose " + demo + " --index 10 --mode red-blue --out '" + out + "'").status, 0);
     // -flip puts the bottom row first, as the demo film's rows are counted.
-    const std::string rgb = test::Run("convert '" + out + "' -flip -depth 8 rgb:-");
+    const std::string rgb = test::CommandOutput("convert '" + out + "' -flip -depth 8 rgb:-");
     ASSERT_EQ(rgb.size(), size_t(320 * 240 * 3));
     // With the default displacement the near box stands out of the screen
     // (blue left of red), the wall lies behind it (blue right of red).

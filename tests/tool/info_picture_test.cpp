@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -24,6 +23,11 @@ protected:
             test::WriteBytes(dir.file((n < 10 ? "take000" : "take00") + std::to_string(n) + ".bmp"),
                              test::MakeBmpBytes({.width = 5, .height = 3, .pixels = test::PatternPixels(5, 3, 3, n)}));
         test::WriteBytes(dir.file("film.FLM"), test::MakeFlmBytes(flm));
+        // The same film with its second frame cut short by the end of the
+        // file: the frame exists, but its picture cannot be read.
+        std::vector<uint8_t> cut = test::MakeFlmBytes(flm);
+        cut.erase(cut.end() - 5, cut.end());
+        test::WriteBytes(dir.file("cut.flm"), cut);
     }
 
     test::ToolRun Run(const std::string& arguments) { return test::RunTool(dir, arguments); }
@@ -64,45 +68,46 @@ TEST_F(ToolInfoPicture, PictureOfABmpOrRawFlmFrameIsItsBytesOrTheirGrey)
     }
 }
 
-TEST_F(ToolInfoPicture, PictureOfAJpegFrameMatchesDjpeg)
-{
-    if (!test::HaveProgram("cjpeg") || !test::HaveProgram("djpeg"))
-        GTEST_SKIP() << "cjpeg or djpeg missing";
-    test::WritePnm(dir.file("in.ppm"), {33, 17, 3, test::PatternPixels(33, 17, 3, 5)});
-    ASSERT_TRUE(test::RunCommand("cjpeg -quality 85 -outfile " + Q("shot0001.jpg") + " " + Q("in.ppm")));
-    for (const bool grey : {false, true}) {
-        ASSERT_TRUE(test::RunCommand(std::string("djpeg ") + (grey ? "-grayscale -pnm" : "-ppm") + " -outfile " +
-                                     Q("ref.pnm") + " " + Q("shot0001.jpg")));
-        const test::ToolRun r =
-            Run("picture " + Q("shot0001.jpg") + (grey ? " --grey" : " --colour") + " --raw " + Q("o.raw"));
-        EXPECT_EQ(r.out, "33x17\n") << r.err;
-        const auto reference = test::ReadPnm(dir.file("ref.pnm"));
-        ASSERT_TRUE(reference);
-        const auto expected = test::PnmToPicture(*reference), ours = test::ReadBytes(dir.file("o.raw"));
-        ASSERT_EQ(ours.size(), expected.size());
-        for (size_t i = 0; i < ours.size(); ++i)
-            ASSERT_LE(std::abs(int(ours[i]) - int(expected[i])), 2) << "byte " << i << (grey ? " grey" : " colour");
-    }
-}
+struct Refusal {
+    const char* arguments;  // {dir} stands for the test's folder
+    int status;
+    const char* message;  // in stderr exactly once
+};
 
-TEST_F(ToolInfoPicture, FailuresSayWhyAndWriteNothing)
+// Each refusal names what was wrong, once, and writes nothing.
+class ToolRefusals : public ToolInfoPicture, public testing::WithParamInterface<Refusal> {};
+TEST_P(ToolRefusals, NameTheFileOrTheLimitOnce)
 {
-    for (const auto& [arguments, message] :
-         {std::pair{"info " + Q("film.jpeg"), "File extension is incompatible"},
-          {"picture " + Q("film.avi") + " --colour --raw " + Q("o.raw"), "File extension is incompatible"},
-          {"info " + Q("image.bmp"), "Filename is incompatible"},
-          {"info " + Q("none.flm"), "cannot open the film"},
-          {"picture " + Q("take0003.bmp") + " --index 3 --colour --raw " + Q("o.raw"), "no frame at index 3"}}) {
-        const test::ToolRun r = Run(arguments);
-        EXPECT_EQ(r.status, 1) << arguments;
-        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
-    }
-    const std::string picture = "picture " + Q("take0003.bmp");
-    for (const std::string& bad : {picture + " --colour", picture + " --grey --colour --raw " + Q("o.raw"),
-                                   picture + " --index x --grey --raw " + Q("o.raw")})
-        EXPECT_EQ(Run(bad).status, 2) << bad;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("o.raw")));
+    const auto inDir = [&](std::string text) {
+        for (size_t at; (at = text.find("{dir}")) != std::string::npos;)
+            text.replace(at, 5, dir.path().string());
+        return text;
+    };
+    const std::string message = inDir(GetParam().message);
+    const test::ToolRun r = Run(inDir(GetParam().arguments));
+    EXPECT_EQ(r.status, GetParam().status) << r.err;
+    const size_t first = r.err.find(message);
+    EXPECT_TRUE(first != std::string::npos && r.err.find(message, first + 1) == std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
 }
+INSTANTIATE_TEST_SUITE_P(
+    ToolMessages, ToolRefusals,
+    testing::Values(
+        Refusal{"compose {dir}/cut.flm --index 1 --mode plain --view 8x8 --out {dir}/out.bmp", 1,
+                "cannot read the picture"},
+        Refusal{"compose {dir}/cut.flm --mode plain --view 40000x1 --out {dir}/out.bmp", 1, "32768"},
+        Refusal{"convert flm-bmp {dir}/none.flm", 1, "{dir}/none.flm"},
+        Refusal{"info {dir}/film.jpeg", 1, "File extension is incompatible"},
+        Refusal{"picture {dir}/film.avi --colour --raw {dir}/out.bmp", 1, "File extension is incompatible"},
+        Refusal{"info {dir}/image.bmp", 1, "Filename is incompatible"},
+        Refusal{"info {dir}/none.flm", 1, "cannot open the film"},
+        Refusal{"picture {dir}/cut.flm --index 2 --colour --raw {dir}/out.bmp", 1, "no frame at index 2"},
+        Refusal{"compose {dir}/cut.flm --index -1 --mode plain --out {dir}/out.bmp", 2, "--index takes"},
+        Refusal{"picture {dir}/cut.flm --index -1 --grey --raw {dir}/out.bmp", 2, "--index takes"},
+        Refusal{"picture {dir}/cut.flm --index x --grey --raw {dir}/out.bmp", 2, "--index takes"},
+        Refusal{"picture {dir}/cut.flm --colour", 2, "plexo-tool picture:"},
+        Refusal{"picture {dir}/cut.flm --grey --colour --raw {dir}/out.bmp", 2, "plexo-tool picture:"},
+        Refusal{"frame {dir}/cut.flm --out {dir}/out.png", 2, "plexo-tool frame:"}));
 
 }  // namespace
 }  // namespace plexo

@@ -17,18 +17,7 @@ x_begin xorg
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # "WxH" of the screen now.
 screen_size() { xrandr | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
-# Waits for a shown window with this exact title and gives it the focus. A
-# search can fail with BadWindow when another window goes away meanwhile, so
-# it is asked again rather than trusted once.
-focus_window() {
-  local id=""
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && break
-    sleep 0.2
-  done
-  [ -n "$id" ] || fail "no window '$1'"
-  xdotool windowfocus --sync "$id"
-}
+focus_window() { xdotool windowfocus --sync "$(x_wait_window "$1")"; }
 shot() { [ -n "${PLEXO_SCREENSHOTS:-}" ] && import -window root "$PLEXO_SCREENSHOTS/$1.png" || true; }
 
 export XDG_CONFIG_HOME=$work/config
@@ -65,10 +54,6 @@ done
 focus_window Screen
 xdotool key Escape
 
-kill -TERM "$plexo_pid"
-for _ in $(seq 100); do kill -0 "$plexo_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$plexo_pid" 2>/dev/null && fail "the viewer did not end on SIGTERM"
-wait "$plexo_pid" || fail "the viewer ended with status $? ($(cat "$work/plexo.log"))"
-plexo_pid=""
+x_stop_plexo
 [ "$(screen_size)" = "$start" ] || fail "the start-up mode $start was not put back (screen is $(screen_size))"
 echo "PASS"

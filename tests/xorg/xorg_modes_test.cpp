@@ -1,9 +1,7 @@
-// The display-mode layer, the Screen dialog and plexo-tool against a real X
-// server that switches modes, checked with xrandr's own view of it.
-
-#include <QApplication>
-#include <QComboBox>
-#include <QTimer>
+// The display-mode layer and plexo-tool against a real X server that
+// switches modes, checked with xrandr's own view of it. The Screen dialog's
+// confirmation is the window tests' own, and the restore script drives it on
+// this server.
 
 #include <gtest/gtest.h>
 
@@ -11,10 +9,9 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/screen_pnl.h"
-#include "app/wait_pnl.h"
 #include "platform/display.h"
 #include "present/display_modes.h"
+#include "support/outside_programs.h"
 #include "support/temp_dir.h"
 #include "xorg/xorg_server.h"
 
@@ -101,7 +98,6 @@ protected:
 TempDir* XorgModes::log_ = nullptr;
 XorgServer* XorgModes::server_ = nullptr;
 
-
 TEST_F(XorgModes, ListsWhatXrandrLists)
 {
     const XrandrView xrandr = Xrandr(Server());
@@ -133,34 +129,5 @@ TEST_F(XorgModes, SwitchesGrowAndShrinkTheScreenAndRefuseWhatIsNotOffered)
     EXPECT_EQ(Xrandr(Server()).current, start_);
 }
 
-TEST_F(XorgModes, ConfirmationRunsOutAndTheModeComesBack)
-{
-    ScreenPnl dialog;
-    const int target = dialog.modes().IndexOf(kWide);
-    ASSERT_NE(target, 0);
-    dialog.modeList()->setCurrentIndex(target);
-    dialog.waitTickMs = 0;
-    std::optional<DisplayMode> whileAsking;
-    QTimer::singleShot(0, [&] {
-        if (qobject_cast<WaitPnl*>(QApplication::activeModalWidget()))
-            whileAsking = Xrandr(Server()).current;
-    });
-    dialog.OnApply();
-    EXPECT_EQ(whileAsking, kWide);
-    EXPECT_EQ(Xrandr(Server()).current, start_);
-    EXPECT_EQ(dialog.modeList()->currentIndex(), dialog.modes().IndexOf(start_));
-}
-
 }  // namespace
 }  // namespace plexo::test
-
-int main(int argc, char** argv)
-{
-    // The dialogs need no screen of their own; the display they switch is
-    // the Xorg server that the tests start.
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    unsetenv("DISPLAY");
-    QApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

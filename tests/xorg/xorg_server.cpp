@@ -1,7 +1,6 @@
 #include "xorg/xorg_server.h"
 
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,20 +42,6 @@ XorgServer::~XorgServer()
     kill(pid_, SIGTERM);
     int status = 0;
     waitpid(pid_, &status, 0);
-}
-
-std::string CommandOutput(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    pclose(pipe);
-    return out;
 }
 
 }  // namespace plexo::test

@@ -26,7 +26,4 @@ private:
     std::string name_;
 };
 
-// What a shell command printed on stdout.
-std::string CommandOutput(const std::string& command);
-
 }  // namespace plexo::test

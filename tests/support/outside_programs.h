@@ -1,16 +1,18 @@
 #pragma once
-// Reading what the writers made with programs that share no code with them:
-// ImageMagick for BMP and JPEG files. The tool tests use them too.
+// Programs that share no code with this system, run by the tests: ImageMagick
+// reads what the writers made, cjpeg and djpeg write and decode JPEG streams
+// as libjpeg does, xrandr tells what the X server shows.
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace plexo::test {
 
 // The standard output of a shell command.
-inline std::string Run(const std::string& command)
+inline std::string CommandOutput(const std::string& command)
 {
     std::string out;
     if (std::FILE* p = ::popen(command.c_str(), "r")) {
@@ -22,17 +24,28 @@ inline std::string Run(const std::string& command)
     return out;
 }
 
+// Whether a shell command exits 0.
+inline bool RunCommand(const std::string& command)
+{
+    return std::system(command.c_str()) == 0;
+}
+
+inline bool HaveProgram(const std::string& name)
+{
+    return RunCommand("command -v " + name + " >/dev/null 2>&1");
+}
+
 // `identify -format FORMAT` of one file ("%w %h", "%Q", ...).
 inline std::string Identify(const std::string& path, const std::string& format)
 {
-    return Run("identify -format '" + format + "' '" + path + "' 2>/dev/null");
+    return CommandOutput("identify -format '" + format + "' '" + path + "' 2>/dev/null");
 }
 
 // The file's pixels, top row first, as red, green, blue (3 channels) or grey.
 inline std::vector<uint8_t> OutsidePixels(const std::string& path, int channels)
 {
     const std::string bytes =
-        Run("convert '" + path + "' -depth 8 " + (channels == 3 ? "rgb" : "gray") + ":- 2>/dev/null");
+        CommandOutput("convert '" + path + "' -depth 8 " + (channels == 3 ? "rgb" : "gray") + ":- 2>/dev/null");
     return {bytes.begin(), bytes.end()};
 }
 
