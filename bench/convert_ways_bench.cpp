@@ -20,42 +20,11 @@
 #include "film/ms_film.h"
 #include "platform/log.h"
 #include "platform/picture_memory.h"
+#include "pattern_film.h"
 #include "scratch_folder.h"
 
 namespace plexo {
 namespace {
-
-constexpr int kWidth = 1920;
-constexpr int kHeight = 1080;
-constexpr int kFrames = 12;
-
-// A picture with smooth areas and fine detail, as a camera gives.
-class CameraCadre : public Cadre {
-public:
-    explicit CameraCadre(int number) : Cadre(number) {}
-
-protected:
-    PictureBuffer Build(Tone tone) override
-    {
-        const int bpp = tone == Tone::Grey ? 1 : 3;
-        PictureBuffer p = PictureBuffer::allocate(kWidth, kHeight, bpp);
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                for (int c = 0; c < bpp; ++c)
-                    p.row(y)[x * bpp + c] = uint8_t(x / (8 + c) + y / 5 + ((x * y + number) % 7) * (c + 1));
-        return p;
-    }
-};
-
-class CameraFilm : public MSFilm {
-public:
-    CameraFilm()
-    {
-        for (int i = 1; i <= kFrames; ++i)
-            InsertAfterCurrent(std::make_unique<CameraCadre>(i));
-        MakeFirstCurrent();
-    }
-};
 
 // The sources in folders of their own, removed when the program ends.
 class Sources {
@@ -64,7 +33,7 @@ public:
     {
         for (const char* kind : {"bmp", "jpg", "flm"})
             std::filesystem::create_directories(root / kind);
-        CameraFilm film;
+        bench::PatternFilm film;
         ConversionOptions packed;
         packed.compress = 1;
         packed.quality = 90;
@@ -119,7 +88,7 @@ void BM_Convert(benchmark::State& state)
         platform::ClearLog();
     }
     state.SetLabel(std::string(way.label) + (control.workers == 1 ? ", one worker" : ", a worker a core"));
-    state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
+    state.SetItemsProcessed(int64_t(state.iterations()) * bench::kFrames);
 }
 
 // The least of the repetitions, beside Google Benchmark's mean and median.

@@ -1,23 +1,16 @@
-#include <optional>
-
+#include "convert/frame_file_work.h"
 #include "convert/frame_shaper.h"
-#include "convert/frame_walk.h"
 #include "convert/frame_writers.h"
-#include "convert/output_names.h"
 #include "film/jpeg_codec.h"
-#include "platform/atomic_file.h"
 
 namespace plexo {
 
 namespace {
 
-// The file is written and synced to the disk by Make, on a worker; Put only
-// gives it its name, in frame order. The folder is synced once, after the
-// last frame.
-class JpgWork : public FrameWork {
+class JpgWork : public FrameFileWork {
 public:
     JpgWork(const std::string& base, const ConversionOptions& options, RunOutputNames& names)
-        : base_(base), quality_(options.quality), shaper_(options), names_(names)
+        : FrameFileWork(base, ".jpg", names), quality_(options.quality), shaper_(options)
     {
     }
 
@@ -27,27 +20,14 @@ public:
     {
         if (!encoder_.Encode(shaper_.Shaped(picture), quality_, JpegRows::Picture))
             return false;
-        fileName_ = FrameFileName(base_, number, ".jpg");
-        file_.emplace(fileName_);
-        return file_->write(encoder_.data(), encoder_.size()) && file_->sync();
-    }
-
-    bool Put(int32_t) override
-    {
-        const bool written =
-            file_ && names_.Claim(fileName_) && file_->commit(platform::AtomicFile::Folder::LeaveToCaller);
-        file_.reset();
-        return written;
+        platform::AtomicFile& file = StartFile(number);
+        return file.write(encoder_.data(), encoder_.size()) && file.sync();
     }
 
 private:
-    const std::string& base_;
     int quality_;
     FrameShaper shaper_;
-    RunOutputNames& names_;
     JpegEncoder encoder_;
-    std::string fileName_;
-    std::optional<platform::AtomicFile> file_;
 };
 
 }  // namespace
