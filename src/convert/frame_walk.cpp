@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -35,7 +36,8 @@ bool WalkInTurn(Film& film, Tone tone, const ConversionControl& control, FrameWo
     do {
         if (Stopped(control))
             return false;
-        const bool written = work.Make(FilmPicture(film, Eye::Current, tone), film.FrameNumber()) && work.Put(film.FrameNumber());
+        const int32_t number = film.FrameNumber();
+        const bool written = work.Make(FilmPicture(film, Eye::Current, tone), number) && work.Put(number);
         film.ReleasePictures();
         if (!written)
             return false;
@@ -196,19 +198,17 @@ bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const F
     film.SetRound(false);
     while (film.Prev()) {
     }
-    bool whole = false;
     auto* frames = dynamic_cast<MSFilm*>(&film);
     const int workers = WorkerCount(control.workers);
-    std::unique_ptr<ParallelWalk> parallel;
-    if (frames && workers > 1)
-        parallel = std::make_unique<ParallelWalk>(*frames, tone, control, makeWork, workers);
-    if (parallel && parallel->Started()) {
-        whole = parallel->Run();
-    } else {
-        parallel.reset();
-        whole = WalkInTurn(film, tone, control, *makeWork());
+    bool whole = false;
+    {
+        // Gone before the pictures are released: its threads joined, and the
+        // files of frames made but never put dropped.
+        std::optional<ParallelWalk> parallel;
+        if (frames && workers > 1)
+            parallel.emplace(*frames, tone, control, makeWork, workers);
+        whole = parallel && parallel->Started() ? parallel->Run() : WalkInTurn(film, tone, control, *makeWork());
     }
-    parallel.reset();
     film.ReleasePictures();
     return whole;
 }
