@@ -9,12 +9,14 @@
 namespace plexo::platform {
 namespace {
 
+// Each line end as some editor leaves it: LF, CR LF, or a lone CR.
 TEST(Profile, NamesMatchWithoutCaseAndOtherLinesStayByteForByte)
 {
     test::SettingsSandbox ini;
     ini.setText("; comment\r\n[other]\r\nShift=99\r\n\r\n[SETTINGS]\r\n  shift  =  7  \r\nDir= \"/a b\" \r\n"
-                "\r\n[Tail]\r\nz=1");
+                "\r\n[Tail]\rz=1\r");
     EXPECT_EQ(ReadProfileInt("settings", "SHIFT", 0), 7);
+    EXPECT_EQ(ReadProfileInt("Tail", "z", 0), 1);
     EXPECT_EQ(ReadProfileString("Other", "shift", ""), "99");
     EXPECT_EQ(ReadProfileString("Settings", "dir", ""), "/a b");
     EXPECT_EQ(ReadProfileString("Settings", "dir", "", 2), "/a");
@@ -24,7 +26,7 @@ TEST(Profile, NamesMatchWithoutCaseAndOtherLinesStayByteForByte)
     ASSERT_TRUE(WriteProfileString("Tail", "y", "2"));
     ASSERT_TRUE(WriteProfileString("New", "k", "v"));
     EXPECT_EQ(ini.text(), "; comment\r\n[other]\r\nShift=99\r\n\r\n[SETTINGS]\r\nshift=-3\r\nDir= \"/a b\" \r\n"
-                          "Dist=21\r\n\r\n[Tail]\r\nz=1\r\ny=2\r\n[New]\r\nk=v\r\n");
+                          "Dist=21\r\n\r\n[Tail]\rz=1\ry=2\r\n[New]\r\nk=v\r\n");
 }
 
 TEST(Profile, IntegersReadAsLeadingDecimalsHeldTo32Bits)

@@ -74,18 +74,6 @@ TEST(SettingsFile, ADanglingLinkIsWrittenThroughAndStaysALink)
     EXPECT_EQ(ini.text(), "[I/O]\nCurrent directory=/x\n");
 }
 
-// Each line end as some editor leaves it, the last one a lone CR.
-TEST(SettingsFile, CrLfAndCrlfAllEndALine)
-{
-    test::SettingsSandbox ini;
-    ini.setText("[Settings]\nShift=1\r\nDist=2\r[I/O\r");
-    EXPECT_EQ(ReadProfileInt("Settings", "Dist", 0), 2);
-    ASSERT_TRUE(WriteProfileString("I/O", "Current directory", "/x"));
-    EXPECT_EQ(ini.text(), "[Settings]\nShift=1\r\nDist=2\r[I/O\rCurrent directory=/x\n");
-    SetSettingsFilePath(ini.path());
-    EXPECT_EQ(ReadProfileString("I/O", "Current directory", ""), "/x");
-}
-
 TEST(SettingsFile, ReadOnceAndTheCloseWritesOnceWhatKeyByKeyWritesWould)
 {
     test::SettingsSandbox ini;
