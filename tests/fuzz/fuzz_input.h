@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "film/film.h"
 #include "platform/log.h"
@@ -40,6 +41,20 @@ inline std::string WriteInput(const std::string& leaf, const uint8_t* data, size
         std::fwrite(data, 1, size, f);
     std::fclose(f);
     return path;
+}
+
+// The input split at NUL bytes into at most `most` parts; the last part keeps
+// any further NULs.
+inline std::vector<std::string> SplitAtNuls(const uint8_t* data, size_t size, size_t most = SIZE_MAX)
+{
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == 0 && parts.size() < most)
+            parts.emplace_back();
+        else
+            parts.back() += char(data[i]);
+    }
+    return parts;
 }
 
 // Every byte of a picture is touched, so a view that lies about its size

@@ -11,13 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace plexo::platform;
     // The file, then the key path and the value name, split at NULs.
-    std::vector<std::string> parts(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0 && parts.size() < 3)
-            parts.emplace_back();
-        else
-            parts.back() += char(data[i]);
-    }
+    std::vector<std::string> parts = plexo::fuzz::SplitAtNuls(data, size, 3);
     parts.resize(3);
     const std::string path = plexo::fuzz::WriteInput("registry.ini", reinterpret_cast<const uint8_t*>(parts[0].data()),
                                                      parts[0].size());

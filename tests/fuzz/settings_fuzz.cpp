@@ -43,13 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace plexo::platform;
     // The file, then the section, key and value of the write, split at NULs.
-    std::vector<std::string> parts(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0 && parts.size() < 4)
-            parts.emplace_back();
-        else
-            parts.back() += char(data[i]);
-    }
+    const std::vector<std::string> parts = plexo::fuzz::SplitAtNuls(data, size, 4);
     if (parts.size() < 4)
         return 0;
     const std::string& section = parts[1];

@@ -1,22 +1,12 @@
 // plexo-tool's option parsing: any words, split at NULs, with the flags and
 // value queries its subcommands use.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
+#include "fuzz_input.h"
 #include "tool/command.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using plexo::tool::Args;
-    std::vector<std::string> words(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            words.emplace_back();
-        else
-            words.back() += char(data[i]);
-    }
+    const std::vector<std::string> words = plexo::fuzz::SplitAtNuls(data, size);
     Args args(words, {"grey", "colour"});
     if (!args.ok())
         return 0;
