@@ -1,52 +1,80 @@
 #!/usr/bin/env bash
-# Starts the real viewer under Xvfb with the demo film, "stereo" and "play",
-# finds the red-blue picture on the screen, ends the program with SIGTERM and
-# checks that it wrote its settings on the way out.
-# Usage: xvfb_test.sh PLEXO PLEXO_TOOL   (PLEXO_SCREENSHOT=FILE keeps the shot)
+# The real viewer under Xvfb, twice on one server. First with the demo film
+# in red-blue stereo: a second film dropped on it through XDND (a small Qt
+# drag source, the pointer moved by xdotool) loads, and SIGTERM ends it with
+# its settings written. Then page-flipped stereo with Mesa's software OpenGL
+# and the reference driver: screenshots over a second find two different
+# pictures at the view's centre (the two eyes).
+# Usage: xvfb_test.sh PLEXO PLEXO_TOOL DRAG_SOURCE DRIVER_FOLDER
+#        (PLEXO_SCREENSHOTS=FOLDER keeps the shots)
 set -euo pipefail
 plexo=$1
 tool=$2
-for program in Xvfb import convert xwininfo; do
+source_program=$3
+driver=$4
+for program in Xvfb import convert xdotool; do
   command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
 done
 
 source "$(dirname "$0")/../support/x_server.sh"
 x_begin xvfb
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() { echo "FAIL: $*" >&2; cat "$work"/*.log >&2 || true; exit 1; }
 
-export XDG_CONFIG_HOME=$work/config
 unset PLEXO_SETTINGS_FILE
+export XDG_CONFIG_HOME=$work/config
+ini=$XDG_CONFIG_HOME/plexo/duvix.ini
+mkdir -p "$XDG_CONFIG_HOME/plexo"
 "$tool" demo "$work/demo.flm" || fail "plexo-tool demo"
+cp "$work/demo.flm" "$work/dropped.flm"
+# The window lies where the drag ends.
+printf '[View]\nGeometry=300 100 524 584\n' >"$ini"
 
-x_start Xvfb -screen 0 800x700x24 -nolisten tcp
+x_start Xvfb -screen 0 1024x768x24 -nolisten tcp +extension GLX
 
 "$plexo" "$work/demo.flm" /stereo -play >"$work/plexo.log" 2>&1 &
 plexo_pid=$!
-for _ in $(seq 200); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"demo.flm - Plexo"' && break
-  sleep 0.1
-done
-xwininfo -root -tree | grep -q '"demo.flm - Plexo"' || fail "no window titled 'demo.flm - Plexo'"
+x_wait_window "demo.flm - Plexo" >/dev/null
 
-# A red-blue anaglyph has no green at all and both other channels lit where
-# the two pictures overlap; nothing else on the screen looks like that. The
-# window is mapped before it first paints, so look until the picture is there.
-anaglyph=0
-for _ in $(seq 40); do
-  import -window root "$work/shot.png"
-  anaglyph=$(convert "$work/shot.png" -fx '(g==0 && r>0.1 && b>0.1) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:)
-  [ "$anaglyph" -gt 20000 ] && break
-  sleep 0.25
+# The source ends by itself once the drop is over, or with the server.
+"$source_program" "$work/dropped.flm" >"$work/source.log" 2>&1 &
+x_wait_window "drag source" >/dev/null
+xdotool mousemove --sync 60 60 mousedown 1
+for x in 80 120 200 300 400 500 560; do
+  xdotool mousemove --sync "$x" $((x / 2 + 200))
+  sleep 0.2
 done
-[ -n "${PLEXO_SCREENSHOT:-}" ] && cp "$work/shot.png" "$PLEXO_SCREENSHOT"
-echo "red-blue pixels: $anaglyph"
-[ "$anaglyph" -gt 20000 ] || fail "no red-blue picture on the screen ($anaglyph pixels)"
+xdotool mouseup 1
+for _ in $(seq 100); do grep -q '^drop:' "$work/source.log" && break; sleep 0.1; done
+grep -q '^drop: copied' "$work/source.log" || fail "the viewer did not take the drop"
 
 x_stop_plexo
-
-ini=$XDG_CONFIG_HOME/plexo/duvix.ini
-[ -f "$ini" ] || fail "no settings file written"
-for key in "Current directory" "Frames/sec=15.000000" "Red-Blue=1" "Round=0" "Dist=21"; do
-  grep -q "^$key" "$ini" || fail "settings file lacks '$key'"
+for key in "Current directory" "Frames/sec=15.000000" "Red-Blue=1" "Round=0" "Dist=21" "File1=$work/dropped.flm"; do
+  grep -q "^$key" "$ini" || fail "settings file lacks '$key': $(cat "$ini")"
 done
+
+printf '[Settings]\nRed-Blue=0\n' >"$ini"
+printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$driver" >"$work/registry.ini"
+export PLEXO_REGISTRY=$work/registry.ini LIBGL_ALWAYS_SOFTWARE=1
+"$plexo" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
+plexo_pid=$!
+covers() { xdotool search --onlyvisible --name '^demo.flm - Plexo$' getwindowgeometry %@ 2>/dev/null | grep -q 1024x768; }
+for _ in $(seq 200); do covers && break; sleep 0.1; done
+covers || fail "the page-flipping window does not cover the screen"
+# The crop at the screen's centre lies inside the picture.
+crop=120x80+452+344
+lit() { [ "$(import -window root -crop $crop png:- | convert - -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" != 0 ]; }
+for _ in $(seq 200); do lit && break; sleep 0.1; done
+# The two eyes' pictures differ there by their displacements. A shot catches
+# either eye, so with twenty of them the chance that one eye is caught fewer
+# than twice is about one in fifty thousand.
+for i in $(seq 20); do
+  import -window root -crop $crop "$work/crop$i.png"
+  sleep 0.05
+done
+[ -z "${PLEXO_SCREENSHOTS:-}" ] || cp "$work"/crop*.png "$PLEXO_SCREENSHOTS"/
+for i in $(seq 20); do convert "$work/crop$i.png" -format '%[fx:maxima.r+maxima.g+maxima.b] %#\n' info:; done |
+  sort | uniq -c | tee "$work/kinds"
+grep -q ' 0 ' "$work/kinds" && fail "shots show nothing at the view's centre"
+[ "$(awk '$1 >= 2' "$work/kinds" | wc -l)" -ge 2 ] || fail "the screen does not alternate between two pictures"
+x_stop_plexo
 echo "PASS"

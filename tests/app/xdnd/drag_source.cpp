@@ -13,24 +13,17 @@
 namespace {
 
 class DragSource : public QWidget {
-public:
-    explicit DragSource(QString path) : path_(std::move(path)) {}
-
 protected:
     void mousePressEvent(QMouseEvent*) override
     {
         auto* data = new QMimeData;
-        data->setUrls({QUrl::fromLocalFile(path_)});
+        data->setUrls({QUrl::fromLocalFile(QApplication::arguments().at(1))});
         auto* drag = new QDrag(this);
         drag->setMimeData(data);
-        const Qt::DropAction action = drag->exec(Qt::CopyAction);
-        std::printf("drop: %s\n", action == Qt::CopyAction ? "copied" : "ignored");
+        std::printf("drop: %s\n", drag->exec(Qt::CopyAction) == Qt::CopyAction ? "copied" : "ignored");
         std::fflush(stdout);
         QApplication::quit();
     }
-
-private:
-    QString path_;
 };
 
 }  // namespace
@@ -40,7 +33,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     if (argc != 2)
         return 2;
-    DragSource source(QString::fromLocal8Bit(argv[1]));
+    DragSource source;
     source.setWindowTitle(QStringLiteral("drag source"));
     source.setGeometry(0, 0, 120, 120);
     source.show();
