@@ -1,64 +1,74 @@
 // The two ways the core's words reach the user: the log panel and the
 // message box. Both take calls from any thread and must never block.
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <thread>
 
 #include "app/display_panel.h"
 #include "app/message_box_sink.h"
+#include "app/trans_pnl.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
+#include "viewer_fixture.h"
 
 namespace plexo {
 namespace {
 
-// Messages come from a worker as they do from a conversion; every way of
-// closing the panel empties it, so that the next message reopens it alone.
-TEST(DisplayPanel, ShowsMessagesInOrderAndEveryCloseEmptiesIt)
+using MessageSinks = test::ViewerTest;
+
+// Messages come from a worker as they do from a conversion. Translate blocks
+// the main window only: the log panel, clear of the menu bar and of the
+// dialog, scrolls and closes at the user's keys. Every way of closing it
+// empties it, so that the next message reopens it alone.
+TEST_F(MessageSinks, TheLogPanelShowsMessagesInOrderBesideTranslate)
 {
-    platform::ClearLog();
-    Display panel(nullptr);
-    panel.InstallLogSink();
+    CPlexoApp& app = Start({});
+    Display& panel = *app.logPanel();
     // A message cleared before the panel saw it opens nothing.
     LogMessage("gone");
     platform::ClearLog();
     QCoreApplication::processEvents();
     EXPECT_FALSE(panel.isVisible());
-
-    std::thread([] {
-        LogMessage("start");
-        LogMessage(nullptr);
-        LogMessage("two\r\nlines");
-        for (int i = 0; i < 100; ++i)
-            LogMessage(std::to_string(i));
-    }).join();
-    QCoreApplication::processEvents();
-    QString expected = "\nstart\n\ntwo\nlines";
-    for (int i = 0; i < 100; ++i)
-        expected += "\n" + QString::number(i);
-    EXPECT_TRUE(panel.isVisible());
-    EXPECT_EQ(panel.text(), expected);
-    QScrollBar* bar = panel.findChild<QPlainTextEdit*>()->verticalScrollBar();
-    EXPECT_GT(bar->maximum(), 0);
-    EXPECT_EQ(bar->value(), bar->maximum());
-
-    for (bool escape : {false, true}) {
-        escape ? QTest::keyClick(&panel, Qt::Key_Escape) : void(panel.close());
+    Answer<TransPnl>(kCmdTranslate, [&](TransPnl& dialog) {
+        std::thread([] {
+            LogMessage("start");
+            LogMessage(nullptr);
+            LogMessage("two\r\nlines");
+            for (int i = 0; i < 60; ++i)
+                LogMessage(std::to_string(i));
+        }).join();
+        QCoreApplication::processEvents();
+        QString expected = "\nstart\n\ntwo\nlines";
+        for (int i = 0; i < 60; ++i)
+            expected += "\n" + QString::number(i);
+        ASSERT_TRUE(panel.isVisible());
+        EXPECT_EQ(panel.text(), expected);
+        const QMenuBar* bar = Frame().menuBar();
+        EXPECT_FALSE(panel.frameGeometry().intersects(QRect(bar->mapToGlobal(QPoint()), bar->size())));
+        EXPECT_FALSE(panel.frameGeometry().intersects(dialog.frameGeometry()));
+        auto* edit = panel.findChild<QPlainTextEdit*>();
+        QScrollBar* scroll = edit->verticalScrollBar();
+        EXPECT_GT(scroll->maximum(), 0);
+        EXPECT_EQ(scroll->value(), scroll->maximum());
+        test::UserClick(edit);
+        test::UserKey(edit, Qt::Key_PageUp);
+        EXPECT_LT(scroll->value(), scroll->maximum());
+        test::UserKey(edit, Qt::Key_Escape);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.reject();
+    });
+    // Escape closed it above; the window's close does the same.
+    for (int round = 0; round < 2; ++round) {
         EXPECT_FALSE(panel.isVisible());
         EXPECT_EQ(platform::LogText(), "");
         LogMessage("again");
         QCoreApplication::processEvents();
-        EXPECT_TRUE(panel.isVisible());
         EXPECT_EQ(panel.text(), "\nagain");
+        panel.close();
     }
-    platform::ClearLog();
 }
 
 // The sink must not block its caller (a paint may raise the message), and a
@@ -68,24 +78,17 @@ TEST(MessageBoxSink, ShowsWithoutBlockingAndDropsRepeatsWhileOpen)
     QWidget owner;
     owner.show();
     InstallMessageBoxSink(&owner);
-    const auto open = [&owner] {
-        QList<QMessageBox*> shown;
-        for (QMessageBox* box : owner.findChildren<QMessageBox*>())
-            if (box->isVisible())
-                shown.append(box);
-        return shown;
-    };
     platform::ShowMessage("Not a bitmap file");
     platform::ShowMessage("Not a bitmap file");
     std::thread([] { platform::ShowMessage("Error reading bitmap data"); }).join();
     QCoreApplication::processEvents();
 
-    ASSERT_EQ(open().size(), 2);
-    for (QMessageBox* box : open())
+    ASSERT_EQ(test::OpenBoxes(owner).size(), 2);
+    for (QMessageBox* box : test::OpenBoxes(owner))
         box->accept();
     QCoreApplication::processEvents();
     platform::ShowMessage("Not a bitmap file");
-    EXPECT_EQ(open().size(), 1);
+    EXPECT_EQ(test::OpenBoxes(owner).size(), 1);
     RemoveMessageBoxSink();
 }
 

@@ -1,21 +1,20 @@
+#include <QComboBox>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QTest>
 #include <QToolBar>
 #include <QUrl>
 
 #include <cmath>
+#include <tuple>
 
-#include "app/command_ids.h"
-#include "app/command_line.h"
-#include "app/plexo_view.h"
+#include "app/file_dialogs.h"
 #include "app/viewer_command_ids.h"
 #include "app/viewer_commands.h"
-#include "doc/document.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"
-#include "present/compositor.h"
 #include "viewer_fixture.h"
 
 namespace plexo::test {
@@ -23,42 +22,10 @@ namespace {
 
 using ViewerCommandsTest = ViewerTest;
 
-int Position(CPlexoApp& app)
-{
-    return PlaceOf(*app.document()->film()).position;
-}
-
-TEST_F(ViewerCommandsTest, EnablingRulesFollowFilmAndPresentation)
-{
-    CMainFrame& frame = *Start({}).mainFrame();
-    CommandTable& t = frame.commands();
-    const int film[] = {kCmdFirstCadre, kCmdLastCadre, kCmdSaveViewAs};
-    const int sizes[] = {kCmdActualSize, kCmdFitToWindow, kCmdZoomIn, kCmdZoomOut};
-    for (int id : film)
-        EXPECT_FALSE(t.IsEnabled(id)) << id;
-    frame.OpenDocumentFile(QString::fromStdString(DemoFilm()));
-    for (int id : film)
-        EXPECT_TRUE(t.IsEnabled(id)) << id;
-    struct Case {
-        int presentation;
-        bool sizes, fullScreen;
-    };
-    // Page flipping without its driver leaves stereo off, so it scales too.
-    for (Case c : {Case{kPresentRedBlue, true, true}, Case{kPresentInterlaced, false, true}, Case{0, true, true}}) {
-        frame.state.presentation = c.presentation;
-        t.Run(kCmdStereo);
-        for (int id : sizes)
-            EXPECT_EQ(t.IsEnabled(id), c.sizes) << c.presentation << " " << id;
-        EXPECT_EQ(t.IsEnabled(kCmdFullScreen), c.fullScreen) << c.presentation;
-        QTest::keyClick(&frame, Qt::Key_Escape);
-        EXPECT_TRUE(t.IsEnabled(kCmdFitToWindow));
-    }
-}
-
 // The scaled frame is centred in black, and is the composed picture resized.
 TEST_F(ViewerCommandsTest, FitPaintsThePictureScaledAndCentred)
 {
-    CPlexoApp& app = Start({DemoFilm()});
+    Start({DemoFilm()});
     CMainFrame& frame = Frame();
     frame.resize(900, 500);
     QCoreApplication::processEvents();
@@ -67,21 +34,13 @@ TEST_F(ViewerCommandsTest, FitPaintsThePictureScaledAndCentred)
     const QImage shown = ViewPixels();
     const QSize view = frame.view()->size();
     // The 320 x 240 demo fills the view's height.
-    const double scale = double(view.height()) / 240;
-    const int width = int(std::lround(320 * scale));
+    const int width = int(std::lround(320.0 * view.height() / 240));
     const int left = (view.width() - width) / 2;
     EXPECT_EQ(shown.pixel(left / 2, view.height() / 2), qRgb(0, 0, 0));
     EXPECT_EQ(shown.pixel(view.width() - left / 2, view.height() / 2), qRgb(0, 0, 0));
 
-    FrameBuffer buffer;
-    const ViewRect rect{0, 0, 320, 240};
-    ASSERT_TRUE(ComposeFrame(app.document()->film(), app.document()->Dist, rect, false, 1, buffer));
-    const QImage picture = QImage(buffer.bytes(), buffer.width(), buffer.height(), qsizetype(buffer.stride()),
-                                  QImage::Format_BGR888)
-                               .mirrored()
-                               .copy(0, 0, 320, 240)
-                               .scaled(width, view.height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                               .convertToFormat(QImage::Format_RGB32);
+    const QImage picture = ExpectedPixels(false, 1, QRect(0, 0, 320, 240))
+                               .scaled(width, view.height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QImage inside = shown.copy(left, 0, width, view.height());
     double difference = 0;
     for (int y = 2; y < inside.height() - 2; ++y)
@@ -102,24 +61,19 @@ TEST_F(ViewerCommandsTest, HomeEndAndTheRefusedStepNotice)
 {
     CPlexoApp& app = Start({DemoFilm(), "/A=4"});
     CMainFrame& frame = Frame();
-    CPlexoView& view = *frame.view();
-    QTest::keyClick(&frame, Qt::Key_End);
-    EXPECT_EQ(Position(app), 20);
-    QTest::keyClick(&frame, Qt::Key_Right);
-    EXPECT_EQ(Position(app), 20);
-    EXPECT_TRUE(view.notice().isEmpty());
+    for (auto [key, position] : {std::pair{Qt::Key_End, 20}, {Qt::Key_Right, 20}, {Qt::Key_Home, 1}, {Qt::Key_Left, 1},
+                                 {Qt::Key_End, 20}}) {
+        QTest::keyClick(&frame, key);
+        EXPECT_EQ(PlaceOf(*app.document()->film()).position, position) << key;
+    }
+    EXPECT_TRUE(frame.view()->notice().isEmpty());
     QTest::keyClick(&frame, Qt::Key_I);
-    ASSERT_TRUE(view.frameDisplayShown());
     QTest::keyClick(&frame, Qt::Key_Right);
-    EXPECT_TRUE(view.notice().contains(QStringLiteral("partner"))) << view.notice().toStdString();
-    QTest::keyClick(&frame, Qt::Key_Home);
-    EXPECT_EQ(Position(app), 1);
-    QTest::keyClick(&frame, Qt::Key_Left);
-    EXPECT_EQ(Position(app), 1);
-    QTest::keyClick(&frame, Qt::Key_K);
-    EXPECT_TRUE(frame.state.playing);
-    QTest::keyClick(&frame, Qt::Key_K);
-    EXPECT_FALSE(frame.state.playing);
+    EXPECT_TRUE(frame.view()->notice().contains("partner")) << frame.view()->notice().toStdString();
+    for (bool playing : {true, false}) {
+        QTest::keyClick(&frame, Qt::Key_K);
+        EXPECT_EQ(frame.state.playing, playing);
+    }
 }
 
 TEST_F(ViewerCommandsTest, FullScreenHidesBarsAndEscLeavesWithStereo)
@@ -127,55 +81,57 @@ TEST_F(ViewerCommandsTest, FullScreenHidesBarsAndEscLeavesWithStereo)
     Start({DemoFilm(), "/stereo"});
     CMainFrame& frame = Frame();
     ASSERT_TRUE(frame.state.stereo);
-    QTest::keyClick(&frame, Qt::Key_F11);
-    EXPECT_TRUE(frame.viewer().fullScreen());
-    EXPECT_TRUE(frame.menuBar()->isHidden());
-    EXPECT_TRUE(frame.toolBar()->isHidden());
-    QTest::keyClick(&frame, Qt::Key_Escape);
-    EXPECT_FALSE(frame.viewer().fullScreen());
+    for (Qt::Key key : {Qt::Key_F11, Qt::Key_Escape}) {
+        QTest::keyClick(&frame, key);
+        const bool full = key == Qt::Key_F11;
+        EXPECT_EQ(frame.viewer().fullScreen(), full);
+        EXPECT_EQ(frame.menuBar()->isHidden(), full);
+        EXPECT_EQ(frame.toolBar()->isHidden(), full);
+    }
     EXPECT_FALSE(frame.state.stereo);
-    EXPECT_FALSE(frame.menuBar()->isHidden());
-    EXPECT_FALSE(frame.toolBar()->isHidden());
 }
 
-void Drop(CMainFrame& frame, const std::string& path, Qt::KeyboardModifiers modifiers)
+// Drops the file on the frame if it takes the drag, and says whether it did.
+bool Drop(CMainFrame& frame, const std::string& path, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
     const QPoint at(frame.width() / 2, frame.height() / 2);
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(&frame, &enter);
-    ASSERT_TRUE(enter.isAccepted()) << path;
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
-    QCoreApplication::sendEvent(&frame, &drop);
+    return enter.isAccepted() && QCoreApplication::sendEvent(&frame, &drop);
 }
 
 TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
 {
     CPlexoApp& app = Start({});
-    const std::string bmp = WriteBmpSequence(scratch_, 5, 32, 16);
-    Drop(Frame(), DemoFilm(), Qt::NoModifier);
+    EXPECT_FALSE(Drop(Frame(), "/tmp/notes.txt"));
+    ASSERT_TRUE(Drop(Frame(), DemoFilm()));
     ASSERT_NE(app.document()->film(), nullptr);
-    EXPECT_EQ(app.document()->film()->FrameCount(), 24);
-    Drop(Frame(), bmp, Qt::ShiftModifier);
+    ASSERT_TRUE(Drop(Frame(), WriteBmpSequence(scratch_, 5, 32, 16), Qt::ShiftModifier));
     EXPECT_NE(dynamic_cast<TwoFilms*>(app.document()->film()), nullptr);
-    EXPECT_FALSE(app.document()->CanAddFilm());
-    // A text file is no film.
-    QMimeData text;
-    text.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/notes.txt"))});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&Frame(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
     EXPECT_EQ(Frame().viewer().recentFilms().paths, std::vector<std::string>{DemoFilm()});
 }
 
-// The --help and --version texts are the install test's.
-TEST(CommandLineExtras, UnknownFlagsAreKeptAndTheKnownOnesStillRead)
+using SaveAsDialog = ViewerTest;
+
+// Typed as a user would: a type from the list, then the name and Enter.
+TEST_F(SaveAsDialog, AppendsTheChosenTypesExtension)
 {
-    EXPECT_EQ(InformationRequested({"film.flm", "/play"}), "");
-    const CPlexoCmdInfo info = ParseCommandLine({"film.flm", "-fullscreen", "/Play", "/A=3"});
-    EXPECT_EQ(info.unknownFlags, (std::vector<std::string>{"fullscreen", "Play"}));
-    EXPECT_EQ(info.options.shift, 3);
+    for (const auto& [down, typed, saved] :
+         {std::tuple{false, "shot", "shot.bmp"}, {true, "shot", "shot.jpg"}, {true, "shot.bmp", "shot.bmp"}}) {
+        QTimer::singleShot(0, [down, typed] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (down)
+                QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+            QTest::keyClicks(name, typed);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        EXPECT_EQ(QFileInfo(RunFileDialog(nullptr, SaveAsRequest())).fileName(), saved) << typed << down;
+    }
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
 #include "viewer_fixture.h"
 
 #include <QDir>
-#include <QTest>
 
 #include <cstdlib>
 
-#include "app/plexo_view.h"
 #include "convert/demo_film.h"
-#include "doc/document.h"
 #include "platform/log.h"
 #include "platform/profile.h"
 #include "present/compositor.h"
@@ -34,9 +31,11 @@ void UserClick(QWidget* widget)
                       widget->mapTo(window, widget->rect().center()));
 }
 
-void UserKey(QWidget* widget, Qt::Key key)
+QList<QMessageBox*> OpenBoxes(QWidget& owner)
 {
-    QTest::keyClick(widget->window()->windowHandle(), key);
+    QList<QMessageBox*> open = owner.findChildren<QMessageBox*>();
+    open.removeIf([](QMessageBox* box) { return !box->isVisible(); });
+    return open;
 }
 
 void ViewerTest::SetUp()
@@ -79,22 +78,17 @@ FakeFilm& ViewerTest::GiveFilm(std::unique_ptr<FakeFilm> film)
     return kept;
 }
 
-QImage ViewerTest::ViewPixels()
+QImage ViewerTest::ExpectedPixels(bool stereo, int presentation, QRect place)
 {
-    return Frame().view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QImage ViewerTest::ExpectedPixels(bool stereo, int presentation)
-{
-    CPlexoView* view = Frame().view();
-    const QPoint origin = view->mapToGlobal(QPoint(0, 0));
-    const ViewRect rect{origin.x(), origin.y(), origin.x() + view->width(), origin.y() + view->height()};
+    if (place.isNull())
+        place = QRect(Frame().view()->mapToGlobal(QPoint(0, 0)), Frame().view()->size());
+    const ViewRect rect{place.left(), place.top(), place.right() + 1, place.bottom() + 1};
     FrameBuffer frame;
     EXPECT_TRUE(ComposeFrame(app_->document()->film(), app_->document()->Dist, rect, stereo, presentation, frame));
-    // Blue, green, red and bottom row first, as wide as the view or wider.
+    // Blue, green, red and bottom row first, as wide as the rectangle or wider.
     const QImage bottomUp(frame.bytes(), frame.width(), frame.height(), qsizetype(frame.stride()),
                           QImage::Format_BGR888);
-    return bottomUp.mirrored().copy(0, 0, view->width(), view->height()).convertToFormat(QImage::Format_RGB32);
+    return bottomUp.mirrored().copy(QRect(QPoint(), place.size())).convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace plexo::test

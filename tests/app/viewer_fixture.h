@@ -1,11 +1,14 @@
 #pragma once
-// Shared by the window tests: a demo .flm film written once per run, BMP
-// sequences, a fresh settings file and folder per test, a started
-// application, and modal dialogs answered from inside their own loop.
+// Shared by the window tests, with the headers most of them need: a demo .flm
+// film written once per run, BMP sequences, a fresh settings file and folder
+// per test, a started application, and modal dialogs answered from inside
+// their own loop.
 
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -16,8 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/plexo_app.h"
+#include "app/plexo_view.h"
+#include "doc/document.h"
 #include "support/fake_film.h"
 #include "support/temp_dir.h"
 
@@ -30,7 +36,9 @@ std::string WriteBmpSequence(const std::filesystem::path& dir, int count, int wi
 // Input as the window system delivers it, through the widget's window: a
 // window that a modal dialog blocks does not get it.
 void UserClick(QWidget* widget);
-void UserKey(QWidget* widget, Qt::Key key);
+inline void UserKey(QWidget* widget, Qt::Key key) { QTest::keyClick(widget->window()->windowHandle(), key); }
+// The message boxes of `owner` that are shown now.
+QList<QMessageBox*> OpenBoxes(QWidget& owner);
 
 class ViewerTest : public testing::Test {
 protected:
@@ -68,9 +76,10 @@ protected:
     }
 
     // What the view shows now, as 0xffRRGGBB pixels.
-    QImage ViewPixels();
-    // What the compositors make for the same film state, converted alike.
-    QImage ExpectedPixels(bool stereo, int presentation);
+    QImage ViewPixels() { return Frame().view()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // What the compositors make for the same film state, converted alike, for
+    // the view's place on the screen unless another is given.
+    QImage ExpectedPixels(bool stereo, int presentation, QRect place = {});
 
     TempDir temp_;
     const std::filesystem::path& scratch_ = temp_.path();
