@@ -38,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A= reads like scanf; outside -100..100 it falls back to 4, no number keeps the earlier value.
         ParseCase{{}, "", 4, 0, "", ""}, ParseCase{{"/A=100"}, "", 100, 0, "", ""},
         ParseCase{{"-A=-100"}, "", -100, 0, "", ""}, ParseCase{{"/A=101"}, "", 4, 0, "", ""},
-        ParseCase{{"/A=-101"}, "", 4, 0, "", ""}, ParseCase{{"/A=-7", "/A=x"}, "", -7, 0, "", ""}, ParseCase{{"/A= 12abc"}, "", 12, 0, "", ""},
+        ParseCase{{"/A=-101"}, "", 4, 0, "", ""}, ParseCase{{"/A=-7", "/A=x"}, "", -7, 0, "", ""},
+        ParseCase{{"/A= 12abc"}, "", 12, 0, "", ""},
         ParseCase{{"/A=99999999999999999999"}, "", 4, 0, "", ""}, ParseCase{{"a.flm", "A=7"}, "a.flm", 4, 0, "", ""},
         // side= takes its sixth character; anything else leaves the earlier side.
         ParseCase{{"/side=top"}, "", 4, 3, "", ""}, ParseCase{{"-side=l"}, "", 4, 2, "", ""},

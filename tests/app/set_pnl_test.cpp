@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include <tuple>
+
 #include "app/set_pnl.h"
 #include "support/message_capture.h"
 #include "viewer_fixture.h"
@@ -55,9 +57,8 @@ TEST_F(SetPnlTest, ASliderRangeFollowsTheFilmAndOkKeepsTheShiftTheEditShows)
     } const rows[] = {{1, 0, 0, 0, 0}, {100, -4, -20, 20, -4}, {3, -4, -2, 2, -2}};
     for (const auto& c : rows) {
         Run(c.frames, c.shift, [&c](SetPnl& dialog) {
-            EXPECT_EQ(dialog.aSlider()->minimum(), c.lowest);
-            EXPECT_EQ(dialog.aSlider()->maximum(), c.highest);
-            EXPECT_EQ(dialog.aSlider()->value(), c.position);
+            const QSlider& a = *dialog.aSlider();
+            EXPECT_EQ(std::tuple(a.minimum(), a.maximum(), a.value()), std::tuple(c.lowest, c.highest, c.position));
             EXPECT_EQ(dialog.aEdit()->text(), QString::number(c.shift));
             dialog.accept();
         });

@@ -57,7 +57,9 @@ printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$driver" >"$work/registry.ini"
 export PLEXO_REGISTRY=$work/registry.ini LIBGL_ALWAYS_SOFTWARE=1
 "$plexo" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
 plexo_pid=$!
-covers() { xdotool search --onlyvisible --name '^demo.flm - Plexo$' getwindowgeometry %@ 2>/dev/null | grep -q 1024x768; }
+covers() {
+  xdotool search --onlyvisible --name '^demo.flm - Plexo$' getwindowgeometry %@ 2>/dev/null | grep -q 1024x768
+}
 for _ in $(seq 200); do covers && break; sleep 0.1; done
 covers || fail "the page-flipping window does not cover the screen"
 # The crop at the screen's centre lies inside the picture.
