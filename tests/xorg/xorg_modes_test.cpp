@@ -1,7 +1,7 @@
 // The display-mode layer and plexo-tool against a real X server that
-// switches modes, checked with xrandr's own view of it. The Screen dialog's
-// confirmation is the window tests' own, and the restore script drives it on
-// this server.
+// switches modes (with_xorg.sh starts it), checked with xrandr's own view of
+// it. The Screen dialog's confirmation is the window tests' own, and the
+// viewer script drives it on this server.
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,6 @@
 #include "platform/display.h"
 #include "present/display_modes.h"
 #include "support/outside_programs.h"
-#include "support/temp_dir.h"
-#include "xorg/xorg_server.h"
 
 namespace plexo::test {
 namespace {
@@ -26,10 +24,10 @@ struct XrandrView {
 };
 
 // The connected output's modes as `xrandr` lists them: "   WxH  60.00*+ 75.00".
-XrandrView Xrandr(const std::string& server)
+XrandrView Xrandr()
 {
     XrandrView view;
-    std::istringstream lines(CommandOutput("xrandr --display " + server));
+    std::istringstream lines(CommandOutput("xrandr"));
     std::string line;
     bool inOutput = false;
     while (std::getline(lines, line)) {
@@ -52,81 +50,39 @@ XrandrView Xrandr(const std::string& server)
     return view;
 }
 
-std::string Listing(const List4i& list, int current)
+// plexo-tool modes runs the very listing the Screen dialog shows.
+TEST(XorgModes, ToolListsWhatXrandrLists)
 {
-    std::string text;
-    for (const Item4i& item : list.items())
-        text += ModeLabel(item.mode) + "\n";
-    return text + "current: " + std::to_string(current) + "\n";
-}
-
-const DisplayMode kWide{32, 1280, 720, 60};
-
-class XorgModes : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        log_ = new TempDir;
-        server_ = new XorgServer(std::string(PLEXO_XORG_CONFIG), (log_->path() / "xorg.log").string());
-    }
-    static void TearDownTestSuite()
-    {
-        delete server_;
-        delete log_;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(server_->running()) << "Xorg did not start; see " << (log_->path() / "xorg.log");
-        devices_ = platform::OpenXRandRDevices(server_->name());
-        ASSERT_TRUE(devices_);
-        previous_ = platform::SetDisplayDevices(devices_);
-        start_ = Xrandr(Server()).current;
-        ASSERT_TRUE(start_);
-        ASSERT_NE(start_, kWide);
-    }
-    void TearDown() override { platform::SetDisplayDevices(previous_); }
-
-    std::string Server() const { return server_->name(); }
-
-    static TempDir* log_;
-    static XorgServer* server_;
-    std::shared_ptr<platform::DisplayDevices> devices_, previous_;
-    // What Xorg starts in: one of its standard modes.
-    std::optional<DisplayMode> start_;
-};
-
-TempDir* XorgModes::log_ = nullptr;
-XorgServer* XorgModes::server_ = nullptr;
-
-TEST_F(XorgModes, ListsWhatXrandrLists)
-{
-    const XrandrView xrandr = Xrandr(Server());
+    const XrandrView xrandr = Xrandr();
     const List4i expected(xrandr.modes);
-    const List4i listed(platform::ReadDisplayModes());
-    const std::string listing = Listing(expected, expected.IndexOf(xrandr.current));
-    EXPECT_EQ(Listing(listed, listed.IndexOf(platform::ReadCurrentMode())), listing);
+    std::string listing;
+    for (const Item4i& item : expected.items())
+        listing += ModeLabel(item.mode) + "\n";
+    listing += "current: " + std::to_string(expected.IndexOf(xrandr.current)) + "\n";
     EXPECT_NE(listing.find("32 bits 1920 by 1080 pixels 120 Hz\n"), std::string::npos);
-    EXPECT_EQ(platform::ReadDisplayModes("DUMMY0"), platform::ReadDisplayModes("display"));
-    EXPECT_TRUE(platform::ReadDisplayModes("NOSUCH").empty());
-
     const char* tool = std::getenv("PLEXO_TOOL");
     ASSERT_TRUE(tool);
-    EXPECT_EQ(CommandOutput("DISPLAY=" + Server() + " " + tool + " modes"), listing);
+    EXPECT_EQ(CommandOutput(std::string(tool) + " modes"), listing);
+    EXPECT_EQ(platform::ReadDisplayModes("DUMMY0"), platform::ReadDisplayModes("display"));
+    EXPECT_TRUE(platform::ReadDisplayModes("NOSUCH").empty());
 }
 
-TEST_F(XorgModes, SwitchesGrowAndShrinkTheScreenAndRefuseWhatIsNotOffered)
+TEST(XorgModes, SwitchesGrowAndShrinkTheScreenAndRefuseWhatIsNotOffered)
 {
-    for (const DisplayMode mode : {DisplayMode{32, 1920, 1080, 120}, DisplayMode{32, 1280, 720, 1}, *start_}) {
+    // What Xorg starts in: one of its standard modes.
+    const std::optional<DisplayMode> start = Xrandr().current;
+    ASSERT_TRUE(start);
+    for (const DisplayMode mode : {DisplayMode{32, 1920, 1080, 120}, DisplayMode{32, 1280, 720, 1}, *start}) {
         EXPECT_TRUE(platform::ApplyModeToDevice("", mode)) << ModeLabel(mode);
-        EXPECT_TRUE(platform::ModeSatisfies(*Xrandr(Server()).current, mode)) << ModeLabel(mode);
-        EXPECT_NE(CommandOutput("xrandr --display " + Server())
-                      .find("current " + std::to_string(mode.width) + " x " + std::to_string(mode.height) + ","),
+        EXPECT_TRUE(platform::ModeSatisfies(Xrandr().current.value_or(DisplayMode{}), mode)) << ModeLabel(mode);
+        EXPECT_NE(CommandOutput("xrandr").find("current " + std::to_string(mode.width) + " x " +
+                                               std::to_string(mode.height) + ","),
                   std::string::npos);
     }
     EXPECT_FALSE(platform::ApplyModeToDevice("Display", {32, 1280, 720, 75}));
     EXPECT_FALSE(platform::ApplyModeToDevice("Display", {16, 1280, 720, 60}));
     EXPECT_FALSE(platform::ApplyModeToDevice("NOSUCH", {32, 1280, 720, 60}));
-    EXPECT_EQ(Xrandr(Server()).current, start_);
+    EXPECT_EQ(Xrandr().current, start);
 }
 
 }  // namespace
