@@ -31,8 +31,8 @@ protected:
     }
     int Count(int slot) const
     {
-        const auto* s = state_;
-        return int(std::count_if(s->events, s->events + s->count, [&](const auto& e) { return e.slot == slot; }));
+        return int(std::count_if(state_->events, state_->events + state_->count,
+                                 [&](const auto& e) { return e.slot == slot; }));
     }
 
     test::FlipperFixture fixture{test::FakeDriverFolder("full")};
@@ -50,7 +50,8 @@ TEST(FlipperOpen, ABadDeviceIdentifierFallsBackToTheDefaultDevice)
     EXPECT_EQ(fixture.display->calls(), (Calls{"DirectDrawCreate(device)", "DirectDrawCreate"}));
 }
 
-TEST_F(Flipping, StartCollectsClearsAndStartsTheChainInOrder)
+// Start waits for each surface's clear; closing twice does the work once.
+TEST_F(Flipping, StartAndCloseWorkTheChainInOrder)
 {
     fixture.display->Script(platform::DDOp::GetBltStatus, {K3V_DDERR_WASSTILLDRAWING, K3V_DDERR_WASSTILLDRAWING});
     fixture.flipper.StartFlipping();
@@ -61,9 +62,18 @@ TEST_F(Flipping, StartCollectsClearsAndStartsTheChainInOrder)
     ASSERT_EQ(fixture.flipper.count(), 3u);
     for (uint32_t i = 0; i < 3; ++i)
         EXPECT_EQ(fixture.chainIndex(fixture.flipper.chainSurface(i)), int(i));
-    const auto* s = fixture.state();
-    EXPECT_EQ(s->events[s->count - 1].slot, 0);
-    EXPECT_EQ(s->events[s->count - 1].surface, fixture.flipper.chainSurface(0));
+    EXPECT_EQ(state_->events[state_->count - 1].slot, 0);
+    EXPECT_EQ(state_->events[state_->count - 1].surface, fixture.flipper.chainSurface(0));
+
+    for (int close = 0; close < 2; ++close) {
+        fixture.display->ClearCalls();
+        fixture.flipper.Close();
+        EXPECT_EQ(fixture.display->calls(), close ? Calls{} : (Calls{"IsLost 0", "Blt 0", "Blt 1", "Release 0"}));
+    }
+    EXPECT_EQ(Count(1), 1);
+    EXPECT_EQ(fixture.events, (Calls{"apply FAKE-1 24 64 48 1", "invalidate", "move 30 440"}));
+    EXPECT_EQ(fixture.flipper.driver(), nullptr);
+    EXPECT_TRUE(fixture.display->chain().empty());
 }
 
 TEST_F(Flipping, EveryChainFailureIsNamedOnceAndNothingIsDrawnAfter)
@@ -84,8 +94,7 @@ TEST_F(Flipping, EveryChainFailureIsNamedOnceAndNothingIsDrawnAfter)
         EXPECT_EQ(platform::LogText(), log) << std::hex << code;
         EXPECT_EQ(fixture.display->calls(), Calls{"CreateSurface"});
     }
-    EXPECT_EQ(Count(0), 0);
-    EXPECT_EQ(Count(6), 0);
+    EXPECT_EQ(Count(0) + Count(6), 0);
 }
 
 struct PairCase {
@@ -97,6 +106,7 @@ struct PairCase {
 
 class ShowPairTest : public Flipping, public testing::WithParamInterface<PairCase> {};
 
+// The first eye's surface was lost and is restored before it is drawn into.
 TEST_P(ShowPairTest, DrawsIntoFreeSurfacesAndNamesTheEyes)
 {
     const PairCase& p = GetParam();
@@ -108,8 +118,8 @@ TEST_P(ShowPairTest, DrawsIntoFreeSurfacesAndNamesTheEyes)
     fixture.flipper.Open();
     fixture.flipper.StartFlipping();
     for (size_t i = 0; i < p.busy.size(); ++i)
-        fixture.state()->busy[i] = fixture.flipper.chainSurface(uint32_t(p.busy[i]));
-    fixture.state()->count = 0;
+        state_->busy[i] = fixture.flipper.chainSurface(uint32_t(p.busy[i]));
+    state_->count = 0;
     fixture.display->chain()[size_t(p.firstInto)]->MarkLost();
     fixture.display->ClearCalls();
 
@@ -122,27 +132,23 @@ TEST_P(ShowPairTest, DrawsIntoFreeSurfacesAndNamesTheEyes)
     std::fill(second.begin() + 12, second.end(), 6);
     fixture.flipper.ShowPair({10, 5, 14, 7}, header, first.data(), second.data());
 
-    const auto* s = fixture.state();
     std::vector<std::pair<int, uint32_t>> eyes;
-    for (int i = 0; i < s->count; ++i)
-        if (s->events[i].slot == 6)
-            eyes.push_back({fixture.chainIndex(s->events[i].surface), s->events[i].value});
+    for (int i = 0; i < state_->count; ++i)
+        if (state_->events[i].slot == 6)
+            eyes.push_back({fixture.chainIndex(state_->events[i].surface), state_->events[i].value});
     EXPECT_EQ(eyes, (std::vector<std::pair<int, uint32_t>>{{p.firstInto, 1}, {p.secondInto, 0}}));
     EXPECT_EQ(Count(4), p.presents);
     const Calls calls = fixture.display->calls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), "Restore " + std::to_string(p.firstInto)), calls.end());
-
     const auto at = [&](int surface, int x, int y) {
         return fixture.display->chain()[size_t(surface)]->CopyPixels()[size_t(y * 64 + x) * 3];
     };
     if (p.firstInto != p.secondInto) {
         EXPECT_EQ(at(p.firstInto, 10, 5), 2);
-        EXPECT_EQ(at(p.firstInto, 13, 6), 1);
     }
     EXPECT_EQ(at(p.secondInto, 10, 5), 6);
     EXPECT_EQ(at(p.secondInto, 13, 6), 5);
-    EXPECT_EQ(at(p.secondInto, 14, 6), 0);
-    EXPECT_EQ(at(p.secondInto, 10, 7), 0);
+    EXPECT_EQ(at(p.secondInto, 14, 6) + at(p.secondInto, 10, 7), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Busy, ShowPairTest,
@@ -166,26 +172,6 @@ TEST_F(Flipping, CopyToSecondCopiesTheRectangleOnly)
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x)
             ASSERT_EQ(second[size_t(y * 64 + x) * 3], (x >= 2 && x < 5 && y == 3) ? 7 : 0) << x << "," << y;
-}
-
-TEST_F(Flipping, CloseStopsRestoresAndReleasesOnceOnly)
-{
-    fixture.flipper.StartFlipping();
-    fixture.display->ClearCalls();
-    fixture.flipper.Close();
-    EXPECT_EQ(Count(1), 1);
-    EXPECT_EQ(fixture.events, (Calls{"apply FAKE-1 24 64 48 1", "invalidate", "move 30 440"}));
-    EXPECT_EQ(fixture.display->calls(), (Calls{"IsLost 0", "Blt 0", "Blt 1", "Release 0"}));
-    EXPECT_EQ(fixture.flipper.driver(), nullptr);
-    EXPECT_TRUE(fixture.display->chain().empty());
-    EXPECT_NE(fixture.flipper.directDraw(), nullptr);
-
-    fixture.display->ClearCalls();
-    fixture.flipper.Close();
-    EXPECT_TRUE(fixture.display->calls().empty());
-    EXPECT_EQ(fixture.events.size(), 3u);
-    fixture.flipper.ReleaseDirectDraw();
-    EXPECT_EQ(fixture.flipper.directDraw(), nullptr);
 }
 
 }  // namespace

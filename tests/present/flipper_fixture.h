@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -17,7 +18,10 @@
 
 namespace plexo::test {
 
-inline std::string FakeDriverFolder(const std::string& variant) { return std::string(PLEXO_FAKE_DRIVERS) + "/" + variant; }
+inline std::string FakeDriverFolder(const std::string& variant)
+{
+    return std::string(PLEXO_FAKE_DRIVERS) + "/" + variant;
+}
 
 class FlipperFixture {
 public:
@@ -37,7 +41,9 @@ public:
             events.push_back("move " + std::to_string(r.left) + " " + std::to_string(r.bottom));
         };
         flipper.host.invalidateAll = [this] { events.push_back("invalidate"); };
-        flipper.host.readMode = [](const std::string&) { return std::optional<platform::DisplayMode>({24, 64, 48, 75}); };
+        flipper.host.readMode = [](const std::string&) {
+            return std::optional<platform::DisplayMode>({24, 64, 48, 75});
+        };
         flipper.host.applyMode = [this](const std::string& device, const platform::DisplayMode& m) {
             events.push_back("apply " + device + " " + std::to_string(m.bitsPerPixel) + " " + std::to_string(m.width) +
                              " " + std::to_string(m.height) + " " + std::to_string(m.refreshRate));
@@ -59,10 +65,7 @@ public:
     int chainIndex(K3V_Surface* s) const
     {
         const auto chain = display->chain();
-        for (size_t i = 0; i < chain.size(); ++i)
-            if (chain[i] == s)
-                return int(i);
-        return -1;
+        return int(std::find(chain.begin(), chain.end(), s) - chain.begin());
     }
 
     TempDir dir;
