@@ -41,27 +41,33 @@ protected:
         fixture.flipper.StartFlipping();
         ASSERT_EQ(fixture.flipper.count(), 3u);
     }
-    void ShowFrame(int k)
+    // Frame k: its first eye all 2k + 1, its second 2k + 2. Status may wait
+    // for a field, so with `clocked` the clock advances while the pair is
+    // drawn on a thread of its own.
+    void ShowFrame(int k, bool clocked = true)
     {
         std::vector<uint8_t> first(8 * 3 * 4, uint8_t(2 * k + 1)), second(first.size(), uint8_t(2 * k + 2));
         platform::BitmapInfoHeader header;
         header.width = 8;
         header.height = 4;
-        // Status may wait for a field, so the clock advances while the pair
-        // is drawn on a thread of its own.
         std::atomic<bool> done{false};
         std::thread show([&] {
             fixture.flipper.ShowPair({0, 0, 8, 4}, header, first.data(), second.data());
             done = true;
         });
-        while (!done)
+        while (clocked && !done)
             fixture.display->Advance(1);
         show.join();
     }
-    void Stop()
+    // The fields shown so far. Read before stopping: once the clock runs
+    // free, the fields shown while the chain is cleared for closing depend on
+    // the threads' timing.
+    std::vector<Shown> Stop()
     {
+        std::vector<Shown> shows = fixture.display->shows();
         fixture.display->RunFree();
         fixture.flipper.Close();
+        return shows;
     }
 
     test::FlipperFixture fixture{PLEXO_REFERENCE_DRIVER};
@@ -79,10 +85,7 @@ TEST_F(ReferenceDriver, AlternatesTheEyesOneAFieldFirstEyeFirstAndNeverDrawsInto
         fixture.display->Advance(uint64_t(k % 4));
     }
     fixture.display->Advance(4);
-    // Read before stopping: once the clock runs free, the fields shown while
-    // the chain is cleared for closing depend on the threads' timing.
-    const std::vector<Shown> shows = fixture.display->shows();
-    Stop();
+    const std::vector<Shown> shows = Stop();
     ASSERT_GE(shows.size(), 20u);
     ExpectWholeEyesGoingForward(shows, false);
     // The clock runs on while the first pair is drawn, and the driver shows
@@ -101,8 +104,7 @@ TEST_F(ReferenceDriver, QuadBufferedShowsBothEyesInOneSwap)
     for (int k = 0; k < 3; ++k)
         ShowFrame(k);
     fixture.display->Advance(2);
-    const std::vector<Shown> shows = fixture.display->shows();
-    Stop();
+    const std::vector<Shown> shows = Stop();
     ASSERT_FALSE(shows.empty());
     ExpectWholeEyesGoingForward(shows, true);
     EXPECT_EQ(shows.back().leftValue, 5);
@@ -123,17 +125,12 @@ TEST_F(ReferenceDriver, PacesByTheRefreshRateWhereTheBlankCannotBeWaitedFor)
         enough.notify_all();
     };
     Start();
-    std::vector<uint8_t> first(8 * 3 * 4, 1), second(first.size(), 2);
-    platform::BitmapInfoHeader header;
-    header.width = 8;
-    header.height = 4;
-    fixture.flipper.ShowPair({0, 0, 8, 4}, header, first.data(), second.data());
+    ShowFrame(0, false);
     {
         std::unique_lock lock(mutex);
         enough.wait(lock, [&] { return presents >= 6; });
     }
-    const std::vector<Shown> shows = fixture.display->shows();
-    Stop();
+    const std::vector<Shown> shows = Stop();
     ASSERT_GE(shows.size(), 6u);
     for (size_t i = 0; i < shows.size(); ++i)
         EXPECT_EQ(shows[i].leftValue, i % 2 == 0 ? 1 : 2) << i;
