@@ -11,23 +11,24 @@
 namespace plexo {
 namespace {
 
-// The vectorised grey-to-channel copy against the byte-at-a-time one, on
-// frames full of noise so that any byte of another channel it touched shows,
-// for every row length around the vector width and every channel.
-TEST(FrameCopy, VectorisedGreyToChannelMatchesTheReference)
+// The vectorised passes against their byte-at-a-time references, on buffers
+// full of noise so that any byte they should not touch shows, for every width
+// around the vector width: the grey-to-channel copy into every channel of a
+// frame whose stride is wider than its pixels, and the frame-to-screen pass
+// onto screens narrower, as wide and wider than the frame.
+TEST(FrameCopy, VectorisedPassesMatchTheirReferences)
 {
     std::mt19937 random(7);
-    const auto noise = [&](std::vector<uint8_t>& v) { std::generate(v.begin(), v.end(), std::ref(random)); };
+    const auto noise = [&](uint8_t* data, size_t size) { std::generate(data, data + size, std::ref(random)); };
     constexpr int kFrameWidth = 72, kFrameHeight = 3;
-    for (int width = 1; width <= 70; ++width)
+    for (int width = 1; width <= 70; ++width) {
         for (int channel = 0; channel < 3; ++channel) {
             std::vector<uint8_t> grey(size_t(width) * 4);
-            noise(grey);
+            noise(grey.data(), grey.size());
             const Picture picture{grey.data(), width, 4, 1};
-            // The stride is wider than the pixels, as a caller's may be.
             const size_t stride = kFrameWidth * 3 + 5;
             std::vector<uint8_t> fast(stride * kFrameHeight);
-            noise(fast);
+            noise(fast.data(), fast.size());
             std::vector<uint8_t> reference = fast;
             const int64_t count = width - width / 5;
             const Span rows{1, 0, 3}, cols{width / 5, kFrameWidth - count, count};
@@ -36,23 +37,14 @@ TEST(FrameCopy, VectorisedGreyToChannelMatchesTheReference)
                                        {reference.data(), kFrameWidth, kFrameHeight, stride});
             ASSERT_EQ(fast, reference) << "width " << width << " channel " << channel;
         }
-}
-
-// The vectorised frame-to-screen pass against the pixel-at-a-time one, for
-// every frame width around the vector width, on screens narrower, as wide and
-// wider than the frame; the screen's bytes beyond what is copied stay.
-TEST(FrameCopy, VectorisedScreenRowsMatchTheReference)
-{
-    std::mt19937 random(11);
-    for (int width = 1; width <= 70; ++width) {
         FrameBuffer frame;
         ASSERT_TRUE(frame.Prepare(width, 3));
         const FrameView view = frame.view();
-        std::generate(view.data, view.data + frame.byteCount(), std::ref(random));
+        noise(view.data, frame.byteCount());
         for (const int screenWidth : {width - 1, frame.width(), frame.width() + 3}) {
             const size_t stride = size_t(screenWidth) * 4 + 8;
             std::vector<uint8_t> fast(stride * 4);
-            std::generate(fast.begin(), fast.end(), std::ref(random));
+            noise(fast.data(), fast.size());
             std::vector<uint8_t> reference = fast;
             FrameToScreenRows(frame, {fast.data(), screenWidth, 4, stride});
             FrameToScreenRowsReference(frame, {reference.data(), screenWidth, 4, stride});
