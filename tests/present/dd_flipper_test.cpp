@@ -1,9 +1,11 @@
 #include "present/dd_flipper.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "fake_drivers/fake_driver.h"
 #include "flipper_fixture.h"
 #include "platform/log.h"
 
@@ -21,7 +23,8 @@ protected:
         ASSERT_NE(fixture.flipper.driver(), nullptr);
         // Pinned, so that what the driver recorded outlives its release.
         pin_ = ::dlopen((test::FakeDriverFolder("full") + "/K3V_DD.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
-        state_ = fixture.state();
+        ASSERT_NE(pin_, nullptr);
+        state_ = static_cast<FakeDriverState*>(::dlsym(pin_, "fake_driver_state"));
         fixture.display->ClearCalls();
     }
     void TearDown() override

@@ -3,15 +3,12 @@
 // a scratch registry file: the fake drivers of fake_drivers/ by variant, or
 // any folder.
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "fake_drivers/fake_driver.h"
 #include "platform/ddraw_memory.h"
 #include "present/dd_flipper.h"
 #include "support/temp_dir.h"
@@ -57,11 +54,6 @@ public:
         unsetenv("PLEXO_REGISTRY");
     }
 
-    FakeDriverState* state() const
-    {
-        return flipper.driver() ? static_cast<FakeDriverState*>(::dlsym(flipper.driver()->module, "fake_driver_state"))
-                                : nullptr;
-    }
     int chainIndex(K3V_Surface* s) const
     {
         const auto chain = display->chain();
