@@ -25,10 +25,8 @@ TEST_P(FlipPairRect, ShrinksOnlyWhenThePictureIsSmallerBothWays)
     film.SetShift(1);
     FlipSections sections;
     ASSERT_TRUE(ComposeFlipSections(film, 21, {100, 50, 740, 530}, sections));
-    EXPECT_EQ(sections.rect.left, c.expected.left);
-    EXPECT_EQ(sections.rect.top, c.expected.top);
-    EXPECT_EQ(sections.rect.right, c.expected.right);
-    EXPECT_EQ(sections.rect.bottom, c.expected.bottom);
+    const auto corners = [](const ViewRect& r) { return std::tuple{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ(corners(sections.rect), corners(c.expected));
     EXPECT_EQ(sections.first.width(), c.sectionWidth);
     EXPECT_EQ(sections.header().width, c.sectionWidth);
     EXPECT_EQ(sections.header().height, c.expected.bottom - c.expected.top);

@@ -28,24 +28,20 @@ XrandrView Xrandr()
 {
     XrandrView view;
     std::istringstream lines(CommandOutput("xrandr"));
-    std::string line;
     bool inOutput = false;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] != ' ') {
-            inOutput = line.find(" connected") != std::string::npos;
-            continue;
-        }
+    for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
         std::string name, rate;
         int width = 0, height = 0;
-        if (!inOutput || !(words >> name) || std::sscanf(name.c_str(), "%dx%d", &width, &height) != 2)
-            continue;
-        while (words >> rate) {
-            const DisplayMode mode{32, width, height, int(std::lround(std::strtod(rate.c_str(), nullptr)))};
-            view.modes.push_back(mode);
-            if (rate.find('*') != std::string::npos)
-                view.current = mode;
-        }
+        if (line.empty() || line[0] != ' ')
+            inOutput = line.find(" connected") != std::string::npos;
+        else if (inOutput && words >> name && std::sscanf(name.c_str(), "%dx%d", &width, &height) == 2)
+            while (words >> rate) {
+                const DisplayMode mode{32, width, height, int(std::lround(std::strtod(rate.c_str(), nullptr)))};
+                view.modes.push_back(mode);
+                if (rate.find('*') != std::string::npos)
+                    view.current = mode;
+            }
     }
     return view;
 }
