@@ -50,14 +50,13 @@ protected:
     List4i list;
 };
 
-// The list is small, wide, large; the display shows the small mode. The
-// Screen dialog's tests keep or revert a switch the display obeys.
+// The list is small, wide, large; the display shows the small mode, and the
+// switch is not confirmed. The Screen dialog's tests keep or revert a switch
+// the display obeys.
 struct SwitchCase {
     const char* name;
-    char display;  // '-' obeys, 'u' shows an unlisted mode, 'r' refuses, 'l' lands in the large mode,
-                   // 'b' refuses the switch back, 'g' is gone
+    char display;  // '-' obeys, 'r' refuses, 'l' lands in the large mode, 'b' refuses the switch back, 'g' is gone
     int selected;
-    bool keep;
     ModeSwitch::Result result;
     int selection, asked;
     std::vector<DisplayMode> applied;
@@ -66,29 +65,25 @@ struct SwitchCase {
 
 class ModeSwitching : public ModeSwitchTest, public testing::WithParamInterface<SwitchCase> {};
 
-TEST_P(ModeSwitching, ConfirmsKeepsOrPutsTheFormerModeBack)
+TEST_P(ModeSwitching, RefusedOrUnconfirmedLeavesTheFormerMode)
 {
     const SwitchCase& c = GetParam();
     fake->refuse = c.display == 'r';
     fake->gone = c.display == 'g';
-    if (c.display == 'u')
-        fake->current = DisplayMode{32, 800, 600, 60};
     if (c.display == 'l')
         fake->landsIn = kLarge;
     int asked = 0;
     const ModeSwitch outcome = SwitchToListedMode(list, c.selected, [&] {
         ++asked;
         fake->refuse = c.display == 'b';
-        return c.keep;
+        return false;
     });
     EXPECT_EQ(outcome.result, c.result);
     EXPECT_EQ(outcome.selection, c.selection);
     EXPECT_EQ(asked, c.asked);
     EXPECT_EQ(fake->applied, c.applied);
     // A refused switch back leaves the new mode.
-    if (c.display != 'u') {
-        EXPECT_EQ(fake->current, c.result == ModeSwitch::kKept || c.display == 'b' ? kWide : kSmall);
-    }
+    EXPECT_EQ(fake->current, c.display == 'b' ? kWide : kSmall);
     EXPECT_EQ(platform::LogText(), c.log);
 }
 
@@ -96,14 +91,13 @@ constexpr const char* kNotSet = "\r\nDisplay mode not set: 32 bits 1280 by 720 p
 
 INSTANTIATE_TEST_SUITE_P(
     Displays, ModeSwitching,
-    testing::Values(SwitchCase{"CurrentEntry", '-', 0, true, ModeSwitch::kNothing, 0, 0, {}, ""},
-                    SwitchCase{"CurrentModeUnlisted", 'u', 0, true, ModeSwitch::kNothing, 0, 0, {}, ""},
-                    SwitchCase{"Refused", 'r', 1, true, ModeSwitch::kRefused, 0, 0, {kWide}, kNotSet},
+    testing::Values(SwitchCase{"CurrentEntry", '-', 0, ModeSwitch::kNothing, 0, 0, {}, ""},
+                    SwitchCase{"Refused", 'r', 1, ModeSwitch::kRefused, 0, 0, {kWide}, kNotSet},
                     // The switch left 1920 by 1080; the undo puts 1024 by 768 back.
-                    SwitchCase{"LandsElsewhere", 'l', 1, true, ModeSwitch::kRefused, 0, 0, {kWide, kSmall}, kNotSet},
-                    SwitchCase{"SwitchBackFails", 'b', 1, false, ModeSwitch::kReverted, 0, 1, {kWide, kSmall},
+                    SwitchCase{"LandsElsewhere", 'l', 1, ModeSwitch::kRefused, 0, 0, {kWide, kSmall}, kNotSet},
+                    SwitchCase{"SwitchBackFails", 'b', 1, ModeSwitch::kReverted, 0, 1, {kWide, kSmall},
                                "\r\nDisplay mode not restored: 32 bits 1024 by 768 pixels 60 Hz"},
-                    SwitchCase{"DisplayGone", 'g', 1, true, ModeSwitch::kRefused, 0, 0, {kWide}, kNotSet}),
+                    SwitchCase{"DisplayGone", 'g', 1, ModeSwitch::kRefused, 0, 0, {kWide}, kNotSet}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModeSwitchTest, StartupModeComesBackOnlyWhenChanged)
