@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <turbojpeg.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <random>
 
 #include "film/factories.h"
 #include "film/jpeg_codec.h"
+#include "film/open_film.h"
 #include "support/fixtures.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
@@ -20,15 +27,20 @@ namespace {
 
 using namespace test;
 
-// The largest single allocation made while `watching`; only the sanitizer
-// build can see allocations.
+// The largest single allocation and the sum of all made while `watching`;
+// only the sanitizer build can see allocations.
 std::atomic<bool> watching{false};
-std::atomic<size_t> largest{0};
+std::atomic<size_t> largest{0}, allocated{0};
 bool CanWatchAllocations()
 {
 #if defined(__SANITIZE_ADDRESS__)
     static const bool installed = __sanitizer_install_malloc_and_free_hooks(
-        [](const volatile void*, size_t size) { largest = std::max(largest.load(), watching ? size : 0); },
+        [](const volatile void*, size_t size) {
+            if (watching) {
+                largest = std::max(largest.load(), size);
+                allocated += size;
+            }
+        },
         [](const volatile void*) {});
     return installed;
 #else
@@ -53,10 +65,19 @@ int RequestAll(Film& film)
     return pictures;
 }
 
-std::vector<uint8_t> JpegBytes(int channels, int forgedSide = 0)
+// A 16 x 12 stream, colour as 4:2:0; a baseline one's frame header may claim
+// `forgedSide` for both sides.
+std::vector<uint8_t> JpegBytes(int channels, int forgedSide = 0, int flags = 0)
 {
     const auto pixels = PatternPixels(16, 12, channels, 3, true);
-    auto stream = EncodeJpeg(pixels.data(), channels, 16, 12, 90);
+    tjhandle handle = tjInitCompress();
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    EXPECT_EQ(tjCompress2(handle, pixels.data(), 16, 0, 12, channels == 3 ? TJPF_RGB : TJPF_GRAY, &out, &size,
+                          channels == 3 ? TJSAMP_420 : TJSAMP_GRAY, 90, flags), 0);
+    std::vector<uint8_t> stream(out, out + size);
+    tjFree(out);
+    tjDestroy(handle);
     for (size_t i = 0; forgedSide && i + 8 < stream.size(); ++i)
         if (stream[i] == 0xFF && stream[i + 1] == 0xC0) {
             stream[i + 5] = stream[i + 7] = uint8_t(forgedSide >> 8);
@@ -69,7 +90,8 @@ struct Sample {
     const char* name;
     const char* file;  // a sequence member or an .flm name
     std::vector<uint8_t> bytes;
-    int pictures;  // whole pictures the intact file gives (frames x 2 kinds)
+    int pictures;    // whole pictures the intact file gives (frames x 2 kinds); -1: too many frames to ask
+    int frames = 1;  // 0: no film
 };
 
 FilmPtr OpenSample(const TempDir& dir, const Sample& s, const std::vector<uint8_t>& bytes)
@@ -134,8 +156,12 @@ TEST_P(DamagedFiles, CutsAndFlipsNeverReadOutsideABufferAndCutsLoseTheirPictures
 INSTANTIATE_TEST_SUITE_P(BadInput, DamagedFiles, testing::ValuesIn(Samples()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Forged sizes give no picture and allocate nothing near their size; the
-// honest row shows the watch sees a picture of the size it claims.
+std::vector<uint8_t> Padded(std::vector<uint8_t> bytes, size_t body, uint8_t fill)
+{
+    bytes.resize(bytes.size() + body, fill);
+    return bytes;
+}
+
 std::vector<Sample> Forged()
 {
     auto packed = MakeFlmBytes({.extension = true, .packed = 1, .frames = {std::vector<uint8_t>(60, 7)}});
@@ -144,6 +170,7 @@ std::vector<Sample> Forged()
     auto bmp = MakeBmpBytes(BmpLayout{});  // 1 x 1 said to be 5000 x 5000
     bmp[18] = bmp[22] = uint8_t(5000 & 0xFF);
     bmp[19] = bmp[23] = uint8_t(5000 >> 8);
+    constexpr int32_t kForgedCount = 0x7fffffff;
     return {
         {"Flm5000x5000ColourOn100Bytes", "bomb.flm",
          MakeFlmBytes({.colour = true, .width = 5000, .height = 5000, .frames = {std::vector<uint8_t>(84, 7)}}), 0},
@@ -155,8 +182,19 @@ std::vector<Sample> Forged()
         {"JpegClaiming20000Square", "bomb0001.jpg", JpegBytes(1, 20000), 0},
         {"Honest1500x1000", "honest.flm",
          MakeFlmBytes({.width = 1500, .height = 1000, .frames = {std::vector<uint8_t>(1500 * 1000, 1)}}), 2},
+        // Millions of records: a frame costs no object of its own.
+        {"PackedZeroLengths", "many.flm",
+         Padded(MakeFlmBytes({.extension = true, .packed = 1, .width = 4, .height = 4, .frameCount = kForgedCount}),
+                10 << 20, 0), -1, 0},
+        {"RawGreyPixels", "many.flm", Padded(MakeFlmBytes({.frameCount = kForgedCount}), 3 << 20, 9), -1, 3 << 20},
+        {"RawNumberedPixels", "many.flm",
+         Padded(MakeFlmBytes({.numbered = true, .frameCount = kForgedCount}), 3 << 20, 5), -1, 1 << 20},
     };
 }
+
+// Forged sizes give no picture and allocate nothing near their size, and a
+// file of N bytes costs at most 4 N + 64 MB however small its records; the
+// honest row shows the watch sees a picture of the size it claims.
 class ForgedSizes : public testing::TestWithParam<Sample> {};
 TEST_P(ForgedSizes, AllocateOnlyWhatTheFileHolds)
 {
@@ -165,16 +203,75 @@ TEST_P(ForgedSizes, AllocateOnlyWhatTheFileHolds)
     const Sample& s = GetParam();
     TempDir dir;
     MessageCapture capture;
-    largest = 0;
+    largest = allocated = 0;
     watching = true;
     FilmPtr film = OpenSample(dir, s, s.bytes);
-    const int pictures = film ? RequestAll(*film) : -1;
+    const int pictures = film && s.pictures >= 0 ? RequestAll(*film) : -1;
     watching = false;
-    EXPECT_EQ(pictures, s.pictures);
-    EXPECT_EQ(largest >= size_t(1) << 20, s.pictures > 0) << largest;
+    ASSERT_EQ(film ? film->FrameCount() : 0, s.frames);
+    EXPECT_LE(allocated, 4 * s.bytes.size() + (64u << 20));
+    if (s.pictures >= 0) {
+        EXPECT_EQ(pictures, s.pictures);
+        EXPECT_EQ(largest >= size_t(1) << 20, s.pictures > 0) << largest;
+    }
 }
 INSTANTIATE_TEST_SUITE_P(BadInput, ForgedSizes, testing::ValuesIn(Forged()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A reader that blocked on the FIFO is freed by opening its other end, so a
+// failure ends the test instead of hanging it.
+class FifoFilms : public testing::TestWithParam<const char*> {};
+TEST_P(FifoFilms, AreRefusedWithoutWaitingForAWriter)
+{
+    TempDir dir;
+    const std::string path = dir.file(GetParam());
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    auto opened = std::async(std::launch::async, [&] { return OpenFilmByExtension(path) != nullptr; });
+    if (opened.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        opened.wait();
+        ::close(writer);
+        FAIL() << "opening " << GetParam() << " waited for a writer";
+    }
+    EXPECT_FALSE(opened.get());
+}
+INSTANTIATE_TEST_SUITE_P(HostileFiles, FifoFilms, testing::Values("f0001.flm", "f0001.bmp", "f0001.jpg"));
+
+// Records too short for any JPEG are passed over; the frames after them keep
+// their places.
+TEST(HostileFiles, PackedStreamsShorterThanAnyJpegAreNoFrames)
+{
+    TempDir dir;
+    WriteBytes(dir.file("gaps.flm"), MakeFlmBytes({.extension = true, .packed = 1, .width = 16, .height = 12,
+                                                   .frames = {JpegBytes(3), std::vector<uint8_t>(95, 0xFF), {},
+                                                              JpegBytes(1)}}));
+    FilmPtr film = OpenFlmFilm(dir.file("gaps.flm"));
+    ASSERT_TRUE(film && film->FrameCount() == 2);
+    ASSERT_TRUE(film->Next());
+    EXPECT_EQ(film->FrameNumber(), 3);
+    EXPECT_TRUE(FilmPicture(*film, Eye::Current, Tone::Grey));
+}
+
+// Six hundred copies of a progressive stream's last scan: the decoder only
+// warns about the progression, and would spend seconds on them.
+TEST(HostileFiles, JpegStreamsOfHundredsOfScansAreRefused)
+{
+    const std::vector<uint8_t> progressive = JpegBytes(3, 0, TJFLAG_PROGRESSIVE);
+    size_t lastScan = 0;
+    for (size_t i = 0; i + 1 < progressive.size(); ++i)
+        if (progressive[i] == 0xFF && progressive[i + 1] == 0xDA)
+            lastScan = i;
+    ASSERT_GT(lastScan, 0u);
+    ASSERT_TRUE(DecodeJpegColour(progressive.data(), progressive.size()));
+    std::vector<uint8_t> stream(progressive.begin(), progressive.begin() + std::ptrdiff_t(lastScan));
+    for (int copy = 0; copy < 600; ++copy)
+        stream.insert(stream.end(), progressive.begin() + std::ptrdiff_t(lastScan), progressive.end() - 2);
+    stream.insert(stream.end(), {0xFF, 0xD9});
+    for (JpegRows rows : {JpegRows::AsStored, JpegRows::Picture}) {
+        EXPECT_FALSE(DecodeJpegColour(stream.data(), stream.size(), rows));
+        EXPECT_FALSE(DecodeJpegGrey(stream.data(), stream.size(), rows));
+    }
+}
 
 }  // namespace
 }  // namespace plexo

@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 
-#include "film/factories.h"
-#include "film/jpeg_codec.h"
 #include "film/numbered_sequence.h"
-#include "support/fixtures.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
 
@@ -55,33 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
                     GatherCase{"CaseIgnored", {"TAKE0001.BMP", "take0002.bmp", "Take0003.Bmp"}, "TAKE0001.BMP", ".bmp",
                                {1, 2, 3}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A film over the files gives their pictures in number order; JPEG files
-// decode into the system picture (bottom row first, blue, green, red).
-TEST(NumberedFilms, FramesAreTheFilesInNumberOrder)
-{
-    for (const std::string kind : {"bmp", "jpg"}) {
-        test::TempDir dir;
-        std::map<int, std::vector<uint8_t>> expected;
-        for (int n : {12, 3, 7}) {
-            const auto pixels = test::PatternPixels(10, 6, 3, n);
-            const auto bytes = kind == "bmp" ? test::MakeBmpBytes({.width = 10, .height = 6, .pixels = pixels})
-                                             : EncodeJpeg(pixels.data(), 3, 10, 6, 95);
-            test::WriteBytes(dir.file((n < 10 ? "take000" : "take00") + std::to_string(n) + "." + kind), bytes);
-            const PictureBuffer jpeg =
-                kind == "jpg" ? DecodeJpegColour(bytes.data(), bytes.size(), JpegRows::Picture) : PictureBuffer{};
-            expected[n] = jpeg ? std::vector<uint8_t>(jpeg.bytes.get(), jpeg.bytes.get() + jpeg.byteCount()) : pixels;
-        }
-        auto film = (kind == "bmp" ? OpenBmpFilm : OpenJpgFilm)(dir.file("take0007." + kind));
-        ASSERT_TRUE(film);
-        for (const auto& [n, pixels] : expected) {
-            EXPECT_EQ(film->FrameNumber(), n);
-            const Picture p = FilmPicture(*film, Eye::Current, Tone::Colour);
-            EXPECT_EQ(std::vector<uint8_t>(p.data, p.data + p.byteCount()), pixels) << kind << n;
-            film->Next();
-        }
-    }
-}
 
 }  // namespace
 }  // namespace plexo
