@@ -27,11 +27,5 @@ INSTANTIATE_TEST_SUITE_P(
                     // A cut of 7 would reach into the folder: the stem stays.
                     NameCase{"/clips/x1.bmp", "/clips/x", "/clips/x1.flm"}));
 
-TEST(OutputNames, FrameNumbersHaveAtLeastFourDigits)
-{
-    EXPECT_EQ(FrameFileName("/m/walk", 9, ".jpg"), "/m/walk0009.jpg");
-    EXPECT_EQ(FrameFileName("/m/walk", 12345, ".bmp"), "/m/walk12345.bmp");
-}
-
 }  // namespace
 }  // namespace plexo

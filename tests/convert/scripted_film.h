@@ -10,11 +10,9 @@
 
 namespace plexo::test {
 
-inline uint8_t ScriptedValue(int number, int x, int y) { return uint8_t((number + x + 3 * y) & 0xFF); }
-
 inline uint8_t ScriptedByte(int number, int x, int y, int channel)
 {
-    const uint8_t v = ScriptedValue(number, x, y);
+    const uint8_t v = uint8_t((number + x + 3 * y) & 0xFF);
     return channel == 0 ? v : channel == 1 ? uint8_t(v / 2) : uint8_t(255 - v);
 }
 
