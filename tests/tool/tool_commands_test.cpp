@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "film/jpeg_codec.h"
+#include "support/fixtures.h"
+#include "support/outside_programs.h"
+#include "support/temp_dir.h"
+#include "support/tool_run.h"
+
+namespace plexo {
+namespace {
+
+using test::Identify;
+
+// take0003, take0007, take0012: 5 x 3 24-bit bitmaps; film.FLM of two
+// numbered 4 x 2 frames, and cut.flm, the same with its second frame cut
+// short by the end of the file; cam08.jpg, one 9 x 7 JPEG frame.
+class Tool : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!test::HaveTool())
+            GTEST_SKIP() << "PLEXO_TOOL is not set";
+        for (int n : {12, 3, 7})
+            test::WriteBytes(dir.file((n < 10 ? "take000" : "take00") + std::to_string(n) + ".bmp"),
+                             test::MakeBmpBytes({.width = 5, .height = 3, .pixels = test::PatternPixels(5, 3, 3, n)}));
+        test::WriteBytes(dir.file("film.FLM"), test::MakeFlmBytes(flm));
+        std::vector<uint8_t> cut = test::MakeFlmBytes(flm);
+        cut.erase(cut.end() - 5, cut.end());
+        test::WriteBytes(dir.file("cut.flm"), cut);
+        const auto rgb = test::PatternPixels(9, 7, 3, 0, true);
+        ASSERT_TRUE(WriteJpegFile(dir.file("cam08.jpg"), {rgb.data(), 9, 7, 3}, 90));
+    }
+
+    test::ToolRun Run(const std::string& arguments) { return test::RunTool(dir, arguments); }
+    std::string Q(const std::string& name) const { return test::Quoted(dir, name); }
+    // The demo film: 24 frames of 320 x 240.
+    std::string Demo()
+    {
+        EXPECT_EQ(Run("demo " + Q("demo.flm")).status, 0);
+        return Q("demo.flm");
+    }
+
+    const test::FlmLayout flm{.colour = true, .numbered = true, .width = 4, .height = 2, .numbers = {100, 65535},
+                            .frames = {test::PatternPixels(4, 2, 3, 1), test::PatternPixels(4, 2, 3, 2)}};
+    test::TempDir dir;
+};
+
+TEST_F(Tool, InfoOfEachKindOfFilm)
+{
+    for (const auto& [file, text] :
+         {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\n"},
+          {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\n"},
+          {"cam08.jpg", "kind: jpg\nframes: 1\nnumbers: 8\nsize: 9x7\n"}}) {
+        const test::ToolRun r = Run("info " + Q(file));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, text);
+    }
+}
+
+// The picture of a frame as the film gives it: bottom row first, blue, green,
+// red; grey from colour as (b + g + r + 1) / 3.
+TEST_F(Tool, PictureOfAFrameIsItsBytesOrTheirGrey)
+{
+    std::vector<uint8_t> grey;
+    for (const uint8_t* p = flm.frames[0].data(); grey.size() < 8; p += 3)
+        grey.push_back(uint8_t((p[0] + p[1] + p[2] + 1) / 3));
+    const std::vector<uint8_t> jpg = test::ReadBytes(dir.file("cam08.jpg"));
+    const PictureBuffer decoded = DecodeJpegColour(jpg.data(), jpg.size(), JpegRows::Picture);
+    ASSERT_TRUE(decoded);
+    for (const auto& [arguments, size, bytes] :
+         {std::tuple{Q("take0003.bmp") + " --index 2 --colour", "5x3\n", test::PatternPixels(5, 3, 3, 12)},
+          {Q("film.FLM") + " --index 1 --colour", "4x2\n", flm.frames[1]},
+          {Q("film.FLM") + " --grey", "4x2\n", grey},
+          {Q("cam08.jpg") + " --colour", "9x7\n",
+           std::vector<uint8_t>(decoded.bytes.get(), decoded.bytes.get() + decoded.byteCount())}}) {
+        const test::ToolRun r = Run("picture " + arguments + " --raw " + Q("o.raw"));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, size);
+        EXPECT_EQ(test::ReadBytes(dir.file("o.raw")), bytes) << arguments;
+    }
+}
+
+struct Refusal {
+    const char* arguments;  // {dir} stands for the test's folder
+    int status;             // 2: bad usage, 1: failed
+    const char* message;    // in stderr exactly once
+};
+
+// Each refusal says what was wrong, once, and writes nothing: no new file,
+// the older one untouched.
+class ToolRefusals : public Tool, public testing::WithParamInterface<Refusal> {};
+TEST_P(ToolRefusals, SayWhyOnceAndWriteNothing)
+{
+    const auto inDir = [&](std::string text) {
+        for (size_t at; (at = text.find("{dir}")) != std::string::npos;)
+            text.replace(at, 5, dir.path().string());
+        return text;
+    };
+    test::WriteBytes(dir.file("old.bmp"), {1, 2, 3});
+    const std::string message = inDir(GetParam().message);
+    const test::ToolRun r = Run(inDir(GetParam().arguments));
+    EXPECT_EQ(r.status, GetParam().status) << r.err;
+    const size_t first = r.err.find(message);
+    EXPECT_TRUE(first != std::string::npos && r.err.find(message, first + 1) == std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
+    EXPECT_EQ(test::ReadBytes(dir.file("old.bmp")), (std::vector<uint8_t>{1, 2, 3}));
+}
+INSTANTIATE_TEST_SUITE_P(
+    ToolMessages, ToolRefusals,
+    testing::Values(
+        Refusal{"convert flm-png {dir}/film.FLM", 2, "plexo-tool convert:"},
+        Refusal{"convert flm-bmp {dir}/film.FLM --factor 5", 2, "plexo-tool convert:"},
+        Refusal{"convert flm-jpg {dir}/film.FLM --compress zip", 2, "plexo-tool convert:"},
+        Refusal{"convert flm-bmp {dir}/film.FLM --size 322x100", 2, "For BMP the width should be multiple 4"},
+        Refusal{"convert bmp-flm {dir}/film.FLM", 1, "File type incompatible\n"},
+        Refusal{"convert jpg-bmp {dir}/none0001.jpg", 1, "No film creation: {dir}/none0001.jpg\n"},
+        Refusal{"info {dir}/none.flm", 1, "cannot open the film"},
+        // An unknown extension is reported once, by the film chooser.
+        Refusal{"compose {dir}/x.avi --mode plain --out {dir}/old.bmp", 1, "File extension is incompatible\n"},
+        Refusal{"picture {dir}/cut.flm --index 2 --colour --raw {dir}/out.bmp", 1, "no frame at index 2"},
+        Refusal{"picture {dir}/cut.flm --index -1 --grey --raw {dir}/out.bmp", 2, "--index takes"},
+        Refusal{"picture {dir}/cut.flm --index x --grey --raw {dir}/out.bmp", 2, "--index takes"},
+        Refusal{"picture {dir}/cut.flm --colour", 2, "plexo-tool picture:"},
+        Refusal{"frame {dir}/cut.flm --out {dir}/out.png", 2, "plexo-tool frame:"},
+        Refusal{"frame {dir}/cut.flm --index 1 --out {dir}/old.bmp", 1, "Save error"},
+        Refusal{"frame {dir}/cut.flm --out {dir}/no/such/folder.bmp", 1, "Save error"},
+        Refusal{"compose {dir}/cut.flm --out {dir}/old.bmp", 2, "plexo-tool compose:"},
+        Refusal{"compose {dir}/cut.flm --mode sideways --out {dir}/old.bmp", 2, "plexo-tool compose:"},
+        Refusal{"compose {dir}/cut.flm --mode plain --side top --out {dir}/old.bmp", 2, "plexo-tool compose:"},
+        Refusal{"compose {dir}/cut.flm --mode page-flip --out {dir}/old.bmp", 2, "plexo-tool compose:"},
+        Refusal{"compose {dir}/cut.flm --index 2 --mode plain --out {dir}/old.bmp", 1, "no frame at index 2"},
+        Refusal{"compose {dir}/cut.flm --index 1 --mode plain --view 8x8 --out {dir}/old.bmp", 1,
+                "cannot read the picture"},
+        Refusal{"compose {dir}/cut.flm --mode plain --view 0x4 --out {dir}/old.bmp", 1, "the view is empty"},
+        Refusal{"compose {dir}/cut.flm --mode red-blue --view 40000x1 --out {dir}/old.bmp", 1, "32768"}));
+
+TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
+{
+    const std::string demo = Demo();
+    const test::ToolRun run = Run("convert flm-bmp " + demo + " --grey --factor 2 --size 100x50");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "start\nOK\nfinish\n");  // no progress bar off a terminal
+    EXPECT_EQ(run.out, "replaced: 0\n");
+    EXPECT_EQ(Identify(dir.file("demo0023.bmp"), "%w %h %[type]"), "100 50 Grayscale");
+    EXPECT_EQ(Run("convert flm-bmp " + demo).out, "replaced: 24\n");
+    // The dialog's first-use choices but the factor: quality 95, packed
+    // frames, the source's size.
+    ASSERT_EQ(Run("convert flm-jpg " + demo).status, 0);
+    EXPECT_EQ(Identify(dir.file("demo0000.jpg"), "%Q %w %h"), "95 320 240");
+    ASSERT_EQ(Run("convert jpg-flm " + Q("demo0000.jpg")).status, 0);
+    EXPECT_EQ(test::ReadBytes(dir.file("demo0.flm")).at(0), 7);
+}
+
+// The frame at the index, as BMP the tool's own raw picture behind the
+// 54-byte headers (rows of 960 bytes need no padding), as JPEG by the
+// extension.
+TEST_F(Tool, FrameSavesThePictureAtTheIndexAsBmpAndJpeg)
+{
+    const std::string demo = Demo();
+    ASSERT_EQ(Run("picture " + demo + " --index 5 --colour --raw " + Q("ref.raw")).status, 0);
+    for (const std::string name : {"f.bmp", "f.JPG"}) {
+        const test::ToolRun run = Run("frame " + demo + " --index 5 --out " + Q(name));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "320x240\n");
+    }
+    EXPECT_EQ(Identify(dir.file("f.JPG"), "%m %wx%h"), "JPEG 320x240");
+    const std::vector<uint8_t> bmp = test::ReadBytes(dir.file("f.bmp"));
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_TRUE(std::vector<uint8_t>(bmp.begin() + 54, bmp.end()) == test::ReadBytes(dir.file("ref.raw")));
+}
+
+// The horizontal shift d in [from, to] for which red at (x, y) best matches
+// blue at (x + d, y), over a 17 x 17 patch of a bottom-up RGB-as-read image.
+int ChannelShift(const std::string& rgb, int width, int x, int y, int from, int to)
+{
+    int best = 0;
+    long bestCost = LONG_MAX;
+    for (int d = from; d <= to; ++d) {
+        long cost = 0;
+        for (int dy = -8; dy <= 8; ++dy)
+            for (int dx = -8; dx <= 8; ++dx) {
+                const size_t at = (size_t(y + dy) * size_t(width) + size_t(x + dx)) * 3;
+                cost += std::abs(int(uint8_t(rgb[at])) - int(uint8_t(rgb[at + size_t(d) * 3 + 2])));
+            }
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = d;
+        }
+    }
+    return best;
+}
+
+TEST_F(Tool, TheDemoShowsDepthInRedBlue)
+{
+    const std::string out = dir.file("rb.bmp");
+    ASSERT_EQ(Run("compose " + Demo() + " --index 10 --mode red-blue --out '" + out + "'").status, 0);
+    // -flip puts the bottom row first, as the demo film's rows are counted.
+    const std::string rgb = test::CommandOutput("convert '" + out + "' -flip -depth 8 rgb:-");
+    ASSERT_EQ(rgb.size(), size_t(320 * 240 * 3));
+    // With the default displacement the near box stands out of the screen
+    // (blue left of red), the wall lies behind it (blue right of red).
+    EXPECT_LE(ChannelShift(rgb, 320, 178, 62, -14, 0), -8);
+    const int farShift = ChannelShift(rgb, 320, 100, 220, 0, 10);
+    EXPECT_GE(farShift, 4);
+    EXPECT_LE(farShift, 8);
+}
+
+}  // namespace
+}  // namespace plexo
