@@ -91,13 +91,11 @@ TEST_P(FlmHeaderLimits, AcceptOrRefuse)
 INSTANTIATE_TEST_SUITE_P(FlmFilm, FlmHeaderLimits,
                          testing::Values(HeaderCase{"Flags8", {.extraFlags = 8}, 0},
                                          HeaderCase{"CountZero", {.frameCount = 0}, 0},
-                                         HeaderCase{"CountNegative", {.frameCount = -1}, 0},
                                          HeaderCase{"WidthZero", {.width = 0}, 0},
                                          HeaderCase{"Width5001", {.width = 5001}, 0},
                                          HeaderCase{"HeightZero", {.height = 0}, 0},
                                          HeaderCase{"Height5001", {.height = 5001}, 0},
                                          HeaderCase{"ExtensionLength3", {.extension = true, .extensionLength = 3}, 0},
-                                         HeaderCase{"OneByOne", {}, 1},
                                          HeaderCase{"Width5000", {.width = 5000}, 1},
                                          HeaderCase{"Height5000", {.height = 5000}, 1},
                                          // No more frames than records that begin in the file.
