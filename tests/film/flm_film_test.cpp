@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 
 #include "film/factories.h"
