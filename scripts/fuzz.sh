@@ -12,8 +12,13 @@ harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(flm bmp jpeg pair settings registry viewer_args tool_args)
 
 build=build/fuzz
-# The readers take files: keep them in memory where the system allows.
-[ -d /dev/shm ] && export TMPDIR=${TMPDIR:-/dev/shm}
+# The readers take files: keep them in memory where the system allows, in a
+# folder removed at the end, since every harness run leaves its inputs' folder.
+base=/tmp
+[ -d /dev/shm ] && base=/dev/shm
+scratch=$(mktemp -d "${TMPDIR:-$base}/plexo-fuzz-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 if [ ! -f "$build/build.ninja" ]; then
   launcher=()
   command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
