@@ -40,6 +40,9 @@ QList<QMessageBox*> OpenBoxes(QWidget& owner)
 
 void ViewerTest::SetUp()
 {
+    // A fresh settings file, and nothing that an earlier test read kept in
+    // memory, so a case passes alike alone or after others.
+    platform::SetSettingsFilePath("");
     std::filesystem::remove(platform::SettingsFilePath());
     platform::ClearLog();
     QDir::setCurrent(QString::fromStdString(scratch_.string()));
