@@ -163,6 +163,7 @@ bool AtomicFile::write(const void* data, size_t size)
             }
             size_ += size;
             synced_ = false;
+            startWriteback();
             return true;
         }
     }
@@ -204,7 +205,20 @@ bool AtomicFile::flush()
         return false;
     }
     buffer_.clear();
+    startWriteback();
     return true;
+}
+
+void AtomicFile::startWriteback()
+{
+    // Every few megabytes the disk is set to writing what came so far, while
+    // the rest is still being made: the sync before the rename then waits
+    // only for the tail of a long file, not for all of it.
+    constexpr uint64_t kStep = 4 << 20;
+    if (size_ - writebackFrom_ < kStep)
+        return;
+    ::sync_file_range(fd_, off64_t(writebackFrom_), off64_t(size_ - writebackFrom_), SYNC_FILE_RANGE_WRITE);
+    writebackFrom_ = size_;
 }
 
 bool AtomicFile::commit(Folder folder)

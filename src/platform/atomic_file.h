@@ -48,6 +48,7 @@ public:
 
 private:
     bool flush();
+    void startWriteback();
     void discard();
 
     std::string path_;
@@ -56,6 +57,7 @@ private:
     bool failed_ = false;
     bool synced_ = false;
     uint64_t size_ = 0;  // bytes appended, flushed or buffered
+    uint64_t writebackFrom_ = 0;  // where the disk was last set to writing
     std::vector<uint8_t> buffer_;
 };
 
