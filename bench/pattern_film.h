@@ -1,7 +1,7 @@
 #pragma once
-// The benchmarks' 1920 x 1080 film: twelve colour frames with structure in
-// both directions, so that JPEG has real work, kept in memory or written
-// once as a JPEG-packed .flm.
+// The benchmarks' 1920 x 1080 film: colour frames (twelve unless asked for
+// more) with structure in both directions, so that JPEG has real work, kept
+// in memory or written once as a JPEG-packed .flm.
 
 #include <cstdlib>
 #include <filesystem>
@@ -37,9 +37,9 @@ protected:
 
 class PatternFilm : public MSFilm {
 public:
-    PatternFilm()
+    explicit PatternFilm(int frames = kFrames)
     {
-        for (int i = 0; i < kFrames; ++i)
+        for (int i = 0; i < frames; ++i)
             InsertAfterCurrent(std::make_unique<PatternCadre>(i));
         MakeFirstCurrent();
     }
