@@ -94,16 +94,11 @@ public:
                 return true;
             Slot& slot = slots_[put % slots_.size()];
             {
-                // Rather than sleep while frames wait in the queue, this
-                // thread makes them too: a sleeping thread on a busy machine
-                // may wait long for its turn.
+                // This thread only puts: were it to make frames too, the
+                // workers would sit idle while it finished one, with every
+                // slot made or taken and none free to hand out.
                 std::unique_lock lock(mutex_);
-                while (slot.state != State::Made) {
-                    if (queue_.empty())
-                        made_.wait(lock);
-                    else
-                        MakeNext(lock);
-                }
+                made_.wait(lock, [&] { return slot.state == State::Made; });
             }
             const bool written = !Stopped(control_) && slot.made && slot.work->Put(slot.number);
             film_.ReleaseFrame(slot.index);
@@ -147,19 +142,7 @@ private:
         wake_.notify_all();
     }
 
-    // Makes the first queued frame, unlocked while it works.
-    void MakeNext(std::unique_lock<std::mutex>& lock)
-    {
-        Slot& slot = slots_[queue_.front()];
-        queue_.pop_front();
-        lock.unlock();
-        const bool made = slot.work->Make(CadrePicture(*slot.frame, tone_), slot.number);
-        lock.lock();
-        slot.made = made;
-        slot.state = State::Made;
-        made_.notify_all();
-    }
-
+    // Makes queued frames, unlocked while it works on each.
     void Work()
     {
         std::unique_lock lock(mutex_);
@@ -167,7 +150,14 @@ private:
             wake_.wait(lock, [&] { return quit_ || !queue_.empty(); });
             if (quit_)
                 return;
-            MakeNext(lock);
+            Slot& slot = slots_[queue_.front()];
+            queue_.pop_front();
+            lock.unlock();
+            const bool made = slot.work->Make(CadrePicture(*slot.frame, tone_), slot.number);
+            lock.lock();
+            slot.made = made;
+            slot.state = State::Made;
+            made_.notify_all();
         }
     }
 

@@ -38,9 +38,9 @@ using FrameWorkMaker = std::function<std::unique_ptr<FrameWork>()>;
 // runs a work on the picture of each frame in `tone`. A stop asked for before
 // a frame is put ends the walk like a failed frame; progress is reported after
 // every frame put. The frames of a single-source film are made on
-// control.workers threads (0: one per core), which the calling thread helps
-// while it waits for the next frame to put; any other film, or one worker,
-// is walked on the calling thread alone. The film's pictures are released as
+// control.workers threads (0: one per core) while the calling thread puts
+// them out in order; any other film, or one worker, is walked on the calling
+// thread alone. The film's pictures are released as
 // frames are put. True when every frame was put and no stop came.
 bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork);
 

@@ -20,7 +20,7 @@ public:
         if (!shaped)
             return false;
         platform::AtomicFile& file = StartFile(number);
-        return WriteBmpInto(file, BitmapHeaderFor(shaped).data(), shaped.data) && file.sync();
+        return WriteBmpInto(file, BitmapHeaderFor(shaped).data(), shaped.data) && file.startSync();
     }
 
 private:

@@ -21,7 +21,7 @@ public:
         if (!encoder_.Encode(shaper_.Shaped(picture), quality_, JpegRows::Picture))
             return false;
         platform::AtomicFile& file = StartFile(number);
-        return file.write(encoder_.data(), encoder_.size()) && file.sync();
+        return file.write(encoder_.data(), encoder_.size()) && file.startSync();
     }
 
 private:

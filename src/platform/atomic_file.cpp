@@ -18,6 +18,10 @@ namespace plexo::platform {
 
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
+// Every few megabytes a growing file's bytes are set to the disk while the
+// rest is still being made: the sync before the rename then waits only for
+// the tail of a long file, not for all of it.
+constexpr uint64_t kWritebackStep = 4 << 20;
 
 // Writes all bytes at `offset`, or at the end of what was written when the
 // offset is negative.
@@ -162,14 +166,12 @@ bool AtomicFile::write(const void* data, size_t size)
                 return false;
             }
             size_ += size;
-            synced_ = false;
-            startWriteback();
+            startWriteback(kWritebackStep);
             return true;
         }
     }
     buffer_.insert(buffer_.end(), bytes, bytes + size);
     size_ += size;
-    synced_ = false;
     return true;
 }
 
@@ -182,17 +184,14 @@ bool AtomicFile::writeAt(uint64_t offset, const void* data, size_t size)
         failed_ = true;
         return false;
     }
-    synced_ = false;
     return true;
 }
 
-bool AtomicFile::sync()
+bool AtomicFile::startSync()
 {
-    if (!ok() || !flush() || ::fsync(fd_) != 0) {
-        failed_ = true;
+    if (!ok() || !flush())
         return false;
-    }
-    synced_ = true;
+    startWriteback(1);
     return true;
 }
 
@@ -205,17 +204,15 @@ bool AtomicFile::flush()
         return false;
     }
     buffer_.clear();
-    startWriteback();
+    startWriteback(kWritebackStep);
     return true;
 }
 
-void AtomicFile::startWriteback()
+// Sets the disk writing the bytes appended since the last call, once there
+// are at least `least` of them. A failure here shows in commit()'s sync.
+void AtomicFile::startWriteback(uint64_t least)
 {
-    // Every few megabytes the disk is set to writing what came so far, while
-    // the rest is still being made: the sync before the rename then waits
-    // only for the tail of a long file, not for all of it.
-    constexpr uint64_t kStep = 4 << 20;
-    if (size_ - writebackFrom_ < kStep)
+    if (size_ - writebackFrom_ < least)
         return;
     ::sync_file_range(fd_, off64_t(writebackFrom_), off64_t(size_ - writebackFrom_), SYNC_FILE_RANGE_WRITE);
     writebackFrom_ = size_;
@@ -231,7 +228,7 @@ bool AtomicFile::commit(Folder folder)
     // success is reported, so a crash leaves the old file or the new one.
     const int fd = fd_;
     fd_ = -1;
-    const bool synced = synced_ || ::fsync(fd) == 0;
+    const bool synced = ::fsync(fd) == 0;
     if (::close(fd) != 0 || !synced || !MayReplace(path_) || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         discard();
         return false;

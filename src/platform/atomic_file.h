@@ -34,10 +34,11 @@ public:
     // append position does not move.
     bool writeAt(uint64_t offset, const void* data, size_t size);
 
-    // Flushes what was written to the disk ahead of commit(), which then has
-    // only the rename and the folder left: a writer of many files syncs each
-    // on its own thread and renames them in order on one.
-    bool sync();
+    // Flushes what was written and sets the disk writing it, without waiting
+    // for it: the sync in commit() then finds little or nothing left to wait
+    // for. A writer of many files starts each on a worker thread and commits
+    // them in order on one, so the workers never wait for the disk.
+    bool startSync();
 
     // Closes the temporary file and renames it over the target, and syncs the
     // folder unless its caller will (a writer of many files into one folder
@@ -48,14 +49,13 @@ public:
 
 private:
     bool flush();
-    void startWriteback();
+    void startWriteback(uint64_t least);
     void discard();
 
     std::string path_;
     std::string tempPath_;
     int fd_ = -1;
     bool failed_ = false;
-    bool synced_ = false;
     uint64_t size_ = 0;  // bytes appended, flushed or buffered
     uint64_t writebackFrom_ = 0;  // where the disk was last set to writing
     std::vector<uint8_t> buffer_;
