@@ -55,8 +55,8 @@ bool WalkInTurn(Film& film, Tone tone, const ConversionControl& control, FrameWo
 class ParallelWalk {
 public:
     ParallelWalk(MSFilm& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork,
-                 int workers)
-        : film_(film), tone_(tone), control_(control), slots_(size_t(workers) * 2)
+                 const std::function<void()>& whileWaiting, int workers)
+        : film_(film), tone_(tone), control_(control), whileWaiting_(whileWaiting), slots_(size_t(workers) * 2)
     {
         for (Slot& slot : slots_)
             slot.work = makeWork();
@@ -98,6 +98,11 @@ public:
                 // workers would sit idle while it finished one, with every
                 // slot made or taken and none free to hand out.
                 std::unique_lock lock(mutex_);
+                if (slot.state != State::Made && whileWaiting_) {
+                    lock.unlock();
+                    whileWaiting_();
+                    lock.lock();
+                }
                 made_.wait(lock, [&] { return slot.state == State::Made; });
             }
             const bool written = !Stopped(control_) && slot.made && slot.work->Put(slot.number);
@@ -164,6 +169,7 @@ private:
     MSFilm& film_;
     Tone tone_;
     const ConversionControl& control_;
+    const std::function<void()>& whileWaiting_;
     std::vector<Slot> slots_;
     std::vector<std::thread> threads_;
     std::mutex mutex_;
@@ -182,7 +188,8 @@ int WorkerCount(int asked)
 
 }  // namespace
 
-bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork)
+bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork,
+                const std::function<void()>& whileWaiting)
 {
     film.SetShift(0);
     film.SetRound(false);
@@ -196,7 +203,7 @@ bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const F
         // files of frames made but never put dropped.
         std::optional<ParallelWalk> parallel;
         if (frames && workers > 1)
-            parallel.emplace(*frames, tone, control, makeWork, workers);
+            parallel.emplace(*frames, tone, control, makeWork, whileWaiting, workers);
         whole = parallel && parallel->Started() ? parallel->Run() : WalkInTurn(film, tone, control, *makeWork());
     }
     film.ReleasePictures();

@@ -96,9 +96,15 @@ bool WriteFlmFile(Film* film, const std::string& fileName, const ConversionOptio
     if (packed && !(WriteU32(file, 4) && WriteU32(file, 1)))
         return false;
 
+    // While this thread waits for the workers, the disk catches up with what
+    // was put: the sync before the rename then waits only for the last few
+    // megabytes. Frames that come faster than they are put, as raw ones do,
+    // leave the whole sync to the end, where one wait costs less than many.
+    constexpr uint64_t kSyncStep = 16 << 20;
     Records records;
-    const bool whole = WalkFrames(*film, FrameShaper(options).tone(), control,
-                                  [&] { return std::make_unique<FlmWork>(file, options, records); });
+    const bool whole = WalkFrames(
+        *film, FrameShaper(options).tone(), control,
+        [&] { return std::make_unique<FlmWork>(file, options, records); }, [&] { file.syncSoFar(kSyncStep); });
     if (!whole)
         return false;
 

@@ -195,6 +195,21 @@ bool AtomicFile::startSync()
     return true;
 }
 
+bool AtomicFile::syncSoFar(uint64_t least)
+{
+    if (!ok())
+        return false;
+    if (size_ - syncedTo_ < least)
+        return true;
+    if (!flush())
+        return false;
+    syncedTo_ = size_;
+    if (::fdatasync(fd_) == 0)
+        return true;
+    failed_ = true;
+    return false;
+}
+
 bool AtomicFile::flush()
 {
     if (buffer_.empty())

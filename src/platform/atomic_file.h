@@ -40,6 +40,12 @@ public:
     // them in order on one, so the workers never wait for the disk.
     bool startSync();
 
+    // Waits for the disk to hold what was written so far, once `least` bytes
+    // or more have come since the last wait: a writer with time to spare
+    // spreads over the run the wait that commit() would otherwise take whole
+    // at the end. False, and the file failed, when the disk reports an error.
+    bool syncSoFar(uint64_t least);
+
     // Closes the temporary file and renames it over the target, and syncs the
     // folder unless its caller will (a writer of many files into one folder
     // syncs it once, after the last, before it reports success). False when
@@ -58,6 +64,7 @@ private:
     bool failed_ = false;
     uint64_t size_ = 0;  // bytes appended, flushed or buffered
     uint64_t writebackFrom_ = 0;  // where the disk was last set to writing
+    uint64_t syncedTo_ = 0;       // and where it was last waited for
     std::vector<uint8_t> buffer_;
 };
 
