@@ -12,12 +12,8 @@ plexo=$1
 tool=$2
 source_program=$3
 driver=$4
-for program in Xvfb import convert xdotool; do
-  command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
-done
-
 source "$(dirname "$0")/../support/x_server.sh"
-x_begin xvfb
+x_begin xvfb Xvfb import convert xdotool
 fail() { echo "FAIL: $*" >&2; cat "$work"/*.log >&2 || true; exit 1; }
 
 unset PLEXO_SETTINGS_FILE

@@ -3,9 +3,16 @@
 # server on a free display number, waiting for a window, and ending the
 # viewer. The script defines fail() itself.
 
-# x_begin NAME: makes $work and arms the clean-up of $plexo_pid and the server.
+# x_begin NAME PROGRAM...: skips the test (status 0) when one of the programs
+# is missing; otherwise makes $work and arms the clean-up of $plexo_pid and
+# the server.
 x_begin() {
-  work=$(mktemp -d "/tmp/plexo-$1-XXXXXX")
+  local name=$1 program
+  shift
+  for program in "$@"; do
+    command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
+  done
+  work=$(mktemp -d "/tmp/plexo-$name-XXXXXX")
   server_pid=""
   plexo_pid=""
   trap x_cleanup EXIT

@@ -11,12 +11,8 @@ plexo=$1
 tool=$2
 config=$3
 driver=$4
-for program in Xorg xrandr xdotool xwininfo; do
-  command -v "$program" >/dev/null || { echo "SKIP: $program missing"; exit 0; }
-done
-
 source "$(dirname "$0")/../support/x_server.sh"
-x_begin xorg
+x_begin xorg Xorg xrandr xdotool xwininfo
 fail() { echo "FAIL: $*" >&2; cat "$work/plexo.log" >&2 || true; exit 1; }
 # "WxH" of the screen now.
 screen_size() { xrandr | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
