@@ -50,8 +50,11 @@ bool WalkInTurn(Film& film, Tone tone, const ConversionControl& control, FrameWo
 
 // The frames' own pictures are built by the workers: frames of a
 // single-source film are independent of each other, and the film's cursor
-// stays with the walk's thread. A frame's picture is released once it is put,
-// so the frames in flight, two a worker, bound the memory.
+// stays with the walk's thread. The frames in flight, two a worker, bound the
+// memory; a frame's picture, the largest part of it, goes as soon as the
+// frame is made unless the work still holds it, so that the pictures alive at
+// once are about one a worker. That also spares the system mapping and
+// zeroing fresh pages for more pictures at the start of every run.
 class ParallelWalk {
 public:
     ParallelWalk(MSFilm& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork,
@@ -159,6 +162,8 @@ private:
             queue_.pop_front();
             lock.unlock();
             const bool made = slot.work->Make(CadrePicture(*slot.frame, tone_), slot.number);
+            if (!slot.work->HoldsPicture())
+                slot.frame->ReleasePicture();
             lock.lock();
             slot.made = made;
             slot.state = State::Made;

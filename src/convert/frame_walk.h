@@ -23,9 +23,12 @@ public:
     // Turns the picture of the frame numbered `number` (empty when the film
     // gives none) into what Put writes, and may write it ahead under a
     // temporary name; false when the frame fails. May run on any thread,
-    // beside other works' Make. The picture stays valid until Put has
-    // returned.
+    // beside other works' Make. The picture may be freed once Make returns,
+    // unless HoldsPicture says otherwise.
     virtual bool Make(const Picture& picture, int32_t number) = 0;
+    // True when what Make made may still point into the picture, which must
+    // then stay until Put has returned.
+    virtual bool HoldsPicture() const { return false; }
     // Puts out what Make made for the frame: writes it, or gives the file
     // written ahead its name; false when the frame fails. Called on the
     // walk's thread, in frame order; a frame never put leaves no file.
@@ -40,7 +43,8 @@ using FrameWorkMaker = std::function<std::unique_ptr<FrameWork>()>;
 // every frame put. The frames of a single-source film are made on
 // control.workers threads (0: one per core) while the calling thread puts
 // them out in order; any other film, or one worker, is walked on the calling
-// thread alone. The film's pictures are released as frames are put. When the
+// thread alone. A frame's picture is released once it is made, or once it is
+// put when the work holds it. When the
 // calling thread must wait for the next frame to be made, it first runs
 // `whileWaiting`, if given: a writer's slow work of its own that need not
 // hold up the frames. True when every frame was put and no stop came.

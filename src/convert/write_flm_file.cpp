@@ -50,6 +50,10 @@ public:
         return options_.compress != 1 || encoder_.Encode(shaped_, options_.quality, JpegRows::AsStored);
     }
 
+    // A raw record is written from the shaped picture, which may be the
+    // frame's own.
+    bool HoldsPicture() const override { return options_.compress != 1; }
+
     bool Put(int32_t frameNumber) override
     {
         if (shaped_.width > FlmHeader::kMaxSide || shaped_.height > FlmHeader::kMaxSide)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <map>
@@ -90,6 +91,27 @@ INSTANTIATE_TEST_SUITE_P(
                     WayCase{ConversionWay::FlmToJpg, "walk.flm", {"walk0012.jpg"}},
                     WayCase{ConversionWay::JpgToBmp, "walk0012.JPG", {"walk0001.bmp", "walk0012.bmp"}},
                     WayCase{ConversionWay::JpgToFlm, "walk0001.jpg", {"walk0.flm"}}));
+
+// Unshaped raw records are written from the frames' own pictures, which the
+// workers must keep until each record is out.
+TEST(Conversion, WritesRawFlmRecordsFromEachFramesOwnPicture)
+{
+    const std::vector<test::ScriptedFrame> frames{{1, 32, 14}, {2, 32, 14}, {3, 32, 14}, {4, 32, 14}, {5, 32, 14}};
+    test::TempDir dir;
+    MakeSource(ConversionWay::BmpToFlm, dir, frames);
+    ConversionOptions raw;
+    raw.compress = 0;
+    ASSERT_EQ(Convert(ConversionWay::BmpToFlm, dir.file("walk0001.bmp"), raw, {{}, nullptr, 2}), ConversionResult::Ok);
+    FilmPtr flm = OpenFlmFilm(dir.file("walk0.flm"));
+    ScriptedFilm source(frames);
+    ASSERT_TRUE(flm && flm->FrameCount() == 5);
+    do {
+        const Picture got = FilmPicture(*flm, Eye::Current, Tone::Colour);
+        const Picture want = FilmPicture(source, Eye::Current, Tone::Colour);
+        ASSERT_TRUE(got && got.byteCount() == want.byteCount());
+        EXPECT_TRUE(std::equal(got.data, got.data + got.byteCount(), want.data)) << flm->FrameNumber();
+    } while (flm->Next() && source.Next());
+}
 
 // A run that is stopped or cannot write ends like a write error, however far
 // the workers have gone: the frames before it stay, none after it is written.
