@@ -2,8 +2,8 @@
 // The part of a frame writer's work that is the same for every format with a
 // file a frame: Make writes the frame under a temporary name and sets the
 // disk writing it on a worker; Put waits for it to reach the disk, claims the
-// frame's name and renames the file, in frame order. The folder is synced once, after the last frame, by the
-// writer. A frame never put leaves no file.
+// frame's name and renames the file, in frame order. The folder is synced
+// once, after the last frame, by the writer. A frame never put leaves no file.
 
 #include <optional>
 #include <string>
