@@ -103,7 +103,10 @@ std::optional<ExistingOutputs> FindExistingOutputs(ConversionWay way, const std:
         if (const auto identity = IdentityOf(file))
             sourceFiles.insert(*identity);
     ExistingOutputs found;
-    for (std::string& name : OutputNames(way, chosenPath, *source)) {
+    std::vector<std::string> names = OutputNames(way, chosenPath, *source);
+    found.firstOutput = names.front();
+    found.lastOutput = names.back();
+    for (std::string& name : names) {
         const std::optional<Identity> identity = IdentityOf(name);
         if (!identity)
             continue;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -64,6 +65,20 @@ TEST(Registry, DeviceGuidTakesDigitsAtTheirPlacesAndGarbageAsZero)
 
     EXPECT_EQ(ParseDeviceGuid("zz345678+9gAz+xyzw_Q1"), (DeviceGuid{0x00345678, 0x90A0, 0, {0x01}}));
     EXPECT_EQ(ParseDeviceGuid(""), DeviceGuid{});
+}
+
+// Without PLEXO_REGISTRY: the system's file when it exists, else the one of
+// the prefix above the program's folder, else the system's, which is missing.
+TEST(Registry, FileIsTheSystemsThenThePrefixs)
+{
+    test::TempDir dir;
+    const std::string system = dir.file("etc.ini"), prefixFile = dir.file("usr/etc/plexo/registry.ini");
+    EXPECT_EQ(RegistryFileFor(system, dir.file("usr/bin/plexo")), system);
+    std::filesystem::create_directories(dir.file("usr/etc/plexo"));
+    test::WriteBytes(prefixFile, {});
+    EXPECT_EQ(RegistryFileFor(system, dir.file("usr/bin/plexo")), prefixFile);
+    test::WriteBytes(system, {});
+    EXPECT_EQ(RegistryFileFor(system, dir.file("usr/bin/plexo")), system);
 }
 
 }  // namespace
