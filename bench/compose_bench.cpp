@@ -46,10 +46,14 @@ public:
     bool GetRound() const override { return false; }
     bool GetInvert() const override { return false; }
     int32_t FrameNumber() const override { return 0; }
+    int32_t PartnerNumber() const override { return 1; }
     int32_t FrameCount() const override { return 2; }
     bool Next() override { return false; }
     bool Prev() override { return false; }
     void ReleasePictures() override {}
+    int32_t Position() const override { return 0; }
+    bool Seek(int32_t) override { return true; }
+    int32_t Skip(int32_t) override { return 0; }
 
 private:
     static PictureBuffer Fill(PictureBuffer p, int seed)
