@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tool/film_at.h"
 #include "platform/atomic_file.h"
@@ -27,7 +28,8 @@ int RunPicture(Args& args)
     if (!film)
         return kFailed;
 
-    const Picture picture = FilmPicture(*film, Eye::Current, grey ? Tone::Grey : Tone::Colour);
+    std::vector<uint8_t> store;
+    const Picture picture = PackedRows(FilmPicture(*film, Eye::Current, grey ? Tone::Grey : Tone::Colour), store);
     if (!picture)
         return Fail("picture", "the frame has no picture");
     if (!platform::ReplaceFileWith(*out, picture.data, picture.byteCount()))
