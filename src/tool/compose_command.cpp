@@ -22,19 +22,6 @@ namespace {
 constexpr int kDefaultShift = -4;
 constexpr int kDefaultDist = 21;
 
-struct Mode {
-    const char* name;
-    bool stereo;
-    int presentation;
-};
-
-constexpr Mode kModes[] = {
-    {"plain", false, 0},
-    {"red-blue", true, kPresentRedBlue},
-    {"interlaced", true, kPresentInterlaced},
-    {"page-flip", true, 0},
-};
-
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
 
 bool WriteSection(const FrameBuffer& section, const std::string& path)
@@ -82,10 +69,7 @@ int RunCompose(Args& args)
     if (!args.ok() || !modeName || !out || (sideName && !second))
         return kBadUsage;
 
-    const Mode* mode = nullptr;
-    for (const Mode& m : kModes)
-        if (*modeName == m.name)
-            mode = &m;
+    const Presentation* mode = PresentationNamed(*modeName);
     int side = kAddRight;
     if (sideName) {
         side = -1;
@@ -93,7 +77,7 @@ int RunCompose(Args& args)
             if (*sideName == kSides[s])
                 side = s;
     }
-    const bool pageFlip = mode && *modeName == "page-flip";
+    const bool pageFlip = mode && mode->flips;
     if (!mode || side < 0 || pageFlip != secondOut.has_value())
         return kBadUsage;
 
@@ -131,7 +115,7 @@ int RunCompose(Args& args)
     if (pageFlip)
         return WriteFlipSections(*film, dist.value_or(kDefaultDist), rect, *out, *secondOut);
     FrameBuffer frame;
-    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, mode->stereo, mode->presentation, frame))
+    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, *mode, frame))
         return Fail("compose", "the view " + std::to_string(width) + "x" + std::to_string(height) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)
