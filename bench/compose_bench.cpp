@@ -129,7 +129,7 @@ void BM_FrameToScreen(benchmark::State& state)
 {
     DecodedFilm film(kWidth, kHeight);
     FrameBuffer frame;
-    ComposeFrame(&film, 21, {0, 0, kWidth, kHeight}, false, 0, frame);
+    ComposeFrame(&film, 21, {0, 0, kWidth, kHeight}, PresentationOf(PresentationId::Plain), frame);
     std::vector<uint8_t> screen(size_t(kWidth) * kHeight * 4);
     for (auto _ : state) {
         FrameToScreenRows(frame, {screen.data(), kWidth, kHeight, size_t(kWidth) * 4});
