@@ -39,8 +39,7 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
             return std::nullopt;
         film->SetShift(0);
         film->SetRound(false);
-        while (film->Prev()) {
-        }
+        film->Seek(0);
         do
             source.numbers.push_back(film->FrameNumber());
         while (film->Next());

@@ -146,7 +146,7 @@ private:
                 const size_t at = issued % slots_.size();
                 Slot& slot = slots_[at];
                 slot.frame = film_.CurrentFrame();
-                slot.index = size_t(film_.CurrentIndex());
+                slot.index = size_t(film_.Position());
                 slot.number = film_.FrameNumber();
                 slot.state = State::Queued;
                 queue_.push_back(at);
@@ -209,8 +209,7 @@ bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const F
 {
     film.SetShift(0);
     film.SetRound(false);
-    while (film.Prev()) {
-    }
+    film.Seek(0);
     auto* frames = dynamic_cast<MSFilm*>(&film);
     const int workers = WorkerCount(control.workers);
     bool whole = false;

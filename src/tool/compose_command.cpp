@@ -23,19 +23,6 @@ namespace {
 constexpr int kDefaultShift = -4;
 constexpr int kDefaultDist = 21;
 
-struct Mode {
-    const char* name;
-    bool stereo;
-    int presentation;
-};
-
-constexpr Mode kModes[] = {
-    {"plain", false, 0},
-    {"red-blue", true, kPresentRedBlue},
-    {"interlaced", true, kPresentInterlaced},
-    {"page-flip", true, 0},
-};
-
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
 
 std::string ViewText(const ViewRect& view)
@@ -94,10 +81,7 @@ int RunCompose(Args& args)
         return kBadUsage;
     }
 
-    const Mode* mode = nullptr;
-    for (const Mode& m : kModes)
-        if (*modeName == m.name)
-            mode = &m;
+    const Presentation* mode = PresentationNamed(*modeName);
     int side = kAddRight;
     if (sideName) {
         side = -1;
@@ -105,7 +89,7 @@ int RunCompose(Args& args)
             if (*sideName == kSides[s])
                 side = s;
     }
-    const bool pageFlip = mode && *modeName == "page-flip";
+    const bool pageFlip = mode && mode->flips;
     if (!mode)
         args.fail("--mode takes plain, red-blue, interlaced or page-flip, not '" + *modeName + "'");
     else if (side < 0)
@@ -151,7 +135,7 @@ int RunCompose(Args& args)
     if (pageFlip)
         return WriteFlipSections(*film, dist.value_or(kDefaultDist), rect, *out, *secondOut);
     FrameBuffer frame;
-    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, mode->stereo, mode->presentation, frame))
+    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, *mode, frame))
         return Fail("the view " + ViewText(rect) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)

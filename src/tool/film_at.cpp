@@ -10,16 +10,13 @@
 
 namespace plexo::tool {
 
-// The partner rules must not stop the walk, so every frame can be reached.
+// The partner rules must not keep a frame out of reach, so the shift goes.
 bool MoveToIndex(Film& film, int index)
 {
     film.SetShift(0);
     film.SetRound(false);
     film.SetInvert(false);
-    for (int i = 0; i < index; ++i)
-        if (!film.Next())
-            return false;
-    return true;
+    return index >= 0 && index < film.FrameCount() && film.Seek(index);
 }
 
 std::string NoFilmReason(const std::string& path)

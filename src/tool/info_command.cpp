@@ -31,8 +31,7 @@ int RunInfo(Args& args)
     std::string numbers = std::to_string(film->FrameNumber());
     while (film->Next())
         numbers += " " + std::to_string(film->FrameNumber());
-    while (film->Prev()) {
-    }
+    film->Seek(0);
 
     std::printf("kind: %s\nframes: %d\nnumbers: %s\n", FilmKindName(*FilmKindOf(path)), film->FrameCount(),
                 numbers.c_str());

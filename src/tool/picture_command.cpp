@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tool/film_at.h"
 #include "platform/atomic_file.h"
@@ -30,7 +31,8 @@ int RunPicture(Args& args)
     if (!film)
         return kFailed;
 
-    const Picture picture = FilmPicture(*film, Eye::Current, grey ? Tone::Grey : Tone::Colour);
+    std::vector<uint8_t> store;
+    const Picture picture = PackedRows(FilmPicture(*film, Eye::Current, grey ? Tone::Grey : Tone::Colour), store);
     if (!picture)
         return Fail("cannot read the picture of frame " + std::to_string(index.value_or(0)) + " of " + path);
     errno = 0;
