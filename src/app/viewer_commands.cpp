@@ -73,6 +73,12 @@ const ViewerKey kViewerKeys[] = {
     {QKeyCombination(Qt::Key_I), kCmdFrameDisplay},
 };
 
+// The page-flipping window covers its screen whatever the film's size.
+bool PageFlipping(const PresentationState& state)
+{
+    return state.stereo && state.presentation != kPresentRedBlue && state.presentation != kPresentInterlaced;
+}
+
 const char* const kOneToOneTip =
     "Interlaced and page-flipped stereo are shown one to one: their rows must meet the screen's rows.";
 
@@ -139,8 +145,7 @@ void ViewerCommands::DefineCommands()
     }, {}, [this] { return settings_.sizeWindowToFilm; });
     // Page flipping has a full screen of its own.
     t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
-             [this] { return fullScreen_ || !frame_.state.stereo || frame_.state.presentation == kPresentRedBlue
-                             || frame_.state.presentation == kPresentInterlaced; },
+             [this] { return fullScreen_ || !PageFlipping(frame_.state); },
              [this] { return fullScreen_; });
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
@@ -209,7 +214,8 @@ void ViewerCommands::Zoom(bool in)
 
 void ViewerCommands::SizeWindowToFilm()
 {
-    if (!settings_.sizeWindowToFilm || fullScreen_ || frame_.isMaximized() || frame_.isFullScreen())
+    if (!settings_.sizeWindowToFilm || fullScreen_ || frame_.isMaximized() || frame_.isFullScreen()
+        || PageFlipping(frame_.state))
         return;
     const QSize picture = view_.PictureSize();
     if (picture.isEmpty())
