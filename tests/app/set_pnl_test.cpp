@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -95,6 +96,26 @@ TEST_F(SetPnlTest, OkWritesEveryControlBackAndCancelNone)
         });
         const std::vector<double> changed = {50, 7, 7, 0, 0, 1, 1, 1, 3, 3, 2, 40};
         EXPECT_EQ(Values(), ok ? changed : before);
+    }
+}
+
+// While stereo runs the presentation boxes are locked and the dialog says
+// why; the parameters that puzzle a newcomer explain themselves.
+TEST_F(SetPnlTest, StereoLocksThePresentationAndSaysWhy)
+{
+    for (bool stereo : {false, true}) {
+        Frame().state.stereo = stereo;
+        Run(10, -4, [stereo](SetPnl& dialog) {
+            EXPECT_EQ(dialog.redBlueBox()->isEnabled(), !stereo);
+            EXPECT_EQ(dialog.interlacedBox()->isEnabled(), !stereo);
+            EXPECT_EQ(dialog.stereoLock()->isVisible(), stereo);
+            for (QWidget* control : std::initializer_list<QWidget*>{dialog.aSlider(), dialog.dSlider(),
+                                                                   dialog.stepList(), dialog.sideList()})
+                EXPECT_FALSE(control->toolTip().isEmpty());
+            for (int i = 0; i < dialog.sideList()->count(); ++i)
+                EXPECT_FALSE(dialog.sideList()->itemData(i, Qt::ToolTipRole).toString().isEmpty());
+            dialog.reject();
+        });
     }
 }
 
