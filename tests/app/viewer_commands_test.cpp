@@ -114,6 +114,32 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
     EXPECT_EQ(Frame().viewer().recentFilms().paths, std::vector<std::string>{DemoFilm()});
 }
 
+// The title follows every change of film: a command-line pair, a sequence by
+// the file chosen, Add, a film that does not open, a drop.
+TEST_F(ViewerCommandsTest, TitleNamesTheFilmShown)
+{
+    for (const char* name : {"a.flm", "b.flm"})
+        std::filesystem::copy_file(DemoFilm(), scratch_ / name);
+    WriteBmpSequence(scratch_, 3, 32, 16);
+    const auto at = [this](const char* name) { return QString::fromStdString((scratch_ / name).string()); };
+    Start({at("a.flm").toStdString(), "/second=" + at("b.flm").toStdString()});
+    EXPECT_EQ(Frame().windowTitle(), "a.flm + b.flm - Plexo");
+    const struct {
+        const char* name;
+        bool add;
+        const char* title;
+    } steps[] = {{"take0002.bmp", false, "take0002.bmp - Plexo"},
+                 {"a.flm", true, "take0002.bmp + a.flm - Plexo"},
+                 {"missing.flm", false, "Untitled - Plexo"},
+                 {"b.flm", false, "b.flm - Plexo"}};
+    for (const auto& step : steps) {
+        Frame().viewer().OpenPath(at(step.name), step.add);
+        EXPECT_EQ(Frame().windowTitle(), step.title) << step.name;
+    }
+    Drop(Frame(), at("a.flm").toStdString());
+    EXPECT_EQ(Frame().windowTitle(), "a.flm - Plexo");
+}
+
 using SaveAsDialog = ViewerTest;
 
 // Typed as a user would: a type from the list, then the name and Enter.
