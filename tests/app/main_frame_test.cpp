@@ -90,62 +90,6 @@ TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
     EXPECT_EQ(shown, bad ? std::vector<std::string>{OpenFailureMessage(film)} : std::vector<std::string>{});
     if (!bad)
         return;
-    frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
-    for (bool loaded : {false, true}) {
-        if (loaded)
-            QTest::keyClick(&frame, Qt::Key_L, Qt::ControlModifier);
-        for (int id : film)
-            EXPECT_EQ(t.Action(id)->isEnabled(), loaded) << id;
-        EXPECT_EQ(AllBlack(ViewPixels()), !loaded);
-    }
-    t.Action(kCmdAdd)->trigger();
-    EXPECT_FALSE(t.IsEnabled(kCmdAdd));
-    const std::vector<uint8_t> bytes = ReadBytes(DemoFilm());
-    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(ReadBytes(DemoFilm()), bytes);
-    t.Run(kCmdPlay);
-    EXPECT_FALSE(t.Action(kCmdSettings)->isEnabled());
-
-    // Translate, opened through its command like About, releases the film.
-    Answer<CAboutDlg>(kCmdAbout, [](CAboutDlg& dialog) { dialog.accept(); });
-    Answer<TransPnl>(kCmdTranslate, [this](TransPnl& dialog) {
-        EXPECT_EQ(app_->document()->film(), nullptr);
-        dialog.reject();
-    });
-    for (int id : film)
-        EXPECT_FALSE(t.Action(id)->isEnabled()) << id;
-}
-
-struct StartupCase {
-    const char* film;  // "demo", a file that is missing, or none
-    std::vector<std::string> flags;
-    bool playing, stereo;
-};
-
-class Startup : public ViewerTest, public testing::WithParamInterface<StartupCase> {};
-
-// Play and stereo are posted only for a named file that gives a film; a bad
-// one is named in a message, and the next film opened does not start playing
-// by itself. That the other options wait for that film, and every open path
-// says so once, is the document tests' own.
-TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
-{
-    const StartupCase& c = GetParam();
-    const std::string film = c.film == std::string("demo") ? DemoFilm() : (scratch_ / c.film).string();
-    std::vector<std::string> parameters = c.flags;
-    if (*c.film)
-        parameters.insert(parameters.begin(), film);
-    CPlexoApp& app = Start(parameters);
-    CMainFrame& frame = *app.mainFrame();
-    EXPECT_EQ(frame.playTimer().isActive(), c.playing);
-    EXPECT_EQ(frame.commands().Action(kCmdStereo)->isChecked(), c.stereo);
-    const bool bad = *c.film && film != DemoFilm();
-    std::vector<std::string> shown;
-    for (QMessageBox* box : OpenBoxes(frame))
-        shown.push_back(box->text().toStdString());
-    EXPECT_EQ(shown, bad ? std::vector<std::string>{OpenFailureMessage(film)} : std::vector<std::string>{});
-    if (!bad)
-        return;
     // The box has the keyboard: Return closes it.
     UserKey(OpenBoxes(frame).front(), Qt::Key_Return);
     EXPECT_TRUE(OpenBoxes(frame).isEmpty());
