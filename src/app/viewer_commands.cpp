@@ -93,6 +93,7 @@ ViewerCommands::ViewerCommands(CMainFrame& frame, CPlexoDoc& doc)
       recent_(platform::RecentFilms::Read())
 {
     view_.SetViewSize(settings_.size, settings_.zoomPercent);
+    connect(&view_, &CPlexoView::viewSizeChanged, this, [this] { commands_.Update(); });
     frame_.setAcceptDrops(true);
     frame_.installEventFilter(this);
     // Esc reaches the window's shortcuts first; the override query before

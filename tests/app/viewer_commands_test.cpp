@@ -4,8 +4,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <tuple>
@@ -138,6 +140,65 @@ TEST_F(ViewerCommandsTest, TitleNamesTheFilmShown)
     }
     Drop(Frame(), at("a.flm").toStdString());
     EXPECT_EQ(Frame().windowTitle(), "a.flm - Plexo");
+}
+
+// A turn of the wheel over the view; true when the view took it.
+bool Wheel(CPlexoView& view, QPointF at, int turn, Qt::KeyboardModifiers modifiers)
+{
+    QWheelEvent event(at, view.mapToGlobal(at), QPoint(), QPoint(0, turn), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&view, &event);
+    return event.isAccepted();
+}
+
+// A picture larger than the view pans: it starts cropped about its centre,
+// follows a drag, Ctrl+wheel zooms about the pointer and the wheel alone still
+// steps. Interlaced stereo stays one to one and cropped about the centre.
+TEST_F(ViewerCommandsTest, LargePicturesPanAndZoomAboutThePointer)
+{
+    Start({});
+    Frame().resize(400, 400);
+    Frame().viewer().OpenPath(QString::fromStdString(WriteBmpSequence(scratch_, 3, 700, 600)), false);
+    CPlexoView& view = *Frame().view();
+    const QScrollBar& across = *view.horizontalBar();
+    const QScrollBar& down = *view.verticalBar();
+    ViewPixels();
+    ASSERT_TRUE(across.isVisible() && down.isVisible());
+    const QImage whole = ExpectedPixels(false, kPresentRedBlue, QRect(0, 0, 700, 600));
+    const auto shows = [&](QPoint scroll) {
+        const QRect clear(0, 0, view.width() - down.width(), view.height() - across.height());
+        return ViewPixels().copy(clear) == whole.copy(clear.translated(scroll));
+    };
+    const QPoint centre(across.value(), down.value());
+    EXPECT_EQ(centre, QPoint(across.maximum() / 2, down.maximum() / 2));
+    EXPECT_TRUE(shows(centre));
+
+    QWindow* window = Frame().windowHandle();
+    const QPoint grip = view.mapTo(&Frame(), QPoint(100, 100));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(window, grip + QPoint(30, 20));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip + QPoint(30, 20));
+    EXPECT_TRUE(shows(centre - QPoint(30, 20)));
+
+    const QPointF pointer(120, 90);
+    const QRectF before = view.PictureTarget();
+    EXPECT_TRUE(Wheel(view, pointer, 120, Qt::ControlModifier));
+    const QRectF after = view.PictureTarget();
+    EXPECT_EQ(view.zoomPercent(), 150);
+    EXPECT_FALSE(Frame().commands().Action(kCmdActualSize)->isChecked());
+    EXPECT_NEAR((pointer.x() - after.left()) / after.width(), (pointer.x() - before.left()) / before.width(), 0.002);
+    EXPECT_NEAR((pointer.y() - after.top()) / after.height(), (pointer.y() - before.top()) / before.height(), 0.002);
+    EXPECT_FALSE(Wheel(view, pointer, 120, Qt::NoModifier)) << "the main frame steps";
+
+    Frame().state.presentation = kPresentInterlaced;
+    Frame().commands().Run(kCmdStereo);
+    const QImage interlaced = ViewPixels();
+    EXPECT_FALSE(across.isVisible() || down.isVisible());
+    EXPECT_EQ(interlaced, ExpectedPixels(true, kPresentInterlaced));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(window, grip + QPoint(30, 20));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip + QPoint(30, 20));
+    EXPECT_EQ(ViewPixels(), interlaced);
 }
 
 using SaveAsDialog = ViewerTest;
