@@ -1,15 +1,12 @@
 #include "doc/open_failure.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "film/flm_film.h"
 #include "film/input_file.h"
-#include "film/open_film.h"
 
 namespace plexo {
 
@@ -29,18 +26,11 @@ std::string WhyNoFilm(const std::string& path)
         return errno == ENOENT || errno == ENOTDIR ? "The file does not exist." : Unreadable(errno);
     if (S_ISDIR(status.st_mode))
         return "It is a folder, not a film.";
-    // A device or a pipe is never opened: a pipe would wait for a writer.
-    if (!S_ISREG(status.st_mode))
-        return "The file is not a film.";
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Unreadable(errno);
-    close(fd);
-    const std::optional<FilmKind> kind = FilmKindOf(path);
-    if (kind && *kind != FilmKind::Flm)
-        return "No numbered pictures were found beside it.";
+    // Pipes and devices are refused unopened.
     const std::optional<InputFile> file = InputFile::Open(path);
-    if (!file || !ReadFlmHeader(*file))
+    if (!file)
+        return S_ISREG(status.st_mode) ? Unreadable(errno) : "The file is not a film.";
+    if (!ReadFlmHeader(*file))
         return "The file is not a film.";
     // The header is sound, so no frame record could be read: the first one
     // breaks off or holds no picture.
