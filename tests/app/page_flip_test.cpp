@@ -81,11 +81,9 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     ASSERT_EQ(centres.size(), 3u);
     EXPECT_GE(std::count_if(centres.begin(), centres.end(), [](int v) { return v != 0; }), 2);
 
-    // Sizing the window to the film leaves the flipping window covering its screen.
-    frame.commands().Run(kCmdSizeWindowToFilm);
+    frame.commands().Run(kCmdSizeWindowToFilm);  // then a film opened leaves the window as it is
     frame.viewer().OpenPath(QString::fromStdString(DemoFilm()), false);
     EXPECT_EQ(frame.geometry(), frame.screen()->geometry());
-    frame.commands().Run(kCmdSizeWindowToFilm);
 
     frame.commands().Run(kCmdLeaveStereo);
     EXPECT_FALSE(frame.state.stereo);

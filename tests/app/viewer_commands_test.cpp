@@ -105,6 +105,7 @@ bool Drop(CMainFrame& frame, const std::string& path, Qt::KeyboardModifiers modi
     return enter.isAccepted() && QCoreApplication::sendEvent(&frame, &drop);
 }
 
+// The title follows the film shown, both names for a pair.
 TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
 {
     CPlexoApp& app = Start({});
@@ -114,32 +115,11 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
     ASSERT_TRUE(Drop(Frame(), WriteBmpSequence(scratch_, 5, 32, 16), Qt::ShiftModifier));
     EXPECT_NE(dynamic_cast<TwoFilms*>(app.document()->film()), nullptr);
     EXPECT_EQ(Frame().viewer().recentFilms().paths, std::vector<std::string>{DemoFilm()});
-}
-
-// The title follows every change of film: a command-line pair, a sequence by
-// the file chosen, Add, a film that does not open, a drop.
-TEST_F(ViewerCommandsTest, TitleNamesTheFilmShown)
-{
-    for (const char* name : {"a.flm", "b.flm"})
-        std::filesystem::copy_file(DemoFilm(), scratch_ / name);
-    WriteBmpSequence(scratch_, 3, 32, 16);
-    const auto at = [this](const char* name) { return QString::fromStdString((scratch_ / name).string()); };
-    Start({at("a.flm").toStdString(), "/second=" + at("b.flm").toStdString()});
-    EXPECT_EQ(Frame().windowTitle(), "a.flm + b.flm - Plexo");
-    const struct {
-        const char* name;
-        bool add;
-        const char* title;
-    } steps[] = {{"take0002.bmp", false, "take0002.bmp - Plexo"},
-                 {"a.flm", true, "take0002.bmp + a.flm - Plexo"},
-                 {"missing.flm", false, "Untitled - Plexo"},
-                 {"b.flm", false, "b.flm - Plexo"}};
-    for (const auto& step : steps) {
-        Frame().viewer().OpenPath(at(step.name), step.add);
-        EXPECT_EQ(Frame().windowTitle(), step.title) << step.name;
-    }
-    Drop(Frame(), at("a.flm").toStdString());
-    EXPECT_EQ(Frame().windowTitle(), "a.flm - Plexo");
+    EXPECT_EQ(Frame().windowTitle(), "demo.flm + take0001.bmp - Plexo");
+    ASSERT_TRUE(Drop(Frame(), (scratch_ / "take0003.bmp").string()));
+    EXPECT_EQ(Frame().windowTitle(), "take0003.bmp - Plexo");
+    ASSERT_TRUE(Drop(Frame(), (scratch_ / "gone.flm").string()));
+    EXPECT_EQ(Frame().windowTitle(), "Untitled - Plexo");
 }
 
 // A turn of the wheel over the view; true when the view took it.
@@ -151,54 +131,37 @@ bool Wheel(CPlexoView& view, QPointF at, int turn, Qt::KeyboardModifiers modifie
     return event.isAccepted();
 }
 
-// A picture larger than the view pans: it starts cropped about its centre,
-// follows a drag, Ctrl+wheel zooms about the pointer and the wheel alone still
-// steps. Interlaced stereo stays one to one and cropped about the centre.
+// A picture larger than the view starts cropped about its centre, follows a
+// drag, and Ctrl+wheel zooms about the pointer; the wheel alone is left to the
+// main frame, which steps.
 TEST_F(ViewerCommandsTest, LargePicturesPanAndZoomAboutThePointer)
 {
     Start({});
     Frame().resize(400, 400);
-    Frame().viewer().OpenPath(QString::fromStdString(WriteBmpSequence(scratch_, 3, 700, 600)), false);
+    Frame().viewer().OpenPath(QString::fromStdString(WriteBmpSequence(scratch_, 1, 700, 600)), false);
     CPlexoView& view = *Frame().view();
+    ViewPixels();  // the bars follow the picture painted
     const QScrollBar& across = *view.horizontalBar();
     const QScrollBar& down = *view.verticalBar();
-    ViewPixels();
-    ASSERT_TRUE(across.isVisible() && down.isVisible());
-    const QImage whole = ExpectedPixels(false, kPresentRedBlue, QRect(0, 0, 700, 600));
-    const auto shows = [&](QPoint scroll) {
-        const QRect clear(0, 0, view.width() - down.width(), view.height() - across.height());
-        return ViewPixels().copy(clear) == whole.copy(clear.translated(scroll));
-    };
-    const QPoint centre(across.value(), down.value());
-    EXPECT_EQ(centre, QPoint(across.maximum() / 2, down.maximum() / 2));
+    const QImage whole = ExpectedPixels(false, 0, QRect(0, 0, 700, 600));
+    const QRect clear(0, 0, view.width() - down.width(), view.height() - across.height());
+    const auto shows = [&](QPoint scroll) { return ViewPixels().copy(clear) == whole.copy(clear.translated(scroll)); };
+    const QPoint centre(across.maximum() / 2, down.maximum() / 2);
     EXPECT_TRUE(shows(centre));
-
-    QWindow* window = Frame().windowHandle();
-    const QPoint grip = view.mapTo(&Frame(), QPoint(100, 100));
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, grip);
-    QTest::mouseMove(window, grip + QPoint(30, 20));
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip + QPoint(30, 20));
+    const QPoint grip = view.mapTo(&Frame(), QPoint(100, 100)), moved = grip + QPoint(30, 20);
+    QTest::mousePress(Frame().windowHandle(), Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(Frame().windowHandle(), moved);
+    QTest::mouseRelease(Frame().windowHandle(), Qt::LeftButton, Qt::NoModifier, moved);
     EXPECT_TRUE(shows(centre - QPoint(30, 20)));
 
-    const QPointF pointer(120, 90);
-    const QRectF before = view.PictureTarget();
-    EXPECT_TRUE(Wheel(view, pointer, 120, Qt::ControlModifier));
-    const QRectF after = view.PictureTarget();
+    // The picture pixel under the pointer.
+    const QPointF at(120, 90);
+    const auto under = [&] { const QRectF r = view.PictureTarget(); return (at - r.topLeft()) / r.width() * 700; };
+    const QPointF before = under();
+    EXPECT_TRUE(Wheel(view, at, 120, Qt::ControlModifier));
     EXPECT_EQ(view.zoomPercent(), 150);
-    EXPECT_FALSE(Frame().commands().Action(kCmdActualSize)->isChecked());
-    EXPECT_NEAR((pointer.x() - after.left()) / after.width(), (pointer.x() - before.left()) / before.width(), 0.002);
-    EXPECT_NEAR((pointer.y() - after.top()) / after.height(), (pointer.y() - before.top()) / before.height(), 0.002);
-    EXPECT_FALSE(Wheel(view, pointer, 120, Qt::NoModifier)) << "the main frame steps";
-
-    Frame().state.presentation = kPresentInterlaced;
-    Frame().commands().Run(kCmdStereo);
-    const QImage interlaced = ViewPixels();
-    EXPECT_FALSE(across.isVisible() || down.isVisible());
-    EXPECT_EQ(interlaced, ExpectedPixels(true, kPresentInterlaced));
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, grip);
-    QTest::mouseMove(window, grip + QPoint(30, 20));
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip + QPoint(30, 20));
-    EXPECT_EQ(ViewPixels(), interlaced);
+    EXPECT_LT((under() - before).manhattanLength(), 2) << "picture pixels apart";
+    EXPECT_FALSE(Wheel(view, at, 120, Qt::NoModifier));
 }
 
 using SaveAsDialog = ViewerTest;
