@@ -76,10 +76,15 @@ void CPlexoView::UpdateScrollBars()
     // Interlaced and page-flipped rows must meet screen rows: cropped about
     // the centre, never panned.
     const QSize picture = doc_.film() && !OneToOneOnly() ? PictureSize() : QSize();
+    const QSizeF shown = picture.isEmpty() ? QSizeF() : PictureTarget().size();
+    // Every paint asks; steady playback changes nothing here.
+    if (shown == barsShown_ && size() == barsView_)
+        return;
+    barsShown_ = shown;
+    barsView_ = size();
     const int thickness = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     QSize over;
     if (!picture.isEmpty()) {
-        const QSizeF shown = PictureTarget().size();
         over = Overflow(shown, size());
         // A bar covers the view's edge along it, which can make the other
         // axis overflow; the ranges bring each edge out beside the bars.
@@ -148,7 +153,7 @@ void CPlexoView::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     dragFrom_.reset();
-    UpdateScrollBars();
+    setCursor(Pans() ? Qt::OpenHandCursor : Qt::ArrowCursor);
     event->accept();
 }
 
@@ -304,6 +309,9 @@ void CPlexoView::paintEvent(QPaintEvent*)
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(QPointF(-Scroll()), image_);
     }
+    // The corner between the two bars belongs to neither.
+    if (hBar_->isVisible() && vBar_->isVisible())
+        painter.fillRect(QRect(vBar_->x(), hBar_->y(), vBar_->width(), hBar_->height()), palette().window());
     if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), state_, notice_));

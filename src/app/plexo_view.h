@@ -102,6 +102,9 @@ private:
     QTimer noticeTimer_;
     QScrollBar* hBar_;
     QScrollBar* vBar_;
+    // What the bars were last set for: the picture's shown size and the view's.
+    QSizeF barsShown_;
+    QSize barsView_;
     // Where a drag with the left button started, and the scroll then.
     std::optional<QPoint> dragFrom_;
     QPoint dragScroll_;
