@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 #include "app/dialog_controls.h"
 #include "app/set_pnl_fields.h"
 
@@ -101,7 +103,7 @@ SetPnl::SetPnl(QWidget* parent)
         d->setToolTip(QString::fromUtf8(kDTip));
     stepList_->setToolTip(QString::fromUtf8(kStepTip));
     sideList_->setToolTip(QString::fromUtf8(kSideTip));
-    for (int i = 0; i < sideList_->count(); ++i)
+    for (int i = 0; i < int(std::size(kSideItemTips)); ++i)
         sideList_->setItemData(i, QString::fromUtf8(kSideItemTips[i]), Qt::ToolTipRole);
 
     // Three rows of three columns, as the controls are grouped: the boxes on
