@@ -10,7 +10,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
   clang libclang-rt-14-dev
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev
-  libgl1-mesa-dri x11-utils
+  libgl1-mesa-dri x11-utils openbox
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

@@ -17,6 +17,7 @@
 #include "app/viewer_commands.h"
 #include "doc/command_line_options.h"
 #include "doc/document.h"
+#include "film/two_films.h"
 #include "platform/settings.h"
 #include "present/compositor.h"
 
@@ -73,13 +74,27 @@ void CMainFrame::SetDocumentTitle(const QString& title)
     setWindowTitle(title + QStringLiteral(" - Plexo"));
 }
 
+void CMainFrame::TitleFilm(const QString& path, bool second)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (!doc_.film())
+        filmTitle_ = QStringLiteral("Untitled");
+    else if (!second)
+        filmTitle_ = name;
+    else if (dynamic_cast<const TwoFilms*>(doc_.film()))
+        filmTitle_ += QStringLiteral(" + ") + name;
+    SetDocumentTitle(filmTitle_);
+}
+
 bool CMainFrame::OpenDocumentFile(const QString& path)
 {
     const QFileInfo file(path);
+    const bool commandLine = !options_.done;
     const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
-    SetDocumentTitle(opened ? file.fileName() : QStringLiteral("Untitled"));
     view_->update();
     viewer_->FilmOpened(file.absoluteFilePath(), true);
+    if (opened && commandLine && !options_.secondFilm.empty())
+        TitleFilm(QString::fromStdString(options_.secondFilm), true);
     return opened;
 }
 
@@ -154,6 +169,7 @@ void CMainFrame::OnTranslate()
 {
     // A conversion opens its own source; the viewer's film is let go first.
     doc_.ReleaseFilm();
+    TitleFilm({}, false);
     // Window-modal: the log panel, where the conversions report, stays usable.
     TransPnl dialog(this, chooseFile);
     dialog.setWindowModality(Qt::WindowModal);

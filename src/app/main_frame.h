@@ -51,6 +51,9 @@ public:
     bool OpenDocumentFile(const QString& path);
     // "<title> - Plexo".
     void SetDocumentTitle(const QString& title);
+    // After `path` was opened as the film, or as the second film of a pair:
+    // the title names the film shown, "Untitled" when there is none.
+    void TitleFilm(const QString& path, bool second);
     // Start-up's play and stereo requests, queued so that they run after the
     // command line's film is open; neither asks its enabling rule.
     void PostStartupCommands(bool play, bool stereo);
@@ -102,6 +105,7 @@ private:
     SetPnl* settingsDialog_ = nullptr;
     StartupMode startupMode_;
     bool screenCommandAttached_ = true;
+    QString filmTitle_;
     // Made after the view, gone before the window.
     std::unique_ptr<ViewerCommands> viewer_;
     std::unique_ptr<PageFlipStereo> pageFlip_;

@@ -52,13 +52,15 @@ void CPlexoApp::InitInstance()
     logPanel_->InstallLogSink();
     InstallMessageBoxSink(frame);
 
+    // Shown first, so that a message about the film comes up above the
+    // window rather than behind it.
+    frame->show();
+    AttachDisplayWindow(frame);
     // Posted, so that they run from the event loop on the film just built.
     // A file that gives no film leaves an empty window that does not play,
     // and a later film that does not start playing by itself.
     if (fileGiven && frame->OpenDocumentFile(QString::fromStdString(fileName)))
         frame->PostStartupCommands(cmdInfo.options.play, cmdInfo.options.stereo);
-    frame->show();
-    AttachDisplayWindow(frame);
 }
 
 }  // namespace plexo

@@ -1,7 +1,9 @@
 #pragma once
 // The one view: paints the composed frame pair one buffer pixel to one device
 // pixel at its top-left corner, black without a film; on request scaled and
-// centred (plain and red-blue only), with the frame display over it.
+// centred (plain and red-blue only), with the frame display over it. A plain
+// or red-blue picture larger than the view pans: scroll bars, a drag with the
+// left button, and Ctrl+wheel zooms about the pointer.
 
 #include <QImage>
 #include <QTimer>
@@ -12,6 +14,8 @@
 #include "app/view_scale.h"
 #include "present/compositor.h"
 #include "present/frame_buffer.h"
+
+class QScrollBar;
 
 namespace plexo {
 
@@ -41,6 +45,11 @@ public:
     double ShownScale();
     // The current picture's size in device pixels; empty without one.
     QSize PictureSize();
+    // Where the current picture lies in the view's logical pixels, as
+    // scaled and panned now.
+    QRectF PictureTarget();
+    QScrollBar* horizontalBar() const { return hBar_; }
+    QScrollBar* verticalBar() const { return vBar_; }
 
     void ShowFrameDisplay(bool on);
     bool frameDisplayShown() const { return frameDisplay_; }
@@ -51,13 +60,29 @@ public:
     // Composes what the view shows now, unscaled, into `frame`.
     bool ComposeShown(FrameBuffer& frame);
 
+signals:
+    // Ctrl+wheel changed the view size.
+    void viewSizeChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    // Ctrl+wheel zooms; the wheel alone goes on to the main frame, which steps.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     bool Scales() const;
-    // The rectangle the compositor works in: the view on the screen, or the
-    // picture alone when it is scaled.
+    // The scroll bars' ranges for the picture as shown now; each bar shows
+    // only while the picture overflows on its axis.
+    void UpdateScrollBars();
+    bool Pans() const;
+    QPoint Scroll() const;
+    // The rectangle the compositor works in: the view on the screen (grown
+    // to the picture's size where a plain or red-blue picture overflows it),
+    // or the picture alone when it is scaled.
     std::optional<ViewRect> ComposeRect(qreal ratio);
     bool ComposeInto(const ViewRect& rect, FrameBuffer& frame);
     // Composes into frame_ and converts into image_; false when there is
@@ -75,6 +100,14 @@ private:
     bool frameDisplay_ = false;
     QString notice_;
     QTimer noticeTimer_;
+    QScrollBar* hBar_;
+    QScrollBar* vBar_;
+    // What the bars were last set for: the picture's shown size and the view's.
+    QSizeF barsShown_;
+    QSize barsView_;
+    // Where a drag with the left button started, and the scroll then.
+    std::optional<QPoint> dragFrom_;
+    QPoint dragScroll_;
 };
 
 }  // namespace plexo

@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 #include "app/dialog_controls.h"
 #include "app/set_pnl_fields.h"
 
@@ -45,6 +47,21 @@ QLabel* MakeSliderLabel(QWidget* parent, const QString& text)
     return label;
 }
 
+// What each control does, for a user who meets the dialog for the first time.
+const char* const kATip =
+    "A: the partner picture is taken A frames away from the current one. "
+    "When the depth looks reversed, change the sign: it follows the camera's direction.";
+const char* const kDTip =
+    "D: moves the two pictures apart by D pixels, setting how far in front of or behind the screen the scene lies.";
+const char* const kStepTip = "How many frames each tick of playback moves on: 1 step shows every frame, "
+                             "4 steps every fourth.";
+const char* const kSideTip = "Where Add puts the second film's picture beside the first film's.";
+const char* const kSideItemTips[] = {"The second film's picture goes right of the first's.",
+                                     "The second film's picture goes below the first's.",
+                                     "The second film's picture goes left of the first's.",
+                                     "The second film's picture goes above the first's."};
+const char* const kStereoLockText = "Red-Blue and Interlaced cannot change while stereo is on: switch stereo off first.";
+
 Qt::CheckState CheckOf(int32_t state)
 {
     return state ? Qt::Checked : Qt::Unchecked;
@@ -74,6 +91,20 @@ SetPnl::SetPnl(QWidget* parent)
                                 QStringLiteral("4 steps")});
     sideList_ = MakeList(this, {QStringLiteral("add right"), QStringLiteral("add bottom"), QStringLiteral("add left"),
                                 QStringLiteral("add top")});
+    stereoLock_ = new QLabel(QString::fromUtf8(kStereoLockText), this);
+    stereoLock_->setWordWrap(true);
+    stereoLock_->hide();
+
+    auto* aLabel = MakeSliderLabel(this, QStringLiteral("A"));
+    auto* dLabel = MakeSliderLabel(this, QStringLiteral("D"));
+    for (QWidget* a : std::initializer_list<QWidget*>{aLabel, aSlider_, aEdit_})
+        a->setToolTip(QString::fromUtf8(kATip));
+    for (QWidget* d : std::initializer_list<QWidget*>{dLabel, dSlider_, dEdit_})
+        d->setToolTip(QString::fromUtf8(kDTip));
+    stepList_->setToolTip(QString::fromUtf8(kStepTip));
+    sideList_->setToolTip(QString::fromUtf8(kSideTip));
+    for (int i = 0; i < int(std::size(kSideItemTips)); ++i)
+        sideList_->setItemData(i, QString::fromUtf8(kSideItemTips[i]), Qt::ToolTipRole);
 
     // Three rows of three columns, as the controls are grouped: the boxes on
     // the left, then the frames per second, the presentation and the lists.
@@ -92,10 +123,10 @@ SetPnl::SetPnl(QWidget* parent)
     options->addWidget(sideList_, 2, 2);
 
     auto* sliders = new QGridLayout;
-    sliders->addWidget(MakeSliderLabel(this, QStringLiteral("A")), 0, 0);
+    sliders->addWidget(aLabel, 0, 0);
     sliders->addWidget(aSlider_, 0, 1);
     sliders->addWidget(aEdit_, 0, 2);
-    sliders->addWidget(MakeSliderLabel(this, QStringLiteral("D")), 1, 0);
+    sliders->addWidget(dLabel, 1, 0);
     sliders->addWidget(dSlider_, 1, 1);
     sliders->addWidget(dEdit_, 1, 2);
     sliders->setColumnStretch(1, 1);
@@ -112,6 +143,7 @@ SetPnl::SetPnl(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(options);
+    layout->addWidget(stereoLock_);
     layout->addSpacing(6);
     layout->addLayout(sliders);
     layout->addSpacing(6);
@@ -180,10 +212,9 @@ void SetPnl::OnInitDialog()
     dSlider_->setRange(0, 100);
     dSlider_->setValue(values.d + kDistSliderCentre);
 
-    if (values.stereoOn) {
-        redBlueBox_->setEnabled(false);
-        interlacedBox_->setEnabled(false);
-    }
+    redBlueBox_->setEnabled(!values.stereoOn);
+    interlacedBox_->setEnabled(!values.stereoOn);
+    stereoLock_->setVisible(values.stereoOn);
     initialised_ = true;
 }
 

@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QSlider;
 
@@ -63,6 +64,8 @@ public:
     QComboBox* alterList() const { return alterList_; }
     QComboBox* stepList() const { return stepList_; }
     QComboBox* sideList() const { return sideList_; }
+    // Shown while stereo runs, saying why Red-Blue and Interlaced are locked.
+    QLabel* stereoLock() const { return stereoLock_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -84,6 +87,7 @@ private:
     QCheckBox* invertBox_;
     QComboBox* stepList_;
     QComboBox* sideList_;
+    QLabel* stereoLock_;
     bool initialised_ = false;
 };
 

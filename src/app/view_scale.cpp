@@ -31,6 +31,22 @@ QRectF FrameTarget(QSize frame, QSizeF view, qreal ratio, ViewSize size, int zoo
     return QRectF(QPointF((view.width() - shown.width()) / 2, (view.height() - shown.height()) / 2), shown);
 }
 
+QRectF ScrolledTarget(QRectF centred, QSizeF view, QPoint scroll)
+{
+    if (centred.width() > view.width())
+        centred.moveLeft(-scroll.x());
+    if (centred.height() > view.height())
+        centred.moveTop(-scroll.y());
+    return centred;
+}
+
+QSize Overflow(QSizeF shown, QSizeF view)
+{
+    // Less than half a pixel over is rounding, not a picture to pan.
+    return QSize(std::max(0, int(std::lround(shown.width() - view.width()))),
+                 std::max(0, int(std::lround(shown.height() - view.height()))));
+}
+
 int ZoomStepIn(double scale)
 {
     const double percent = scale * 100;

@@ -20,6 +20,15 @@ QRectF FrameTarget(QSize frame, QSizeF view, qreal ratio, ViewSize size, int zoo
 // The scale, frame pixel to device pixel, the view shows a frame at.
 double ShownScale(QSize frame, QSizeF view, qreal ratio, ViewSize size, int zoomPercent);
 
+// A picture placed at `centred` (centred in a view of `view` logical pixels)
+// moved, on each axis where it overflows the view, so that `scroll` logical
+// pixels of it lie left of or above the view.
+QRectF ScrolledTarget(QRectF centred, QSizeF view, QPoint scroll);
+
+// How far a picture of `shown` logical pixels overflows the view on each
+// axis, in whole pixels; 0 where it fits.
+QSize Overflow(QSizeF shown, QSizeF view);
+
 // The next zoom step above or below a scale (1.0 is 100 percent), in percent.
 int ZoomStepIn(double scale);
 int ZoomStepOut(double scale);

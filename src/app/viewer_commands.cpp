@@ -73,6 +73,12 @@ const ViewerKey kViewerKeys[] = {
     {QKeyCombination(Qt::Key_I), kCmdFrameDisplay},
 };
 
+// The page-flipping window covers its screen whatever the film's size.
+bool PageFlipping(const PresentationState& state)
+{
+    return ShownPresentation(state.stereo, state.presentation).flips;
+}
+
 const char* const kOneToOneTip =
     "Interlaced and page-flipped stereo are shown one to one: their rows must meet the screen's rows.";
 
@@ -87,6 +93,7 @@ ViewerCommands::ViewerCommands(CMainFrame& frame, CPlexoDoc& doc)
       recent_(platform::RecentFilms::Read())
 {
     view_.SetViewSize(settings_.size, settings_.zoomPercent);
+    connect(&view_, &CPlexoView::viewSizeChanged, this, [this] { commands_.Update(); });
     frame_.setAcceptDrops(true);
     frame_.installEventFilter(this);
     // Esc reaches the window's shortcuts first; the override query before
@@ -139,7 +146,7 @@ void ViewerCommands::DefineCommands()
     }, {}, [this] { return settings_.sizeWindowToFilm; });
     // Page flipping has a full screen of its own.
     t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
-             [this] { return fullScreen_ || !ShownPresentation(frame_.state.stereo, frame_.state.presentation).flips; },
+             [this] { return fullScreen_ || !PageFlipping(frame_.state); },
              [this] { return fullScreen_; });
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
@@ -208,7 +215,8 @@ void ViewerCommands::Zoom(bool in)
 
 void ViewerCommands::SizeWindowToFilm()
 {
-    if (!settings_.sizeWindowToFilm || fullScreen_ || frame_.isMaximized() || frame_.isFullScreen())
+    if (!settings_.sizeWindowToFilm || fullScreen_ || frame_.isMaximized() || frame_.isFullScreen()
+        || PageFlipping(frame_.state))
         return;
     const QSize picture = view_.PictureSize();
     if (picture.isEmpty())

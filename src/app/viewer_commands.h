@@ -47,8 +47,9 @@ public:
     // One cadre forward or back, telling on the frame display when the
     // partner stops the film short of its end.
     void Step(bool forward);
-    // After Load, Add, Open, a recent film or a drop: the recent list and,
-    // when asked for, the window's size.
+    // After Load, Add, Open, a recent film or a drop: the title, the recent
+    // list and, when asked for, the window's size. `remember` is false for
+    // the second film of a pair.
     void FilmOpened(const QString& path, bool remember);
     // Load or (second film) Add of a path, as the dialogs' commands do.
     void OpenPath(const QString& path, bool add);

@@ -102,6 +102,7 @@ void ViewerCommands::FilmOpened(const QString& path, bool remember)
         recent_.Add(QFileInfo(path).absoluteFilePath().toStdString());
         RebuildRecentMenu();
     }
+    frame_.TitleFilm(path, !remember);
     SizeWindowToFilm();
     commands_.Update();
 }

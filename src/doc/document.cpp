@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "doc/open_failure.h"
 #include "doc/save_frame.h"
 #include "film/factories.h"
 #include "film/open_film.h"
@@ -67,12 +68,13 @@ FilmPtr OpenTold(FilmPtr (*open)(const std::string&), const std::string& path)
     return film;
 }
 
-}  // namespace
-
-std::string OpenFailureMessage(const std::string& path)
+// What Load opens, and a .flm film whatever the name's extension otherwise.
+FilmPtr OpenNamedFilm(const std::string& path)
 {
-    return path + "\nFailed to open document.";
+    return FilmKindOf(path) ? OpenFilmByExtension(path) : OpenFlmFilm(path);
 }
+
+}  // namespace
 
 bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
 {
@@ -108,7 +110,7 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
 bool CPlexoDoc::Serialize(const std::string& path)
 {
     film_.reset();
-    film_ = OpenTold(OpenFlmFilm, path);
+    film_ = OpenTold(OpenNamedFilm, path);
     if (film_ && commandLine_ && !commandLine_->done)
         ApplyCommandLine();
     Repaint();
@@ -128,7 +130,7 @@ void CPlexoDoc::ApplyCommandLine()
     Shift = film_->GetShift();
     if (options.secondFilm.empty())
         return;
-    FilmPtr second = OpenTold(OpenFlmFilm, options.secondFilm);
+    FilmPtr second = OpenTold(OpenNamedFilm, options.secondFilm);
     if (!second)
         return;
     ApplyParameters(*second);

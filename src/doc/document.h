@@ -13,9 +13,6 @@
 
 namespace plexo {
 
-// "<path>\nFailed to open document."
-std::string OpenFailureMessage(const std::string& path);
-
 class CPlexoDoc {
 public:
     // The most frames a playback tick skips: "4 steps" in the Settings dialog.
@@ -42,12 +39,14 @@ public:
     // "File extension is incompatible". False when no film was built.
     //
     // On every open path a file that gives no film shows
-    // OpenFailureMessage, unless the factory has shown why already.
+    // OpenFailureMessage (doc/open_failure.h), unless the factory has shown
+    // why already.
     bool LoadFilm(const std::string& chosenPath);
     bool AddFilm(const std::string& chosenPath);
-    // The open-from-file path of the command line and the shell's Open: the
-    // file is read as a .flm film whatever its extension, and the command
-    // line's options are applied to the first film built this way.
+    // The open-from-file path of the command line and the shell's Open: it
+    // opens what Load opens, and reads a name of any other extension as a
+    // .flm film; the command line's options, its second film too, are
+    // applied to the first film built this way.
     bool Serialize(const std::string& path);
 
     void StepForward();

@@ -1,8 +1,12 @@
 #include "film/two_films.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+
+#include "platform/log.h"
 
 namespace plexo {
 
@@ -31,6 +35,19 @@ void JoinRows(const Picture& left, const Picture& right, int64_t rows, uint8_t* 
         std::memcpy(row, left.row(r), leftBytes);
         std::memcpy(row + leftBytes, right.row(r), rightBytes);
     }
+}
+
+// Side by side, rows above the shorter picture's height are cut; one above
+// the other, columns right of the narrower picture's width.
+std::string CutLine(const Picture& a, const Picture& b, bool sideBySide)
+{
+    const std::string sizes = std::to_string(a.width) + "x" + std::to_string(a.height) + " and " +
+                              std::to_string(b.width) + "x" + std::to_string(b.height);
+    if (sideBySide)
+        return "Pair of " + sizes + ": " + std::to_string(std::abs(a.height - b.height)) +
+               " rows cut from the top of the taller picture";
+    return "Pair of " + sizes + ": " + std::to_string(std::abs(a.width - b.width)) +
+           " columns cut from the right of the wider picture";
 }
 
 }  // namespace
@@ -85,6 +102,12 @@ const uint8_t* TwoFilms::Composite(Eye eye, Tone tone, int32_t& width, int32_t& 
         break;
     default:
         return nullptr;
+    }
+    // Once a pair, so that the log tells why part of a picture is missing
+    // without a line on every frame.
+    if (!cutLogged_ && (sideBySide ? a.height != b.height : a.width != b.width)) {
+        cutLogged_ = true;
+        LogMessage(CutLine(a, b, sideBySide));
     }
     width = int32_t(w);
     height = int32_t(h);

@@ -1,7 +1,9 @@
 #pragma once
 // Two films shown as one: every picture is a composite of the first film's
 // picture and the second's, side by side or one above the other, and the two
-// films step together.
+// films step together. Pictures of different sizes are cut to the smaller
+// one's height (side by side) or width (one above the other); the first such
+// cut is logged.
 
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +58,7 @@ private:
     int32_t side_;
     std::unique_ptr<uint8_t[]> composite_;
     size_t capacity_ = 0;
+    bool cutLogged_ = false;
 };
 
 // A pair of the two films; null when either film is null or the side is not

@@ -9,6 +9,7 @@
 #include "app/play_period.h"
 #include "app/trans_pnl.h"
 #include "app/viewer_command_ids.h"
+#include "doc/open_failure.h"
 #include "platform/log.h"
 #include "present/compositor.h"
 #include "viewer_fixture.h"
@@ -89,6 +90,9 @@ TEST_P(Startup, PostsPlayAndStereoOnlyForANamedFilm)
     EXPECT_EQ(shown, bad ? std::vector<std::string>{OpenFailureMessage(film)} : std::vector<std::string>{});
     if (!bad)
         return;
+    // The box has the keyboard until the user goes back to the window.
+    frame.activateWindow();
+    QCoreApplication::processEvents();
     frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
     QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
     QCoreApplication::processEvents();

@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "app/page_flip_stereo.h"
+#include "app/viewer_command_ids.h"
+#include "app/viewer_commands.h"
 #include "platform/ddraw_memory.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"
@@ -78,6 +80,10 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     }
     ASSERT_EQ(centres.size(), 3u);
     EXPECT_GE(std::count_if(centres.begin(), centres.end(), [](int v) { return v != 0; }), 2);
+
+    frame.commands().Run(kCmdSizeWindowToFilm);  // then a film opened leaves the window as it is
+    frame.viewer().OpenPath(QString::fromStdString(DemoFilm()), false);
+    EXPECT_EQ(frame.geometry(), frame.screen()->geometry());
 
     frame.commands().Run(kCmdLeaveStereo);
     EXPECT_FALSE(frame.state.stereo);

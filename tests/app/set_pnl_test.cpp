@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -96,6 +97,16 @@ TEST_F(SetPnlTest, OkWritesEveryControlBackAndCancelNone)
         const std::vector<double> changed = {50, 7, 7, 0, 0, 1, 1, 1, 3, 3, 2, 40};
         EXPECT_EQ(Values(), ok ? changed : before);
     }
+}
+
+// While stereo runs the presentation boxes are locked and the dialog says why.
+TEST_F(SetPnlTest, StereoLocksThePresentationAndSaysWhy)
+{
+    Frame().state.stereo = true;
+    Run(10, -4, [](SetPnl& dialog) {
+        EXPECT_TRUE(!dialog.redBlueBox()->isEnabled() && dialog.stereoLock()->isVisible());
+        dialog.reject();
+    });
 }
 
 // OK keeps the dialog open; a slider move shows the message too but still

@@ -4,8 +4,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <tuple>
@@ -103,6 +105,7 @@ bool Drop(CMainFrame& frame, const std::string& path, Qt::KeyboardModifiers modi
     return enter.isAccepted() && QCoreApplication::sendEvent(&frame, &drop);
 }
 
+// The title follows the film shown, both names for a pair.
 TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
 {
     CPlexoApp& app = Start({});
@@ -112,6 +115,53 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
     ASSERT_TRUE(Drop(Frame(), WriteBmpSequence(scratch_, 5, 32, 16), Qt::ShiftModifier));
     EXPECT_NE(dynamic_cast<TwoFilms*>(app.document()->film()), nullptr);
     EXPECT_EQ(Frame().viewer().recentFilms().paths, std::vector<std::string>{DemoFilm()});
+    EXPECT_EQ(Frame().windowTitle(), "demo.flm + take0001.bmp - Plexo");
+    ASSERT_TRUE(Drop(Frame(), (scratch_ / "take0003.bmp").string()));
+    EXPECT_EQ(Frame().windowTitle(), "take0003.bmp - Plexo");
+    ASSERT_TRUE(Drop(Frame(), (scratch_ / "gone.flm").string()));
+    EXPECT_EQ(Frame().windowTitle(), "Untitled - Plexo");
+}
+
+// A turn of the wheel over the view; true when the view took it.
+bool Wheel(CPlexoView& view, QPointF at, int turn, Qt::KeyboardModifiers modifiers)
+{
+    QWheelEvent event(at, view.mapToGlobal(at), QPoint(), QPoint(0, turn), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&view, &event);
+    return event.isAccepted();
+}
+
+// A picture larger than the view starts cropped about its centre, follows a
+// drag, and Ctrl+wheel zooms about the pointer; the wheel alone is left to the
+// main frame, which steps.
+TEST_F(ViewerCommandsTest, LargePicturesPanAndZoomAboutThePointer)
+{
+    Start({});
+    Frame().resize(400, 400);
+    Frame().viewer().OpenPath(QString::fromStdString(WriteBmpSequence(scratch_, 1, 700, 600)), false);
+    CPlexoView& view = *Frame().view();
+    ViewPixels();  // the bars follow the picture painted
+    const QScrollBar& across = *view.horizontalBar();
+    const QScrollBar& down = *view.verticalBar();
+    const QImage whole = ExpectedPixels(false, 0, QRect(0, 0, 700, 600));
+    const QRect clear(0, 0, view.width() - down.width(), view.height() - across.height());
+    const auto shows = [&](QPoint scroll) { return ViewPixels().copy(clear) == whole.copy(clear.translated(scroll)); };
+    const QPoint centre(across.maximum() / 2, down.maximum() / 2);
+    EXPECT_TRUE(shows(centre));
+    const QPoint grip = view.mapTo(&Frame(), QPoint(100, 100)), moved = grip + QPoint(30, 20);
+    QTest::mousePress(Frame().windowHandle(), Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(Frame().windowHandle(), moved);
+    QTest::mouseRelease(Frame().windowHandle(), Qt::LeftButton, Qt::NoModifier, moved);
+    EXPECT_TRUE(shows(centre - QPoint(30, 20)));
+
+    // The picture pixel under the pointer.
+    const QPointF at(120, 90);
+    const auto under = [&] { const QRectF r = view.PictureTarget(); return (at - r.topLeft()) / r.width() * 700; };
+    const QPointF before = under();
+    EXPECT_TRUE(Wheel(view, at, 120, Qt::ControlModifier));
+    EXPECT_EQ(view.zoomPercent(), 150);
+    EXPECT_LT((under() - before).manhattanLength(), 2) << "picture pixels apart";
+    EXPECT_FALSE(Wheel(view, at, 120, Qt::NoModifier));
 }
 
 using SaveAsDialog = ViewerTest;

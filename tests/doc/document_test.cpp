@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "doc/open_failure.h"
 #include "doc/write_bmp_file.h"
 #include "film/two_films.h"
 #include "platform/log.h"
@@ -125,14 +126,14 @@ TEST_F(Document, AddPairsACompatibleFilmAndKeepsTheCurrentOneOtherwise)
 
 TEST_F(Document, CommandLineOptionsReachOnlyTheFirstFilmThatOpens)
 {
-    WriteFlmFilm(films.file("looks-like.bmp"), 3);
+    WriteFlmFilm(films.file("looks-like.film"), 3);
     WriteFlmFilm(films.file("second.flm"), 3);
     CommandLineOptions options{.invert = true, .shift = 2, .secondFilm = films.file("second.flm"), .side = 1,
                                .done = false};
     {
         auto doc = MakeDoc(&options);
-        doc->Serialize(films.file("looks-like.bmp"));
-        ASSERT_NE(doc->film(), nullptr) << "the open path reads .flm whatever the extension";
+        doc->Serialize(films.file("looks-like.film"));
+        ASSERT_NE(doc->film(), nullptr) << "a name of no known kind reads as .flm";
         EXPECT_TRUE(options.done);
         EXPECT_EQ(std::vector<int32_t>({doc->Shift, doc->Round, doc->Invert, doc->side}),
                   std::vector<int32_t>({2, 0, 1, 1}));
@@ -143,6 +144,23 @@ TEST_F(Document, CommandLineOptionsReachOnlyTheFirstFilmThatOpens)
         EXPECT_EQ(doc->film()->GetShift(), 0) << "a film keeps what its constructor gave it";
     }
     EXPECT_EQ(platform::DocumentSettings::Read().round, 0) << "the command line's choice is stored at the end";
+}
+
+// The command line opens what Load opens, and a failure says why.
+TEST_F(Document, CommandLineOpensWhatLoadOpensAndSaysWhyNot)
+{
+    test::WriteBytes(films.file("take0001.bmp"), test::MakeBmpBytes({.pixels = {1, 2, 3}}));
+    test::WriteBytes(films.file("notes.flm"), {'h', 'i'});
+    test::WriteBytes(films.file("cut.flm"), test::MakeFlmBytes({.width = 2, .height = 2, .frameCount = 3}));
+    for (const auto& [name, why] :
+         {std::pair{"take0001.bmp", ""}, {"missing.flm", "The file does not exist."},
+          {"notes.flm", "The file is not a film."}, {"", "It is a folder, not a film."},
+          {"cut.flm", "The film is damaged at frame 1: its record breaks off or holds no picture."}}) {
+        messages.messages.clear();
+        EXPECT_EQ(MakeDoc()->Serialize(films.file(name)), !*why) << name;
+        const std::vector<std::string> told{films.file(name) + "\nFailed to open document.\n" + why};
+        EXPECT_EQ(messages.messages, *why ? told : std::vector<std::string>{}) << name;
+    }
 }
 
 // Frame numbers shown after each of `ticks` playback ticks.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "film/two_films.h"
+#include "platform/log.h"
 #include "support/pattern_film.h"
 
 namespace plexo {
@@ -10,19 +11,23 @@ using test::PatternByte;
 using test::PatternFilm;
 
 constexpr int kSecond = 100;  // the second film's first frame number
+constexpr const char* kRowsCut = "Pair of 640x480 and 320x240: 240 rows cut from the top of the taller picture";
+constexpr const char* kColumnsCut = "Pair of 640x480 and 320x240: 320 columns cut from the right of the wider picture";
 
 // A first picture of 640 × 480 and a second of 320 × 240 placed on `side`:
 // the composite's size and where each picture's bottom-left pixel lands; the
 // larger picture is cropped to the smaller's height (right, left) or width
-// (bottom, top).
+// (bottom, top), and the log says so once.
 struct SideCase {
     int side, width, height, firstX, firstY, secondX, secondY;
+    const char* logged;
 };
 class TwoFilmsSides : public testing::TestWithParam<SideCase> {};
 // The composite buffer grows once for colour and is reused from then on.
 TEST_P(TwoFilmsSides, CompositeCropsTheLargerPictureForBothEyesInOneBuffer)
 {
     const SideCase& c = GetParam();
+    platform::ClearLog();
     FilmPtr film = PairFilms(PatternFilm::Uniform(2, 640, 480), PatternFilm::Uniform(2, 320, 240, kSecond), c.side);
     ASSERT_TRUE(film);
     film->SetShift(1);
@@ -46,12 +51,13 @@ TEST_P(TwoFilmsSides, CompositeCropsTheLargerPictureForBothEyesInOneBuffer)
                 }
             EXPECT_EQ(wrong, 0) << (eye == Eye::Partner ? "partner " : "current ") << p.bytesPerPixel;
         }
+    EXPECT_EQ(platform::LogText(), std::string("\r\n") + c.logged);
 }
 INSTANTIATE_TEST_SUITE_P(AllSides, TwoFilmsSides,
-                         testing::Values(SideCase{kAddRight, 960, 240, 0, 0, 640, 0},
-                                         SideCase{kAddBottom, 320, 720, 0, 240, 0, 0},
-                                         SideCase{kAddLeft, 960, 240, 320, 0, 0, 0},
-                                         SideCase{kAddTop, 320, 720, 0, 0, 0, 480}));
+                         testing::Values(SideCase{kAddRight, 960, 240, 0, 0, 640, 0, kRowsCut},
+                                         SideCase{kAddBottom, 320, 720, 0, 240, 0, 0, kColumnsCut},
+                                         SideCase{kAddLeft, 960, 240, 320, 0, 0, 0, kRowsCut},
+                                         SideCase{kAddTop, 320, 720, 0, 0, 0, 480, kColumnsCut}));
 
 // Steps a first film of 10 frames and a second of 5 together.
 struct PairStep {
