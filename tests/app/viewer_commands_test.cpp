@@ -143,7 +143,7 @@ TEST_F(ViewerCommandsTest, LargePicturesPanAndZoomAboutThePointer)
     ViewPixels();  // the bars follow the picture painted
     const QScrollBar& across = *view.horizontalBar();
     const QScrollBar& down = *view.verticalBar();
-    const QImage whole = ExpectedPixels(false, 0, QRect(0, 0, 700, 600));
+    const QImage whole = ExpectedPixels(false, PresentationId::Plain, QRect(0, 0, 700, 600));
     const QRect clear(0, 0, view.width() - down.width(), view.height() - across.height());
     const auto shows = [&](QPoint scroll) { return ViewPixels().copy(clear) == whole.copy(clear.translated(scroll)); };
     const QPoint centre(across.maximum() / 2, down.maximum() / 2);
