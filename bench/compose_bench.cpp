@@ -46,10 +46,14 @@ public:
     bool GetRound() const override { return false; }
     bool GetInvert() const override { return false; }
     int32_t FrameNumber() const override { return 0; }
+    int32_t PartnerNumber() const override { return 1; }
     int32_t FrameCount() const override { return 2; }
     bool Next() override { return false; }
     bool Prev() override { return false; }
     void ReleasePictures() override {}
+    int32_t Position() const override { return 0; }
+    bool Seek(int32_t) override { return true; }
+    int32_t Skip(int32_t) override { return 0; }
 
 private:
     static PictureBuffer Fill(PictureBuffer p, int seed)
@@ -100,22 +104,22 @@ void BM_Memcpy(benchmark::State& state)
 BENCHMARK(BM_Memcpy)->Arg(kWidth * kHeight * 3)->Arg(kWidth * kHeight * 4)->Unit(benchmark::kMicrosecond)
     ->ComputeStatistics("min", MinOf);
 
-void Compose(benchmark::State& state, bool stereo, int presentation)
+void Compose(benchmark::State& state, PresentationId presentation)
 {
     DecodedFilm film(kWidth, kHeight);
     FrameBuffer frame;
     const ViewRect view{0, 0, kWidth, kHeight};
     for (auto _ : state) {
-        ComposeFrame(&film, 21, view, stereo, presentation, frame);
+        ComposeFrame(&film, 21, view, PresentationOf(presentation), frame);
         benchmark::DoNotOptimize(frame.bytes());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frame.byteCount()));
 }
 
-void BM_Plain(benchmark::State& state) { Compose(state, false, 0); }
-void BM_RedBlue(benchmark::State& state) { Compose(state, true, kPresentRedBlue); }
-void BM_Interlaced(benchmark::State& state) { Compose(state, true, kPresentInterlaced); }
+void BM_Plain(benchmark::State& state) { Compose(state, PresentationId::Plain); }
+void BM_RedBlue(benchmark::State& state) { Compose(state, PresentationId::RedBlue); }
+void BM_Interlaced(benchmark::State& state) { Compose(state, PresentationId::Interlaced); }
 BENCHMARK(BM_Plain)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", MinOf);
 BENCHMARK(BM_RedBlue)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", MinOf);
 BENCHMARK(BM_Interlaced)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", MinOf);
@@ -125,7 +129,7 @@ void BM_FrameToScreen(benchmark::State& state)
 {
     DecodedFilm film(kWidth, kHeight);
     FrameBuffer frame;
-    ComposeFrame(&film, 21, {0, 0, kWidth, kHeight}, false, 0, frame);
+    ComposeFrame(&film, 21, {0, 0, kWidth, kHeight}, PresentationOf(PresentationId::Plain), frame);
     std::vector<uint8_t> screen(size_t(kWidth) * kHeight * 4);
     for (auto _ : state) {
         FrameToScreenRows(frame, {screen.data(), kWidth, kHeight, size_t(kWidth) * 4});
@@ -161,7 +165,7 @@ void BM_TwoFilmsRedBlue(benchmark::State& state)
     FrameBuffer frame;
     const ViewRect view{0, 0, kWidth, kHeight};
     for (auto _ : state) {
-        ComposeFrame(pair.get(), 21, view, true, kPresentRedBlue, frame);
+        ComposeFrame(pair.get(), 21, view, PresentationOf(PresentationId::RedBlue), frame);
         benchmark::DoNotOptimize(frame.bytes());
         benchmark::ClobberMemory();
     }

@@ -131,7 +131,7 @@ int Run(double seconds)
     auto output = std::make_shared<CountingOutput>(frame->view());
     platform::SetDisplayOutput(output);
     doc.Dist = kDisplacement;
-    frame->state.presentation = 0;
+    frame->state.presentation = PresentationId::PageFlip;
     frame->PostStartupCommands(false, true);
 
     // Flipping, and the window over the whole screen.

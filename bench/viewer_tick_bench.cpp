@@ -62,7 +62,7 @@ void Tick(benchmark::State& state)
 {
     Application();
     const Mode mode = Mode(state.range(0));
-    const int presentation = int(state.range(1));
+    const PresentationId presentation = PresentationId(state.range(1));
 
     CPlexoDoc doc;
     FilmPtr film = mode == kMemory ? FilmPtr(std::make_unique<PatternFilm>()) : OpenFlmFilm(bench::PackedFilmFile(Scratch()));
@@ -105,11 +105,11 @@ void Tick(benchmark::State& state)
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["late"] = double(late);
     state.SetLabel(std::string(mode == kMemory ? "Memory" : "File") + ", "
-                   + (presentation == kPresentRedBlue ? "red-blue" : "interlaced"));
+                   + PresentationOf(presentation).label);
 }
 
 BENCHMARK(Tick)
-    ->ArgsProduct({{kMemory, kFile}, {kPresentRedBlue, kPresentInterlaced}})
+    ->ArgsProduct({{kMemory, kFile}, {int(PresentationId::RedBlue), int(PresentationId::Interlaced)}})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0)
     ->UseRealTime();

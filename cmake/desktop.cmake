@@ -53,6 +53,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The icon cache, the menu and the file types are refreshed by the triggers of
 # hicolor-icon-theme, desktop-file-utils and shared-mime-info.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
+# The registry file is the machine's to edit: an upgrade keeps a changed one.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/deb/conffiles "/etc/plexo/registry.ini\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/deb/conffiles)
 include(CPack)
 
 if(PLEXO_TESTS AND PLEXO_GUI)

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "app/presentation_state.h"
-#include "present/compositor.h"
 
 namespace plexo {
 
@@ -14,13 +13,7 @@ namespace {
 
 QString PresentationName(const PresentationState& state)
 {
-    if (!state.stereo)
-        return QStringLiteral("plain");
-    switch (state.presentation) {
-    case kPresentRedBlue: return QStringLiteral("red-blue");
-    case kPresentInterlaced: return QStringLiteral("interlaced");
-    default: return QStringLiteral("page flipping");
-    }
+    return QString::fromUtf8(ShownPresentation(state.stereo, state.presentation).label);
 }
 
 }  // namespace

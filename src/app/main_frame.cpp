@@ -29,7 +29,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     if (!settings.currentDirectory.empty())
         QDir::setCurrent(QString::fromStdString(settings.currentDirectory));
     state.framesPerSecond = settings.framesPerSecond;
-    state.presentation = settings.presentation;
+    state.presentation = StoredPresentation(settings.presentation).id;
 
     setWindowIcon(ApplicationIcon());
     resize(524, 584);
@@ -62,7 +62,7 @@ CMainFrame::~CMainFrame()
     platform::FrameSettings settings;
     settings.currentDirectory = QDir::currentPath().toStdString();
     settings.framesPerSecond = state.framesPerSecond;
-    settings.presentation = state.presentation;
+    settings.presentation = PresentationOf(state.presentation).stored;
     settings.Write();
     view_->SetPageFlip(nullptr);
     pageFlip_.reset();
@@ -116,7 +116,7 @@ void CMainFrame::OnPlay()
 void CMainFrame::OnStereo()
 {
     state.stereo = !state.stereo;
-    if (state.presentation == kPresentRedBlue || state.presentation == kPresentInterlaced) {
+    if (!PresentationOf(state.presentation).flips) {
         view_->update();
         return;
     }
@@ -170,7 +170,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (state.playing)
         StopPlaying();
-    if (state.stereo && state.presentation != kPresentRedBlue && state.presentation != kPresentInterlaced)
+    if (ShownPresentation(state.stereo, state.presentation).flips)
         OnStereo();
     QMainWindow::closeEvent(event);
 }
@@ -179,7 +179,7 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
     // Which eye takes the even rows depends on the view's row on the screen.
-    if (state.stereo && state.presentation == kPresentInterlaced)
+    if (ShownPresentation(state.stereo, state.presentation).followsPlace)
         view_->update();
 }
 

@@ -41,7 +41,7 @@ void CPlexoView::SetViewSize(ViewSize size, int zoomPercent)
 
 bool CPlexoView::OneToOneOnly() const
 {
-    return state_.stereo && state_.presentation != kPresentRedBlue;
+    return ShownPresentation(state_.stereo, state_.presentation).oneToOne;
 }
 
 bool CPlexoView::Scales() const
@@ -55,8 +55,7 @@ QSize CPlexoView::PictureSize()
     if (!film || film->FrameCount() <= 0)
         return {};
     // The tone the compositor asks for, so the frame keeps one cached picture.
-    const bool redBlue = state_.stereo && state_.presentation == kPresentRedBlue;
-    const Picture picture = FilmPicture(*film, Eye::Current, redBlue ? Tone::Grey : Tone::Colour);
+    const Picture picture = FilmPicture(*film, Eye::Current, ShownPresentation(state_.stereo, state_.presentation).tone);
     return picture ? QSize(picture.width, picture.height) : QSize();
 }
 
@@ -108,7 +107,7 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return false;
-    const bool composed = ComposeFrame(film, doc_.Dist, rect, state_.stereo, state_.presentation, frame);
+    const bool composed = ComposeFrame(film, doc_.Dist, rect, ShownPresentation(state_.stereo, state_.presentation), frame);
     if (doc_.Alter != 0)
         film->ReleasePictures();
     return composed && frame.height() > 0;
@@ -133,7 +132,7 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 void CPlexoView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (pageFlip_ && ChooseCompositor(state_.stereo, state_.presentation, pageFlip_->flipping()) == Compositor::FlipPair &&
+    if (pageFlip_ && pageFlip_->flipping() && ShownPresentation(state_.stereo, state_.presentation).flips &&
         pageFlip_->ShowFrame()) {
         painter.fillRect(rect(), Qt::black);
         return;

@@ -2,15 +2,15 @@
 // What the main frame knows about how the film is presented; the Settings
 // dialog reads and changes it, the view and playback read it.
 
-#include <cstdint>
+#include "present/presentation.h"
 
 namespace plexo {
 
 struct PresentationState {
     bool playing = false;
     bool stereo = false;
-    // 1 red-blue anaglyph, 2 interlaced, any other value page flipping.
-    int32_t presentation = 1;
+    // The presentation while stereo is on.
+    PresentationId presentation = PresentationId::RedBlue;
     double framesPerSecond = 15.0;
 };
 

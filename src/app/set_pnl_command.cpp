@@ -3,7 +3,6 @@
 #include "app/presentation_state.h"
 #include "doc/document.h"
 #include "film/film.h"
-#include "present/compositor.h"
 
 namespace plexo {
 
@@ -20,8 +19,8 @@ SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const Presen
     v.step = doc.Step;
     v.d = doc.Dist;
     v.side = doc.side;
-    v.redBlue = state.presentation == kPresentRedBlue;
-    v.interlaced = state.presentation == kPresentInterlaced;
+    v.redBlue = state.presentation == PresentationId::RedBlue;
+    v.interlaced = state.presentation == PresentationId::Interlaced;
     v.stereoOn = state.stereo;
     return v;
 }
@@ -40,7 +39,9 @@ void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, Presenta
     if (v.side >= 0 && v.side <= 3)
         doc.side = v.side;
     // Neither box checked means page flipping.
-    state.presentation = v.interlaced ? kPresentInterlaced : v.redBlue ? kPresentRedBlue : 0;
+    state.presentation = v.interlaced ? PresentationId::Interlaced
+                         : v.redBlue  ? PresentationId::RedBlue
+                                      : PresentationId::PageFlip;
     state.framesPerSecond = v.framesPerSecond;
     if (doc.repaint)
         doc.repaint();

@@ -21,7 +21,7 @@
 #include "doc/document.h"
 #include "doc/step_to_end.h"
 #include "film/frame_place.h"
-#include "present/compositor.h"
+#include "present/presentation.h"
 
 namespace plexo {
 
@@ -139,8 +139,7 @@ void ViewerCommands::DefineCommands()
     }, {}, [this] { return settings_.sizeWindowToFilm; });
     // Page flipping has a full screen of its own.
     t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
-             [this] { return fullScreen_ || !frame_.state.stereo || frame_.state.presentation == kPresentRedBlue
-                             || frame_.state.presentation == kPresentInterlaced; },
+             [this] { return fullScreen_ || !ShownPresentation(frame_.state.stereo, frame_.state.presentation).flips; },
              [this] { return fullScreen_; });
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });

@@ -14,16 +14,15 @@ namespace {
 constexpr double kFocal = 280;   // pixels
 constexpr double kStartX = 0.7;  // camera position of frame 0
 constexpr double kStepX = -0.06; // camera move per frame (to the left)
-constexpr int kPartnerFrames = 4;
 // The viewer's default displacement of 21 moves the left eye's picture by
 // 10 - 21 columns and the right eye's by +21: 32 columns between them.
 constexpr double kViewerSeparation = 32;
 // The depth that, after that separation, lies on the screen.
 constexpr double kScreenDepth = 8;
 // The sensor moves with the camera by this many pixels per unit of camera
-// position, so that a pair kPartnerFrames apart shows depth kScreenDepth
+// position, so that a pair -kDemoShift frames apart shows depth kScreenDepth
 // kViewerSeparation columns crossed.
-constexpr double kSensorShift = kFocal / kScreenDepth - kViewerSeparation / (kPartnerFrames * -kStepX);
+constexpr double kSensorShift = kFocal / kScreenDepth - kViewerSeparation / (-kDemoShift * -kStepX);
 
 struct Vec {
     double x, y, z;

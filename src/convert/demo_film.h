@@ -16,6 +16,9 @@ namespace plexo {
 inline constexpr int kDemoWidth = 320;
 inline constexpr int kDemoHeight = 240;
 inline constexpr int kDemoFrames = 24;
+// The partner offset A that gives the demo true depth: its camera moves to the
+// left, so the right eye's picture is the frame four before.
+inline constexpr int kDemoShift = -4;
 
 // The film, frames numbered 0 to 23; pictures are drawn when asked for.
 FilmPtr MakeDemoFilm();

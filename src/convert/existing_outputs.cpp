@@ -39,8 +39,7 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
             return std::nullopt;
         film->SetShift(0);
         film->SetRound(false);
-        while (film->Prev()) {
-        }
+        film->Seek(0);
         do
             source.numbers.push_back(film->FrameNumber());
         while (film->Next());
@@ -103,7 +102,10 @@ std::optional<ExistingOutputs> FindExistingOutputs(ConversionWay way, const std:
         if (const auto identity = IdentityOf(file))
             sourceFiles.insert(*identity);
     ExistingOutputs found;
-    for (std::string& name : OutputNames(way, chosenPath, *source)) {
+    std::vector<std::string> names = OutputNames(way, chosenPath, *source);
+    found.firstOutput = names.front();
+    found.lastOutput = names.back();
+    for (std::string& name : names) {
         const std::optional<Identity> identity = IdentityOf(name);
         if (!identity)
             continue;

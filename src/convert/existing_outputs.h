@@ -19,6 +19,10 @@ struct ExistingOutputs {
     };
     // The output names of this run that exist now, in the order of writing.
     std::vector<File> files;
+    // The run's first and last output names, whether they exist or not: the
+    // same name for a .flm output.
+    std::string firstOutput;
+    std::string lastOutput;
     // The first of them that is (or links to) a file the source film is read
     // from; empty when none is.
     std::string sourceHit;

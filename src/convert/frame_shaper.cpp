@@ -2,10 +2,12 @@
 
 namespace plexo {
 
+// Every shaped picture has packed rows, as the BMP and raw .flm writers take
+// them.
 Picture FrameShaper::Reduced(const Picture& picture)
 {
     if (!picture || options_.factor == 1)
-        return picture;
+        return PackedRows(picture, reduced_);
     return ReducePicture(picture, options_.factor, reduced_);
 }
 

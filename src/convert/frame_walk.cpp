@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "film/ms_film.h"
+#include "platform/held_reports.h"
 
 namespace plexo {
 
@@ -108,7 +109,12 @@ public:
                 }
                 made_.wait(lock, [&] { return slot.state == State::Made; });
             }
-            const bool written = !Stopped(control_) && slot.made && slot.work->Put(slot.number);
+            // A frame's reports come out at its turn, as on one thread; those
+            // of the frames after the walk's end, made ahead, go with the slots.
+            const bool stopped = Stopped(control_);
+            if (!stopped)
+                slot.reports.Release();
+            const bool written = !stopped && slot.made && slot.work->Put(slot.number);
             film_.ReleaseFrame(slot.index);
             slot.state = State::Free;
             if (!written)
@@ -128,6 +134,7 @@ private:
         int32_t number = 0;
         State state = State::Free;
         bool made = false;
+        platform::HeldReports reports;
     };
 
     // Hands out frames until every slot is busy or the film ends.
@@ -139,7 +146,7 @@ private:
                 const size_t at = issued % slots_.size();
                 Slot& slot = slots_[at];
                 slot.frame = film_.CurrentFrame();
-                slot.index = size_t(film_.CurrentIndex());
+                slot.index = size_t(film_.Position());
                 slot.number = film_.FrameNumber();
                 slot.state = State::Queued;
                 queue_.push_back(at);
@@ -161,7 +168,11 @@ private:
             Slot& slot = slots_[queue_.front()];
             queue_.pop_front();
             lock.unlock();
-            const bool made = slot.work->Make(CadrePicture(*slot.frame, tone_), slot.number);
+            bool made = false;
+            {
+                const platform::ReportHold hold(slot.reports);
+                made = slot.work->Make(CadrePicture(*slot.frame, tone_), slot.number);
+            }
             if (!slot.work->HoldsPicture())
                 slot.frame->ReleasePicture();
             lock.lock();
@@ -198,8 +209,7 @@ bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const F
 {
     film.SetShift(0);
     film.SetRound(false);
-    while (film.Prev()) {
-    }
+    film.Seek(0);
     auto* frames = dynamic_cast<MSFilm*>(&film);
     const int workers = WorkerCount(control.workers);
     bool whole = false;

@@ -43,11 +43,14 @@ using FrameWorkMaker = std::function<std::unique_ptr<FrameWork>()>;
 // every frame put. The frames of a single-source film are made on
 // control.workers threads (0: one per core) while the calling thread puts
 // them out in order; any other film, or one worker, is walked on the calling
-// thread alone. A frame's picture is released once the frame is put, or, on
-// several threads, once it is made unless the work holds it. When the calling
-// thread must wait for the next frame to be made, it first runs
-// `whileWaiting`, if given: a writer's slow work of its own that need not
-// hold up the frames. True when every frame was put and no stop came.
+// thread alone. On several threads a frame's messages and log lines are held
+// until its turn to be put, and those of frames after the walk's end are
+// dropped, so the user sees what one thread shows. A frame's picture is
+// released once the frame is put, or, on several threads, once it is made
+// unless the work holds it. When the calling thread must wait for the next
+// frame to be made, it first runs `whileWaiting`, if given: a writer's slow
+// work of its own that need not hold up the frames. True when every frame was
+// put and no stop came.
 bool WalkFrames(Film& film, Tone tone, const ConversionControl& control, const FrameWorkMaker& makeWork,
                 const std::function<void()>& whileWaiting = {});
 

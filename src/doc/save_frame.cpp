@@ -21,7 +21,8 @@ Picture CurrentColourPicture(Film& film)
 
 bool SaveFrameBmp(Film& film, const std::string& path)
 {
-    const Picture picture = CurrentColourPicture(film);
+    std::vector<uint8_t> store;
+    const Picture picture = PackedRows(CurrentColourPicture(film), store);
     if (!picture)
         return false;
     const std::vector<uint8_t> header = BitmapHeaderFor(picture);

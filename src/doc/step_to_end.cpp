@@ -6,11 +6,8 @@ int32_t StepToEnd(Film& film, bool last)
 {
     const bool round = film.GetRound();
     film.SetRound(false);
-    int32_t moves = 0;
-    // A film never needs more moves than it has frames; the bound keeps a
-    // film that never refuses from looping for ever.
-    while (moves < film.FrameCount() && (last ? film.Next() : film.Prev()))
-        ++moves;
+    // A film never needs more moves than it has frames.
+    const int32_t moves = film.Skip(last ? film.FrameCount() : -film.FrameCount());
     film.SetRound(round);
     return moves;
 }

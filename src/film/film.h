@@ -28,11 +28,27 @@ public:
     virtual bool GetInvert() const = 0;
     // Number of the current frame, or -1 without one.
     virtual int32_t FrameNumber() const = 0;
+    // Number of the partner frame, or -1 when the film cannot tell.
+    virtual int32_t PartnerNumber() const = 0;
     virtual int32_t FrameCount() const = 0;
     // True when the film moved.
     virtual bool Next() = 0;
     virtual bool Prev() = 0;
     virtual void ReleasePictures() = 0;
+
+    // Positions: the current frame's place in play order, from 0, or -1
+    // without frames.
+    virtual int32_t Position() const = 0;
+    // Puts the cursor on the frame at `position`, clamped to the first and the
+    // last frame, whatever the partner rules; stepping goes on from there by
+    // them. False without frames.
+    virtual bool Seek(int32_t position) = 0;
+    // As many Next (steps > 0) or Prev (steps < 0) calls as |steps|, made at
+    // once: stops where the first of them would refuse. Returns the calls
+    // that moved.
+    virtual int32_t Skip(int32_t steps) = 0;
+    // Frames a second that the source states; 0 when it states none.
+    virtual double FrameRate() const { return 0; }
 };
 
 using FilmPtr = std::unique_ptr<Film>;

@@ -195,6 +195,7 @@ void FlmFilm::FindRecords()
     const int64_t space = fileLength - header_.firstRecord;
     if (!header_.packed && !header_.numbered()) {
         count_ = size_t(std::min<int64_t>(header_.frameCount, (space + stride_ - 1) / stride_));
+        cut_ = int64_t(count_) * stride_ > space;
         return;
     }
     const int64_t smallest = header_.packed ? 4 + kSmallestJpeg + (header_.numbered() ? 2 : 0) : stride_;
@@ -209,16 +210,20 @@ void FlmFilm::FindRecords()
         int32_t number = i;
         if (header_.numbered()) {
             uint8_t stored[2];
-            if (!fields.Read(offset, stored, sizeof stored))
+            if (!fields.Read(offset, stored, sizeof stored)) {
+                cut_ = true;
                 break;
+            }
             number = stored[0] | stored[1] << 8;
             offset += 2;
         }
         int64_t recordSize = stride_ - (header_.numbered() ? 2 : 0);
         if (header_.packed) {
             uint8_t length[4];
-            if (!fields.Read(offset, length, sizeof length))
+            if (!fields.Read(offset, length, sizeof length)) {
+                cut_ = true;
                 break;
+            }
             const uint32_t streamLength = U32(length);
             recordSize = 4 + int64_t(streamLength);
             // A stream shorter than any JPEG cannot be a picture; passing it
@@ -236,6 +241,7 @@ void FlmFilm::FindRecords()
         offset += recordSize;
     }
     count_ = numbers_.size();
+    cut_ = cut_ || offset > fileLength;
 }
 
 int64_t FlmFilm::DataOffset(size_t index) const

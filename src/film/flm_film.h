@@ -67,7 +67,8 @@ public:
     // The frames refer to the file in place.
     FlmFilm(const FlmFilm&) = delete;
     FlmFilm& operator=(const FlmFilm&) = delete;
-
+    // True when the file ends inside a frame record: it was cut short.
+    bool EndsInsideRecord() const { return cut_; }
 
 protected:
     size_t Count() const override { return count_; }
@@ -85,6 +86,7 @@ private:
     std::optional<InputFile> file_;
     FlmHeader header_;
     size_t count_ = 0;
+    bool cut_ = false;
     // Raw records: the bytes from one record to the next.
     int64_t stride_ = 0;
     // Packed records: where each frame's length field lies.

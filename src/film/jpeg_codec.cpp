@@ -2,6 +2,7 @@
 
 #include <turbojpeg.h>
 
+#include <climits>
 #include <memory>
 #include <new>
 
@@ -63,8 +64,10 @@ PictureBuffer Decode(const uint8_t* stream, size_t length, JpegRows rows, Tone t
 
 bool Encodable(const Picture& p, int quality)
 {
+    const ptrdiff_t pitch = p.rowStride < 0 ? -p.rowStride : p.rowStride;
     return p.data && (p.bytesPerPixel == 1 || p.bytesPerPixel == 3) && p.width > 0 && p.height > 0 &&
-           p.width <= kMaxPictureSide && p.height <= kMaxPictureSide && quality >= 1 && quality <= 100;
+           p.width <= kMaxPictureSide && p.height <= kMaxPictureSide && pitch >= ptrdiff_t(p.rowBytes()) &&
+           pitch <= INT_MAX && quality >= 1 && quality <= 100;
 }
 
 }  // namespace
@@ -97,7 +100,12 @@ bool JpegEncoder::Encode(const Picture& picture, int quality, JpegRows rows)
     int format = TJPF_GRAY;
     if (colour)
         format = rows == JpegRows::Picture ? TJPF_BGR : TJPF_RGB;
-    const int flags = rows == JpegRows::Picture ? TJFLAG_BOTTOMUP : 0;
+    // The library walks rows forwards from the lowest address only: a picture
+    // whose rows run the other way starts at its top row and turns the order.
+    const bool backwards = picture.rowStride < 0;
+    const uint8_t* lowest = backwards ? picture.row(picture.height - 1) : picture.data;
+    const int pitch = int(backwards ? -picture.rowStride : picture.rowStride);
+    const int flags = (rows == JpegRows::Picture) != backwards ? TJFLAG_BOTTOMUP : 0;
     // The worst case for these settings, so that the library never has to
     // grow the block, whatever the picture and the quality. The block is
     // never cleared: the library writes every byte it reports.
@@ -114,7 +122,7 @@ bool JpegEncoder::Encode(const Picture& picture, int quality, JpegRows rows)
     }
     unsigned char* block = block_.get();
     unsigned long size = bound;
-    if (tjCompress2(handle_, picture.data, picture.width, int(picture.rowBytes()), picture.height, format, &block,
+    if (tjCompress2(handle_, lowest, picture.width, pitch, picture.height, format, &block,
                     &size, subsamp, quality, flags | TJFLAG_NOREALLOC) != 0 ||
         block != block_.get() || size > bound)
         return false;

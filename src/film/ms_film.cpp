@@ -1,6 +1,7 @@
 #include "film/ms_film.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace plexo {
 
@@ -63,40 +64,37 @@ int32_t MSFilm::FrameNumber() const
     return Count() == 0 ? -1 : NumberAt(current_);
 }
 
-// Without round, a step towards the partner is allowed only while the partner
-// of the new frame exists without wrapping; a step away from it only stops at
-// the end. The asymmetry is intended.
-bool MSFilm::StepForward()
+bool MSFilm::Seek(int32_t position)
 {
     if (Count() == 0)
         return false;
-    const int64_t last = int64_t(Count()) - 1;
-    const int64_t cur = int64_t(current_);
-    if (round_) {
-        current_ = cur == last ? 0 : current_ + 1;
-        return true;
-    }
-    const int64_t reach = shift_ <= 0 ? cur + 1 : cur + int64_t(shift_) + 1;
-    if (reach > last)
-        return false;
-    ++current_;
+    current_ = size_t(std::clamp<int64_t>(position, 0, int64_t(Count()) - 1));
     return true;
 }
 
-bool MSFilm::StepBackward()
+// Without round, a step towards the partner is allowed only while the partner
+// of the new frame exists without wrapping; a step away from it only stops at
+// the end. The asymmetry is intended. So a run of steps in one direction ends
+// at a fixed frame, and making them at once is plain arithmetic.
+int32_t MSFilm::Skip(int32_t steps)
 {
-    if (Count() == 0)
-        return false;
+    const int64_t count = int64_t(Count());
+    if (count == 0 || steps == 0)
+        return 0;
+    const int64_t asked = std::abs(int64_t(steps));
+    const bool forward = (steps > 0) != invert_;
     const int64_t cur = int64_t(current_);
+    int64_t made = asked;
     if (round_) {
-        current_ = cur == 0 ? Count() - 1 : current_ - 1;
-        return true;
+        const int64_t moved = forward ? cur + asked % count : cur - asked % count;
+        current_ = size_t((moved + count) % count);
+    } else {
+        const int64_t room = forward ? count - 1 - std::max<int64_t>(shift_, 0) - cur
+                                     : cur - std::max<int64_t>(-int64_t(shift_), 0);
+        made = std::clamp<int64_t>(room, 0, asked);
+        current_ = size_t(forward ? cur + made : cur - made);
     }
-    const int64_t reach = shift_ >= 0 ? cur - 1 : cur + int64_t(shift_) - 1;
-    if (reach < 0)
-        return false;
-    --current_;
-    return true;
+    return int32_t(std::min<int64_t>(made, INT32_MAX));
 }
 
 void MSFilm::ReleaseFrame(size_t index)

@@ -37,15 +37,14 @@ public:
     bool GetRound() const override { return round_; }
     bool GetInvert() const override { return invert_; }
     int32_t FrameNumber() const override;
+    int32_t PartnerNumber() const override;
     int32_t FrameCount() const override { return int32_t(Count()); }
-    bool Next() override { return invert_ ? StepBackward() : StepForward(); }
-    bool Prev() override { return invert_ ? StepForward() : StepBackward(); }
+    bool Next() override { return Skip(1) == 1; }
+    bool Prev() override { return Skip(-1) == 1; }
     void ReleasePictures() final;
-
-    // Position of the current frame in play order, -1 without frames.
-    int32_t CurrentIndex() const { return Count() == 0 ? -1 : int32_t(current_); }
-    // Number of the partner frame, -1 without frames.
-    int32_t PartnerNumber() const;
+    int32_t Position() const override { return Count() == 0 ? -1 : int32_t(current_); }
+    bool Seek(int32_t position) override;
+    int32_t Skip(int32_t steps) override;
 
     // For a walk that builds frames' pictures on other threads while the
     // cursor moves on this one: the current frame's object, and the release
@@ -77,8 +76,6 @@ private:
     // The frame's picture; every picture handed out counts as shown for the
     // picture budget. Only for a film with frames.
     const uint8_t* Shown(size_t index, Tone tone, int32_t& width, int32_t& height);
-    bool StepForward();
-    bool StepBackward();
     size_t PartnerIndex() const;
 
     KeptPictures kept_{[this](size_t index) { DropPicture(index); }};

@@ -1,5 +1,6 @@
 #include "film/picture.h"
 
+#include <cstring>
 #include <new>
 
 namespace plexo {
@@ -18,6 +19,24 @@ PictureBuffer PictureBuffer::allocate(int width, int height, int bytesPerPixel)
     p.height = height;
     p.bytesPerPixel = bytesPerPixel;
     return p;
+}
+
+Picture Picture::subview(int x, int y, int w, int h) const
+{
+    if (!data || x < 0 || y < 0 || w < 1 || h < 1 || int64_t(x) + w > width || int64_t(y) + h > height)
+        return {};
+    return {row(y) + size_t(x) * size_t(bytesPerPixel), w, h, bytesPerPixel, rowStride};
+}
+
+Picture PackedRows(const Picture& picture, std::vector<uint8_t>& store)
+{
+    if (!picture || picture.packed())
+        return picture;
+    const size_t rowBytes = picture.rowBytes();
+    store.resize(rowBytes * size_t(picture.height));
+    for (int r = 0; r < picture.height; ++r)
+        std::memcpy(store.data() + size_t(r) * rowBytes, picture.row(r), rowBytes);
+    return {store.data(), picture.width, picture.height, picture.bytesPerPixel};
 }
 
 }  // namespace plexo

@@ -129,14 +129,25 @@ void TwoFilms::SetInvert(bool invert)
     second_->SetInvert(invert);
 }
 
-bool TwoFilms::Next()
+bool TwoFilms::Seek(int32_t position)
 {
-    return first_->Next() && second_->Next();
+    const bool first = first_->Seek(position);
+    const bool second = second_->Seek(position);
+    return first && second;
 }
 
-bool TwoFilms::Prev()
+int32_t TwoFilms::Skip(int32_t steps)
 {
-    return first_->Prev() && second_->Prev();
+    // Step by step, the second film tries each step the first made, and the
+    // first step it refuses is the first film's last.
+    const int32_t from = first_->Position();
+    const int32_t firstMade = first_->Skip(steps);
+    const int32_t secondMade = second_->Skip(steps > 0 ? firstMade : -firstMade);
+    if (secondMade < firstMade) {
+        first_->Seek(from);
+        first_->Skip(steps > 0 ? secondMade + 1 : -(secondMade + 1));
+    }
+    return secondMade;
 }
 
 void TwoFilms::ReleasePictures()

@@ -30,12 +30,17 @@ public:
     bool GetRound() const override { return first_->GetRound(); }
     bool GetInvert() const override { return first_->GetInvert(); }
     int32_t FrameNumber() const override { return first_->FrameNumber(); }
+    int32_t PartnerNumber() const override { return first_->PartnerNumber(); }
     int32_t FrameCount() const override { return first_->FrameCount(); }
     // Both films move; the first film's refusal stops the step, and when only
     // the second refuses the first stays where it moved to.
-    bool Next() override;
-    bool Prev() override;
+    bool Next() override { return Skip(1) == 1; }
+    bool Prev() override { return Skip(-1) == 1; }
     void ReleasePictures() override;
+    // The first film's position; a jump puts both films at the same position.
+    int32_t Position() const override { return first_->Position(); }
+    bool Seek(int32_t position) override;
+    int32_t Skip(int32_t steps) override;
 
     int32_t side() const { return side_; }
     // The film whose frames give the pair its numbers.

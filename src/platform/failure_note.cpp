@@ -3,6 +3,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/held_reports.h"
+
 namespace plexo::platform {
 
 namespace {
@@ -42,6 +44,12 @@ std::optional<std::string> FailureWatch::first() const
 
 void NoteFailure(const std::string& path, int error)
 {
+    // A worker making a frame ahead of its turn holds the note until then,
+    // so the first failure noted is the first in frame order.
+    if (HeldReports* held = ThreadHold()) {
+        held->HoldFailure(path, error);
+        return;
+    }
     std::lock_guard lock(WatchMutex());
     if (FailureWatch* watch = Current(); watch && !watch->first_)
         watch->first_ = path + ": " + std::strerror(error);

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/held_reports.h"
+
 namespace plexo {
 
 namespace {
@@ -26,6 +28,10 @@ void LogMessage(const char* text) { LogMessage(std::string(text ? text : "")); }
 
 void LogMessage(const std::string& text)
 {
+    if (platform::HeldReports* held = platform::ThreadHold()) {
+        held->HoldLogLine(text);
+        return;
+    }
     Log& log = TheLog();
     std::lock_guard lock(log.mutex);
     log.text += "\r\n";

@@ -9,7 +9,8 @@
 
 namespace plexo {
 
-// A null text counts as empty.
+// A null text counts as empty. On a thread that holds its reports
+// (held_reports.h) the message waits in the hold.
 void LogMessage(const char* text);
 void LogMessage(const std::string& text);
 

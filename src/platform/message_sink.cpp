@@ -3,6 +3,8 @@
 #include <atomic>
 #include <utility>
 
+#include "platform/held_reports.h"
+
 namespace plexo::platform {
 
 namespace {
@@ -22,6 +24,10 @@ MessageSink SetMessageSink(MessageSink sink)
 
 void ShowMessage(const std::string& text)
 {
+    if (HeldReports* held = ThreadHold()) {
+        held->HoldMessage(text);
+        return;
+    }
     ++shownCount;
     if (const MessageSink& sink = CurrentSink())
         sink(text);

@@ -43,11 +43,25 @@ uint32_t HexAt(const std::string& text, size_t first, size_t digits)
 
 }  // namespace
 
+std::string RegistryFileFor(const std::string& systemFile, const std::string& executable)
+{
+    std::error_code error;
+    if (std::filesystem::exists(systemFile, error))
+        return systemFile;
+    const std::filesystem::path prefix = std::filesystem::path(executable).parent_path().parent_path();
+    const std::filesystem::path prefixFile = prefix / "etc" / "plexo" / "registry.ini";
+    if (!executable.empty() && std::filesystem::exists(prefixFile, error))
+        return prefixFile.string();
+    return systemFile;
+}
+
 std::string RegistryFilePath()
 {
     if (const char* path = std::getenv("PLEXO_REGISTRY"); path && *path)
         return path;
-    return "/etc/plexo/registry.ini";
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return RegistryFileFor("/etc/plexo/registry.ini", executable.string());
 }
 
 std::optional<Registry> Registry::Read()

@@ -1,8 +1,8 @@
 #pragma once
-// The machine-wide keys that locate the flipper driver. They live in
-// /etc/plexo/registry.ini, or in the file PLEXO_REGISTRY names: a section is
-// a key path ("[SOFTWARE\K3V]"), a line "value=data" is one value of it.
-// Key paths and value names are matched without regard to case.
+// The machine-wide keys that locate the flipper driver. They live in the
+// registry file: a section is a key path ("[SOFTWARE\K3V]"), a line
+// "value=data" is one value of it. Key paths and value names are matched
+// without regard to case.
 
 #include <cstdint>
 #include <optional>
@@ -20,7 +20,15 @@ inline constexpr size_t kRegistryDataLimit = 256;
 inline constexpr size_t kRegistryFileLimit = 64 << 10;
 inline constexpr size_t kRegistryLineLimit = 4 << 10;
 
+// The file PLEXO_REGISTRY names; else the first that exists of
+// /etc/plexo/registry.ini and PREFIX/etc/plexo/registry.ini, PREFIX being the
+// folder above the running program's own folder (an install under a prefix
+// other than /usr); else the first of them.
 std::string RegistryFilePath();
+
+// That choice without the variable: `systemFile` if it exists, else the
+// prefix's file beside `executable` if that exists, else `systemFile`.
+std::string RegistryFileFor(const std::string& systemFile, const std::string& executable);
 
 // The result a failed read reports to those who pass it on as a code.
 inline constexpr uint32_t kRegistryReadFailed = 24;

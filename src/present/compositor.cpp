@@ -24,17 +24,6 @@ void PlaceAlternateRows(const Picture& colour, int64_t shift, int firstRow, Fram
 
 }  // namespace
 
-Compositor ChooseCompositor(bool stereo, int presentation, bool flipperReady)
-{
-    if (!stereo)
-        return Compositor::Plain;
-    if (presentation == kPresentRedBlue)
-        return Compositor::RedBlue;
-    if (presentation == kPresentInterlaced)
-        return Compositor::Interlaced;
-    return flipperReady ? Compositor::FlipPair : Compositor::Plain;
-}
-
 // Centred in the visible width rather than the padded one, so that a picture
 // exactly as wide as the view fills it instead of losing its last column to
 // the clipped padding.
@@ -73,8 +62,7 @@ void ComposeInterlaced(Film& film, int32_t dist, int32_t top, FrameBuffer& frame
                        1, frame);
 }
 
-bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, bool stereo, int presentation,
-                  FrameBuffer& frame)
+bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presentation& shown, FrameBuffer& frame)
 {
     const int64_t width = int64_t(view.right) - view.left;
     const int64_t height = int64_t(view.bottom) - view.top;
@@ -84,22 +72,7 @@ bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, bool stereo, i
         frame.Clear();
         return true;
     }
-    // The stereo compositors fill one channel or every other row a picture,
-    // so they start from black.
-    switch (ChooseCompositor(stereo, presentation, false)) {
-    case Compositor::RedBlue:
-        frame.Clear();
-        ComposeRedBlue(*film, dist, frame);
-        break;
-    case Compositor::Interlaced:
-        frame.Clear();
-        ComposeInterlaced(*film, dist, view.top, frame);
-        break;
-    case Compositor::Plain:
-    case Compositor::FlipPair:
-        ComposePlain(*film, frame);
-        break;
-    }
+    shown.compose(*film, {dist, view}, frame);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the view shows for one frame pair. The view hands the film, the
-// document's displacement and the main frame's stereo state to ComposeFrame,
+// document's displacement and the presentation shown to ComposeFrame,
 // then paints the frame buffer at its client area's top-left corner, one
 // buffer pixel to one device pixel, clipped to the client area (the up to
 // three padding columns fall outside it).
@@ -9,36 +9,15 @@
 
 #include "film/film.h"
 #include "present/frame_buffer.h"
+#include "present/presentation.h"
 
 namespace plexo {
 
-// The view's client rectangle in screen coordinates; right and bottom are
-// exclusive.
-struct ViewRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-};
-
-// The main frame's presentation values that name a compositor of their own;
-// every other value means page flipping.
-inline constexpr int kPresentRedBlue = 1;
-inline constexpr int kPresentInterlaced = 2;
-
-enum class Compositor { Plain, RedBlue, Interlaced, FlipPair };
-
-// The compositor for the stereo flag and presentation value. Page flipping
-// takes the pair only when a page flipper with a loaded driver is at hand;
-// otherwise such a presentation shows the plain picture.
-Compositor ChooseCompositor(bool stereo, int presentation, bool flipperReady);
-
 // Composes the frame the view shows into `frame`, sized for `view`. This entry
-// has no page flipper, so the page-flip presentations compose plain. False,
+// has no page flipper, so the page-flip presentation composes plain. False,
 // with an empty frame, when the view is too large to compose (or inverted);
 // a missing picture is not a failure but black.
-bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, bool stereo, int presentation,
-                  FrameBuffer& frame);
+bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presentation& shown, FrameBuffer& frame);
 
 // The compositors on a frame already prepared: sized, and black for the
 // stereo ones; the plain one clears what its picture leaves uncovered. D is the

@@ -88,6 +88,23 @@ std::optional<std::pair<int, int>> Args::size(const std::string& name)
     return std::nullopt;
 }
 
+std::optional<std::string> Args::required(const std::string& name)
+{
+    auto text = value(name);
+    if (!text && error_.empty())
+        error_ = "--" + name + " is required";
+    return text;
+}
+
+bool Args::plainCount(size_t count, const std::string& missing)
+{
+    if (plain_.size() < count)
+        error_ = "missing " + missing;
+    else if (plain_.size() > count)
+        error_ = "unexpected argument '" + plain_[count] + "'";
+    return plain_.size() == count;
+}
+
 bool Args::onlyKnown(const std::vector<std::string>& known)
 {
     for (const auto& [name, v] : options_) {

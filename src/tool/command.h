@@ -29,8 +29,14 @@ public:
     std::optional<int> position(const std::string& name);
     // "WxH" with both positive; error as for integer().
     std::optional<std::pair<int, int>> size(const std::string& name);
+    // The option's value; when it is absent, sets the error "--name is
+    // required" unless an error is set already.
+    std::optional<std::string> required(const std::string& name);
     // Options that are neither flags nor among `known`; sets the error.
     bool onlyKnown(const std::vector<std::string>& known);
+    // True when there are exactly `count` plain arguments; otherwise sets an
+    // error naming the first one too many, or `missing` when there are too few.
+    bool plainCount(size_t count, const std::string& missing);
     // Sets the error that the usage message then shows.
     void fail(std::string error) { error_ = std::move(error); }
 
@@ -52,7 +58,14 @@ struct Command {
 
 bool RegisterCommand(Command command);
 
-// Prints messages and log lines of the core to stderr for the tool's run.
+// Prints "plexo-tool: message" and gives the failure exit code.
+int Fail(const std::string& message);
+
+// Why writing `path` failed, from errno as the failed call left it.
+std::string WriteFailure(const std::string& path);
+
+// Prints the core's messages, prefixed "plexo-tool: " as the tool's own
+// errors are, and its log lines as they are, to stderr for the tool's run.
 void InstallStderrSinks();
 
 }  // namespace plexo::tool

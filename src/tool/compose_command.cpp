@@ -1,6 +1,7 @@
 // plexo-tool compose: the frame the view would paint for one frame pair,
 // written as a 24-bit BMP of the padded width.
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -22,20 +23,12 @@ namespace {
 constexpr int kDefaultShift = -4;
 constexpr int kDefaultDist = 21;
 
-struct Mode {
-    const char* name;
-    bool stereo;
-    int presentation;
-};
-
-constexpr Mode kModes[] = {
-    {"plain", false, 0},
-    {"red-blue", true, kPresentRedBlue},
-    {"interlaced", true, kPresentInterlaced},
-    {"page-flip", true, 0},
-};
-
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
+
+std::string ViewText(const ViewRect& view)
+{
+    return std::to_string(view.right - view.left) + "x" + std::to_string(view.bottom - view.top);
+}
 
 bool WriteSection(const FrameBuffer& section, const std::string& path)
 {
@@ -51,13 +44,15 @@ int WriteFlipSections(Film& film, int dist, const ViewRect& view, const std::str
 {
     FlipSections sections;
     if (!ComposeFlipSections(film, dist, view, sections))
-        return Fail("compose", "the view is too large");
+        return Fail("the view " + ViewText(view) + " is too large");
     if (sections.first.height() <= 0)
-        return Fail("compose", "the view is empty: there is nothing to write");
+        return Fail("the view " + ViewText(view) + " is empty: there is nothing to write");
+    errno = 0;
     if (!WriteSection(sections.first, first))
-        return Fail("compose", "cannot write " + first);
+        return Fail(WriteFailure(first));
+    errno = 0;
     if (!WriteSection(sections.second, second))
-        return Fail("compose", "cannot write " + second);
+        return Fail(WriteFailure(second));
     const ViewRect& r = sections.rect;
     std::printf("rect: %d %d %d %d\n", r.left - view.left, r.top - view.top, r.right - r.left, r.bottom - r.top);
     return kOk;
@@ -67,25 +62,26 @@ int RunCompose(Args& args)
 {
     if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "mode", "view", "top", "out",
                         "second-out"}) ||
-        args.plain().size() != 1)
+        !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
     const auto shift = args.integer("shift");
     const auto dist = args.integer("dist");
     const auto top = args.integer("top");
     const auto view = args.size("view");
-    const auto modeName = args.value("mode");
-    const auto out = args.value("out");
+    const auto modeName = args.required("mode");
+    const auto out = args.required("out");
     const auto second = args.value("second");
     const auto sideName = args.value("side");
     const auto secondOut = args.value("second-out");
-    if (!args.ok() || !modeName || !out || (sideName && !second))
+    if (!args.ok())
         return kBadUsage;
+    if (sideName && !second) {
+        args.fail("--side needs --second");
+        return kBadUsage;
+    }
 
-    const Mode* mode = nullptr;
-    for (const Mode& m : kModes)
-        if (*modeName == m.name)
-            mode = &m;
+    const Presentation* mode = PresentationNamed(*modeName);
     int side = kAddRight;
     if (sideName) {
         side = -1;
@@ -93,52 +89,61 @@ int RunCompose(Args& args)
             if (*sideName == kSides[s])
                 side = s;
     }
-    const bool pageFlip = mode && *modeName == "page-flip";
-    if (!mode || side < 0 || pageFlip != secondOut.has_value())
+    const bool pageFlip = mode && mode->flips;
+    if (!mode)
+        args.fail("--mode takes plain, red-blue, interlaced or page-flip, not '" + *modeName + "'");
+    else if (side < 0)
+        args.fail("--side takes right, bottom, left or top, not '" + *sideName + "'");
+    else if (pageFlip && !secondOut)
+        args.fail("--mode page-flip needs --second-out");
+    else if (!pageFlip && secondOut)
+        args.fail("--second-out goes with --mode page-flip only");
+    if (!args.ok())
         return kBadUsage;
 
-    FilmPtr film = OpenFilmNamed("compose", args.plain()[0]);
+    FilmPtr film = OpenFilmNamed(args.plain()[0]);
     if (!film)
         return kFailed;
     if (second) {
-        FilmPtr added = OpenFilmNamed("compose", *second);
+        FilmPtr added = OpenFilmNamed(*second);
         if (!added)
             return kFailed;
         film = PairFilms(std::move(film), std::move(added), side);
     }
     if (!MoveToIndex(*film, index.value_or(0)))
-        return Fail("compose", "the film has no frame at index " + std::to_string(index.value_or(0)));
+        return Fail(args.plain()[0] + " has no frame at index " + std::to_string(index.value_or(0)) + ": it has " +
+                    std::to_string(film->FrameCount()));
     film->SetShift(shift.value_or(kDefaultShift));
 
     // The viewer shows black for a picture it cannot read; the tool's caller
     // is told instead, whether or not the view size was given.
     const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
     if (!picture)
-        return Fail("compose", "cannot read the picture of frame " + std::to_string(index.value_or(0)) + " of " +
-                                   args.plain()[0]);
+        return Fail("cannot read the picture of frame " + std::to_string(index.value_or(0)) + " of " +
+                    args.plain()[0]);
     int width = picture.width, height = picture.height;
     if (view)
         std::tie(width, height) = *view;
     if (width > kMaxPictureSide || height > kMaxPictureSide)
-        return Fail("compose", "the view " + std::to_string(width) + "x" + std::to_string(height) +
-                                   " is larger than a bitmap holds, " + std::to_string(kMaxPictureSide) +
-                                   " pixels a side");
+        return Fail("the view " + std::to_string(width) + "x" + std::to_string(height) +
+                    " is larger than a bitmap holds, " + std::to_string(kMaxPictureSide) + " pixels a side");
     const int viewTop = top.value_or(0);
     if (int64_t(viewTop) + height > INT_MAX)
-        return Fail("compose", "the view reaches below the last screen row");
+        return Fail("--top " + std::to_string(viewTop) + " puts the view below the last screen row");
 
     const ViewRect rect{0, viewTop, width, viewTop + height};
     if (pageFlip)
         return WriteFlipSections(*film, dist.value_or(kDefaultDist), rect, *out, *secondOut);
     FrameBuffer frame;
-    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, mode->stereo, mode->presentation, frame))
-        return Fail("compose", "the view " + std::to_string(width) + "x" + std::to_string(height) + " is too large");
+    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, *mode, frame))
+        return Fail("the view " + ViewText(rect) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)
-        return Fail("compose", "the view is empty: there is nothing to write");
+        return Fail("the view " + ViewText(rect) + " is empty: there is nothing to write");
     const std::vector<uint8_t> header = BitmapHeaderFor(composed);
+    errno = 0;
     if (header.empty() || !WriteBmpFile(*out, header.data(), composed.data))
-        return Fail("compose", "cannot write " + *out);
+        return Fail(WriteFailure(*out));
     std::printf("%dx%d\n", composed.width, composed.height);
     return kOk;
 }

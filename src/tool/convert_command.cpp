@@ -7,8 +7,8 @@
 #include "convert/converters.h"
 #include "convert/existing_outputs.h"
 #include "platform/log.h"
-#include "platform/message_sink.h"
 #include "tool/command.h"
+#include "tool/film_at.h"
 #include "tool/progress.h"
 
 namespace plexo::tool {
@@ -34,7 +34,7 @@ bool WritesBmp(ConversionWay way)
 }
 
 // Reads the options into `options`; false (with the reason in args) on a bad one.
-bool ReadOptions(Args& args, ConversionOptions& options)
+bool ReadOptions(Args& args, ConversionWay way, ConversionOptions& options)
 {
     options.colour = !args.has("grey");
     const auto factor = args.integer("factor");
@@ -53,30 +53,52 @@ bool ReadOptions(Args& args, ConversionOptions& options)
         options.compress = *compress == "jpeg" ? 1 : 0;
     if (quality)
         options.quality = *quality;
-    return options.factor >= 1 && options.factor <= 4 && options.quality >= 1 && options.quality <= 100 &&
-           (!compress || *compress == "jpeg" || *compress == "none");
+    if (options.factor < 1 || options.factor > 4)
+        args.fail("--factor takes 1 to 4, not " + std::to_string(options.factor));
+    else if (options.quality < 1 || options.quality > 100)
+        args.fail("--quality takes 1 to 100, not " + std::to_string(options.quality));
+    else if (compress && *compress != "jpeg" && *compress != "none")
+        args.fail("--compress takes none or jpeg, not '" + *compress + "'");
+    else if (WritesBmp(way) && options.width % 4 != 0)
+        args.fail("--size " + *args.value("size") + ": For BMP the width should be multiple 4");
+    return args.ok();
+}
+
+// Why a run that wrote nothing, or not all, failed, naming the source.
+std::string FailureOf(ConversionResult result, const std::string& wayName, ConversionWay way,
+                      const std::string& source, int done)
+{
+    switch (result) {
+    case ConversionResult::IncompatibleType:
+        return source + ": " + wayName + " converts " + SourceOf(way).pattern + " files";
+    case ConversionResult::NoFilm:
+        return source + ": " + NoFilmReason(source);
+    default:
+        return source + ": the conversion stopped after " + std::to_string(done) +
+               (done == 1 ? " frame" : " frames") + ", at a frame it could not read or write";
+    }
 }
 
 int RunConvert(Args& args)
 {
-    if (!args.onlyKnown({"factor", "size", "quality", "compress"}) || args.plain().size() != 2)
+    if (!args.onlyKnown({"factor", "size", "quality", "compress"}) || !args.plainCount(2, "WAY and SOURCE"))
         return kBadUsage;
-    const auto way = WayNamed(args.plain()[0]);
-    ConversionOptions options;
-    if (!way || !ReadOptions(args, options))
-        return kBadUsage;
-    if (WritesBmp(*way) && options.width % 4 != 0) {
-        platform::ShowMessage("For BMP the width should be multiple 4");
+    const std::string& wayName = args.plain()[0];
+    const std::string& source = args.plain()[1];
+    const auto way = WayNamed(wayName);
+    if (!way) {
+        args.fail("unknown way '" + wayName + "'");
         return kBadUsage;
     }
+    ConversionOptions options;
+    if (!ReadOptions(args, *way, options))
+        return kBadUsage;
 
     // Existing outputs are replaced without a question, as scripts expect,
     // but never a file the film is read from.
-    const std::optional<ExistingOutputs> existing = FindExistingOutputs(*way, args.plain()[1]);
-    if (existing && !existing->sourceHit.empty()) {
-        platform::ShowMessage(SourceHitMessage(existing->sourceHit));
-        return kFailed;
-    }
+    const std::optional<ExistingOutputs> existing = FindExistingOutputs(*way, source);
+    if (existing && !existing->sourceHit.empty())
+        return Fail(SourceHitMessage(existing->sourceHit));
 
     ProgressBar bar(stderr);
     // Log lines go above the bar, which is drawn again on the next frame.
@@ -84,19 +106,32 @@ int RunConvert(Args& args)
         bar.Clear();
         std::fprintf(stderr, "%s\n", message.c_str());
     });
+    int done = 0;
     ConversionControl control;
-    control.onFrame = [&bar](int done, int total) { bar.Update(done, total); };
-    const ConversionResult result = Convert(*way, args.plain()[1], options, control);
+    control.onFrame = [&bar, &done](int put, int total) {
+        done = put;
+        bar.Update(put, total);
+    };
+    const ConversionResult result = Convert(*way, source, options, control);
     platform::SetLogSink(previous);
+    if (result != ConversionResult::Ok)
+        return Fail(FailureOf(result, wayName, *way, source, done));
     std::printf("replaced: %d\n", existing ? CountReplaced(*existing) : 0);
-    return result == ConversionResult::Ok ? kOk : kFailed;
+    if (existing) {
+        const std::string& first = existing->firstOutput;
+        const std::string& last = existing->lastOutput;
+        const std::string outputs = first == last ? first : first + " to " + last;
+        std::printf("wrote %s: %d %s\n", outputs.c_str(), done, done == 1 ? "frame" : "frames");
+    }
+    return kOk;
 }
 
 const bool registered = RegisterCommand(
     {"convert",
      "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm SOURCE [--grey] [--factor 1-4] [--size WxH] "
      "[--quality 1-100] [--compress none|jpeg]\n"
-     "  defaults: colour, factor 1, source size, quality 95, compress jpeg; prints how many files it replaced",
+     "  defaults: colour, factor 1, source size, quality 95, compress jpeg; prints how many files it replaced\n"
+     "  and what it wrote",
      {"grey"},
      RunConvert});
 

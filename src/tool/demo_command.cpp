@@ -1,5 +1,6 @@
 // plexo-tool demo: writes the bundled demo film.
 
+#include <cerrno>
 #include <cstdio>
 
 #include "convert/demo_film.h"
@@ -11,13 +12,13 @@ namespace {
 
 int RunDemo(Args& args)
 {
-    if (!args.onlyKnown({}) || args.plain().size() != 1)
+    if (!args.onlyKnown({}) || !args.plainCount(1, "OUT.flm"))
         return kBadUsage;
     const std::string& out = args.plain()[0];
-    if (!WriteDemoFilm(out)) {
-        std::fprintf(stderr, "plexo-tool demo: cannot write %s\n", out.c_str());
-        return kFailed;
-    }
+    errno = 0;
+    if (!WriteDemoFilm(out))
+        return Fail(WriteFailure(out));
+    std::printf("view with A=%d: plexo %s /stereo /A=%d\n", kDemoShift, out.c_str(), kDemoShift);
     return kOk;
 }
 

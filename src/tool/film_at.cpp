@@ -1,45 +1,55 @@
 #include "tool/film_at.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 #include "film/open_film.h"
 #include "tool/command.h"
 
 namespace plexo::tool {
 
-int Fail(const char* command, const std::string& message)
-{
-    std::fprintf(stderr, "plexo-tool %s: %s\n", command, message.c_str());
-    return kFailed;
-}
-
-// The partner rules must not stop the walk, so every frame can be reached.
+// The partner rules must not keep a frame out of reach, so the shift goes.
 bool MoveToIndex(Film& film, int index)
 {
     film.SetShift(0);
     film.SetRound(false);
     film.SetInvert(false);
-    for (int i = 0; i < index; ++i)
-        if (!film.Next())
-            return false;
-    return true;
+    return index >= 0 && index < film.FrameCount() && film.Seek(index);
 }
 
-FilmPtr OpenFilmNamed(const char* command, const std::string& path)
+std::string NoFilmReason(const std::string& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        return "no such file";
+    if (std::filesystem::is_directory(status))
+        return "it is a folder";
+    if (std::FILE* file = std::fopen(path.c_str(), "rb"))
+        std::fclose(file);
+    else
+        return std::string("cannot be read: ") + std::strerror(errno);
+    return "not a film, or damaged";
+}
+
+FilmPtr OpenFilmNamed(const std::string& path)
 {
     FilmPtr film = OpenFilmByExtension(path);
     if (!film && FilmKindOf(path))
-        Fail(command, "cannot open the film of " + path);
+        Fail(path + ": " + NoFilmReason(path));
     return film;
 }
 
-FilmPtr OpenFilmAt(const char* command, const std::string& path, int index)
+FilmPtr OpenFilmAt(const std::string& path, int index)
 {
-    FilmPtr film = OpenFilmNamed(command, path);
+    FilmPtr film = OpenFilmNamed(path);
     if (!film)
         return nullptr;
     if (!MoveToIndex(*film, index)) {
-        Fail(command, "the film has no frame at index " + std::to_string(index));
+        Fail(path + " has no frame at index " + std::to_string(index) + ": it has " +
+             std::to_string(film->FrameCount()));
         return nullptr;
     }
     return film;

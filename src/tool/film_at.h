@@ -8,16 +8,17 @@
 
 namespace plexo::tool {
 
-// Prints "plexo-tool COMMAND: message" and gives the failure exit code.
-int Fail(const char* command, const std::string& message);
+// Why the film of `path` does not open: no such file, a folder, unreadable
+// (with the system's reason), or not a film.
+std::string NoFilmReason(const std::string& path);
 
 // The film of `path`, chosen by its extension; null after printing why not
 // (an unknown extension has been reported by the chooser already).
-FilmPtr OpenFilmNamed(const char* command, const std::string& path);
+FilmPtr OpenFilmNamed(const std::string& path);
 
 // The film at frame `index` (from 0, in play order), with shift 0, round and
 // invert off; null after printing why not.
-FilmPtr OpenFilmAt(const char* command, const std::string& path, int index);
+FilmPtr OpenFilmAt(const std::string& path, int index);
 
 // Walks an open film to frame `index` as above; false when it has fewer frames.
 bool MoveToIndex(Film& film, int index);

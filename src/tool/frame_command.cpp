@@ -14,23 +14,24 @@ namespace {
 
 int RunFrame(Args& args)
 {
-    if (!args.onlyKnown({"index", "out"}) || args.plain().size() != 1)
+    if (!args.onlyKnown({"index", "out"}) || !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
-    const auto out = args.value("out");
-    if (!args.ok() || !out)
+    const auto out = args.required("out");
+    if (!args.ok())
         return kBadUsage;
     const std::string ext = platform::UpperExtension(*out);
     if (ext != "BMP" && ext != "JPG") {
-        args.fail("the output must be a .bmp or .jpg file");
+        args.fail("--out " + *out + ": the output must be a .bmp or .jpg file");
         return kBadUsage;
     }
 
-    FilmPtr film = OpenFilmAt("frame", args.plain()[0], index.value_or(0));
+    const std::string& path = args.plain()[0];
+    FilmPtr film = OpenFilmAt(path, index.value_or(0));
     if (!film)
         return kFailed;
     if (!SaveFrame(*film, *out))
-        return kFailed;
+        return Fail("cannot save frame " + std::to_string(index.value_or(0)) + " of " + path + " as " + *out);
     const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
     std::printf("%dx%d\n", picture.width, picture.height);
     return kOk;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "film/flm_film.h"
 #include "film/open_film.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
@@ -13,12 +14,15 @@ namespace {
 
 int RunInfo(Args& args)
 {
-    if (!args.onlyKnown({}) || args.plain().size() != 1)
+    if (!args.onlyKnown({}) || !args.plainCount(1, "FILM"))
         return kBadUsage;
     const std::string& path = args.plain()[0];
-    FilmPtr film = OpenFilmNamed("info", path);
+    FilmPtr film = OpenFilmNamed(path);
     if (!film)
         return kFailed;
+    if (const auto* flm = dynamic_cast<const FlmFilm*>(film.get()); flm && flm->EndsInsideRecord())
+        std::fprintf(stderr, "plexo-tool: warning: %s ends inside a frame record: the file is cut short\n",
+                     path.c_str());
     // The numbers in play order: the walk from the first frame, with nothing
     // that would stop a step early.
     film->SetShift(0);
@@ -27,15 +31,14 @@ int RunInfo(Args& args)
     std::string numbers = std::to_string(film->FrameNumber());
     while (film->Next())
         numbers += " " + std::to_string(film->FrameNumber());
-    while (film->Prev()) {
-    }
+    film->Seek(0);
 
     std::printf("kind: %s\nframes: %d\nnumbers: %s\n", FilmKindName(*FilmKindOf(path)), film->FrameCount(),
                 numbers.c_str());
     const Picture first = FilmPicture(*film, Eye::Current, Tone::Colour);
     if (!first) {
         std::printf("size: none\n");
-        return Fail("info", "the first frame has no picture");
+        return Fail("cannot read the picture of the first frame of " + path);
     }
     std::printf("size: %dx%d\n", first.width, first.height);
     return kOk;

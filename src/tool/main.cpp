@@ -39,6 +39,10 @@ int main(int argc, char** argv)
         PrintUsage();
         return argc < 2 ? kBadUsage : kOk;
     }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("plexo-tool %s\n", PLEXO_VERSION);
+        return kOk;
+    }
     auto it = Commands().find(argv[1]);
     if (it == Commands().end()) {
         std::fprintf(stderr, "plexo-tool: unknown command '%s'\n", argv[1]);
@@ -47,17 +51,14 @@ int main(int argc, char** argv)
     }
     const Command& command = it->second;
     Args args(std::vector<std::string>(argv + 2, argv + argc), command.flags);
-    if (!args.ok()) {
-        std::fprintf(stderr, "plexo-tool %s: %s\nusage: plexo-tool %s %s\n", command.name,
-                     args.error().c_str(), command.name, command.usage);
-        return kBadUsage;
+    int rc = kBadUsage;
+    if (args.ok()) {
+        InstallStderrSinks();
+        plexo::platform::KeepPictureMemoryForReuse();
+        rc = command.run(args);
     }
-    InstallStderrSinks();
-    plexo::platform::KeepPictureMemoryForReuse();
-    const int rc = command.run(args);
     if (rc == kBadUsage)
-        std::fprintf(stderr, "plexo-tool %s: %s\nusage: plexo-tool %s %s\n", command.name,
-                     args.error().empty() ? "bad arguments" : args.error().c_str(), command.name,
+        std::fprintf(stderr, "plexo-tool: %s\nusage: plexo-tool %s %s\n", args.error().c_str(), command.name,
                      command.usage);
     return rc;
 }

@@ -13,7 +13,7 @@ namespace {
 
 int RunModes(Args& args)
 {
-    if (!args.onlyKnown({}) || !args.plain().empty())
+    if (!args.onlyKnown({}) || !args.plainCount(0, ""))
         return kBadUsage;
     const List4i list(platform::ReadDisplayModes());
     for (const Item4i& item : list.items())

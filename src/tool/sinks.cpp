@@ -8,7 +8,7 @@ namespace plexo::tool {
 
 void InstallStderrSinks()
 {
-    platform::SetMessageSink([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+    platform::SetMessageSink([](const std::string& text) { std::fprintf(stderr, "plexo-tool: %s\n", text.c_str()); });
     platform::SetLogSink([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
 }
 

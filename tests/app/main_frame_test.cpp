@@ -147,7 +147,8 @@ TEST_F(MainFrame, WheelButtonsAndPlaybackStepTheFilm)
 }
 
 struct PictureCase {
-    int presentation, dist;
+    PresentationId presentation;
+    int dist;
     Qt::Key leave;
     Qt::KeyboardModifier modifier;
 };
@@ -165,11 +166,11 @@ TEST_P(ViewPicture, PaintsWhatTheCompositorsMakeInAndOutOfStereo)
     frame.state.presentation = c.presentation;
     frame.commands().Action(kCmdStereo)->trigger();
     frame.commands().Run(kCmdForward);
-    const bool stereo = c.presentation != 0;
+    const bool stereo = c.presentation != PresentationId::PageFlip;
     EXPECT_EQ(frame.state.stereo, stereo);
     EXPECT_EQ(frame.commands().Action(kCmdStereo)->isChecked(), stereo);
     for (int id : {kCmdActualSize, kCmdFitToWindow, kCmdZoomIn, kCmdZoomOut})
-        EXPECT_EQ(frame.commands().IsEnabled(id), !stereo || c.presentation != kPresentInterlaced) << id;
+        EXPECT_EQ(frame.commands().IsEnabled(id), !stereo || c.presentation != PresentationId::Interlaced) << id;
     const QImage shown = ViewPixels();
     EXPECT_TRUE(shown == ExpectedPixels(stereo, c.presentation));
     EXPECT_FALSE(AllBlack(shown));
@@ -184,10 +185,10 @@ TEST_P(ViewPicture, PaintsWhatTheCompositorsMakeInAndOutOfStereo)
 
 INSTANTIATE_TEST_SUITE_P(
     Presentations, ViewPicture,
-    testing::Values(PictureCase{1, 21, Qt::Key_Space, Qt::NoModifier},
-                    PictureCase{1, -7, Qt::Key_E, Qt::ControlModifier},
-                    PictureCase{2, 21, Qt::Key_Escape, Qt::NoModifier},
-                    PictureCase{0, 21, Qt::Key_Escape, Qt::NoModifier}));
+    testing::Values(PictureCase{PresentationId::RedBlue, 21, Qt::Key_Space, Qt::NoModifier},
+                    PictureCase{PresentationId::RedBlue, -7, Qt::Key_E, Qt::ControlModifier},
+                    PictureCase{PresentationId::Interlaced, 21, Qt::Key_Escape, Qt::NoModifier},
+                    PictureCase{PresentationId::PageFlip, 21, Qt::Key_Escape, Qt::NoModifier}));
 
 // The film's files go away while it plays in "File" mode: every frame is read
 // again and fails, so the view turns black while the ticks go on. The open

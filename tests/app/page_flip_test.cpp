@@ -44,7 +44,7 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
 {
     Start({DemoFilm()});
     CMainFrame& frame = Frame();
-    frame.state.presentation = 0;
+    frame.state.presentation = PresentationId::PageFlip;
     frame.setGeometry(40, 50, 500, 400);
     const QRect before = frame.geometry();
     frame.commands().Run(kCmdPlay);

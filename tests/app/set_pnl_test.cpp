@@ -43,7 +43,7 @@ protected:
         const Film& film = *doc.film();
         return {double(doc.Dist), double(doc.Shift), double(film.GetShift()), double(doc.Round),
                 double(film.GetRound()), double(doc.Invert), double(film.GetInvert()), double(doc.Alter),
-                double(doc.Step), double(doc.side), double(Frame().state.presentation),
+                double(doc.Step), double(doc.side), double(int(Frame().state.presentation)),
                 Frame().state.framesPerSecond};
     }
 

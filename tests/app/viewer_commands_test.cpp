@@ -39,7 +39,7 @@ TEST_F(ViewerCommandsTest, FitPaintsThePictureScaledAndCentred)
     EXPECT_EQ(shown.pixel(left / 2, view.height() / 2), qRgb(0, 0, 0));
     EXPECT_EQ(shown.pixel(view.width() - left / 2, view.height() / 2), qRgb(0, 0, 0));
 
-    const QImage picture = ExpectedPixels(false, 1, QRect(0, 0, 320, 240))
+    const QImage picture = ExpectedPixels(false, PresentationId::RedBlue, QRect(0, 0, 320, 240))
                                .scaled(width, view.height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QImage inside = shown.copy(left, 0, width, view.height());
     double difference = 0;
@@ -52,7 +52,7 @@ TEST_F(ViewerCommandsTest, FitPaintsThePictureScaledAndCentred)
     frame.commands().Run(kCmdZoomIn);
     EXPECT_EQ(frame.view()->zoomPercent(), 200);
     QTest::keyClick(&frame, Qt::Key_0, Qt::ControlModifier);
-    EXPECT_TRUE(ViewPixels() == ExpectedPixels(false, 1));
+    EXPECT_TRUE(ViewPixels() == ExpectedPixels(false, PresentationId::RedBlue));
 }
 
 // Home and End stop where stepping stops; a refused step says why when the

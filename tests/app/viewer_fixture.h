@@ -79,7 +79,7 @@ protected:
     QImage ViewPixels() { return Frame().view()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     // What the compositors make for the same film state, converted alike, for
     // the view's place on the screen unless another is given.
-    QImage ExpectedPixels(bool stereo, int presentation, QRect place = {});
+    QImage ExpectedPixels(bool stereo, PresentationId presentation, QRect place = {});
 
     TempDir temp_;
     const std::filesystem::path& scratch_ = temp_.path();

@@ -3,17 +3,22 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 
 #include "convert/converters.h"
 #include "convert/existing_outputs.h"
+#include "convert/frame_walk.h"
 #include "convert/frame_writers.h"
+#include "convert/output_names.h"
 #include "film/factories.h"
 #include "platform/file_name.h"
 #include "platform/log.h"
 #include "scripted_film.h"
+#include "support/message_capture.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
 
@@ -178,6 +183,59 @@ TEST(ConversionFailures, SayWhichFileFailedAndWhy)
               ConversionResult::WriteError);
     EXPECT_EQ(platform::LogText(),
               "\r\nstart\r\nwrite error\r\n" + dir.file("walk0001.bmp") + ": Permission denied\r\nfinish");
+}
+
+// Frames fail where the BMP reader refuses them. On several workers the first
+// damaged frame waits until the last has been made, so that the reports of
+// frames after the walk's end always exist before it ends.
+struct Gate {
+    const std::set<int>& damaged;
+    bool hold, lastMade = false;
+    std::mutex mutex;
+    std::condition_variable made;
+};
+
+struct HoldingWork : FrameWork {
+    explicit HoldingWork(Gate& g) : gate(g) {}
+    bool Make(const Picture& picture, int32_t number) override
+    {
+        std::unique_lock lock(gate.mutex);
+        gate.lastMade = gate.lastMade || number == *gate.damaged.rbegin();
+        gate.made.notify_all();
+        gate.made.wait(lock, [&] { return !gate.hold || number != *gate.damaged.begin() || gate.lastMade; });
+        return bool(picture);
+    }
+    bool Put(int32_t) override { return true; }
+    Gate& gate;
+};
+
+// The messages shown and the log of a walk of the sequence of `chosen`.
+auto Walk(const std::string& chosen, const std::set<int>& damaged, int workers)
+{
+    Gate gate{damaged, workers > 1, false, {}, {}};
+    const test::MessageCapture capture;
+    platform::ClearLog();
+    EXPECT_FALSE(WalkFrames(*OpenBmpFilm(chosen), Tone::Colour, {{}, nullptr, workers},
+                            [&] { return std::make_unique<HoldingWork>(gate); }));
+    return std::pair(capture.messages, platform::LogText());
+}
+
+// Damaged frames first, in the middle, together and last: the messages and
+// log lines are those of one thread, which ends at the first damaged frame.
+TEST(ParallelWalk, ReportsWhatOneThreadReports)
+{
+    for (const std::set<int>& damaged : {std::set{0, 1}, {5, 7}, {10, 11, 12}, {14, 15}}) {
+        test::TempDir dir;
+        test::PatternFilm source(16, {4, 2});
+        ASSERT_TRUE(WriteBmpFrames(&source, dir.file("walk"), {}));
+        for (const int number : damaged)
+            test::WriteBytes(FrameFileName(dir.file("walk"), number, ".bmp"), {'B', 'M', 1});
+        const auto one = Walk(dir.file("walk0000.bmp"), damaged, 1);
+        ASSERT_EQ(one.first.size(), 1u);
+        for (const int workers : {2, 3, 4})
+            for (int run = 0; run < 3; ++run)
+                EXPECT_EQ(Walk(dir.file("walk0000.bmp"), damaged, workers), one) << *damaged.begin() << workers;
+    }
 }
 
 }  // namespace

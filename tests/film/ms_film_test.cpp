@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "film/two_films.h"
 #include "support/fake_film.h"
 
 namespace plexo {
@@ -59,6 +60,48 @@ INSTANTIATE_TEST_SUITE_P(
                     StepCase{"InvertNextAtHead", 10, 0, -4, false, true, 'N', false, 0, 6},
                     StepCase{"InvertPrevGoesOn", 10, 0, -4, false, true, 'P', true, 1, 7}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A jump lands anywhere, clamped; a skip ends where as many single steps
+// would, for a film alone and for a pair whose second film is shorter.
+TEST(FilmPosition, SeekClampsAndSkipEqualsSingleSteps)
+{
+    auto film = test::FakeFilm::WithFrames(10);
+    EXPECT_TRUE(film->Seek(99));
+    EXPECT_EQ(film->Position(), 9);
+    EXPECT_TRUE(film->Seek(-5));
+    EXPECT_EQ(film->Position(), 0);
+    EXPECT_FALSE(test::FakeFilm::WithFrames(0)->Seek(0));
+
+    const auto pair = [] {
+        return PairFilms(test::FakeFilm::WithFrames(10), test::FakeFilm::WithFrames(5), kAddRight);
+    };
+    for (bool paired : {false, true})
+        for (int32_t shift : {-4, 0, 3, 25})
+            for (int flags = 0; flags < 4; ++flags)
+                for (int start : {0, 3, 9})
+                    for (int32_t steps : {-12, -2, 2, 12}) {
+                        FilmPtr skipped = paired ? pair() : FilmPtr(test::FakeFilm::WithFrames(10));
+                        FilmPtr stepped = paired ? pair() : FilmPtr(test::FakeFilm::WithFrames(10));
+                        int32_t made = 0;
+                        for (Film* f : {skipped.get(), stepped.get()}) {
+                            f->Seek(start);
+                            f->SetShift(shift);
+                            f->SetRound(flags & 1);
+                            f->SetInvert(flags & 2);
+                        }
+                        while (made < std::abs(steps) && (steps > 0 ? stepped->Next() : stepped->Prev()))
+                            ++made;
+                        const std::string at = std::to_string(paired) + " " + std::to_string(shift) + " " +
+                                               std::to_string(flags) + " " + std::to_string(start) + " " +
+                                               std::to_string(steps);
+                        EXPECT_EQ(skipped->Skip(steps), made) << at;
+                        EXPECT_EQ(skipped->Position(), stepped->Position()) << at;
+                        EXPECT_EQ(skipped->PartnerNumber(), stepped->PartnerNumber()) << at;
+                        skipped->Next();
+                        stepped->Next();
+                        EXPECT_EQ(skipped->FrameNumber(), stepped->FrameNumber()) << at;
+                    }
+}
 
 }  // namespace
 }  // namespace plexo

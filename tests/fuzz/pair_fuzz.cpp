@@ -30,10 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pair->SetShift(shift);
     FrameBuffer frame;
     for (int step = 0; step < 2; ++step) {
-        for (int presentation : {0, kPresentRedBlue, kPresentInterlaced})
-            for (bool stereo : {false, true})
-                if (ComposeFrame(pair.get(), dist, view, stereo, presentation, frame))
-                    fuzz::Touch(frame.bytes(), frame.width(), frame.height(), 3);
+        for (const Presentation& presentation : Presentations())
+            if (ComposeFrame(pair.get(), dist, view, presentation, frame))
+                fuzz::Touch(frame.bytes(), frame.width(), frame.height(), 3);
         pair->Next();
     }
     return 0;

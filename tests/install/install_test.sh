@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks what the desktop reads:
-# the menu entry (desktop-file-validate), the file type (xmllint), the icon
-# sizes, the manual pages and the programs' --help and --version.
+# every file lies under it, the registry file names the driver beside it, the
+# menu entry (desktop-file-validate), the file type (xmllint), the icon
+# sizes, the manual pages and the programs' --help and --version; then the
+# Debian package's files.
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -13,6 +15,10 @@ prefix=$(mktemp -d /tmp/plexo-install-XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
+grep -v "^$prefix/" "$build/install_manifest.txt" && fail "files installed outside the prefix"
+# The registry file names the driver's folder under the same prefix.
+folder=$(sed -n 's/^KORVA=//p' "$prefix/etc/plexo/registry.ini")
+[[ $folder == "$prefix"/* && -e $folder/K3V_DD.so ]] || fail "the registry names $folder"
 share=$prefix/share
 for file in bin/plexo bin/plexo-tool share/applications/plexo.desktop share/mime/packages/plexo.xml \
             share/icons/hicolor/scalable/apps/plexo.svg share/man/man1/plexo.1 share/man/man1/plexo-tool.1; do
@@ -38,7 +44,22 @@ fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
 "$prefix/bin/plexo" --version | grep -q '^plexo [0-9]' || fail "plexo --version"
 "$prefix/bin/plexo" --help | grep -q '^Usage: plexo' || fail "plexo --help"
+"$prefix/bin/plexo-tool" --version | grep -q '^plexo-tool [0-9]' || fail "plexo-tool --version"
 if command -v man >/dev/null; then
   MANWIDTH=80 man -l "$share/man/man1/plexo.1" 2>/dev/null | grep -q 'stereo' || fail "plexo.1 does not render"
+fi
+
+# The package: everything under /usr but the registry file, a configuration
+# file in /etc/plexo that names the packed driver's folder.
+if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
+  (cd "$build" && cpack -G DEB -B "$prefix/deb" >"$prefix/cpack.log" 2>&1) || { cat "$prefix/cpack.log"; fail "cpack"; }
+  deb=$(ls "$prefix"/deb/*.deb)
+  dpkg-deb -c "$deb" | awk '$6 !~ /\/$/ {print $6}' >"$prefix/files"
+  grep -v -e '^\./usr/' -e '^\./etc/plexo/registry\.ini$' "$prefix/files" && fail "files outside /usr"
+  grep '^\./usr/local/' "$prefix/files" && fail "files under /usr/local"
+  dpkg-deb -I "$deb" conffiles | grep -qx /etc/plexo/registry.ini || fail "the registry file is no conffile"
+  dpkg-deb -x "$deb" "$prefix/root"
+  folder=$(sed -n 's/^KORVA=//p' "$prefix/root/etc/plexo/registry.ini")
+  [ -e "$prefix/root$folder/K3V_DD.so" ] && [ -x "$prefix/root/usr/bin/plexo" ] || fail "no driver in $folder or no plexo"
 fi
 echo PASS

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -89,6 +90,20 @@ TEST(Registry, AFifoOrADeviceIsNoRegistry)
         EXPECT_EQ(LogText(), "\r\nRegistry file " + path + " not read: not a regular file");
     }
     unsetenv("PLEXO_REGISTRY");
+}
+
+// Without PLEXO_REGISTRY: the system's file when it exists, else the one of
+// the prefix above the program's folder, else the system's, which is missing.
+TEST(Registry, FileIsTheSystemsThenThePrefixs)
+{
+    test::TempDir dir;
+    const std::string system = dir.file("etc.ini"), prefixFile = dir.file("usr/etc/plexo/registry.ini");
+    EXPECT_EQ(RegistryFileFor(system, dir.file("usr/bin/plexo")), system);
+    std::filesystem::create_directories(dir.file("usr/etc/plexo"));
+    test::WriteBytes(prefixFile, {});
+    EXPECT_EQ(RegistryFileFor(system, dir.file("usr/bin/plexo")), prefixFile);
+    test::WriteBytes(system, {});
+    EXPECT_EQ(RegistryFileFor(system, dir.file("usr/bin/plexo")), system);
 }
 
 }  // namespace

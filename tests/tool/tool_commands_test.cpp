@@ -44,7 +44,7 @@ protected:
     // The demo film: 24 frames of 320 x 240.
     std::string Demo()
     {
-        EXPECT_EQ(Run("demo " + Q("demo.flm")).status, 0);
+        EXPECT_TRUE(Run("demo " + Q("demo.flm")).out.starts_with("view with A=-4: plexo "));
         return Q("demo.flm");
     }
 
@@ -62,7 +62,12 @@ TEST_F(Tool, InfoOfEachKindOfFilm)
         const test::ToolRun r = Run("info " + Q(file));
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, text);
+        EXPECT_EQ(r.err, "");
     }
+    const test::ToolRun cut = Run("info " + Q("cut.flm"));
+    EXPECT_EQ(cut.status, 0);
+    EXPECT_EQ(cut.err,
+              "plexo-tool: warning: " + dir.file("cut.flm") + " ends inside a frame record: the file is cut short\n");
 }
 
 // The picture of a frame as the film gives it: bottom row first, blue, green,
@@ -95,7 +100,7 @@ struct Refusal {
 };
 
 // Each refusal says what was wrong, once, and writes nothing: no new file,
-// the older one untouched.
+// the older one untouched, no result on stdout.
 class ToolRefusals : public Tool, public testing::WithParamInterface<Refusal> {};
 TEST_P(ToolRefusals, SayWhyOnceAndWriteNothing)
 {
@@ -110,36 +115,40 @@ TEST_P(ToolRefusals, SayWhyOnceAndWriteNothing)
     EXPECT_EQ(r.status, GetParam().status) << r.err;
     const size_t first = r.err.find(message);
     EXPECT_TRUE(first != std::string::npos && r.err.find(message, first + 1) == std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
     EXPECT_EQ(test::ReadBytes(dir.file("old.bmp")), (std::vector<uint8_t>{1, 2, 3}));
 }
 INSTANTIATE_TEST_SUITE_P(
     ToolMessages, ToolRefusals,
     testing::Values(
-        Refusal{"convert flm-png {dir}/film.FLM", 2, "plexo-tool convert:"},
-        Refusal{"convert flm-bmp {dir}/film.FLM --factor 5", 2, "plexo-tool convert:"},
-        Refusal{"convert flm-jpg {dir}/film.FLM --compress zip", 2, "plexo-tool convert:"},
+        Refusal{"convert flm-png {dir}/film.FLM", 2, "plexo-tool: unknown way 'flm-png'\n"},
+        Refusal{"convert flm-bmp {dir}/film.FLM --factor 5", 2, "plexo-tool: --factor takes 1 to 4, not 5\n"},
+        Refusal{"convert flm-jpg {dir}/film.FLM --compress zip", 2, "plexo-tool: --compress takes none or jpeg"},
         Refusal{"convert flm-bmp {dir}/film.FLM --size 322x100", 2, "For BMP the width should be multiple 4"},
-        Refusal{"convert bmp-flm {dir}/film.FLM", 1, "File type incompatible\n"},
-        Refusal{"convert jpg-bmp {dir}/none0001.jpg", 1, "No film creation: {dir}/none0001.jpg\n"},
-        Refusal{"info {dir}/none.flm", 1, "cannot open the film"},
+        Refusal{"convert bmp-flm {dir}/film.FLM", 1, "plexo-tool: {dir}/film.FLM: bmp-flm converts *.bmp files\n"},
+        Refusal{"convert jpg-bmp {dir}/none0001.jpg", 1, "plexo-tool: {dir}/none0001.jpg: no such file\n"},
+        Refusal{"convert flm-bmp {dir}/cut.flm", 1, "plexo-tool: {dir}/cut.flm: the conversion stopped after 1 frame"},
+        Refusal{"info {dir}/none.flm", 1, "plexo-tool: {dir}/none.flm: no such file\n"},
+        Refusal{"info {dir}/film.FLM {dir}/cut.flm", 2, "plexo-tool: unexpected argument '{dir}/cut.flm'\n"},
+        Refusal{"demo {dir}/no/demo.flm", 1, "plexo-tool: cannot write {dir}/no/demo.flm: No such file or directory\n"},
         // An unknown extension is reported once, by the film chooser.
         Refusal{"compose {dir}/x.avi --mode plain --out {dir}/old.bmp", 1, "File extension is incompatible\n"},
         Refusal{"picture {dir}/cut.flm --index 2 --colour --raw {dir}/out.bmp", 1, "no frame at index 2"},
         Refusal{"picture {dir}/cut.flm --index -1 --grey --raw {dir}/out.bmp", 2, "--index takes"},
         Refusal{"picture {dir}/cut.flm --index x --grey --raw {dir}/out.bmp", 2, "--index takes"},
-        Refusal{"picture {dir}/cut.flm --colour", 2, "plexo-tool picture:"},
-        Refusal{"frame {dir}/cut.flm --out {dir}/out.png", 2, "plexo-tool frame:"},
+        Refusal{"picture {dir}/cut.flm --colour", 2, "plexo-tool: --raw is required\n"},
+        Refusal{"frame {dir}/cut.flm --out {dir}/out.png", 2, "plexo-tool: --out {dir}/out.png: the output must be"},
         Refusal{"frame {dir}/cut.flm --index 1 --out {dir}/old.bmp", 1, "Save error"},
         Refusal{"frame {dir}/cut.flm --out {dir}/no/such/folder.bmp", 1, "Save error"},
-        Refusal{"compose {dir}/cut.flm --out {dir}/old.bmp", 2, "plexo-tool compose:"},
-        Refusal{"compose {dir}/cut.flm --mode sideways --out {dir}/old.bmp", 2, "plexo-tool compose:"},
-        Refusal{"compose {dir}/cut.flm --mode plain --side top --out {dir}/old.bmp", 2, "plexo-tool compose:"},
-        Refusal{"compose {dir}/cut.flm --mode page-flip --out {dir}/old.bmp", 2, "plexo-tool compose:"},
+        Refusal{"compose {dir}/cut.flm --out {dir}/old.bmp", 2, "plexo-tool: --mode is required\n"},
+        Refusal{"compose {dir}/cut.flm --mode sideways --out {dir}/old.bmp", 2, "plexo-tool: --mode takes plain"},
+        Refusal{"compose {dir}/cut.flm --mode plain --side top --out {dir}/old.bmp", 2, "plexo-tool: --side needs"},
+        Refusal{"compose {dir}/cut.flm --mode page-flip --out {dir}/old.bmp", 2, "plexo-tool: --mode page-flip needs"},
         Refusal{"compose {dir}/cut.flm --index 2 --mode plain --out {dir}/old.bmp", 1, "no frame at index 2"},
         Refusal{"compose {dir}/cut.flm --index 1 --mode plain --view 8x8 --out {dir}/old.bmp", 1,
                 "cannot read the picture"},
-        Refusal{"compose {dir}/cut.flm --mode plain --view 0x4 --out {dir}/old.bmp", 1, "the view is empty"},
+        Refusal{"compose {dir}/cut.flm --mode plain --view 0x4 --out {dir}/old.bmp", 1, "the view 0x4 is empty"},
         Refusal{"compose {dir}/cut.flm --mode red-blue --view 40000x1 --out {dir}/old.bmp", 1, "32768"}));
 
 TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
@@ -148,14 +157,16 @@ TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
     const test::ToolRun run = Run("convert flm-bmp " + demo + " --grey --factor 2 --size 100x50");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "start\nOK\nfinish\n");  // no progress bar off a terminal
-    EXPECT_EQ(run.out, "replaced: 0\n");
+    EXPECT_EQ(run.out, "replaced: 0\nwrote " + dir.file("demo0000.bmp") + " to " + dir.file("demo0023.bmp") +
+                           ": 24 frames\n");
     EXPECT_EQ(Identify(dir.file("demo0023.bmp"), "%w %h %[type]"), "100 50 Grayscale");
-    EXPECT_EQ(Run("convert flm-bmp " + demo).out, "replaced: 24\n");
+    EXPECT_TRUE(Run("convert flm-bmp " + demo).out.starts_with("replaced: 24\nwrote "));
     // The dialog's first-use choices but the factor: quality 95, packed
     // frames, the source's size.
     ASSERT_EQ(Run("convert flm-jpg " + demo).status, 0);
     EXPECT_EQ(Identify(dir.file("demo0000.jpg"), "%Q %w %h"), "95 320 240");
-    ASSERT_EQ(Run("convert jpg-flm " + Q("demo0000.jpg")).status, 0);
+    EXPECT_EQ(Run("convert jpg-flm " + Q("demo0000.jpg")).out,
+              "replaced: 0\nwrote " + dir.file("demo0.flm") + ": 24 frames\n");
     EXPECT_EQ(test::ReadBytes(dir.file("demo0.flm")).at(0), 7);
 }
 

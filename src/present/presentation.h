@@ -1,0 +1,69 @@
+#pragma once
+// Every way the viewer presents a frame, one descriptor each in one table:
+// its names, how the settings file stores it, what it asks of the film and
+// the screen, and its compositor. The view, the main frame, the Settings
+// dialog, the frame display and plexo-tool ask the table; none of them names
+// a presentation by number.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "film/film.h"
+#include "present/frame_buffer.h"
+
+namespace plexo {
+
+// The view's client rectangle in screen coordinates; right and bottom are
+// exclusive.
+struct ViewRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
+enum class PresentationId { Plain, RedBlue, Interlaced, PageFlip };
+
+// What a compositor is given beside the film and the frame.
+struct ComposeContext {
+    // The document's displacement D.
+    int32_t dist = 0;
+    // Where the view lies on the screen: its rows decide the interlace parity.
+    ViewRect view;
+};
+
+struct Presentation {
+    PresentationId id;
+    // plexo-tool's --mode.
+    const char* name;
+    // How the frame display names it.
+    const char* label;
+    // The settings file's "Red-Blue" value that keeps it as the stereo
+    // presentation; -1 for plain, which is stereo off and never kept.
+    int32_t stored;
+    // Rows that must meet the screen's rows one to one: never zoomed or fitted.
+    bool oneToOne;
+    // Which eye a screen row shows follows the view's place on the screen, so
+    // moving the window repaints it.
+    bool followsPlace;
+    // The pictures it asks the film for.
+    Tone tone;
+    // Its eyes go to the page flipper while one flips.
+    bool flips;
+    // Composes into a frame already sized, clearing what it needs to.
+    void (*compose)(Film& film, const ComposeContext& context, FrameBuffer& frame);
+};
+
+std::span<const Presentation> Presentations();
+const Presentation& PresentationOf(PresentationId id);
+// Null for a name no presentation has.
+const Presentation* PresentationNamed(std::string_view name);
+// The stereo presentation a "Red-Blue" value keeps: 1 red-blue, 2 interlaced,
+// any other page flipping.
+const Presentation& StoredPresentation(int32_t value);
+// What the view shows: the chosen presentation while stereo is on, plain
+// otherwise.
+const Presentation& ShownPresentation(bool stereo, PresentationId chosen);
+
+}  // namespace plexo
