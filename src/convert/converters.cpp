@@ -3,6 +3,7 @@
 #include "convert/frame_writers.h"
 #include "convert/output_names.h"
 #include "film/factories.h"
+#include "platform/failure_note.h"
 #include "platform/file_name.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
@@ -60,8 +61,11 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
         return ConversionResult::NoFilm;
     }
     LogMessage("start");
+    const platform::FailureWatch failure;
     const bool written = converter.write(film.get(), converter.output(chosenPath), options, control);
     LogMessage(written ? "OK" : "write error");
+    if (const std::optional<std::string> why = written ? std::nullopt : failure.first())
+        LogMessage(*why);
     LogMessage("finish");
     return written ? ConversionResult::Ok : ConversionResult::WriteError;
 }

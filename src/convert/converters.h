@@ -2,7 +2,8 @@
 // The six converters behind Translate and `plexo-tool convert`. Each takes the
 // source file the user chose, opens its film, writes every frame in the other
 // storage form and reports "start", "OK" / "write error", "finish" (or "No film
-// creation") through LogMessage.
+// creation") through LogMessage. A "write error" is followed by the line
+// "PATH: reason" of the first file that failed, when a file did.
 
 #include <atomic>
 #include <functional>

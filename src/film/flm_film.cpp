@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "film/factories.h"
 #include "film/grey_pixels.h"
@@ -19,8 +20,17 @@ uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | u
 // end of image (the decoder supplies standard Huffman tables).
 constexpr uint32_t kSmallestJpeg = 2 + 69 + 13 + 10 + 2;
 
+// A run of this many records in a row too short for any JPEG is a forged
+// file, not a film: no writer makes them, and a sparse file of zeros would
+// otherwise be walked four bytes at a time to its end.
+constexpr uint32_t kMostShortRecordsInARow = 1u << 20;
+
 // Reads the few bytes of consecutive records' fields through one block, so
-// that a film of many small records opens with few system calls.
+// that a film of many small records opens with few system calls. The block
+// starts at a page, so a large record costs no more than a read of its length
+// field would, and grows while each block serves many fields, so that a run
+// of tiny records is read in large blocks without reading much more than the
+// records themselves.
 class FieldReader {
 public:
     explicit FieldReader(const InputFile& file) : file_(file) {}
@@ -28,21 +38,31 @@ public:
     bool Read(int64_t offset, uint8_t* into, size_t size)
     {
         if (offset < start_ || offset + int64_t(size) > start_ + filled_) {
-            const int64_t want = std::min<int64_t>(sizeof block_, file_.Remaining(offset));
-            if (want < int64_t(size) || !file_.ReadAt(offset, block_, size_t(want)))
+            blockSize_ = served_ >= kFieldsToGrow ? std::min(blockSize_ * 4, kLargestBlock) : kPage;
+            block_.resize(blockSize_);
+            const int64_t want = std::min<int64_t>(int64_t(blockSize_), file_.Remaining(offset));
+            if (want < int64_t(size) || !file_.ReadAt(offset, block_.data(), size_t(want)))
                 return false;
             start_ = offset;
             filled_ = want;
+            served_ = 0;
         }
-        std::memcpy(into, block_ + (offset - start_), size);
+        std::memcpy(into, block_.data() + (offset - start_), size);
+        ++served_;
         return true;
     }
 
 private:
+    static constexpr size_t kPage = 4096;
+    static constexpr size_t kLargestBlock = 1 << 20;
+    // A block that served this many fields held records of at most a 256th
+    // of its size each.
+    static constexpr unsigned kFieldsToGrow = 256;
+
     const InputFile& file_;
-    // A page: small records come many to a read, and a large record costs
-    // no more than a read of its length field would.
-    uint8_t block_[4096];
+    std::vector<uint8_t> block_;
+    size_t blockSize_ = kPage;
+    unsigned served_ = 0;
     int64_t start_ = 0;
     int64_t filled_ = 0;
 };
@@ -185,6 +205,7 @@ void FlmFilm::FindRecords()
         offsets_.reserve(most);
     FieldReader fields(*file_);
     int64_t offset = header_.firstRecord;
+    uint32_t shortInARow = 0;
     for (int32_t i = 0; i < header_.frameCount && offset < fileLength; ++i) {
         int32_t number = i;
         if (header_.numbered()) {
@@ -208,9 +229,12 @@ void FlmFilm::FindRecords()
             // A stream shorter than any JPEG cannot be a picture; passing it
             // over keeps a run of empty records from costing a frame each.
             if (streamLength < kSmallestJpeg) {
+                if (++shortInARow == kMostShortRecordsInARow)
+                    break;
                 offset += recordSize;
                 continue;
             }
+            shortInARow = 0;
             offsets_.push_back(offset);
         }
         numbers_.push_back(number);

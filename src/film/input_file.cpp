@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/failure_note.h"
+
 namespace plexo {
 
 std::optional<InputFile> InputFile::Open(const std::string& path)
@@ -14,10 +16,14 @@ std::optional<InputFile> InputFile::Open(const std::string& path)
     // Without O_NONBLOCK a FIFO named like a film would wait for a writer
     // forever; it is refused below like any other file that is not regular.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
+        // A source frame that vanished during a conversion says so.
+        platform::NoteFailure(path, errno);
         return std::nullopt;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        platform::NoteFailure(path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         ::close(fd);
         return std::nullopt;
     }

@@ -6,13 +6,18 @@
 
 #include <signal.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
+
+#include "platform/failure_note.h"
 
 namespace plexo::platform {
 
@@ -31,6 +36,8 @@ bool WriteAll(int fd, const uint8_t* data, size_t size, int64_t offset = -1)
         const ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, off_t(offset));
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = EIO;
         if (n <= 0)
             return false;
         data += n;
@@ -41,33 +48,80 @@ bool WriteAll(int fd, const uint8_t* data, size_t size, int64_t offset = -1)
     return true;
 }
 
-// A name that no other writer (thread or process) picks at the same moment;
-// O_EXCL settles the rare collision.
+// Temporary files carry a tag no other program uses, the host's name and the
+// process's id, so that a later run knows which ones are its own to sweep.
+constexpr const char* kTempTag = ".plexo-tmp.";
+constexpr size_t kRandomDigits = 16;
+// Of the target's name only so much goes into the temporary's, which keeps
+// the temporary's name within the file system's limit.
+constexpr size_t kLeafKept = 100;
+// A temporary file this long unchanged is no live writer's, even one in
+// another PID namespace that shares the folder and the host's name.
+constexpr auto kStaleAfter = std::chrono::minutes(10);
+
+const std::string& HostName()
+{
+    static const std::string host = [] {
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0 || !name[0])
+            return std::string("localhost");
+        std::string text(name);
+        std::replace(text.begin(), text.end(), '/', '_');
+        return text;
+    }();
+    return host;
+}
+
+// A name that no other writer (thread, process or host) picks at the same
+// moment; O_EXCL settles the rare collision.
 std::string TempNameFor(const std::filesystem::path& target)
 {
-    static std::atomic<unsigned> counter{0};
-    thread_local std::mt19937 random{std::random_device{}()};
-    const std::string leaf = "." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(counter++) + "-" + std::to_string(random() % 100000);
+    thread_local std::mt19937_64 random{std::random_device{}() ^ (uint64_t(::getpid()) << 32)};
+    char digits[kRandomDigits + 1];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(random()));
+    const std::string leaf = "." + target.filename().string().substr(0, kLeafKept) + kTempTag + HostName() + "." +
+                             std::to_string(::getpid()) + "." + digits;
     return (target.parent_path() / leaf).string();
 }
 
-// The process that made a temporary file named by TempNameFor, 0 when the
-// name is not one of ours.
+// The process of this host that made a temporary file named by TempNameFor,
+// 0 when the name is not exactly one of ours.
 pid_t TempOwner(const std::string& leaf)
 {
-    const size_t tmp = leaf.rfind(".tmp-");
-    if (leaf.empty() || leaf[0] != '.' || tmp == std::string::npos)
+    const std::string middle = kTempTag + HostName() + ".";
+    const size_t at = leaf.rfind(middle);
+    if (leaf.size() < 2 || leaf[0] != '.' || at == std::string::npos || at == 0)
         return 0;
-    const char* p = leaf.c_str() + tmp + 5;
-    char* end = nullptr;
-    const long pid = std::strtol(p, &end, 10);
-    return end != p && *end == '-' && pid > 0 ? pid_t(pid) : 0;
+    const std::string rest = leaf.substr(at + middle.size());
+    const size_t dot = rest.find('.');
+    if (dot == std::string::npos || dot == 0 || dot > 9 || rest[0] == '0' || rest.size() - dot - 1 != kRandomDigits)
+        return 0;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isHex = [&](char c) { return isDigit(c) || (c >= 'a' && c <= 'f'); };
+    if (!std::all_of(rest.begin(), rest.begin() + std::ptrdiff_t(dot), isDigit) ||
+        !std::all_of(rest.begin() + std::ptrdiff_t(dot) + 1, rest.end(), isHex))
+        return 0;
+    return pid_t(std::stol(rest.substr(0, dot)));
 }
 
-// A killed writer leaves its temporary file behind. The first write of this
-// process into a folder removes those whose process is gone; nothing else is
-// ever removed.
+// A temporary file that a killed writer left behind: exactly our name, the
+// user's own regular file, unchanged for a while, and its process (on this
+// host) gone.
+bool IsStaleTemporary(const std::filesystem::path& path)
+{
+    const pid_t owner = TempOwner(path.filename().string());
+    struct stat st {};
+    if (owner == 0 || owner == ::getpid() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid())
+        return false;
+    const auto changed = std::chrono::system_clock::from_time_t(st.st_mtime);
+    if (std::chrono::system_clock::now() - changed < kStaleAfter)
+        return false;
+    return ::kill(owner, 0) != 0 && errno == ESRCH;
+}
+
+// The first write of this process into a folder removes the temporary files
+// that killed writers left there; nothing else is ever removed.
 void RemoveStaleTemporaries(const std::filesystem::path& folder)
 {
     static std::mutex mutex;
@@ -79,20 +133,33 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder)
     }
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const pid_t owner = TempOwner(it->path().filename().string());
-        if (owner != 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH &&
-            it->is_regular_file(ec))
+         it.increment(ec))
+        if (IsStaleTemporary(it->path()))
             ::unlink(it->path().c_str());
-    }
 }
 
-// Where a write through `path` lands: the file at the end of its chain of
-// links, even when that file does not exist yet.
-std::string WriteTarget(std::string path)
+// The kernel's rule for links (fs.protected_symlinks), which a chain of links
+// resolved here would otherwise escape: a link in a sticky folder that anyone
+// may write is followed only when it is the user's or the folder owner's.
+bool MayFollow(const std::string& link)
+{
+    struct stat linkStat {}, folderStat {};
+    const std::filesystem::path folder = std::filesystem::path(link).parent_path();
+    if (::lstat(link.c_str(), &linkStat) != 0 || ::stat(folder.empty() ? "." : folder.c_str(), &folderStat) != 0)
+        return false;
+    const bool shared = (folderStat.st_mode & S_ISVTX) && (folderStat.st_mode & S_IWOTH);
+    return !shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folderStat.st_uid;
+}
+
+// Where a write through `path` lands when links are followed: the file at the
+// end of its chain of links, even when that file does not exist yet; nullopt
+// when a link on the way may not be followed.
+std::optional<std::string> FollowLinks(std::string path)
 {
     std::error_code ec;
     for (int hops = 0; hops < 40 && std::filesystem::is_symlink(path, ec); ++hops) {
+        if (!MayFollow(path))
+            return std::nullopt;
         const std::filesystem::path link = std::filesystem::read_symlink(path, ec);
         if (ec)
             break;
@@ -104,30 +171,47 @@ std::string WriteTarget(std::string path)
 // A file the user may not write stays as it is, as opening it for writing
 // would have refused; a file with no write permission for anyone was locked
 // on purpose, and stays even for a user the system lets write anything.
+// A link itself (never followed here) is replaced like a file.
 bool MayReplace(const std::string& path)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT;
-    return S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return true;
+        NoteFailure(path, errno);
+        return false;
+    }
+    if (S_ISLNK(st.st_mode))
+        return true;
+    const bool may = S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+    if (!may)
+        NoteFailure(path, S_ISREG(st.st_mode) ? EACCES : EISDIR);
+    return may;
 }
 
 bool SyncFolder(const std::filesystem::path& folder)
 {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
+    const std::string name = folder.empty() ? "." : folder.string();
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (!synced)
+        NoteFailure(name, errno);
+    if (fd >= 0)
+        ::close(fd);
     return synced;
 }
 }  // namespace
 
-AtomicFile::AtomicFile(std::string path) : path_(WriteTarget(std::move(path)))
+AtomicFile::AtomicFile(std::string path, Links links) : path_(std::move(path))
 {
-    // Through a link the file it names is replaced (or made), as writing in
-    // place would; renaming over the link itself would cut it off (a settings
-    // file kept in a folder of linked dotfiles, say).
+    if (links == Links::Follow) {
+        const std::optional<std::string> target = FollowLinks(path_);
+        if (!target) {
+            NoteFailure(path_, EACCES);
+            return;
+        }
+        path_ = *target;
+    }
     const std::filesystem::path target(path_);
     if (target.filename().empty() || !MayReplace(path_))
         return;
@@ -139,13 +223,15 @@ AtomicFile::AtomicFile(std::string path) : path_(WriteTarget(std::move(path)))
         if (fd_ >= 0)
             tempPath_ = std::move(name);
         else if (errno != EEXIST)
-            return;
+            break;
     }
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        NoteFailure(path_, errno);
         return;
+    }
     // Replacing a file keeps its permissions, as truncating it in place would.
     struct stat old {};
-    if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (::lstat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd_, old.st_mode & 07777);
     buffer_.reserve(kBufferSize);
 }
@@ -161,10 +247,8 @@ bool AtomicFile::write(const void* data, size_t size)
         if (!flush())
             return false;
         if (size >= kBufferSize) {
-            if (!WriteAll(fd_, bytes, size)) {
-                failed_ = true;
-                return false;
-            }
+            if (!WriteAll(fd_, bytes, size))
+                return fail(errno);
             size_ += size;
             startWriteback(kWritebackStep);
             return true;
@@ -179,11 +263,12 @@ bool AtomicFile::writeAt(uint64_t offset, const void* data, size_t size)
 {
     if (!ok())
         return false;
-    if (offset > size_ || size > size_ - offset || !flush() ||
-        !WriteAll(fd_, static_cast<const uint8_t*>(data), size, int64_t(offset))) {
-        failed_ = true;
+    if (offset > size_ || size > size_ - offset)
+        return fail(EINVAL);
+    if (!flush())
         return false;
-    }
+    if (!WriteAll(fd_, static_cast<const uint8_t*>(data), size, int64_t(offset)))
+        return fail(errno);
     return true;
 }
 
@@ -206,18 +291,15 @@ bool AtomicFile::syncSoFar(uint64_t least)
     syncedTo_ = size_;
     if (::fdatasync(fd_) == 0)
         return true;
-    failed_ = true;
-    return false;
+    return fail(errno);
 }
 
 bool AtomicFile::flush()
 {
     if (buffer_.empty())
         return true;
-    if (!WriteAll(fd_, buffer_.data(), buffer_.size())) {
-        failed_ = true;
-        return false;
-    }
+    if (!WriteAll(fd_, buffer_.data(), buffer_.size()))
+        return fail(errno);
     buffer_.clear();
     startWriteback(kWritebackStep);
     return true;
@@ -243,8 +325,18 @@ bool AtomicFile::commit(Folder folder)
     // success is reported, so a crash leaves the old file or the new one.
     const int fd = fd_;
     fd_ = -1;
-    const bool synced = ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !synced || !MayReplace(path_) || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    bool replaced = false;
+    if (error == 0 && MayReplace(path_)) {
+        replaced = ::rename(tempPath_.c_str(), path_.c_str()) == 0;
+        if (!replaced)
+            error = errno;
+    }
+    if (!replaced) {
+        if (error != 0)
+            NoteFailure(path_, error);
         discard();
         return false;
     }
@@ -255,6 +347,13 @@ bool AtomicFile::commit(Folder folder)
 bool SyncFolderOf(const std::string& path)
 {
     return SyncFolder(std::filesystem::path(path).parent_path());
+}
+
+bool AtomicFile::fail(int error)
+{
+    NoteFailure(path_, error);
+    failed_ = true;
+    return false;
 }
 
 void AtomicFile::discard()

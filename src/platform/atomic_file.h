@@ -4,11 +4,17 @@
 // final rename stays on one file system and is atomic); commit() renames it
 // over the target. A file that is never committed, or whose writing failed, is
 // removed when the AtomicFile goes, and the older file stays as it was. A
-// path that is a link replaces (or makes) the file the link names and keeps
-// the link. A target the user may not write, or that nobody may write, is
-// never replaced. The file and then its folder are flushed to the disk before
-// commit() reports success. The first write into a folder removes the
-// temporary files that killed writers left there.
+// path that is a link is replaced itself, so that a link planted in a shared
+// folder cannot send the bytes elsewhere; only a file that asks to follow its
+// links (the settings file, kept among linked dotfiles) replaces the file the
+// link names, and then never through a link that the kernel would refuse to
+// follow. A target the user may not write, or that nobody may write, is never
+// replaced. The file and then its folder are flushed to the disk before
+// commit() reports success. Every failure is noted (failure_note.h) with the
+// target's path and the system's reason. The first write into a folder
+// removes the temporary files that killed writers of this host left there:
+// only those named as this class names them, the user's own regular files,
+// unchanged for ten minutes, whose process is gone.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +25,8 @@ namespace plexo::platform {
 
 class AtomicFile {
 public:
-    explicit AtomicFile(std::string path);
+    enum class Links { Replace, Follow };
+    explicit AtomicFile(std::string path, Links links = Links::Replace);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -55,6 +62,7 @@ public:
 
 private:
     bool flush();
+    bool fail(int error);
     void startWriteback(uint64_t least);
     void discard();
 

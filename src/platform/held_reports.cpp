@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/failure_note.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
 
@@ -14,10 +15,12 @@ thread_local HeldReports* threadHold = nullptr;
 void HeldReports::Release()
 {
     for (const Report& report : std::exchange(reports_, {})) {
-        if (report.message)
+        if (report.kind == Kind::Message)
             ShowMessage(report.text);
-        else
+        else if (report.kind == Kind::LogLine)
             LogMessage(report.text);
+        else
+            NoteFailure(report.text, report.error);
     }
 }
 

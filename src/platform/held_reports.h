@@ -17,19 +17,23 @@ public:
     // Reports never released are dropped with the hold.
     void Release();
 
-    void HoldMessage(const std::string& text) { reports_.push_back({true, text}); }
-    void HoldLogLine(const std::string& text) { reports_.push_back({false, text}); }
+    void HoldMessage(const std::string& text) { reports_.push_back({Kind::Message, text}); }
+    void HoldLogLine(const std::string& text) { reports_.push_back({Kind::LogLine, text}); }
+    // A failure noted (failure_note.h) of the file at `path`.
+    void HoldFailure(const std::string& path, int error) { reports_.push_back({Kind::Failure, path, error}); }
 
 private:
+    enum class Kind { Message, LogLine, Failure };
     struct Report {
-        bool message;
+        Kind kind;
         std::string text;
+        int error = 0;
     };
     std::vector<Report> reports_;
 };
 
-// While it lives, ShowMessage and LogMessage on the thread that made it go
-// into `held` instead of to their sinks.
+// While it lives, ShowMessage, LogMessage and NoteFailure on the thread that
+// made it go into `held` instead of to their sinks.
 class ReportHold {
 public:
     explicit ReportHold(HeldReports& held);

@@ -8,15 +8,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/log.h"
+#include "platform/regular_file.h"
 
 namespace plexo::platform {
 
@@ -76,31 +80,15 @@ struct IniFile {
 
 // The whole file; an empty text when there is none. nullopt when something
 // is there that cannot be read (a folder, a FIFO, a file without permission):
-// better to refuse a write than to replace what we never saw. No wait on a
-// FIFO, which O_NONBLOCK opens at once.
+// better to refuse a write than to replace what we never saw.
 std::optional<std::string> ReadWhole(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
-    struct stat st {};
-    std::optional<std::string> text;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        text.emplace();
-        char block[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, block, sizeof block);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                text.reset();
-            if (n <= 0)
-                break;
-            text->append(block, size_t(n));
-        }
-    }
-    ::close(fd);
-    return text;
+    FileText file = ReadRegularFile(path);
+    if (file.result == FileText::Result::Missing)
+        return std::string();
+    if (!file.read())
+        return std::nullopt;
+    return std::move(file.text);
 }
 
 // CR, LF and CRLF all end a line, as each platform's editors write them.
@@ -242,7 +230,7 @@ std::optional<std::string> Lookup(const std::string& section, const std::string&
 
 bool Save(const std::string& path, const IniFile& ini)
 {
-    AtomicFile file(path);
+    AtomicFile file(path, AtomicFile::Links::Follow);
     for (const Line& line : ini.lines) {
         file.write(line.text.data(), line.text.size());
         file.write(line.end.data(), line.end.size());
@@ -291,16 +279,29 @@ void Set(IniFile& ini, const ProfileEntry& e)
 
 // An advisory lock on a file beside the settings, held while the file is
 // read, changed and replaced, so that viewers closing together each keep
-// the other's keys.
+// the other's keys. A holder that is stuck is waited for two seconds at
+// most, and a lock that cannot be made (a folder in its place) is done
+// without: the settings are then written all the same, and the log says so.
 class FileLock {
 public:
-    explicit FileLock(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+    explicit FileLock(const std::string& path)
     {
-        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+        if (fd_ < 0) {
+            LogMessage("Settings lock " + path + " cannot be made (" + std::strerror(errno) +
+                       "); the settings are written without it");
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+                LogMessage("Settings lock " + path + " not had within 2 s (" + std::strerror(errno) +
+                           "); the settings are written without it");
                 ::close(fd_);
                 fd_ = -1;
+                return;
             }
+            std::this_thread::sleep_for(kLockPoll);
         }
     }
     ~FileLock()
@@ -310,10 +311,11 @@ public:
     }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
-    bool held() const { return fd_ >= 0; }
 
 private:
-    int fd_;
+    static constexpr auto kLockWait = std::chrono::seconds(2);
+    static constexpr auto kLockPoll = std::chrono::milliseconds(10);
+    int fd_ = -1;
 };
 
 // Under ProfileMutex. The file is read again under the lock: another
@@ -328,8 +330,6 @@ bool Commit(const std::string& path, const std::vector<ProfileEntry>& entries)
     if (!parent.empty())
         std::filesystem::create_directories(parent, ec);
     const FileLock lock(path + ".lock");
-    if (!lock.held())
-        return false;
     std::optional<IniFile> ini = Load(path);
     if (!ini)
         return false;

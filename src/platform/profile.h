@@ -5,7 +5,9 @@
 // sections) is kept as it is. Each write replaces the whole file atomically,
 // so a crash or a full disk never leaves it half written, and under an
 // advisory lock on "duvix.ini.lock" beside it, so that processes writing at
-// once keep each other's keys. A run reads the file once, at its first read;
+// once keep each other's keys (a lock not had within two seconds, or that
+// cannot be made, is done without, and the log says so). The file itself
+// follows its link, but not one that the kernel would refuse. A run reads the file once, at its first read;
 // what is not a readable file (a folder, say) gives the defaults, a log
 // message, and is never written.
 

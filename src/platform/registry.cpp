@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+
+#include "platform/log.h"
+#include "platform/regular_file.h"
 
 namespace plexo::platform {
 
@@ -62,15 +64,43 @@ std::string RegistryFilePath()
     return RegistryFileFor("/etc/plexo/registry.ini", executable.string());
 }
 
-std::optional<std::string> ReadRegistryValue(const std::string& keyPath, const std::string& valueName)
+std::optional<Registry> Registry::Read()
 {
-    std::ifstream in(RegistryFilePath(), std::ios::binary);
-    if (!in)
+    const std::string path = RegistryFilePath();
+    FileText file = ReadRegularFile(path, kRegistryFileLimit);
+    std::string refusal;
+    if (file.read()) {
+        size_t start = 0;
+        while (start < file.text.size() && refusal.empty()) {
+            const size_t end = std::min(file.text.find('\n', start), file.text.size());
+            if (end - start > kRegistryLineLimit)
+                refusal = "a line longer than 4 KiB";
+            start = end + 1;
+        }
+    } else if (file.result == FileText::Result::TooLarge) {
+        refusal = "larger than 64 KiB";
+    } else if (file.result != FileText::Result::Missing) {
+        refusal = file.reason();
+    }
+    if (!refusal.empty()) {
+        LogMessage("Registry file " + path + " not read: " + refusal);
         return std::nullopt;
-    std::string line;
+    }
+    if (!file.read())
+        return std::nullopt;
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return Registry(std::move(file.text), ec ? std::string() : absolute.parent_path().string());
+}
+
+std::optional<std::string> Registry::Value(const std::string& keyPath, const std::string& valueName) const
+{
     bool inKey = false;
-    while (std::getline(in, line)) {
-        const std::string text = Trim(line);
+    size_t start = 0;
+    while (start < text_.size()) {
+        const size_t end = std::min(text_.find('\n', start), text_.size());
+        const std::string text = Trim(text_.substr(start, end - start));
+        start = end + 1;
         if (!text.empty() && text.front() == '[' && text.back() == ']') {
             inKey = SameName(Trim(text.substr(1, text.size() - 2)), keyPath);
             continue;
@@ -100,9 +130,9 @@ DeviceGuid ParseDeviceGuid(const std::string& text)
     return guid;
 }
 
-std::optional<DeviceGuid> ReadDeviceGuid(uint32_t adapter)
+std::optional<DeviceGuid> Registry::DeviceGuidOf(uint32_t adapter) const
 {
-    const auto text = ReadRegistryValue("SOFTWARE\\K3V\\FLIPPER\\KORVA\\" + std::to_string(adapter), "DDrawKey");
+    const auto text = Value("SOFTWARE\\K3V\\FLIPPER\\KORVA\\" + std::to_string(adapter), "DDrawKey");
     if (!text)
         return std::nullopt;
     return ParseDeviceGuid(*text);

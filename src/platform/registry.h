@@ -15,6 +15,11 @@ namespace plexo::platform {
 inline constexpr size_t kRegistryNameLimit = 80;
 inline constexpr size_t kRegistryDataLimit = 256;
 
+// The file is read whole, as the settings are: a regular file only, opened
+// without blocking, of at most this many bytes and lines of at most this many.
+inline constexpr size_t kRegistryFileLimit = 64 << 10;
+inline constexpr size_t kRegistryLineLimit = 4 << 10;
+
 // The file PLEXO_REGISTRY names; else the first that exists of
 // /etc/plexo/registry.ini and PREFIX/etc/plexo/registry.ini, PREFIX being the
 // folder above the running program's own folder (an install under a prefix
@@ -27,10 +32,6 @@ std::string RegistryFileFor(const std::string& systemFile, const std::string& ex
 
 // The result a failed read reports to those who pass it on as a code.
 inline constexpr uint32_t kRegistryReadFailed = 24;
-
-// The data of the value, or nullopt when the file, the key or the value is
-// missing, or the data does not fit the room.
-std::optional<std::string> ReadRegistryValue(const std::string& keyPath, const std::string& valueName);
 
 // A DirectDraw device identifier, laid out as the C header's K3V_GUID.
 struct DeviceGuid {
@@ -46,8 +47,29 @@ struct DeviceGuid {
 // hex digit, or lies beyond the text, counts as 0.
 DeviceGuid ParseDeviceGuid(const std::string& text);
 
-// The device identifier of adapter `adapter` from
-// "SOFTWARE\K3V\FLIPPER\KORVA\<adapter>", value "DDrawKey".
-std::optional<DeviceGuid> ReadDeviceGuid(uint32_t adapter);
+// The registry file as read once.
+class Registry {
+public:
+    // nullopt when there is no file, or when it is refused (not a regular
+    // file, too large, a line too long, unreadable), which logs one line.
+    static std::optional<Registry> Read();
+
+    // The data of the value, or nullopt when the key or the value is missing,
+    // or the data does not fit the room.
+    std::optional<std::string> Value(const std::string& keyPath, const std::string& valueName) const;
+
+    // The device identifier of adapter `adapter` from
+    // "SOFTWARE\K3V\FLIPPER\KORVA\<adapter>", value "DDrawKey".
+    std::optional<DeviceGuid> DeviceGuidOf(uint32_t adapter) const;
+
+    // The absolute folder the file lies in: a relative folder named in the
+    // file is taken from here, never from the current folder.
+    const std::string& folder() const { return folder_; }
+
+private:
+    Registry(std::string text, std::string folder) : text_(std::move(text)), folder_(std::move(folder)) {}
+    std::string text_;
+    std::string folder_;
+};
 
 }  // namespace plexo::platform

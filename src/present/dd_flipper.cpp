@@ -1,6 +1,7 @@
 #include "present/dd_flipper.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/ddraw.h"
@@ -44,6 +45,13 @@ int32_t CollectOne(K3V_Surface* surface, const K3V_SurfaceDesc*, void* context)
     return c.filled >= c.count ? K3V_DDENUMRET_CANCEL : K3V_DDENUMRET_OK;
 }
 
+std::string ResultText(K3V_Result result)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "result 0x%X", result);
+    return text;
+}
+
 K3V_BltFx BlackFill()
 {
     K3V_BltFx fx{};
@@ -72,7 +80,8 @@ DDFlipper::~DDFlipper()
 void DDFlipper::Open()
 {
     adapter_ = 0;
-    if (const auto guid = platform::ReadDeviceGuid(adapter_)) {
+    const std::optional<platform::Registry> registry = platform::Registry::Read();
+    if (const auto guid = registry ? registry->DeviceGuidOf(adapter_) : std::nullopt) {
         K3V_GUID device;
         std::memcpy(&device, &*guid, sizeof device);
         if (platform::DirectDrawCreate(&device, &directDraw_, nullptr) != K3V_DD_OK)
@@ -82,17 +91,17 @@ void DDFlipper::Open()
         directDraw_ = nullptr;
     if (!directDraw_)
         return;
-    if (LoadFlipperDriver(&driver_) != K3V_RESULT_OK) {
+    std::string why;
+    if (LoadFlipperDriver(registry, &driver_, &why) != K3V_RESULT_OK) {
+        LogMessage("Stereo cannot start: " + why);
         ReleaseDirectDraw();
         return;
     }
 
     displayInfo_ = {};
-    if (ExtensionHasDeviceName(driver_->extension))
-        driver_->extension->GetDeviceName(driver_, adapter_, &displayInfo_);
-    displayInfo_.deviceName[sizeof displayInfo_.deviceName - 1] = '\0';
-    if (displayInfo_.deviceName[0] == '\0')
-        std::strcpy(displayInfo_.deviceName, kDefaultDevice);
+    const std::optional<std::string> name = DriverDeviceName(driver_, adapter_);
+    const std::string device = name && !name->empty() ? *name : kDefaultDevice;
+    device.copy(displayInfo_.deviceName, sizeof displayInfo_.deviceName - 1);
     if (const auto mode = host.readMode ? host.readMode(displayInfo_.deviceName) : std::nullopt) {
         displayInfo_.width = mode->width;
         displayInfo_.height = mode->height;
@@ -102,9 +111,7 @@ void DDFlipper::Open()
             displayInfo_.windowRect = host.windowRect();
     }
 
-    caps_ = {12, 0, 0};
-    if (driver_->functions->GetCaps)
-        driver_->functions->GetCaps(driver_, adapter_, &caps_);
+    caps_ = DriverCaps(driver_, adapter_).value_or(K3V_DriverCaps{12, 0, 0});
 }
 
 bool DDFlipper::CreatePrimaryChain()
@@ -156,16 +163,19 @@ void DDFlipper::StartFlipping()
         return;
     CollectChain();
     ClearChain(true);
-    driver_->functions->StartStereo(driver_, adapter_, directDraw_, chain_[0], chain_[1]);
+    reportedFailure_ = false;
+    const K3V_Result started = DriverCalls(driver_).StartStereo(driver_, adapter_, directDraw_, chain_[0], chain_[1]);
+    running_ = started == K3V_RESULT_OK;
+    if (!running_)
+        LogMessage("Stereo cannot start: the flipper driver refused to start (" + ResultText(started) + ")");
 }
 
 K3V_Surface* DDFlipper::FindFreeSurface(uint32_t fallback)
 {
     for (uint32_t i = 0; i < count_; ++i) {
-        uint32_t status = 0;
-        if (driver_->functions->GetStatus)
-            driver_->functions->GetStatus(driver_, adapter_, chain_[i], &status);
-        if (!(status & kBusy))
+        // A surface whose status the driver cannot tell may be on the screen.
+        const std::optional<uint32_t> status = DriverSurfaceStatus(driver_, adapter_, chain_[i]);
+        if (status && !(*status & kBusy))
             return chain_[i];
     }
     return chain_[fallback];
@@ -189,16 +199,16 @@ void DDFlipper::ShowPair(const ViewRect& rect, const platform::BitmapInfoHeader&
     // Without a chain there is nothing to draw into and nothing to name.
     if (!driver_ || !chain_[0])
         return;
-    const K3V_FunctionTable& f = *driver_->functions;
+    const K3V_FunctionTable& f = DriverCalls(driver_);
     K3V_Surface* firstSurface = FindFreeSurface(0);
     DrawInto(firstSurface, rect, header, first);
-    f.SetEye(driver_, adapter_, firstSurface, K3V_EYE_FIRST);
+    Check(f.SetEye(driver_, adapter_, firstSurface, K3V_EYE_FIRST));
     if (!(caps_.caps1 & K3V_CAPS1_ALTERNATES) && !(caps_.caps2 & K3V_CAPS2_ONE_SWAP) && count_ == 3)
-        f.Present(driver_, adapter_, 1);
+        Check(f.Present(driver_, adapter_, 1));
     K3V_Surface* secondSurface = FindFreeSurface(1);
     DrawInto(secondSurface, rect, header, second);
-    f.SetEye(driver_, adapter_, secondSurface, K3V_EYE_SECOND);
-    f.Present(driver_, adapter_, 1);
+    Check(f.SetEye(driver_, adapter_, secondSurface, K3V_EYE_SECOND));
+    Check(f.Present(driver_, adapter_, 1));
 }
 
 void DDFlipper::CopyToSecond(const ViewRect& rect)
@@ -225,9 +235,32 @@ void DDFlipper::ReleaseDriver()
 {
     if (!driver_)
         return;
+    // A driver still running would go on using the surfaces, or its own code
+    // after the library is gone.
+    StopDriver();
     // Always the system's own routine, whatever the driver put in slot 10.
     ReleaseFlipperDriver(driver_, adapter_);
     driver_ = nullptr;
+}
+
+void DDFlipper::StopDriver()
+{
+    if (!running_)
+        return;
+    running_ = false;
+    const K3V_Result stopped = DriverCalls(driver_).StopStereo(driver_, adapter_, directDraw_, chain_[0], chain_[1]);
+    if (stopped != K3V_RESULT_OK)
+        LogMessage("The flipper driver did not stop cleanly (" + ResultText(stopped) + ")");
+}
+
+// A frame the driver cannot mark or present is reported once a session, not
+// once a frame.
+void DDFlipper::Check(K3V_Result result)
+{
+    if (result == K3V_RESULT_OK || reportedFailure_)
+        return;
+    reportedFailure_ = true;
+    LogMessage("The flipper driver failed to show a frame (" + ResultText(result) + ")");
 }
 
 void DDFlipper::Close()
@@ -237,7 +270,7 @@ void DDFlipper::Close()
         ClearChain(false);
     }
     if (driver_ && directDraw_ && chain_[0] && chain_[1]) {
-        driver_->functions->StopStereo(driver_, adapter_, directDraw_, chain_[0], chain_[1]);
+        StopDriver();
         // A rate of 1 asks for the device's default rate at that size.
         const platform::DisplayMode mode{displayInfo_.bitsPerPixel, displayInfo_.width, displayInfo_.height, 1};
         if (host.applyMode)

@@ -76,7 +76,9 @@ private:
     K3V_Surface* FindFreeSurface(uint32_t fallback);
     void DrawInto(K3V_Surface* surface, const ViewRect& rect, const platform::BitmapInfoHeader& header,
                   const uint8_t* bits);
+    void StopDriver();
     void ReleaseDriver();
+    void Check(K3V_Result result);
 
     K3V_DirectDraw* directDraw_ = nullptr;
     K3V_Surface* primary_ = nullptr;
@@ -84,6 +86,8 @@ private:
     FlipperDriver* driver_ = nullptr;
     uint32_t adapter_ = 0;
     uint32_t count_ = 0;
+    bool running_ = false;         // started and not yet stopped
+    bool reportedFailure_ = false;  // a failed mark or present was logged
     K3V_DriverCaps caps_{12, 0, 0};
     K3V_FlipDisplayInfo displayInfo_{};
 };

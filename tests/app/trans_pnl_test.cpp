@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/display_panel.h"
 #include "app/trans_pnl.h"
 #include "app/trans_pnl_spin.h"
@@ -237,6 +240,36 @@ TEST_F(TransPnlTest, AsksBeforeReplacingFilesAndNeverWritesOverTheSource)
     start({});
     EXPECT_EQ(asked.size(), 2);
     EXPECT_EQ(messages.messages, std::vector<std::string>{SourceHitMessage((scratch_ / "take0002.jpg").string())});
+}
+
+// A link planted among the outputs (by another user in a folder open to all,
+// where the test may act as one) is replaced itself once the user agrees to
+// replace: the file it names is never written.
+TEST_F(TransPnlTest, ReplacesAPlantedLinkNotTheFileItNames)
+{
+    chosen = QString::fromStdString(test::WriteBmpSequence(scratch_, 2, 64, 48));
+    const std::vector<uint8_t> precious = {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'};
+    const std::filesystem::path victim = scratch_ / "v.txt", link = scratch_ / "take0002.jpg";
+    test::WriteBytes(victim.string(), precious);
+    std::filesystem::create_symlink(victim, link);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chmod(scratch_.c_str(), 01777), 0);
+        ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    }
+    auto dialog = Open();
+    dialog->directionList()->setCurrentIndex(1);
+    QTimer::singleShot(0, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == "Replace")
+                    test::UserClick(button);
+    });
+    dialog->startButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 60000));
+    EXPECT_EQ(dialog->progressLabel()->text(), "finished, 2 frames written");
+    EXPECT_EQ(test::ReadBytes(victim.string()), precious);
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadBytes(link.string()).at(0), 0xFF);
 }
 
 }  // namespace

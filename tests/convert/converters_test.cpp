@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -156,6 +157,33 @@ TEST_P(ConversionFailures, EndTheRunKeepingOnlyTheFramesBeforeThem)
 }
 
 INSTANTIATE_TEST_SUITE_P(Workers, ConversionFailures, testing::Values(1, 3));
+
+// The "write error" line is followed by the file that failed and the
+// system's reason: a source frame gone during the run, an output that may
+// not be replaced.
+TEST(ConversionFailures, SayWhichFileFailedAndWhy)
+{
+    test::TempDir dir;
+    MakeSource(ConversionWay::BmpToJpg, dir);
+    ConversionControl control{{}, nullptr, 1};
+    control.onFrame = [&](int done, int) {
+        if (done == 1)
+            std::filesystem::remove(dir.file("walk0002.bmp"));
+    };
+    platform::ClearLog();
+    EXPECT_EQ(Convert(ConversionWay::BmpToJpg, dir.file("walk0001.bmp"), {}, control), ConversionResult::WriteError);
+    EXPECT_EQ(platform::LogText(),
+              "\r\nstart\r\nwrite error\r\n" + dir.file("walk0002.bmp") + ": No such file or directory\r\nfinish");
+
+    MakeSource(ConversionWay::FlmToBmp, dir);
+    test::WriteBytes(dir.file("walk0001.bmp"), {1});
+    ::chmod(dir.file("walk0001.bmp").c_str(), 0444);
+    platform::ClearLog();
+    EXPECT_EQ(Convert(ConversionWay::FlmToBmp, dir.file("walk.flm"), {}, {{}, nullptr, 1}),
+              ConversionResult::WriteError);
+    EXPECT_EQ(platform::LogText(),
+              "\r\nstart\r\nwrite error\r\n" + dir.file("walk0001.bmp") + ": Permission denied\r\nfinish");
+}
 
 // Frames fail where the BMP reader refuses them. On several workers the first
 // damaged frame waits until the last has been made, so that the reports of

@@ -252,6 +252,24 @@ TEST(HostileFiles, PackedStreamsShorterThanAnyJpegAreNoFrames)
     EXPECT_TRUE(FilmPicture(*film, Eye::Current, Tone::Grey));
 }
 
+// A run of 2^20 empty records ends the list (a sparse forged file is refused
+// at once, not after walking gigabytes); one fewer is still passed over.
+class EmptyRecordRuns : public testing::TestWithParam<uint32_t> {};
+TEST_P(EmptyRecordRuns, EndTheListOnlyWhenLongEnough)
+{
+    const uint32_t run = GetParam();
+    std::vector<uint8_t> bytes =
+        MakeFlmBytes({.extension = true, .packed = 1, .width = 16, .height = 12, .frameCount = int32_t(run) + 1});
+    bytes.resize(bytes.size() + 4 * size_t(run), 0);
+    const std::vector<uint8_t> frame = MakeFlmBytes({.extension = true, .packed = 1, .frames = {JpegBytes(1)}});
+    bytes.insert(bytes.end(), frame.begin() + 24, frame.end());
+    TempDir dir;
+    WriteBytes(dir.file("runs.flm"), bytes);
+    FilmPtr film = OpenFlmFilm(dir.file("runs.flm"));
+    EXPECT_EQ(film ? film->FrameCount() : 0, run < (1u << 20) ? 1 : 0);
+}
+INSTANTIATE_TEST_SUITE_P(HostileFiles, EmptyRecordRuns, testing::Values((1u << 20) - 1, 1u << 20));
+
 // Six hundred copies of a progressive stream's last scan: the decoder only
 // warns about the progression, and would spend seconds on them.
 TEST(HostileFiles, JpegStreamsOfHundredsOfScansAreRefused)

@@ -16,9 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string path = plexo::fuzz::WriteInput("registry.ini", reinterpret_cast<const uint8_t*>(parts[0].data()),
                                                      parts[0].size());
     setenv("PLEXO_REGISTRY", path.c_str(), 1);
-    if (const auto value = ReadRegistryValue(parts[1], parts[2]); value && value->size() >= kRegistryDataLimit)
-        __builtin_trap();
-    (void)ReadDeviceGuid(0);
+    const std::optional<Registry> registry = Registry::Read();
+    if (registry) {
+        if (const auto value = registry->Value(parts[1], parts[2]); value && value->size() >= kRegistryDataLimit)
+            __builtin_trap();
+        (void)registry->DeviceGuidOf(0);
+    }
     (void)ParseDeviceGuid(parts[1]);
     return 0;
 }

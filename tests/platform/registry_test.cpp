@@ -1,12 +1,14 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "platform/log.h"
 #include "support/temp_dir.h"
 
 namespace plexo::platform {
@@ -37,7 +39,8 @@ class RegistryValue : public testing::TestWithParam<ValueCase> {};
 TEST_P(RegistryValue, ReadsTheFolderOrNothing)
 {
     RegistryFile file(GetParam().file);
-    EXPECT_EQ(ReadRegistryValue("SOFTWARE\\K3V", "KORVA"), GetParam().expected);
+    const std::optional<Registry> registry = Registry::Read();
+    EXPECT_EQ(registry ? registry->Value("SOFTWARE\\K3V", "KORVA") : std::nullopt, GetParam().expected);
 }
 
 const std::string kLongName(81, 'k');
@@ -51,20 +54,42 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"Binary", std::string("\0\xff[SOFTWARE\\K3V\0]\x01KORVA=\x02", 20), std::nullopt},
         ValueCase{"OverlongNameSkipped", "[SOFTWARE\\K3V]\n" + kLongName + "=/x\nKORVA=/y\n", "/y"},
         ValueCase{"DataFillsTheRoom", "[SOFTWARE\\K3V]\nKORVA=" + std::string(255, 'd') + "\n", std::string(255, 'd')},
-        ValueCase{"DataBeyondTheRoom", "[SOFTWARE\\K3V]\nKORVA=" + std::string(256, 'd') + "\n", std::nullopt}),
+        ValueCase{"DataBeyondTheRoom", "[SOFTWARE\\K3V]\nKORVA=" + std::string(256, 'd') + "\n", std::nullopt},
+        ValueCase{"LargestFile", "[SOFTWARE\\K3V]\nKORVA=/y\n" + std::string((64 << 10) - 24, '\n'), "/y"},
+        ValueCase{"FileBeyondTheLimit", "[SOFTWARE\\K3V]\nKORVA=/y\n" + std::string((64 << 10) - 23, '\n'),
+                  std::nullopt},
+        ValueCase{"LineBeyondTheLimit", "[SOFTWARE\\K3V]\nKORVA=/y\n;" + std::string(4 << 10, 'c'), std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Registry, DeviceGuidTakesDigitsAtTheirPlacesAndGarbageAsZero)
 {
     setenv("PLEXO_REGISTRY", "/nonexistent/registry.ini", 1);
-    EXPECT_EQ(ReadDeviceGuid(0), std::nullopt);
+    EXPECT_FALSE(Registry::Read());
     RegistryFile file("[SOFTWARE\\K3V\\FLIPPER\\KORVA\\0]\nDDrawKey=67685559-3106-11D0-b9-71-00-AA-00-34-2F-9F-ff\n");
+    const std::optional<Registry> registry = Registry::Read();
+    ASSERT_TRUE(registry);
     const DeviceGuid expected{0x67685559, 0x3106, 0x11D0, {0xB9, 0x71, 0x00, 0xAA, 0x00, 0x34, 0x2F, 0x9F}};
-    EXPECT_EQ(ReadDeviceGuid(0), expected);
-    EXPECT_EQ(ReadDeviceGuid(1), std::nullopt);
+    EXPECT_EQ(registry->DeviceGuidOf(0), expected);
+    EXPECT_EQ(registry->DeviceGuidOf(1), std::nullopt);
 
     EXPECT_EQ(ParseDeviceGuid("zz345678+9gAz+xyzw_Q1"), (DeviceGuid{0x00345678, 0x90A0, 0, {0x01}}));
     EXPECT_EQ(ParseDeviceGuid(""), DeviceGuid{});
+}
+
+// What is not a regular file is refused at once, without waiting for a
+// FIFO's writer or reading a device without end, and with one log line.
+TEST(Registry, AFifoOrADeviceIsNoRegistry)
+{
+    test::TempDir dir;
+    const std::string fifo = dir.file("r.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        setenv("PLEXO_REGISTRY", path.c_str(), 1);
+        ClearLog();
+        EXPECT_FALSE(Registry::Read()) << path;
+        EXPECT_EQ(LogText(), "\r\nRegistry file " + path + " not read: not a regular file");
+    }
+    unsetenv("PLEXO_REGISTRY");
 }
 
 // Without PLEXO_REGISTRY: the system's file when it exists, else the one of

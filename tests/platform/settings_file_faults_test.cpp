@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,22 +115,26 @@ TEST(SettingsFile, AReadOnlyFileIsNotReplaced)
     EXPECT_EQ(ini.text(), "[Settings]\nShift=1\n");
 }
 
-// Only temporary files of processes that are gone are removed.
-TEST(AtomicFile, TheFirstWriteIntoAFolderRemovesTemporariesOfDeadWriters)
+// A lock that a stuck holder keeps, or that cannot be made (a folder in its
+// place), holds nothing up: the settings are written without it, after two
+// seconds at most, and the log says so.
+TEST(SettingsFile, ALockNotHadIsDoneWithout)
 {
-    test::TempDir dir;
-    const pid_t dead = ::fork();
-    if (dead == 0)
-        ::_exit(0);
-    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
-    const std::string stale = ".take0001.bmp.tmp-" + std::to_string(dead) + "-0-1";
-    const std::string live = ".take0002.bmp.tmp-" + std::to_string(::getppid()) + "-0-1";
-    for (const std::string& name : {stale, live, std::string("take0003.bmp.tmp-1-2"), std::string(".notes")})
-        test::WriteBytes(dir.file(name), {1});
-    ASSERT_TRUE(ReplaceFileWith(dir.file("take0004.bmp"), "x", 1));
-    EXPECT_FALSE(fs::exists(dir.file(stale)));
-    for (const std::string& name : {live, std::string("take0003.bmp.tmp-1-2"), std::string(".notes")})
-        EXPECT_TRUE(fs::exists(dir.file(name))) << name;
+    test::SettingsSandbox ini;
+    const std::string lock = ini.path() + ".lock";
+    const auto writesWithoutIt = [&](const std::string& value) {
+        ClearLog();
+        EXPECT_TRUE(WriteProfileString("Settings", "Shift", value));
+        EXPECT_EQ(ini.text(), "[Settings]\nShift=" + value + "\n");
+        EXPECT_NE(LogText().find("Settings lock " + lock), std::string::npos) << LogText();
+    };
+    const int holder = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    writesWithoutIt("1");
+    ::close(holder);
+    fs::remove(lock);
+    fs::create_directory(lock);
+    writesWithoutIt("2");
 }
 
 }  // namespace

@@ -53,6 +53,20 @@ TEST(FlipperOpen, ABadDeviceIdentifierFallsBackToTheDefaultDevice)
     EXPECT_EQ(fixture.display->calls(), (Calls{"DirectDrawCreate(device)", "DirectDrawCreate"}));
 }
 
+// A flipper that goes while its driver runs stops the driver before the
+// release unloads it.
+TEST_F(Flipping, GoingWhileFlippingStopsTheDriverFirst)
+{
+    {
+        DDFlipper flipper;
+        flipper.Open();
+        flipper.StartFlipping();
+        ASSERT_EQ(Count(0), 1);
+    }
+    ASSERT_GT(state_->count, 0);
+    EXPECT_EQ(state_->events[state_->count - 1].slot, 1);
+}
+
 // Start waits for each surface's clear; closing twice does the work once.
 TEST_F(Flipping, StartAndCloseWorkTheChainInOrder)
 {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
@@ -166,6 +168,29 @@ TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
     EXPECT_EQ(Run("convert jpg-flm " + Q("demo0000.jpg")).out,
               "replaced: 0\nwrote " + dir.file("demo0.flm") + ": 24 frames\n");
     EXPECT_EQ(test::ReadBytes(dir.file("demo0.flm")).at(0), 7);
+}
+
+// A link planted in a shared sticky folder (by another user, where the test
+// may act as one) sends no frame to the file it names: the link itself is
+// replaced, as with any other file of that name.
+TEST_F(Tool, ConvertReplacesAPlantedLinkNotTheFileItNames)
+{
+    const std::filesystem::path shared = dir.path() / "sh";
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const std::vector<uint8_t> precious = {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'};
+    test::WriteBytes(dir.file("v.txt"), precious);
+    const std::string link = (shared / "clip0001.bmp").string(), film = "'" + (shared / "clip.flm").string() + "'";
+    const bool asNobody = ::geteuid() == 0 && test::HaveProgram("setpriv");
+    ASSERT_TRUE(test::RunCommand(std::string(asNobody ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "") +
+                                 "ln -s " + Q("v.txt") + " '" + link + "'"));
+    ASSERT_EQ(Run("demo " + film).status, 0);
+    const test::ToolRun run = Run("convert flm-bmp " + film);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(dir.file("v.txt")), precious);
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Identify(link, "%w %h"), "320 240");
 }
 
 // The frame at the index, as BMP the tool's own raw picture behind the
