@@ -1,8 +1,10 @@
 #include "app/display_devices.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 
@@ -42,7 +44,16 @@ void InstallDisplayDevices()
 
 void AttachDisplayWindow(QWidget* window)
 {
-    platform::SetDisplayWindow(window && OnX11() ? window->winId() : 0);
+    if (!window || !OnX11()) {
+        platform::SetDisplayWindow(nullptr);
+        return;
+    }
+    // Asked each time: page flipping changes the window's flags, and Qt then
+    // gives it a new native window.
+    platform::SetDisplayWindow([window = QPointer<QWidget>(window)]() -> unsigned long {
+        const QWindow* native = window ? window->windowHandle() : nullptr;
+        return native ? native->winId() : 0;
+    });
 }
 
 }  // namespace plexo

@@ -51,14 +51,13 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     commands_.Update();
     pageFlip_ = std::make_unique<PageFlipStereo>(PageFlipStereo::Frame{
         this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
-        [this] { return settingsDialog_; }});
+        [this] { return settingsDialog_; }, &startupModes_});
     view_->SetPageFlip(pageFlip_.get());
-    startupMode_.Take();
 }
 
 CMainFrame::~CMainFrame()
 {
-    startupMode_.Restore();
+    startupModes_.RestoreAll();
     platform::FrameSettings settings;
     settings.currentDirectory = QDir::currentPath().toStdString();
     settings.framesPerSecond = state.framesPerSecond;

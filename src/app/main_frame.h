@@ -11,7 +11,7 @@
 #include "app/command_table.h"
 #include "app/file_dialogs.h"
 #include "app/presentation_state.h"
-#include "present/mode_switch.h"
+#include "present/startup_modes.h"
 
 class QToolBar;
 
@@ -100,7 +100,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
     SetPnl* settingsDialog_ = nullptr;
-    StartupMode startupMode_;
+    // The start-up mode of every output switched.
+    StartupModes startupModes_;
     bool screenCommandAttached_ = true;
     // Made after the view, gone before the window.
     std::unique_ptr<ViewerCommands> viewer_;

@@ -8,6 +8,7 @@
 
 #include "app/page_flip_stereo.h"
 #include "platform/ddraw_memory.h"
+#include "platform/log.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"
 
@@ -94,6 +95,8 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     frame.close();
     EXPECT_FALSE(frame.state.stereo);
     EXPECT_TRUE(display_->chain().empty());
+    // The display layer does not know "MEMORY-1", so no mode was touched.
+    EXPECT_EQ(platform::LogText(), "");
 }
 
 }  // namespace
