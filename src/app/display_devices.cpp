@@ -14,6 +14,8 @@ namespace plexo {
 
 namespace {
 
+bool g_switchable = false;
+
 bool OnX11()
 {
     return QGuiApplication::platformName() == QLatin1String("xcb");
@@ -37,6 +39,7 @@ void InstallDisplayDevices()
     std::shared_ptr<platform::DisplayDevices> devices;
     if (OnX11())
         devices = platform::OpenXRandRDevices("");
+    g_switchable = devices != nullptr;
     if (!devices)
         devices = platform::FixedModeDevices(ScreenMode());
     platform::SetDisplayDevices(std::move(devices));
@@ -54,6 +57,14 @@ void AttachDisplayWindow(QWidget* window)
         const QWindow* native = window ? window->windowHandle() : nullptr;
         return native ? native->winId() : 0;
     });
+}
+
+std::unique_ptr<platform::ModeGuard> MakeModeGuard()
+{
+    if (!g_switchable)
+        return nullptr;
+    return std::make_unique<platform::ModeGuard>(
+        (QCoreApplication::applicationDirPath() + QStringLiteral("/plexo-guard")).toStdString());
 }
 
 }  // namespace plexo

@@ -8,6 +8,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
+#include "app/display_devices.h"
 #include "app/page_flip_stereo.h"
 #include "app/command_ids.h"
 #include "app/play_period.h"
@@ -53,11 +54,16 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
         this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
         [this] { return settingsDialog_; }, &startupModes_});
     view_->SetPageFlip(pageFlip_.get());
+    modeGuard_ = MakeModeGuard();
+    if (modeGuard_)
+        startupModes_.onKept = [this](const platform::OutputMode& kept) { modeGuard_->Tell(kept); };
 }
 
 CMainFrame::~CMainFrame()
 {
     startupModes_.RestoreAll();
+    if (modeGuard_)
+        modeGuard_->NormalExit();
     platform::FrameSettings settings;
     settings.currentDirectory = QDir::currentPath().toStdString();
     settings.framesPerSecond = state.framesPerSecond;

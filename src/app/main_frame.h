@@ -11,6 +11,7 @@
 #include "app/command_table.h"
 #include "app/file_dialogs.h"
 #include "app/presentation_state.h"
+#include "platform/mode_guard.h"
 #include "present/startup_modes.h"
 
 class QToolBar;
@@ -100,8 +101,10 @@ private:
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
     SetPnl* settingsDialog_ = nullptr;
-    // The start-up mode of every output switched.
+    // The start-up mode of every output switched and, where modes can be
+    // switched, the guardian that puts them back should the viewer die.
     StartupModes startupModes_;
+    std::unique_ptr<platform::ModeGuard> modeGuard_;
     bool screenCommandAttached_ = true;
     // Made after the view, gone before the window.
     std::unique_ptr<ViewerCommands> viewer_;

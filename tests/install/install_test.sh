@@ -14,7 +14,7 @@ trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
 share=$prefix/share
-for file in bin/plexo bin/plexo-tool share/applications/plexo.desktop share/mime/packages/plexo.xml \
+for file in bin/plexo bin/plexo-guard bin/plexo-tool share/applications/plexo.desktop share/mime/packages/plexo.xml \
             share/icons/hicolor/scalable/apps/plexo.svg share/man/man1/plexo.1 share/man/man1/plexo-tool.1; do
   [ -e "$prefix/$file" ] || fail "$file not installed"
 done

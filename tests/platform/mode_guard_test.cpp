@@ -1,0 +1,75 @@
+#include "platform/mode_guard.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "platform/log.h"
+#include "support/temp_dir.h"
+
+namespace plexo::platform {
+namespace {
+
+const OutputMode kFirst{"DUMMY0", {32, 1280, 1024, 60}}, kSecond{"HDMI 2", {32, 800, 600, 75}};
+
+struct TranscriptCase {
+    const char* name;
+    std::vector<std::string> pieces;  // as read from the pipe
+    std::vector<OutputMode> restore;
+};
+
+class Transcripts : public testing::TestWithParam<TranscriptCase> {};
+
+TEST_P(Transcripts, RestoreWhatTheViewerToldUnlessItEndedNormally)
+{
+    GuardTranscript transcript;
+    for (const std::string& piece : GetParam().pieces)
+        transcript.Take(piece);
+    EXPECT_EQ(transcript.ToRestore(), GetParam().restore);
+}
+
+const std::string kLines = GuardLine(kFirst) + GuardLine(kSecond);
+
+INSTANTIATE_TEST_SUITE_P(
+    Pipe, Transcripts,
+    testing::Values(
+        // Lines split anywhere; an output told again keeps its first mode.
+        TranscriptCase{"Split", {kLines.substr(0, 7), kLines.substr(7), GuardLine({"DUMMY0", {32, 640, 480, 60}})},
+                       {kFirst, kSecond}},
+        TranscriptCase{"NormalExit", {kLines, std::string(kNormalExitLine)}, {}},
+        // The viewer died while saying it.
+        TranscriptCase{"WordCutShort", {kLines, "normal ex"}, {kFirst, kSecond}},
+        TranscriptCase{"Malformed",
+                       {"mode 32 1280 1024 60\n", "mode x 1 1 1 A\n", "mod 32 1 1 1 A\n",
+                        std::string(5000, ' ') + GuardLine(kSecond), GuardLine(kFirst)},
+                       {kFirst}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The guardian reads its standard input; this one keeps what it read.
+TEST(ModeGuard, StartsAtTheFirstWordAndTellsTheModesThenTheNormalExit)
+{
+    test::TempDir dir;
+    const std::string program = dir.file("guard");
+    const std::string script = "#!/bin/sh\nexec cat >\"$0.out\"\n";
+    test::WriteBytes(program, {script.begin(), script.end()});
+    ::chmod(program.c_str(), 0700);
+    ModeGuard guard(program);
+    EXPECT_EQ(guard.pid(), -1);
+    EXPECT_TRUE(guard.Tell(kFirst));
+    EXPECT_TRUE(guard.Tell(kSecond));
+    guard.NormalExit();
+    int status = -1;
+    ASSERT_EQ(::waitpid(guard.pid(), &status, 0), guard.pid());
+    EXPECT_EQ(status, 0);
+    const std::vector<uint8_t> told = test::ReadBytes(program + ".out");
+    EXPECT_EQ(std::string(told.begin(), told.end()), kLines + std::string(kNormalExitLine));
+
+    ClearLog();
+    ModeGuard missing(dir.file("nothing"));
+    EXPECT_FALSE(missing.Tell(kFirst));
+    EXPECT_FALSE(missing.Tell(kSecond));
+    EXPECT_EQ(LogText(), "\r\nDisplay guardian not running: " + dir.file("nothing") + ": No such file or directory");
+}
+
+}  // namespace
+}  // namespace plexo::platform
