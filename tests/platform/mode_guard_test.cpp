@@ -1,11 +1,6 @@
 #include "platform/mode_guard.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-
-#include "platform/log.h"
-#include "support/temp_dir.h"
 
 namespace plexo::platform {
 namespace {
@@ -44,32 +39,6 @@ INSTANTIATE_TEST_SUITE_P(
                         std::string(5000, ' ') + GuardLine(kSecond), GuardLine(kFirst)},
                        {kFirst}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// The guardian reads its standard input; this one keeps what it read.
-TEST(ModeGuard, StartsAtTheFirstWordAndTellsTheModesThenTheNormalExit)
-{
-    test::TempDir dir;
-    const std::string program = dir.file("guard");
-    const std::string script = "#!/bin/sh\nexec cat >\"$0.out\"\n";
-    test::WriteBytes(program, {script.begin(), script.end()});
-    ::chmod(program.c_str(), 0700);
-    ModeGuard guard(program);
-    EXPECT_EQ(guard.pid(), -1);
-    EXPECT_TRUE(guard.Tell(kFirst));
-    EXPECT_TRUE(guard.Tell(kSecond));
-    guard.NormalExit();
-    int status = -1;
-    ASSERT_EQ(::waitpid(guard.pid(), &status, 0), guard.pid());
-    EXPECT_EQ(status, 0);
-    const std::vector<uint8_t> told = test::ReadBytes(program + ".out");
-    EXPECT_EQ(std::string(told.begin(), told.end()), kLines + std::string(kNormalExitLine));
-
-    ClearLog();
-    ModeGuard missing(dir.file("nothing"));
-    EXPECT_FALSE(missing.Tell(kFirst));
-    EXPECT_FALSE(missing.Tell(kSecond));
-    EXPECT_EQ(LogText(), "\r\nDisplay guardian not running: " + dir.file("nothing") + ": No such file or directory");
-}
 
 }  // namespace
 }  // namespace plexo::platform

@@ -78,15 +78,6 @@ TEST_F(Flipping, StartAndCloseWorkTheChainInOrder)
     EXPECT_EQ(fixture.events, (Calls{"apply FAKE-1 24 64 48 75", "invalidate", "move 30 440"}));
     EXPECT_EQ(fixture.flipper.driver(), nullptr);
     EXPECT_TRUE(fixture.display->chain().empty());
-
-    // A device the display layer does not know keeps whatever it shows.
-    fixture.events.clear();
-    fixture.kept.reset();
-    fixture.flipper.ReleaseDirectDraw();
-    fixture.flipper.Open();
-    fixture.flipper.StartFlipping();
-    fixture.flipper.Close();
-    EXPECT_EQ(fixture.events, (Calls{"invalidate", "move 30 440"}));
 }
 
 TEST_F(Flipping, EveryChainFailureIsNamedOnceAndNothingIsDrawnAfter)

@@ -41,10 +41,8 @@ public:
         flipper.host.readMode = [](const std::string&) {
             return std::optional<platform::DisplayMode>({24, 64, 48, 75});
         };
-        flipper.host.keepMode = [this](const std::string& device) -> std::optional<platform::OutputMode> {
-            if (!kept)
-                return std::nullopt;
-            return platform::OutputMode{device, *kept};
+        flipper.host.keepMode = [](const std::string& device) {
+            return std::optional<platform::OutputMode>({device, {24, 64, 48, 75}});
         };
         flipper.host.applyMode = [this](const std::string& device, const platform::DisplayMode& m) {
             events.push_back("apply " + device + " " + std::to_string(m.bitsPerPixel) + " " + std::to_string(m.width) +
@@ -68,9 +66,6 @@ public:
     TempDir dir;
     std::shared_ptr<platform::MemoryDisplay> display = std::make_shared<platform::MemoryDisplay>(64, 48);
     DDFlipper flipper;
-    // The mode keepMode reports for every device; none for a device the
-    // display layer does not know.
-    std::optional<platform::DisplayMode> kept = platform::DisplayMode{24, 64, 48, 75};
     std::vector<std::string> events;
 };
 

@@ -3,9 +3,7 @@
 // it shows, every switch asked of it, and how it answers a switch. It is
 // installed for the test's life.
 
-#include <map>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "platform/display.h"
@@ -15,9 +13,7 @@ namespace plexo::test {
 class FakeDisplay : public platform::DisplayDevices {
 public:
     std::vector<platform::DisplayMode> modes;
-    // What "Display" and every device not among `outputs` shows.
     std::optional<platform::DisplayMode> current;
-    std::map<std::string, std::optional<platform::DisplayMode>> outputs;
     std::vector<platform::DisplayMode> applied;
     // Refuses every switch, leaving the mode as it was.
     bool refuse = false;
@@ -30,26 +26,18 @@ public:
     {
         return gone ? std::vector<platform::DisplayMode>{} : modes;
     }
-    std::optional<platform::DisplayMode> Current(const std::string& device) override
+    std::optional<platform::DisplayMode> Current(const std::string&) override
     {
-        return gone ? std::nullopt : Shown(device);
+        return gone ? std::nullopt : current;
     }
-    bool Apply(const std::string& device, const platform::DisplayMode& mode) override
+    bool Apply(const std::string&, const platform::DisplayMode& mode) override
     {
         applied.push_back(mode);
         if (gone || refuse)
             return false;
-        std::optional<platform::DisplayMode>& shown = Shown(device);
-        shown = landsIn.value_or(mode);
+        current = landsIn.value_or(mode);
         landsIn.reset();
-        return *shown == mode;
-    }
-
-private:
-    std::optional<platform::DisplayMode>& Shown(const std::string& device)
-    {
-        const auto output = outputs.find(device);
-        return output != outputs.end() ? output->second : current;
+        return *current == mode;
     }
 };
 
