@@ -7,7 +7,8 @@ include(GNUInstallDirs)
 install(TARGETS plexo-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(PLEXO_GUI)
-  install(TARGETS plexo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The viewer starts plexo-guard from its own folder.
+  install(TARGETS plexo plexo-guard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # The PNG sizes come from the same drawing as the window's icon.
   add_executable(make_icon_pngs src/app/icon/make_icon_pngs.cpp)

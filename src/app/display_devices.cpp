@@ -1,8 +1,10 @@
 #include "app/display_devices.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 
@@ -11,6 +13,8 @@
 namespace plexo {
 
 namespace {
+
+bool g_switchable = false;
 
 bool OnX11()
 {
@@ -35,6 +39,7 @@ void InstallDisplayDevices()
     std::shared_ptr<platform::DisplayDevices> devices;
     if (OnX11())
         devices = platform::OpenXRandRDevices("");
+    g_switchable = devices != nullptr;
     if (!devices)
         devices = platform::FixedModeDevices(ScreenMode());
     platform::SetDisplayDevices(std::move(devices));
@@ -42,7 +47,24 @@ void InstallDisplayDevices()
 
 void AttachDisplayWindow(QWidget* window)
 {
-    platform::SetDisplayWindow(window && OnX11() ? window->winId() : 0);
+    if (!window || !OnX11()) {
+        platform::SetDisplayWindow(nullptr);
+        return;
+    }
+    // Asked each time: page flipping changes the window's flags, and Qt then
+    // gives it a new native window.
+    platform::SetDisplayWindow([window = QPointer<QWidget>(window)]() -> unsigned long {
+        const QWindow* native = window ? window->windowHandle() : nullptr;
+        return native ? native->winId() : 0;
+    });
+}
+
+std::unique_ptr<platform::ModeGuard> MakeModeGuard()
+{
+    if (!g_switchable)
+        return nullptr;
+    return std::make_unique<platform::ModeGuard>(
+        (QCoreApplication::applicationDirPath() + QStringLiteral("/plexo-guard")).toStdString());
 }
 
 }  // namespace plexo

@@ -8,6 +8,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
+#include "app/display_devices.h"
 #include "app/page_flip_stereo.h"
 #include "app/command_ids.h"
 #include "app/play_period.h"
@@ -52,14 +53,18 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     commands_.Update();
     pageFlip_ = std::make_unique<PageFlipStereo>(PageFlipStereo::Frame{
         this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
-        [this] { return settingsDialog_; }});
+        [this] { return settingsDialog_; }, &startupModes_});
     view_->SetPageFlip(pageFlip_.get());
-    startupMode_.Take();
+    modeGuard_ = MakeModeGuard();
+    if (modeGuard_)
+        startupModes_.onKept = [this](const platform::OutputMode& kept) { modeGuard_->Tell(kept); };
 }
 
 CMainFrame::~CMainFrame()
 {
-    startupMode_.Restore();
+    startupModes_.RestoreAll();
+    if (modeGuard_)
+        modeGuard_->NormalExit();
     platform::FrameSettings settings;
     settings.currentDirectory = QDir::currentPath().toStdString();
     settings.framesPerSecond = state.framesPerSecond;

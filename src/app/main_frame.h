@@ -11,7 +11,8 @@
 #include "app/command_table.h"
 #include "app/file_dialogs.h"
 #include "app/presentation_state.h"
-#include "present/mode_switch.h"
+#include "platform/mode_guard.h"
+#include "present/startup_modes.h"
 
 class QToolBar;
 
@@ -103,7 +104,10 @@ private:
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
     SetPnl* settingsDialog_ = nullptr;
-    StartupMode startupMode_;
+    // The start-up mode of every output switched and, where modes can be
+    // switched, the guardian that puts them back should the viewer die.
+    StartupModes startupModes_;
+    std::unique_ptr<platform::ModeGuard> modeGuard_;
     bool screenCommandAttached_ = true;
     QString filmTitle_;
     // Made after the view, gone before the window.

@@ -9,7 +9,7 @@ void CMainFrame::OnScreen()
 {
     if (!screenCommandAttached_)
         return;
-    ScreenPnl dialog(this);
+    ScreenPnl dialog(startupModes_, this);
     dialog.exec();
 }
 

@@ -52,6 +52,9 @@ PageFlipStereo::PageFlipStereo(Frame frame) : frame_(std::move(frame))
         return platform::DisplayMode{screen->depth(), size.width(), size.height(),
                                      int32_t(std::lround(screen->refreshRate()))};
     };
+    flipper_.host.keepMode = [modes = frame_.startupModes](const std::string& device) {
+        return modes ? modes->Keep(device) : std::nullopt;
+    };
     flipper_.host.applyMode = [](const std::string& device, const platform::DisplayMode& mode) {
         if (!platform::ApplyModeToDevice(device, mode))
             LogMessage("Display mode not restored: " + device);

@@ -13,6 +13,7 @@
 
 #include "present/dd_flipper.h"
 #include "present/flip_pair.h"
+#include "present/startup_modes.h"
 
 class QMainWindow;
 class QWidget;
@@ -40,6 +41,8 @@ public:
         std::function<void(bool)> attachScreenCommand;
         // The open Settings dialog, or null.
         std::function<QWidget*()> settingsDialog;
+        // Where the output that stereo shows on keeps its start-up mode.
+        StartupModes* startupModes = nullptr;
     };
 
     explicit PageFlipStereo(Frame frame);

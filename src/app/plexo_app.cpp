@@ -20,9 +20,6 @@ CPlexoApp::~CPlexoApp()
 {
     RemoveMessageBoxSink();
     logPanel_.reset();
-    // The start-up mode was taken before the window existed, on the primary
-    // display; it goes back there.
-    AttachDisplayWindow(nullptr);
     // Both owners' keys go into the settings file in one replacement.
     const platform::ProfileWriteBatch batch;
     frame_.reset();

@@ -11,8 +11,8 @@
 
 namespace plexo {
 
-ScreenPnl::ScreenPnl(QWidget* parent)
-    : QDialog(parent)
+ScreenPnl::ScreenPnl(StartupModes& startup, QWidget* parent)
+    : QDialog(parent), startup_(startup)
 {
     setWindowTitle(QStringLiteral("Screen"));
 
@@ -53,7 +53,7 @@ void ScreenPnl::OnApply()
     const ModeSwitch outcome = SwitchToListedMode(modes_, modeList_->currentIndex(), [this] {
         WaitPnl wait(this, waitTickMs);
         return wait.exec() == QDialog::Accepted;
-    });
+    }, startup_);
     SelectIndex(modeList_, outcome.selection);
 }
 

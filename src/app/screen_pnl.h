@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "present/display_modes.h"
+#include "present/startup_modes.h"
 
 class QComboBox;
 class QPushButton;
@@ -15,7 +16,8 @@ namespace plexo {
 class ScreenPnl : public QDialog {
     Q_OBJECT
 public:
-    explicit ScreenPnl(QWidget* parent = nullptr);
+    // A switch keeps the output's start-up mode in `startup` first.
+    explicit ScreenPnl(StartupModes& startup, QWidget* parent = nullptr);
 
     // The Apply button.
     void OnApply();
@@ -30,6 +32,7 @@ public:
 private:
     void FillList();
 
+    StartupModes& startup_;
     List4i modes_;
     QComboBox* modeList_ = nullptr;
     QPushButton* applyButton_ = nullptr;

@@ -41,6 +41,8 @@ bool CloseOnTerminationSignal(QWidget* window)
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // Closing the terminal the viewer was started from.
+    sigaction(SIGHUP, &action, nullptr);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// SIGTERM and SIGINT close the main window the orderly way (stop playback,
-// write the settings) instead of killing the program with its changes lost.
+// SIGTERM, SIGINT and SIGHUP close the main window the orderly way (stop
+// playback, write the settings, put the display modes back) instead of
+// killing the program with its changes lost.
 
 class QWidget;
 

@@ -53,6 +53,14 @@ private:
 
 }  // namespace
 
+std::optional<OutputMode> DisplayDevices::CurrentOutput(const std::string& device)
+{
+    const std::optional<DisplayMode> mode = Current(device);
+    if (!mode)
+        return std::nullopt;
+    return OutputMode{IsDefaultDisplay(device) ? std::string(kDefaultDisplay) : device, *mode};
+}
+
 bool IsDefaultDisplay(const std::string& device)
 {
     return device.empty() || strcasecmp(device.c_str(), kDefaultDisplay) == 0;
@@ -87,9 +95,26 @@ std::optional<DisplayMode> ReadCurrentMode(const std::string& device)
     return Devices().Current(device);
 }
 
+std::optional<OutputMode> ReadOutputMode(const std::string& device)
+{
+    return Devices().CurrentOutput(device);
+}
+
 bool ApplyModeToDevice(const std::string& device, const DisplayMode& mode)
 {
-    return Devices().Apply(device, mode);
+    DisplayDevices& devices = Devices();
+    if (const std::optional<DisplayMode> shown = devices.Current(device); shown && ModeSatisfies(*shown, mode))
+        return true;
+    return devices.Apply(device, mode);
+}
+
+std::vector<OutputMode> RestoreOutputModes(const std::vector<OutputMode>& modes)
+{
+    std::vector<OutputMode> failed;
+    for (const OutputMode& kept : modes)
+        if (!ApplyModeToDevice(kept.output, kept.mode))
+            failed.push_back(kept);
+    return failed;
 }
 
 }  // namespace plexo::platform

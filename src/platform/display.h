@@ -9,6 +9,7 @@
 // any other name is an XRandR output's ("HDMI-1", "DUMMY0").
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,14 @@ struct DisplayMode {
     friend bool operator==(const DisplayMode&, const DisplayMode&) = default;
 };
 
+// An output by name and a mode of it.
+struct OutputMode {
+    std::string output;
+    DisplayMode mode;
+
+    friend bool operator==(const OutputMode&, const OutputMode&) = default;
+};
+
 // The device name that stands for the main window's display.
 inline constexpr const char* kDefaultDisplay = "Display";
 
@@ -35,14 +44,23 @@ inline constexpr const char* kDefaultDisplay = "Display";
 std::vector<DisplayMode> ReadDisplayModes(const std::string& device = kDefaultDisplay);
 // Null when the device does not exist or shows nothing.
 std::optional<DisplayMode> ReadCurrentMode(const std::string& device = kDefaultDisplay);
+// The output that the device name stands for now, with the mode it shows;
+// null when the device does not exist or shows nothing. For "Display" this
+// is the output under the main window at the time of the call.
+std::optional<OutputMode> ReadOutputMode(const std::string& device = kDefaultDisplay);
 // Switches the device to the mode for this session only. True when the device
 // shows the mode afterwards (for a default rate: its size and bits); false when
-// it refused, has no such mode or came out in another mode.
+// it refused, has no such mode or came out in another mode. A device that
+// shows the mode already is left alone.
 bool ApplyModeToDevice(const std::string& device, const DisplayMode& mode);
+// Puts each output back in its mode where it shows another; returns those
+// that did not come back.
+std::vector<OutputMode> RestoreOutputModes(const std::vector<OutputMode>& modes);
 
-// The X window whose display "Display" names; 0 for none (the primary
-// display). The viewer sets its main window once it exists.
-void SetDisplayWindow(unsigned long xWindow);
+// Gives the X window whose display "Display" names; 0 for none (the primary
+// display). Asked at every use, because the native window of the main window
+// is recreated when its flags change. The viewer sets it once the window exists.
+void SetDisplayWindow(std::function<unsigned long()> xWindow);
 
 // What the functions above talk to. Tests install a scripted one.
 class DisplayDevices {
@@ -51,6 +69,9 @@ public:
     virtual std::vector<DisplayMode> Modes(const std::string& device) = 0;
     virtual std::optional<DisplayMode> Current(const std::string& device) = 0;
     virtual bool Apply(const std::string& device, const DisplayMode& mode) = 0;
+    // The output the device name stands for, with its mode; a device that
+    // names itself unless it says otherwise.
+    virtual std::optional<OutputMode> CurrentOutput(const std::string& device);
 };
 
 // Installs the devices and returns the previous ones. Until something is

@@ -14,7 +14,7 @@ namespace plexo::platform {
 
 namespace {
 
-unsigned long g_window = 0;
+std::function<unsigned long()> g_window;
 
 // Xlib's own error handler ends the process; a refused request must only
 // fail the call that made it.
@@ -124,6 +124,8 @@ public:
         return modes;
     }
 
+    std::string Name() const { return std::string(info_->name, size_t(info_->nameLen)); }
+
     std::optional<DisplayMode> Current() const
     {
         if (info_->crtc == None)
@@ -145,12 +147,12 @@ public:
         CrtcInfo crtc(XRRGetCrtcInfo(dpy_, res_.get(), info_->crtc));
         if (!crtc)
             return false;
-        if (crtc->mode != target && !SetCrtcMode(info_->crtc, *crtc, target))
+        if (!SetCrtcMode(info_->crtc, *crtc, target))
             return false;
         // The server may pick another mode than asked, or none; only a fresh
         // look at the same output tells.
         Session check(server_);
-        if (!check.Open(std::string(info_->name, size_t(info_->nameLen))))
+        if (!check.Open(Name()))
             return false;
         const std::optional<DisplayMode> shown = check.Current();
         return shown && ModeSatisfies(*shown, asked);
@@ -209,15 +211,16 @@ private:
 
     RROutput WindowOutput() const
     {
-        if (g_window == 0)
+        const unsigned long window = g_window ? g_window() : 0;
+        if (window == 0)
             return None;
         ErrorTrap trap(dpy_);
         XWindowAttributes attributes{};
         int x = 0, y = 0;
         Window child = None;
         // The window may be gone by now; the trap swallows the error.
-        if (!XGetWindowAttributes(dpy_, g_window, &attributes) ||
-            !XTranslateCoordinates(dpy_, g_window, root_, attributes.width / 2, attributes.height / 2, &x, &y, &child))
+        if (!XGetWindowAttributes(dpy_, window, &attributes) ||
+            !XTranslateCoordinates(dpy_, window, root_, attributes.width / 2, attributes.height / 2, &x, &y, &child))
             return None;
         for (int i = 0; i < res_->ncrtc; ++i) {
             CrtcInfo crtc(XRRGetCrtcInfo(dpy_, res_.get(), res_->crtcs[i]));
@@ -330,15 +333,24 @@ public:
         return session.Open(device) && session.Apply(mode);
     }
 
+    std::optional<OutputMode> CurrentOutput(const std::string& device) override
+    {
+        Session session(server_);
+        if (!session.Open(device))
+            return std::nullopt;
+        const std::optional<DisplayMode> mode = session.Current();
+        return mode ? std::optional(OutputMode{session.Name(), *mode}) : std::nullopt;
+    }
+
 private:
     std::string server_;
 };
 
 }  // namespace
 
-void SetDisplayWindow(unsigned long xWindow)
+void SetDisplayWindow(std::function<unsigned long()> xWindow)
 {
-    g_window = xWindow;
+    g_window = std::move(xWindow);
 }
 
 std::shared_ptr<DisplayDevices> OpenXRandRDevices(const std::string& serverName)

@@ -102,6 +102,7 @@ void DDFlipper::Open()
     const std::optional<std::string> name = DriverDeviceName(driver_, adapter_);
     const std::string device = name && !name->empty() ? *name : kDefaultDevice;
     device.copy(displayInfo_.deviceName, sizeof displayInfo_.deviceName - 1);
+    stereoStart_ = host.keepMode ? host.keepMode(displayInfo_.deviceName) : std::nullopt;
     if (const auto mode = host.readMode ? host.readMode(displayInfo_.deviceName) : std::nullopt) {
         displayInfo_.width = mode->width;
         displayInfo_.height = mode->height;
@@ -271,10 +272,10 @@ void DDFlipper::Close()
     }
     if (driver_ && directDraw_ && chain_[0] && chain_[1]) {
         StopDriver();
-        // A rate of 1 asks for the device's default rate at that size.
-        const platform::DisplayMode mode{displayInfo_.bitsPerPixel, displayInfo_.width, displayInfo_.height, 1};
-        if (host.applyMode)
-            host.applyMode(displayInfo_.deviceName, mode);
+        // Exactly the mode stereo started in, rate included; an output that
+        // shows it still is not switched.
+        if (stereoStart_ && host.applyMode)
+            host.applyMode(stereoStart_->output, stereoStart_->mode);
         if (host.invalidateAll)
             host.invalidateAll();
         if (host.moveWindow)
@@ -286,6 +287,7 @@ void DDFlipper::Close()
     primary_ = nullptr;
     std::fill(chain_, chain_ + kChainSize, nullptr);
     count_ = 0;
+    stereoStart_.reset();
 }
 
 void DDFlipper::ReleaseDirectDraw()

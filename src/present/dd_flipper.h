@@ -29,8 +29,11 @@ struct FlipHost {
     std::function<void()> invalidateAll;
     // The mode the named device shows; nullopt when there is no such device.
     std::function<std::optional<platform::DisplayMode>(const std::string& device)> readMode;
-    // ApplyModeToDevice: sets the named device's mode ("" or "Display": the
-    // main window's display); the result is not checked.
+    // Keeps the device's mode as a start-up mode before stereo may switch
+    // it, and returns its output with the mode it shows; null where the
+    // display layer does not know the device, which is then left alone.
+    std::function<std::optional<platform::OutputMode>(const std::string& device)> keepMode;
+    // ApplyModeToDevice: sets the named output's mode; the result is not checked.
     std::function<void(const std::string& device, const platform::DisplayMode& mode)> applyMode;
 };
 
@@ -90,6 +93,8 @@ private:
     bool reportedFailure_ = false;  // a failed mark or present was logged
     K3V_DriverCaps caps_{12, 0, 0};
     K3V_FlipDisplayInfo displayInfo_{};
+    // The output and mode stereo started in, which Close puts back.
+    std::optional<platform::OutputMode> stereoStart_;
 };
 
 // RestoreIfLost: a lost surface is restored before it is drawn into.

@@ -7,7 +7,6 @@ namespace plexo {
 namespace {
 
 using platform::DisplayMode;
-using platform::kDefaultDisplay;
 
 void LogSwitchFailure(const char* what, const DisplayMode& mode)
 {
@@ -15,31 +14,36 @@ void LogSwitchFailure(const char* what, const DisplayMode& mode)
 }
 
 // Puts the mode back after a switch; a failure is logged once.
-void SwitchBack(const DisplayMode& former)
+void SwitchBack(const std::string& output, const DisplayMode& former)
 {
-    if (!platform::ApplyModeToDevice(kDefaultDisplay, former))
+    if (!platform::ApplyModeToDevice(output, former))
         LogSwitchFailure("Display mode not restored: ", former);
 }
 
 }  // namespace
 
-ModeSwitch SwitchToListedMode(const List4i& list, int selected, const std::function<bool()>& confirm)
+ModeSwitch SwitchToListedMode(const List4i& list, int selected, const std::function<bool()>& confirm,
+                              StartupModes& startup)
 {
-    const std::optional<DisplayMode> former = platform::ReadCurrentMode();
+    // The output is named once, so that the switch, the switch back and the
+    // kept start-up mode are all about the same one wherever the window goes.
+    const std::optional<platform::OutputMode> shown = platform::ReadOutputMode();
+    const std::string output = shown ? shown->output : platform::kDefaultDisplay;
+    const std::optional<DisplayMode> former = shown ? std::optional(shown->mode) : std::nullopt;
     const int formerIndex = list.IndexOf(former);
     ModeSwitch outcome{ModeSwitch::kNothing, formerIndex};
     const Item4i* item = list.Find(selected);
     if (selected == formerIndex || !item)
         return outcome;
 
-    if (!platform::ApplyModeToDevice(kDefaultDisplay, item->mode)) {
+    startup.Keep(output);
+    if (!platform::ApplyModeToDevice(output, item->mode)) {
         LogSwitchFailure("Display mode not set: ", item->mode);
         // A display that came out in a third mode gets its former one back.
-        const std::optional<DisplayMode> shown = platform::ReadCurrentMode();
-        if (former && shown != former)
-            SwitchBack(*former);
+        if (former)
+            SwitchBack(output, *former);
         outcome.result = ModeSwitch::kRefused;
-        outcome.selection = list.IndexOf(platform::ReadCurrentMode());
+        outcome.selection = list.IndexOf(platform::ReadCurrentMode(output));
         return outcome;
     }
     if (confirm()) {
@@ -48,17 +52,9 @@ ModeSwitch SwitchToListedMode(const List4i& list, int selected, const std::funct
         return outcome;
     }
     if (former)
-        SwitchBack(*former);
+        SwitchBack(output, *former);
     outcome.result = ModeSwitch::kReverted;
     return outcome;
-}
-
-void StartupMode::Restore() const
-{
-    if (!mode_ || platform::ReadCurrentMode() == mode_)
-        return;
-    if (!platform::ApplyModeToDevice(kDefaultDisplay, *mode_))
-        LogSwitchFailure("Display mode not restored: ", *mode_);
 }
 
 }  // namespace plexo

@@ -1,12 +1,11 @@
 #pragma once
-// Switching the display to a listed mode with the user's confirmation, and
-// the start-up mode that the main frame puts back at exit.
+// Switching the display to a listed mode with the user's confirmation.
 
 #include <functional>
 #include <optional>
 
-#include "platform/display.h"
 #include "present/display_modes.h"
+#include "present/startup_modes.h"
 
 namespace plexo {
 
@@ -22,22 +21,13 @@ struct ModeSwitch {
     int selection = 0;
 };
 
-// Switches "Display" to the selected item and asks `confirm` whether to keep
-// it; unless it says yes, the former mode comes back. A switch the display
-// refuses or gets wrong is logged with the mode's label and not confirmed,
-// and so is a failed switch back; nothing is ever retried.
-ModeSwitch SwitchToListedMode(const List4i& list, int selected, const std::function<bool()>& confirm);
-
-// The mode shown when the program started.
-class StartupMode {
-public:
-    // Remembers the mode the display shows now.
-    void Take() { mode_ = platform::ReadCurrentMode(); }
-    // Puts the start-up mode back when the display shows another one now.
-    void Restore() const;
-
-private:
-    std::optional<platform::DisplayMode> mode_;
-};
+// Switches the output under the main window to the selected item and asks
+// `confirm` whether to keep it; unless it says yes, the former mode comes
+// back. The output's start-up mode is kept in `startup` before it is first
+// switched. A switch the display refuses or gets wrong is logged with the
+// mode's label and not confirmed, and so is a failed switch back; nothing is
+// ever retried.
+ModeSwitch SwitchToListedMode(const List4i& list, int selected, const std::function<bool()>& confirm,
+                              StartupModes& startup);
 
 }  // namespace plexo

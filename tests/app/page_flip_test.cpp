@@ -10,6 +10,7 @@
 #include "app/viewer_command_ids.h"
 #include "app/viewer_commands.h"
 #include "platform/ddraw_memory.h"
+#include "platform/log.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"
 
@@ -100,6 +101,8 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     frame.close();
     EXPECT_FALSE(frame.state.stereo);
     EXPECT_TRUE(display_->chain().empty());
+    // The display layer does not know "MEMORY-1", so no mode was touched.
+    EXPECT_EQ(platform::LogText(), "");
 }
 
 }  // namespace

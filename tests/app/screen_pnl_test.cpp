@@ -21,13 +21,14 @@ protected:
     }
 
     FakeDisplayScope fake;
+    StartupModes startup;
 };
 
 // The list is ModeLabel's, sorted as the List4i tests pin; it opens on the
 // current mode. That OK keeps the mode is the Xorg test's.
 TEST_F(ScreenPnlTest, CountdownRunsOutRevertsAndReselects)
 {
-    ScreenPnl dialog;
+    ScreenPnl dialog(startup);
     ASSERT_EQ(dialog.modeList()->count(), 3);
     EXPECT_EQ(dialog.modeList()->itemText(1), "32 bits 1024 by 768 pixels, Default refresh");
     EXPECT_EQ(dialog.modeList()->currentIndex(), 1);
@@ -39,7 +40,7 @@ TEST_F(ScreenPnlTest, CountdownRunsOutRevertsAndReselects)
 
     // A display without modes leaves nothing to apply.
     fake->modes.clear();
-    ScreenPnl empty;
+    ScreenPnl empty(startup);
     EXPECT_EQ(empty.modeList()->count(), 0);
     empty.OnApply();
     EXPECT_EQ(fake->applied.size(), 2u);

@@ -88,7 +88,8 @@ TEST_F(Flipping, StartAndCloseWorkTheChainInOrder)
         EXPECT_EQ(fixture.display->calls(), close ? Calls{} : (Calls{"IsLost 0", "Blt 0", "Blt 1", "Release 0"}));
     }
     EXPECT_EQ(Count(1), 1);
-    EXPECT_EQ(fixture.events, (Calls{"apply FAKE-1 24 64 48 1", "invalidate", "move 30 440"}));
+    // The mode stereo started in, its rate included.
+    EXPECT_EQ(fixture.events, (Calls{"apply FAKE-1 24 64 48 75", "invalidate", "move 30 440"}));
     EXPECT_EQ(fixture.flipper.driver(), nullptr);
     EXPECT_TRUE(fixture.display->chain().empty());
 }

@@ -73,11 +73,13 @@ TEST_P(ModeSwitching, RefusedOrUnconfirmedLeavesTheFormerMode)
     if (c.display == 'l')
         fake->landsIn = kLarge;
     int asked = 0;
-    const ModeSwitch outcome = SwitchToListedMode(list, c.selected, [&] {
+    const auto confirm = [&] {
         ++asked;
         fake->refuse = c.display == 'b';
         return false;
-    });
+    };
+    StartupModes startup;
+    const ModeSwitch outcome = SwitchToListedMode(list, c.selected, confirm, startup);
     EXPECT_EQ(outcome.result, c.result);
     EXPECT_EQ(outcome.selection, c.selection);
     EXPECT_EQ(asked, c.asked);
@@ -100,16 +102,23 @@ INSTANTIATE_TEST_SUITE_P(
                     SwitchCase{"DisplayGone", 'g', 1, ModeSwitch::kRefused, 0, 0, {kWide}, kNotSet}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ModeSwitchTest, StartupModeComesBackOnlyWhenChanged)
+// Each output is kept once, before its first switch, and told at once; at
+// exit each goes back to that first mode. A mode shown already is not set.
+TEST_F(ModeSwitchTest, EveryOutputSwitchedGetsItsFirstModeBack)
 {
-    StartupMode startup;
-    startup.Take();
-    startup.Restore();
+    EXPECT_TRUE(platform::ApplyModeToDevice("Display", kSmall));
     EXPECT_TRUE(fake->applied.empty());
-    fake->current = kWide;
-    startup.Restore();
-    EXPECT_EQ(fake->applied, std::vector<DisplayMode>{kSmall});
-    EXPECT_EQ(fake->current, kSmall);
+    StartupModes startup;
+    std::vector<platform::OutputMode> told;
+    startup.onKept = [&](const platform::OutputMode& kept) { told.push_back(kept); };
+    EXPECT_EQ(SwitchToListedMode(list, 1, [] { return true; }, startup).result, ModeSwitch::kKept);
+    EXPECT_EQ(startup.Keep("HDMI-2"), (platform::OutputMode{"HDMI-2", kWide}));
+    EXPECT_EQ(SwitchToListedMode(list, 2, [] { return true; }, startup).result, ModeSwitch::kKept);
+    const std::vector<platform::OutputMode> first{{"Display", kSmall}, {"HDMI-2", kWide}};
+    EXPECT_EQ(told, first);
+    fake->applied.clear();
+    startup.RestoreAll();
+    EXPECT_EQ(fake->applied, (std::vector<DisplayMode>{kSmall, kWide}));
 }
 
 }  // namespace

@@ -41,6 +41,9 @@ public:
         flipper.host.readMode = [](const std::string&) {
             return std::optional<platform::DisplayMode>({24, 64, 48, 75});
         };
+        flipper.host.keepMode = [](const std::string& device) {
+            return std::optional<platform::OutputMode>({device, {24, 64, 48, 75}});
+        };
         flipper.host.applyMode = [this](const std::string& device, const platform::DisplayMode& m) {
             events.push_back("apply " + device + " " + std::to_string(m.bitsPerPixel) + " " + std::to_string(m.width) +
                              " " + std::to_string(m.height) + " " + std::to_string(m.refreshRate));

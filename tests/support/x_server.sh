@@ -50,12 +50,14 @@ x_wait_window() {
   echo "$id"
 }
 
-# x_stop_plexo: ends the viewer with SIGTERM, as the session's end does, and
-# fails unless it ends at once with status 0.
+# x_stop_plexo [SIGNAL]: ends the viewer with SIGTERM, as the session's end
+# does (or with SIGNAL, which must end it as orderly), and fails unless it
+# ends at once with status 0.
 x_stop_plexo() {
-  kill -TERM "$plexo_pid"
+  local signal=${1:-TERM}
+  kill -"$signal" "$plexo_pid"
   for _ in $(seq 100); do kill -0 "$plexo_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$plexo_pid" 2>/dev/null && fail "the viewer did not end on SIGTERM"
+  kill -0 "$plexo_pid" 2>/dev/null && fail "the viewer did not end on SIG$signal"
   wait "$plexo_pid" || fail "the viewer ended with status $? ($(cat "$work/plexo.log"))"
   plexo_pid=""
 }
