@@ -20,6 +20,7 @@
 #include <QOpenGLVersionFunctionsFactory>
 #include <QScreen>
 #include <QSurfaceFormat>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -149,8 +150,11 @@ double ReferenceMs(const QRect& logical, qreal ratio, double seconds)
     if (!context.create() || !context.makeCurrent(&window))
         return 0;
     auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(&context);
+    QOpenGLExtraFunctions* extra = context.extraFunctions();
     if (!gl)
         return 0;
+    GLuint framebuffer = 0;
+    extra->glGenFramebuffers(1, &framebuffer);
     const QSize size = (QSizeF(logical.size()) * ratio).toSize();
     const int32_t pitch = (size.width() * 3 + 3) / 4 * 4;
     std::vector<uint8_t> bytes(size_t(pitch) * size_t(size.height()));
@@ -162,8 +166,7 @@ double ReferenceMs(const QRect& logical, qreal ratio, double seconds)
     std::vector<double> ms;
     for (const auto until = Clock::now() + std::chrono::duration<double>(seconds); Clock::now() < until;) {
         const auto before = Clock::now();
-        gl->glViewport(0, 0, size.width(), size.height());
-        texture.Draw(*gl);
+        texture.Draw(*extra, framebuffer, QPoint());
         gl->glFinish();
         context.swapBuffers(&window);
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - before).count());
@@ -234,13 +237,16 @@ int Run(double seconds)
     const auto span = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     const uint32_t hertz = output->RefreshRate();
 
-    // Settled for a second first.
-    const auto settle = Clock::now() + std::chrono::seconds(1);
-    while (Clock::now() < settle)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // Settled for a second first. The event loop sleeps between events, as
+    // the viewer's does, rather than spinning on a core the fields need.
+    const auto runEvents = [](double forSeconds) {
+        QEventLoop loop;
+        QTimer::singleShot(int(forSeconds * 1000), &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    runEvents(1);
     const auto stillFrom = Clock::now();
-    while (Clock::now() < stillFrom + span)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    runEvents(seconds);
     const auto stillTo = Clock::now();
 
     const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / 60));

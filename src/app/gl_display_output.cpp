@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions_1_1>
 #include <QOpenGLVersionFunctionsFactory>
 #include <QScreen>
@@ -50,8 +51,16 @@ GlDisplayOutput::GlDisplayOutput(QWidget* view) : view_(view)
     loadContext_ = std::make_unique<QOpenGLContext>();
     loadContext_->setFormat(loadFormat);
     loadContext_->setShareContext(context_.get());
-    if (!loadSurface_->isValid() || !loadContext_->create())
+    if (!loadSurface_->isValid() || !loadContext_->create() || !loadContext_->makeCurrent(loadSurface_.get()))
         return;
+    // A field is a framebuffer copy (OpenGL 3.0, or older with the extension).
+    const bool blits = loadContext_->format().version() >= qMakePair(3, 0) ||
+                       loadContext_->hasExtension(QByteArrayLiteral("GL_ARB_framebuffer_object"));
+    loadContext_->doneCurrent();
+    if (!blits) {
+        fault_ = "the display's OpenGL cannot copy between framebuffers";
+        return;
+    }
     stereo_ = context_->format().stereo();
     view->installEventFilter(this);
     view->window()->installEventFilter(this);
@@ -94,7 +103,7 @@ bool GlDisplayOutput::Start(std::string& why)
     // Without its render thread nothing would ever be drawn, and a wait for
     // the blank would wait for a swap that never comes.
     if (!thread_) {
-        why = "the display offers no OpenGL";
+        why = fault_;
         return false;
     }
     const QScreen* screen = view_->screen();
@@ -253,7 +262,8 @@ bool GlDisplayOutput::WaitForVerticalBlank(std::chrono::steady_clock::time_point
     return vsync_;
 }
 
-bool GlDisplayOutput::Draw(QOpenGLFunctions_1_1& gl, const Field& field)
+bool GlDisplayOutput::Draw(QOpenGLFunctions_1_1& gl, QOpenGLExtraFunctions& extra, GLuint framebuffer,
+                           const Field& field)
 {
     // Locked in chain order, as the surfaces' guards are.
     const int low = field.right < 0 ? field.left : std::min(field.left, field.right);
@@ -273,14 +283,14 @@ bool GlDisplayOutput::Draw(QOpenGLFunctions_1_1& gl, const Field& field)
     const QRect area = textures_[size_t(field.left)].area();
     if (area.isEmpty())
         return false;
-    gl.glViewport(area.left() - field.region.left(), field.region.bottom() - area.bottom(), area.width(),
-                  area.height());
+    // The window's rows count from its bottom.
+    const QPoint at(area.left() - field.region.left(), field.region.bottom() - area.bottom());
     if (stereo_)
         gl.glDrawBuffer(field.right >= 0 ? GL_BACK_LEFT : GL_BACK);
-    textures_[size_t(field.left)].Draw(gl);
+    textures_[size_t(field.left)].Draw(extra, framebuffer, at);
     if (field.right >= 0) {
         gl.glDrawBuffer(GL_BACK_RIGHT);
-        textures_[size_t(field.right)].Draw(gl);
+        textures_[size_t(field.right)].Draw(extra, framebuffer, at);
     }
     // Drawn before the textures may change.
     gl.glFinish();
@@ -290,6 +300,7 @@ bool GlDisplayOutput::Draw(QOpenGLFunctions_1_1& gl, const Field& field)
 void GlDisplayOutput::Render()
 {
     QOpenGLFunctions_1_1* gl = nullptr;
+    GLuint framebuffer = 0;
     for (;;) {
         Field field;
         {
@@ -302,9 +313,14 @@ void GlDisplayOutput::Render()
             rendering_ = shown_;
         }
         const auto before = std::chrono::steady_clock::now();
-        if (!rendering_ || field.region.isEmpty() || !context_->makeCurrent(window_.get()) ||
-            !(gl = gl ? gl : QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context_.get())) ||
-            !Draw(*gl, field)) {
+        // Made current once: on some platforms every makeCurrent asks the
+        // window system about the window again.
+        if (rendering_ && !gl && context_->makeCurrent(window_.get())) {
+            gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context_.get());
+            context_->extraFunctions()->glGenFramebuffers(1, &framebuffer);
+        }
+        if (!rendering_ || field.region.isEmpty() || !gl ||
+            !Draw(*gl, *context_->extraFunctions(), framebuffer, field)) {
             std::lock_guard lock(mutex_);
             rendering_ = false;
             changed_.notify_all();

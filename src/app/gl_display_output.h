@@ -85,7 +85,7 @@ private:
         QRect region;
     };
     // Draws the field's textures; false when there is nothing to swap.
-    bool Draw(QOpenGLFunctions_1_1& gl, const Field& field);
+    bool Draw(QOpenGLFunctions_1_1& gl, QOpenGLExtraFunctions& extra, GLuint framebuffer, const Field& field);
     void Render();
 
     QWidget* view_;
@@ -96,6 +96,8 @@ private:
     QThread* thread_ = nullptr;
     QThread* loadThread_ = nullptr;
     QObject* loader_ = nullptr;
+    // Why nothing can be drawn; the threads are then never started.
+    std::string fault_ = "the display offers no OpenGL";
     bool stereo_ = false;
     // The screen's, read afresh at every start of page flipping.
     int32_t width_ = 0;

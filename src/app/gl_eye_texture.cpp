@@ -14,7 +14,7 @@ void EyeTexture::Load(QOpenGLFunctions_1_1& gl, const K3V_Pixels& pixels, const 
     }
     gl.glBindTexture(GL_TEXTURE_2D, name_);
     if (part.size() != area_.size())
-        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, part.width(), part.height(), 0, GL_BGR, GL_UNSIGNED_BYTE, nullptr);
+        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, part.width(), part.height(), 0, GL_BGR, GL_UNSIGNED_BYTE, nullptr);
     area_ = part;
     Update(gl, pixels, part);
 }
@@ -34,26 +34,14 @@ void EyeTexture::Update(QOpenGLFunctions_1_1& gl, const K3V_Pixels& pixels, cons
     gl.glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
-void EyeTexture::Draw(QOpenGLFunctions_1_1& gl) const
+void EyeTexture::Draw(QOpenGLExtraFunctions& gl, GLuint readFramebuffer, const QPoint& at) const
 {
-    gl.glMatrixMode(GL_PROJECTION);
-    gl.glLoadIdentity();
-    gl.glMatrixMode(GL_MODELVIEW);
-    gl.glLoadIdentity();
-    gl.glEnable(GL_TEXTURE_2D);
-    gl.glBindTexture(GL_TEXTURE_2D, name_);
-    gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    // The texture's first row is the picture's top.
-    gl.glBegin(GL_QUADS);
-    gl.glTexCoord2f(0, 1);
-    gl.glVertex2f(-1, -1);
-    gl.glTexCoord2f(1, 1);
-    gl.glVertex2f(1, -1);
-    gl.glTexCoord2f(1, 0);
-    gl.glVertex2f(1, 1);
-    gl.glTexCoord2f(0, 0);
-    gl.glVertex2f(-1, 1);
-    gl.glEnd();
+    gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+    gl.glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name_, 0);
+    // A copy, not a drawing: a software renderer copies rows instead of
+    // shading every pixel. The texture's first row is the picture's top.
+    const int w = area_.width(), h = area_.height();
+    gl.glBlitFramebuffer(0, h, w, 0, at.x(), at.y(), at.x() + w, at.y() + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }
 
 }  // namespace plexo

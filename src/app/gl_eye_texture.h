@@ -4,6 +4,7 @@
 // one texel to one pixel. The page-flip benchmark draws its reference with
 // the same calls.
 
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions_1_1>
 #include <QRect>
 
@@ -17,8 +18,10 @@ public:
     void Load(QOpenGLFunctions_1_1& gl, const K3V_Pixels& pixels, const QRect& area);
     // Loads the part of `changed` that lies in the texture's area.
     void Update(QOpenGLFunctions_1_1& gl, const K3V_Pixels& pixels, const QRect& changed);
-    // Fills the viewport, the texture's top row at its top.
-    void Draw(QOpenGLFunctions_1_1& gl) const;
+    // Copies the texture one to one into the draw framebuffer with its
+    // bottom-left corner at `at`, its top row at the top. `readFramebuffer`
+    // is one of the drawing context's own: framebuffers are not shared.
+    void Draw(QOpenGLExtraFunctions& gl, GLuint readFramebuffer, const QPoint& at) const;
 
     // The part of the screen it holds; empty before the first Load.
     const QRect& area() const { return area_; }
