@@ -1,10 +1,14 @@
 // Page flipping in the real viewer through the OpenGL output, counting the
-// eye fields the reference driver presents. Run on an X server by
+// eye fields that the output draws and swaps. Run on an X server by
 // page_flip_gl.sh; prints one line a phase:
 //   still:   the paused film, the driver alone alternating one pair;
 //   playing: a tick every 60th of a second (PlayStep, ComposeFlipPair and
 //            ShowPair through the view's paint), late counting the ticks
 //            that finish after their 16.67 ms slot.
+// Then the reference: a texture of the view's size, loaded once, drawn
+// and swapped over and over in a window over the view, with the very calls
+// the output draws a field with. A field's cost (drawing and swap, timed on
+// the render thread) is reported against it.
 // Fields are told apart by their picture: with a displacement the first eye's
 // picture leaves its last columns black, the second eye's its first columns
 // (when the picture is as wide as the screen); on any screen a field whose
@@ -12,9 +16,15 @@
 // Usage: page_flip_gl SECONDS (the 1080p pattern film, packed)
 
 #include <QApplication>
+#include <QOpenGLContext>
+#include <QOpenGLVersionFunctionsFactory>
 #include <QScreen>
+#include <QSurfaceFormat>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +34,7 @@
 #include <vector>
 
 #include "app/gl_display_output.h"
+#include "app/gl_eye_texture.h"
 #include "app/main_frame.h"
 #include "app/page_flip_stereo.h"
 #include "app/plexo_app.h"
@@ -43,25 +54,36 @@ constexpr int32_t kDisplacement = 24;
 
 enum class Eye { First, Second, Unknown };
 
-// The GL output that also notes every field presented, by eye.
+// The GL output that also notes every field it draws: its eye, its
+// picture and what drawing and swapping it took. A field's eye is that of
+// the picture its surface was last presented with.
 class CountingOutput : public GlDisplayOutput {
 public:
-    using GlDisplayOutput::GlDisplayOutput;
-
-    void Present(int surface, const K3V_Pixels& pixels) override
-    {
-        const Field field{Clock::now(), EyeOf(pixels), Fingerprint(pixels)};
-        {
-            std::lock_guard lock(mutex_);
-            fields_.push_back(field);
-        }
-        GlDisplayOutput::Present(surface, pixels);
-    }
     struct Field {
         Clock::time_point at;
         Eye eye;
         uint64_t fingerprint;
+        double ms;
     };
+
+    explicit CountingOutput(QWidget* view) : GlDisplayOutput(view)
+    {
+        onFieldDrawn = [this](int surface, std::chrono::nanoseconds took) {
+            std::lock_guard lock(mutex_);
+            fields_.push_back({Clock::now(), eyes_[size_t(surface)], fingerprints_[size_t(surface)],
+                               std::chrono::duration<double, std::milli>(took).count()});
+        };
+    }
+
+    void Present(int surface, const K3V_Pixels& pixels) override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            eyes_[size_t(surface)] = EyeOf(pixels);
+            fingerprints_[size_t(surface)] = Fingerprint(pixels);
+        }
+        GlDisplayOutput::Present(surface, pixels);
+    }
     std::vector<Field> fields()
     {
         std::lock_guard lock(mutex_);
@@ -97,17 +119,82 @@ private:
     }
 
     std::mutex mutex_;
+    std::array<Eye, 4> eyes_{Eye::Unknown, Eye::Unknown, Eye::Unknown, Eye::Unknown};
+    std::array<uint64_t, 4> fingerprints_{};
     std::vector<Field> fields_;
 };
 
-void Report(const char* phase, const std::vector<CountingOutput::Field>& all, Clock::time_point from,
-            Clock::time_point to, uint32_t hertz)
+double MedianMs(std::vector<double> ms)
+{
+    if (ms.empty())
+        return 0;
+    std::nth_element(ms.begin(), ms.begin() + ptrdiff_t(ms.size() / 2), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// Drawing a loaded texture of the area's size and swapping, in a window over
+// the area: the median time a round, in milliseconds.
+double ReferenceMs(const QRect& logical, qreal ratio, double seconds)
+{
+    QSurfaceFormat format;
+    format.setSwapInterval(1);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    QWindow window;
+    window.setFlags(Qt::Tool | Qt::FramelessWindowHint);
+    window.setSurfaceType(QSurface::OpenGLSurface);
+    window.setFormat(format);
+    window.setGeometry(logical);
+    window.show();
+    QOpenGLContext context;
+    context.setFormat(format);
+    if (!context.create() || !context.makeCurrent(&window))
+        return 0;
+    auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(&context);
+    QOpenGLExtraFunctions* extra = context.extraFunctions();
+    if (!gl)
+        return 0;
+    GLuint framebuffer = 0;
+    extra->glGenFramebuffers(1, &framebuffer);
+    const QSize size = (QSizeF(logical.size()) * ratio).toSize();
+    const int32_t pitch = (size.width() * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bytes(size_t(pitch) * size_t(size.height()));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i * 7);
+    EyeTexture texture;
+    texture.Load(*gl, {bytes.data(), size.width(), size.height(), pitch}, QRect(QPoint(), size));
+    gl->glFinish();
+    std::vector<double> ms;
+    for (const auto until = Clock::now() + std::chrono::duration<double>(seconds); Clock::now() < until;) {
+        const auto before = Clock::now();
+        texture.Draw(*extra, framebuffer, QPoint());
+        gl->glFinish();
+        context.swapBuffers(&window);
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - before).count());
+        QCoreApplication::processEvents();
+    }
+    context.doneCurrent();
+    return MedianMs(ms);
+}
+
+// One line a phase for the reader, and the figures in a `summary` line for
+// page_flip_gl.sh, which takes medians over rounds.
+struct Figures {
+    double rate = 0;
+    int repeats = 0;
+    int samePicture = 0;
+    double fieldMs = 0;
+};
+
+Figures Report(const char* phase, const std::vector<CountingOutput::Field>& all, Clock::time_point from,
+               Clock::time_point to, uint32_t hertz)
 {
     std::vector<CountingOutput::Field> fields;
     std::copy_if(all.begin(), all.end(), std::back_inserter(fields),
                  [&](const auto& f) { return f.at >= from && f.at < to; });
     int repeats = 0, unknown = 0, first = 0, samePicture = 0;
+    std::vector<double> ms;
     for (size_t i = 0; i < fields.size(); ++i) {
+        ms.push_back(fields[i].ms);
         unknown += fields[i].eye == Eye::Unknown;
         first += fields[i].eye == Eye::First;
         repeats += i > 0 && fields[i].eye != Eye::Unknown && fields[i].eye == fields[i - 1].eye;
@@ -119,6 +206,7 @@ void Report(const char* phase, const std::vector<CountingOutput::Field>& all, Cl
                 "unknown %d, same eye twice running %d, same picture twice running %d\n",
                 phase, fields.size(), seconds, rate, hertz, 100.0 * (rate - hertz) / hertz, first,
                 fields.size() - size_t(first) - size_t(unknown), unknown, repeats, samePicture);
+    return {rate, repeats, samePicture, MedianMs(ms)};
 }
 
 int Run(double seconds)
@@ -149,13 +237,16 @@ int Run(double seconds)
     const auto span = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     const uint32_t hertz = output->RefreshRate();
 
-    // Settled for a second first.
-    const auto settle = Clock::now() + std::chrono::seconds(1);
-    while (Clock::now() < settle)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // Settled for a second first. The event loop sleeps between events, as
+    // the viewer's does, rather than spinning on a core the fields need.
+    const auto runEvents = [](double forSeconds) {
+        QEventLoop loop;
+        QTimer::singleShot(int(forSeconds * 1000), &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    runEvents(1);
     const auto stillFrom = Clock::now();
-    while (Clock::now() < stillFrom + span)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    runEvents(seconds);
     const auto stillTo = Clock::now();
 
     const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / 60));
@@ -177,17 +268,31 @@ int Run(double seconds)
     }
     const auto playTo = Clock::now();
     const auto fields = output->fields();
-    Report("still", fields, stillFrom, stillTo, hertz);
-    Report("playing", fields, playFrom, playTo, hertz);
+    const Figures still = Report("still", fields, stillFrom, stillTo, hertz);
+    const Figures playing = Report("playing", fields, playFrom, playTo, hertz);
     std::sort(took.begin(), took.end());
     std::printf("playing: %d ticks in %.2f s = %.2f ticks/s, late %d; tick min %.2f ms, median %.2f ms\n", ticks,
                 std::chrono::duration<double>(playTo - playFrom).count(),
                 ticks / std::chrono::duration<double>(playTo - playFrom).count(), late, took.front(),
                 took[took.size() / 2]);
+    const double stillField = still.fieldMs, playingField = playing.fieldMs;
 
+    const QRect view(frame->view()->mapToGlobal(QPoint(0, 0)), frame->view()->size());
+    const qreal ratio = frame->view()->devicePixelRatioF();
     frame->close();
     QCoreApplication::processEvents();
     platform::SetDisplayOutput(nullptr);
+    const double reference = ReferenceMs(view, ratio, std::min(seconds, 5.0));
+    std::printf("reference: drawing a loaded %dx%d texture and swapping, median %.2f ms; a field still %.2f ms "
+                "(%.2fx), playing %.2f ms (%.2fx)\n",
+                int(view.width() * ratio), int(view.height() * ratio), reference, stillField,
+                reference > 0 ? stillField / reference : 0.0, playingField,
+                reference > 0 ? playingField / reference : 0.0);
+    std::printf("summary: still %.2f playing %.2f late %.2f repeats %d field_still %.2f field_playing %.2f "
+                "reference %.2f ratio_still %.2f ratio_playing %.2f\n",
+                still.rate, playing.rate, ticks > 0 ? 100.0 * late / ticks : 0.0, still.repeats + playing.repeats,
+                stillField, playingField, reference, reference > 0 ? stillField / reference : 0.0,
+                reference > 0 ? playingField / reference : 0.0);
     return 0;
 }
 

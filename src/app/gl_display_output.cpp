@@ -1,7 +1,9 @@
 #include "app/gl_display_output.h"
 
 #include <QEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions_1_1>
 #include <QOpenGLVersionFunctionsFactory>
 #include <QScreen>
@@ -11,9 +13,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <thread>
 
 namespace plexo {
 
@@ -25,13 +26,6 @@ constexpr int kQuickSwapsForNoVsync = 10;
 
 GlDisplayOutput::GlDisplayOutput(QWidget* view) : view_(view)
 {
-    const QScreen* screen = view->screen();
-    const qreal ratio = screen->devicePixelRatio();
-    width_ = int32_t(std::lround(screen->geometry().width() * ratio));
-    height_ = int32_t(std::lround(screen->geometry().height() * ratio));
-    refreshRate_ = uint32_t(std::max(1L, std::lround(screen->refreshRate())));
-    deviceName_ = screen->name().toStdString();
-
     QSurfaceFormat format;
     format.setStereo(true);
     format.setSwapInterval(1);
@@ -48,12 +42,36 @@ GlDisplayOutput::GlDisplayOutput(QWidget* view) : view_(view)
     context_->setFormat(window_->requestedFormat());
     if (!context_->create())
         return;
+    // The loading context draws nothing; it shares the textures.
+    QSurfaceFormat loadFormat = context_->format();
+    loadFormat.setStereo(false);
+    loadSurface_ = std::make_unique<QOffscreenSurface>();
+    loadSurface_->setFormat(loadFormat);
+    loadSurface_->create();
+    loadContext_ = std::make_unique<QOpenGLContext>();
+    loadContext_->setFormat(loadFormat);
+    loadContext_->setShareContext(context_.get());
+    if (!loadSurface_->isValid() || !loadContext_->create() || !loadContext_->makeCurrent(loadSurface_.get()))
+        return;
+    // A field is a framebuffer copy (OpenGL 3.0, or older with the extension).
+    const bool blits = loadContext_->format().version() >= qMakePair(3, 0) ||
+                       loadContext_->hasExtension(QByteArrayLiteral("GL_ARB_framebuffer_object"));
+    loadContext_->doneCurrent();
+    if (!blits) {
+        fault_ = "the display's OpenGL cannot copy between framebuffers";
+        return;
+    }
     stereo_ = context_->format().stereo();
     view->installEventFilter(this);
     view->window()->installEventFilter(this);
     thread_ = QThread::create([this] { Render(); });
     context_->moveToThread(thread_);
     thread_->start();
+    loadThread_ = new QThread;
+    loader_ = new QObject;
+    loader_->moveToThread(loadThread_);
+    loadContext_->moveToThread(loadThread_);
+    loadThread_->start();
 }
 
 GlDisplayOutput::~GlDisplayOutput()
@@ -67,10 +85,41 @@ GlDisplayOutput::~GlDisplayOutput()
         thread_->wait();
         delete thread_;
     }
+    if (loadThread_) {
+        QMetaObject::invokeMethod(loader_, [this] { loadContext_->doneCurrent(); }, Qt::BlockingQueuedConnection);
+        loadThread_->quit();
+        loadThread_->wait();
+        delete loader_;
+        delete loadThread_;
+    }
     if (view_) {
         view_->removeEventFilter(this);
         view_->window()->removeEventFilter(this);
     }
+}
+
+bool GlDisplayOutput::Start(std::string& why)
+{
+    // Without its render thread nothing would ever be drawn, and a wait for
+    // the blank would wait for a swap that never comes.
+    if (!thread_) {
+        why = fault_;
+        return false;
+    }
+    const QScreen* screen = view_->screen();
+    if (!screen) {
+        why = "the view is on no screen";
+        return false;
+    }
+    const qreal ratio = screen->devicePixelRatio();
+    width_ = int32_t(std::lround(screen->geometry().width() * ratio));
+    height_ = int32_t(std::lround(screen->geometry().height() * ratio));
+    refreshRate_ = uint32_t(std::max(1L, std::lround(screen->refreshRate())));
+    deviceName_ = screen->name().toStdString();
+    std::lock_guard lock(mutex_);
+    quickSwaps_ = 0;
+    vsync_ = true;
+    return true;
 }
 
 void GlDisplayOutput::Follow()
@@ -109,43 +158,94 @@ void GlDisplayOutput::SetCooperativeLevel(void*, uint32_t flags)
     Follow();
 }
 
-// Only the part under the view is copied, top row first, rows packed.
-void GlDisplayOutput::Stage(const K3V_Pixels& pixels, std::vector<uint8_t>& into)
-{
-    const QRect area = region_ & QRect(0, 0, pixels.width, pixels.height);
-    staged_ = area;
-    into.resize(size_t(std::max(area.width(), 0)) * 3 * size_t(std::max(area.height(), 0)));
-    for (int y = 0; y < area.height(); ++y)
-        std::memcpy(&into[size_t(y) * size_t(area.width()) * 3],
-                    pixels.data + size_t(area.top() + y) * size_t(pixels.pitch) + size_t(area.left()) * 3,
-                    size_t(area.width()) * 3);
-}
-
-void GlDisplayOutput::Present(int, const K3V_Pixels& pixels)
+void GlDisplayOutput::ChainCreated(const std::vector<platform::Surface*>&)
 {
     std::lock_guard lock(mutex_);
-    Stage(pixels, left_);
-    pair_ = false;
+    loaded_.fill(QRect());
+}
+
+void GlDisplayOutput::Load(int surface, const K3V_Pixels& pixels, const QRect& changed)
+{
+    if (surface < 0 || surface >= kSurfaces || !loader_)
+        return;
+    QRect area;
+    bool whole = false;
+    {
+        std::lock_guard lock(mutex_);
+        area = region_ & QRect(0, 0, pixels.width, pixels.height);
+        whole = loaded_[size_t(surface)] != area;
+    }
+    if (area.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        loader_,
+        [&] {
+            if (!QOpenGLContext::currentContext())
+                loadContext_->makeCurrent(loadSurface_.get());
+            auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(loadContext_.get());
+            if (!gl)
+                return;
+            std::lock_guard texture(textureLocks_[size_t(surface)]);
+            EyeTexture& t = textures_[size_t(surface)];
+            whole ? t.Load(*gl, pixels, area) : t.Update(*gl, pixels, changed);
+            // Whole before the render context draws it.
+            gl->glFinish();
+            std::lock_guard lock(mutex_);
+            loaded_[size_t(surface)] = area;
+            ++versions_[size_t(surface)];
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+void GlDisplayOutput::LoadIfStale(int surface, const K3V_Pixels& pixels)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (surface < 0 || surface >= kSurfaces ||
+            loaded_[size_t(surface)] == (region_ & QRect(0, 0, pixels.width, pixels.height)))
+            return;
+    }
+    Load(surface, pixels, QRect(0, 0, pixels.width, pixels.height));
+}
+
+void GlDisplayOutput::SurfaceChanged(int surface, const K3V_Pixels& pixels, const K3V_Rect& area)
+{
+    Load(surface, pixels, QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
+}
+
+void GlDisplayOutput::Show(int left, int right)
+{
+    if (left < 0 || left >= kSurfaces || right >= kSurfaces)
+        return;
+    std::lock_guard lock(mutex_);
+    next_ = {left, right, versions_[size_t(left)], right >= 0 ? versions_[size_t(right)] : 0, region_};
     fresh_ = true;
     changed_.notify_all();
 }
 
-void GlDisplayOutput::PresentStereo(int, const K3V_Pixels& leftPixels, int, const K3V_Pixels& rightPixels)
+// The view's part moves with the view: a texture that holds another part is
+// loaded whole before it is shown.
+void GlDisplayOutput::Present(int surface, const K3V_Pixels& pixels)
 {
-    std::lock_guard lock(mutex_);
-    Stage(leftPixels, left_);
-    Stage(rightPixels, right_);
-    pair_ = true;
-    fresh_ = true;
-    changed_.notify_all();
+    LoadIfStale(surface, pixels);
+    Show(surface, -1);
 }
 
-bool GlDisplayOutput::WaitForVerticalBlank()
+void GlDisplayOutput::PresentStereo(int left, const K3V_Pixels& leftPixels, int right, const K3V_Pixels& rightPixels)
 {
-    if (!vsync_)
-        return false;
+    LoadIfStale(left, leftPixels);
+    LoadIfStale(right, rightPixels);
+    Show(left, right);
+}
+
+bool GlDisplayOutput::WaitForVerticalBlank(std::chrono::steady_clock::time_point deadline)
+{
+    // The last field presented is drawn first, with vsync or without, so the
+    // driver never presents faster than fields are drawn: a field left out
+    // would show one eye twice running.
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return stop_ || (!fresh_ && !rendering_); });
+    if (!changed_.wait_until(lock, deadline, [this] { return stop_ || (!fresh_ && !rendering_); }) || !vsync_)
+        return false;
     const auto period = std::chrono::nanoseconds(1'000'000'000LL / refreshRate_);
     const auto now = std::chrono::steady_clock::now();
     if (now - lastBlank_ < period * 3 / 4) {
@@ -162,56 +262,78 @@ bool GlDisplayOutput::WaitForVerticalBlank()
     return vsync_;
 }
 
+bool GlDisplayOutput::Draw(QOpenGLFunctions_1_1& gl, QOpenGLExtraFunctions& extra, GLuint framebuffer,
+                           const Field& field)
+{
+    // Locked in chain order, as the surfaces' guards are.
+    const int low = field.right < 0 ? field.left : std::min(field.left, field.right);
+    const int high = field.right < 0 ? -1 : std::max(field.left, field.right);
+    std::unique_lock first(textureLocks_[size_t(low)]);
+    std::unique_lock<std::mutex> second;
+    if (high >= 0)
+        second = std::unique_lock(textureLocks_[size_t(high)]);
+    {
+        // A texture loaded anew since its surface was presented holds a later
+        // picture, perhaps of the other eye: the field is left out.
+        std::lock_guard lock(mutex_);
+        if (versions_[size_t(field.left)] != field.leftVersion ||
+            (field.right >= 0 && versions_[size_t(field.right)] != field.rightVersion))
+            return false;
+    }
+    const QRect area = textures_[size_t(field.left)].area();
+    if (area.isEmpty())
+        return false;
+    // The window's rows count from its bottom.
+    const QPoint at(area.left() - field.region.left(), field.region.bottom() - area.bottom());
+    if (stereo_)
+        gl.glDrawBuffer(field.right >= 0 ? GL_BACK_LEFT : GL_BACK);
+    textures_[size_t(field.left)].Draw(extra, framebuffer, at);
+    if (field.right >= 0) {
+        gl.glDrawBuffer(GL_BACK_RIGHT);
+        textures_[size_t(field.right)].Draw(extra, framebuffer, at);
+    }
+    // Drawn before the textures may change.
+    gl.glFinish();
+    return true;
+}
+
 void GlDisplayOutput::Render()
 {
-    std::vector<uint8_t> left, right;
     QOpenGLFunctions_1_1* gl = nullptr;
-    const auto period = std::chrono::nanoseconds(1'000'000'000LL / refreshRate_);
+    GLuint framebuffer = 0;
     for (;;) {
-        QRect area;
-        bool pair = false;
+        Field field;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stop_ || fresh_; });
             if (stop_)
                 break;
-            left.swap(left_);
-            right.swap(right_);
-            area = staged_;
-            pair = pair_;
+            field = next_;
             fresh_ = false;
             rendering_ = shown_;
         }
-        if (!rendering_ || area.isEmpty() || !context_->makeCurrent(window_.get())) {
+        const auto before = std::chrono::steady_clock::now();
+        // Made current once: on some platforms every makeCurrent asks the
+        // window system about the window again.
+        if (rendering_ && !gl && context_->makeCurrent(window_.get())) {
+            gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context_.get());
+            context_->extraFunctions()->glGenFramebuffers(1, &framebuffer);
+        }
+        if (!rendering_ || field.region.isEmpty() || !gl ||
+            !Draw(*gl, *context_->extraFunctions(), framebuffer, field)) {
             std::lock_guard lock(mutex_);
             rendering_ = false;
             changed_.notify_all();
             continue;
         }
-        if (!gl)
-            gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context_.get());
-        if (gl) {
-            gl->glViewport(0, 0, area.width(), area.height());
-            gl->glMatrixMode(GL_PROJECTION);
-            gl->glLoadIdentity();
-            gl->glOrtho(0, area.width(), 0, area.height(), -1, 1);
-            gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-            gl->glPixelZoom(1, -1);
-            const auto draw = [&](GLenum buffer, const std::vector<uint8_t>& pixels) {
-                if (stereo_)
-                    gl->glDrawBuffer(buffer);
-                gl->glRasterPos2i(0, area.height());
-                gl->glDrawPixels(area.width(), area.height(), GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
-            };
-            draw(pair ? GL_BACK_LEFT : GL_BACK, left);
-            if (pair)
-                draw(GL_BACK_RIGHT, right);
-        }
-        const auto before = std::chrono::steady_clock::now();
+        const auto period = std::chrono::nanoseconds(1'000'000'000LL / refreshRate_);
+        const auto swapFrom = std::chrono::steady_clock::now();
         context_->swapBuffers(window_.get());
         const auto after = std::chrono::steady_clock::now();
+        if (onFieldDrawn)
+            onFieldDrawn(field.left, after - before);
         std::lock_guard lock(mutex_);
-        quickSwaps_ = (after - before) * 4 < period ? quickSwaps_ + 1 : 0;
+        quickSwaps_ = (after - swapFrom) * 4 < period ? quickSwaps_ + 1 : 0;
         if (quickSwaps_ >= kQuickSwapsForNoVsync)
             vsync_ = false;
         lastSwap_ = after;

@@ -74,6 +74,14 @@ PageFlipStereo::~PageFlipStereo() = default;
 
 bool PageFlipStereo::On()
 {
+    // The display goes first: the driver asks it its name and rate.
+    if (const auto output = platform::CurrentDisplayOutput()) {
+        std::string why;
+        if (!output->Start(why)) {
+            LogMessage("Page flipping not started: " + why);
+            return false;
+        }
+    }
     QMainWindow* window = frame_.window;
     savedGeometry_ = window->geometry();
     savedFlags_ = window->windowFlags();

@@ -54,7 +54,8 @@ public:
     const QTimer& settingsTimer() const { return settingsTimer_; }
 
     // Switches page flipping on; false, with nothing changed, when no
-    // flipper driver can be had.
+    // flipper driver can be had or the display cannot draw (one log line
+    // says why).
     bool On();
     void Off();
 

@@ -23,6 +23,9 @@ std::shared_ptr<DisplayOutput>& Output()
 constexpr uint32_t kChainCaps =
     K3V_DDSCAPS_FLIP | K3V_DDSCAPS_COMPLEX | K3V_DDSCAPS_3DDEVICE | K3V_DDSCAPS_VIDEOMEMORY;
 constexpr size_t kMaxBackBuffers = 3;
+// No wait for the blank lasts longer than this many refresh periods, so a
+// driver's thread always comes back to hear that flipping stops.
+constexpr int kMaxWaitPeriods = 3;
 
 }  // namespace
 
@@ -159,6 +162,8 @@ struct SurfaceOps {
         for (int32_t y = r.top; y < r.bottom; ++y)
             for (int32_t x = r.left; x < r.right; ++x)
                 std::memcpy(&s->pixels_[size_t(y) * size_t(s->pitch_) + size_t(x) * 3], bgr, 3);
+        if (r.left < r.right && r.top < r.bottom)
+            s->output_->SurfaceChanged(s->index_, {s->pixels_.data(), s->width_, s->height_, s->pitch_}, r);
         return K3V_DD_OK;
     }
 
@@ -179,6 +184,7 @@ struct SurfaceOps {
         if (s->lost_)
             return K3V_DDERR_SURFACELOST;
         s->dc_.pixels = s->Guard();
+        s->dc_.changed = {};
         *dc = &s->dc_;
         return K3V_DD_OK;
     }
@@ -189,6 +195,9 @@ struct SurfaceOps {
         const K3V_HRESULT r = s->output_->Before(DDOp::ReleaseDC, s->index_);
         if (dc != &s->dc_ || !s->dc_.pixels.data)
             return K3V_DDERR_INVALIDPARAMS;
+        const K3V_Rect& changed = s->dc_.changed;
+        if (changed.left < changed.right && changed.top < changed.bottom)
+            s->output_->SurfaceChanged(s->index_, s->dc_.pixels, changed);
         s->dc_.pixels = {};
         s->Unguard();
         return r;
@@ -226,7 +235,11 @@ struct SurfaceOps {
 
     static K3V_HRESULT Unlock(K3V_Surface* self)
     {
-        Self(self)->Unguard();
+        // A driver may have written anywhere.
+        Surface* s = Self(self);
+        s->output_->SurfaceChanged(s->index_, {s->pixels_.data(), s->width_, s->height_, s->pitch_},
+                                   {0, 0, s->width_, s->height_});
+        s->Unguard();
         return K3V_DD_OK;
     }
 
@@ -326,7 +339,13 @@ struct DirectDrawOps {
         DirectDraw* d = Self(self);
         if (const K3V_HRESULT r = d->output->Before(DDOp::WaitForVerticalBlank, -1); r != K3V_DD_OK)
             return r;
-        return d->output->WaitForVerticalBlank() ? K3V_DD_OK : K3V_DDERR_UNSUPPORTED;
+        // A wait that runs out fails like one on a display that cannot wait
+        // for the blank, and the driver paces that field itself; a display
+        // that is only slow keeps every wait it can answer.
+        const uint32_t hertz = std::max(d->output->RefreshRate(), 1u);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::nanoseconds(kMaxWaitPeriods * 1'000'000'000LL / hertz);
+        return d->output->WaitForVerticalBlank(deadline) ? K3V_DD_OK : K3V_DDERR_UNSUPPORTED;
     }
 
     static K3V_HRESULT GetMonitorFrequency(K3V_DirectDraw* self, uint32_t* hertz)

@@ -8,6 +8,7 @@
 // each hold the surface's guard, so a picture is never shown half drawn.
 // Present, wait and lock are safe from the driver's thread.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -58,8 +59,18 @@ public:
     virtual uint32_t RefreshRate() const = 0;
     virtual std::string DeviceName() const = 0;
     virtual bool QuadBuffered() const { return false; }
-    // Blocks until the next vertical blank; false where the display cannot.
-    virtual bool WaitForVerticalBlank() { return false; }
+    // Readies the display for a run of page flipping, reading the screen's
+    // size, refresh rate and name afresh (the screen may have changed mode
+    // since the last run). False, with the reason, where it cannot draw.
+    virtual bool Start(std::string& /*why*/) { return true; }
+    // Blocks until the next vertical blank; false at once where the display
+    // cannot wait for it, and false by the deadline where it stopped answering.
+    virtual bool WaitForVerticalBlank(std::chrono::steady_clock::time_point /*deadline*/) { return false; }
+    // A surface's pixels changed in `area`. Called with the surface's guard
+    // held, so the pixels are whole and valid during the call: an output
+    // that keeps its own copy of each surface takes it here, once a change,
+    // rather than at every present.
+    virtual void SurfaceChanged(int /*surface*/, const K3V_Pixels& /*pixels*/, const K3V_Rect& /*area*/) {}
     // Shows a surface (two for quad-buffered stereo) from the next refresh
     // on. The pixels are only valid during the call.
     virtual void Present(int surface, const K3V_Pixels& pixels) = 0;

@@ -1,5 +1,7 @@
 #include "platform/ddraw_memory.h"
 
+#include <thread>
+
 namespace plexo::platform {
 
 MemoryDisplay::MemoryDisplay(int32_t width, int32_t height, uint32_t refreshRate, std::string deviceName)
@@ -17,6 +19,26 @@ void MemoryDisplay::SetVerticalBlank(bool available)
 {
     std::lock_guard lock(mutex_);
     verticalBlank_ = available;
+}
+
+void MemoryDisplay::StopAnswering()
+{
+    std::lock_guard lock(mutex_);
+    answering_ = false;
+    clock_.notify_all();
+}
+
+void MemoryDisplay::FailStart(std::string why)
+{
+    std::lock_guard lock(mutex_);
+    startFailure_ = std::move(why);
+}
+
+bool MemoryDisplay::Start(std::string& why)
+{
+    std::lock_guard lock(mutex_);
+    why = startFailure_;
+    return why.empty();
 }
 
 void MemoryDisplay::SetQuadBuffered(bool available)
@@ -83,15 +105,22 @@ bool MemoryDisplay::QuadBuffered() const
     return quadBuffered_;
 }
 
-bool MemoryDisplay::WaitForVerticalBlank()
+bool MemoryDisplay::WaitForVerticalBlank(std::chrono::steady_clock::time_point deadline)
 {
     std::unique_lock lock(mutex_);
     if (!verticalBlank_)
         return false;
     waiting_ = true;
     clock_.notify_all();
-    clock_.wait(lock, [this] { return free_ || budget_ > 0; });
+    clock_.wait(lock, [this] { return free_ || budget_ > 0 || !answering_; });
     waiting_ = false;
+    if (!free_ && !answering_) {
+        // Only a hung display's wait heeds the deadline, so that the refresh
+        // clock of every other test never races real time.
+        lock.unlock();
+        std::this_thread::sleep_until(deadline);
+        return false;
+    }
     if (budget_ > 0)
         --budget_;
     ++refresh_;

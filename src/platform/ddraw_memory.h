@@ -24,6 +24,11 @@ public:
     void Script(DDOp op, std::vector<K3V_HRESULT> results);
     // The vertical blank cannot be waited for (a virtual display).
     void SetVerticalBlank(bool available);
+    // From now on a wait for the blank never ends at a refresh (a display
+    // that hangs); only its deadline ends it.
+    void StopAnswering();
+    // Start fails with this reason (a display that cannot draw).
+    void FailStart(std::string why);
     // Lets `refreshes` more waits for the vertical blank through, then
     // returns once the waiting thread has used them all and waits again.
     void Advance(uint64_t refreshes);
@@ -57,7 +62,8 @@ public:
     uint32_t RefreshRate() const override { return refreshRate_; }
     std::string DeviceName() const override { return deviceName_; }
     bool QuadBuffered() const override;
-    bool WaitForVerticalBlank() override;
+    bool Start(std::string& why) override;
+    bool WaitForVerticalBlank(std::chrono::steady_clock::time_point deadline) override;
     void Present(int surface, const K3V_Pixels& pixels) override;
     void PresentStereo(int left, const K3V_Pixels&, int right, const K3V_Pixels&) override;
     void ChainCreated(const std::vector<Surface*>& chain) override;
@@ -81,6 +87,8 @@ private:
     bool waiting_ = false;
     bool free_ = false;
     bool verticalBlank_ = true;
+    bool answering_ = true;
+    std::string startFailure_;
     bool quadBuffered_ = false;
 };
 

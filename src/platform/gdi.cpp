@@ -24,6 +24,15 @@ bool Clip(int64_t& dx, int64_t& dy, int64_t& sx, int64_t& sy, int64_t& w, int64_
     return w > 0 && h > 0;
 }
 
+void Touch(K3V_DC& dc, int64_t x, int64_t y, int64_t w, int64_t h)
+{
+    K3V_Rect& c = dc.changed;
+    const K3V_Rect r{int32_t(x), int32_t(y), int32_t(x + w), int32_t(y + h)};
+    c = c.right <= c.left || c.bottom <= c.top ? r
+                                               : K3V_Rect{std::min(c.left, r.left), std::min(c.top, r.top),
+                                                          std::max(c.right, r.right), std::max(c.bottom, r.bottom)};
+}
+
 }  // namespace
 
 int SetDIBitsToDevice(K3V_DC* dc, int32_t x, int32_t y, uint32_t w, uint32_t h, int32_t xSrc, int32_t ySrc,
@@ -52,6 +61,7 @@ int SetDIBitsToDevice(K3V_DC* dc, int32_t x, int32_t y, uint32_t w, uint32_t h, 
         uint8_t* to = dc->pixels.data + (dy + r) * dc->pixels.pitch + dx * 3;
         std::memcpy(to, from, size_t(cw) * 3);
     }
+    Touch(*dc, dx, dy, cw, ch);
     return int(ch);
 }
 
@@ -67,6 +77,7 @@ bool BitBlt(K3V_DC* dest, int32_t x, int32_t y, int32_t w, int32_t h, K3V_DC* so
     for (int64_t r = 0; r < ch; ++r)
         std::memmove(dest->pixels.data + (dy + r) * dest->pixels.pitch + dx * 3,
                      source->pixels.data + (sy + r) * source->pixels.pitch + sx * 3, size_t(cw) * 3);
+    Touch(*dest, dx, dy, cw, ch);
     return true;
 }
 

@@ -9,9 +9,11 @@
 #include "platform/bitmap_info_header.h"
 #include "platform/k3v_dd.h"
 
-// A drawing context: the surface's pixels, locked while the context lives.
+// A drawing context: the surface's pixels, locked while the context lives,
+// and the part of them drawn on since the context was had (empty at first).
 struct K3V_DC {
     K3V_Pixels pixels;
+    K3V_Rect changed;
 };
 
 namespace plexo::platform {

@@ -51,7 +51,7 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     frame.setGeometry(40, 50, 500, 400);
     const QRect before = frame.geometry();
     frame.commands().Run(kCmdPlay);
-    frame.commands().Run(kCmdStereo);
+    test::UserKey(&frame, Qt::Key_S);
     ASSERT_TRUE(frame.state.stereo);
     EXPECT_EQ(frame.geometry(), frame.screen()->geometry());
     EXPECT_TRUE(frame.windowFlags() & Qt::FramelessWindowHint);
@@ -103,6 +103,26 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     EXPECT_TRUE(display_->chain().empty());
     // The display layer does not know "MEMORY-1", so no mode was touched.
     EXPECT_EQ(platform::LogText(), "");
+}
+
+// A display that cannot draw keeps stereo off and the window as it was, and
+// one log line says why.
+TEST_F(PageFlip, ADisplayThatCannotDrawLeavesTheWindowAsItWasAndSaysWhy)
+{
+    display_->FailStart("no OpenGL");
+    Start({DemoFilm()});
+    CMainFrame& frame = Frame();
+    frame.state.presentation = 0;
+    frame.setGeometry(40, 50, 500, 400);
+    const QRect before = frame.geometry();
+    const Qt::WindowFlags flags = frame.windowFlags();
+    platform::ClearLog();
+    test::UserKey(&frame, Qt::Key_S);
+    EXPECT_FALSE(frame.state.stereo);
+    EXPECT_EQ(frame.geometry(), before);
+    EXPECT_EQ(frame.windowFlags(), flags);
+    EXPECT_TRUE(display_->calls().empty());
+    EXPECT_EQ(platform::LogText(), "\r\nPage flipping not started: no OpenGL");
 }
 
 }  // namespace

@@ -30,9 +30,13 @@ TEST_P(SetBits, LandsTopDownAndClipsToBothSides)
     header.width = 3;
     header.height = 2;
     std::vector<uint8_t> surface(3 * 12);
-    K3V_DC dc{{surface.data(), 4, 3, 12}};
+    K3V_DC dc{{surface.data(), 4, 3, 12}, {}};
     EXPECT_EQ(SetDIBitsToDevice(&dc, p.x, p.y, p.w, p.h, p.xSrc, p.ySrc, 0, 2, bits.data(), header, kDibRgbColors),
               p.rows);
+    // What the output loads again: the rows set, and never a pixel outside.
+    EXPECT_EQ(dc.changed.bottom - dc.changed.top, p.rows);
+    EXPECT_GE(dc.changed.left, 0);
+    EXPECT_LE(dc.changed.right, 4);
     for (size_t i = 0; i < 12; ++i)
         EXPECT_EQ(surface[(i / 4) * 12 + (i % 4) * 3], p.expected[i]) << "pixel " << i;
 }
@@ -50,8 +54,10 @@ TEST(Gdi, BitBltCopiesTheClippedRectangleOnly)
     std::vector<uint8_t> a(3 * 12), b(3 * 12);
     for (size_t i = 0; i < a.size(); ++i)
         a[i] = uint8_t(i + 1);
-    K3V_DC from{{a.data(), 4, 3, 12}}, to{{b.data(), 4, 3, 12}};
+    K3V_DC from{{a.data(), 4, 3, 12}, {}}, to{{b.data(), 4, 3, 12}, {}};
     EXPECT_TRUE(BitBlt(&to, 3, 2, 5, 5, &from, 3, 2, kSrcCopy));
+    EXPECT_EQ(std::vector<int32_t>({to.changed.left, to.changed.top, to.changed.right, to.changed.bottom}),
+              std::vector<int32_t>({3, 2, 4, 3}));
     EXPECT_FALSE(BitBlt(&to, 0, 0, 1, 1, &from, 0, 0, 0x00EE0086));
     EXPECT_FALSE(BitBlt(&to, 0, 0, 1, 1, nullptr, 0, 0, kSrcCopy));
     for (size_t i = 0; i < b.size(); ++i)

@@ -111,11 +111,19 @@ TEST_F(ReferenceDriver, QuadBufferedShowsBothEyesInOneSwap)
     EXPECT_EQ(shows.back().rightValue, 6);
 }
 
-// Without a vertical blank the driver paces itself by the refresh rate; a
-// latch holds the test until enough fields were shown.
-TEST_F(ReferenceDriver, PacesByTheRefreshRateWhereTheBlankCannotBeWaitedFor)
+// Where the blank cannot be waited for, and where the display hangs in the
+// wait (each wait then ends after three refreshes and the display counts as
+// one that cannot wait), the driver paces itself by the refresh rate, and
+// closing ends without the clock ever moving; a latch holds the test until
+// enough fields were shown.
+class ReferenceDriverPacing : public ReferenceDriver, public testing::WithParamInterface<bool> {};
+
+TEST_P(ReferenceDriverPacing, PacesByTheRefreshRateAndClosingEnds)
 {
-    fixture.display->SetVerticalBlank(false);
+    if (GetParam())
+        fixture.display->StopAnswering();
+    else
+        fixture.display->SetVerticalBlank(false);
     std::mutex mutex;
     std::condition_variable enough;
     size_t presents = 0;
@@ -130,11 +138,15 @@ TEST_F(ReferenceDriver, PacesByTheRefreshRateWhereTheBlankCannotBeWaitedFor)
         std::unique_lock lock(mutex);
         enough.wait(lock, [&] { return presents >= 6; });
     }
-    const std::vector<Shown> shows = Stop();
+    const std::vector<Shown> shows = fixture.display->shows();
+    fixture.flipper.Close();
+    EXPECT_EQ(fixture.flipper.driver(), nullptr);
     ASSERT_GE(shows.size(), 6u);
     for (size_t i = 0; i < shows.size(); ++i)
         EXPECT_EQ(shows[i].leftValue, i % 2 == 0 ? 1 : 2) << i;
 }
+
+INSTANTIATE_TEST_SUITE_P(CannotWaitOrHangs, ReferenceDriverPacing, testing::Bool());
 
 }  // namespace
 }  // namespace plexo
