@@ -112,7 +112,7 @@ TEST_F(PageFlip, ADisplayThatCannotDrawLeavesTheWindowAsItWasAndSaysWhy)
     display_->FailStart("no OpenGL");
     Start({DemoFilm()});
     CMainFrame& frame = Frame();
-    frame.state.presentation = 0;
+    frame.state.presentation = PresentationId::PageFlip;
     frame.setGeometry(40, 50, 500, 400);
     const QRect before = frame.geometry();
     const Qt::WindowFlags flags = frame.windowFlags();
