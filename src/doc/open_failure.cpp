@@ -17,8 +17,8 @@ std::string Unreadable(int error)
     return std::string("The file cannot be read: ") + std::strerror(error) + ".";
 }
 
-// Asked only after a factory gave no film, so the file is looked at again
-// rather than the factories made to say why on every open.
+}  // namespace
+
 std::string WhyNoFilm(const std::string& path)
 {
     struct stat status {};
@@ -36,8 +36,6 @@ std::string WhyNoFilm(const std::string& path)
     // breaks off or holds no picture.
     return "The film is damaged at frame 1: its record breaks off or holds no picture.";
 }
-
-}  // namespace
 
 std::string OpenFailureMessage(const std::string& path)
 {

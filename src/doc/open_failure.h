@@ -6,6 +6,12 @@
 
 namespace plexo {
 
+// Why the file gives no film, as one sentence: missing, unreadable, a
+// folder, not a film, or damaged at its first frame. Asked only after a
+// factory gave no film, so the file is looked at again rather than the
+// factories made to say why on every open.
+std::string WhyNoFilm(const std::string& path);
+
 // "<path>\nFailed to open document.\n<why>"
 std::string OpenFailureMessage(const std::string& path);
 

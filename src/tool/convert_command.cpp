@@ -6,6 +6,7 @@
 
 #include "convert/converters.h"
 #include "convert/existing_outputs.h"
+#include "doc/open_failure.h"
 #include "platform/log.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
@@ -72,7 +73,7 @@ std::string FailureOf(ConversionResult result, const std::string& wayName, Conve
     case ConversionResult::IncompatibleType:
         return source + ": " + wayName + " converts " + SourceOf(way).pattern + " files";
     case ConversionResult::NoFilm:
-        return source + ": " + NoFilmReason(source);
+        return source + ": " + WhyNoFilm(source);
     default:
         return source + ": the conversion stopped after " + std::to_string(done) +
                (done == 1 ? " frame" : " frames") + ", at a frame it could not read or write";

@@ -1,10 +1,6 @@
 #include "tool/film_at.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-
+#include "doc/open_failure.h"
 #include "film/open_film.h"
 #include "tool/command.h"
 
@@ -19,26 +15,11 @@ bool MoveToIndex(Film& film, int index)
     return index >= 0 && index < film.FrameCount() && film.Seek(index);
 }
 
-std::string NoFilmReason(const std::string& path)
-{
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status))
-        return "no such file";
-    if (std::filesystem::is_directory(status))
-        return "it is a folder";
-    if (std::FILE* file = std::fopen(path.c_str(), "rb"))
-        std::fclose(file);
-    else
-        return std::string("cannot be read: ") + std::strerror(errno);
-    return "not a film, or damaged";
-}
-
 FilmPtr OpenFilmNamed(const std::string& path)
 {
     FilmPtr film = OpenFilmByExtension(path);
     if (!film && FilmKindOf(path))
-        Fail(path + ": " + NoFilmReason(path));
+        Fail(path + ": " + WhyNoFilm(path));
     return film;
 }
 

@@ -8,10 +8,6 @@
 
 namespace plexo::tool {
 
-// Why the film of `path` does not open: no such file, a folder, unreadable
-// (with the system's reason), or not a film.
-std::string NoFilmReason(const std::string& path);
-
 // The film of `path`, chosen by its extension; null after printing why not
 // (an unknown extension has been reported by the chooser already).
 FilmPtr OpenFilmNamed(const std::string& path);

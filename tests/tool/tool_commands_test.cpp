@@ -127,9 +127,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"convert flm-jpg {dir}/film.FLM --compress zip", 2, "plexo-tool: --compress takes none or jpeg"},
         Refusal{"convert flm-bmp {dir}/film.FLM --size 322x100", 2, "For BMP the width should be multiple 4"},
         Refusal{"convert bmp-flm {dir}/film.FLM", 1, "plexo-tool: {dir}/film.FLM: bmp-flm converts *.bmp files\n"},
-        Refusal{"convert jpg-bmp {dir}/none0001.jpg", 1, "plexo-tool: {dir}/none0001.jpg: no such file\n"},
+        Refusal{"convert jpg-bmp {dir}/none0001.jpg", 1, "plexo-tool: {dir}/none0001.jpg: The file does not exist.\n"},
         Refusal{"convert flm-bmp {dir}/cut.flm", 1, "plexo-tool: {dir}/cut.flm: the conversion stopped after 1 frame"},
-        Refusal{"info {dir}/none.flm", 1, "plexo-tool: {dir}/none.flm: no such file\n"},
+        Refusal{"info {dir}/none.flm", 1, "plexo-tool: {dir}/none.flm: The file does not exist.\n"},
         Refusal{"info {dir}/film.FLM {dir}/cut.flm", 2, "plexo-tool: unexpected argument '{dir}/cut.flm'\n"},
         Refusal{"demo {dir}/no/demo.flm", 1, "plexo-tool: cannot write {dir}/no/demo.flm: No such file or directory\n"},
         // An unknown extension is reported once, by the film chooser.
