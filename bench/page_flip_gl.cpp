@@ -232,6 +232,7 @@ int Run(double seconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     if (!ready()) {
         std::fprintf(stderr, "page_flip_gl: flipping did not start full screen\n");
+        platform::SetDisplayOutput(nullptr);
         return 1;
     }
     const auto span = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));

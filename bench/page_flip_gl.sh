@@ -7,7 +7,9 @@
 #   BUILD_DIR: the bench preset's; MODES: Xorg's, comma-separated
 #   (default 1920x1080_120,1280x720_120); ROUNDS: default 5
 set -euo pipefail
-build=$1
+# Absolute: the registry file names the driver's folder, and a relative one
+# would be taken from the registry file's own folder.
+build=$(cd "$1" && pwd)
 server=${2:-xorg}
 seconds=${3:-10}
 modes=${4:-1920x1080_120,1280x720_120}

@@ -124,6 +124,8 @@ bool GlDisplayOutput::Start(std::string& why)
 
 void GlDisplayOutput::Follow()
 {
+    if (!view_)
+        return;
     const QScreen* screen = view_->screen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     const QPoint origin = view_->mapToGlobal(QPoint(0, 0)) - (screen ? screen->geometry().topLeft() : QPoint());
@@ -140,7 +142,7 @@ void GlDisplayOutput::Follow()
 
 bool GlDisplayOutput::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == view_ || watched == view_->window()) &&
+    if (view_ && (watched == view_ || watched == view_->window()) &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show))
         Follow();
     return QObject::eventFilter(watched, event);

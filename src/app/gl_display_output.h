@@ -12,6 +12,7 @@
 // both eyes go in one swap.
 
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 
 #include <array>
@@ -88,7 +89,8 @@ private:
     bool Draw(QOpenGLFunctions_1_1& gl, QOpenGLExtraFunctions& extra, GLuint framebuffer, const Field& field);
     void Render();
 
-    QWidget* view_;
+    // The output may outlive the view it follows.
+    QPointer<QWidget> view_;
     std::unique_ptr<QWindow> window_;
     std::unique_ptr<QOpenGLContext> context_;
     std::unique_ptr<QOffscreenSurface> loadSurface_;
