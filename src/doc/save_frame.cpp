@@ -1,7 +1,7 @@
 #include "doc/save_frame.h"
 
-#include "doc/write_bmp_file.h"
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
+#include "image/write_bmp_file.h"
 #include "platform/file_name.h"
 #include "platform/log.h"
 

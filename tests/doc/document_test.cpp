@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <tuple>
 
-#include "doc/write_bmp_file.h"
 #include "film/two_films.h"
+#include "image/write_bmp_file.h"
 #include "platform/log.h"
 #include "platform/settings.h"
 #include "platform/settings_sandbox.h"
