@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "film/file_formats.h"
 #include "film/open_film.h"
 #include "tool/command.h"
 
@@ -37,7 +38,7 @@ std::string NoFilmReason(const std::string& path)
 FilmPtr OpenFilmNamed(const std::string& path)
 {
     FilmPtr film = OpenFilmByExtension(path);
-    if (!film && FilmKindOf(path))
+    if (!film && FileFormatOf(path))
         Fail(path + ": " + NoFilmReason(path));
     return film;
 }
