@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "film/factories.h"
-#include "scratch_folder.h"
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 #include "platform/picture_memory.h"
+#include "scratch_folder.h"
 
 namespace {
 

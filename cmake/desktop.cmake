@@ -33,8 +33,22 @@ if(PLEXO_GUI)
     install(FILES ${icon_dir}/plexo-${side}.png DESTINATION ${icons_root}/${side}x${side}/apps RENAME plexo.png)
   endforeach()
   install(FILES res/plexo.svg DESTINATION ${icons_root}/scalable/apps)
-  install(FILES res/plexo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES res/plexo-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME plexo.xml)
+
+  # The MIME file and the menu entry's MIME list come from the table of file
+  # formats, so a new format reaches the desktop without an edit here.
+  add_executable(make_desktop_files src/tool/desktop/make_desktop_files.cpp)
+  target_link_libraries(make_desktop_files PRIVATE plexo_film)
+  set(desktop_dir ${CMAKE_CURRENT_BINARY_DIR}/desktop)
+  add_custom_command(
+    OUTPUT ${desktop_dir}/plexo.desktop ${desktop_dir}/plexo-mime.xml
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${desktop_dir}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+            $<TARGET_FILE:make_desktop_files> ${CMAKE_CURRENT_SOURCE_DIR}/res/plexo.desktop.in ${desktop_dir}
+    DEPENDS make_desktop_files res/plexo.desktop.in
+    COMMENT "Writing the desktop entry and the MIME file from the table of file formats")
+  add_custom_target(plexo_desktop_files ALL DEPENDS ${desktop_dir}/plexo.desktop ${desktop_dir}/plexo-mime.xml)
+  install(FILES ${desktop_dir}/plexo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${desktop_dir}/plexo-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME plexo.xml)
 endif()
 
 foreach(page plexo plexo-tool)

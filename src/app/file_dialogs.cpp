@@ -56,8 +56,10 @@ FileRequest SaveAsRequest()
 {
     FileRequest request;
     request.save = true;
-    request.nameFilters = NameFilters({{"BMP files (*.bmp)", "*.bmp"}, {"JPEG files (*.jpg)", "*.jpg"}});
-    request.defaultSuffix = QStringLiteral("bmp");
+    const std::vector<FileType>& types = SaveFrameTypes();
+    request.nameFilters = NameFilters(types);
+    // "*.bmp" gives "bmp".
+    request.defaultSuffix = QString::fromStdString(types.front().pattern.substr(2));
     return request;
 }
 

@@ -1,6 +1,7 @@
 #include "app/trans_pnl_checks.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace plexo {
 
@@ -41,25 +42,23 @@ const char* StartRefusal(const TranslateValues& values)
         return "The width should be more 0";
     if (values.height < 1)
         return "The height should be more 0";
-    const bool writesBmp = values.direction == 2 || values.direction == 4;
-    if (writesBmp && values.width % 4 != 0)
+    const std::optional<ConversionWay> way = WayOf(values.direction);
+    if (way && WritesBmp(*way) && values.width % 4 != 0)
         return "For BMP the width should be multiple 4";
     return nullptr;
 }
 
 bool CompressApplies(int32_t direction)
 {
-    return direction == 0 || direction == 5;
+    const std::optional<ConversionWay> way = WayOf(direction);
+    return way && WritesFlm(*way);
 }
 
 std::optional<ConversionWay> WayOf(int32_t direction)
 {
-    static constexpr ConversionWay kWays[] = {ConversionWay::BmpToFlm, ConversionWay::BmpToJpg,
-                                              ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
-                                              ConversionWay::JpgToBmp, ConversionWay::JpgToFlm};
-    if (direction < 0 || direction > 5)
+    if (direction < 0 || size_t(direction) >= std::size(kConversionWays))
         return std::nullopt;
-    return kWays[direction];
+    return kConversionWays[direction];
 }
 
 ConversionOptions OptionsOf(const TranslateValues& values)

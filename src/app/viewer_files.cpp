@@ -15,17 +15,11 @@
 #include "app/viewer_command_ids.h"
 #include "app/viewer_commands.h"
 #include "doc/document.h"
-#include "doc/write_bmp_file.h"
-#include "film/jpeg_codec.h"
-#include "platform/file_name.h"
+#include "film/file_formats.h"
 #include "platform/log.h"
 #include "present/frame_buffer.h"
 
 namespace plexo {
-
-namespace {
-constexpr int kJpegQuality = 95;
-}
 
 QString DroppedFilmPath(const QMimeData* data)
 {
@@ -35,8 +29,8 @@ QString DroppedFilmPath(const QMimeData* data)
         if (!url.isLocalFile())
             continue;
         const QString path = url.toLocalFile();
-        const QString suffix = QFileInfo(path).suffix().toUpper();
-        if (suffix == QLatin1String("FLM") || suffix == QLatin1String("BMP") || suffix == QLatin1String("JPG"))
+        const FileFormat* format = FileFormatOf(path.toStdString());
+        if (format && format->openFilm)
             return path;
     }
     return {};
@@ -46,19 +40,15 @@ bool SaveShownFrame(const FrameBuffer& frame, const std::string& path)
 {
     const int width = frame.viewWidth();
     const int height = frame.height();
+    const FileFormat* format = FileFormatOf(path);
     bool saved = false;
-    if (width > 0 && height > 0) {
+    if (format && format->writePicture && width > 0 && height > 0) {
         // The padding columns beyond the view's width are not part of it.
         std::vector<uint8_t> pixels(size_t(width) * 3 * size_t(height));
         for (int y = 0; y < height; ++y)
             std::copy_n(frame.bytes() + size_t(y) * frame.stride(), size_t(width) * 3,
                         pixels.data() + size_t(y) * size_t(width) * 3);
-        const Picture picture{pixels.data(), width, height, 3};
-        const std::string ext = platform::UpperExtension(path);
-        if (ext == "BMP")
-            saved = WriteBmpFile(path, BitmapHeaderFor(picture).data(), picture.data);
-        else if (ext == "JPG")
-            saved = WriteJpegFile(path, picture, kJpegQuality);
+        saved = format->writePicture(path, Picture{pixels.data(), width, height, 3});
     }
     if (!saved)
         LogMessage("Save error");

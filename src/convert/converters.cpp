@@ -1,10 +1,13 @@
 #include "convert/converters.h"
 
+#include <array>
+#include <cctype>
+#include <utility>
+
 #include "convert/frame_writers.h"
 #include "convert/output_names.h"
-#include "film/factories.h"
+#include "film/file_formats.h"
 #include "platform/failure_note.h"
-#include "platform/file_name.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
 
@@ -12,57 +15,101 @@ namespace plexo {
 
 namespace {
 
-using Opener = FilmPtr (*)(const std::string&);
 using Namer = std::string (*)(const std::string&);
 using Writer = bool (*)(Film*, const std::string&, const ConversionOptions&, const ConversionControl&);
 
 struct Converter {
-    ConverterSource source;
-    Opener open;
+    // Names of rows in the table of file formats.
+    const char* source;
+    const char* target;
     Namer output;
-    Writer write;
 };
 
-constexpr ConverterSource kBmp{"BMP files (*.bmp)", "*.bmp", "BMP"};
-constexpr ConverterSource kFlm{"Film files (*.flm)", "*.flm", "FLM"};
-constexpr ConverterSource kJpg{"JPEG files (*.jpg)", "*.jpg", "JPG"};
+constexpr Converter kConverters[] = {
+    {"bmp", "flm", FlmOutputName},  // BmpToFlm
+    {"bmp", "jpg", SequenceBase},   // BmpToJpg
+    {"flm", "bmp", FlmBase},        // FlmToBmp
+    {"flm", "jpg", FlmBase},        // FlmToJpg
+    {"jpg", "bmp", SequenceBase},   // JpgToBmp
+    {"jpg", "flm", FlmOutputName},  // JpgToFlm
+};
 
 const Converter& ConverterOf(ConversionWay way)
 {
-    static const Converter converters[] = {
-        {kBmp, OpenBmpFilm, FlmOutputName, WriteFlmFile},    // BmpToFlm
-        {kBmp, OpenBmpFilm, SequenceBase, WriteJpgFrames},   // BmpToJpg
-        {kFlm, OpenFlmFilm, FlmBase, WriteBmpFrames},        // FlmToBmp
-        {kFlm, OpenFlmFilm, FlmBase, WriteJpgFrames},        // FlmToJpg
-        {kJpg, OpenJpgFilm, SequenceBase, WriteBmpFrames},   // JpgToBmp
-        {kJpg, OpenJpgFilm, FlmOutputName, WriteFlmFile},    // JpgToFlm
+    return kConverters[static_cast<size_t>(way)];
+}
+
+// How a conversion writes a film of each format it writes. The frame writers
+// walk and shape whole films, above the layer that holds the table, so they
+// are paired with its rows here.
+Writer WriterOf(const FileFormat& format)
+{
+    static const std::pair<const FileFormat*, Writer> writers[] = {
+        {FileFormatNamed("bmp"), WriteBmpFrames},
+        {FileFormatNamed("flm"), WriteFlmFile},
+        {FileFormatNamed("jpg"), WriteJpgFrames},
     };
-    return converters[static_cast<int>(way)];
+    for (const auto& [written, writer] : writers)
+        if (written == &format)
+            return writer;
+    return nullptr;
 }
 
 }  // namespace
 
+const FileFormat& SourceFormat(ConversionWay way)
+{
+    return *FileFormatNamed(ConverterOf(way).source);
+}
+
+const FileFormat& TargetFormat(ConversionWay way)
+{
+    return *FileFormatNamed(ConverterOf(way).target);
+}
+
+bool WritesBmp(ConversionWay way)
+{
+    return WriterOf(TargetFormat(way)) == WriteBmpFrames;
+}
+
+bool WritesFlm(ConversionWay way)
+{
+    return WriterOf(TargetFormat(way)) == WriteFlmFile;
+}
+
 const ConverterSource& SourceOf(ConversionWay way)
 {
-    return ConverterOf(way).source;
+    static const auto sources = [] {
+        std::array<ConverterSource, std::size(kConverters)> made;
+        for (size_t i = 0; i < made.size(); ++i) {
+            const FileFormat& format = SourceFormat(static_cast<ConversionWay>(i));
+            std::string extension = format.extension;
+            for (char& c : extension)
+                c = char(std::toupper(static_cast<unsigned char>(c)));
+            made[i] = {FilterEntryOf(format), PatternOf(format), extension};
+        }
+        return made;
+    }();
+    return sources[static_cast<size_t>(way)];
 }
 
 ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const ConversionOptions& options,
                          const ConversionControl& control)
 {
-    const Converter& converter = ConverterOf(way);
-    if (platform::UpperExtension(chosenPath) != converter.source.extension) {
+    const FileFormat& source = SourceFormat(way);
+    if (FileFormatOf(chosenPath) != &source) {
         platform::ShowMessage("File type incompatible");
         return ConversionResult::IncompatibleType;
     }
-    FilmPtr film = converter.open(chosenPath);
+    FilmPtr film = source.openFilm(chosenPath);
     if (!film) {
         LogMessage("No film creation: " + chosenPath);
         return ConversionResult::NoFilm;
     }
     LogMessage("start");
     const platform::FailureWatch failure;
-    const bool written = converter.write(film.get(), converter.output(chosenPath), options, control);
+    const bool written =
+        WriterOf(TargetFormat(way))(film.get(), ConverterOf(way).output(chosenPath), options, control);
     LogMessage(written ? "OK" : "write error");
     if (const std::optional<std::string> why = written ? std::nullopt : failure.first())
         LogMessage(*why);

@@ -9,9 +9,14 @@
 #include <functional>
 #include <string>
 
+#include "image/file_format.h"
+
 namespace plexo {
 
 enum class ConversionWay { BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm };
+inline constexpr ConversionWay kConversionWays[] = {ConversionWay::BmpToFlm, ConversionWay::BmpToJpg,
+                                                    ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
+                                                    ConversionWay::JpgToBmp, ConversionWay::JpgToFlm};
 
 // The defaults are the Translate dialog's first-use choices, but for the
 // factor, which is 1.
@@ -38,11 +43,19 @@ struct ConversionControl {
 
 enum class ConversionResult { IncompatibleType, NoFilm, Ok, WriteError };
 
+// The formats a way reads and writes, rows of the table of file formats.
+const FileFormat& SourceFormat(ConversionWay way);
+const FileFormat& TargetFormat(ConversionWay way);
+// BMP frames, whose fixed width must be a multiple of 4.
+bool WritesBmp(ConversionWay way);
+// A .flm file, the only output that can compress.
+bool WritesFlm(ConversionWay way);
+
 // What the converter's open dialog offers and the extension it requires.
 struct ConverterSource {
-    const char* description;  // "BMP files (*.bmp)"
-    const char* pattern;      // "*.bmp"
-    const char* extension;    // "BMP"
+    std::string description;  // "BMP files (*.bmp)"
+    std::string pattern;      // "*.bmp"
+    std::string extension;    // "BMP"
 };
 const ConverterSource& SourceOf(ConversionWay way);
 

@@ -49,8 +49,8 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
     // A name without frame digits is the converter's to report.
     if (SequenceBase(chosenPath).size() + 4 >= chosenPath.size())
         return std::nullopt;
-    const bool bmp = way == ConversionWay::BmpToFlm || way == ConversionWay::BmpToJpg;
-    std::optional<std::vector<SequenceFile>> files = GatherSequence(chosenPath, bmp ? ".bmp" : ".jpg");
+    std::optional<std::vector<SequenceFile>> files =
+        GatherSequence(chosenPath, std::string(".") + SourceFormat(way).extension);
     if (!files || files->empty())
         return std::nullopt;
     for (SequenceFile& file : *files) {

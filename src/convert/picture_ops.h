@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "doc/write_bmp_file.h"
-#include "film/picture.h"
+#include "image/picture.h"
+#include "image/write_bmp_file.h"
 
 namespace plexo {
 

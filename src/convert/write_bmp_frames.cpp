@@ -1,7 +1,7 @@
 #include "convert/frame_file_work.h"
 #include "convert/frame_shaper.h"
 #include "convert/frame_writers.h"
-#include "doc/write_bmp_file.h"
+#include "image/write_bmp_file.h"
 
 namespace plexo {
 

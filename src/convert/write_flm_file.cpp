@@ -2,7 +2,7 @@
 #include "convert/frame_walk.h"
 #include "convert/frame_writers.h"
 #include "film/flm_film.h"
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 #include "platform/atomic_file.h"
 
 namespace plexo {

@@ -1,7 +1,7 @@
 #include "convert/frame_file_work.h"
 #include "convert/frame_shaper.h"
 #include "convert/frame_writers.h"
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 
 namespace plexo {
 

@@ -5,6 +5,7 @@
 #include "doc/open_failure.h"
 #include "doc/save_frame.h"
 #include "film/factories.h"
+#include "film/file_formats.h"
 #include "film/open_film.h"
 #include "film/two_films.h"
 #include "platform/log.h"
@@ -71,7 +72,7 @@ FilmPtr OpenTold(FilmPtr (*open)(const std::string&), const std::string& path)
 // What Load opens, and a .flm film whatever the name's extension otherwise.
 FilmPtr OpenNamedFilm(const std::string& path)
 {
-    return FilmKindOf(path) ? OpenFilmByExtension(path) : OpenFlmFilm(path);
+    return FileFormatOf(path) ? OpenFilmByExtension(path) : OpenFlmFilm(path);
 }
 
 }  // namespace

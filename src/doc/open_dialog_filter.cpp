@@ -1,5 +1,7 @@
 #include "doc/open_dialog_filter.h"
 
+#include "film/file_formats.h"
+
 namespace plexo {
 
 OpenDialogFilter MakeOpenDialog(const std::vector<FileType>& types, bool addAll)
@@ -22,13 +24,30 @@ OpenDialogFilter MakeOpenDialog(const std::vector<FileType>& types, bool addAll)
     return result;
 }
 
+namespace {
+
+std::vector<FileType> TypesOfFormats(bool (*offered)(const FileFormat&))
+{
+    std::vector<FileType> types;
+    for (const FileFormat& format : FileFormats())
+        if (offered(format))
+            types.push_back({FilterEntryOf(format), PatternOf(format)});
+    return types;
+}
+
+}  // namespace
+
 const std::vector<FileType>& FilmFileTypes()
 {
-    static const std::vector<FileType> types{
-        {"BMP files (*.bmp)", "*.bmp"},
-        {"Film files (*.flm)", "*.flm"},
-        {"JPEG files (*.jpg)", "*.jpg"},
-    };
+    static const std::vector<FileType> types =
+        TypesOfFormats([](const FileFormat& format) { return format.openFilm != nullptr; });
+    return types;
+}
+
+const std::vector<FileType>& SaveFrameTypes()
+{
+    static const std::vector<FileType> types =
+        TypesOfFormats([](const FileFormat& format) { return format.writePicture != nullptr; });
     return types;
 }
 

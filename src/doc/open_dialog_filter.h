@@ -27,7 +27,11 @@ struct OpenDialogFilter {
 // is appended and preselected.
 OpenDialogFilter MakeOpenDialog(const std::vector<FileType>& types, bool addAll);
 
-// The types Load and Add offer: BMP, film and JPEG files.
+// The types Load and Add offer, every format that opens a film in the table's
+// order: BMP, film and JPEG files.
 const std::vector<FileType>& FilmFileTypes();
+// The types Save As of a frame offers, every format that writes a picture:
+// BMP and JPEG files, the first taken for a name typed without an extension.
+const std::vector<FileType>& SaveFrameTypes();
 
 }  // namespace plexo

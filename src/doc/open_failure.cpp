@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "film/flm_film.h"
-#include "film/input_file.h"
+#include "image/input_file.h"
 
 namespace plexo {
 

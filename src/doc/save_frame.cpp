@@ -1,14 +1,11 @@
 #include "doc/save_frame.h"
 
-#include "doc/write_bmp_file.h"
-#include "film/jpeg_codec.h"
-#include "platform/file_name.h"
+#include "film/file_formats.h"
 #include "platform/log.h"
 
 namespace plexo {
 
 namespace {
-constexpr int kJpegQuality = 95;
 
 Picture CurrentColourPicture(Film& film)
 {
@@ -17,30 +14,17 @@ Picture CurrentColourPicture(Film& film)
         return {};
     return picture;
 }
+
 }  // namespace
-
-bool SaveFrameBmp(Film& film, const std::string& path)
-{
-    std::vector<uint8_t> store;
-    const Picture picture = PackedRows(CurrentColourPicture(film), store);
-    if (!picture)
-        return false;
-    const std::vector<uint8_t> header = BitmapHeaderFor(picture);
-    return WriteBmpFile(path, header.data(), picture.data);
-}
-
-bool SaveFrameJpg(Film& film, const std::string& path)
-{
-    const Picture picture = CurrentColourPicture(film);
-    if (!picture)
-        return false;
-    return WriteJpegFile(path, picture, kJpegQuality);
-}
 
 bool SaveFrame(Film& film, const std::string& path)
 {
-    const std::string ext = platform::UpperExtension(path);
-    const bool saved = ext == "BMP" ? SaveFrameBmp(film, path) : ext == "JPG" && SaveFrameJpg(film, path);
+    const FileFormat* format = FileFormatOf(path);
+    bool saved = false;
+    if (format && format->writePicture) {
+        const Picture picture = CurrentColourPicture(film);
+        saved = picture && format->writePicture(path, picture);
+    }
     if (!saved)
         LogMessage("Save error");
     return saved;

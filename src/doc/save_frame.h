@@ -1,5 +1,6 @@
 #pragma once
-// Save As of the current frame: its colour picture as one BMP or JPEG file.
+// Save As of the current frame: its colour picture as one file of a format
+// that offers it (BMP or JPEG).
 
 #include <string>
 
@@ -7,18 +8,9 @@
 
 namespace plexo {
 
-// What the Save As dialog offers, and the extension it gives a name typed
-// without one.
-inline constexpr const char* kSaveFrameFilter = "BMP files (*.bmp)|*.bmp|JPEG files (*.jpg)|*.jpg||";
-inline constexpr const char* kSaveFrameDefaultExtension = "bmp";
-
-// A 24-bit BMP of the current frame's colour picture. False when the film
-// gives no picture or the file cannot be written.
-bool SaveFrameBmp(Film& film, const std::string& path);
-// A JPEG file of quality 95 of the same picture.
-bool SaveFrameJpg(Film& film, const std::string& path);
-// Either of the two, by the name's extension ("bmp" or "jpg", any case); any
-// other name fails. A failure is logged as "Save error".
+// The current frame's colour picture in the format of the name's extension
+// (any case). False, logged as "Save error", when the film gives no picture,
+// no format of that extension writes pictures, or the file cannot be written.
 bool SaveFrame(Film& film, const std::string& path);
 
 }  // namespace plexo

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "film/cadre.h"
-#include "film/dib_bitmap.h"
 #include "film/numbered_sequence.h"
+#include "image/dib_bitmap.h"
 
 namespace plexo {
 

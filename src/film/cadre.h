@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "film/film.h"
-#include "film/picture.h"
+#include "image/picture.h"
 
 namespace plexo {
 

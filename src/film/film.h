@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "film/picture.h"
+#include "image/picture.h"
 
 namespace plexo {
 
@@ -55,7 +55,6 @@ using FilmPtr = std::unique_ptr<Film>;
 
 // Picture views over the four operations, for code that works on views.
 enum class Eye { Current, Partner };
-enum class Tone { Grey, Colour };
 Picture FilmPicture(Film& film, Eye eye, Tone tone);
 
 }  // namespace plexo

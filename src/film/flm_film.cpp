@@ -7,7 +7,7 @@
 
 #include "film/factories.h"
 #include "film/grey_pixels.h"
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 
 namespace plexo {
 

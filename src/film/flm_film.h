@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "film/cadre.h"
-#include "film/input_file.h"
 #include "film/ms_film.h"
+#include "image/input_file.h"
 
 namespace plexo {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "film/input_file.h"
+#include "image/input_file.h"
 
 namespace plexo {
 

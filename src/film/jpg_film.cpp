@@ -3,8 +3,8 @@
 #include <new>
 
 #include "film/factories.h"
-#include "film/input_file.h"
-#include "film/jpeg_codec.h"
+#include "image/input_file.h"
+#include "image/jpeg_codec.h"
 
 namespace plexo {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "film/picture.h"
+#include "image/picture.h"
 #include "present/placement.h"
 
 namespace plexo {

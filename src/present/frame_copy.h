@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "film/picture.h"
+#include "image/picture.h"
 #include "present/frame_buffer.h"
 #include "present/placement.h"
 

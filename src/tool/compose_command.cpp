@@ -8,10 +8,10 @@
 #include <tuple>
 #include <vector>
 
-#include "doc/write_bmp_file.h"
 #include "film/two_films.h"
-#include "present/flip_pair.h"
+#include "image/write_bmp_file.h"
 #include "present/compositor.h"
+#include "present/flip_pair.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
 

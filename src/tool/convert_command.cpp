@@ -16,22 +16,13 @@ namespace plexo::tool {
 
 namespace {
 
+// The source's format name, a dash and the target's: "bmp-flm".
 std::optional<ConversionWay> WayNamed(const std::string& name)
 {
-    static const std::pair<const char*, ConversionWay> ways[] = {
-        {"bmp-flm", ConversionWay::BmpToFlm}, {"bmp-jpg", ConversionWay::BmpToJpg},
-        {"flm-bmp", ConversionWay::FlmToBmp}, {"flm-jpg", ConversionWay::FlmToJpg},
-        {"jpg-bmp", ConversionWay::JpgToBmp}, {"jpg-flm", ConversionWay::JpgToFlm},
-    };
-    for (const auto& [text, way] : ways)
-        if (name == text)
+    for (const ConversionWay way : kConversionWays)
+        if (name == std::string(SourceFormat(way).name) + "-" + TargetFormat(way).name)
             return way;
     return std::nullopt;
-}
-
-bool WritesBmp(ConversionWay way)
-{
-    return way == ConversionWay::FlmToBmp || way == ConversionWay::JpgToBmp;
 }
 
 // Reads the options into `options`; false (with the reason in args) on a bad one.

@@ -1,6 +1,7 @@
 #include "tool/film_at.h"
 
 #include "doc/open_failure.h"
+#include "film/file_formats.h"
 #include "film/open_film.h"
 #include "tool/command.h"
 
@@ -18,7 +19,7 @@ bool MoveToIndex(Film& film, int index)
 FilmPtr OpenFilmNamed(const std::string& path)
 {
     FilmPtr film = OpenFilmByExtension(path);
-    if (!film && FilmKindOf(path))
+    if (!film && FileFormatOf(path))
         Fail(path + ": " + WhyNoFilm(path));
     return film;
 }

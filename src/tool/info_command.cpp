@@ -4,7 +4,7 @@
 #include <string>
 
 #include "film/flm_film.h"
-#include "film/open_film.h"
+#include "film/file_formats.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
 
@@ -33,7 +33,7 @@ int RunInfo(Args& args)
         numbers += " " + std::to_string(film->FrameNumber());
     film->Seek(0);
 
-    std::printf("kind: %s\nframes: %d\nnumbers: %s\n", FilmKindName(*FilmKindOf(path)), film->FrameCount(),
+    std::printf("kind: %s\nframes: %d\nnumbers: %s\n", FileFormatOf(path)->name, film->FrameCount(),
                 numbers.c_str());
     const Picture first = FilmPicture(*film, Eye::Current, Tone::Colour);
     if (!first) {

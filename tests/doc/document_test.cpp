@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "doc/open_failure.h"
-#include "doc/write_bmp_file.h"
 #include "film/two_films.h"
+#include "image/write_bmp_file.h"
 #include "platform/log.h"
 #include "platform/settings.h"
 #include "platform/settings_sandbox.h"

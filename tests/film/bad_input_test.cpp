@@ -11,8 +11,8 @@
 #include <random>
 
 #include "film/factories.h"
-#include "film/jpeg_codec.h"
 #include "film/open_film.h"
+#include "image/jpeg_codec.h"
 #include "support/fixtures.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "film/bmp_film.h"
-#include "film/dib_bitmap.h"
+#include "image/dib_bitmap.h"
 #include "support/fixtures.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"

@@ -1,8 +1,8 @@
 // The JPEG decoder, in both row orders and both tones, and the numbered JPEG
 // film over the same bytes.
 #include "film/factories.h"
-#include "film/jpeg_codec.h"
 #include "fuzz_input.h"
+#include "image/jpeg_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

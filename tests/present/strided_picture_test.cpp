@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 #include "present/frame_copy.h"
 
 namespace plexo {

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 #include "support/fixtures.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "film/picture.h"
+#include "image/picture.h"
 #include "platform/atomic_file.h"
 #include "platform/bitmap_info_header.h"
 

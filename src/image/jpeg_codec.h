@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "film/picture.h"
+#include "image/picture.h"
 
 namespace plexo {
 

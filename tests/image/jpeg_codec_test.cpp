@@ -4,7 +4,7 @@
 #include <array>
 #include <filesystem>
 
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 #include "support/fixtures.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"

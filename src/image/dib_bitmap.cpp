@@ -1,10 +1,10 @@
-#include "film/dib_bitmap.h"
+#include "image/dib_bitmap.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "film/picture.h"
+#include "image/picture.h"
 #include "platform/message_sink.h"
 
 namespace plexo {

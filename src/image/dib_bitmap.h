@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "film/input_file.h"
+#include "image/input_file.h"
 
 namespace plexo {
 

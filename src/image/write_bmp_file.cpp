@@ -1,4 +1,4 @@
-#include "doc/write_bmp_file.h"
+#include "image/write_bmp_file.h"
 
 #include "platform/atomic_file.h"
 

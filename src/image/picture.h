@@ -58,6 +58,9 @@ struct Picture {
     Picture subview(int x, int y, int width, int height) const;
 };
 
+// Grey pictures have one byte a pixel, colour pictures three.
+enum class Tone { Grey, Colour };
+
 // The largest picture side any reader accepts. Together with the 3-byte pixel it
 // keeps every byte count of a picture well inside size_t and every pixel count
 // inside int64_t, and it keeps a forged header from asking for absurd memory.

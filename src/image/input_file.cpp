@@ -1,4 +1,4 @@
-#include "film/input_file.h"
+#include "image/input_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "film/jpeg_codec.h"
+#include "image/jpeg_codec.h"
 
 #include <turbojpeg.h>
 
@@ -6,7 +6,6 @@
 #include <memory>
 #include <new>
 
-#include "film/film.h"
 #include "platform/atomic_file.h"
 
 namespace plexo {

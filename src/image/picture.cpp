@@ -1,4 +1,4 @@
-#include "film/picture.h"
+#include "image/picture.h"
 
 #include <cstring>
 #include <new>

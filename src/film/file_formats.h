@@ -1,0 +1,28 @@
+#pragma once
+// The table of file formats: every kind of file the system opens or writes,
+// one row each. Open, Save As, the dialogs' filters, drops, plexo-tool, the
+// converters and the generated desktop files ask it; none of them names a
+// format by its extension.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "image/file_format.h"
+
+namespace plexo {
+
+// In the order the open dialogs list them.
+std::span<const FileFormat> FileFormats();
+// The format of the file name's extension, compared without regard to case;
+// null for any other extension or none.
+const FileFormat* FileFormatOf(const std::string& path);
+// Null for a name no format has.
+const FileFormat* FileFormatNamed(std::string_view name);
+
+// "*.bmp"
+std::string PatternOf(const FileFormat& format);
+// The dialogs' entry: "BMP files (*.bmp)".
+std::string FilterEntryOf(const FileFormat& format);
+
+}  // namespace plexo
