@@ -15,6 +15,9 @@ int main(int argc, char** argv)
     const plexo::test::TempDir config;
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     unsetenv("PLEXO_SETTINGS_FILE");
+    // No flipper driver unless a test registers one, whatever the machine
+    // has installed in /etc/plexo.
+    setenv("PLEXO_REGISTRY", (config.path() / "no-registry.ini").c_str(), 1);
     // The window tests never switch the modes of a real display.
     unsetenv("DISPLAY");
     QApplication app(argc, argv);

@@ -22,6 +22,8 @@ protected:
     void SetUp() override
     {
         ViewerTest::SetUp();
+        const char* unregistered = std::getenv("PLEXO_REGISTRY");
+        unregistered_ = unregistered ? unregistered : "";
         const std::string text = "[SOFTWARE\\K3V]\nKORVA=" PLEXO_REFERENCE_DRIVER "\n";
         test::WriteBytes(registry_.file("registry.ini"), {text.begin(), text.end()});
         setenv("PLEXO_REGISTRY", registry_.file("registry.ini").c_str(), 1);
@@ -34,10 +36,11 @@ protected:
     {
         ViewerTest::TearDown();
         platform::SetDisplayOutput(nullptr);
-        unsetenv("PLEXO_REGISTRY");
+        setenv("PLEXO_REGISTRY", unregistered_.c_str(), 1);
     }
 
     test::TempDir registry_;
+    std::string unregistered_;
     std::shared_ptr<platform::MemoryDisplay> display_ =
         std::make_shared<platform::MemoryDisplay>(800, 600, 120, "MEMORY-1");
 };
