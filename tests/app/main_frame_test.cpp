@@ -5,10 +5,10 @@
 #include <cmath>
 #include <set>
 
-#include "app/about_dlg.h"
-#include "app/play_period.h"
-#include "app/trans_pnl.h"
-#include "app/viewer_command_ids.h"
+#include "app/dialogs/about_dlg.h"
+#include "app/window/play_period.h"
+#include "app/dialogs/trans_pnl.h"
+#include "app/window/viewer_command_ids.h"
 #include "doc/open_failure.h"
 #include "platform/log.h"
 #include "present/compositor.h"

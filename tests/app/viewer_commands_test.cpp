@@ -12,9 +12,9 @@
 #include <cmath>
 #include <tuple>
 
-#include "app/file_dialogs.h"
-#include "app/viewer_command_ids.h"
-#include "app/viewer_commands.h"
+#include "app/window/file_dialogs.h"
+#include "app/window/viewer_command_ids.h"
+#include "app/window/viewer_commands.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"
 #include "viewer_fixture.h"
