@@ -8,7 +8,6 @@
 
 #include <cmath>
 
-#include "app/view/plexo_view.h"
 #include "app/dialogs/set_pnl_command.h"
 #include "doc/document.h"
 #include "platform/ddraw.h"
@@ -144,7 +143,7 @@ bool PageFlipStereo::ShowFrame()
         return false;
     Film* film = frame_.doc->film();
     if (film && film->FrameCount() > 0) {
-        CPlexoView* view = frame_.view;
+        const QWidget* view = frame_.view;
         ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film, frame_.doc->Dist,
                         flipper_, sections_);
         if (frame_.doc->Alter != 0)

@@ -21,7 +21,6 @@ class QWidget;
 namespace plexo {
 
 class CPlexoDoc;
-class CPlexoView;
 
 // Timer 3's period: the frame areas copied onto the second surface.
 inline constexpr int kFrameCopyMs = 100;
@@ -33,7 +32,9 @@ public:
     // What switching touches of the main frame.
     struct Frame {
         QMainWindow* window = nullptr;
-        CPlexoView* view = nullptr;
+        // The view: the part of the window that shows the film. It asks the
+        // flipper to show each frame, never the other way round.
+        QWidget* view = nullptr;
         CPlexoDoc* doc = nullptr;
         // Stops playback (clears playing, kills timer 1).
         std::function<void()> stopPlaying;
