@@ -8,7 +8,7 @@
 #include "app/dialogs/about_dlg.h"
 #include "app/window/play_period.h"
 #include "app/dialogs/trans_pnl.h"
-#include "app/window/viewer_command_ids.h"
+#include "app/window/command_ids.h"
 #include "doc/open_failure.h"
 #include "platform/log.h"
 #include "present/compositor.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "app/flip/page_flip_stereo.h"
-#include "app/window/viewer_command_ids.h"
+#include "app/window/command_ids.h"
 #include "app/window/viewer_commands.h"
 #include "platform/ddraw_memory.h"
 #include "platform/log.h"

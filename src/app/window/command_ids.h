@@ -33,6 +33,18 @@ enum CommandId : int {
     kCmdPrevPane = 57681,
     kCmdViewToolbar = 59392,
     kCmdViewStatusBar = 59393,
+    // The desktop additions, each off until the user asks: Save View As,
+    // view size, full screen, the frame display, Home and End.
+    kCmdSaveViewAs = 32850,
+    kCmdActualSize = 32851,
+    kCmdFitToWindow = 32852,
+    kCmdZoomIn = 32853,
+    kCmdZoomOut = 32854,
+    kCmdSizeWindowToFilm = 32855,
+    kCmdFullScreen = 32856,
+    kCmdFrameDisplay = 32857,
+    kCmdFirstCadre = 32858,
+    kCmdLastCadre = 32859,
 };
 
 }  // namespace plexo

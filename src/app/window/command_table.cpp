@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QMenu>
 #include <QShortcut>
 #include <QWidget>
 
@@ -32,6 +33,16 @@ void CommandTable::Define(int id, std::function<void()> handler, Rule enabled, R
     const bool checkable = bool(checked);
     entries_[id] = Entry{std::move(handler), std::move(enabled), std::move(checked)};
     Action(id)->setCheckable(checkable);
+}
+
+void CommandTable::AddToMenu(QMenu& menu, std::initializer_list<int> ids)
+{
+    for (int id : ids) {
+        if (id == 0)
+            menu.addSeparator();
+        else
+            menu.addAction(Action(id));
+    }
 }
 
 void CommandTable::BindKey(QWidget& window, QKeyCombination key, int id)

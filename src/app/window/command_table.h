@@ -8,9 +8,11 @@
 #include <QObject>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 class QAction;
+class QMenu;
 class QWidget;
 
 namespace plexo {
@@ -37,6 +39,9 @@ public:
     // Runs the handler without asking the enabling rule, as a command posted
     // to the frame by start-up does.
     void RunPosted(int id);
+
+    // Adds the commands' actions to `menu` in order; 0 stands for a separator.
+    void AddToMenu(QMenu& menu, std::initializer_list<int> ids);
 
     // A key anywhere in `window` runs the command as its menu item would.
     void BindKey(QWidget& window, QKeyCombination key, int id);

@@ -37,7 +37,11 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     resize(524, 584);
     view_ = new CPlexoView(doc_, state, this);
     setCentralWidget(view_);
-    viewer_ = std::make_unique<ViewerCommands>(*this, doc_);
+    viewer_ = std::make_unique<ViewerCommands>(
+        ViewerWindow{*this, commands_, *view_, state, [this](const QString& path, bool second) { TitleFilm(path, second); },
+                     [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
+                     [this] { return toolBar_; }},
+        doc_);
 
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { doc_.PlayStep(); });

@@ -116,23 +116,22 @@ void CMainFrame::BuildMenus()
     QMenuBar* bar = menuBar();
     auto addMenu = [this, bar](const QString& title, std::initializer_list<int> ids) {
         QMenu* menu = bar->addMenu(title);
-        for (int id : ids) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(commands_.Action(id));
-        }
+        commands_.AddToMenu(*menu, ids);
         // The rules are asked again before a menu shows.
         connect(menu, &QMenu::aboutToShow, this, [this] { commands_.Update(); });
         return menu;
     };
-    QMenu* file = addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdSaveAs});
-    viewer_->AddFileItems(*file);
-    file->addSeparator();
-    file->addAction(commands_.Action(kCmdExit));
+    QMenu* file = addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdSaveAs, kCmdSaveViewAs});
+    viewer_->AddRecentMenu(*file);
+    commands_.AddToMenu(*file, {0, kCmdExit});
     addMenu(QStringLiteral("&Edit"), {kCmdEditUndo, 0, kCmdEditCut, kCmdEditCopy, kCmdEditPaste});
-    viewer_->AddViewItems(*addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar}));
-    viewer_->BuildFilmMenu(*bar);
+    QMenu* view = addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar, 0, kCmdActualSize, kCmdFitToWindow,
+                                                    kCmdZoomIn, kCmdZoomOut, 0, kCmdSizeWindowToFilm, kCmdFullScreen,
+                                                    kCmdFrameDisplay});
+    // The one-to-one reason shows on the disabled size items.
+    view->setToolTipsVisible(true);
+    addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdStereo,
+                                      kCmdSettings});
     bar->addAction(commands_.Action(kCmdTranslate));
     bar->addAction(commands_.Action(kCmdScreen));
     addMenu(QStringLiteral("&Help"), {kCmdAbout});

@@ -6,18 +6,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolBar>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/window/command_ids.h"
+#include "app/window/command_table.h"
 #include "app/view/frame_display.h"
-#include "app/window/main_frame.h"
+#include "app/view/presentation_state.h"
 #include "app/view/plexo_view.h"
-#include "app/window/viewer_command_ids.h"
 #include "doc/document.h"
 #include "doc/step_to_end.h"
 #include "film/frame_place.h"
@@ -85,18 +87,19 @@ const char* const kOneToOneTip =
 
 }  // namespace
 
-ViewerCommands::ViewerCommands(CMainFrame& frame, CPlexoDoc& doc)
-    : frame_(frame),
+ViewerCommands::ViewerCommands(ViewerWindow window, CPlexoDoc& doc)
+    : host_(std::move(window)),
+      window_(host_.window),
       doc_(doc),
-      commands_(frame.commands()),
-      view_(*frame.view()),
+      commands_(host_.commands),
+      view_(host_.view),
       settings_(platform::ViewSettings::Read()),
       recent_(platform::RecentFilms::Read())
 {
     view_.SetViewSize(settings_.size, settings_.zoomPercent);
     connect(&view_, &CPlexoView::viewSizeChanged, this, [this] { commands_.Update(); });
-    frame_.setAcceptDrops(true);
-    frame_.installEventFilter(this);
+    window_.setAcceptDrops(true);
+    window_.installEventFilter(this);
     // Esc reaches the window's shortcuts first; the override query before
     // them lets full screen end while Esc still does its own work.
     qApp->installEventFilter(this);
@@ -105,7 +108,7 @@ ViewerCommands::ViewerCommands(CMainFrame& frame, CPlexoDoc& doc)
 ViewerCommands::~ViewerCommands()
 {
     qApp->removeEventFilter(this);
-    const QRect geometry = frame_.normalGeometry();
+    const QRect geometry = window_.normalGeometry();
     if (geometry.isValid())
         settings_.geometry = platform::WindowGeometry{geometry.x(), geometry.y(), geometry.width(), geometry.height()};
     settings_.size = view_.viewSize();
@@ -119,7 +122,7 @@ void ViewerCommands::RestoreGeometry()
     if (!settings_.geometry)
         return;
     const platform::WindowGeometry& g = *settings_.geometry;
-    frame_.setGeometry(g.x, g.y, g.width, g.height);
+    window_.setGeometry(g.x, g.y, g.width, g.height);
 }
 
 void ViewerCommands::DefineCommands()
@@ -147,7 +150,7 @@ void ViewerCommands::DefineCommands()
     }, {}, [this] { return settings_.sizeWindowToFilm; });
     // Page flipping has a full screen of its own.
     t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
-             [this] { return fullScreen_ || !PageFlipping(frame_.state); },
+             [this] { return fullScreen_ || !PageFlipping(host_.state); },
              [this] { return fullScreen_; });
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
@@ -158,33 +161,7 @@ void ViewerCommands::DefineCommands()
     for (int id : {kCmdActualSize, kCmdFitToWindow, kCmdZoomIn, kCmdZoomOut})
         t.Action(id)->setToolTip(QString::fromUtf8(kOneToOneTip));
     for (const ViewerKey& key : kViewerKeys)
-        commands_.BindKey(frame_, key.key, key.id);
-}
-
-void ViewerCommands::AddViewItems(QMenu& menu)
-{
-    // The one-to-one reason shows on the disabled size items.
-    menu.setToolTipsVisible(true);
-    menu.addSeparator();
-    for (int id : {kCmdActualSize, kCmdFitToWindow, kCmdZoomIn, kCmdZoomOut})
-        menu.addAction(commands_.Action(id));
-    menu.addSeparator();
-    for (int id : {kCmdSizeWindowToFilm, kCmdFullScreen, kCmdFrameDisplay})
-        menu.addAction(commands_.Action(id));
-}
-
-QMenu* ViewerCommands::BuildFilmMenu(QMenuBar& bar)
-{
-    QMenu* menu = bar.addMenu(QStringLiteral("F&ilm"));
-    for (int id : std::initializer_list<int>{kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0,
-                                             kCmdStereo, kCmdSettings}) {
-        if (id == 0)
-            menu->addSeparator();
-        else
-            menu->addAction(commands_.Action(id));
-    }
-    connect(menu, &QMenu::aboutToShow, this, [this] { commands_.Update(); });
-    return menu;
+        commands_.BindKey(window_, key.key, key.id);
 }
 
 void ViewerCommands::Step(bool forward)
@@ -216,46 +193,46 @@ void ViewerCommands::Zoom(bool in)
 
 void ViewerCommands::SizeWindowToFilm()
 {
-    if (!settings_.sizeWindowToFilm || fullScreen_ || frame_.isMaximized() || frame_.isFullScreen()
-        || PageFlipping(frame_.state))
+    if (!settings_.sizeWindowToFilm || fullScreen_ || window_.isMaximized() || window_.isFullScreen()
+        || PageFlipping(host_.state))
         return;
     const QSize picture = view_.PictureSize();
     if (picture.isEmpty())
         return;
     const double scale = view_.viewSize() == ViewSize::Zoom ? view_.zoomPercent() / 100.0 : 1.0;
     const QSize client = (QSizeF(picture) * scale / view_.devicePixelRatioF()).toSize();
-    QSize wanted = client + (frame_.size() - view_.size());
-    if (const QScreen* screen = frame_.screen()) {
+    QSize wanted = client + (window_.size() - view_.size());
+    if (const QScreen* screen = window_.screen()) {
         const QRect available = screen->availableGeometry();
-        const QSize decoration = frame_.frameGeometry().size() - frame_.size();
+        const QSize decoration = window_.frameGeometry().size() - window_.size();
         wanted = wanted.boundedTo(available.size() - decoration);
-        frame_.resize(wanted);
-        QRect outer = frame_.frameGeometry();
+        window_.resize(wanted);
+        QRect outer = window_.frameGeometry();
         if (!available.contains(outer)) {
             outer.moveTopLeft(QPoint(std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1),
                                      std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1)));
-            frame_.move(outer.topLeft());
+            window_.move(outer.topLeft());
         }
         return;
     }
-    frame_.resize(wanted);
+    window_.resize(wanted);
 }
 
 void ViewerCommands::ToggleFullScreen()
 {
-    QToolBar* toolBar = frame_.toolBar();
+    QToolBar* toolBar = host_.toolBar();
     if (!fullScreen_) {
         fullScreen_ = true;
         toolBarShown_ = !toolBar->isHidden();
-        wasMaximized_ = frame_.isMaximized();
-        frame_.menuBar()->hide();
+        wasMaximized_ = window_.isMaximized();
+        window_.menuBar()->hide();
         toolBar->hide();
-        frame_.showFullScreen();
+        window_.showFullScreen();
     } else {
         fullScreen_ = false;
-        frame_.menuBar()->show();
+        window_.menuBar()->show();
         toolBar->setVisible(toolBarShown_);
-        wasMaximized_ ? frame_.showMaximized() : frame_.showNormal();
+        wasMaximized_ ? window_.showMaximized() : window_.showNormal();
     }
     commands_.Update();
 }
@@ -265,13 +242,13 @@ bool ViewerCommands::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::ShortcutOverride:
         if (fullScreen_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && watched->isWidgetType()
-            && static_cast<QWidget*>(watched)->window() == &frame_)
+            && static_cast<QWidget*>(watched)->window() == &window_)
             ToggleFullScreen();
         break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-        if (watched == &frame_)
+        if (watched == &window_)
             return HandleDrop(static_cast<QDropEvent*>(event));
         break;
     default: break;

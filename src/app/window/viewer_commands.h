@@ -3,34 +3,51 @@
 // Home and End, view size, sizing the window to the film, full screen, the
 // frame display, recent films, dropped files and Save View As. None of them
 // changes anything until the user asks for it. The main frame owns one and
-// routes to it, and it goes before the window does; its settings live in the "View" and "Recent" sections.
+// routes to it, and it goes before the window does; it knows the window only
+// through `ViewerWindow`, so the calls run one way; its settings live in the "View" and "Recent" sections.
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <string>
 
+#include "app/window/file_dialogs.h"
 #include "platform/view_settings.h"
 
 class QDropEvent;
+class QMainWindow;
 class QMenu;
-class QMenuBar;
 class QMimeData;
+class QToolBar;
 
 namespace plexo {
 
-class CMainFrame;
 class CPlexoDoc;
 class CPlexoView;
 class CommandTable;
 class FrameBuffer;
+struct PresentationState;
+
+// What the commands touch of the main window that owns them.
+struct ViewerWindow {
+    QMainWindow& window;
+    CommandTable& commands;
+    CPlexoView& view;
+    const PresentationState& state;
+    // Names the film shown in the title; `second` for the second film of a pair.
+    std::function<void(const QString& path, bool second)> titleFilm;
+    // The window's file dialogs, as it answers them now.
+    FileChooser chooseFile;
+    std::function<QToolBar*()> toolBar;
+};
 
 class ViewerCommands : public QObject {
     Q_OBJECT
 
 public:
     // Reads the "View" and "Recent" sections and gives the view its size.
-    ViewerCommands(CMainFrame& frame, CPlexoDoc& doc);
+    ViewerCommands(ViewerWindow window, CPlexoDoc& doc);
     // Writes the two sections.
     ~ViewerCommands() override;
 
@@ -39,10 +56,8 @@ public:
     // Window geometry from the last run; after the window has its default size.
     void RestoreGeometry();
 
-    // The pieces of the menu bar.
-    void AddFileItems(QMenu& file);
-    void AddViewItems(QMenu& view);
-    QMenu* BuildFilmMenu(QMenuBar& bar);
+    // The File menu's "Recent Films", kept up to date as films open.
+    void AddRecentMenu(QMenu& file);
 
     // One cadre forward or back, telling on the frame display when the
     // partner stops the film short of its end.
@@ -70,7 +85,8 @@ private:
     // Drag enter, move and drop on the main frame; true when handled.
     bool HandleDrop(QDropEvent* event);
 
-    CMainFrame& frame_;
+    ViewerWindow host_;
+    QMainWindow& window_;
     CPlexoDoc& doc_;
     CommandTable& commands_;
     CPlexoView& view_;

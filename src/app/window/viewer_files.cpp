@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -10,9 +11,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/window/main_frame.h"
 #include "app/view/plexo_view.h"
-#include "app/window/viewer_command_ids.h"
+#include "app/window/command_table.h"
 #include "app/window/viewer_commands.h"
 #include "doc/document.h"
 #include "film/file_formats.h"
@@ -55,9 +55,8 @@ bool SaveShownFrame(const FrameBuffer& frame, const std::string& path)
     return saved;
 }
 
-void ViewerCommands::AddFileItems(QMenu& file)
+void ViewerCommands::AddRecentMenu(QMenu& file)
 {
-    file.addAction(commands_.Action(kCmdSaveViewAs));
     recentMenu_ = file.addMenu(QStringLiteral("Recent &Films"));
     recentMenu_->setToolTipsVisible(true);
     RebuildRecentMenu();
@@ -92,7 +91,7 @@ void ViewerCommands::FilmOpened(const QString& path, bool remember)
         recent_.Add(QFileInfo(path).absoluteFilePath().toStdString());
         RebuildRecentMenu();
     }
-    frame_.TitleFilm(path, !remember);
+    host_.titleFilm(path, !remember);
     SizeWindowToFilm();
     commands_.Update();
 }
@@ -131,7 +130,7 @@ bool ViewerCommands::HandleDrop(QDropEvent* event)
 
 void ViewerCommands::SaveViewAs()
 {
-    const QString path = frame_.chooseFile(&frame_, SaveAsRequest());
+    const QString path = host_.chooseFile(&window_, SaveAsRequest());
     if (path.isEmpty())
         return;
     FrameBuffer frame;
