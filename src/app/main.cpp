@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/command_line.h"
+#include "doc/command_line.h"
 #include "app/flip/gl_display_output.h"
 #include "app/window/main_frame.h"
 #include "app/view/plexo_view.h"

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "app/dialogs/about_dlg.h"
-#include "app/window/play_period.h"
+#include "doc/play_period.h"
 #include "app/dialogs/trans_pnl.h"
 #include "app/window/command_ids.h"
 #include "doc/open_failure.h"

@@ -11,7 +11,7 @@
 #include "app/window/display_devices.h"
 #include "app/flip/page_flip_stereo.h"
 #include "app/window/command_ids.h"
-#include "app/window/play_period.h"
+#include "doc/play_period.h"
 #include "app/view/plexo_view.h"
 #include "app/dialogs/set_pnl_command.h"
 #include "app/dialogs/trans_pnl.h"

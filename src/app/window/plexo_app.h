@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/command_line.h"
+#include "doc/command_line.h"
 
 namespace plexo {
 

@@ -1,4 +1,4 @@
-#include "app/window/play_period.h"
+#include "doc/play_period.h"
 
 #include <cmath>
 

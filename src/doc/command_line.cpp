@@ -1,4 +1,4 @@
-#include "app/window/command_line.h"
+#include "doc/command_line.h"
 
 #include <cstdlib>
 #include <filesystem>
