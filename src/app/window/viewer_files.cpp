@@ -15,6 +15,7 @@
 #include "app/window/command_table.h"
 #include "app/window/viewer_commands.h"
 #include "doc/document.h"
+#include "doc/save_frame.h"
 #include "film/file_formats.h"
 #include "platform/log.h"
 #include "present/frame_buffer.h"
@@ -40,19 +41,14 @@ bool SaveShownFrame(const FrameBuffer& frame, const std::string& path)
 {
     const int width = frame.viewWidth();
     const int height = frame.height();
-    const FileFormat* format = FileFormatOf(path);
-    bool saved = false;
-    if (format && format->writePicture && width > 0 && height > 0) {
-        // The padding columns beyond the view's width are not part of it.
-        std::vector<uint8_t> pixels(size_t(width) * 3 * size_t(height));
-        for (int y = 0; y < height; ++y)
-            std::copy_n(frame.bytes() + size_t(y) * frame.stride(), size_t(width) * 3,
-                        pixels.data() + size_t(y) * size_t(width) * 3);
-        saved = format->writePicture(path, Picture{pixels.data(), width, height, 3});
-    }
-    if (!saved)
-        LogMessage("Save error");
-    return saved;
+    if (width < 1 || height < 1)
+        return SavePicture({}, path);
+    // The padding columns beyond the view's width are not part of it.
+    std::vector<uint8_t> pixels(size_t(width) * 3 * size_t(height));
+    for (int y = 0; y < height; ++y)
+        std::copy_n(frame.bytes() + size_t(y) * frame.stride(), size_t(width) * 3,
+                    pixels.data() + size_t(y) * size_t(width) * 3);
+    return SavePicture(Picture{pixels.data(), width, height, 3}, path);
 }
 
 void ViewerCommands::AddRecentMenu(QMenu& file)
