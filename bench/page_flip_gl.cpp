@@ -35,10 +35,10 @@
 
 #include "app/flip/gl_display_output.h"
 #include "app/flip/gl_eye_texture.h"
-#include "app/window/main_frame.h"
 #include "app/flip/page_flip_stereo.h"
-#include "app/window/plexo_app.h"
 #include "app/view/plexo_view.h"
+#include "app/window/main_frame.h"
+#include "app/window/plexo_app.h"
 #include "doc/document.h"
 #include "platform/ddraw.h"
 

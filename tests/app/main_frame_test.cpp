@@ -6,10 +6,10 @@
 #include <set>
 
 #include "app/dialogs/about_dlg.h"
-#include "doc/play_period.h"
 #include "app/dialogs/trans_pnl.h"
 #include "app/window/command_ids.h"
 #include "doc/open_failure.h"
+#include "doc/play_period.h"
 #include "platform/log.h"
 #include "present/compositor.h"
 #include "viewer_fixture.h"

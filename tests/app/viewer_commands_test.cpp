@@ -14,8 +14,8 @@
 #include <optional>
 #include <tuple>
 
-#include "app/window/file_dialogs.h"
 #include "app/window/command_ids.h"
+#include "app/window/file_dialogs.h"
 #include "app/window/viewer_commands.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"

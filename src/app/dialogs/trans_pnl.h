@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "app/window/file_dialogs.h"
 #include "app/dialogs/trans_pnl_checks.h"
+#include "app/window/file_dialogs.h"
 
 class QCheckBox;
 class QComboBox;

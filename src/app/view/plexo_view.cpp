@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/view/frame_display.h"
 #include "app/flip/page_flip_stereo.h"
+#include "app/view/frame_display.h"
 #include "app/view/presentation_state.h"
-#include "film/frame_place.h"
 #include "doc/document.h"
+#include "film/frame_place.h"
 #include "present/compositor.h"
 #include "present/screen_rows.h"
 

@@ -8,9 +8,9 @@
 
 #include <memory>
 
+#include "app/view/presentation_state.h"
 #include "app/window/command_table.h"
 #include "app/window/file_dialogs.h"
-#include "app/view/presentation_state.h"
 #include "platform/mode_guard.h"
 #include "present/startup_modes.h"
 

@@ -5,9 +5,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "app/view/plexo_view.h"
 #include "app/window/command_ids.h"
 #include "app/window/main_frame.h"
-#include "app/view/plexo_view.h"
 #include "app/window/viewer_commands.h"
 #include "doc/document.h"
 

@@ -1,7 +1,7 @@
 // The main frame's Screen command.
 
-#include "app/window/main_frame.h"
 #include "app/dialogs/screen_pnl.h"
+#include "app/window/main_frame.h"
 
 namespace plexo {
 

@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "app/window/display_devices.h"
 #include "app/dialogs/display_panel.h"
+#include "app/view/plexo_view.h"
+#include "app/window/display_devices.h"
 #include "app/window/main_frame.h"
 #include "app/window/message_box_sink.h"
-#include "app/view/plexo_view.h"
 #include "doc/document.h"
 #include "platform/profile.h"
 

@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/view/frame_display.h"
+#include "app/view/plexo_view.h"
+#include "app/view/presentation_state.h"
 #include "app/window/command_ids.h"
 #include "app/window/command_table.h"
-#include "app/view/frame_display.h"
-#include "app/view/presentation_state.h"
-#include "app/view/plexo_view.h"
 #include "doc/document.h"
 #include "doc/step_to_end.h"
 #include "film/frame_place.h"
