@@ -33,12 +33,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/gl_display_output.h"
-#include "app/gl_eye_texture.h"
-#include "app/main_frame.h"
-#include "app/page_flip_stereo.h"
-#include "app/plexo_app.h"
-#include "app/plexo_view.h"
+#include "app/flip/gl_display_output.h"
+#include "app/flip/gl_eye_texture.h"
+#include "app/flip/page_flip_stereo.h"
+#include "app/view/plexo_view.h"
+#include "app/window/main_frame.h"
+#include "app/window/plexo_app.h"
 #include "doc/document.h"
 #include "platform/ddraw.h"
 

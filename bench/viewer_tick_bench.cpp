@@ -18,8 +18,8 @@
 #include <memory>
 #include <string>
 
-#include "app/plexo_view.h"
-#include "app/presentation_state.h"
+#include "app/view/plexo_view.h"
+#include "app/view/presentation_state.h"
 #include "doc/document.h"
 #include "film/factories.h"
 #include "platform/profile.h"

@@ -11,7 +11,7 @@ if(PLEXO_GUI)
   install(TARGETS plexo plexo-guard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # The PNG sizes come from the same drawing as the window's icon.
-  add_executable(make_icon_pngs src/app/icon/make_icon_pngs.cpp)
+  add_executable(make_icon_pngs src/app/window/icon/make_icon_pngs.cpp)
   target_link_libraries(make_icon_pngs PRIVATE plexo_app)
   set(icon_dir ${CMAKE_CURRENT_BINARY_DIR}/icons)
   set(icon_sizes 16 24 32 48 64 128 256)

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/gl_display_output.h"
-#include "app/main_frame.h"
-#include "app/plexo_view.h"
-#include "app/plexo_app.h"
-#include "app/termination_signal.h"
+#include "app/flip/gl_display_output.h"
+#include "app/view/plexo_view.h"
+#include "app/window/main_frame.h"
+#include "app/window/plexo_app.h"
+#include "app/window/termination_signal.h"
+#include "doc/command_line.h"
 #include "film/picture_budget.h"
 #include "platform/ddraw.h"
 #include "platform/picture_memory.h"

@@ -1,5 +1,7 @@
 #include "doc/save_frame.h"
 
+#include <functional>
+
 #include "film/file_formats.h"
 #include "platform/log.h"
 
@@ -15,19 +17,31 @@ Picture CurrentColourPicture(Film& film)
     return picture;
 }
 
-}  // namespace
-
-bool SaveFrame(Film& film, const std::string& path)
+// The picture is asked for only once a format that writes it is chosen, so a
+// name no format takes reads nothing from the film.
+bool WritePicture(const std::string& path, const std::function<Picture()>& picture)
 {
     const FileFormat* format = FileFormatOf(path);
     bool saved = false;
     if (format && format->writePicture) {
-        const Picture picture = CurrentColourPicture(film);
-        saved = picture && format->writePicture(path, picture);
+        const Picture shown = picture();
+        saved = shown && format->writePicture(path, shown);
     }
     if (!saved)
         LogMessage("Save error");
     return saved;
+}
+
+}  // namespace
+
+bool SaveFrame(Film& film, const std::string& path)
+{
+    return WritePicture(path, [&film] { return CurrentColourPicture(film); });
+}
+
+bool SavePicture(const Picture& picture, const std::string& path)
+{
+    return WritePicture(path, [&picture] { return picture; });
 }
 
 }  // namespace plexo

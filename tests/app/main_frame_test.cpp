@@ -5,11 +5,11 @@
 #include <cmath>
 #include <set>
 
-#include "app/about_dlg.h"
-#include "app/play_period.h"
-#include "app/trans_pnl.h"
-#include "app/viewer_command_ids.h"
+#include "app/dialogs/about_dlg.h"
+#include "app/dialogs/trans_pnl.h"
+#include "app/window/command_ids.h"
 #include "doc/open_failure.h"
+#include "doc/play_period.h"
 #include "platform/log.h"
 #include "present/compositor.h"
 #include "viewer_fixture.h"

@@ -7,9 +7,9 @@
 
 #include <thread>
 
-#include "app/display_panel.h"
-#include "app/message_box_sink.h"
-#include "app/trans_pnl.h"
+#include "app/dialogs/display_panel.h"
+#include "app/dialogs/trans_pnl.h"
+#include "app/window/message_box_sink.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
 #include "viewer_fixture.h"

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/page_flip_stereo.h"
-#include "app/viewer_command_ids.h"
-#include "app/viewer_commands.h"
+#include "app/flip/page_flip_stereo.h"
+#include "app/window/command_ids.h"
+#include "app/window/viewer_commands.h"
 #include "platform/ddraw_memory.h"
 #include "platform/log.h"
 #include "support/temp_dir.h"

@@ -2,8 +2,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/screen_pnl.h"
-#include "app/wait_pnl.h"
+#include "app/dialogs/screen_pnl.h"
+#include "app/dialogs/wait_pnl.h"
 #include "support/fake_display.h"
 #include "viewer_fixture.h"
 

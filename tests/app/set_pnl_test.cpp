@@ -6,7 +6,7 @@
 
 #include <tuple>
 
-#include "app/set_pnl.h"
+#include "app/dialogs/set_pnl.h"
 #include "support/message_capture.h"
 #include "viewer_fixture.h"
 

@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/display_panel.h"
-#include "app/trans_pnl.h"
-#include "app/trans_pnl_spin.h"
+#include "app/dialogs/display_panel.h"
+#include "app/dialogs/trans_pnl.h"
+#include "app/dialogs/trans_pnl_spin.h"
 #include "convert/existing_outputs.h"
 #include "platform/profile.h"
 #include "support/message_capture.h"

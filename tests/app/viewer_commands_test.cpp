@@ -9,14 +9,19 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <tuple>
 
-#include "app/file_dialogs.h"
-#include "app/viewer_command_ids.h"
-#include "app/viewer_commands.h"
+#include "app/window/command_ids.h"
+#include "app/window/file_dialogs.h"
+#include "app/window/viewer_commands.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"
+#include "image/dib_bitmap.h"
+#include "image/input_file.h"
+#include "present/frame_buffer.h"
 #include "viewer_fixture.h"
 
 namespace plexo::test {
@@ -134,6 +139,34 @@ bool Wheel(CPlexoView& view, QPointF at, int turn, Qt::KeyboardModifiers modifie
 // A picture larger than the view starts cropped about its centre, follows a
 // drag, and Ctrl+wheel zooms about the pointer; the wheel alone is left to the
 // main frame, which steps.
+// The shown frame is saved without its padding columns, through the same
+// choice of format as Save As; a name no format writes saves nothing.
+TEST_F(ViewerCommandsTest, SaveShownFrameDropsThePaddingColumns)
+{
+    FrameBuffer frame;
+    ASSERT_TRUE(frame.Prepare(5, 2));
+    ASSERT_GT(frame.width(), frame.viewWidth());
+    FrameView view = frame.view();
+    for (int y = 0; y < view.height; ++y)
+        for (size_t x = 0; x < size_t(view.width) * 3; ++x)
+            view.row(y)[x] = uint8_t(y * 100 + x);
+    const std::string saved = (scratch_ / "shown.bmp").string();
+    ASSERT_TRUE(SaveShownFrame(frame, saved));
+    std::optional<InputFile> file = InputFile::Open(saved);
+    ASSERT_TRUE(file);
+    CDIBitmap bitmap;
+    ASSERT_TRUE(bitmap.Load(*file));
+    ASSERT_EQ(bitmap.Width(), 5);
+    ASSERT_EQ(bitmap.Height(), 2);
+    for (int y = 0; y < 2; ++y) {
+        // The frame keeps its rows bottom row first, as the file does.
+        const uint8_t* stored = bitmap.Bits() + y * bitmap.RowBytes();
+        EXPECT_TRUE(std::equal(stored, stored + 15, view.row(y))) << y;
+    }
+    EXPECT_FALSE(SaveShownFrame(frame, (scratch_ / "shown.txt").string()));
+    EXPECT_FALSE(std::filesystem::exists(scratch_ / "shown.txt"));
+}
+
 TEST_F(ViewerCommandsTest, LargePicturesPanAndZoomAboutThePointer)
 {
     Start({});

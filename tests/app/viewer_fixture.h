@@ -19,10 +19,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
-#include "app/main_frame.h"
-#include "app/plexo_app.h"
-#include "app/plexo_view.h"
+#include "app/view/plexo_view.h"
+#include "app/window/command_ids.h"
+#include "app/window/main_frame.h"
+#include "app/window/plexo_app.h"
 #include "doc/document.h"
 #include "support/fake_film.h"
 #include "support/temp_dir.h"

@@ -1,5 +1,5 @@
 // The viewer's command line: any words, split at NULs, parse without harm.
-#include "app/command_line.h"
+#include "doc/command_line.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -1,0 +1,73 @@
+#include "app/dialogs/set_pnl_command.h"
+
+#include "app/view/presentation_state.h"
+#include "doc/document.h"
+#include "film/film.h"
+
+namespace plexo {
+
+SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const PresentationState& state)
+{
+    SettingsValues v;
+    const int32_t count = film.FrameCount();
+    v.highestFrame = count > 0 ? count - 1 : 0;
+    v.a = film.GetShift();
+    v.framesPerSecond = state.framesPerSecond;
+    v.round = doc.Round;
+    v.alter = doc.Alter;
+    v.invert = doc.Invert;
+    v.step = doc.Step;
+    v.d = doc.Dist;
+    v.side = doc.side;
+    v.redBlue = state.presentation == PresentationId::RedBlue;
+    v.interlaced = state.presentation == PresentationId::Interlaced;
+    v.stereoOn = state.stereo;
+    return v;
+}
+
+void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, PresentationState& state)
+{
+    film.SetShift(v.a);
+    film.SetRound(v.round != 0);
+    film.SetInvert(v.invert != 0);
+    doc.Shift = film.GetShift();
+    doc.Round = v.round;
+    doc.Invert = v.invert;
+    doc.Alter = v.alter;
+    doc.Step = v.step;
+    doc.Dist = v.d;
+    if (v.side >= 0 && v.side <= 3)
+        doc.side = v.side;
+    // Neither box checked means page flipping.
+    state.presentation = v.interlaced ? PresentationId::Interlaced
+                         : v.redBlue  ? PresentationId::RedBlue
+                                      : PresentationId::PageFlip;
+    state.framesPerSecond = v.framesPerSecond;
+    if (doc.repaint)
+        doc.repaint();
+}
+
+bool RunSettingsCommand(CPlexoDoc& doc, PresentationState& state, const SettingsCommandHooks& hooks,
+                        QWidget* parent)
+{
+    if (state.playing)
+        return false;
+    SetPnl dialog(parent);
+    Film* film = doc.film();
+    if (!film)
+        return false;
+    dialog.values = FillSettings(*film, doc, state);
+
+    if (hooks.opened)
+        hooks.opened(dialog);
+    const int result = hooks.run ? hooks.run(dialog) : dialog.exec();
+    // Asked again: the modal loop ran, and only the document knows whether
+    // it still holds that film.
+    if (result == QDialog::Accepted && doc.film())
+        ApplySettings(dialog.values, *doc.film(), doc, state);
+    if (hooks.closed)
+        hooks.closed();
+    return true;
+}
+
+}  // namespace plexo

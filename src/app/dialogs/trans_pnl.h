@@ -1,0 +1,111 @@
+#pragma once
+// TransPnl, the Translate dialog: picks a conversion direction and its
+// options and runs the converters, one at a time, off the user-interface
+// thread while the dialog shows their progress. It stays open between
+// conversions; its main choices are kept in the settings file.
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include <memory>
+#include <string>
+
+#include "app/dialogs/trans_pnl_checks.h"
+#include "app/window/file_dialogs.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace plexo {
+
+class ConversionRun;
+class UpDownControl;
+
+class TransPnl : public QDialog {
+    Q_OBJECT
+public:
+    // Reads "Way", "Scale", "Color" and "Quality" of section "Translate".
+    // The chooser asks for each conversion's source file.
+    explicit TransPnl(QWidget* parent = nullptr, FileChooser chooser = RunFileDialog);
+    // Ends a running conversion and writes the four keys back, however the
+    // dialog was closed.
+    ~TransPnl() override;
+
+    TranslateValues values;
+
+    // Members into controls (false) or controls into members (true). Reading
+    // stops at the first number field without a number, shows "Please enter
+    // an integer.", focuses that field and returns false. A typed quality is
+    // held to 1..100.
+    bool UpdateData(bool saveAndValidate);
+
+    // The Start button: checks, asks for the source and whether to replace
+    // files, starts the converter.
+    void OnStart();
+    // Ends the running conversion like a write failure.
+    void OnStop();
+    bool Running() const;
+    // For tests: runs started from now on wait after writing this frame
+    // until they are stopped; 0 lets them run through.
+    void HoldRunsAfterFrame(int frame) { holdAfterFrame_ = frame; }
+
+    void reject() override;
+
+    QComboBox* directionList() const { return directionList_; }
+    QCheckBox* colourBox() const { return colourBox_; }
+    QComboBox* scaleList() const { return scaleList_; }
+    UpDownControl* qualitySpin() const { return qualitySpin_; }
+    QLineEdit* qualityEdit() const { return qualityEdit_; }
+    QCheckBox* fixSizeBox() const { return fixSizeBox_; }
+    QLineEdit* widthEdit() const { return widthEdit_; }
+    QLineEdit* heightEdit() const { return heightEdit_; }
+    QComboBox* compressList() const { return compressList_; }
+    QPushButton* startButton() const { return startButton_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
+    QProgressBar* progressBar() const { return progress_; }
+    QLabel* progressLabel() const { return progressLabel_; }
+
+signals:
+    // A conversion started by Start has ended (stopped or not).
+    void conversionFinished();
+
+private:
+    void OnFixSizeClicked();
+    void OnDirectionChosen();
+    void OnQualitySpin(int change);
+    void OnProgress(int done, int total);
+    void OnRunEnded();
+    std::string ChooseSource(ConversionWay way);
+    // Before anything is written: refuses a run that would write over a file
+    // of its own source, and asks once (Cancel the default) before replacing
+    // existing files, naming the first and the count.
+    bool MayWrite(ConversionWay way, const std::string& path);
+
+    FileChooser chooser_;
+    QElapsedTimer runClock_;
+    std::unique_ptr<ConversionRun> run_;
+    int holdAfterFrame_ = 0;
+    int framesWritten_ = 0;  // by the running or last run
+
+    QComboBox* compressList_;
+    QLineEdit* widthEdit_;
+    QLineEdit* heightEdit_;
+    QComboBox* directionList_;
+    QCheckBox* colourBox_;
+    QComboBox* scaleList_;
+    UpDownControl* qualitySpin_;
+    QLineEdit* qualityEdit_;
+    QCheckBox* fixSizeBox_;
+    QPushButton* startButton_;
+    QPushButton* stopButton_;
+    QPushButton* cancelButton_;
+    QProgressBar* progress_;
+    QLabel* progressLabel_;
+};
+
+}  // namespace plexo

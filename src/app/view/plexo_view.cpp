@@ -1,0 +1,320 @@
+#include "app/view/plexo_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/flip/page_flip_stereo.h"
+#include "app/view/frame_display.h"
+#include "app/view/presentation_state.h"
+#include "doc/document.h"
+#include "film/frame_place.h"
+#include "present/compositor.h"
+#include "present/screen_rows.h"
+
+namespace plexo {
+
+namespace {
+constexpr int kNoticeMs = 2000;
+}
+
+CPlexoView::CPlexoView(CPlexoDoc& doc, const PresentationState& state, QWidget* parent)
+    : QWidget(parent), doc_(doc), state_(state)
+{
+    // Every pixel is painted each time, so Qt need not clear first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    noticeTimer_.setSingleShot(true);
+    connect(&noticeTimer_, &QTimer::timeout, this, [this] {
+        notice_.clear();
+        update();
+    });
+    hBar_ = new QScrollBar(Qt::Horizontal, this);
+    vBar_ = new QScrollBar(Qt::Vertical, this);
+    for (QScrollBar* bar : {hBar_, vBar_}) {
+        bar->hide();
+        bar->setRange(0, 0);
+        connect(bar, &QScrollBar::valueChanged, this, [this] { update(); });
+    }
+}
+
+void CPlexoView::SetViewSize(ViewSize size, int zoomPercent)
+{
+    size_ = size;
+    zoomPercent_ = zoomPercent;
+    UpdateScrollBars();
+    update();
+}
+
+bool CPlexoView::Pans() const
+{
+    return hBar_->maximum() > 0 || vBar_->maximum() > 0;
+}
+
+QPoint CPlexoView::Scroll() const
+{
+    return QPoint(hBar_->value(), vBar_->value());
+}
+
+QRectF CPlexoView::PictureTarget()
+{
+    // Actual size is the 100 percent zoom: the compositor centres the picture too.
+    const bool scales = Scales();
+    return ScrolledTarget(FrameTarget(PictureSize(), size(), devicePixelRatioF(), scales ? size_ : ViewSize::Zoom,
+                                      scales ? zoomPercent_ : 100),
+                          size(), Scroll());
+}
+
+void CPlexoView::UpdateScrollBars()
+{
+    // Interlaced and page-flipped rows must meet screen rows: cropped about
+    // the centre, never panned.
+    const QSize picture = doc_.film() && !OneToOneOnly() ? PictureSize() : QSize();
+    const QSizeF shown = picture.isEmpty() ? QSizeF() : PictureTarget().size();
+    // Every paint asks; steady playback changes nothing here.
+    if (shown == barsShown_ && size() == barsView_)
+        return;
+    barsShown_ = shown;
+    barsView_ = size();
+    const int thickness = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    QSize over;
+    if (!picture.isEmpty()) {
+        over = Overflow(shown, size());
+        // A bar covers the view's edge along it, which can make the other
+        // axis overflow; the ranges bring each edge out beside the bars.
+        for (int pass = 0; pass < 2; ++pass)
+            over = Overflow(shown, QSizeF(size()) - QSizeF(over.height() > 0 ? thickness : 0,
+                                                          over.width() > 0 ? thickness : 0));
+    }
+    const auto set = [](QScrollBar* bar, int maximum, int page) {
+        if (bar->maximum() != maximum) {
+            // The same part of the picture stays in view; a new overflow
+            // starts at its centre, as the compositor crops.
+            const int value = bar->maximum() > 0 ? int(std::lround(double(bar->value()) * maximum / bar->maximum()))
+                                                 : maximum / 2;
+            const QSignalBlocker quiet(bar);
+            bar->setRange(0, maximum);
+            bar->setValue(value);
+        }
+        bar->setPageStep(page);
+        bar->setVisible(maximum > 0);
+    };
+    set(hBar_, over.width(), width());
+    set(vBar_, over.height(), height());
+    const int right = over.height() > 0 ? thickness : 0;
+    const int bottom = over.width() > 0 ? thickness : 0;
+    hBar_->setGeometry(0, height() - thickness, width() - right, thickness);
+    vBar_->setGeometry(width() - thickness, 0, thickness, height() - bottom);
+    if (!dragFrom_)
+        setCursor(Pans() ? Qt::OpenHandCursor : Qt::ArrowCursor);
+}
+
+void CPlexoView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CPlexoView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !Pans()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    dragFrom_ = event->position().toPoint();
+    dragScroll_ = Scroll();
+    setCursor(Qt::ClosedHandCursor);
+    event->accept();
+}
+
+void CPlexoView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragFrom_) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    // The picture follows the pointer.
+    const QPoint moved = event->position().toPoint() - *dragFrom_;
+    hBar_->setValue(dragScroll_.x() - moved.x());
+    vBar_->setValue(dragScroll_.y() - moved.y());
+    event->accept();
+}
+
+void CPlexoView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!dragFrom_ || event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    dragFrom_.reset();
+    setCursor(Pans() ? Qt::OpenHandCursor : Qt::ArrowCursor);
+    event->accept();
+}
+
+void CPlexoView::wheelEvent(QWheelEvent* event)
+{
+    const int turn = event->angleDelta().y();
+    if (!event->modifiers().testFlag(Qt::ControlModifier) || OneToOneOnly() || turn == 0 || PictureSize().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    // The picture's point under the pointer stays under it.
+    const QPointF at = event->position();
+    const QRectF before = PictureTarget();
+    const QPointF share((at.x() - before.left()) / before.width(), (at.y() - before.top()) / before.height());
+    const double scale = ShownScale();
+    SetViewSize(ViewSize::Zoom, turn > 0 ? ZoomStepIn(scale) : ZoomStepOut(scale));
+    const QRectF after = PictureTarget();
+    hBar_->setValue(int(std::lround(share.x() * after.width() - at.x())));
+    vBar_->setValue(int(std::lround(share.y() * after.height() - at.y())));
+    event->accept();
+    emit viewSizeChanged();
+}
+
+bool CPlexoView::OneToOneOnly() const
+{
+    return ShownPresentation(state_.stereo, state_.presentation).oneToOne;
+}
+
+bool CPlexoView::Scales() const
+{
+    return size_ != ViewSize::Actual && !OneToOneOnly();
+}
+
+QSize CPlexoView::PictureSize()
+{
+    Film* film = doc_.film();
+    if (!film || film->FrameCount() <= 0)
+        return {};
+    // The tone the compositor asks for, so the frame keeps one cached picture.
+    const Picture picture = FilmPicture(*film, Eye::Current, ShownPresentation(state_.stereo, state_.presentation).tone);
+    return picture ? QSize(picture.width, picture.height) : QSize();
+}
+
+double CPlexoView::ShownScale()
+{
+    return Scales() ? plexo::ShownScale(PictureSize(), size(), devicePixelRatioF(), size_, zoomPercent_) : 1.0;
+}
+
+void CPlexoView::ShowFrameDisplay(bool on)
+{
+    frameDisplay_ = on;
+    update();
+}
+
+void CPlexoView::ShowNotice(const QString& text)
+{
+    notice_ = text;
+    noticeTimer_.start(kNoticeMs);
+    update();
+}
+
+std::optional<ViewRect> CPlexoView::ComposeRect(qreal ratio)
+{
+    if (Scales()) {
+        const QSize picture = PictureSize();
+        if (picture.isEmpty())
+            return std::nullopt;
+        return ViewRect{0, 0, picture.width(), picture.height()};
+    }
+    // Device pixels: the buffer lands one to one on the screen's pixels, and
+    // the interlace parity follows the view's top row on the screen.
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    ViewRect rect;
+    rect.left = int32_t(std::lround(origin.x() * ratio));
+    rect.top = int32_t(std::lround(origin.y() * ratio));
+    int32_t width = int32_t(std::lround(this->width() * ratio));
+    int32_t height = int32_t(std::lround(this->height() * ratio));
+    // A picture that pans is composed whole, and the paint shows its scrolled part.
+    if (!OneToOneOnly()) {
+        const QSize picture = PictureSize();
+        width = std::max(width, picture.width());
+        height = std::max(height, picture.height());
+    }
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + height;
+    return rect;
+}
+
+bool CPlexoView::ComposeShown(FrameBuffer& frame)
+{
+    const std::optional<ViewRect> rect = ComposeRect(devicePixelRatioF());
+    return rect && ComposeInto(*rect, frame);
+}
+
+bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
+{
+    Film* film = doc_.film();
+    if (!film || film->FrameCount() <= 0)
+        return false;
+    const bool composed = ComposeFrame(film, doc_.Dist, rect, ShownPresentation(state_.stereo, state_.presentation), frame);
+    if (doc_.Alter != 0)
+        film->ReleasePictures();
+    return composed && frame.height() > 0;
+}
+
+bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
+{
+    if (!ComposeInto(rect, frame_))
+        return false;
+
+    const int width = rect.right - rect.left;
+    const int height = frame_.height();
+    if (image_.width() != width || image_.height() != height)
+        image_ = QImage(width, height, QImage::Format_RGB32);
+    if (image_.isNull())
+        return false;
+    image_.setDevicePixelRatio(ratio);
+    FrameToScreenRows(frame_, {image_.bits(), width, height, size_t(image_.bytesPerLine())});
+    return true;
+}
+
+void CPlexoView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (pageFlip_ && pageFlip_->flipping() && ShownPresentation(state_.stereo, state_.presentation).flips &&
+        pageFlip_->ShowFrame()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    UpdateScrollBars();
+    const std::optional<ViewRect> rect = doc_.film() ? ComposeRect(ratio) : std::nullopt;
+    if (!rect || !ComposeImage(*rect, ratio)) {
+        painter.fillRect(this->rect(), Qt::black);
+    } else if (Scales()) {
+        painter.fillRect(this->rect(), Qt::black);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        // From the image's own size: in the "File" reading mode the film has
+        // let its picture go by now.
+        const QSize frame(image_.width(), image_.height());
+        painter.drawImage(ScrolledTarget(FrameTarget(frame, size(), ratio, size_, zoomPercent_), size(), Scroll()),
+                          image_, QRectF(QPointF(0, 0), frame));
+    } else {
+        // Scrolled to the end beside the other bar, a strip under that bar is
+        // left uncovered.
+        const QRect shown(-Scroll(), image_.deviceIndependentSize().toSize());
+        if (!shown.contains(this->rect())) {
+            painter.setClipRegion(QRegion(this->rect()).subtracted(shown));
+            painter.fillRect(this->rect(), Qt::black);
+            painter.setClipping(false);
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QPointF(-Scroll()), image_);
+    }
+    // The corner between the two bars belongs to neither.
+    if (hBar_->isVisible() && vBar_->isVisible())
+        painter.fillRect(QRect(vBar_->x(), hBar_->y(), vBar_->width(), hBar_->height()), palette().window());
+    if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), state_, notice_));
+    }
+}
+
+}  // namespace plexo

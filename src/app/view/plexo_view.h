@@ -1,0 +1,113 @@
+#pragma once
+// The one view: paints the composed frame pair one buffer pixel to one device
+// pixel at its top-left corner, black without a film; on request scaled and
+// centred (plain and red-blue only), with the frame display over it. A plain
+// or red-blue picture larger than the view pans: scroll bars, a drag with the
+// left button, and Ctrl+wheel zooms about the pointer.
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <optional>
+
+#include "app/view/view_scale.h"
+#include "present/compositor.h"
+#include "present/frame_buffer.h"
+
+class QScrollBar;
+
+namespace plexo {
+
+class CPlexoDoc;
+class PageFlipStereo;
+struct PresentationState;
+
+class CPlexoView : public QWidget {
+    Q_OBJECT
+
+public:
+    CPlexoView(CPlexoDoc& doc, const PresentationState& state, QWidget* parent = nullptr);
+
+    // The last frame composed, for tests and the benchmark.
+    const FrameBuffer& frame() const { return frame_; }
+    // While it flips, frame pairs go to it and the view itself stays black.
+    void SetPageFlip(PageFlipStereo* pageFlip) { pageFlip_ = pageFlip; }
+
+    // Actual size is the default; the others apply only while the stereo
+    // presentation leaves rows free to scale (see OneToOneOnly).
+    void SetViewSize(ViewSize size, int zoomPercent);
+    ViewSize viewSize() const { return size_; }
+    int zoomPercent() const { return zoomPercent_; }
+    // Interlaced and page-flipped stereo: their rows must meet screen rows.
+    bool OneToOneOnly() const;
+    // The frame pixel to device pixel scale it shows at now.
+    double ShownScale();
+    // The current picture's size in device pixels; empty without one.
+    QSize PictureSize();
+    // Where the current picture lies in the view's logical pixels, as
+    // scaled and panned now.
+    QRectF PictureTarget();
+    QScrollBar* horizontalBar() const { return hBar_; }
+    QScrollBar* verticalBar() const { return vBar_; }
+
+    void ShowFrameDisplay(bool on);
+    bool frameDisplayShown() const { return frameDisplay_; }
+    // A line under the frame display for two seconds.
+    void ShowNotice(const QString& text);
+    const QString& notice() const { return notice_; }
+
+    // Composes what the view shows now, unscaled, into `frame`.
+    bool ComposeShown(FrameBuffer& frame);
+
+signals:
+    // Ctrl+wheel changed the view size.
+    void viewSizeChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    // Ctrl+wheel zooms; the wheel alone goes on to the main frame, which steps.
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    bool Scales() const;
+    // The scroll bars' ranges for the picture as shown now; each bar shows
+    // only while the picture overflows on its axis.
+    void UpdateScrollBars();
+    bool Pans() const;
+    QPoint Scroll() const;
+    // The rectangle the compositor works in: the view on the screen (grown
+    // to the picture's size where a plain or red-blue picture overflows it),
+    // or the picture alone when it is scaled.
+    std::optional<ViewRect> ComposeRect(qreal ratio);
+    bool ComposeInto(const ViewRect& rect, FrameBuffer& frame);
+    // Composes into frame_ and converts into image_; false when there is
+    // nothing to show.
+    bool ComposeImage(const ViewRect& rect, qreal ratio);
+
+    CPlexoDoc& doc_;
+    const PresentationState& state_;
+    PageFlipStereo* pageFlip_ = nullptr;
+    // Kept between paints, so steady playback allocates nothing.
+    FrameBuffer frame_;
+    QImage image_;
+    ViewSize size_ = ViewSize::Actual;
+    int zoomPercent_ = 100;
+    bool frameDisplay_ = false;
+    QString notice_;
+    QTimer noticeTimer_;
+    QScrollBar* hBar_;
+    QScrollBar* vBar_;
+    // What the bars were last set for: the picture's shown size and the view's.
+    QSizeF barsShown_;
+    QSize barsView_;
+    // Where a drag with the left button started, and the scroll then.
+    std::optional<QPoint> dragFrom_;
+    QPoint dragScroll_;
+};
+
+}  // namespace plexo

@@ -1,0 +1,50 @@
+#pragma once
+// The command ids of the menus, the toolbar and the keyboard. The numbers are
+// the program's resource ids, kept so that every place that raises or routes a
+// command speaks of the same one.
+
+namespace plexo {
+
+enum CommandId : int {
+    kCmdLoad = 32773,
+    kCmdPlay = 32774,
+    kCmdForward = 32775,
+    kCmdBack = 32776,
+    kCmdSettings = 32777,
+    kCmdTranslate = 32778,
+    kCmdSaveAs = 32781,
+    kCmdScreen = 32782,
+    kCmdStereo = 32783,
+    kCmdCtrlEsc = 32784,
+    kCmdLeaveStereo = 32785,
+    kCmdAdd = 32786,
+    kCmdFileNew = 57600,
+    kCmdFileOpen = 57601,
+    kCmdFileSave = 57603,
+    kCmdFileSaveAs = 57604,
+    kCmdFilePrint = 57607,
+    kCmdEditCopy = 57634,
+    kCmdEditCut = 57635,
+    kCmdEditPaste = 57637,
+    kCmdEditUndo = 57643,
+    kCmdAbout = 57664,
+    kCmdExit = 57665,
+    kCmdNextPane = 57680,
+    kCmdPrevPane = 57681,
+    kCmdViewToolbar = 59392,
+    kCmdViewStatusBar = 59393,
+    // The desktop additions, each off until the user asks: Save View As,
+    // view size, full screen, the frame display, Home and End.
+    kCmdSaveViewAs = 32850,
+    kCmdActualSize = 32851,
+    kCmdFitToWindow = 32852,
+    kCmdZoomIn = 32853,
+    kCmdZoomOut = 32854,
+    kCmdSizeWindowToFilm = 32855,
+    kCmdFullScreen = 32856,
+    kCmdFrameDisplay = 32857,
+    kCmdFirstCadre = 32858,
+    kCmdLastCadre = 32859,
+};
+
+}  // namespace plexo

@@ -1,0 +1,221 @@
+#include "app/window/main_frame.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMoveEvent>
+#include <QWheelEvent>
+
+#include "app/dialogs/about_dlg.h"
+#include "app/dialogs/set_pnl_command.h"
+#include "app/dialogs/trans_pnl.h"
+#include "app/flip/page_flip_stereo.h"
+#include "app/view/plexo_view.h"
+#include "app/window/app_icon.h"
+#include "app/window/command_ids.h"
+#include "app/window/display_devices.h"
+#include "app/window/viewer_commands.h"
+#include "doc/command_line_options.h"
+#include "doc/document.h"
+#include "doc/play_period.h"
+#include "film/two_films.h"
+#include "platform/settings.h"
+#include "present/compositor.h"
+
+namespace plexo {
+
+CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc), options_(options)
+{
+    const platform::FrameSettings settings = platform::FrameSettings::Read();
+    // A directory that no longer exists leaves the current one as it was.
+    if (!settings.currentDirectory.empty())
+        QDir::setCurrent(QString::fromStdString(settings.currentDirectory));
+    state.framesPerSecond = settings.framesPerSecond;
+    state.presentation = StoredPresentation(settings.presentation).id;
+
+    setWindowIcon(ApplicationIcon());
+    resize(524, 584);
+    view_ = new CPlexoView(doc_, state, this);
+    setCentralWidget(view_);
+    viewer_ = std::make_unique<ViewerCommands>(
+        ViewerWindow{*this, commands_, *view_, state, [this](const QString& path, bool second) { TitleFilm(path, second); },
+                     [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
+                     [this] { return toolBar_; }},
+        doc_);
+
+    playTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&playTimer_, &QTimer::timeout, this, [this] { doc_.PlayStep(); });
+
+    DefineCommands();
+    viewer_->DefineCommands();
+    BuildMenus();
+    BuildToolBar();
+    BuildAccelerators();
+    connect(&commands_, &CommandTable::commandRan, this, [this] { commands_.Update(); });
+    SetDocumentTitle(QStringLiteral("Untitled"));
+    viewer_->RestoreGeometry();
+    commands_.Update();
+    pageFlip_ = std::make_unique<PageFlipStereo>(PageFlipStereo::Frame{
+        this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
+        [this] { return settingsDialog_; }, &startupModes_});
+    view_->SetPageFlip(pageFlip_.get());
+    modeGuard_ = MakeModeGuard();
+    if (modeGuard_)
+        startupModes_.onKept = [this](const platform::OutputMode& kept) { modeGuard_->Tell(kept); };
+}
+
+CMainFrame::~CMainFrame()
+{
+    startupModes_.RestoreAll();
+    if (modeGuard_)
+        modeGuard_->NormalExit();
+    platform::FrameSettings settings;
+    settings.currentDirectory = QDir::currentPath().toStdString();
+    settings.framesPerSecond = state.framesPerSecond;
+    settings.presentation = PresentationOf(state.presentation).stored;
+    settings.Write();
+    view_->SetPageFlip(nullptr);
+    pageFlip_.reset();
+}
+
+void CMainFrame::SetDocumentTitle(const QString& title)
+{
+    setWindowTitle(title + QStringLiteral(" - Plexo"));
+}
+
+void CMainFrame::TitleFilm(const QString& path, bool second)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (!doc_.film())
+        filmTitle_ = QStringLiteral("Untitled");
+    else if (!second)
+        filmTitle_ = name;
+    else if (dynamic_cast<const TwoFilms*>(doc_.film()))
+        filmTitle_ += QStringLiteral(" + ") + name;
+    SetDocumentTitle(filmTitle_);
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path)
+{
+    const QFileInfo file(path);
+    const bool commandLine = !options_.done;
+    const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
+    view_->update();
+    viewer_->FilmOpened(file.absoluteFilePath(), true);
+    if (opened && commandLine && !options_.secondFilm.empty())
+        TitleFilm(QString::fromStdString(options_.secondFilm), true);
+    return opened;
+}
+
+void CMainFrame::PostStartupCommands(bool play, bool stereo)
+{
+    if (play)
+        QTimer::singleShot(0, this, [this] { commands_.RunPosted(kCmdPlay); });
+    if (stereo)
+        QTimer::singleShot(0, this, [this] { commands_.RunPosted(kCmdStereo); });
+}
+
+bool CMainFrame::FilmLoaded() const
+{
+    return doc_.film() != nullptr;
+}
+
+void CMainFrame::StopPlaying()
+{
+    state.playing = false;
+    playTimer_.stop();
+}
+
+void CMainFrame::OnPlay()
+{
+    if (state.playing) {
+        StopPlaying();
+        return;
+    }
+    state.playing = true;
+    // The period is fixed now; a later change of the rate waits for the next Play.
+    playTimer_.start(PlayPeriodMs(state.framesPerSecond));
+}
+
+void CMainFrame::OnStereo()
+{
+    state.stereo = !state.stereo;
+    if (!PresentationOf(state.presentation).flips) {
+        view_->update();
+        return;
+    }
+    // Without a flipper driver stereo stays off and the window as it was.
+    if (state.stereo) {
+        state.stereo = pageFlip_->On();
+        return;
+    }
+    pageFlip_->Off();
+    view_->update();
+}
+
+void CMainFrame::OnLeaveStereo()
+{
+    if (state.stereo)
+        OnStereo();
+}
+
+void CMainFrame::OnSettings()
+{
+    SettingsCommandHooks hooks;
+    hooks.opened = [this](SetPnl& dialog) {
+        settingsDialog_ = &dialog;
+        pageFlip_->SettingsOpened();
+    };
+    hooks.closed = [this] {
+        pageFlip_->SettingsClosed();
+        settingsDialog_ = nullptr;
+        view_->update();
+    };
+    RunSettingsCommand(doc_, state, hooks, this);
+}
+
+void CMainFrame::OnTranslate()
+{
+    // A conversion opens its own source; the viewer's film is let go first.
+    doc_.ReleaseFilm();
+    TitleFilm({}, false);
+    // Window-modal: the log panel, where the conversions report, stays usable.
+    TransPnl dialog(this, chooseFile);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.exec();
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (state.playing)
+        StopPlaying();
+    if (ShownPresentation(state.stereo, state.presentation).flips)
+        OnStereo();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // Which eye takes the even rows depends on the view's row on the screen.
+    if (ShownPresentation(state.stereo, state.presentation).followsPlace)
+        view_->update();
+}
+
+void CMainFrame::wheelEvent(QWheelEvent* event)
+{
+    // Only a vertical turn steps: a sideways scroll or tilt, and a
+    // touchpad's start and end of a scroll, carry no vertical part.
+    const int turn = event->angleDelta().y();
+    if (turn != 0)
+        viewer_->Step(turn > 0);
+    event->accept();
+}
+
+}  // namespace plexo

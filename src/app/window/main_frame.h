@@ -1,0 +1,118 @@
+#pragma once
+// The main window: menu bar, toolbar, the one view, the command table and the
+// presentation state (playing, stereo, presentation, frames per second) that
+// the view and the Settings dialog read.
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+
+#include "app/view/presentation_state.h"
+#include "app/window/command_table.h"
+#include "app/window/file_dialogs.h"
+#include "platform/mode_guard.h"
+#include "present/startup_modes.h"
+
+class QToolBar;
+
+namespace plexo {
+
+class CPlexoDoc;
+class CPlexoView;
+class PageFlipStereo;
+class SetPnl;
+class ViewerCommands;
+struct CommandLineOptions;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Reads the frame's settings and makes the stored directory current. The
+    // options are the command line's; the document applies them to the first
+    // film opened through OpenDocumentFile.
+    CMainFrame(CPlexoDoc& doc, CommandLineOptions& options);
+    // Writes the frame's settings.
+    ~CMainFrame() override;
+
+    PresentationState state;
+
+    CommandTable& commands() { return commands_; }
+    CPlexoView* view() const { return view_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    const QTimer& playTimer() const { return playTimer_; }
+    SetPnl* settingsDialog() const { return settingsDialog_; }
+    ViewerCommands& viewer() const { return *viewer_; }
+    PageFlipStereo& pageFlip() { return *pageFlip_; }
+
+    // The framework's open-from-file path (command line and Open): the
+    // document builds the film, or says that the file gives none; the title
+    // carries the file's name when it does. False when no film was built.
+    bool OpenDocumentFile(const QString& path);
+    // "<title> - Plexo".
+    void SetDocumentTitle(const QString& title);
+    // After `path` was opened as the film, or as the second film of a pair:
+    // the title names the film shown, "Untitled" when there is none.
+    void TitleFilm(const QString& path, bool second);
+    // Start-up's play and stereo requests, queued so that they run after the
+    // command line's film is open; neither asks its enabling rule.
+    void PostStartupCommands(bool play, bool stereo);
+
+    // Answers the file dialogs, the Translate dialog's too; the Qt dialog
+    // unless a test replaces it.
+    FileChooser chooseFile = RunFileDialog;
+
+    // Page-flipped stereo takes the Screen command away: the "&Screen" item
+    // stays, enabled, and choosing it does nothing until it is given back.
+    void SetScreenCommandAttached(bool attached) { screenCommandAttached_ = attached; }
+
+    // Re-evaluates every command's enabling and check rule.
+    void UpdateCommands() { commands_.Update(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildAccelerators();
+    void DefineCommands();
+    void DefineFileCommands();
+
+    bool FilmLoaded() const;
+    void OnPlay();
+    void OnStereo();
+    void OnLeaveStereo();
+    void OnSettings();
+    void OnTranslate();
+    void OnAbout();
+    void OnScreen();
+    void OnLoad();
+    void OnAdd();
+    void OnOpen();
+    void OnSaveAs();
+    void OnPrint();
+    void StopPlaying();
+
+    CPlexoDoc& doc_;
+    CommandLineOptions& options_;
+    CommandTable commands_;
+    CPlexoView* view_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QTimer playTimer_;
+    SetPnl* settingsDialog_ = nullptr;
+    // The start-up mode of every output switched and, where modes can be
+    // switched, the guardian that puts them back should the viewer die.
+    StartupModes startupModes_;
+    std::unique_ptr<platform::ModeGuard> modeGuard_;
+    bool screenCommandAttached_ = true;
+    QString filmTitle_;
+    // Made after the view, gone before the window.
+    std::unique_ptr<ViewerCommands> viewer_;
+    std::unique_ptr<PageFlipStereo> pageFlip_;
+};
+
+}  // namespace plexo

@@ -1,0 +1,63 @@
+#include "app/window/plexo_app.h"
+
+#include <QString>
+
+#include <filesystem>
+
+#include "app/dialogs/display_panel.h"
+#include "app/view/plexo_view.h"
+#include "app/window/display_devices.h"
+#include "app/window/main_frame.h"
+#include "app/window/message_box_sink.h"
+#include "doc/document.h"
+#include "platform/profile.h"
+
+namespace plexo {
+
+CPlexoApp::CPlexoApp(const std::vector<std::string>& parameters) : cmdInfo(ParseCommandLine(parameters)) {}
+
+CPlexoApp::~CPlexoApp()
+{
+    RemoveMessageBoxSink();
+    logPanel_.reset();
+    // Both owners' keys go into the settings file in one replacement.
+    const platform::ProfileWriteBatch batch;
+    frame_.reset();
+    doc_.reset();
+}
+
+void CPlexoApp::InitInstance()
+{
+    const bool fileGiven = !cmdInfo.fileName.empty();
+    std::string fileName;
+    if (fileGiven) {
+        cmdInfo.options.done = false;
+        // Made absolute before the main frame restores the stored current
+        // directory; a relative "second=" path is resolved after it.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(cmdInfo.fileName, error);
+        fileName = error ? cmdInfo.fileName : absolute.string();
+    }
+
+    InstallDisplayDevices();
+    doc_ = std::make_unique<CPlexoDoc>(&cmdInfo.options);
+    frame_ = std::make_unique<CMainFrame>(*doc_, cmdInfo.options);
+    CMainFrame* frame = frame_.get();
+    doc_->repaint = [frame] { frame->view()->update(); };
+
+    logPanel_ = std::make_unique<Display>(frame);
+    logPanel_->InstallLogSink();
+    InstallMessageBoxSink(frame);
+
+    // Shown first, so that a message about the film comes up above the
+    // window rather than behind it.
+    frame->show();
+    AttachDisplayWindow(frame);
+    // Posted, so that they run from the event loop on the film just built.
+    // A file that gives no film leaves an empty window that does not play,
+    // and a later film that does not start playing by itself.
+    if (fileGiven && frame->OpenDocumentFile(QString::fromStdString(fileName)))
+        frame->PostStartupCommands(cmdInfo.options.play, cmdInfo.options.stereo);
+}
+
+}  // namespace plexo

@@ -1,0 +1,259 @@
+// The viewer's view and Film commands: keys, Home and End, view size, sizing
+// the window to the film, full screen and the frame display.
+
+#include "app/window/viewer_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolBar>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/view/frame_display.h"
+#include "app/view/plexo_view.h"
+#include "app/view/presentation_state.h"
+#include "app/window/command_ids.h"
+#include "app/window/command_table.h"
+#include "doc/document.h"
+#include "doc/step_to_end.h"
+#include "film/frame_place.h"
+#include "present/presentation.h"
+
+namespace plexo {
+
+namespace {
+
+struct ViewerText {
+    int id;
+    const char* menu;
+};
+
+// Menu texts of the viewer's commands and of the toolbar's commands that the
+// Film menu shows too.
+constexpr ViewerText kViewerTexts[] = {
+    {kCmdPlay, "&Play\tK"},
+    {kCmdForward, "One cadre &forward\tRight"},
+    {kCmdBack, "One cadre &back\tLeft"},
+    {kCmdFirstCadre, "F&irst cadre\tHome"},
+    {kCmdLastCadre, "&Last cadre\tEnd"},
+    {kCmdStereo, "&Stereo on/off\tS"},
+    {kCmdSettings, "S&ettings..."},
+    {kCmdActualSize, "&Actual Size\tCtrl+0"},
+    {kCmdFitToWindow, "&Fit to Window\tCtrl+F"},
+    {kCmdZoomIn, "Zoom &In\tCtrl+="},
+    {kCmdZoomOut, "Zoom &Out\tCtrl+-"},
+    {kCmdSizeWindowToFilm, "Size &Window to Film"},
+    {kCmdFullScreen, "F&ull Screen\tF11"},
+    {kCmdFrameDisplay, "Frame &Display\tI"},
+    {kCmdSaveViewAs, "Save &View As..."},
+};
+
+struct ViewerKey {
+    QKeyCombination key;
+    int id;
+};
+
+// Keys the accelerator table of the main frame leaves free.
+const ViewerKey kViewerKeys[] = {
+    {QKeyCombination(Qt::Key_K), kCmdPlay},
+    {QKeyCombination(Qt::Key_Right), kCmdForward},
+    {QKeyCombination(Qt::Key_Left), kCmdBack},
+    {QKeyCombination(Qt::Key_Home), kCmdFirstCadre},
+    {QKeyCombination(Qt::Key_End), kCmdLastCadre},
+    {QKeyCombination(Qt::Key_S), kCmdStereo},
+    {Qt::CTRL | Qt::Key_0, kCmdActualSize},
+    {Qt::CTRL | Qt::Key_F, kCmdFitToWindow},
+    {Qt::CTRL | Qt::Key_Equal, kCmdZoomIn},
+    {Qt::CTRL | Qt::Key_Plus, kCmdZoomIn},
+    {Qt::CTRL | Qt::Key_Minus, kCmdZoomOut},
+    {QKeyCombination(Qt::Key_F11), kCmdFullScreen},
+    {QKeyCombination(Qt::Key_I), kCmdFrameDisplay},
+};
+
+// The page-flipping window covers its screen whatever the film's size.
+bool PageFlipping(const PresentationState& state)
+{
+    return ShownPresentation(state.stereo, state.presentation).flips;
+}
+
+const char* const kOneToOneTip =
+    "Interlaced and page-flipped stereo are shown one to one: their rows must meet the screen's rows.";
+
+}  // namespace
+
+ViewerCommands::ViewerCommands(ViewerWindow window, CPlexoDoc& doc)
+    : host_(std::move(window)),
+      window_(host_.window),
+      doc_(doc),
+      commands_(host_.commands),
+      view_(host_.view),
+      settings_(platform::ViewSettings::Read()),
+      recent_(platform::RecentFilms::Read())
+{
+    view_.SetViewSize(settings_.size, settings_.zoomPercent);
+    connect(&view_, &CPlexoView::viewSizeChanged, this, [this] { commands_.Update(); });
+    window_.setAcceptDrops(true);
+    window_.installEventFilter(this);
+    // Esc reaches the window's shortcuts first; the override query before
+    // them lets full screen end while Esc still does its own work.
+    qApp->installEventFilter(this);
+}
+
+ViewerCommands::~ViewerCommands()
+{
+    qApp->removeEventFilter(this);
+    const QRect geometry = window_.normalGeometry();
+    if (geometry.isValid())
+        settings_.geometry = platform::WindowGeometry{geometry.x(), geometry.y(), geometry.width(), geometry.height()};
+    settings_.size = view_.viewSize();
+    settings_.zoomPercent = view_.zoomPercent();
+    settings_.Write();
+    recent_.Write();
+}
+
+void ViewerCommands::RestoreGeometry()
+{
+    if (!settings_.geometry)
+        return;
+    const platform::WindowGeometry& g = *settings_.geometry;
+    window_.setGeometry(g.x, g.y, g.width, g.height);
+}
+
+void ViewerCommands::DefineCommands()
+{
+    CommandTable& t = commands_;
+    auto film = [this] { return doc_.film() != nullptr; };
+    auto scalable = [this] { return !view_.OneToOneOnly(); };
+    t.Define(kCmdFirstCadre, [this] {
+        if (StepToEnd(*doc_.film(), false) > 0)
+            doc_.repaint();
+    }, film);
+    t.Define(kCmdLastCadre, [this] {
+        if (StepToEnd(*doc_.film(), true) > 0)
+            doc_.repaint();
+    }, film);
+    t.Define(kCmdActualSize, [this] { SetViewSize(ViewSize::Actual, view_.zoomPercent()); }, scalable,
+             [this] { return view_.viewSize() == ViewSize::Actual; });
+    t.Define(kCmdFitToWindow, [this] { SetViewSize(ViewSize::Fit, view_.zoomPercent()); }, scalable,
+             [this] { return view_.viewSize() == ViewSize::Fit; });
+    t.Define(kCmdZoomIn, [this] { Zoom(true); }, scalable);
+    t.Define(kCmdZoomOut, [this] { Zoom(false); }, scalable);
+    t.Define(kCmdSizeWindowToFilm, [this] {
+        settings_.sizeWindowToFilm = !settings_.sizeWindowToFilm;
+        SizeWindowToFilm();
+    }, {}, [this] { return settings_.sizeWindowToFilm; });
+    // Page flipping has a full screen of its own.
+    t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
+             [this] { return fullScreen_ || !PageFlipping(host_.state); },
+             [this] { return fullScreen_; });
+    t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
+             [this] { return view_.frameDisplayShown(); });
+    t.Define(kCmdSaveViewAs, [this] { SaveViewAs(); }, film);
+
+    for (const ViewerText& text : kViewerTexts)
+        t.Action(text.id)->setText(QString::fromUtf8(text.menu));
+    for (int id : {kCmdActualSize, kCmdFitToWindow, kCmdZoomIn, kCmdZoomOut})
+        t.Action(id)->setToolTip(QString::fromUtf8(kOneToOneTip));
+    for (const ViewerKey& key : kViewerKeys)
+        commands_.BindKey(window_, key.key, key.id);
+}
+
+void ViewerCommands::Step(bool forward)
+{
+    Film* film = doc_.film();
+    if (!film)
+        return;
+    const FramePlace before = PlaceOf(*film);
+    forward ? doc_.StepForward() : doc_.StepBack();
+    const FramePlace after = PlaceOf(*film);
+    if (after.position != before.position || after.number != before.number || !view_.frameDisplayShown())
+        return;
+    const QString notice = RefusedStepNotice(after, film->GetRound());
+    if (!notice.isEmpty())
+        view_.ShowNotice(notice);
+}
+
+void ViewerCommands::SetViewSize(ViewSize size, int zoomPercent)
+{
+    view_.SetViewSize(size, zoomPercent);
+    commands_.Update();
+}
+
+void ViewerCommands::Zoom(bool in)
+{
+    const double scale = view_.ShownScale();
+    SetViewSize(ViewSize::Zoom, in ? ZoomStepIn(scale) : ZoomStepOut(scale));
+}
+
+void ViewerCommands::SizeWindowToFilm()
+{
+    if (!settings_.sizeWindowToFilm || fullScreen_ || window_.isMaximized() || window_.isFullScreen()
+        || PageFlipping(host_.state))
+        return;
+    const QSize picture = view_.PictureSize();
+    if (picture.isEmpty())
+        return;
+    const double scale = view_.viewSize() == ViewSize::Zoom ? view_.zoomPercent() / 100.0 : 1.0;
+    const QSize client = (QSizeF(picture) * scale / view_.devicePixelRatioF()).toSize();
+    QSize wanted = client + (window_.size() - view_.size());
+    if (const QScreen* screen = window_.screen()) {
+        const QRect available = screen->availableGeometry();
+        const QSize decoration = window_.frameGeometry().size() - window_.size();
+        wanted = wanted.boundedTo(available.size() - decoration);
+        window_.resize(wanted);
+        QRect outer = window_.frameGeometry();
+        if (!available.contains(outer)) {
+            outer.moveTopLeft(QPoint(std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1),
+                                     std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1)));
+            window_.move(outer.topLeft());
+        }
+        return;
+    }
+    window_.resize(wanted);
+}
+
+void ViewerCommands::ToggleFullScreen()
+{
+    QToolBar* toolBar = host_.toolBar();
+    if (!fullScreen_) {
+        fullScreen_ = true;
+        toolBarShown_ = !toolBar->isHidden();
+        wasMaximized_ = window_.isMaximized();
+        window_.menuBar()->hide();
+        toolBar->hide();
+        window_.showFullScreen();
+    } else {
+        fullScreen_ = false;
+        window_.menuBar()->show();
+        toolBar->setVisible(toolBarShown_);
+        wasMaximized_ ? window_.showMaximized() : window_.showNormal();
+    }
+    commands_.Update();
+}
+
+bool ViewerCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        if (fullScreen_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && watched->isWidgetType()
+            && static_cast<QWidget*>(watched)->window() == &window_)
+            ToggleFullScreen();
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (watched == &window_)
+            return HandleDrop(static_cast<QDropEvent*>(event));
+        break;
+    default: break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace plexo

@@ -1,0 +1,110 @@
+#pragma once
+// The viewer's desktop additions, each off until the user asks: the Film menu's keys,
+// Home and End, view size, sizing the window to the film, full screen, the
+// frame display, recent films, dropped files and Save View As. None of them
+// changes anything until the user asks for it. The main frame owns one and
+// routes to it, and it goes before the window does; it knows the window only
+// through `ViewerWindow`, so the calls run one way; its settings live in the "View" and "Recent" sections.
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+#include "app/window/file_dialogs.h"
+#include "platform/view_settings.h"
+
+class QDropEvent;
+class QMainWindow;
+class QMenu;
+class QMimeData;
+class QToolBar;
+
+namespace plexo {
+
+class CPlexoDoc;
+class CPlexoView;
+class CommandTable;
+class FrameBuffer;
+struct PresentationState;
+
+// What the commands touch of the main window that owns them.
+struct ViewerWindow {
+    QMainWindow& window;
+    CommandTable& commands;
+    CPlexoView& view;
+    const PresentationState& state;
+    // Names the film shown in the title; `second` for the second film of a pair.
+    std::function<void(const QString& path, bool second)> titleFilm;
+    // The window's file dialogs, as it answers them now.
+    FileChooser chooseFile;
+    std::function<QToolBar*()> toolBar;
+};
+
+class ViewerCommands : public QObject {
+    Q_OBJECT
+
+public:
+    // Reads the "View" and "Recent" sections and gives the view its size.
+    ViewerCommands(ViewerWindow window, CPlexoDoc& doc);
+    // Writes the two sections.
+    ~ViewerCommands() override;
+
+    // Defines the commands and their keys; after the main frame's own.
+    void DefineCommands();
+    // Window geometry from the last run; after the window has its default size.
+    void RestoreGeometry();
+
+    // The File menu's "Recent Films", kept up to date as films open.
+    void AddRecentMenu(QMenu& file);
+
+    // One cadre forward or back, telling on the frame display when the
+    // partner stops the film short of its end.
+    void Step(bool forward);
+    // After Load, Add, Open, a recent film or a drop: the title, the recent
+    // list and, when asked for, the window's size. `remember` is false for
+    // the second film of a pair.
+    void FilmOpened(const QString& path, bool remember);
+    // Load or (second film) Add of a path, as the dialogs' commands do.
+    void OpenPath(const QString& path, bool add);
+
+    const platform::RecentFilms& recentFilms() const { return recent_; }
+    bool fullScreen() const { return fullScreen_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SetViewSize(platform::ViewSize size, int zoomPercent);
+    void Zoom(bool in);
+    void SizeWindowToFilm();
+    void ToggleFullScreen();
+    void SaveViewAs();
+    void RebuildRecentMenu();
+    // Drag enter, move and drop on the main frame; true when handled.
+    bool HandleDrop(QDropEvent* event);
+
+    ViewerWindow host_;
+    QMainWindow& window_;
+    CPlexoDoc& doc_;
+    CommandTable& commands_;
+    CPlexoView& view_;
+    platform::ViewSettings settings_;
+    platform::RecentFilms recent_;
+    QMenu* recentMenu_ = nullptr;
+    QString dragPath_;
+    bool fullScreen_ = false;
+    bool toolBarShown_ = true;
+    bool wasMaximized_ = false;
+};
+
+// The path of a dropped file the viewer can load: a local .flm, .bmp or .jpg
+// (any case); empty otherwise.
+QString DroppedFilmPath(const QMimeData* data);
+
+// The frame as the view shows it, without its padding columns, as a BMP or
+// JPEG file by the name's extension; "Save error" in the log when it fails.
+bool SaveShownFrame(const FrameBuffer& frame, const std::string& path);
+
+}  // namespace plexo

@@ -1,0 +1,139 @@
+// The viewer's file commands: recent films, dropped files and Save View As.
+
+#include <QAction>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/view/plexo_view.h"
+#include "app/window/command_table.h"
+#include "app/window/viewer_commands.h"
+#include "doc/document.h"
+#include "doc/save_frame.h"
+#include "film/file_formats.h"
+#include "platform/log.h"
+#include "present/frame_buffer.h"
+
+namespace plexo {
+
+QString DroppedFilmPath(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        const FileFormat* format = FileFormatOf(path.toStdString());
+        if (format && format->openFilm)
+            return path;
+    }
+    return {};
+}
+
+bool SaveShownFrame(const FrameBuffer& frame, const std::string& path)
+{
+    const int width = frame.viewWidth();
+    const int height = frame.height();
+    if (width < 1 || height < 1)
+        return SavePicture({}, path);
+    // The padding columns beyond the view's width are not part of it.
+    std::vector<uint8_t> pixels(size_t(width) * 3 * size_t(height));
+    for (int y = 0; y < height; ++y)
+        std::copy_n(frame.bytes() + size_t(y) * frame.stride(), size_t(width) * 3,
+                    pixels.data() + size_t(y) * size_t(width) * 3);
+    return SavePicture(Picture{pixels.data(), width, height, 3}, path);
+}
+
+void ViewerCommands::AddRecentMenu(QMenu& file)
+{
+    recentMenu_ = file.addMenu(QStringLiteral("Recent &Films"));
+    recentMenu_->setToolTipsVisible(true);
+    RebuildRecentMenu();
+}
+
+void ViewerCommands::RebuildRecentMenu()
+{
+    if (!recentMenu_)
+        return;
+    recentMenu_->clear();
+    int number = 1;
+    for (const std::string& stored : recent_.paths) {
+        const QString path = QString::fromStdString(stored);
+        QAction* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()));
+        action->setToolTip(path);
+        connect(action, &QAction::triggered, this, [this, path] {
+            OpenPath(path, false);
+            // A film that no longer opens leaves the list.
+            if (!doc_.film()) {
+                const std::string gone = path.toStdString();
+                std::erase(recent_.paths, gone);
+                RebuildRecentMenu();
+            }
+        });
+    }
+    recentMenu_->setEnabled(!recent_.paths.empty());
+}
+
+void ViewerCommands::FilmOpened(const QString& path, bool remember)
+{
+    if (remember && doc_.film()) {
+        recent_.Add(QFileInfo(path).absoluteFilePath().toStdString());
+        RebuildRecentMenu();
+    }
+    host_.titleFilm(path, !remember);
+    SizeWindowToFilm();
+    commands_.Update();
+}
+
+void ViewerCommands::OpenPath(const QString& path, bool add)
+{
+    if (add && doc_.CanAddFilm()) {
+        doc_.AddFilm(path.toStdString());
+        FilmOpened(path, false);
+        return;
+    }
+    doc_.LoadFilm(path.toStdString());
+    FilmOpened(path, true);
+}
+
+bool ViewerCommands::HandleDrop(QDropEvent* event)
+{
+    // The data of a drag from another program is fetched from it on every
+    // ask, and at the drop it may already be gone: the path is read once,
+    // when the drag enters.
+    if (event->type() == QEvent::DragEnter)
+        dragPath_ = DroppedFilmPath(event->mimeData());
+    const QString path = dragPath_;
+    // Shift adds a second film, which only a single loaded film can take.
+    const bool add = event->modifiers().testFlag(Qt::ShiftModifier) && doc_.film();
+    if (path.isEmpty() || (add && !doc_.CanAddFilm())) {
+        event->ignore();
+        return true;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (event->type() == QEvent::Drop)
+        OpenPath(path, add);
+    return true;
+}
+
+void ViewerCommands::SaveViewAs()
+{
+    const QString path = host_.chooseFile(&window_, SaveAsRequest());
+    if (path.isEmpty())
+        return;
+    FrameBuffer frame;
+    if (view_.ComposeShown(frame))
+        SaveShownFrame(frame, path.toStdString());
+    else
+        LogMessage("Save error");
+}
+
+}  // namespace plexo
