@@ -8,7 +8,6 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include <algorithm>
 #include <vector>
 
 #include "app/view/plexo_view.h"
@@ -39,16 +38,9 @@ QString DroppedFilmPath(const QMimeData* data)
 
 bool SaveShownFrame(const FrameBuffer& frame, const std::string& path)
 {
-    const int width = frame.viewWidth();
-    const int height = frame.height();
-    if (width < 1 || height < 1)
-        return SavePicture({}, path);
-    // The padding columns beyond the view's width are not part of it.
-    std::vector<uint8_t> pixels(size_t(width) * 3 * size_t(height));
-    for (int y = 0; y < height; ++y)
-        std::copy_n(frame.bytes() + size_t(y) * frame.stride(), size_t(width) * 3,
-                    pixels.data() + size_t(y) * size_t(width) * 3);
-    return SavePicture(Picture{pixels.data(), width, height, 3}, path);
+    // The padding columns beyond the view's width are not part of it; the
+    // writers take the narrower view at the frame's own stride.
+    return SavePicture(frame.picture().subview(0, 0, frame.viewWidth(), frame.height()), path);
 }
 
 void ViewerCommands::AddRecentMenu(QMenu& file)
