@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/gdi.h"
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 
 namespace plexo::platform {
 
