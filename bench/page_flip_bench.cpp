@@ -32,9 +32,9 @@
 
 #include "doc/document.h"
 #include "film/factories.h"
-#include "platform/ddraw_memory.h"
 #include "present/dd_flipper.h"
 #include "present/flip_pair.h"
+#include "support/memory_display.h"
 
 #include "pattern_film.h"
 #include "scratch_folder.h"

@@ -9,8 +9,8 @@
 #include "app/page_flip_stereo.h"
 #include "app/viewer_command_ids.h"
 #include "app/viewer_commands.h"
-#include "platform/ddraw_memory.h"
 #include "platform/log.h"
+#include "support/memory_display.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"
 

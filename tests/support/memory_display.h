@@ -1,5 +1,5 @@
 #pragma once
-// A display in memory for tests: every DirectDraw operation can be scripted
+// A display in memory for tests and benchmarks: every DirectDraw operation can be scripted
 // to fail with any code, every call is logged in order, surfaces can be
 // marked lost and read back, and the vertical blank is a simulated refresh
 // clock that the test advances.
