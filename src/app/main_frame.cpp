@@ -19,7 +19,7 @@
 #include "doc/command_line_options.h"
 #include "doc/document.h"
 #include "film/two_films.h"
-#include "platform/settings.h"
+#include "platform/frame_settings.h"
 #include "present/compositor.h"
 
 namespace plexo {
