@@ -145,9 +145,9 @@ bool PageFlipStereo::ShowFrame()
     Film* film = frame_.doc->film();
     if (film && film->FrameCount() > 0) {
         CPlexoView* view = frame_.view;
-        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film, frame_.doc->Dist,
+        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film, frame_.doc->dist(),
                         flipper_, sections_);
-        if (frame_.doc->Alter != 0)
+        if (frame_.doc->reading() != CPlexoDoc::Reading::Memory)
             film->ReleasePictures();
     }
     return true;
