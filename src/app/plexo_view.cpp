@@ -261,17 +261,17 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
 
 bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 {
-    if (!ComposeInto(rect, frame_))
+    if (!ComposeInto(rect, composed_))
         return false;
 
     const int width = rect.right - rect.left;
-    const int height = frame_.height();
+    const int height = composed_.height();
     if (image_.width() != width || image_.height() != height)
         image_ = QImage(width, height, QImage::Format_RGB32);
     if (image_.isNull())
         return false;
     image_.setDevicePixelRatio(ratio);
-    FrameToScreenRows(frame_, {image_.bits(), width, height, size_t(image_.bytesPerLine())});
+    FrameToScreenRows(composed_, {image_.bits(), width, height, size_t(image_.bytesPerLine())});
     return true;
 }
 
