@@ -32,9 +32,9 @@
 
 #include "doc/document.h"
 #include "film/factories.h"
-#include "platform/ddraw_memory.h"
 #include "present/dd_flipper.h"
 #include "present/flip_pair.h"
+#include "support/memory_display.h"
 
 #include "pattern_film.h"
 #include "scratch_folder.h"
@@ -153,8 +153,8 @@ void BM_FlipTick(benchmark::State& state)
     }
     film->SetRound(true);
     doc.SetFilm(std::move(film));
-    doc.Step = 0;
-    doc.Alter = int32_t(state.range(0));
+    doc.setStep(0);
+    doc.setReading(CPlexoDoc::Reading(state.range(0)));
     MemoryFlipping flipping;
     if (!flipping.flipping()) {
         state.SkipWithError("the reference driver did not start flipping");
@@ -165,8 +165,8 @@ void BM_FlipTick(benchmark::State& state)
     const ViewRect view{0, 0, kWidth, kHeight};
     const auto tick = [&] {
         doc.PlayStep();
-        ComposeFlipPair(view, *doc.film(), doc.Dist, flipping.flipper, sections);
-        if (doc.Alter != 0)
+        ComposeFlipPair(view, *doc.film(), doc.dist(), flipping.flipper, sections);
+        if (doc.reading() != CPlexoDoc::Reading::Memory)
             doc.film()->ReleasePictures();
     };
     // With the pictures kept, the first lap decodes them all.

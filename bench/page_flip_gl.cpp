@@ -218,7 +218,7 @@ int Run(double seconds)
     CPlexoDoc& doc = *plexo.document();
     auto output = std::make_shared<CountingOutput>(frame->view());
     platform::SetDisplayOutput(output);
-    doc.Dist = kDisplacement;
+    doc.setDist(kDisplacement);
     frame->state.presentation = PresentationId::PageFlip;
     frame->PostStartupCommands(false, true);
 

@@ -72,8 +72,8 @@ void Tick(benchmark::State& state)
     }
     film->SetRound(true);
     doc.SetFilm(std::move(film));
-    doc.Step = 0;
-    doc.Alter = mode == kFile ? 1 : 0;
+    doc.setStep(0);
+    doc.setReading(mode == kFile ? CPlexoDoc::Reading::File : CPlexoDoc::Reading::Memory);
     PresentationState presentationState;
     presentationState.stereo = true;
     presentationState.presentation = presentation;

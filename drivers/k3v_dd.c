@@ -20,7 +20,7 @@
 #include <string.h>
 #include <time.h>
 
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 
 #define EXPORT __attribute__((visibility("default")))
 

@@ -14,7 +14,6 @@
 #include "film/picture_budget.h"
 #include "platform/ddraw.h"
 #include "platform/picture_memory.h"
-#include "platform/settings.h"
 
 int main(int argc, char** argv)
 {

@@ -8,9 +8,9 @@
 #include "film/file_formats.h"
 #include "film/open_film.h"
 #include "film/two_films.h"
+#include "platform/document_settings.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
-#include "platform/settings.h"
 
 namespace plexo {
 

@@ -64,7 +64,30 @@ public:
     bool CanSaveAs() const { return film_ != nullptr; }
     bool CanAddFilm() const { return film_ != nullptr && canAdd; }
 
-    // The parameters; the Settings dialog reads and writes them directly.
+    // Where the pictures come from while a film plays: kept in memory, or
+    // read from the file again and released after each draw.
+    enum class Reading : int32_t { Memory = 0, File = 1 };
+    // Where Add puts the second film.
+    enum class AddSide : int32_t { Right = 0, Bottom = 1, Left = 2, Top = 3 };
+
+    // The parameters as every caller outside the document sees them.
+    int32_t dist() const { return Dist; }
+    void setDist(int32_t dist) { Dist = dist; }
+    int32_t step() const { return Step; }
+    void setStep(int32_t step) { Step = step; }
+    Reading reading() const { return Reading(Alter); }
+    void setReading(Reading reading) { Alter = int32_t(reading); }
+    int32_t shift() const { return Shift; }
+    void setShift(int32_t shift) { Shift = shift; }
+    bool round() const { return Round != 0; }
+    void setRound(bool round) { Round = round; }
+    bool invert() const { return Invert != 0; }
+    void setInvert(bool invert) { Invert = invert; }
+    AddSide addSide() const { return AddSide(side); }
+    void setAddSide(AddSide addSide) { side = int32_t(addSide); }
+
+    // The parameters under the names of the settings file's keys, which the
+    // document's own code and its tests use.
     int32_t Dist;
     int32_t Step;
     int32_t Alter;   // 0 keep pictures in memory, 1 release them after each draw

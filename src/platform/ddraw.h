@@ -2,7 +2,7 @@
 // The DirectDraw stand-in: DirectDraw objects and flipping chains with the
 // C function tables of k3v_dd.h, the same operations, results and error codes
 // as DirectDraw's, shown on a DisplayOutput. The viewer installs an OpenGL
-// output, tests the scripted MemoryDisplay (ddraw_memory.h).
+// output, the tests and benchmarks a scripted display in memory.
 //
 // A surface's pixels are guarded: a drawing context, a lock and a present
 // each hold the surface's guard, so a picture is never shown half drawn.
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/gdi.h"
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 
 namespace plexo::platform {
 

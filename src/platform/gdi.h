@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/bitmap_info_header.h"
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 
 // A drawing context: the surface's pixels, locked while the context lives,
 // and the part of them drawn on since the context was had (empty at first).

@@ -2,6 +2,8 @@
 
 #include <malloc.h>
 
+#include "platform/profile.h"
+
 namespace plexo::platform {
 
 void KeepPictureMemoryForReuse()
@@ -11,5 +13,7 @@ void KeepPictureMemoryForReuse()
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 }
+
+int32_t PictureMemoryMiB() { return ReadProfileInt("Settings", "Picture memory", 0); }
 
 }  // namespace plexo::platform

@@ -13,7 +13,7 @@
 
 #include "platform/display.h"
 #include "platform/gdi.h"
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 #include "present/compositor.h"
 #include "present/flipper_driver.h"
 

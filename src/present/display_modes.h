@@ -31,6 +31,10 @@ private:
     std::vector<Item4i> items_;
 };
 
+// The name the code outside this layer uses; List4i is the name the Screen
+// dialog's list has always had.
+using DisplayModeList = List4i;
+
 // "32 bits 1024 by 768 pixels 60 Hz", or "..., Default refresh" for rate 0.
 std::string ModeLabel(const platform::DisplayMode& mode);
 

@@ -4,7 +4,7 @@
 // from the registry file's own folder), checked to be a whole ELF library
 // for this machine, loaded with dlopen and filled through its one export,
 // K3V_DDFillFunctions. The record and its tables are the C structures of
-// platform/k3v_dd.h.
+// plexo/k3v_dd.h.
 //
 // The driver is not trusted with the host's memory: the record, its function
 // table and every record a call fills are handed out with room to spare, so
@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 #include "platform/registry.h"
 
 namespace plexo {

@@ -15,7 +15,7 @@ int RunModes(Args& args)
 {
     if (!args.onlyKnown({}) || !args.plainCount(0, ""))
         return kBadUsage;
-    const List4i list(platform::ReadDisplayModes());
+    const DisplayModeList list(platform::ReadDisplayModes());
     for (const Item4i& item : list.items())
         std::printf("%s\n", ModeLabel(item.mode).c_str());
     std::printf("current: %d\n", list.IndexOf(platform::ReadCurrentMode()));

@@ -166,7 +166,7 @@ TEST_P(ViewPicture, PaintsWhatTheCompositorsMakeInAndOutOfStereo)
     const PictureCase& c = GetParam();
     CPlexoApp& app = Start({DemoFilm()});
     CMainFrame& frame = Frame();
-    app.document()->Dist = c.dist;
+    app.document()->setDist(c.dist);
     frame.state.presentation = c.presentation;
     frame.commands().Action(kCmdStereo)->trigger();
     frame.commands().Run(kCmdForward);
@@ -211,7 +211,7 @@ TEST_F(MainFrame, VanishingFilmPlaysOnInBlack)
         Frame().commands().Run(kCmdLoad);
         Film* film = app.document()->film();
         ASSERT_NE(film, nullptr);
-        app.document()->Alter = 1;
+        app.document()->setReading(CPlexoDoc::Reading::File);
         Frame().commands().Run(kCmdPlay);
         Tick();
         EXPECT_FALSE(AllBlack(ViewPixels()));

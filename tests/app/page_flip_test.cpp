@@ -9,8 +9,8 @@
 #include "app/flip/page_flip_stereo.h"
 #include "app/window/command_ids.h"
 #include "app/window/viewer_commands.h"
-#include "platform/ddraw_memory.h"
 #include "platform/log.h"
+#include "support/memory_display.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"
 

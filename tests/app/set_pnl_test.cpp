@@ -29,8 +29,8 @@ protected:
         test::FakeFilm& film = GiveFilm(test::FakeFilm::WithFrames(frames));
         film.SetShift(shift);
         film.SetRound(true);
-        app_->document()->Shift = shift;
-        app_->document()->Dist = 21;
+        app_->document()->setShift(shift);
+        app_->document()->setDist(21);
         Frame().state.framesPerSecond = 12.5;
         before = Values();
         Answer<SetPnl>(kCmdSettings, answer);
@@ -42,9 +42,9 @@ protected:
     {
         const CPlexoDoc& doc = *app_->document();
         const Film& film = *doc.film();
-        return {double(doc.Dist), double(doc.Shift), double(film.GetShift()), double(doc.Round),
-                double(film.GetRound()), double(doc.Invert), double(film.GetInvert()), double(doc.Alter),
-                double(doc.Step), double(doc.side), double(int(Frame().state.presentation)),
+        return {double(doc.dist()), double(doc.shift()), double(film.GetShift()), double(doc.round()),
+                double(film.GetRound()), double(doc.invert()), double(film.GetInvert()), double(doc.reading()),
+                double(doc.step()), double(doc.addSide()), double(int(Frame().state.presentation)),
                 Frame().state.framesPerSecond};
     }
 
@@ -131,7 +131,7 @@ TEST_F(SetPnlTest, RefusesOkWithTheFrameworksMessage)
             EXPECT_EQ(dialog.dEdit()->text(), "10");
             dialog.accept();
         });
-        EXPECT_EQ(app_->document()->Dist, 10) << c.message;
+        EXPECT_EQ(app_->document()->dist(), 10) << c.message;
     }
 }
 

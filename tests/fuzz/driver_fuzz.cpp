@@ -13,8 +13,8 @@
 
 #include "fake_drivers/fake_driver.h"
 #include "fuzz_input.h"
-#include "platform/ddraw_memory.h"
 #include "present/dd_flipper.h"
+#include "support/memory_display.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

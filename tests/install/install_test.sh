@@ -20,7 +20,7 @@ grep -v "^$prefix/" "$build/install_manifest.txt" && fail "files installed outsi
 folder=$(sed -n 's/^KORVA=//p' "$prefix/etc/plexo/registry.ini")
 [[ $folder == "$prefix"/* && -e $folder/K3V_DD.so ]] || fail "the registry names $folder"
 share=$prefix/share
-for file in bin/plexo bin/plexo-guard bin/plexo-tool share/applications/plexo.desktop share/mime/packages/plexo.xml \
+for file in bin/plexo bin/plexo-guard bin/plexo-tool include/plexo/k3v_dd.h share/applications/plexo.desktop share/mime/packages/plexo.xml \
             share/icons/hicolor/scalable/apps/plexo.svg share/man/man1/plexo.1 share/man/man1/plexo-tool.1; do
   [ -e "$prefix/$file" ] || fail "$file not installed"
 done

@@ -1,4 +1,6 @@
-#include "platform/settings.h"
+#include "platform/document_settings.h"
+#include "platform/frame_settings.h"
+#include "platform/translate_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ddraw_memory.h"
 #include "present/dd_flipper.h"
+#include "support/memory_display.h"
 #include "support/temp_dir.h"
 
 namespace plexo::test {

@@ -50,7 +50,7 @@ XrandrView Xrandr()
 TEST(XorgModes, ToolListsWhatXrandrLists)
 {
     const XrandrView xrandr = Xrandr();
-    const List4i expected(xrandr.modes);
+    const DisplayModeList expected(xrandr.modes);
     std::string listing;
     for (const Item4i& item : expected.items())
         listing += ModeLabel(item.mode) + "\n";

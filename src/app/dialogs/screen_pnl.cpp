@@ -42,7 +42,7 @@ ScreenPnl::ScreenPnl(StartupModes& startup, QWidget* parent)
 
 void ScreenPnl::FillList()
 {
-    modes_ = List4i(platform::ReadDisplayModes());
+    modes_ = DisplayModeList(platform::ReadDisplayModes());
     for (const Item4i& item : modes_.items())
         modeList_->addItem(QString::fromStdString(ModeLabel(item.mode)));
     SelectIndex(modeList_, modes_.IndexOf(platform::ReadCurrentMode()));

@@ -25,7 +25,7 @@ public:
     // The confirmation's countdown tick; tests shorten it.
     int waitTickMs = 1000;
 
-    const List4i& modes() const { return modes_; }
+    const DisplayModeList& modes() const { return modes_; }
     QComboBox* modeList() const { return modeList_; }
     QPushButton* applyButton() const { return applyButton_; }
 
@@ -33,7 +33,7 @@ private:
     void FillList();
 
     StartupModes& startup_;
-    List4i modes_;
+    DisplayModeList modes_;
     QComboBox* modeList_ = nullptr;
     QPushButton* applyButton_ = nullptr;
 };

@@ -13,12 +13,12 @@ SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const Presen
     v.highestFrame = count > 0 ? count - 1 : 0;
     v.a = film.GetShift();
     v.framesPerSecond = state.framesPerSecond;
-    v.round = doc.Round;
-    v.alter = doc.Alter;
-    v.invert = doc.Invert;
-    v.step = doc.Step;
-    v.d = doc.Dist;
-    v.side = doc.side;
+    v.round = doc.round();
+    v.alter = int32_t(doc.reading());
+    v.invert = doc.invert();
+    v.step = doc.step();
+    v.d = doc.dist();
+    v.side = int32_t(doc.addSide());
     v.redBlue = state.presentation == PresentationId::RedBlue;
     v.interlaced = state.presentation == PresentationId::Interlaced;
     v.stereoOn = state.stereo;
@@ -30,14 +30,14 @@ void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, Presenta
     film.SetShift(v.a);
     film.SetRound(v.round != 0);
     film.SetInvert(v.invert != 0);
-    doc.Shift = film.GetShift();
-    doc.Round = v.round;
-    doc.Invert = v.invert;
-    doc.Alter = v.alter;
-    doc.Step = v.step;
-    doc.Dist = v.d;
+    doc.setShift(film.GetShift());
+    doc.setRound(v.round != 0);
+    doc.setInvert(v.invert != 0);
+    doc.setReading(CPlexoDoc::Reading(v.alter));
+    doc.setStep(v.step);
+    doc.setDist(v.d);
     if (v.side >= 0 && v.side <= 3)
-        doc.side = v.side;
+        doc.setAddSide(CPlexoDoc::AddSide(v.side));
     // Neither box checked means page flipping.
     state.presentation = v.interlaced ? PresentationId::Interlaced
                          : v.redBlue  ? PresentationId::RedBlue

@@ -24,7 +24,7 @@
 #include "convert/existing_outputs.h"
 #include "doc/open_dialog_filter.h"
 #include "platform/message_sink.h"
-#include "platform/settings.h"
+#include "platform/translate_settings.h"
 
 namespace plexo {
 

@@ -8,7 +8,7 @@
 #include <QOpenGLFunctions_1_1>
 #include <QRect>
 
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 
 namespace plexo {
 

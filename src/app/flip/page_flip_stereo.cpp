@@ -22,9 +22,9 @@ K3V_Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bo
 
 }  // namespace
 
-PageFlipStereo::PageFlipStereo(Frame frame) : frame_(std::move(frame))
+PageFlipStereo::PageFlipStereo(Frame shell) : shell_(std::move(shell))
 {
-    QMainWindow* window = frame_.window;
+    QMainWindow* window = shell_.window;
     flipper_.host.mainWindow = window;
     flipper_.host.windowRect = [window] { return ToRect(window->frameGeometry()); };
     // The record holds the window's outer rectangle, frame included.
@@ -51,7 +51,7 @@ PageFlipStereo::PageFlipStereo(Frame frame) : frame_(std::move(frame))
         return platform::DisplayMode{screen->depth(), size.width(), size.height(),
                                      int32_t(std::lround(screen->refreshRate()))};
     };
-    flipper_.host.keepMode = [modes = frame_.startupModes](const std::string& device) {
+    flipper_.host.keepMode = [modes = shell_.startupModes](const std::string& device) {
         return modes ? modes->Keep(device) : std::nullopt;
     };
     flipper_.host.applyMode = [](const std::string& device, const platform::DisplayMode& mode) {
@@ -63,7 +63,7 @@ PageFlipStereo::PageFlipStereo(Frame frame) : frame_(std::move(frame))
     connect(&copyTimer_, &QTimer::timeout, this, [this] { CopyFrameAreas(); });
     settingsTimer_.setInterval(kSettingsRepaintMs);
     connect(&settingsTimer_, &QTimer::timeout, this, [this] {
-        QWidget* dialog = frame_.settingsDialog ? frame_.settingsDialog() : nullptr;
+        QWidget* dialog = shell_.settingsDialog ? shell_.settingsDialog() : nullptr;
         if (flipping() && dialog)
             dialog->repaint();
     });
@@ -81,7 +81,7 @@ bool PageFlipStereo::On()
             return false;
         }
     }
-    QMainWindow* window = frame_.window;
+    QMainWindow* window = shell_.window;
     savedGeometry_ = window->geometry();
     savedFlags_ = window->windowFlags();
     flipper_.Close();
@@ -89,8 +89,8 @@ bool PageFlipStereo::On()
     flipper_.Open();
     if (!flipping())
         return false;
-    if (frame_.attachScreenCommand)
-        frame_.attachScreenCommand(false);
+    if (shell_.attachScreenCommand)
+        shell_.attachScreenCommand(false);
     K3V_DirectDraw* dd = flipper_.directDraw();
     dd->ops->SetCooperativeLevel(dd, window, K3V_DDSCL_NOWINDOWCHANGES);
     dd->ops->SetCooperativeLevel(dd, window, K3V_DDSCL_FULLSCREEN | K3V_DDSCL_EXCLUSIVE);
@@ -108,28 +108,28 @@ bool PageFlipStereo::On()
 
 void PageFlipStereo::Off()
 {
-    if (frame_.stopPlaying)
-        frame_.stopPlaying();
+    if (shell_.stopPlaying)
+        shell_.stopPlaying();
     // A stopped Qt timer leaves no tick queued behind it.
     copyTimer_.stop();
     flipper_.Close();
     if (K3V_DirectDraw* dd = flipper_.directDraw())
-        dd->ops->SetCooperativeLevel(dd, frame_.window, K3V_DDSCL_NORMAL);
+        dd->ops->SetCooperativeLevel(dd, shell_.window, K3V_DDSCL_NORMAL);
     flipper_.ReleaseDirectDraw();
     for (QWidget* w : QApplication::topLevelWidgets())
         w->update();
-    QMainWindow* window = frame_.window;
+    QMainWindow* window = shell_.window;
     window->setWindowFlags(savedFlags_);
     window->setGeometry(savedGeometry_);
     window->show();
     window->raise();
-    if (frame_.attachScreenCommand)
-        frame_.attachScreenCommand(true);
+    if (shell_.attachScreenCommand)
+        shell_.attachScreenCommand(true);
 }
 
 ViewRect PageFlipStereo::OnScreen(const QRect& rect) const
 {
-    const QScreen* screen = frame_.window->screen();
+    const QScreen* screen = shell_.window->screen();
     const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     const QRect r = rect.translated(-origin);
@@ -141,12 +141,12 @@ bool PageFlipStereo::ShowFrame()
 {
     if (!flipping())
         return false;
-    Film* film = frame_.doc->film();
+    Film* film = shell_.doc->film();
     if (film && film->FrameCount() > 0) {
-        const QWidget* view = frame_.view;
-        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film, frame_.doc->Dist,
+        const QWidget* view = shell_.view;
+        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film, shell_.doc->dist(),
                         flipper_, sections_);
-        if (frame_.doc->Alter != 0)
+        if (shell_.doc->reading() != CPlexoDoc::Reading::Memory)
             film->ReleasePictures();
     }
     return true;
@@ -156,15 +156,15 @@ void PageFlipStereo::CopyFrameAreas()
 {
     if (!flipping())
         return;
-    const QRect r = frame_.window->frameGeometry();
-    const QRect v(frame_.view->mapToGlobal(QPoint(0, 0)), frame_.view->size());
+    const QRect r = shell_.window->frameGeometry();
+    const QRect v(shell_.view->mapToGlobal(QPoint(0, 0)), shell_.view->size());
     const auto band = [](int left, int top, int right, int bottom) { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); };
     const int rRight = r.left() + r.width(), rBottom = r.top() + r.height();
     const int vRight = v.left() + v.width(), vBottom = v.top() + v.height();
     for (const QRect& area : {band(r.left(), r.top(), rRight, v.top()), band(r.left(), r.top(), v.left(), rBottom),
                               band(vRight, r.top(), rRight, rBottom), band(r.left(), vBottom, rRight, rBottom)})
         flipper_.CopyToSecond(OnScreen(area));
-    if (QWidget* dialog = frame_.settingsDialog ? frame_.settingsDialog() : nullptr)
+    if (QWidget* dialog = shell_.settingsDialog ? shell_.settingsDialog() : nullptr)
         flipper_.CopyToSecond(OnScreen(dialog->frameGeometry()));
 }
 

@@ -46,7 +46,7 @@ public:
         StartupModes* startupModes = nullptr;
     };
 
-    explicit PageFlipStereo(Frame frame);
+    explicit PageFlipStereo(Frame shell);
     ~PageFlipStereo() override;
 
     DDFlipper& flipper() { return flipper_; }
@@ -73,7 +73,7 @@ private:
     ViewRect OnScreen(const QRect& rect) const;
     void CopyFrameAreas();
 
-    Frame frame_;
+    Frame shell_;
     DDFlipper flipper_;
     FlipSections sections_;
     QTimer copyTimer_;

@@ -253,25 +253,25 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return false;
-    const bool composed = ComposeFrame(film, doc_.Dist, rect, ShownPresentation(state_.stereo, state_.presentation), frame);
-    if (doc_.Alter != 0)
+    const bool composed = ComposeFrame(film, doc_.dist(), rect, ShownPresentation(state_.stereo, state_.presentation), frame);
+    if (doc_.reading() != CPlexoDoc::Reading::Memory)
         film->ReleasePictures();
     return composed && frame.height() > 0;
 }
 
 bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 {
-    if (!ComposeInto(rect, frame_))
+    if (!ComposeInto(rect, composed_))
         return false;
 
     const int width = rect.right - rect.left;
-    const int height = frame_.height();
+    const int height = composed_.height();
     if (image_.width() != width || image_.height() != height)
         image_ = QImage(width, height, QImage::Format_RGB32);
     if (image_.isNull())
         return false;
     image_.setDevicePixelRatio(ratio);
-    FrameToScreenRows(frame_, {image_.bits(), width, height, size_t(image_.bytesPerLine())});
+    FrameToScreenRows(composed_, {image_.bits(), width, height, size_t(image_.bytesPerLine())});
     return true;
 }
 

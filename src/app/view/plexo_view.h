@@ -30,7 +30,7 @@ public:
     CPlexoView(CPlexoDoc& doc, const PresentationState& state, QWidget* parent = nullptr);
 
     // The last frame composed, for tests and the benchmark.
-    const FrameBuffer& frame() const { return frame_; }
+    const FrameBuffer& frame() const { return composed_; }
     // While it flips, frame pairs go to it and the view itself stays black.
     void SetPageFlip(PageFlipStereo* pageFlip) { pageFlip_ = pageFlip; }
 
@@ -85,7 +85,7 @@ private:
     // or the picture alone when it is scaled.
     std::optional<ViewRect> ComposeRect(qreal ratio);
     bool ComposeInto(const ViewRect& rect, FrameBuffer& frame);
-    // Composes into frame_ and converts into image_; false when there is
+    // Composes into composed_ and converts into image_; false when there is
     // nothing to show.
     bool ComposeImage(const ViewRect& rect, qreal ratio);
 
@@ -93,7 +93,7 @@ private:
     const PresentationState& state_;
     PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
-    FrameBuffer frame_;
+    FrameBuffer composed_;
     QImage image_;
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;

@@ -19,7 +19,7 @@
 #include "doc/document.h"
 #include "doc/play_period.h"
 #include "film/two_films.h"
-#include "platform/settings.h"
+#include "platform/frame_settings.h"
 #include "present/compositor.h"
 
 namespace plexo {

@@ -3,7 +3,7 @@
 // tell, reached by tests and the driver-table fuzz harness through the
 // library's symbol "fake_driver_state".
 
-#include "platform/k3v_dd.h"
+#include "plexo/k3v_dd.h"
 
 struct FakeDriverEvent {
     int slot;

@@ -1,8 +1,8 @@
 #pragma once
-// A display in memory for tests: every DirectDraw operation can be scripted
-// to fail with any code, every call is logged in order, surfaces can be
-// marked lost and read back, and the vertical blank is a simulated refresh
-// clock that the test advances.
+// A display in memory for tests and benchmarks: every DirectDraw operation
+// can be scripted to fail with any code, every call is logged in order,
+// surfaces can be marked lost and read back, and the vertical blank is a
+// simulated refresh clock that the test advances.
 
 #include <condition_variable>
 #include <cstdint>

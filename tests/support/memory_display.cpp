@@ -1,4 +1,4 @@
-#include "platform/ddraw_memory.h"
+#include "support/memory_display.h"
 
 #include <thread>
 
