@@ -101,7 +101,7 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
         platform::ShowMessage("File type incompatible");
         return ConversionResult::IncompatibleType;
     }
-    FilmPtr film = source.openFilm(chosenPath);
+    FilmPtr film = source.openFilm(chosenPath, {});
     if (!film) {
         LogMessage("No film creation: " + chosenPath);
         return ConversionResult::NoFilm;
