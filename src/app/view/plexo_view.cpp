@@ -253,7 +253,8 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return false;
-    const bool composed = ComposeFrame(film, doc_.dist(), rect, ShownPresentation(state_.stereo, state_.presentation), frame);
+    const bool composed = ComposeFrame(film, {.dist = doc_.dist()}, rect,
+                                       ShownPresentation(state_.stereo, state_.presentation), frame);
     if (doc_.reading() != CPlexoDoc::Reading::Memory)
         film->ReleasePictures();
     return composed && frame.height() > 0;
