@@ -1,0 +1,134 @@
+// The stereo choice in the window: the presentation submenu, the adjustment
+// keys, each film's own D and the stored choice.
+
+#include <QCheckBox>
+#include <QMenuBar>
+
+#include <tuple>
+
+#include "app/dialogs/set_pnl.h"
+#include "app/window/viewer_commands.h"
+#include "platform/profile.h"
+#include "viewer_fixture.h"
+
+namespace plexo::test {
+namespace {
+
+using StereoChoiceTest = ViewerTest;
+
+QMenu* Submenu(CMainFrame& frame, const QString& title)
+{
+    for (QMenu* menu : frame.menuBar()->findChildren<QMenu*>())
+        if (menu->title() == title)
+            return menu;
+    return nullptr;
+}
+
+std::vector<PresentationId> StereoRows()
+{
+    std::vector<PresentationId> rows;
+    for (const Presentation& row : Presentations())
+        if (row.id != PresentationId::Plain)
+            rows.push_back(row.id);
+    return rows;
+}
+
+// Without a flipper driver page flipping is chosen but stereo stays off.
+TEST_F(StereoChoiceTest, TheSubmenuListsEveryStereoRowAndChoosingOneShowsIt)
+{
+    Start({DemoFilm()});
+    QMenu* menu = Submenu(Frame(), "Stereo &Presentation");
+    ASSERT_NE(menu, nullptr);
+    std::vector<PresentationId> listed;
+    for (QAction* action : menu->actions())
+        listed.push_back(PresentationId(action->data().toInt() - kCmdPresentationFirst));
+    ASSERT_EQ(listed, StereoRows());
+    for (QAction* action : menu->actions()) {
+        const PresentationId id = listed[size_t(menu->actions().indexOf(action))];
+        action->trigger();
+        EXPECT_EQ(Frame().state.stereo, !PresentationOf(id).flips) << action->text().toStdString();
+        for (QAction* other : menu->actions())
+            EXPECT_EQ(other->isChecked(), other == action);
+        if (Frame().state.stereo) {
+            EXPECT_TRUE(ViewPixels() == ExpectedPixels(true, id)) << action->text().toStdString();
+        }
+    }
+}
+
+// Each key changes the document's value and repaints; the film keeps its own
+// D, which comes back when it opens again, and Backspace forgets it.
+TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
+{
+    struct { int id; Qt::Key key; Qt::KeyboardModifiers modifiers; bool swap; int dist, vertical; } const keys[] = {
+        {kCmdSwapEyes, Qt::Key_W, {}, true, 21, 0},          {kCmdDistUp, Qt::Key_BracketRight, {}, true, 22, 0},
+        {kCmdDistUpTen, Qt::Key_BracketRight, Qt::ControlModifier, true, 32, 0},
+        {kCmdDistDown, Qt::Key_BracketLeft, {}, true, 31, 0},
+        {kCmdDistDownTen, Qt::Key_BracketLeft, Qt::ControlModifier, true, 21, 0},
+        {kCmdSecondEyeUp, Qt::Key_Up, Qt::AltModifier, true, 21, 1},
+        {kCmdSecondEyeDown, Qt::Key_Down, Qt::AltModifier, true, 21, 0},
+        {kCmdResetAdjustments, Qt::Key_Backspace, {}, false, 21, 0},
+        {kCmdDistDown, Qt::Key_BracketLeft, {}, false, 20, 0}};
+    Start({DemoFilm()});
+    CPlexoDoc& doc = *app_->document();
+    QTest::keyClick(&Frame(), Qt::Key_S);
+    int repaints = 0;
+    doc.repaint = [&] {
+        ++repaints;
+        Frame().view()->update();
+    };
+    const QMenu* adjustments = Submenu(Frame(), "Adjust&ments");
+    for (const auto& c : keys) {
+        EXPECT_TRUE(adjustments->actions().contains(Frame().commands().Action(c.id))) << c.id;
+        QTest::keyClick(&Frame(), c.key, c.modifiers);
+        const StereoAdjustments& now = doc.stereo().adjust;
+        EXPECT_EQ(std::tuple(now.swap, now.dist, now.vertical, repaints), std::tuple(c.swap, c.dist, c.vertical, 1)) << c.id;
+        EXPECT_EQ(Frame().commands().Action(kCmdSwapEyes)->isChecked(), c.swap);
+        EXPECT_TRUE(ViewPixels() == ExpectedPixels(true, PresentationId::RedBlue)) << c.id;
+        repaints = 0;
+    }
+    for (const auto& [path, dist] : {std::pair{WriteBmpSequence(scratch_, 2, 8, 8), 21}, {DemoFilm(), 20}}) {
+        Frame().viewer().OpenPath(QString::fromStdString(path), false);
+        EXPECT_EQ(doc.stereo().adjust.dist, dist) << path;
+    }
+    QTest::keyClick(&Frame(), Qt::Key_Backspace);
+    EXPECT_TRUE(RecallFilm(FilmKey({DemoFilm()})).empty());
+}
+
+// The choice is kept by name and wins at the next start; "Red-Blue" changes
+// only for the three presentations it can name. An unknown name is ignored.
+TEST_F(StereoChoiceTest, TheChoiceIsKeptByNameAndRedBlueOnlyForTheThree)
+{
+    const auto startWith = [this](const std::string& view) {
+        app_.reset();
+        WriteBytes(platform::SettingsFilePath(), {});
+        ASSERT_TRUE(platform::WriteProfileString("Settings", "Red-Blue", "2"));
+        ASSERT_TRUE(platform::WriteProfileString("View", "Presentation", view));
+        Start({DemoFilm()});
+    };
+    for (const PresentationId id : StereoRows()) {
+        const Presentation& row = PresentationOf(id);
+        startWith("bogus");
+        ASSERT_EQ(app_->document()->stereo().presentation, PresentationId::Interlaced);
+        Frame().commands().Run(kCmdPresentationFirst + int(id));
+        // The Settings boxes show the three, and OK with them as they were keeps any.
+        Answer<SetPnl>(kCmdSettings, [id](SetPnl& dialog) {
+            EXPECT_EQ(dialog.redBlueBox()->isChecked(), id == PresentationId::RedBlue);
+            EXPECT_EQ(dialog.interlacedBox()->isChecked(), id == PresentationId::Interlaced);
+            dialog.accept();
+        });
+        app_.reset();
+        EXPECT_EQ(platform::ReadProfileString("View", "Presentation", ""), row.name);
+        EXPECT_EQ(platform::ReadProfileInt("Settings", "Red-Blue", -1), row.stored >= 0 ? row.stored : 2) << row.name;
+        startWith(row.name);
+        EXPECT_EQ(app_->document()->stereo().presentation, id) << row.name;
+    }
+    // A box checked chooses what it names, as always.
+    Answer<SetPnl>(kCmdSettings, [](SetPnl& dialog) {
+        dialog.redBlueBox()->click();
+        dialog.accept();
+    });
+    EXPECT_EQ(app_->document()->stereo().presentation, PresentationId::RedBlue);
+}
+
+}  // namespace
+}  // namespace plexo::test
