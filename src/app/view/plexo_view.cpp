@@ -80,8 +80,8 @@ QRectF CPlexoView::PictureTarget()
 
 void CPlexoView::UpdateScrollBars()
 {
-    // Interlaced and page-flipped rows must meet screen rows: cropped about
-    // the centre, never panned.
+    // One-to-one rows and columns must meet the screen's: cropped about the
+    // centre, never panned.
     const QSize picture = doc_.film() && !OneToOneOnly() ? PictureSize() : QSize();
     const QSizeF shown = picture.isEmpty() ? QSizeF() : PictureTarget().size();
     // Every paint asks; steady playback changes nothing here.
