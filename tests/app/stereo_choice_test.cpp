@@ -24,43 +24,31 @@ QMenu* Submenu(CMainFrame& frame, const QString& title)
     return nullptr;
 }
 
-std::vector<PresentationId> StereoRows()
-{
-    std::vector<PresentationId> rows;
-    for (const Presentation& row : Presentations())
-        if (row.id != PresentationId::Plain)
-            rows.push_back(row.id);
-    return rows;
-}
-
-// Without a flipper driver page flipping is chosen but stereo stays off.
+// Every row but plain, in the table's order. Without a flipper driver page
+// flipping is chosen but stereo stays off.
 TEST_F(StereoChoiceTest, TheSubmenuListsEveryStereoRowAndChoosingOneShowsIt)
 {
     Start({DemoFilm()});
-    QMenu* menu = Submenu(Frame(), "Stereo &Presentation");
-    ASSERT_NE(menu, nullptr);
-    std::vector<PresentationId> listed;
-    for (QAction* action : menu->actions())
-        listed.push_back(PresentationId(action->data().toInt() - kCmdPresentationFirst));
-    ASSERT_EQ(listed, StereoRows());
-    for (QAction* action : menu->actions()) {
-        const PresentationId id = listed[size_t(menu->actions().indexOf(action))];
-        action->trigger();
-        EXPECT_EQ(Frame().state.stereo, !PresentationOf(id).flips) << action->text().toStdString();
-        for (QAction* other : menu->actions())
-            EXPECT_EQ(other->isChecked(), other == action);
-        if (Frame().state.stereo) {
-            EXPECT_TRUE(ViewPixels() == ExpectedPixels(true, id)) << action->text().toStdString();
-        }
+    const QList<QAction*> entries = Submenu(Frame(), "Stereo &Presentation")->actions();
+    ASSERT_EQ(size_t(entries.size()), Presentations().size() - 1);
+    for (const Presentation& row : Presentations().subspan(1)) {
+        QAction* entry = entries[int(row.id) - 1];
+        ASSERT_EQ(entry->data().toInt(), kCmdPresentationFirst + int(row.id));
+        entry->trigger();
+        EXPECT_EQ(Frame().state.stereo, !row.flips) << row.name;
+        for (QAction* other : entries)
+            EXPECT_EQ(other->isChecked(), other == entry) << row.name;
+        EXPECT_TRUE(ViewPixels() == ExpectedPixels(!row.flips, row.id)) << row.name;
     }
 }
 
-// Each key changes the document's value and repaints; the film keeps its own
-// D, which comes back when it opens again, and Backspace forgets it.
+// Each key changes the document's value once and repaints; the film keeps its
+// own D, which comes back when it opens again, and Backspace forgets it.
 TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
 {
     struct { int id; Qt::Key key; Qt::KeyboardModifiers modifiers; bool swap; int dist, vertical; } const keys[] = {
-        {kCmdSwapEyes, Qt::Key_W, {}, true, 21, 0},          {kCmdDistUp, Qt::Key_BracketRight, {}, true, 22, 0},
+        {kCmdSwapEyes, Qt::Key_W, {}, true, 21, 0},
+        {kCmdDistUp, Qt::Key_BracketRight, {}, true, 22, 0},
         {kCmdDistUpTen, Qt::Key_BracketRight, Qt::ControlModifier, true, 32, 0},
         {kCmdDistDown, Qt::Key_BracketLeft, {}, true, 31, 0},
         {kCmdDistDownTen, Qt::Key_BracketLeft, Qt::ControlModifier, true, 21, 0},
@@ -72,10 +60,7 @@ TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
     CPlexoDoc& doc = *app_->document();
     QTest::keyClick(&Frame(), Qt::Key_S);
     int repaints = 0;
-    doc.repaint = [&] {
-        ++repaints;
-        Frame().view()->update();
-    };
+    doc.repaint = [&] { ++repaints; };
     const QMenu* adjustments = Submenu(Frame(), "Adjust&ments");
     for (const auto& c : keys) {
         EXPECT_TRUE(adjustments->actions().contains(Frame().commands().Action(c.id))) << c.id;
@@ -94,33 +79,31 @@ TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
     EXPECT_TRUE(RecallFilm(FilmKey({DemoFilm()})).empty());
 }
 
-// The choice is kept by name and wins at the next start; "Red-Blue" changes
-// only for the three presentations it can name. An unknown name is ignored.
+// The choice is kept by name and wins at the next start over "Red-Blue",
+// which changes only for the three it can name; an unknown name is ignored.
+// The Settings boxes show the three, and OK with them as they were keeps any.
 TEST_F(StereoChoiceTest, TheChoiceIsKeptByNameAndRedBlueOnlyForTheThree)
 {
-    const auto startWith = [this](const std::string& view) {
+    const auto startWith = [this](const std::string& name) {
         app_.reset();
         WriteBytes(platform::SettingsFilePath(), {});
-        ASSERT_TRUE(platform::WriteProfileString("Settings", "Red-Blue", "2"));
-        ASSERT_TRUE(platform::WriteProfileString("View", "Presentation", view));
+        ASSERT_TRUE(platform::WriteProfileStrings({{"Settings", "Red-Blue", "2"}, {"View", "Presentation", name}}));
         Start({DemoFilm()});
     };
-    for (const PresentationId id : StereoRows()) {
-        const Presentation& row = PresentationOf(id);
+    for (const Presentation& row : Presentations().subspan(1)) {
         startWith("bogus");
         ASSERT_EQ(app_->document()->stereo().presentation, PresentationId::Interlaced);
-        Frame().commands().Run(kCmdPresentationFirst + int(id));
-        // The Settings boxes show the three, and OK with them as they were keeps any.
-        Answer<SetPnl>(kCmdSettings, [id](SetPnl& dialog) {
-            EXPECT_EQ(dialog.redBlueBox()->isChecked(), id == PresentationId::RedBlue);
-            EXPECT_EQ(dialog.interlacedBox()->isChecked(), id == PresentationId::Interlaced);
+        Frame().commands().Run(kCmdPresentationFirst + int(row.id));
+        Answer<SetPnl>(kCmdSettings, [&row](SetPnl& dialog) {
+            EXPECT_EQ(dialog.redBlueBox()->isChecked(), row.id == PresentationId::RedBlue);
+            EXPECT_EQ(dialog.interlacedBox()->isChecked(), row.id == PresentationId::Interlaced);
             dialog.accept();
         });
         app_.reset();
         EXPECT_EQ(platform::ReadProfileString("View", "Presentation", ""), row.name);
         EXPECT_EQ(platform::ReadProfileInt("Settings", "Red-Blue", -1), row.stored >= 0 ? row.stored : 2) << row.name;
         startWith(row.name);
-        EXPECT_EQ(app_->document()->stereo().presentation, id) << row.name;
+        EXPECT_EQ(app_->document()->stereo().presentation, row.id) << row.name;
     }
     // A box checked chooses what it names, as always.
     Answer<SetPnl>(kCmdSettings, [](SetPnl& dialog) {
