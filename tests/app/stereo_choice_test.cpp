@@ -39,6 +39,12 @@ TEST_F(StereoChoiceTest, TheSubmenuListsEveryStereoRowAndChoosingOneShowsIt)
         for (QAction* other : entries)
             EXPECT_EQ(other->isChecked(), other == entry) << row.name;
         EXPECT_TRUE(ViewPixels() == ExpectedPixels(!row.flips, row.id)) << row.name;
+        // Sized by its eyes across and down; full screen stretches the half forms.
+        EXPECT_EQ(Frame().view()->PictureSize(), QSize(320 * row.across, 240 * row.down)) << row.name;
+        QTest::keyClick(&Frame(), Qt::Key_F11);
+        const QRectF whole(QPointF(), QSizeF(Frame().view()->size()));
+        EXPECT_EQ(Frame().view()->PictureTarget() == whole, row.stretchedInFullScreen) << row.name;
+        QTest::keyClick(&Frame(), Qt::Key_F11);
     }
 }
 
