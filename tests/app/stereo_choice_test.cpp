@@ -1,6 +1,3 @@
-// The stereo choice in the window: the presentation submenu, the adjustment
-// keys, each film's own D and the stored choice.
-
 #include <QCheckBox>
 #include <QMenuBar>
 
@@ -53,15 +50,13 @@ TEST_F(StereoChoiceTest, TheSubmenuListsEveryStereoRowAndChoosingOneShowsIt)
 TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
 {
     struct { int id; Qt::Key key; Qt::KeyboardModifiers modifiers; bool swap; int dist, vertical; } const keys[] = {
-        {kCmdSwapEyes, Qt::Key_W, {}, true, 21, 0},
-        {kCmdDistUp, Qt::Key_BracketRight, {}, true, 22, 0},
+        {kCmdSwapEyes, Qt::Key_W, {}, true, 21, 0}, {kCmdDistUp, Qt::Key_BracketRight, {}, true, 22, 0},
         {kCmdDistUpTen, Qt::Key_BracketRight, Qt::ControlModifier, true, 32, 0},
         {kCmdDistDown, Qt::Key_BracketLeft, {}, true, 31, 0},
         {kCmdDistDownTen, Qt::Key_BracketLeft, Qt::ControlModifier, true, 21, 0},
         {kCmdSecondEyeUp, Qt::Key_Up, Qt::AltModifier, true, 21, 1},
         {kCmdSecondEyeDown, Qt::Key_Down, Qt::AltModifier, true, 21, 0},
-        {kCmdResetAdjustments, Qt::Key_Backspace, {}, false, 21, 0},
-        {kCmdDistDown, Qt::Key_BracketLeft, {}, false, 20, 0}};
+        {kCmdResetAdjustments, Qt::Key_Backspace, {}, false, 21, 0}, {kCmdDistDown, Qt::Key_BracketLeft, {}, false, 20, 0}};
     Start({DemoFilm()});
     CPlexoDoc& doc = *app_->document();
     QTest::keyClick(&Frame(), Qt::Key_S);
@@ -72,8 +67,8 @@ TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
         EXPECT_TRUE(adjustments->actions().contains(Frame().commands().Action(c.id))) << c.id;
         QTest::keyClick(&Frame(), c.key, c.modifiers);
         const StereoAdjustments& now = doc.stereo().adjust;
-        EXPECT_EQ(std::tuple(now.swap, now.dist, now.vertical, repaints), std::tuple(c.swap, c.dist, c.vertical, 1)) << c.id;
-        EXPECT_EQ(Frame().commands().Action(kCmdSwapEyes)->isChecked(), c.swap);
+        EXPECT_EQ(std::tuple(now.swap, Frame().commands().Action(kCmdSwapEyes)->isChecked(), now.dist, now.vertical,
+                             repaints), std::tuple(c.swap, c.swap, c.dist, c.vertical, 1)) << c.id;
         EXPECT_TRUE(ViewPixels() == ExpectedPixels(true, PresentationId::RedBlue)) << c.id;
         repaints = 0;
     }
