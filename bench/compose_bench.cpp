@@ -110,7 +110,7 @@ void Compose(benchmark::State& state, PresentationId presentation)
     FrameBuffer frame;
     const ViewRect view{0, 0, kWidth, kHeight};
     for (auto _ : state) {
-        ComposeFrame(&film, 21, view, PresentationOf(presentation), frame);
+        ComposeFrame(&film, {.dist = 21}, view, PresentationOf(presentation), frame);
         benchmark::DoNotOptimize(frame.bytes());
         benchmark::ClobberMemory();
     }
@@ -129,7 +129,7 @@ void BM_FrameToScreen(benchmark::State& state)
 {
     DecodedFilm film(kWidth, kHeight);
     FrameBuffer frame;
-    ComposeFrame(&film, 21, {0, 0, kWidth, kHeight}, PresentationOf(PresentationId::Plain), frame);
+    ComposeFrame(&film, {.dist = 21}, {0, 0, kWidth, kHeight}, PresentationOf(PresentationId::Plain), frame);
     std::vector<uint8_t> screen(size_t(kWidth) * kHeight * 4);
     for (auto _ : state) {
         FrameToScreenRows(frame, {screen.data(), kWidth, kHeight, size_t(kWidth) * 4});
@@ -165,7 +165,7 @@ void BM_TwoFilmsRedBlue(benchmark::State& state)
     FrameBuffer frame;
     const ViewRect view{0, 0, kWidth, kHeight};
     for (auto _ : state) {
-        ComposeFrame(pair.get(), 21, view, PresentationOf(PresentationId::RedBlue), frame);
+        ComposeFrame(pair.get(), {.dist = 21}, view, PresentationOf(PresentationId::RedBlue), frame);
         benchmark::DoNotOptimize(frame.bytes());
         benchmark::ClobberMemory();
     }

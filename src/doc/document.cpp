@@ -26,6 +26,7 @@ CPlexoDoc::CPlexoDoc(CommandLineOptions* commandLine) : commandLine_(commandLine
     Shift = s.shift;
     Round = s.round;
     Invert = s.invert;
+    RecallAdjustments();
 }
 
 CPlexoDoc::~CPlexoDoc()
@@ -40,7 +41,12 @@ CPlexoDoc::~CPlexoDoc()
     s.Write();
 }
 
-void CPlexoDoc::SetFilm(FilmPtr film) { film_ = std::move(film); }
+void CPlexoDoc::SetFilm(FilmPtr film)
+{
+    film_ = std::move(film);
+    filmPaths_.clear();
+    RecallAdjustments();
+}
 
 void CPlexoDoc::Repaint()
 {
@@ -82,6 +88,8 @@ bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
 {
     film_.reset();
     film_ = OpenTold(OpenFilmByExtension, chosenPath);
+    filmPaths_ = {chosenPath};
+    RecallAdjustments();
     if (!film_)
         return false;
     ApplyParameters(*film_);
@@ -105,6 +113,9 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
         return false;
     film_ = std::move(pair);
     canAdd = false;
+    if (!filmPaths_.empty())
+        filmPaths_.push_back(chosenPath);
+    RecallAdjustments();
     Repaint();
     return true;
 }
@@ -113,8 +124,10 @@ bool CPlexoDoc::Serialize(const std::string& path)
 {
     film_.reset();
     film_ = OpenTold(OpenNamedFilm, path);
+    filmPaths_ = {path};
     if (film_ && commandLine_ && !commandLine_->done)
         ApplyCommandLine();
+    RecallAdjustments();
     Repaint();
     return film_ != nullptr;
 }
@@ -139,6 +152,7 @@ void CPlexoDoc::ApplyCommandLine()
     if (FilmPtr pair = PairFilms(std::move(film_), std::move(second), side)) {
         film_ = std::move(pair);
         canAdd = false;
+        filmPaths_.push_back(options.secondFilm);
     }
 }
 
@@ -178,6 +192,7 @@ void CPlexoDoc::PlayStep()
 void CPlexoDoc::ReleaseFilm()
 {
     film_.reset();
+    RecallAdjustments();
     Repaint();
 }
 

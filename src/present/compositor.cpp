@@ -62,7 +62,8 @@ void ComposeInterlaced(Film& film, int32_t dist, int32_t top, FrameBuffer& frame
                        1, frame);
 }
 
-bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presentation& shown, FrameBuffer& frame)
+bool ComposeFrame(Film* film, const StereoAdjustments& adjust, const ViewRect& view, const Presentation& shown,
+                  FrameBuffer& frame)
 {
     const int64_t width = int64_t(view.right) - view.left;
     const int64_t height = int64_t(view.bottom) - view.top;
@@ -72,7 +73,7 @@ bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presenta
         frame.Clear();
         return true;
     }
-    shown.compose(*film, {dist, view}, frame);
+    shown.compose(*film, {adjust, view}, frame);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the view shows for one frame pair. The view hands the film, the
-// document's displacement and the presentation shown to ComposeFrame,
+// adjustments and the presentation shown to ComposeFrame,
 // then paints the frame buffer at its client area's top-left corner, one
 // buffer pixel to one device pixel, clipped to the client area (the up to
 // three padding columns fall outside it).
@@ -17,7 +17,8 @@ namespace plexo {
 // has no page flipper, so the page-flip presentation composes plain. False,
 // with an empty frame, when the view is too large to compose (or inverted);
 // a missing picture is not a failure but black.
-bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presentation& shown, FrameBuffer& frame);
+bool ComposeFrame(Film* film, const StereoAdjustments& adjust, const ViewRect& view, const Presentation& shown,
+                  FrameBuffer& frame);
 
 // The compositors on a frame already prepared: sized, and black for the
 // stereo ones; the plain one clears what its picture leaves uncovered. D is the

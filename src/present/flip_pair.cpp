@@ -24,7 +24,7 @@ platform::BitmapInfoHeader FlipSections::header() const
     return h;
 }
 
-bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSections& sections)
+bool ComposeFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRect& view, FlipSections& sections)
 {
     sections.rect = view;
     const Picture first = FilmPicture(film, Eye::Current, Tone::Colour);
@@ -48,14 +48,15 @@ bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSec
         return true;
     // The first picture is placed before the partner is asked for: a two-film
     // pair may reuse its bytes.
-    Place(first, FirstShift(dist), sections.first);
-    Place(FilmPicture(film, Eye::Partner, Tone::Colour), SecondShift(dist), sections.second);
+    Place(first, FirstShift(adjust.dist), sections.first);
+    Place(FilmPicture(film, Eye::Partner, Tone::Colour), SecondShift(adjust.dist), sections.second);
     return true;
 }
 
-void ComposeFlipPair(const ViewRect& view, Film& film, int32_t dist, DDFlipper& flipper, FlipSections& sections)
+void ComposeFlipPair(const ViewRect& view, Film& film, const StereoAdjustments& adjust, DDFlipper& flipper,
+                    FlipSections& sections)
 {
-    if (ComposeFlipSections(film, dist, view, sections) && sections.first.height() > 0)
+    if (ComposeFlipSections(film, adjust, view, sections) && sections.first.height() > 0)
         flipper.ShowPair(sections.rect, sections.header(), sections.first.bytes(), sections.second.bytes());
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "film/film.h"
+#include "present/adjustments.h"
 #include "present/frame_buffer.h"
 
 namespace plexo {
@@ -27,8 +28,8 @@ enum class PresentationId { Plain, RedBlue, Interlaced, PageFlip };
 
 // What a compositor is given beside the film and the frame.
 struct ComposeContext {
-    // The document's displacement D.
-    int32_t dist = 0;
+    // Swap, the displacement D and the vertical alignment.
+    StereoAdjustments adjust;
     // Where the view lies on the screen: its rows decide the interlace parity.
     ViewRect view;
 };
@@ -53,6 +54,13 @@ struct Presentation {
     bool flips;
     // Composes into a frame already sized, clearing what it needs to.
     void (*compose)(Film& film, const ComposeContext& context, FrameBuffer& frame);
+    // Its natural size, in eyes across and down: what plexo-tool composes
+    // without a view size, and what the view fits and zooms.
+    int32_t across = 1;
+    int32_t down = 1;
+    // Fills the screen in full screen whatever the aspect (the half modes,
+    // whose eyes a 3D television stretches back).
+    bool stretchedInFullScreen = false;
 };
 
 std::span<const Presentation> Presentations();

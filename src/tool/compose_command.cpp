@@ -38,11 +38,11 @@ bool WriteSection(const FrameBuffer& section, const std::string& path)
 
 // The two sections the page-flip pair hands to the flipper, and where they go
 // relative to the view.
-int WriteFlipSections(Film& film, int dist, const ViewRect& view, const std::string& first,
+int WriteFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRect& view, const std::string& first,
                       const std::string& second)
 {
     FlipSections sections;
-    if (!ComposeFlipSections(film, dist, view, sections))
+    if (!ComposeFlipSections(film, adjust, view, sections))
         return Fail("the view " + ViewText(view) + " is too large");
     if (sections.first.height() <= 0)
         return Fail("the view " + ViewText(view) + " is empty: there is nothing to write");
@@ -132,10 +132,11 @@ int RunCompose(Args& args)
         return Fail("--top " + std::to_string(viewTop) + " puts the view below the last screen row");
 
     const ViewRect rect{0, viewTop, width, viewTop + height};
+    const StereoAdjustments adjust{.dist = dist.value_or(kDefaultDist)};
     if (pageFlip)
-        return WriteFlipSections(*film, dist.value_or(kDefaultDist), rect, *out, *secondOut);
+        return WriteFlipSections(*film, adjust, rect, *out, *secondOut);
     FrameBuffer frame;
-    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, *mode, frame))
+    if (!ComposeFrame(film.get(), adjust, rect, *mode, frame))
         return Fail("the view " + ViewText(rect) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FrameBuffer frame;
     for (int step = 0; step < 2; ++step) {
         for (const Presentation& presentation : Presentations())
-            if (ComposeFrame(pair.get(), dist, view, presentation, frame))
+            if (ComposeFrame(pair.get(), {.dist = dist}, view, presentation, frame))
                 fuzz::Touch(frame.bytes(), frame.width(), frame.height(), 3);
         pair->Next();
     }
