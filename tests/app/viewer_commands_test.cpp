@@ -129,6 +129,7 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
 
 // View > Layout opens the film again with the choice at the same frame; the
 // choice is kept beside the film in "Recent" and taken at its next open.
+// The view shows a half layout unsqueezed.
 TEST_F(ViewerCommandsTest, LayoutMenuReopensTheFilmAndKeepsTheChoice)
 {
     CPlexoApp& app = Start({});
@@ -149,6 +150,10 @@ TEST_F(ViewerCommandsTest, LayoutMenuReopensTheFilmAndKeepsTheChoice)
     EXPECT_EQ(app.document()->film()->Eyes(), 2);
     Frame().commands().Action(kCmdLayoutFirst)->trigger();
     EXPECT_EQ(app.document()->film()->Eyes(), 1);
+    // A half layout's squeezed eye is shown at twice its stored width.
+    Frame().commands().Action(kCmdLayoutFirst + 6)->trigger();
+    EXPECT_EQ(FilmPicture(*app.document()->film(), Eye::Current, Tone::Colour).width, 16);
+    EXPECT_EQ(Frame().view()->PictureSize(), QSize(32, 16));
 }
 
 // A turn of the wheel over the view; true when the view took it.
