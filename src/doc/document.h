@@ -1,9 +1,9 @@
 #pragma once
 // The viewer's one document: it owns the current film, the stereo
 // parameters and how the film is presented (the stereo choice), and carries
-// out the film commands. Toolkit-free: the shell runs
-// the file dialogs and hands over the chosen path, and learns through
-// `repaint` when the views must be drawn again.
+// out the film commands. Toolkit-free: the shell runs the file dialogs and
+// hands over the chosen path, and learns through `repaint` when the views
+// must be drawn again.
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,9 @@
 #pragma once
-// The viewer's own keys beside the Settings, I/O and Translate sections: "View" (window
-// geometry, view size, sizing the window to each film, the stereo
-// presentation by name) and "Recent" (the recent films). The main frame reads them when it is made and writes them
-// when it goes, like its other keys; the older sections are never touched.
+// The viewer's own keys beside the Settings, I/O and Translate sections:
+// "View" (window geometry, view size, sizing the window to each film, the
+// stereo presentation by name) and "Recent" (the recent films). The main
+// frame reads them when it is made and writes them when it goes, like its
+// other keys; the older sections are never touched.
 
 #include <cstddef>
 #include <cstdint>

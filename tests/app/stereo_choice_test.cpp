@@ -26,6 +26,7 @@ QMenu* Submenu(CMainFrame& frame, const QString& title)
 TEST_F(StereoChoiceTest, TheSubmenuListsEveryStereoRowAndChoosingOneShowsIt)
 {
     Start({DemoFilm()});
+    Frame().resize(1000, 800);  // room for two eyes either way, so nothing pans
     const QList<QAction*> entries = Submenu(Frame(), "Stereo &Presentation")->actions();
     ASSERT_EQ(size_t(entries.size()), Presentations().size() - 1);
     for (const Presentation& row : Presentations().subspan(1)) {
