@@ -15,13 +15,13 @@ void Plain(Film& film, const ComposeContext&, FrameBuffer& frame) { ComposePlain
 void RedBlue(Film& film, const ComposeContext& context, FrameBuffer& frame)
 {
     frame.Clear();
-    ComposeRedBlue(film, context.adjust.dist, frame);
+    ComposeRedBlue(film, context.adjust, frame);
 }
 
 void Interlaced(Film& film, const ComposeContext& context, FrameBuffer& frame)
 {
     frame.Clear();
-    ComposeInterlaced(film, context.adjust.dist, context.view.top, frame);
+    ComposeInterlaced(film, context.adjust, context.view.top, frame);
 }
 
 // In the table's order of ids.
