@@ -47,13 +47,13 @@ void MixRow(uint8_t* to, const uint8_t* second, size_t pixels, const Weights& w)
 using MixRowFn = void (*)(uint8_t*, const uint8_t*, size_t, const Weights&);
 
 #if defined(__x86_64__) || defined(__i386__)
-// Eight pixels at a time, four in each 128-bit lane. Byte shuffles open each
-// pixel's six input bytes into three 32-bit pairs of 16-bit values (first
-// blue and green, first red and second blue, second green and red), so that
-// one multiply-add per pair and output channel sums two products; the sums
-// are rounded, shifted, narrowed with saturation (the clamp) and shuffled
-// back to three bytes a pixel. Each lane is loaded from its own 12 bytes, so
-// a row is never read past its end.
+// Two weights of one output channel as the 16-bit halves of a multiply-add's
+// 32-bit lane: inputs 2·pair below, 2·pair + 1 above.
+int32_t PairOf(const Weights& w, int out, int pair)
+{
+    return int32_t(uint32_t(uint16_t(w.k[out][2 * pair])) | uint32_t(uint16_t(w.k[out][2 * pair + 1])) << 16);
+}
+
 __attribute__((target("avx2"))) inline __m256i Lanes(__m128i v) { return _mm256_broadcastsi128_si256(v); }
 
 // Pixels 0-3 into the low lane, 4-7 into the high one.
@@ -63,6 +63,13 @@ __attribute__((target("avx2"))) inline __m256i LoadEight(const uint8_t* p)
                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 12)), 1);
 }
 
+// Eight pixels at a time, four in each 128-bit lane. Byte shuffles open each
+// pixel's six input bytes into three 32-bit pairs of 16-bit values (first
+// blue and green, first red and second blue, second green and red), so that
+// one multiply-add per pair and output channel sums two products; the sums
+// are rounded, shifted, narrowed with saturation (the clamp) and shuffled
+// back to three bytes a pixel. Each lane is loaded from its own 12 bytes, so
+// a row is never read past its end.
 __attribute__((target("avx2"))) void MixRowAvx2(uint8_t* to, const uint8_t* second, size_t pixels,
                                                 const Weights& w)
 {
@@ -77,8 +84,7 @@ __attribute__((target("avx2"))) void MixRowAvx2(uint8_t* to, const uint8_t* seco
     __m256i weights[3][3];
     for (int out = 0; out < 3; ++out)
         for (int pair = 0; pair < 3; ++pair)
-            weights[out][pair] = _mm256_set1_epi32(int32_t(uint16_t(w.k[out][2 * pair])) |
-                                                   int32_t(uint32_t(uint16_t(w.k[out][2 * pair + 1])) << 16));
+            weights[out][pair] = _mm256_set1_epi32(PairOf(w, out, pair));
     size_t x = 0;
     for (; x + 10 <= pixels; x += 8) {
         uint8_t* at = to + 3 * x;
@@ -158,8 +164,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void MixRowVbmi(uint8_t* 
     __m512i weights[3][3];
     for (int out = 0; out < 3; ++out)
         for (int pair = 0; pair < 3; ++pair)
-            weights[out][pair] = _mm512_set1_epi32(int32_t(uint16_t(w.k[out][2 * pair])) |
-                                                   int32_t(uint32_t(uint16_t(w.k[out][2 * pair + 1])) << 16));
+            weights[out][pair] = _mm512_set1_epi32(PairOf(w, out, pair));
     size_t x = 0;
     for (; x + 16 <= pixels; x += 16) {
         uint8_t* at = to + 3 * x;
