@@ -26,6 +26,7 @@ CPlexoDoc::CPlexoDoc(CommandLineOptions* commandLine) : commandLine_(commandLine
     Shift = s.shift;
     Round = s.round;
     Invert = s.invert;
+    RecallAdjustments();
 }
 
 CPlexoDoc::~CPlexoDoc()
@@ -40,7 +41,12 @@ CPlexoDoc::~CPlexoDoc()
     s.Write();
 }
 
-void CPlexoDoc::SetFilm(FilmPtr film) { film_ = std::move(film); }
+void CPlexoDoc::SetFilm(FilmPtr film)
+{
+    film_ = std::move(film);
+    filmPaths_.clear();
+    RecallAdjustments();
+}
 
 void CPlexoDoc::Repaint()
 {
@@ -81,6 +87,8 @@ bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
 {
     film_.reset();
     film_ = OpenTold(OpenFilmByExtension, chosenPath);
+    filmPaths_ = {chosenPath};
+    RecallAdjustments();
     if (!film_)
         return false;
     ApplyParameters(*film_);
@@ -104,6 +112,9 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
         return false;
     film_ = std::move(pair);
     canAdd = false;
+    if (!filmPaths_.empty())
+        filmPaths_.push_back(chosenPath);
+    RecallAdjustments();
     Repaint();
     return true;
 }
@@ -112,8 +123,10 @@ bool CPlexoDoc::Serialize(const std::string& path)
 {
     film_.reset();
     film_ = OpenTold(OpenNamedFilm, path);
+    filmPaths_ = {path};
     if (film_ && commandLine_ && !commandLine_->done)
         ApplyCommandLine();
+    RecallAdjustments();
     Repaint();
     return film_ != nullptr;
 }
@@ -138,6 +151,7 @@ void CPlexoDoc::ApplyCommandLine()
     if (FilmPtr pair = PairFilms(std::move(film_), std::move(second), side)) {
         film_ = std::move(pair);
         canAdd = false;
+        filmPaths_.push_back(options.secondFilm);
     }
 }
 
@@ -177,6 +191,7 @@ void CPlexoDoc::PlayStep()
 void CPlexoDoc::ReleaseFilm()
 {
     film_.reset();
+    RecallAdjustments();
     Repaint();
 }
 

@@ -37,6 +37,7 @@ ViewSettings ViewSettings::Read()
     s.zoomPercent = std::clamp(ReadProfileInt(kView, "Zoom", 100), kMinZoom, kMaxZoom);
     s.sizeWindowToFilm = ReadProfileInt(kView, "Size window to film", 0) != 0;
     s.geometry = GeometryFromText(ReadProfileString(kView, "Geometry", ""));
+    s.presentation = ReadProfileString(kView, "Presentation", "");
     return s;
 }
 
@@ -50,6 +51,8 @@ void ViewSettings::Write() const
         WriteProfileString(kView, "Geometry", std::to_string(g.x) + ' ' + std::to_string(g.y) + ' '
                                                   + std::to_string(g.width) + ' ' + std::to_string(g.height));
     }
+    if (!presentation.empty())
+        WriteProfileString(kView, "Presentation", presentation);
 }
 
 void RecentFilms::Add(const std::string& path)

@@ -1,8 +1,9 @@
 #pragma once
-// The viewer's own keys beside the Settings, I/O and Translate sections: "View" (window
-// geometry, view size, sizing the window to each film) and "Recent" (the
-// recent films). The main frame reads them when it is made and writes them
-// when it goes, like its other keys; the older sections are never touched.
+// The viewer's own keys beside the Settings, I/O and Translate sections:
+// "View" (window geometry, view size, sizing the window to each film, the
+// stereo presentation by name) and "Recent" (the recent films). The main
+// frame reads them when it is made and writes them when it goes, like its
+// other keys; the older sections are never touched.
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +32,9 @@ struct ViewSettings {
     bool sizeWindowToFilm = false;
     // Missing until a run has ended with the new keys.
     std::optional<WindowGeometry> geometry;
+    // "Presentation": the stereo presentation's --mode name, which wins over
+    // "Settings" "Red-Blue" when it names one; empty when missing.
+    std::string presentation;
 
     static ViewSettings Read();
     void Write() const;

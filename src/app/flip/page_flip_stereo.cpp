@@ -145,7 +145,7 @@ bool PageFlipStereo::ShowFrame()
     if (film && film->FrameCount() > 0) {
         const QWidget* view = shell_.view;
         ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film,
-                        StereoAdjustments{.dist = shell_.doc->dist()}, flipper_, sections_);
+                        shell_.doc->stereo().adjust, flipper_, sections_);
         if (shell_.doc->reading() != CPlexoDoc::Reading::Memory)
             film->ReleasePictures();
     }

@@ -62,19 +62,26 @@ QPoint CPlexoView::Scroll() const
     return QPoint(hBar_->value(), vBar_->value());
 }
 
-QRectF CPlexoView::PictureTarget()
+QRectF CPlexoView::TargetOf(QSize frame)
 {
+    if (Stretches())
+        return QRectF(QPointF(0, 0), QSizeF(size()));
     // Actual size is the 100 percent zoom: the compositor centres the picture too.
     const bool scales = Scales();
-    return ScrolledTarget(FrameTarget(PictureSize(), size(), devicePixelRatioF(), scales ? size_ : ViewSize::Zoom,
+    return ScrolledTarget(FrameTarget(frame, size(), devicePixelRatioF(), scales ? size_ : ViewSize::Zoom,
                                       scales ? zoomPercent_ : 100),
                           size(), Scroll());
 }
 
+QRectF CPlexoView::PictureTarget()
+{
+    return TargetOf(PictureSize());
+}
+
 void CPlexoView::UpdateScrollBars()
 {
-    // Interlaced and page-flipped rows must meet screen rows: cropped about
-    // the centre, never panned.
+    // One-to-one rows and columns must meet the screen's: cropped about the
+    // centre, never panned.
     const QSize picture = doc_.film() && !OneToOneOnly() ? PictureSize() : QSize();
     const QSizeF shown = picture.isEmpty() ? QSizeF() : PictureTarget().size();
     // Every paint asks; steady playback changes nothing here.
@@ -177,14 +184,31 @@ void CPlexoView::wheelEvent(QWheelEvent* event)
     emit viewSizeChanged();
 }
 
+const Presentation& CPlexoView::Shown() const
+{
+    return ShownPresentation(state_.stereo, doc_.stereo().presentation);
+}
+
 bool CPlexoView::OneToOneOnly() const
 {
-    return ShownPresentation(state_.stereo, state_.presentation).oneToOne;
+    return Shown().oneToOne;
+}
+
+void CPlexoView::SetFullScreen(bool on)
+{
+    fullScreen_ = on;
+    UpdateScrollBars();
+    update();
+}
+
+bool CPlexoView::Stretches() const
+{
+    return fullScreen_ && Shown().stretchedInFullScreen && !OneToOneOnly();
 }
 
 bool CPlexoView::Scales() const
 {
-    return size_ != ViewSize::Actual && !OneToOneOnly();
+    return Stretches() || (size_ != ViewSize::Actual && !OneToOneOnly());
 }
 
 QSize CPlexoView::PictureSize()
@@ -193,8 +217,9 @@ QSize CPlexoView::PictureSize()
     if (!film || film->FrameCount() <= 0)
         return {};
     // The tone the compositor asks for, so the frame keeps one cached picture.
-    const Picture picture = FilmPicture(*film, Eye::Current, ShownPresentation(state_.stereo, state_.presentation).tone);
-    return picture ? QSize(picture.width, picture.height) : QSize();
+    const Presentation& shown = Shown();
+    const Picture picture = FilmPicture(*film, Eye::Current, shown.tone);
+    return picture ? QSize(picture.width * shown.across, picture.height * shown.down) : QSize();
 }
 
 double CPlexoView::ShownScale()
@@ -253,8 +278,7 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return false;
-    const bool composed = ComposeFrame(film, {.dist = doc_.dist()}, rect,
-                                       ShownPresentation(state_.stereo, state_.presentation), frame);
+    const bool composed = ComposeFrame(film, doc_.stereo().adjust, rect, Shown(), frame);
     if (doc_.reading() != CPlexoDoc::Reading::Memory)
         film->ReleasePictures();
     return composed && frame.height() > 0;
@@ -279,8 +303,7 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 void CPlexoView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (pageFlip_ && pageFlip_->flipping() && ShownPresentation(state_.stereo, state_.presentation).flips &&
-        pageFlip_->ShowFrame()) {
+    if (pageFlip_ && pageFlip_->flipping() && Shown().flips && pageFlip_->ShowFrame()) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
@@ -295,8 +318,7 @@ void CPlexoView::paintEvent(QPaintEvent*)
         // From the image's own size: in the "File" reading mode the film has
         // let its picture go by now.
         const QSize frame(image_.width(), image_.height());
-        painter.drawImage(ScrolledTarget(FrameTarget(frame, size(), ratio, size_, zoomPercent_), size(), Scroll()),
-                          image_, QRectF(QPointF(0, 0), frame));
+        painter.drawImage(TargetOf(frame), image_, QRectF(QPointF(0, 0), frame));
     } else {
         // Scrolled to the end beside the other bar, a strip under that bar is
         // left uncovered.
@@ -314,7 +336,8 @@ void CPlexoView::paintEvent(QPaintEvent*)
         painter.fillRect(QRect(vBar_->x(), hBar_->y(), vBar_->width(), hBar_->height()), palette().window());
     if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), state_, notice_));
+        DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), Shown(), doc_.stereo().adjust,
+                                                    state_.framesPerSecond, notice_));
     }
 }
 

@@ -76,14 +76,8 @@ const ViewerKey kViewerKeys[] = {
     {QKeyCombination(Qt::Key_I), kCmdFrameDisplay},
 };
 
-// The page-flipping window covers its screen whatever the film's size.
-bool PageFlipping(const PresentationState& state)
-{
-    return ShownPresentation(state.stereo, state.presentation).flips;
-}
-
 const char* const kOneToOneTip =
-    "Interlaced and page-flipped stereo are shown one to one: their rows must meet the screen's rows.";
+    "This stereo presentation is shown one to one: its rows and columns must meet the screen's pixels.";
 
 }  // namespace
 
@@ -113,8 +107,14 @@ ViewerCommands::~ViewerCommands()
         settings_.geometry = platform::WindowGeometry{geometry.x(), geometry.y(), geometry.width(), geometry.height()};
     settings_.size = view_.viewSize();
     settings_.zoomPercent = view_.zoomPercent();
+    settings_.presentation = PresentationOf(doc_.stereo().presentation).name;
     settings_.Write();
     recent_.Write();
+}
+
+bool ViewerCommands::PageFlipping() const
+{
+    return ShownPresentation(host_.state.stereo, doc_.stereo().presentation).flips;
 }
 
 void ViewerCommands::RestoreGeometry()
@@ -150,7 +150,7 @@ void ViewerCommands::DefineCommands()
     }, {}, [this] { return settings_.sizeWindowToFilm; });
     // Page flipping has a full screen of its own.
     t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
-             [this] { return fullScreen_ || !PageFlipping(host_.state); },
+             [this] { return fullScreen_ || !PageFlipping(); },
              [this] { return fullScreen_; });
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
@@ -194,7 +194,7 @@ void ViewerCommands::Zoom(bool in)
 void ViewerCommands::SizeWindowToFilm()
 {
     if (!settings_.sizeWindowToFilm || fullScreen_ || window_.isMaximized() || window_.isFullScreen()
-        || PageFlipping(host_.state))
+        || PageFlipping())
         return;
     const QSize picture = view_.PictureSize();
     if (picture.isEmpty())
@@ -234,6 +234,7 @@ void ViewerCommands::ToggleFullScreen()
         toolBar->setVisible(toolBarShown_);
         wasMaximized_ ? window_.showMaximized() : window_.showNormal();
     }
+    view_.SetFullScreen(fullScreen_);
     commands_.Update();
 }
 

@@ -71,11 +71,15 @@ public:
 
     const platform::RecentFilms& recentFilms() const { return recent_; }
     bool fullScreen() const { return fullScreen_; }
+    // The "Presentation" name the View section held at start.
+    const std::string& storedPresentation() const { return settings_.presentation; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The page-flipping window covers its screen whatever the film's size.
+    bool PageFlipping() const;
     void SetViewSize(platform::ViewSize size, int zoomPercent);
     void Zoom(bool in);
     void SizeWindowToFilm();
