@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # CPU a shown frame costs the real viewer playing a 1920x1080 JPEG-packed .flm
-# at 60 frames a second under Xvfb, plain and red-blue, beside ffplay showing
-# the same frames (the film's own streams, written out as JPEG files) with
-# its SDL software renderer, measured the same way in the same rounds.
+# at 60 frames a second under Xvfb, plain, red-blue and Dubois red-cyan,
+# beside ffplay showing the same frames (the film's own streams, written out
+# as JPEG files) with its SDL software renderer, measured the same way in the
+# same rounds.
 #
 # Each player is started, left two seconds to settle into playing, and then
 # measured over a fixed window from /proc: its own CPU time and the X
@@ -57,11 +58,11 @@ play() {
     ffplay)
       SDL_RENDER_DRIVER=software ffplay -loglevel error -loop 0 -noborder -framerate 60 -i "$work/jpeg/film%04d.jpg" &
       pid=$! ;;
-    plain | red-blue)
+    plain | red-blue | dubois-red-cyan)
       # The window fits the whole picture, as ffplay's does.
-      printf '[Settings]\nFrames/sec=60.000000\nAlter=1\nRed-Blue=1\n[View]\nSize window to film=1\n' \
-        >"$XDG_CONFIG_HOME/plexo/duvix.ini"
-      "$plexo" "$work/film.flm" /play $([ "$kind" = red-blue ] && echo /stereo) >/dev/null 2>&1 &
+      printf '[Settings]\nFrames/sec=60.000000\nAlter=1\nRed-Blue=1\n[View]\nSize window to film=1\nPresentation=%s\n' \
+        "$([ "$kind" = plain ] && echo red-blue || echo "$kind")" >"$XDG_CONFIG_HOME/plexo/duvix.ini"
+      "$plexo" "$work/film.flm" /play $([ "$kind" != plain ] && echo /stereo) >/dev/null 2>&1 &
       pid=$! ;;
   esac
   plexo_pid=$pid
@@ -79,7 +80,7 @@ play() {
     'BEGIN { printf "%.2f %.2f\n", p * 1000 / t / n, s * 1000 / t / n }'
 }
 
-kinds=(plain red-blue ffplay)
+kinds=(plain red-blue dubois-red-cyan ffplay)
 declare -A results
 for round in $(seq "$rounds"); do
   for kind in "${kinds[@]}"; do

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "film/film.h"
+
 namespace plexo {
 
 struct StereoAdjustments {
@@ -15,5 +17,9 @@ struct StereoAdjustments {
     // Rows the second eye moves up; a negative count moves it down.
     int32_t vertical = 0;
 };
+
+// The film's picture that each eye shows.
+constexpr Eye FirstEye(const StereoAdjustments& adjust) { return adjust.swap ? Eye::Partner : Eye::Current; }
+constexpr Eye SecondEye(const StereoAdjustments& adjust) { return adjust.swap ? Eye::Current : Eye::Partner; }
 
 }  // namespace plexo

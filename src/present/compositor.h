@@ -21,15 +21,16 @@ bool ComposeFrame(Film* film, const StereoAdjustments& adjust, const ViewRect& v
                   FrameBuffer& frame);
 
 // The compositors on a frame already prepared: sized, and black for the
-// stereo ones; the plain one clears what its picture leaves uncovered. D is the
-// document's displacement; top is the screen row of the view's top edge.
+// stereo ones; the plain one clears what its picture leaves uncovered. The
+// first eye is the current frame's picture and the second the partner's,
+// exchanged by swap; top is the screen row of the view's top edge.
 // The current frame's colour picture, centred and cropped.
 void ComposePlain(Film& film, FrameBuffer& frame);
-// The current grey picture in red, moved by trunc(D/2) − D columns, and the
-// partner's in blue, moved by +D.
-void ComposeRedBlue(Film& film, int32_t dist, FrameBuffer& frame);
+// The first eye's grey picture in red, moved by trunc(D/2) − D columns, and
+// the second's in blue, moved by +D and up by the vertical alignment.
+void ComposeRedBlue(Film& film, const StereoAdjustments& adjust, FrameBuffer& frame);
 // Alternate rows from the two colour pictures, placed as for red-blue; which
 // eye takes the even rows follows the parity of `top`.
-void ComposeInterlaced(Film& film, int32_t dist, int32_t top, FrameBuffer& frame);
+void ComposeInterlaced(Film& film, const StereoAdjustments& adjust, int32_t top, FrameBuffer& frame);
 
 }  // namespace plexo

@@ -168,7 +168,20 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"compose {dir}/cut.flm --index 1 --mode plain --view 8x8 --out {dir}/old.bmp", 1,
                 "cannot read the picture"},
         Refusal{"compose {dir}/cut.flm --mode plain --view 0x4 --out {dir}/old.bmp", 1, "the view 0x4 is empty"},
-        Refusal{"compose {dir}/cut.flm --mode red-blue --view 40000x1 --out {dir}/old.bmp", 1, "32768"}));
+        Refusal{"compose {dir}/cut.flm --mode red-blue --view 40000x1 --out {dir}/old.bmp", 1, "32768"},
+        Refusal{"compose {dir}/cut.flm --mode columns --vertical up --out {dir}/old.bmp", 2, "--vertical takes a whole"},
+        Refusal{"compose {dir}/cut.flm --mode columns --left 2147483647 --out {dir}/old.bmp", 1, "--left 2147483647 puts"}));
+
+// Without --view the frame has the presentation's natural size for the 5 x 3
+// picture (the padded width printed), whatever the adjustments.
+TEST_F(Tool, ComposeGivesEachPresentationItsNaturalSize)
+{
+    for (const auto& [mode, out] : std::vector<std::pair<std::string, std::string>>{
+             {"side-by-side --swap", "12x3\n"}, {"top-bottom --vertical -2", "8x6\n"},
+             {"side-by-side-half --dist 3 --left 1", "8x3\n"},
+             {"page-flip --swap --vertical 1 --second-out " + Q("s.bmp"), "rect: 0 0 5 3\n"}})
+        EXPECT_EQ(Run("compose " + Q("take0003.bmp") + " --mode " + mode + " --out " + Q("o.bmp")).out, out) << mode;
+}
 
 TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
 {

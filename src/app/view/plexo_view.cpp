@@ -233,7 +233,10 @@ QSize CPlexoView::ComposedSize()
     // The tone the compositor asks for, so the frame keeps one cached picture.
     const Presentation& shown = Shown();
     const Picture picture = FilmPicture(*film, Eye::Current, shown.tone);
-    return picture ? QSize(picture.width * shown.across, picture.height * shown.down) : QSize();
+    if (!picture)
+        return {};
+    const PixelSize natural = NaturalSize(shown, picture.width, picture.height);
+    return QSize(int(natural.width), int(natural.height));
 }
 
 QSize CPlexoView::PictureSize()
