@@ -102,9 +102,10 @@ FilmPtr OpenMpoFilm(const std::string& chosenFile, const LayoutChoice& choice)
     std::vector<SequenceFile> files = GatherRunOrFile(chosenFile, ".mpo");
     if (files.empty())
         return nullptr;
+    if (choice && choice->mono())
+        return SingleView(std::move(files), LayoutOrigin::User);
     if (choice)
-        return choice->mono() ? SingleView(std::move(files), LayoutOrigin::User)
-                              : StillTwoViewFilm(std::move(files), FirstPictureDecoder(), {*choice, LayoutOrigin::User});
+        return StillTwoViewFilm(std::move(files), FirstPictureDecoder(), {*choice, LayoutOrigin::User});
     // The first file decides what the film is; its pictures are kept as the
     // first frame.
     MpoPictures opened = ReadMpoFile(files.front().path, Tone::Colour, true);

@@ -22,7 +22,8 @@ TEST(FileTypes, ExtensionsMatchWithoutRegardToCaseAndOnlyWhole)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"/films/take0001.bmp", "bmp"}, {"cam.Jpg", "jpg"}, {"film.FLM", "flm"}, {"film.jpeg", nullptr},
-        {"film.flmx", nullptr}, {"DSCF0001.MPO", "mpo"}, {"x.jps", "jps"},         {"film", nullptr},  {"old.flm/film", nullptr}, {"film.", nullptr},
+        {"film.flmx", nullptr},         {"film", nullptr},  {"old.flm/film", nullptr}, {"film.", nullptr},
+        {"DSCF0001.MPO", "mpo"},        {"x.jps", "jps"},
     };
     for (const auto& [path, name] : cases) {
         const FileFormat* format = FileFormatOf(path);

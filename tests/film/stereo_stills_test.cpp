@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <tuple>
 
 #include "film/factories.h"
 #include "image/jpeg_codec.h"
@@ -36,10 +37,8 @@ struct MpoCase {
     const char* what;
     uint32_t secondType;
     int secondWidth;  // the first picture is 16 wide
-    bool damagedSecond;
-    bool bigEndian;
+    bool damagedSecond, bigEndian;
     int eyes;
-    const char* layout;
 };
 
 // What the index makes of a file's pictures, the eyes decoded as TurboJPEG
@@ -47,34 +46,28 @@ struct MpoCase {
 TEST(MpoFilm, TheIndexsPairIsTheEyesAndAnythingElseASingleView)
 {
     const MpoCase cases[] = {
-        {"disparity pair", kMpDisparity, 16, false, true, 2, "mono (metadata)"},
-        {"pair of one size", 0, 16, false, false, 2, "mono (metadata)"},
-        {"gain map", 0, 8, false, true, 1, "mono (none)"},
-        {"thumbnail", kMpLargeThumbnailVga, 16, false, true, 1, "mono (none)"},
-        {"damaged second", kMpDisparity, 16, true, true, 1, "mono (none)"},
+        {"disparity pair", kMpDisparity, 16, false, true, 2},  {"pair of one size", 0, 16, false, false, 2},
+        {"gain map", 0, 8, false, true, 1},                     {"thumbnail", kMpLargeThumbnailVga, 16, false, true, 1},
+        {"damaged second", kMpDisparity, 16, true, true, 1},
     };
     test::TempDir dir;
+    const std::string path = dir.file("photo.mpo");
     const std::vector<uint8_t> first = test::PatternJpeg(16, 8, 1);
     for (const MpoCase& c : cases) {
         std::vector<uint8_t> second = test::PatternJpeg(c.secondWidth, 8, 2);
-        if (c.damagedSecond)
-            second.resize(second.size() / 2);
+        second.resize(c.damagedSecond ? second.size() / 2 : second.size());
         const uint32_t firstType = c.secondType == kMpDisparity ? kMpDisparity : 0x030000;
-        test::WriteBytes(dir.file("photo.mpo"),
-                         test::MakeMpoBytes({{first, firstType}, {second, c.secondType}}, c.bigEndian));
+        test::WriteBytes(path, test::MakeMpoBytes({{first, firstType}, {second, c.secondType}}, c.bigEndian));
         platform::ClearLog();
-        FilmPtr film = OpenMpoFilm(dir.file("photo.mpo"));
+        FilmPtr film = OpenMpoFilm(path);
         ASSERT_TRUE(film) << c.what;
         EXPECT_EQ(film->Eyes(), c.eyes) << c.what;
-        EXPECT_EQ(LayoutText(film->Layout()), c.layout) << c.what;
+        EXPECT_EQ(LayoutText(film->Layout()), c.eyes == 2 ? "mono (metadata)" : "mono (none)") << c.what;
         EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Current, Tone::Colour), Decoded(first).view()), 0) << c.what;
         const PictureBuffer partner = Decoded(c.eyes == 2 ? second : first);
         EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Partner, Tone::Colour), partner.view()), 0) << c.what;
-        EXPECT_EQ(platform::LogText(), c.damagedSecond ? "\r\n" + dir.file("photo.mpo") +
-                                                             ": the second picture does not decode; shown as a "
-                                                             "single view"
-                                                       : "")
-            << c.what;
+        const std::string damaged = "\r\n" + path + ": the second picture does not decode; shown as a single view";
+        EXPECT_EQ(platform::LogText(), c.damagedSecond ? damaged : "") << c.what;
     }
 
     // A numbered run, gathered whatever the case of its names.
@@ -83,8 +76,7 @@ TEST(MpoFilm, TheIndexsPairIsTheEyesAndAnythingElseASingleView)
     test::WriteBytes(dir.file("DSCF0009.MPO"), pair);
     FilmPtr run = OpenMpoFilm(dir.file("DSCF0009.MPO"));
     ASSERT_TRUE(run);
-    EXPECT_EQ(run->FrameCount(), 2);
-    EXPECT_EQ(run->FrameNumber(), 7);
+    EXPECT_EQ(std::tuple(run->FrameCount(), run->FrameNumber()), std::tuple(2, 7));
 }
 
 struct StillCase {
@@ -103,10 +95,11 @@ struct StillCase {
 // stored halves of the decoded picture.
 TEST(StillFilms, EyesAreTheHalvesTheLayoutNames)
 {
+    using Block = std::array<uint8_t, 4>;
     const StillCase cases[] = {
         {"pair.jps", OpenJpsFilm, nullptr, std::nullopt, "side-by-side right-first (none)", 16, 0, 16, 8},
-        {"pair.jps", OpenJpsFilm, nullptr, std::array<uint8_t, 4>{0, 6, 2, 1}, "side-by-side half left-first (metadata)", 0, 0, 16, 8},
-        {"pair.jps", OpenJpsFilm, nullptr, std::array<uint8_t, 4>{0, 0, 0, 0}, "mono (metadata)", 0, 0, 32, 8},
+        {"pair.jps", OpenJpsFilm, nullptr, Block{0, 6, 2, 1}, "side-by-side half left-first (metadata)", 0, 0, 16, 8},
+        {"pair.jps", OpenJpsFilm, nullptr, Block{0, 0, 0, 0}, "mono (metadata)", 0, 0, 32, 8},
         {"pair.jps", OpenJpsFilm, "tb-rl", std::nullopt, "top-bottom right-first (user)", 0, 0, 32, 4},
         {"pair_ou.jps", OpenJpsFilm, nullptr, std::nullopt, "top-bottom left-first (name)", 0, 4, 32, 4},
         {"walk_sbs_0001.jpg", OpenJpgFilm, nullptr, std::nullopt, "side-by-side left-first (name)", 0, 0, 16, 8},

@@ -86,11 +86,10 @@ void Put(std::vector<uint8_t>& out, uint32_t v, int bytes, bool big)
         out.push_back(uint8_t(v >> (big ? 8 * (bytes - 1 - i) : 8 * i)));
 }
 
-// The segment of a marker with its payload, right after the stream's SOI.
+// The stream with a segment of `marker` and `payload` right after its SOI.
 std::vector<uint8_t> AfterSoi(const std::vector<uint8_t>& jpeg, uint8_t marker, const std::vector<uint8_t>& payload)
 {
-    std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
-    out.insert(out.end(), {0xFF, marker});
+    std::vector<uint8_t> out{jpeg[0], jpeg[1], 0xFF, marker};
     Put(out, uint32_t(payload.size() + 2), 2, true);
     out.insert(out.end(), payload.begin(), payload.end());
     out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
@@ -101,40 +100,25 @@ std::vector<uint8_t> AfterSoi(const std::vector<uint8_t>& jpeg, uint8_t marker, 
 
 std::vector<uint8_t> MakeMpoBytes(const std::vector<MpoPicture>& pictures, bool big)
 {
-    // "MPF\0", then a TIFF header and one directory whose only tag is the MP
-    // entry list; offsets count from the TIFF header, which lies 8 bytes into
-    // the file (SOI, marker, length), 4 more past "MPF\0".
-    constexpr uint32_t kTiffAt = 2 + 4 + 4, kEntriesAt = 8 + 2 + 12 + 4;
-    const auto index = [&](const std::vector<uint32_t>& lengths, const std::vector<uint32_t>& offsets) {
-        std::vector<uint8_t> b{'M', 'P', 'F', 0, uint8_t(big ? 'M' : 'I'), uint8_t(big ? 'M' : 'I')};
-        Put(b, 42, 2, big);
-        Put(b, 8, 4, big);
-        Put(b, 1, 2, big);
-        // The tag: MP entries, undefined bytes, 16 a picture, where.
-        Put(b, 0xB002, 2, big);
-        Put(b, 7, 2, big);
-        Put(b, 16 * uint32_t(pictures.size()), 4, big);
-        Put(b, kEntriesAt, 4, big);
-        Put(b, 0, 4, big);
-        for (size_t i = 0; i < pictures.size(); ++i) {
-            Put(b, pictures[i].type, 4, big);
-            Put(b, lengths[i], 4, big);
-            Put(b, offsets[i], 4, big);
-            Put(b, 0, 4, big);
-        }
-        return b;
-    };
-    const std::vector<uint32_t> zeros(pictures.size(), 0);
-    const size_t firstLength = AfterSoi(pictures[0].jpeg, 0xE2, index(zeros, zeros)).size();
-    std::vector<uint32_t> lengths, offsets;
-    size_t at = firstLength;
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        lengths.push_back(uint32_t(i == 0 ? firstLength : pictures[i].jpeg.size()));
-        offsets.push_back(i == 0 ? 0 : uint32_t(at - kTiffAt));
+    // "MPF\0", a TIFF header and one directory whose one tag lists the
+    // entries (undefined bytes, 16 a picture); offsets count from the TIFF
+    // header, 10 bytes into the file, and the first picture is at 0.
+    const uint32_t count = uint32_t(pictures.size());
+    std::vector<uint8_t> index{'M', 'P', 'F', 0, uint8_t(big ? 'M' : 'I'), uint8_t(big ? 'M' : 'I')};
+    for (const auto& [value, bytes] : {std::pair<uint32_t, int>{42, 2}, {8, 4}, {1, 2}, {0xB002, 2}, {7, 2},
+                                      {16 * count, 4}, {26, 4}, {0, 4}})
+        Put(index, value, bytes, big);
+    size_t at = pictures[0].jpeg.size() + 4 + index.size() + 16 * count;
+    const uint32_t firstLength = uint32_t(at);
+    for (uint32_t i = 0; i < count; ++i) {
+        Put(index, pictures[i].type, 4, big);
+        Put(index, i == 0 ? firstLength : uint32_t(pictures[i].jpeg.size()), 4, big);
+        Put(index, i == 0 ? 0 : uint32_t(at - 10), 4, big);
+        Put(index, 0, 4, big);
         at += i == 0 ? 0 : pictures[i].jpeg.size();
     }
-    std::vector<uint8_t> out = AfterSoi(pictures[0].jpeg, 0xE2, index(lengths, offsets));
-    for (size_t i = 1; i < pictures.size(); ++i)
+    std::vector<uint8_t> out = AfterSoi(pictures[0].jpeg, 0xE2, index);
+    for (uint32_t i = 1; i < count; ++i)
         out.insert(out.end(), pictures[i].jpeg.begin(), pictures[i].jpeg.end());
     return out;
 }
