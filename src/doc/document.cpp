@@ -72,7 +72,7 @@ namespace {
 // factory has already said why ("Filename is incompatible", "File extension
 // is incompatible").
 FilmPtr OpenTold(FilmPtr (*open)(const std::string&, const LayoutChoice&), const std::string& path,
-                 const LayoutChoice& choice = {})
+                 const LayoutChoice& choice)
 {
     const uint64_t shown = platform::MessagesShown();
     FilmPtr film = open(path, choice);

@@ -8,6 +8,7 @@
 #include "film/still_source.h"
 #include "image/input_file.h"
 #include "image/jps_block.h"
+#include "image/layout_name_words.h"
 
 namespace plexo {
 
@@ -29,8 +30,9 @@ SourceLayout JpsLayout(const LayoutChoice& choice, const std::string& path)
             if (const auto stated = ReadJpsLayout(header.data(), header.size()))
                 return {*stated, LayoutOrigin::Metadata};
     }
-    const SourceLayout named = ChosenOrNamed({}, path);
-    return named.origin == LayoutOrigin::Name ? named : SourceLayout{kJpsDefaultLayout, LayoutOrigin::None};
+    if (const auto named = LayoutOfFileName(path))
+        return {*named, LayoutOrigin::Name};
+    return {kJpsDefaultLayout, LayoutOrigin::None};
 }
 
 }  // namespace

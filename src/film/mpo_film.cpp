@@ -8,6 +8,7 @@
 #include "film/two_view_film.h"
 #include "image/input_file.h"
 #include "image/jpeg_codec.h"
+#include "image/layout_name_words.h"
 #include "image/mpo_index.h"
 #include "platform/log.h"
 
@@ -76,15 +77,14 @@ MpoPictures ReadMpoFile(const std::string& path, Tone tone, bool pair)
         return tone == Tone::Grey ? DecodeJpegGrey(bytes.get() + offset, size, JpegRows::Picture)
                                   : DecodeJpegColour(bytes.get() + offset, size, JpegRows::Picture);
     };
+    const auto sizeOf = [&](const MpEntry& entry) -> std::optional<MpPictureSize> {
+        int w = 0, h = 0;
+        if (!ReadJpegSize(bytes.get() + entry.offset, entry.length, w, h))
+            return std::nullopt;
+        return MpPictureSize{w, h};
+    };
     const std::vector<MpEntry> entries = ReadMpIndex(bytes.get(), length);
-    const auto eyes = pair ? ChooseEyePictures(entries,
-                                               [&](const MpEntry& entry) -> std::optional<MpPictureSize> {
-                                                   int w = 0, h = 0;
-                                                   if (!ReadJpegSize(bytes.get() + entry.offset, entry.length, w, h))
-                                                       return std::nullopt;
-                                                   return MpPictureSize{w, h};
-                                               })
-                           : std::nullopt;
+    const auto eyes = pair ? ChooseEyePictures(entries, sizeOf) : std::nullopt;
     if (!eyes) {
         // Without an index the file is one JPEG picture.
         pictures.first = entries.empty() ? decode(0, length) : decode(entries[0].offset, entries[0].length);
@@ -119,8 +119,8 @@ FilmPtr OpenMpoFilm(const std::string& chosenFile, const LayoutChoice& choice)
     }
     if (opened.pairNamed)
         LogDamagedSecond(files.front().path);
-    else if (const SourceLayout named = ChosenOrNamed({}, chosenFile); !named.layout.mono())
-        return StillTwoViewFilm(std::move(files), FirstPictureDecoder(), named);
+    else if (const auto named = LayoutOfFileName(chosenFile))
+        return StillTwoViewFilm(std::move(files), FirstPictureDecoder(), {*named, LayoutOrigin::Name});
     return SingleView(std::move(files), LayoutOrigin::None);
 }
 
