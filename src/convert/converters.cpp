@@ -32,6 +32,12 @@ constexpr Converter kConverters[] = {
     {"flm", "jpg", FlmBase},        // FlmToJpg
     {"jpg", "bmp", SequenceBase},   // JpgToBmp
     {"jpg", "flm", FlmOutputName},  // JpgToFlm
+    {"mpo", "bmp", SequenceBase},   // MpoToBmp
+    {"mpo", "jpg", SequenceBase},   // MpoToJpg
+    {"mpo", "flm", RunFlmName},     // MpoToFlm
+    {"jps", "bmp", SequenceBase},   // JpsToBmp
+    {"jps", "jpg", SequenceBase},   // JpsToJpg
+    {"jps", "flm", RunFlmName},     // JpsToFlm
 };
 
 const Converter& ConverterOf(ConversionWay way)
@@ -101,11 +107,13 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
         platform::ShowMessage("File type incompatible");
         return ConversionResult::IncompatibleType;
     }
-    FilmPtr film = source.openFilm(chosenPath);
+    FilmPtr film = source.openFilm(chosenPath, options.layout);
     if (!film) {
         LogMessage("No film creation: " + chosenPath);
         return ConversionResult::NoFilm;
     }
+    if (film->Eyes() == 2)
+        LogMessage(chosenPath + ": a two-view film; its first eye is written");
     LogMessage("start");
     const platform::FailureWatch failure;
     const bool written =

@@ -13,10 +13,15 @@
 
 namespace plexo {
 
-enum class ConversionWay { BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm };
-inline constexpr ConversionWay kConversionWays[] = {ConversionWay::BmpToFlm, ConversionWay::BmpToJpg,
-                                                    ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
-                                                    ConversionWay::JpgToBmp, ConversionWay::JpgToFlm};
+// The stereo photos' ways write the first eye of a two-view film.
+enum class ConversionWay {
+    BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm,
+    MpoToBmp, MpoToJpg, MpoToFlm, JpsToBmp, JpsToJpg, JpsToFlm,
+};
+inline constexpr ConversionWay kConversionWays[] = {
+    ConversionWay::BmpToFlm, ConversionWay::BmpToJpg, ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
+    ConversionWay::JpgToBmp, ConversionWay::JpgToFlm, ConversionWay::MpoToBmp, ConversionWay::MpoToJpg,
+    ConversionWay::MpoToFlm, ConversionWay::JpsToBmp, ConversionWay::JpsToJpg, ConversionWay::JpsToFlm};
 
 // The defaults are the Translate dialog's first-use choices, but for the
 // factor, which is 1.
@@ -27,6 +32,8 @@ struct ConversionOptions {
     int height = 0;
     int quality = 95;   // 1 to 100, JPEG and packed .flm frames
     int compress = 1;   // 1: JPEG-packed .flm frames; other values raw
+    // The user's choice of the source's stereo layout; empty lets the file say.
+    LayoutChoice layout = std::nullopt;
 };
 
 // How a run goes: progress and cancellation for a run off the user-interface
@@ -44,6 +51,7 @@ struct ConversionControl {
 enum class ConversionResult { IncompatibleType, NoFilm, Ok, WriteError };
 
 // The formats a way reads and writes, rows of the table of file formats.
+// An MPO or JPS source is a lone file or a numbered run.
 const FileFormat& SourceFormat(ConversionWay way);
 const FileFormat& TargetFormat(ConversionWay way);
 // BMP frames, whose fixed width must be a multiple of 4.

@@ -48,6 +48,12 @@ std::string FlmOutputName(const std::string& chosenPath)
     return chosenPath.substr(0, stemEnd) + ".flm";
 }
 
+std::string RunFlmName(const std::string& chosenPath)
+{
+    const std::string base = SequenceBase(chosenPath);
+    return base.size() + 4 < chosenPath.size() ? FlmOutputName(chosenPath) : base + ".flm";
+}
+
 std::string FrameFileName(const std::string& base, int number, const char* extension)
 {
     char digits[16];

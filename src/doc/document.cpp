@@ -54,9 +54,14 @@ void CPlexoDoc::Repaint()
         repaint();
 }
 
+LayoutChoice CPlexoDoc::LayoutOf(const std::string& path) const
+{
+    return layoutOf ? layoutOf(path) : LayoutChoice{};
+}
+
 void CPlexoDoc::ApplyParameters(Film& film) const
 {
-    film.SetShift(Shift);
+    film.SetShift(ShiftFor(film));
     film.SetRound(Round != 0);
     film.SetInvert(Invert != 0);
 }
@@ -66,19 +71,20 @@ namespace {
 // Every way of opening a film says when the file gives none, unless the
 // factory has already said why ("Filename is incompatible", "File extension
 // is incompatible").
-FilmPtr OpenTold(FilmPtr (*open)(const std::string&), const std::string& path)
+FilmPtr OpenTold(FilmPtr (*open)(const std::string&, const LayoutChoice&), const std::string& path,
+                 const LayoutChoice& choice)
 {
     const uint64_t shown = platform::MessagesShown();
-    FilmPtr film = open(path);
+    FilmPtr film = open(path, choice);
     if (!film && platform::MessagesShown() == shown)
         platform::ShowMessage(OpenFailureMessage(path));
     return film;
 }
 
 // What Load opens, and a .flm film whatever the name's extension otherwise.
-FilmPtr OpenNamedFilm(const std::string& path)
+FilmPtr OpenNamedFilm(const std::string& path, const LayoutChoice& choice)
 {
-    return FileFormatOf(path) ? OpenFilmByExtension(path) : OpenFlmFilm(path);
+    return FileFormatOf(path) ? OpenFilmByExtension(path, choice) : OpenFlmFilm(path);
 }
 
 }  // namespace
@@ -86,7 +92,7 @@ FilmPtr OpenNamedFilm(const std::string& path)
 bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
 {
     film_.reset();
-    film_ = OpenTold(OpenFilmByExtension, chosenPath);
+    film_ = OpenTold(OpenFilmByExtension, chosenPath, LayoutOf(chosenPath));
     filmPaths_ = {chosenPath};
     RecallAdjustments();
     if (!film_)
@@ -101,7 +107,7 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
 {
     if (!film_)
         return false;
-    FilmPtr second = OpenTold(OpenFilmByExtension, chosenPath);
+    FilmPtr second = OpenTold(OpenFilmByExtension, chosenPath, LayoutOf(chosenPath));
     if (!second)
         return false;
     ApplyParameters(*second);
@@ -122,7 +128,7 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
 bool CPlexoDoc::Serialize(const std::string& path)
 {
     film_.reset();
-    film_ = OpenTold(OpenNamedFilm, path);
+    film_ = OpenTold(OpenNamedFilm, path, LayoutOf(path));
     filmPaths_ = {path};
     if (film_ && commandLine_ && !commandLine_->done)
         ApplyCommandLine();
@@ -144,7 +150,7 @@ void CPlexoDoc::ApplyCommandLine()
     Shift = film_->GetShift();
     if (options.secondFilm.empty())
         return;
-    FilmPtr second = OpenTold(OpenNamedFilm, options.secondFilm);
+    FilmPtr second = OpenTold(OpenNamedFilm, options.secondFilm, LayoutOf(options.secondFilm));
     if (!second)
         return;
     ApplyParameters(*second);

@@ -39,6 +39,10 @@ public:
     // no path, so nothing is kept of it.
     void SetFilm(FilmPtr film);
 
+    // The user's layout choice for a file, asked on every open path; empty
+    // (Automatic, the file says) when the shell leaves it unset.
+    std::function<LayoutChoice(const std::string& path)> layoutOf;
+
     // Load and Add after the open dialog (see MakeOpenDialog) ended with OK.
     // The extension picks the factory; any but BMP, FLM and JPG shows
     // "File extension is incompatible". False when no film was built.
@@ -89,6 +93,13 @@ public:
     // Swap off, the Settings D, no vertical move; the film forgets its own.
     void ResetAdjustments();
 
+    // A two-view film's shift is its eye offset, the frames its second eye
+    // lags the first: kept per film beside the adjustments, 0 unless set,
+    // whatever Shift or the command line's /A= say, and never written into
+    // Shift. Single-view films take Shift as ever.
+    bool twoView() const { return film_ && film_->Eyes() == 2; }
+    void setEyeOffset(int32_t offset);
+
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of films without their own. A new one is the
     // shown film's D too, which then forgets its own.
@@ -131,6 +142,9 @@ private:
     void RecallAdjustments();
     // The film's record written back after the keys changed it.
     void KeepAdjustments();
+    // Shift for a single view, the kept eye offset for two views.
+    int32_t ShiftFor(const Film& film) const;
+    LayoutChoice LayoutOf(const std::string& path) const;
 
     FilmPtr film_;
     CommandLineOptions* commandLine_;

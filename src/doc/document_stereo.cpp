@@ -14,6 +14,10 @@ namespace {
 constexpr const char* kDistField = "dist";
 constexpr const char* kSwapField = "swap";
 constexpr const char* kVerticalField = "vertical";
+// A two-view film's eye offset, only when not 0.
+constexpr const char* kEyeOffsetField = "eye-offset";
+// Far beyond any rig's; a hand-edited value past it is not trusted.
+constexpr int32_t kMaxEyeOffset = 1000000;
 
 int32_t Held(int64_t value)
 {
@@ -34,6 +38,27 @@ void CPlexoDoc::RecallAdjustments()
     // Shown again, so it is the newest of the films kept.
     if (!record_.empty())
         KeepFilm(filmKey_, record_);
+    // Opening never gives a two-view film Shift as its eye offset.
+    if (twoView())
+        film_->SetShift(ShiftFor(*film_));
+}
+
+int32_t CPlexoDoc::ShiftFor(const Film& film) const
+{
+    return film.Eyes() == 2 ? record_.Number(kEyeOffsetField, kMaxEyeOffset).value_or(0) : Shift;
+}
+
+void CPlexoDoc::setEyeOffset(int32_t offset)
+{
+    if (!twoView())
+        return;
+    const int32_t held = std::clamp(offset, -kMaxEyeOffset, kMaxEyeOffset);
+    film_->SetShift(held);
+    if (held != 0)
+        record_.SetNumber(kEyeOffsetField, held);
+    else
+        record_.Erase(kEyeOffsetField);
+    KeepAdjustments();
 }
 
 void CPlexoDoc::KeepAdjustments()

@@ -44,6 +44,10 @@ public:
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
 
+    // Two views when the first film has them; its layout.
+    int32_t Eyes() const override { return first_->Eyes(); }
+    SourceLayout Layout() const override { return first_->Layout(); }
+
     int32_t side() const { return side_; }
     // The film whose frames give the pair its numbers.
     const Film& first() const { return *first_; }

@@ -27,6 +27,11 @@ std::string RecentKey(size_t index)
 {
     return "File" + std::to_string(index + 1);
 }
+
+std::string LayoutKey(size_t index)
+{
+    return "Layout" + std::to_string(index + 1);
+}
 }  // namespace
 
 ViewSettings ViewSettings::Read()
@@ -68,8 +73,11 @@ RecentFilms RecentFilms::Read()
     RecentFilms recent;
     for (size_t i = 0; i < kMaxRecentFilms; ++i) {
         const std::string path = ReadProfileString(kRecent, RecentKey(i), "");
-        if (!path.empty() && std::find(recent.paths.begin(), recent.paths.end(), path) == recent.paths.end())
-            recent.paths.push_back(path);
+        if (path.empty() || std::find(recent.paths.begin(), recent.paths.end(), path) != recent.paths.end())
+            continue;
+        recent.paths.push_back(path);
+        if (std::string layout = ReadProfileString(kRecent, LayoutKey(i), ""); !layout.empty())
+            recent.layouts[path] = std::move(layout);
     }
     return recent;
 }
@@ -78,14 +86,21 @@ void RecentFilms::Write() const
 {
     // A path the file cannot hold (a line break in its name) is left out
     // rather than written half.
+    const auto writeOrClear = [](const std::string& key, const std::string& value) {
+        if (!value.empty() || !ReadProfileString(kRecent, key, "").empty())
+            WriteProfileString(kRecent, key, value);
+    };
     size_t key = 0;
     for (const std::string& path : paths) {
-        if (key < kMaxRecentFilms && WriteProfileString(kRecent, RecentKey(key), path))
+        if (key < kMaxRecentFilms && WriteProfileString(kRecent, RecentKey(key), path)) {
+            const auto layout = layouts.find(path);
+            writeOrClear(LayoutKey(key), layout == layouts.end() ? std::string() : layout->second);
             ++key;
+        }
     }
     for (; key < kMaxRecentFilms; ++key) {
-        if (!ReadProfileString(kRecent, RecentKey(key), "").empty())
-            WriteProfileString(kRecent, RecentKey(key), "");
+        writeOrClear(RecentKey(key), "");
+        writeOrClear(LayoutKey(key), "");
     }
 }
 

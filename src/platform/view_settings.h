@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,9 +44,14 @@ struct ViewSettings {
 // The most films the File menu lists.
 inline constexpr size_t kMaxRecentFilms = 8;
 
-// Section "Recent": "File1" the newest .. "File8".
+// Section "Recent": "File1" the newest .. "File8", and beside a film whose
+// layout the user chose in View > Layout, "Layout1" .. "Layout8" with the
+// choice's --source-layout word ("sbs-rl").
 struct RecentFilms {
     std::vector<std::string> paths;
+    // By path; a film without one is Automatic. Only the listed films' are
+    // written.
+    std::map<std::string, std::string> layouts;
 
     // Puts the path first; an earlier entry of the same path goes, and the
     // list keeps at most kMaxRecentFilms entries.

@@ -19,8 +19,7 @@ namespace plexo::tool {
 
 namespace {
 
-// The document's defaults.
-constexpr int kDefaultShift = -4;
+// The document's default.
 constexpr int kDefaultDist = 21;
 
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
@@ -72,7 +71,7 @@ int WriteFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRec
 int RunCompose(Args& args)
 {
     if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "vertical", "mode", "view", "left", "top", "out",
-                        "second-out"}) ||
+                        "second-out", kSourceLayoutOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
@@ -87,6 +86,7 @@ int RunCompose(Args& args)
     const auto second = args.value("second");
     const auto sideName = args.value("side");
     const auto secondOut = args.value("second-out");
+    const LayoutChoice choice = ReadSourceLayout(args);
     if (!args.ok())
         return kBadUsage;
     if (sideName && !second) {
@@ -114,11 +114,11 @@ int RunCompose(Args& args)
     if (!args.ok())
         return kBadUsage;
 
-    FilmPtr film = OpenFilmNamed(args.plain()[0]);
+    FilmPtr film = OpenFilmNamed(args.plain()[0], choice);
     if (!film)
         return kFailed;
     if (second) {
-        FilmPtr added = OpenFilmNamed(*second);
+        FilmPtr added = OpenFilmNamed(*second, choice);
         if (!added)
             return kFailed;
         film = PairFilms(std::move(film), std::move(added), side);
@@ -126,7 +126,7 @@ int RunCompose(Args& args)
     if (!MoveToIndex(*film, index.value_or(0)))
         return Fail(args.plain()[0] + " has no frame at index " + std::to_string(index.value_or(0)) + ": it has " +
                     std::to_string(film->FrameCount()));
-    film->SetShift(shift.value_or(kDefaultShift));
+    film->SetShift(shift.value_or(DefaultShift(*film)));
 
     // The viewer shows black for a picture it cannot read; the tool's caller
     // is told instead, whether or not the view size was given.
@@ -173,12 +173,12 @@ const char* Usage()
         "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--swap] [--dist D] "
         "[--vertical N] --mode " +
         ModeNames("|", "|") +
-        " [--view WxH] [--left L] [--top T] --out OUT.bmp [--second-out SECOND.bmp]\n"
+        " [--view WxH] [--left L] [--top T] [--source-layout L] --out OUT.bmp [--second-out SECOND.bmp]\n"
         "    page-flip writes the first eye's section to --out and the second's to --second-out\n"
         "    --swap shows the partner's picture as the first eye; --vertical moves the second eye up N rows\n"
-        "    defaults: --side right, --index 0, --shift -4, --dist 21, --vertical 0, --left 0, --top 0,\n"
-        "    --view the presentation's natural size for the picture (twice its width for side-by-side,\n"
-        "    twice its height for top-bottom)";
+        "    defaults: --side right, --index 0, --shift -4 (a two-view film's eye offset: 0), --dist 21,\n"
+        "    --vertical 0, --left 0, --top 0, --view the presentation's natural size for the picture\n"
+        "    (twice its width for side-by-side, twice its height for top-bottom)";
     return usage.c_str();
 }
 

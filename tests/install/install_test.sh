@@ -35,11 +35,13 @@ done
 desktop-file-validate "$share/applications/plexo.desktop" || fail "desktop-file-validate"
 xmllint --noout "$share/mime/packages/plexo.xml" || fail "mime XML is not well formed"
 xmllint --noout "$share/icons/hicolor/scalable/apps/plexo.svg" || fail "SVG icon is not well formed"
-grep -q 'glob pattern="\*.flm"' "$share/mime/packages/plexo.xml" || fail "no *.flm glob"
+for ext in flm mpo jps; do
+  grep -q "glob pattern=\"\\*.$ext\"" "$share/mime/packages/plexo.xml" || fail "no *.$ext glob"
+done
 grep -q '^MimeType=application/x-plexo-film;' "$share/applications/plexo.desktop" || fail "the entry does not open .flm files"
-grep -qx 'MimeType=application/x-plexo-film;image/bmp;image/jpeg;' "$share/applications/plexo.desktop" ||
+grep -qx 'MimeType=application/x-plexo-film;image/x-mpo;image/x-jps;image/bmp;image/jpeg;' "$share/applications/plexo.desktop" ||
   fail "the entry does not list every type the viewer opens"
-grep -q 'image/' "$share/mime/packages/plexo.xml" && fail "the MIME file declares a standard type"
+grep -Eq 'type="image/(bmp|jpeg)"' "$share/mime/packages/plexo.xml" && fail "the MIME file declares a standard type"
 if command -v update-mime-database >/dev/null; then
   update-mime-database "$share/mime" 2>/dev/null || fail "update-mime-database"
   grep -q 'application/x-plexo-film' "$share/mime/globs2" || fail "the .flm type is not registered"

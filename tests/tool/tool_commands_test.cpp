@@ -55,15 +55,33 @@ protected:
 
 TEST_F(Tool, InfoOfEachKindOfFilm)
 {
+    const std::string oneView = "eyes: 1\nlayout: mono (none)\nfps: -\nduration: -\n";
     for (const auto& [file, text] :
          {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\n"},
           {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\n"},
           {"cam08.jpg", "kind: jpg\nframes: 1\nnumbers: 8\nsize: 9x7\n"}}) {
         const test::ToolRun r = Run("info " + Q(file));
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, text);
+        EXPECT_EQ(r.out, text + oneView);
         EXPECT_EQ(r.err, "");
     }
+    // A two-view film's own lines; a long film's numbers stop at 1000.
+    test::WriteBytes(dir.file("photo.mpo"), test::MakeMpoBytes({{test::PatternJpeg(16, 8, 1), 0x020002},
+                                                                {test::PatternJpeg(16, 8, 2), 0x020002}}));
+    EXPECT_EQ(Run("info " + Q("photo.mpo")).out, "kind: mpo\nframes: 1\nnumbers: 1\nsize: 16x8\neyes: 2\n"
+                                                 "layout: mono (metadata)\nfps: -\nduration: -\n");
+    const std::string chosen = Run("info " + Q("photo.mpo") + " --source-layout tb").out;
+    EXPECT_NE(chosen.find("\nlayout: top-bottom left-first (user)\n"), std::string::npos);
+    test::WriteBytes(dir.file("long.flm"),
+                     test::MakeFlmBytes({.width = 1, .height = 1, .frames = std::vector(1001, std::vector<uint8_t>{9})}));
+    const std::string numbers = Run("info " + Q("long.flm")).out;
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), ' '), 1009);
+    EXPECT_NE(numbers.find(" ...\nsize: 1x1\n"), std::string::npos);
+    // frame --eye: one eye of a two-view film, or a single view's partner.
+    EXPECT_EQ(Run("frame " + Q("photo.mpo") + " --eye second --out " + Q("eye.bmp")).out, "16x8\n");
+    EXPECT_EQ(Identify(dir.file("eye.bmp"), "%w %h"), "16 8");
+    EXPECT_EQ(Run("frame " + Q("film.FLM") + " --eye second --shift 1 --out " + Q("eye.jpg")).out, "4x2\n");
+
     const test::ToolRun cut = Run("info " + Q("cut.flm"));
     EXPECT_EQ(cut.status, 0);
     EXPECT_EQ(cut.err,
@@ -123,6 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
     ToolMessages, ToolRefusals,
     testing::Values(
         Refusal{"convert flm-png {dir}/film.FLM", 2, "plexo-tool: unknown way 'flm-png'\n"},
+        Refusal{"info {dir}/film.FLM --source-layout ou", 2, "plexo-tool: --source-layout takes mono, sbs, sbs-rl"},
+        Refusal{"frame {dir}/film.FLM --eye left --out {dir}/out.bmp", 2, "plexo-tool: --eye takes first or second"},
         Refusal{"convert flm-bmp {dir}/film.FLM --factor 5", 2, "plexo-tool: --factor takes 1 to 4, not 5\n"},
         Refusal{"convert flm-jpg {dir}/film.FLM --compress zip", 2, "plexo-tool: --compress takes none or jpeg"},
         Refusal{"convert flm-bmp {dir}/film.FLM --size 322x100", 2, "For BMP the width should be multiple 4"},

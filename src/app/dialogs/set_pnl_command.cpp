@@ -27,10 +27,15 @@ SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const Presen
 
 void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, PresentationState& state)
 {
-    film.SetShift(v.a);
+    // A two-view film's A is its eye offset, kept with the film, not Shift.
+    if (doc.twoView() && doc.film() == &film) {
+        doc.setEyeOffset(v.a);
+    } else {
+        film.SetShift(v.a);
+        doc.setShift(film.GetShift());
+    }
     film.SetRound(v.round != 0);
     film.SetInvert(v.invert != 0);
-    doc.setShift(film.GetShift());
     doc.setRound(v.round != 0);
     doc.setInvert(v.invert != 0);
     doc.setReading(CPlexoDoc::Reading(v.alter));

@@ -66,16 +66,18 @@ QRectF CPlexoView::TargetOf(QSize frame)
 {
     if (Stretches())
         return QRectF(QPointF(0, 0), QSizeF(size()));
-    // Actual size is the 100 percent zoom: the compositor centres the picture too.
-    const bool scales = Scales();
-    return ScrolledTarget(FrameTarget(frame, size(), devicePixelRatioF(), scales ? size_ : ViewSize::Zoom,
-                                      scales ? zoomPercent_ : 100),
+    // Actual size is the 100 percent zoom: the compositor centres the picture
+    // too, and a squeezed frame is only unsqueezed.
+    const bool zoomed = Scales() && size_ != ViewSize::Actual;
+    const QSize shown(frame.width() * Unsqueeze().width(), frame.height() * Unsqueeze().height());
+    return ScrolledTarget(FrameTarget(shown, size(), devicePixelRatioF(), zoomed ? size_ : ViewSize::Zoom,
+                                      zoomed ? zoomPercent_ : 100),
                           size(), Scroll());
 }
 
 QRectF CPlexoView::PictureTarget()
 {
-    return TargetOf(PictureSize());
+    return TargetOf(ComposedSize());
 }
 
 void CPlexoView::UpdateScrollBars()
@@ -208,10 +210,22 @@ bool CPlexoView::Stretches() const
 
 bool CPlexoView::Scales() const
 {
-    return Stretches() || (size_ != ViewSize::Actual && !OneToOneOnly());
+    return Stretches() || ((size_ != ViewSize::Actual || Unsqueeze() != QSize(1, 1)) && !OneToOneOnly());
 }
 
-QSize CPlexoView::PictureSize()
+QSize CPlexoView::Unsqueeze() const
+{
+    const Film* film = doc_.film();
+    if (!film || film->Eyes() != 2 || OneToOneOnly())
+        return {1, 1};
+    const StereoLayout layout = film->Layout().layout;
+    if (!layout.half)
+        return {1, 1};
+    return layout.kind == LayoutKind::SideBySide ? QSize(2, 1) : layout.kind == LayoutKind::TopBottom ? QSize(1, 2)
+                                                                                                      : QSize(1, 1);
+}
+
+QSize CPlexoView::ComposedSize()
 {
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
@@ -225,8 +239,15 @@ QSize CPlexoView::PictureSize()
     return QSize(int(natural.width), int(natural.height));
 }
 
+QSize CPlexoView::PictureSize()
+{
+    const QSize composed = ComposedSize();
+    return QSize(composed.width() * Unsqueeze().width(), composed.height() * Unsqueeze().height());
+}
+
 double CPlexoView::ShownScale()
 {
+    // Of a squeezed frame, the scale of its unsqueezed side.
     return Scales() ? plexo::ShownScale(PictureSize(), size(), devicePixelRatioF(), size_, zoomPercent_) : 1.0;
 }
 
@@ -246,7 +267,7 @@ void CPlexoView::ShowNotice(const QString& text)
 std::optional<ViewRect> CPlexoView::ComposeRect(qreal ratio)
 {
     if (Scales()) {
-        const QSize picture = PictureSize();
+        const QSize picture = ComposedSize();
         if (picture.isEmpty())
             return std::nullopt;
         return ViewRect{0, 0, picture.width(), picture.height()};
@@ -261,7 +282,7 @@ std::optional<ViewRect> CPlexoView::ComposeRect(qreal ratio)
     int32_t height = int32_t(std::lround(this->height() * ratio));
     // A picture that pans is composed whole, and the paint shows its scrolled part.
     if (!OneToOneOnly()) {
-        const QSize picture = PictureSize();
+        const QSize picture = ComposedSize();
         width = std::max(width, picture.width());
         height = std::max(height, picture.height());
     }

@@ -59,6 +59,10 @@ enum CommandId : int {
     // one a row of the table of presentations; the ids up to 32943 are kept
     // for them.
     kCmdPresentationFirst = 32880,
+    // View > Layout: this id plus the entry's place in the menu's table
+    // (app/window/viewer_layout.cpp), Automatic first; the ids up to 32959
+    // are kept for them.
+    kCmdLayoutFirst = 32950,
 };
 
 }  // namespace plexo

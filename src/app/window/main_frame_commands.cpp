@@ -130,6 +130,7 @@ void CMainFrame::BuildMenus()
                                                     kCmdZoomIn, kCmdZoomOut, 0, kCmdSizeWindowToFilm, kCmdFullScreen,
                                                     kCmdFrameDisplay, 0});
     AddStereoMenus(*view);
+    viewer_->AddLayoutMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);
     addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdStereo,

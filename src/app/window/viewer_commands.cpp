@@ -97,10 +97,12 @@ ViewerCommands::ViewerCommands(ViewerWindow window, CPlexoDoc& doc)
     // Esc reaches the window's shortcuts first; the override query before
     // them lets full screen end while Esc still does its own work.
     qApp->installEventFilter(this);
+    doc_.layoutOf = [this](const std::string& path) { return LayoutOf(path); };
 }
 
 ViewerCommands::~ViewerCommands()
 {
+    doc_.layoutOf = nullptr;
     qApp->removeEventFilter(this);
     const QRect geometry = window_.normalGeometry();
     if (geometry.isValid())
@@ -127,6 +129,7 @@ void ViewerCommands::RestoreGeometry()
 
 void ViewerCommands::DefineCommands()
 {
+    DefineLayoutCommands();
     CommandTable& t = commands_;
     auto film = [this] { return doc_.film() != nullptr; };
     auto scalable = [this] { return !view_.OneToOneOnly(); };
