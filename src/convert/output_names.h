@@ -19,6 +19,12 @@ std::string FlmBase(const std::string& chosenPath);
 // cut never reaches into the folder; a name it would empty keeps its stem.
 std::string FlmOutputName(const std::string& chosenPath);
 
+// The path less its extension: /clips/walk.mp4 gives /clips/walk, the base
+// of a video's frames.
+std::string PathLessExtension(const std::string& chosenPath);
+// The .flm written from a video: /clips/walk.mp4 gives /clips/walk.flm.
+std::string VideoFlmName(const std::string& chosenPath);
+
 // base + the number with at least four digits + extension (".bmp", ".jpg").
 std::string FrameFileName(const std::string& base, int number, const char* extension);
 

@@ -49,6 +49,14 @@ public:
     virtual int32_t Skip(int32_t steps) = 0;
     // Frames a second that the source states; 0 when it states none.
     virtual double FrameRate() const { return 0; }
+    // Playback runs between these calls. A film whose frames are decoded
+    // ahead on another thread never waits for them while it plays: a frame
+    // not ready yet is shown as the one before it, and the tick counts as
+    // late.
+    virtual void SetPlaying(bool) {}
+    // The late ticks of the playback under way or last ended; -1 for a film
+    // whose frames are always ready.
+    virtual int32_t LateTicks() const { return -1; }
 };
 
 using FilmPtr = std::unique_ptr<Film>;

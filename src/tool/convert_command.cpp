@@ -20,7 +20,7 @@ namespace {
 std::optional<ConversionWay> WayNamed(const std::string& name)
 {
     for (const ConversionWay way : kConversionWays)
-        if (name == std::string(SourceFormat(way).name) + "-" + TargetFormat(way).name)
+        if (WayAvailable(way) && name == std::string(SourceFormat(way).name) + "-" + TargetFormat(way).name)
             return way;
     return std::nullopt;
 }
@@ -120,10 +120,11 @@ int RunConvert(Args& args)
 
 const bool registered = RegisterCommand(
     {"convert",
-     "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm SOURCE [--grey] [--factor 1-4] [--size WxH] "
+     "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm|video-bmp|video-jpg|video-flm SOURCE [--grey] [--factor 1-4] [--size WxH] "
      "[--quality 1-100] [--compress none|jpeg]\n"
      "  defaults: colour, factor 1, source size, quality 95, compress jpeg; prints how many files it replaced\n"
-     "  and what it wrote",
+     "  and what it wrote; a video source (mp4, mov, mkv, webm, avi) writes its frames numbered from 1 under\n"
+     "  its name less the extension",
      {"grey"},
      RunConvert});
 

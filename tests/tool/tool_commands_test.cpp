@@ -56,9 +56,9 @@ protected:
 TEST_F(Tool, InfoOfEachKindOfFilm)
 {
     for (const auto& [file, text] :
-         {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\n"},
-          {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\n"},
-          {"cam08.jpg", "kind: jpg\nframes: 1\nnumbers: 8\nsize: 9x7\n"}}) {
+         {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\nfps: -\nduration: -\n"},
+          {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\nfps: -\nduration: -\n"},
+          {"cam08.jpg", "kind: jpg\nframes: 1\nnumbers: 8\nsize: 9x7\nfps: -\nduration: -\n"}}) {
         const test::ToolRun r = Run("info " + Q(file));
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, text);

@@ -28,6 +28,8 @@ QStringList FrameDisplayLines(const FramePlace& place, const PresentationState& 
     lines << (place.partnerNumber >= 0 ? QStringLiteral("partner %1, A=%2").arg(place.partnerNumber).arg(place.shift)
                                        : QStringLiteral("A=%1").arg(place.shift));
     lines << QStringLiteral("%1, %2 fps").arg(PresentationName(state)).arg(state.framesPerSecond, 0, 'g', 6);
+    if (place.lateTicks >= 0)
+        lines << QStringLiteral("late ticks: %1").arg(place.lateTicks);
     if (!notice.isEmpty())
         lines << notice;
     return lines;

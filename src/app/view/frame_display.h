@@ -12,8 +12,9 @@ namespace plexo {
 
 struct PresentationState;
 
-// "frame 11 of 15 (number 11)", "partner 15, A=4", "red-blue, 15 fps", then
-// the notice when there is one.
+// "frame 11 of 15 (number 11)", "partner 15, A=4", "red-blue, 15 fps",
+// "late ticks: 2" for a film decoded ahead, then the notice when there is
+// one.
 QStringList FrameDisplayLines(const FramePlace& place, const PresentationState& state, const QString& notice);
 
 // White text on a dark, half-transparent box at the top-left corner.

@@ -122,6 +122,8 @@ bool CMainFrame::FilmLoaded() const
 
 void CMainFrame::StopPlaying()
 {
+    if (state.playing)
+        doc_.PlayStopped();
     state.playing = false;
     playTimer_.stop();
 }
@@ -133,8 +135,11 @@ void CMainFrame::OnPlay()
         return;
     }
     state.playing = true;
-    // The period is fixed now; a later change of the rate waits for the next Play.
-    playTimer_.start(PlayPeriodMs(state.framesPerSecond));
+    // The period is fixed now; a later change of the rate waits for the next
+    // Play. A film that states its rate (a video) plays at it, and the
+    // Frames/sec setting stays as it is.
+    const double stated = doc_.film() ? doc_.film()->FrameRate() : 0;
+    playTimer_.start(PlayPeriodMs(stated > 0 ? stated : state.framesPerSecond));
 }
 
 void CMainFrame::OnStereo()
