@@ -131,11 +131,13 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
         platform::ShowMessage("File type incompatible");
         return ConversionResult::IncompatibleType;
     }
-    FilmPtr film = source->openFilm(chosenPath);
+    FilmPtr film = source->openFilm(chosenPath, {});
     if (!film) {
         LogMessage("No film creation: " + chosenPath);
         return ConversionResult::NoFilm;
     }
+    if (film->Eyes() == 2)
+        LogMessage(chosenPath + ": a two-view film; its first eye is written");
     LogMessage("start");
     const platform::FailureWatch failure;
     const bool written =

@@ -52,7 +52,7 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
         // A video's frames are numbered from 1 in play order; walking them
         // would decode them.
         const FileFormat* format = FileFormatOf(chosenPath);
-        FilmPtr film = format && format->openFilm ? format->openFilm(chosenPath) : nullptr;
+        FilmPtr film = format && format->openFilm ? format->openFilm(chosenPath, {}) : nullptr;
         if (!film)
             return std::nullopt;
         for (int32_t number = 1; number <= film->FrameCount(); ++number)

@@ -60,19 +60,20 @@ namespace {
 // Every way of opening a film says when the file gives none, unless the
 // factory has already said why ("Filename is incompatible", "File extension
 // is incompatible").
-FilmPtr OpenTold(FilmPtr (*open)(const std::string&), const std::string& path)
+FilmPtr OpenTold(FilmPtr (*open)(const std::string&, const LayoutChoice&), const std::string& path,
+                 const LayoutChoice& choice = {})
 {
     const uint64_t shown = platform::MessagesShown();
-    FilmPtr film = open(path);
+    FilmPtr film = open(path, choice);
     if (!film && platform::MessagesShown() == shown)
         platform::ShowMessage(OpenFailureMessage(path));
     return film;
 }
 
 // What Load opens, and a .flm film whatever the name's extension otherwise.
-FilmPtr OpenNamedFilm(const std::string& path)
+FilmPtr OpenNamedFilm(const std::string& path, const LayoutChoice& choice)
 {
-    return FileFormatOf(path) ? OpenFilmByExtension(path) : OpenFlmFilm(path);
+    return FileFormatOf(path) ? OpenFilmByExtension(path, choice) : OpenFlmFilm(path);
 }
 
 }  // namespace

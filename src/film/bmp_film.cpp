@@ -99,7 +99,7 @@ PictureBuffer BmpCadre::Build(Tone tone)
     return BitmapPicture(bitmap, tone);
 }
 
-FilmPtr OpenBmpFilm(const std::string& chosenFile)
+FilmPtr OpenBmpFilm(const std::string& chosenFile, const LayoutChoice&)
 {
     return FilmWithFrames<BmpFilm>(chosenFile);
 }

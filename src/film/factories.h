@@ -9,9 +9,9 @@
 namespace plexo {
 
 // A numbered BMP or JPEG sequence gathered from any one of its files.
-FilmPtr OpenBmpFilm(const std::string& chosenFile);
-FilmPtr OpenJpgFilm(const std::string& chosenFile);
-// One .flm file.
-FilmPtr OpenFlmFilm(const std::string& fileName);
+FilmPtr OpenBmpFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
+FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
+// One .flm file; its frames are single pictures whatever the choice.
+FilmPtr OpenFlmFilm(const std::string& fileName, const LayoutChoice& choice = {});
 
 }  // namespace plexo

@@ -6,8 +6,13 @@
 #include <memory>
 
 #include "image/picture.h"
+#include "image/stereo_layout.h"
 
 namespace plexo {
+
+// Which of the two pictures a compositor draws: the current frame's, or its
+// partner's. In a two-view film they are the first and the second eye.
+enum class Eye { Current, Partner };
 
 class Film {
 public:
@@ -49,6 +54,22 @@ public:
     virtual int32_t Skip(int32_t steps) = 0;
     // Frames a second that the source states; 0 when it states none.
     virtual double FrameRate() const { return 0; }
+    // The playing time in seconds that the source states; 0 when it states
+    // none.
+    virtual double Duration() const { return 0; }
+
+    // The picture as a view with its stride, valid as the four operations'
+    // pixels are. By default the packed picture of the matching operation; a
+    // film whose pictures lie inside larger ones (the eyes of a side-by-side
+    // picture) hands out views into them instead of copies.
+    virtual Picture PictureView(Eye eye, Tone tone);
+
+    // 2 for a two-view film, whose current picture and partner picture are
+    // the two eyes of one moment; 1 for a film whose partner is another
+    // frame of the same view.
+    virtual int32_t Eyes() const { return 1; }
+    // How the source stores its eyes, and who said so.
+    virtual SourceLayout Layout() const { return {}; }
     // Playback runs between these calls. A film whose frames are decoded
     // ahead on another thread never waits for them while it plays: a frame
     // not ready yet is shown as the one before it, and the tick counts as
@@ -61,8 +82,7 @@ public:
 
 using FilmPtr = std::unique_ptr<Film>;
 
-// Picture views over the four operations, for code that works on views.
-enum class Eye { Current, Partner };
+// The film's picture view, for code that works on views.
 Picture FilmPicture(Film& film, Eye eye, Tone tone);
 
 }  // namespace plexo

@@ -264,7 +264,7 @@ Cadre& FlmFilm::CadreAt(size_t index)
     return *made;
 }
 
-FilmPtr OpenFlmFilm(const std::string& fileName)
+FilmPtr OpenFlmFilm(const std::string& fileName, const LayoutChoice&)
 {
     return FilmWithFrames<FlmFilm>(fileName);
 }

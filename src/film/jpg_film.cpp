@@ -29,7 +29,7 @@ PictureBuffer JpgCadre::Build(Tone tone)
                               : DecodeJpegColour(stream.get(), length, JpegRows::Picture);
 }
 
-FilmPtr OpenJpgFilm(const std::string& chosenFile)
+FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice&)
 {
     return FilmWithFrames<JpgFilm>(chosenFile);
 }

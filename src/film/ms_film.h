@@ -9,6 +9,7 @@
 
 #include "film/cadre.h"
 #include "film/film.h"
+#include "film/frame_cursor.h"
 #include "film/picture_budget.h"
 
 namespace plexo {
@@ -30,28 +31,28 @@ public:
     const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
     const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
     const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
-    void SetShift(int32_t shift) override { shift_ = shift; }
-    void SetRound(bool round) override { round_ = round; }
-    void SetInvert(bool invert) override { invert_ = invert; }
-    int32_t GetShift() const override { return shift_; }
-    bool GetRound() const override { return round_; }
-    bool GetInvert() const override { return invert_; }
+    void SetShift(int32_t shift) override { cursor_.shift = shift; }
+    void SetRound(bool round) override { cursor_.round = round; }
+    void SetInvert(bool invert) override { cursor_.invert = invert; }
+    int32_t GetShift() const override { return cursor_.shift; }
+    bool GetRound() const override { return cursor_.round; }
+    bool GetInvert() const override { return cursor_.invert; }
     int32_t FrameNumber() const override;
     int32_t PartnerNumber() const override;
     int32_t FrameCount() const override { return int32_t(Count()); }
     bool Next() override { return Skip(1) == 1; }
     bool Prev() override { return Skip(-1) == 1; }
     void ReleasePictures() final;
-    int32_t Position() const override { return Count() == 0 ? -1 : int32_t(current_); }
-    bool Seek(int32_t position) override;
-    int32_t Skip(int32_t steps) override;
+    int32_t Position() const override { return Count() == 0 ? -1 : int32_t(cursor_.current); }
+    bool Seek(int32_t position) override { return cursor_.Seek(position, Count()); }
+    int32_t Skip(int32_t steps) override { return cursor_.Skip(steps, Count()); }
 
     // For a walk that builds frames' pictures on other threads while the
     // cursor moves on this one: the current frame's object, and the release
     // of a frame's picture once it is done with. Frames are independent of
     // each other, so different frames may build their pictures at once; these
     // two calls stay on the cursor's thread.
-    Cadre* CurrentFrame() { return Count() == 0 ? nullptr : &CadreAt(current_); }
+    Cadre* CurrentFrame() { return Count() == 0 ? nullptr : &CadreAt(cursor_.current); }
     void ReleaseFrame(size_t index);
 
 protected:
@@ -70,20 +71,16 @@ protected:
     // the first.
     void InsertAfterCurrent(std::unique_ptr<Cadre> frame);
     void SortByNumber();
-    void MakeFirstCurrent() { current_ = 0; }
+    void MakeFirstCurrent() { cursor_.current = 0; }
 
 private:
     // The frame's picture; every picture handed out counts as shown for the
     // picture budget. Only for a film with frames.
     const uint8_t* Shown(size_t index, Tone tone, int32_t& width, int32_t& height);
-    size_t PartnerIndex() const;
 
     KeptPictures kept_{[this](size_t index) { DropPicture(index); }};
     std::vector<std::unique_ptr<Cadre>> frames_;
-    size_t current_ = 0;
-    bool round_ = false;
-    bool invert_ = false;
-    int32_t shift_ = 0;
+    FrameCursor cursor_;
 };
 
 }  // namespace plexo

@@ -5,14 +5,14 @@
 
 namespace plexo {
 
-FilmPtr OpenFilmByExtension(const std::string& path)
+FilmPtr OpenFilmByExtension(const std::string& path, const LayoutChoice& choice)
 {
     const FileFormat* format = FileFormatOf(path);
     if (!format || !format->openFilm) {
         platform::ShowMessage("File extension is incompatible");
         return nullptr;
     }
-    return format->openFilm(path);
+    return format->openFilm(path, choice);
 }
 
 }  // namespace plexo

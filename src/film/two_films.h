@@ -52,6 +52,10 @@ public:
     // The ticks either film showed late.
     int32_t LateTicks() const override { return std::max(first_->LateTicks(), second_->LateTicks()); }
 
+    // Two views when the first film has them; its layout.
+    int32_t Eyes() const override { return first_->Eyes(); }
+    SourceLayout Layout() const override { return first_->Layout(); }
+
     int32_t side() const { return side_; }
     // The film whose frames give the pair its numbers.
     const Film& first() const { return *first_; }

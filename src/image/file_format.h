@@ -9,6 +9,7 @@
 #include <string>
 
 #include "image/picture.h"
+#include "image/stereo_layout.h"
 
 namespace plexo {
 
@@ -26,8 +27,10 @@ struct FileFormat {
     // only these); null for a standard type, which only the desktop entry
     // names.
     const char* ownTypeComment;
-    // The film of a file of this format, or null; null where none opens.
-    std::unique_ptr<Film> (*openFilm)(const std::string& path);
+    // The film of a file of this format, its stereo layout as the user chose
+    // it (or detected when the choice is empty), or null; null where none
+    // opens.
+    std::unique_ptr<Film> (*openFilm)(const std::string& path, const LayoutChoice& choice);
     // Writes one picture as a file of this format, replacing the file only
     // when whole; null where Save As does not offer the format.
     bool (*writePicture)(const std::string& path, const Picture& picture);

@@ -36,6 +36,12 @@ private:
     std::vector<int64_t> listed_;
 };
 
+// Seconds of `count` frames at `rate` a second; 0 without a rate.
+inline double PlayingTime(int64_t count, double rate)
+{
+    return rate > 0 ? double(count) / rate : 0;
+}
+
 // Called now and then with the bytes read and the file's length.
 using ScanProgress = std::function<void(int64_t done, int64_t total)>;
 

@@ -29,23 +29,23 @@ double RateOf(AVRational rate)
     return rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0;
 }
 
-StereoLayout LayoutOf(const AVStereo3D& stereo, LayoutFound found)
+SourceLayout LayoutOf(const AVStereo3D& stereo, LayoutOrigin origin)
 {
-    StereoLayout layout;
+    SourceLayout source;
     switch (stereo.type) {
     case AV_STEREO3D_SIDEBYSIDE:
     case AV_STEREO3D_SIDEBYSIDE_QUINCUNX:
-        layout.kind = StereoKind::SideBySide;
+        source.layout.kind = LayoutKind::SideBySide;
         break;
     case AV_STEREO3D_TOPBOTTOM:
-        layout.kind = StereoKind::TopBottom;
+        source.layout.kind = LayoutKind::TopBottom;
         break;
     default:
-        return layout;
+        return source;
     }
-    layout.rightFirst = stereo.flags & AV_STEREO3D_FLAG_INVERT;
-    layout.found = found;
-    return layout;
+    source.layout.rightFirst = stereo.flags & AV_STEREO3D_FLAG_INVERT;
+    source.origin = origin;
+    return source;
 }
 
 }  // namespace
@@ -129,9 +129,9 @@ bool VideoFile::Start(const std::string& path, std::string& why)
     }
     first_ = std::move(first);
     firstTime_ = TimeOf(*first_) != AV_NOPTS_VALUE ? TimeOf(*first_) : 0;
-    if (layout_.found == LayoutFound::None)
+    if (layout_.origin == LayoutOrigin::None)
         if (const AVFrameSideData* sei = av_frame_get_side_data(first_.get(), AV_FRAME_DATA_STEREO3D))
-            layout_ = LayoutOf(*reinterpret_cast<const AVStereo3D*>(sei->data), LayoutFound::Sei);
+            layout_ = LayoutOf(*reinterpret_cast<const AVStereo3D*>(sei->data), LayoutOrigin::Sei);
     damage_.clear();
     return true;
 }
@@ -141,7 +141,7 @@ void VideoFile::ReadStreamFacts()
     size_t size = 0;
     if (const uint8_t* stereo = av_stream_get_side_data(stream_, AV_PKT_DATA_STEREO3D, &size);
         stereo && size >= sizeof(AVStereo3D))
-        layout_ = LayoutOf(*reinterpret_cast<const AVStereo3D*>(stereo), LayoutFound::Metadata);
+        layout_ = LayoutOf(*reinterpret_cast<const AVStereo3D*>(stereo), LayoutOrigin::Metadata);
     if (const uint8_t* matrix = av_stream_get_side_data(stream_, AV_PKT_DATA_DISPLAYMATRIX, &size);
         matrix && size >= 9 * sizeof(int32_t)) {
         // The matrix turns counter-clockwise; the ffmpeg program turns the

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "image/stereo_layout.h"
 #include "video/av_handles.h"
 
 namespace plexo::video {
@@ -15,16 +16,6 @@ namespace plexo::video {
 // The largest frame side a video may have; its frames go whole into memory
 // several times over (decoded, cached, converted).
 inline constexpr int kMaxVideoSide = 16384;
-
-enum class StereoKind { Mono, SideBySide, TopBottom };
-// Where the layout came from: the stream's metadata (Matroska StereoMode,
-// the MP4 st3d box) or the frame-packing SEI of the first frame.
-enum class LayoutFound { None, Metadata, Sei };
-struct StereoLayout {
-    StereoKind kind = StereoKind::Mono;
-    bool rightFirst = false;
-    LayoutFound found = LayoutFound::None;
-};
 
 enum class Decoded { Frame, End, Damaged };
 
@@ -45,7 +36,10 @@ public:
     int64_t FirstTime() const { return firstTime_; }
     // Degrees to turn the pictures clockwise for display: 0, 90, 180 or 270.
     int Rotation() const { return rotation_; }
-    StereoLayout Layout() const { return layout_; }
+    // The layout the stream's metadata (Matroska StereoMode, the MP4 st3d
+    // box) states, else the frame-packing SEI of its first frame; never half,
+    // which neither can say.
+    SourceLayout Layout() const { return layout_; }
 
     // The next frame in presentation order. Damaged: a packet the decoder
     // refused or a frame past the size limit (DamageText says why); decoding
@@ -72,7 +66,7 @@ private:
     FrameHandle first_;
     int64_t firstTime_ = 0;
     int rotation_ = 0;
-    StereoLayout layout_;
+    SourceLayout layout_;
     bool draining_ = false;
     std::string damage_;
 };

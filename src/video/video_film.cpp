@@ -6,6 +6,7 @@
 
 #include "platform/log.h"
 #include "platform/message_sink.h"
+#include "video/video_frame_source.h"
 
 namespace plexo::video {
 
@@ -14,9 +15,10 @@ PictureBuffer VideoCadre::Build(Tone tone)
     return film_.Build(size_t(number - 1), tone);
 }
 
-VideoFilm::VideoFilm(std::string path, std::unique_ptr<VideoSource> source)
+VideoFilm::VideoFilm(std::string path, std::unique_ptr<VideoSource> source, SourceLayout layout)
     : path_(std::move(path)),
       source_(std::move(source)),
+      layout_(layout),
       converter_(source_->File().Rotation()),
       count_(size_t(std::clamp<int64_t>(source_->Count(), 0, INT32_MAX)))
 {
@@ -103,11 +105,7 @@ void VideoFilm::SetPlaying(bool playing)
 const uint8_t* VideoFilm::Picture(Eye eye, Tone tone, int32_t& width, int32_t& height)
 {
     Settle();
-    if (const std::optional<std::string> damage = source_->TakeDamage()) {
-        // Met on every tick and repaint, it is told once for this film.
-        platform::ShowMessage(*damage);
-        LogMessage(*damage + ": " + path_);
-    }
+    source_->TellDamage(path_);
     if (count_ == 0)
         return nullptr;
     const size_t index = eye == Eye::Current ? size_t(Position()) : PartnerIndex();
@@ -146,7 +144,7 @@ const uint8_t* VideoFilm::PartnerColourPicture(int32_t& width, int32_t& height)
     return Picture(Eye::Partner, Tone::Colour, width, height);
 }
 
-FilmPtr OpenVideoFilm(const std::string& path, const ScanProgress& progress)
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress)
 {
     std::string why;
     std::unique_ptr<VideoFile> file = VideoFile::Open(path, why);
@@ -160,17 +158,24 @@ FilmPtr OpenVideoFilm(const std::string& path, const ScanProgress& progress)
         platform::ShowMessage(path + ": not a video this program can show: " + why);
         return nullptr;
     }
+    // The user's choice, the stream's own word, then the file's name.
+    SourceLayout layout = file->Layout();
+    if (choice || layout.origin == LayoutOrigin::None)
+        layout = ChosenOrNamed(choice, path);
     try {
-        return FilmWithFrames<VideoFilm>(path, std::make_unique<VideoSource>(std::move(file), std::move(*times)));
+        auto source = std::make_unique<VideoSource>(std::move(file), std::move(*times));
+        if (layout.layout.mono())
+            return FilmWithFrames<VideoFilm>(path, std::move(source), layout);
+        return std::make_unique<TwoViewVideoFilm>(std::make_unique<VideoFrameSource>(path, std::move(source)), layout);
     } catch (const std::system_error&) {
         platform::ShowMessage(path + ": no thread to decode the video on");
         return nullptr;
     }
 }
 
-FilmPtr OpenVideoFilm(const std::string& path)
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
 {
-    return OpenVideoFilm(path, {});
+    return OpenVideoFilm(path, choice, {});
 }
 
 }  // namespace plexo::video

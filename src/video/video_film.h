@@ -31,7 +31,8 @@ private:
 
 class VideoFilm : public MSFilm {
 public:
-    VideoFilm(std::string path, std::unique_ptr<VideoSource> source);
+    // `layout` is mono: who said so.
+    VideoFilm(std::string path, std::unique_ptr<VideoSource> source, SourceLayout layout);
 
     const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
     const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
@@ -40,6 +41,8 @@ public:
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
     double FrameRate() const override { return source_->File().FrameRate(); }
+    double Duration() const override { return PlayingTime(count_, FrameRate()); }
+    SourceLayout Layout() const override { return layout_; }
     void SetPlaying(bool playing) override;
     int32_t LateTicks() const override { return late_; }
 
@@ -69,6 +72,7 @@ private:
 
     std::string path_;
     std::unique_ptr<VideoSource> source_;
+    SourceLayout layout_;
     FrameConverter converter_;
     size_t count_;
     std::unordered_map<size_t, std::unique_ptr<VideoCadre>> made_;
@@ -83,9 +87,11 @@ private:
 };
 
 // The film of a video file, or null after a message naming the file and the
-// reason. A file that states no frame count is scanned on a worker thread,
+// reason: single-view for a mono layout, else two-view. The layout is the
+// user's choice, else what the stream states, else what the file's name
+// says. A file that states no frame count is scanned on a worker thread,
 // `progress` told as it goes.
-FilmPtr OpenVideoFilm(const std::string& path, const ScanProgress& progress);
-FilmPtr OpenVideoFilm(const std::string& path);
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress);
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice);
 
 }  // namespace plexo::video

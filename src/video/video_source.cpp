@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/log.h"
+#include "platform/message_sink.h"
+
 namespace plexo::video {
 
 namespace {
@@ -85,13 +88,20 @@ void VideoSource::Aim(int64_t cursor, int64_t partner, int direction)
     wake_.notify_all();
 }
 
-std::optional<std::string> VideoSource::TakeDamage()
+void VideoSource::TellDamage(const std::string& path)
 {
-    std::lock_guard lock(mutex_);
-    if (damage_.empty() || damageTold_)
-        return std::nullopt;
-    damageTold_ = true;
-    return damage_;
+    std::string damage;
+    {
+        std::lock_guard lock(mutex_);
+        if (damage_.empty() || damageTold_)
+            return;
+        damageTold_ = true;
+        damage = damage_;
+    }
+    // Met on every tick and repaint, it is told once, as a damaged BMP
+    // frame is.
+    platform::ShowMessage(damage);
+    LogMessage(damage + ": " + path);
 }
 
 void VideoSource::NoteDamage(const std::string& text)

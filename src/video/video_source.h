@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -48,8 +47,10 @@ public:
     // Where pictures will be asked for next: the cursor, the partner and the
     // direction of play (1 or -1). The worker decodes ahead of both.
     void Aim(int64_t cursor, int64_t partner, int direction);
-    // What a damaged frame said, once; later damage is not told again.
-    std::optional<std::string> TakeDamage();
+    // Shows and logs, with the file's name, what the first damaged frame
+    // said, once for the film; later damage is not told again. On the
+    // caller's thread.
+    void TellDamage(const std::string& path);
     size_t CachedBytes() const;
 
 private:

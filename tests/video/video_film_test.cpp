@@ -9,7 +9,6 @@
 #include "film/open_film.h"
 #include "support/message_capture.h"
 #include "support/outside_programs.h"
-#include "video/video_film.h"
 #include "video/video_fixtures.h"
 #include "video/video_formats.h"
 
@@ -24,13 +23,14 @@ protected:
     test::TempDir dir;
 };
 
-// Mean difference a channel between a picture (bottom row first) and a frame
-// of ffmpeg's (top row first).
-double MeanDifference(const Picture& ours, const uint8_t* theirs)
+// Mean difference a channel between a picture (bottom row first) and the
+// block of the same size of ffmpeg's frame (top row first, `stride` bytes a
+// row) whose top-left pixel is at `theirs`.
+double MeanDifference(const Picture& ours, const uint8_t* theirs, size_t stride)
 {
     double sum = 0;
     for (int r = 0; r < ours.height; ++r) {
-        const uint8_t* top = theirs + size_t(ours.height - 1 - r) * ours.rowBytes();
+        const uint8_t* top = theirs + size_t(ours.height - 1 - r) * stride;
         for (size_t i = 0; i < ours.rowBytes(); ++i)
             sum += std::abs(int(ours.row(r)[i]) - int(top[i]));
     }
@@ -42,22 +42,23 @@ struct DecodeCase {
     const char* encode;
     int width;
     int height;
-    StereoKind kind;
-    LayoutFound found;
+    LayoutKind kind;
+    LayoutOrigin origin;
 };
 
 TEST_F(VideoFilmTest, FramesMatchWhatFfmpegDecodesInEveryOrderOfVisits)
 {
     const DecodeCase cases[] = {
-        {"bframes.mp4", "-c:v libx264 -g 4 -bf 2", 64, 48, StereoKind::Mono, LayoutFound::None},
-        {"vp9.webm", "-c:v libvpx-vp9 -g 4", 64, 48, StereoKind::Mono, LayoutFound::None},
-        {"tb.mkv", "-c:v libx264 -g 4 -metadata:s:v stereo_mode=top_bottom", 64, 48, StereoKind::TopBottom,
-         LayoutFound::Metadata},
-        {"sbs.mp4", "-c:v libx264 -x264-params frame-packing=3", 64, 48, StereoKind::SideBySide, LayoutFound::Sei},
+        {"bframes.mp4", "-c:v libx264 -g 4 -bf 2", 64, 48, LayoutKind::Mono, LayoutOrigin::None},
+        {"vp9.webm", "-c:v libvpx-vp9 -g 4", 64, 48, LayoutKind::Mono, LayoutOrigin::None},
+        {"tb.mkv", "-c:v libx264 -g 4 -metadata:s:v stereo_mode=top_bottom", 64, 48, LayoutKind::TopBottom,
+         LayoutOrigin::Metadata},
+        {"sbs.mp4", "-c:v libx264 -x264-params frame-packing=3", 64, 48, LayoutKind::SideBySide, LayoutOrigin::Sei},
+        {"walk_sbs.avi", "-c:v libx264", 64, 48, LayoutKind::SideBySide, LayoutOrigin::Name},
         {"bt709.mov", "-c:v libx264 -vf scale=out_color_matrix=bt709:out_range=full -colorspace bt709 -color_range pc",
-         64, 48, StereoKind::Mono, LayoutFound::None},
+         64, 48, LayoutKind::Mono, LayoutOrigin::None},
         // Made below: the rotation is written by a copy.
-        {"turned.mp4", nullptr, 48, 64, StereoKind::Mono, LayoutFound::None},
+        {"turned.mp4", nullptr, 48, 64, LayoutKind::Mono, LayoutOrigin::None},
     };
     ASSERT_TRUE(MakeVideo(dir, "upright.mp4", "-c:v libx264"));
     ASSERT_TRUE(test::RunCommand("ffmpeg -v error -i '" + dir.file("upright.mp4") +
@@ -72,17 +73,24 @@ TEST_F(VideoFilmTest, FramesMatchWhatFfmpegDecodesInEveryOrderOfVisits)
         ASSERT_TRUE(film);
         EXPECT_EQ(film->FrameCount(), 10);
         EXPECT_DOUBLE_EQ(film->FrameRate(), 25);
-        const StereoLayout layout = dynamic_cast<VideoFilm&>(*film).Source().File().Layout();
-        EXPECT_EQ(layout.kind, c.kind);
-        EXPECT_EQ(layout.found, c.found);
+        EXPECT_EQ(film->Layout().layout.kind, c.kind);
+        EXPECT_EQ(film->Layout().origin, c.origin);
+        // Each eye of a stereo video is its half of ffmpeg's frame, left or
+        // top first; a single view's partner is the same frame at shift 0.
+        const bool across = c.kind == LayoutKind::SideBySide;
+        const bool stereo = c.kind != LayoutKind::Mono;
+        const size_t secondEye = !stereo ? 0 : across ? size_t(c.width / 2) * 3 : frameBytes / 2;
         // On to the end, a jump back, steps back, a jump to the start.
         const auto check = [&] {
-            const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
-            ASSERT_TRUE(picture);
-            ASSERT_EQ(picture.width, c.width);
-            ASSERT_EQ(picture.height, c.height);
-            EXPECT_LT(MeanDifference(picture, &reference[size_t(film->Position()) * frameBytes]), 3)
-                << "frame " << film->Position();
+            const uint8_t* frame = &reference[size_t(film->Position()) * frameBytes];
+            for (const auto& [eye, offset] : {std::pair{Eye::Current, size_t(0)}, std::pair{Eye::Partner, secondEye}}) {
+                const Picture picture = film->PictureView(eye, Tone::Colour);
+                ASSERT_TRUE(picture);
+                ASSERT_EQ(picture.width, across ? c.width / 2 : c.width);
+                ASSERT_EQ(picture.height, stereo && !across ? c.height / 2 : c.height);
+                EXPECT_LT(MeanDifference(picture, frame + offset, size_t(c.width) * 3), 3)
+                    << "frame " << film->Position();
+            }
             EXPECT_EQ(film->FrameNumber(), film->Position() + 1);
         };
         do

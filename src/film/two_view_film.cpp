@@ -1,0 +1,152 @@
+#include "film/two_view_film.h"
+
+#include <algorithm>
+
+#include "film/grey_pixels.h"
+
+namespace plexo {
+
+namespace {
+
+size_t KeptBytes(const SourceFrame& frame, const PictureBuffer (&grey)[2])
+{
+    return frame.picture.byteCount() + frame.second.byteCount() + grey[0].byteCount() + grey[1].byteCount();
+}
+
+PictureBuffer GreyOf(const Picture& colour)
+{
+    PictureBuffer grey = PictureBuffer::allocate(colour.width, colour.height, 1);
+    if (!grey)
+        return {};
+    for (int r = 0; r < colour.height; ++r)
+        ColourToGrey(colour.row(r), grey.row(r), size_t(colour.width));
+    return grey;
+}
+
+}  // namespace
+
+TwoViewFilm::TwoViewFilm(std::unique_ptr<FrameSource> source, SourceLayout layout)
+    : source_(std::move(source)), layout_(layout)
+{
+}
+
+size_t TwoViewFilm::Current() const
+{
+    const size_t count = Count();
+    return count == 0 ? 0 : std::min(cursor_.current, count - 1);
+}
+
+int32_t TwoViewFilm::Position() const
+{
+    return Count() == 0 ? -1 : int32_t(Current());
+}
+
+int32_t TwoViewFilm::FrameNumber() const
+{
+    return Count() == 0 ? -1 : source_->NumberAt(int32_t(Current()));
+}
+
+int32_t TwoViewFilm::PartnerNumber() const
+{
+    if (Count() == 0)
+        return -1;
+    FrameCursor at = cursor_;
+    at.current = Current();
+    return source_->NumberAt(int32_t(at.Partner(Count())));
+}
+
+bool TwoViewFilm::Seek(int32_t position)
+{
+    const bool moved = cursor_.Seek(position, Count());
+    if (moved)
+        source_->Moved(int32_t(cursor_.current));
+    return moved;
+}
+
+int32_t TwoViewFilm::Skip(int32_t steps)
+{
+    cursor_.current = Current();
+    const int32_t made = cursor_.Skip(steps, Count());
+    if (made > 0)
+        source_->Moved(int32_t(cursor_.current));
+    return made;
+}
+
+TwoViewFilm::Kept* TwoViewFilm::Frame(size_t index)
+{
+    if (const auto found = frames_.find(index); found != frames_.end())
+        return &found->second;
+    Kept kept;
+    if (!source_->Decode(int32_t(index), kept.frame) || kept.frame.picture.bytesPerPixel != 3)
+        return nullptr;
+    if (kept.frame.second)
+        kept.eyes = {kept.frame.picture, kept.frame.second};
+    else
+        kept.eyes = SplitEyes(kept.frame.picture, layout_.layout);
+    if (!kept.eyes.first || !kept.eyes.second || kept.eyes.second.bytesPerPixel != 3)
+        return nullptr;
+    return &frames_.emplace(index, std::move(kept)).first->second;
+}
+
+Picture TwoViewFilm::PictureView(Eye eye, Tone tone)
+{
+    const size_t count = Count();
+    if (count == 0)
+        return {};
+    FrameCursor at = cursor_;
+    at.current = Current();
+    const size_t index = eye == Eye::Current ? at.current : at.Partner(count);
+    Kept* kept = Frame(index);
+    if (!kept)
+        return {};
+    const int which = eye == Eye::Current ? 0 : 1;
+    Picture picture = which == 0 ? kept->eyes.first : kept->eyes.second;
+    if (tone == Tone::Grey) {
+        if (!kept->grey[which])
+            kept->grey[which] = GreyOf(picture);
+        picture = kept->grey[which].view();
+    }
+    // Last: the budget may drop other frames, never the one just shown.
+    kept_.Shown(index, KeptBytes(kept->frame, kept->grey));
+    return picture;
+}
+
+const uint8_t* TwoViewFilm::Packed(Eye eye, Tone tone, int32_t& width, int32_t& height)
+{
+    const Picture packed = PackedRows(PictureView(eye, tone), packed_[eye == Eye::Current ? 0 : 1]);
+    if (!packed)
+        return nullptr;
+    width = packed.width;
+    height = packed.height;
+    return packed.data;
+}
+
+const uint8_t* TwoViewFilm::GreyPicture(int32_t& width, int32_t& height)
+{
+    return Packed(Eye::Current, Tone::Grey, width, height);
+}
+
+const uint8_t* TwoViewFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
+{
+    return Packed(Eye::Partner, Tone::Grey, width, height);
+}
+
+const uint8_t* TwoViewFilm::ColourPicture(int32_t& width, int32_t& height)
+{
+    return Packed(Eye::Current, Tone::Colour, width, height);
+}
+
+const uint8_t* TwoViewFilm::PartnerColourPicture(int32_t& width, int32_t& height)
+{
+    return Packed(Eye::Partner, Tone::Colour, width, height);
+}
+
+void TwoViewFilm::ReleasePictures()
+{
+    kept_.Forget();
+    frames_.clear();
+    for (auto& store : packed_)
+        store = {};
+}
+
+}  // namespace plexo

@@ -1,0 +1,79 @@
+#pragma once
+// A film of two views: its current picture is the first (left) eye of the
+// current frame, its partner picture the second (right) eye of the frame
+// `shift` frames on, so with the shift at 0 (the default) both eyes are of
+// the same moment and the shift is the eye offset of rigs whose cameras
+// started apart. Stepping follows the rules of every film (film/frame_cursor.h).
+//
+// Each eye is a view into the decoded picture, not a copy; the grey of an eye
+// (red-blue asks for it) is made from the colour eye once and kept with the
+// frame. Decoded frames stay within the picture budget shared by all films
+// (film/picture_budget.h), and ReleasePictures lets them all go.
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "film/film.h"
+#include "film/frame_cursor.h"
+#include "film/frame_source.h"
+#include "film/picture_budget.h"
+
+namespace plexo {
+
+class TwoViewFilm : public Film {
+public:
+    // `layout` splits the source's whole pictures; it is what `Layout` says.
+    TwoViewFilm(std::unique_ptr<FrameSource> source, SourceLayout layout);
+
+    // Packed copies of the views, for callers of the raw operations.
+    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
+    Picture PictureView(Eye eye, Tone tone) override;
+
+    void SetShift(int32_t shift) override { cursor_.shift = shift; }
+    void SetRound(bool round) override { cursor_.round = round; }
+    void SetInvert(bool invert) override { cursor_.invert = invert; }
+    int32_t GetShift() const override { return cursor_.shift; }
+    bool GetRound() const override { return cursor_.round; }
+    bool GetInvert() const override { return cursor_.invert; }
+    int32_t FrameNumber() const override;
+    int32_t PartnerNumber() const override;
+    int32_t FrameCount() const override { return source_->Count(); }
+    bool Next() override { return Skip(1) == 1; }
+    bool Prev() override { return Skip(-1) == 1; }
+    void ReleasePictures() override;
+    int32_t Position() const override;
+    bool Seek(int32_t position) override;
+    int32_t Skip(int32_t steps) override;
+    double FrameRate() const override { return source_->FrameRate(); }
+    double Duration() const override { return source_->Duration(); }
+    int32_t Eyes() const override { return 2; }
+    SourceLayout Layout() const override { return layout_; }
+
+    FrameSource& source() { return *source_; }
+
+private:
+    struct Kept {
+        SourceFrame frame;
+        EyeViews eyes;
+        PictureBuffer grey[2];
+    };
+
+    size_t Count() const { return size_t(source_->Count() > 0 ? source_->Count() : 0); }
+    // The cursor held inside a source that has fallen short since it moved.
+    size_t Current() const;
+    Kept* Frame(size_t index);
+    const uint8_t* Packed(Eye eye, Tone tone, int32_t& width, int32_t& height);
+
+    std::unique_ptr<FrameSource> source_;
+    SourceLayout layout_;
+    FrameCursor cursor_;
+    std::unordered_map<size_t, Kept> frames_;
+    KeptPictures kept_{[this](size_t index) { frames_.erase(index); }};
+    std::vector<uint8_t> packed_[2];
+};
+
+}  // namespace plexo

@@ -1,0 +1,104 @@
+#include "image/stereo_layout.h"
+
+#include "image/layout_name_words.h"
+
+namespace plexo {
+
+namespace {
+
+struct NamedLayout {
+    const char* word;
+    StereoLayout layout;
+};
+
+constexpr NamedLayout kWords[] = {
+    {"mono", {LayoutKind::Mono, false, false}},
+    {"sbs", {LayoutKind::SideBySide, false, false}},
+    {"sbs-rl", {LayoutKind::SideBySide, false, true}},
+    {"tb", {LayoutKind::TopBottom, false, false}},
+    {"tb-rl", {LayoutKind::TopBottom, false, true}},
+    {"hsbs", {LayoutKind::SideBySide, true, false}},
+    {"hsbs-rl", {LayoutKind::SideBySide, true, true}},
+    {"htb", {LayoutKind::TopBottom, true, false}},
+    {"htb-rl", {LayoutKind::TopBottom, true, true}},
+};
+
+const char* OriginWord(LayoutOrigin origin)
+{
+    switch (origin) {
+    case LayoutOrigin::Metadata:
+        return "metadata";
+    case LayoutOrigin::Sei:
+        return "sei";
+    case LayoutOrigin::Name:
+        return "name";
+    case LayoutOrigin::User:
+        return "user";
+    case LayoutOrigin::None:
+        break;
+    }
+    return "none";
+}
+
+}  // namespace
+
+SourceLayout ChosenOrNamed(const LayoutChoice& choice, const std::string& path)
+{
+    if (choice)
+        return {*choice, LayoutOrigin::User};
+    if (const auto named = LayoutOfFileName(path))
+        return {*named, LayoutOrigin::Name};
+    return {};
+}
+
+std::optional<StereoLayout> LayoutNamed(std::string_view word)
+{
+    for (const NamedLayout& named : kWords)
+        if (word == named.word)
+            return named.layout;
+    return std::nullopt;
+}
+
+std::string LayoutWord(const StereoLayout& layout)
+{
+    // A mono layout's order and half mean nothing.
+    for (const NamedLayout& named : kWords)
+        if (named.layout == layout || (layout.mono() && named.layout.mono()))
+            return named.word;
+    return "mono";
+}
+
+std::string LayoutText(const SourceLayout& source)
+{
+    const StereoLayout& l = source.layout;
+    std::string text = l.kind == LayoutKind::SideBySide ? "side-by-side"
+                       : l.kind == LayoutKind::TopBottom ? "top-bottom"
+                                                          : "mono";
+    if (!l.mono())
+        text += std::string(l.half ? " half" : "") + (l.rightFirst ? " right-first" : " left-first");
+    return text + " (" + OriginWord(source.origin) + ")";
+}
+
+EyeViews SplitEyes(const Picture& whole, const StereoLayout& layout)
+{
+    if (!whole)
+        return {};
+    if (layout.mono())
+        return {whole, whole};
+    Picture stored[2];  // left or top first, as stored
+    if (layout.kind == LayoutKind::SideBySide) {
+        const int w = whole.width / 2;
+        stored[0] = whole.subview(0, 0, w, whole.height);
+        stored[1] = whole.subview(whole.width - w, 0, w, whole.height);
+    } else {
+        // Rows go bottom first: the top half is the higher rows.
+        const int h = whole.height / 2;
+        stored[0] = whole.subview(0, whole.height - h, whole.width, h);
+        stored[1] = whole.subview(0, 0, whole.width, h);
+    }
+    if (!stored[0] || !stored[1])
+        return {};
+    return layout.rightFirst ? EyeViews{stored[1], stored[0]} : EyeViews{stored[0], stored[1]};
+}
+
+}  // namespace plexo

@@ -1,0 +1,66 @@
+#pragma once
+// How a picture holds the two eyes of a stereo view, where that knowledge came
+// from, and the split of a whole picture into its eyes.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "image/picture.h"
+
+namespace plexo {
+
+enum class LayoutKind { Mono, SideBySide, TopBottom };
+
+struct StereoLayout {
+    LayoutKind kind = LayoutKind::Mono;
+    // Each eye squeezed to half the width (side by side) or height
+    // (top-bottom), so the whole picture has the size of one eye.
+    bool half = false;
+    // The second (right) eye stored first: on the left, or on top.
+    bool rightFirst = false;
+
+    bool operator==(const StereoLayout&) const = default;
+    bool mono() const { return kind == LayoutKind::Mono; }
+};
+
+// Who said what the layout is: the stream's stereo metadata (or a still's own
+// block), a video's frame-packing message, the file's name, the user's choice,
+// or nobody.
+enum class LayoutOrigin { Metadata, Sei, Name, User, None };
+
+struct SourceLayout {
+    StereoLayout layout;
+    LayoutOrigin origin = LayoutOrigin::None;
+
+    bool operator==(const SourceLayout&) const = default;
+};
+
+// The user's choice of layout for one file; empty for "Automatic", which lets
+// the file say.
+using LayoutChoice = std::optional<StereoLayout>;
+
+// A still picture's layout: the user's choice when there is one, else the
+// layout of the file's name.
+SourceLayout ChosenOrNamed(const LayoutChoice& choice, const std::string& path);
+
+// The words of plexo-tool's --source-layout: mono, sbs, sbs-rl, tb, tb-rl,
+// hsbs, hsbs-rl, htb, htb-rl. Empty for any other word.
+std::optional<StereoLayout> LayoutNamed(std::string_view word);
+// The word of a layout among those; every layout has one.
+std::string LayoutWord(const StereoLayout& layout);
+
+// plexo-tool info's text: "side-by-side half right-first (name)",
+// "mono (none)".
+std::string LayoutText(const SourceLayout& source);
+
+// The two eyes of a whole picture as views into it that keep its stride. A
+// mono picture is both eyes. Of an odd width or height, each eye has the
+// smaller half and the middle column or row belongs to neither.
+struct EyeViews {
+    Picture first;
+    Picture second;
+};
+EyeViews SplitEyes(const Picture& whole, const StereoLayout& layout);
+
+}  // namespace plexo
