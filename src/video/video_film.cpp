@@ -1,5 +1,8 @@
 #include "video/video_film.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <functional>
 #include <system_error>
@@ -65,6 +68,9 @@ void VideoFilm::Aim(int32_t from)
 int32_t VideoFilm::Moved(int32_t from, const std::function<int32_t()>& move)
 {
     int32_t made = move();
+    // Aimed first, so that the frames decoded on the way to this one are
+    // kept for the steps around it.
+    Aim(from);
     // A stated count may promise more than the file holds; while it is not
     // confirmed, the frames a move lands on are decoded before it is taken,
     // and a cut makes the move again on the shorter film. Playback never
@@ -76,8 +82,8 @@ int32_t VideoFilm::Moved(int32_t from, const std::function<int32_t()>& move)
         Settle();
         MSFilm::Seek(from);
         made = move();
+        Aim(from);
     }
-    Aim(from);
     return made;
 }
 
@@ -146,6 +152,12 @@ const uint8_t* VideoFilm::PartnerColourPicture(int32_t& width, int32_t& height)
 
 FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress)
 {
+    // Only a regular file that can be read: the libraries would wait for
+    // ever on a FIFO. The open paths say why a missing or unreadable file
+    // gives no film.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || ::access(path.c_str(), R_OK) != 0)
+        return nullptr;
     std::string why;
     std::unique_ptr<VideoFile> file = VideoFile::Open(path, why);
     std::optional<FrameTimes> times;

@@ -36,7 +36,7 @@ xmllint --noout "$share/mime/packages/plexo.xml" || fail "mime XML is not well f
 xmllint --noout "$share/icons/hicolor/scalable/apps/plexo.svg" || fail "SVG icon is not well formed"
 grep -q 'glob pattern="\*.flm"' "$share/mime/packages/plexo.xml" || fail "no *.flm glob"
 grep -q '^MimeType=application/x-plexo-film;' "$share/applications/plexo.desktop" || fail "the entry does not open .flm files"
-grep -qx 'MimeType=application/x-plexo-film;image/bmp;image/jpeg;' "$share/applications/plexo.desktop" ||
+grep -qx 'MimeType=application/x-plexo-film;image/bmp;image/jpeg;video/mp4;video/quicktime;video/x-matroska;video/webm;video/x-msvideo;' "$share/applications/plexo.desktop" ||
   fail "the entry does not list every type the viewer opens"
 grep -q 'image/' "$share/mime/packages/plexo.xml" && fail "the MIME file declares a standard type"
 if command -v update-mime-database >/dev/null; then
