@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "film/open_film.h"
@@ -145,6 +146,41 @@ void BM_OpenTwoHours(benchmark::State& state)
     state.counters["frames"] = frames;
 }
 BENCHMARK(BM_OpenTwoHours)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf);
+
+// Playback of the two-hour film at its 60 frames a second for 30 seconds,
+// as red-blue asks for it: each tick steps on and takes the grey pictures of
+// the frame and of its partner one frame on. Counters: late ticks (a frame
+// not decoded yet in time), and the ticks whose own work overran the tick.
+void BM_Play60RedBlue(benchmark::State& state)
+{
+    const std::string path = TwoHours();
+    using Clock = std::chrono::steady_clock;
+    const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / 60));
+    int32_t late = 0;
+    int overran = 0;
+    for (auto _ : state) {
+        FilmPtr film = Open(path);
+        film->SetShift(1);
+        benchmark::DoNotOptimize(FilmPicture(*film, Eye::Partner, Tone::Grey).data);
+        auto next = Clock::now();
+        for (int i = 0; i < 30 * 60; ++i) {
+            film->SetPlaying(true);
+            film->Next();
+            benchmark::DoNotOptimize(FilmPicture(*film, Eye::Current, Tone::Grey).data);
+            benchmark::DoNotOptimize(FilmPicture(*film, Eye::Partner, Tone::Grey).data);
+            film->ReleasePictures();
+            next += tick;
+            if (Clock::now() > next)
+                ++overran;
+            std::this_thread::sleep_until(next);
+        }
+        film->SetPlaying(false);
+        late = film->LateTicks();
+    }
+    state.counters["late_ticks"] = late;
+    state.counters["overran_ticks"] = overran;
+}
+BENCHMARK(BM_Play60RedBlue)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 }  // namespace plexo::bench
