@@ -11,7 +11,7 @@ namespace {
 
 // Frames decoded ahead of the cursor and of its partner, in the direction of
 // play, while no caller waits.
-constexpr int64_t kAhead = 8;
+constexpr int64_t kAhead = 16;
 // A frame at most this far ahead of the decoder is reached by decoding on;
 // one farther is reached from the keyframe before it, which may be nearer.
 constexpr int64_t kForwardReach = 64;
