@@ -198,8 +198,10 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (state.playing)
-        StopPlaying();
+    // Without the late-tick report: its log line would open the log panel as
+    // the window goes, and the panel would keep the program running.
+    state.playing = false;
+    playTimer_.stop();
     if (ShownPresentation(state.stereo, state.presentation).flips)
         OnStereo();
     QMainWindow::closeEvent(event);
