@@ -1,12 +1,15 @@
-// Composing one 1920 × 1080 frame from pictures already decoded, beside the
+// Composing one frame from 1920 × 1080 pictures already decoded, beside the
 // floors of copying the same output bytes (memcpy; memset + memcpy for the
-// stereo compositors, which start from black), and turning the frame into the
-// window's 32-bit rows beside a memcpy of those rows.
+// stereo compositors, which start from black; for those that read both
+// eyes' colour pictures, clearing the frame and copying both eyes' bytes),
+// and turning the frame into the window's 32-bit rows beside a memcpy of
+// those rows.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -104,18 +107,53 @@ void BM_Memcpy(benchmark::State& state)
 BENCHMARK(BM_Memcpy)->Arg(kWidth * kHeight * 3)->Arg(kWidth * kHeight * 4)->Unit(benchmark::kMicrosecond)
     ->ComputeStatistics("min", MinOf);
 
+// At the presentation's natural size for the eyes.
 void Compose(benchmark::State& state, PresentationId presentation)
 {
     DecodedFilm film(kWidth, kHeight);
     FrameBuffer frame;
-    const ViewRect view{0, 0, kWidth, kHeight};
+    const PixelSize size = NaturalSize(PresentationOf(presentation), kWidth, kHeight);
+    const ViewRect view{0, 0, int32_t(size.width), int32_t(size.height)};
     for (auto _ : state) {
-        ComposeFrame(&film, 21, view, PresentationOf(presentation), frame);
+        ComposeFrame(&film, {.dist = 21}, view, PresentationOf(presentation), frame);
         benchmark::DoNotOptimize(frame.bytes());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frame.byteCount()));
 }
+
+// What no compositor of both eyes' colour pictures can avoid: clearing a
+// frame of range(0) eyes' size and copying range(1) eyes' bytes into it.
+void BM_EyesFloor(benchmark::State& state)
+{
+    const size_t eye = size_t(kWidth) * kHeight * 3;
+    const size_t frameBytes = eye * size_t(state.range(0));
+    std::vector<uint8_t> eyes[2] = {std::vector<uint8_t>(eye, 0x5a), std::vector<uint8_t>(eye, 0xa5)};
+    std::vector<uint8_t> to(frameBytes);
+    for (auto _ : state) {
+        std::memset(to.data(), 0, frameBytes);
+        benchmark::ClobberMemory();
+        for (int64_t k = 0; k < state.range(1); ++k)
+            std::memcpy(to.data() + (frameBytes - eye) * size_t(k), eyes[k].data(), eye);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frameBytes));
+}
+// One eye's frame with both eyes, two eyes' frame with both, one eye alone.
+BENCHMARK(BM_EyesFloor)->Args({1, 2})->Args({2, 2})->Args({1, 1})->Unit(benchmark::kMicrosecond)
+    ->ComputeStatistics("min", MinOf);
+
+// Every presentation after the first four, named by its --mode.
+const bool kEveryPresentation = [] {
+    for (const Presentation& p : Presentations())
+        if (p.id > PresentationId::PageFlip)
+            benchmark::RegisterBenchmark(("BM_Compose/" + std::string(p.name)).c_str(),
+                                         [id = p.id](benchmark::State& state) { Compose(state, id); })
+                ->Unit(benchmark::kMicrosecond)
+                ->ComputeStatistics("min", MinOf);
+    return true;
+}();
 
 void BM_Plain(benchmark::State& state) { Compose(state, PresentationId::Plain); }
 void BM_RedBlue(benchmark::State& state) { Compose(state, PresentationId::RedBlue); }
@@ -129,7 +167,7 @@ void BM_FrameToScreen(benchmark::State& state)
 {
     DecodedFilm film(kWidth, kHeight);
     FrameBuffer frame;
-    ComposeFrame(&film, 21, {0, 0, kWidth, kHeight}, PresentationOf(PresentationId::Plain), frame);
+    ComposeFrame(&film, {.dist = 21}, {0, 0, kWidth, kHeight}, PresentationOf(PresentationId::Plain), frame);
     std::vector<uint8_t> screen(size_t(kWidth) * kHeight * 4);
     for (auto _ : state) {
         FrameToScreenRows(frame, {screen.data(), kWidth, kHeight, size_t(kWidth) * 4});
@@ -165,7 +203,7 @@ void BM_TwoFilmsRedBlue(benchmark::State& state)
     FrameBuffer frame;
     const ViewRect view{0, 0, kWidth, kHeight};
     for (auto _ : state) {
-        ComposeFrame(pair.get(), 21, view, PresentationOf(PresentationId::RedBlue), frame);
+        ComposeFrame(pair.get(), {.dist = 21}, view, PresentationOf(PresentationId::RedBlue), frame);
         benchmark::DoNotOptimize(frame.bytes());
         benchmark::ClobberMemory();
     }

@@ -165,7 +165,7 @@ void BM_FlipTick(benchmark::State& state)
     const ViewRect view{0, 0, kWidth, kHeight};
     const auto tick = [&] {
         doc.PlayStep();
-        ComposeFlipPair(view, *doc.film(), doc.dist(), flipping.flipper, sections);
+        ComposeFlipPair(view, *doc.film(), doc.stereo().adjust, flipping.flipper, sections);
         if (doc.reading() != CPlexoDoc::Reading::Memory)
             doc.film()->ReleasePictures();
     };

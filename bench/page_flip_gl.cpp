@@ -219,7 +219,7 @@ int Run(double seconds)
     auto output = std::make_shared<CountingOutput>(frame->view());
     platform::SetDisplayOutput(output);
     doc.setDist(kDisplacement);
-    frame->state.presentation = PresentationId::PageFlip;
+    doc.ChoosePresentation(PresentationId::PageFlip);
     frame->PostStartupCommands(false, true);
 
     // Flipping, and the window over the whole screen.

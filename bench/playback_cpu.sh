@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # CPU a shown frame costs the real viewer playing a 1920x1080 JPEG-packed .flm
-# at 60 frames a second under Xvfb, plain and red-blue, beside ffplay showing
-# the same frames (the film's own streams, written out as JPEG files) with
-# its SDL software renderer, measured the same way in the same rounds; and
-# the viewer playing a 1920x1080 H.264 MP4 of 60 frames a second in red-blue
-# (time shift 1) at the video's own rate beside ffplay showing that file.
+# at 60 frames a second under Xvfb, plain, red-blue and Dubois red-cyan,
+# beside ffplay showing the same frames (the film's own streams, written out
+# as JPEG files) with its SDL software renderer, measured the same way in the
+# same rounds; and the viewer playing a 1920x1080 H.264 MP4 of 60 frames a
+# second in red-blue at the video's own rate beside ffplay showing that file.
 #
 # Each player is started, left two seconds to settle into playing, and then
 # measured over a fixed window from /proc: its own CPU time and the X
@@ -64,11 +64,13 @@ play() {
     ffplay-video)
       SDL_RENDER_DRIVER=software ffplay -loglevel error -loop 0 -noborder "$work/clip.mp4" &
       pid=$! ;;
-    plain | red-blue | video)
+    plain | red-blue | dubois-red-cyan | video)
       # The window fits the whole picture, as ffplay's does. The video plays
       # at its own rate whatever Frames/sec says.
-      printf '[Settings]\nFrames/sec=%s\nAlter=1\nRed-Blue=1\n[View]\nSize window to film=1\n' \
-        "$([ "$kind" = video ] && echo 5.000000 || echo 60.000000)" >"$XDG_CONFIG_HOME/plexo/duvix.ini"
+      printf '[Settings]\nFrames/sec=%s\nAlter=1\nRed-Blue=1\n[View]\nSize window to film=1\nPresentation=%s\n' \
+        "$([ "$kind" = video ] && echo 5.000000 || echo 60.000000)" \
+        "$([ "$kind" = plain ] || [ "$kind" = video ] && echo red-blue || echo "$kind")" \
+        >"$XDG_CONFIG_HOME/plexo/duvix.ini"
       local film="$work/film.flm"
       [ "$kind" = video ] && film="$work/clip.mp4"
       "$plexo" "$film" /play $([ "$kind" != plain ] && echo /stereo) >/dev/null 2>&1 &
@@ -89,7 +91,7 @@ play() {
     'BEGIN { printf "%.2f %.2f\n", p * 1000 / t / n, s * 1000 / t / n }'
 }
 
-kinds=(plain red-blue ffplay video ffplay-video)
+kinds=(plain red-blue dubois-red-cyan ffplay video ffplay-video)
 declare -A results
 for round in $(seq "$rounds"); do
   for kind in "${kinds[@]}"; do

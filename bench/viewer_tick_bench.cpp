@@ -76,7 +76,7 @@ void Tick(benchmark::State& state)
     doc.setReading(mode == kFile ? CPlexoDoc::Reading::File : CPlexoDoc::Reading::Memory);
     PresentationState presentationState;
     presentationState.stereo = true;
-    presentationState.presentation = presentation;
+    doc.ChoosePresentation(presentation);
     CPlexoView view(doc, presentationState);
     view.resize(kWidth, kHeight);
     view.show();

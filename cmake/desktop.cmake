@@ -51,15 +51,40 @@ if(PLEXO_GUI)
   install(FILES ${desktop_dir}/plexo-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME plexo.xml)
 endif()
 
-foreach(page plexo plexo-tool)
+# Manual pages and the changelog are installed compressed, as Debian's
+# policy asks; -n keeps the build's time out of the bytes.
+find_program(GZIP gzip REQUIRED)
+set(compressed)
+foreach(page plexo plexo-tool plexo-guard)
   configure_file(docs/man/${page}.1 ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1 @ONLY)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  list(APPEND compressed man/${page}.1)
 endforeach()
+configure_file(res/debian/changelog ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog COPYONLY)
+list(APPEND compressed doc/changelog)
+set(compressed_files)
+foreach(file ${compressed})
+  add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
+                     COMMAND ${GZIP} -9nf --keep ${CMAKE_CURRENT_BINARY_DIR}/${file}
+                     DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${file})
+  list(APPEND compressed_files ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz)
+endforeach()
+add_custom_target(plexo_compressed_docs ALL DEPENDS ${compressed_files})
+foreach(page plexo plexo-tool plexo-guard)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.gz res/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/plexo)
 
 set(CPACK_PACKAGE_NAME plexo)
 set(CPACK_PACKAGE_VENDOR "Plexo")
-set(CPACK_PACKAGE_CONTACT "Plexo developers <plexo@localhost>")
+set(CPACK_PACKAGE_CONTACT "Plexo developers <plexo@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer and converter for stereo films")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Plexo shows stereo films made of numbered BMP or JPEG files or one .flm
+file: the current frame beside a partner frame a few frames away, as
+red-blue anaglyphs, line-interlaced or page-flipped for shutter glasses.
+It plays, bounces, loops and steps, and converts between the storage forms.
+plexo-tool runs the same core from scripts.")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY plexo)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

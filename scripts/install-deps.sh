@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev libgl-dev libturbojpeg0-dev libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick libjpeg-turbo-progs time ffmpeg
+  xvfb xauth imagemagick libjpeg-turbo-progs time ffmpeg lintian
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   clang libclang-rt-14-dev

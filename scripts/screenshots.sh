@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures from the demo film under Xvfb: the viewer in
-# red-blue and interlaced, the Settings and Translate dialogs, and a film
-# converted to grey at half size. Needs Xvfb, xdotool and ImageMagick.
+# red-blue, interlaced, Dubois red-cyan and side by side, the Settings and
+# Translate dialogs, and a film converted to grey at half size. Needs Xvfb,
+# xdotool and ImageMagick.
 # Usage: scripts/screenshots.sh [PLEXO PLEXO_TOOL [OUT_DIR]]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -56,9 +57,13 @@ click() {
   xdotool mousemove --sync --window "$(window_of "$1")" "$2" "$3" click 1
 }
 
-# Presentation 1 red-blue or 2 interlaced, the film fitted to a 640 x 480 view.
+# Presentation 1 red-blue or 2 interlaced, or a presentation's --mode name,
+# the film fitted to a 640 x 480 view.
 start() {
-  printf '[Settings]\nRed-Blue=%s\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\n' "$1" >"$PLEXO_SETTINGS_FILE"
+  case $1 in
+    [0-9]) printf '[Settings]\nRed-Blue=%s\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\n' "$1" ;;
+    *) printf '[Settings]\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\nPresentation=%s\n' "$1" ;;
+  esac >"$PLEXO_SETTINGS_FILE"
   shift
   "$plexo" "$@" >"$work/plexo.log" 2>&1 &
   plexo_pid=$!
@@ -81,6 +86,13 @@ start 2 "$work/demo.flm" /stereo /A=-4
 shoot "demo.flm - Plexo" viewer-interlaced.png
 click "demo.flm - Plexo" 192 8    # Translate on the menu bar
 shoot "Translate" translate-dialog.png
+stop
+
+start dubois-red-cyan "$work/demo.flm" /stereo /A=-4
+shoot "demo.flm - Plexo" viewer-dubois-red-cyan.png
+stop
+start side-by-side "$work/demo.flm" /stereo /A=-4
+shoot "demo.flm - Plexo" viewer-side-by-side.png
 stop
 
 # Grey at half size, through BMP files back into one film.

@@ -33,9 +33,15 @@ constexpr Converter kConverters[] = {
     {"flm", "jpg", FlmBase},        // FlmToJpg
     {"jpg", "bmp", SequenceBase},   // JpgToBmp
     {"jpg", "flm", FlmOutputName},  // JpgToFlm
+    {"mpo", "bmp", SequenceBase},   // MpoToBmp
+    {"mpo", "jpg", SequenceBase},   // MpoToJpg
+    {"mpo", "flm", RunFlmName},     // MpoToFlm
+    {"jps", "bmp", SequenceBase},   // JpsToBmp
+    {"jps", "jpg", SequenceBase},   // JpsToJpg
+    {"jps", "flm", RunFlmName},     // JpsToFlm
     {"video", "bmp", PathLessExtension},  // VideoToBmp
     {"video", "jpg", PathLessExtension},  // VideoToJpg
-    {"video", "flm", VideoFlmName},       // VideoToFlm
+    {"video", "flm", VideoFlmName},  // VideoToFlm
 };
 
 const Converter& ConverterOf(ConversionWay way)
@@ -131,7 +137,7 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
         platform::ShowMessage("File type incompatible");
         return ConversionResult::IncompatibleType;
     }
-    FilmPtr film = source->openFilm(chosenPath, {});
+    FilmPtr film = source->openFilm(chosenPath, options.layout);
     if (!film) {
         LogMessage("No film creation: " + chosenPath);
         return ConversionResult::NoFilm;

@@ -13,12 +13,18 @@
 
 namespace plexo {
 
-// The video ways read any row named "video" (MP4, Matroska, ...); the
-// programs add those rows to the table at start.
-enum class ConversionWay { BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm, VideoToBmp, VideoToJpg, VideoToFlm };
+// The stereo photos' ways write the first eye of a two-view film; the video
+// ways read any row named "video" (MP4, Matroska, ...), which the programs
+// add to the table at start.
+enum class ConversionWay {
+    BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm,
+    MpoToBmp, MpoToJpg, MpoToFlm, JpsToBmp, JpsToJpg, JpsToFlm,
+    VideoToBmp, VideoToJpg, VideoToFlm,
+};
 inline constexpr ConversionWay kConversionWays[] = {
-    ConversionWay::BmpToFlm, ConversionWay::BmpToJpg,   ConversionWay::FlmToBmp,
-    ConversionWay::FlmToJpg, ConversionWay::JpgToBmp,   ConversionWay::JpgToFlm,
+    ConversionWay::BmpToFlm,   ConversionWay::BmpToJpg,   ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
+    ConversionWay::JpgToBmp,   ConversionWay::JpgToFlm,   ConversionWay::MpoToBmp, ConversionWay::MpoToJpg,
+    ConversionWay::MpoToFlm,   ConversionWay::JpsToBmp,   ConversionWay::JpsToJpg, ConversionWay::JpsToFlm,
     ConversionWay::VideoToBmp, ConversionWay::VideoToJpg, ConversionWay::VideoToFlm};
 
 // The defaults are the Translate dialog's first-use choices, but for the
@@ -30,6 +36,8 @@ struct ConversionOptions {
     int height = 0;
     int quality = 95;   // 1 to 100, JPEG and packed .flm frames
     int compress = 1;   // 1: JPEG-packed .flm frames; other values raw
+    // The user's choice of the source's stereo layout; empty lets the file say.
+    LayoutChoice layout = std::nullopt;
 };
 
 // How a run goes: progress and cancellation for a run off the user-interface
@@ -47,8 +55,9 @@ struct ConversionControl {
 enum class ConversionResult { IncompatibleType, NoFilm, Ok, WriteError };
 
 // The formats a way reads and writes, rows of the table of file formats; a
-// way's source is every row of that name. False for a video way while the
-// table has no video rows.
+// way's source is every row of that name. An MPO or JPS source is a lone
+// file or a numbered run. False for a video way while the table has no
+// video rows.
 bool WayAvailable(ConversionWay way);
 const FileFormat& SourceFormat(ConversionWay way);
 const FileFormat& TargetFormat(ConversionWay way);

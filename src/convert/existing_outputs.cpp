@@ -32,6 +32,13 @@ struct Source {
     std::vector<std::string> files;
 };
 
+// MPO and JPS files come alone as often as in runs.
+bool StandsAlone(ConversionWay way)
+{
+    const std::string name = SourceFormat(way).name;
+    return name == "mpo" || name == "jps";
+}
+
 std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
 {
     Source source;
@@ -60,14 +67,17 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
         source.files.push_back(chosenPath);
         return source;
     }
-    // A name without frame digits is the converter's to report.
-    if (SequenceBase(chosenPath).size() + 4 >= chosenPath.size())
+    const std::string extension = std::string(".") + SourceFormat(way).extension;
+    std::vector<SequenceFile> files;
+    if (StandsAlone(way)) {
+        files = GatherRunOrFile(chosenPath, extension);
+    } else if (SequenceBase(chosenPath).size() + 4 < chosenPath.size()) {
+        // A name without frame digits is the converter's to report.
+        files = GatherSequence(chosenPath, extension).value_or(std::vector<SequenceFile>{});
+    }
+    if (files.empty())
         return std::nullopt;
-    std::optional<std::vector<SequenceFile>> files =
-        GatherSequence(chosenPath, std::string(".") + SourceFormat(way).extension);
-    if (!files || files->empty())
-        return std::nullopt;
-    for (SequenceFile& file : *files) {
+    for (SequenceFile& file : files) {
         source.numbers.push_back(file.number);
         source.files.push_back(std::move(file.path));
     }
@@ -91,11 +101,18 @@ std::vector<std::string> OutputNames(ConversionWay way, const std::string& chose
         base = PathLessExtension(chosenPath);
         extension = ".jpg";
         break;
+    case ConversionWay::MpoToFlm:
+    case ConversionWay::JpsToFlm:
+        return {RunFlmName(chosenPath)};
     case ConversionWay::BmpToJpg:
+    case ConversionWay::MpoToJpg:
+    case ConversionWay::JpsToJpg:
         base = SequenceBase(chosenPath);
         extension = ".jpg";
         break;
     case ConversionWay::JpgToBmp:
+    case ConversionWay::MpoToBmp:
+    case ConversionWay::JpsToBmp:
         base = SequenceBase(chosenPath);
         break;
     case ConversionWay::FlmToBmp:

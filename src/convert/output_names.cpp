@@ -57,6 +57,12 @@ std::string VideoFlmName(const std::string& chosenPath)
     return PathLessExtension(chosenPath) + ".flm";
 }
 
+std::string RunFlmName(const std::string& chosenPath)
+{
+    const std::string base = SequenceBase(chosenPath);
+    return base.size() + 4 < chosenPath.size() ? FlmOutputName(chosenPath) : base + ".flm";
+}
+
 std::string FrameFileName(const std::string& base, int number, const char* extension)
 {
     char digits[16];

@@ -26,6 +26,7 @@ CPlexoDoc::CPlexoDoc(CommandLineOptions* commandLine) : commandLine_(commandLine
     Shift = s.shift;
     Round = s.round;
     Invert = s.invert;
+    RecallAdjustments();
 }
 
 CPlexoDoc::~CPlexoDoc()
@@ -40,7 +41,12 @@ CPlexoDoc::~CPlexoDoc()
     s.Write();
 }
 
-void CPlexoDoc::SetFilm(FilmPtr film) { film_ = std::move(film); }
+void CPlexoDoc::SetFilm(FilmPtr film)
+{
+    film_ = std::move(film);
+    filmPaths_.clear();
+    RecallAdjustments();
+}
 
 void CPlexoDoc::Repaint()
 {
@@ -48,9 +54,14 @@ void CPlexoDoc::Repaint()
         repaint();
 }
 
+LayoutChoice CPlexoDoc::LayoutOf(const std::string& path) const
+{
+    return layoutOf ? layoutOf(path) : LayoutChoice{};
+}
+
 void CPlexoDoc::ApplyParameters(Film& film) const
 {
-    film.SetShift(Shift);
+    film.SetShift(ShiftFor(film));
     film.SetRound(Round != 0);
     film.SetInvert(Invert != 0);
 }
@@ -61,7 +72,7 @@ namespace {
 // factory has already said why ("Filename is incompatible", "File extension
 // is incompatible").
 FilmPtr OpenTold(FilmPtr (*open)(const std::string&, const LayoutChoice&), const std::string& path,
-                 const LayoutChoice& choice = {})
+                 const LayoutChoice& choice)
 {
     const uint64_t shown = platform::MessagesShown();
     FilmPtr film = open(path, choice);
@@ -81,7 +92,9 @@ FilmPtr OpenNamedFilm(const std::string& path, const LayoutChoice& choice)
 bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
 {
     film_.reset();
-    film_ = OpenTold(OpenFilmByExtension, chosenPath);
+    film_ = OpenTold(OpenFilmByExtension, chosenPath, LayoutOf(chosenPath));
+    filmPaths_ = {chosenPath};
+    RecallAdjustments();
     if (!film_)
         return false;
     ApplyParameters(*film_);
@@ -94,7 +107,7 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
 {
     if (!film_)
         return false;
-    FilmPtr second = OpenTold(OpenFilmByExtension, chosenPath);
+    FilmPtr second = OpenTold(OpenFilmByExtension, chosenPath, LayoutOf(chosenPath));
     if (!second)
         return false;
     ApplyParameters(*second);
@@ -105,6 +118,9 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
         return false;
     film_ = std::move(pair);
     canAdd = false;
+    if (!filmPaths_.empty())
+        filmPaths_.push_back(chosenPath);
+    RecallAdjustments();
     Repaint();
     return true;
 }
@@ -112,9 +128,11 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
 bool CPlexoDoc::Serialize(const std::string& path)
 {
     film_.reset();
-    film_ = OpenTold(OpenNamedFilm, path);
+    film_ = OpenTold(OpenNamedFilm, path, LayoutOf(path));
+    filmPaths_ = {path};
     if (film_ && commandLine_ && !commandLine_->done)
         ApplyCommandLine();
+    RecallAdjustments();
     Repaint();
     return film_ != nullptr;
 }
@@ -132,13 +150,14 @@ void CPlexoDoc::ApplyCommandLine()
     Shift = film_->GetShift();
     if (options.secondFilm.empty())
         return;
-    FilmPtr second = OpenTold(OpenNamedFilm, options.secondFilm);
+    FilmPtr second = OpenTold(OpenNamedFilm, options.secondFilm, LayoutOf(options.secondFilm));
     if (!second)
         return;
     ApplyParameters(*second);
     if (FilmPtr pair = PairFilms(std::move(film_), std::move(second), side)) {
         film_ = std::move(pair);
         canAdd = false;
+        filmPaths_.push_back(options.secondFilm);
     }
 }
 
@@ -189,6 +208,7 @@ void CPlexoDoc::PlayStopped()
 void CPlexoDoc::ReleaseFilm()
 {
     film_.reset();
+    RecallAdjustments();
     Repaint();
 }
 

@@ -1,14 +1,18 @@
 #pragma once
-// The viewer's one document: it owns the current film and the stereo
-// parameters, and carries out the film commands. Toolkit-free: the shell runs
-// the file dialogs and hands over the chosen path, and learns through
-// `repaint` when the views must be drawn again.
+// The viewer's one document: it owns the current film, the stereo
+// parameters and how the film is presented (the stereo choice), and carries
+// out the film commands. Toolkit-free: the shell runs the file dialogs and
+// hands over the chosen path, and learns through `repaint` when the views
+// must be drawn again.
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "doc/command_line_options.h"
+#include "doc/film_memory.h"
+#include "doc/stereo_choice.h"
 #include "film/film.h"
 
 namespace plexo {
@@ -31,8 +35,13 @@ public:
     CPlexoDoc& operator=(const CPlexoDoc&) = delete;
 
     Film* film() const { return film_.get(); }
-    // Replaces the film as it is, without applying the parameters.
+    // Replaces the film as it is, without applying the parameters; it has
+    // no path, so nothing is kept of it.
     void SetFilm(FilmPtr film);
+
+    // The user's layout choice for a file, asked on every open path; empty
+    // (Automatic, the file says) when the shell leaves it unset.
+    std::function<LayoutChoice(const std::string& path)> layoutOf;
 
     // Load and Add after the open dialog (see MakeOpenDialog) ended with OK.
     // The extension picks the factory; any but BMP, FLM and JPG shows
@@ -73,9 +82,32 @@ public:
     // Where Add puts the second film.
     enum class AddSide : int32_t { Right = 0, Bottom = 1, Left = 2, Top = 3 };
 
+    // The presentation chosen and the adjustments. A film opened gets its
+    // own adjustments, kept in the "Films" section (film_memory.h), else
+    // swap off, the Settings D and no vertical move.
+    const StereoChoice& stereo() const { return stereo_; }
+    // Plain is stereo off, never a choice: it is ignored.
+    void ChoosePresentation(PresentationId presentation);
+    // Each change is kept as the film's own (a D changed here becomes the
+    // film's D, whatever the Settings D), and the views repaint. D and the
+    // vertical move stay within ±kMaxAdjustment.
+    void SwapEyes();
+    void MoveAdjustments(int32_t dist, int32_t vertical);
+    // Swap off, the Settings D, no vertical move; the film forgets its own.
+    void ResetAdjustments();
+
+    // A two-view film's shift is its eye offset, the frames its second eye
+    // lags the first: kept per film beside the adjustments, 0 unless set,
+    // whatever Shift or the command line's /A= say, and never written into
+    // Shift. Single-view films take Shift as ever.
+    bool twoView() const { return film_ && film_->Eyes() == 2; }
+    void setEyeOffset(int32_t offset);
+
     // The parameters as every caller outside the document sees them.
+    // The Settings D: the D of films without their own. A new one is the
+    // shown film's D too, which then forgets its own.
     int32_t dist() const { return Dist; }
-    void setDist(int32_t dist) { Dist = dist; }
+    void setDist(int32_t dist);
     int32_t step() const { return Step; }
     void setStep(int32_t step) { Step = step; }
     Reading reading() const { return Reading(Alter); }
@@ -108,9 +140,23 @@ private:
     void Repaint();
     void ApplyParameters(Film& film) const;
     void ApplyCommandLine();
+    // After the film changed and filmPaths_ says what it was opened by: its
+    // kept adjustments read back.
+    void RecallAdjustments();
+    // The film's record written back after the keys changed it.
+    void KeepAdjustments();
+    // Shift for a single view, the kept eye offset for two views.
+    int32_t ShiftFor(const Film& film) const;
+    LayoutChoice LayoutOf(const std::string& path) const;
 
     FilmPtr film_;
     CommandLineOptions* commandLine_;
+    StereoChoice stereo_;
+    // The path of each film shown; none for a film handed over by SetFilm.
+    std::vector<std::string> filmPaths_;
+    // Empty while the film has no path.
+    std::string filmKey_;
+    FilmRecord record_;
 };
 
 }  // namespace plexo

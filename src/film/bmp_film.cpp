@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "film/factories.h"
+#include "film/still_source.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
 
@@ -80,28 +81,46 @@ PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone)
     return picture;
 }
 
-PictureBuffer BmpCadre::Build(Tone tone)
+PictureBuffer ReadBmpFile(const std::string& path, Tone tone, bool& reported)
 {
-    std::optional<InputFile> file = InputFile::Open(path());
+    std::optional<InputFile> file = InputFile::Open(path);
     if (!file)
         return {};
     CDIBitmap bitmap;
     if (const char* refusal = bitmap.Read(*file)) {
         // A frame met on every playback tick and every repaint would raise
-        // its box again and again; it is shown once for this film.
-        if (!reported_) {
-            reported_ = true;
+        // its box again and again; it is shown once.
+        if (!reported) {
+            reported = true;
             platform::ShowMessage(refusal);
-            LogMessage(std::string(refusal) + ": " + path());
+            LogMessage(std::string(refusal) + ": " + path);
         }
         return {};
     }
     return BitmapPicture(bitmap, tone);
 }
 
-FilmPtr OpenBmpFilm(const std::string& chosenFile, const LayoutChoice&)
+PictureBuffer BmpCadre::Build(Tone tone)
 {
-    return FilmWithFrames<BmpFilm>(chosenFile);
+    return ReadBmpFile(path(), tone, reported_);
+}
+
+FilmPtr OpenBmpFilm(const std::string& chosenFile, const LayoutChoice& choice)
+{
+    const SourceLayout layout = ChosenOrNamed(choice, chosenFile);
+    if (!layout.layout.mono()) {
+        std::optional<std::vector<SequenceFile>> files = GatherSequence(chosenFile, ".bmp");
+        if (!files)
+            return nullptr;
+        auto decode = [reported = std::make_shared<bool>(false)](const std::string& path, SourceFrame& frame) {
+            return WholeFrame(ReadBmpFile(path, Tone::Colour, *reported), frame);
+        };
+        return StillTwoViewFilm(std::move(*files), decode, layout);
+    }
+    FilmPtr film = FilmWithFrames<BmpFilm>(chosenFile);
+    if (film)
+        static_cast<BmpFilm&>(*film).SetLayout(layout);
+    return film;
 }
 
 }  // namespace plexo

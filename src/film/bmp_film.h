@@ -19,8 +19,11 @@ namespace plexo {
 // which leaves the bitmap unloaded.
 PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone);
 
-// A file the reader refuses shows the reader's message and logs it with the
-// file's name, the first time only: later requests give no picture silently.
+// The picture of a BMP file. A file the reader refuses shows the reader's
+// message and logs it with the file's name unless `reported` is set, and sets
+// it: later requests of the same film give no picture silently.
+PictureBuffer ReadBmpFile(const std::string& path, Tone tone, bool& reported);
+
 class BmpCadre : public FileCadre {
 public:
     using FileCadre::FileCadre;

@@ -13,5 +13,8 @@ FilmPtr OpenBmpFilm(const std::string& chosenFile, const LayoutChoice& choice = 
 FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 // One .flm file; its frames are single pictures whatever the choice.
 FilmPtr OpenFlmFilm(const std::string& fileName, const LayoutChoice& choice = {});
+// A lone MPO or JPS file, or a numbered run of them.
+FilmPtr OpenMpoFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
+FilmPtr OpenJpsFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 
 }  // namespace plexo

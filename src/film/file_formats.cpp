@@ -12,11 +12,14 @@ namespace plexo {
 
 namespace {
 
-// A numbered BMP or JPEG sequence opens from any one of its files.
+// A numbered BMP or JPEG sequence opens from any one of its files; an MPO or
+// JPS file opens alone or with its numbered run.
 constexpr FileFormat kFormats[] = {
     {"bmp", "BMP files", "bmp", "image/bmp", nullptr, OpenBmpFilm, SaveBmpPicture},
     {"flm", "Film files", "flm", "application/x-plexo-film", "Plexo stereo film", OpenFlmFilm, nullptr},
     {"jpg", "JPEG files", "jpg", "image/jpeg", nullptr, OpenJpgFilm, SaveJpegPicture},
+    {"mpo", "MPO files", "mpo", "image/x-mpo", "MPO stereo photo", OpenMpoFilm, nullptr},
+    {"jps", "JPS files", "jps", "image/x-jps", "JPS stereo photo", OpenJpsFilm, nullptr},
 };
 
 std::vector<FileFormat>& Table()

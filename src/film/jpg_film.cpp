@@ -1,27 +1,16 @@
 #include "film/jpg_film.h"
 
-#include <new>
-
 #include "film/factories.h"
 #include "image/input_file.h"
 #include "image/jpeg_codec.h"
 
 namespace plexo {
 
-namespace {
-// No JPEG of the largest picture any reader accepts comes near this; a file
-// beyond it is not read into memory.
-constexpr int64_t kMaxJpegFileBytes = int64_t(1) << 30;
-}  // namespace
-
-PictureBuffer JpgCadre::Build(Tone tone)
+PictureBuffer ReadJpegFile(const std::string& path, Tone tone)
 {
-    std::optional<InputFile> file = InputFile::Open(path());
-    if (!file || file->Length() <= 0 || file->Length() > kMaxJpegFileBytes)
-        return {};
-    const size_t length = size_t(file->Length());
-    std::unique_ptr<uint8_t[]> stream(new (std::nothrow) uint8_t[length]);
-    if (!stream || !file->ReadAt(0, stream.get(), length))
+    size_t length = 0;
+    const std::unique_ptr<uint8_t[]> stream = ReadWholeFile(path, kMaxJpegFileBytes, length);
+    if (!stream)
         return {};
     // Decoded straight into the system's rows, bottom first in blue, green,
     // red.
@@ -29,9 +18,29 @@ PictureBuffer JpgCadre::Build(Tone tone)
                               : DecodeJpegColour(stream.get(), length, JpegRows::Picture);
 }
 
-FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice&)
+StillDecoder JpegDecoder()
 {
-    return FilmWithFrames<JpgFilm>(chosenFile);
+    return [](const std::string& path, SourceFrame& frame) {
+        return WholeFrame(ReadJpegFile(path, Tone::Colour), frame);
+    };
+}
+
+PictureBuffer JpgCadre::Build(Tone tone)
+{
+    return ReadJpegFile(path(), tone);
+}
+
+FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice& choice)
+{
+    const SourceLayout layout = ChosenOrNamed(choice, chosenFile);
+    if (!layout.layout.mono()) {
+        std::optional<std::vector<SequenceFile>> files = GatherSequence(chosenFile, ".jpg");
+        return files ? StillTwoViewFilm(std::move(*files), JpegDecoder(), layout) : nullptr;
+    }
+    FilmPtr film = FilmWithFrames<JpgFilm>(chosenFile);
+    if (film)
+        static_cast<JpgFilm&>(*film).SetLayout(layout);
+    return film;
 }
 
 }  // namespace plexo

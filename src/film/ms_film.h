@@ -46,6 +46,9 @@ public:
     int32_t Position() const override { return Count() == 0 ? -1 : int32_t(cursor_.current); }
     bool Seek(int32_t position) override { return cursor_.Seek(position, Count()); }
     int32_t Skip(int32_t steps) override { return cursor_.Skip(steps, Count()); }
+    SourceLayout Layout() const override { return layout_; }
+    // What Layout says: a single view, as the file or the user has it.
+    void SetLayout(const SourceLayout& layout) { layout_ = layout; }
 
     // For a walk that builds frames' pictures on other threads while the
     // cursor moves on this one: the current frame's object, and the release
@@ -81,6 +84,7 @@ private:
     KeptPictures kept_{[this](size_t index) { DropPicture(index); }};
     std::vector<std::unique_ptr<Cadre>> frames_;
     FrameCursor cursor_;
+    SourceLayout layout_;
 };
 
 }  // namespace plexo

@@ -22,16 +22,34 @@ bool SameIgnoringCase(std::string_view a, std::string_view b)
            });
 }
 
-}  // namespace
-
-std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension)
+// The digits of a numbered name: the run that ends 4 characters before the
+// end.
+size_t SequenceDigits(std::string_view chosen)
 {
-    const std::string_view chosen = chosenFile;
     const std::string_view last8 = chosen.substr(chosen.size() > 8 ? chosen.size() - 8 : 0);
     const std::string_view first4 = last8.substr(0, 4);
     size_t digits = 0;
     while (digits < first4.size() && IsDigit(first4[first4.size() - 1 - digits]))
         ++digits;
+    return digits;
+}
+
+}  // namespace
+
+std::vector<SequenceFile> GatherRunOrFile(const std::string& chosenFile, const std::string& extension)
+{
+    if (SequenceDigits(chosenFile) > 0)
+        return GatherSequence(chosenFile, extension).value_or(std::vector<SequenceFile>{});
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(chosenFile, error))
+        return {};
+    return {{1, chosenFile}};
+}
+
+std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension)
+{
+    const std::string_view chosen = chosenFile;
+    const size_t digits = SequenceDigits(chosen);
     if (digits == 0) {
         platform::ShowMessage("Filename is incompatible");
         return std::nullopt;

@@ -28,6 +28,11 @@ struct SequenceFile {
 // such digits; an empty list when nothing matches.
 std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension);
 
+// For the kinds of file that stand alone as often as they come in runs (MPO,
+// JPS): the numbered run as above when the name has its digits, else the
+// chosen file alone as frame 1. Empty when nothing matches.
+std::vector<SequenceFile> GatherRunOrFile(const std::string& chosenFile, const std::string& extension);
+
 // A frame of a numbered sequence: its file is opened, read and closed on
 // every picture request, so no file is held open.
 class FileCadre : public Cadre {
@@ -47,10 +52,13 @@ template <class FrameT>
 class NumberedFilm : public MSFilm {
 public:
     NumberedFilm(const std::string& chosenFile, const std::string& extension)
+        : NumberedFilm(GatherSequence(chosenFile, extension).value_or(std::vector<SequenceFile>{}))
     {
-        if (auto files = GatherSequence(chosenFile, extension))
-            for (auto& f : *files)
-                InsertAfterCurrent(std::make_unique<FrameT>(f.number, std::move(f.path)));
+    }
+    explicit NumberedFilm(std::vector<SequenceFile> files)
+    {
+        for (auto& f : files)
+            InsertAfterCurrent(std::make_unique<FrameT>(f.number, std::move(f.path)));
         MakeFirstCurrent();
     }
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 #include <utility>
 
 #include "platform/failure_note.h"
@@ -80,6 +81,18 @@ size_t InputFile::Read(void* into, size_t size)
     const size_t n = ReadSome(position_, into, size);
     position_ += int64_t(n);
     return n;
+}
+
+std::unique_ptr<uint8_t[]> ReadWholeFile(const std::string& path, int64_t maxBytes, size_t& length)
+{
+    std::optional<InputFile> file = InputFile::Open(path);
+    if (!file || file->Length() <= 0 || file->Length() > maxBytes)
+        return nullptr;
+    length = size_t(file->Length());
+    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[length]);
+    if (!bytes || !file->ReadAt(0, bytes.get(), length))
+        return nullptr;
+    return bytes;
 }
 
 }  // namespace plexo

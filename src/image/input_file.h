@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -44,5 +45,9 @@ private:
     int64_t length_ = 0;
     int64_t position_ = 0;
 };
+
+// The whole of a file of 1 to `maxBytes` bytes, its length in `length`; null
+// for any other file or when memory cannot be had.
+std::unique_ptr<uint8_t[]> ReadWholeFile(const std::string& path, int64_t maxBytes, size_t& length);
 
 }  // namespace plexo

@@ -81,6 +81,15 @@ PictureBuffer DecodeJpegGrey(const uint8_t* stream, size_t length, JpegRows rows
     return Decode(stream, length, rows, Tone::Grey);
 }
 
+bool ReadJpegSize(const uint8_t* stream, size_t length, int& width, int& height)
+{
+    TjHandle handle(tjInitDecompress());
+    int subsamp = 0, colourspace = 0;
+    return handle && stream && length > 0 &&
+           tjDecompressHeader3(handle.get(), stream, (unsigned long)length, &width, &height, &subsamp, &colourspace) ==
+               0;
+}
+
 JpegEncoder::JpegEncoder() : handle_(tjInitCompress()) {}
 
 JpegEncoder::~JpegEncoder()

@@ -32,6 +32,10 @@ enum class JpegRows {
 PictureBuffer DecodeJpegColour(const uint8_t* stream, size_t length, JpegRows rows = JpegRows::AsStored);
 PictureBuffer DecodeJpegGrey(const uint8_t* stream, size_t length, JpegRows rows = JpegRows::AsStored);
 
+// The picture size a stream's header states; false when the header does not
+// read.
+bool ReadJpegSize(const uint8_t* stream, size_t length, int& width, int& height);
+
 // Encodes width x height pixels of `channels` (1 or 3) bytes, rows taken as
 // the image's rows from the top and colour bytes as red, green, blue. Empty on
 // failure.

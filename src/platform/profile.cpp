@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -208,6 +209,16 @@ const std::optional<IniFile>& Cached(const std::string& path)
     return cache->ini;
 }
 
+// The value of a key line, blanks around it and one pair of enclosing quotes
+// removed.
+std::string ValueOf(const Line& line)
+{
+    std::string value = Trim(line.text.substr(line.text.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
 std::optional<std::string> Lookup(const std::string& section, const std::string& key)
 {
     const std::string path = SettingsFilePath();
@@ -221,11 +232,7 @@ std::optional<std::string> Lookup(const std::string& section, const std::string&
     const std::optional<size_t> at = FindKey(*ini, header, key);
     if (!at)
         return std::nullopt;
-    const std::string& text = ini->lines[*at].text;
-    std::string value = Trim(text.substr(text.find('=') + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return value;
+    return ValueOf(ini->lines[*at]);
 }
 
 bool Save(const std::string& path, const IniFile& ini)
@@ -252,29 +259,62 @@ bool Storable(const ProfileEntry& e)
            !Trim(e.key).empty() && Trim(e.key) == e.key && Trim(e.section) == e.section && e.key.front() != '[';
 }
 
-void Set(IniFile& ini, const ProfileEntry& e)
+// Where a new key of the section goes: after its last line that is not
+// blank, so that a blank line before the next section stays where it is. A
+// missing section is added at the end.
+size_t NewKeyPlace(IniFile& ini, const std::string& section)
 {
     std::vector<Line>& lines = ini.lines;
-    const Line keyLine{e.key + "=" + e.value, ini.lineEnd};
-    const size_t header = FindSection(ini, e.section);
+    const size_t header = FindSection(ini, section);
     if (header == lines.size()) {
         if (!lines.empty() && lines.back().end.empty())
             lines.back().end = ini.lineEnd;
-        lines.push_back({"[" + e.section + "]", ini.lineEnd});
-        lines.push_back(keyLine);
-    } else if (const std::optional<size_t> existing = FindKey(ini, header, e.key)) {
-        // The key keeps the spelling the file gave it.
-        lines[*existing].text = *KeyOf(lines[*existing]) + "=" + e.value;
-    } else {
-        // After the section's last line that is not blank, so that a blank
-        // line before the next section stays where it is.
-        size_t at = SectionEnd(ini, header);
-        while (at > header + 1 && Trim(lines[at - 1].text).empty())
-            --at;
-        if (lines[at - 1].end.empty())
-            lines[at - 1].end = ini.lineEnd;
-        lines.insert(lines.begin() + std::ptrdiff_t(at), keyLine);
+        lines.push_back({"[" + section + "]", ini.lineEnd});
+        return lines.size();
     }
+    size_t at = SectionEnd(ini, header);
+    while (at > header + 1 && Trim(lines[at - 1].text).empty())
+        --at;
+    if (lines[at - 1].end.empty())
+        lines[at - 1].end = ini.lineEnd;
+    return at;
+}
+
+void Set(IniFile& ini, const ProfileEntry& e)
+{
+    std::vector<Line>& lines = ini.lines;
+    const size_t header = FindSection(ini, e.section);
+    if (header < lines.size()) {
+        if (const std::optional<size_t> existing = FindKey(ini, header, e.key)) {
+            // The key keeps the spelling the file gave it.
+            lines[*existing].text = *KeyOf(lines[*existing]) + "=" + e.value;
+            return;
+        }
+    }
+    const size_t at = NewKeyPlace(ini, e.section);
+    lines.insert(lines.begin() + std::ptrdiff_t(at), Line{e.key + "=" + e.value, ini.lineEnd});
+}
+
+// The indexes of the section's key lines, in order.
+std::vector<size_t> KeyLines(const IniFile& ini, const std::string& section)
+{
+    std::vector<size_t> at;
+    const size_t header = FindSection(ini, section);
+    if (header == ini.lines.size())
+        return at;
+    const size_t end = SectionEnd(ini, header);
+    for (size_t i = header + 1; i < end; ++i)
+        if (KeyOf(ini.lines[i]))
+            at.push_back(i);
+    return at;
+}
+
+ProfileKeys KeysAt(const IniFile& ini, const std::vector<size_t>& at)
+{
+    ProfileKeys keys;
+    for (size_t i : at)
+        keys.push_back({*KeyOf(ini.lines[i]), ValueOf(ini.lines[i])});
+    return keys;
 }
 
 // An advisory lock on a file beside the settings, held while the file is
@@ -318,9 +358,17 @@ private:
     int fd_ = -1;
 };
 
+bool SetAll(IniFile& ini, const std::vector<ProfileEntry>& entries)
+{
+    for (const ProfileEntry& e : entries)
+        Set(ini, e);
+    return true;
+}
+
 // Under ProfileMutex. The file is read again under the lock: another
-// process may have written it since this run read it.
-bool Commit(const std::string& path, const std::vector<ProfileEntry>& entries)
+// process may have written it since this run read it. `change` refuses by
+// returning false, and the file then stays as it was.
+bool Commit(const std::string& path, const std::function<bool(IniFile&)>& change)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
@@ -331,10 +379,8 @@ bool Commit(const std::string& path, const std::vector<ProfileEntry>& entries)
         std::filesystem::create_directories(parent, ec);
     const FileLock lock(path + ".lock");
     std::optional<IniFile> ini = Load(path);
-    if (!ini)
+    if (!ini || !change(*ini))
         return false;
-    for (const ProfileEntry& e : entries)
-        Set(*ini, e);
     if (!Save(path, *ini))
         return false;
     TheCache() = Cache{path, std::move(ini)};
@@ -411,7 +457,7 @@ bool WriteProfileStrings(const std::vector<ProfileEntry>& entries)
         pending.entries.insert(pending.entries.end(), entries.begin(), entries.end());
         return true;
     }
-    return Commit(path, entries);
+    return Commit(path, [&entries](IniFile& ini) { return SetAll(ini, entries); });
 }
 
 ProfileWriteBatch::ProfileWriteBatch()
@@ -426,7 +472,43 @@ ProfileWriteBatch::~ProfileWriteBatch()
     std::lock_guard lock(ProfileMutex());
     Pending& pending = ThePending();
     if (--pending.depth == 0 && !pending.entries.empty())
-        Commit(path, std::exchange(pending.entries, {}));
+        Commit(path, [entries = std::exchange(pending.entries, {})](IniFile& ini) { return SetAll(ini, entries); });
+}
+
+}  // namespace plexo::platform
+
+namespace plexo::platform {
+
+ProfileKeys ReadProfileSection(const std::string& section)
+{
+    const std::string path = SettingsFilePath();
+    std::lock_guard lock(ProfileMutex());
+    const std::optional<IniFile>& ini = Cached(path);
+    return ini ? KeysAt(*ini, KeyLines(*ini, section)) : ProfileKeys{};
+}
+
+bool RewriteProfileSection(const std::string& section, const std::function<ProfileKeys(ProfileKeys)>& change)
+{
+    if (!Storable({section, "key", ""}))
+        return false;
+    const std::string path = SettingsFilePath();
+    std::lock_guard lock(ProfileMutex());
+    return Commit(path, [&](IniFile& ini) {
+        const std::vector<size_t> at = KeyLines(ini, section);
+        const ProfileKeys keys = change(KeysAt(ini, at));
+        if (!std::all_of(keys.begin(), keys.end(),
+                         [&](const ProfileKey& k) { return Storable({section, k.key, k.value}); }))
+            return false;
+        for (auto i = at.rbegin(); i != at.rend(); ++i)
+            ini.lines.erase(ini.lines.begin() + std::ptrdiff_t(*i));
+        if (keys.empty())
+            return true;
+        // Where the first key was, so the section's other lines stay in place.
+        size_t next = at.empty() ? NewKeyPlace(ini, section) : at.front();
+        for (const ProfileKey& k : keys)
+            ini.lines.insert(ini.lines.begin() + std::ptrdiff_t(next++), Line{k.key + "=" + k.value, ini.lineEnd});
+        return true;
+    });
 }
 
 }  // namespace plexo::platform

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,25 @@ struct ProfileEntry {
 // the writes one by one would leave it. False, with the file unchanged, when
 // any entry is refused or the file cannot be replaced.
 bool WriteProfileStrings(const std::vector<ProfileEntry>& entries);
+
+struct ProfileKey {
+    std::string key;
+    std::string value;
+};
+using ProfileKeys = std::vector<ProfileKey>;
+
+// Every key of the section in the file's order, with its value as
+// ReadProfileString gives it; empty when the file or the section is missing.
+ProfileKeys ReadProfileSection(const std::string& section);
+
+// Replaces the section's keys with what `change` makes of them, read again
+// under the lock, so that keys another process wrote meanwhile are changed,
+// not lost. Keys are taken as given, case and all. The new keys go where the
+// first old one was, and the section's other lines stay. False, with the
+// file unchanged, when a key or value would not read back (as for
+// WriteProfileString) or the file cannot be replaced. An open batch does not
+// hold it back.
+bool RewriteProfileSection(const std::string& section, const std::function<ProfileKeys(ProfileKeys)>& change);
 
 // While a batch is open, writes are held back (and report success); the last
 // batch to close writes them all at once, as at the end of a run.

@@ -27,6 +27,11 @@ std::string RecentKey(size_t index)
 {
     return "File" + std::to_string(index + 1);
 }
+
+std::string LayoutKey(size_t index)
+{
+    return "Layout" + std::to_string(index + 1);
+}
 }  // namespace
 
 ViewSettings ViewSettings::Read()
@@ -37,6 +42,7 @@ ViewSettings ViewSettings::Read()
     s.zoomPercent = std::clamp(ReadProfileInt(kView, "Zoom", 100), kMinZoom, kMaxZoom);
     s.sizeWindowToFilm = ReadProfileInt(kView, "Size window to film", 0) != 0;
     s.geometry = GeometryFromText(ReadProfileString(kView, "Geometry", ""));
+    s.presentation = ReadProfileString(kView, "Presentation", "");
     return s;
 }
 
@@ -50,6 +56,8 @@ void ViewSettings::Write() const
         WriteProfileString(kView, "Geometry", std::to_string(g.x) + ' ' + std::to_string(g.y) + ' '
                                                   + std::to_string(g.width) + ' ' + std::to_string(g.height));
     }
+    if (!presentation.empty())
+        WriteProfileString(kView, "Presentation", presentation);
 }
 
 void RecentFilms::Add(const std::string& path)
@@ -65,8 +73,11 @@ RecentFilms RecentFilms::Read()
     RecentFilms recent;
     for (size_t i = 0; i < kMaxRecentFilms; ++i) {
         const std::string path = ReadProfileString(kRecent, RecentKey(i), "");
-        if (!path.empty() && std::find(recent.paths.begin(), recent.paths.end(), path) == recent.paths.end())
-            recent.paths.push_back(path);
+        if (path.empty() || std::find(recent.paths.begin(), recent.paths.end(), path) != recent.paths.end())
+            continue;
+        recent.paths.push_back(path);
+        if (std::string layout = ReadProfileString(kRecent, LayoutKey(i), ""); !layout.empty())
+            recent.layouts[path] = std::move(layout);
     }
     return recent;
 }
@@ -75,14 +86,21 @@ void RecentFilms::Write() const
 {
     // A path the file cannot hold (a line break in its name) is left out
     // rather than written half.
+    const auto writeOrClear = [](const std::string& key, const std::string& value) {
+        if (!value.empty() || !ReadProfileString(kRecent, key, "").empty())
+            WriteProfileString(kRecent, key, value);
+    };
     size_t key = 0;
     for (const std::string& path : paths) {
-        if (key < kMaxRecentFilms && WriteProfileString(kRecent, RecentKey(key), path))
+        if (key < kMaxRecentFilms && WriteProfileString(kRecent, RecentKey(key), path)) {
+            const auto layout = layouts.find(path);
+            writeOrClear(LayoutKey(key), layout == layouts.end() ? std::string() : layout->second);
             ++key;
+        }
     }
     for (; key < kMaxRecentFilms; ++key) {
-        if (!ReadProfileString(kRecent, RecentKey(key), "").empty())
-            WriteProfileString(kRecent, RecentKey(key), "");
+        writeOrClear(RecentKey(key), "");
+        writeOrClear(LayoutKey(key), "");
     }
 }
 

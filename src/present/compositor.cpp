@@ -10,16 +10,21 @@ namespace {
 constexpr int kBlue = 0;
 constexpr int kRed = 2;
 
-void PlaceGrey(const Picture& grey, int64_t shift, int channel, FrameBuffer& frame)
+void PlaceGrey(const Picture& grey, int64_t shift, int64_t up, int channel, FrameBuffer& frame)
 {
-    CopyGreyToChannel(grey, CentredSpan(grey.height, frame.height()),
+    CopyGreyToChannel(grey, RaisedSpan(grey.height, frame.height(), up),
                       DisplacedSpan(grey.width, frame.width(), shift), channel, frame.view());
 }
 
-void PlaceAlternateRows(const Picture& colour, int64_t shift, int firstRow, FrameBuffer& frame)
+// Every other row of the picture, from relative row `first` of its centred
+// band on. A picture moved up or down keeps the frame rows it has unmoved,
+// so that each eye keeps its screen lines.
+void PlaceAlternateRows(const Picture& colour, int64_t shift, int64_t up, int64_t first, FrameBuffer& frame)
 {
-    CopyColourRows(colour, CentredSpan(colour.height, frame.height()),
-                   DisplacedSpan(colour.width, frame.width(), shift), firstRow, 2, frame.view());
+    const Span centred = CentredSpan(colour.height, frame.height());
+    const Span rows = RaisedSpan(colour.height, frame.height(), up);
+    const int firstRow = int((centred.dst + first - rows.dst) & 1);
+    CopyColourRows(colour, rows, DisplacedSpan(colour.width, frame.width(), shift), firstRow, 2, frame.view());
 }
 
 }  // namespace
@@ -39,30 +44,36 @@ void ComposePlain(Film& film, FrameBuffer& frame)
         frame.Clear();
 }
 
-void ComposeRedBlue(Film& film, int32_t dist, FrameBuffer& frame)
+void ComposeRedBlue(Film& film, const StereoAdjustments& adjust, FrameBuffer& frame)
 {
     // Each picture is used up before the next request, which may reuse its
     // bytes (a two-film pair composes both into one buffer).
-    const Picture first = FilmPicture(film, Eye::Current, Tone::Grey);
+    const Picture first = FilmPicture(film, FirstEye(adjust), Tone::Grey);
     if (!first)
         return;
-    PlaceGrey(first, FirstShift(dist), kRed, frame);
-    PlaceGrey(FilmPicture(film, Eye::Partner, Tone::Grey), SecondShift(dist), kBlue, frame);
+    PlaceGrey(first, FirstShift(adjust.dist), 0, kRed, frame);
+    PlaceGrey(FilmPicture(film, SecondEye(adjust), Tone::Grey), SecondShift(adjust.dist), adjust.vertical, kBlue,
+              frame);
 }
 
-void ComposeInterlaced(Film& film, int32_t dist, int32_t top, FrameBuffer& frame)
+// The placements follow the rows, the vertical alignment follows the eye:
+// the second eye is moved whichever rows it takes.
+void ComposeInterlaced(Film& film, const StereoAdjustments& adjust, int32_t top, FrameBuffer& frame)
 {
     // The eyes keep their screen lines when the window moves by one row.
     const bool odd = top % 2 != 0;
-    const Picture even = FilmPicture(film, odd ? Eye::Current : Eye::Partner, Tone::Colour);
+    const Eye evenEye = odd ? FirstEye(adjust) : SecondEye(adjust);
+    const Eye oddEye = odd ? SecondEye(adjust) : FirstEye(adjust);
+    const auto up = [&](Eye eye) { return eye == SecondEye(adjust) ? adjust.vertical : 0; };
+    const Picture even = FilmPicture(film, evenEye, Tone::Colour);
     if (!even)
         return;
-    PlaceAlternateRows(even, FirstShift(dist), 0, frame);
-    PlaceAlternateRows(FilmPicture(film, odd ? Eye::Partner : Eye::Current, Tone::Colour), SecondShift(dist),
-                       1, frame);
+    PlaceAlternateRows(even, FirstShift(adjust.dist), up(evenEye), 0, frame);
+    PlaceAlternateRows(FilmPicture(film, oddEye, Tone::Colour), SecondShift(adjust.dist), up(oddEye), 1, frame);
 }
 
-bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presentation& shown, FrameBuffer& frame)
+bool ComposeFrame(Film* film, const StereoAdjustments& adjust, const ViewRect& view, const Presentation& shown,
+                  FrameBuffer& frame)
 {
     const int64_t width = int64_t(view.right) - view.left;
     const int64_t height = int64_t(view.bottom) - view.top;
@@ -72,7 +83,7 @@ bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presenta
         frame.Clear();
         return true;
     }
-    shown.compose(*film, {dist, view}, frame);
+    shown.compose(*film, {adjust, view}, frame);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the view shows for one frame pair. The view hands the film, the
-// document's displacement and the presentation shown to ComposeFrame,
+// adjustments and the presentation shown to ComposeFrame,
 // then paints the frame buffer at its client area's top-left corner, one
 // buffer pixel to one device pixel, clipped to the client area (the up to
 // three padding columns fall outside it).
@@ -17,18 +17,20 @@ namespace plexo {
 // has no page flipper, so the page-flip presentation composes plain. False,
 // with an empty frame, when the view is too large to compose (or inverted);
 // a missing picture is not a failure but black.
-bool ComposeFrame(Film* film, int32_t dist, const ViewRect& view, const Presentation& shown, FrameBuffer& frame);
+bool ComposeFrame(Film* film, const StereoAdjustments& adjust, const ViewRect& view, const Presentation& shown,
+                  FrameBuffer& frame);
 
 // The compositors on a frame already prepared: sized, and black for the
-// stereo ones; the plain one clears what its picture leaves uncovered. D is the
-// document's displacement; top is the screen row of the view's top edge.
+// stereo ones; the plain one clears what its picture leaves uncovered. The
+// first eye is the current frame's picture and the second the partner's,
+// exchanged by swap; top is the screen row of the view's top edge.
 // The current frame's colour picture, centred and cropped.
 void ComposePlain(Film& film, FrameBuffer& frame);
-// The current grey picture in red, moved by trunc(D/2) − D columns, and the
-// partner's in blue, moved by +D.
-void ComposeRedBlue(Film& film, int32_t dist, FrameBuffer& frame);
+// The first eye's grey picture in red, moved by trunc(D/2) − D columns, and
+// the second's in blue, moved by +D and up by the vertical alignment.
+void ComposeRedBlue(Film& film, const StereoAdjustments& adjust, FrameBuffer& frame);
 // Alternate rows from the two colour pictures, placed as for red-blue; which
 // eye takes the even rows follows the parity of `top`.
-void ComposeInterlaced(Film& film, int32_t dist, int32_t top, FrameBuffer& frame);
+void ComposeInterlaced(Film& film, const StereoAdjustments& adjust, int32_t top, FrameBuffer& frame);
 
 }  // namespace plexo

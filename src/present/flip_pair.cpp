@@ -8,9 +8,9 @@ namespace plexo {
 
 namespace {
 
-void Place(const Picture& colour, int64_t shift, FrameBuffer& section)
+void Place(const Picture& colour, int64_t shift, int64_t up, FrameBuffer& section)
 {
-    CopyColourRows(colour, CentredSpan(colour.height, section.height()),
+    CopyColourRows(colour, RaisedSpan(colour.height, section.height(), up),
                    DisplacedSpan(colour.width, section.width(), shift), 0, 1, section.view());
 }
 
@@ -24,10 +24,10 @@ platform::BitmapInfoHeader FlipSections::header() const
     return h;
 }
 
-bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSections& sections)
+bool ComposeFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRect& view, FlipSections& sections)
 {
     sections.rect = view;
-    const Picture first = FilmPicture(film, Eye::Current, Tone::Colour);
+    const Picture first = FilmPicture(film, FirstEye(adjust), Tone::Colour);
     const int64_t width = int64_t(view.right) - view.left;
     const int64_t height = int64_t(view.bottom) - view.top;
     if (first && first.width < width && first.height < height) {
@@ -46,16 +46,18 @@ bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSec
     sections.second.Clear();
     if (!first)
         return true;
-    // The first picture is placed before the partner is asked for: a two-film
+    // The first eye is placed before the second is asked for: a two-film
     // pair may reuse its bytes.
-    Place(first, FirstShift(dist), sections.first);
-    Place(FilmPicture(film, Eye::Partner, Tone::Colour), SecondShift(dist), sections.second);
+    Place(first, FirstShift(adjust.dist), 0, sections.first);
+    Place(FilmPicture(film, SecondEye(adjust), Tone::Colour), SecondShift(adjust.dist), adjust.vertical,
+          sections.second);
     return true;
 }
 
-void ComposeFlipPair(const ViewRect& view, Film& film, int32_t dist, DDFlipper& flipper, FlipSections& sections)
+void ComposeFlipPair(const ViewRect& view, Film& film, const StereoAdjustments& adjust, DDFlipper& flipper,
+                    FlipSections& sections)
 {
-    if (ComposeFlipSections(film, dist, view, sections) && sections.first.height() > 0)
+    if (ComposeFlipSections(film, adjust, view, sections) && sections.first.height() > 0)
         flipper.ShowPair(sections.rect, sections.header(), sections.first.bytes(), sections.second.bytes());
 }
 

@@ -24,12 +24,15 @@ struct FlipSections {
     platform::BitmapInfoHeader header() const;
 };
 
-// Composes both sections for the view (screen coordinates): the first
-// picture with the first stereo placement, the partner's with the second.
+// Composes both sections for the view (screen coordinates): the first eye's
+// picture with the first stereo placement, the second eye's with the second
+// and the vertical alignment. The section size follows the first eye's
+// picture.
 // False, with empty sections, when the sections cannot be had.
-bool ComposeFlipSections(Film& film, int32_t dist, const ViewRect& view, FlipSections& sections);
+bool ComposeFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRect& view, FlipSections& sections);
 
 // ComposeFlipSections, then the flipper's ShowPair.
-void ComposeFlipPair(const ViewRect& view, Film& film, int32_t dist, DDFlipper& flipper, FlipSections& sections);
+void ComposeFlipPair(const ViewRect& view, Film& film, const StereoAdjustments& adjust, DDFlipper& flipper,
+                    FlipSections& sections);
 
 }  // namespace plexo

@@ -10,19 +10,6 @@ namespace plexo {
 
 namespace {
 
-bool InsideBoth(Span s, int64_t pictureSize, int64_t frameSize)
-{
-    return s.count > 0 && s.src >= 0 && s.dst >= 0 && s.src + s.count <= pictureSize &&
-           s.dst + s.count <= frameSize;
-}
-
-bool BlockFits(const Picture& picture, int bytesPerPixel, Span rows, Span cols, const FrameView& frame)
-{
-    return picture.data && picture.bytesPerPixel == bytesPerPixel && frame.data &&
-           frame.stride >= size_t(frame.width) * 3 && InsideBoth(rows, picture.height, frame.height) &&
-           InsideBoth(cols, picture.width, frame.width);
-}
-
 void GreyRowToChannel(const uint8_t* from, uint8_t* to, size_t n, int channel)
 {
     to += channel;
@@ -73,6 +60,20 @@ GreyRowFn FastGreyRow() { return GreyRowToChannel; }
 #endif
 
 }  // namespace
+
+bool InsideBoth(Span s, int64_t pictureSize, int64_t frameSize)
+{
+    return s.count > 0 && s.src >= 0 && s.dst >= 0 && s.src + s.count <= pictureSize &&
+           s.dst + s.count <= frameSize;
+}
+
+bool FrameFits(const FrameView& frame) { return frame.data && frame.stride >= size_t(frame.width) * 3; }
+
+bool BlockFits(const Picture& picture, int bytesPerPixel, Span rows, Span cols, const FrameView& frame)
+{
+    return picture.data && picture.bytesPerPixel == bytesPerPixel && FrameFits(frame) &&
+           InsideBoth(rows, picture.height, frame.height) && InsideBoth(cols, picture.width, frame.width);
+}
 
 bool CopyColourRows(const Picture& colour, Span rows, Span cols, int firstRow, int rowStep,
                     const FrameView& frame)

@@ -11,6 +11,13 @@
 
 namespace plexo {
 
+// The checks every pixel loop makes once at its edge: a span that is not
+// empty and lies inside both sizes; a frame whose rows hold its width; a
+// picture of the depth expected holding the block, in a frame that holds it.
+bool InsideBoth(Span s, int64_t pictureSize, int64_t frameSize);
+bool FrameFits(const FrameView& frame);
+bool BlockFits(const Picture& picture, int bytesPerPixel, Span rows, Span cols, const FrameView& frame);
+
 // Colour rows: relative rows first, first + step, first + 2·step, … below
 // rows.count of the block at rows × cols go unchanged, three bytes a pixel.
 // Plain copies every row (0, 1); interlacing takes every other (0 or 1, 2).

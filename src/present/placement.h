@@ -19,6 +19,10 @@ struct Span {
 // (the odd pixel at the far end), a smaller one has black on both sides.
 // Used for every vertical placement and the plain horizontal one.
 Span CentredSpan(int64_t pictureSize, int64_t frameSize);
+// The centred placement of the rows moved `up` rows towards the top of the
+// screen (a frame's rows count from the bottom), cut to the frame: the
+// vertical alignment of a stereo pair's second eye.
+Span RaisedSpan(int64_t pictureHeight, int64_t frameHeight, int64_t up);
 
 // The stereo horizontal placement: the picture's centre column lands `shift`
 // columns right of the frame's centre (both halves truncated), cut to the

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "present/compositor.h"
+#include "present/stereo_compositors.h"
 
 namespace plexo {
 
@@ -15,23 +16,75 @@ void Plain(Film& film, const ComposeContext&, FrameBuffer& frame) { ComposePlain
 void RedBlue(Film& film, const ComposeContext& context, FrameBuffer& frame)
 {
     frame.Clear();
-    ComposeRedBlue(film, context.dist, frame);
+    ComposeRedBlue(film, context.adjust, frame);
 }
 
 void Interlaced(Film& film, const ComposeContext& context, FrameBuffer& frame)
 {
     frame.Clear();
-    ComposeInterlaced(film, context.dist, context.view.top, frame);
+    ComposeInterlaced(film, context.adjust, context.view.top, frame);
 }
+
+template <const AnaglyphMatrix& kMatrix>
+void Anaglyph(Film& film, const ComposeContext& context, FrameBuffer& frame)
+{
+    ComposeAnaglyph(film, context.adjust, kMatrix, frame);
+}
+
+template <EyeLayout kLayout, bool kSqueezed>
+void Halves(Film& film, const ComposeContext& context, FrameBuffer& frame)
+{
+    ComposeHalves(film, context.adjust, kLayout, kSqueezed, frame);
+}
+
+template <bool kCheckerboard>
+void Alternate(Film& film, const ComposeContext& context, FrameBuffer& frame)
+{
+    ComposeAlternate(film, context.adjust, context.view.left, context.view.top, kCheckerboard, frame);
+}
+
+template <bool kSecond>
+void Mono(Film& film, const ComposeContext& context, FrameBuffer& frame)
+{
+    ComposeMono(film, context.adjust, kSecond, frame);
+}
+
+constexpr auto kSideBySide = EyeLayout::SideBySide;
+constexpr auto kTopBottom = EyeLayout::TopBottom;
+constexpr auto kColour = Tone::Colour;
 
 // In the table's order of ids.
 constexpr Presentation kPresentations[] = {
-    {PresentationId::Plain, "plain", "plain", -1, false, false, Tone::Colour, false, Plain},
+    {PresentationId::Plain, "plain", "plain", -1, false, false, kColour, false, Plain},
     {PresentationId::RedBlue, "red-blue", "red-blue", 1, false, false, Tone::Grey, false, RedBlue},
-    {PresentationId::Interlaced, "interlaced", "interlaced", 2, true, true, Tone::Colour, false, Interlaced},
+    {PresentationId::Interlaced, "interlaced", "interlaced", 2, true, true, kColour, false, Interlaced},
     // Without a flipper at hand the eyes cannot alternate, and the view shows
     // the plain picture.
-    {PresentationId::PageFlip, "page-flip", "page flipping", 0, true, false, Tone::Colour, true, Plain},
+    {PresentationId::PageFlip, "page-flip", "page flipping", 0, true, false, kColour, true, Plain},
+    {PresentationId::DuboisRedCyan, "dubois-red-cyan", "Dubois red-cyan", -1, false, false, kColour, false,
+     Anaglyph<kDuboisRedCyan>},
+    {PresentationId::DuboisGreenMagenta, "dubois-green-magenta", "Dubois green-magenta", -1, false, false, kColour,
+     false, Anaglyph<kDuboisGreenMagenta>},
+    {PresentationId::DuboisAmberBlue, "dubois-amber-blue", "Dubois amber-blue", -1, false, false, kColour, false,
+     Anaglyph<kDuboisAmberBlue>},
+    {PresentationId::ColourRedCyan, "colour-red-cyan", "colour red-cyan", -1, false, false, kColour, false,
+     Anaglyph<kColourRedCyan>},
+    {PresentationId::HalfColourRedCyan, "half-colour-red-cyan", "half-colour red-cyan", -1, false, false, kColour,
+     false, Anaglyph<kHalfColourRedCyan>},
+    {PresentationId::GreyRedCyan, "grey-red-cyan", "grey red-cyan", -1, false, false, kColour, false,
+     Anaglyph<kGreyRedCyan>},
+    {PresentationId::SideBySide, "side-by-side", "side by side", -1, false, false, kColour, false,
+     Halves<kSideBySide, false>, 2, 1},
+    {PresentationId::TopBottom, "top-bottom", "top-bottom", -1, false, false, kColour, false,
+     Halves<kTopBottom, false>, 1, 2},
+    {PresentationId::SideBySideHalf, "side-by-side-half", "side by side, half width", -1, false, false, kColour,
+     false, Halves<kSideBySide, true>, 1, 1, true},
+    {PresentationId::TopBottomHalf, "top-bottom-half", "top-bottom, half height", -1, false, false, kColour, false,
+     Halves<kTopBottom, true>, 1, 1, true},
+    {PresentationId::Columns, "columns", "columns", -1, true, true, kColour, false, Alternate<false>},
+    {PresentationId::Checkerboard, "checkerboard", "checkerboard", -1, true, true, kColour, false, Alternate<true>},
+    {PresentationId::MonoFirst, "mono-first", "first eye alone", -1, false, false, kColour, false, Mono<false>},
+    {PresentationId::MonoSecond, "mono-second", "second eye alone", -1, false, false, kColour, false, Mono<true>},
 };
 
 constexpr bool InOrderOfIds()
@@ -44,6 +97,11 @@ constexpr bool InOrderOfIds()
 static_assert(InOrderOfIds());
 
 }  // namespace
+
+PixelSize NaturalSize(const Presentation& presentation, int64_t eyeWidth, int64_t eyeHeight)
+{
+    return {eyeWidth * presentation.across, eyeHeight * presentation.down};
+}
 
 std::span<const Presentation> Presentations() { return kPresentations; }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "film/film.h"
+#include "present/adjustments.h"
 #include "present/frame_buffer.h"
 
 namespace plexo {
@@ -23,13 +24,33 @@ struct ViewRect {
     int32_t bottom = 0;
 };
 
-enum class PresentationId { Plain, RedBlue, Interlaced, PageFlip };
+enum class PresentationId {
+    Plain,
+    RedBlue,
+    Interlaced,
+    PageFlip,
+    DuboisRedCyan,
+    DuboisGreenMagenta,
+    DuboisAmberBlue,
+    ColourRedCyan,
+    HalfColourRedCyan,
+    GreyRedCyan,
+    SideBySide,
+    TopBottom,
+    SideBySideHalf,
+    TopBottomHalf,
+    Columns,
+    Checkerboard,
+    MonoFirst,
+    MonoSecond,
+};
 
 // What a compositor is given beside the film and the frame.
 struct ComposeContext {
-    // The document's displacement D.
-    int32_t dist = 0;
-    // Where the view lies on the screen: its rows decide the interlace parity.
+    // Swap, the displacement D and the vertical alignment.
+    StereoAdjustments adjust;
+    // Where the view lies on the screen: its rows decide the interlace parity,
+    // its columns and rows those of columns and the checkerboard.
     ViewRect view;
 };
 
@@ -40,7 +61,8 @@ struct Presentation {
     // How the frame display names it.
     const char* label;
     // The settings file's "Red-Blue" value that keeps it as the stereo
-    // presentation; -1 for plain, which is stereo off and never kept.
+    // presentation; -1 for plain, which is stereo off and never kept, and for
+    // the presentations that value does not name.
     int32_t stored;
     // Rows that must meet the screen's rows one to one: never zoomed or fitted.
     bool oneToOne;
@@ -53,7 +75,24 @@ struct Presentation {
     bool flips;
     // Composes into a frame already sized, clearing what it needs to.
     void (*compose)(Film& film, const ComposeContext& context, FrameBuffer& frame);
+    // Its natural size, in eyes across and down: what plexo-tool composes
+    // without a view size, and what the view fits and zooms.
+    int32_t across = 1;
+    int32_t down = 1;
+    // Fills the screen in full screen whatever the aspect (the half modes,
+    // whose eyes a 3D television stretches back).
+    bool stretchedInFullScreen = false;
 };
+
+// A size in pixels.
+struct PixelSize {
+    int64_t width = 0;
+    int64_t height = 0;
+};
+
+// The presentation's natural size for eyes of the given size: `across` eyes
+// wide and `down` eyes high.
+PixelSize NaturalSize(const Presentation& presentation, int64_t eyeWidth, int64_t eyeHeight);
 
 std::span<const Presentation> Presentations();
 const Presentation& PresentationOf(PresentationId id);

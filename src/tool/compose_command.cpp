@@ -19,11 +19,21 @@ namespace plexo::tool {
 
 namespace {
 
-// The document's defaults.
-constexpr int kDefaultShift = -4;
+// The document's default.
 constexpr int kDefaultDist = 21;
 
 constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
+
+// Every --mode name, from the presentation table: "plain|red-blue|…", or
+// with `last` before the last one "plain, red-blue, … or mono-second".
+std::string ModeNames(const char* between, const char* last)
+{
+    std::string names;
+    const auto all = Presentations();
+    for (size_t i = 0; i < all.size(); ++i)
+        names += std::string(i == 0 ? "" : i + 1 == all.size() ? last : between) + all[i].name;
+    return names;
+}
 
 std::string ViewText(const ViewRect& view)
 {
@@ -39,11 +49,11 @@ bool WriteSection(const FrameBuffer& section, const std::string& path)
 
 // The two sections the page-flip pair hands to the flipper, and where they go
 // relative to the view.
-int WriteFlipSections(Film& film, int dist, const ViewRect& view, const std::string& first,
+int WriteFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRect& view, const std::string& first,
                       const std::string& second)
 {
     FlipSections sections;
-    if (!ComposeFlipSections(film, dist, view, sections))
+    if (!ComposeFlipSections(film, adjust, view, sections))
         return Fail("the view " + ViewText(view) + " is too large");
     if (sections.first.height() <= 0)
         return Fail("the view " + ViewText(view) + " is empty: there is nothing to write");
@@ -60,13 +70,15 @@ int WriteFlipSections(Film& film, int dist, const ViewRect& view, const std::str
 
 int RunCompose(Args& args)
 {
-    if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "mode", "view", "top", "out",
-                        "second-out"}) ||
+    if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "vertical", "mode", "view", "left", "top", "out",
+                        "second-out", kSourceLayoutOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
     const auto shift = args.integer("shift");
     const auto dist = args.integer("dist");
+    const auto vertical = args.integer("vertical");
+    const auto left = args.integer("left");
     const auto top = args.integer("top");
     const auto view = args.size("view");
     const auto modeName = args.required("mode");
@@ -74,6 +86,7 @@ int RunCompose(Args& args)
     const auto second = args.value("second");
     const auto sideName = args.value("side");
     const auto secondOut = args.value("second-out");
+    const LayoutChoice choice = ReadSourceLayout(args);
     if (!args.ok())
         return kBadUsage;
     if (sideName && !second) {
@@ -91,7 +104,7 @@ int RunCompose(Args& args)
     }
     const bool pageFlip = mode && mode->flips;
     if (!mode)
-        args.fail("--mode takes plain, red-blue, interlaced or page-flip, not '" + *modeName + "'");
+        args.fail("--mode takes " + ModeNames(", ", " or ") + ", not '" + *modeName + "'");
     else if (side < 0)
         args.fail("--side takes right, bottom, left or top, not '" + *sideName + "'");
     else if (pageFlip && !secondOut)
@@ -101,11 +114,11 @@ int RunCompose(Args& args)
     if (!args.ok())
         return kBadUsage;
 
-    FilmPtr film = OpenFilmNamed(args.plain()[0]);
+    FilmPtr film = OpenFilmNamed(args.plain()[0], choice);
     if (!film)
         return kFailed;
     if (second) {
-        FilmPtr added = OpenFilmNamed(*second);
+        FilmPtr added = OpenFilmNamed(*second, choice);
         if (!added)
             return kFailed;
         film = PairFilms(std::move(film), std::move(added), side);
@@ -113,7 +126,7 @@ int RunCompose(Args& args)
     if (!MoveToIndex(*film, index.value_or(0)))
         return Fail(args.plain()[0] + " has no frame at index " + std::to_string(index.value_or(0)) + ": it has " +
                     std::to_string(film->FrameCount()));
-    film->SetShift(shift.value_or(kDefaultShift));
+    film->SetShift(shift.value_or(DefaultShift(*film)));
 
     // The viewer shows black for a picture it cannot read; the tool's caller
     // is told instead, whether or not the view size was given.
@@ -121,21 +134,27 @@ int RunCompose(Args& args)
     if (!picture)
         return Fail("cannot read the picture of frame " + std::to_string(index.value_or(0)) + " of " +
                     args.plain()[0]);
-    int width = picture.width, height = picture.height;
+    const PixelSize natural = NaturalSize(*mode, picture.width, picture.height);
+    int64_t width = natural.width, height = natural.height;
     if (view)
         std::tie(width, height) = *view;
     if (width > kMaxPictureSide || height > kMaxPictureSide)
         return Fail("the view " + std::to_string(width) + "x" + std::to_string(height) +
                     " is larger than a bitmap holds, " + std::to_string(kMaxPictureSide) + " pixels a side");
+    const int viewLeft = left.value_or(0);
     const int viewTop = top.value_or(0);
-    if (int64_t(viewTop) + height > INT_MAX)
+    if (viewLeft + width > INT_MAX)
+        return Fail("--left " + std::to_string(viewLeft) + " puts the view right of the last screen column");
+    if (viewTop + height > INT_MAX)
         return Fail("--top " + std::to_string(viewTop) + " puts the view below the last screen row");
 
-    const ViewRect rect{0, viewTop, width, viewTop + height};
+    const ViewRect rect{viewLeft, viewTop, int32_t(viewLeft + width), int32_t(viewTop + height)};
+    const StereoAdjustments adjust{
+        .swap = args.has("swap"), .dist = dist.value_or(kDefaultDist), .vertical = vertical.value_or(0)};
     if (pageFlip)
-        return WriteFlipSections(*film, dist.value_or(kDefaultDist), rect, *out, *secondOut);
+        return WriteFlipSections(*film, adjust, rect, *out, *secondOut);
     FrameBuffer frame;
-    if (!ComposeFrame(film.get(), dist.value_or(kDefaultDist), rect, *mode, frame))
+    if (!ComposeFrame(film.get(), adjust, rect, *mode, frame))
         return Fail("the view " + ViewText(rect) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)
@@ -148,14 +167,22 @@ int RunCompose(Args& args)
     return kOk;
 }
 
-const bool registered = RegisterCommand(
-    {"compose",
-     "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--dist D] "
-     "--mode plain|red-blue|interlaced|page-flip [--view WxH] [--top T] --out OUT.bmp [--second-out SECOND.bmp]\n"
-     "    page-flip writes the first eye's section to --out and the second's to --second-out\n"
-     "    defaults: --side right, --index 0, --shift -4, --dist 21, --top 0, --view the picture's size",
-     {},
-     RunCompose});
+const char* Usage()
+{
+    static const std::string usage =
+        "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--swap] [--dist D] "
+        "[--vertical N] --mode " +
+        ModeNames("|", "|") +
+        " [--view WxH] [--left L] [--top T] [--source-layout L] --out OUT.bmp [--second-out SECOND.bmp]\n"
+        "    page-flip writes the first eye's section to --out and the second's to --second-out\n"
+        "    --swap shows the partner's picture as the first eye; --vertical moves the second eye up N rows\n"
+        "    defaults: --side right, --index 0, --shift -4 (a two-view film's eye offset: 0), --dist 21,\n"
+        "    --vertical 0, --left 0, --top 0, --view the presentation's natural size for the picture\n"
+        "    (twice its width for side-by-side, twice its height for top-bottom)";
+    return usage.c_str();
+}
+
+const bool registered = RegisterCommand({"compose", Usage(), {"swap"}, RunCompose});
 
 }  // namespace
 }  // namespace plexo::tool

@@ -73,7 +73,8 @@ std::string FailureOf(ConversionResult result, const std::string& wayName, Conve
 
 int RunConvert(Args& args)
 {
-    if (!args.onlyKnown({"factor", "size", "quality", "compress"}) || !args.plainCount(2, "WAY and SOURCE"))
+    if (!args.onlyKnown({"factor", "size", "quality", "compress", kSourceLayoutOption}) ||
+        !args.plainCount(2, "WAY and SOURCE"))
         return kBadUsage;
     const std::string& wayName = args.plain()[0];
     const std::string& source = args.plain()[1];
@@ -83,6 +84,7 @@ int RunConvert(Args& args)
         return kBadUsage;
     }
     ConversionOptions options;
+    options.layout = ReadSourceLayout(args);
     if (!ReadOptions(args, *way, options))
         return kBadUsage;
 
@@ -120,11 +122,12 @@ int RunConvert(Args& args)
 
 const bool registered = RegisterCommand(
     {"convert",
-     "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm|video-bmp|video-jpg|video-flm SOURCE [--grey] [--factor 1-4] [--size WxH] "
-     "[--quality 1-100] [--compress none|jpeg]\n"
+     "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm|mpo-bmp|mpo-jpg|mpo-flm|jps-bmp|jps-jpg|jps-flm|\n"
+     "    video-bmp|video-jpg|video-flm SOURCE\n"
+     "    [--grey] [--factor 1-4] [--size WxH] [--quality 1-100] [--compress none|jpeg] [--source-layout L]\n"
      "  defaults: colour, factor 1, source size, quality 95, compress jpeg; prints how many files it replaced\n"
-     "  and what it wrote; a video source (mp4, mov, mkv, webm, avi) writes its frames numbered from 1 under\n"
-     "  its name less the extension",
+     "  and what it wrote; a two-view source (MPO, JPS, a stereo video) writes its first eye; a video source\n"
+     "  (mp4, mov, mkv, webm, avi) writes its frames numbered from 1 under its name less the extension",
      {"grey"},
      RunConvert});
 

@@ -3,7 +3,6 @@
 #include "doc/open_failure.h"
 #include "film/file_formats.h"
 #include "film/open_film.h"
-#include "tool/command.h"
 
 namespace plexo::tool {
 
@@ -16,17 +15,36 @@ bool MoveToIndex(Film& film, int index)
     return index >= 0 && index < film.FrameCount() && film.Seek(index);
 }
 
-FilmPtr OpenFilmNamed(const std::string& path)
+LayoutChoice ReadSourceLayout(Args& args)
 {
-    FilmPtr film = OpenFilmByExtension(path);
+    const std::optional<std::string> word = args.value(kSourceLayoutOption);
+    if (!word)
+        return {};
+    const std::optional<StereoLayout> layout = LayoutNamed(*word);
+    if (!layout)
+        args.fail(std::string("--") + kSourceLayoutOption +
+                  " takes mono, sbs, sbs-rl, tb, tb-rl, hsbs, hsbs-rl, htb or htb-rl, not '" + *word + "'");
+    return layout;
+}
+
+int DefaultShift(const Film& film)
+{
+    // The document's default A.
+    constexpr int kSingleViewShift = -4;
+    return film.Eyes() == 2 ? 0 : kSingleViewShift;
+}
+
+FilmPtr OpenFilmNamed(const std::string& path, const LayoutChoice& choice)
+{
+    FilmPtr film = OpenFilmByExtension(path, choice);
     if (!film && FileFormatOf(path))
         Fail(path + ": " + WhyNoFilm(path));
     return film;
 }
 
-FilmPtr OpenFilmAt(const std::string& path, int index)
+FilmPtr OpenFilmAt(const std::string& path, int index, const LayoutChoice& choice)
 {
-    FilmPtr film = OpenFilmNamed(path);
+    FilmPtr film = OpenFilmNamed(path, choice);
     if (!film)
         return nullptr;
     if (!MoveToIndex(*film, index)) {

@@ -1,4 +1,5 @@
-// plexo-tool frame: Save As of one frame, as the viewer's document does it.
+// plexo-tool frame: Save As of one frame, as the viewer's document does it,
+// or one eye of it.
 
 #include <cstdio>
 #include <string>
@@ -14,10 +15,13 @@ namespace {
 
 int RunFrame(Args& args)
 {
-    if (!args.onlyKnown({"index", "out"}) || !args.plainCount(1, "FILM"))
+    if (!args.onlyKnown({"index", "eye", "shift", "out", kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
+    const auto eyeName = args.value("eye");
+    const auto shift = args.integer("shift");
     const auto out = args.required("out");
+    const LayoutChoice choice = ReadSourceLayout(args);
     if (!args.ok())
         return kBadUsage;
     const std::string ext = platform::UpperExtension(*out);
@@ -25,21 +29,35 @@ int RunFrame(Args& args)
         args.fail("--out " + *out + ": the output must be a .bmp or .jpg file");
         return kBadUsage;
     }
+    if (eyeName && *eyeName != "first" && *eyeName != "second") {
+        args.fail("--eye takes first or second, not '" + *eyeName + "'");
+        return kBadUsage;
+    }
 
     const std::string& path = args.plain()[0];
-    FilmPtr film = OpenFilmAt(path, index.value_or(0));
+    FilmPtr film = OpenFilmAt(path, index.value_or(0), choice);
     if (!film)
         return kFailed;
-    if (!SaveFrame(*film, *out))
+    // A two-view film's eyes are the current and partner pictures of one
+    // frame; a single view's second eye is the partner frame's picture.
+    film->SetShift(shift.value_or(DefaultShift(*film)));
+    const Eye eye = eyeName == "second" ? Eye::Partner : Eye::Current;
+    const bool saved = eyeName ? SavePicture(FilmPicture(*film, eye, Tone::Colour), *out) : SaveFrame(*film, *out);
+    if (!saved)
         return Fail("cannot save frame " + std::to_string(index.value_or(0)) + " of " + path + " as " + *out);
-    const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
+    const Picture picture = FilmPicture(*film, eye, Tone::Colour);
     std::printf("%dx%d\n", picture.width, picture.height);
     return kOk;
 }
 
-const bool registered = RegisterCommand({"frame", "FILM [--index I] --out OUT.bmp|OUT.jpg\n"
-                                                  "    saves the colour picture of frame I (from 0, in play order)",
-                                         {}, RunFrame});
+const bool registered = RegisterCommand(
+    {"frame",
+     "FILM [--index I] [--eye first|second [--shift A]] [--source-layout L] --out OUT.bmp|OUT.jpg\n"
+     "    saves the colour picture of frame I (from 0, in play order), or one eye as stored: a two-view\n"
+     "    film's first or second eye (--shift: the eye offset, default 0); a single view's picture or its\n"
+     "    partner's A frames on (default -4)",
+     {},
+     RunFrame});
 
 }  // namespace
 }  // namespace plexo::tool

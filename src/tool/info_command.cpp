@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "film/flm_film.h"
 #include "film/file_formats.h"
+#include "film/flm_film.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
 
@@ -12,14 +12,33 @@ namespace plexo::tool {
 
 namespace {
 
+// A film of hours holds hundreds of thousands of frames; the line stops here.
 constexpr int kMostNumbers = 1000;
+
+// A decimal number without the zeros a fixed form would end in: "25",
+// "29.97"; "-" for the 0 that means unknown.
+std::string Decimal(double value)
+{
+    if (!(value > 0))
+        return "-";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string s = text;
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.')
+        s.pop_back();
+    return s;
+}
 
 int RunInfo(Args& args)
 {
-    if (!args.onlyKnown({}) || !args.plainCount(1, "FILM"))
+    if (!args.onlyKnown({kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
+        return kBadUsage;
+    const LayoutChoice choice = ReadSourceLayout(args);
+    if (!args.ok())
         return kBadUsage;
     const std::string& path = args.plain()[0];
-    FilmPtr film = OpenFilmNamed(path);
+    FilmPtr film = OpenFilmNamed(path, choice);
     if (!film)
         return kFailed;
     if (const auto* flm = dynamic_cast<const FlmFilm*>(film.get()); flm && flm->EndsInsideRecord())
@@ -44,20 +63,22 @@ int RunInfo(Args& args)
     std::printf("kind: %s\nframes: %d\nnumbers: %s\n", FileFormatOf(path)->name, film->FrameCount(),
                 numbers.c_str());
     const Picture first = FilmPicture(*film, Eye::Current, Tone::Colour);
-    if (!first) {
-        std::printf("size: none\n");
-        return Fail("cannot read the picture of the first frame of " + path);
-    }
-    std::printf("size: %dx%d\n", first.width, first.height);
-    const double rate = film->FrameRate();
-    if (rate > 0)
-        std::printf("fps: %.6g\nduration: %.6g s\n", rate, film->FrameCount() / rate);
+    if (first)
+        std::printf("size: %dx%d\n", first.width, first.height);
     else
-        std::printf("fps: -\nduration: -\n");
+        std::printf("size: none\n");
+    const std::string duration = Decimal(film->Duration());
+    std::printf("eyes: %d\nlayout: %s\nfps: %s\nduration: %s%s\n", film->Eyes(), LayoutText(film->Layout()).c_str(),
+                Decimal(film->FrameRate()).c_str(), duration.c_str(), duration == "-" ? "" : " s");
+    if (!first)
+        return Fail("cannot read the picture of the first frame of " + path);
     return kOk;
 }
 
-const bool registered = RegisterCommand({"info", "FILM", {}, RunInfo});
+const bool registered = RegisterCommand({"info", "FILM [--source-layout L]\n"
+                                                 "    prints kind, frames, numbers (the first 1000), size, eyes, "
+                                                 "layout, fps and duration",
+                                         {}, RunInfo});
 
 }  // namespace
 

@@ -22,6 +22,8 @@ void PrintUsage()
     std::fprintf(stderr, "usage: plexo-tool COMMAND ...\n");
     for (const auto& [name, command] : Commands())
         std::fprintf(stderr, "  plexo-tool %s %s\n", name.c_str(), command.usage);
+    std::fprintf(stderr, "  --source-layout L, the View > Layout choice, takes mono, sbs, sbs-rl, tb, tb-rl, hsbs, "
+                         "hsbs-rl, htb or htb-rl\n");
 }
 }  // namespace
 

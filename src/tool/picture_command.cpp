@@ -16,10 +16,11 @@ namespace {
 
 int RunPicture(Args& args)
 {
-    if (!args.onlyKnown({"index", "raw"}) || !args.plainCount(1, "FILM"))
+    if (!args.onlyKnown({"index", "raw", kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
     const auto out = args.required("raw");
+    const LayoutChoice choice = ReadSourceLayout(args);
     const bool grey = args.has("grey");
     if (args.ok() && grey == args.has("colour"))
         args.fail(grey ? "--grey and --colour exclude each other" : "--grey or --colour is required");
@@ -27,7 +28,7 @@ int RunPicture(Args& args)
         return kBadUsage;
 
     const std::string& path = args.plain()[0];
-    FilmPtr film = OpenFilmAt(path, index.value_or(0));
+    FilmPtr film = OpenFilmAt(path, index.value_or(0), choice);
     if (!film)
         return kFailed;
 
@@ -43,7 +44,8 @@ int RunPicture(Args& args)
 }
 
 const bool registered =
-    RegisterCommand({"picture", "FILM [--index I] (--grey|--colour) --raw OUT", {"grey", "colour"}, RunPicture});
+    RegisterCommand({"picture", "FILM [--index I] [--source-layout L] (--grey|--colour) --raw OUT\n"
+                     "    a two-view film's picture is its first eye", {"grey", "colour"}, RunPicture});
 
 }  // namespace
 

@@ -167,7 +167,7 @@ TEST_P(ViewPicture, PaintsWhatTheCompositorsMakeInAndOutOfStereo)
     CPlexoApp& app = Start({DemoFilm()});
     CMainFrame& frame = Frame();
     app.document()->setDist(c.dist);
-    frame.state.presentation = c.presentation;
+    app.document()->ChoosePresentation(c.presentation);
     frame.commands().Action(kCmdStereo)->trigger();
     frame.commands().Run(kCmdForward);
     const bool stereo = c.presentation != PresentationId::PageFlip;

@@ -50,7 +50,7 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
 {
     Start({DemoFilm()});
     CMainFrame& frame = Frame();
-    frame.state.presentation = PresentationId::PageFlip;
+    app_->document()->ChoosePresentation(PresentationId::PageFlip);
     frame.setGeometry(40, 50, 500, 400);
     const QRect before = frame.geometry();
     frame.commands().Run(kCmdPlay);
@@ -115,7 +115,7 @@ TEST_F(PageFlip, ADisplayThatCannotDrawLeavesTheWindowAsItWasAndSaysWhy)
     display_->FailStart("no OpenGL");
     Start({DemoFilm()});
     CMainFrame& frame = Frame();
-    frame.state.presentation = PresentationId::PageFlip;
+    app_->document()->ChoosePresentation(PresentationId::PageFlip);
     frame.setGeometry(40, 50, 500, 400);
     const QRect before = frame.geometry();
     const Qt::WindowFlags flags = frame.windowFlags();

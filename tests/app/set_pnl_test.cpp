@@ -44,7 +44,7 @@ protected:
         const Film& film = *doc.film();
         return {double(doc.dist()), double(doc.shift()), double(film.GetShift()), double(doc.round()),
                 double(film.GetRound()), double(doc.invert()), double(film.GetInvert()), double(doc.reading()),
-                double(doc.step()), double(doc.addSide()), double(int(Frame().state.presentation)),
+                double(doc.step()), double(doc.addSide()), double(int(doc.stereo().presentation)),
                 Frame().state.framesPerSecond};
     }
 

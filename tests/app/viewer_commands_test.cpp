@@ -127,6 +127,35 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadAndShiftAdds)
     EXPECT_EQ(Frame().windowTitle(), "Untitled - Plexo");
 }
 
+// View > Layout opens the film again with the choice at the same frame; the
+// choice is kept beside the film in "Recent" and taken at its next open.
+// The view shows a half layout unsqueezed.
+TEST_F(ViewerCommandsTest, LayoutMenuReopensTheFilmAndKeepsTheChoice)
+{
+    CPlexoApp& app = Start({});
+    const std::string first = WriteBmpSequence(scratch_, 3, 32, 16);
+    ASSERT_TRUE(Drop(Frame(), first));
+    app.document()->film()->Seek(1);
+    const int rightFirst = kCmdLayoutFirst + 3;
+    Frame().commands().Action(rightFirst)->trigger();
+    const Film* film = app.document()->film();
+    ASSERT_NE(film, nullptr);
+    EXPECT_EQ(std::tuple(film->Eyes(), film->Position(), LayoutText(film->Layout())),
+              std::tuple(2, 1, std::string("side-by-side right-first (user)")));
+    EXPECT_TRUE(Frame().commands().IsChecked(rightFirst));
+    EXPECT_EQ(Frame().viewer().recentFilms().layouts.at(first), "sbs-rl");
+    ASSERT_TRUE(Drop(Frame(), DemoFilm()));
+    EXPECT_FALSE(Frame().commands().IsChecked(rightFirst));
+    ASSERT_TRUE(Drop(Frame(), first));
+    EXPECT_EQ(app.document()->film()->Eyes(), 2);
+    Frame().commands().Action(kCmdLayoutFirst)->trigger();
+    EXPECT_EQ(app.document()->film()->Eyes(), 1);
+    // A half layout's squeezed eye is shown at twice its stored width.
+    Frame().commands().Action(kCmdLayoutFirst + 6)->trigger();
+    EXPECT_EQ(FilmPicture(*app.document()->film(), Eye::Current, Tone::Colour).width, 16);
+    EXPECT_EQ(Frame().view()->PictureSize(), QSize(32, 16));
+}
+
 // A turn of the wheel over the view; true when the view took it.
 bool Wheel(CPlexoView& view, QPointF at, int turn, Qt::KeyboardModifiers modifiers)
 {

@@ -87,7 +87,7 @@ QImage ViewerTest::ExpectedPixels(bool stereo, PresentationId presentation, QRec
         place = QRect(Frame().view()->mapToGlobal(QPoint(0, 0)), Frame().view()->size());
     const ViewRect rect{place.left(), place.top(), place.right() + 1, place.bottom() + 1};
     FrameBuffer frame;
-    EXPECT_TRUE(ComposeFrame(app_->document()->film(), app_->document()->dist(), rect, ShownPresentation(stereo, presentation), frame));
+    EXPECT_TRUE(ComposeFrame(app_->document()->film(), app_->document()->stereo().adjust, rect, ShownPresentation(stereo, presentation), frame));
     // Blue, green, red and bottom row first, as wide as the rectangle or wider.
     const QImage bottomUp(frame.bytes(), frame.width(), frame.height(), qsizetype(frame.stride()),
                           QImage::Format_BGR888);

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <tuple>
 
 #include "convert/converters.h"
 #include "convert/existing_outputs.h"
@@ -18,6 +19,7 @@
 #include "platform/file_name.h"
 #include "platform/log.h"
 #include "scripted_film.h"
+#include "support/fixtures.h"
 #include "support/message_capture.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
@@ -97,6 +99,28 @@ INSTANTIATE_TEST_SUITE_P(
                     WayCase{ConversionWay::FlmToJpg, "walk.flm", {"walk0012.jpg"}},
                     WayCase{ConversionWay::JpgToBmp, "walk0012.JPG", {"walk0001.bmp", "walk0012.bmp"}},
                     WayCase{ConversionWay::JpgToFlm, "walk0001.jpg", {"walk0.flm"}}));
+
+// A lone stereo photo writes its first eye under its name less the
+// extension, and says so; a numbered run its frames under the run's base.
+TEST(Conversion, StereoPhotosWriteTheirFirstEye)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir.file("pair.jps"), test::PatternJpeg(32, 8, 1));
+    const auto jpeg = test::PatternJpeg(12, 8, 2);
+    for (const char* name : {"cam0003.mpo", "cam0004.mpo"})
+        test::WriteBytes(dir.file(name), test::MakeMpoBytes({{jpeg, 0x020002}, {jpeg, 0x020002}}));
+    for (const auto& [way, chosen, output, size] :
+         {std::tuple{ConversionWay::JpsToBmp, "pair.jps", "pair0001.bmp", "16 8"},
+          {ConversionWay::JpsToFlm, "pair.jps", "pair.flm", ""},  // a film, no picture to identify
+          {ConversionWay::MpoToJpg, "cam0004.mpo", "cam0003.jpg", "12 8"}}) {
+        platform::ClearLog();
+        EXPECT_EQ(FindExistingOutputs(way, dir.file(chosen)).value().firstOutput, dir.file(output));
+        ASSERT_EQ(Convert(way, dir.file(chosen), {}), ConversionResult::Ok) << chosen;
+        EXPECT_EQ(platform::LogText(), "\r\n" + dir.file(chosen) + ": a two-view film; its first eye is written" +
+                                           "\r\nstart\r\nOK\r\nfinish");
+        EXPECT_EQ(test::Identify(dir.file(output), "%w %h"), size) << output;
+    }
+}
 
 // Unshaped raw records are written from the frames' own pictures, which the
 // workers must keep until each record is out.

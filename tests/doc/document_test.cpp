@@ -146,6 +146,33 @@ TEST_F(Document, CommandLineOptionsReachOnlyTheFirstFilmThatOpens)
     EXPECT_EQ(platform::DocumentSettings::Read().round, 0) << "the command line's choice is stored at the end";
 }
 
+// A two-view film's shift is its eye offset: its kept one, or 0, on Load and
+// on the command line whatever Shift or /A= say; setting it keeps it with the
+// film and leaves Shift to the single views.
+TEST_F(Document, TwoViewFilmsKeepTheirOwnEyeOffset)
+{
+    ini.setText("[Settings]\nShift=-4\n");
+    const std::string mpo = films.file("pair.mpo");
+    const auto jpeg = test::PatternJpeg(8, 8, 1);
+    test::WriteBytes(mpo, test::MakeMpoBytes({{jpeg, 0x020002}, {jpeg, 0x020002}}));
+    WriteFlmFilm(films.file("walk.flm"), 3);
+    {
+        auto doc = MakeDoc();
+        ASSERT_TRUE(doc->LoadFilm(mpo));
+        EXPECT_EQ(doc->film()->GetShift(), 0);
+        doc->setEyeOffset(2);
+        EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift()), std::tuple(2, -4));
+        ASSERT_TRUE(doc->LoadFilm(films.file("walk.flm")));
+        EXPECT_EQ(doc->film()->GetShift(), -4);
+    }
+    CommandLineOptions options;
+    options.shift = 7;
+    options.done = false;
+    auto doc = MakeDoc(&options);
+    ASSERT_TRUE(doc->Serialize(mpo));
+    EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift()), std::tuple(2, 7));
+}
+
 // The command line opens what Load opens, and a failure says why.
 TEST_F(Document, CommandLineOpensWhatLoadOpensAndSaysWhyNot)
 {

@@ -12,8 +12,9 @@ TEST(FileTypes, DialogsOfferTheTablesFormatsInTheirOrder)
 {
     const OpenDialogFilter load = MakeOpenDialog(FilmFileTypes(), true);
     EXPECT_EQ(load.filter, "BMP files (*.bmp)|*.bmp|Film files (*.flm)|*.flm|JPEG files (*.jpg)|*.jpg|"
-                           "All supported Files (*.bmp;*.flm;*.jpg)|*.bmp;*.flm;*.jpg||");
-    EXPECT_EQ(load.selected, 4);
+                           "MPO files (*.mpo)|*.mpo|JPS files (*.jps)|*.jps|"
+                           "All supported Files (*.bmp;*.flm;*.jpg;*.mpo;*.jps)|*.bmp;*.flm;*.jpg;*.mpo;*.jps||");
+    EXPECT_EQ(load.selected, 6);
     EXPECT_EQ(MakeOpenDialog(SaveFrameTypes(), false).filter, "BMP files (*.bmp)|*.bmp|JPEG files (*.jpg)|*.jpg|");
 }
 
@@ -22,6 +23,7 @@ TEST(FileTypes, ExtensionsMatchWithoutRegardToCaseAndOnlyWhole)
     const std::pair<const char*, const char*> cases[] = {
         {"/films/take0001.bmp", "bmp"}, {"cam.Jpg", "jpg"}, {"film.FLM", "flm"}, {"film.jpeg", nullptr},
         {"film.flmx", nullptr},         {"film", nullptr},  {"old.flm/film", nullptr}, {"film.", nullptr},
+        {"DSCF0001.MPO", "mpo"},        {"x.jps", "jps"},
     };
     for (const auto& [path, name] : cases) {
         const FileFormat* format = FileFormatOf(path);

@@ -49,7 +49,8 @@ bool CanWatchAllocations()
 }
 
 // Asks every frame of the film for both kinds and counts the pictures given,
-// touching each one's last byte so that the sanitizer sees a short one.
+// touching each one's last byte (at its stride: an eye is a view into a
+// larger picture) so that the sanitizer sees a short one.
 int RequestAll(Film& film)
 {
     int pictures = 0;
@@ -57,7 +58,7 @@ int RequestAll(Film& film)
         for (const Tone tone : {Tone::Grey, Tone::Colour})
             if (const Picture p = FilmPicture(film, Eye::Current, tone)) {
                 EXPECT_TRUE(p.width >= 1 && p.height >= 1 && p.width <= kMaxPictureSide && p.height <= kMaxPictureSide);
-                volatile uint8_t last = p.data[p.byteCount() - 1];
+                volatile uint8_t last = p.row(p.height - 1)[p.rowBytes() - 1];
                 (void)last;
                 ++pictures;
             }
@@ -92,13 +93,15 @@ struct Sample {
     std::vector<uint8_t> bytes;
     int pictures;    // whole pictures the intact file gives (frames x 2 kinds); -1: too many frames to ask
     int frames = 1;  // 0: no film
+    // An MPO cut inside its second eye is still a single view of its first.
+    bool cutsMayKeepPictures = false;
 };
 
 FilmPtr OpenSample(const TempDir& dir, const Sample& s, const std::vector<uint8_t>& bytes)
 {
     const std::string path = dir.file(s.file);
     WriteBytes(path, bytes);
-    return path.ends_with(".bmp") ? OpenBmpFilm(path) : path.ends_with(".jpg") ? OpenJpgFilm(path) : OpenFlmFilm(path);
+    return OpenFilmByExtension(path);
 }
 
 std::vector<Sample> Samples()
@@ -118,6 +121,8 @@ std::vector<Sample> Samples()
                                             .frames = {PatternPixels(3, 2, 3, 1), PatternPixels(3, 2, 3, 2)}}), 4},
         {"FlmPacked", "cut.flm", MakeFlmBytes(packed), 4},
         {"Jpeg", "cut0001.jpg", JpegBytes(3), 2},
+        {"Jps", "cut.jps", JpegBytes(3), 2},
+        {"Mpo", "cut.mpo", MakeMpoBytes({{JpegBytes(3), 0x020002}, {JpegBytes(1), 0x020002}}), 2, 1, true},
     };
 }
 
@@ -143,7 +148,7 @@ TEST_P(DamagedFiles, CutsAndFlipsNeverReadOutsideABufferAndCutsLoseTheirPictures
         // picture either, not one padded with grey.
         if (round == s.bytes.size()) {
             EXPECT_EQ(pictures, s.pictures);
-        } else if (cut) {
+        } else if (cut && !s.cutsMayKeepPictures) {
             EXPECT_LT(pictures, s.pictures) << round;
         }
         // A bitmap that gives no picture says why, once for the frame.

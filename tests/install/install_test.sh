@@ -3,7 +3,7 @@
 # every file lies under it, the registry file names the driver beside it, the
 # menu entry (desktop-file-validate), the file type (xmllint), the icon
 # sizes, the manual pages and the programs' --help and --version; then the
-# Debian package's files.
+# Debian package's files, and lintian finds no error in it.
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -21,7 +21,8 @@ folder=$(sed -n 's/^KORVA=//p' "$prefix/etc/plexo/registry.ini")
 [[ $folder == "$prefix"/* && -e $folder/K3V_DD.so ]] || fail "the registry names $folder"
 share=$prefix/share
 for file in bin/plexo bin/plexo-guard bin/plexo-tool include/plexo/k3v_dd.h share/applications/plexo.desktop share/mime/packages/plexo.xml \
-            share/icons/hicolor/scalable/apps/plexo.svg share/man/man1/plexo.1 share/man/man1/plexo-tool.1; do
+            share/icons/hicolor/scalable/apps/plexo.svg share/man/man1/plexo.1.gz share/man/man1/plexo-tool.1.gz share/man/man1/plexo-guard.1.gz \
+            share/doc/plexo/copyright share/doc/plexo/changelog.gz; do
   [ -e "$prefix/$file" ] || fail "$file not installed"
 done
 for side in 16 24 32 48 64 128 256; do
@@ -34,11 +35,13 @@ done
 desktop-file-validate "$share/applications/plexo.desktop" || fail "desktop-file-validate"
 xmllint --noout "$share/mime/packages/plexo.xml" || fail "mime XML is not well formed"
 xmllint --noout "$share/icons/hicolor/scalable/apps/plexo.svg" || fail "SVG icon is not well formed"
-grep -q 'glob pattern="\*.flm"' "$share/mime/packages/plexo.xml" || fail "no *.flm glob"
+for ext in flm mpo jps; do
+  grep -q "glob pattern=\"\\*.$ext\"" "$share/mime/packages/plexo.xml" || fail "no *.$ext glob"
+done
 grep -q '^MimeType=application/x-plexo-film;' "$share/applications/plexo.desktop" || fail "the entry does not open .flm files"
-grep -qx 'MimeType=application/x-plexo-film;image/bmp;image/jpeg;video/mp4;video/quicktime;video/x-matroska;video/webm;video/x-msvideo;' "$share/applications/plexo.desktop" ||
+grep -qx 'MimeType=application/x-plexo-film;image/x-mpo;image/x-jps;image/bmp;image/jpeg;video/mp4;video/quicktime;video/x-matroska;video/webm;video/x-msvideo;' "$share/applications/plexo.desktop" ||
   fail "the entry does not list every type the viewer opens"
-grep -q 'image/' "$share/mime/packages/plexo.xml" && fail "the MIME file declares a standard type"
+grep -Eq 'type="image/(bmp|jpeg)"' "$share/mime/packages/plexo.xml" && fail "the MIME file declares a standard type"
 if command -v update-mime-database >/dev/null; then
   update-mime-database "$share/mime" 2>/dev/null || fail "update-mime-database"
   grep -q 'application/x-plexo-film' "$share/mime/globs2" || fail "the .flm type is not registered"
@@ -49,7 +52,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
 "$prefix/bin/plexo" --help | grep -q '^Usage: plexo' || fail "plexo --help"
 "$prefix/bin/plexo-tool" --version | grep -q '^plexo-tool [0-9]' || fail "plexo-tool --version"
 if command -v man >/dev/null; then
-  MANWIDTH=80 man -l "$share/man/man1/plexo.1" 2>/dev/null | grep -q 'stereo' || fail "plexo.1 does not render"
+  MANWIDTH=80 man -l "$share/man/man1/plexo.1.gz" 2>/dev/null | grep -q 'stereo' || fail "plexo.1 does not render"
 fi
 
 # The package: everything under /usr but the registry file, a configuration
@@ -64,5 +67,8 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
   dpkg-deb -x "$deb" "$prefix/root"
   folder=$(sed -n 's/^KORVA=//p' "$prefix/root/etc/plexo/registry.ini")
   [ -e "$prefix/root$folder/K3V_DD.so" ] && [ -x "$prefix/root/usr/bin/plexo" ] || fail "no driver in $folder or no plexo"
+  if command -v lintian >/dev/null; then
+    lintian --allow-root --fail-on error "$deb" >"$prefix/lintian.log" 2>&1 || { cat "$prefix/lintian.log"; fail "lintian"; }
+  fi
 fi
 echo PASS

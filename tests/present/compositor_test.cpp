@@ -73,7 +73,7 @@ TEST_P(Compose, PlacesThePicturesPixelForPixel)
     FrameBuffer frame;
     const Presentation& shown =
         c.presentation != 0 ? StoredPresentation(c.presentation) : PresentationOf(PresentationId::Plain);
-    ASSERT_TRUE(ComposeFrame(film.get(), c.dist, View(c.w, c.h, c.top), shown, frame));
+    ASSERT_TRUE(ComposeFrame(film.get(), {.dist = c.dist}, View(c.w, c.h, c.top), shown, frame));
     // One row lower on the screen swaps the eyes of the interlaced rows.
     const int even = c.top & 1 ? 0 : 1;
     std::vector<Layer> layers;
@@ -125,18 +125,18 @@ TEST(ComposeFrame, RefusesViewsTooLargeOrInvertedAndReusesItsStorageWithoutOldPi
 {
     auto film = Pair(8, 8);
     FrameBuffer frame;
-    EXPECT_TRUE(ComposeFrame(film.get(), 21, View(0, 5), PresentationOf(PresentationId::Interlaced), frame));
+    EXPECT_TRUE(ComposeFrame(film.get(), {.dist = 21}, View(0, 5), PresentationOf(PresentationId::Interlaced), frame));
     EXPECT_FALSE(frame.picture());
     for (const ViewRect bad : {ViewRect{10, 10, 9, 20}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {0, 0, 40000, 40000}})
-        EXPECT_FALSE(ComposeFrame(film.get(), 21, bad, PresentationOf(PresentationId::Plain), frame));
+        EXPECT_FALSE(ComposeFrame(film.get(), {.dist = 21}, bad, PresentationOf(PresentationId::Plain), frame));
     EXPECT_EQ(frame.width() + frame.height(), 0);
-    EXPECT_TRUE(ComposeFrame(nullptr, 21, View(4, 2), PresentationOf(PresentationId::RedBlue), frame));
+    EXPECT_TRUE(ComposeFrame(nullptr, {.dist = 21}, View(4, 2), PresentationOf(PresentationId::RedBlue), frame));
     ExpectFrame(frame, 4, 2, {});
 
-    ASSERT_TRUE(ComposeFrame(film.get(), 0, View(8, 8), PresentationOf(PresentationId::Plain), frame));
+    ASSERT_TRUE(ComposeFrame(film.get(), {.dist = 0}, View(8, 8), PresentationOf(PresentationId::Plain), frame));
     const uint8_t* bytes = frame.bytes();
     auto small = Pair(1, 1);
-    ASSERT_TRUE(ComposeFrame(small.get(), 0, View(5, 3), PresentationOf(PresentationId::Plain), frame));
+    ASSERT_TRUE(ComposeFrame(small.get(), {.dist = 0}, View(5, 3), PresentationOf(PresentationId::Plain), frame));
     EXPECT_EQ(frame.bytes(), bytes);
     ExpectFrame(frame, 8, 3, {{0, {0, 1, 1}, {0, 2, 1}}});
 }

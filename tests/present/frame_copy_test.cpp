@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "present/anaglyph.h"
 #include "present/frame_copy.h"
 #include "present/screen_rows.h"
 
@@ -14,8 +15,9 @@ namespace {
 // The vectorised passes against their byte-at-a-time references, on buffers
 // full of noise so that any byte they should not touch shows, for every width
 // around the vector width: the grey-to-channel copy into every channel of a
-// frame whose stride is wider than its pixels, and the frame-to-screen pass
-// onto screens narrower, as wide and wider than the frame.
+// frame whose stride is wider than its pixels, the anaglyph mix of a second
+// eye covering part of the frame, and the frame-to-screen pass onto screens
+// narrower, as wide and wider than the frame.
 TEST(FrameCopy, VectorisedPassesMatchTheirReferences)
 {
     std::mt19937 random(7);
@@ -36,6 +38,18 @@ TEST(FrameCopy, VectorisedPassesMatchTheirReferences)
             CopyGreyToChannelReference(picture, rows, cols, channel,
                                        {reference.data(), kFrameWidth, kFrameHeight, stride});
             ASSERT_EQ(fast, reference) << "width " << width << " channel " << channel;
+        }
+        {
+            // Dubois amber-blue clamps at both ends: coefficients above 1 and below 0.
+            std::vector<uint8_t> colour(size_t(width) * 3 * 4), fast(kFrameWidth * 3 * kFrameHeight);
+            noise(colour.data(), colour.size());
+            noise(fast.data(), fast.size());
+            std::vector<uint8_t> reference = fast;
+            const Span rows{1, 1, 2}, cols{width / 3, width / 4, width - width / 3};
+            for (auto [mix, bytes] : {std::pair{&MixAnaglyph, &fast}, {&MixAnaglyphReference, &reference}})
+                mix(kDuboisAmberBlue, {colour.data(), width, 4, 3}, rows, cols, kFrameWidth - 1,
+                    {bytes->data(), kFrameWidth, kFrameHeight, kFrameWidth * 3});
+            ASSERT_EQ(fast, reference) << "anaglyph, width " << width;
         }
         FrameBuffer frame;
         ASSERT_TRUE(frame.Prepare(width, 3));

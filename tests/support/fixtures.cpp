@@ -1,6 +1,6 @@
 #include "support/fixtures.h"
 
-
+#include "image/jpeg_codec.h"
 #include "support/temp_dir.h"
 
 namespace plexo::test {
@@ -70,6 +70,65 @@ std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPixel, int
                 out.push_back(uint8_t(smooth && v > 255 ? 255 : v));
             }
     return out;
+}
+
+std::vector<uint8_t> PatternJpeg(int width, int height, int seed)
+{
+    const std::vector<uint8_t> rgb = PatternPixels(width, height, 3, seed, true);
+    return EncodeJpeg(rgb.data(), 3, width, height, 90);
+}
+
+namespace {
+
+void Put(std::vector<uint8_t>& out, uint32_t v, int bytes, bool big)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(uint8_t(v >> (big ? 8 * (bytes - 1 - i) : 8 * i)));
+}
+
+// The stream with a segment of `marker` and `payload` right after its SOI.
+std::vector<uint8_t> AfterSoi(const std::vector<uint8_t>& jpeg, uint8_t marker, const std::vector<uint8_t>& payload)
+{
+    std::vector<uint8_t> out{jpeg[0], jpeg[1], 0xFF, marker};
+    Put(out, uint32_t(payload.size() + 2), 2, true);
+    out.insert(out.end(), payload.begin(), payload.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeMpoBytes(const std::vector<MpoPicture>& pictures, bool big)
+{
+    // "MPF\0", a TIFF header and one directory whose one tag lists the
+    // entries (undefined bytes, 16 a picture); offsets count from the TIFF
+    // header, 10 bytes into the file, and the first picture is at 0.
+    const uint32_t count = uint32_t(pictures.size());
+    std::vector<uint8_t> index{'M', 'P', 'F', 0, uint8_t(big ? 'M' : 'I'), uint8_t(big ? 'M' : 'I')};
+    for (const auto& [value, bytes] : {std::pair<uint32_t, int>{42, 2}, {8, 4}, {1, 2}, {0xB002, 2}, {7, 2},
+                                      {16 * count, 4}, {26, 4}, {0, 4}})
+        Put(index, value, bytes, big);
+    size_t at = pictures[0].jpeg.size() + 4 + index.size() + 16 * count;
+    const uint32_t firstLength = uint32_t(at);
+    for (uint32_t i = 0; i < count; ++i) {
+        Put(index, pictures[i].type, 4, big);
+        Put(index, i == 0 ? firstLength : uint32_t(pictures[i].jpeg.size()), 4, big);
+        Put(index, i == 0 ? 0 : uint32_t(at - 10), 4, big);
+        Put(index, 0, 4, big);
+        at += i == 0 ? 0 : pictures[i].jpeg.size();
+    }
+    std::vector<uint8_t> out = AfterSoi(pictures[0].jpeg, 0xE2, index);
+    for (uint32_t i = 1; i < count; ++i)
+        out.insert(out.end(), pictures[i].jpeg.begin(), pictures[i].jpeg.end());
+    return out;
+}
+
+std::vector<uint8_t> WithJpsBlock(const std::vector<uint8_t>& jpeg, std::array<uint8_t, 4> descriptor)
+{
+    std::vector<uint8_t> payload{'_', 'J', 'P', 'S', 'J', 'P', 'S', '_', 0, 4};
+    payload.insert(payload.end(), descriptor.begin(), descriptor.end());
+    payload.insert(payload.end(), {0, 0});
+    return AfterSoi(jpeg, 0xE3, payload);
 }
 
 }  // namespace plexo::test

@@ -3,6 +3,7 @@
 // any layout: every bitmap depth, both row orders, core and later headers,
 // forged fields; raw or packed films, with or without frame numbers.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -53,5 +54,20 @@ std::vector<uint8_t> MakeFlmBytes(const FlmLayout& layout);
 // Pixels whose bytes vary with position, colour channel and seed; `smooth`
 // keeps neighbours close, which a lossy codec keeps well.
 std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPixel, int seed = 0, bool smooth = false);
+
+// A smooth colour JPEG stream of width x height.
+std::vector<uint8_t> PatternJpeg(int width, int height, int seed);
+
+// An MPO file: the JPEG streams one after the other, the first carrying the
+// APP2 "MPF" index whose entries give each its MP type.
+struct MpoPicture {
+    std::vector<uint8_t> jpeg;
+    uint32_t type;
+};
+std::vector<uint8_t> MakeMpoBytes(const std::vector<MpoPicture>& pictures, bool bigEndian = true);
+
+// A JPEG stream with an APP3 "_JPSJPS_" block of the descriptor's four
+// bytes: separation, flags, layout, type.
+std::vector<uint8_t> WithJpsBlock(const std::vector<uint8_t>& jpeg, std::array<uint8_t, 4> descriptor);
 
 }  // namespace plexo::test

@@ -55,15 +55,33 @@ protected:
 
 TEST_F(Tool, InfoOfEachKindOfFilm)
 {
+    const std::string oneView = "eyes: 1\nlayout: mono (none)\nfps: -\nduration: -\n";
     for (const auto& [file, text] :
-         {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\nfps: -\nduration: -\n"},
-          {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\nfps: -\nduration: -\n"},
-          {"cam08.jpg", "kind: jpg\nframes: 1\nnumbers: 8\nsize: 9x7\nfps: -\nduration: -\n"}}) {
+         {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\n"},
+          {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\n"},
+          {"cam08.jpg", "kind: jpg\nframes: 1\nnumbers: 8\nsize: 9x7\n"}}) {
         const test::ToolRun r = Run("info " + Q(file));
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, text);
+        EXPECT_EQ(r.out, text + oneView);
         EXPECT_EQ(r.err, "");
     }
+    // A two-view film's own lines; a long film's numbers stop at 1000.
+    test::WriteBytes(dir.file("photo.mpo"), test::MakeMpoBytes({{test::PatternJpeg(16, 8, 1), 0x020002},
+                                                                {test::PatternJpeg(16, 8, 2), 0x020002}}));
+    EXPECT_EQ(Run("info " + Q("photo.mpo")).out, "kind: mpo\nframes: 1\nnumbers: 1\nsize: 16x8\neyes: 2\n"
+                                                 "layout: mono (metadata)\nfps: -\nduration: -\n");
+    const std::string chosen = Run("info " + Q("photo.mpo") + " --source-layout tb").out;
+    EXPECT_NE(chosen.find("\nlayout: top-bottom left-first (user)\n"), std::string::npos);
+    test::WriteBytes(dir.file("long.flm"),
+                     test::MakeFlmBytes({.width = 1, .height = 1, .frames = std::vector(1001, std::vector<uint8_t>{9})}));
+    const std::string numbers = Run("info " + Q("long.flm")).out;
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), ' '), 1009);
+    EXPECT_NE(numbers.find(" ...\nsize: 1x1\n"), std::string::npos);
+    // frame --eye: one eye of a two-view film, or a single view's partner.
+    EXPECT_EQ(Run("frame " + Q("photo.mpo") + " --eye second --out " + Q("eye.bmp")).out, "16x8\n");
+    EXPECT_EQ(Identify(dir.file("eye.bmp"), "%w %h"), "16 8");
+    EXPECT_EQ(Run("frame " + Q("film.FLM") + " --eye second --shift 1 --out " + Q("eye.jpg")).out, "4x2\n");
+
     const test::ToolRun cut = Run("info " + Q("cut.flm"));
     EXPECT_EQ(cut.status, 0);
     EXPECT_EQ(cut.err,
@@ -123,6 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
     ToolMessages, ToolRefusals,
     testing::Values(
         Refusal{"convert flm-png {dir}/film.FLM", 2, "plexo-tool: unknown way 'flm-png'\n"},
+        Refusal{"info {dir}/film.FLM --source-layout ou", 2, "plexo-tool: --source-layout takes mono, sbs, sbs-rl"},
+        Refusal{"frame {dir}/film.FLM --eye left --out {dir}/out.bmp", 2, "plexo-tool: --eye takes first or second"},
         Refusal{"convert flm-bmp {dir}/film.FLM --factor 5", 2, "plexo-tool: --factor takes 1 to 4, not 5\n"},
         Refusal{"convert flm-jpg {dir}/film.FLM --compress zip", 2, "plexo-tool: --compress takes none or jpeg"},
         Refusal{"convert flm-bmp {dir}/film.FLM --size 322x100", 2, "For BMP the width should be multiple 4"},
@@ -149,7 +169,20 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"compose {dir}/cut.flm --index 1 --mode plain --view 8x8 --out {dir}/old.bmp", 1,
                 "cannot read the picture"},
         Refusal{"compose {dir}/cut.flm --mode plain --view 0x4 --out {dir}/old.bmp", 1, "the view 0x4 is empty"},
-        Refusal{"compose {dir}/cut.flm --mode red-blue --view 40000x1 --out {dir}/old.bmp", 1, "32768"}));
+        Refusal{"compose {dir}/cut.flm --mode red-blue --view 40000x1 --out {dir}/old.bmp", 1, "32768"},
+        Refusal{"compose {dir}/cut.flm --mode columns --vertical up --out {dir}/old.bmp", 2, "--vertical takes a whole"},
+        Refusal{"compose {dir}/cut.flm --mode columns --left 2147483647 --out {dir}/old.bmp", 1, "--left 2147483647 puts"}));
+
+// Without --view the frame has the presentation's natural size for the 5 x 3
+// picture (the padded width printed), whatever the adjustments.
+TEST_F(Tool, ComposeGivesEachPresentationItsNaturalSize)
+{
+    for (const auto& [mode, out] : std::vector<std::pair<std::string, std::string>>{
+             {"side-by-side --swap", "12x3\n"}, {"top-bottom --vertical -2", "8x6\n"},
+             {"side-by-side-half --dist 3 --left 1", "8x3\n"},
+             {"page-flip --swap --vertical 1 --second-out " + Q("s.bmp"), "rect: 0 0 5 3\n"}})
+        EXPECT_EQ(Run("compose " + Q("take0003.bmp") + " --mode " + mode + " --out " + Q("o.bmp")).out, out) << mode;
+}
 
 TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
 {

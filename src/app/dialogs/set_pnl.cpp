@@ -52,7 +52,8 @@ const char* const kATip =
     "A: the partner picture is taken A frames away from the current one. "
     "When the depth looks reversed, change the sign: it follows the camera's direction.";
 const char* const kDTip =
-    "D: moves the two pictures apart by D pixels, setting how far in front of or behind the screen the scene lies.";
+    "D: moves the two pictures apart by D pixels, setting how far in front of or behind the screen the scene lies. "
+    "It is the D of every film whose D the ] and [ keys have not set.";
 const char* const kStepTip = "How many frames each tick of playback moves on: 1 step shows every frame, "
                              "4 steps every fourth.";
 const char* const kSideTip = "Where Add puts the second film's picture beside the first film's.";

@@ -17,9 +17,9 @@ class QSlider;
 namespace plexo {
 
 struct SettingsValues {
-    int32_t a = 0;  // the partner offset A, the document's Shift
+    int32_t a = 0;  // the partner offset A: the document's Shift, or a two-view film's eye offset
     int32_t round = 0;
-    int32_t d = 0;       // the displacement D, the document's Dist
+    int32_t d = 0;       // the displacement D shown; a new one is the Settings D (Dist)
     int32_t alter = -1;  // 0 "Memory", 1 "File"
     double framesPerSecond = 0.0;
     int32_t redBlue = 0;

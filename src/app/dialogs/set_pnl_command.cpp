@@ -17,31 +17,42 @@ SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const Presen
     v.alter = int32_t(doc.reading());
     v.invert = doc.invert();
     v.step = doc.step();
-    v.d = doc.dist();
+    v.d = doc.stereo().adjust.dist;
     v.side = int32_t(doc.addSide());
-    v.redBlue = state.presentation == PresentationId::RedBlue;
-    v.interlaced = state.presentation == PresentationId::Interlaced;
+    v.redBlue = doc.stereo().presentation == PresentationId::RedBlue;
+    v.interlaced = doc.stereo().presentation == PresentationId::Interlaced;
     v.stereoOn = state.stereo;
     return v;
 }
 
 void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, PresentationState& state)
 {
-    film.SetShift(v.a);
+    // A two-view film's A is its eye offset, kept with the film, not Shift.
+    if (doc.twoView() && doc.film() == &film) {
+        doc.setEyeOffset(v.a);
+    } else {
+        film.SetShift(v.a);
+        doc.setShift(film.GetShift());
+    }
     film.SetRound(v.round != 0);
     film.SetInvert(v.invert != 0);
-    doc.setShift(film.GetShift());
     doc.setRound(v.round != 0);
     doc.setInvert(v.invert != 0);
     doc.setReading(CPlexoDoc::Reading(v.alter));
     doc.setStep(v.step);
-    doc.setDist(v.d);
+    // The D shown, when moved, is the Settings D and the film's from now on.
+    if (v.d != doc.stereo().adjust.dist)
+        doc.setDist(v.d);
     if (v.side >= 0 && v.side <= 3)
         doc.setAddSide(CPlexoDoc::AddSide(v.side));
-    // Neither box checked means page flipping.
-    state.presentation = v.interlaced ? PresentationId::Interlaced
-                         : v.redBlue  ? PresentationId::RedBlue
-                                      : PresentationId::PageFlip;
+    // The boxes as they were filled choose nothing, so a presentation that
+    // neither names stays; changed, neither box checked means page flipping.
+    const PresentationId chosen = doc.stereo().presentation;
+    if ((v.redBlue != 0) != (chosen == PresentationId::RedBlue)
+        || (v.interlaced != 0) != (chosen == PresentationId::Interlaced))
+        doc.ChoosePresentation(v.interlaced ? PresentationId::Interlaced
+                               : v.redBlue  ? PresentationId::RedBlue
+                                            : PresentationId::PageFlip);
     state.framesPerSecond = v.framesPerSecond;
     if (doc.repaint)
         doc.repaint();

@@ -31,7 +31,7 @@ struct SettingsCommandHooks {
 
 SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const PresentationState& state);
 // Writes the values of a dialog that ended with OK back, in this order: the
-// film's shift, round and invert, the document's parameters, the
+// film's shift (a two-view film's eye offset), round and invert, the document's parameters, the
 // presentation and the frames per second; then repaints the document's views.
 void ApplySettings(const SettingsValues& values, Film& film, CPlexoDoc& doc, PresentationState& state);
 

@@ -62,10 +62,12 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
                                      QStringLiteral("flm -> bmp"), QStringLiteral("flm -> jpg"),
                                      QStringLiteral("jpg -> bmp"), QStringLiteral("ipg -> flm")});
     // The ways after the first six, named from the table of file formats.
-    for (size_t i = size_t(directionList_->count()); i < std::size(kConversionWays); ++i)
-        if (WayAvailable(kConversionWays[i]))
-            directionList_->addItem(QStringLiteral("%1 -> %2").arg(QString::fromUtf8(SourceFormat(kConversionWays[i]).name),
-                                                                 QString::fromUtf8(TargetFormat(kConversionWays[i]).name)));
+    for (size_t i = size_t(directionList_->count()); i < std::size(kConversionWays); ++i) {
+        const ConversionWay way = kConversionWays[i];
+        if (WayAvailable(way))
+            directionList_->addItem(QStringLiteral("%1 -> %2").arg(QString::fromUtf8(SourceFormat(way).name),
+                                                                   QString::fromUtf8(TargetFormat(way).name)));
+    }
     colourBox_ = new QCheckBox(QStringLiteral("Color"), this);
     scaleList_ = MakeList(this, {QStringLiteral("1 -> 1"), QStringLiteral("2 -> 1"), QStringLiteral("3 -> 1"),
                                  QStringLiteral("4 -> 1")});

@@ -12,7 +12,7 @@ namespace plexo {
 
 // The dialog's members; the first four are kept in the settings file.
 struct TranslateValues {
-    int32_t direction = 0;  // index in the direction list, 0 "bmp -> flm" .. 8 "video -> flm"
+    int32_t direction = 0;  // index in the direction list, 0 "bmp -> flm" .. 14 "video -> flm"
     int32_t colour = 1;
     int32_t scale = 1;  // reduction factor minus 1
     int32_t quality = 95;
@@ -34,7 +34,7 @@ int32_t QualityStep(int32_t quality, int change);
 // The message that refuses Start for these values, or null when they pass.
 const char* StartRefusal(const TranslateValues& values);
 
-// Directions 0 and 5 write .flm files, the only ones that can compress.
+// The directions that write .flm files, the only ones that can compress.
 bool CompressApplies(int32_t direction);
 
 // The converter of a direction index; nothing outside kConversionWays.

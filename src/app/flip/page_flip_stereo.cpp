@@ -144,8 +144,8 @@ bool PageFlipStereo::ShowFrame()
     Film* film = shell_.doc->film();
     if (film && film->FrameCount() > 0) {
         const QWidget* view = shell_.view;
-        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film, shell_.doc->dist(),
-                        flipper_, sections_);
+        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film,
+                        shell_.doc->stereo().adjust, flipper_, sections_);
         if (shell_.doc->reading() != CPlexoDoc::Reading::Memory)
             film->ReleasePictures();
     }

@@ -5,20 +5,10 @@
 
 #include <algorithm>
 
-#include "app/view/presentation_state.h"
-
 namespace plexo {
 
-namespace {
-
-QString PresentationName(const PresentationState& state)
-{
-    return QString::fromUtf8(ShownPresentation(state.stereo, state.presentation).label);
-}
-
-}  // namespace
-
-QStringList FrameDisplayLines(const FramePlace& place, const PresentationState& state, const QString& notice)
+QStringList FrameDisplayLines(const FramePlace& place, const Presentation& shown, const StereoAdjustments& adjust,
+                              double framesPerSecond, const QString& notice)
 {
     QStringList lines;
     if (place.position > 0)
@@ -27,7 +17,11 @@ QStringList FrameDisplayLines(const FramePlace& place, const PresentationState& 
         lines << QStringLiteral("frame number %1 of %2").arg(place.number).arg(place.count);
     lines << (place.partnerNumber >= 0 ? QStringLiteral("partner %1, A=%2").arg(place.partnerNumber).arg(place.shift)
                                        : QStringLiteral("A=%1").arg(place.shift));
-    lines << QStringLiteral("%1, %2 fps").arg(PresentationName(state)).arg(state.framesPerSecond, 0, 'g', 6);
+    lines << QStringLiteral("%1, %2 fps").arg(QString::fromUtf8(shown.label)).arg(framesPerSecond, 0, 'g', 6);
+    lines << QStringLiteral("D=%1, vertical %2%3")
+                 .arg(adjust.dist)
+                 .arg(adjust.vertical)
+                 .arg(adjust.swap ? QStringLiteral(", eyes swapped") : QString());
     if (place.lateTicks >= 0)
         lines << QStringLiteral("late ticks: %1").arg(place.lateTicks);
     if (!notice.isEmpty())

@@ -5,17 +5,17 @@
 #include <QStringList>
 
 #include "film/frame_place.h"
+#include "present/presentation.h"
 
 class QPainter;
 
 namespace plexo {
 
-struct PresentationState;
-
 // "frame 11 of 15 (number 11)", "partner 15, A=4", "red-blue, 15 fps",
-// "late ticks: 2" for a film decoded ahead, then the notice when there is
-// one.
-QStringList FrameDisplayLines(const FramePlace& place, const PresentationState& state, const QString& notice);
+// "D=21, vertical 0" (", eyes swapped" while they are), "late ticks: 2" for
+// a film decoded ahead, then the notice when there is one.
+QStringList FrameDisplayLines(const FramePlace& place, const Presentation& shown, const StereoAdjustments& adjust,
+                              double framesPerSecond, const QString& notice);
 
 // White text on a dark, half-transparent box at the top-left corner.
 void DrawFrameDisplay(QPainter& painter, const QStringList& lines);

@@ -62,19 +62,28 @@ QPoint CPlexoView::Scroll() const
     return QPoint(hBar_->value(), vBar_->value());
 }
 
+QRectF CPlexoView::TargetOf(QSize frame)
+{
+    if (Stretches())
+        return QRectF(QPointF(0, 0), QSizeF(size()));
+    // Actual size is the 100 percent zoom: the compositor centres the picture
+    // too, and a squeezed frame is only unsqueezed.
+    const bool zoomed = Scales() && size_ != ViewSize::Actual;
+    const QSize shown(frame.width() * Unsqueeze().width(), frame.height() * Unsqueeze().height());
+    return ScrolledTarget(FrameTarget(shown, size(), devicePixelRatioF(), zoomed ? size_ : ViewSize::Zoom,
+                                      zoomed ? zoomPercent_ : 100),
+                          size(), Scroll());
+}
+
 QRectF CPlexoView::PictureTarget()
 {
-    // Actual size is the 100 percent zoom: the compositor centres the picture too.
-    const bool scales = Scales();
-    return ScrolledTarget(FrameTarget(PictureSize(), size(), devicePixelRatioF(), scales ? size_ : ViewSize::Zoom,
-                                      scales ? zoomPercent_ : 100),
-                          size(), Scroll());
+    return TargetOf(ComposedSize());
 }
 
 void CPlexoView::UpdateScrollBars()
 {
-    // Interlaced and page-flipped rows must meet screen rows: cropped about
-    // the centre, never panned.
+    // One-to-one rows and columns must meet the screen's: cropped about the
+    // centre, never panned.
     const QSize picture = doc_.film() && !OneToOneOnly() ? PictureSize() : QSize();
     const QSizeF shown = picture.isEmpty() ? QSizeF() : PictureTarget().size();
     // Every paint asks; steady playback changes nothing here.
@@ -177,28 +186,68 @@ void CPlexoView::wheelEvent(QWheelEvent* event)
     emit viewSizeChanged();
 }
 
+const Presentation& CPlexoView::Shown() const
+{
+    return ShownPresentation(state_.stereo, doc_.stereo().presentation);
+}
+
 bool CPlexoView::OneToOneOnly() const
 {
-    return ShownPresentation(state_.stereo, state_.presentation).oneToOne;
+    return Shown().oneToOne;
+}
+
+void CPlexoView::SetFullScreen(bool on)
+{
+    fullScreen_ = on;
+    UpdateScrollBars();
+    update();
+}
+
+bool CPlexoView::Stretches() const
+{
+    return fullScreen_ && Shown().stretchedInFullScreen && !OneToOneOnly();
 }
 
 bool CPlexoView::Scales() const
 {
-    return size_ != ViewSize::Actual && !OneToOneOnly();
+    return Stretches() || ((size_ != ViewSize::Actual || Unsqueeze() != QSize(1, 1)) && !OneToOneOnly());
 }
 
-QSize CPlexoView::PictureSize()
+QSize CPlexoView::Unsqueeze() const
+{
+    const Film* film = doc_.film();
+    if (!film || film->Eyes() != 2 || OneToOneOnly())
+        return {1, 1};
+    const StereoLayout layout = film->Layout().layout;
+    if (!layout.half)
+        return {1, 1};
+    return layout.kind == LayoutKind::SideBySide ? QSize(2, 1) : layout.kind == LayoutKind::TopBottom ? QSize(1, 2)
+                                                                                                      : QSize(1, 1);
+}
+
+QSize CPlexoView::ComposedSize()
 {
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return {};
     // The tone the compositor asks for, so the frame keeps one cached picture.
-    const Picture picture = FilmPicture(*film, Eye::Current, ShownPresentation(state_.stereo, state_.presentation).tone);
-    return picture ? QSize(picture.width, picture.height) : QSize();
+    const Presentation& shown = Shown();
+    const Picture picture = FilmPicture(*film, Eye::Current, shown.tone);
+    if (!picture)
+        return {};
+    const PixelSize natural = NaturalSize(shown, picture.width, picture.height);
+    return QSize(int(natural.width), int(natural.height));
+}
+
+QSize CPlexoView::PictureSize()
+{
+    const QSize composed = ComposedSize();
+    return QSize(composed.width() * Unsqueeze().width(), composed.height() * Unsqueeze().height());
 }
 
 double CPlexoView::ShownScale()
 {
+    // Of a squeezed frame, the scale of its unsqueezed side.
     return Scales() ? plexo::ShownScale(PictureSize(), size(), devicePixelRatioF(), size_, zoomPercent_) : 1.0;
 }
 
@@ -218,7 +267,7 @@ void CPlexoView::ShowNotice(const QString& text)
 std::optional<ViewRect> CPlexoView::ComposeRect(qreal ratio)
 {
     if (Scales()) {
-        const QSize picture = PictureSize();
+        const QSize picture = ComposedSize();
         if (picture.isEmpty())
             return std::nullopt;
         return ViewRect{0, 0, picture.width(), picture.height()};
@@ -233,7 +282,7 @@ std::optional<ViewRect> CPlexoView::ComposeRect(qreal ratio)
     int32_t height = int32_t(std::lround(this->height() * ratio));
     // A picture that pans is composed whole, and the paint shows its scrolled part.
     if (!OneToOneOnly()) {
-        const QSize picture = PictureSize();
+        const QSize picture = ComposedSize();
         width = std::max(width, picture.width());
         height = std::max(height, picture.height());
     }
@@ -253,7 +302,7 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return false;
-    const bool composed = ComposeFrame(film, doc_.dist(), rect, ShownPresentation(state_.stereo, state_.presentation), frame);
+    const bool composed = ComposeFrame(film, doc_.stereo().adjust, rect, Shown(), frame);
     if (doc_.reading() != CPlexoDoc::Reading::Memory)
         film->ReleasePictures();
     return composed && frame.height() > 0;
@@ -278,8 +327,7 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 void CPlexoView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (pageFlip_ && pageFlip_->flipping() && ShownPresentation(state_.stereo, state_.presentation).flips &&
-        pageFlip_->ShowFrame()) {
+    if (pageFlip_ && pageFlip_->flipping() && Shown().flips && pageFlip_->ShowFrame()) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
@@ -294,8 +342,7 @@ void CPlexoView::paintEvent(QPaintEvent*)
         // From the image's own size: in the "File" reading mode the film has
         // let its picture go by now.
         const QSize frame(image_.width(), image_.height());
-        painter.drawImage(ScrolledTarget(FrameTarget(frame, size(), ratio, size_, zoomPercent_), size(), Scroll()),
-                          image_, QRectF(QPointF(0, 0), frame));
+        painter.drawImage(TargetOf(frame), image_, QRectF(QPointF(0, 0), frame));
     } else {
         // Scrolled to the end beside the other bar, a strip under that bar is
         // left uncovered.
@@ -313,7 +360,8 @@ void CPlexoView::paintEvent(QPaintEvent*)
         painter.fillRect(QRect(vBar_->x(), hBar_->y(), vBar_->width(), hBar_->height()), palette().window());
     if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), state_, notice_));
+        DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), Shown(), doc_.stereo().adjust,
+                                                    state_.framesPerSecond, notice_));
     }
 }
 

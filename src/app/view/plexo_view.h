@@ -1,9 +1,10 @@
 #pragma once
 // The one view: paints the composed frame pair one buffer pixel to one device
 // pixel at its top-left corner, black without a film; on request scaled and
-// centred (plain and red-blue only), with the frame display over it. A plain
-// or red-blue picture larger than the view pans: scroll bars, a drag with the
-// left button, and Ctrl+wheel zooms about the pointer.
+// centred (every presentation whose rows need not meet the screen's), with
+// the frame display over it. Such a picture larger than the view pans: scroll
+// bars, a drag with the left button, and Ctrl+wheel zooms about the pointer.
+// What it composes is the document's stereo choice while stereo is on.
 
 #include <QImage>
 #include <QTimer>
@@ -39,11 +40,18 @@ public:
     void SetViewSize(ViewSize size, int zoomPercent);
     ViewSize viewSize() const { return size_; }
     int zoomPercent() const { return zoomPercent_; }
-    // Interlaced and page-flipped stereo: their rows must meet screen rows.
+    // Presentations whose rows must meet screen rows (interlaced, page
+    // flipping, ...).
     bool OneToOneOnly() const;
+    // In full screen a presentation that asks for it is stretched over the
+    // whole view, whatever its aspect.
+    void SetFullScreen(bool on);
     // The frame pixel to device pixel scale it shows at now.
     double ShownScale();
-    // The current picture's size in device pixels; empty without one.
+    // The current picture's size in device pixels as shown: times the eyes
+    // across and down that the presentation shown puts side by side, and
+    // twice the squeezed side of a film whose eyes are stored at half width
+    // or height; empty without one.
     QSize PictureSize();
     // Where the current picture lies in the view's logical pixels, as
     // scaled and panned now.
@@ -74,7 +82,18 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    const Presentation& Shown() const;
+    bool Stretches() const;
     bool Scales() const;
+    // 2 on the axis a half layout squeezed its eyes on, else 1: such a
+    // film's frame is shown at twice that side, scaled as a zoom is.
+    QSize Unsqueeze() const;
+    // The frame the compositor makes for the current picture, before any
+    // scaling.
+    QSize ComposedSize();
+    // Where a frame of `frame` device pixels lands in the view, as scaled
+    // and panned now.
+    QRectF TargetOf(QSize frame);
     // The scroll bars' ranges for the picture as shown now; each bar shows
     // only while the picture overflows on its axis.
     void UpdateScrollBars();
@@ -98,6 +117,7 @@ private:
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;
     bool frameDisplay_ = false;
+    bool fullScreen_ = false;
     QString notice_;
     QTimer noticeTimer_;
     QScrollBar* hBar_;

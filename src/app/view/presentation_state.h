@@ -1,16 +1,15 @@
 #pragma once
-// What the main frame knows about how the film is presented; the Settings
-// dialog reads and changes it, the view and playback read it.
-
-#include "present/presentation.h"
+// What the main frame knows about playback and stereo; the Settings dialog
+// reads and changes it, the view and playback read it. Which presentation
+// stereo shows, and its adjustments, are the document's stereo choice, beside
+// the film they present; these stay with the window, whose timer plays and
+// which page flipping takes over.
 
 namespace plexo {
 
 struct PresentationState {
     bool playing = false;
     bool stereo = false;
-    // The presentation while stereo is on.
-    PresentationId presentation = PresentationId::RedBlue;
     double framesPerSecond = 15.0;
 };
 

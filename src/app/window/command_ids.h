@@ -45,6 +45,24 @@ enum CommandId : int {
     kCmdFrameDisplay = 32857,
     kCmdFirstCadre = 32858,
     kCmdLastCadre = 32859,
+    // The stereo adjustments: swap, D by one and ten, the second eye up and
+    // down, and back to none.
+    kCmdSwapEyes = 32860,
+    kCmdDistUp = 32861,
+    kCmdDistDown = 32862,
+    kCmdDistUpTen = 32863,
+    kCmdDistDownTen = 32864,
+    kCmdSecondEyeUp = 32865,
+    kCmdSecondEyeDown = 32866,
+    kCmdResetAdjustments = 32867,
+    // Choosing a stereo presentation: this id plus the presentation's id,
+    // one a row of the table of presentations; the ids up to 32943 are kept
+    // for them.
+    kCmdPresentationFirst = 32880,
+    // View > Layout: this id plus the entry's place in the menu's table
+    // (app/window/viewer_layout.cpp), Automatic first; the ids up to 32959
+    // are kept for them.
+    kCmdLayoutFirst = 32950,
 };
 
 }  // namespace plexo

@@ -31,7 +31,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     if (!settings.currentDirectory.empty())
         QDir::setCurrent(QString::fromStdString(settings.currentDirectory));
     state.framesPerSecond = settings.framesPerSecond;
-    state.presentation = StoredPresentation(settings.presentation).id;
+    redBlue_ = settings.presentation;
 
     setWindowIcon(ApplicationIcon());
     resize(524, 584);
@@ -42,6 +42,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
                      [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
                      [this] { return toolBar_; }},
         doc_);
+    doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { doc_.PlayStep(); });
@@ -72,7 +73,9 @@ CMainFrame::~CMainFrame()
     platform::FrameSettings settings;
     settings.currentDirectory = QDir::currentPath().toStdString();
     settings.framesPerSecond = state.framesPerSecond;
-    settings.presentation = PresentationOf(state.presentation).stored;
+    // A presentation that "Red-Blue" cannot keep leaves it as it was.
+    const int32_t kept = PresentationOf(doc_.stereo().presentation).stored;
+    settings.presentation = kept >= 0 ? kept : redBlue_;
     settings.Write();
     view_->SetPageFlip(nullptr);
     pageFlip_.reset();
@@ -145,7 +148,7 @@ void CMainFrame::OnPlay()
 void CMainFrame::OnStereo()
 {
     state.stereo = !state.stereo;
-    if (!PresentationOf(state.presentation).flips) {
+    if (!PresentationOf(doc_.stereo().presentation).flips) {
         view_->update();
         return;
     }
@@ -162,6 +165,17 @@ void CMainFrame::OnLeaveStereo()
 {
     if (state.stereo)
         OnStereo();
+}
+
+void CMainFrame::OnChoosePresentation(PresentationId presentation)
+{
+    if (state.stereo && doc_.stereo().presentation == presentation)
+        return;
+    // Page flipping gives the window back before another presentation
+    // takes it, and starts only once it is the choice.
+    OnLeaveStereo();
+    doc_.ChoosePresentation(presentation);
+    OnStereo();
 }
 
 void CMainFrame::OnSettings()
@@ -202,7 +216,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // the window goes, and the panel would keep the program running.
     state.playing = false;
     playTimer_.stop();
-    if (ShownPresentation(state.stereo, state.presentation).flips)
+    if (ShownPresentation(state.stereo, doc_.stereo().presentation).flips)
         OnStereo();
     QMainWindow::closeEvent(event);
 }
@@ -211,7 +225,7 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
     // Which eye takes the even rows depends on the view's row on the screen.
-    if (ShownPresentation(state.stereo, state.presentation).followsPlace)
+    if (ShownPresentation(state.stereo, doc_.stereo().presentation).followsPlace)
         view_->update();
 }
 

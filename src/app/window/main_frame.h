@@ -1,19 +1,22 @@
 #pragma once
 // The main window: menu bar, toolbar, the one view, the command table and the
-// presentation state (playing, stereo, presentation, frames per second) that
-// the view and the Settings dialog read.
+// presentation state (playing, stereo, frames per second) that the view and
+// the Settings dialog read.
 
 #include <QMainWindow>
 #include <QTimer>
 
+#include <cstdint>
 #include <memory>
 
 #include "app/view/presentation_state.h"
 #include "app/window/command_table.h"
 #include "app/window/file_dialogs.h"
 #include "platform/mode_guard.h"
+#include "present/presentation.h"
 #include "present/startup_modes.h"
 
+class QMenu;
 class QToolBar;
 
 namespace plexo {
@@ -81,11 +84,16 @@ private:
     void BuildAccelerators();
     void DefineCommands();
     void DefineFileCommands();
+    void DefineStereoCommands();
+    // View > Stereo Presentation and View > Adjustments.
+    void AddStereoMenus(QMenu& view);
 
     bool FilmLoaded() const;
     void OnPlay();
     void OnStereo();
     void OnLeaveStereo();
+    // Stereo on in this presentation, off first when another one is on.
+    void OnChoosePresentation(PresentationId presentation);
     void OnSettings();
     void OnTranslate();
     void OnAbout();
@@ -109,6 +117,9 @@ private:
     StartupModes startupModes_;
     std::unique_ptr<platform::ModeGuard> modeGuard_;
     bool screenCommandAttached_ = true;
+    // The "Red-Blue" value read at start, written back while the chosen
+    // presentation is none that it can keep.
+    int32_t redBlue_ = 1;
     QString filmTitle_;
     // Made after the view, gone before the window.
     std::unique_ptr<ViewerCommands> viewer_;

@@ -97,6 +97,7 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdAbout, [this] { OnAbout(); });
     t.Define(kCmdScreen, [this] { OnScreen(); });
     DefineFileCommands();
+    DefineStereoCommands();
     // The Edit items, the status bar, Save, Ctrl+Esc and the pane keys
     // have no handler here, so they stay disabled.
     for (const CommandText& text : kTexts) {
@@ -127,7 +128,9 @@ void CMainFrame::BuildMenus()
     addMenu(QStringLiteral("&Edit"), {kCmdEditUndo, 0, kCmdEditCut, kCmdEditCopy, kCmdEditPaste});
     QMenu* view = addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar, 0, kCmdActualSize, kCmdFitToWindow,
                                                     kCmdZoomIn, kCmdZoomOut, 0, kCmdSizeWindowToFilm, kCmdFullScreen,
-                                                    kCmdFrameDisplay});
+                                                    kCmdFrameDisplay, 0});
+    AddStereoMenus(*view);
+    viewer_->AddLayoutMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);
     addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdStereo,

@@ -76,14 +76,8 @@ const ViewerKey kViewerKeys[] = {
     {QKeyCombination(Qt::Key_I), kCmdFrameDisplay},
 };
 
-// The page-flipping window covers its screen whatever the film's size.
-bool PageFlipping(const PresentationState& state)
-{
-    return ShownPresentation(state.stereo, state.presentation).flips;
-}
-
 const char* const kOneToOneTip =
-    "Interlaced and page-flipped stereo are shown one to one: their rows must meet the screen's rows.";
+    "This stereo presentation is shown one to one: its rows and columns must meet the screen's pixels.";
 
 }  // namespace
 
@@ -103,18 +97,26 @@ ViewerCommands::ViewerCommands(ViewerWindow window, CPlexoDoc& doc)
     // Esc reaches the window's shortcuts first; the override query before
     // them lets full screen end while Esc still does its own work.
     qApp->installEventFilter(this);
+    doc_.layoutOf = [this](const std::string& path) { return LayoutOf(path); };
 }
 
 ViewerCommands::~ViewerCommands()
 {
+    doc_.layoutOf = nullptr;
     qApp->removeEventFilter(this);
     const QRect geometry = window_.normalGeometry();
     if (geometry.isValid())
         settings_.geometry = platform::WindowGeometry{geometry.x(), geometry.y(), geometry.width(), geometry.height()};
     settings_.size = view_.viewSize();
     settings_.zoomPercent = view_.zoomPercent();
+    settings_.presentation = PresentationOf(doc_.stereo().presentation).name;
     settings_.Write();
     recent_.Write();
+}
+
+bool ViewerCommands::PageFlipping() const
+{
+    return ShownPresentation(host_.state.stereo, doc_.stereo().presentation).flips;
 }
 
 void ViewerCommands::RestoreGeometry()
@@ -127,6 +129,7 @@ void ViewerCommands::RestoreGeometry()
 
 void ViewerCommands::DefineCommands()
 {
+    DefineLayoutCommands();
     CommandTable& t = commands_;
     auto film = [this] { return doc_.film() != nullptr; };
     auto scalable = [this] { return !view_.OneToOneOnly(); };
@@ -150,7 +153,7 @@ void ViewerCommands::DefineCommands()
     }, {}, [this] { return settings_.sizeWindowToFilm; });
     // Page flipping has a full screen of its own.
     t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
-             [this] { return fullScreen_ || !PageFlipping(host_.state); },
+             [this] { return fullScreen_ || !PageFlipping(); },
              [this] { return fullScreen_; });
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
@@ -194,7 +197,7 @@ void ViewerCommands::Zoom(bool in)
 void ViewerCommands::SizeWindowToFilm()
 {
     if (!settings_.sizeWindowToFilm || fullScreen_ || window_.isMaximized() || window_.isFullScreen()
-        || PageFlipping(host_.state))
+        || PageFlipping())
         return;
     const QSize picture = view_.PictureSize();
     if (picture.isEmpty())
@@ -234,6 +237,7 @@ void ViewerCommands::ToggleFullScreen()
         toolBar->setVisible(toolBarShown_);
         wasMaximized_ ? window_.showMaximized() : window_.showNormal();
     }
+    view_.SetFullScreen(fullScreen_);
     commands_.Update();
 }
 

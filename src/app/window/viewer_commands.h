@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/window/file_dialogs.h"
+#include "image/stereo_layout.h"
 #include "platform/view_settings.h"
 
 class QDropEvent;
@@ -58,6 +59,9 @@ public:
 
     // The File menu's "Recent Films", kept up to date as films open.
     void AddRecentMenu(QMenu& file);
+    // View > Layout: Automatic, Mono and each stereo layout, for the film
+    // loaded alone; the choice is kept with the film in "Recent".
+    void AddLayoutMenu(QMenu& view);
 
     // One cadre forward or back, telling on the frame display when the
     // partner stops the film short of its end.
@@ -71,17 +75,25 @@ public:
 
     const platform::RecentFilms& recentFilms() const { return recent_; }
     bool fullScreen() const { return fullScreen_; }
+    // The "Presentation" name the View section held at start.
+    const std::string& storedPresentation() const { return settings_.presentation; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The page-flipping window covers its screen whatever the film's size.
+    bool PageFlipping() const;
     void SetViewSize(platform::ViewSize size, int zoomPercent);
     void Zoom(bool in);
     void SizeWindowToFilm();
     void ToggleFullScreen();
     void SaveViewAs();
     void RebuildRecentMenu();
+    void DefineLayoutCommands();
+    // The film loaded alone opened again with the layout, at the same frame.
+    void ChooseLayout(const LayoutChoice& layout);
+    LayoutChoice LayoutOf(const std::string& path) const;
     // Drag enter, move and drop on the main frame; true when handled.
     bool HandleDrop(QDropEvent* event);
 
@@ -94,6 +106,8 @@ private:
     platform::RecentFilms recent_;
     QMenu* recentMenu_ = nullptr;
     QString dragPath_;
+    // The absolute path of the film last loaded alone; empty without one.
+    std::string loadedPath_;
     bool fullScreen_ = false;
     bool toolBarShown_ = true;
     bool wasMaximized_ = false;

@@ -76,7 +76,8 @@ void ViewerCommands::RebuildRecentMenu()
 void ViewerCommands::FilmOpened(const QString& path, bool remember)
 {
     if (remember && doc_.film()) {
-        recent_.Add(QFileInfo(path).absoluteFilePath().toStdString());
+        loadedPath_ = QFileInfo(path).absoluteFilePath().toStdString();
+        recent_.Add(loadedPath_);
         RebuildRecentMenu();
     }
     host_.titleFilm(path, !remember);

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <tuple>
+
+#include "film/factories.h"
+#include "image/jpeg_codec.h"
+#include "image/mpo_index.h"
+#include "platform/log.h"
+#include "support/fixtures.h"
+#include "support/outside_programs.h"
+#include "support/temp_dir.h"
+
+namespace plexo {
+namespace {
+
+PictureBuffer Decoded(const std::vector<uint8_t>& jpeg)
+{
+    return DecodeJpegColour(jpeg.data(), jpeg.size(), JpegRows::Picture);
+}
+
+// The mean difference of two pictures of one size, a byte at a time; 255
+// when their sizes differ.
+double MeanDifference(const Picture& a, const Picture& b)
+{
+    if (!a || !b || a.width != b.width || a.height != b.height || a.bytesPerPixel != b.bytesPerPixel)
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (size_t i = 0; i < a.rowBytes(); ++i)
+            sum += std::abs(a.row(y)[i] - b.row(y)[i]);
+    return sum / double(a.byteCount());
+}
+
+struct MpoCase {
+    const char* what;
+    uint32_t secondType;
+    int secondWidth;  // the first picture is 16 wide
+    bool damagedSecond, bigEndian;
+    int eyes;
+};
+
+// What the index makes of a file's pictures, the eyes decoded as TurboJPEG
+// decodes each stream, and one log line when the second eye is damaged.
+TEST(MpoFilm, TheIndexsPairIsTheEyesAndAnythingElseASingleView)
+{
+    const MpoCase cases[] = {
+        {"disparity pair", kMpDisparity, 16, false, true, 2},  {"pair of one size", 0, 16, false, false, 2},
+        {"gain map", 0, 8, false, true, 1},                     {"thumbnail", kMpLargeThumbnailVga, 16, false, true, 1},
+        {"damaged second", kMpDisparity, 16, true, true, 1},
+    };
+    test::TempDir dir;
+    const std::string path = dir.file("photo.mpo");
+    const std::vector<uint8_t> first = test::PatternJpeg(16, 8, 1);
+    for (const MpoCase& c : cases) {
+        std::vector<uint8_t> second = test::PatternJpeg(c.secondWidth, 8, 2);
+        second.resize(c.damagedSecond ? second.size() / 2 : second.size());
+        const uint32_t firstType = c.secondType == kMpDisparity ? kMpDisparity : 0x030000;
+        test::WriteBytes(path, test::MakeMpoBytes({{first, firstType}, {second, c.secondType}}, c.bigEndian));
+        platform::ClearLog();
+        FilmPtr film = OpenMpoFilm(path);
+        ASSERT_TRUE(film) << c.what;
+        EXPECT_EQ(film->Eyes(), c.eyes) << c.what;
+        EXPECT_EQ(LayoutText(film->Layout()), c.eyes == 2 ? "mono (metadata)" : "mono (none)") << c.what;
+        EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Current, Tone::Colour), Decoded(first).view()), 0) << c.what;
+        const PictureBuffer partner = Decoded(c.eyes == 2 ? second : first);
+        EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Partner, Tone::Colour), partner.view()), 0) << c.what;
+        const std::string damaged = "\r\n" + path + ": the second picture does not decode; shown as a single view";
+        EXPECT_EQ(platform::LogText(), c.damagedSecond ? damaged : "") << c.what;
+    }
+
+    // A numbered run, gathered whatever the case of its names.
+    const std::vector<uint8_t> pair = test::MakeMpoBytes({{first, kMpDisparity}, {first, kMpDisparity}});
+    test::WriteBytes(dir.file("dscf0007.mpo"), pair);
+    test::WriteBytes(dir.file("DSCF0009.MPO"), pair);
+    FilmPtr run = OpenMpoFilm(dir.file("DSCF0009.MPO"));
+    ASSERT_TRUE(run);
+    EXPECT_EQ(std::tuple(run->FrameCount(), run->FrameNumber()), std::tuple(2, 7));
+}
+
+struct StillCase {
+    const char* name;
+    FilmPtr (*open)(const std::string&, const LayoutChoice&);
+    const char* chosen;  // a --source-layout word, or null
+    std::optional<std::array<uint8_t, 4>> block;
+    const char* layout;
+    // Where the first eye lies in the 32 x 8 picture: its bottom-left corner
+    // and size; the second eye is the other half.
+    int x, y, w, h;
+};
+
+// The layout of a JPS from the user, its block, its name or the cross-eyed
+// default; of a JPEG sequence from the user or its name. The eyes are the
+// stored halves of the decoded picture.
+TEST(StillFilms, EyesAreTheHalvesTheLayoutNames)
+{
+    using Block = std::array<uint8_t, 4>;
+    const StillCase cases[] = {
+        {"pair.jps", OpenJpsFilm, nullptr, std::nullopt, "side-by-side right-first (none)", 16, 0, 16, 8},
+        {"pair.jps", OpenJpsFilm, nullptr, Block{0, 6, 2, 1}, "side-by-side half left-first (metadata)", 0, 0, 16, 8},
+        {"pair.jps", OpenJpsFilm, nullptr, Block{0, 0, 0, 0}, "mono (metadata)", 0, 0, 32, 8},
+        {"pair.jps", OpenJpsFilm, "tb-rl", std::nullopt, "top-bottom right-first (user)", 0, 0, 32, 4},
+        {"pair_ou.jps", OpenJpsFilm, nullptr, std::nullopt, "top-bottom left-first (name)", 0, 4, 32, 4},
+        {"walk_sbs_0001.jpg", OpenJpgFilm, nullptr, std::nullopt, "side-by-side left-first (name)", 0, 0, 16, 8},
+        {"walk0001.jpg", OpenJpgFilm, "hsbs-rl", std::nullopt, "side-by-side half right-first (user)", 16, 0, 16, 8},
+        {"walk0001.jpg", OpenJpgFilm, nullptr, std::nullopt, "mono (none)", 0, 0, 32, 8},
+    };
+    test::TempDir dir;
+    const std::vector<uint8_t> jpeg = test::PatternJpeg(32, 8, 4);
+    const PictureBuffer whole = Decoded(jpeg);
+    for (const StillCase& c : cases) {
+        test::WriteBytes(dir.file(c.name), c.block ? test::WithJpsBlock(jpeg, *c.block) : jpeg);
+        const LayoutChoice choice = c.chosen ? LayoutNamed(c.chosen) : LayoutChoice{};
+        FilmPtr film = c.open(dir.file(c.name), choice);
+        ASSERT_TRUE(film) << c.name;
+        EXPECT_EQ(LayoutText(film->Layout()), c.layout) << c.name;
+        const Picture first = whole.view().subview(c.x, c.y, c.w, c.h);
+        EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Current, Tone::Colour), first), 0) << c.name;
+        if (film->Eyes() == 2) {
+            const Picture second = whole.view().subview(c.w == 32 ? 0 : 16 - c.x, c.h == 8 ? 0 : 4 - c.y, c.w, c.h);
+            EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Partner, Tone::Colour), second), 0) << c.name;
+        }
+    }
+}
+
+// A JPS's first eye is what ffmpeg decodes of its right half, within a mean
+// of 3 levels a channel.
+TEST(StillFilms, JpsEyeMatchesWhatFfmpegDecodes)
+{
+    if (!test::HaveProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is not installed";
+    test::TempDir dir;
+    test::WriteBytes(dir.file("pair.jps"), test::PatternJpeg(64, 48, 5));
+    const std::string bgr = test::CommandOutput("ffmpeg -loglevel error -i '" + dir.file("pair.jps") +
+                                                "' -vf crop=32:48:32:0 -pix_fmt bgr24 -f rawvideo -");
+    ASSERT_EQ(bgr.size(), 32u * 48 * 3);
+    FilmPtr film = OpenJpsFilm(dir.file("pair.jps"));
+    ASSERT_TRUE(film);
+    const Picture ffmpeg = Picture::TopDown(reinterpret_cast<const uint8_t*>(bgr.data()), 32, 48, 3, 32 * 3);
+    EXPECT_LE(MeanDifference(FilmPicture(*film, Eye::Current, Tone::Colour), ffmpeg), 3);
+}
+
+}  // namespace
+}  // namespace plexo
