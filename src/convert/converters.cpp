@@ -113,8 +113,9 @@ const ConverterSource& SourceOf(ConversionWay way)
             int rows = 0;
             for (const FileFormat& row : FileFormats())
                 if (IsSource(&row, way)) {
-                    pattern += (pattern.empty() ? "" : ";") + PatternOf(row);
-                    ++rows;
+                    if (rows++ > 0)
+                        pattern += ';';
+                    pattern += PatternOf(row);
                 }
             // Several rows of one name are "Video files".
             std::string description = format.description;
