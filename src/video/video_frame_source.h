@@ -27,7 +27,6 @@ public:
 
     void SetPlaying(bool playing);
     int32_t LateTicks() const { return late_; }
-    const VideoSource& Source() const { return *source_; }
 
 private:
     std::string path_;
