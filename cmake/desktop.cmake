@@ -37,7 +37,7 @@ if(PLEXO_GUI)
   # The MIME file and the menu entry's MIME list come from the table of file
   # formats, so a new format reaches the desktop without an edit here.
   add_executable(make_desktop_files src/tool/desktop/make_desktop_files.cpp)
-  target_link_libraries(make_desktop_files PRIVATE plexo_film)
+  target_link_libraries(make_desktop_files PRIVATE plexo_video plexo_film)
   set(desktop_dir ${CMAKE_CURRENT_BINARY_DIR}/desktop)
   add_custom_command(
     OUTPUT ${desktop_dir}/plexo.desktop ${desktop_dir}/plexo-mime.xml

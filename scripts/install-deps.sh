@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick libjpeg-turbo-progs time ffmpeg lintian
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   clang libclang-rt-14-dev
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev
   libgl1-mesa-dri x11-utils openbox

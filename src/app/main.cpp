@@ -14,9 +14,11 @@
 #include "film/picture_budget.h"
 #include "platform/ddraw.h"
 #include "platform/picture_memory.h"
+#include "video/video_formats.h"
 
 int main(int argc, char** argv)
 {
+    plexo::video::AddVideoFormats();
     // Answered without a display.
     const std::string information = plexo::InformationRequested(std::vector<std::string>(argv + 1, argv + argc));
     if (!information.empty()) {

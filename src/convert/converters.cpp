@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <utility>
 
 #include "convert/frame_writers.h"
@@ -38,6 +39,9 @@ constexpr Converter kConverters[] = {
     {"jps", "bmp", SequenceBase},   // JpsToBmp
     {"jps", "jpg", SequenceBase},   // JpsToJpg
     {"jps", "flm", RunFlmName},     // JpsToFlm
+    {"video", "bmp", PathLessExtension},  // VideoToBmp
+    {"video", "jpg", PathLessExtension},  // VideoToJpg
+    {"video", "flm", VideoFlmName},  // VideoToFlm
 };
 
 const Converter& ConverterOf(ConversionWay way)
@@ -61,7 +65,17 @@ Writer WriterOf(const FileFormat& format)
     return nullptr;
 }
 
+bool IsSource(const FileFormat* format, ConversionWay way)
+{
+    return format && std::strcmp(format->name, ConverterOf(way).source) == 0;
+}
+
 }  // namespace
+
+bool WayAvailable(ConversionWay way)
+{
+    return FileFormatNamed(ConverterOf(way).source) != nullptr;
+}
 
 const FileFormat& SourceFormat(ConversionWay way)
 {
@@ -88,11 +102,28 @@ const ConverterSource& SourceOf(ConversionWay way)
     static const auto sources = [] {
         std::array<ConverterSource, std::size(kConverters)> made;
         for (size_t i = 0; i < made.size(); ++i) {
-            const FileFormat& format = SourceFormat(static_cast<ConversionWay>(i));
+            const auto way = static_cast<ConversionWay>(i);
+            if (!WayAvailable(way))
+                continue;
+            const FileFormat& format = SourceFormat(way);
             std::string extension = format.extension;
             for (char& c : extension)
                 c = char(std::toupper(static_cast<unsigned char>(c)));
-            made[i] = {FilterEntryOf(format), PatternOf(format), extension};
+            std::string pattern;
+            int rows = 0;
+            for (const FileFormat& row : FileFormats())
+                if (IsSource(&row, way)) {
+                    if (rows++ > 0)
+                        pattern += ';';
+                    pattern += PatternOf(row);
+                }
+            // Several rows of one name are "Video files".
+            std::string description = format.description;
+            if (rows > 1) {
+                description = std::string(format.name) + " files";
+                description[0] = char(std::toupper(static_cast<unsigned char>(description[0])));
+            }
+            made[i] = {description + " (" + pattern + ")", pattern, extension};
         }
         return made;
     }();
@@ -102,12 +133,12 @@ const ConverterSource& SourceOf(ConversionWay way)
 ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const ConversionOptions& options,
                          const ConversionControl& control)
 {
-    const FileFormat& source = SourceFormat(way);
-    if (FileFormatOf(chosenPath) != &source) {
+    const FileFormat* source = FileFormatOf(chosenPath);
+    if (!IsSource(source, way)) {
         platform::ShowMessage("File type incompatible");
         return ConversionResult::IncompatibleType;
     }
-    FilmPtr film = source.openFilm(chosenPath, options.layout);
+    FilmPtr film = source->openFilm(chosenPath, options.layout);
     if (!film) {
         LogMessage("No film creation: " + chosenPath);
         return ConversionResult::NoFilm;

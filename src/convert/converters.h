@@ -13,15 +13,19 @@
 
 namespace plexo {
 
-// The stereo photos' ways write the first eye of a two-view film.
+// The stereo photos' ways write the first eye of a two-view film; the video
+// ways read any row named "video" (MP4, Matroska, ...), which the programs
+// add to the table at start.
 enum class ConversionWay {
     BmpToFlm, BmpToJpg, FlmToBmp, FlmToJpg, JpgToBmp, JpgToFlm,
     MpoToBmp, MpoToJpg, MpoToFlm, JpsToBmp, JpsToJpg, JpsToFlm,
+    VideoToBmp, VideoToJpg, VideoToFlm,
 };
 inline constexpr ConversionWay kConversionWays[] = {
-    ConversionWay::BmpToFlm, ConversionWay::BmpToJpg, ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
-    ConversionWay::JpgToBmp, ConversionWay::JpgToFlm, ConversionWay::MpoToBmp, ConversionWay::MpoToJpg,
-    ConversionWay::MpoToFlm, ConversionWay::JpsToBmp, ConversionWay::JpsToJpg, ConversionWay::JpsToFlm};
+    ConversionWay::BmpToFlm,   ConversionWay::BmpToJpg,   ConversionWay::FlmToBmp, ConversionWay::FlmToJpg,
+    ConversionWay::JpgToBmp,   ConversionWay::JpgToFlm,   ConversionWay::MpoToBmp, ConversionWay::MpoToJpg,
+    ConversionWay::MpoToFlm,   ConversionWay::JpsToBmp,   ConversionWay::JpsToJpg, ConversionWay::JpsToFlm,
+    ConversionWay::VideoToBmp, ConversionWay::VideoToJpg, ConversionWay::VideoToFlm};
 
 // The defaults are the Translate dialog's first-use choices, but for the
 // factor, which is 1.
@@ -50,8 +54,11 @@ struct ConversionControl {
 
 enum class ConversionResult { IncompatibleType, NoFilm, Ok, WriteError };
 
-// The formats a way reads and writes, rows of the table of file formats.
-// An MPO or JPS source is a lone file or a numbered run.
+// The formats a way reads and writes, rows of the table of file formats; a
+// way's source is every row of that name. An MPO or JPS source is a lone
+// file or a numbered run. False for a video way while the table has no
+// video rows.
+bool WayAvailable(ConversionWay way);
 const FileFormat& SourceFormat(ConversionWay way);
 const FileFormat& TargetFormat(ConversionWay way);
 // BMP frames, whose fixed width must be a multiple of 4.
@@ -62,8 +69,8 @@ bool WritesFlm(ConversionWay way);
 // What the converter's open dialog offers and the extension it requires.
 struct ConverterSource {
     std::string description;  // "BMP files (*.bmp)"
-    std::string pattern;      // "*.bmp"
-    std::string extension;    // "BMP"
+    std::string pattern;      // "*.bmp"; the video ways' "*.mp4;*.mov;..."
+    std::string extension;    // "BMP": the first row's
 };
 const ConverterSource& SourceOf(ConversionWay way);
 

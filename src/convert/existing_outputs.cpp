@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <set>
 #include <utility>
 
 #include "convert/output_names.h"
 #include "film/factories.h"
+#include "film/file_formats.h"
 #include "film/numbered_sequence.h"
 
 namespace plexo {
@@ -53,6 +55,18 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
         source.files.push_back(chosenPath);
         return source;
     }
+    if (std::strcmp(SourceFormat(way).name, "video") == 0) {
+        // A video's frames are numbered from 1 in play order; walking them
+        // would decode them.
+        const FileFormat* format = FileFormatOf(chosenPath);
+        FilmPtr film = format && format->openFilm ? format->openFilm(chosenPath, {}) : nullptr;
+        if (!film)
+            return std::nullopt;
+        for (int32_t number = 1; number <= film->FrameCount(); ++number)
+            source.numbers.push_back(number);
+        source.files.push_back(chosenPath);
+        return source;
+    }
     const std::string extension = std::string(".") + SourceFormat(way).extension;
     std::vector<SequenceFile> files;
     if (StandsAlone(way)) {
@@ -78,6 +92,15 @@ std::vector<std::string> OutputNames(ConversionWay way, const std::string& chose
     case ConversionWay::BmpToFlm:
     case ConversionWay::JpgToFlm:
         return {FlmOutputName(chosenPath)};
+    case ConversionWay::VideoToFlm:
+        return {VideoFlmName(chosenPath)};
+    case ConversionWay::VideoToBmp:
+        base = PathLessExtension(chosenPath);
+        break;
+    case ConversionWay::VideoToJpg:
+        base = PathLessExtension(chosenPath);
+        extension = ".jpg";
+        break;
     case ConversionWay::MpoToFlm:
     case ConversionWay::JpsToFlm:
         return {RunFlmName(chosenPath)};

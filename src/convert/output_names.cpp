@@ -43,9 +43,18 @@ std::string FlmOutputName(const std::string& chosenPath)
     const size_t nameLength = chosenPath.size() - nameStart;
     if (nameLength > 7)
         return DropLast(chosenPath, 7) + ".flm";
+    return PathLessExtension(chosenPath) + ".flm";
+}
+
+std::string PathLessExtension(const std::string& chosenPath)
+{
     const size_t dot = chosenPath.find_last_of('.');
-    const size_t stemEnd = dot == std::string::npos || dot < nameStart ? chosenPath.size() : dot;
-    return chosenPath.substr(0, stemEnd) + ".flm";
+    return dot == std::string::npos || dot < NameStart(chosenPath) ? chosenPath : chosenPath.substr(0, dot);
+}
+
+std::string VideoFlmName(const std::string& chosenPath)
+{
+    return PathLessExtension(chosenPath) + ".flm";
 }
 
 std::string RunFlmName(const std::string& chosenPath)

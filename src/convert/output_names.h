@@ -19,6 +19,11 @@ std::string FlmBase(const std::string& chosenPath);
 // cut never reaches into the folder; a name it would empty keeps its stem.
 std::string FlmOutputName(const std::string& chosenPath);
 
+// The path less its extension: /clips/walk.mp4 gives /clips/walk, the base
+// of a video's frames.
+std::string PathLessExtension(const std::string& chosenPath);
+// The .flm written from a video: /clips/walk.mp4 gives /clips/walk.flm.
+std::string VideoFlmName(const std::string& chosenPath);
 // The .flm written from a run of MPO or JPS files, as FlmOutputName; from a
 // lone file without frame digits, the path less its extension then ".flm"
 // (/photos/pair.mpo gives /photos/pair.flm).

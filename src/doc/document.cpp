@@ -183,6 +183,8 @@ void CPlexoDoc::PlayStep()
 {
     if (!film_)
         return;
+    // Also a film opened while playback runs.
+    film_->SetPlaying(true);
     const bool forward = direction == 0;
     const auto onward = [&] { return forward ? film_->Next() : film_->Prev(); };
     for (int32_t i = 0; i < Step; ++i)
@@ -192,6 +194,15 @@ void CPlexoDoc::PlayStep()
         direction = forward ? 1 : 0;
     }
     Repaint();
+}
+
+void CPlexoDoc::PlayStopped()
+{
+    if (!film_)
+        return;
+    film_->SetPlaying(false);
+    if (const int32_t late = film_->LateTicks(); late >= 0)
+        LogMessage("Playback stopped: " + std::to_string(late) + (late == 1 ? " late tick" : " late ticks"));
 }
 
 void CPlexoDoc::ReleaseFilm()

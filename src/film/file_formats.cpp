@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <vector>
+
 #include "film/factories.h"
 #include "image/save_picture.h"
 #include "platform/file_name.h"
@@ -20,25 +22,42 @@ constexpr FileFormat kFormats[] = {
     {"jps", "JPS files", "jps", "image/x-jps", "JPS stereo photo", OpenJpsFilm, nullptr},
 };
 
-}  // namespace
-
-std::span<const FileFormat> FileFormats()
+std::vector<FileFormat>& Table()
 {
-    return kFormats;
+    static std::vector<FileFormat> rows(std::begin(kFormats), std::end(kFormats));
+    return rows;
 }
 
-const FileFormat* FileFormatOf(const std::string& path)
+const FileFormat* FormatOfExtension(const char* extension)
 {
-    const std::string extension = platform::UpperExtension(path);
-    for (const FileFormat& format : kFormats)
-        if (strcasecmp(format.extension, extension.c_str()) == 0)
+    for (const FileFormat& format : Table())
+        if (strcasecmp(format.extension, extension) == 0)
             return &format;
     return nullptr;
 }
 
+}  // namespace
+
+std::span<const FileFormat> FileFormats()
+{
+    return Table();
+}
+
+void AddFileFormats(std::span<const FileFormat> rows)
+{
+    for (const FileFormat& row : rows)
+        if (!FormatOfExtension(row.extension))
+            Table().push_back(row);
+}
+
+const FileFormat* FileFormatOf(const std::string& path)
+{
+    return FormatOfExtension(platform::UpperExtension(path).c_str());
+}
+
 const FileFormat* FileFormatNamed(std::string_view name)
 {
-    for (const FileFormat& format : kFormats)
+    for (const FileFormat& format : Table())
         if (name == format.name)
             return &format;
     return nullptr;

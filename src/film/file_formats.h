@@ -12,8 +12,13 @@
 
 namespace plexo {
 
-// In the order the open dialogs list them.
+// In the order the open dialogs list them: the film layer's own rows, then
+// those added.
 std::span<const FileFormat> FileFormats();
+// Appends the rows of a layer above this one (the videos), each unless its
+// extension has a row already. Called where a program starts, before any
+// other thread asks the table.
+void AddFileFormats(std::span<const FileFormat> rows);
 // The format of the file name's extension, compared without regard to case;
 // null for any other extension or none.
 const FileFormat* FileFormatOf(const std::string& path);

@@ -70,6 +70,14 @@ public:
     virtual int32_t Eyes() const { return 1; }
     // How the source stores its eyes, and who said so.
     virtual SourceLayout Layout() const { return {}; }
+    // Playback runs between these calls. A film whose frames are decoded
+    // ahead on another thread never waits for them while it plays: a frame
+    // not ready yet is shown as the one before it, and the tick counts as
+    // late.
+    virtual void SetPlaying(bool) {}
+    // The late ticks of the playback under way or last ended; -1 for a film
+    // whose frames are always ready.
+    virtual int32_t LateTicks() const { return -1; }
 };
 
 using FilmPtr = std::unique_ptr<Film>;

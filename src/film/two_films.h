@@ -5,6 +5,7 @@
 // one's height (side by side) or width (one above the other); the first such
 // cut is logged.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -43,6 +44,13 @@ public:
     int32_t Position() const override { return first_->Position(); }
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
+    void SetPlaying(bool playing) override
+    {
+        first_->SetPlaying(playing);
+        second_->SetPlaying(playing);
+    }
+    // The ticks either film showed late.
+    int32_t LateTicks() const override { return std::max(first_->LateTicks(), second_->LateTicks()); }
 
     // Two views when the first film has them; its layout.
     int32_t Eyes() const override { return first_->Eyes(); }

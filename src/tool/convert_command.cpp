@@ -20,7 +20,7 @@ namespace {
 std::optional<ConversionWay> WayNamed(const std::string& name)
 {
     for (const ConversionWay way : kConversionWays)
-        if (name == std::string(SourceFormat(way).name) + "-" + TargetFormat(way).name)
+        if (WayAvailable(way) && name == std::string(SourceFormat(way).name) + "-" + TargetFormat(way).name)
             return way;
     return std::nullopt;
 }
@@ -122,10 +122,12 @@ int RunConvert(Args& args)
 
 const bool registered = RegisterCommand(
     {"convert",
-     "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm|mpo-bmp|mpo-jpg|mpo-flm|jps-bmp|jps-jpg|jps-flm SOURCE\n"
+     "bmp-flm|bmp-jpg|flm-bmp|flm-jpg|jpg-bmp|jpg-flm|mpo-bmp|mpo-jpg|mpo-flm|jps-bmp|jps-jpg|jps-flm|\n"
+     "    video-bmp|video-jpg|video-flm SOURCE\n"
      "    [--grey] [--factor 1-4] [--size WxH] [--quality 1-100] [--compress none|jpeg] [--source-layout L]\n"
      "  defaults: colour, factor 1, source size, quality 95, compress jpeg; prints how many files it replaced\n"
-     "  and what it wrote; a two-view source (MPO, JPS) writes its first eye",
+     "  and what it wrote; a two-view source (MPO, JPS, a stereo video) writes its first eye; a video source\n"
+     "  (mp4, mov, mkv, webm, avi) writes its frames numbered from 1 under its name less the extension",
      {"grey"},
      RunConvert});
 

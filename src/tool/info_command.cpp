@@ -45,7 +45,8 @@ int RunInfo(Args& args)
         std::fprintf(stderr, "plexo-tool: warning: %s ends inside a frame record: the file is cut short\n",
                      path.c_str());
     // The numbers in play order: the walk from the first frame, with nothing
-    // that would stop a step early.
+    // that would stop a step early; a video's walk decodes, so it lists the
+    // first thousand.
     film->SetShift(0);
     film->SetRound(false);
     film->SetInvert(false);

@@ -6,6 +6,7 @@
 
 #include "platform/picture_memory.h"
 #include "tool/command.h"
+#include "video/video_formats.h"
 
 namespace plexo::tool {
 
@@ -37,6 +38,7 @@ bool RegisterCommand(Command command)
 int main(int argc, char** argv)
 {
     using namespace plexo::tool;
+    plexo::video::AddVideoFormats();
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         PrintUsage();
         return argc < 2 ? kBadUsage : kOk;

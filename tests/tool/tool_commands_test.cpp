@@ -153,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"info {dir}/film.FLM {dir}/cut.flm", 2, "plexo-tool: unexpected argument '{dir}/cut.flm'\n"},
         Refusal{"demo {dir}/no/demo.flm", 1, "plexo-tool: cannot write {dir}/no/demo.flm: No such file or directory\n"},
         // An unknown extension is reported once, by the film chooser.
-        Refusal{"compose {dir}/x.avi --mode plain --out {dir}/old.bmp", 1, "File extension is incompatible\n"},
+        Refusal{"compose {dir}/x.gif --mode plain --out {dir}/old.bmp", 1, "File extension is incompatible\n"},
         Refusal{"picture {dir}/cut.flm --index 2 --colour --raw {dir}/out.bmp", 1, "no frame at index 2"},
         Refusal{"picture {dir}/cut.flm --index -1 --grey --raw {dir}/out.bmp", 2, "--index takes"},
         Refusal{"picture {dir}/cut.flm --index x --grey --raw {dir}/out.bmp", 2, "--index takes"},

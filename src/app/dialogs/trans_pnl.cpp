@@ -64,8 +64,9 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
     // The ways after the first six, named from the table of file formats.
     for (size_t i = size_t(directionList_->count()); i < std::size(kConversionWays); ++i) {
         const ConversionWay way = kConversionWays[i];
-        directionList_->addItem(QStringLiteral("%1 -> %2").arg(QString::fromUtf8(SourceFormat(way).name),
-                                                               QString::fromUtf8(TargetFormat(way).name)));
+        if (WayAvailable(way))
+            directionList_->addItem(QStringLiteral("%1 -> %2").arg(QString::fromUtf8(SourceFormat(way).name),
+                                                                   QString::fromUtf8(TargetFormat(way).name)));
     }
     colourBox_ = new QCheckBox(QStringLiteral("Color"), this);
     scaleList_ = MakeList(this, {QStringLiteral("1 -> 1"), QStringLiteral("2 -> 1"), QStringLiteral("3 -> 1"),

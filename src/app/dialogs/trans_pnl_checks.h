@@ -12,7 +12,7 @@ namespace plexo {
 
 // The dialog's members; the first four are kept in the settings file.
 struct TranslateValues {
-    int32_t direction = 0;  // index in the direction list, 0 "bmp -> flm" .. 11 "jps -> flm"
+    int32_t direction = 0;  // index in the direction list, 0 "bmp -> flm" .. 14 "video -> flm"
     int32_t colour = 1;
     int32_t scale = 1;  // reduction factor minus 1
     int32_t quality = 95;
@@ -37,7 +37,7 @@ const char* StartRefusal(const TranslateValues& values);
 // The directions that write .flm files, the only ones that can compress.
 bool CompressApplies(int32_t direction);
 
-// The converter of a direction index; nothing outside 0..5.
+// The converter of a direction index; nothing outside kConversionWays.
 std::optional<ConversionWay> WayOf(int32_t direction);
 
 // The converter's options: factor scale + 1, size 0 x 0 unless fixed.

@@ -125,6 +125,8 @@ bool CMainFrame::FilmLoaded() const
 
 void CMainFrame::StopPlaying()
 {
+    if (state.playing)
+        doc_.PlayStopped();
     state.playing = false;
     playTimer_.stop();
 }
@@ -136,8 +138,11 @@ void CMainFrame::OnPlay()
         return;
     }
     state.playing = true;
-    // The period is fixed now; a later change of the rate waits for the next Play.
-    playTimer_.start(PlayPeriodMs(state.framesPerSecond));
+    // The period is fixed now; a later change of the rate waits for the next
+    // Play. A film that states its rate (a video) plays at it, and the
+    // Frames/sec setting stays as it is.
+    const double stated = doc_.film() ? doc_.film()->FrameRate() : 0;
+    playTimer_.start(PlayPeriodMs(stated > 0 ? stated : state.framesPerSecond));
 }
 
 void CMainFrame::OnStereo()
@@ -207,8 +212,10 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (state.playing)
-        StopPlaying();
+    // Without the late-tick report: its log line would open the log panel as
+    // the window goes, and the panel would keep the program running.
+    state.playing = false;
+    playTimer_.stop();
     if (ShownPresentation(state.stereo, doc_.stereo().presentation).flips)
         OnStereo();
     QMainWindow::closeEvent(event);

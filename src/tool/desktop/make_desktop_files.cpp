@@ -10,6 +10,7 @@
 #include <string>
 
 #include "film/file_formats.h"
+#include "video/video_formats.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ bool Write(const std::string& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
+    plexo::video::AddVideoFormats();
     if (argc != 3) {
         std::fprintf(stderr, "usage: make_desktop_files ENTRY_TEMPLATE OUT_DIR\n");
         return 2;

@@ -1,0 +1,60 @@
+#include "video/frame_cache.h"
+
+namespace plexo::video {
+
+namespace {
+
+int64_t Distance(int64_t index, int64_t low, int64_t high)
+{
+    return index < low ? low - index : index > high ? index - high : 0;
+}
+
+}  // namespace
+
+size_t FrameCache::BytesOf(const AVFrame& frame)
+{
+    size_t bytes = 0;
+    for (const AVBufferRef* buffer : frame.buf)
+        if (buffer)
+            bytes += buffer->size;
+    return bytes;
+}
+
+SharedFrame FrameCache::Find(int64_t index) const
+{
+    const auto found = frames_.find(index);
+    return found == frames_.end() ? nullptr : found->second;
+}
+
+bool FrameCache::Keep(int64_t index, SharedFrame frame, int64_t low, int64_t high)
+{
+    if (!frame)
+        return false;
+    if (Has(index))
+        return true;
+    const size_t bytes = BytesOf(*frame);
+    const int64_t distance = Distance(index, low, high);
+    while (bytes_ + bytes > budget_ && !frames_.empty()) {
+        // The farthest of the two ends, nearer ends kept.
+        auto farthest = frames_.begin();
+        if (Distance(std::prev(frames_.end())->first, low, high) > Distance(farthest->first, low, high))
+            farthest = std::prev(frames_.end());
+        if (index != low && Distance(farthest->first, low, high) <= distance)
+            return false;
+        bytes_ -= BytesOf(*farthest->second);
+        frames_.erase(farthest);
+    }
+    bytes_ += bytes;
+    frames_.emplace(index, std::move(frame));
+    return true;
+}
+
+void FrameCache::DropFrom(int64_t count)
+{
+    for (auto at = frames_.lower_bound(count); at != frames_.end();) {
+        bytes_ -= BytesOf(*at->second);
+        at = frames_.erase(at);
+    }
+}
+
+}  // namespace plexo::video

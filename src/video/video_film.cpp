@@ -1,0 +1,193 @@
+#include "video/video_film.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <system_error>
+
+#include "platform/log.h"
+#include "platform/message_sink.h"
+#include "video/video_frame_source.h"
+
+namespace plexo::video {
+
+PictureBuffer VideoCadre::Build(Tone tone)
+{
+    return film_.Build(size_t(number - 1), tone);
+}
+
+VideoFilm::VideoFilm(std::string path, std::unique_ptr<VideoSource> source, SourceLayout layout)
+    : path_(std::move(path)),
+      source_(std::move(source)),
+      layout_(layout),
+      converter_(source_->File().Rotation()),
+      count_(size_t(std::clamp<int64_t>(source_->Count(), 0, INT32_MAX)))
+{
+    MakeFirstCurrent();
+    Aim(0);
+}
+
+PictureBuffer VideoFilm::Build(size_t index, Tone tone)
+{
+    const SharedFrame frame = source_->Frame(int64_t(index), !playing_);
+    return frame ? converter_.Convert(*frame, tone) : PictureBuffer{};
+}
+
+Cadre& VideoFilm::CadreAt(size_t index)
+{
+    std::unique_ptr<VideoCadre>& frame = made_[index];
+    if (!frame)
+        frame = std::make_unique<VideoCadre>(NumberAt(index), *this);
+    return *frame;
+}
+
+void VideoFilm::Settle()
+{
+    const int64_t known = source_->Count();
+    if (known >= int64_t(count_))
+        return;
+    LogMessage(path_ + ": the frames end at " + std::to_string(known) + " of the " + std::to_string(count_) +
+               " stated");
+    count_ = size_t(std::max<int64_t>(known, 0));
+    for (auto at = made_.begin(); at != made_.end();)
+        at = at->first >= count_ ? made_.erase(at) : std::next(at);
+    if (count_ > 0 && size_t(Position()) >= count_)
+        MSFilm::Seek(int32_t(count_ - 1));
+}
+
+void VideoFilm::Aim(int32_t from)
+{
+    const int32_t at = Position();
+    if (at != from)
+        direction_ = at > from ? 1 : -1;
+    source_->Aim(at, int64_t(PartnerIndex()), direction_);
+}
+
+int32_t VideoFilm::Moved(int32_t from, const std::function<int32_t()>& move)
+{
+    int32_t made = move();
+    // Aimed first, so that the frames decoded on the way to this one are
+    // kept for the steps around it.
+    Aim(from);
+    // A stated count may promise more than the file holds; while it is not
+    // confirmed, the frames a move lands on are decoded before it is taken,
+    // and a cut makes the move again on the shorter film. Playback never
+    // waits: the worker meets the end and the next move settles it.
+    while (!playing_ && !source_->CountFinal() && count_ > 0) {
+        source_->Frame(std::max<int64_t>(Position(), int64_t(PartnerIndex())), true);
+        if (source_->Count() >= int64_t(count_))
+            break;
+        Settle();
+        MSFilm::Seek(from);
+        made = move();
+        Aim(from);
+    }
+    return made;
+}
+
+bool VideoFilm::Seek(int32_t position)
+{
+    Settle();
+    const int32_t from = Position();
+    return Moved(from, [&] { return int32_t(MSFilm::Seek(position)); }) != 0;
+}
+
+int32_t VideoFilm::Skip(int32_t steps)
+{
+    Settle();
+    const int32_t from = Position();
+    return Moved(from, [&] { return MSFilm::Skip(steps); });
+}
+
+void VideoFilm::SetPlaying(bool playing)
+{
+    if (playing && !playing_)
+        late_ = 0;
+    playing_ = playing;
+}
+
+const uint8_t* VideoFilm::Picture(Eye eye, Tone tone, int32_t& width, int32_t& height)
+{
+    Settle();
+    source_->TellDamage(path_);
+    if (count_ == 0)
+        return nullptr;
+    const size_t index = eye == Eye::Current ? size_t(Position()) : PartnerIndex();
+    size_t& shown = shown_[eye == Eye::Current ? 0 : 1];
+    if (playing_ && !source_->Frame(int64_t(index), false)) {
+        if (lateAt_ != Position()) {
+            lateAt_ = Position();
+            ++late_;
+        }
+        Cadre& again = CadreAt(std::min(shown, count_ - 1));
+        return tone == Tone::Grey ? again.GreyPicture(width, height) : again.ColourPicture(width, height);
+    }
+    shown = index;
+    if (eye == Eye::Current)
+        return tone == Tone::Grey ? MSFilm::GreyPicture(width, height) : MSFilm::ColourPicture(width, height);
+    return tone == Tone::Grey ? MSFilm::PartnerGreyPicture(width, height) : MSFilm::PartnerColourPicture(width, height);
+}
+
+const uint8_t* VideoFilm::GreyPicture(int32_t& width, int32_t& height)
+{
+    return Picture(Eye::Current, Tone::Grey, width, height);
+}
+
+const uint8_t* VideoFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
+{
+    return Picture(Eye::Partner, Tone::Grey, width, height);
+}
+
+const uint8_t* VideoFilm::ColourPicture(int32_t& width, int32_t& height)
+{
+    return Picture(Eye::Current, Tone::Colour, width, height);
+}
+
+const uint8_t* VideoFilm::PartnerColourPicture(int32_t& width, int32_t& height)
+{
+    return Picture(Eye::Partner, Tone::Colour, width, height);
+}
+
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress)
+{
+    // Only a regular file that can be read: the libraries would wait for
+    // ever on a FIFO. The open paths say why a missing or unreadable file
+    // gives no film.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || ::access(path.c_str(), R_OK) != 0)
+        return nullptr;
+    std::string why;
+    std::unique_ptr<VideoFile> file = VideoFile::Open(path, why);
+    std::optional<FrameTimes> times;
+    if (file) {
+        times = FrameTimesOf(path, *file, progress);
+        if (!times)
+            why = "its frames cannot be listed";
+    }
+    if (!times) {
+        platform::ShowMessage(path + ": not a video this program can show: " + why);
+        return nullptr;
+    }
+    // The user's choice, the stream's own word, then the file's name.
+    SourceLayout layout = file->Layout();
+    if (choice || layout.origin == LayoutOrigin::None)
+        layout = ChosenOrNamed(choice, path);
+    try {
+        auto source = std::make_unique<VideoSource>(std::move(file), std::move(*times));
+        if (layout.layout.mono())
+            return FilmWithFrames<VideoFilm>(path, std::move(source), layout);
+        return std::make_unique<TwoViewVideoFilm>(std::make_unique<VideoFrameSource>(path, std::move(source)), layout);
+    } catch (const std::system_error&) {
+        platform::ShowMessage(path + ": no thread to decode the video on");
+        return nullptr;
+    }
+}
+
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
+{
+    return OpenVideoFilm(path, choice, {});
+}
+
+}  // namespace plexo::video

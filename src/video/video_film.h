@@ -1,0 +1,97 @@
+#pragma once
+// A video as a single-view film: one frame a decoded picture, in
+// presentation order, numbered from 1, with the partner Shift frames away as
+// in a numbered sequence. Pictures are converted from the decoded frames the
+// source keeps; while the film plays it never waits for the decoder.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "film/ms_film.h"
+#include "video/frame_converter.h"
+#include "video/video_source.h"
+
+namespace plexo::video {
+
+class VideoFilm;
+
+class VideoCadre : public Cadre {
+public:
+    VideoCadre(int32_t number, VideoFilm& film) : Cadre(number), film_(film) {}
+
+protected:
+    PictureBuffer Build(Tone tone) override;
+
+private:
+    VideoFilm& film_;
+};
+
+class VideoFilm : public MSFilm {
+public:
+    // `layout` is mono: who said so.
+    VideoFilm(std::string path, std::unique_ptr<VideoSource> source, SourceLayout layout);
+
+    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
+    bool Seek(int32_t position) override;
+    int32_t Skip(int32_t steps) override;
+    double FrameRate() const override { return source_->File().FrameRate(); }
+    double Duration() const override { return PlayingTime(count_, FrameRate()); }
+    SourceLayout Layout() const override { return layout_; }
+    void SetPlaying(bool playing) override;
+    int32_t LateTicks() const override { return late_; }
+
+    const VideoSource& Source() const { return *source_; }
+    // The picture of the frame at `index`; any thread. Waits for the decoder
+    // unless the film plays.
+    PictureBuffer Build(size_t index, Tone tone);
+
+protected:
+    size_t Count() const override { return count_; }
+    int32_t NumberAt(size_t index) const override { return int32_t(index) + 1; }
+    Cadre& CadreAt(size_t index) override;
+    void DropPicture(size_t index) override { made_.erase(index); }
+    void DropAllPictures() override { made_.clear(); }
+
+private:
+    // Takes in a count the source cut, moving the cursor onto the last frame
+    // when it lay past it.
+    void Settle();
+    // Makes a move from position `from` and returns what it returned,
+    // making it again from there when the frames it landed on were past the
+    // file's end.
+    int32_t Moved(int32_t from, const std::function<int32_t()>& move);
+    void Aim(int32_t from);
+    const uint8_t* Picture(Eye eye, Tone tone, int32_t& width, int32_t& height);
+    size_t PartnerIndex() const { return size_t(PartnerNumber() - 1); }
+
+    std::string path_;
+    std::unique_ptr<VideoSource> source_;
+    SourceLayout layout_;
+    FrameConverter converter_;
+    size_t count_;
+    std::unordered_map<size_t, std::unique_ptr<VideoCadre>> made_;
+    std::atomic<bool> playing_{false};
+    int32_t late_ = 0;
+    // The position whose late tick was counted, so that repaints of one tick
+    // count once.
+    int32_t lateAt_ = -1;
+    // The frame last shown as each eye, shown again by a late tick.
+    size_t shown_[2] = {0, 0};
+    int direction_ = 1;
+};
+
+// The film of a video file, or null after a message naming the file and the
+// reason: single-view for a mono layout, else two-view. The layout is the
+// user's choice, else what the stream states, else what the file's name
+// says. A file that states no frame count is scanned on a worker thread,
+// `progress` told as it goes.
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress);
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice);
+
+}  // namespace plexo::video

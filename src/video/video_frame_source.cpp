@@ -1,0 +1,70 @@
+#include "video/video_frame_source.h"
+
+#include <algorithm>
+
+namespace plexo::video {
+
+VideoFrameSource::VideoFrameSource(std::string path, std::unique_ptr<VideoSource> source)
+    : path_(std::move(path)), source_(std::move(source)), converter_(source_->File().Rotation())
+{
+    source_->Aim(0, 0, 1);
+}
+
+int32_t VideoFrameSource::Count() const
+{
+    return int32_t(std::min<int64_t>(source_->Count(), INT32_MAX));
+}
+
+bool VideoFrameSource::Decode(int32_t index, SourceFrame& frame)
+{
+    source_->TellDamage(path_);
+    SharedFrame decoded = source_->Frame(index, !playing_);
+    if (!decoded && playing_ && index < Count()) {
+        if (lateAt_ != index) {
+            lateAt_ = index;
+            ++late_;
+        }
+        decoded = last_;
+    }
+    if (!decoded)
+        return false;
+    last_ = decoded;
+    auto picture = std::make_shared<PictureBuffer>(converter_.Convert(*decoded, Tone::Colour));
+    if (!*picture)
+        return false;
+    frame.picture = picture->view();
+    frame.second = {};
+    frame.owner = std::move(picture);
+    return true;
+}
+
+void VideoFrameSource::Moved(int32_t index)
+{
+    if (index != at_)
+        direction_ = index > at_ ? 1 : -1;
+    at_ = index;
+    source_->Aim(index, index, direction_);
+}
+
+void VideoFrameSource::SetPlaying(bool playing)
+{
+    if (playing && !playing_)
+        late_ = 0;
+    playing_ = playing;
+}
+
+TwoViewVideoFilm::TwoViewVideoFilm(std::unique_ptr<VideoFrameSource> source, SourceLayout layout)
+    : TwoViewFilm(std::move(source), layout), video_(static_cast<VideoFrameSource&>(this->source()))
+{
+}
+
+void TwoViewVideoFilm::SetPlaying(bool playing)
+{
+    video_.SetPlaying(playing);
+    // A late tick kept the frame before in a later frame's place; what
+    // playback kept goes with it.
+    if (!playing)
+        ReleasePictures();
+}
+
+}  // namespace plexo::video

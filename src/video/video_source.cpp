@@ -1,0 +1,230 @@
+#include "video/video_source.h"
+
+#include <algorithm>
+
+#include "platform/log.h"
+#include "platform/message_sink.h"
+
+namespace plexo::video {
+
+namespace {
+
+// Frames decoded ahead of the cursor and of its partner, in the direction of
+// play, while no caller waits.
+constexpr int64_t kAhead = 16;
+// A frame at most this far ahead of the decoder is reached by decoding on;
+// one farther is reached from the keyframe before it, which may be nearer.
+constexpr int64_t kForwardReach = 64;
+
+bool Repaired(const AVFrame& frame)
+{
+    return frame.decode_error_flags != 0 || (frame.flags & AV_FRAME_FLAG_CORRUPT);
+}
+
+}  // namespace
+
+VideoSource::VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, size_t cacheBytes)
+    : file_(std::move(file)),
+      times_(std::move(times)),
+      cache_(cacheBytes),
+      count_(times_.Count()),
+      countFinal_(times_.Counted())
+{
+    worker_ = std::thread([this] { Run(); });
+}
+
+VideoSource::~VideoSource()
+{
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_all();
+    decoded_.notify_all();
+    worker_.join();
+}
+
+int64_t VideoSource::Count() const
+{
+    std::lock_guard lock(mutex_);
+    return count_;
+}
+
+bool VideoSource::CountFinal() const
+{
+    std::lock_guard lock(mutex_);
+    return countFinal_;
+}
+
+size_t VideoSource::CachedBytes() const
+{
+    std::lock_guard lock(mutex_);
+    return cache_.Bytes();
+}
+
+SharedFrame VideoSource::Frame(int64_t index, bool wait)
+{
+    std::unique_lock lock(mutex_);
+    if (index < 0 || index >= count_)
+        return nullptr;
+    if (SharedFrame kept = cache_.Find(index); kept || !wait)
+        return kept;
+    const auto waiting = waited_.insert(index);
+    wake_.notify_all();
+    decoded_.wait(lock, [&] { return quit_ || dead_ || index >= count_ || cache_.Has(index); });
+    waited_.erase(waiting);
+    return cache_.Find(index);
+}
+
+void VideoSource::Aim(int64_t cursor, int64_t partner, int direction)
+{
+    {
+        std::lock_guard lock(mutex_);
+        cursor_ = cursor;
+        partner_ = partner;
+        direction_ = direction < 0 ? -1 : 1;
+        refused_ = -1;
+    }
+    wake_.notify_all();
+}
+
+void VideoSource::TellDamage(const std::string& path)
+{
+    std::string damage;
+    {
+        std::lock_guard lock(mutex_);
+        if (damage_.empty() || damageTold_)
+            return;
+        damageTold_ = true;
+        damage = damage_;
+    }
+    // Met on every tick and repaint, it is told once, as a damaged BMP
+    // frame is.
+    platform::ShowMessage(damage);
+    LogMessage(damage + ": " + path);
+}
+
+void VideoSource::NoteDamage(const std::string& text)
+{
+    std::lock_guard lock(mutex_);
+    if (damage_.empty())
+        damage_ = text;
+}
+
+int64_t VideoSource::Wanted() const
+{
+    if (dead_)
+        return -1;
+    for (const int64_t index : waited_)
+        if (index < count_ && !cache_.Has(index))
+            return index;
+    for (int64_t k = 0; k <= kAhead; ++k)
+        for (const int64_t from : {cursor_, partner_}) {
+            const int64_t index = from + k * direction_;
+            if (index == refused_)
+                return -1;
+            if (index >= 0 && index < count_ && !cache_.Has(index))
+                return index;
+        }
+    return -1;
+}
+
+bool VideoSource::KeepLocked(int64_t index, SharedFrame frame)
+{
+    // A frame someone waits for is kept whatever else goes.
+    if (waited_.count(index))
+        return cache_.Keep(index, std::move(frame), index, index);
+    const int64_t low = std::min(cursor_, partner_) - (direction_ < 0 ? kAhead : 0);
+    const int64_t high = std::max(cursor_, partner_) + (direction_ > 0 ? kAhead : 0);
+    return cache_.Keep(index, std::move(frame), low, high);
+}
+
+bool VideoSource::OnTheWay(int64_t target) const
+{
+    return next_ >= 0 && target >= next_ && target - next_ <= kForwardReach;
+}
+
+void VideoSource::Run()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [&] { return quit_ || Wanted() >= 0; });
+        if (quit_)
+            return;
+        const int64_t target = Wanted();
+        lock.unlock();
+        Reach(target);
+        lock.lock();
+    }
+}
+
+void VideoSource::Reach(int64_t target)
+{
+    // From the start a frame's index is counted; after a seek elsewhere it is
+    // taken from the first frame's time.
+    const auto restart = [&] {
+        file_->SeekBefore(file_->FirstTime());
+        next_ = 0;
+    };
+    if (!OnTheWay(target)) {
+        if (target <= kForwardReach) {
+            restart();
+        } else {
+            file_->SeekBefore(times_.TimeOf(target));
+            next_ = -1;
+        }
+    }
+    FrameHandle frame;
+    for (;;) {
+        const Decoded got = file_->Next(frame);
+        if (got == Decoded::Damaged) {
+            NoteDamage(file_->DamageText());
+            continue;
+        }
+        if (got == Decoded::End) {
+            if (next_ < 0) {
+                // The seek went past the last frame.
+                restart();
+                continue;
+            }
+            std::lock_guard lock(mutex_);
+            if (next_ < count_) {
+                count_ = next_;
+                cache_.DropFrom(count_);
+            }
+            countFinal_ = true;
+            // A file that gives no frame from its start any more is done with.
+            dead_ = next_ == 0;
+            decoded_.notify_all();
+            return;
+        }
+        if (next_ < 0 && (TimeOf(*frame) == AV_NOPTS_VALUE || times_.IndexAt(TimeOf(*frame)) > target)) {
+            // A frame without a time cannot be placed, and a keyframe after
+            // the frame asked for (a container that indexes decoding times)
+            // is of no use: the frames are counted from the start instead.
+            restart();
+            continue;
+        }
+        const int64_t index = next_ >= 0 ? next_ : times_.IndexAt(TimeOf(*frame));
+        next_ = index + 1;
+        if (Repaired(*frame))
+            NoteDamage("the decoder repaired a damaged frame");
+        std::lock_guard lock(mutex_);
+        const bool kept = KeepLocked(index, Share(std::move(frame)));
+        decoded_.notify_all();
+        if (quit_)
+            return;
+        if (index >= target) {
+            if (!kept)
+                refused_ = target;
+            return;
+        }
+        // Something more urgent than the frame sought may have come up.
+        const int64_t now = Wanted();
+        if (now < 0 || (now != target && !OnTheWay(now)))
+            return;
+        target = now;
+    }
+}
+
+}  // namespace plexo::video

@@ -1,0 +1,98 @@
+#pragma once
+// The decoded frames of one video, by index, from a worker thread that owns
+// the decoder. The worker decodes what a caller waits for first, then a few
+// frames ahead of the cursor in the direction of play, and keeps frames
+// around the cursor in a cache bounded in bytes, so that stepping within it
+// costs no decoding and playback finds its frames ready.
+//
+// Stepping forward decodes the next frame; a frame behind the decoder or far
+// ahead of it is reached from the keyframe before it. A file whose frames
+// end before its stated count is cut where they end.
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "video/frame_cache.h"
+#include "video/frame_times.h"
+#include "video/video_file.h"
+
+namespace plexo::video {
+
+// Bounds the cache well under the 256 MB a 1080p film may use for it while
+// holding some fifty of its frames.
+inline constexpr size_t kFrameCacheBytes = size_t(160) << 20;
+
+class VideoSource {
+public:
+    VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, size_t cacheBytes = kFrameCacheBytes);
+    ~VideoSource();
+    VideoSource(const VideoSource&) = delete;
+    VideoSource& operator=(const VideoSource&) = delete;
+
+    const VideoFile& File() const { return *file_; }
+    // The frames known: the stated or counted count, less what the file
+    // turned out not to hold.
+    int64_t Count() const;
+    // True once the count can shrink no more.
+    bool CountFinal() const;
+    // The decoded frame at `index`. With `wait`, decodes it first when it is
+    // not kept; without, null when it is not decoded yet. Null past the end
+    // and for a frame the decoder cannot give. Any thread.
+    SharedFrame Frame(int64_t index, bool wait);
+    // Where pictures will be asked for next: the cursor, the partner and the
+    // direction of play (1 or -1). The worker decodes ahead of both.
+    void Aim(int64_t cursor, int64_t partner, int direction);
+    // Shows and logs, with the file's name, what the first damaged frame
+    // said, once for the film; later damage is not told again. On the
+    // caller's thread.
+    void TellDamage(const std::string& path);
+    size_t CachedBytes() const;
+
+private:
+    void Run();
+    // Under the lock: the frame most wanted that is not kept, or -1.
+    int64_t Wanted() const;
+    // Decodes on until `target` is kept, the film ends or a frame elsewhere
+    // becomes more urgent. Called unlocked, from the worker.
+    void Reach(int64_t target);
+    // True when decoding on from where the decoder stands reaches `target`
+    // sooner than a seek does.
+    bool OnTheWay(int64_t target) const;
+    void NoteDamage(const std::string& text);
+    // Under the lock: false when the cache had no room for the frame.
+    bool KeepLocked(int64_t index, SharedFrame frame);
+
+    std::unique_ptr<VideoFile> file_;
+    const FrameTimes times_;
+    // The worker's own: the index of the frame the decoder gives next, -1
+    // just after a seek.
+    int64_t next_ = 0;
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable decoded_;
+    FrameCache cache_;
+    std::multiset<int64_t> waited_;
+    int64_t count_;
+    bool countFinal_;
+    int64_t cursor_ = 0;
+    int64_t partner_ = 0;
+    int direction_ = 1;
+    std::string damage_;
+    bool damageTold_ = false;
+    // The frame ahead the cache had no room for, wanted no more until the
+    // next aim.
+    int64_t refused_ = -1;
+    // Set when the file gives no frame from its start: nothing more is
+    // decoded.
+    bool dead_ = false;
+    bool quit_ = false;
+    std::thread worker_;
+};
+
+}  // namespace plexo::video

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "convert/converters.h"
+#include "film/factories.h"
+#include "film/open_film.h"
+#include "support/message_capture.h"
+#include "support/outside_programs.h"
+#include "video/video_fixtures.h"
+#include "video/video_formats.h"
+
+namespace plexo::video {
+namespace {
+
+using test::MakeVideo;
+
+class VideoFilmTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { AddVideoFormats(); }
+    test::TempDir dir;
+};
+
+// Mean difference a channel between a picture (bottom row first) and the
+// block of the same size of ffmpeg's frame (top row first, `stride` bytes a
+// row) whose top-left pixel is at `theirs`.
+double MeanDifference(const Picture& ours, const uint8_t* theirs, size_t stride)
+{
+    double sum = 0;
+    for (int r = 0; r < ours.height; ++r) {
+        const uint8_t* top = theirs + size_t(ours.height - 1 - r) * stride;
+        for (size_t i = 0; i < ours.rowBytes(); ++i)
+            sum += std::abs(int(ours.row(r)[i]) - int(top[i]));
+    }
+    return sum / double(ours.byteCount());
+}
+
+struct DecodeCase {
+    const char* name;
+    const char* encode;
+    int width;
+    int height;
+    LayoutKind kind;
+    LayoutOrigin origin;
+};
+
+TEST_F(VideoFilmTest, FramesMatchWhatFfmpegDecodesInEveryOrderOfVisits)
+{
+    const DecodeCase cases[] = {
+        {"bframes.mp4", "-c:v libx264 -g 4 -bf 2", 64, 48, LayoutKind::Mono, LayoutOrigin::None},
+        {"vp9.webm", "-c:v libvpx-vp9 -g 4", 64, 48, LayoutKind::Mono, LayoutOrigin::None},
+        {"tb.mkv", "-c:v libx264 -g 4 -metadata:s:v stereo_mode=top_bottom", 64, 48, LayoutKind::TopBottom,
+         LayoutOrigin::Metadata},
+        {"sbs.mp4", "-c:v libx264 -x264-params frame-packing=3", 64, 48, LayoutKind::SideBySide, LayoutOrigin::Sei},
+        {"walk_sbs.avi", "-c:v libx264", 64, 48, LayoutKind::SideBySide, LayoutOrigin::Name},
+        {"bt709.mov", "-c:v libx264 -vf scale=out_color_matrix=bt709:out_range=full -colorspace bt709 -color_range pc",
+         64, 48, LayoutKind::Mono, LayoutOrigin::None},
+        // Made below: the rotation is written by a copy.
+        {"turned.mp4", nullptr, 48, 64, LayoutKind::Mono, LayoutOrigin::None},
+    };
+    ASSERT_TRUE(MakeVideo(dir, "upright.mp4", "-c:v libx264"));
+    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -i '" + dir.file("upright.mp4") +
+                                 "' -c copy -metadata:s:v:0 rotate=90 '" + dir.file("turned.mp4") + "'"));
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(!c.encode || MakeVideo(dir, c.name, c.encode));
+        const std::vector<uint8_t> reference = test::FfmpegFrames(dir.file(c.name));
+        const size_t frameBytes = size_t(c.width) * size_t(c.height) * 3;
+        ASSERT_EQ(reference.size(), 10 * frameBytes);
+        FilmPtr film = OpenFilmByExtension(dir.file(c.name));
+        ASSERT_TRUE(film);
+        EXPECT_EQ(film->FrameCount(), 10);
+        EXPECT_DOUBLE_EQ(film->FrameRate(), 25);
+        EXPECT_EQ(film->Layout().layout.kind, c.kind);
+        EXPECT_EQ(film->Layout().origin, c.origin);
+        // Each eye of a stereo video is its half of ffmpeg's frame, left or
+        // top first; a single view's partner is the same frame at shift 0.
+        const bool across = c.kind == LayoutKind::SideBySide;
+        const bool stereo = c.kind != LayoutKind::Mono;
+        const size_t secondEye = !stereo ? 0 : across ? size_t(c.width / 2) * 3 : frameBytes / 2;
+        // On to the end, a jump back, steps back, a jump to the start.
+        const auto check = [&] {
+            const uint8_t* frame = &reference[size_t(film->Position()) * frameBytes];
+            for (const auto& [eye, offset] : {std::pair{Eye::Current, size_t(0)}, std::pair{Eye::Partner, secondEye}}) {
+                const Picture picture = film->PictureView(eye, Tone::Colour);
+                ASSERT_TRUE(picture);
+                ASSERT_EQ(picture.width, across ? c.width / 2 : c.width);
+                ASSERT_EQ(picture.height, stereo && !across ? c.height / 2 : c.height);
+                EXPECT_LT(MeanDifference(picture, frame + offset, size_t(c.width) * 3), 3)
+                    << "frame " << film->Position();
+            }
+            EXPECT_EQ(film->FrameNumber(), film->Position() + 1);
+        };
+        do
+            check();
+        while (film->Next());
+        EXPECT_EQ(film->Position(), 9);
+        for (const int jump : {8, 3, 0}) {
+            film->Seek(jump);
+            check();
+            if (film->Prev())
+                check();
+        }
+    }
+}
+
+// Each bad file gives a message naming it, or a film of the frames it holds
+// that stepping ends inside.
+TEST_F(VideoFilmTest, BadFilesGiveAMessageOrAShorterFilm)
+{
+    ASSERT_TRUE(MakeVideo(dir, "whole.mp4", "-c:v libx264 -g 4 -movflags +faststart"));
+    ASSERT_TRUE(MakeVideo(dir, "whole.avi", "-c:v libx264 -g 4"));
+    const std::vector<uint8_t> mp4 = test::ReadBytes(dir.file("whole.mp4"));
+    std::vector<uint8_t> avi = test::ReadBytes(dir.file("whole.avi"));
+    test::WriteBytes(dir.file("cut.mp4"), {mp4.begin(), mp4.begin() + std::ptrdiff_t(mp4.size() * 2 / 3)});
+    test::WriteBytes(dir.file("head.mp4"), {mp4.begin(), mp4.begin() + 100});
+    test::WriteBytes(dir.file("noise.mkv"), std::vector<uint8_t>(5000, 0x5a));
+    // The AVI headers' frame counts say 100,000.
+    const auto strh = std::search(avi.begin(), avi.end(), std::begin("strh"), std::end("strh") - 1) - avi.begin();
+    for (const std::ptrdiff_t at : {std::ptrdiff_t(48), strh + 8 + 32})
+        for (int i = 0; i < 4; ++i)
+            avi[size_t(at + i)] = uint8_t((100000 >> (8 * i)) & 0xff);
+    test::WriteBytes(dir.file("claims.avi"), avi);
+    // Every sample lasts no time: no frame rate.
+    std::vector<uint8_t> still = mp4;
+    const auto stts = std::search(still.begin(), still.end(), std::begin("stts"), std::end("stts") - 1) - still.begin();
+    const size_t entries = size_t(still[size_t(stts) + 11]);
+    for (size_t e = 0; e < entries; ++e)
+        std::fill_n(still.begin() + stts + 16 + std::ptrdiff_t(8 * e), 4, 0);
+    test::WriteBytes(dir.file("still.mp4"), still);
+    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i color=s=16400x2 -frames:v 1 -c:v rawvideo -pix_fmt bgr24 '" +
+                                 dir.file("wide.avi") + "'"));
+
+    for (const char* name : {"cut.mp4", "head.mp4", "noise.mkv", "claims.avi", "still.mp4", "wide.avi"}) {
+        SCOPED_TRACE(name);
+        const test::MessageCapture messages;
+        FilmPtr film = OpenFilmByExtension(dir.file(name));
+        if (!film) {
+            ASSERT_EQ(messages.messages.size(), 1u);
+            EXPECT_NE(messages.messages[0].find(dir.file(name)), std::string::npos) << messages.messages[0];
+            continue;
+        }
+        film->Seek(INT32_MAX);
+        EXPECT_LE(film->FrameCount(), 10);
+        EXPECT_EQ(film->Position(), film->FrameCount() - 1);
+        EXPECT_FALSE(film->Next());
+        int steps = 0;
+        while (film->Prev() && steps < 20)
+            ++steps;
+        EXPECT_EQ(steps, film->FrameCount() - 1);
+        FilmPicture(*film, Eye::Current, Tone::Grey);
+    }
+}
+
+TEST_F(VideoFilmTest, ConvertWritesTheFramesNumberedFromOneUnderTheVideosName)
+{
+    ASSERT_TRUE(MakeVideo(dir, "clip.mkv", "-c:v libx264 -g 3"));
+    ASSERT_EQ(Convert(ConversionWay::VideoToBmp, dir.file("clip.mkv"), {}), ConversionResult::Ok);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("clip0001.bmp")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("clip0010.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("clip0011.bmp")));
+    ASSERT_EQ(Convert(ConversionWay::VideoToFlm, dir.file("clip.mkv"), {}), ConversionResult::Ok);
+    const FilmPtr flm = OpenFlmFilm(dir.file("clip.flm"));
+    ASSERT_TRUE(flm);
+    EXPECT_EQ(flm->FrameCount(), 10);
+}
+
+}  // namespace
+}  // namespace plexo::video

@@ -1,0 +1,21 @@
+#pragma once
+// Small videos made by the ffmpeg program for the video tests, and what
+// ffmpeg itself decodes from them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace plexo::test {
+
+// Ten 64 x 48 frames of a moving test picture at 25 a second, encoded with
+// the ffmpeg output options `encode` into dir/name; false when ffmpeg fails.
+bool MakeVideo(const TempDir& dir, const std::string& name, const std::string& encode);
+
+// ffmpeg's own decoding of every frame to blue-green-red, top row first,
+// turned as it turns them, one frame after another.
+std::vector<uint8_t> FfmpegFrames(const std::string& path);
+
+}  // namespace plexo::test
