@@ -42,6 +42,9 @@ done
 xdotool mouseup 1
 for _ in $(seq 100); do grep -q '^drop:' "$work/source.log" && break; sleep 0.1; done
 grep -q '^drop: copied' "$work/source.log" || fail "the viewer did not take the drop"
+# The drag source hears of the drop before the viewer has opened the film;
+# the title names it once it has.
+x_wait_window "dropped.flm - Plexo" >/dev/null
 
 x_stop_plexo
 for key in "Current directory" "Frames/sec=15.000000" "Red-Blue=1" "Round=0" "Dist=21" "File1=$work/dropped.flm"; do
