@@ -64,7 +64,7 @@ TwoFilms::~TwoFilms()
     first_.reset();
 }
 
-const uint8_t* TwoFilms::Composite(Eye eye, Tone tone, int32_t& width, int32_t& height)
+const uint8_t* TwoFilms::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
 {
     const Picture a = FilmPicture(*first_, eye, tone);
     const Picture b = FilmPicture(*second_, eye, tone);
@@ -112,26 +112,6 @@ const uint8_t* TwoFilms::Composite(Eye eye, Tone tone, int32_t& width, int32_t& 
     width = int32_t(w);
     height = int32_t(h);
     return to;
-}
-
-const uint8_t* TwoFilms::GreyPicture(int32_t& width, int32_t& height)
-{
-    return Composite(Eye::Current, Tone::Grey, width, height);
-}
-
-const uint8_t* TwoFilms::PartnerGreyPicture(int32_t& width, int32_t& height)
-{
-    return Composite(Eye::Partner, Tone::Grey, width, height);
-}
-
-const uint8_t* TwoFilms::ColourPicture(int32_t& width, int32_t& height)
-{
-    return Composite(Eye::Current, Tone::Colour, width, height);
-}
-
-const uint8_t* TwoFilms::PartnerColourPicture(int32_t& width, int32_t& height)
-{
-    return Composite(Eye::Partner, Tone::Colour, width, height);
 }
 
 void TwoFilms::SetShift(int32_t shift)

@@ -11,21 +11,18 @@
 #include <memory>
 
 #include "film/film.h"
+#include "film/pictures_by_eye.h"
 
 namespace plexo {
 
 // Where the second film's picture goes relative to the first's.
 enum PairSide : int32_t { kAddRight = 0, kAddBottom = 1, kAddLeft = 2, kAddTop = 3 };
 
-class TwoFilms : public Film {
+class TwoFilms : public PicturesByEye<Film> {
 public:
     TwoFilms(FilmPtr first, FilmPtr second, int32_t side);
     ~TwoFilms() override;
 
-    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
     void SetShift(int32_t shift) override;
     void SetRound(bool round) override;
     void SetInvert(bool invert) override;
@@ -63,7 +60,7 @@ public:
     size_t compositeCapacity() const { return capacity_; }
 
 private:
-    const uint8_t* Composite(Eye eye, Tone tone, int32_t& width, int32_t& height);
+    const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height) override;
 
     FilmPtr first_;
     FilmPtr second_;

@@ -111,7 +111,7 @@ Picture TwoViewFilm::PictureView(Eye eye, Tone tone)
     return picture;
 }
 
-const uint8_t* TwoViewFilm::Packed(Eye eye, Tone tone, int32_t& width, int32_t& height)
+const uint8_t* TwoViewFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
 {
     const Picture packed = PackedRows(PictureView(eye, tone), packed_[eye == Eye::Current ? 0 : 1]);
     if (!packed)
@@ -119,26 +119,6 @@ const uint8_t* TwoViewFilm::Packed(Eye eye, Tone tone, int32_t& width, int32_t& 
     width = packed.width;
     height = packed.height;
     return packed.data;
-}
-
-const uint8_t* TwoViewFilm::GreyPicture(int32_t& width, int32_t& height)
-{
-    return Packed(Eye::Current, Tone::Grey, width, height);
-}
-
-const uint8_t* TwoViewFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
-{
-    return Packed(Eye::Partner, Tone::Grey, width, height);
-}
-
-const uint8_t* TwoViewFilm::ColourPicture(int32_t& width, int32_t& height)
-{
-    return Packed(Eye::Current, Tone::Colour, width, height);
-}
-
-const uint8_t* TwoViewFilm::PartnerColourPicture(int32_t& width, int32_t& height)
-{
-    return Packed(Eye::Partner, Tone::Colour, width, height);
 }
 
 void TwoViewFilm::ReleasePictures()

@@ -17,20 +17,16 @@
 #include "film/film.h"
 #include "film/frame_cursor.h"
 #include "film/frame_source.h"
+#include "film/pictures_by_eye.h"
 #include "film/picture_budget.h"
 
 namespace plexo {
 
-class TwoViewFilm : public Film {
+class TwoViewFilm : public PicturesByEye<Film> {
 public:
     // `layout` splits the source's whole pictures; it is what `Layout` says.
     TwoViewFilm(std::unique_ptr<FrameSource> source, SourceLayout layout);
 
-    // Packed copies of the views, for callers of the raw operations.
-    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
     Picture PictureView(Eye eye, Tone tone) override;
 
     void SetShift(int32_t shift) override { cursor_.shift = shift; }
@@ -66,7 +62,8 @@ private:
     // The cursor held inside a source that has fallen short since it moved.
     size_t Current() const;
     Kept* Frame(size_t index);
-    const uint8_t* Packed(Eye eye, Tone tone, int32_t& width, int32_t& height);
+    // Packed copies of the views, for callers of the raw operations.
+    const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height) override;
 
     std::unique_ptr<FrameSource> source_;
     SourceLayout layout_;

@@ -108,7 +108,7 @@ void VideoFilm::SetPlaying(bool playing)
     playing_ = playing;
 }
 
-const uint8_t* VideoFilm::Picture(Eye eye, Tone tone, int32_t& width, int32_t& height)
+const uint8_t* VideoFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
 {
     Settle();
     source_->TellDamage(path_);
@@ -128,26 +128,6 @@ const uint8_t* VideoFilm::Picture(Eye eye, Tone tone, int32_t& width, int32_t& h
     if (eye == Eye::Current)
         return tone == Tone::Grey ? MSFilm::GreyPicture(width, height) : MSFilm::ColourPicture(width, height);
     return tone == Tone::Grey ? MSFilm::PartnerGreyPicture(width, height) : MSFilm::PartnerColourPicture(width, height);
-}
-
-const uint8_t* VideoFilm::GreyPicture(int32_t& width, int32_t& height)
-{
-    return Picture(Eye::Current, Tone::Grey, width, height);
-}
-
-const uint8_t* VideoFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
-{
-    return Picture(Eye::Partner, Tone::Grey, width, height);
-}
-
-const uint8_t* VideoFilm::ColourPicture(int32_t& width, int32_t& height)
-{
-    return Picture(Eye::Current, Tone::Colour, width, height);
-}
-
-const uint8_t* VideoFilm::PartnerColourPicture(int32_t& width, int32_t& height)
-{
-    return Picture(Eye::Partner, Tone::Colour, width, height);
 }
 
 FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress)

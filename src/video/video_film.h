@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "film/ms_film.h"
+#include "film/pictures_by_eye.h"
 #include "video/frame_converter.h"
 #include "video/video_source.h"
 
@@ -29,15 +30,11 @@ private:
     VideoFilm& film_;
 };
 
-class VideoFilm : public MSFilm {
+class VideoFilm : public PicturesByEye<MSFilm> {
 public:
     // `layout` is mono: who said so.
     VideoFilm(std::string path, std::unique_ptr<VideoSource> source, SourceLayout layout);
 
-    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
     double FrameRate() const override { return source_->File().FrameRate(); }
@@ -67,7 +64,7 @@ private:
     // file's end.
     int32_t Moved(int32_t from, const std::function<int32_t()>& move);
     void Aim(int32_t from);
-    const uint8_t* Picture(Eye eye, Tone tone, int32_t& width, int32_t& height);
+    const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height) override;
     size_t PartnerIndex() const { return size_t(PartnerNumber() - 1); }
 
     std::string path_;
