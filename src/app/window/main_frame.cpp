@@ -199,10 +199,19 @@ void CMainFrame::OnStereo()
     // Without a flipper driver stereo stays off and the window as it was.
     if (state.stereo) {
         state.stereo = pageFlip_->On();
+        ShowBelowView(!state.stereo);
         return;
     }
     pageFlip_->Off();
+    ShowBelowView(true);
     view_->update();
+}
+
+void CMainFrame::ShowBelowView(bool shown)
+{
+    shown = shown && !viewer_->fullScreen();
+    timeline_->setVisible(shown);
+    statusBar()->setVisible(shown && commands_.IsChecked(kCmdViewStatusBar));
 }
 
 void CMainFrame::OnLeaveStereo()

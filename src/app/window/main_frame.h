@@ -114,6 +114,9 @@ private:
     void StopPlaying();
     // The timeline and, while it shows, the status bar follow the film.
     void SyncControls();
+    // Page flipping covers the screen with the view alone, as full screen
+    // does: the timeline and the status bar go while it flips.
+    void ShowBelowView(bool shown);
 
     CPlexoDoc& doc_;
     CommandLineOptions& options_;

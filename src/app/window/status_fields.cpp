@@ -52,6 +52,7 @@ StatusFields::StatusFields(QStatusBar& bar)
     for (int i = 0; i < kFields; ++i) {
         auto* label = new QLabel(&bar);
         label->setObjectName(QStringLiteral("status%1").arg(i));
+        label->setContentsMargins(6, 0, 6, 0);
         bar.addPermanentWidget(label);
         labels_ << label;
     }
