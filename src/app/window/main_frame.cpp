@@ -2,9 +2,9 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMoveEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -77,6 +77,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     SetDocumentTitle(QStringLiteral("Untitled"));
     viewer_->RestoreGeometry();
     commands_.Update();
+    SyncControls();
     pageFlip_ = std::make_unique<PageFlipStereo>(PageFlipStereo::Frame{
         this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
         [this] { return settingsDialog_; }, &startupModes_});
