@@ -61,8 +61,8 @@ click() {
 # the film fitted to a 640 x 480 view.
 start() {
   case $1 in
-    [0-9]) printf '[Settings]\nRed-Blue=%s\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\n' "$1" ;;
-    *) printf '[Settings]\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\nPresentation=%s\n' "$1" ;;
+    [0-9]) printf '[Settings]\nRed-Blue=%s\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\nStatus bar=1\n' "$1" ;;
+    *) printf '[Settings]\nShift=-4\n[View]\nSize=1\nGeometry=20 20 660 540\nStatus bar=1\nPresentation=%s\n' "$1" ;;
   esac >"$PLEXO_SETTINGS_FILE"
   shift
   "$plexo" "$@" >"$work/plexo.log" 2>&1 &
@@ -76,7 +76,7 @@ stop() {
 
 start 1 "$work/demo.flm" /stereo /A=-4
 shoot "demo.flm - Plexo" viewer-red-blue.png
-click "demo.flm - Plexo" 163 33   # the toolbar's Settings button
+click "demo.flm - Plexo" 213 33   # the toolbar's Settings button
 shoot "Settings" settings-dialog.png
 click "Settings" 10 10
 xdotool key Escape

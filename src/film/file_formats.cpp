@@ -38,6 +38,15 @@ const FileFormat* FormatOfExtension(const char* extension)
 
 }  // namespace
 
+FileGrouping GroupingOf(const FileFormat& format)
+{
+    if (format.openFilm == OpenBmpFilm || format.openFilm == OpenJpgFilm)
+        return FileGrouping::Run;
+    if (format.openFilm == OpenMpoFilm || format.openFilm == OpenJpsFilm)
+        return FileGrouping::RunOrAlone;
+    return FileGrouping::Alone;
+}
+
 std::span<const FileFormat> FileFormats()
 {
     return Table();

@@ -36,6 +36,18 @@ size_t SequenceDigits(std::string_view chosen)
 
 }  // namespace
 
+std::string SequenceKey(std::string_view name)
+{
+    const size_t digits = SequenceDigits(name);
+    if (digits == 0)
+        return {};
+    std::string key(name.substr(0, name.size() - digits - 4));
+    key += '#' + std::to_string(digits);
+    key += name.substr(name.size() - 4);
+    std::transform(key.begin(), key.end(), key.begin(), Lower);
+    return key;
+}
+
 std::vector<SequenceFile> GatherRunOrFile(const std::string& chosenFile, const std::string& extension)
 {
     if (SequenceDigits(chosenFile) > 0)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "film/ms_film.h"
@@ -27,6 +28,10 @@ struct SequenceFile {
 // Null after showing "Filename is incompatible" when the chosen name has no
 // such digits; an empty list when nothing matches.
 std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension);
+
+// What the files of one run share: the name without its digits, lower case,
+// and the digits' count; empty for a name without them.
+std::string SequenceKey(std::string_view name);
 
 // For the kinds of file that stand alone as often as they come in runs (MPO,
 // JPS): the numbered run as above when the name has its digits, else the

@@ -41,6 +41,7 @@ ViewSettings ViewSettings::Read()
     s.size = size == 1 ? ViewSize::Fit : size == 2 ? ViewSize::Zoom : ViewSize::Actual;
     s.zoomPercent = std::clamp(ReadProfileInt(kView, "Zoom", 100), kMinZoom, kMaxZoom);
     s.sizeWindowToFilm = ReadProfileInt(kView, "Size window to film", 0) != 0;
+    s.statusBar = ReadProfileInt(kView, "Status bar", 0) != 0;
     s.geometry = GeometryFromText(ReadProfileString(kView, "Geometry", ""));
     s.presentation = ReadProfileString(kView, "Presentation", "");
     return s;
@@ -51,6 +52,7 @@ void ViewSettings::Write() const
     WriteProfileString(kView, "Size", std::to_string(int32_t(size)));
     WriteProfileString(kView, "Zoom", std::to_string(zoomPercent));
     WriteProfileString(kView, "Size window to film", sizeWindowToFilm ? "1" : "0");
+    WriteProfileString(kView, "Status bar", statusBar ? "1" : "0");
     if (geometry) {
         const WindowGeometry& g = *geometry;
         WriteProfileString(kView, "Geometry", std::to_string(g.x) + ' ' + std::to_string(g.y) + ' '

@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's own keys beside the Settings, I/O and Translate sections:
 // "View" (window geometry, view size, sizing the window to each film, the
-// stereo presentation by name) and "Recent" (the recent films). The main
+// status bar, the stereo presentation by name) and "Recent" (the recent films). The main
 // frame reads them when it is made and writes them when it goes, like its
 // other keys; the older sections are never touched.
 
@@ -31,6 +31,7 @@ struct ViewSettings {
     // The zoom in percent, used when size is Zoom.
     int32_t zoomPercent = 100;
     bool sizeWindowToFilm = false;
+    bool statusBar = false;
     // Missing until a run has ended with the new keys.
     std::optional<WindowGeometry> geometry;
     // "Presentation": the stereo presentation's --mode name, which wins over

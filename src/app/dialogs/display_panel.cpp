@@ -85,6 +85,17 @@ void Display::InstallLogSink()
     });
 }
 
+void Display::Open()
+{
+    if (!created_) {
+        created_ = true;
+        Place();
+        show();
+    }
+    ShowLog();
+    raise();
+}
+
 QString Display::text() const
 {
     return edit_->toPlainText();

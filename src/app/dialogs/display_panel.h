@@ -26,6 +26,8 @@ public:
     // from any thread; they are shown in their order on the user-interface
     // thread.
     void InstallLogSink();
+    // View > Message Log: the panel with the log so far, even an empty one.
+    void Open();
 
     // Whether the panel has been opened since the log was last cleared.
     bool created() const { return created_; }

@@ -297,6 +297,18 @@ bool CPlexoView::ComposeShown(FrameBuffer& frame)
     return rect && ComposeInto(*rect, frame);
 }
 
+QImage CPlexoView::ShownImage()
+{
+    FrameBuffer frame;
+    if (!ComposeShown(frame))
+        return {};
+    QImage image(frame.viewWidth(), frame.height(), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    FrameToScreenRows(frame, {image.bits(), image.width(), image.height(), size_t(image.bytesPerLine())});
+    return image;
+}
+
 bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
 {
     Film* film = doc_.film();

@@ -67,6 +67,9 @@ public:
 
     // Composes what the view shows now, unscaled, into `frame`.
     bool ComposeShown(FrameBuffer& frame);
+    // The same as a picture, without the frame's padding columns; null
+    // when there is nothing to show.
+    QImage ShownImage();
 
 signals:
     // Ctrl+wheel changed the view size.

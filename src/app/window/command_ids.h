@@ -55,6 +55,13 @@ enum CommandId : int {
     kCmdSecondEyeUp = 32865,
     kCmdSecondEyeDown = 32866,
     kCmdResetAdjustments = 32867,
+    // The player controls: the log panel on request, Space's play or leave
+    // stereo, next and previous film in the folder, the list of keys.
+    kCmdMessageLog = 32868,
+    kCmdPlayOrLeaveStereo = 32869,
+    kCmdNextFilm = 32870,
+    kCmdPreviousFilm = 32871,
+    kCmdKeyboardShortcuts = 32872,
     // Choosing a stereo presentation: this id plus the presentation's id,
     // one a row of the table of presentations; the ids up to 32943 are kept
     // for them.

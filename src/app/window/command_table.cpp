@@ -50,6 +50,7 @@ void CommandTable::BindKey(QWidget& window, QKeyCombination key, int id)
     auto* shortcut = new QShortcut(QKeySequence(key), &window);
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this, [this, id] { Run(id); });
+    keys_.push_back({key, id});
 }
 
 bool CommandTable::HasHandler(int id) const

@@ -10,6 +10,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -45,6 +46,12 @@ public:
 
     // A key anywhere in `window` runs the command as its menu item would.
     void BindKey(QWidget& window, QKeyCombination key, int id);
+    struct KeyBinding {
+        QKeyCombination key;
+        int id;
+    };
+    // Every key bound, in the order bound: what Help > Keyboard Shortcuts lists.
+    const std::vector<KeyBinding>& keys() const { return keys_; }
 
     bool IsEnabled(int id) const;
     bool IsChecked(int id) const;
@@ -65,6 +72,7 @@ private:
 
     std::map<int, Entry> entries_;
     std::map<int, QAction*> actions_;
+    std::vector<KeyBinding> keys_;
 };
 
 }  // namespace plexo

@@ -63,9 +63,16 @@ FileRequest SaveAsRequest()
     return request;
 }
 
+FileRequest SaveViewAsRequest()
+{
+    FileRequest request = SaveAsRequest();
+    request.title = QStringLiteral("Save View As");
+    return request;
+}
+
 QString RunFileDialog(QWidget* parent, const FileRequest& request)
 {
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
+    QFileDialog dialog(parent, request.title, QDir::currentPath());
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.nameFilters.isEmpty())

@@ -17,6 +17,8 @@ namespace plexo {
 
 struct FileRequest {
     bool save = false;
+    // The dialog's title; empty leaves the platform's own.
+    QString title;
     QStringList nameFilters;
     // Index into nameFilters; -1 for the first.
     int selectedFilter = -1;
@@ -43,5 +45,7 @@ QStringList NameFilters(const std::vector<FileType>& entries);
 FileRequest LoadRequest();
 // Save As: BMP or JPEG, "bmp" when no extension is typed.
 FileRequest SaveAsRequest();
+// Save View As: Save As's types under the title "Save View As".
+FileRequest SaveViewAsRequest();
 
 }  // namespace plexo

@@ -1,10 +1,16 @@
 #include "app/window/main_frame.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMoveEvent>
+#include <QStatusBar>
+#include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <cmath>
 
 #include "app/dialogs/about_dlg.h"
 #include "app/dialogs/set_pnl_command.h"
@@ -14,10 +20,13 @@
 #include "app/window/app_icon.h"
 #include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
+#include "app/window/status_fields.h"
+#include "app/window/timeline.h"
 #include "app/window/viewer_commands.h"
 #include "doc/command_line_options.h"
 #include "doc/document.h"
 #include "doc/play_period.h"
+#include "film/frame_place.h"
 #include "film/two_films.h"
 #include "platform/frame_settings.h"
 #include "present/compositor.h"
@@ -35,12 +44,20 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
 
     setWindowIcon(ApplicationIcon());
     resize(524, 584);
-    view_ = new CPlexoView(doc_, state, this);
-    setCentralWidget(view_);
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    view_ = new CPlexoView(doc_, state, central);
+    timeline_ = new Timeline(doc_, central);
+    column->addWidget(view_, 1);
+    column->addWidget(timeline_);
+    setCentralWidget(central);
+    statusFields_ = std::make_unique<StatusFields>(*statusBar());
     viewer_ = std::make_unique<ViewerCommands>(
         ViewerWindow{*this, commands_, *view_, state, [this](const QString& path, bool second) { TitleFilm(path, second); },
                      [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
-                     [this] { return toolBar_; }},
+                     [this] { return toolBar_; }, *timeline_},
         doc_);
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 
@@ -52,10 +69,15 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     BuildMenus();
     BuildToolBar();
     BuildAccelerators();
-    connect(&commands_, &CommandTable::commandRan, this, [this] { commands_.Update(); });
+    connect(&commands_, &CommandTable::commandRan, this, [this] {
+        commands_.Update();
+        SyncControls();
+    });
+    connect(view_, &CPlexoView::viewSizeChanged, this, [this] { SyncControls(); });
     SetDocumentTitle(QStringLiteral("Untitled"));
     viewer_->RestoreGeometry();
     commands_.Update();
+    SyncControls();
     pageFlip_ = std::make_unique<PageFlipStereo>(PageFlipStereo::Frame{
         this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
         [this] { return settingsDialog_; }, &startupModes_});
@@ -118,6 +140,29 @@ void CMainFrame::PostStartupCommands(bool play, bool stereo)
         QTimer::singleShot(0, this, [this] { commands_.RunPosted(kCmdStereo); });
 }
 
+void CMainFrame::FilmChanged()
+{
+    view_->update();
+    SyncControls();
+}
+
+void CMainFrame::SyncControls()
+{
+    timeline_->Sync();
+    if (statusBar()->isHidden())
+        return;
+    StatusFacts facts;
+    if (const Film* film = doc_.film()) {
+        facts.place = PlaceOf(*film);
+        facts.eyes = film->Eyes();
+        facts.frameRate = film->FrameRate();
+        facts.duration = film->Duration();
+    }
+    facts.zoomPercent = int(std::lround(view_->ShownScale() * 100));
+    facts.shown = &ShownPresentation(state.stereo, doc_.stereo().presentation);
+    statusFields_->Show(StatusTexts(facts));
+}
+
 bool CMainFrame::FilmLoaded() const
 {
     return doc_.film() != nullptr;
@@ -155,10 +200,19 @@ void CMainFrame::OnStereo()
     // Without a flipper driver stereo stays off and the window as it was.
     if (state.stereo) {
         state.stereo = pageFlip_->On();
+        ShowBelowView(!state.stereo);
         return;
     }
     pageFlip_->Off();
+    ShowBelowView(true);
     view_->update();
+}
+
+void CMainFrame::ShowBelowView(bool shown)
+{
+    shown = shown && !viewer_->fullScreen();
+    timeline_->setVisible(shown);
+    statusBar()->setVisible(shown && commands_.IsChecked(kCmdViewStatusBar));
 }
 
 void CMainFrame::OnLeaveStereo()
@@ -204,6 +258,14 @@ void CMainFrame::OnTranslate()
     dialog.exec();
 }
 
+void CMainFrame::OnCopy()
+{
+    const QImage shown = view_->ShownImage();
+    if (shown.isNull())
+        return;
+    QGuiApplication::clipboard()->setImage(shown);
+}
+
 void CMainFrame::OnAbout()
 {
     CAboutDlg dialog(this);
@@ -227,6 +289,13 @@ void CMainFrame::moveEvent(QMoveEvent* event)
     // Which eye takes the even rows depends on the view's row on the screen.
     if (ShownPresentation(state.stereo, doc_.stereo().presentation).followsPlace)
         view_->update();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // A fitted picture's zoom follows the window.
+    SyncControls();
 }
 
 void CMainFrame::wheelEvent(QWheelEvent* event)

@@ -25,6 +25,8 @@ class CPlexoDoc;
 class CPlexoView;
 class PageFlipStereo;
 class SetPnl;
+class StatusFields;
+class Timeline;
 class ViewerCommands;
 struct CommandLineOptions;
 
@@ -43,6 +45,7 @@ public:
 
     CommandTable& commands() { return commands_; }
     CPlexoView* view() const { return view_; }
+    Timeline* timeline() const { return timeline_; }
     QToolBar* toolBar() const { return toolBar_; }
     const QTimer& playTimer() const { return playTimer_; }
     SetPnl* settingsDialog() const { return settingsDialog_; }
@@ -72,10 +75,13 @@ public:
 
     // Re-evaluates every command's enabling and check rule.
     void UpdateCommands() { commands_.Update(); }
+    // The document's repaint: the view, the timeline and the status bar.
+    void FilmChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
@@ -103,12 +109,21 @@ private:
     void OnOpen();
     void OnSaveAs();
     void OnPrint();
+    // Edit > Copy: the composed frame as the view shows it, to the clipboard.
+    void OnCopy();
     void StopPlaying();
+    // The timeline and, while it shows, the status bar follow the film.
+    void SyncControls();
+    // Page flipping covers the screen with the view alone, as full screen
+    // does: the timeline and the status bar go while it flips.
+    void ShowBelowView(bool shown);
 
     CPlexoDoc& doc_;
     CommandLineOptions& options_;
     CommandTable commands_;
     CPlexoView* view_ = nullptr;
+    Timeline* timeline_ = nullptr;
+    std::unique_ptr<StatusFields> statusFields_;
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
     SetPnl* settingsDialog_ = nullptr;

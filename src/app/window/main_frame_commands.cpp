@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "app/dialogs/shortcuts_dlg.h"
 #include "app/window/command_ids.h"
 #include "app/window/main_frame.h"
 #include "app/window/toolbar_icons.h"
@@ -28,19 +29,23 @@ constexpr CommandText kTexts[] = {
     {kCmdLoad, "&Load...\tCtrl+L", "Load files", "Load"},
     {kCmdAdd, "&Add...\tCtrl+A", "Add files", "Add"},
     {kCmdSaveAs, "Save &As...", "Save files", "Save"},
-    {kCmdExit, "E&xit", "", ""},
+    {kCmdExit, "E&xit\tCtrl+Q", "", ""},
     {kCmdEditUndo, "&Undo\tCtrl+Z", "", ""},
     {kCmdEditCut, "Cu&t\tCtrl+X", "", ""},
     {kCmdEditCopy, "&Copy\tCtrl+C", "", ""},
     {kCmdEditPaste, "&Paste\tCtrl+V", "", ""},
     {kCmdViewToolbar, "&Toolbar", "", ""},
     {kCmdViewStatusBar, "&Status Bar", "", ""},
+    {kCmdMessageLog, "&Message Log", "", ""},
     {kCmdTranslate, "&Translate", "", ""},
     {kCmdScreen, "&Screen", "", ""},
+    {kCmdKeyboardShortcuts, "&Keyboard Shortcuts", "", ""},
     {kCmdAbout, "&About Plexo...", "", "About"},
     {kCmdPlay, "", "Play", "Play"},
     {kCmdForward, "", "One cadre forward", "Forward"},
     {kCmdBack, "", "One cadre back", "Back"},
+    {kCmdFirstCadre, "", "First frame", "First"},
+    {kCmdLastCadre, "", "Last frame", "Last"},
     {kCmdStereo, "", "Stereo on\\off", "Stereo on\\off"},
     {kCmdSettings, "", "Settings", "Settings"},
 };
@@ -50,7 +55,7 @@ struct Accelerator {
     int id;
 };
 
-// The accelerator table, plus Ctrl+L and Ctrl+A, which the menu promises.
+// The accelerator table, plus Ctrl+L, Ctrl+A and Ctrl+Q, which the menu promises.
 const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::Key_C, kCmdEditCopy},
     {Qt::CTRL | Qt::Key_E, kCmdLeaveStereo},
@@ -69,11 +74,12 @@ const Accelerator kAccelerators[] = {
     {Qt::SHIFT | Qt::Key_Insert, kCmdEditPaste},
     {Qt::ALT | Qt::Key_Return, kCmdLeaveStereo},
     {Qt::ALT | Qt::Key_Enter, kCmdLeaveStereo},
-    {QKeyCombination(Qt::Key_Space), kCmdLeaveStereo},
+    {QKeyCombination(Qt::Key_Space), kCmdPlayOrLeaveStereo},
     {Qt::CTRL | Qt::Key_X, kCmdEditCut},
     {Qt::CTRL | Qt::Key_Z, kCmdEditUndo},
     {Qt::CTRL | Qt::Key_L, kCmdLoad},
     {Qt::CTRL | Qt::Key_A, kCmdAdd},
+    {Qt::CTRL | Qt::Key_Q, kCmdExit},
 };
 
 }  // namespace
@@ -87,6 +93,14 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdBack, [this] { viewer_->Step(false); }, film);
     t.Define(kCmdStereo, [this] { OnStereo(); }, film, [this] { return state.stereo; });
     t.Define(kCmdLeaveStereo, [this] { OnLeaveStereo(); });
+    // Space leaves stereo as it always has; only with stereo off it plays.
+    t.Define(kCmdPlayOrLeaveStereo, [this] {
+        if (state.stereo)
+            OnLeaveStereo();
+        else if (FilmLoaded())
+            OnPlay();
+    });
+    t.Define(kCmdEditCopy, [this] { OnCopy(); }, film);
     t.Define(kCmdExit, [this] { close(); });
     t.Define(kCmdViewToolbar, [this] { toolBar_->setVisible(!toolBar_->isVisible()); }, {},
              [this] { return toolBar_ && !toolBar_->isHidden(); });
@@ -95,11 +109,15 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdSettings, [this] { OnSettings(); }, [this] { return FilmLoaded() && !state.playing; });
     t.Define(kCmdTranslate, [this] { OnTranslate(); });
     t.Define(kCmdAbout, [this] { OnAbout(); });
+    t.Define(kCmdKeyboardShortcuts, [this] {
+        ShortcutsDlg dialog(commands_, this);
+        dialog.exec();
+    });
     t.Define(kCmdScreen, [this] { OnScreen(); });
     DefineFileCommands();
     DefineStereoCommands();
-    // The Edit items, the status bar, Save, Ctrl+Esc and the pane keys
-    // have no handler here, so they stay disabled.
+    // Undo, Cut, Paste, Save, Ctrl+Esc and the pane keys have no handler,
+    // so they stay disabled.
     for (const CommandText& text : kTexts) {
         QAction* action = t.Action(text.id);
         action->setText(QString::fromUtf8(text.menu));
@@ -128,16 +146,16 @@ void CMainFrame::BuildMenus()
     addMenu(QStringLiteral("&Edit"), {kCmdEditUndo, 0, kCmdEditCut, kCmdEditCopy, kCmdEditPaste});
     QMenu* view = addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar, 0, kCmdActualSize, kCmdFitToWindow,
                                                     kCmdZoomIn, kCmdZoomOut, 0, kCmdSizeWindowToFilm, kCmdFullScreen,
-                                                    kCmdFrameDisplay, 0});
+                                                    kCmdFrameDisplay, kCmdMessageLog, 0});
     AddStereoMenus(*view);
     viewer_->AddLayoutMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);
-    addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdStereo,
-                                      kCmdSettings});
+    addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdNextFilm,
+                                      kCmdPreviousFilm, 0, kCmdStereo, kCmdSettings});
     bar->addAction(commands_.Action(kCmdTranslate));
     bar->addAction(commands_.Action(kCmdScreen));
-    addMenu(QStringLiteral("&Help"), {kCmdAbout});
+    addMenu(QStringLiteral("&Help"), {kCmdKeyboardShortcuts, 0, kCmdAbout});
 }
 
 void CMainFrame::BuildToolBar()
@@ -146,7 +164,8 @@ void CMainFrame::BuildToolBar()
     toolBar_->setObjectName(QStringLiteral("toolbar"));
     toolBar_->setIconSize(QSize(16, 16));
     toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
-    for (int id : std::initializer_list<int>{kCmdLoad, 0, kCmdBack, kCmdPlay, kCmdForward, 0, kCmdStereo, kCmdSettings, kCmdAbout}) {
+    for (int id : std::initializer_list<int>{kCmdLoad, 0, kCmdFirstCadre, kCmdBack, kCmdPlay, kCmdForward,
+                                                     kCmdLastCadre, 0, kCmdStereo, kCmdSettings, kCmdAbout}) {
         if (id == 0)
             toolBar_->addSeparator();
         else

@@ -1,11 +1,13 @@
 #include "app/window/plexo_app.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <filesystem>
 
 #include "app/dialogs/display_panel.h"
 #include "app/view/plexo_view.h"
+#include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
 #include "app/window/main_frame.h"
 #include "app/window/message_box_sink.h"
@@ -43,10 +45,14 @@ void CPlexoApp::InitInstance()
     doc_ = std::make_unique<CPlexoDoc>(&cmdInfo.options);
     frame_ = std::make_unique<CMainFrame>(*doc_, cmdInfo.options);
     CMainFrame* frame = frame_.get();
-    doc_->repaint = [frame] { frame->view()->update(); };
+    doc_->repaint = [frame] { frame->FilmChanged(); };
 
     logPanel_ = std::make_unique<Display>(frame);
     logPanel_->InstallLogSink();
+    frame->commands().Define(kCmdMessageLog, [panel = QPointer<Display>(logPanel_.get())] {
+        if (panel)
+            panel->Open();
+    });
     InstallMessageBoxSink(frame);
 
     // Shown first, so that a message about the film comes up above the

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
+
 #include "app/window/command_ids.h"
 
 namespace plexo {
@@ -77,6 +79,17 @@ void DrawForward(QPainter& p)
 }
 
 // Red-blue glasses.
+// A bar and two narrow triangles, the bar at the end they point to.
+void DrawToEnd(QPainter& p, bool last)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    const auto x = [last](qreal at) { return last ? 16 - at : at; };
+    p.drawRect(QRectF(std::min(x(2), x(4)), 3, 2, 10));
+    for (qreal base : {9.0, 14.0})
+        p.drawPolygon(QPolygonF({QPointF(x(base), 3), QPointF(x(base - 5), 8), QPointF(x(base), 13)}));
+}
+
 void DrawStereo(QPainter& p)
 {
     p.setPen(QPen(kInk, 1));
@@ -119,6 +132,8 @@ QIcon ToolbarIcon(int commandId)
     case kCmdBack: return MakeIcon(DrawBack);
     case kCmdPlay: return MakeIcon(DrawPlay);
     case kCmdForward: return MakeIcon(DrawForward);
+    case kCmdFirstCadre: return MakeIcon([](QPainter& p) { DrawToEnd(p, false); });
+    case kCmdLastCadre: return MakeIcon([](QPainter& p) { DrawToEnd(p, true); });
     case kCmdStereo: return MakeIcon(DrawStereo);
     case kCmdSettings: return MakeIcon(DrawSettings);
     case kCmdAbout: return MakeIcon(DrawAbout);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include <algorithm>
@@ -38,10 +39,10 @@ struct ViewerText {
 // Film menu shows too.
 constexpr ViewerText kViewerTexts[] = {
     {kCmdPlay, "&Play\tK"},
-    {kCmdForward, "One cadre &forward\tRight"},
-    {kCmdBack, "One cadre &back\tLeft"},
-    {kCmdFirstCadre, "F&irst cadre\tHome"},
-    {kCmdLastCadre, "&Last cadre\tEnd"},
+    {kCmdForward, "One frame &forward\tRight"},
+    {kCmdBack, "One frame &back\tLeft"},
+    {kCmdFirstCadre, "F&irst frame\tHome"},
+    {kCmdLastCadre, "&Last frame\tEnd"},
     {kCmdStereo, "&Stereo on/off\tS"},
     {kCmdSettings, "S&ettings..."},
     {kCmdActualSize, "&Actual Size\tCtrl+0"},
@@ -52,6 +53,8 @@ constexpr ViewerText kViewerTexts[] = {
     {kCmdFullScreen, "F&ull Screen\tF11"},
     {kCmdFrameDisplay, "Frame &Display\tI"},
     {kCmdSaveViewAs, "Save &View As..."},
+    {kCmdNextFilm, "&Next Film in Folder\tPgDown"},
+    {kCmdPreviousFilm, "Pre&vious Film in Folder\tPgUp"},
 };
 
 struct ViewerKey {
@@ -74,6 +77,8 @@ const ViewerKey kViewerKeys[] = {
     {Qt::CTRL | Qt::Key_Minus, kCmdZoomOut},
     {QKeyCombination(Qt::Key_F11), kCmdFullScreen},
     {QKeyCombination(Qt::Key_I), kCmdFrameDisplay},
+    {QKeyCombination(Qt::Key_PageDown), kCmdNextFilm},
+    {QKeyCombination(Qt::Key_PageUp), kCmdPreviousFilm},
 };
 
 const char* const kOneToOneTip =
@@ -91,6 +96,7 @@ ViewerCommands::ViewerCommands(ViewerWindow window, CPlexoDoc& doc)
       recent_(platform::RecentFilms::Read())
 {
     view_.SetViewSize(settings_.size, settings_.zoomPercent);
+    window_.statusBar()->setVisible(settings_.statusBar);
     connect(&view_, &CPlexoView::viewSizeChanged, this, [this] { commands_.Update(); });
     window_.setAcceptDrops(true);
     window_.installEventFilter(this);
@@ -158,6 +164,13 @@ void ViewerCommands::DefineCommands()
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
     t.Define(kCmdSaveViewAs, [this] { SaveViewAs(); }, film);
+    auto loadedAlone = [this] { return doc_.film() && !loadedPath_.empty(); };
+    t.Define(kCmdNextFilm, [this] { OpenNeighbour(true); }, loadedAlone);
+    t.Define(kCmdPreviousFilm, [this] { OpenNeighbour(false); }, loadedAlone);
+    t.Define(kCmdViewStatusBar, [this] {
+        settings_.statusBar = !settings_.statusBar;
+        window_.statusBar()->setVisible(settings_.statusBar && !fullScreen_);
+    }, {}, [this] { return settings_.statusBar; });
 
     for (const ViewerText& text : kViewerTexts)
         t.Action(text.id)->setText(QString::fromUtf8(text.menu));
@@ -230,11 +243,15 @@ void ViewerCommands::ToggleFullScreen()
         wasMaximized_ = window_.isMaximized();
         window_.menuBar()->hide();
         toolBar->hide();
+        window_.statusBar()->hide();
+        host_.timeline.hide();
         window_.showFullScreen();
     } else {
         fullScreen_ = false;
         window_.menuBar()->show();
         toolBar->setVisible(toolBarShown_);
+        window_.statusBar()->setVisible(settings_.statusBar);
+        host_.timeline.show();
         wasMaximized_ ? window_.showMaximized() : window_.showNormal();
     }
     view_.SetFullScreen(fullScreen_);

@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's desktop additions, each off until the user asks: the Film menu's keys,
 // Home and End, view size, sizing the window to the film, full screen, the
-// frame display, recent films, dropped files and Save View As. None of them
+// frame display, the status bar, the folder's next and previous films, recent films, dropped files and Save View As. None of them
 // changes anything until the user asks for it. The main frame owns one and
 // routes to it, and it goes before the window does; it knows the window only
 // through `ViewerWindow`, so the calls run one way; its settings live in the "View" and "Recent" sections.
@@ -41,6 +41,8 @@ struct ViewerWindow {
     // The window's file dialogs, as it answers them now.
     FileChooser chooseFile;
     std::function<QToolBar*()> toolBar;
+    // The slider under the view, hidden in full screen.
+    QWidget& timeline;
 };
 
 class ViewerCommands : public QObject {
@@ -72,6 +74,9 @@ public:
     void FilmOpened(const QString& path, bool remember);
     // Load or (second film) Add of a path, as the dialogs' commands do.
     void OpenPath(const QString& path, bool add);
+    // Page Down and Page Up: the next or previous film of the folder of the
+    // film loaded alone; nothing at either end.
+    void OpenNeighbour(bool forward);
 
     const platform::RecentFilms& recentFilms() const { return recent_; }
     bool fullScreen() const { return fullScreen_; }

@@ -16,6 +16,7 @@
 #include "doc/document.h"
 #include "doc/save_frame.h"
 #include "film/file_formats.h"
+#include "film/folder_films.h"
 #include "platform/log.h"
 #include "present/frame_buffer.h"
 
@@ -96,6 +97,13 @@ void ViewerCommands::OpenPath(const QString& path, bool add)
     FilmOpened(path, true);
 }
 
+void ViewerCommands::OpenNeighbour(bool forward)
+{
+    const std::string neighbour = NeighbourFilm(loadedPath_, forward);
+    if (!neighbour.empty())
+        OpenPath(QString::fromStdString(neighbour), false);
+}
+
 bool ViewerCommands::HandleDrop(QDropEvent* event)
 {
     // The data of a drag from another program is fetched from it on every
@@ -119,7 +127,7 @@ bool ViewerCommands::HandleDrop(QDropEvent* event)
 
 void ViewerCommands::SaveViewAs()
 {
-    const QString path = host_.chooseFile(&window_, SaveAsRequest());
+    const QString path = host_.chooseFile(&window_, SaveViewAsRequest());
     if (path.isEmpty())
         return;
     FrameBuffer frame;

@@ -1,0 +1,129 @@
+#include <QClipboard>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QToolBar>
+
+#include "app/dialogs/display_panel.h"
+#include "app/dialogs/shortcuts_dlg.h"
+#include "app/window/status_fields.h"
+#include "app/window/timeline.h"
+#include "film/frame_place.h"
+#include "viewer_fixture.h"
+
+namespace plexo::test {
+namespace {
+
+using PlayerControls = ViewerTest;
+
+// Save View As asks under its own title, the Film menu speaks of frames, the
+// log panel opens with nothing logged and again once closed, and Ctrl+Q quits.
+TEST_F(PlayerControls, TitlesTextsMessageLogAndQuit)
+{
+    CPlexoApp& app = Start({DemoFilm()});
+    QString title;
+    Frame().chooseFile = [&title](QWidget*, const FileRequest& request) { return title = request.title, QString(); };
+    Frame().commands().Action(kCmdSaveViewAs)->trigger();
+    EXPECT_EQ(title, "Save View As");
+    for (int id : {kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre})
+        EXPECT_TRUE(Frame().commands().Action(id)->text().contains("frame")) << id;
+    for (int round = 0; round < 2; ++round) {
+        Frame().commands().Action(kCmdMessageLog)->trigger();
+        EXPECT_TRUE(app.logPanel()->isVisible());
+        app.logPanel()->reject();
+    }
+    QTest::keyClick(&Frame(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(Frame().isVisible());
+}
+
+// Space plays and stops with stereo off and only leaves stereo with it on;
+// Ctrl+C copies the composed frame while Paste stays disabled.
+TEST_F(PlayerControls, SpaceAndCopy)
+{
+    Start({DemoFilm()});
+    CMainFrame& frame = Frame();
+    for (bool playing : {true, false}) {
+        QTest::keyClick(&frame, Qt::Key_Space);
+        EXPECT_EQ(frame.state.playing, playing);
+    }
+    frame.commands().Run(kCmdStereo);
+    const QImage expected = ExpectedPixels(true, PresentationId::RedBlue);
+    QTest::keyClick(&frame, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32) == expected);
+    QTest::keyClick(&frame, Qt::Key_Space);
+    EXPECT_FALSE(frame.state.stereo || frame.state.playing);
+    EXPECT_FALSE(frame.commands().IsEnabled(kCmdEditPaste));
+}
+
+// The timeline follows stepping, seeks and repaints when moved, and hides in
+// full screen; First and Last sit beside Back and Forward.
+TEST_F(PlayerControls, TimelineAndFirstLastButtons)
+{
+    CPlexoApp& app = Start({DemoFilm()});
+    CMainFrame& frame = Frame();
+    Timeline& timeline = *frame.timeline();
+    QTest::keyClick(&frame, Qt::Key_End);
+    EXPECT_EQ(timeline.value(), app.document()->film()->Position());
+    const QImage before = ViewPixels();
+    timeline.setValue(5);
+    EXPECT_TRUE(app.document()->film()->Position() == 5 && ViewPixels() != before);
+    const QList<QAction*> buttons = frame.toolBar()->actions();
+    const auto at = [&](int id) { return buttons.indexOf(frame.commands().Action(id)); };
+    EXPECT_EQ(at(kCmdFirstCadre) + 1, at(kCmdBack));
+    EXPECT_EQ(at(kCmdForward) + 1, at(kCmdLastCadre));
+    for (bool full : {true, false}) {
+        frame.commands().Run(kCmdFullScreen);
+        EXPECT_EQ(timeline.isHidden(), full);
+    }
+}
+
+// View > Status Bar shows the place, the partner, the zoom and the
+// presentation, and is kept for the next run; a two-view video's fields.
+TEST_F(PlayerControls, StatusBarShowsWhereTheFilmStands)
+{
+    Start({DemoFilm(), "/A=4"});
+    Frame().commands().Action(kCmdViewStatusBar)->trigger();
+    QTest::keyClick(&Frame(), Qt::Key_Right);
+    const FramePlace place = PlaceOf(*app_->document()->film());
+    QStringList shown;
+    for (const QLabel* label : Frame().statusBar()->findChildren<QLabel*>())
+        if (!label->isHidden())
+            shown << label->text();
+    EXPECT_EQ(shown, (QStringList{"Ready", QStringLiteral("Frame %1 of 24").arg(place.position),
+                                  QStringLiteral("Partner %1").arg(place.partnerNumber), "100%", "plain"}));
+    app_.reset();
+    Start({});
+    EXPECT_TRUE(Frame().commands().IsChecked(kCmdViewStatusBar));
+    StatusFacts video{{31, 31, 50, -1, 2}, 2, 50, &PresentationOf(PresentationId::RedBlue), 25, 62.04};
+    EXPECT_EQ(StatusTexts(video).mid(1), (QStringList{"Eye offset 2", "50%", "red-blue", "0:01.2 / 1:02.0"}));
+}
+
+// Page Down and Up walk the folder's films by name, a numbered sequence once,
+// without wrapping; the title follows. The key list names the keys' commands.
+TEST_F(PlayerControls, FolderNeighboursAndKeyList)
+{
+    std::filesystem::copy_file(DemoFilm(), scratch_ / "a.flm");
+    WriteBmpSequence(scratch_, 3, 16, 8);
+    std::filesystem::copy_file(DemoFilm(), scratch_ / "z.flm");
+    Start({(scratch_ / "take0002.bmp").string()});
+    const std::pair<Qt::Key, const char*> steps[] = {{Qt::Key_PageDown, "z.flm"}, {Qt::Key_PageDown, "z.flm"},
+                                                     {Qt::Key_PageUp, "take0001.bmp"}, {Qt::Key_PageUp, "a.flm"},
+                                                     {Qt::Key_PageUp, "a.flm"}};
+    for (auto [key, title] : steps) {
+        QTest::keyClick(&Frame(), key);
+        EXPECT_EQ(Frame().windowTitle(), QString::fromUtf8(title) + " - Plexo") << title;
+    }
+    Answer<ShortcutsDlg>(kCmdKeyboardShortcuts, [](ShortcutsDlg& dialog) {
+        QStringList rows;
+        for (int row = 0; row < dialog.table()->rowCount(); ++row)
+            rows << dialog.table()->item(row, 0)->text() + " " + dialog.table()->item(row, 1)->text();
+        for (const char* row : {"Ctrl+Q Exit", "Space Play or stop; leave stereo", "PgDown Next Film in Folder",
+                                "Home First frame", "Ctrl+C Copy"})
+            EXPECT_TRUE(rows.contains(row)) << row;
+        EXPECT_FALSE(rows.contains("Ctrl+V Paste"));
+        dialog.reject();
+    });
+}
+
+}  // namespace
+}  // namespace plexo::test
