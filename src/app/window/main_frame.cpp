@@ -139,10 +139,8 @@ void CMainFrame::OnPlay()
     }
     state.playing = true;
     // The period is fixed now; a later change of the rate waits for the next
-    // Play. A film that states its rate (a video) plays at it, and the
-    // Frames/sec setting stays as it is.
-    const double stated = doc_.film() ? doc_.film()->FrameRate() : 0;
-    playTimer_.start(PlayPeriodMs(stated > 0 ? stated : state.framesPerSecond));
+    // Play.
+    playTimer_.start(PlayPeriodMs(doc_.playRate(state.framesPerSecond)));
 }
 
 void CMainFrame::OnStereo()
