@@ -14,6 +14,7 @@
 #include "app/window/app_icon.h"
 #include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
+#include "app/window/video_scan_watch.h"
 #include "app/window/viewer_commands.h"
 #include "doc/command_line_options.h"
 #include "doc/document.h"
@@ -37,6 +38,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     resize(524, 584);
     view_ = new CPlexoView(doc_, state, this);
     setCentralWidget(view_);
+    scanWatch_ = new VideoScanWatch(this);
     viewer_ = std::make_unique<ViewerCommands>(
         ViewerWindow{*this, commands_, *view_, state, [this](const QString& path, bool second) { TitleFilm(path, second); },
                      [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },

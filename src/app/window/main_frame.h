@@ -25,6 +25,7 @@ class CPlexoDoc;
 class CPlexoView;
 class PageFlipStereo;
 class SetPnl;
+class VideoScanWatch;
 class ViewerCommands;
 struct CommandLineOptions;
 
@@ -48,6 +49,9 @@ public:
     SetPnl* settingsDialog() const { return settingsDialog_; }
     ViewerCommands& viewer() const { return *viewer_; }
     PageFlipStereo& pageFlip() { return *pageFlip_; }
+    // Shows the scan of a video opened on any path; its `progressed` signal
+    // is there for whatever else shows progress.
+    VideoScanWatch& scanWatch() const { return *scanWatch_; }
 
     // The framework's open-from-file path (command line and Open): the
     // document builds the film, or says that the file gives none; the title
@@ -112,6 +116,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
     SetPnl* settingsDialog_ = nullptr;
+    // A child of the window.
+    VideoScanWatch* scanWatch_ = nullptr;
     // The start-up mode of every output switched and, where modes can be
     // switched, the guardian that puts them back should the viewer die.
     StartupModes startupModes_;
