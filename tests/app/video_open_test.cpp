@@ -2,12 +2,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 
 #include "app/dialogs/set_pnl.h"
 #include "app/window/video_scan_watch.h"
-#include "support/outside_programs.h"
+#include "video/video_fixtures.h"
 #include "video/video_formats.h"
 #include "viewer_fixture.h"
 
@@ -18,13 +17,6 @@ namespace {
 class VideoOpenTest : public test::ViewerTest {
 protected:
     static void SetUpTestSuite() { video::AddVideoFormats(); }
-
-    std::string MakeClip(const std::string& name)
-    {
-        const std::string path = (scratch_ / name).string();
-        EXPECT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=64x48:rate=25 -frames:v 10 '" + path + "'"));
-        return path;
-    }
 
     // The rate the Settings dialog shows, then `typed` into it and OK.
     QString SetRate(const QString& typed)
@@ -43,13 +35,12 @@ protected:
 // opened again; the stream's own rate forgets it; Frames/sec stays as it was.
 TEST_F(VideoOpenTest, ARateSetForAVideoIsKeptWithItNotInFramesPerSecond)
 {
-    const std::string clip = MakeClip("clip.mp4");
+    const std::string clip = temp_.file("clip.mp4");
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mp4", ""));
     Start({clip});
     Frame().state.framesPerSecond = 15;
     EXPECT_EQ(SetRate("12.5"), "25");
     EXPECT_EQ(RecallFilm(FilmKey({clip})).text(), "fps=12.5");
-    ASSERT_TRUE(app_->document()->LoadFilm(DemoFilm()));
-    EXPECT_EQ(SetRate("15"), "15");
     ASSERT_TRUE(app_->document()->LoadFilm(clip));
     Frame().commands().Action(kCmdPlay)->trigger();
     EXPECT_EQ(Frame().playTimer().interval(), 80);
@@ -65,33 +56,29 @@ struct HeldScan : VideoScanWatch {
     void Progress(int64_t done, int64_t total) override
     {
         VideoScanWatch::Progress(done, total);
-        std::unique_lock lock(mutex);
-        letGo.wait(lock, [&] { return done != total || free; });
+        if (done == total)
+            free.wait(false);
     }
-    std::mutex mutex;
-    std::condition_variable letGo;
-    bool free = false;
+    std::atomic<bool> free{false};
 };
 
 // While the worker is held, the window's thread handles events with the
 // dialog modal over the window; then the dialog goes and the film is counted.
 TEST_F(VideoOpenTest, AScanShowsItsProgressWhileTheWindowGoesOn)
 {
-    const std::string clip = MakeClip("clip.mkv");
+    const std::string clip = temp_.file("clip.mkv");
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mkv", ""));
     Start({});
     HeldScan held(&Frame());
     int shown = 0;
     QObject::connect(&held, &VideoScanWatch::progressed, [&](const QString& path, qint64 done, qint64 total) {
         // The end is queued behind this call, so the dialog stays for the checks.
-        {
-            std::lock_guard lock(held.mutex);
-            held.free = true;
-        }
-        held.letGo.notify_all();
+        held.free = true;
+        held.free.notify_all();
         ++shown;
-        ASSERT_EQ(QApplication::activeModalWidget(), held.dialog());
-        EXPECT_EQ(std::tuple(path.toStdString(), done, held.label()->text(), held.bar()->value()),
-                  std::tuple(clip, total, QString("Counting the frames of clip.mkv"), held.bar()->maximum()));
+        EXPECT_EQ(std::tuple(QApplication::activeModalWidget() == held.dialog(), path.toStdString(), done,
+                             held.label()->text(), held.bar()->value()),
+                  std::tuple(true, clip, total, QString("Counting the frames of clip.mkv"), held.bar()->maximum()));
     });
     EXPECT_TRUE(app_->document()->LoadFilm(clip));
     EXPECT_EQ(std::tuple(shown, held.dialog(), app_->document()->film()->FrameCount()), std::tuple(1, nullptr, 10));
