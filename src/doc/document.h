@@ -109,8 +109,8 @@ public:
     // `framesPerSecond`, the Frames/sec setting.
     bool ownRate() const { return film_ && film_->FrameRate() > 0; }
     double playRate(double framesPerSecond) const;
-    // Kept as the film's own rate; the stream's rate, or one that is not
-    // above 0 and at most 1000, forgets it. Nothing for other films.
+    // Kept as the film's own rate; the stream's rate, or one outside 0.01 to
+    // 1000, forgets it. Nothing for other films.
     void setFilmRate(double rate);
 
     // The parameters as every caller outside the document sees them.
