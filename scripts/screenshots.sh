@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Makes the README's pictures from the demo film under Xvfb: the viewer in
 # red-blue, interlaced, Dubois red-cyan and side by side, the Settings and
-# Translate dialogs, and a film converted to grey at half size. Needs Xvfb,
-# xdotool and ImageMagick.
+# Translate dialogs, a film converted to grey at half size, and a side-by-side
+# video made of the demo's frames in red-blue. Needs Xvfb, xdotool,
+# ImageMagick and ffmpeg.
 # Usage: scripts/screenshots.sh [PLEXO PLEXO_TOOL [OUT_DIR]]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 plexo=${1:-$top/build/release/src/app/plexo}
 tool=${2:-$top/build/release/plexo-tool}
 out=${3:-$top/docs/images}
-for program in Xvfb xdotool import convert; do
+for program in Xvfb xdotool import convert ffmpeg; do
   command -v "$program" >/dev/null || { echo "$program is missing (scripts/install-deps.sh)" >&2; exit 1; }
 done
 mkdir -p "$out"
@@ -103,4 +104,15 @@ cp "$work/demo.flm" "$work/grey/demo.flm"
 converted=$(ls -t "$work"/grey/*.flm | grep -v '/demo.flm$' | head -n1)
 start 1 "$converted" /A=-4
 shoot "$(basename "$converted") - Plexo" viewer-converted.png
+stop
+
+# A side-by-side video, its layout in its name: the demo's frames, the left
+# eye four frames ahead of the right, as the demo's shift of -4 pairs them.
+mkdir -p "$work/frames"
+cp "$work/demo.flm" "$work/frames/demo.flm"
+"$tool" convert flm-bmp "$work/frames/demo.flm" 2>/dev/null
+ffmpeg -v error -y -framerate 12 -start_number 4 -i "$work/frames/demo%04d.bmp" -framerate 12 -i "$work/frames/demo%04d.bmp" \
+  -filter_complex "[0][1]hstack=shortest=1,format=yuv420p" -c:v libx264 "$work/demo_sbs.mp4"
+start 1 "$work/demo_sbs.mp4" /stereo
+shoot "demo_sbs.mp4 - Plexo" viewer-video-red-blue.png
 stop

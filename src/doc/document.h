@@ -103,6 +103,16 @@ public:
     bool twoView() const { return film_ && film_->Eyes() == 2; }
     void setEyeOffset(int32_t offset);
 
+    // A film that states its rate (a video) plays at its own: the one set for
+    // it in the Settings dialog, kept in its record, else the stream's; the
+    // Frames/sec setting is then left as it is. Any other film plays at
+    // `framesPerSecond`, the Frames/sec setting.
+    bool ownRate() const { return film_ && film_->FrameRate() > 0; }
+    double playRate(double framesPerSecond) const;
+    // Kept as the film's own rate; the stream's rate, or one outside 0.01 to
+    // 1000, forgets it. Nothing for other films.
+    void setFilmRate(double rate);
+
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of films without their own. A new one is the
     // shown film's D too, which then forgets its own.

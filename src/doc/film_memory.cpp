@@ -77,30 +77,55 @@ std::string FilmRecord::text() const
     return text;
 }
 
-std::optional<int32_t> FilmRecord::Number(std::string_view name, int32_t limit) const
+template <typename Value>
+std::optional<Value> FilmRecord::Read(std::string_view name, Value low, Value high) const
 {
     for (const auto& [field, value] : fields_) {
         if (field != name)
             continue;
-        int32_t number = 0;
+        Value number{};
         const char* end = value.data() + value.size();
         const auto [stop, error] = std::from_chars(value.data(), end, number);
-        if (error != std::errc() || stop != end || number < -limit || number > limit)
+        // Written this way, NaN fails both comparisons.
+        if (error != std::errc() || stop != end || !(number >= low && number <= high))
             return std::nullopt;
         return number;
     }
     return std::nullopt;
 }
 
-void FilmRecord::SetNumber(std::string_view name, int32_t value)
+std::optional<int32_t> FilmRecord::Number(std::string_view name, int32_t limit) const
+{
+    return Read<int32_t>(name, -limit, limit);
+}
+
+std::optional<double> FilmRecord::Decimal(std::string_view name, double low, double high) const
+{
+    return Read<double>(name, low, high);
+}
+
+void FilmRecord::Set(std::string_view name, std::string value)
 {
     for (auto& [field, text] : fields_) {
         if (field == name) {
-            text = std::to_string(value);
+            text = std::move(value);
             return;
         }
     }
-    fields_.emplace_back(name, std::to_string(value));
+    fields_.emplace_back(name, std::move(value));
+}
+
+void FilmRecord::SetNumber(std::string_view name, int32_t value)
+{
+    Set(name, std::to_string(value));
+}
+
+void FilmRecord::SetDecimal(std::string_view name, double value)
+{
+    // The shortest text that reads back as the same number.
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    Set(name, error == std::errc() ? std::string(text, end) : std::string());
 }
 
 bool FilmRecord::Erase(std::string_view name)

@@ -30,12 +30,20 @@ public:
     // The field as a whole decimal integer from -limit to limit; nullopt when
     // it is missing or anything else, so a hand-edited value is never trusted.
     std::optional<int32_t> Number(std::string_view name, int32_t limit) const;
+    // The field as a finite decimal number from `low` to `high` ("29.97"),
+    // read and written the same whatever the locale; nullopt otherwise.
+    std::optional<double> Decimal(std::string_view name, double low, double high) const;
     // In the field's place, or last when it is new.
     void SetNumber(std::string_view name, int32_t value);
+    void SetDecimal(std::string_view name, double value);
     // False when there was no such field.
     bool Erase(std::string_view name);
 
 private:
+    template <typename Value>
+    std::optional<Value> Read(std::string_view name, Value low, Value high) const;
+    void Set(std::string_view name, std::string value);
+
     std::vector<std::pair<std::string, std::string>> fields_;
 };
 

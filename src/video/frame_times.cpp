@@ -1,8 +1,11 @@
 #include "video/frame_times.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <thread>
+
+#include "video/scan_watch.h"
 
 namespace plexo::video {
 
@@ -48,7 +51,9 @@ int64_t FrameTimes::IndexAt(int64_t time) const
 
 namespace {
 
-std::optional<FrameTimes> Scan(const std::string& path, int stream, const ScanProgress& progress)
+std::atomic<ScanWatcher*> watcher{nullptr};
+
+std::optional<FrameTimes> Scan(const std::string& path, int stream, ScanWatcher* progress)
 {
     AVFormatContext* opened = nullptr;
     if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0)
@@ -73,36 +78,54 @@ std::optional<FrameTimes> Scan(const std::string& path, int stream, const ScanPr
             times.push_back(time);
             last = time;
             if (progress && times.size() % 256 == 0)
-                progress(avio_tell(format->pb), total);
+                progress->Progress(avio_tell(format->pb), total);
         }
         av_packet_unref(packet.get());
     }
     if (times.empty())
         return std::nullopt;
     if (progress)
-        progress(total, total);
+        progress->Progress(total, total);
     return FrameTimes::Listed(std::move(times));
 }
 
 }  // namespace
 
-std::optional<FrameTimes> ScanFrameTimes(const std::string& path, int stream, const ScanProgress& progress)
+void SetScanWatcher(ScanWatcher* watching)
 {
+    watcher = watching;
+}
+
+ScanWatcher* CurrentScanWatcher()
+{
+    return watcher;
+}
+
+std::optional<FrameTimes> ScanFrameTimes(const std::string& path, int stream)
+{
+    ScanWatcher* const watching = watcher;
     std::optional<FrameTimes> times;
     try {
-        std::thread worker([&] { times = Scan(path, stream, progress); });
+        std::thread worker([&] {
+            times = Scan(path, stream, watching);
+            if (watching)
+                watching->Ended();
+        });
+        if (watching)
+            watching->Wait(path);
         worker.join();
     } catch (const std::system_error&) {
-        times = Scan(path, stream, progress);
+        // No worker: read here, unwatched, as the watcher waits for a worker.
+        times = Scan(path, stream, nullptr);
     }
     return times;
 }
 
-std::optional<FrameTimes> FrameTimesOf(const std::string& path, const VideoFile& file, const ScanProgress& progress)
+std::optional<FrameTimes> FrameTimesOf(const std::string& path, const VideoFile& file)
 {
     if (file.StatedCount() > 0 && file.FrameRate() > 0)
         return FrameTimes::Regular(file.StatedCount(), file.FirstTime(), file.FrameRate(), file.TimeBase());
-    return ScanFrameTimes(path, file.StreamIndex(), progress);
+    return ScanFrameTimes(path, file.StreamIndex());
 }
 
 }  // namespace plexo::video

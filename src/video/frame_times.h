@@ -4,7 +4,6 @@
 // states its count and rate) or as listed by a scan of the file's packets.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,15 +41,13 @@ inline double PlayingTime(int64_t count, double rate)
     return rate > 0 ? double(count) / rate : 0;
 }
 
-// Called now and then with the bytes read and the file's length.
-using ScanProgress = std::function<void(int64_t done, int64_t total)>;
-
 // Reads every packet of the file's video stream `stream` (no decoding), on
-// a worker thread while the calling thread waits, and lists their times.
-// Null when the file cannot be read or holds no packet of the stream.
-std::optional<FrameTimes> ScanFrameTimes(const std::string& path, int stream, const ScanProgress& progress);
+// a worker thread while the calling thread waits as the current scan watcher
+// (scan_watch.h) has it wait, and lists their times. Null when the file
+// cannot be read or holds no packet of the stream.
+std::optional<FrameTimes> ScanFrameTimes(const std::string& path, int stream);
 
 // The times of a file that states its count and rate, else those of a scan.
-std::optional<FrameTimes> FrameTimesOf(const std::string& path, const VideoFile& file, const ScanProgress& progress);
+std::optional<FrameTimes> FrameTimesOf(const std::string& path, const VideoFile& file);
 
 }  // namespace plexo::video

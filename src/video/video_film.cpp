@@ -130,7 +130,7 @@ const uint8_t* VideoFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t
     return tone == Tone::Grey ? MSFilm::PartnerGreyPicture(width, height) : MSFilm::PartnerColourPicture(width, height);
 }
 
-FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress)
+FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
 {
     // Only a regular file that can be read: the libraries would wait for
     // ever on a FIFO. The open paths say why a missing or unreadable file
@@ -142,7 +142,7 @@ FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const
     std::unique_ptr<VideoFile> file = VideoFile::Open(path, why);
     std::optional<FrameTimes> times;
     if (file) {
-        times = FrameTimesOf(path, *file, progress);
+        times = FrameTimesOf(path, *file);
         if (!times)
             why = "its frames cannot be listed";
     }
@@ -163,11 +163,6 @@ FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const
         platform::ShowMessage(path + ": no thread to decode the video on");
         return nullptr;
     }
-}
-
-FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
-{
-    return OpenVideoFilm(path, choice, {});
 }
 
 }  // namespace plexo::video

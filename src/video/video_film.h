@@ -87,8 +87,7 @@ private:
 // reason: single-view for a mono layout, else two-view. The layout is the
 // user's choice, else what the stream states, else what the file's name
 // says. A file that states no frame count is scanned on a worker thread,
-// `progress` told as it goes.
-FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice, const ScanProgress& progress);
+// watched by the current scan watcher (scan_watch.h).
 FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice);
 
 }  // namespace plexo::video

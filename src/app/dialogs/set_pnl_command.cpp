@@ -12,7 +12,7 @@ SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const Presen
     const int32_t count = film.FrameCount();
     v.highestFrame = count > 0 ? count - 1 : 0;
     v.a = film.GetShift();
-    v.framesPerSecond = state.framesPerSecond;
+    v.framesPerSecond = doc.playRate(state.framesPerSecond);
     v.round = doc.round();
     v.alter = int32_t(doc.reading());
     v.invert = doc.invert();
@@ -53,7 +53,11 @@ void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, Presenta
         doc.ChoosePresentation(v.interlaced ? PresentationId::Interlaced
                                : v.redBlue  ? PresentationId::RedBlue
                                             : PresentationId::PageFlip);
-    state.framesPerSecond = v.framesPerSecond;
+    // A video's rate is its own, kept with it, never Frames/sec.
+    if (doc.ownRate())
+        doc.setFilmRate(v.framesPerSecond);
+    else
+        state.framesPerSecond = v.framesPerSecond;
     if (doc.repaint)
         doc.repaint();
 }

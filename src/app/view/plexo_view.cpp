@@ -373,7 +373,7 @@ void CPlexoView::paintEvent(QPaintEvent*)
     if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), Shown(), doc_.stereo().adjust,
-                                                    state_.framesPerSecond, notice_));
+                                                    doc_.playRate(state_.framesPerSecond), notice_));
     }
 }
 

@@ -22,6 +22,7 @@
 #include "app/window/display_devices.h"
 #include "app/window/status_fields.h"
 #include "app/window/timeline.h"
+#include "app/window/video_scan_watch.h"
 #include "app/window/viewer_commands.h"
 #include "doc/command_line_options.h"
 #include "doc/document.h"
@@ -54,6 +55,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     column->addWidget(timeline_);
     setCentralWidget(central);
     statusFields_ = std::make_unique<StatusFields>(*statusBar());
+    scanWatch_ = new VideoScanWatch(this);
     viewer_ = std::make_unique<ViewerCommands>(
         ViewerWindow{*this, commands_, *view_, state, [this](const QString& path, bool second) { TitleFilm(path, second); },
                      [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
@@ -184,10 +186,8 @@ void CMainFrame::OnPlay()
     }
     state.playing = true;
     // The period is fixed now; a later change of the rate waits for the next
-    // Play. A film that states its rate (a video) plays at it, and the
-    // Frames/sec setting stays as it is.
-    const double stated = doc_.film() ? doc_.film()->FrameRate() : 0;
-    playTimer_.start(PlayPeriodMs(stated > 0 ? stated : state.framesPerSecond));
+    // Play.
+    playTimer_.start(PlayPeriodMs(doc_.playRate(state.framesPerSecond)));
 }
 
 void CMainFrame::OnStereo()

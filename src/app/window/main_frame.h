@@ -27,6 +27,7 @@ class PageFlipStereo;
 class SetPnl;
 class StatusFields;
 class Timeline;
+class VideoScanWatch;
 class ViewerCommands;
 struct CommandLineOptions;
 
@@ -51,6 +52,9 @@ public:
     SetPnl* settingsDialog() const { return settingsDialog_; }
     ViewerCommands& viewer() const { return *viewer_; }
     PageFlipStereo& pageFlip() { return *pageFlip_; }
+    // Shows the scan of a video opened on any path; its `progressed` signal
+    // is there for whatever else shows progress.
+    VideoScanWatch& scanWatch() const { return *scanWatch_; }
 
     // The framework's open-from-file path (command line and Open): the
     // document builds the film, or says that the file gives none; the title
@@ -127,6 +131,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
     SetPnl* settingsDialog_ = nullptr;
+    // A child of the window.
+    VideoScanWatch* scanWatch_ = nullptr;
     // The start-up mode of every output switched and, where modes can be
     // switched, the guardian that puts them back should the viewer die.
     StartupModes startupModes_;

@@ -1,0 +1,88 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include <atomic>
+
+#include "app/dialogs/set_pnl.h"
+#include "app/window/video_scan_watch.h"
+#include "video/video_fixtures.h"
+#include "video/video_formats.h"
+#include "viewer_fixture.h"
+
+namespace plexo {
+namespace {
+
+// Videos of ten frames at 25 a second opened in the window.
+class VideoOpenTest : public test::ViewerTest {
+protected:
+    static void SetUpTestSuite() { video::AddVideoFormats(); }
+
+    // The rate the Settings dialog shows, then `typed` into it and OK.
+    QString SetRate(const QString& typed)
+    {
+        QString shown;
+        Answer<SetPnl>(kCmdSettings, [&](SetPnl& dialog) {
+            shown = dialog.framesPerSecondEdit()->text();
+            dialog.framesPerSecondEdit()->setText(typed);
+            dialog.accept();
+        });
+        return shown;
+    }
+};
+
+// A rate set while a video is shown is kept with it and played at when it is
+// opened again; the stream's own rate forgets it; Frames/sec stays as it was.
+TEST_F(VideoOpenTest, ARateSetForAVideoIsKeptWithItNotInFramesPerSecond)
+{
+    const std::string clip = temp_.file("clip.mp4");
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mp4", ""));
+    Start({clip});
+    Frame().state.framesPerSecond = 15;
+    EXPECT_EQ(SetRate("12.5"), "25");
+    EXPECT_EQ(RecallFilm(FilmKey({clip})).text(), "fps=12.5");
+    ASSERT_TRUE(app_->document()->LoadFilm(clip));
+    Frame().commands().Action(kCmdPlay)->trigger();
+    EXPECT_EQ(Frame().playTimer().interval(), 80);
+    Frame().commands().Action(kCmdPlay)->trigger();
+    EXPECT_EQ(SetRate("25"), "12.5");
+    EXPECT_TRUE(RecallFilm(FilmKey({clip})).empty());
+    EXPECT_EQ(Frame().state.framesPerSecond, 15);
+}
+
+// The window's watch with the worker held at the scan's last progress.
+struct HeldScan : VideoScanWatch {
+    using VideoScanWatch::VideoScanWatch;
+    void Progress(int64_t done, int64_t total) override
+    {
+        VideoScanWatch::Progress(done, total);
+        if (done == total)
+            free.wait(false);
+    }
+    std::atomic<bool> free{false};
+};
+
+// While the worker is held, the window's thread handles events with the
+// dialog modal over the window; then the dialog goes and the film is counted.
+TEST_F(VideoOpenTest, AScanShowsItsProgressWhileTheWindowGoesOn)
+{
+    const std::string clip = temp_.file("clip.mkv");
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mkv", ""));
+    Start({});
+    HeldScan held(&Frame());
+    int shown = 0;
+    QObject::connect(&held, &VideoScanWatch::progressed, [&](const QString& path, qint64 done, qint64 total) {
+        // The end is queued behind this call, so the dialog stays for the checks.
+        held.free = true;
+        held.free.notify_all();
+        ++shown;
+        EXPECT_EQ(std::tuple(QApplication::activeModalWidget() == held.dialog(), path.toStdString(), done,
+                             held.label()->text(), held.bar()->value()),
+                  std::tuple(true, clip, total, QString("Counting the frames of clip.mkv"), held.bar()->maximum()));
+    });
+    EXPECT_TRUE(app_->document()->LoadFilm(clip));
+    EXPECT_EQ(std::tuple(shown, held.dialog(), app_->document()->film()->FrameCount()), std::tuple(1, nullptr, 10));
+}
+
+}  // namespace
+}  // namespace plexo
