@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QStatusBar>
 
 #include <atomic>
 
@@ -70,6 +71,7 @@ TEST_F(VideoOpenTest, AScanShowsItsProgressWhileTheWindowGoesOn)
     ASSERT_TRUE(test::MakeVideo(temp_, "clip.mkv", ""));
     Start({});
     HeldScan held(&Frame());
+    ShowScansIn(held, *Frame().statusBar());
     int shown = 0;
     QObject::connect(&held, &VideoScanWatch::progressed, [&](const QString& path, qint64 done, qint64 total) {
         // The end is queued behind this call, so the dialog stays for the checks.
@@ -77,11 +79,14 @@ TEST_F(VideoOpenTest, AScanShowsItsProgressWhileTheWindowGoesOn)
         held.free.notify_all();
         ++shown;
         EXPECT_EQ(std::tuple(QApplication::activeModalWidget() == held.dialog(), path.toStdString(), done,
-                             held.label()->text(), held.bar()->value()),
-                  std::tuple(true, clip, total, QString("Counting the frames of clip.mkv"), held.bar()->maximum()));
+                             held.label()->text(), held.bar()->value(), Frame().statusBar()->currentMessage()),
+                  std::tuple(true, clip, total, QString("Counting the frames of clip.mkv"), held.bar()->maximum(),
+                             QString("Counting the frames of clip.mkv: 100%")));
     });
     EXPECT_TRUE(app_->document()->LoadFilm(clip));
-    EXPECT_EQ(std::tuple(shown, held.dialog(), app_->document()->film()->FrameCount()), std::tuple(1, nullptr, 10));
+    EXPECT_EQ(std::tuple(shown, held.dialog(), app_->document()->film()->FrameCount(),
+                         Frame().statusBar()->currentMessage()),
+              std::tuple(1, nullptr, 10, QString()));
 }
 
 }  // namespace

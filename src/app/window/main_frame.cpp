@@ -56,6 +56,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     setCentralWidget(central);
     statusFields_ = std::make_unique<StatusFields>(*statusBar());
     scanWatch_ = new VideoScanWatch(this);
+    ShowScansIn(*scanWatch_, *statusBar());
     viewer_ = std::make_unique<ViewerCommands>(
         ViewerWindow{*this, commands_, *view_, state, [this](const QString& path, bool second) { TitleFilm(path, second); },
                      [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -77,6 +78,7 @@ void VideoScanWatch::Wait(const std::string& path)
     dialog_ = nullptr;
     label_ = nullptr;
     bar_ = nullptr;
+    emit finished();
 }
 
 void VideoScanWatch::Show(qint64 done, qint64 total)
@@ -96,6 +98,15 @@ void VideoScanWatch::Finish()
     ended_ = true;
     if (loop_)
         loop_->quit();
+}
+
+void ShowScansIn(VideoScanWatch& watch, QStatusBar& bar)
+{
+    QObject::connect(&watch, &VideoScanWatch::progressed, &bar, [&bar](const QString& path, qint64 done, qint64 total) {
+        const QString counting = QStringLiteral("Counting the frames of %1").arg(QFileInfo(path).fileName());
+        bar.showMessage(total > 0 ? counting + QStringLiteral(": %1%").arg(done * 100 / total) : counting);
+    });
+    QObject::connect(&watch, &VideoScanWatch::finished, &bar, &QStatusBar::clearMessage);
 }
 
 }  // namespace plexo

@@ -15,6 +15,7 @@ class QDialog;
 class QEventLoop;
 class QLabel;
 class QProgressBar;
+class QStatusBar;
 class QWidget;
 
 namespace plexo {
@@ -40,6 +41,8 @@ signals:
     // On the window's thread while a scan runs: the file, the bytes read and
     // the file's length (-1 when unknown), for whatever else shows progress.
     void progressed(const QString& path, qint64 done, qint64 total);
+    // Once the scan has ended and its dialog is gone.
+    void finished();
 
 private:
     void Show(qint64 done, qint64 total);
@@ -53,5 +56,9 @@ private:
     QEventLoop* loop_ = nullptr;
     bool ended_ = false;
 };
+
+// The status bar tells the progress of `watch`'s scans too, over its fields
+// until each ends.
+void ShowScansIn(VideoScanWatch& watch, QStatusBar& bar);
 
 }  // namespace plexo
