@@ -2,14 +2,12 @@
 
 #include <array>
 #include <cstdlib>
-#include <tuple>
 
 #include "film/factories.h"
 #include "image/jpeg_codec.h"
 #include "image/mpo_index.h"
 #include "platform/log.h"
 #include "support/fixtures.h"
-#include "support/outside_programs.h"
 #include "support/temp_dir.h"
 
 namespace plexo {
@@ -70,13 +68,6 @@ TEST(MpoFilm, TheIndexsPairIsTheEyesAndAnythingElseASingleView)
         EXPECT_EQ(platform::LogText(), c.damagedSecond ? damaged : "") << c.what;
     }
 
-    // A numbered run, gathered whatever the case of its names.
-    const std::vector<uint8_t> pair = test::MakeMpoBytes({{first, kMpDisparity}, {first, kMpDisparity}});
-    test::WriteBytes(dir.file("dscf0007.mpo"), pair);
-    test::WriteBytes(dir.file("DSCF0009.MPO"), pair);
-    FilmPtr run = OpenMpoFilm(dir.file("DSCF0009.MPO"));
-    ASSERT_TRUE(run);
-    EXPECT_EQ(std::tuple(run->FrameCount(), run->FrameNumber()), std::tuple(2, 7));
 }
 
 struct StillCase {
@@ -122,23 +113,6 @@ TEST(StillFilms, EyesAreTheHalvesTheLayoutNames)
             EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Partner, Tone::Colour), second), 0) << c.name;
         }
     }
-}
-
-// A JPS's first eye is what ffmpeg decodes of its right half, within a mean
-// of 3 levels a channel.
-TEST(StillFilms, JpsEyeMatchesWhatFfmpegDecodes)
-{
-    if (!test::HaveProgram("ffmpeg"))
-        GTEST_SKIP() << "ffmpeg is not installed";
-    test::TempDir dir;
-    test::WriteBytes(dir.file("pair.jps"), test::PatternJpeg(64, 48, 5));
-    const std::string bgr = test::CommandOutput("ffmpeg -loglevel error -i '" + dir.file("pair.jps") +
-                                                "' -vf crop=32:48:32:0 -pix_fmt bgr24 -f rawvideo -");
-    ASSERT_EQ(bgr.size(), 32u * 48 * 3);
-    FilmPtr film = OpenJpsFilm(dir.file("pair.jps"));
-    ASSERT_TRUE(film);
-    const Picture ffmpeg = Picture::TopDown(reinterpret_cast<const uint8_t*>(bgr.data()), 32, 48, 3, 32 * 3);
-    EXPECT_LE(MeanDifference(FilmPicture(*film, Eye::Current, Tone::Colour), ffmpeg), 3);
 }
 
 }  // namespace
