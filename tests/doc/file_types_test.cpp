@@ -7,8 +7,9 @@ namespace plexo {
 namespace {
 
 // The dialogs' texts are built from the table of file formats: its order and
-// which rows open or write decide them, so they are held here word for word.
-TEST(FileTypes, DialogsOfferTheTablesFormatsInTheirOrder)
+// which rows open or write decide them, so they are held here word for word;
+// extensions match whole and without regard to case.
+TEST(FileTypes, DialogsOfferTheTablesFormatsAndExtensionsMatchWhole)
 {
     const OpenDialogFilter load = MakeOpenDialog(FilmFileTypes(), true);
     EXPECT_EQ(load.filter, "BMP files (*.bmp)|*.bmp|Film files (*.flm)|*.flm|JPEG files (*.jpg)|*.jpg|"
@@ -16,10 +17,6 @@ TEST(FileTypes, DialogsOfferTheTablesFormatsInTheirOrder)
                            "All supported Files (*.bmp;*.flm;*.jpg;*.mpo;*.jps)|*.bmp;*.flm;*.jpg;*.mpo;*.jps||");
     EXPECT_EQ(load.selected, 6);
     EXPECT_EQ(MakeOpenDialog(SaveFrameTypes(), false).filter, "BMP files (*.bmp)|*.bmp|JPEG files (*.jpg)|*.jpg|");
-}
-
-TEST(FileTypes, ExtensionsMatchWithoutRegardToCaseAndOnlyWhole)
-{
     const std::pair<const char*, const char*> cases[] = {
         {"/films/take0001.bmp", "bmp"}, {"cam.Jpg", "jpg"}, {"film.FLM", "flm"}, {"film.jpeg", nullptr},
         {"film.flmx", nullptr},         {"film", nullptr},  {"old.flm/film", nullptr}, {"film.", nullptr},

@@ -34,8 +34,6 @@ TEST(LayoutOfFileName, WordsOrderAndHalf)
         }
     }
     EXPECT_FALSE(LayoutNamed("ou"));
-    EXPECT_EQ(LayoutText({*LayoutNamed("htb-rl"), LayoutOrigin::Name}), "top-bottom half right-first (name)");
-    EXPECT_EQ(LayoutText({}), "mono (none)");
 }
 
 // Each eye is a view into the whole picture at its stride; of an odd width or
