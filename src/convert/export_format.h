@@ -1,0 +1,99 @@
+#pragma once
+// The row type of the table of export formats: each form in which a film's
+// frame pairs leave the system for other stereo software (MPO, JPS, a
+// composed picture, a stereo video) is one row, with the frame it takes and
+// the writer that puts it out. The video layer adds its rows at start, as it
+// does to the table of file formats.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "image/picture.h"
+#include "present/adjustments.h"
+#include "present/presentation.h"
+
+namespace plexo {
+
+// How a stereo video holds its two eyes, the first always left or on top.
+enum class VideoLayout { SideBySide, SideBySideHalf, TopBottom, TopBottomHalf };
+
+// What the user chose for one export. The defaults are plexo-tool's but for
+// the shift, which the caller takes from the film or the settings.
+struct ExportOptions {
+    // The partner's offset: a two-view film's eye offset, a single-view
+    // film's A.
+    int32_t shift = 0;
+    // Swap and the vertical alignment always apply; D only when the user asks
+    // for it, so it is 0 otherwise and the eyes are written whole.
+    StereoAdjustments adjust;
+    // The frame at this place in play order alone; every frame without it.
+    std::optional<int32_t> index;
+    // The presentation of a composed picture (.jpg, .bmp).
+    PresentationId mode = PresentationId::SideBySide;
+    // The layout of a video.
+    VideoLayout layout = VideoLayout::SideBySide;
+    // A video's rate when the film states none.
+    double fps = 0;
+    // Every JPEG written, 1 to 100.
+    int quality = 95;
+    // libx264's constant rate factor (0 to 51) and preset.
+    int crf = 18;
+    std::string preset = "medium";
+};
+
+// What a writer learns before the first frame.
+struct ExportStart {
+    // The file written: the video, or the picture of a single frame. For a
+    // run of pictures, the name the run's numbered names are made from.
+    std::string path;
+    // The size of every frame the writer will be handed.
+    int32_t width = 0;
+    int32_t height = 0;
+    // Frames a second: the film's own rate, else the options' fps.
+    double fps = 0;
+    // How many frames will be handed to it.
+    int32_t frames = 0;
+    const ExportOptions* options = nullptr;
+};
+
+// One export's writer. Frames come in play order, each the composed frame of
+// the format's presentation (bottom row first, blue, green, red).
+class ExportWriter {
+public:
+    virtual ~ExportWriter() = default;
+    // Writes one frame; `number` is the film's own number of the frame,
+    // which names a file of a run. False when it fails.
+    virtual bool Put(const Picture& frame, int32_t number) = 0;
+    // Makes the output final. False when anything failed. A writer dropped
+    // without Finish (the run stopped or failed) leaves no file of its own
+    // under a final name.
+    virtual bool Finish() = 0;
+};
+
+struct ExportFormat {
+    // The output's extension, lower case without the dot: "mpo".
+    const char* extension;
+    // The dialog's entry before its pattern: "MPO stereo photos".
+    const char* description;
+    // The whole film goes into one file (a video); otherwise one file a frame.
+    bool oneFile;
+    // The presentation whose frame, at its natural size, the writer is given.
+    PresentationId (*presentation)(const ExportOptions& options);
+    // The writer, or null after a log line saying why it cannot start.
+    std::unique_ptr<ExportWriter> (*open)(const ExportStart& start);
+};
+
+// The rows in the order the dialog lists them: the stills, then those added.
+std::span<const ExportFormat> ExportFormats();
+// Appends the rows of a layer above this one (the videos), each unless its
+// extension has one already. Called where a program starts, before any
+// other thread asks the table.
+void AddExportFormats(std::span<const ExportFormat> rows);
+// The row of the file name's extension, compared without regard to case;
+// null for any other.
+const ExportFormat* ExportFormatOf(const std::string& path);
+
+}  // namespace plexo
