@@ -49,4 +49,9 @@ inline SharedFrame Share(FrameHandle frame)
 // FFmpeg's text for an error code.
 std::string ErrorText(int error);
 
+// Silences the libraries' own log: their lines would go to the standard
+// error of the viewer, and what matters reaches the user through our
+// messages.
+void QuietLibraries();
+
 }  // namespace plexo::video

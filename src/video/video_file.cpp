@@ -57,6 +57,12 @@ std::string ErrorText(int error)
     return text;
 }
 
+void QuietLibraries()
+{
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
 int64_t TimeOf(const AVFrame& frame)
 {
     return frame.best_effort_timestamp != AV_NOPTS_VALUE ? frame.best_effort_timestamp : frame.pts;
@@ -64,10 +70,7 @@ int64_t TimeOf(const AVFrame& frame)
 
 std::unique_ptr<VideoFile> VideoFile::Open(const std::string& path, std::string& why)
 {
-    // The libraries' own lines would go to the standard error of the viewer;
-    // what matters reaches the user through our messages.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+    QuietLibraries();
     std::unique_ptr<VideoFile> file(new VideoFile);
     if (!file->Start(path, why))
         return nullptr;

@@ -1,6 +1,8 @@
 #include "video/video_formats.h"
 
+#include "convert/export_format.h"
 #include "film/file_formats.h"
+#include "video/video_export.h"
 #include "video/video_film.h"
 
 namespace plexo::video {
@@ -22,6 +24,7 @@ constexpr FileFormat kVideoFormats[] = {
 void AddVideoFormats()
 {
     AddFileFormats(kVideoFormats);
+    AddExportFormats(VideoExportFormats());
 }
 
 }  // namespace plexo::video
