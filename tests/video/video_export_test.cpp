@@ -7,6 +7,7 @@
 #include "platform/log.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
+#include "support/tool_run.h"
 #include "video/video_fixtures.h"
 #include "video/video_formats.h"
 
@@ -147,6 +148,22 @@ TEST_F(VideoExportTest, AnUnfinishedOrRefusedExportLeavesTheOlderFileAndNoOther)
     }
     EXPECT_EQ(test::ReadBytes(path), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(VideoExportTest, PlexoToolExportsEveryFrameOfAFilmAsAMarkedVideo)
+{
+    if (!test::HaveTool())
+        GTEST_SKIP() << "PLEXO_TOOL names no program";
+    ASSERT_EQ(test::RunTool(dir, "demo " + test::Quoted(dir, "demo.flm")).status, 0);
+    const test::ToolRun run = test::RunTool(dir, "export " + test::Quoted(dir, "demo.flm") +
+                                                     " --layout tb-half --fps 30 --preset ultrafast --out " +
+                                                     test::Quoted(dir, "demo.mkv"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, dir.file("demo.mkv") + "\n");
+    EXPECT_EQ(test::CommandOutput("ffprobe -v error -count_frames -show_entries "
+                                  "stream=width,height,r_frame_rate,nb_read_frames:stream_side_data=type -of csv=p=0 '" +
+                                  dir.file("demo.mkv") + "'"),
+              "320,240,30/1,24,top and bottom\n\n");
 }
 
 }  // namespace
