@@ -90,7 +90,6 @@ bool StereoVideoWriter::Start(const ExportStart& start, const char* muxer)
         return Fail(std::string("no ") + muxer + " muxer", error);
     format_.reset(made);
     format_->pb = output_.context();
-    format_->flags |= AVFMT_FLAG_CUSTOM_IO;
     // MP4's muxer writes the stereo box only at this compliance.
     format_->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
     if (!OpenEncoder(*start.options, start.fps) || !AddStream(start.options->layout))
@@ -142,6 +141,9 @@ bool StereoVideoWriter::OpenEncoder(const ExportOptions& options, double fps)
     codec_->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
     codec_->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
     codec_->color_range = AVCOL_RANGE_MPEG;
+    // libx264's own choice of threads, as the ffmpeg program leaves it; the
+    // context's default is one.
+    codec_->thread_count = 0;
     if (format_->oformat->flags & AVFMT_GLOBALHEADER)
         codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* settings = nullptr;
@@ -150,7 +152,9 @@ bool StereoVideoWriter::OpenEncoder(const ExportOptions& options, double fps)
     const int error = avcodec_open2(codec_.get(), encoder, &settings);
     std::unique_ptr<AVDictionary, DictionaryFreer> left(settings);
     if (error < 0)
-        return Fail("libx264 does not start with the preset \"" + options.preset + "\"", error);
+        return Fail("libx264 does not start with the preset \"" + options.preset + "\" at " +
+                        std::to_string(codec_->width) + " x " + std::to_string(codec_->height),
+                    error);
     return true;
 }
 

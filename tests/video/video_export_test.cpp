@@ -30,7 +30,7 @@ protected:
                 uint8_t* p = frame.row(r) + size_t(x) * 3;
                 p[0] = uint8_t(first ? 110 : 190);
                 p[1] = uint8_t(100 + (x * 2 + place * 8) % 100);
-                p[2] = uint8_t(first ? 200 - r : 100 + r);
+                p[2] = uint8_t(first ? 200 - r * 100 / height : 100 + r * 100 / height);
             }
         return frame;
     }
@@ -63,6 +63,8 @@ TEST_F(VideoExportTest, EveryLayoutAndContainerIsMarkedAndDecodesToTheFramesWrit
         {"tb.mkv", VideoLayout::TopBottom, PresentationId::TopBottom, 64, 96, "top and bottom"},
         {"tb-half.mp4", VideoLayout::TopBottomHalf, PresentationId::TopBottomHalf, 64, 48, "top and bottom"},
         {"odd.mkv", VideoLayout::SideBySide, PresentationId::SideBySide, 127, 47, "side by side"},
+        // HD frames take the BT.709 matrix.
+        {"hd.mp4", VideoLayout::SideBySideHalf, PresentationId::SideBySideHalf, 1280, 720, "side by side"},
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.name);
