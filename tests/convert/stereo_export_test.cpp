@@ -7,6 +7,7 @@
 
 #include "convert/stereo_export.h"
 #include "film/factories.h"
+#include "film/open_film.h"
 #include "image/jpeg_codec.h"
 #include "image/jps_block.h"
 #include "image/mpo_index.h"
@@ -94,6 +95,26 @@ TEST_F(StereoExport, WritesAJpsThatOpensWithTheFirstEyeFirst)
         ASSERT_TRUE(jps && jps->Eyes() == 2);
         EXPECT_LE(Error(FilmPicture(*jps, Eye::Current, Tone::Colour), swap ? 2 : 1), 6) << swap;
         EXPECT_LE(Error(FilmPicture(*jps, Eye::Partner, Tone::Colour), swap ? 1 : 2), 6) << swap;
+    }
+}
+
+// The JPS's exchanged halves hold the pair the MPO holds: the second eye's
+// place relative to the first, read off the pattern at the middle, is the
+// same in both, with the eyes swapped or not.
+TEST_F(StereoExport, JpsKeepsThePairsDisplacementAndVerticalMove)
+{
+    options.index = 0;
+    for (const bool swap : {false, true}) {
+        options.adjust = {.swap = swap, .dist = 4, .vertical = 2};
+        std::vector<int> apart;
+        for (const char* name : {"a.mpo", "a.jps"}) {
+            ASSERT_EQ(Export(film, Out(name), options), ExportResult::Ok);
+            FilmPtr pair = OpenFilmByExtension(Out(name));
+            ASSERT_TRUE(pair);
+            const auto middle = [&](Eye eye) { return FilmPicture(*pair, eye, Tone::Colour).row(8)[16 * 3]; };
+            apart.push_back(middle(Eye::Partner) - middle(Eye::Current));
+        }
+        EXPECT_NEAR(apart[0], apart[1], 4) << swap;
     }
 }
 
