@@ -9,7 +9,6 @@
 #include "video/av_handles.h"
 
 extern "C" {
-#include <libavutil/opt.h>
 #include <libavutil/stereo3d.h>
 }
 
@@ -181,7 +180,7 @@ bool StereoVideoWriter::Put(const Picture& frame, int32_t)
     if (failed_)
         return false;
     if (frame.width != width_ || frame.height != height_ || frame.bytesPerPixel != 3)
-        return Fail("a frame of another size than the first");
+        return Fail("a frame of another size than the video's");
     if (const int error = av_frame_make_writable(frame_.get()); error < 0)
         return Fail("no frame buffer", error);
     // The scaler takes rows from the top down.
