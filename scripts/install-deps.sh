@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev
   libgl1-mesa-dri x11-utils openbox
+  libimage-exiftool-perl python3-pil
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

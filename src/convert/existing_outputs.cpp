@@ -1,11 +1,9 @@
 #include "convert/existing_outputs.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
-#include <set>
 #include <utility>
 
+#include "convert/file_identity.h"
 #include "convert/output_names.h"
 #include "film/factories.h"
 #include "film/file_formats.h"
@@ -14,16 +12,6 @@
 namespace plexo {
 
 namespace {
-
-using Identity = std::pair<uint64_t, uint64_t>;
-
-std::optional<Identity> IdentityOf(const std::string& path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return std::nullopt;
-    return Identity{uint64_t(info.st_dev), uint64_t(info.st_ino)};
-}
 
 // The source's frame numbers in the order a conversion walks them, and the
 // files it reads them from.
@@ -137,21 +125,18 @@ std::optional<ExistingOutputs> FindExistingOutputs(ConversionWay way, const std:
     const std::optional<Source> source = SourceOf(way, chosenPath);
     if (!source)
         return std::nullopt;
-    std::set<Identity> sourceFiles;
-    for (const std::string& file : source->files)
-        if (const auto identity = IdentityOf(file))
-            sourceFiles.insert(*identity);
+    const std::set<FileIdentity> sourceFiles = IdentitiesOf(source->files);
     ExistingOutputs found;
     std::vector<std::string> names = OutputNames(way, chosenPath, *source);
     found.firstOutput = names.front();
     found.lastOutput = names.back();
     for (std::string& name : names) {
-        const std::optional<Identity> identity = IdentityOf(name);
+        const std::optional<FileIdentity> identity = IdentityOf(name);
         if (!identity)
             continue;
         if (found.sourceHit.empty() && sourceFiles.count(*identity))
             found.sourceHit = name;
-        found.files.push_back({std::move(name), identity->first, identity->second});
+        found.files.push_back({std::move(name), identity->device, identity->inode});
     }
     return found;
 }
@@ -160,8 +145,8 @@ int CountReplaced(const ExistingOutputs& before)
 {
     int replaced = 0;
     for (const ExistingOutputs::File& file : before.files) {
-        const std::optional<Identity> now = IdentityOf(file.path);
-        if (now && *now != Identity{file.device, file.inode})
+        const std::optional<FileIdentity> now = IdentityOf(file.path);
+        if (now && *now != FileIdentity{file.device, file.inode})
             ++replaced;
     }
     return replaced;

@@ -84,6 +84,12 @@ struct ExportFormat {
     PresentationId (*presentation)(const ExportOptions& options);
     // The writer, or null after a log line saying why it cannot start.
     std::unique_ptr<ExportWriter> (*open)(const ExportStart& start);
+    // The composed frame holds the second eye first (JPS's cross-eyed order):
+    // the walk composes with the eyes exchanged, and with D and the vertical
+    // alignment negated so that the pair itself is the same.
+    bool secondEyeFirst = false;
+    // The user's --mode chooses the presentation (the composed pictures).
+    bool takesMode = false;
 };
 
 // The rows in the order the dialog lists them: the stills, then those added.
@@ -95,5 +101,10 @@ void AddExportFormats(std::span<const ExportFormat> rows);
 // The row of the file name's extension, compared without regard to case;
 // null for any other.
 const ExportFormat* ExportFormatOf(const std::string& path);
+
+// The file a frame goes to: `out` itself for a row of one file or a walk of
+// one frame; otherwise the frame's number between `out` less its extension
+// and the row's extension, as the converters name a run.
+std::string ExportFileName(const ExportFormat& format, const std::string& out, int32_t frames, int32_t number);
 
 }  // namespace plexo

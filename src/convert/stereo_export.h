@@ -4,6 +4,7 @@
 // Stereo dialog and `plexo-tool export` both run it; it reports "start",
 // "OK" / "write error", "finish" through LogMessage as the converters do.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,23 @@
 
 namespace plexo {
 
+// UnknownFormat also stands for options the format cannot take
+// (ExportRefusal), which Export shows as a message.
 enum class ExportResult { Ok, UnknownFormat, NoFrame, WriteError };
+
+// "OUT: no export format has this extension; the extensions are mpo, jps, …"
+std::string UnknownExportFormatMessage(const std::string& out);
+
+// Why the format cannot be written with these options (the page-flip
+// presentation shows its eyes in turn on the screen and has no picture to
+// write); empty when it can. plexo-tool and the Export Stereo dialog ask
+// before they start.
+std::optional<std::string> ExportRefusal(const ExportFormat& format, const ExportOptions& options);
+
+// Why the export of the film opened from `filmPath` must not write `outputs`
+// (ExportOutputNames): the first of them that is, or links to, a file the
+// film is read from. Empty when none is.
+std::optional<std::string> ExportSourceRefusal(const std::string& filmPath, const std::vector<std::string>& outputs);
 
 // The files an export of `film` to `out` would write, in the order of
 // writing: `out` itself for a video, a single frame or a film of one frame;

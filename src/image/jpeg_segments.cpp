@@ -42,4 +42,16 @@ bool ForEachHeaderSegment(const uint8_t* stream, size_t length, const std::funct
     return true;
 }
 
+size_t HeaderInsertPoint(const uint8_t* stream, size_t length)
+{
+    size_t at = 0;
+    const bool jpeg = ForEachHeaderSegment(stream, length, [&](const JpegSegment& segment) {
+        if (segment.marker != 0xE0 && segment.marker != 0xE1)
+            return false;
+        at = size_t(segment.payload - stream) + segment.length;
+        return true;
+    });
+    return !jpeg ? 0 : at == 0 ? 2 : at;
+}
+
 }  // namespace plexo

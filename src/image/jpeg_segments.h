@@ -21,6 +21,12 @@ struct JpegSegment {
 // when the stream does not start with a start-of-image marker.
 bool ForEachHeaderSegment(const uint8_t* stream, size_t length, const std::function<bool(const JpegSegment&)>& visit);
 
+// Where a writer puts an application block of its own into a stream it
+// encoded: after the start-of-image marker and the APP0 (JFIF) and APP1
+// (Exif) blocks that readers expect to lead. 0 when the stream does not start
+// with a start-of-image marker.
+size_t HeaderInsertPoint(const uint8_t* stream, size_t length);
+
 // Big- and little-endian readers over bytes the caller has bounds-checked.
 inline uint16_t Read16(const uint8_t* p, bool bigEndian)
 {

@@ -30,6 +30,22 @@ std::optional<StereoLayout> LayoutOfDescriptor(const uint8_t* d)
 
 }  // namespace
 
+std::vector<uint8_t> JpsBlockFor(const StereoLayout& layout)
+{
+    const bool sideBySide = layout.kind == LayoutKind::SideBySide;
+    uint8_t flags = layout.rightFirst ? 0 : kLeftFirst;
+    if (layout.half)
+        flags |= sideBySide ? kHalfWidth : kHalfHeight;
+    const uint8_t type = layout.mono() ? kMonoType : kStereoType;
+    const uint8_t kind = layout.mono() ? 0 : sideBySide ? kSideBySide : kOverUnder;
+    // The length counts itself, the identifier, the block's length and the
+    // descriptor: separation, flags, layout, type.
+    std::vector<uint8_t> segment{0xFF, kApp3, 0, 2 + kIdentifier + 2 + 4};
+    segment.insert(segment.end(), {'_', 'J', 'P', 'S', 'J', 'P', 'S', '_', 0, 4, 0});
+    segment.insert(segment.end(), {layout.mono() ? uint8_t(0) : flags, kind, type});
+    return segment;
+}
+
 std::optional<StereoLayout> ReadJpsLayout(const uint8_t* stream, size_t length)
 {
     std::optional<StereoLayout> found;

@@ -7,7 +7,6 @@
 #include "convert/converters.h"
 #include "convert/existing_outputs.h"
 #include "doc/open_failure.h"
-#include "platform/log.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
 #include "tool/progress.h"
@@ -94,20 +93,13 @@ int RunConvert(Args& args)
     if (existing && !existing->sourceHit.empty())
         return Fail(SourceHitMessage(existing->sourceHit));
 
-    ProgressBar bar(stderr);
-    // Log lines go above the bar, which is drawn again on the next frame.
-    const platform::LogSink previous = platform::SetLogSink([&bar](const std::string& message) {
-        bar.Clear();
-        std::fprintf(stderr, "%s\n", message.c_str());
-    });
+    ConversionResult result;
     int done = 0;
-    ConversionControl control;
-    control.onFrame = [&bar, &done](int put, int total) {
-        done = put;
-        bar.Update(put, total);
-    };
-    const ConversionResult result = Convert(*way, source, options, control);
-    platform::SetLogSink(previous);
+    {
+        const ProgressReport progress;
+        result = Convert(*way, source, options, progress.control());
+        done = progress.done();
+    }
     if (result != ConversionResult::Ok)
         return Fail(FailureOf(result, wayName, *way, source, done));
     std::printf("replaced: %d\n", existing ? CountReplaced(*existing) : 0);

@@ -40,4 +40,22 @@ void ProgressBar::Clear()
     shown_ = false;
 }
 
+ProgressReport::ProgressReport()
+{
+    // Log lines go above the bar, which is drawn again on the next frame.
+    previous_ = platform::SetLogSink([this](const std::string& message) {
+        bar_.Clear();
+        std::fprintf(stderr, "%s\n", message.c_str());
+    });
+    control_.onFrame = [this](int put, int total) {
+        done_ = put;
+        bar_.Update(put, total);
+    };
+}
+
+ProgressReport::~ProgressReport()
+{
+    platform::SetLogSink(previous_);
+}
+
 }  // namespace plexo::tool

@@ -6,6 +6,9 @@
 #include <chrono>
 #include <cstdio>
 
+#include "convert/converters.h"
+#include "platform/log.h"
+
 namespace plexo::tool {
 
 class ProgressBar {
@@ -26,6 +29,26 @@ private:
     bool active_;
     bool shown_ = false;
     std::chrono::steady_clock::time_point start_;
+};
+
+// A run's progress on stderr: the bar, drawn after every frame through the
+// control, and the core's log lines printed above it while the report lasts.
+class ProgressReport {
+public:
+    ProgressReport();
+    ~ProgressReport();
+    ProgressReport(const ProgressReport&) = delete;
+    ProgressReport& operator=(const ProgressReport&) = delete;
+
+    const ConversionControl& control() const { return control_; }
+    // Frames done so far.
+    int done() const { return done_; }
+
+private:
+    ProgressBar bar_{stderr};
+    platform::LogSink previous_;
+    ConversionControl control_;
+    int done_ = 0;
 };
 
 }  // namespace plexo::tool

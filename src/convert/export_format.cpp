@@ -1,0 +1,91 @@
+#include "convert/export_format.h"
+
+#include <strings.h>
+
+#include <vector>
+
+#include "convert/export_stills.h"
+#include "convert/output_names.h"
+#include "platform/file_name.h"
+
+namespace plexo {
+
+namespace {
+
+// An MPO's eyes are the halves of the side-by-side frame; a JPS is that
+// frame with its halves exchanged; the pictures are the user's presentation.
+const ExportFormat kStills[] = {
+    {.extension = "mpo",
+     .description = "MPO stereo photos",
+     .oneFile = false,
+     .presentation = [](const ExportOptions&) { return PresentationId::SideBySide; },
+     .open = OpenMpoWriter},
+    {.extension = "jps",
+     .description = "JPS stereo photos",
+     .oneFile = false,
+     .presentation = [](const ExportOptions&) { return PresentationId::SideBySide; },
+     .open = OpenJpsWriter,
+     .secondEyeFirst = true},
+    {.extension = "jpg",
+     .description = "JPEG pictures",
+     .oneFile = false,
+     .presentation = [](const ExportOptions& options) { return options.mode; },
+     .open = OpenJpgWriter,
+     .takesMode = true},
+    {.extension = "bmp",
+     .description = "BMP pictures",
+     .oneFile = false,
+     .presentation = [](const ExportOptions& options) { return options.mode; },
+     .open = OpenBmpWriter,
+     .takesMode = true},
+};
+
+std::vector<ExportFormat>& Table()
+{
+    static std::vector<ExportFormat> rows(std::begin(kStills), std::end(kStills));
+    return rows;
+}
+
+const ExportFormat* RowOfExtension(const char* extension)
+{
+    for (const ExportFormat& format : Table())
+        if (strcasecmp(format.extension, extension) == 0)
+            return &format;
+    return nullptr;
+}
+
+}  // namespace
+
+std::span<const ExportFormat> ExportFormats()
+{
+    return Table();
+}
+
+void AddExportFormats(std::span<const ExportFormat> rows)
+{
+    for (const ExportFormat& row : rows)
+        if (!RowOfExtension(row.extension))
+            Table().push_back(row);
+}
+
+const ExportFormat* ExportFormatOf(const std::string& path)
+{
+    return RowOfExtension(platform::UpperExtension(path).c_str());
+}
+
+std::string ExportExtensions()
+{
+    std::string list;
+    for (const ExportFormat& format : Table())
+        list += (list.empty() ? "" : ", ") + std::string(format.extension);
+    return list;
+}
+
+std::string ExportFileName(const ExportFormat& format, const std::string& out, int32_t frames, int32_t number)
+{
+    if (format.oneFile || frames == 1)
+        return out;
+    return FrameFileName(PathLessExtension(out), number, ("." + std::string(format.extension)).c_str());
+}
+
+}  // namespace plexo

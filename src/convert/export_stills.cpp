@@ -1,0 +1,184 @@
+#include "convert/export_stills.h"
+
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "convert/output_names.h"
+#include "image/jpeg_codec.h"
+#include "image/jpeg_segments.h"
+#include "image/jps_block.h"
+#include "image/mpo_writer.h"
+#include "image/write_bmp_file.h"
+#include "platform/atomic_file.h"
+#include "platform/log.h"
+
+namespace plexo {
+
+namespace {
+
+// Names each frame's file, refuses a second frame of one number, and syncs
+// the folder once, after the last file.
+class StillWriter : public ExportWriter {
+public:
+    StillWriter(const ExportStart& start, const ExportFormat& format)
+        : out_(start.path), frames_(start.frames), format_(format)
+    {
+    }
+
+    bool Put(const Picture& frame, int32_t number) final
+    {
+        const std::string path = ExportFileName(format_, out_, frames_, number);
+        if (!names_.Claim(path))
+            return false;
+        platform::AtomicFile file(path);
+        if (!Write(frame, file) || !file.commit(platform::AtomicFile::Folder::LeaveToCaller))
+            return false;
+        wrote_ = true;
+        return true;
+    }
+
+    bool Finish() final { return !wrote_ || platform::SyncFolderOf(out_); }
+
+protected:
+    // False when the frame could not be encoded or written.
+    virtual bool Write(const Picture& frame, platform::AtomicFile& file) = 0;
+
+private:
+    std::string out_;
+    int32_t frames_;
+    const ExportFormat& format_;
+    RunOutputNames names_;
+    bool wrote_ = false;
+};
+
+bool WriteSpans(platform::AtomicFile& file, std::initializer_list<std::pair<const uint8_t*, size_t>> spans)
+{
+    for (const auto& [data, size] : spans)
+        if (!file.write(data, size))
+            return false;
+    return true;
+}
+
+// A JPEG stream of the frame, with an application block of the row's own
+// (JPS's) put in after the leading ones.
+class JpegWriter : public StillWriter {
+public:
+    JpegWriter(const ExportStart& start, const ExportFormat& format, std::vector<uint8_t> block)
+        : StillWriter(start, format), quality_(start.options->quality), block_(std::move(block))
+    {
+    }
+
+private:
+    bool Write(const Picture& frame, platform::AtomicFile& file) override
+    {
+        if (!encoder_.Encode(frame, quality_, JpegRows::Picture))
+            return false;
+        const uint8_t* stream = encoder_.data();
+        const size_t at = block_.empty() ? 0 : HeaderInsertPoint(stream, encoder_.size());
+        return WriteSpans(file, {{stream, at}, {block_.data(), block_.size()}, {stream + at, encoder_.size() - at}});
+    }
+
+    int quality_;
+    std::vector<uint8_t> block_;
+    JpegEncoder encoder_;
+};
+
+class BmpWriter : public StillWriter {
+public:
+    using StillWriter::StillWriter;
+
+private:
+    bool Write(const Picture& frame, platform::AtomicFile& file) override
+    {
+        const Picture packed = PackedRows(frame, store_);
+        const std::vector<uint8_t> header = BitmapHeaderFor(packed);
+        return !header.empty() && WriteBmpInto(file, header.data(), packed.data);
+    }
+
+    std::vector<uint8_t> store_;
+};
+
+// The two eyes are encoded at once, the second on a thread of its own: each
+// takes as long as a whole JPEG picture, and the file waits for both.
+class MpoWriter : public StillWriter {
+public:
+    MpoWriter(const ExportStart& start, const ExportFormat& format)
+        : StillWriter(start, format), quality_(start.options->quality)
+    {
+    }
+
+private:
+    bool Write(const Picture& frame, platform::AtomicFile& file) override
+    {
+        const int eye = frame.width / 2;
+        const Picture first = frame.subview(0, 0, eye, frame.height);
+        const Picture second = frame.subview(eye, 0, eye, frame.height);
+        bool secondMade = false;
+        const auto encodeSecond = [&] { secondMade = second_.Encode(second, quality_, JpegRows::Picture); };
+        std::thread other;
+        try {
+            other = std::thread(encodeSecond);
+        } catch (const std::system_error&) {
+            encodeSecond();
+        }
+        const bool firstMade = first_.Encode(first, quality_, JpegRows::Picture);
+        if (other.joinable())
+            other.join();
+        if (!firstMade || !secondMade)
+            return false;
+        const std::optional<MpoPieces> pieces = MpoPairPieces(first_.data(), first_.size(), second_.size());
+        if (!pieces)
+            return false;
+        const uint8_t* stream = first_.data();
+        const size_t at = pieces->insertAt;
+        return WriteSpans(file, {{stream, at},
+                                 {pieces->index.data(), pieces->index.size()},
+                                 {stream + at, first_.size() - at},
+                                 {second_.data(), second_.size()}});
+    }
+
+    int quality_;
+    JpegEncoder first_;
+    JpegEncoder second_;
+};
+
+// The row of the start's path, which chose the writer.
+const ExportFormat* RowOf(const ExportStart& start)
+{
+    const ExportFormat* format = ExportFormatOf(start.path);
+    if (!format || !start.options) {
+        LogMessage(start.path + ": no export format has this extension");
+        return nullptr;
+    }
+    return format;
+}
+
+template <class Writer, class... Extra>
+std::unique_ptr<ExportWriter> Open(const ExportStart& start, Extra&&... extra)
+{
+    const ExportFormat* format = RowOf(start);
+    if (!format)
+        return nullptr;
+    return std::make_unique<Writer>(start, *format, std::forward<Extra>(extra)...);
+}
+
+}  // namespace
+
+std::unique_ptr<ExportWriter> OpenMpoWriter(const ExportStart& start) { return Open<MpoWriter>(start); }
+
+std::unique_ptr<ExportWriter> OpenJpsWriter(const ExportStart& start)
+{
+    return Open<JpegWriter>(start, JpsBlockFor({LayoutKind::SideBySide, false, true}));
+}
+
+std::unique_ptr<ExportWriter> OpenJpgWriter(const ExportStart& start)
+{
+    return Open<JpegWriter>(start, std::vector<uint8_t>{});
+}
+
+std::unique_ptr<ExportWriter> OpenBmpWriter(const ExportStart& start) { return Open<BmpWriter>(start); }
+
+}  // namespace plexo

@@ -1,0 +1,176 @@
+#include "convert/stereo_export.h"
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include "convert/file_identity.h"
+#include "film/file_formats.h"
+#include "film/numbered_sequence.h"
+#include "platform/failure_note.h"
+#include "platform/log.h"
+#include "platform/message_sink.h"
+#include "present/compositor.h"
+
+namespace plexo {
+
+namespace {
+
+bool Stopped(const ConversionControl& control)
+{
+    return control.stop && control.stop->load();
+}
+
+// Puts the film on the walk's first frame with the export's pairing; the
+// frames the walk writes, 0 when it has none.
+int32_t StartWalk(Film& film, const ExportOptions& options)
+{
+    film.SetShift(options.shift);
+    film.SetRound(false);
+    film.SetInvert(false);
+    if (options.index)
+        return *options.index >= 0 && *options.index < film.FrameCount() && film.Seek(*options.index) ? 1 : 0;
+    if (!film.Seek(0))
+        return 0;
+    const int32_t frames = 1 + film.Skip(INT32_MAX - 1);
+    film.Seek(0);
+    return frames;
+}
+
+int32_t Negated(int32_t value)
+{
+    return int32_t(std::min<int64_t>(-int64_t(value), INT32_MAX));
+}
+
+// A row whose frame holds the second eye first composes the pair with its
+// eyes exchanged; negating D and the vertical alignment keeps each eye's
+// place relative to the other, so the pair is the one the view shows.
+StereoAdjustments AdjustmentsOf(const ExportFormat& format, const ExportOptions& options)
+{
+    StereoAdjustments adjust = options.adjust;
+    if (format.secondEyeFirst)
+        adjust = {!adjust.swap, Negated(adjust.dist), Negated(adjust.vertical)};
+    return adjust;
+}
+
+// The natural size of the current pair's frame; empty when either picture
+// cannot be had, which the view would show as black but a file must not.
+std::optional<ViewRect> FrameRect(Film& film, const Presentation& shown)
+{
+    const Picture current = FilmPicture(film, Eye::Current, shown.tone);
+    const int width = current.width, height = current.height;
+    if (!current || !FilmPicture(film, Eye::Partner, shown.tone))
+        return std::nullopt;
+    const PixelSize size = NaturalSize(shown, width, height);
+    if (size.width > INT32_MAX || size.height > INT32_MAX)
+        return std::nullopt;
+    return ViewRect{0, 0, int32_t(size.width), int32_t(size.height)};
+}
+
+bool WriteFrames(Film& film, const ExportFormat& format, const std::string& out, const ExportOptions& options,
+                 int32_t frames, const ConversionControl& control, std::vector<std::string>* written)
+{
+    const Presentation& shown = PresentationOf(format.presentation(options));
+    const StereoAdjustments adjust = AdjustmentsOf(format, options);
+    const double fps = film.FrameRate() > 0 ? film.FrameRate() : options.fps;
+    std::unique_ptr<ExportWriter> writer;
+    FrameBuffer frame;
+    int32_t done = 0;
+    do {
+        if (Stopped(control))
+            return false;
+        const std::optional<ViewRect> rect = FrameRect(film, shown);
+        if (!rect)
+            return false;
+        if (!writer) {
+            writer = format.open({out, rect->right, rect->bottom, fps, frames, &options});
+            if (!writer)
+                return false;
+        }
+        if (!ComposeFrame(&film, adjust, *rect, shown, frame))
+            return false;
+        const int32_t number = film.FrameNumber();
+        const bool put = writer->Put(frame.picture().subview(0, 0, frame.viewWidth(), frame.height()), number);
+        film.ReleasePictures();
+        if (!put)
+            return false;
+        if (written && !format.oneFile)
+            written->push_back(ExportFileName(format, out, frames, number));
+        ++done;
+        if (control.onFrame)
+            control.onFrame(done, frames);
+    } while (done < frames && film.Next());
+    if (!writer->Finish())
+        return false;
+    if (written && format.oneFile)
+        written->push_back(out);
+    return true;
+}
+
+}  // namespace
+
+std::string UnknownExportFormatMessage(const std::string& out)
+{
+    std::string extensions;
+    for (const ExportFormat& format : ExportFormats())
+        extensions += (extensions.empty() ? "" : ", ") + std::string(format.extension);
+    return out + ": no export format has this extension; the extensions are " + extensions;
+}
+
+std::optional<std::string> ExportRefusal(const ExportFormat& format, const ExportOptions& options)
+{
+    const Presentation& shown = PresentationOf(format.presentation(options));
+    if (shown.flips)
+        return std::string(shown.name) + " shows the eyes in turn on the screen; it has no picture to export";
+    return std::nullopt;
+}
+
+std::optional<std::string> ExportSourceRefusal(const std::string& filmPath, const std::vector<std::string>& outputs)
+{
+    std::vector<std::string> sources{filmPath};
+    if (const FileFormat* format = FileFormatOf(filmPath); format && GroupingOf(*format) != FileGrouping::Alone)
+        for (SequenceFile& file : GatherRunOrFile(filmPath, "." + std::string(format->extension)))
+            sources.push_back(std::move(file.path));
+    const std::string hit = FirstSourceHit(outputs, sources);
+    if (hit.empty())
+        return std::nullopt;
+    return hit + " is a file of the film being exported; it is not written over.";
+}
+
+std::vector<std::string> ExportOutputNames(Film& film, const std::string& out, const ExportOptions& options)
+{
+    const ExportFormat* format = ExportFormatOf(out);
+    const int32_t frames = format ? StartWalk(film, options) : 0;
+    if (frames == 0)
+        return {};
+    std::vector<std::string> names;
+    do
+        names.push_back(ExportFileName(*format, out, frames, film.FrameNumber()));
+    while (!format->oneFile && int32_t(names.size()) < frames && film.Next());
+    return names;
+}
+
+ExportResult Export(Film& film, const std::string& out, const ExportOptions& options,
+                    const ConversionControl& control, std::vector<std::string>* written)
+{
+    const ExportFormat* format = ExportFormatOf(out);
+    const std::optional<std::string> refusal =
+        format ? ExportRefusal(*format, options) : UnknownExportFormatMessage(out);
+    if (refusal) {
+        platform::ShowMessage(*refusal);
+        return ExportResult::UnknownFormat;
+    }
+    const int32_t frames = StartWalk(film, options);
+    if (frames == 0)
+        return ExportResult::NoFrame;
+    LogMessage("start");
+    const platform::FailureWatch failure;
+    const bool whole = WriteFrames(film, *format, out, options, frames, control, written);
+    LogMessage(whole ? "OK" : "write error");
+    if (const std::optional<std::string> why = whole ? std::nullopt : failure.first())
+        LogMessage(*why);
+    LogMessage("finish");
+    return whole ? ExportResult::Ok : ExportResult::WriteError;
+}
+
+}  // namespace plexo

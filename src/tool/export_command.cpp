@@ -1,0 +1,164 @@
+// plexo-tool export: a film's frame pairs written for other stereo software,
+// in the format its output's extension names, as the Export Stereo dialog
+// writes them.
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/stereo_export.h"
+#include "platform/document_settings.h"
+#include "tool/command.h"
+#include "tool/film_at.h"
+#include "tool/progress.h"
+
+namespace plexo::tool {
+
+namespace {
+
+constexpr const char* kLayoutWords[] = {"sbs", "sbs-half", "tb", "tb-half"};
+constexpr VideoLayout kLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf, VideoLayout::TopBottom,
+                                    VideoLayout::TopBottomHalf};
+
+// The outputs of the rows that take an option: ".jpg and .bmp".
+std::string RowsWhere(bool (*takes)(const ExportFormat&))
+{
+    std::vector<std::string> names;
+    for (const ExportFormat& format : ExportFormats())
+        if (takes(format))
+            names.push_back(std::string(".") + format.extension);
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text.empty() ? "no output here" : text;
+}
+
+std::optional<double> Rate(Args& args)
+{
+    const std::optional<std::string> text = args.value("fps");
+    if (!text)
+        return std::nullopt;
+    double fps = 0;
+    const char* end = text->data() + text->size();
+    const auto [stop, error] = std::from_chars(text->data(), end, fps);
+    if (error != std::errc() || stop != end || !(fps > 0 && fps <= 1000)) {
+        args.fail("--fps takes frames a second above 0 and up to 1000, not '" + *text + "'");
+        return std::nullopt;
+    }
+    return fps;
+}
+
+// The options as far as the output's row allows them; false (the reason in
+// args) on a bad one.
+bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
+{
+    const auto index = args.position("index");
+    const auto dist = args.integer("dist");
+    const auto vertical = args.integer("vertical");
+    const auto quality = args.integer("quality");
+    const auto crf = args.integer("crf");
+    const auto fps = Rate(args);
+    if (!args.ok())
+        return false;
+    options.index = index;
+    options.adjust = {.swap = args.has("swap"), .dist = dist.value_or(0), .vertical = vertical.value_or(0)};
+    options.quality = quality.value_or(options.quality);
+    options.crf = crf.value_or(options.crf);
+    options.fps = fps.value_or(options.fps);
+    options.preset = args.value("preset").value_or(options.preset);
+    if (options.quality < 1 || options.quality > 100)
+        args.fail("--quality takes 1 to 100, not " + std::to_string(options.quality));
+    else if (options.crf < 0 || options.crf > 51)
+        args.fail("--crf takes 0 to 51, not " + std::to_string(options.crf));
+    for (const char* option : {"layout", "crf", "preset", "fps"})
+        if (args.ok() && args.has(option) && !format.oneFile)
+            args.fail(std::string("--") + option + " goes with " +
+                      RowsWhere([](const ExportFormat& f) { return f.oneFile; }) + " only");
+    if (const auto layout = args.value("layout"); args.ok() && layout) {
+        const auto word = std::find(std::begin(kLayoutWords), std::end(kLayoutWords), *layout);
+        if (word == std::end(kLayoutWords))
+            args.fail("--layout takes sbs, sbs-half, tb or tb-half, not '" + *layout + "'");
+        else
+            options.layout = kLayouts[word - std::begin(kLayoutWords)];
+    }
+    if (const auto mode = args.value("mode"); args.ok() && mode) {
+        const Presentation* shown = PresentationNamed(*mode);
+        if (!format.takesMode)
+            args.fail("--mode goes with " + RowsWhere([](const ExportFormat& f) { return f.takesMode; }) + " only");
+        else if (!shown)
+            args.fail("--mode takes the name of a presentation (see compose), not '" + *mode + "'");
+        else
+            options.mode = shown->id;
+    }
+    if (const auto refusal = args.ok() ? ExportRefusal(format, options) : std::nullopt)
+        args.fail(*refusal);
+    return args.ok();
+}
+
+int RunExport(Args& args)
+{
+    if (!args.onlyKnown({"index", "layout", "mode", "dist", "vertical", "shift", "fps", "quality", "crf", "preset",
+                        kSourceLayoutOption, "out"}) ||
+        !args.plainCount(1, "FILM"))
+        return kBadUsage;
+    const std::string& path = args.plain()[0];
+    const auto out = args.required("out");
+    const auto shift = args.integer("shift");
+    const LayoutChoice choice = ReadSourceLayout(args);
+    if (!args.ok())
+        return kBadUsage;
+    const ExportFormat* format = ExportFormatOf(*out);
+    if (!format)
+        return Fail(UnknownExportFormatMessage(*out));
+    ExportOptions options;
+    if (!ReadOptions(args, *format, options))
+        return kBadUsage;
+
+    FilmPtr film = OpenFilmNamed(path, choice);
+    if (!film)
+        return kFailed;
+    if (options.index && *options.index >= film->FrameCount())
+        return Fail(path + " has no frame at index " + std::to_string(*options.index) + ": it has " +
+                    std::to_string(film->FrameCount()));
+    // A two-view film's partner is its other eye; a single view's is the
+    // Settings' A.
+    options.shift = shift.value_or(film->Eyes() == 2 ? 0 : platform::DocumentSettings::Read().shift);
+    if (const auto refusal = ExportSourceRefusal(path, ExportOutputNames(*film, *out, options)))
+        return Fail(*refusal);
+
+    std::vector<std::string> written;
+    ExportResult result;
+    int done = 0;
+    {
+        const ProgressReport progress;
+        result = Export(*film, *out, options, progress.control(), &written);
+        done = progress.done();
+    }
+    if (result == ExportResult::NoFrame)
+        return Fail(path + " has no frame to export");
+    if (result != ExportResult::Ok)
+        return Fail(*out + ": the export stopped after " + std::to_string(done) +
+                    (done == 1 ? " frame" : " frames") + ", at a frame it could not read or write");
+    for (const std::string& name : written)
+        std::printf("%s\n", name.c_str());
+    return kOk;
+}
+
+const bool registered = RegisterCommand(
+    {"export",
+     "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
+     "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L] --out OUT\n"
+     "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
+     "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
+     "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
+     "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
+     "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
+     "  film's rate; prints the names it wrote",
+     {"swap"},
+     RunExport});
+
+}  // namespace
+}  // namespace plexo::tool
