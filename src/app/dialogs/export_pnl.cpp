@@ -30,14 +30,6 @@ namespace {
 constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf, VideoLayout::TopBottom,
                                          VideoLayout::TopBottomHalf};
 
-// A row whose picture follows the presentation chosen (.jpg, .bmp).
-bool TakesMode(const ExportFormat& format)
-{
-    ExportOptions probe;
-    probe.mode = PresentationId::Checkerboard;
-    return !format.oneFile && format.presentation(probe) == PresentationId::Checkerboard;
-}
-
 // The presentations a picture can be written in: all but page flipping,
 // whose eyes take turns on the screen.
 bool Writable(const Presentation& presentation)
@@ -190,7 +182,7 @@ ExportOptions ExportPnl::Options() const
 void ExportPnl::OnFormatChosen()
 {
     const ExportFormat* format = Format();
-    modeList_->setEnabled(format && TakesMode(*format));
+    modeList_->setEnabled(format && format->takesMode);
     layoutList_->setEnabled(format && format->oneFile);
     // The name follows the format chosen, unless the user typed another kind.
     if (!format)
@@ -237,8 +229,14 @@ void ExportPnl::OnStart()
     if (!film)
         return;
     const ExportOptions options = Options();
+    const std::vector<std::string> outputs = ExportOutputNames(*film, out, options);
+    for (const std::string& path : doc_.filmPaths())
+        if (const std::optional<std::string> refusal = ExportSourceRefusal(path, outputs)) {
+            platform::ShowMessage(*refusal);
+            return;
+        }
     std::vector<std::string> existing;
-    for (const std::string& name : ExportOutputNames(*film, out, options))
+    for (const std::string& name : outputs)
         if (std::filesystem::exists(std::filesystem::symlink_status(name)))
             existing.push_back(name);
     if (!MayReplace(this, existing, "export"))
