@@ -11,6 +11,7 @@
 
 #include "convert/stereo_export.h"
 #include "platform/document_settings.h"
+#include "platform/frame_settings.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
 #include "tool/progress.h"
@@ -67,7 +68,8 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
     options.adjust = {.swap = args.has("swap"), .dist = dist.value_or(0), .vertical = vertical.value_or(0)};
     options.quality = quality.value_or(options.quality);
     options.crf = crf.value_or(options.crf);
-    options.fps = fps.value_or(options.fps);
+    // A film that states no rate plays at Frames/sec in the viewer.
+    options.fps = fps ? *fps : platform::FrameSettings::Read().framesPerSecond;
     options.preset = args.value("preset").value_or(options.preset);
     if (options.quality < 1 || options.quality > 100)
         args.fail("--quality takes 1 to 100, not " + std::to_string(options.quality));
@@ -156,7 +158,7 @@ const bool registered = RegisterCommand(
      "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
      "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
      "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
-     "  film's rate; prints the names it wrote",
+     "  film's rate, else the Settings' Frames/sec; prints the names it wrote",
      {"swap"},
      RunExport});
 

@@ -1,6 +1,6 @@
 #pragma once
 // Programs that share no code with this system, run by the tests: ImageMagick
-// reads what the writers made, cjpeg and djpeg write and decode JPEG streams
+// reads what the writers made, exiftool and Pillow read MPO files, cjpeg and djpeg write and decode JPEG streams
 // as libjpeg does, xrandr tells what the X server shows.
 
 #include <cstdint>
@@ -33,6 +33,16 @@ inline bool RunCommand(const std::string& command)
 inline bool HaveProgram(const std::string& name)
 {
     return RunCommand("command -v " + name + " >/dev/null 2>&1");
+}
+
+// A Python that has Pillow, which another Python first on the path may
+// lack; empty when none has.
+inline std::string PythonWithPillow()
+{
+    for (const char* python : {"python3", "/usr/bin/python3"})
+        if (RunCommand(std::string(python) + " -c 'import PIL' >/dev/null 2>&1"))
+            return python;
+    return {};
 }
 
 // `identify -format FORMAT` of one file ("%w %h", "%Q", ...).

@@ -171,7 +171,15 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"compose {dir}/cut.flm --mode plain --view 0x4 --out {dir}/old.bmp", 1, "the view 0x4 is empty"},
         Refusal{"compose {dir}/cut.flm --mode red-blue --view 40000x1 --out {dir}/old.bmp", 1, "32768"},
         Refusal{"compose {dir}/cut.flm --mode columns --vertical up --out {dir}/old.bmp", 2, "--vertical takes a whole"},
-        Refusal{"compose {dir}/cut.flm --mode columns --left 2147483647 --out {dir}/old.bmp", 1, "--left 2147483647 puts"}));
+        Refusal{"compose {dir}/cut.flm --mode columns --left 2147483647 --out {dir}/old.bmp", 1, "--left 2147483647 puts"},
+        Refusal{"export {dir}/film.FLM --out {dir}/out.gif", 1,
+                "plexo-tool: {dir}/out.gif: no export format has this extension; the extensions are mpo, jps, jpg, bmp"},
+        Refusal{"export {dir}/film.FLM --mode page-flip --out {dir}/out.bmp", 2, "page-flip shows the eyes in turn"},
+        Refusal{"export {dir}/film.FLM --layout tb --out {dir}/out.mpo", 2, "plexo-tool: --layout goes with"},
+        Refusal{"export {dir}/film.FLM --mode red-blue --out {dir}/out.mpo", 2, "--mode goes with .jpg and .bmp only"},
+        Refusal{"export {dir}/film.FLM --index 2 --out {dir}/out.bmp", 1, "film.FLM has no frame at index 2: it has 2"},
+        Refusal{"export {dir}/take0003.bmp --shift 0 --mode plain --out {dir}/take.bmp", 1,
+                "{dir}/take0003.bmp is a file of the film being exported; it is not written over."}));
 
 // Without --view the frame has the presentation's natural size for the 5 x 3
 // picture (the padded width printed), whatever the adjustments.
@@ -201,6 +209,25 @@ TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
     EXPECT_EQ(Run("convert jpg-flm " + Q("demo0000.jpg")).out,
               "replaced: 0\nwrote " + dir.file("demo0.flm") + ": 24 frames\n");
     EXPECT_EQ(test::ReadBytes(dir.file("demo0.flm")).at(0), 7);
+}
+
+// Export's pictures are compose's, with the same pairing and adjustments; a
+// film of several frames makes a numbered run of the frames the pairing
+// walks (with shift 1, not the last one).
+TEST_F(Tool, ExportWritesComposedPicturesAndNumberedRuns)
+{
+    const std::string demo = Demo(), adjust = " --index 3 --swap --dist 5 --vertical 2 --shift 2 --mode ";
+    for (const std::string mode : {"side-by-side", "red-blue", "top-bottom-half", "checkerboard"}) {
+        ASSERT_EQ(Run("compose " + demo + adjust + mode + " --out " + Q("c.bmp")).status, 0);
+        const test::ToolRun run = Run("export " + demo + adjust + mode + " --out " + Q("e.bmp"));
+        EXPECT_EQ(run.out, dir.file("e.bmp") + "\n");
+        EXPECT_EQ(run.err, "start\nOK\nfinish\n");
+        EXPECT_EQ(test::ReadBytes(dir.file("e.bmp")), test::ReadBytes(dir.file("c.bmp"))) << mode;
+    }
+    ASSERT_EQ(Run("export " + demo + adjust + "checkerboard --quality 90 --out " + Q("e.jpg")).status, 0);
+    EXPECT_EQ(Identify(dir.file("e.jpg"), "%Q %w %h"), "90 320 240");
+    EXPECT_EQ(Run("export " + Q("take0003.bmp") + " --shift 1 --out " + Q("run.jps")).out,
+              dir.file("run0003.jps") + "\n" + dir.file("run0007.jps") + "\n");
 }
 
 // A link planted in a shared sticky folder (by another user, where the test
