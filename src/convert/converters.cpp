@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "convert/frame_writers.h"
@@ -51,16 +52,17 @@ const Converter& ConverterOf(ConversionWay way)
 
 // How a conversion writes a film of each format it writes. The frame writers
 // walk and shape whole films, above the layer that holds the table, so they
-// are paired with its rows here.
+// are paired with its rows here, by name: rows added to the table move the
+// rows already there.
 Writer WriterOf(const FileFormat& format)
 {
-    static const std::pair<const FileFormat*, Writer> writers[] = {
-        {FileFormatNamed("bmp"), WriteBmpFrames},
-        {FileFormatNamed("flm"), WriteFlmFile},
-        {FileFormatNamed("jpg"), WriteJpgFrames},
+    static constexpr std::pair<std::string_view, Writer> writers[] = {
+        {"bmp", WriteBmpFrames},
+        {"flm", WriteFlmFile},
+        {"jpg", WriteJpgFrames},
     };
     for (const auto& [written, writer] : writers)
-        if (written == &format)
+        if (written == format.name)
             return writer;
     return nullptr;
 }

@@ -12,14 +12,16 @@ namespace plexo {
 
 namespace {
 
-// An MPO's eyes are the halves of the side-by-side frame; a JPS is that
-// frame with its halves exchanged; the pictures are the user's presentation.
+// An MPO's eyes are those of the side-by-side frame, taken apart; a JPS is
+// that frame with its halves exchanged; the pictures are the user's
+// presentation.
 const ExportFormat kStills[] = {
     {.extension = "mpo",
      .description = "MPO stereo photos",
      .oneFile = false,
      .presentation = [](const ExportOptions&) { return PresentationId::SideBySide; },
-     .open = OpenMpoWriter},
+     .open = OpenMpoWriter,
+     .eyesApart = true},
     {.extension = "jps",
      .description = "JPS stereo photos",
      .oneFile = false,

@@ -67,6 +67,10 @@ public:
     // Writes one frame; `number` is the film's own number of the frame,
     // which names a file of a run. False when it fails.
     virtual bool Put(const Picture& frame, int32_t number) = 0;
+    // In place of Put, for a row that writes its eyes apart (MPO): the first
+    // eye (0), then the second (1), each valid only for the call; `number`
+    // as for Put. False when it fails.
+    virtual bool PutEye(int, const Picture&, int32_t) { return false; }
     // Makes the output final. False when anything failed. A writer dropped
     // without Finish (the run stopped or failed) leaves no file of its own
     // under a final name.
@@ -90,6 +94,10 @@ struct ExportFormat {
     bool secondEyeFirst = false;
     // The user's --mode chooses the presentation (the composed pictures).
     bool takesMode = false;
+    // The writer takes the eyes apart (PutEye): the film's own pictures when
+    // they are written whole and alike in size, else the halves of the
+    // side-by-side frame, which places them as the view does.
+    bool eyesApart = false;
 };
 
 // The rows in the order the dialog lists them: the stills, then those added.

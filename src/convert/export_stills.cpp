@@ -1,8 +1,6 @@
 #include "convert/export_stills.h"
 
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -28,23 +26,23 @@ public:
     {
     }
 
-    bool Put(const Picture& frame, int32_t number) final
+    bool Finish() final { return !wrote_ || platform::SyncFolderOf(out_); }
+
+protected:
+    // Writes the file of the frame numbered `number` through `write`, which
+    // is false when the frame could not be encoded or written.
+    template <class Write>
+    bool WriteFile(int32_t number, Write&& write)
     {
         const std::string path = ExportFileName(format_, out_, frames_, number);
         if (!names_.Claim(path))
             return false;
         platform::AtomicFile file(path);
-        if (!Write(frame, file) || !file.commit(platform::AtomicFile::Folder::LeaveToCaller))
+        if (!write(file) || !file.commit(platform::AtomicFile::Folder::LeaveToCaller))
             return false;
         wrote_ = true;
         return true;
     }
-
-    bool Finish() final { return !wrote_ || platform::SyncFolderOf(out_); }
-
-protected:
-    // False when the frame could not be encoded or written.
-    virtual bool Write(const Picture& frame, platform::AtomicFile& file) = 0;
 
 private:
     std::string out_;
@@ -71,16 +69,19 @@ public:
     {
     }
 
-private:
-    bool Write(const Picture& frame, platform::AtomicFile& file) override
+    bool Put(const Picture& frame, int32_t number) override
     {
-        if (!encoder_.Encode(frame, quality_, JpegRows::Picture))
-            return false;
-        const uint8_t* stream = encoder_.data();
-        const size_t at = block_.empty() ? 0 : HeaderInsertPoint(stream, encoder_.size());
-        return WriteSpans(file, {{stream, at}, {block_.data(), block_.size()}, {stream + at, encoder_.size() - at}});
+        return WriteFile(number, [&](platform::AtomicFile& file) {
+            if (!encoder_.Encode(frame, quality_, JpegRows::Picture))
+                return false;
+            const uint8_t* stream = encoder_.data();
+            const size_t at = block_.empty() ? 0 : HeaderInsertPoint(stream, encoder_.size());
+            return WriteSpans(file,
+                              {{stream, at}, {block_.data(), block_.size()}, {stream + at, encoder_.size() - at}});
+        });
     }
 
+private:
     int quality_;
     std::vector<uint8_t> block_;
     JpegEncoder encoder_;
@@ -90,19 +91,21 @@ class BmpWriter : public StillWriter {
 public:
     using StillWriter::StillWriter;
 
-private:
-    bool Write(const Picture& frame, platform::AtomicFile& file) override
+    bool Put(const Picture& frame, int32_t number) override
     {
-        const Picture packed = PackedRows(frame, store_);
-        const std::vector<uint8_t> header = BitmapHeaderFor(packed);
-        return !header.empty() && WriteBmpInto(file, header.data(), packed.data);
+        return WriteFile(number, [&](platform::AtomicFile& file) {
+            const Picture packed = PackedRows(frame, store_);
+            const std::vector<uint8_t> header = BitmapHeaderFor(packed);
+            return !header.empty() && WriteBmpInto(file, header.data(), packed.data);
+        });
     }
 
+private:
     std::vector<uint8_t> store_;
 };
 
-// The two eyes are encoded at once, the second on a thread of its own: each
-// takes as long as a whole JPEG picture, and the file waits for both.
+// The first eye's stream waits, encoded, for the second; the file is
+// written once both are.
 class MpoWriter : public StillWriter {
 public:
     MpoWriter(const ExportStart& start, const ExportFormat& format)
@@ -110,39 +113,35 @@ public:
     {
     }
 
-private:
-    bool Write(const Picture& frame, platform::AtomicFile& file) override
+    bool Put(const Picture&, int32_t) override { return false; }
+
+    bool PutEye(int eye, const Picture& picture, int32_t number) override
     {
-        const int eye = frame.width / 2;
-        const Picture first = frame.subview(0, 0, eye, frame.height);
-        const Picture second = frame.subview(eye, 0, eye, frame.height);
-        bool secondMade = false;
-        const auto encodeSecond = [&] { secondMade = second_.Encode(second, quality_, JpegRows::Picture); };
-        std::thread other;
-        try {
-            other = std::thread(encodeSecond);
-        } catch (const std::system_error&) {
-            encodeSecond();
+        if (eye == 0) {
+            firstMade_ = first_.Encode(picture, quality_, JpegRows::Picture);
+            return firstMade_;
         }
-        const bool firstMade = first_.Encode(first, quality_, JpegRows::Picture);
-        if (other.joinable())
-            other.join();
-        if (!firstMade || !secondMade)
+        if (!std::exchange(firstMade_, false) || !second_.Encode(picture, quality_, JpegRows::Picture))
             return false;
         const std::optional<MpoPieces> pieces = MpoPairPieces(first_.data(), first_.size(), second_.size());
         if (!pieces)
             return false;
-        const uint8_t* stream = first_.data();
-        const size_t at = pieces->insertAt;
-        return WriteSpans(file, {{stream, at},
-                                 {pieces->index.data(), pieces->index.size()},
-                                 {stream + at, first_.size() - at},
-                                 {second_.data(), second_.size()}});
+        return WriteFile(number, [&](platform::AtomicFile& file) {
+            const uint8_t* stream = first_.data();
+            const size_t at = pieces->insertAt;
+            return WriteSpans(file, {{stream, at},
+                                     {pieces->index.data(), pieces->index.size()},
+                                     {stream + at, first_.size() - at},
+                                     {second_.data(), second_.size()}});
+        });
     }
 
+private:
     int quality_;
     JpegEncoder first_;
     JpegEncoder second_;
+    // The first eye of the frame under way is encoded.
+    bool firstMade_ = false;
 };
 
 // The row of the start's path, which chose the writer.

@@ -9,8 +9,8 @@
 
 namespace plexo {
 
-// The first eye (the frame's left half) as the primary picture of an MPO
-// file, the second (its right half) after it.
+// The first eye as the primary picture of an MPO file, the second after it,
+// handed over apart (PutEye).
 std::unique_ptr<ExportWriter> OpenMpoWriter(const ExportStart& start);
 // The frame as it comes, with the JPS block of a side-by-side picture whose
 // right eye is on the left.

@@ -67,6 +67,36 @@ std::optional<ViewRect> FrameRect(Film& film, const Presentation& shown)
     return ViewRect{0, 0, int32_t(size.width), int32_t(size.height)};
 }
 
+Picture Visible(const FrameBuffer& frame)
+{
+    return frame.picture().subview(0, 0, frame.viewWidth(), frame.height());
+}
+
+// The eyes of a row that writes them apart, one at a time since a film's
+// picture lasts until the next is asked for. Eyes written whole and alike in
+// size are the film's own pictures, which saves composing a frame only to
+// take it apart again; any other pair is taken from the side-by-side frame
+// (`rect` and `shown`), which places the eyes as the view does.
+bool PutEyes(Film& film, const StereoAdjustments& adjust, const ViewRect& rect, const Presentation& shown,
+             FrameBuffer& frame, int32_t number, ExportWriter& writer)
+{
+    const Eye eyes[] = {FirstEye(adjust), SecondEye(adjust)};
+    const Picture first = FilmPicture(film, eyes[0], Tone::Colour);
+    const Picture second = FilmPicture(film, eyes[1], Tone::Colour);
+    if (adjust.dist == 0 && adjust.vertical == 0 && first.width == second.width && first.height == second.height) {
+        for (int eye = 0; eye < 2; ++eye)
+            if (!writer.PutEye(eye, FilmPicture(film, eyes[eye], Tone::Colour), number))
+                return false;
+        return true;
+    }
+    if (!ComposeFrame(&film, adjust, rect, shown, frame))
+        return false;
+    const Picture whole = Visible(frame);
+    const int half = whole.width / 2;
+    return writer.PutEye(0, whole.subview(0, 0, half, whole.height), number) &&
+           writer.PutEye(1, whole.subview(half, 0, whole.width - half, whole.height), number);
+}
+
 bool WriteFrames(Film& film, const ExportFormat& format, const std::string& out, const ExportOptions& options,
                  int32_t frames, const ConversionControl& control, std::vector<std::string>* written)
 {
@@ -87,10 +117,10 @@ bool WriteFrames(Film& film, const ExportFormat& format, const std::string& out,
             if (!writer)
                 return false;
         }
-        if (!ComposeFrame(&film, adjust, *rect, shown, frame))
-            return false;
         const int32_t number = film.FrameNumber();
-        const bool put = writer->Put(frame.picture().subview(0, 0, frame.viewWidth(), frame.height()), number);
+        const bool put = format.eyesApart ? PutEyes(film, adjust, *rect, shown, frame, number, *writer)
+                                          : ComposeFrame(&film, adjust, *rect, shown, frame) &&
+                                                writer->Put(Visible(frame), number);
         film.ReleasePictures();
         if (!put)
             return false;

@@ -118,6 +118,7 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
         return false;
     film_ = std::move(pair);
     canAdd = false;
+    pairSide_ = side;
     if (!filmPaths_.empty())
         filmPaths_.push_back(chosenPath);
     RecallAdjustments();
@@ -135,6 +136,24 @@ bool CPlexoDoc::Serialize(const std::string& path)
     RecallAdjustments();
     Repaint();
     return film_ != nullptr;
+}
+
+FilmPtr CPlexoDoc::OpenFilmAgain() const
+{
+    if (!film_ || filmPaths_.empty())
+        return nullptr;
+    FilmPtr film = OpenTold(OpenNamedFilm, filmPaths_[0], LayoutOf(filmPaths_[0]));
+    if (film && filmPaths_.size() == 2) {
+        FilmPtr second = OpenTold(OpenNamedFilm, filmPaths_[1], LayoutOf(filmPaths_[1]));
+        film = second ? PairFilms(std::move(film), std::move(second), pairSide_) : nullptr;
+    }
+    if (!film)
+        return nullptr;
+    film->SetShift(film_->GetShift());
+    film->SetRound(film_->GetRound());
+    film->SetInvert(film_->GetInvert());
+    film->Seek(film_->Position());
+    return film;
 }
 
 void CPlexoDoc::ApplyCommandLine()
@@ -157,6 +176,7 @@ void CPlexoDoc::ApplyCommandLine()
     if (FilmPtr pair = PairFilms(std::move(film_), std::move(second), side)) {
         film_ = std::move(pair);
         canAdd = false;
+        pairSide_ = side;
         filmPaths_.push_back(options.secondFilm);
     }
 }

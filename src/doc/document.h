@@ -72,6 +72,14 @@ public:
     // Failure is reported as "Save error" in the log.
     bool SaveAs(const std::string& path);
 
+    // The paths the film shown was opened from: one, two for a pair, none
+    // for a film handed over by SetFilm.
+    const std::vector<std::string>& filmPaths() const { return filmPaths_; }
+    // A film of its own for work on another thread (an export): the film
+    // shown opened again from its paths, with the same layout choices, pair
+    // side, shift and position. Null without paths or when it no longer
+    // opens, after saying why as every open path does.
+    FilmPtr OpenFilmAgain() const;
     // The enabling rules of Save As and Add.
     bool CanSaveAs() const { return film_ != nullptr; }
     bool CanAddFilm() const { return film_ != nullptr && canAdd; }
@@ -164,6 +172,8 @@ private:
     StereoChoice stereo_;
     // The path of each film shown; none for a film handed over by SetFilm.
     std::vector<std::string> filmPaths_;
+    // Where the second film of a pair was put.
+    int32_t pairSide_ = 0;
     // Empty while the film has no path.
     std::string filmKey_;
     FilmRecord record_;

@@ -17,7 +17,8 @@ namespace plexo {
 std::span<const FileFormat> FileFormats();
 // Appends the rows of a layer above this one (the videos), each unless its
 // extension has a row already. Called where a program starts, before any
-// other thread asks the table.
+// other thread asks the table. The rows already there may move: a row is
+// kept by its name, never by its address.
 void AddFileFormats(std::span<const FileFormat> rows);
 // The format of the file name's extension, compared without regard to case;
 // null for any other extension or none.

@@ -16,6 +16,7 @@
 #include "convert/frame_writers.h"
 #include "convert/output_names.h"
 #include "film/factories.h"
+#include "film/file_formats.h"
 #include "platform/file_name.h"
 #include "platform/log.h"
 #include "scripted_film.h"
@@ -120,6 +121,28 @@ TEST(Conversion, StereoPhotosWriteTheirFirstEye)
                                            "\r\nstart\r\nOK\r\nfinish");
         EXPECT_EQ(test::Identify(dir.file(output), "%w %h"), size) << output;
     }
+}
+
+// Rows added to the table of file formats after a conversion was first
+// asked about (as the video rows are) leave every way's writer as it was.
+TEST(Conversion, WaysKeepTheirWritersWhenRowsAreAdded)
+{
+    ASSERT_TRUE(WritesBmp(ConversionWay::FlmToBmp));
+    // Enough rows to move the table wherever its storage stands; the table
+    // keeps their texts for the rest of the run.
+    static const std::vector<std::string> extensions = [] {
+        std::vector<std::string> made;
+        for (int i = 0; i < 64; ++i)
+            made.push_back("added" + std::to_string(i));
+        return made;
+    }();
+    std::vector<FileFormat> rows;
+    for (const std::string& extension : extensions)
+        rows.push_back({"added", "Added files", extension.c_str(), "", nullptr, nullptr, nullptr});
+    AddFileFormats(rows);
+    for (const ConversionWay way : kConversionWays)
+        EXPECT_EQ(WritesBmp(way), std::string_view(TargetFormat(way).name) == "bmp");
+    EXPECT_TRUE(WritesFlm(ConversionWay::JpgToFlm));
 }
 
 // Unshaped raw records are written from the frames' own pictures, which the

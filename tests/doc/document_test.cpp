@@ -122,6 +122,18 @@ TEST_F(Document, AddPairsACompatibleFilmAndKeepsTheCurrentOneOtherwise)
     ASSERT_NE(pair, nullptr);
     EXPECT_EQ(pair->side(), 3);
     EXPECT_EQ(repaints, 2);
+
+    // Opened again for an export: the same pair, side, shift and place,
+    // whatever the side is set to since.
+    doc->side = 0;
+    doc->film()->SetShift(-2);
+    doc->film()->Seek(3);
+    const FilmPtr again = doc->OpenFilmAgain();
+    auto* copy = dynamic_cast<TwoFilms*>(again.get());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->side(), 3);
+    EXPECT_EQ(std::tuple(copy->GetShift(), copy->Position(), copy->PartnerNumber()),
+              std::tuple(-2, 3, doc->film()->PartnerNumber()));
 }
 
 TEST_F(Document, CommandLineOptionsReachOnlyTheFirstFilmThatOpens)

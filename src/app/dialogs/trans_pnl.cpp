@@ -3,23 +3,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QProgressBar>
 #include <QRegularExpressionValidator>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 #include "app/dialogs/dialog_controls.h"
 #include "app/dialogs/set_pnl_fields.h"
-#include "app/dialogs/trans_pnl_run.h"
+#include "app/dialogs/run_panel.h"
 #include "app/dialogs/trans_pnl_spin.h"
 #include "convert/existing_outputs.h"
 #include "doc/open_dialog_filter.h"
@@ -27,21 +23,6 @@
 #include "platform/translate_settings.h"
 
 namespace plexo {
-
-namespace {
-
-QString TimeLeft(qint64 elapsedMs, int done, int total)
-{
-    if (done <= 0 || total <= done)
-        return {};
-    const double seconds = double(elapsedMs) / 1000.0 * double(total - done) / double(done);
-    const long long whole = std::llround(seconds);
-    if (whole < 60)
-        return QStringLiteral("about %1 s left").arg(whole);
-    return QStringLiteral("about %1 min %2 s left").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-
-}  // namespace
 
 TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
     : QDialog(parent),
@@ -82,13 +63,7 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
     stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
     stopButton_->setEnabled(false);
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
-    progress_ = new QProgressBar(this);
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setFormat(QStringLiteral("%v of %m frames"));
-    progress_->setTextVisible(false);
-    progressLabel_ = new QLabel(this);
-    progressLabel_->setMinimumHeight(QFontMetrics(progressLabel_->font()).height());
+    runPanel_ = new RunPanel(this, startButton_, stopButton_);
 
     // Labels in the first column, the controls they name in the second.
     auto* form = new QGridLayout;
@@ -121,17 +96,16 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addSpacing(6);
-    layout->addWidget(progress_);
-    layout->addWidget(progressLabel_);
+    layout->addWidget(runPanel_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(startButton_, &QPushButton::clicked, this, &TransPnl::OnStart);
-    connect(stopButton_, &QPushButton::clicked, this, &TransPnl::OnStop);
     connect(cancelButton_, &QPushButton::clicked, this, &TransPnl::reject);
     connect(fixSizeBox_, &QCheckBox::clicked, this, &TransPnl::OnFixSizeClicked);
     connect(directionList_, &QComboBox::activated, this, &TransPnl::OnDirectionChosen);
     connect(qualitySpin_, &UpDownControl::stepped, this, &TransPnl::OnQualitySpin);
+    connect(runPanel_, &RunPanel::ended, this, &TransPnl::conversionFinished);
 
     UpdateData(false);
     widthEdit_->setEnabled(false);
@@ -141,7 +115,7 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
 
 TransPnl::~TransPnl()
 {
-    run_.reset();
+    runPanel_->EndRun();
     platform::TranslateSettings stored;
     stored.way = values.direction;
     stored.scale = values.scale;
@@ -202,46 +176,39 @@ void TransPnl::OnStart()
     if (path.empty() || !MayWrite(*way, path))
         return;
 
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setTextVisible(true);
-    progressLabel_->clear();
-    framesWritten_ = 0;
-    startButton_->setEnabled(false);
-    stopButton_->setEnabled(true);
-    runClock_.start();
-    run_ = std::make_unique<ConversionRun>(*way, path, options, holdAfterFrame_);
-    // Signals queued by a run that has since been ended must not touch the
-    // next one.
-    ConversionRun* run = run_.get();
-    connect(run, &ConversionRun::progress, this, [this, run](int done, int total) {
-        if (run_.get() == run)
-            OnProgress(done, total);
+    runPanel_->Run([way = *way, path, options](const ConversionControl& control) {
+        return Convert(way, path, options, control);
     });
-    connect(run, &ConversionRun::ended, this, [this, run] {
-        if (run_.get() == run)
-            OnRunEnded();
-    });
-    run->Start();
 }
 
 void TransPnl::OnStop()
 {
-    if (run_)
-        run_->Stop();
+    stopButton_->click();
 }
 
 bool TransPnl::Running() const
 {
-    return run_ != nullptr;
+    return runPanel_->Running();
+}
+
+void TransPnl::HoldRunsAfterFrame(int frame)
+{
+    runPanel_->HoldRunsAfterFrame(frame);
+}
+
+QProgressBar* TransPnl::progressBar() const
+{
+    return runPanel_->bar();
+}
+
+QLabel* TransPnl::progressLabel() const
+{
+    return runPanel_->label();
 }
 
 void TransPnl::reject()
 {
-    if (run_) {
-        run_->Stop();
-        OnRunEnded();
-    }
+    runPanel_->EndRun();
     QDialog::reject();
 }
 
@@ -267,25 +234,6 @@ void TransPnl::OnQualitySpin(int change)
     UpdateData(false);
 }
 
-void TransPnl::OnProgress(int done, int total)
-{
-    progress_->setRange(0, std::max(total, 1));
-    progress_->setValue(std::min(done, std::max(total, 1)));
-    progressLabel_->setText(TimeLeft(runClock_.elapsed(), done, total));
-    framesWritten_ = done;
-}
-
-void TransPnl::OnRunEnded()
-{
-    const bool stopAsked = run_->StopAsked();
-    const ConversionResult result = run_->Wait();
-    run_.reset();
-    startButton_->setEnabled(true);
-    stopButton_->setEnabled(false);
-    progressLabel_->setText(QString::fromStdString(RunOutcome(result, stopAsked, framesWritten_)));
-    emit conversionFinished();
-}
-
 bool TransPnl::MayWrite(ConversionWay way, const std::string& path)
 {
     // The converters replace what they find; one click must not lose a
@@ -297,16 +245,10 @@ bool TransPnl::MayWrite(ConversionWay way, const std::string& path)
         platform::ShowMessage(SourceHitMessage(existing->sourceHit));
         return false;
     }
-    const QString first = QString::fromStdString(existing->files.front().path);
-    const qsizetype count = qsizetype(existing->files.size());
-    const QString text = count == 1 ? QStringLiteral("%1 already exists.\nReplace it?").arg(first)
-                                    : QStringLiteral("%1 files of this conversion already exist, the first of them "
-                                                     "%2.\nReplace them?").arg(count).arg(first);
-    QMessageBox question(QMessageBox::Question, windowTitle(), text, QMessageBox::NoButton, this);
-    QPushButton* replace = question.addButton(QStringLiteral("Replace"), QMessageBox::AcceptRole);
-    question.setDefaultButton(question.addButton(QMessageBox::Cancel));
-    question.exec();
-    return question.clickedButton() == replace;
+    std::vector<std::string> paths;
+    for (const ExistingOutputs::File& file : existing->files)
+        paths.push_back(file.path);
+    return MayReplace(this, paths, "conversion");
 }
 
 std::string TransPnl::ChooseSource(ConversionWay way)

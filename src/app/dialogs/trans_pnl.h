@@ -5,9 +5,7 @@
 // conversions; its main choices are kept in the settings file.
 
 #include <QDialog>
-#include <QElapsedTimer>
 
-#include <memory>
 #include <string>
 
 #include "app/dialogs/trans_pnl_checks.h"
@@ -22,7 +20,7 @@ class QPushButton;
 
 namespace plexo {
 
-class ConversionRun;
+class RunPanel;
 class UpDownControl;
 
 class TransPnl : public QDialog {
@@ -51,7 +49,7 @@ public:
     bool Running() const;
     // For tests: runs started from now on wait after writing this frame
     // until they are stopped; 0 lets them run through.
-    void HoldRunsAfterFrame(int frame) { holdAfterFrame_ = frame; }
+    void HoldRunsAfterFrame(int frame);
 
     void reject() override;
 
@@ -67,8 +65,8 @@ public:
     QPushButton* startButton() const { return startButton_; }
     QPushButton* stopButton() const { return stopButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
-    QProgressBar* progressBar() const { return progress_; }
-    QLabel* progressLabel() const { return progressLabel_; }
+    QProgressBar* progressBar() const;
+    QLabel* progressLabel() const;
 
 signals:
     // A conversion started by Start has ended (stopped or not).
@@ -78,8 +76,6 @@ private:
     void OnFixSizeClicked();
     void OnDirectionChosen();
     void OnQualitySpin(int change);
-    void OnProgress(int done, int total);
-    void OnRunEnded();
     std::string ChooseSource(ConversionWay way);
     // Before anything is written: refuses a run that would write over a file
     // of its own source, and asks once (Cancel the default) before replacing
@@ -87,10 +83,6 @@ private:
     bool MayWrite(ConversionWay way, const std::string& path);
 
     FileChooser chooser_;
-    QElapsedTimer runClock_;
-    std::unique_ptr<ConversionRun> run_;
-    int holdAfterFrame_ = 0;
-    int framesWritten_ = 0;  // by the running or last run
 
     QComboBox* compressList_;
     QLineEdit* widthEdit_;
@@ -104,8 +96,7 @@ private:
     QPushButton* startButton_;
     QPushButton* stopButton_;
     QPushButton* cancelButton_;
-    QProgressBar* progress_;
-    QLabel* progressLabel_;
+    RunPanel* runPanel_;
 };
 
 }  // namespace plexo

@@ -62,6 +62,8 @@ enum CommandId : int {
     kCmdNextFilm = 32870,
     kCmdPreviousFilm = 32871,
     kCmdKeyboardShortcuts = 32872,
+    // File > Export Stereo.
+    kCmdExportStereo = 32873,
     // Choosing a stereo presentation: this id plus the presentation's id,
     // one a row of the table of presentations; the ids up to 32943 are kept
     // for them.

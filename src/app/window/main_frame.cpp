@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "app/dialogs/about_dlg.h"
+#include "app/dialogs/export_pnl.h"
 #include "app/dialogs/set_pnl_command.h"
 #include "app/dialogs/trans_pnl.h"
 #include "app/flip/page_flip_stereo.h"
@@ -255,6 +256,15 @@ void CMainFrame::OnTranslate()
     TitleFilm({}, false);
     // Window-modal: the log panel, where the conversions report, stays usable.
     TransPnl dialog(this, chooseFile);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.exec();
+}
+
+void CMainFrame::OnExportStereo()
+{
+    // "Current frame" is the one on the screen as the dialog opens.
+    StopPlaying();
+    ExportPnl dialog(this, doc_, state.framesPerSecond, chooseFile);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
 }

@@ -106,6 +106,8 @@ private:
     void OnChoosePresentation(PresentationId presentation);
     void OnSettings();
     void OnTranslate();
+    // The shown film's pairs written for other stereo software.
+    void OnExportStereo();
     void OnAbout();
     void OnScreen();
     void OnLoad();

@@ -29,6 +29,7 @@ constexpr CommandText kTexts[] = {
     {kCmdLoad, "&Load...\tCtrl+L", "Load files", "Load"},
     {kCmdAdd, "&Add...\tCtrl+A", "Add files", "Add"},
     {kCmdSaveAs, "Save &As...", "Save files", "Save"},
+    {kCmdExportStereo, "&Export Stereo...\tCtrl+Shift+E", "Export the stereo pairs for other stereo software", ""},
     {kCmdExit, "E&xit\tCtrl+Q", "", ""},
     {kCmdEditUndo, "&Undo\tCtrl+Z", "", ""},
     {kCmdEditCut, "Cu&t\tCtrl+X", "", ""},
@@ -55,7 +56,8 @@ struct Accelerator {
     int id;
 };
 
-// The accelerator table, plus Ctrl+L, Ctrl+A and Ctrl+Q, which the menu promises.
+// The accelerator table, plus Ctrl+L, Ctrl+A, Ctrl+Q and Ctrl+Shift+E, which
+// the menu promises.
 const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::Key_C, kCmdEditCopy},
     {Qt::CTRL | Qt::Key_E, kCmdLeaveStereo},
@@ -80,6 +82,7 @@ const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::Key_L, kCmdLoad},
     {Qt::CTRL | Qt::Key_A, kCmdAdd},
     {Qt::CTRL | Qt::Key_Q, kCmdExit},
+    {Qt::CTRL | Qt::SHIFT | Qt::Key_E, kCmdExportStereo},
 };
 
 }  // namespace
@@ -108,6 +111,7 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdFileSaveAs, [] {}, film);
     t.Define(kCmdSettings, [this] { OnSettings(); }, [this] { return FilmLoaded() && !state.playing; });
     t.Define(kCmdTranslate, [this] { OnTranslate(); });
+    t.Define(kCmdExportStereo, [this] { OnExportStereo(); }, film);
     t.Define(kCmdAbout, [this] { OnAbout(); });
     t.Define(kCmdKeyboardShortcuts, [this] {
         ShortcutsDlg dialog(commands_, this);
@@ -140,7 +144,7 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, [this] { commands_.Update(); });
         return menu;
     };
-    QMenu* file = addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdSaveAs, kCmdSaveViewAs});
+    QMenu* file = addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdSaveAs, kCmdSaveViewAs, kCmdExportStereo});
     viewer_->AddRecentMenu(*file);
     commands_.AddToMenu(*file, {0, kCmdExit});
     addMenu(QStringLiteral("&Edit"), {kCmdEditUndo, 0, kCmdEditCut, kCmdEditCopy, kCmdEditPaste});

@@ -1,14 +1,11 @@
-#include "app/dialogs/trans_pnl_run.h"
+#include "app/dialogs/conversion_run.h"
 
 #include <utility>
 
 namespace plexo {
 
-ConversionRun::ConversionRun(ConversionWay way, std::string chosenPath, ConversionOptions options,
-                             int holdAfterFrame)
-    : way_(way),
-      path_(std::move(chosenPath)),
-      options_(options),
+ConversionRun::ConversionRun(Job job, int holdAfterFrame)
+    : job_(std::move(job)),
       holdAfterFrame_(holdAfterFrame)
 {
 }
@@ -25,7 +22,7 @@ void ConversionRun::Start()
             }
         };
         control.stop = &stop_;
-        result_ = Convert(way_, path_, options_, control);
+        result_ = job_(control);
         emit ended();
     });
 }

@@ -1,0 +1,275 @@
+#include "app/dialogs/export_pnl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "app/dialogs/run_panel.h"
+#include "convert/output_names.h"
+#include "convert/stereo_export.h"
+#include "doc/document.h"
+#include "platform/message_sink.h"
+
+namespace plexo {
+
+namespace {
+
+constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf, VideoLayout::TopBottom,
+                                         VideoLayout::TopBottomHalf};
+
+// The presentations a picture can be written in: all but page flipping,
+// whose eyes take turns on the screen.
+bool Writable(const Presentation& presentation)
+{
+    return !presentation.flips;
+}
+
+ConversionResult ResultOf(ExportResult result)
+{
+    switch (result) {
+    case ExportResult::Ok:
+        return ConversionResult::Ok;
+    case ExportResult::UnknownFormat:
+        return ConversionResult::IncompatibleType;
+    case ExportResult::NoFrame:
+        return ConversionResult::NoFilm;
+    default:
+        return ConversionResult::WriteError;
+    }
+}
+
+}  // namespace
+
+ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSecond, FileChooser chooser)
+    : QDialog(parent),
+      doc_(doc),
+      framesPerSecond_(framesPerSecond),
+      chooser_(std::move(chooser))
+{
+    setWindowTitle(QStringLiteral("Export Stereo"));
+
+    formatList_ = new QComboBox(this);
+    for (const ExportFormat& format : ExportFormats())
+        formatList_->addItem(QStringLiteral("%1 (*.%2)").arg(QString::fromUtf8(format.description),
+                                                             QString::fromUtf8(format.extension)));
+    modeList_ = new QComboBox(this);
+    for (const Presentation& presentation : Presentations())
+        if (Writable(presentation))
+            modeList_->addItem(QString::fromUtf8(presentation.label), int(presentation.id));
+    modeList_->setCurrentIndex(modeList_->findData(int(PresentationId::SideBySide)));
+    layoutList_ = new QComboBox(this);
+    for (const VideoLayout layout : kVideoLayouts) {
+        ExportOptions options;
+        options.layout = layout;
+        // Every video row composes a layout alike; the first one names them.
+        const auto video = std::find_if(ExportFormats().begin(), ExportFormats().end(),
+                                        [](const ExportFormat& format) { return format.oneFile; });
+        const PresentationId shown =
+            video != ExportFormats().end() ? video->presentation(options) : PresentationId::SideBySide;
+        layoutList_->addItem(QString::fromUtf8(PresentationOf(shown).label), int(layout));
+    }
+    allFrames_ = new QRadioButton(QStringLiteral("All frames"), this);
+    currentFrame_ = new QRadioButton(QStringLiteral("Current frame"), this);
+    allFrames_->setChecked(true);
+    qualityBox_ = new QSpinBox(this);
+    qualityBox_->setRange(1, 100);
+    qualityBox_->setValue(95);
+    qualityBox_->setSuffix(QStringLiteral(" %"));
+    distBox_ = new QCheckBox(QStringLiteral("Apply the view's displacement"), this);
+    nameEdit_ = new QLineEdit(this);
+    nameEdit_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
+    browseButton_ = new QPushButton(QStringLiteral("Browse..."), this);
+    startButton_ = new QPushButton(QStringLiteral("Start"), this);
+    startButton_->setDefault(true);
+    stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
+    closeButton_ = new QPushButton(QStringLiteral("Close"), this);
+    runPanel_ = new RunPanel(this, startButton_, stopButton_);
+
+    if (!doc_.filmPaths().empty()) {
+        const std::string base = SequenceBase(doc_.filmPaths().front()) + "-stereo.";
+        nameEdit_->setText(QString::fromStdString(base + ExportFormats().front().extension));
+    }
+
+    auto* form = new QGridLayout;
+    int row = 0;
+    const auto addRow = [this, form, &row](const char* label, QWidget* field) {
+        auto* text = new QLabel(QString::fromUtf8(label), this);
+        text->setBuddy(field);
+        form->addWidget(text, row, 0);
+        form->addWidget(field, row++, 1, 1, 2);
+    };
+    addRow("&Format", formatList_);
+    addRow("&Presentation", modeList_);
+    addRow("La&yout", layoutList_);
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(allFrames_);
+    frames->addWidget(currentFrame_);
+    frames->addStretch();
+    form->addWidget(new QLabel(QStringLiteral("Frames"), this), row, 0);
+    form->addLayout(frames, row++, 1, 1, 2);
+    addRow("JPEG &quality", qualityBox_);
+    form->addWidget(distBox_, row++, 1, 1, 2);
+    auto* output = new QLabel(QStringLiteral("&Output"), this);
+    output->setBuddy(nameEdit_);
+    form->addWidget(output, row, 0);
+    form->addWidget(nameEdit_, row, 1);
+    form->addWidget(browseButton_, row++, 2);
+    form->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(startButton_);
+    buttons->addWidget(stopButton_);
+    buttons->addStretch();
+    buttons->addWidget(closeButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addSpacing(6);
+    layout->addWidget(runPanel_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(formatList_, &QComboBox::currentIndexChanged, this, &ExportPnl::OnFormatChosen);
+    connect(browseButton_, &QPushButton::clicked, this, &ExportPnl::OnBrowse);
+    connect(startButton_, &QPushButton::clicked, this, &ExportPnl::OnStart);
+    connect(closeButton_, &QPushButton::clicked, this, &ExportPnl::reject);
+    connect(runPanel_, &RunPanel::ended, this, &ExportPnl::exportFinished);
+    OnFormatChosen();
+}
+
+ExportPnl::~ExportPnl()
+{
+    runPanel_->EndRun();
+}
+
+const ExportFormat* ExportPnl::Format() const
+{
+    const int index = formatList_->currentIndex();
+    return index >= 0 && size_t(index) < ExportFormats().size() ? &ExportFormats()[size_t(index)] : nullptr;
+}
+
+ExportOptions ExportPnl::Options() const
+{
+    ExportOptions options;
+    if (const Film* film = doc_.film()) {
+        options.shift = film->GetShift();
+        if (currentFrame_->isChecked())
+            options.index = film->Position();
+    }
+    options.adjust = doc_.stereo().adjust;
+    if (!distBox_->isChecked())
+        options.adjust.dist = 0;
+    options.mode = PresentationId(modeList_->currentData().toInt());
+    options.layout = VideoLayout(layoutList_->currentData().toInt());
+    options.fps = framesPerSecond_;
+    options.quality = qualityBox_->value();
+    return options;
+}
+
+void ExportPnl::OnFormatChosen()
+{
+    const ExportFormat* format = Format();
+    modeList_->setEnabled(format && format->takesMode);
+    layoutList_->setEnabled(format && format->oneFile);
+    // The name follows the format chosen, unless the user typed another kind.
+    if (!format)
+        return;
+    const QString name = nameEdit_->text();
+    const QString suffix = QFileInfo(name).suffix();
+    if (!suffix.isEmpty() && ExportFormatOf(name.toStdString()))
+        nameEdit_->setText(name.left(name.size() - suffix.size()) + QString::fromUtf8(format->extension));
+}
+
+void ExportPnl::OnBrowse()
+{
+    const ExportFormat* format = Format();
+    if (!format)
+        return;
+    FileRequest request;
+    request.save = true;
+    request.title = windowTitle();
+    request.nameFilters << formatList_->currentText();
+    request.defaultSuffix = QString::fromUtf8(format->extension);
+    const QString chosen = chooser_(this, request);
+    if (!chosen.isEmpty())
+        nameEdit_->setText(QDir::toNativeSeparators(chosen));
+}
+
+void ExportPnl::OnStart()
+{
+    if (Running())
+        return;
+    const std::string out = nameEdit_->text().trimmed().toStdString();
+    const ExportFormat* format = ExportFormatOf(out);
+    if (out.empty() || std::filesystem::is_directory(out)) {
+        platform::ShowMessage("Please enter the name of the file to write.");
+        nameEdit_->setFocus();
+        return;
+    }
+    if (!format) {
+        platform::ShowMessage("The output's extension chooses the format: " + out + " has none of them.");
+        nameEdit_->setFocus();
+        return;
+    }
+    // The export's own copy: the view goes on drawing the document's.
+    std::shared_ptr<Film> film = doc_.OpenFilmAgain();
+    if (!film)
+        return;
+    const ExportOptions options = Options();
+    const std::vector<std::string> outputs = ExportOutputNames(*film, out, options);
+    for (const std::string& path : doc_.filmPaths())
+        if (const std::optional<std::string> refusal = ExportSourceRefusal(path, outputs)) {
+            platform::ShowMessage(*refusal);
+            return;
+        }
+    std::vector<std::string> existing;
+    for (const std::string& name : outputs)
+        if (std::filesystem::exists(std::filesystem::symlink_status(name)))
+            existing.push_back(name);
+    if (!MayReplace(this, existing, "export"))
+        return;
+    runPanel_->Run([film, out, options](const ConversionControl& control) {
+        return ResultOf(Export(*film, out, options, control));
+    });
+}
+
+bool ExportPnl::Running() const
+{
+    return runPanel_->Running();
+}
+
+void ExportPnl::HoldRunsAfterFrame(int frame)
+{
+    runPanel_->HoldRunsAfterFrame(frame);
+}
+
+QProgressBar* ExportPnl::progressBar() const
+{
+    return runPanel_->bar();
+}
+
+QLabel* ExportPnl::progressLabel() const
+{
+    return runPanel_->label();
+}
+
+void ExportPnl::reject()
+{
+    runPanel_->EndRun();
+    QDialog::reject();
+}
+
+}  // namespace plexo

@@ -1,0 +1,91 @@
+#pragma once
+// ExportPnl, File > Export Stereo: writes the shown film's frame pairs, as
+// the view pairs and adjusts them, in a form other stereo software reads
+// (the table of export formats). The export runs on its own copy of the film,
+// off the user-interface thread, with the progress, Stop and log lines of
+// Translate.
+
+#include <QDialog>
+
+#include <string>
+
+#include "app/window/file_dialogs.h"
+#include "convert/export_format.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace plexo {
+
+class CPlexoDoc;
+class RunPanel;
+
+class ExportPnl : public QDialog {
+    Q_OBJECT
+public:
+    // The document, whose film is shown, must outlive the dialog;
+    // `framesPerSecond` is the rate of a film that states none.
+    ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSecond, FileChooser chooser = RunFileDialog);
+    // Ends a running export.
+    ~ExportPnl() override;
+
+    // What the controls say, over what the view shows.
+    ExportOptions Options() const;
+    const ExportFormat* Format() const;
+
+    // Start: checks the name, asks before replacing files, starts the export.
+    void OnStart();
+    bool Running() const;
+    // For tests: runs started from now on wait after writing this frame
+    // until they are stopped.
+    void HoldRunsAfterFrame(int frame);
+
+    void reject() override;
+
+    QComboBox* formatList() const { return formatList_; }
+    QComboBox* modeList() const { return modeList_; }
+    QComboBox* layoutList() const { return layoutList_; }
+    QRadioButton* currentFrameButton() const { return currentFrame_; }
+    QSpinBox* qualityBox() const { return qualityBox_; }
+    QCheckBox* distBox() const { return distBox_; }
+    QLineEdit* nameEdit() const { return nameEdit_; }
+    QPushButton* browseButton() const { return browseButton_; }
+    QPushButton* startButton() const { return startButton_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    QProgressBar* progressBar() const;
+    QLabel* progressLabel() const;
+
+signals:
+    // An export started by Start has ended (stopped or not).
+    void exportFinished();
+
+private:
+    void OnFormatChosen();
+    void OnBrowse();
+
+    const CPlexoDoc& doc_;
+    double framesPerSecond_;
+    FileChooser chooser_;
+
+    QComboBox* formatList_;
+    QComboBox* modeList_;
+    QComboBox* layoutList_;
+    QRadioButton* allFrames_;
+    QRadioButton* currentFrame_;
+    QSpinBox* qualityBox_;
+    QCheckBox* distBox_;
+    QLineEdit* nameEdit_;
+    QPushButton* browseButton_;
+    QPushButton* startButton_;
+    QPushButton* stopButton_;
+    QPushButton* closeButton_;
+    RunPanel* runPanel_;
+};
+
+}  // namespace plexo

@@ -1,0 +1,97 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QProgressBar>
+#include <QRadioButton>
+
+#include "app/dialogs/export_pnl.h"
+#include "support/tool_run.h"
+#include "viewer_fixture.h"
+
+namespace plexo {
+namespace {
+
+class ExportPnlTest : public test::ViewerTest {
+protected:
+    // Starts the export with the dialog's choices and waits for its end.
+    static void Run(ExportPnl& dialog, const std::string& out)
+    {
+        dialog.nameEdit()->setText(QString::fromStdString(out));
+        dialog.startButton()->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Running(); }, 60000));
+    }
+};
+
+// The dialog exports what the view shows: its film's shift and place, the
+// swap and the vertical move, and D only when asked; the files are those
+// plexo-tool writes for the same choices. Each control follows the format.
+TEST_F(ExportPnlTest, WritesThePairsTheViewShows)
+{
+    if (!test::HaveTool())
+        GTEST_SKIP() << "PLEXO_TOOL is not set";
+    CPlexoDoc& doc = *Start({DemoFilm(), "/A=3"}).document();
+    doc.StepForward();
+    doc.SwapEyes();
+    doc.MoveAdjustments(6, 2);
+    const std::string index = std::to_string(doc.film()->Position());
+    const std::string dist = std::to_string(doc.stereo().adjust.dist);
+    Answer<ExportPnl>(kCmdExportStereo, [this](ExportPnl& dialog) {
+        const std::string film = DemoFilm();
+        EXPECT_EQ(dialog.nameEdit()->text().toStdString(), film.substr(0, film.size() - 4) + "-stereo.mpo");
+        dialog.formatList()->setCurrentIndex(dialog.formatList()->findText("JPEG pictures (*.jpg)"));
+        EXPECT_TRUE(dialog.nameEdit()->text().endsWith("demo-stereo.jpg"));
+        EXPECT_TRUE(dialog.modeList()->isEnabled());
+        dialog.modeList()->setCurrentIndex(dialog.modeList()->findText("checkerboard"));
+        dialog.currentFrameButton()->setChecked(true);
+        Run(dialog, (scratch_ / "view.jpg").string());
+        dialog.formatList()->setCurrentIndex(0);
+        EXPECT_FALSE(dialog.modeList()->isEnabled());
+        dialog.distBox()->setChecked(true);
+        Run(dialog, (scratch_ / "view.mpo").string());
+        EXPECT_EQ(dialog.progressLabel()->text(), "finished, 1 frame written");
+        dialog.reject();
+    });
+    test::TempDir tool;
+    const std::string common = "export " + DemoFilm() + " --index " + index + " --shift 3 --swap --vertical 2 ";
+    ASSERT_EQ(test::RunTool(tool, common + "--mode checkerboard --out " + test::Quoted(tool, "t.jpg")).status, 0);
+    ASSERT_EQ(test::RunTool(tool, common + "--dist " + dist + " --out " + test::Quoted(tool, "t.mpo")).status, 0);
+    EXPECT_EQ(test::ReadBytes((scratch_ / "view.jpg").string()), test::ReadBytes(tool.file("t.jpg")));
+    EXPECT_EQ(test::ReadBytes((scratch_ / "view.mpo").string()), test::ReadBytes(tool.file("t.mpo")));
+}
+
+// Stop ends the run after the frame it holds at: the frames written stay,
+// the next is never begun. Starting again asks before replacing them, and
+// Cancel writes nothing.
+TEST_F(ExportPnlTest, StopsAndAsksBeforeReplacing)
+{
+    Start({DemoFilm()});
+    Answer<ExportPnl>(kCmdExportStereo, [this](ExportPnl& dialog) {
+        dialog.formatList()->setCurrentIndex(dialog.formatList()->findText("BMP pictures (*.bmp)"));
+        dialog.HoldRunsAfterFrame(1);
+        dialog.nameEdit()->setText(QString::fromStdString((scratch_ / "run.bmp").string()));
+        dialog.startButton()->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.progressBar()->value() == 1; }, 60000));
+        dialog.stopButton()->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Running(); }, 60000));
+        EXPECT_EQ(dialog.progressLabel()->text(), "stopped, 1 frame written");
+        EXPECT_TRUE(std::filesystem::exists(scratch_ / "run0000.bmp"));
+        EXPECT_FALSE(std::filesystem::exists(scratch_ / "run0001.bmp"));
+
+        QString asked;
+        QTimer::singleShot(0, [&asked] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = box->text();
+                box->reject();
+            }
+        });
+        dialog.startButton()->click();
+        EXPECT_EQ(asked, QString::fromStdString((scratch_ / "run0000.bmp").string() + " already exists.\nReplace it?"));
+        EXPECT_FALSE(dialog.Running());
+        dialog.reject();
+    });
+}
+
+}  // namespace
+}  // namespace plexo
