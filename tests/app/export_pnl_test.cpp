@@ -25,9 +25,10 @@ protected:
 };
 
 // The dialog exports what the view shows: its film's shift and place, the
-// swap and the vertical move, and D only when asked; the files are those
-// plexo-tool writes for the same choices. Each control follows the format.
-TEST_F(ExportPnlTest, WritesThePairsTheViewShows)
+// swap and the vertical move, and D only when asked; in every format, the
+// files are those plexo-tool writes for the same choices. Each control
+// follows the format.
+TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
 {
     if (!test::HaveTool())
         GTEST_SKIP() << "PLEXO_TOOL is not set";
@@ -35,30 +36,40 @@ TEST_F(ExportPnlTest, WritesThePairsTheViewShows)
     doc.StepForward();
     doc.SwapEyes();
     doc.MoveAdjustments(6, 2);
-    const std::string index = std::to_string(doc.film()->Position());
-    const std::string dist = std::to_string(doc.stereo().adjust.dist);
-    Answer<ExportPnl>(kCmdExportStereo, [this](ExportPnl& dialog) {
+    const std::string common = "export " + DemoFilm() + " --index " + std::to_string(doc.film()->Position()) +
+                               " --shift 3 --swap --vertical 2 ";
+    const std::string dist = "--dist " + std::to_string(doc.stereo().adjust.dist) + " ";
+    std::vector<std::string> toolArguments;
+    Answer<ExportPnl>(kCmdExportStereo, [&](ExportPnl& dialog) {
         const std::string film = DemoFilm();
         EXPECT_EQ(dialog.nameEdit()->text().toStdString(), film.substr(0, film.size() - 4) + "-stereo.mpo");
-        dialog.formatList()->setCurrentIndex(dialog.formatList()->findText("JPEG pictures (*.jpg)"));
-        EXPECT_TRUE(dialog.nameEdit()->text().endsWith("demo-stereo.jpg"));
-        EXPECT_TRUE(dialog.modeList()->isEnabled());
         dialog.modeList()->setCurrentIndex(dialog.modeList()->findText("checkerboard"));
+        dialog.layoutList()->setCurrentIndex(dialog.layoutList()->findText("top-bottom, half height"));
         dialog.currentFrameButton()->setChecked(true);
-        Run(dialog, (scratch_ / "view.jpg").string());
-        dialog.formatList()->setCurrentIndex(0);
-        EXPECT_FALSE(dialog.modeList()->isEnabled());
-        dialog.distBox()->setChecked(true);
-        Run(dialog, (scratch_ / "view.mpo").string());
-        EXPECT_EQ(dialog.progressLabel()->text(), "finished, 1 frame written");
+        for (size_t row = 0; row < ExportFormats().size(); ++row) {
+            const ExportFormat& format = ExportFormats()[row];
+            const std::string extension = format.extension;
+            dialog.formatList()->setCurrentIndex(int(row));
+            EXPECT_TRUE(dialog.nameEdit()->text().endsWith(QString::fromStdString(
+                (row == 0 ? "demo-stereo." : "view.") + extension)));
+            EXPECT_EQ(dialog.modeList()->isEnabled(), format.takesMode) << extension;
+            EXPECT_EQ(dialog.layoutList()->isEnabled(), format.oneFile) << extension;
+            dialog.distBox()->setChecked(row % 2 == 1);
+            Run(dialog, (scratch_ / ("view." + extension)).string());
+            EXPECT_EQ(dialog.progressLabel()->text(), "finished, 1 frame written") << extension;
+            toolArguments.push_back(common + (row % 2 == 1 ? dist : "") +
+                                    (format.takesMode ? "--mode checkerboard " : "") +
+                                    (format.oneFile ? "--layout tb-half --fps 15 " : "") + "--out ");
+        }
         dialog.reject();
     });
     test::TempDir tool;
-    const std::string common = "export " + DemoFilm() + " --index " + index + " --shift 3 --swap --vertical 2 ";
-    ASSERT_EQ(test::RunTool(tool, common + "--mode checkerboard --out " + test::Quoted(tool, "t.jpg")).status, 0);
-    ASSERT_EQ(test::RunTool(tool, common + "--dist " + dist + " --out " + test::Quoted(tool, "t.mpo")).status, 0);
-    EXPECT_EQ(test::ReadBytes((scratch_ / "view.jpg").string()), test::ReadBytes(tool.file("t.jpg")));
-    EXPECT_EQ(test::ReadBytes((scratch_ / "view.mpo").string()), test::ReadBytes(tool.file("t.mpo")));
+    for (size_t row = 0; row < toolArguments.size(); ++row) {
+        const std::string name = std::string("t.") + ExportFormats()[row].extension;
+        ASSERT_EQ(test::RunTool(tool, toolArguments[row] + test::Quoted(tool, name)).status, 0) << name;
+        EXPECT_EQ(test::ReadBytes((scratch_ / ("view." + name.substr(2))).string()), test::ReadBytes(tool.file(name)))
+            << name;
+    }
 }
 
 // Stop ends the run after the frame it holds at: the frames written stay,
