@@ -54,7 +54,7 @@ ConversionResult ResultOf(ExportResult result)
 }  // namespace
 
 ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSecond, FileChooser chooser)
-    : QDialog(parent),
+    : RunDialog(parent),
       doc_(doc),
       framesPerSecond_(framesPerSecond),
       chooser_(std::move(chooser))
@@ -150,11 +150,6 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     OnFormatChosen();
 }
 
-ExportPnl::~ExportPnl()
-{
-    runPanel_->EndRun();
-}
-
 const ExportFormat* ExportPnl::Format() const
 {
     const int index = formatList_->currentIndex();
@@ -244,32 +239,6 @@ void ExportPnl::OnStart()
     runPanel_->Run([film, out, options](const ConversionControl& control) {
         return ResultOf(Export(*film, out, options, control));
     });
-}
-
-bool ExportPnl::Running() const
-{
-    return runPanel_->Running();
-}
-
-void ExportPnl::HoldRunsAfterFrame(int frame)
-{
-    runPanel_->HoldRunsAfterFrame(frame);
-}
-
-QProgressBar* ExportPnl::progressBar() const
-{
-    return runPanel_->bar();
-}
-
-QLabel* ExportPnl::progressLabel() const
-{
-    return runPanel_->label();
-}
-
-void ExportPnl::reject()
-{
-    runPanel_->EndRun();
-    QDialog::reject();
 }
 
 }  // namespace plexo

@@ -5,18 +5,15 @@
 // off the user-interface thread, with the progress, Stop and log lines of
 // Translate.
 
-#include <QDialog>
-
 #include <string>
 
+#include "app/dialogs/run_panel.h"
 #include "app/window/file_dialogs.h"
 #include "convert/export_format.h"
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -24,16 +21,13 @@ class QSpinBox;
 namespace plexo {
 
 class CPlexoDoc;
-class RunPanel;
 
-class ExportPnl : public QDialog {
+class ExportPnl : public RunDialog {
     Q_OBJECT
 public:
     // The document, whose film is shown, must outlive the dialog;
     // `framesPerSecond` is the rate of a film that states none.
     ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSecond, FileChooser chooser = RunFileDialog);
-    // Ends a running export.
-    ~ExportPnl() override;
 
     // What the controls say, over what the view shows.
     ExportOptions Options() const;
@@ -41,12 +35,6 @@ public:
 
     // Start: checks the name, asks before replacing files, starts the export.
     void OnStart();
-    bool Running() const;
-    // For tests: runs started from now on wait after writing this frame
-    // until they are stopped.
-    void HoldRunsAfterFrame(int frame);
-
-    void reject() override;
 
     QComboBox* formatList() const { return formatList_; }
     QComboBox* modeList() const { return modeList_; }
@@ -58,8 +46,6 @@ public:
     QPushButton* browseButton() const { return browseButton_; }
     QPushButton* startButton() const { return startButton_; }
     QPushButton* stopButton() const { return stopButton_; }
-    QProgressBar* progressBar() const;
-    QLabel* progressLabel() const;
 
 signals:
     // An export started by Start has ended (stopped or not).
@@ -85,7 +71,6 @@ private:
     QPushButton* startButton_;
     QPushButton* stopButton_;
     QPushButton* closeButton_;
-    RunPanel* runPanel_;
 };
 
 }  // namespace plexo

@@ -108,6 +108,12 @@ void RunPanel::OnEnded()
     emit ended();
 }
 
+void RunDialog::reject()
+{
+    runPanel_->EndRun();
+    QDialog::reject();
+}
+
 bool MayReplace(QWidget* parent, const std::vector<std::string>& existing, const char* run)
 {
     if (existing.empty())

@@ -4,6 +4,7 @@
 // left and, once it ended, how it ended; and the question before a run
 // replaces files.
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QWidget>
 
@@ -55,6 +56,26 @@ private:
     std::unique_ptr<ConversionRun> run_;
     int holdAfterFrame_ = 0;
     int framesWritten_ = 0;  // by the running or last run
+};
+
+// A dialog that runs its work in a RunPanel: closing it ends the run.
+class RunDialog : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+    bool Running() const { return runPanel_->Running(); }
+    // For tests: runs started from now on wait after writing this frame
+    // until they are stopped; 0 lets them run through.
+    void HoldRunsAfterFrame(int frame) { runPanel_->HoldRunsAfterFrame(frame); }
+    QProgressBar* progressBar() const { return runPanel_->bar(); }
+    QLabel* progressLabel() const { return runPanel_->label(); }
+
+    void reject() override;
+
+protected:
+    // Made by the dialog with its Start and Stop buttons.
+    RunPanel* runPanel_ = nullptr;
 };
 
 // Asks once, Cancel the default, before a run replaces `existing` (its files

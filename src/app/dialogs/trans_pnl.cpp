@@ -25,7 +25,7 @@
 namespace plexo {
 
 TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
-    : QDialog(parent),
+    : RunDialog(parent),
       chooser_(std::move(chooser))
 {
     const platform::TranslateSettings stored = platform::TranslateSettings::Read();
@@ -179,37 +179,6 @@ void TransPnl::OnStart()
     runPanel_->Run([way = *way, path, options](const ConversionControl& control) {
         return Convert(way, path, options, control);
     });
-}
-
-void TransPnl::OnStop()
-{
-    stopButton_->click();
-}
-
-bool TransPnl::Running() const
-{
-    return runPanel_->Running();
-}
-
-void TransPnl::HoldRunsAfterFrame(int frame)
-{
-    runPanel_->HoldRunsAfterFrame(frame);
-}
-
-QProgressBar* TransPnl::progressBar() const
-{
-    return runPanel_->bar();
-}
-
-QLabel* TransPnl::progressLabel() const
-{
-    return runPanel_->label();
-}
-
-void TransPnl::reject()
-{
-    runPanel_->EndRun();
-    QDialog::reject();
 }
 
 void TransPnl::OnFixSizeClicked()

@@ -4,26 +4,23 @@
 // thread while the dialog shows their progress. It stays open between
 // conversions; its main choices are kept in the settings file.
 
-#include <QDialog>
 
 #include <string>
 
+#include "app/dialogs/run_panel.h"
 #include "app/dialogs/trans_pnl_checks.h"
 #include "app/window/file_dialogs.h"
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 
 namespace plexo {
 
-class RunPanel;
 class UpDownControl;
 
-class TransPnl : public QDialog {
+class TransPnl : public RunDialog {
     Q_OBJECT
 public:
     // Reads "Way", "Scale", "Color" and "Quality" of section "Translate".
@@ -44,14 +41,6 @@ public:
     // The Start button: checks, asks for the source and whether to replace
     // files, starts the converter.
     void OnStart();
-    // Ends the running conversion like a write failure.
-    void OnStop();
-    bool Running() const;
-    // For tests: runs started from now on wait after writing this frame
-    // until they are stopped; 0 lets them run through.
-    void HoldRunsAfterFrame(int frame);
-
-    void reject() override;
 
     QComboBox* directionList() const { return directionList_; }
     QCheckBox* colourBox() const { return colourBox_; }
@@ -65,8 +54,6 @@ public:
     QPushButton* startButton() const { return startButton_; }
     QPushButton* stopButton() const { return stopButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
-    QProgressBar* progressBar() const;
-    QLabel* progressLabel() const;
 
 signals:
     // A conversion started by Start has ended (stopped or not).
@@ -96,7 +83,6 @@ private:
     QPushButton* startButton_;
     QPushButton* stopButton_;
     QPushButton* cancelButton_;
-    RunPanel* runPanel_;
 };
 
 }  // namespace plexo
