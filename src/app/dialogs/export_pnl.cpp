@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <filesystem>
@@ -96,7 +95,6 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     startButton_->setDefault(true);
     stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
     closeButton_ = new QPushButton(QStringLiteral("Close"), this);
-    runPanel_ = new RunPanel(this, startButton_, stopButton_);
 
     if (!doc_.filmPaths().empty()) {
         const std::string base = SequenceBase(doc_.filmPaths().front()) + "-stereo.";
@@ -129,23 +127,11 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     form->addWidget(browseButton_, row++, 2);
     form->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(startButton_);
-    buttons->addWidget(stopButton_);
-    buttons->addStretch();
-    buttons->addWidget(closeButton_);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addSpacing(6);
-    layout->addWidget(runPanel_);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOut(form, startButton_, stopButton_, closeButton_);
 
     connect(formatList_, &QComboBox::currentIndexChanged, this, &ExportPnl::OnFormatChosen);
     connect(browseButton_, &QPushButton::clicked, this, &ExportPnl::OnBrowse);
     connect(startButton_, &QPushButton::clicked, this, &ExportPnl::OnStart);
-    connect(closeButton_, &QPushButton::clicked, this, &ExportPnl::reject);
     connect(runPanel_, &RunPanel::ended, this, &ExportPnl::exportFinished);
     OnFormatChosen();
 }

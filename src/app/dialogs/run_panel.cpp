@@ -1,6 +1,7 @@
 #include "app/dialogs/run_panel.h"
 
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -106,6 +107,24 @@ void RunPanel::OnEnded()
     stop_->setEnabled(false);
     label_->setText(QString::fromStdString(RunOutcome(result, stopAsked, framesWritten_)));
     emit ended();
+}
+
+void RunDialog::LayOut(QLayout* form, QPushButton* start, QPushButton* stop, QPushButton* close)
+{
+    runPanel_ = new RunPanel(this, start, stop);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(start);
+    buttons->addWidget(stop);
+    buttons->addStretch();
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addSpacing(6);
+    layout->addWidget(runPanel_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(close, &QPushButton::clicked, this, &RunDialog::reject);
 }
 
 void RunDialog::reject()

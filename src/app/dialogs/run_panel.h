@@ -15,6 +15,7 @@
 #include "app/dialogs/conversion_run.h"
 
 class QLabel;
+class QLayout;
 class QProgressBar;
 class QPushButton;
 
@@ -74,7 +75,11 @@ public:
     void reject() override;
 
 protected:
-    // Made by the dialog with its Start and Stop buttons.
+    // Lays the dialog out: its form, the run panel under it, then Start and
+    // Stop on the left and the closing button on the right, which rejects.
+    void LayOut(QLayout* form, QPushButton* start, QPushButton* stop, QPushButton* close);
+
+    // Made by LayOut.
     RunPanel* runPanel_ = nullptr;
 };
 

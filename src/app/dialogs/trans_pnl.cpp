@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -63,7 +62,6 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
     stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
     stopButton_->setEnabled(false);
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
-    runPanel_ = new RunPanel(this, startButton_, stopButton_);
 
     // Labels in the first column, the controls they name in the second.
     auto* form = new QGridLayout;
@@ -87,21 +85,9 @@ TransPnl::TransPnl(QWidget* parent, FileChooser chooser)
     form->addWidget(compressList_, 5, 1, 1, 2);
     form->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(startButton_);
-    buttons->addWidget(stopButton_);
-    buttons->addStretch();
-    buttons->addWidget(cancelButton_);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addSpacing(6);
-    layout->addWidget(runPanel_);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOut(form, startButton_, stopButton_, cancelButton_);
 
     connect(startButton_, &QPushButton::clicked, this, &TransPnl::OnStart);
-    connect(cancelButton_, &QPushButton::clicked, this, &TransPnl::reject);
     connect(fixSizeBox_, &QCheckBox::clicked, this, &TransPnl::OnFixSizeClicked);
     connect(directionList_, &QComboBox::activated, this, &TransPnl::OnDirectionChosen);
     connect(qualitySpin_, &UpDownControl::stepped, this, &TransPnl::OnQualitySpin);
