@@ -104,7 +104,8 @@ struct ExportFormat {
 std::span<const ExportFormat> ExportFormats();
 // Appends the rows of a layer above this one (the videos), each unless its
 // extension has one already. Called where a program starts, before any
-// other thread asks the table.
+// other thread asks the table. The rows already there may move: a row is
+// kept by its extension, never by its address.
 void AddExportFormats(std::span<const ExportFormat> rows);
 // The row of the file name's extension, compared without regard to case;
 // null for any other.
