@@ -22,19 +22,25 @@ bool Stopped(const ConversionControl& control)
 }
 
 // Puts the film on the walk's first frame with the export's pairing; the
-// frames the walk writes, 0 when it has none.
+// frames the walk writes, 0 when it has none. Every frame is written: the
+// partners beyond either end wrap round, as the viewer pairs them when it
+// loops, whichever way the shift points.
 int32_t StartWalk(Film& film, const ExportOptions& options)
 {
     film.SetShift(options.shift);
-    film.SetRound(false);
+    film.SetRound(true);
     film.SetInvert(false);
     if (options.index)
         return *options.index >= 0 && *options.index < film.FrameCount() && film.Seek(*options.index) ? 1 : 0;
-    if (!film.Seek(0))
-        return 0;
-    const int32_t frames = 1 + film.Skip(INT32_MAX - 1);
-    film.Seek(0);
-    return frames;
+    return film.Seek(0) ? film.FrameCount() : 0;
+}
+
+// The next frame in play order; false at the last one, where a looping film
+// would go back to the first (a video whose frames end early ends there too).
+bool NextFrame(Film& film)
+{
+    const int32_t at = film.Position();
+    return film.Next() && film.Position() > at;
 }
 
 int32_t Negated(int32_t value)
@@ -129,7 +135,7 @@ bool WriteFrames(Film& film, const ExportFormat& format, const std::string& out,
         ++done;
         if (control.onFrame)
             control.onFrame(done, frames);
-    } while (done < frames && film.Next());
+    } while (done < frames && NextFrame(film));
     if (!writer->Finish())
         return false;
     if (written && format.oneFile)
@@ -176,7 +182,7 @@ std::vector<std::string> ExportOutputNames(Film& film, const std::string& out, c
     std::vector<std::string> names;
     do
         names.push_back(ExportFileName(*format, out, frames, film.FrameNumber()));
-    while (!format->oneFile && int32_t(names.size()) < frames && film.Next());
+    while (!format->oneFile && int32_t(names.size()) < frames && NextFrame(film));
     return names;
 }
 

@@ -212,8 +212,8 @@ TEST_F(Tool, ConvertsWithTheOptionsAndExitsAsTheLogSays)
 }
 
 // Export's pictures are compose's, with the same pairing and adjustments; a
-// film of several frames makes a numbered run of the frames the pairing
-// walks (with shift 1, not the last one).
+// film of several frames makes a numbered run of every frame, the last one's
+// partner wrapping round to the first.
 TEST_F(Tool, ExportWritesComposedPicturesAndNumberedRuns)
 {
     const std::string demo = Demo(), adjust = " --index 3 --swap --dist 5 --vertical 2 --shift 2 --mode ";
@@ -227,7 +227,7 @@ TEST_F(Tool, ExportWritesComposedPicturesAndNumberedRuns)
     ASSERT_EQ(Run("export " + demo + adjust + "checkerboard --quality 90 --out " + Q("e.jpg")).status, 0);
     EXPECT_EQ(Identify(dir.file("e.jpg"), "%Q %w %h"), "90 320 240");
     EXPECT_EQ(Run("export " + Q("take0003.bmp") + " --shift 1 --out " + Q("run.jps")).out,
-              dir.file("run0003.jps") + "\n" + dir.file("run0007.jps") + "\n");
+              dir.file("run0003.jps") + "\n" + dir.file("run0007.jps") + "\n" + dir.file("run0012.jps") + "\n");
 }
 
 // A link planted in a shared sticky folder (by another user, where the test
