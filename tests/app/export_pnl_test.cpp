@@ -43,6 +43,11 @@ TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
     Answer<ExportPnl>(kCmdExportStereo, [&](ExportPnl& dialog) {
         const std::string film = DemoFilm();
         EXPECT_EQ(dialog.nameEdit()->text().toStdString(), film.substr(0, film.size() - 4) + "-stereo.mpo");
+        // A typed extension chooses its format and stays as typed.
+        dialog.nameEdit()->clear();
+        QTest::keyClicks(dialog.nameEdit(), "clip.JPS");
+        EXPECT_EQ(dialog.Format(), ExportFormatOf("x.jps"));
+        EXPECT_EQ(dialog.nameEdit()->text(), "clip.JPS");
         dialog.modeList()->setCurrentIndex(dialog.modeList()->findText("checkerboard"));
         dialog.layoutList()->setCurrentIndex(dialog.layoutList()->findText("top-bottom, half height"));
         dialog.currentFrameButton()->setChecked(true);
@@ -51,7 +56,7 @@ TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
             const std::string extension = format.extension;
             dialog.formatList()->setCurrentIndex(int(row));
             EXPECT_TRUE(dialog.nameEdit()->text().endsWith(QString::fromStdString(
-                (row == 0 ? "demo-stereo." : "view.") + extension)));
+                (row == 0 ? "clip." : "view.") + extension)));
             EXPECT_EQ(dialog.modeList()->isEnabled(), format.takesMode) << extension;
             EXPECT_EQ(dialog.layoutList()->isEnabled(), format.oneFile) << extension;
             dialog.distBox()->setChecked(row % 2 == 1);

@@ -130,6 +130,7 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     LayOut(form, startButton_, stopButton_, closeButton_);
 
     connect(formatList_, &QComboBox::currentIndexChanged, this, &ExportPnl::OnFormatChosen);
+    connect(nameEdit_, &QLineEdit::textEdited, this, &ExportPnl::OnNameChanged);
     connect(browseButton_, &QPushButton::clicked, this, &ExportPnl::OnBrowse);
     connect(startButton_, &QPushButton::clicked, this, &ExportPnl::OnStart);
     connect(runPanel_, &RunPanel::ended, this, &ExportPnl::exportFinished);
@@ -165,13 +166,21 @@ void ExportPnl::OnFormatChosen()
     const ExportFormat* format = Format();
     modeList_->setEnabled(format && format->takesMode);
     layoutList_->setEnabled(format && format->oneFile);
-    // The name follows the format chosen, unless the user typed another kind.
-    if (!format)
-        return;
+    // A name of another format's extension takes this one's.
     const QString name = nameEdit_->text();
-    const QString suffix = QFileInfo(name).suffix();
-    if (!suffix.isEmpty() && ExportFormatOf(name.toStdString()))
+    const ExportFormat* named = ExportFormatOf(name.toStdString());
+    if (format && named && named != format) {
+        const QString suffix = QFileInfo(name).suffix();
         nameEdit_->setText(name.left(name.size() - suffix.size()) + QString::fromUtf8(format->extension));
+    }
+}
+
+void ExportPnl::OnNameChanged()
+{
+    // A name typed or chosen with another format's extension chooses that
+    // format, so that the list always shows what Start writes.
+    if (const ExportFormat* named = ExportFormatOf(nameEdit_->text().toStdString()))
+        formatList_->setCurrentIndex(int(named - ExportFormats().data()));
 }
 
 void ExportPnl::OnBrowse()
@@ -185,8 +194,10 @@ void ExportPnl::OnBrowse()
     request.nameFilters << formatList_->currentText();
     request.defaultSuffix = QString::fromUtf8(format->extension);
     const QString chosen = chooser_(this, request);
-    if (!chosen.isEmpty())
+    if (!chosen.isEmpty()) {
         nameEdit_->setText(QDir::toNativeSeparators(chosen));
+        OnNameChanged();
+    }
 }
 
 void ExportPnl::OnStart()
@@ -201,7 +212,7 @@ void ExportPnl::OnStart()
         return;
     }
     if (!format) {
-        platform::ShowMessage("The output's extension chooses the format: " + out + " has none of them.");
+        platform::ShowMessage(UnknownExportFormatMessage(out));
         nameEdit_->setFocus();
         return;
     }

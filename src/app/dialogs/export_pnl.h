@@ -53,6 +53,7 @@ signals:
 
 private:
     void OnFormatChosen();
+    void OnNameChanged();
     void OnBrowse();
 
     const CPlexoDoc& doc_;
