@@ -91,6 +91,9 @@ bool StereoVideoWriter::Start(const ExportStart& start, const char* muxer)
     format_->pb = output_.context();
     // MP4's muxer writes the stereo box only at this compliance.
     format_->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
+    // No random identifiers or dates: the same pairs and choices give the
+    // same file, whichever front end wrote it and whenever.
+    format_->flags |= AVFMT_FLAG_BITEXACT;
     if (!OpenEncoder(*start.options, start.fps) || !AddStream(start.options->layout))
         return false;
     if (const int error = avformat_write_header(format_.get(), nullptr); error < 0)

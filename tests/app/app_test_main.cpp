@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "support/temp_dir.h"
+#include "video/video_formats.h"
 
 int main(int argc, char** argv)
 {
@@ -21,6 +22,9 @@ int main(int argc, char** argv)
     // The window tests never switch the modes of a real display.
     unsetenv("DISPLAY");
     QApplication app(argc, argv);
+    // As the viewer's main() does: the video rows of the tables of file and
+    // export formats.
+    plexo::video::AddVideoFormats();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -8,7 +8,6 @@
 #include "app/dialogs/set_pnl.h"
 #include "app/window/video_scan_watch.h"
 #include "video/video_fixtures.h"
-#include "video/video_formats.h"
 #include "viewer_fixture.h"
 
 namespace plexo {
@@ -17,8 +16,6 @@ namespace {
 // Videos of ten frames at 25 a second opened in the window.
 class VideoOpenTest : public test::ViewerTest {
 protected:
-    static void SetUpTestSuite() { video::AddVideoFormats(); }
-
     // The rate the Settings dialog shows, then `typed` into it and OK.
     QString SetRate(const QString& typed)
     {
