@@ -58,6 +58,20 @@ const ExportFormat* RowOfExtension(const char* extension)
 
 }  // namespace
 
+const char* VideoLayoutName(VideoLayout layout)
+{
+    constexpr const char* kNames[] = {"sbs", "sbs-half", "tb", "tb-half"};
+    return kNames[size_t(layout)];
+}
+
+std::optional<VideoLayout> VideoLayoutNamed(std::string_view name)
+{
+    for (const VideoLayout layout : kVideoLayouts)
+        if (name == VideoLayoutName(layout))
+            return layout;
+    return std::nullopt;
+}
+
 std::span<const ExportFormat> ExportFormats()
 {
     return Table();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "image/picture.h"
 #include "present/adjustments.h"
@@ -19,6 +20,12 @@ namespace plexo {
 
 // How a stereo video holds its two eyes, the first always left or on top.
 enum class VideoLayout { SideBySide, SideBySideHalf, TopBottom, TopBottomHalf };
+inline constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf,
+                                                VideoLayout::TopBottom, VideoLayout::TopBottomHalf};
+// plexo-tool's --layout word: "sbs", "sbs-half", "tb", "tb-half".
+const char* VideoLayoutName(VideoLayout layout);
+// Nothing for a word none of them has.
+std::optional<VideoLayout> VideoLayoutNamed(std::string_view name);
 
 // What the user chose for one export. The defaults are plexo-tool's but for
 // the shift, which the caller takes from the film or the settings.

@@ -2,7 +2,6 @@
 // in the format its output's extension names, as the Export Stereo dialog
 // writes them.
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -19,10 +18,6 @@
 namespace plexo::tool {
 
 namespace {
-
-constexpr const char* kLayoutWords[] = {"sbs", "sbs-half", "tb", "tb-half"};
-constexpr VideoLayout kLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf, VideoLayout::TopBottom,
-                                    VideoLayout::TopBottomHalf};
 
 // The outputs of the rows that take an option: ".jpg and .bmp".
 std::string RowsWhere(bool (*takes)(const ExportFormat&))
@@ -80,11 +75,10 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
             args.fail(std::string("--") + option + " goes with " +
                       RowsWhere([](const ExportFormat& f) { return f.oneFile; }) + " only");
     if (const auto layout = args.value("layout"); args.ok() && layout) {
-        const auto word = std::find(std::begin(kLayoutWords), std::end(kLayoutWords), *layout);
-        if (word == std::end(kLayoutWords))
-            args.fail("--layout takes sbs, sbs-half, tb or tb-half, not '" + *layout + "'");
+        if (const std::optional<VideoLayout> named = VideoLayoutNamed(*layout))
+            options.layout = *named;
         else
-            options.layout = kLayouts[word - std::begin(kLayoutWords)];
+            args.fail("--layout takes sbs, sbs-half, tb or tb-half, not '" + *layout + "'");
     }
     if (const auto mode = args.value("mode"); args.ok() && mode) {
         const Presentation* shown = PresentationNamed(*mode);

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSpinBox>
 
 #include "app/dialogs/export_pnl.h"
 #include "support/tool_run.h"
@@ -27,7 +28,7 @@ protected:
 // The dialog exports what the view shows: its film's shift and place, the
 // swap and the vertical move, and D only when asked; in every format, the
 // files are those plexo-tool writes for the same choices. Each control
-// follows the format.
+// follows the format, and the choices are kept for the next time.
 TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
 {
     if (!test::HaveTool())
@@ -37,7 +38,7 @@ TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
     doc.SwapEyes();
     doc.MoveAdjustments(6, 2);
     const std::string common = "export " + DemoFilm() + " --index " + std::to_string(doc.film()->Position()) +
-                               " --shift 3 --swap --vertical 2 ";
+                               " --shift 3 --swap --vertical 2 --quality 90 ";
     const std::string dist = "--dist " + std::to_string(doc.stereo().adjust.dist) + " ";
     std::vector<std::string> toolArguments;
     Answer<ExportPnl>(kCmdExportStereo, [&](ExportPnl& dialog) {
@@ -51,6 +52,7 @@ TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
         dialog.modeList()->setCurrentIndex(dialog.modeList()->findText("checkerboard"));
         dialog.layoutList()->setCurrentIndex(dialog.layoutList()->findText("top-bottom, half height"));
         dialog.currentFrameButton()->setChecked(true);
+        dialog.qualityBox()->setValue(90);
         for (size_t row = 0; row < ExportFormats().size(); ++row) {
             const ExportFormat& format = ExportFormats()[row];
             const std::string extension = format.extension;
@@ -66,6 +68,15 @@ TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
                                     (format.takesMode ? "--mode checkerboard " : "") +
                                     (format.oneFile ? "--layout tb-half --fps 15 " : "") + "--out ");
         }
+        dialog.reject();
+    });
+    // The choices are there again the next time.
+    Answer<ExportPnl>(kCmdExportStereo, [](ExportPnl& dialog) {
+        EXPECT_EQ(dialog.Format(), &ExportFormats().back());
+        EXPECT_EQ(dialog.modeList()->currentText(), "checkerboard");
+        EXPECT_EQ(dialog.layoutList()->currentText(), "top-bottom, half height");
+        EXPECT_EQ(dialog.qualityBox()->value(), 90);
+        EXPECT_EQ(dialog.distBox()->isChecked(), ExportFormats().size() % 2 == 0);
         dialog.reject();
     });
     test::TempDir tool;

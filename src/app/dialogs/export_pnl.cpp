@@ -20,14 +20,12 @@
 #include "convert/output_names.h"
 #include "convert/stereo_export.h"
 #include "doc/document.h"
+#include "platform/export_settings.h"
 #include "platform/message_sink.h"
 
 namespace plexo {
 
 namespace {
-
-constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf, VideoLayout::TopBottom,
-                                         VideoLayout::TopBottomHalf};
 
 // The presentations a picture can be written in: all but page flipping,
 // whose eyes take turns on the screen.
@@ -96,9 +94,19 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
     closeButton_ = new QPushButton(QStringLiteral("Close"), this);
 
-    if (!doc_.filmPaths().empty()) {
+    // The last choices, each where its list still has it.
+    const platform::ExportSettings kept = platform::ExportSettings::Read();
+    if (const ExportFormat* format = ExportFormatOf("." + kept.format))
+        formatList_->setCurrentIndex(int(format - ExportFormats().data()));
+    if (const Presentation* presentation = PresentationNamed(kept.presentation))
+        modeList_->setCurrentIndex(std::max(0, modeList_->findData(int(presentation->id))));
+    if (const std::optional<VideoLayout> layout = VideoLayoutNamed(kept.layout))
+        layoutList_->setCurrentIndex(std::max(0, layoutList_->findData(int(*layout))));
+    qualityBox_->setValue(kept.quality);
+    distBox_->setChecked(kept.applyDisplacement);
+    if (!doc_.filmPaths().empty() && Format()) {
         const std::string base = SequenceBase(doc_.filmPaths().front()) + "-stereo.";
-        nameEdit_->setText(QString::fromStdString(base + ExportFormats().front().extension));
+        nameEdit_->setText(QString::fromStdString(base + Format()->extension));
     }
 
     auto* form = new QGridLayout;
@@ -135,6 +143,18 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     connect(startButton_, &QPushButton::clicked, this, &ExportPnl::OnStart);
     connect(runPanel_, &RunPanel::ended, this, &ExportPnl::exportFinished);
     OnFormatChosen();
+}
+
+ExportPnl::~ExportPnl()
+{
+    platform::ExportSettings kept;
+    if (const ExportFormat* format = Format())
+        kept.format = format->extension;
+    kept.presentation = PresentationOf(PresentationId(modeList_->currentData().toInt())).name;
+    kept.layout = VideoLayoutName(VideoLayout(layoutList_->currentData().toInt()));
+    kept.quality = qualityBox_->value();
+    kept.applyDisplacement = distBox_->isChecked();
+    kept.Write();
 }
 
 const ExportFormat* ExportPnl::Format() const

@@ -27,7 +27,10 @@ class ExportPnl : public RunDialog {
 public:
     // The document, whose film is shown, must outlive the dialog;
     // `framesPerSecond` is the rate of a film that states none.
+    // Reads the last choices from the settings file's "Export" section.
     ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSecond, FileChooser chooser = RunFileDialog);
+    // Writes the choices back, however the dialog was closed.
+    ~ExportPnl() override;
 
     // What the controls say, over what the view shows.
     ExportOptions Options() const;
