@@ -89,14 +89,6 @@ const ExportFormat* ExportFormatOf(const std::string& path)
     return RowOfExtension(platform::UpperExtension(path).c_str());
 }
 
-std::string ExportExtensions()
-{
-    std::string list;
-    for (const ExportFormat& format : Table())
-        list += (list.empty() ? "" : ", ") + std::string(format.extension);
-    return list;
-}
-
 std::string ExportFileName(const ExportFormat& format, const std::string& out, int32_t frames, int32_t number)
 {
     if (format.oneFile || frames == 1)
