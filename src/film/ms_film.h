@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "film/cadre.h"
+#include "film/cursor_film.h"
 #include "film/film.h"
-#include "film/frame_cursor.h"
 #include "film/picture_budget.h"
 
 namespace plexo {
@@ -25,23 +25,15 @@ FilmPtr FilmWithFrames(Args&&... args)
     return film;
 }
 
-class MSFilm : public Film {
+class MSFilm : public CursorFilm {
 public:
     const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
     const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
     const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
     const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
-    void SetShift(int32_t shift) override { cursor_.shift = shift; }
-    void SetRound(bool round) override { cursor_.round = round; }
-    void SetInvert(bool invert) override { cursor_.invert = invert; }
-    int32_t GetShift() const override { return cursor_.shift; }
-    bool GetRound() const override { return cursor_.round; }
-    bool GetInvert() const override { return cursor_.invert; }
     int32_t FrameNumber() const override;
     int32_t PartnerNumber() const override;
     int32_t FrameCount() const override { return int32_t(Count()); }
-    bool Next() override { return Skip(1) == 1; }
-    bool Prev() override { return Skip(-1) == 1; }
     void ReleasePictures() final;
     int32_t Position() const override { return Count() == 0 ? -1 : int32_t(cursor_.current); }
     bool Seek(int32_t position) override { return cursor_.Seek(position, Count()); }
@@ -83,7 +75,6 @@ private:
 
     KeptPictures kept_{[this](size_t index) { DropPicture(index); }};
     std::vector<std::unique_ptr<Cadre>> frames_;
-    FrameCursor cursor_;
     SourceLayout layout_;
 };
 

@@ -14,32 +14,24 @@
 #include <unordered_map>
 #include <vector>
 
+#include "film/cursor_film.h"
 #include "film/film.h"
-#include "film/frame_cursor.h"
 #include "film/frame_source.h"
 #include "film/pictures_by_eye.h"
 #include "film/picture_budget.h"
 
 namespace plexo {
 
-class TwoViewFilm : public PicturesByEye<Film> {
+class TwoViewFilm : public PicturesByEye<CursorFilm> {
 public:
     // `layout` splits the source's whole pictures; it is what `Layout` says.
     TwoViewFilm(std::unique_ptr<FrameSource> source, SourceLayout layout);
 
     Picture PictureView(Eye eye, Tone tone) override;
 
-    void SetShift(int32_t shift) override { cursor_.shift = shift; }
-    void SetRound(bool round) override { cursor_.round = round; }
-    void SetInvert(bool invert) override { cursor_.invert = invert; }
-    int32_t GetShift() const override { return cursor_.shift; }
-    bool GetRound() const override { return cursor_.round; }
-    bool GetInvert() const override { return cursor_.invert; }
     int32_t FrameNumber() const override;
     int32_t PartnerNumber() const override;
     int32_t FrameCount() const override { return source_->Count(); }
-    bool Next() override { return Skip(1) == 1; }
-    bool Prev() override { return Skip(-1) == 1; }
     void ReleasePictures() override;
     int32_t Position() const override;
     bool Seek(int32_t position) override;
@@ -67,7 +59,6 @@ private:
 
     std::unique_ptr<FrameSource> source_;
     SourceLayout layout_;
-    FrameCursor cursor_;
     std::unordered_map<size_t, Kept> frames_;
     KeptPictures kept_{[this](size_t index) { frames_.erase(index); }};
     std::vector<uint8_t> packed_[2];
