@@ -99,6 +99,11 @@ bool WritesFlm(ConversionWay way)
     return WriterOf(TargetFormat(way)) == WriteFlmFile;
 }
 
+std::string OutputOf(ConversionWay way, const std::string& chosenPath)
+{
+    return ConverterOf(way).output(chosenPath);
+}
+
 const ConverterSource& SourceOf(ConversionWay way)
 {
     static const auto sources = [] {
@@ -132,6 +137,18 @@ const ConverterSource& SourceOf(ConversionWay way)
     return sources[static_cast<size_t>(way)];
 }
 
+bool WriteLogged(const std::function<bool()>& write)
+{
+    LogMessage("start");
+    const platform::FailureWatch failure;
+    const bool written = write();
+    LogMessage(written ? "OK" : "write error");
+    if (const std::optional<std::string> why = written ? std::nullopt : failure.first())
+        LogMessage(*why);
+    LogMessage("finish");
+    return written;
+}
+
 ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const ConversionOptions& options,
                          const ConversionControl& control)
 {
@@ -147,14 +164,8 @@ ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const
     }
     if (film->Eyes() == 2)
         LogMessage(chosenPath + ": a two-view film; its first eye is written");
-    LogMessage("start");
-    const platform::FailureWatch failure;
-    const bool written =
-        WriterOf(TargetFormat(way))(film.get(), ConverterOf(way).output(chosenPath), options, control);
-    LogMessage(written ? "OK" : "write error");
-    if (const std::optional<std::string> why = written ? std::nullopt : failure.first())
-        LogMessage(*why);
-    LogMessage("finish");
+    const bool written = WriteLogged(
+        [&] { return WriterOf(TargetFormat(way))(film.get(), OutputOf(way, chosenPath), options, control); });
     return written ? ConversionResult::Ok : ConversionResult::WriteError;
 }
 

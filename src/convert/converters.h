@@ -65,6 +65,10 @@ const FileFormat& TargetFormat(ConversionWay way);
 bool WritesBmp(ConversionWay way);
 // A .flm file, the only output that can compress.
 bool WritesFlm(ConversionWay way);
+// What the way writes from the source the user chose: the .flm file, or the
+// base its numbered frames are named from (/clips/walk0012.bmp to JPEG gives
+// /clips/walk).
+std::string OutputOf(ConversionWay way, const std::string& chosenPath);
 
 // What the converter's open dialog offers and the extension it requires.
 struct ConverterSource {
@@ -73,6 +77,12 @@ struct ConverterSource {
     std::string extension;    // "BMP": the first row's
 };
 const ConverterSource& SourceOf(ConversionWay way);
+
+// Runs `write` between the log lines of every run that writes files (a
+// conversion, an export): "start", then "OK", or "write error" and the
+// "PATH: reason" line of the first file that failed, then "finish". Returns
+// what `write` returned.
+bool WriteLogged(const std::function<bool()>& write);
 
 ConversionResult Convert(ConversionWay way, const std::string& chosenPath, const ConversionOptions& options,
                          const ConversionControl& control = {});

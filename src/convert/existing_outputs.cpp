@@ -74,47 +74,14 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
 
 std::vector<std::string> OutputNames(ConversionWay way, const std::string& chosenPath, const Source& source)
 {
-    std::string base;
-    const char* extension = ".bmp";
-    switch (way) {
-    case ConversionWay::BmpToFlm:
-    case ConversionWay::JpgToFlm:
-        return {FlmOutputName(chosenPath)};
-    case ConversionWay::VideoToFlm:
-        return {VideoFlmName(chosenPath)};
-    case ConversionWay::VideoToBmp:
-        base = PathLessExtension(chosenPath);
-        break;
-    case ConversionWay::VideoToJpg:
-        base = PathLessExtension(chosenPath);
-        extension = ".jpg";
-        break;
-    case ConversionWay::MpoToFlm:
-    case ConversionWay::JpsToFlm:
-        return {RunFlmName(chosenPath)};
-    case ConversionWay::BmpToJpg:
-    case ConversionWay::MpoToJpg:
-    case ConversionWay::JpsToJpg:
-        base = SequenceBase(chosenPath);
-        extension = ".jpg";
-        break;
-    case ConversionWay::JpgToBmp:
-    case ConversionWay::MpoToBmp:
-    case ConversionWay::JpsToBmp:
-        base = SequenceBase(chosenPath);
-        break;
-    case ConversionWay::FlmToBmp:
-        base = FlmBase(chosenPath);
-        break;
-    case ConversionWay::FlmToJpg:
-        base = FlmBase(chosenPath);
-        extension = ".jpg";
-        break;
-    }
+    const std::string output = OutputOf(way, chosenPath);
+    if (WritesFlm(way))
+        return {output};
+    const std::string extension = std::string(".") + TargetFormat(way).extension;
     std::vector<std::string> names;
     names.reserve(source.numbers.size());
     for (int32_t number : source.numbers)
-        names.push_back(FrameFileName(base, number, extension));
+        names.push_back(FrameFileName(output, number, extension.c_str()));
     return names;
 }
 

@@ -7,8 +7,6 @@
 #include "convert/file_identity.h"
 #include "film/file_formats.h"
 #include "film/numbered_sequence.h"
-#include "platform/failure_note.h"
-#include "platform/log.h"
 #include "platform/message_sink.h"
 #include "present/compositor.h"
 
@@ -199,13 +197,8 @@ ExportResult Export(Film& film, const std::string& out, const ExportOptions& opt
     const int32_t frames = StartWalk(film, options);
     if (frames == 0)
         return ExportResult::NoFrame;
-    LogMessage("start");
-    const platform::FailureWatch failure;
-    const bool whole = WriteFrames(film, *format, out, options, frames, control, written);
-    LogMessage(whole ? "OK" : "write error");
-    if (const std::optional<std::string> why = whole ? std::nullopt : failure.first())
-        LogMessage(*why);
-    LogMessage("finish");
+    const bool whole =
+        WriteLogged([&] { return WriteFrames(film, *format, out, options, frames, control, written); });
     return whole ? ExportResult::Ok : ExportResult::WriteError;
 }
 
