@@ -26,7 +26,7 @@ export PLEXO_REGISTRY=$work/registry.ini
 export LIBGL_ALWAYS_SOFTWARE=1
 
 if [ "$server" = xorg ]; then
-  x_start Xorg -noreset -nolisten tcp -config "$here/../tests/xorg/dummy.conf" -logfile "$work/xorg.log"
+  x_start Xorg -nolisten tcp -config "$here/../tests/xorg/dummy.conf" -logfile "$work/xorg.log"
   output=$(xrandr | awk '/ connected/ {print $1; exit}')
   # The dummy driver's configuration has no 720p mode at 120 Hz.
   if ! xrandr | grep -q '^ *1280x720_120 '; then

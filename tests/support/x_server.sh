@@ -26,8 +26,10 @@ x_cleanup() {
 
 # x_start SERVER ARGS...: the server picks a free display and tells its number
 # on descriptor 3 once it accepts clients; Qt then talks to it through xcb.
+# It never resets: a server that resets when its last client leaves drops
+# the next viewer's connection if that comes in before it has noticed.
 x_start() {
-  "$@" -displayfd 3 3>"$work/display" >"$work/server.log" 2>&1 &
+  "$@" -noreset -displayfd 3 3>"$work/display" >"$work/server.log" 2>&1 &
   server_pid=$!
   for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || fail "$1 did not start ($(tail -n5 "$work/server.log" 2>/dev/null))"

@@ -24,7 +24,7 @@ export LIBGL_ALWAYS_SOFTWARE=1
 "$tool" demo "$work/demo.flm" || fail "plexo-tool demo"
 read -r width height < <("$tool" info "$work/demo.flm" | sed -n 's/^size: \([0-9]*\)x\([0-9]*\)$/\1 \2/p')
 
-x_start Xorg -noreset -nolisten tcp -config "$config" -logfile "$work/xorg.log"
+x_start Xorg -nolisten tcp -config "$config" -logfile "$work/xorg.log"
 output=$(xrandr | awk '/ connected/ {print $1; exit}')
 xrandr --output "$output" --mode 800x600
 "$plexo" "$work/demo.flm" >"$work/plexo.log" 2>&1 &

@@ -44,7 +44,7 @@ export LIBGL_ALWAYS_SOFTWARE=1
 # SIGABRT ends the viewer below; no core file is wanted of it.
 ulimit -c 0
 
-x_start Xorg -noreset -nolisten tcp -config "$config" -logfile "$work/xorg.log"
+x_start Xorg -nolisten tcp -config "$config" -logfile "$work/xorg.log"
 output=$(xrandr | awk '/ connected/ {print $1; exit}')
 xrandr --output "$output" --mode 1280x1024 --rate 60
 start=$(output_mode "$output")

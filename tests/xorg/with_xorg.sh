@@ -9,5 +9,5 @@ case " $* " in *" --gtest_list_tests "*) exec "$@" ;; esac
 source "$(dirname "$0")/../support/x_server.sh"
 x_begin xorg-modes
 fail() { echo "FAIL: $*" >&2; exit 1; }
-x_start Xorg -noreset -nolisten tcp -config "$(dirname "$0")/dummy.conf" -logfile "$work/xorg.log"
+x_start Xorg -nolisten tcp -config "$(dirname "$0")/dummy.conf" -logfile "$work/xorg.log"
 "$@"
