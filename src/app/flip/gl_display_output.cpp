@@ -1,45 +1,28 @@
 #include "app/flip/gl_display_output.h"
 
-#include <QEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions_1_1>
 #include <QOpenGLVersionFunctionsFactory>
-#include <QScreen>
 #include <QSurfaceFormat>
 #include <QThread>
-#include <QTimer>
-#include <QWidget>
 #include <QWindow>
-
-#include <algorithm>
-#include <cmath>
 
 namespace plexo {
 
-namespace {
-
-constexpr int kQuickSwapsForNoVsync = 10;
-
-}  // namespace
-
-GlDisplayOutput::GlDisplayOutput(QWidget* view) : view_(view)
+GlDisplayOutput::GlDisplayOutput(QWidget* view)
+    : ViewOverlayOutput(view, QSurface::OpenGLSurface, true)
 {
+    fault_ = "the display offers no OpenGL";
     QSurfaceFormat format;
     format.setStereo(true);
     format.setSwapInterval(1);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    // A window of its own over the view only, kept above the main window and
-    // below its dialogs, passing input through to the main window.
-    window_ = std::make_unique<QWindow>();
-    window_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
-                      Qt::WindowDoesNotAcceptFocus);
-    window_->setSurfaceType(QSurface::OpenGLSurface);
-    window_->setFormat(format);
-    window_->create();
+    window().setFormat(format);
+    window().create();
     context_ = std::make_unique<QOpenGLContext>();
-    context_->setFormat(window_->requestedFormat());
+    context_->setFormat(window().requestedFormat());
     if (!context_->create())
         return;
     // The loading context draws nothing; it shares the textures.
@@ -56,35 +39,26 @@ GlDisplayOutput::GlDisplayOutput(QWidget* view) : view_(view)
     // A field is a framebuffer copy (OpenGL 3.0, or older with the extension).
     const bool blits = loadContext_->format().version() >= qMakePair(3, 0) ||
                        loadContext_->hasExtension(QByteArrayLiteral("GL_ARB_framebuffer_object"));
+    const QByteArray renderer(reinterpret_cast<const char*>(loadContext_->functions()->glGetString(GL_RENDERER)));
+    software_ = renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("swrast") ||
+                renderer.contains("Software Rasterizer");
     loadContext_->doneCurrent();
     if (!blits) {
         fault_ = "the display's OpenGL cannot copy between framebuffers";
         return;
     }
     stereo_ = context_->format().stereo();
-    view->installEventFilter(this);
-    view->window()->installEventFilter(this);
-    thread_ = QThread::create([this] { Render(); });
-    context_->moveToThread(thread_);
-    thread_->start();
     loadThread_ = new QThread;
     loader_ = new QObject;
     loader_->moveToThread(loadThread_);
     loadContext_->moveToThread(loadThread_);
     loadThread_->start();
+    StartRendering([this](QThread* thread) { context_->moveToThread(thread); });
 }
 
 GlDisplayOutput::~GlDisplayOutput()
 {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-        changed_.notify_all();
-    }
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-    }
+    StopRendering();
     if (loadThread_) {
         QMetaObject::invokeMethod(loader_, [this] { loadContext_->doneCurrent(); }, Qt::BlockingQueuedConnection);
         loadThread_->quit();
@@ -92,93 +66,12 @@ GlDisplayOutput::~GlDisplayOutput()
         delete loader_;
         delete loadThread_;
     }
-    if (view_) {
-        view_->removeEventFilter(this);
-        view_->window()->removeEventFilter(this);
-    }
 }
 
-bool GlDisplayOutput::Start(std::string& why)
+bool GlDisplayOutput::Keep(int surface, const K3V_Pixels& pixels, const QRect& area, bool whole,
+                           const QRect& changed)
 {
-    // Without its render thread nothing would ever be drawn, and a wait for
-    // the blank would wait for a swap that never comes.
-    if (!thread_) {
-        why = fault_;
-        return false;
-    }
-    const QScreen* screen = view_->screen();
-    if (!screen) {
-        why = "the view is on no screen";
-        return false;
-    }
-    const qreal ratio = screen->devicePixelRatio();
-    width_ = int32_t(std::lround(screen->geometry().width() * ratio));
-    height_ = int32_t(std::lround(screen->geometry().height() * ratio));
-    refreshRate_ = uint32_t(std::max(1L, std::lround(screen->refreshRate())));
-    deviceName_ = screen->name().toStdString();
-    std::lock_guard lock(mutex_);
-    quickSwaps_ = 0;
-    vsync_ = true;
-    return true;
-}
-
-void GlDisplayOutput::Follow()
-{
-    if (!view_)
-        return;
-    const QScreen* screen = view_->screen();
-    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-    const QPoint origin = view_->mapToGlobal(QPoint(0, 0)) - (screen ? screen->geometry().topLeft() : QPoint());
-    // The main window's native window is made anew when it goes frameless.
-    window_->setTransientParent(view_->window()->windowHandle());
-    window_->setGeometry(QRect(view_->mapToGlobal(QPoint(0, 0)), view_->size()));
-    // The main window is mapped anew when it goes full screen, over this one.
-    if (window_->isVisible())
-        QTimer::singleShot(0, window_.get(), &QWindow::raise);
-    std::lock_guard lock(mutex_);
-    region_ = QRect(int(std::lround(origin.x() * ratio)), int(std::lround(origin.y() * ratio)),
-                    int(std::lround(view_->width() * ratio)), int(std::lround(view_->height() * ratio)));
-}
-
-bool GlDisplayOutput::eventFilter(QObject* watched, QEvent* event)
-{
-    if (view_ && (watched == view_ || watched == view_->window()) &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show))
-        Follow();
-    return QObject::eventFilter(watched, event);
-}
-
-void GlDisplayOutput::SetCooperativeLevel(void*, uint32_t flags)
-{
-    const bool show = flags & K3V_DDSCL_FULLSCREEN;
-    Follow();
-    {
-        std::lock_guard lock(mutex_);
-        shown_ = show;
-    }
-    window_->setVisible(show);
-    Follow();
-}
-
-void GlDisplayOutput::ChainCreated(const std::vector<platform::Surface*>&)
-{
-    std::lock_guard lock(mutex_);
-    loaded_.fill(QRect());
-}
-
-void GlDisplayOutput::Load(int surface, const K3V_Pixels& pixels, const QRect& changed)
-{
-    if (surface < 0 || surface >= kSurfaces || !loader_)
-        return;
-    QRect area;
-    bool whole = false;
-    {
-        std::lock_guard lock(mutex_);
-        area = region_ & QRect(0, 0, pixels.width, pixels.height);
-        whole = loaded_[size_t(surface)] != area;
-    }
-    if (area.isEmpty())
-        return;
+    bool kept = false;
     QMetaObject::invokeMethod(
         loader_,
         [&] {
@@ -187,162 +80,45 @@ void GlDisplayOutput::Load(int surface, const K3V_Pixels& pixels, const QRect& c
             auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(loadContext_.get());
             if (!gl)
                 return;
-            std::lock_guard texture(textureLocks_[size_t(surface)]);
             EyeTexture& t = textures_[size_t(surface)];
             whole ? t.Load(*gl, pixels, area) : t.Update(*gl, pixels, changed);
             // Whole before the render context draws it.
             gl->glFinish();
-            std::lock_guard lock(mutex_);
-            loaded_[size_t(surface)] = area;
-            ++versions_[size_t(surface)];
+            kept = true;
         },
         Qt::BlockingQueuedConnection);
+    return kept;
 }
 
-void GlDisplayOutput::LoadIfStale(int surface, const K3V_Pixels& pixels)
+bool GlDisplayOutput::BeginDrawing()
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (surface < 0 || surface >= kSurfaces ||
-            loaded_[size_t(surface)] == (region_ & QRect(0, 0, pixels.width, pixels.height)))
-            return;
-    }
-    Load(surface, pixels, QRect(0, 0, pixels.width, pixels.height));
-}
-
-void GlDisplayOutput::SurfaceChanged(int surface, const K3V_Pixels& pixels, const K3V_Rect& area)
-{
-    Load(surface, pixels, QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
-}
-
-void GlDisplayOutput::Show(int left, int right)
-{
-    if (left < 0 || left >= kSurfaces || right >= kSurfaces)
-        return;
-    std::lock_guard lock(mutex_);
-    next_ = {left, right, versions_[size_t(left)], right >= 0 ? versions_[size_t(right)] : 0, region_};
-    fresh_ = true;
-    changed_.notify_all();
-}
-
-// The view's part moves with the view: a texture that holds another part is
-// loaded whole before it is shown.
-void GlDisplayOutput::Present(int surface, const K3V_Pixels& pixels)
-{
-    LoadIfStale(surface, pixels);
-    Show(surface, -1);
-}
-
-void GlDisplayOutput::PresentStereo(int left, const K3V_Pixels& leftPixels, int right, const K3V_Pixels& rightPixels)
-{
-    LoadIfStale(left, leftPixels);
-    LoadIfStale(right, rightPixels);
-    Show(left, right);
-}
-
-bool GlDisplayOutput::WaitForVerticalBlank(std::chrono::steady_clock::time_point deadline)
-{
-    // The last field presented is drawn first, with vsync or without, so the
-    // driver never presents faster than fields are drawn: a field left out
-    // would show one eye twice running.
-    std::unique_lock lock(mutex_);
-    if (!changed_.wait_until(lock, deadline, [this] { return stop_ || (!fresh_ && !rendering_); }) || !vsync_)
+    if (!context_->makeCurrent(&window()))
         return false;
-    const auto period = std::chrono::nanoseconds(1'000'000'000LL / refreshRate_);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastBlank_ < period * 3 / 4) {
-        // The swap came back well within a refresh of the last blank, so it
-        // was not held for a blank: the next one is a refresh after the last.
-        changed_.wait_until(lock, lastBlank_ + period, [this] { return stop_; });
-    } else if (now - lastSwap_ > period / 2) {
-        // With nothing presented since the last swap, the next blank is one
-        // refresh after it.
-        const auto next = now + period - (now - lastSwap_) % period;
-        changed_.wait_until(lock, next, [this] { return stop_; });
-    }
-    lastBlank_ = std::chrono::steady_clock::now();
-    return vsync_;
+    gl_ = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context_.get());
+    if (gl_)
+        context_->extraFunctions()->glGenFramebuffers(1, &framebuffer_);
+    return gl_;
 }
 
-bool GlDisplayOutput::Draw(QOpenGLFunctions_1_1& gl, QOpenGLExtraFunctions& extra, GLuint framebuffer,
-                           const Field& field)
+bool GlDisplayOutput::DrawField(const Field& field, const QRect& area)
 {
-    // Locked in chain order, as the surfaces' guards are.
-    const int low = field.right < 0 ? field.left : std::min(field.left, field.right);
-    const int high = field.right < 0 ? -1 : std::max(field.left, field.right);
-    std::unique_lock first(textureLocks_[size_t(low)]);
-    std::unique_lock<std::mutex> second;
-    if (high >= 0)
-        second = std::unique_lock(textureLocks_[size_t(high)]);
-    {
-        // A texture loaded anew since its surface was presented holds a later
-        // picture, perhaps of the other eye: the field is left out.
-        std::lock_guard lock(mutex_);
-        if (versions_[size_t(field.left)] != field.leftVersion ||
-            (field.right >= 0 && versions_[size_t(field.right)] != field.rightVersion))
-            return false;
-    }
-    const QRect area = textures_[size_t(field.left)].area();
-    if (area.isEmpty())
-        return false;
     // The window's rows count from its bottom.
     const QPoint at(area.left() - field.region.left(), field.region.bottom() - area.bottom());
+    QOpenGLExtraFunctions& extra = *context_->extraFunctions();
     if (stereo_)
-        gl.glDrawBuffer(field.right >= 0 ? GL_BACK_LEFT : GL_BACK);
-    textures_[size_t(field.left)].Draw(extra, framebuffer, at);
+        gl_->glDrawBuffer(field.right >= 0 ? GL_BACK_LEFT : GL_BACK);
+    textures_[size_t(field.left)].Draw(extra, framebuffer_, at);
     if (field.right >= 0) {
-        gl.glDrawBuffer(GL_BACK_RIGHT);
-        textures_[size_t(field.right)].Draw(extra, framebuffer, at);
+        gl_->glDrawBuffer(GL_BACK_RIGHT);
+        textures_[size_t(field.right)].Draw(extra, framebuffer_, at);
     }
     // Drawn before the textures may change.
-    gl.glFinish();
+    gl_->glFinish();
     return true;
 }
 
-void GlDisplayOutput::Render()
-{
-    QOpenGLFunctions_1_1* gl = nullptr;
-    GLuint framebuffer = 0;
-    for (;;) {
-        Field field;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return stop_ || fresh_; });
-            if (stop_)
-                break;
-            field = next_;
-            fresh_ = false;
-            rendering_ = shown_;
-        }
-        const auto before = std::chrono::steady_clock::now();
-        // Made current once: on some platforms every makeCurrent asks the
-        // window system about the window again.
-        if (rendering_ && !gl && context_->makeCurrent(window_.get())) {
-            gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context_.get());
-            context_->extraFunctions()->glGenFramebuffers(1, &framebuffer);
-        }
-        if (!rendering_ || field.region.isEmpty() || !gl ||
-            !Draw(*gl, *context_->extraFunctions(), framebuffer, field)) {
-            std::lock_guard lock(mutex_);
-            rendering_ = false;
-            changed_.notify_all();
-            continue;
-        }
-        const auto period = std::chrono::nanoseconds(1'000'000'000LL / refreshRate_);
-        const auto swapFrom = std::chrono::steady_clock::now();
-        context_->swapBuffers(window_.get());
-        const auto after = std::chrono::steady_clock::now();
-        if (onFieldDrawn)
-            onFieldDrawn(field.left, after - before);
-        std::lock_guard lock(mutex_);
-        quickSwaps_ = (after - swapFrom) * 4 < period ? quickSwaps_ + 1 : 0;
-        if (quickSwaps_ >= kQuickSwapsForNoVsync)
-            vsync_ = false;
-        lastSwap_ = after;
-        rendering_ = false;
-        changed_.notify_all();
-    }
-    context_->doneCurrent();
-}
+void GlDisplayOutput::Swap() { context_->swapBuffers(&window()); }
+
+void GlDisplayOutput::EndDrawing() { context_->doneCurrent(); }
 
 }  // namespace plexo
