@@ -1,6 +1,7 @@
-// Page flipping in the real viewer through the OpenGL output, counting the
-// eye fields that the output draws and swaps. Run on an X server by
-// page_flip_gl.sh; prints one line a phase:
+// Page flipping in the real viewer through the output it chooses (OpenGL,
+// or X shared memory where OpenGL draws in software; PLEXO_FLIP_OUTPUT
+// picks one), counting the eye fields that the output draws and shows. Run
+// on an X server by page_flip_gl.sh; prints one line a phase:
 //   still:   the paused film, the driver alone alternating one pair;
 //   playing: a tick every 60th of a second (PlayStep, ComposeFlipPair and
 //            ShowPair through the view's paint), late counting the ticks
@@ -29,13 +30,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
-#include "app/flip/gl_display_output.h"
 #include "app/flip/gl_eye_texture.h"
+#include "app/flip/page_flip_output.h"
 #include "app/flip/page_flip_stereo.h"
+#include "app/flip/view_overlay_output.h"
 #include "app/view/plexo_view.h"
 #include "app/window/main_frame.h"
 #include "app/window/plexo_app.h"
@@ -54,10 +58,10 @@ constexpr int32_t kDisplacement = 24;
 
 enum class Eye { First, Second, Unknown };
 
-// The GL output that also notes every field it draws: its eye, its
-// picture and what drawing and swapping it took. A field's eye is that of
-// the picture its surface was last presented with.
-class CountingOutput : public GlDisplayOutput {
+// The viewer's page-flip output with every field it draws noted: its eye,
+// its picture and what drawing and swapping it took. A field's eye is that
+// of the picture its surface was last presented with.
+class CountingOutput : public platform::DisplayOutput {
 public:
     struct Field {
         Clock::time_point at;
@@ -66,15 +70,30 @@ public:
         double ms;
     };
 
-    explicit CountingOutput(QWidget* view) : GlDisplayOutput(view)
+    explicit CountingOutput(std::shared_ptr<ViewOverlayOutput> output) : output_(std::move(output))
     {
-        onFieldDrawn = [this](int surface, std::chrono::nanoseconds took) {
+        output_->onFieldDrawn = [this](int surface, std::chrono::nanoseconds took) {
             std::lock_guard lock(mutex_);
             fields_.push_back({Clock::now(), eyes_[size_t(surface)], fingerprints_[size_t(surface)],
                                std::chrono::duration<double, std::milli>(took).count()});
         };
     }
 
+    const char* Name() const { return output_->Name(); }
+    int32_t Width() const override { return output_->Width(); }
+    int32_t Height() const override { return output_->Height(); }
+    uint32_t RefreshRate() const override { return output_->RefreshRate(); }
+    std::string DeviceName() const override { return output_->DeviceName(); }
+    bool QuadBuffered() const override { return output_->QuadBuffered(); }
+    bool Start(std::string& why) override { return output_->Start(why); }
+    bool WaitForVerticalBlank(Clock::time_point deadline) override { return output_->WaitForVerticalBlank(deadline); }
+    void SurfaceChanged(int surface, const K3V_Pixels& pixels, const K3V_Rect& area) override
+    {
+        output_->SurfaceChanged(surface, pixels, area);
+    }
+    void SetCooperativeLevel(void* window, uint32_t flags) override { output_->SetCooperativeLevel(window, flags); }
+    void ChainCreated(const std::vector<platform::Surface*>& chain) override { output_->ChainCreated(chain); }
+    void ChainReleased() override { output_->ChainReleased(); }
     void Present(int surface, const K3V_Pixels& pixels) override
     {
         {
@@ -82,7 +101,7 @@ public:
             eyes_[size_t(surface)] = EyeOf(pixels);
             fingerprints_[size_t(surface)] = Fingerprint(pixels);
         }
-        GlDisplayOutput::Present(surface, pixels);
+        output_->Present(surface, pixels);
     }
     std::vector<Field> fields()
     {
@@ -118,6 +137,7 @@ private:
         return left == right ? Eye::Unknown : right ? Eye::First : Eye::Second;
     }
 
+    std::shared_ptr<ViewOverlayOutput> output_;
     std::mutex mutex_;
     std::array<Eye, 4> eyes_{Eye::Unknown, Eye::Unknown, Eye::Unknown, Eye::Unknown};
     std::array<uint64_t, 4> fingerprints_{};
@@ -216,7 +236,8 @@ int Run(double seconds)
     plexo.InitInstance();
     CMainFrame* frame = plexo.mainFrame();
     CPlexoDoc& doc = *plexo.document();
-    auto output = std::make_shared<CountingOutput>(frame->view());
+    auto output = std::make_shared<CountingOutput>(MakePageFlipOutput(frame->view()));
+    std::printf("output: %s\n", output->Name());
     platform::SetDisplayOutput(output);
     doc.setDist(kDisplacement);
     doc.ChoosePresentation(PresentationId::PageFlip);

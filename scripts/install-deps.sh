@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6opengl6-dev libgl-dev libturbojpeg0-dev libxrandr-dev
+  qt6-base-dev libqt6opengl6-dev libgl-dev libturbojpeg0-dev libxrandr-dev libxcb1-dev libxcb-shm0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick libjpeg-turbo-progs time ffmpeg lintian
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool

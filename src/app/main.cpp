@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/flip/gl_display_output.h"
+#include "app/flip/page_flip_output.h"
+#include "app/flip/view_overlay_output.h"
 #include "app/view/plexo_view.h"
 #include "app/window/main_frame.h"
 #include "app/window/plexo_app.h"
@@ -48,8 +49,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "plexo: unknown flag '%s' ignored (see plexo --help)\n", flag.c_str());
     plexo.InitInstance();
     plexo::CloseOnTerminationSignal(plexo.mainFrame());
-    // Page flipping shows on an OpenGL window over the view.
-    plexo::platform::SetDisplayOutput(std::make_shared<plexo::GlDisplayOutput>(plexo.mainFrame()->view()));
+    // Page flipping shows on a window of its own over the view.
+    plexo::platform::SetDisplayOutput(plexo::MakePageFlipOutput(plexo.mainFrame()->view()));
     const int result = QApplication::exec();
     plexo::platform::SetDisplayOutput(nullptr);
     return result;

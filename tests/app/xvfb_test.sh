@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The real viewer under Xvfb, twice on one server. First with the demo film
+# The real viewer under Xvfb, three times on one server. First with the demo film
 # in red-blue stereo: a second film dropped on it through XDND (a small Qt
 # drag source, the pointer moved by xdotool) loads, and SIGTERM ends it with
-# its settings written. Then page-flipped stereo with Mesa's software OpenGL
-# and the reference driver: screenshots over a second find two different
-# pictures at the view's centre (the two eyes).
+# its settings written. Then page-flipped stereo with the reference driver,
+# through X shared memory and through Mesa's software OpenGL: screenshots
+# over a second find two different pictures at the view's centre (the two
+# eyes).
 # Usage: xvfb_test.sh PLEXO PLEXO_TOOL DRAG_SOURCE DRIVER_FOLDER
 #        (PLEXO_SCREENSHOTS=FOLDER keeps the shots)
 set -euo pipefail
@@ -51,31 +52,36 @@ for key in "Current directory" "Frames/sec=15.000000" "Red-Blue=1" "Round=0" "Di
   grep -q "^$key" "$ini" || fail "settings file lacks '$key': $(cat "$ini")"
 done
 
-printf '[Settings]\nRed-Blue=0\n' >"$ini"
 printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$driver" >"$work/registry.ini"
 export PLEXO_REGISTRY=$work/registry.ini LIBGL_ALWAYS_SOFTWARE=1
-"$plexo" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
-plexo_pid=$!
 covers() {
   xdotool search --onlyvisible --name '^demo.flm - Plexo$' getwindowgeometry %@ 2>/dev/null | grep -q 1024x768
 }
-for _ in $(seq 200); do covers && break; sleep 0.1; done
-covers || fail "the page-flipping window does not cover the screen"
 # The crop at the screen's centre lies inside the picture.
 crop=120x80+452+344
 lit() { [ "$(import -window root -crop $crop png:- | convert - -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" != 0 ]; }
-for _ in $(seq 200); do lit && break; sleep 0.1; done
-# The two eyes' pictures differ there by their displacements. A shot catches
-# either eye, so with twenty of them the chance that one eye is caught fewer
-# than twice is about one in fifty thousand.
-for i in $(seq 20); do
-  import -window root -crop $crop "$work/crop$i.png"
-  sleep 0.05
+# Each page-flip output in turn.
+for flip_output in x11 opengl; do
+  printf '[Settings]\nRed-Blue=0\n' >"$ini"
+  PLEXO_FLIP_OUTPUT=$flip_output "$plexo" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
+  plexo_pid=$!
+  for _ in $(seq 200); do covers && break; sleep 0.1; done
+  covers || fail "$flip_output: the page-flipping window does not cover the screen"
+  for _ in $(seq 200); do lit && break; sleep 0.1; done
+  # The two eyes' pictures differ there by their displacements. A shot
+  # catches either eye, so with twenty of them the chance that one eye is
+  # caught fewer than twice is about one in fifty thousand.
+  rm -f "$work"/crop*.png
+  for i in $(seq 20); do
+    import -window root -crop $crop "$work/crop$i.png"
+    sleep 0.05
+  done
+  [ -z "${PLEXO_SCREENSHOTS:-}" ] || cp "$work"/crop*.png "$PLEXO_SCREENSHOTS"/
+  for i in $(seq 20); do convert "$work/crop$i.png" -format '%[fx:maxima.r+maxima.g+maxima.b] %#\n' info:; done |
+    sort | uniq -c | tee "$work/kinds"
+  grep -q ' 0 ' "$work/kinds" && fail "$flip_output: shots show nothing at the view's centre"
+  [ "$(awk '$1 >= 2' "$work/kinds" | wc -l)" -ge 2 ] ||
+    fail "$flip_output: the screen does not alternate between two pictures"
+  x_stop_plexo
 done
-[ -z "${PLEXO_SCREENSHOTS:-}" ] || cp "$work"/crop*.png "$PLEXO_SCREENSHOTS"/
-for i in $(seq 20); do convert "$work/crop$i.png" -format '%[fx:maxima.r+maxima.g+maxima.b] %#\n' info:; done |
-  sort | uniq -c | tee "$work/kinds"
-grep -q ' 0 ' "$work/kinds" && fail "shots show nothing at the view's centre"
-[ "$(awk '$1 >= 2' "$work/kinds" | wc -l)" -ge 2 ] || fail "the screen does not alternate between two pictures"
-x_stop_plexo
 echo "PASS"
