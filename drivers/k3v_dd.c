@@ -9,8 +9,11 @@
  * Surfaces are taken over eye by eye: a surface marked with SetEye replaces
  * the old one of its eye at that eye's next field, so a field never shows
  * the wrong eye. Status reports the surfaces in use (shown or queued) as
- * busy; asked about a shown surface that its eye's next field gives up, it
- * waits for that field, so the host never draws into a surface on screen.
+ * busy, except one that its eye has given up (another is queued for its next
+ * field) once it is off the screen: the eye never shows it again, so the
+ * host may draw the next pair into it without waiting for that eye's field.
+ * Asked about a given-up surface still on the screen, Status waits for the
+ * next field, so the host never draws into a surface on screen.
  *
  * Links only the C library and pthreads.
  */
@@ -42,6 +45,9 @@ typedef struct Driver {
      * takes its place at the eye's next field. */
     K3V_Surface* shown[kEyes];
     K3V_Surface* pending[kEyes];
+    /* The surfaces of the field presented last (the second only where both
+     * eyes go in one swap). */
+    K3V_Surface* onScreen[kEyes];
 } Driver;
 
 static Driver* Of(K3V_FlipperDriver* record) { return (Driver*)record->driverData; }
@@ -100,6 +106,10 @@ static void* Run(void* arg)
         if (d->quadBuffered) {
             K3V_Surface* left = TakeField(d, K3V_EYE_FIRST);
             K3V_Surface* right = TakeField(d, K3V_EYE_SECOND);
+            if (left && right) {
+                d->onScreen[0] = left;
+                d->onScreen[1] = right;
+            }
             pthread_mutex_unlock(&d->mutex);
             if (left && right)
                 d->dd->ops->PresentStereo(d->dd, left, right);
@@ -107,8 +117,11 @@ static void* Run(void* arg)
             /* The eye moves on only with a field shown, so the first field
              * shown is the first eye's and no eye is shown twice running. */
             K3V_Surface* surface = TakeField(d, eye);
-            if (surface)
+            if (surface) {
                 eye = eye == K3V_EYE_FIRST ? K3V_EYE_SECOND : K3V_EYE_FIRST;
+                d->onScreen[0] = surface;
+                d->onScreen[1] = NULL;
+            }
             pthread_mutex_unlock(&d->mutex);
             if (surface)
                 d->dd->ops->Present(d->dd, surface);
@@ -165,6 +178,7 @@ static K3V_Result StartStereo(K3V_FlipperDriver* record, uint32_t adapter, K3V_D
         d->hertz = 60;
     memset(d->shown, 0, sizeof d->shown);
     memset(d->pending, 0, sizeof d->pending);
+    memset(d->onScreen, 0, sizeof d->onScreen);
     d->stop = 0;
     d->running = pthread_create(&d->thread, NULL, Run, d) == 0;
     pthread_mutex_unlock(&d->mutex);
@@ -200,26 +214,30 @@ static K3V_Result Present(K3V_FlipperDriver* record, uint32_t adapter, uint32_t 
     return 0;
 }
 
-static uint32_t StatusOf(const Driver* d, const K3V_Surface* s)
-{
-    uint32_t status = 0;
-    for (int eye = 0; eye < kEyes; ++eye) {
-        if (d->shown[eye] == s)
-            status |= K3V_STATUS_SHOWN;
-        if (d->pending[eye] == s)
-            status |= K3V_STATUS_QUEUED;
-    }
-    return status;
-}
-
-/* The eye whose next field gives up this shown surface, or -1. */
-static int ReplacedAtNextField(const Driver* d, const K3V_Surface* s)
+/* The eye that has given up this shown surface (another is queued for its
+ * next field, and the other eye neither shows nor queues it), or -1. */
+static int GivenUp(const Driver* d, const K3V_Surface* s)
 {
     for (int eye = 0; eye < kEyes; ++eye)
         if (d->shown[eye] == s && d->pending[eye] && d->pending[eye] != s && d->shown[1 - eye] != s &&
             d->pending[1 - eye] != s)
             return eye;
     return -1;
+}
+
+static int OnScreen(const Driver* d, const K3V_Surface* s) { return d->onScreen[0] == s || d->onScreen[1] == s; }
+
+static uint32_t StatusOf(const Driver* d, const K3V_Surface* s)
+{
+    const int released = d->running && GivenUp(d, s) >= 0 && !OnScreen(d, s);
+    uint32_t status = 0;
+    for (int eye = 0; eye < kEyes; ++eye) {
+        if (d->shown[eye] == s && !released)
+            status |= K3V_STATUS_SHOWN;
+        if (d->pending[eye] == s)
+            status |= K3V_STATUS_QUEUED;
+    }
+    return status;
 }
 
 static K3V_Result GetStatus(K3V_FlipperDriver* record, uint32_t adapter, K3V_Surface* surface, uint32_t* status)
@@ -229,12 +247,11 @@ static K3V_Result GetStatus(K3V_FlipperDriver* record, uint32_t adapter, K3V_Sur
     if (!d || !status)
         return 1;
     pthread_mutex_lock(&d->mutex);
-    const int eye = d->running ? ReplacedAtNextField(d, surface) : -1;
-    if (eye >= 0) {
+    if (d->running && GivenUp(d, surface) >= 0) {
         struct timespec deadline;
         clock_gettime(CLOCK_REALTIME, &deadline);
         AddNanoseconds(&deadline, kMaxWaitNanoseconds);
-        while (d->running && d->shown[eye] == surface && d->pending[eye] &&
+        while (d->running && GivenUp(d, surface) >= 0 && OnScreen(d, surface) &&
                pthread_cond_timedwait(&d->changed, &d->mutex, &deadline) == 0) {
         }
     }
