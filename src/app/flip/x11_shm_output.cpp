@@ -146,9 +146,10 @@ bool X11ShmOutput::Keep(int surface, const K3V_Pixels& pixels, const QRect& area
     // The last put of this image ended with a round trip, so the server no
     // longer reads it.
     Image& image = images_[size_t(surface)];
-    if (image.size != area.size() && !Reserve(image, area.size()))
+    const bool fresh = image.size != area.size();
+    if (fresh && !Reserve(image, area.size()))
         return false;
-    const QRect part = whole ? area : changed & area;
+    const QRect part = whole || fresh ? area : changed & area;
     for (int y = part.top(); y <= part.bottom(); ++y)
         BgrToBgrx(pixels.data + size_t(y) * size_t(pixels.pitch) + size_t(part.left()) * 3,
                   image.pixels + size_t(y - area.top()) * size_t(area.width()) + (part.left() - area.left()),
@@ -159,6 +160,9 @@ bool X11ShmOutput::Keep(int surface, const K3V_Pixels& pixels, const QRect& area
 bool X11ShmOutput::DrawField(const Field& field, const QRect& area)
 {
     const Image& image = images_[size_t(field.left)];
+    // Its memory may have been refused since the part was last kept.
+    if (!image.pixels || image.size != area.size())
+        return false;
     const QPoint at = area.topLeft() - field.region.topLeft();
     xcb_shm_put_image(connection_, windowId_, context_, uint16_t(image.size.width()), uint16_t(image.size.height()), 0,
                       0, uint16_t(image.size.width()), uint16_t(image.size.height()), int16_t(at.x()),
