@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "video/scan_watch.h"
+#include "video/video_input.h"
 
 namespace plexo::video {
 
@@ -55,10 +56,10 @@ std::atomic<ScanWatcher*> watcher{nullptr};
 
 std::optional<FrameTimes> Scan(const std::string& path, int stream, ScanWatcher* progress)
 {
-    AVFormatContext* opened = nullptr;
-    if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0)
+    std::string why;
+    const InputHandle format = OpenVideoInputFile(path, why);
+    if (!format)
         return std::nullopt;
-    FormatHandle format(opened);
     if (stream < 0 || unsigned(stream) >= format->nb_streams)
         return std::nullopt;
     for (unsigned i = 0; i < format->nb_streams; ++i)

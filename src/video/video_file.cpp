@@ -1,5 +1,6 @@
 #include "video/video_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -13,15 +14,15 @@ namespace plexo::video {
 
 namespace {
 
-bool FitsLimit(int width, int height)
+bool FitsLimit(int width, int height, int side = kMaxVideoSide)
 {
-    return width > 0 && height > 0 && width <= kMaxVideoSide && height <= kMaxVideoSide;
+    return width > 0 && height > 0 && width <= side && height <= side;
 }
 
-std::string SizeRefusal(int width, int height)
+std::string SizeRefusal(int width, int height, int side = kMaxVideoSide)
 {
     return "its frames of " + std::to_string(width) + " x " + std::to_string(height) + " pixels exceed " +
-           std::to_string(kMaxVideoSide) + " pixels a side";
+           std::to_string(side) + " pixels a side";
 }
 
 double RateOf(AVRational rate)
@@ -70,21 +71,22 @@ int64_t TimeOf(const AVFrame& frame)
 
 std::unique_ptr<VideoFile> VideoFile::Open(const std::string& path, std::string& why)
 {
-    QuietLibraries();
+    return Open(OpenVideoInputFile(path, why), why);
+}
+
+std::unique_ptr<VideoFile> VideoFile::Open(InputHandle input, std::string& why, int maxSide)
+{
+    if (!input)
+        return nullptr;
     std::unique_ptr<VideoFile> file(new VideoFile);
-    if (!file->Start(path, why))
+    if (!file->Start(std::move(input), std::min(maxSide, kMaxVideoSide), why))
         return nullptr;
     return file;
 }
 
-bool VideoFile::Start(const std::string& path, std::string& why)
+bool VideoFile::Start(InputHandle input, int maxSide, std::string& why)
 {
-    AVFormatContext* opened = nullptr;
-    if (const int error = avformat_open_input(&opened, path.c_str(), nullptr, nullptr); error < 0) {
-        why = ErrorText(error);
-        return false;
-    }
-    format_.reset(opened);
+    format_ = std::move(input);
     if (const int error = avformat_find_stream_info(format_.get(), nullptr); error < 0) {
         why = ErrorText(error);
         return false;
@@ -100,8 +102,8 @@ bool VideoFile::Start(const std::string& path, std::string& why)
         if (int(i) != index)
             format_->streams[i]->discard = AVDISCARD_ALL;
     const AVCodecParameters& parameters = *stream_->codecpar;
-    if (!FitsLimit(parameters.width, parameters.height)) {
-        why = SizeRefusal(parameters.width, parameters.height);
+    if (!FitsLimit(parameters.width, parameters.height, maxSide)) {
+        why = SizeRefusal(parameters.width, parameters.height, maxSide);
         return false;
     }
     codec_.reset(avcodec_alloc_context3(decoder));
@@ -110,8 +112,14 @@ bool VideoFile::Start(const std::string& path, std::string& why)
         why = "out of memory";
         return false;
     }
-    avcodec_parameters_to_context(codec_.get(), &parameters);
+    if (const int error = avcodec_parameters_to_context(codec_.get(), &parameters); error < 0) {
+        why = "the " + std::string(decoder->name) + " decoder cannot take the stream's parameters: " +
+              ErrorText(error);
+        return false;
+    }
     codec_->pkt_timebase = stream_->time_base;
+    // The decoder refuses a larger frame before it makes room for it.
+    codec_->max_pixels = int64_t(maxSide) * maxSide;
     // One thread a core, as the ffmpeg program decodes.
     codec_->thread_count = 0;
     if (const int error = avcodec_open2(codec_.get(), decoder, nullptr); error < 0) {

@@ -10,6 +10,7 @@
 
 #include "image/stereo_layout.h"
 #include "video/av_handles.h"
+#include "video/video_input.h"
 
 namespace plexo::video {
 
@@ -25,6 +26,9 @@ public:
     // set when the file cannot be read as a video, has frames larger than
     // kMaxVideoSide a side or a decoder that fails.
     static std::unique_ptr<VideoFile> Open(const std::string& path, std::string& why);
+    // The same over an input, null when it could not be opened; `maxSide`
+    // below kMaxVideoSide refuses smaller frames too.
+    static std::unique_ptr<VideoFile> Open(InputHandle input, std::string& why, int maxSide = kMaxVideoSide);
 
     int StreamIndex() const { return stream_->index; }
     AVRational TimeBase() const { return stream_->time_base; }
@@ -53,12 +57,12 @@ public:
 
 private:
     VideoFile() = default;
-    bool Start(const std::string& path, std::string& why);
+    bool Start(InputHandle input, int maxSide, std::string& why);
     void ReadStreamFacts();
     // Fills the codec with the next packet of the stream; false at the end.
     bool Feed();
 
-    FormatHandle format_;
+    InputHandle format_;
     CodecHandle codec_;
     PacketHandle packet_;
     AVStream* stream_ = nullptr;
