@@ -65,8 +65,8 @@ PictureBuffer FrameConverter::Convert(const AVFrame& frame, Tone tone)
     PictureBuffer colour = PictureBuffer::allocate(frame.width, frame.height, 3);
     if (!colour || !ToColour(frame, colour))
         return {};
-    if (rotation_ != 0) {
-        colour = Rotated(colour.view(), rotation_);
+    if (orientation_ != Orientation{}) {
+        colour = Oriented(colour.view(), orientation_);
         if (!colour)
             return {};
     }
@@ -78,8 +78,9 @@ PictureBuffer FrameConverter::Convert(const AVFrame& frame, Tone tone)
     return grey;
 }
 
-PictureBuffer Rotated(const Picture& picture, int degrees)
+PictureBuffer Oriented(const Picture& picture, Orientation orientation)
 {
+    const int degrees = orientation.degrees;
     const bool across = degrees == 90 || degrees == 270;
     const int width = picture.width, height = picture.height;
     PictureBuffer turned = PictureBuffer::allocate(across ? height : width, across ? width : height,
@@ -88,13 +89,16 @@ PictureBuffer Rotated(const Picture& picture, int degrees)
         return turned;
     const size_t pixel = size_t(picture.bytesPerPixel);
     for (int r = 0; r < height; ++r) {
-        const uint8_t* from = picture.row(r);
-        for (int x = 0; x < width; ++x, from += pixel) {
+        const uint8_t* row = picture.row(r);
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* from = row + size_t(orientation.mirrored ? width - 1 - x : x) * pixel;
             // Rows counted from the bottom: a clockwise quarter turn takes
-            // column x of row r to column r of row width - 1 - x.
+            // column x of row r, mirrored or not, to column r of row
+            // width - 1 - x.
             uint8_t* to = degrees == 90    ? turned.row(width - 1 - x) + size_t(r) * pixel
+                          : degrees == 180 ? turned.row(height - 1 - r) + size_t(width - 1 - x) * pixel
                           : degrees == 270 ? turned.row(x) + size_t(height - 1 - r) * pixel
-                                           : turned.row(height - 1 - r) + size_t(width - 1 - x) * pixel;
+                                           : turned.row(r) + size_t(x) * pixel;
             std::memcpy(to, from, pixel);
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 extern "C" {
@@ -155,14 +156,31 @@ void VideoFile::ReadStreamFacts()
         layout_ = LayoutOf(*reinterpret_cast<const AVStereo3D*>(stereo), LayoutOrigin::Metadata);
     if (const uint8_t* matrix = av_stream_get_side_data(stream_, AV_PKT_DATA_DISPLAYMATRIX, &size);
         matrix && size >= 9 * sizeof(int32_t)) {
-        // The matrix turns counter-clockwise; the ffmpeg program turns the
-        // pictures back by its angle rounded to a right angle.
-        const double angle = -av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
-        if (std::isfinite(angle)) {
-            const long quarter = std::lround(angle / 90.0);
-            rotation_ = int(((quarter % 4) + 4) % 4) * 90;
-        }
+        int32_t entries[9];
+        std::memcpy(entries, matrix, sizeof entries);
+        orientation_ = OrientationOf(entries);
     }
+}
+
+Orientation OrientationOf(const int32_t matrix[9])
+{
+    // A matrix that mirrors has a negative determinant. Mirrored first, the
+    // pictures are left to turn by the matrix with its first row negated.
+    int32_t turn[9];
+    std::copy(matrix, matrix + 9, turn);
+    Orientation orientation;
+    orientation.mirrored = double(matrix[0]) * matrix[4] - double(matrix[1]) * matrix[3] < 0;
+    if (orientation.mirrored)
+        for (const int i : {0, 1, 2})
+            turn[i] = int32_t(-int64_t(turn[i]));
+    // The matrix turns counter-clockwise; the ffmpeg program turns the
+    // pictures back by its angle rounded to a right angle.
+    const double angle = -av_display_rotation_get(turn);
+    if (std::isfinite(angle)) {
+        const long quarter = std::lround(angle / 90.0);
+        orientation.degrees = int(((quarter % 4) + 4) % 4) * 90;
+    }
+    return orientation;
 }
 
 double VideoFile::FrameRate() const

@@ -10,6 +10,7 @@
 
 #include "image/stereo_layout.h"
 #include "video/av_handles.h"
+#include "video/orientation.h"
 #include "video/video_input.h"
 
 namespace plexo::video {
@@ -38,8 +39,8 @@ public:
     int64_t StatedCount() const { return stream_->nb_frames > 0 ? stream_->nb_frames : 0; }
     // The first frame's time, in the stream's time base.
     int64_t FirstTime() const { return firstTime_; }
-    // Degrees to turn the pictures clockwise for display: 0, 90, 180 or 270.
-    int Rotation() const { return rotation_; }
+    // How the pictures are turned for display.
+    Orientation Rotation() const { return orientation_; }
     // The layout the stream's metadata (Matroska StereoMode, the MP4 st3d
     // box) states, else the frame-packing SEI of its first frame; never half,
     // which neither can say.
@@ -69,7 +70,7 @@ private:
     // The first frame, decoded on opening and given by the first Next.
     FrameHandle first_;
     int64_t firstTime_ = 0;
-    int rotation_ = 0;
+    Orientation orientation_;
     SourceLayout layout_;
     bool draining_ = false;
     std::string damage_;
