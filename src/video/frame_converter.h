@@ -1,8 +1,9 @@
 #pragma once
 // Decoded video frames made into the system's pictures: blue-green-red or
 // grey, bottom row first, colour-converted with the stream's matrix and
-// range (BT.601 where it says nothing, as FFmpeg does) and mirrored and
-// turned as the stream's display matrix says. Safe to call from several threads at once.
+// range (BT.601 where it says nothing, as FFmpeg does), then mirrored and
+// turned as the stream's display matrix says. Safe to call from several
+// threads at once.
 
 #include <mutex>
 #include <vector>

@@ -39,7 +39,7 @@ public:
     int64_t StatedCount() const { return stream_->nb_frames > 0 ? stream_->nb_frames : 0; }
     // The first frame's time, in the stream's time base.
     int64_t FirstTime() const { return firstTime_; }
-    // How the pictures are turned for display.
+    // How the pictures are mirrored and turned for display.
     Orientation Rotation() const { return orientation_; }
     // The layout the stream's metadata (Matroska StereoMode, the MP4 st3d
     // box) states, else the frame-packing SEI of its first frame; never half,
