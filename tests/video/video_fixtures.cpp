@@ -1,8 +1,6 @@
 #include "video/video_fixtures.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 #include "support/outside_programs.h"
 
@@ -30,22 +28,6 @@ double MeanDifference(const Picture& ours, const uint8_t* theirs, size_t stride)
             sum += std::abs(int(ours.row(r)[i]) - int(top[i]));
     }
     return sum / double(ours.byteCount());
-}
-
-std::vector<PacketPlace> PacketPlaces(const std::string& path)
-{
-    std::istringstream lines(CommandOutput("ffprobe -v quiet -select_streams v -show_entries packet=pos,size,flags "
-                                           "-of csv=p=0 '" + path + "'"));
-    std::vector<PacketPlace> places;
-    for (std::string line; std::getline(lines, line);) {
-        PacketPlace place;
-        char flags[8] = {};
-        if (std::sscanf(line.c_str(), "%zu,%zu,%7s", &place.size, &place.offset, flags) == 3) {
-            place.key = flags[0] == 'K';
-            places.push_back(place);
-        }
-    }
-    return places;
 }
 
 }  // namespace plexo::test

@@ -25,12 +25,4 @@ std::vector<uint8_t> FfmpegFrames(const std::string& path);
 // row) whose top-left pixel is at `theirs`.
 double MeanDifference(const Picture& ours, const uint8_t* theirs, size_t stride);
 
-// Where the packets of the file's video stream lie, in the file's order.
-struct PacketPlace {
-    size_t offset = 0;
-    size_t size = 0;
-    bool key = false;
-};
-std::vector<PacketPlace> PacketPlaces(const std::string& path);
-
 }  // namespace plexo::test
