@@ -71,12 +71,11 @@ SharedFrame VideoSource::Frame(int64_t index, bool wait)
     if (SharedFrame kept = cache_.Find(index); kept || !wait)
         return kept;
     // Asked for again, a frame that failed is tried again.
-    if (failed_ == index)
-        failed_ = -1;
+    failed_.erase(index);
     const auto waiting = waited_.insert(index);
     wake_.notify_all();
     decoded_.wait(lock,
-                  [&] { return quit_ || dead_ || index >= count_ || cache_.Has(index) || failed_ == index; });
+                  [&] { return quit_ || dead_ || index >= count_ || cache_.Has(index) || failed_.count(index); });
     waited_.erase(waiting);
     return cache_.Find(index);
 }
@@ -89,7 +88,7 @@ void VideoSource::Aim(int64_t cursor, int64_t partner, int direction)
         partner_ = partner;
         direction_ = direction < 0 ? -1 : 1;
         refused_ = -1;
-        failed_ = -1;
+        failed_.clear();
     }
     wake_.notify_all();
 }
@@ -122,12 +121,12 @@ int64_t VideoSource::Wanted() const
     if (dead_)
         return -1;
     for (const int64_t index : waited_)
-        if (index < count_ && !cache_.Has(index) && index != failed_)
+        if (index < count_ && !cache_.Has(index) && !failed_.count(index))
             return index;
     for (int64_t k = 0; k <= kAhead; ++k)
         for (const int64_t from : {cursor_, partner_}) {
             const int64_t index = from + k * direction_;
-            if (index == refused_ || index == failed_)
+            if (index == refused_ || failed_.count(index))
                 return -1;
             if (index >= 0 && index < count_ && !cache_.Has(index))
                 return index;
@@ -169,7 +168,7 @@ void VideoSource::Fail(int64_t index, const std::string& why)
     std::lock_guard lock(mutex_);
     if (damage_.empty())
         damage_ = why;
-    failed_ = index;
+    failed_.insert(index);
     decoded_.notify_all();
 }
 

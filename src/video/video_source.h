@@ -104,9 +104,9 @@ private:
     // The frame ahead the cache had no room for, wanted no more until the
     // next aim.
     int64_t refused_ = -1;
-    // The frame the decoder failed to give, not sought again until it is
+    // The frames the decoder failed to give, not sought again until they are
     // asked for or aimed at anew.
-    int64_t failed_ = -1;
+    std::set<int64_t> failed_;
     // Set when the file gives no frame from its start: nothing more is
     // decoded.
     bool dead_ = false;
