@@ -85,18 +85,18 @@ std::vector<std::string> NumberedFilesUpTo(const std::string& base, const std::s
     const std::string stem = slash == std::string::npos ? base : base.substr(slash + 1);
     std::map<int32_t, std::string> found;
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(folder.empty() ? "/" : folder, error), end; !error && entry != end;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
         const std::string name = entry->path().filename().string();
         if (name.size() <= stem.size() + extension.size() || !name.starts_with(stem) || !name.ends_with(extension))
             continue;
         const std::string digits = name.substr(stem.size(), name.size() - stem.size() - extension.size());
-        if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), digit))
             continue;
         const int32_t number = std::stoi(digits);
-        const std::string path = FrameFileName(base, number, extension.c_str());
-        if (number >= 1 && number <= count && path.ends_with("/" + name))
-            found.emplace(number, path);
+        if (number >= 1 && number <= count && FrameFileName(stem, number, extension.c_str()) == name)
+            found.emplace(number, FrameFileName(base, number, extension.c_str()));
     }
     std::vector<std::string> names;
     for (auto& [number, path] : found)

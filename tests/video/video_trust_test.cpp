@@ -112,6 +112,8 @@ TEST_F(VideoTrust, TheToolGoesByTheFramesThatDecode)
         ++written;
     EXPECT_EQ(out, "replaced: 0\nwrote " + dir.file("cut0001.bmp") + " to " + dir.file("cut000") +
                        std::to_string(written) + ".bmp: " + std::to_string(written) + " frames\n");
+    const std::string again = run("convert video-bmp " + q("cut.mp4")).out;
+    EXPECT_TRUE(again.starts_with("replaced: " + std::to_string(written) + "\n")) << again;
 
     // Under the address sanitizer an allocation of 256 MB ends the tool, as a
     // name for each of 2^32 frames would.
@@ -123,7 +125,8 @@ TEST_F(VideoTrust, TheToolGoesByTheFramesThatDecode)
     EXPECT_EQ(r.out, "replaced: 0\nwrote " + dir.file("huge0001.bmp") + " to " + dir.file("huge0020.bmp") +
                          ": 20 frames\n") << r.err.substr(0, 300);
 
-    ASSERT_TRUE(test::MakeVideo(dir, "narrow.mkv", "-vf scale=3:5 -frames:v 2 -c:v ffv1 -metadata:s:v stereo_mode=1"));
+    ASSERT_TRUE(test::MakeVideo(dir, "narrow.mkv",
+                                "-vf scale=3:5 -pix_fmt yuv444p -frames:v 2 -c:v ffv1 -metadata:s:v stereo_mode=1"));
     r = run("convert video-bmp " + q("narrow.mkv"));
     EXPECT_NE(r.err.find("write error\n" + dir.file("narrow0001.bmp") + ": "), std::string::npos) << r.err;
 }
