@@ -58,9 +58,10 @@ public:
     // which neither can say.
     SourceLayout Layout() const { return layout_; }
     VideoFacts Facts() const;
-    // True unless the times of the packets the container's index lists (in
-    // decoding order) stray from steps of one frame at the stated rate: a
-    // variable rate, whose frames their count and rate cannot place.
+    // False when the stream states no rate, or when the times of the packets
+    // the container's index lists (in decoding order) stray from steps of one
+    // frame at that rate: a variable rate, whose frames a count and a rate
+    // cannot place.
     bool IndexStepsEvenly() const;
 
     // The next frame in presentation order. Damaged: a packet the decoder
