@@ -1,6 +1,9 @@
 #include "convert/existing_outputs.h"
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <utility>
 
 #include "convert/file_identity.h"
@@ -14,9 +17,10 @@ namespace plexo {
 namespace {
 
 // The source's frame numbers in the order a conversion walks them, and the
-// files it reads them from.
+// files it reads them from; a video's frames are only counted.
 struct Source {
     std::vector<int32_t> numbers;
+    int32_t videoFrames = 0;
     std::vector<std::string> files;
 };
 
@@ -45,13 +49,12 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
     }
     if (std::strcmp(SourceFormat(way).name, "video") == 0) {
         // A video's frames are numbered from 1 in play order; walking them
-        // would decode them.
+        // would decode them, and its count may be a header's word.
         const FileFormat* format = FileFormatOf(chosenPath);
         FilmPtr film = format && format->openFilm ? format->openFilm(chosenPath, {}) : nullptr;
         if (!film)
             return std::nullopt;
-        for (int32_t number = 1; number <= film->FrameCount(); ++number)
-            source.numbers.push_back(number);
+        source.videoFrames = film->FrameCount();
         source.files.push_back(chosenPath);
         return source;
     }
@@ -72,20 +75,45 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
     return source;
 }
 
-std::vector<std::string> OutputNames(ConversionWay way, const std::string& chosenPath, const Source& source)
+// The files of the folder of `base` named base + a number from 1 to `count`
+// + extension as FrameFileName writes it, by number: a folder holds far fewer
+// files than a forged header may claim frames.
+std::vector<std::string> NumberedFilesUpTo(const std::string& base, const std::string& extension, int32_t count)
 {
-    const std::string output = OutputOf(way, chosenPath);
-    if (WritesFlm(way))
-        return {output};
-    const std::string extension = std::string(".") + TargetFormat(way).extension;
+    const size_t slash = base.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : base.substr(0, slash + 1);
+    const std::string stem = slash == std::string::npos ? base : base.substr(slash + 1);
+    std::map<int32_t, std::string> found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.size() <= stem.size() + extension.size() || !name.starts_with(stem) || !name.ends_with(extension))
+            continue;
+        const std::string digits = name.substr(stem.size(), name.size() - stem.size() - extension.size());
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), digit))
+            continue;
+        const int32_t number = std::stoi(digits);
+        if (number >= 1 && number <= count && FrameFileName(stem, number, extension.c_str()) == name)
+            found.emplace(number, FrameFileName(base, number, extension.c_str()));
+    }
     std::vector<std::string> names;
-    names.reserve(source.numbers.size());
-    for (int32_t number : source.numbers)
-        names.push_back(FrameFileName(output, number, extension.c_str()));
+    for (auto& [number, path] : found)
+        names.push_back(std::move(path));
     return names;
 }
 
 }  // namespace
+
+std::string ExistingOutputs::OutputOfFrame(int done) const
+{
+    if (extension.empty())
+        return base;
+    if (numbers.empty())
+        return FrameFileName(base, done, extension.c_str());
+    return FrameFileName(base, numbers[size_t(std::clamp<int>(done, 1, int(numbers.size())) - 1)], extension.c_str());
+}
 
 std::optional<ExistingOutputs> FindExistingOutputs(ConversionWay way, const std::string& chosenPath)
 {
@@ -94,9 +122,19 @@ std::optional<ExistingOutputs> FindExistingOutputs(ConversionWay way, const std:
         return std::nullopt;
     const std::set<FileIdentity> sourceFiles = IdentitiesOf(source->files);
     ExistingOutputs found;
-    std::vector<std::string> names = OutputNames(way, chosenPath, *source);
-    found.firstOutput = names.front();
-    found.lastOutput = names.back();
+    found.base = OutputOf(way, chosenPath);
+    if (!WritesFlm(way))
+        found.extension = std::string(".") + TargetFormat(way).extension;
+    found.numbers = source->numbers;
+    found.firstOutput = found.OutputOfFrame(1);
+    std::vector<std::string> names;
+    if (found.extension.empty())
+        names.push_back(found.base);
+    else if (source->numbers.empty())
+        names = NumberedFilesUpTo(found.base, found.extension, source->videoFrames);
+    else
+        for (int done = 1; done <= int(source->numbers.size()); ++done)
+            names.push_back(found.OutputOfFrame(done));
     for (std::string& name : names) {
         const std::optional<FileIdentity> identity = IdentityOf(name);
         if (!identity)

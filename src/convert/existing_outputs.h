@@ -19,13 +19,24 @@ struct ExistingOutputs {
     };
     // The output names of this run that exist now, in the order of writing.
     std::vector<File> files;
-    // The run's first and last output names, whether they exist or not: the
-    // same name for a .flm output.
+    // The run's first output name, whether it exists or not: the .flm file
+    // for a .flm output.
     std::string firstOutput;
-    std::string lastOutput;
     // The first of them that is (or links to) a file the source film is read
     // from; empty when none is.
     std::string sourceHit;
+
+    // The name of the output that holds the `done`-th frame written (from
+    // 1), so that a run cut short names what it wrote.
+    std::string OutputOfFrame(int done) const;
+
+    // How the names are made: the base, the extension (empty for a .flm
+    // output) and the source's frame numbers in the order of writing; none
+    // for a video, whose frames are numbered from 1 and whose count is only
+    // known once they are decoded.
+    std::string base;
+    std::string extension;
+    std::vector<int32_t> numbers;
 };
 
 // The outputs of converting the film chosen as `chosenPath` in this way.

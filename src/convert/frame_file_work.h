@@ -27,6 +27,8 @@ protected:
     // A new temporary file for the frame numbered `number`; the one before,
     // if never put, is dropped.
     platform::AtomicFile& StartFile(int32_t number);
+    // The name the frame numbered `number` is written under.
+    std::string FileNameOf(int32_t number) const { return FrameFileName(base_, number, extension_); }
 
 private:
     const std::string& base_;

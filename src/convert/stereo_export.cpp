@@ -28,8 +28,12 @@ int32_t StartWalk(Film& film, const ExportOptions& options)
     film.SetShift(options.shift);
     film.SetRound(true);
     film.SetInvert(false);
+    // A video's seek past the frames it holds lands on its last one.
     if (options.index)
-        return *options.index >= 0 && *options.index < film.FrameCount() && film.Seek(*options.index) ? 1 : 0;
+        return *options.index >= 0 && *options.index < film.FrameCount() && film.Seek(*options.index) &&
+                       film.Position() == *options.index
+                   ? 1
+                   : 0;
     return film.Seek(0) ? film.FrameCount() : 0;
 }
 

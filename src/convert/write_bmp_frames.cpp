@@ -2,6 +2,7 @@
 #include "convert/frame_shaper.h"
 #include "convert/frame_writers.h"
 #include "image/write_bmp_file.h"
+#include "platform/failure_note.h"
 
 namespace plexo {
 
@@ -17,8 +18,16 @@ public:
     bool Make(const Picture& picture, int32_t number) override
     {
         const Picture shaped = shaper_.ShapedBitmap(picture);
-        if (!shaped)
+        if (!shaped) {
+            // A bitmap frame's width is cut to a multiple of 4, which may
+            // leave nothing of a narrow picture.
+            if (picture)
+                platform::NoteFailure(FileNameOf(number), "a picture of " + std::to_string(picture.width) + " x " +
+                                                              std::to_string(picture.height) +
+                                                              " pixels leaves no BMP frame, whose width is cut to a "
+                                                              "multiple of 4");
             return false;
+        }
         platform::AtomicFile& file = StartFile(number);
         return WriteBmpInto(file, BitmapHeaderFor(shaped).data(), shaped.data) && file.startSync();
     }

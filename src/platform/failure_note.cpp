@@ -44,15 +44,20 @@ std::optional<std::string> FailureWatch::first() const
 
 void NoteFailure(const std::string& path, int error)
 {
+    NoteFailure(path, std::string(std::strerror(error)));
+}
+
+void NoteFailure(const std::string& path, const std::string& reason)
+{
     // A worker making a frame ahead of its turn holds the note until then,
     // so the first failure noted is the first in frame order.
     if (HeldReports* held = ThreadHold()) {
-        held->HoldFailure(path, error);
+        held->HoldFailure(path, reason);
         return;
     }
     std::lock_guard lock(WatchMutex());
     if (FailureWatch* watch = Current(); watch && !watch->first_)
-        watch->first_ = path + ": " + std::strerror(error);
+        watch->first_ = path + ": " + reason;
 }
 
 }  // namespace plexo::platform

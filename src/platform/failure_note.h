@@ -25,10 +25,12 @@ public:
 private:
     FailureWatch* outer_;
     std::optional<std::string> first_;
-    friend void NoteFailure(const std::string& path, int error);
+    friend void NoteFailure(const std::string& path, const std::string& reason);
 };
 
 // Notes that `path` failed with the errno value `error`.
 void NoteFailure(const std::string& path, int error);
+// Notes that `path` failed for `reason`, where no errno value says it.
+void NoteFailure(const std::string& path, const std::string& reason);
 
 }  // namespace plexo::platform

@@ -20,7 +20,7 @@ void HeldReports::Release()
         else if (report.kind == Kind::LogLine)
             LogMessage(report.text);
         else
-            NoteFailure(report.text, report.error);
+            NoteFailure(report.text, report.reason);
     }
 }
 

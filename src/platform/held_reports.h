@@ -20,14 +20,17 @@ public:
     void HoldMessage(const std::string& text) { reports_.push_back({Kind::Message, text}); }
     void HoldLogLine(const std::string& text) { reports_.push_back({Kind::LogLine, text}); }
     // A failure noted (failure_note.h) of the file at `path`.
-    void HoldFailure(const std::string& path, int error) { reports_.push_back({Kind::Failure, path, error}); }
+    void HoldFailure(const std::string& path, const std::string& reason)
+    {
+        reports_.push_back({Kind::Failure, path, reason});
+    }
 
 private:
     enum class Kind { Message, LogLine, Failure };
     struct Report {
         Kind kind;
         std::string text;
-        int error = 0;
+        std::string reason = {};
     };
     std::vector<Report> reports_;
 };

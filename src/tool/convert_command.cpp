@@ -105,7 +105,7 @@ int RunConvert(Args& args)
     std::printf("replaced: %d\n", existing ? CountReplaced(*existing) : 0);
     if (existing) {
         const std::string& first = existing->firstOutput;
-        const std::string& last = existing->lastOutput;
+        const std::string last = existing->OutputOfFrame(done);
         const std::string outputs = first == last ? first : first + " to " + last;
         std::printf("wrote %s: %d %s\n", outputs.c_str(), done, done == 1 ? "frame" : "frames");
     }

@@ -7,12 +7,13 @@
 namespace plexo::tool {
 
 // The partner rules must not keep a frame out of reach, so the shift goes.
+// A video's seek past the frames it holds lands on its last one.
 bool MoveToIndex(Film& film, int index)
 {
     film.SetShift(0);
     film.SetRound(false);
     film.SetInvert(false);
-    return index >= 0 && index < film.FrameCount() && film.Seek(index);
+    return index >= 0 && index < film.FrameCount() && film.Seek(index) && film.Position() == index;
 }
 
 LayoutChoice ReadSourceLayout(Args& args)

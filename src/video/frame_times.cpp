@@ -124,7 +124,7 @@ std::optional<FrameTimes> ScanFrameTimes(const std::string& path, int stream)
 
 std::optional<FrameTimes> FrameTimesOf(const std::string& path, const VideoFile& file)
 {
-    if (file.StatedCount() > 0 && file.FrameRate() > 0)
+    if (file.StatedCount() > 0 && file.FrameRate() > 0 && file.IndexStepsEvenly())
         return FrameTimes::Regular(file.StatedCount(), file.FirstTime(), file.FrameRate(), file.TimeBase());
     return ScanFrameTimes(path, file.StreamIndex());
 }

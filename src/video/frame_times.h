@@ -47,7 +47,8 @@ inline double PlayingTime(int64_t count, double rate)
 // cannot be read or holds no packet of the stream.
 std::optional<FrameTimes> ScanFrameTimes(const std::string& path, int stream);
 
-// The times of a file that states its count and rate, else those of a scan.
+// The times of a file that states its count and rate and whose index steps
+// evenly at that rate, else those of a scan.
 std::optional<FrameTimes> FrameTimesOf(const std::string& path, const VideoFile& file);
 
 }  // namespace plexo::video

@@ -189,13 +189,38 @@ double VideoFile::FrameRate() const
     return average > 0 ? average : RateOf(stream_->r_frame_rate);
 }
 
-bool VideoFile::Feed()
+VideoFacts VideoFile::Facts() const
+{
+    return {StreamIndex(), TimeBase(), FrameRate(), StatedCount(), FirstTime(), Rotation()};
+}
+
+bool VideoFile::IndexStepsEvenly() const
+{
+    const double rate = FrameRate();
+    if (!(rate > 0))
+        return false;
+    const double step = 1.0 / (rate * av_q2d(stream_->time_base));
+    const int entries = avformat_index_get_entries_count(stream_);
+    const AVIndexEntry* first = entries > 0 ? avformat_index_get_entry(stream_, 0) : nullptr;
+    for (int i = 1; first && i < entries; ++i) {
+        const AVIndexEntry* entry = avformat_index_get_entry(stream_, i);
+        if (!entry || std::llround(double(entry->timestamp - first->timestamp) / step) != i)
+            return false;
+    }
+    return true;
+}
+
+VideoFile::Fed VideoFile::Feed()
 {
     for (;;) {
         // A read error in a cut or damaged file ends the frames as the end
-        // of the file does.
-        if (av_read_frame(format_.get(), packet_.get()) < 0)
-            return false;
+        // of the file does; want of memory ends nothing.
+        if (const int error = av_read_frame(format_.get(), packet_.get()); error < 0) {
+            if (error != AVERROR(ENOMEM))
+                return Fed::End;
+            damage_ = ErrorText(error);
+            return Fed::Failed;
+        }
         if (packet_->stream_index != stream_->index) {
             av_packet_unref(packet_.get());
             continue;
@@ -204,7 +229,7 @@ bool VideoFile::Feed()
         av_packet_unref(packet_.get());
         if (error < 0 && error != AVERROR(EAGAIN))
             damage_ = ErrorText(error);
-        return true;
+        return error == AVERROR(ENOMEM) ? Fed::Failed : Fed::Packet;
     }
 }
 
@@ -216,8 +241,10 @@ Decoded VideoFile::Next(FrameHandle& frame)
     }
     if (!frame)
         frame.reset(av_frame_alloc());
-    if (!frame)
-        return Decoded::End;
+    if (!frame) {
+        damage_ = "out of memory";
+        return Decoded::Failed;
+    }
     for (;;) {
         const int error = avcodec_receive_frame(codec_.get(), frame.get());
         if (error == 0) {
@@ -226,10 +253,17 @@ Decoded VideoFile::Next(FrameHandle& frame)
             damage_ = SizeRefusal(frame->width, frame->height);
             return Decoded::Damaged;
         }
+        if (error == AVERROR(ENOMEM)) {
+            damage_ = ErrorText(error);
+            return Decoded::Failed;
+        }
         if (error != AVERROR(EAGAIN) || draining_)
             return Decoded::End;
         damage_.clear();
-        if (!Feed()) {
+        const Fed fed = Feed();
+        if (fed == Fed::Failed)
+            return Decoded::Failed;
+        if (fed == Fed::End) {
             draining_ = true;
             avcodec_send_packet(codec_.get(), nullptr);
         } else if (!damage_.empty()) {

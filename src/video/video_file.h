@@ -19,7 +19,24 @@ namespace plexo::video {
 // several times over (decoded, cached, converted).
 inline constexpr int kMaxVideoSide = 16384;
 
-enum class Decoded { Frame, End, Damaged };
+// Failed: the frame could not be had for want of memory; the film goes on
+// past it, so a caller never takes it for the end.
+enum class Decoded { Frame, End, Damaged, Failed };
+
+// What the stream states, copied on opening: the facts any thread may read
+// while the file itself stays with the thread that decodes.
+struct VideoFacts {
+    int streamIndex = -1;
+    AVRational timeBase{1, 1};
+    // Frames a second; 0 when the stream states none.
+    double frameRate = 0;
+    // The frame count the container states; 0 when it states none.
+    int64_t statedCount = 0;
+    // The first frame's time, in the time base.
+    int64_t firstTime = 0;
+    // Degrees to turn the pictures clockwise for display.
+    int rotation = 0;
+};
 
 class VideoFile {
 public:
@@ -45,10 +62,16 @@ public:
     // box) states, else the frame-packing SEI of its first frame; never half,
     // which neither can say.
     SourceLayout Layout() const { return layout_; }
+    VideoFacts Facts() const;
+    // False when the stream states no rate, or when the times of the packets
+    // the container's index lists (in decoding order) stray from steps of one
+    // frame at that rate: a variable rate, whose frames a count and a rate
+    // cannot place.
+    bool IndexStepsEvenly() const;
 
     // The next frame in presentation order. Damaged: a packet the decoder
     // refused or a frame past the size limit (DamageText says why); decoding
-    // goes on after it.
+    // goes on after it. Failed: no memory for the frame (DamageText says so).
     Decoded Next(FrameHandle& frame);
     std::string DamageText() const { return damage_; }
     // Decoding starts again at the keyframe at or before `time`, or at the
@@ -60,8 +83,9 @@ private:
     VideoFile() = default;
     bool Start(InputHandle input, int maxSide, std::string& why);
     void ReadStreamFacts();
-    // Fills the codec with the next packet of the stream; false at the end.
-    bool Feed();
+    enum class Fed { Packet, End, Failed };
+    // Fills the codec with the next packet of the stream.
+    Fed Feed();
 
     InputHandle format_;
     CodecHandle codec_;

@@ -22,7 +22,7 @@ VideoFilm::VideoFilm(std::string path, std::unique_ptr<VideoSource> source, Sour
     : path_(std::move(path)),
       source_(std::move(source)),
       layout_(layout),
-      converter_(source_->File().Rotation()),
+      converter_(source_->Facts().rotation),
       count_(size_t(std::clamp<int64_t>(source_->Count(), 0, INT32_MAX)))
 {
     MakeFirstCurrent();
@@ -51,8 +51,8 @@ void VideoFilm::Settle()
     LogMessage(path_ + ": the frames end at " + std::to_string(known) + " of the " + std::to_string(count_) +
                " stated");
     count_ = size_t(std::max<int64_t>(known, 0));
-    for (auto at = made_.begin(); at != made_.end();)
-        at = at->first >= count_ ? made_.erase(at) : std::next(at);
+    // The frames past the end keep their objects until their pictures go: a
+    // walk may have handed them to its workers.
     if (count_ > 0 && size_t(Position()) >= count_)
         MSFilm::Seek(int32_t(count_ - 1));
 }
@@ -99,6 +99,14 @@ int32_t VideoFilm::Skip(int32_t steps)
     Settle();
     const int32_t from = Position();
     return Moved(from, [&] { return MSFilm::Skip(steps); });
+}
+
+void VideoFilm::SetShift(int32_t shift)
+{
+    MSFilm::SetShift(shift);
+    Settle();
+    const int32_t at = Position();
+    Moved(at, [&] { return int32_t(MSFilm::Seek(at)); });
 }
 
 void VideoFilm::SetPlaying(bool playing)

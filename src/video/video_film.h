@@ -37,7 +37,9 @@ public:
 
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
-    double FrameRate() const override { return source_->File().FrameRate(); }
+    // The partner the new shift pairs is one the file holds.
+    void SetShift(int32_t shift) override;
+    double FrameRate() const override { return source_->Facts().frameRate; }
     double Duration() const override { return PlayingTime(count_, FrameRate()); }
     SourceLayout Layout() const override { return layout_; }
     void SetPlaying(bool playing) override;

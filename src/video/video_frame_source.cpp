@@ -5,7 +5,7 @@
 namespace plexo::video {
 
 VideoFrameSource::VideoFrameSource(std::string path, std::unique_ptr<VideoSource> source)
-    : path_(std::move(path)), source_(std::move(source)), converter_(source_->File().Rotation())
+    : path_(std::move(path)), source_(std::move(source)), converter_(source_->Facts().rotation)
 {
     source_->Aim(0, 0, 1);
 }
@@ -46,6 +46,15 @@ void VideoFrameSource::Moved(int32_t index)
     source_->Aim(index, index, direction_);
 }
 
+bool VideoFrameSource::Confirm(int32_t index, int32_t partner)
+{
+    const int32_t count = Count();
+    if (playing_ || count == 0 || source_->CountFinal())
+        return true;
+    source_->Frame(std::max(index, partner), true);
+    return Count() >= count;
+}
+
 void VideoFrameSource::SetPlaying(bool playing)
 {
     if (playing && !playing_)
@@ -56,6 +65,34 @@ void VideoFrameSource::SetPlaying(bool playing)
 TwoViewVideoFilm::TwoViewVideoFilm(std::unique_ptr<VideoFrameSource> source, SourceLayout layout)
     : TwoViewFilm(std::move(source), layout), video_(static_cast<VideoFrameSource&>(this->source()))
 {
+}
+
+int32_t TwoViewVideoFilm::Confirmed(const std::function<int32_t()>& move)
+{
+    const int32_t from = Position();
+    int32_t made = move();
+    while (FrameCount() > 0 && !video_.Confirm(Position(), int32_t(cursor_.Partner(size_t(FrameCount()))))) {
+        TwoViewFilm::Seek(from);
+        made = move();
+    }
+    return made;
+}
+
+bool TwoViewVideoFilm::Seek(int32_t position)
+{
+    return Confirmed([&] { return TwoViewFilm::Seek(position) ? 1 : 0; }) != 0;
+}
+
+int32_t TwoViewVideoFilm::Skip(int32_t steps)
+{
+    return Confirmed([&] { return TwoViewFilm::Skip(steps); });
+}
+
+void TwoViewVideoFilm::SetShift(int32_t shift)
+{
+    TwoViewFilm::SetShift(shift);
+    const int32_t at = Position();
+    Confirmed([&] { return TwoViewFilm::Seek(at) ? 1 : 0; });
 }
 
 void TwoViewVideoFilm::SetPlaying(bool playing)

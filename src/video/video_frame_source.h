@@ -5,6 +5,7 @@
 // yet is given as the last one decoded, and the tick counts as late.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,10 +22,14 @@ public:
 
     int32_t Count() const override;
     bool Decode(int32_t index, SourceFrame& frame) override;
-    double FrameRate() const override { return source_->File().FrameRate(); }
+    double FrameRate() const override { return source_->Facts().frameRate; }
     double Duration() const override { return PlayingTime(Count(), FrameRate()); }
     void Moved(int32_t index) override;
 
+    // While the count is not confirmed and the film does not play, decodes
+    // the later of the frames at `index` and `partner`; false when the
+    // frames turned out to end before it, and the count fell.
+    bool Confirm(int32_t index, int32_t partner);
     void SetPlaying(bool playing);
     int32_t LateTicks() const { return late_; }
 
@@ -46,10 +51,19 @@ class TwoViewVideoFilm : public TwoViewFilm {
 public:
     TwoViewVideoFilm(std::unique_ptr<VideoFrameSource> source, SourceLayout layout);
 
+    // A stated count may promise more than the file holds: a move or a shift
+    // lands on frames the file holds, as a single view's video film does.
+    bool Seek(int32_t position) override;
+    int32_t Skip(int32_t steps) override;
+    void SetShift(int32_t shift) override;
     void SetPlaying(bool playing) override;
     int32_t LateTicks() const override { return video_.LateTicks(); }
 
 private:
+    // Makes `move` from the current position and again from there while the
+    // frames it lands on are past the file's end; returns what it returned.
+    int32_t Confirmed(const std::function<int32_t()>& move);
+
     VideoFrameSource& video_;
 };
 

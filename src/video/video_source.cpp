@@ -24,11 +24,12 @@ bool Repaired(const AVFrame& frame)
 }  // namespace
 
 VideoSource::VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, size_t cacheBytes)
-    : file_(std::move(file)),
+    : facts_(file->Facts()),
+      file_(std::move(file)),
       times_(std::move(times)),
       cache_(cacheBytes),
       count_(times_.Count()),
-      countFinal_(times_.Counted())
+      countFinal_(false)
 {
     worker_ = std::thread([this] { Run(); });
 }
@@ -69,9 +70,12 @@ SharedFrame VideoSource::Frame(int64_t index, bool wait)
         return nullptr;
     if (SharedFrame kept = cache_.Find(index); kept || !wait)
         return kept;
+    // Asked for again, a frame that failed is tried again.
+    failed_.erase(index);
     const auto waiting = waited_.insert(index);
     wake_.notify_all();
-    decoded_.wait(lock, [&] { return quit_ || dead_ || index >= count_ || cache_.Has(index); });
+    decoded_.wait(lock,
+                  [&] { return quit_ || dead_ || index >= count_ || cache_.Has(index) || failed_.count(index); });
     waited_.erase(waiting);
     return cache_.Find(index);
 }
@@ -84,6 +88,7 @@ void VideoSource::Aim(int64_t cursor, int64_t partner, int direction)
         partner_ = partner;
         direction_ = direction < 0 ? -1 : 1;
         refused_ = -1;
+        failed_.clear();
     }
     wake_.notify_all();
 }
@@ -116,12 +121,12 @@ int64_t VideoSource::Wanted() const
     if (dead_)
         return -1;
     for (const int64_t index : waited_)
-        if (index < count_ && !cache_.Has(index))
+        if (index < count_ && !cache_.Has(index) && !failed_.count(index))
             return index;
     for (int64_t k = 0; k <= kAhead; ++k)
         for (const int64_t from : {cursor_, partner_}) {
             const int64_t index = from + k * direction_;
-            if (index == refused_)
+            if (index == refused_ || failed_.count(index))
                 return -1;
             if (index >= 0 && index < count_ && !cache_.Has(index))
                 return index;
@@ -158,21 +163,36 @@ void VideoSource::Run()
     }
 }
 
+void VideoSource::Fail(int64_t index, const std::string& why)
+{
+    std::lock_guard lock(mutex_);
+    if (damage_.empty())
+        damage_ = why;
+    failed_.insert(index);
+    decoded_.notify_all();
+}
+
+bool VideoSource::Restart(int64_t target)
+{
+    if (!file_->SeekBefore(facts_.firstTime)) {
+        next_ = -1;
+        Fail(target, "the video cannot be read from its start again");
+        return false;
+    }
+    next_ = 0;
+    return true;
+}
+
 void VideoSource::Reach(int64_t target)
 {
     // From the start a frame's index is counted; after a seek elsewhere it is
-    // taken from the first frame's time.
-    const auto restart = [&] {
-        file_->SeekBefore(file_->FirstTime());
-        next_ = 0;
-    };
+    // taken from the frame's time. A seek the file refuses falls back on
+    // counting from the start.
     if (!OnTheWay(target)) {
-        if (target <= kForwardReach) {
-            restart();
-        } else {
-            file_->SeekBefore(times_.TimeOf(target));
+        if (target > kForwardReach && placedByTime_ && file_->SeekBefore(times_.TimeOf(target)))
             next_ = -1;
-        }
+        else if (!Restart(target))
+            return;
     }
     FrameHandle frame;
     for (;;) {
@@ -181,10 +201,18 @@ void VideoSource::Reach(int64_t target)
             NoteDamage(file_->DamageText());
             continue;
         }
+        if (got == Decoded::Failed) {
+            // Where the decoder stands is not known: the next frame sought
+            // is sought afresh.
+            next_ = -1;
+            Fail(target, "a frame cannot be decoded: " + file_->DamageText());
+            return;
+        }
         if (got == Decoded::End) {
             if (next_ < 0) {
                 // The seek went past the last frame.
-                restart();
+                if (!Restart(target))
+                    return;
                 continue;
             }
             std::lock_guard lock(mutex_);
@@ -198,14 +226,18 @@ void VideoSource::Reach(int64_t target)
             decoded_.notify_all();
             return;
         }
-        if (next_ < 0 && (TimeOf(*frame) == AV_NOPTS_VALUE || times_.IndexAt(TimeOf(*frame)) > target)) {
+        const int64_t time = TimeOf(*frame);
+        if (next_ < 0 && (time == AV_NOPTS_VALUE || times_.IndexAt(time) > target)) {
             // A frame without a time cannot be placed, and a keyframe after
             // the frame asked for (a container that indexes decoding times)
             // is of no use: the frames are counted from the start instead.
-            restart();
+            if (!Restart(target))
+                return;
             continue;
         }
-        const int64_t index = next_ >= 0 ? next_ : times_.IndexAt(TimeOf(*frame));
+        if (next_ >= 0 && next_ < times_.Count() && time != AV_NOPTS_VALUE && times_.IndexAt(time) != next_)
+            placedByTime_ = false;
+        const int64_t index = next_ >= 0 ? next_ : times_.IndexAt(time);
         next_ = index + 1;
         if (Repaired(*frame))
             NoteDamage("the decoder repaired a damaged frame");

@@ -6,8 +6,14 @@
 // costs no decoding and playback finds its frames ready.
 //
 // Stepping forward decodes the next frame; a frame behind the decoder or far
-// ahead of it is reached from the keyframe before it. A file whose frames
-// end before its stated count is cut where they end.
+// ahead of it is reached from the keyframe before it, while the frames' times
+// place them where counting from the start does, else by counting. A count
+// the file states or its packets give is trusted only as far as frames
+// decode: the film is cut where they end. A failure to decode (no memory, a
+// seek the file refuses) gives no frame and cuts nothing.
+//
+// The decoder stays with the worker; other threads see only the facts the
+// stream stated on opening.
 
 #include <condition_variable>
 #include <cstdint>
@@ -34,15 +40,16 @@ public:
     VideoSource(const VideoSource&) = delete;
     VideoSource& operator=(const VideoSource&) = delete;
 
-    const VideoFile& File() const { return *file_; }
+    const VideoFacts& Facts() const { return facts_; }
     // The frames known: the stated or counted count, less what the file
     // turned out not to hold.
     int64_t Count() const;
-    // True once the count can shrink no more.
+    // True once the frames were decoded to their end: the count can shrink
+    // no more.
     bool CountFinal() const;
     // The decoded frame at `index`. With `wait`, decodes it first when it is
     // not kept; without, null when it is not decoded yet. Null past the end
-    // and for a frame the decoder cannot give. Any thread.
+    // and for a frame the decoder cannot give or failed to. Any thread.
     SharedFrame Frame(int64_t index, bool wait);
     // Where pictures will be asked for next: the cursor, the partner and the
     // direction of play (1 or -1). The worker decodes ahead of both.
@@ -64,14 +71,23 @@ private:
     // sooner than a seek does.
     bool OnTheWay(int64_t target) const;
     void NoteDamage(const std::string& text);
+    // Gives up on `index` for now, noting why; waiters for it get no frame.
+    void Fail(int64_t index, const std::string& why);
+    // Seeks back to the first frame; false after Fail when the file refuses.
+    bool Restart(int64_t target);
     // Under the lock: false when the cache had no room for the frame.
     bool KeepLocked(int64_t index, SharedFrame frame);
 
+    const VideoFacts facts_;
     std::unique_ptr<VideoFile> file_;
     const FrameTimes times_;
     // The worker's own: the index of the frame the decoder gives next, -1
     // just after a seek.
     int64_t next_ = 0;
+    // The worker's own: false once a frame counted from the start was not
+    // where its time put it (a variable rate the times did not tell); then
+    // frames are reached by counting only.
+    bool placedByTime_ = true;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
@@ -88,6 +104,9 @@ private:
     // The frame ahead the cache had no room for, wanted no more until the
     // next aim.
     int64_t refused_ = -1;
+    // The frames the decoder failed to give, not sought again until they are
+    // asked for or aimed at anew.
+    std::set<int64_t> failed_;
     // Set when the file gives no frame from its start: nothing more is
     // decoded.
     bool dead_ = false;

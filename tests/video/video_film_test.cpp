@@ -17,26 +17,13 @@ namespace plexo::video {
 namespace {
 
 using test::MakeVideo;
+using test::MeanDifference;
 
 class VideoFilmTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { AddVideoFormats(); }
     test::TempDir dir;
 };
-
-// Mean difference a channel between a picture (bottom row first) and the
-// block of the same size of ffmpeg's frame (top row first, `stride` bytes a
-// row) whose top-left pixel is at `theirs`.
-double MeanDifference(const Picture& ours, const uint8_t* theirs, size_t stride)
-{
-    double sum = 0;
-    for (int r = 0; r < ours.height; ++r) {
-        const uint8_t* top = theirs + size_t(ours.height - 1 - r) * stride;
-        for (size_t i = 0; i < ours.rowBytes(); ++i)
-            sum += std::abs(int(ours.row(r)[i]) - int(top[i]));
-    }
-    return sum / double(ours.byteCount());
-}
 
 struct DecodeCase {
     const char* name;

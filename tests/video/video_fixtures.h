@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image/picture.h"
 #include "support/temp_dir.h"
 
 namespace plexo::test {
@@ -15,7 +16,13 @@ namespace plexo::test {
 bool MakeVideo(const TempDir& dir, const std::string& name, const std::string& encode);
 
 // ffmpeg's own decoding of every frame to blue-green-red, top row first,
-// turned as it turns them, one frame after another.
+// turned as it turns them, one frame after another, each frame once
+// whatever its time.
 std::vector<uint8_t> FfmpegFrames(const std::string& path);
+
+// Mean difference a channel between a picture (bottom row first) and the
+// block of the same size of ffmpeg's frame (top row first, `stride` bytes a
+// row) whose top-left pixel is at `theirs`.
+double MeanDifference(const Picture& ours, const uint8_t* theirs, size_t stride);
 
 }  // namespace plexo::test
