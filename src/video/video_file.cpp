@@ -191,7 +191,7 @@ double VideoFile::FrameRate() const
 
 VideoFacts VideoFile::Facts() const
 {
-    return {StreamIndex(), TimeBase(), FrameRate(), StatedCount(), FirstTime(), Rotation()};
+    return {StreamIndex(), TimeBase(), FrameRate(), StatedCount(), FirstTime(), Orienting()};
 }
 
 bool VideoFile::IndexStepsEvenly() const

@@ -34,8 +34,8 @@ struct VideoFacts {
     int64_t statedCount = 0;
     // The first frame's time, in the time base.
     int64_t firstTime = 0;
-    // Degrees to turn the pictures clockwise for display.
-    int rotation = 0;
+    // How to mirror and turn the pictures for display.
+    Orientation orientation;
 };
 
 class VideoFile {
@@ -57,7 +57,7 @@ public:
     // The first frame's time, in the stream's time base.
     int64_t FirstTime() const { return firstTime_; }
     // How the pictures are mirrored and turned for display.
-    Orientation Rotation() const { return orientation_; }
+    Orientation Orienting() const { return orientation_; }
     // The layout the stream's metadata (Matroska StereoMode, the MP4 st3d
     // box) states, else the frame-packing SEI of its first frame; never half,
     // which neither can say.

@@ -22,7 +22,7 @@ VideoFilm::VideoFilm(std::string path, std::unique_ptr<VideoSource> source, Sour
     : path_(std::move(path)),
       source_(std::move(source)),
       layout_(layout),
-      converter_(source_->Facts().rotation),
+      converter_(source_->Facts().orientation),
       count_(size_t(std::clamp<int64_t>(source_->Count(), 0, INT32_MAX)))
 {
     MakeFirstCurrent();

@@ -5,7 +5,7 @@
 namespace plexo::video {
 
 VideoFrameSource::VideoFrameSource(std::string path, std::unique_ptr<VideoSource> source)
-    : path_(std::move(path)), source_(std::move(source)), converter_(source_->Facts().rotation)
+    : path_(std::move(path)), source_(std::move(source)), converter_(source_->Facts().orientation)
 {
     source_->Aim(0, 0, 1);
 }

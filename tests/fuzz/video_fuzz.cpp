@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
         return 0;
     }
-    FrameConverter converter(file->Rotation());
+    FrameConverter converter(file->Orienting());
     Decode(*file, converter, 4);
     // A time the input picks, in the stream's time base.
     const int64_t time = file->FirstTime() + (size ? data[size / 2] : 0) * 97;
