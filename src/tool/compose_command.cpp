@@ -124,8 +124,7 @@ int RunCompose(Args& args)
         film = PairFilms(std::move(film), std::move(added), side);
     }
     if (!MoveToIndex(*film, index.value_or(0)))
-        return Fail(args.plain()[0] + " has no frame at index " + std::to_string(index.value_or(0)) + ": it has " +
-                    std::to_string(film->FrameCount()));
+        return FailNoFrameAt(args.plain()[0], index.value_or(0), *film);
     film->SetShift(shift.value_or(DefaultShift(*film)));
 
     // The viewer shows black for a picture it cannot read; the tool's caller

@@ -117,8 +117,7 @@ int RunExport(Args& args)
     if (!film)
         return kFailed;
     if (options.index && *options.index >= film->FrameCount())
-        return Fail(path + " has no frame at index " + std::to_string(*options.index) + ": it has " +
-                    std::to_string(film->FrameCount()));
+        return FailNoFrameAt(path, *options.index, *film);
     // A two-view film's partner is its other eye; a single view's is the
     // Settings' A.
     options.shift = shift.value_or(film->Eyes() == 2 ? 0 : platform::DocumentSettings::Read().shift);
@@ -134,7 +133,7 @@ int RunExport(Args& args)
         done = progress.done();
     }
     if (result == ExportResult::NoFrame)
-        return Fail(path + " has no frame to export");
+        return options.index ? FailNoFrameAt(path, *options.index, *film) : Fail(path + " has no frame to export");
     if (result != ExportResult::Ok)
         return Fail(*out + ": the export stopped after " + std::to_string(done) +
                     (done == 1 ? " frame" : " frames") + ", at a frame it could not read or write");

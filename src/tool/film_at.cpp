@@ -49,11 +49,16 @@ FilmPtr OpenFilmAt(const std::string& path, int index, const LayoutChoice& choic
     if (!film)
         return nullptr;
     if (!MoveToIndex(*film, index)) {
-        Fail(path + " has no frame at index " + std::to_string(index) + ": it has " +
-             std::to_string(film->FrameCount()));
+        FailNoFrameAt(path, index, *film);
         return nullptr;
     }
     return film;
+}
+
+int FailNoFrameAt(const std::string& path, int index, const Film& film)
+{
+    return Fail(path + " has no frame at index " + std::to_string(index) + ": it has " +
+                std::to_string(film.FrameCount()));
 }
 
 }  // namespace plexo::tool

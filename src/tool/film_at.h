@@ -32,4 +32,8 @@ int DefaultShift(const Film& film);
 // Walks an open film to frame `index` as above; false when it has fewer frames.
 bool MoveToIndex(Film& film, int index);
 
+// Fails with the message of an index past the film's frames, naming the count
+// the film holds now (a video's, once its frames are found to end early).
+int FailNoFrameAt(const std::string& path, int index, const Film& film);
+
 }  // namespace plexo::tool
