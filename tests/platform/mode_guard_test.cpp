@@ -25,6 +25,21 @@ TEST_P(Transcripts, RestoreWhatTheViewerToldUnlessItEndedNormally)
 
 const std::string kLines = GuardLine(kFirst) + GuardLine(kSecond);
 
+// Outputs told in turn, then each told again in another mode: the first
+// modes are restored, once each.
+TranscriptCase ManyOutputs()
+{
+    TranscriptCase many{"ManyOutputs", {}, {}};
+    for (int again = 0; again < 2; ++again)
+        for (int i = 0; i < 3000; ++i) {
+            const OutputMode told{"OUT-" + std::to_string(i), {32, 640 + again, 480, 60}};
+            many.pieces.push_back(GuardLine(told));
+            if (!again)
+                many.restore.push_back(told);
+        }
+    return many;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Pipe, Transcripts,
     testing::Values(
@@ -37,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         TranscriptCase{"Malformed",
                        {"mode 32 1280 1024 60\n", "mode x 1 1 1 A\n", "mod 32 1 1 1 A\n",
                         std::string(5000, ' ') + GuardLine(kSecond), GuardLine(kFirst)},
-                       {kFirst}}),
+                       {kFirst}},
+        ManyOutputs()),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
