@@ -122,6 +122,7 @@ bool WriteFrames(Film& film, const ExportFormat& format, const std::string& out,
                 return false;
         }
         const int32_t number = film.FrameNumber();
+        writer->FirstEyeSource(film.SourceFile(FirstEye(options.adjust)));
         const bool put = format.eyesApart ? PutEyes(film, adjust, *rect, shown, frame, number, *writer)
                                           : ComposeFrame(&film, adjust, *rect, shown, frame) &&
                                                 writer->Put(Visible(frame), number);
