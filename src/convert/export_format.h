@@ -78,6 +78,10 @@ public:
     // eye (0), then the second (1), each valid only for the call; `number`
     // as for Put. False when it fails.
     virtual bool PutEye(int, const Picture&, int32_t) { return false; }
+    // Told before each frame's Put or PutEye: the file the frame's first eye
+    // is read from (empty for a film of no such file), whose camera metadata
+    // a still writer keeps.
+    virtual void FirstEyeSource(const std::string&) {}
     // Makes the output final. False when anything failed. A writer dropped
     // without Finish (the run stopped or failed) leaves no file of its own
     // under a final name.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "convert/output_names.h"
+#include "image/exif_segment.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_segments.h"
 #include "image/jps_block.h"
@@ -60,8 +61,26 @@ bool WriteSpans(platform::AtomicFile& file, std::initializer_list<std::pair<cons
     return true;
 }
 
-// A JPEG stream of the frame, with an application block of the row's own
-// (JPS's) put in after the leading ones.
+// The Exif block of the frame's first eye, read again only when the eye
+// comes from another file.
+class SourceExif {
+public:
+    void From(const std::string& path)
+    {
+        if (path == path_)
+            return;
+        block_ = path.empty() ? std::vector<uint8_t>{} : ReadUprightExif(path);
+        path_ = path;
+    }
+    const std::vector<uint8_t>& block() const { return block_; }
+
+private:
+    std::string path_;
+    std::vector<uint8_t> block_;
+};
+
+// A JPEG stream of the frame, with the source's Exif block and an
+// application block of the row's own (JPS's) put in after the leading ones.
 class JpegWriter : public StillWriter {
 public:
     JpegWriter(const ExportStart& start, const ExportFormat& format, std::vector<uint8_t> block)
@@ -69,21 +88,27 @@ public:
     {
     }
 
+    void FirstEyeSource(const std::string& path) override { exif_.From(path); }
+
     bool Put(const Picture& frame, int32_t number) override
     {
         return WriteFile(number, [&](platform::AtomicFile& file) {
             if (!encoder_.Encode(frame, quality_, JpegRows::Picture))
                 return false;
             const uint8_t* stream = encoder_.data();
-            const size_t at = block_.empty() ? 0 : HeaderInsertPoint(stream, encoder_.size());
-            return WriteSpans(file,
-                              {{stream, at}, {block_.data(), block_.size()}, {stream + at, encoder_.size() - at}});
+            const std::vector<uint8_t>& exif = exif_.block();
+            const size_t at = block_.empty() && exif.empty() ? 0 : HeaderInsertPoint(stream, encoder_.size());
+            return WriteSpans(file, {{stream, at},
+                                     {exif.data(), exif.size()},
+                                     {block_.data(), block_.size()},
+                                     {stream + at, encoder_.size() - at}});
         });
     }
 
 private:
     int quality_;
     std::vector<uint8_t> block_;
+    SourceExif exif_;
     JpegEncoder encoder_;
 };
 
@@ -105,7 +130,8 @@ private:
 };
 
 // The first eye's stream waits, encoded, for the second; the file is
-// written once both are.
+// written once both are, the source's Exif block in the first stream before
+// the index, whose offsets count it.
 class MpoWriter : public StillWriter {
 public:
     MpoWriter(const ExportStart& start, const ExportFormat& format)
@@ -115,6 +141,8 @@ public:
 
     bool Put(const Picture&, int32_t) override { return false; }
 
+    void FirstEyeSource(const std::string& path) override { exif_.From(path); }
+
     bool PutEye(int eye, const Picture& picture, int32_t number) override
     {
         if (eye == 0) {
@@ -123,23 +151,35 @@ public:
         }
         if (!std::exchange(firstMade_, false) || !second_.Encode(picture, quality_, JpegRows::Picture))
             return false;
-        const std::optional<MpoPieces> pieces = MpoPairPieces(first_.data(), first_.size(), second_.size());
+        const uint8_t* stream = first_.data();
+        size_t size = first_.size();
+        if (const std::vector<uint8_t>& exif = exif_.block(); !exif.empty()) {
+            const size_t at = HeaderInsertPoint(stream, size);
+            withExif_.assign(stream, stream + at);
+            withExif_.insert(withExif_.end(), exif.begin(), exif.end());
+            withExif_.insert(withExif_.end(), stream + at, stream + size);
+            stream = withExif_.data();
+            size = withExif_.size();
+        }
+        const std::optional<MpoPieces> pieces = MpoPairPieces(stream, size, second_.size());
         if (!pieces)
             return false;
         return WriteFile(number, [&](platform::AtomicFile& file) {
-            const uint8_t* stream = first_.data();
             const size_t at = pieces->insertAt;
             return WriteSpans(file, {{stream, at},
                                      {pieces->index.data(), pieces->index.size()},
-                                     {stream + at, first_.size() - at},
+                                     {stream + at, size - at},
                                      {second_.data(), second_.size()}});
         });
     }
 
 private:
     int quality_;
+    SourceExif exif_;
     JpegEncoder first_;
     JpegEncoder second_;
+    // The first stream with the Exif block put in.
+    std::vector<uint8_t> withExif_;
     // The first eye of the frame under way is encoded.
     bool firstMade_ = false;
 };

@@ -7,6 +7,7 @@
 #include "convert/file_identity.h"
 #include "film/file_formats.h"
 #include "film/numbered_sequence.h"
+#include "platform/frame_settings.h"
 #include "platform/message_sink.h"
 #include "present/compositor.h"
 
@@ -43,6 +44,11 @@ bool NextFrame(Film& film)
 {
     const int32_t at = film.Position();
     return film.Next() && film.Position() > at;
+}
+
+double RateOf(const Film& film, const ExportOptions& options)
+{
+    return film.FrameRate() > 0 ? film.FrameRate() : options.fps;
 }
 
 int32_t Negated(int32_t value)
@@ -110,7 +116,7 @@ bool WriteFrames(Film& film, const ExportFormat& format, const std::string& out,
 {
     const Presentation& shown = PresentationOf(format.presentation(options));
     const StereoAdjustments adjust = AdjustmentsOf(format, options);
-    const double fps = film.FrameRate() > 0 ? film.FrameRate() : options.fps;
+    const double fps = RateOf(film, options);
     std::unique_ptr<ExportWriter> writer;
     FrameBuffer frame;
     int32_t done = 0;
@@ -126,6 +132,7 @@ bool WriteFrames(Film& film, const ExportFormat& format, const std::string& out,
                 return false;
         }
         const int32_t number = film.FrameNumber();
+        writer->FirstEyeSource(film.SourceFile(FirstEye(options.adjust)));
         const bool put = format.eyesApart ? PutEyes(film, adjust, *rect, shown, frame, number, *writer)
                                           : ComposeFrame(&film, adjust, *rect, shown, frame) &&
                                                 writer->Put(Visible(frame), number);
@@ -196,6 +203,11 @@ ExportResult Export(Film& film, const std::string& out, const ExportOptions& opt
         format ? ExportRefusal(*format, options) : UnknownExportFormatMessage(out);
     if (refusal) {
         platform::ShowMessage(*refusal);
+        return ExportResult::UnknownFormat;
+    }
+    // A video's rate: the film's own, else the one the user set.
+    if (const auto rate = format->oneFile ? platform::FrameRateRefusal(RateOf(film, options)) : std::nullopt) {
+        platform::ShowMessage(out + ": " + *rate);
         return ExportResult::UnknownFormat;
     }
     const int32_t frames = StartWalk(film, options);

@@ -15,7 +15,8 @@
 namespace plexo {
 
 // UnknownFormat also stands for options the format cannot take
-// (ExportRefusal), which Export shows as a message.
+// (ExportRefusal) and for a video's rate outside 0.01 to 1000 frames a second
+// (the film's own, else the options'), which Export shows as a message.
 enum class ExportResult { Ok, UnknownFormat, NoFrame, WriteError };
 
 // "OUT: no export format has this extension; the extensions are mpo, jps, …"

@@ -3,6 +3,7 @@
 // grey or colour.
 
 #include <cstdint>
+#include <string>
 
 #include "film/film.h"
 #include "image/picture.h"
@@ -24,6 +25,8 @@ public:
     void ReleasePicture() { cached_ = {}; }
 
     bool HasCachedPicture() const { return bool(cached_); }
+    // The file the picture is read from; empty when it is no file of its own.
+    virtual std::string SourceFile() const { return {}; }
 
     // The frame number: the digits of a numbered file, or the number stored
     // with (or the index of) a .flm record.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "image/picture.h"
 #include "image/stereo_layout.h"
@@ -78,6 +79,10 @@ public:
     // The late ticks of the playback under way or last ended; -1 for a film
     // whose frames are always ready.
     virtual int32_t LateTicks() const { return -1; }
+    // The file the eye's picture of the current frame is read from, whose
+    // camera metadata the stills written from it keep; empty for a film that
+    // reads no file a frame (a .flm file, a video).
+    virtual std::string SourceFile(Eye) { return {}; }
 };
 
 using FilmPtr = std::unique_ptr<Film>;

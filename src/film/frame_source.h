@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "image/picture.h"
 
@@ -39,6 +40,8 @@ public:
     // none.
     virtual double FrameRate() const { return 0; }
     virtual double Duration() const { return 0; }
+    // The file frame `index` is read from; empty for a source of one file.
+    virtual std::string FileAt(int32_t) const { return {}; }
     // The film's cursor is now at `index`: a source that decodes ahead may
     // start on the frames around it.
     virtual void Moved(int32_t index) { (void)index; }

@@ -3,6 +3,7 @@
 #include "film/factories.h"
 #include "image/input_file.h"
 #include "image/jpeg_codec.h"
+#include "image/picture_limit.h"
 
 namespace plexo {
 
@@ -12,6 +13,12 @@ PictureBuffer ReadJpegFile(const std::string& path, Tone tone)
     const std::unique_ptr<uint8_t[]> stream = ReadWholeFile(path, kMaxJpegFileBytes, length);
     if (!stream)
         return {};
+    int width = 0, height = 0;
+    if (ReadJpegSize(stream.get(), length, width, height))
+        if (const auto refusal = DecodedSizeRefusal({{width, height}}, tone == Tone::Grey ? 1 : 3)) {
+            LogRefusedPicture(path, *refusal);
+            return {};
+        }
     // Decoded straight into the system's rows, bottom first in blue, green,
     // red.
     return tone == Tone::Grey ? DecodeJpegGrey(stream.get(), length, JpegRows::Picture)

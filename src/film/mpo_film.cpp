@@ -10,6 +10,7 @@
 #include "image/jpeg_codec.h"
 #include "image/layout_name_words.h"
 #include "image/mpo_index.h"
+#include "image/picture_limit.h"
 #include "platform/log.h"
 
 namespace plexo {
@@ -31,20 +32,15 @@ bool PairFrame(MpoPictures pictures, SourceFrame& frame)
     return true;
 }
 
-void LogDamagedSecond(const std::string& path)
-{
-    LogMessage(path + ": the second picture does not decode; shown as a single view");
-}
-
 // The frames of a two-view MPO film: a file whose second eye does not decode
 // shows its first picture to both eyes, logged once a film.
 StillDecoder PairDecoder()
 {
     return [logged = std::make_shared<bool>(false)](const std::string& path, SourceFrame& frame) {
         MpoPictures pictures = ReadMpoFile(path, Tone::Colour, true);
-        if (pictures.first && pictures.pairNamed && !pictures.second && !*logged) {
+        if (pictures.first && !pictures.flatReason.empty() && !*logged) {
             *logged = true;
-            LogDamagedSecond(path);
+            LogMessage(path + ": " + pictures.flatReason);
         }
         return PairFrame(std::move(pictures), frame);
     };
@@ -73,27 +69,45 @@ MpoPictures ReadMpoFile(const std::string& path, Tone tone, bool pair)
     const std::unique_ptr<uint8_t[]> bytes = ReadWholeFile(path, kMaxJpegFileBytes, length);
     if (!bytes)
         return pictures;
-    const auto decode = [&](size_t offset, size_t size) {
-        return tone == Tone::Grey ? DecodeJpegGrey(bytes.get() + offset, size, JpegRows::Picture)
-                                  : DecodeJpegColour(bytes.get() + offset, size, JpegRows::Picture);
-    };
     const auto sizeOf = [&](const MpEntry& entry) -> std::optional<MpPictureSize> {
         int w = 0, h = 0;
         if (!ReadJpegSize(bytes.get() + entry.offset, entry.length, w, h))
             return std::nullopt;
         return MpPictureSize{w, h};
     };
-    const std::vector<MpEntry> entries = ReadMpIndex(bytes.get(), length);
+    // Without an index the file is one JPEG picture.
+    const MpoPictureList found = FindMpoPictures(bytes.get(), length);
+    const std::vector<MpEntry>& entries = found.pictures;
+    const MpEntry whole{0, 0, length};
     const auto eyes = pair ? ChooseEyePictures(entries, sizeOf) : std::nullopt;
-    if (!eyes) {
-        // Without an index the file is one JPEG picture.
-        pictures.first = entries.empty() ? decode(0, length) : decode(entries[0].offset, entries[0].length);
+    const MpEntry& first = eyes ? entries[eyes->first] : entries.empty() ? whole : entries[0];
+    const MpEntry* second = eyes ? &entries[eyes->second] : nullptr;
+    if (pair && !eyes && found.listed > 1 && entries.size() < 2)
+        pictures.flatReason = "its index lists " + std::to_string(found.listed) +
+                              " pictures, but the file holds one; shown as a single view";
+    const int bytesPerPixel = tone == Tone::Grey ? 1 : 3;
+    const auto sizeOrNone = [&](const MpEntry* entry) {
+        const std::optional<MpPictureSize> size = entry ? sizeOf(*entry) : std::nullopt;
+        return size ? DecodedSize{size->width, size->height} : DecodedSize{0, 0};
+    };
+    const std::optional<std::string> refusal =
+        second ? DecodedSizeRefusal({sizeOrNone(&first), sizeOrNone(second)}, bytesPerPixel)
+               : DecodedSizeRefusal({sizeOrNone(&first)}, bytesPerPixel);
+    if (refusal) {
+        LogRefusedPicture(path, *refusal);
         return pictures;
     }
-    pictures.pairNamed = true;
-    pictures.first = decode(entries[eyes->first].offset, entries[eyes->first].length);
-    if (pictures.first)
-        pictures.second = decode(entries[eyes->second].offset, entries[eyes->second].length);
+    const auto decode = [&](const MpEntry& entry) {
+        return tone == Tone::Grey ? DecodeJpegGrey(bytes.get() + entry.offset, entry.length, JpegRows::Picture)
+                                  : DecodeJpegColour(bytes.get() + entry.offset, entry.length, JpegRows::Picture);
+    };
+    pictures.pairNamed = second != nullptr;
+    pictures.first = decode(first);
+    if (pictures.first && second) {
+        pictures.second = decode(*second);
+        if (!pictures.second)
+            pictures.flatReason = "the second picture does not decode; shown as a single view";
+    }
     return pictures;
 }
 
@@ -117,9 +131,9 @@ FilmPtr OpenMpoFilm(const std::string& chosenFile, const LayoutChoice& choice)
         return std::make_unique<TwoViewFilm>(std::make_unique<StillSource>(std::move(files), PairDecoder(), first),
                                              SourceLayout{{}, LayoutOrigin::Metadata});
     }
-    if (opened.pairNamed)
-        LogDamagedSecond(files.front().path);
-    else if (const auto named = LayoutOfFileName(chosenFile))
+    if (!opened.flatReason.empty())
+        LogMessage(files.front().path + ": " + opened.flatReason);
+    if (const auto named = opened.pairNamed ? std::nullopt : LayoutOfFileName(chosenFile))
         return StillTwoViewFilm(std::move(files), FirstPictureDecoder(), {*named, LayoutOrigin::Name});
     return SingleView(std::move(files), LayoutOrigin::None);
 }

@@ -18,11 +18,16 @@ struct MpoPictures {
     PictureBuffer second;
     // The index names a pair of eyes.
     bool pairNamed = false;
+    // Why a file whose index lists more than one picture gives only one:
+    // "the second picture does not decode; shown as a single view"; empty
+    // otherwise.
+    std::string flatReason;
 };
 
 // The file's eyes when `pair` asks for them and the index names them, else
-// its first picture alone; both null when the file does not read or its first
-// picture does not decode.
+// its first picture alone; both null when the file does not read, its first
+// picture does not decode or the pictures would pass the decoded picture
+// limit (that one logged).
 MpoPictures ReadMpoFile(const std::string& path, Tone tone, bool pair);
 
 // A frame of the single view: the file's first picture.

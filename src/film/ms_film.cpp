@@ -50,6 +50,13 @@ const uint8_t* MSFilm::PartnerColourPicture(int32_t& width, int32_t& height)
     return Count() == 0 ? nullptr : Shown(cursor_.Partner(Count()), Tone::Colour, width, height);
 }
 
+std::string MSFilm::SourceFile(Eye eye)
+{
+    if (Count() == 0)
+        return {};
+    return CadreAt(eye == Eye::Current ? cursor_.current : cursor_.Partner(Count())).SourceFile();
+}
+
 int32_t MSFilm::FrameNumber() const
 {
     return Count() == 0 ? -1 : NumberAt(cursor_.current);

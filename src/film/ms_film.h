@@ -39,6 +39,7 @@ public:
     bool Seek(int32_t position) override { return cursor_.Seek(position, Count()); }
     int32_t Skip(int32_t steps) override { return cursor_.Skip(steps, Count()); }
     SourceLayout Layout() const override { return layout_; }
+    std::string SourceFile(Eye eye) override;
     // What Layout says: a single view, as the file or the user has it.
     void SetLayout(const SourceLayout& layout) { layout_ = layout; }
 

@@ -43,6 +43,7 @@ std::vector<SequenceFile> GatherRunOrFile(const std::string& chosenFile, const s
 class FileCadre : public Cadre {
 public:
     FileCadre(int32_t number, std::string path) : Cadre(number), path_(std::move(path)) {}
+    std::string SourceFile() const override { return path_; }
 
 protected:
     const std::string& path() const { return path_; }

@@ -1,8 +1,8 @@
 #include "film/picture_budget.h"
 
-#include <unistd.h>
-
 #include <atomic>
+
+#include "image/picture_limit.h"
 
 namespace plexo {
 
@@ -18,14 +18,7 @@ std::atomic<size_t> keptBytes{0};
 
 }  // namespace
 
-size_t DefaultPictureBudget()
-{
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return size_t(1) << 30;
-    return size_t(pages) / 4 * size_t(pageSize);
-}
+size_t DefaultPictureBudget() { return QuarterOfMemory(); }
 
 void SetPictureBudget(size_t bytes) { Budget() = bytes; }
 

@@ -26,6 +26,7 @@ public:
     int32_t Count() const override { return int32_t(files_.size()); }
     int32_t NumberAt(int32_t index) const override { return files_[size_t(index)].number; }
     bool Decode(int32_t index, SourceFrame& frame) override;
+    std::string FileAt(int32_t index) const override { return files_[size_t(index)].path; }
 
 private:
     std::vector<SequenceFile> files_;

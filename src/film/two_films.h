@@ -52,6 +52,8 @@ public:
     // Two views when the first film has them; its layout.
     int32_t Eyes() const override { return first_->Eyes(); }
     SourceLayout Layout() const override { return first_->Layout(); }
+    // The first film's, whose frames give the pair its numbers.
+    std::string SourceFile(Eye eye) override { return first_->SourceFile(eye); }
 
     int32_t side() const { return side_; }
     // The film whose frames give the pair its numbers.

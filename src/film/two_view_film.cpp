@@ -55,6 +55,15 @@ int32_t TwoViewFilm::PartnerNumber() const
     return source_->NumberAt(int32_t(at.Partner(Count())));
 }
 
+std::string TwoViewFilm::SourceFile(Eye eye)
+{
+    if (Count() == 0)
+        return {};
+    FrameCursor at = cursor_;
+    at.current = Current();
+    return source_->FileAt(int32_t(eye == Eye::Current ? at.current : at.Partner(Count())));
+}
+
 bool TwoViewFilm::Seek(int32_t position)
 {
     const bool moved = cursor_.Seek(position, Count());

@@ -40,6 +40,7 @@ public:
     double Duration() const override { return source_->Duration(); }
     int32_t Eyes() const override { return 2; }
     SourceLayout Layout() const override { return layout_; }
+    std::string SourceFile(Eye eye) override;
 
     FrameSource& source() { return *source_; }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "image/picture_limit.h"
 #include "platform/atomic_file.h"
 
 namespace plexo {
@@ -43,6 +44,8 @@ PictureBuffer Decode(const uint8_t* stream, size_t length, JpegRows rows, Tone t
         !StreamCanBack(width, height, length))
         return {};
     const int channels = tone == Tone::Grey ? 1 : 3;
+    if (DecodedSizeRefusal({{width, height}}, channels))
+        return {};
     PictureBuffer picture = PictureBuffer::allocate(width, height, channels);
     if (!picture)
         return {};

@@ -26,7 +26,7 @@ enum class JpegRows {
 
 // Decodes one whole stream held in memory. A null buffer when the stream does
 // not decode cleanly (the library reports it corrupt or cut short) or its size
-// is beyond kMaxPictureSide. A 1-component stream
+// is beyond kMaxPictureSide or the decoded picture limit (picture_limit.h). A 1-component stream
 // decoded as colour gives three equal bytes a pixel; a 3-component stream
 // decoded as grey gives its luminance.
 PictureBuffer DecodeJpegColour(const uint8_t* stream, size_t length, JpegRows rows = JpegRows::AsStored);

@@ -31,6 +31,20 @@ struct MpEntry {
 // index or a damaged one.
 std::vector<MpEntry> ReadMpIndex(const uint8_t* file, size_t length);
 
+// The JPEG pictures of an MPO file. The index is trusted when every entry
+// lies in the file, starts a JPEG stream there and starts one no other entry
+// does; otherwise (offsets counted from the wrong base, as some cameras
+// write them; entries that point at one picture) the pictures are the
+// streams found by their markers, as other readers find them, each of the
+// type of the index's entry at its place. Empty without an index.
+struct MpoPictureList {
+    std::vector<MpEntry> pictures;
+    // The JPEG pictures the index lists.
+    size_t listed = 0;
+    bool foundByMarkers = false;
+};
+MpoPictureList FindMpoPictures(const uint8_t* file, size_t length);
+
 struct MpPictureSize {
     int width;
     int height;

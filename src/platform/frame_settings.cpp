@@ -4,9 +4,22 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/log.h"
 #include "platform/profile.h"
 
 namespace plexo::platform {
+
+namespace {
+
+// As "%g" writes it, whatever the locale: "0.01", "1e+06".
+std::string ShortNumber(double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("?");
+}
+
+}  // namespace
 
 double FramesPerSecondFromText(const std::string& text)
 {
@@ -32,6 +45,14 @@ std::string FramesPerSecondText(double framesPerSecond)
     return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0.000000");
 }
 
+std::optional<std::string> FrameRateRefusal(double fps)
+{
+    if (fps >= kSlowestFrameRate && fps <= kFastestFrameRate)
+        return std::nullopt;
+    return ShortNumber(fps) + " frames a second is outside " + ShortNumber(kSlowestFrameRate) + " to " +
+           ShortNumber(kFastestFrameRate);
+}
+
 int32_t PresentationFromText(const std::string& text)
 {
     const long mode = std::strtol(text.c_str(), nullptr, 10);
@@ -47,7 +68,12 @@ FrameSettings FrameSettings::Read()
     s.currentDirectory = ReadProfileString("I/O", "Current directory", "", kMaxDirectoryLength + 1);
     if (s.currentDirectory.size() > kMaxDirectoryLength)
         s.currentDirectory.clear();
-    s.framesPerSecond = FramesPerSecondFromText(ReadProfileString("Settings", "Frames/sec", "15", 19));
+    const std::string rate = ReadProfileString("Settings", "Frames/sec", "15", 19);
+    if (const double fps = FramesPerSecondFromText(rate); !FrameRateRefusal(fps))
+        s.framesPerSecond = fps;
+    else
+        LogMessage("Settings: Frames/sec=" + rate + " is not used (" + *FrameRateRefusal(fps) + "); the rate is " +
+                   ShortNumber(s.framesPerSecond));
     s.presentation = PresentationFromText(ReadProfileString("Settings", "Red-Blue", "1", 19));
     return s;
 }

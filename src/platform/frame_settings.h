@@ -5,15 +5,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace plexo::platform {
+
+// The frame rates a film is played or exported at: the Frames/sec setting,
+// plexo-tool export's --fps and the rate of a video that export writes.
+inline constexpr double kSlowestFrameRate = 0.01;
+inline constexpr double kFastestFrameRate = 1000;
+// Why `fps` is not such a rate: "1e+06 frames a second is outside 0.01 to
+// 1000"; empty when it is one.
+std::optional<std::string> FrameRateRefusal(double fps);
 
 struct FrameSettings {
     // At most this long when read; a longer stored value reads as empty. It
     // is written whole.
     static constexpr size_t kMaxDirectoryLength = 499;
     std::string currentDirectory;
+    // A stored rate outside kSlowestFrameRate to kFastestFrameRate is
+    // logged and read as this default.
     double framesPerSecond = 15.0;
     // The presentation used while stereo is on: 1 red-blue, 2 interlaced,
     // 0 page flipping (any other stored value reads as 0).

@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -61,9 +60,9 @@ void GuardTranscript::TakeLine(std::string_view line)
         return;
     words.get();
     std::getline(words, output);
-    if (output.empty() || std::any_of(modes_.begin(), modes_.end(), [&](const OutputMode& k) { return k.output == output; }))
+    if (output.empty() || !told_.insert(output).second)
         return;
-    modes_.push_back({output, m});
+    modes_.push_back({std::move(output), m});
 }
 
 std::vector<OutputMode> GuardTranscript::ToRestore() const

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/display.h"
@@ -35,6 +36,9 @@ private:
     bool overlong_ = false;
     bool normalExit_ = false;
     std::vector<OutputMode> modes_;
+    // The outputs of `modes_`, so that a line is checked against them at once
+    // however many came before.
+    std::unordered_set<std::string> told_;
 };
 
 // The viewer's side: the guardian's process and the write end of its pipe.

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "convert/stereo_export.h"
 #include "film/two_films.h"
 #include "image/write_bmp_file.h"
 #include "present/compositor.h"
@@ -113,6 +114,14 @@ int RunCompose(Args& args)
         args.fail("--second-out goes with --mode page-flip only");
     if (!args.ok())
         return kBadUsage;
+
+    // Export's rule: no output is a file a film is read from.
+    std::vector<std::string> outputs{*out};
+    if (secondOut)
+        outputs.push_back(*secondOut);
+    for (const std::string& source : {args.plain()[0], second.value_or("")})
+        if (const auto refusal = source.empty() ? std::nullopt : ExportSourceRefusal(source, outputs))
+            return Fail(*refusal);
 
     FilmPtr film = OpenFilmNamed(args.plain()[0], choice);
     if (!film)

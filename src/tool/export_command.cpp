@@ -40,8 +40,8 @@ std::optional<double> Rate(Args& args)
     double fps = 0;
     const char* end = text->data() + text->size();
     const auto [stop, error] = std::from_chars(text->data(), end, fps);
-    if (error != std::errc() || stop != end || !(fps > 0 && fps <= 1000)) {
-        args.fail("--fps takes frames a second above 0 and up to 1000, not '" + *text + "'");
+    if (error != std::errc() || stop != end || platform::FrameRateRefusal(fps)) {
+        args.fail("--fps takes 0.01 to 1000 frames a second, not '" + *text + "'");
         return std::nullopt;
     }
     return fps;

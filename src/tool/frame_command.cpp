@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "convert/stereo_export.h"
 #include "doc/save_frame.h"
 #include "platform/file_name.h"
 #include "tool/command.h"
@@ -35,6 +36,8 @@ int RunFrame(Args& args)
     }
 
     const std::string& path = args.plain()[0];
+    if (const auto refusal = ExportSourceRefusal(path, {*out}))
+        return Fail(*refusal);
     FilmPtr film = OpenFilmAt(path, index.value_or(0), choice);
     if (!film)
         return kFailed;

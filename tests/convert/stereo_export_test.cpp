@@ -11,6 +11,7 @@
 #include "image/jpeg_codec.h"
 #include "image/jps_block.h"
 #include "image/mpo_index.h"
+#include "support/fixtures.h"
 #include "support/outside_programs.h"
 #include "support/pattern_film.h"
 #include "support/temp_dir.h"
@@ -117,6 +118,36 @@ TEST_F(StereoExport, JpsKeepsThePairsDisplacementAndVerticalMove)
         }
         EXPECT_NEAR(apart[0], apart[1], 4) << swap;
     }
+}
+
+// Every JPEG still keeps the camera's Exif block of its first eye's file, its
+// orientation upright as the pixels are written; the MPO's index, put in
+// after it, still finds both pictures.
+TEST_F(StereoExport, StillsKeepTheFirstEyesCameraExif)
+{
+    if (!test::HaveProgram("exiftool"))
+        GTEST_SKIP() << "exiftool is not installed";
+    test::WriteBytes(Out("cam.jpg"), test::PatternJpeg(32, 16, 1));
+    ASSERT_TRUE(test::RunCommand("exiftool -q -overwrite_original -n -Make=Fujifilm -Model=W3 -Orientation=6 "
+                                 "'-DateTimeOriginal=2024:05:06 07:08:09' -ExposureTime=0.004 -GPSLatitude=51.5 "
+                                 "-GPSLatitudeRef=N '" + Out("cam.jpg") + "'"));
+    std::filesystem::rename(Out("cam.jpg"), Out("cam.jps"));
+    FilmPtr source = OpenJpsFilm(Out("cam.jps"));
+    ASSERT_TRUE(source);
+    options.shift = 0;
+    for (const char* name : {"x.mpo", "x.jps", "x.jpg"}) {
+        ASSERT_EQ(Export(*source, Out(name), options), ExportResult::Ok) << name;
+        EXPECT_EQ(test::CommandOutput("exiftool -s3 -n -Make -Model -DateTimeOriginal -ExposureTime -GPSLatitude "
+                                      "-Orientation '" + Out(name) + "'"),
+                  "Fujifilm\nW3\n2024:05:06 07:08:09\n0.004\n51.5\n1\n") << name;
+    }
+    const std::vector<uint8_t> mpo = test::ReadBytes(Out("x.mpo"));
+    const std::vector<MpEntry> entries = ReadMpIndex(mpo.data(), mpo.size());
+    ASSERT_EQ(entries.size(), 2u);
+    for (const MpEntry& entry : entries)
+        EXPECT_TRUE(DecodeJpegColour(mpo.data() + entry.offset, entry.length)) << entry.offset;
+    EXPECT_EQ(test::CommandOutput("exiftool -a -s3 -MPImageType '" + Out("x.mpo") + "'"),
+              "Multi-frame Disparity\nMulti-frame Disparity\n");
 }
 
 // A stop ends the run like a failure: the frames before it stay, the frame

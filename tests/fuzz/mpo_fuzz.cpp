@@ -1,5 +1,8 @@
-// The MPO index reader and the choice of the eye pair over any bytes, then
-// the MPO film of the same bytes.
+// The MPO index reader, the choice of the eye pair and the pictures found
+// where the index does not match, over any bytes, then the MPO film of the
+// same bytes.
+#include <algorithm>
+
 #include "film/factories.h"
 #include "fuzz_input.h"
 #include "image/jpeg_codec.h"
@@ -19,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return MpPictureSize{w, h};
     });
     if (pair && (pair->first >= pair->second || pair->second >= entries.size()))
+        __builtin_trap();
+    const MpoPictureList found = FindMpoPictures(data, size);
+    for (const MpEntry& picture : found.pictures)
+        if (picture.offset >= size || picture.length > size - picture.offset)
+            __builtin_trap();
+    if (found.foundByMarkers && found.pictures.size() > std::max<size_t>(found.listed, 2))
         __builtin_trap();
     const std::string path = fuzz::WriteInput("DSCF0001.MPO", data, size);
     if (FilmPtr film = OpenMpoFilm(path))

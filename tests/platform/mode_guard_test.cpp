@@ -25,6 +25,18 @@ TEST_P(Transcripts, RestoreWhatTheViewerToldUnlessItEndedNormally)
 
 const std::string kLines = GuardLine(kFirst) + GuardLine(kSecond);
 
+// 3,000 outputs told in turn, then each again in another mode: the first
+// modes are restored, once each.
+TranscriptCase ManyOutputs()
+{
+    TranscriptCase many{"ManyOutputs", {}, {}};
+    for (int i = 0; i < 6000; ++i)
+        many.pieces.push_back(GuardLine({"OUT-" + std::to_string(i % 3000), {32, 640 + i / 3000, 480, 60}}));
+    for (int i = 0; i < 3000; ++i)
+        many.restore.push_back({"OUT-" + std::to_string(i), {32, 640, 480, 60}});
+    return many;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Pipe, Transcripts,
     testing::Values(
@@ -37,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         TranscriptCase{"Malformed",
                        {"mode 32 1280 1024 60\n", "mode x 1 1 1 A\n", "mod 32 1 1 1 A\n",
                         std::string(5000, ' ') + GuardLine(kSecond), GuardLine(kFirst)},
-                       {kFirst}}),
+                       {kFirst}},
+        ManyOutputs()),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/document_settings.h"
 #include "platform/frame_settings.h"
+#include "platform/log.h"
 #include "platform/translate_settings.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,22 @@ TEST(Settings, QualityIsHeldTo1To100AndAnOverlongDirectoryIsNotUsed)
         ini.setText("[I/O]\nCurrent directory=/" + std::string(length - 1, 'd') + "\n");
         EXPECT_EQ(FrameSettings::Read().currentDirectory.size(), length == 499 ? 499u : 0u);
     }
+}
+
+// A stored rate export would write a video at, or the timer tick at, only
+// within 0.01 to 1000 frames a second; any other is logged and not used.
+TEST(Settings, AFrameRateOutsideItsRangeIsLoggedAndReadAsTheDefault)
+{
+    test::SettingsSandbox ini;
+    for (const auto& [text, expected] : {std::pair{"1000000", 15.0}, {"1e300", 15.0}, {"0.001", 15.0}, {"0.01", 0.01},
+                                         {"1000", 1000.0}}) {
+        ini.setText(std::string("[Settings]\nFrames/sec=") + text + "\n");
+        ClearLog();
+        EXPECT_EQ(FrameSettings::Read().framesPerSecond, expected) << text;
+        EXPECT_EQ(LogText().find(std::string("Settings: Frames/sec=") + text + " is not used ("),
+                  expected == 15 ? 2 : std::string::npos) << LogText();
+    }
+    EXPECT_EQ(LogText(), "");
 }
 
 TEST(Settings, TextConversionsIgnoreTheLocaleAndRefuseNonNumbers)

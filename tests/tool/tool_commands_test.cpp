@@ -179,7 +179,13 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"export {dir}/film.FLM --mode red-blue --out {dir}/out.mpo", 2, "--mode goes with .jpg and .bmp only"},
         Refusal{"export {dir}/film.FLM --index 2 --out {dir}/out.bmp", 1, "film.FLM has no frame at index 2: it has 2"},
         Refusal{"export {dir}/take0003.bmp --shift 0 --mode plain --out {dir}/take.bmp", 1,
-                "{dir}/take0003.bmp is a file of the film being exported; it is not written over."}));
+                "{dir}/take0003.bmp is a file of the film being exported; it is not written over."},
+        Refusal{"export {dir}/film.FLM --fps 0.001 --out {dir}/out.mp4", 2,
+                "plexo-tool: --fps takes 0.01 to 1000 frames a second, not '0.001'\n"},
+        Refusal{"frame {dir}/take0003.bmp --out {dir}/take0012.bmp", 1,
+                "{dir}/take0012.bmp is a file of the film being exported; it is not written over."},
+        Refusal{"compose {dir}/film.FLM --second {dir}/take0003.bmp --mode plain --out {dir}/take0007.bmp", 1,
+                "{dir}/take0007.bmp is a file of the film being exported; it is not written over."}));
 
 // Without --view the frame has the presentation's natural size for the 5 x 3
 // picture (the padded width printed), whatever the adjustments.

@@ -4,8 +4,11 @@
 #include <filesystem>
 
 #include "convert/export_format.h"
+#include "convert/stereo_export.h"
 #include "platform/log.h"
+#include "support/message_capture.h"
 #include "support/outside_programs.h"
+#include "support/pattern_film.h"
 #include "support/tool_run.h"
 #include "video/video_fixtures.h"
 #include "video/video_formats.h"
@@ -123,6 +126,14 @@ TEST_F(VideoExportTest, AnUnfinishedOrRefusedExportLeavesTheOlderFileAndNoOther)
         EXPECT_NE(log.find(path + ": "), std::string::npos) << log;
         EXPECT_NE(log.find(named), std::string::npos) << log;
     }
+    // A rate no video is played at, from the dialog's Frames/sec as from
+    // any caller, is refused before a file is made.
+    test::PatternFilm film{2, {8, 8}};
+    test::MessageCapture capture;
+    options = ExportOptions{};
+    std::tie(options.fps, options.preset) = std::tuple{1e6, "ultrafast"};
+    EXPECT_EQ(Export(film, path, options), ExportResult::UnknownFormat);
+    EXPECT_EQ(capture.messages, std::vector<std::string>{path + ": 1e+06 frames a second is outside 0.01 to 1000"});
     EXPECT_EQ(test::ReadBytes(path), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
