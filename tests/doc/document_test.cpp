@@ -185,6 +185,29 @@ TEST_F(Document, TwoViewFilmsKeepTheirOwnEyeOffset)
     EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift()), std::tuple(2, 7));
 }
 
+// The Settings D is the single views' default: a two-view film starts at
+// D = 0 unless its record holds a D, the Settings dialog's D while it is
+// shown is its own, and a reset puts it back to 0.
+TEST_F(Document, TwoViewFilmsStartAtNoDisplacementUnlessTheirRecordHoldsOne)
+{
+    ini.setText("[Settings]\nDist=21\n");
+    const std::string mpo = films.file("pair.mpo");
+    const auto jpeg = test::PatternJpeg(8, 8, 1);
+    test::WriteBytes(mpo, test::MakeMpoBytes({{jpeg, 0x020002}, {jpeg, 0x020002}}));
+    WriteFlmFilm(films.file("walk.flm"), 3);
+    auto doc = MakeDoc();
+    ASSERT_TRUE(doc->LoadFilm(mpo));
+    EXPECT_EQ(doc->stereo().adjust.dist, 0);
+    doc->setDist(5);
+    EXPECT_EQ(std::tuple(doc->stereo().adjust.dist, doc->dist()), std::tuple(5, 21));
+    ASSERT_TRUE(doc->LoadFilm(films.file("walk.flm")));
+    EXPECT_EQ(doc->stereo().adjust.dist, 21);
+    ASSERT_TRUE(doc->LoadFilm(mpo));
+    EXPECT_EQ(doc->stereo().adjust.dist, 5);
+    doc->ResetAdjustments();
+    EXPECT_EQ(doc->stereo().adjust.dist, 0);
+}
+
 // The command line opens what Load opens, and a failure says why.
 TEST_F(Document, CommandLineOpensWhatLoadOpensAndSaysWhyNot)
 {
