@@ -6,6 +6,7 @@
 #include "film/factories.h"
 #include "image/jpeg_codec.h"
 #include "image/mpo_index.h"
+#include "image/unsqueeze.h"
 #include "platform/log.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
@@ -106,12 +107,16 @@ TEST(StillFilms, EyesAreTheHalvesTheLayoutNames)
         FilmPtr film = c.open(dir.file(c.name), choice);
         ASSERT_TRUE(film) << c.name;
         EXPECT_EQ(LayoutText(film->Layout()), c.layout) << c.name;
-        const Picture first = whole.view().subview(c.x, c.y, c.w, c.h);
-        EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Current, Tone::Colour), first), 0) << c.name;
-        if (film->Eyes() == 2) {
-            const Picture second = whole.view().subview(c.w == 32 ? 0 : 16 - c.x, c.h == 8 ? 0 : 4 - c.y, c.w, c.h);
-            EXPECT_EQ(MeanDifference(FilmPicture(*film, Eye::Partner, Tone::Colour), second), 0) << c.name;
-        }
+        // A half layout's eye is its half stretched back to the whole shape.
+        const StereoLayout layout = film->Layout().layout;
+        const auto expect = [&](Eye eye, const Picture& half) {
+            const PictureBuffer stretched = layout.half ? Unsqueezed(half, layout.kind) : PictureBuffer{};
+            EXPECT_EQ(MeanDifference(FilmPicture(*film, eye, Tone::Colour), stretched ? stretched.view() : half), 0)
+                << c.name;
+        };
+        expect(Eye::Current, whole.view().subview(c.x, c.y, c.w, c.h));
+        if (film->Eyes() == 2)
+            expect(Eye::Partner, whole.view().subview(c.w == 32 ? 0 : 16 - c.x, c.h == 8 ? 0 : 4 - c.y, c.w, c.h));
     }
 }
 
