@@ -107,12 +107,10 @@ TEST(StillFilms, EyesAreTheHalvesTheLayoutNames)
         FilmPtr film = c.open(dir.file(c.name), choice);
         ASSERT_TRUE(film) << c.name;
         EXPECT_EQ(LayoutText(film->Layout()), c.layout) << c.name;
-        // A half layout's eye is its half stretched back to the whole shape.
-        const StereoLayout layout = film->Layout().layout;
+        const StereoLayout l = film->Layout().layout;  // a half layout's eye comes at its whole shape
         const auto expect = [&](Eye eye, const Picture& half) {
-            const PictureBuffer stretched = layout.half ? Unsqueezed(half, layout.kind) : PictureBuffer{};
-            EXPECT_EQ(MeanDifference(FilmPicture(*film, eye, Tone::Colour), stretched ? stretched.view() : half), 0)
-                << c.name;
+            const PictureBuffer full = l.half ? Unsqueezed(half, l.kind) : PictureBuffer{};
+            EXPECT_EQ(MeanDifference(FilmPicture(*film, eye, Tone::Colour), l.half ? full.view() : half), 0) << c.name;
         };
         expect(Eye::Current, whole.view().subview(c.x, c.y, c.w, c.h));
         if (film->Eyes() == 2)
