@@ -44,7 +44,8 @@ TEST(Unsqueezed, DoublesTheSqueezedSide)
 {
     const uint8_t grey[] = {0, 40, 200}, colour[] = {0, 40, 200, 40, 200, 0, 200, 0, 40};
     const auto bytes = [](const PictureBuffer& b) { return std::vector(b.bytes.get(), b.bytes.get() + b.byteCount()); };
-    EXPECT_EQ(bytes(Unsqueezed({grey, 1, 3, 1}, LayoutKind::TopBottom)), (std::vector<uint8_t>{0, 10, 30, 80, 160, 200}));
+    EXPECT_EQ(bytes(Unsqueezed({grey, 1, 3, 1}, LayoutKind::TopBottom)),
+              (std::vector<uint8_t>{0, 10, 30, 80, 160, 200}));
     EXPECT_EQ(bytes(Unsqueezed({colour, 3, 1, 3}, LayoutKind::SideBySide)),
               (std::vector<uint8_t>{0, 40, 200, 10, 80, 150, 30, 160, 50, 80, 150, 10, 160, 50, 30, 200, 0, 40}));
 }
