@@ -92,7 +92,7 @@ public:
 
     // The presentation chosen and the adjustments. A film opened gets its
     // own adjustments, kept in the "Films" section (film_memory.h), else
-    // swap off, the Settings D and no vertical move.
+    // swap off, the Settings D (0 for a two-view film) and no vertical move.
     const StereoChoice& stereo() const { return stereo_; }
     // Plain is stereo off, never a choice: it is ignored.
     void ChoosePresentation(PresentationId presentation);
@@ -101,7 +101,8 @@ public:
     // vertical move stay within ±kMaxAdjustment.
     void SwapEyes();
     void MoveAdjustments(int32_t dist, int32_t vertical);
-    // Swap off, the Settings D, no vertical move; the film forgets its own.
+    // Swap off, the Settings D (0 for a two-view film), no vertical move; the
+    // film forgets its own.
     void ResetAdjustments();
 
     // A two-view film's shift is its eye offset, the frames its second eye
@@ -122,8 +123,9 @@ public:
     void setFilmRate(double rate);
 
     // The parameters as every caller outside the document sees them.
-    // The Settings D: the D of films without their own. A new one is the
-    // shown film's D too, which then forgets its own.
+    // The Settings D: the D of single-view films without their own. A new
+    // one is the shown film's D too, which then forgets its own; while a
+    // two-view film is shown, setDist sets that film's own D instead.
     int32_t dist() const { return Dist; }
     void setDist(int32_t dist);
     int32_t step() const { return Step; }
@@ -165,6 +167,8 @@ private:
     void KeepAdjustments();
     // Shift for a single view, the kept eye offset for two views.
     int32_t ShiftFor(const Film& film) const;
+    // The D of a film without its own: the Settings D, 0 for a two-view film.
+    int32_t DefaultDist() const;
     LayoutChoice LayoutOf(const std::string& path) const;
 
     FilmPtr film_;

@@ -33,7 +33,7 @@ void CPlexoDoc::RecallAdjustments()
     filmKey_ = filmPaths_.empty() ? std::string() : FilmKey(filmPaths_);
     record_ = filmKey_.empty() ? FilmRecord() : RecallFilm(filmKey_);
     stereo_.adjust = {.swap = record_.Number(kSwapField, 1) == 1,
-                      .dist = record_.Number(kDistField, kMaxAdjustment).value_or(Held(Dist)),
+                      .dist = record_.Number(kDistField, kMaxAdjustment).value_or(DefaultDist()),
                       .vertical = record_.Number(kVerticalField, kMaxAdjustment).value_or(0)};
     // Shown again, so it is the newest of the films kept.
     if (!record_.empty())
@@ -41,6 +41,13 @@ void CPlexoDoc::RecallAdjustments()
     // Opening never gives a two-view film Shift as its eye offset.
     if (twoView())
         film_->SetShift(ShiftFor(*film_));
+}
+
+int32_t CPlexoDoc::DefaultDist() const
+{
+    // A two-view film's eyes are a pair already, often aligned by their
+    // camera: moved apart only by the film's own D.
+    return twoView() ? 0 : Held(Dist);
 }
 
 int32_t CPlexoDoc::ShiftFor(const Film& film) const
@@ -106,7 +113,7 @@ void CPlexoDoc::MoveAdjustments(int32_t dist, int32_t vertical)
 
 void CPlexoDoc::ResetAdjustments()
 {
-    stereo_.adjust = {.swap = false, .dist = Held(Dist), .vertical = 0};
+    stereo_.adjust = {.swap = false, .dist = DefaultDist(), .vertical = 0};
     for (const char* field : {kDistField, kSwapField, kVerticalField})
         record_.Erase(field);
     KeepAdjustments();
@@ -114,6 +121,10 @@ void CPlexoDoc::ResetAdjustments()
 
 void CPlexoDoc::setDist(int32_t dist)
 {
+    if (twoView()) {
+        MoveAdjustments(Held(dist) - stereo_.adjust.dist, 0);
+        return;
+    }
     Dist = dist;
     stereo_.adjust.dist = Held(dist);
     if (record_.Erase(kDistField) && !filmKey_.empty())

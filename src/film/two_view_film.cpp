@@ -3,14 +3,16 @@
 #include <algorithm>
 
 #include "film/grey_pixels.h"
+#include "image/unsqueeze.h"
 
 namespace plexo {
 
 namespace {
 
-size_t KeptBytes(const SourceFrame& frame, const PictureBuffer (&grey)[2])
+size_t KeptBytes(const SourceFrame& frame, const PictureBuffer (&grey)[2], const PictureBuffer (&full)[2])
 {
-    return frame.picture.byteCount() + frame.second.byteCount() + grey[0].byteCount() + grey[1].byteCount();
+    return frame.picture.byteCount() + frame.second.byteCount() + grey[0].byteCount() + grey[1].byteCount() +
+           full[0].byteCount() + full[1].byteCount();
 }
 
 PictureBuffer GreyOf(const Picture& colour)
@@ -88,10 +90,20 @@ TwoViewFilm::Kept* TwoViewFilm::Frame(size_t index)
     Kept kept;
     if (!source_->Decode(int32_t(index), kept.frame) || kept.frame.picture.bytesPerPixel != 3)
         return nullptr;
-    if (kept.frame.second)
+    if (kept.frame.second) {
         kept.eyes = {kept.frame.picture, kept.frame.second};
-    else
+    } else {
         kept.eyes = SplitEyes(kept.frame.picture, layout_.layout);
+        // Every use of a half layout's eye wants it at the shape it is seen
+        // at, so it is stretched once here.
+        if (layout_.layout.half && kept.eyes.first && kept.eyes.second) {
+            kept.full[0] = Unsqueezed(kept.eyes.first, layout_.layout.kind);
+            kept.full[1] = Unsqueezed(kept.eyes.second, layout_.layout.kind);
+            kept.eyes = {kept.full[0].view(), kept.full[1].view()};
+            // The stored picture is not looked at again.
+            kept.frame = {};
+        }
+    }
     if (!kept.eyes.first || !kept.eyes.second || kept.eyes.second.bytesPerPixel != 3)
         return nullptr;
     return &frames_.emplace(index, std::move(kept)).first->second;
@@ -116,7 +128,7 @@ Picture TwoViewFilm::PictureView(Eye eye, Tone tone)
         picture = kept->grey[which].view();
     }
     // Last: the budget may drop other frames, never the one just shown.
-    kept_.Shown(index, KeptBytes(kept->frame, kept->grey));
+    kept_.Shown(index, KeptBytes(kept->frame, kept->grey, kept->full));
     return picture;
 }
 

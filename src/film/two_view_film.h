@@ -5,7 +5,9 @@
 // the same moment and the shift is the eye offset of rigs whose cameras
 // started apart. Stepping follows the rules of every film (film/frame_cursor.h).
 //
-// Each eye is a view into the decoded picture, not a copy; the grey of an eye
+// Each eye is a view into the decoded picture, not a copy, but for a half
+// layout, whose eyes are stretched once to the shape they are seen at, so
+// that every output shows them alike; the grey of an eye
 // (red-blue asks for it) is made from the colour eye once and kept with the
 // frame. Decoded frames stay within the picture budget shared by all films
 // (film/picture_budget.h), and ReleasePictures lets them all go.
@@ -49,6 +51,8 @@ private:
         SourceFrame frame;
         EyeViews eyes;
         PictureBuffer grey[2];
+        // A half layout's eyes stretched to their shown shape.
+        PictureBuffer full[2];
     };
 
     size_t Count() const { return size_t(source_->Count() > 0 ? source_->Count() : 0); }

@@ -34,52 +34,74 @@ std::vector<std::string> LowerWords(std::string_view name)
     return words;
 }
 
-// The layout of a word that names one on its own, without its order.
-std::optional<StereoLayout> LayoutOfWord(const std::string& word)
+// A layout word of the name, and whether it states the eyes' size.
+struct NamedLayout {
+    StereoLayout layout;
+    std::optional<bool> half;
+};
+
+// The layout of a word that names one on its own, without its order:
+// "sbs", "tb", "ou", "tab", each also with "h" (half) or "f" (full) before it.
+std::optional<NamedLayout> LayoutOfWord(std::string_view word)
 {
+    std::optional<bool> half;
+    if (word.size() > 2 && (word[0] == 'h' || word[0] == 'f')) {
+        half = word[0] == 'h';
+        word.remove_prefix(1);
+    }
     if (word == "sbs")
-        return StereoLayout{LayoutKind::SideBySide, false, false};
-    if (word == "tb" || word == "ou")
-        return StereoLayout{LayoutKind::TopBottom, false, false};
-    if (word == "hsbs")
-        return StereoLayout{LayoutKind::SideBySide, true, false};
-    if (word == "htb" || word == "hou")
-        return StereoLayout{LayoutKind::TopBottom, true, false};
+        return NamedLayout{{LayoutKind::SideBySide, half.value_or(false), false}, half};
+    if (word == "tb" || word == "ou" || word == "tab")
+        return NamedLayout{{LayoutKind::TopBottom, half.value_or(false), false}, half};
     return std::nullopt;
 }
 
 bool OrderWord(const std::string& word) { return word == "lr" || word == "rl"; }
 
+std::optional<NamedLayout> NameLayout(std::string_view path)
+{
+    const std::vector<std::string> words = LowerWords(BaseName(path));
+    for (size_t i = 0; i < words.size(); ++i) {
+        // "half sbs", "h-sbs" and "full sbs" are one layout of two words.
+        size_t last = i;
+        std::optional<NamedLayout> named = LayoutOfWord(words[i]);
+        const std::string& word = words[i];
+        if (!named && (word == "half" || word == "h" || word == "full") && i + 1 < words.size()) {
+            named = LayoutOfWord(words[i + 1]);
+            if (named && !named->half) {
+                named->half = word != "full";
+                named->layout.half = *named->half;
+                last = i + 1;
+            } else {
+                named.reset();
+            }
+        }
+        if (!named)
+            continue;
+        if (last + 1 < words.size() && OrderWord(words[last + 1]))
+            named->layout.rightFirst = words[last + 1] == "rl";
+        else if (i > 0 && OrderWord(words[i - 1]))
+            named->layout.rightFirst = words[i - 1] == "rl";
+        return named;
+    }
+    for (const std::string& word : words)
+        if (OrderWord(word))
+            return NamedLayout{{LayoutKind::SideBySide, false, word == "rl"}, std::nullopt};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<StereoLayout> LayoutOfFileName(std::string_view path)
 {
-    const std::vector<std::string> words = LowerWords(BaseName(path));
-    for (size_t i = 0; i < words.size(); ++i) {
-        // "half sbs" is one layout of two words.
-        size_t last = i;
-        std::optional<StereoLayout> layout = LayoutOfWord(words[i]);
-        if (!layout && words[i] == "half" && i + 1 < words.size()) {
-            layout = LayoutOfWord(words[i + 1]);
-            if (layout && !layout->half) {
-                layout->half = true;
-                last = i + 1;
-            } else {
-                layout.reset();
-            }
-        }
-        if (!layout)
-            continue;
-        if (last + 1 < words.size() && OrderWord(words[last + 1]))
-            layout->rightFirst = words[last + 1] == "rl";
-        else if (i > 0 && OrderWord(words[i - 1]))
-            layout->rightFirst = words[i - 1] == "rl";
-        return layout;
-    }
-    for (const std::string& word : words)
-        if (OrderWord(word))
-            return StereoLayout{LayoutKind::SideBySide, false, word == "rl"};
-    return std::nullopt;
+    const std::optional<NamedLayout> named = NameLayout(path);
+    return named ? std::optional(named->layout) : std::nullopt;
+}
+
+std::optional<bool> HalfOfFileName(std::string_view path)
+{
+    const std::optional<NamedLayout> named = NameLayout(path);
+    return named ? named->half : std::nullopt;
 }
 
 }  // namespace plexo

@@ -1,5 +1,7 @@
 #include "image/stereo_layout.h"
 
+#include <cmath>
+
 #include "image/layout_name_words.h"
 
 namespace plexo {
@@ -49,6 +51,21 @@ SourceLayout ChosenOrNamed(const LayoutChoice& choice, const std::string& path)
     if (const auto named = LayoutOfFileName(path))
         return {*named, LayoutOrigin::Name};
     return {};
+}
+
+bool HalfEyes(LayoutKind kind, double sampleAspect, std::string_view path, int width, int height)
+{
+    if (kind == LayoutKind::Mono || width <= 0 || height <= 0)
+        return false;
+    const bool across = kind == LayoutKind::SideBySide;
+    // Twice against once, met halfway on a ratio's scale.
+    const double midway = std::sqrt(2.0);
+    if (sampleAspect > 0 && sampleAspect != 1)
+        return across ? sampleAspect > midway : sampleAspect < 1 / midway;
+    if (const std::optional<bool> named = HalfOfFileName(path))
+        return *named;
+    const double shape = double(width) / double(height);
+    return across ? shape < 2.5 : shape > 1.2;
 }
 
 std::optional<StereoLayout> LayoutNamed(std::string_view word)

@@ -44,6 +44,15 @@ using LayoutChoice = std::optional<StereoLayout>;
 // layout of the file's name.
 SourceLayout ChosenOrNamed(const LayoutChoice& choice, const std::string& path);
 
+// Whether a side-by-side or top-bottom frame of `width` x `height` pixels,
+// whose metadata says only which, holds its eyes squeezed to half. In order:
+// the stream's sample aspect (width over height of a sample, 0 when unset)
+// where it is not square, half when it stretches the squeezed side to nearer
+// twice than once; else the size the file's name states; else the frame's
+// shape, as 3D displays take it: side by side under 2.5:1 and top-bottom
+// wider than 1.2:1 are half.
+bool HalfEyes(LayoutKind kind, double sampleAspect, std::string_view path, int width, int height);
+
 // The words of plexo-tool's --source-layout: mono, sbs, sbs-rl, tb, tb-rl,
 // hsbs, hsbs-rl, htb, htb-rl. Empty for any other word.
 std::optional<StereoLayout> LayoutNamed(std::string_view word);

@@ -183,6 +183,14 @@ Orientation OrientationOf(const int32_t matrix[9])
     return orientation;
 }
 
+double VideoFile::SampleAspect() const
+{
+    for (const AVRational aspect : {stream_->sample_aspect_ratio, stream_->codecpar->sample_aspect_ratio})
+        if (aspect.num > 0 && aspect.den > 0)
+            return av_q2d(aspect);
+    return 0;
+}
+
 double VideoFile::FrameRate() const
 {
     const double average = RateOf(stream_->avg_frame_rate);

@@ -58,6 +58,11 @@ public:
     int64_t FirstTime() const { return firstTime_; }
     // How the pictures are mirrored and turned for display.
     Orientation Orienting() const { return orientation_; }
+    // The frames' size as stored, and the shape of a sample (its width over
+    // its height) as the stream, else its codec, states it; 0 when neither.
+    int Width() const { return stream_->codecpar->width; }
+    int Height() const { return stream_->codecpar->height; }
+    double SampleAspect() const;
     // The layout the stream's metadata (Matroska StereoMode, the MP4 st3d
     // box) states, else the frame-packing SEI of its first frame; never half,
     // which neither can say.

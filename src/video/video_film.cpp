@@ -138,6 +138,20 @@ const uint8_t* VideoFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t
     return tone == Tone::Grey ? MSFilm::PartnerGreyPicture(width, height) : MSFilm::PartnerColourPicture(width, height);
 }
 
+namespace {
+
+// The stream's word says side by side or top-bottom, never half: the frame as
+// shown, turned by the stream's rotation, decides.
+bool HalfEyesOf(const VideoFile& file, const std::string& path, LayoutKind kind)
+{
+    const bool turned = file.Orienting().degrees % 180 != 0;
+    const double aspect = file.SampleAspect();
+    return HalfEyes(kind, turned && aspect > 0 ? 1 / aspect : aspect, path, turned ? file.Height() : file.Width(),
+                    turned ? file.Width() : file.Height());
+}
+
+}  // namespace
+
 FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
 {
     // Only a regular file that can be read: the libraries would wait for
@@ -162,6 +176,8 @@ FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
     SourceLayout layout = file->Layout();
     if (choice || layout.origin == LayoutOrigin::None)
         layout = ChosenOrNamed(choice, path);
+    else
+        layout.layout.half = HalfEyesOf(*file, path, layout.layout.kind);
     try {
         auto source = std::make_unique<VideoSource>(std::move(file), std::move(*times));
         if (layout.layout.mono())

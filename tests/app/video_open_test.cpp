@@ -48,6 +48,15 @@ TEST_F(VideoOpenTest, ARateSetForAVideoIsKeptWithItNotInFramesPerSecond)
     EXPECT_EQ(Frame().state.framesPerSecond, 15);
 }
 
+// View > Layout serves a video opened from the command line too.
+TEST_F(VideoOpenTest, LayoutIsChosenForAVideoOpenedFromTheCommandLine)
+{
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mp4", ""));
+    Start({temp_.file("clip.mp4")});
+    Frame().commands().Action(kCmdLayoutFirst + 6)->trigger();
+    EXPECT_EQ(LayoutText(app_->document()->film()->Layout()), "side-by-side half left-first (user)");
+}
+
 // The window's watch with the worker held at the scan's last progress.
 struct HeldScan : VideoScanWatch {
     using VideoScanWatch::VideoScanWatch;

@@ -137,9 +137,9 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadShiftAddsAndLayoutReopens)
     EXPECT_EQ(app.document()->film()->Eyes(), 2);
     Frame().commands().Action(kCmdLayoutFirst)->trigger();
     EXPECT_EQ(app.document()->film()->Eyes(), 1);
-    // A half layout's squeezed eye is shown at twice its stored width.
+    // A half layout's eye is stretched back to twice its stored width.
     Frame().commands().Action(kCmdLayoutFirst + 6)->trigger();
-    EXPECT_EQ(FilmPicture(*app.document()->film(), Eye::Current, Tone::Colour).width, 16);
+    EXPECT_EQ(FilmPicture(*app.document()->film(), Eye::Current, Tone::Colour).width, 32);
     EXPECT_EQ(Frame().view()->PictureSize(), QSize(32, 16));
 }
 

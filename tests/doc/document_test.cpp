@@ -160,10 +160,10 @@ TEST_F(Document, CommandLineOptionsReachOnlyTheFirstFilmThatOpens)
 
 // A two-view film's shift is its eye offset: its kept one, or 0, on Load and
 // on the command line whatever Shift or /A= say; setting it keeps it with the
-// film and leaves Shift to the single views.
-TEST_F(Document, TwoViewFilmsKeepTheirOwnEyeOffset)
+// film and leaves Shift to the single views. So is D, which starts at 0.
+TEST_F(Document, TwoViewFilmsKeepTheirOwnEyeOffsetAndD)
 {
-    ini.setText("[Settings]\nShift=-4\n");
+    ini.setText("[Settings]\nShift=-4\nDist=21\n");
     const std::string mpo = films.file("pair.mpo");
     const auto jpeg = test::PatternJpeg(8, 8, 1);
     test::WriteBytes(mpo, test::MakeMpoBytes({{jpeg, 0x020002}, {jpeg, 0x020002}}));
@@ -171,18 +171,19 @@ TEST_F(Document, TwoViewFilmsKeepTheirOwnEyeOffset)
     {
         auto doc = MakeDoc();
         ASSERT_TRUE(doc->LoadFilm(mpo));
-        EXPECT_EQ(doc->film()->GetShift(), 0);
+        EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->stereo().adjust.dist), std::tuple(0, 0));
         doc->setEyeOffset(2);
-        EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift()), std::tuple(2, -4));
+        doc->setDist(5);
+        EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift(), doc->dist()), std::tuple(2, -4, 21));
         ASSERT_TRUE(doc->LoadFilm(films.file("walk.flm")));
-        EXPECT_EQ(doc->film()->GetShift(), -4);
+        EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->stereo().adjust.dist), std::tuple(-4, 21));
     }
     CommandLineOptions options;
     options.shift = 7;
     options.done = false;
     auto doc = MakeDoc(&options);
     ASSERT_TRUE(doc->Serialize(mpo));
-    EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift()), std::tuple(2, 7));
+    EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift(), doc->stereo().adjust.dist), std::tuple(2, 7, 5));
 }
 
 // The command line opens what Load opens, and a failure says why.

@@ -5,6 +5,7 @@
 
 #include "image/layout_name_words.h"
 #include "image/stereo_layout.h"
+#include "image/unsqueeze.h"
 
 namespace plexo {
 namespace {
@@ -19,6 +20,7 @@ TEST(LayoutOfFileName, WordsOrderAndHalf)
         {"clip hsbs.mov", "hsbs"},         {"clip_half-ou_rl.mkv", "htb-rl"}, {"clip_HALF_SBS.mp4", "hsbs"},
         {"clip_rl_sbs.mp4", "sbs-rl"},     {"clip_tb_rl.mp4", "tb-rl"},      {"clip_hou_lr.mp4", "htb"},
         {"DSC_0001_rl.jpg", "sbs-rl"},     {"lr.jpg", "sbs"},                {"half_hsbs.jpg", "hsbs"},
+        {"Film.H-TAB.rl.mkv", "htb-rl"},   {"film_Full-SBS.mkv", "sbs"},     {"film.FOU.mkv", "tb"},
         {"sbs_rl_tb.jpg", "sbs-rl"},  // the first layout word wins
         {"half_rl.jpg", "sbs-rl"},    // "half" alone says nothing
         {"sbs/clip.mp4", nullptr},    // nor do folders, the extension or parts of words
@@ -34,6 +36,18 @@ TEST(LayoutOfFileName, WordsOrderAndHalf)
         }
     }
     EXPECT_FALSE(LayoutNamed("ou"));
+}
+
+// Each sample becomes two, three parts of it to one of its neighbour on that
+// side, the edges their own neighbours; colour goes its own way, so by channel.
+TEST(Unsqueezed, DoublesTheSqueezedSide)
+{
+    const uint8_t grey[] = {0, 40, 200}, colour[] = {0, 40, 200, 40, 200, 0, 200, 0, 40};
+    const auto bytes = [](const PictureBuffer& b) { return std::vector(b.bytes.get(), b.bytes.get() + b.byteCount()); };
+    EXPECT_EQ(bytes(Unsqueezed({grey, 1, 3, 1}, LayoutKind::TopBottom)),
+              (std::vector<uint8_t>{0, 10, 30, 80, 160, 200}));
+    EXPECT_EQ(bytes(Unsqueezed({colour, 3, 1, 3}, LayoutKind::SideBySide)),
+              (std::vector<uint8_t>{0, 40, 200, 10, 80, 150, 30, 160, 50, 80, 150, 10, 160, 50, 30, 200, 0, 40}));
 }
 
 // Each eye is a view into the whole picture at its stride; of an odd width or

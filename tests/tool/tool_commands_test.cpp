@@ -77,10 +77,13 @@ TEST_F(Tool, InfoOfEachKindOfFilm)
     const std::string numbers = Run("info " + Q("long.flm")).out;
     EXPECT_EQ(std::count(numbers.begin(), numbers.end(), ' '), 1009);
     EXPECT_NE(numbers.find(" ...\nsize: 1x1\n"), std::string::npos);
-    // frame --eye: one eye of a two-view film, or a single view's partner.
+    // frame --eye: one eye of a two-view film, a half layout's at its whole shape, or a single view's partner.
     EXPECT_EQ(Run("frame " + Q("photo.mpo") + " --eye second --out " + Q("eye.bmp")).out, "16x8\n");
     EXPECT_EQ(Identify(dir.file("eye.bmp"), "%w %h"), "16 8");
     EXPECT_EQ(Run("frame " + Q("film.FLM") + " --eye second --shift 1 --out " + Q("eye.jpg")).out, "4x2\n");
+    EXPECT_EQ(Run("frame " + Q("cam08.jpg") + " --source-layout hsbs --eye second --out " + Q("e.bmp")).out, "8x7\n");
+    ASSERT_EQ(Run("export " + Q("cam08.jpg") + " --source-layout htb --out " + Q("pair.mpo")).status, 0);
+    EXPECT_EQ(Identify(dir.file("pair.mpo"), "%w %h"), "9 6");
 
     const test::ToolRun cut = Run("info " + Q("cut.flm"));
     EXPECT_EQ(cut.status, 0);

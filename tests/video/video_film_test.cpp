@@ -37,9 +37,9 @@ TEST_F(VideoFilmTest, FramesMatchWhatFfmpegDecodesInEveryOrderOfVisits)
     const DecodeCase cases[] = {
         {"bframes.mp4", "-c:v libx264 -g 4 -bf 2", LayoutKind::Mono, LayoutOrigin::None},
         {"vp9.webm", "-c:v libvpx-vp9 -g 4", LayoutKind::Mono, LayoutOrigin::None},
-        {"tb.mkv", "-c:v libx264 -g 4 -metadata:s:v stereo_mode=top_bottom", LayoutKind::TopBottom,
+        {"full_tb.mkv", "-c:v libx264 -g 4 -metadata:s:v stereo_mode=top_bottom", LayoutKind::TopBottom,
          LayoutOrigin::Metadata},
-        {"sbs.mp4", "-c:v libx264 -x264-params frame-packing=3", LayoutKind::SideBySide, LayoutOrigin::Sei},
+        {"fsbs.mp4", "-c:v libx264 -x264-params frame-packing=3", LayoutKind::SideBySide, LayoutOrigin::Sei},
         {"walk_sbs.avi", "-c:v libx264", LayoutKind::SideBySide, LayoutOrigin::Name},
         {"bt709.mov", "-c:v libx264 -vf scale=out_color_matrix=bt709:out_range=full -colorspace bt709 -color_range pc",
          LayoutKind::Mono, LayoutOrigin::None},
@@ -88,6 +88,26 @@ TEST_F(VideoFilmTest, FramesMatchWhatFfmpegDecodesInEveryOrderOfVisits)
             if (film->Prev())
                 check();
         }
+    }
+}
+
+// Metadata never says half: the sample aspect where not 1:1, the name, then
+// the frame's shape decide it, and a half eye comes at its whole shape.
+TEST_F(VideoFilmTest, HalfOfStereoMetadataIsDecidedAndHalfEyesComeWhole)
+{
+    const std::tuple<const char*, const char*, const char*, std::string, int> cases[] = {
+        {"a.mkv", "128x72", "left_right", "side-by-side half left-first (metadata)", 128},
+        {"b.mkv", "256x72", "left_right", "side-by-side left-first (metadata)", 128},
+        {"c-H-SBS.mkv", "256x72", "left_right", "side-by-side half left-first (metadata)", 256},
+        {"d.mkv", "256x72 -vf setsar=2", "left_right", "side-by-side half left-first (metadata)", 256},
+        {"e.mkv", "128x72", "top_bottom", "top-bottom half left-first (metadata)", 128}};
+    for (const auto& [name, size, mode, layout, width] : cases) {
+        ASSERT_TRUE(test::RunCommand(std::string("ffmpeg -v error -f lavfi -i testsrc2=size=") + size +
+                                     " -frames:v 1 -metadata:s:v stereo_mode=" + mode + " '" + dir.file(name) + "'"));
+        FilmPtr film = OpenFilmByExtension(dir.file(name));
+        ASSERT_TRUE(film);
+        const Picture eye = film->PictureView(Eye::Partner, Tone::Colour);
+        EXPECT_EQ(std::tuple(LayoutText(film->Layout()), eye.width, eye.height), std::tuple(layout, width, 72)) << name;
     }
 }
 

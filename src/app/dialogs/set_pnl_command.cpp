@@ -40,7 +40,8 @@ void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, Presenta
     doc.setInvert(v.invert != 0);
     doc.setReading(CPlexoDoc::Reading(v.alter));
     doc.setStep(v.step);
-    // The D shown, when moved, is the Settings D and the film's from now on.
+    // The D shown, when moved, is the film's from now on, and the Settings D
+    // unless the film has two views.
     if (v.d != doc.stereo().adjust.dist)
         doc.setDist(v.d);
     if (v.side >= 0 && v.side <= 3)

@@ -67,10 +67,9 @@ QRectF CPlexoView::TargetOf(QSize frame)
     if (Stretches())
         return QRectF(QPointF(0, 0), QSizeF(size()));
     // Actual size is the 100 percent zoom: the compositor centres the picture
-    // too, and a squeezed frame is only unsqueezed.
+    // too.
     const bool zoomed = Scales() && size_ != ViewSize::Actual;
-    const QSize shown(frame.width() * Unsqueeze().width(), frame.height() * Unsqueeze().height());
-    return ScrolledTarget(FrameTarget(shown, size(), devicePixelRatioF(), zoomed ? size_ : ViewSize::Zoom,
+    return ScrolledTarget(FrameTarget(frame, size(), devicePixelRatioF(), zoomed ? size_ : ViewSize::Zoom,
                                       zoomed ? zoomPercent_ : 100),
                           size(), Scroll());
 }
@@ -210,19 +209,7 @@ bool CPlexoView::Stretches() const
 
 bool CPlexoView::Scales() const
 {
-    return Stretches() || ((size_ != ViewSize::Actual || Unsqueeze() != QSize(1, 1)) && !OneToOneOnly());
-}
-
-QSize CPlexoView::Unsqueeze() const
-{
-    const Film* film = doc_.film();
-    if (!film || film->Eyes() != 2 || OneToOneOnly())
-        return {1, 1};
-    const StereoLayout layout = film->Layout().layout;
-    if (!layout.half)
-        return {1, 1};
-    return layout.kind == LayoutKind::SideBySide ? QSize(2, 1) : layout.kind == LayoutKind::TopBottom ? QSize(1, 2)
-                                                                                                      : QSize(1, 1);
+    return Stretches() || (size_ != ViewSize::Actual && !OneToOneOnly());
 }
 
 QSize CPlexoView::ComposedSize()
@@ -241,13 +228,11 @@ QSize CPlexoView::ComposedSize()
 
 QSize CPlexoView::PictureSize()
 {
-    const QSize composed = ComposedSize();
-    return QSize(composed.width() * Unsqueeze().width(), composed.height() * Unsqueeze().height());
+    return ComposedSize();
 }
 
 double CPlexoView::ShownScale()
 {
-    // Of a squeezed frame, the scale of its unsqueezed side.
     return Scales() ? plexo::ShownScale(PictureSize(), size(), devicePixelRatioF(), size_, zoomPercent_) : 1.0;
 }
 

@@ -49,9 +49,8 @@ public:
     // The frame pixel to device pixel scale it shows at now.
     double ShownScale();
     // The current picture's size in device pixels as shown: times the eyes
-    // across and down that the presentation shown puts side by side, and
-    // twice the squeezed side of a film whose eyes are stored at half width
-    // or height; empty without one.
+    // across and down that the presentation shown puts side by side; empty
+    // without one.
     QSize PictureSize();
     // Where the current picture lies in the view's logical pixels, as
     // scaled and panned now.
@@ -88,9 +87,6 @@ private:
     const Presentation& Shown() const;
     bool Stretches() const;
     bool Scales() const;
-    // 2 on the axis a half layout squeezed its eyes on, else 1: such a
-    // film's frame is shown at twice that side, scaled as a zoom is.
-    QSize Unsqueeze() const;
     // The frame the compositor makes for the current picture, before any
     // scaling.
     QSize ComposedSize();

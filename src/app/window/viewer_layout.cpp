@@ -9,6 +9,7 @@
 #include "app/window/command_table.h"
 #include "app/window/viewer_commands.h"
 #include "doc/document.h"
+#include "film/file_formats.h"
 
 namespace plexo {
 
@@ -51,8 +52,12 @@ LayoutChoice ViewerCommands::LayoutOf(const std::string& path) const
 void ViewerCommands::DefineLayoutCommands()
 {
     // A pair's two films each keep their own; the menu speaks for a film
-    // loaded alone.
-    auto alone = [this] { return doc_.CanAddFilm() && !loadedPath_.empty(); };
+    // loaded alone, whichever way it was opened (the command line and Open
+    // too), from a file whose extension the table knows, so that Load opens
+    // it again.
+    auto alone = [this] {
+        return doc_.film() && doc_.filmPaths().size() == 1 && !loadedPath_.empty() && FileFormatOf(loadedPath_);
+    };
     for (size_t i = 0; i < std::size(kLayouts); ++i) {
         const LayoutChoice choice = ChoiceOf(kLayouts[i]);
         commands_.Define(CommandOf(i), [this, choice] { ChooseLayout(choice); }, alone,
