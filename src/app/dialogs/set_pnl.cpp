@@ -148,6 +148,10 @@ SetPnl::SetPnl(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // Each edit right after its slider in the Tab chain.
+    setTabOrder(dSlider_, dEdit_);
+    setTabOrder(aSlider_, aEdit_);
+
     connect(ok, &QPushButton::clicked, this, &SetPnl::accept);
     connect(cancel, &QPushButton::clicked, this, &SetPnl::reject);
     connect(aSlider_, &QSlider::valueChanged, this, [this] { OnSliderMoved(aSlider_); });
