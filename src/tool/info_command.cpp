@@ -84,8 +84,8 @@ int RunInfo(Args& args)
 }
 
 const bool registered = RegisterCommand({"info", "FILM [--source-layout L]\n"
-                                                 "    prints kind, frames, numbers (the first 1000; not for a video), size, eyes, "
-                                                 "layout, fps and duration",
+                                                 "    prints kind, frames, numbers (the first 1000; none for a "
+                                                 "video), size, eyes, layout, fps and duration",
                                          {}, RunInfo});
 
 }  // namespace
