@@ -35,7 +35,8 @@ bool LooksLikeFlag(const std::string& parameter)
 void CPlexoCmdInfo::ParseParameter(const std::string& parameter)
 {
     if (LooksLikeFlag(parameter)) {
-        ParseFlag(parameter.substr(1));
+        if (!ParseFlag(parameter.substr(1)))
+            unknownFlags.push_back(parameter);
         return;
     }
     // Later plain parameters belonged to the framework's shell commands
@@ -44,7 +45,7 @@ void CPlexoCmdInfo::ParseParameter(const std::string& parameter)
         fileName = parameter;
 }
 
-void CPlexoCmdInfo::ParseFlag(const std::string& flag)
+bool CPlexoCmdInfo::ParseFlag(const std::string& flag)
 {
     if (flag == "play") {
         options.play = true;
@@ -81,8 +82,9 @@ void CPlexoCmdInfo::ParseFlag(const std::string& flag)
     } else {
         // One of the framework's own flags (printing, registration,
         // automation), none of which exists here: ignored, but named.
-        unknownFlags.push_back(flag);
+        return false;
     }
+    return true;
 }
 
 std::string InformationRequested(const std::vector<std::string>& parameters)
@@ -93,14 +95,16 @@ std::string InformationRequested(const std::vector<std::string>& parameters)
         if (parameter == "--help" || parameter == "-h")
             return "Usage: plexo [FILM] [/play] [/stereo] [/invert] [/round] [/A=N] [/second=FILM2] [/side=r|b|l|t]\n"
                    "\n"
-                   "Views a stereo film: a .flm file, or numbered BMP or JPEG files (File > Load).\n"
+                   "Views a stereo film. FILM is any film: one file of a numbered BMP or JPEG run,\n"
+                   "a .flm file, an MPO or JPS photo, or a video (MP4, MOV, Matroska, WebM, AVI);\n"
+                   "a name of any other extension is read as a .flm file.\n"
                    "Flags start with / or - and are case-sensitive:\n"
                    "  play         start playing\n"
                    "  stereo       switch the stereo presentation on\n"
                    "  invert       exchange the stepping directions\n"
                    "  round        loop at the film's ends\n"
                    "  A=N          partner offset, -100..100 (else 4)\n"
-                   "  second=FILM2 pair a second .flm film\n"
+                   "  second=FILM2 pair a second film\n"
                    "  side=r|b|l|t where the second film goes\n"
                    "  --help       show this text\n"
                    "  --version    show the version\n"

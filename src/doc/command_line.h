@@ -17,13 +17,14 @@ public:
     // A parameter that begins with "/" but is an absolute path is a file name.
     void ParseParameter(const std::string& parameter);
 
-    // A flag without its leading "/" or "-".
-    void ParseFlag(const std::string& flag);
+    // A flag without its leading "/" or "-"; false when no rule knows it.
+    bool ParseFlag(const std::string& flag);
 
     // The film to open; empty when none was named.
     std::string fileName;
     CommandLineOptions options;
-    // Flags no rule knows, without their "/" or "-"; they change nothing.
+    // Flags no rule knows, as the user typed them ("--fullscreen"); they
+    // change nothing.
     std::vector<std::string> unknownFlags;
 };
 

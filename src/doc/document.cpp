@@ -91,12 +91,12 @@ FilmPtr OpenNamedFilm(const std::string& path, const LayoutChoice& choice)
 
 bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
 {
-    film_.reset();
-    film_ = OpenTold(OpenFilmByExtension, chosenPath, LayoutOf(chosenPath));
+    FilmPtr film = OpenTold(OpenFilmByExtension, chosenPath, LayoutOf(chosenPath));
+    if (!film)
+        return false;
+    film_ = std::move(film);
     filmPaths_ = {chosenPath};
     RecallAdjustments();
-    if (!film_)
-        return false;
     ApplyParameters(*film_);
     canAdd = true;
     Repaint();
@@ -128,14 +128,16 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
 
 bool CPlexoDoc::Serialize(const std::string& path)
 {
-    film_.reset();
-    film_ = OpenTold(OpenNamedFilm, path, LayoutOf(path));
+    FilmPtr film = OpenTold(OpenNamedFilm, path, LayoutOf(path));
+    if (!film)
+        return false;
+    film_ = std::move(film);
     filmPaths_ = {path};
-    if (film_ && commandLine_ && !commandLine_->done)
+    if (commandLine_ && !commandLine_->done)
         ApplyCommandLine();
     RecallAdjustments();
     Repaint();
-    return film_ != nullptr;
+    return true;
 }
 
 FilmPtr CPlexoDoc::OpenFilmAgain() const
@@ -221,8 +223,10 @@ void CPlexoDoc::PlayStopped()
     if (!film_)
         return;
     film_->SetPlaying(false);
-    if (const int32_t late = film_->LateTicks(); late >= 0)
-        LogMessage("Playback stopped: " + std::to_string(late) + (late == 1 ? " late tick" : " late ticks"));
+    // The count shows in the frame display and the status bar; the log keeps
+    // only a playback that fell behind.
+    if (const int32_t late = film_->LateTicks(); late > 0)
+        LogNote("Playback stopped: " + std::to_string(late) + (late == 1 ? " late tick" : " late ticks"));
 }
 
 void CPlexoDoc::ReleaseFilm()

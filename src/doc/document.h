@@ -49,7 +49,7 @@ public:
     //
     // On every open path a file that gives no film shows
     // OpenFailureMessage (doc/open_failure.h), unless the factory has shown
-    // why already.
+    // why already, and leaves the film shown before as it was.
     bool LoadFilm(const std::string& chosenPath);
     bool AddFilm(const std::string& chosenPath);
     // The open-from-file path of the command line and the shell's Open: it
@@ -64,7 +64,8 @@ public:
     // that does not loop. The film counts as playing from the first tick
     // until PlayStopped.
     void PlayStep();
-    // Playback has ended: a film decoded ahead logs its late ticks.
+    // Playback has ended: a film decoded ahead notes its late ticks in the
+    // log, when there were any.
     void PlayStopped();
     void ReleaseFilm();
 

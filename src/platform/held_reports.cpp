@@ -19,6 +19,8 @@ void HeldReports::Release()
             ShowMessage(report.text);
         else if (report.kind == Kind::LogLine)
             LogMessage(report.text);
+        else if (report.kind == Kind::LogNote)
+            LogNote(report.text);
         else
             NoteFailure(report.text, report.reason);
     }

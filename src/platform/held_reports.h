@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/log.h"
+
 namespace plexo::platform {
 
 class HeldReports {
@@ -18,7 +20,10 @@ public:
     void Release();
 
     void HoldMessage(const std::string& text) { reports_.push_back({Kind::Message, text}); }
-    void HoldLogLine(const std::string& text) { reports_.push_back({Kind::LogLine, text}); }
+    void HoldLogLine(const std::string& text, LogLine line)
+    {
+        reports_.push_back({line == LogLine::Note ? Kind::LogNote : Kind::LogLine, text});
+    }
     // A failure noted (failure_note.h) of the file at `path`.
     void HoldFailure(const std::string& path, const std::string& reason)
     {
@@ -26,7 +31,7 @@ public:
     }
 
 private:
-    enum class Kind { Message, LogLine, Failure };
+    enum class Kind { Message, LogLine, LogNote, Failure };
     struct Report {
         Kind kind;
         std::string text;

@@ -24,12 +24,12 @@ Log& TheLog()
 }
 }  // namespace
 
-void LogMessage(const char* text) { LogMessage(std::string(text ? text : "")); }
+namespace {
 
-void LogMessage(const std::string& text)
+void Append(const std::string& text, platform::LogLine kind)
 {
     if (platform::HeldReports* held = platform::ThreadHold()) {
-        held->HoldLogLine(text);
+        held->HoldLogLine(text, kind);
         return;
     }
     Log& log = TheLog();
@@ -37,8 +37,16 @@ void LogMessage(const std::string& text)
     log.text += "\r\n";
     log.text += text;
     if (log.sink)
-        log.sink(text);
+        log.sink(text, kind);
 }
+
+}  // namespace
+
+void LogMessage(const char* text) { LogMessage(std::string(text ? text : "")); }
+
+void LogMessage(const std::string& text) { Append(text, platform::LogLine::Message); }
+
+void LogNote(const std::string& text) { Append(text, platform::LogLine::Note); }
 
 namespace platform {
 

@@ -13,15 +13,21 @@ namespace plexo {
 // (held_reports.h) the message waits in the hold.
 void LogMessage(const char* text);
 void LogMessage(const std::string& text);
+// A line that only informs (how a playback went): logged as every message
+// is, but the viewer's panel does not open for it.
+void LogNote(const std::string& text);
 
 namespace platform {
 
-// Called after every message with the message itself; the viewer uses it to
-// show its panel, the tool to print the line. Returns the previous sink.
+enum class LogLine { Message, Note };
+
+// Called after every message with the message itself and its kind; the
+// viewer uses it to show its panel, the tool to print the line. Returns the
+// previous sink.
 // Messages may come from any thread (a conversion runs on a worker); the sink
 // runs on the caller's thread under the log's lock, so it must hand work to
 // other threads without waiting for them (a queued call, never a blocking one).
-using LogSink = std::function<void(const std::string& message)>;
+using LogSink = std::function<void(const std::string& message, LogLine kind)>;
 LogSink SetLogSink(LogSink sink);
 
 // The whole log text since the last ClearLog.

@@ -30,6 +30,25 @@ std::string Decimal(double value)
     return s;
 }
 
+// The numbers in play order: the walk from the first frame, with nothing
+// that would stop a step early, the film left at its first frame.
+std::string PlayOrderNumbers(Film& film)
+{
+    film.SetShift(0);
+    film.SetRound(false);
+    film.SetInvert(false);
+    std::string numbers = std::to_string(film.FrameNumber());
+    for (int listed = 1; film.Next(); ++listed) {
+        if (listed == kMostNumbers) {
+            numbers += " ...";
+            break;
+        }
+        numbers += " " + std::to_string(film.FrameNumber());
+    }
+    film.Seek(0);
+    return numbers;
+}
+
 int RunInfo(Args& args)
 {
     if (!args.onlyKnown({kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
@@ -44,24 +63,13 @@ int RunInfo(Args& args)
     if (const auto* flm = dynamic_cast<const FlmFilm*>(film.get()); flm && flm->EndsInsideRecord())
         std::fprintf(stderr, "plexo-tool: warning: %s ends inside a frame record: the file is cut short\n",
                      path.c_str());
-    // The numbers in play order: the walk from the first frame, with nothing
-    // that would stop a step early; a video's walk decodes, so it lists the
-    // first thousand.
-    film->SetShift(0);
-    film->SetRound(false);
-    film->SetInvert(false);
-    std::string numbers = std::to_string(film->FrameNumber());
-    for (int listed = 1; film->Next(); ++listed) {
-        if (listed == kMostNumbers) {
-            numbers += " ...";
-            break;
-        }
-        numbers += " " + std::to_string(film->FrameNumber());
-    }
-    film->Seek(0);
-
-    std::printf("kind: %s\nframes: %d\nnumbers: %s\n", FileFormatOf(path)->name, film->FrameCount(),
-                numbers.c_str());
+    // A film that states its rate (a video) counts its frames by their times:
+    // it has no numbers of its own, and listing them would decode it.
+    const bool numbered = !(film->FrameRate() > 0);
+    const std::string numbers = numbered ? PlayOrderNumbers(*film) : std::string();
+    std::printf("kind: %s\nframes: %d\n", FileFormatOf(path)->name, film->FrameCount());
+    if (numbered)
+        std::printf("numbers: %s\n", numbers.c_str());
     const Picture first = FilmPicture(*film, Eye::Current, Tone::Colour);
     if (first)
         std::printf("size: %dx%d\n", first.width, first.height);
@@ -76,8 +84,8 @@ int RunInfo(Args& args)
 }
 
 const bool registered = RegisterCommand({"info", "FILM [--source-layout L]\n"
-                                                 "    prints kind, frames, numbers (the first 1000), size, eyes, "
-                                                 "layout, fps and duration",
+                                                 "    prints kind, frames, numbers (the first 1000; none for a "
+                                                 "video), size, eyes, layout, fps and duration",
                                          {}, RunInfo});
 
 }  // namespace

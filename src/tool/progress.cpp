@@ -43,7 +43,7 @@ void ProgressBar::Clear()
 ProgressReport::ProgressReport()
 {
     // Log lines go above the bar, which is drawn again on the next frame.
-    previous_ = platform::SetLogSink([this](const std::string& message) {
+    previous_ = platform::SetLogSink([this](const std::string& message, platform::LogLine) {
         bar_.Clear();
         std::fprintf(stderr, "%s\n", message.c_str());
     });

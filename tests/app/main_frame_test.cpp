@@ -1,8 +1,11 @@
 #include <QAbstractButton>
+#include <QMenu>
+#include <QMenuBar>
 #include <QToolBar>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "app/dialogs/about_dlg.h"
@@ -58,6 +61,28 @@ TEST_F(MainFrame, EnablingRulesWithAndWithoutFilm)
     });
     for (int id : film)
         EXPECT_FALSE(t.Action(id)->isEnabled()) << id;
+}
+
+// Alt and a letter reach one item of a menu: no two items of the menu bar or
+// of any menu under it share a mnemonic.
+TEST_F(MainFrame, NoTwoItemsOfAMenuShareAMnemonic)
+{
+    Start({});
+    std::vector<QWidget*> menus{Frame().menuBar()};
+    while (!menus.empty()) {
+        const QWidget* menu = menus.back();
+        menus.pop_back();
+        std::map<int, QString> taken;
+        for (const QAction* action : menu->actions()) {
+            if (action->menu())
+                menus.push_back(action->menu());
+            const QKeySequence mnemonic = QKeySequence::mnemonic(action->text());
+            if (mnemonic.isEmpty())
+                continue;
+            const auto [first, fresh] = taken.emplace(mnemonic[0].toCombined(), action->text());
+            EXPECT_TRUE(fresh) << action->text().toStdString() << " and " << first->second.toStdString();
+        }
+    }
 }
 
 struct StartupCase {

@@ -30,8 +30,8 @@ plexo_pid=$!
 until_true on_top "$(x_wait_window "demo.flm - Plexo")" || fail "the main window has no keyboard"
 xdotool key alt+i e
 settings=$(x_wait_window Settings)
-# Frames/sec is the sixth stop of the Tab chain.
-until_true on_top "$settings" && xdotool key Tab Tab Tab Tab Tab Tab ctrl+a type fast && xdotool key Return
+# Frames/sec is the eighth stop of the Tab chain, after each slider's edit.
+until_true on_top "$settings" && xdotool key Tab Tab Tab Tab Tab Tab Tab Tab ctrl+a type fast && xdotool key Return
 box=$(x_wait_window Plexo)
 until_true on_top "$box" || fail "the box is not above Settings"
 eval "$(xdotool getwindowgeometry --shell "$box")"  # OK lies at its bottom right

@@ -1,12 +1,16 @@
 // Page-flipped stereo on and off in the real main frame, on the offscreen
 // platform, with the reference driver over the in-memory display.
 
+#include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "app/flip/page_flip_stereo.h"
+#include "app/window/timeline.h"
 #include "app/window/command_ids.h"
 #include "app/window/viewer_commands.h"
 #include "platform/log.h"
@@ -53,10 +57,19 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     app_->document()->ChoosePresentation(PresentationId::PageFlip);
     frame.setGeometry(40, 50, 500, 400);
     const QRect before = frame.geometry();
+    frame.commands().Run(kCmdViewStatusBar);
+    const auto around = [&frame] {
+        return std::vector<bool>{frame.menuBar()->isHidden(), frame.toolBar()->isHidden(),
+                                 frame.statusBar()->isHidden(), frame.timeline()->isHidden()};
+    };
     frame.commands().Run(kCmdPlay);
     test::UserKey(&frame, Qt::Key_S);
     ASSERT_TRUE(frame.state.stereo);
     EXPECT_EQ(frame.geometry(), frame.screen()->geometry());
+    // Nothing of the window shows: the view is the whole screen.
+    EXPECT_EQ(around(), std::vector<bool>(4, true));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QRect(frame.view()->mapToGlobal(QPoint(0, 0)), frame.view()->size()), frame.screen()->geometry());
     EXPECT_TRUE(frame.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(frame.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(frame.pageFlip().copyTimer().isActive());
@@ -95,6 +108,7 @@ TEST_F(PageFlip, StereoGoesFullScreenShowsBothEyesAndLeavingBringsTheWindowBack)
     EXPECT_FALSE(frame.pageFlip().copyTimer().isActive());
     EXPECT_FALSE(frame.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(frame.geometry(), before);
+    EXPECT_EQ(around(), std::vector<bool>(4, false));
     EXPECT_TRUE(display_->chain().empty());
     EXPECT_EQ(frame.pageFlip().flipper().directDraw(), nullptr);
 

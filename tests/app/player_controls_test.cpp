@@ -7,7 +7,10 @@
 #include "app/dialogs/shortcuts_dlg.h"
 #include "app/window/status_fields.h"
 #include "app/window/timeline.h"
+#include "app/window/viewer_commands.h"
 #include "film/frame_place.h"
+#include "platform/log.h"
+#include "platform/profile.h"
 #include "viewer_fixture.h"
 
 namespace plexo::test {
@@ -98,6 +101,76 @@ TEST_F(PlayerControls, FolderNeighboursAndKeyList)
         EXPECT_FALSE(rows.contains("Ctrl+V Paste"));
         dialog.reject();
     });
+}
+
+// A file that gives no film leaves the film shown before, title and all, and
+// Page Down and Up go on from its place, so that it can be stepped over.
+TEST_F(PlayerControls, AFileThatIsNoFilmIsSteppedOver)
+{
+    for (const char* name : {"a.flm", "c.flm"})
+        std::filesystem::copy_file(DemoFilm(), scratch_ / name);
+    WriteBytes((scratch_ / "b.flm").string(), {'n', 'o'});
+    Start({(scratch_ / "a.flm").string()});
+    const struct {
+        int id;
+        bool opens;
+        const char* title;
+    } steps[] = {{kCmdNextFilm, false, "a.flm"}, {kCmdNextFilm, true, "c.flm"},
+                 {kCmdPreviousFilm, false, "c.flm"}, {kCmdPreviousFilm, true, "a.flm"}};
+    for (const auto& step : steps) {
+        const Film* before = app_->document()->film();
+        EXPECT_TRUE(Frame().commands().Run(step.id)) << step.title;
+        EXPECT_EQ(Frame().windowTitle(), QString::fromUtf8(step.title) + " - Plexo");
+        EXPECT_EQ(app_->document()->film() != before, step.opens) << step.title;
+        EXPECT_EQ(OpenBoxes(Frame()).size(), step.opens ? 0 : 1) << step.title;
+        for (QMessageBox* box : OpenBoxes(Frame()))
+            box->accept();
+    }
+}
+
+// A film decoded ahead counts its late ticks in the frame display and the
+// status bar; the log notes only a playback that fell behind, and a note
+// never opens the log panel.
+TEST_F(PlayerControls, LateTicksShowWithoutOpeningTheLog)
+{
+    struct LateFilm : FakeFilm {
+        using FakeFilm::FakeFilm;
+        int32_t LateTicks() const override { return late; }
+        int32_t late = 0;
+    };
+    Start({});
+    auto made = std::make_unique<LateFilm>(3, FrameSize{2, 1});
+    LateFilm& film = *made;
+    app_->document()->SetFilm(std::move(made));
+    Frame().commands().Run(kCmdViewStatusBar);
+    platform::ClearLog();
+    for (int late : {0, 2}) {
+        film.late = late;
+        Frame().commands().Run(kCmdPlay);
+        Frame().commands().Run(kCmdPlay);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(app_->logPanel()->isVisible()) << late;
+        EXPECT_EQ(Frame().statusBar()->findChild<QLabel*>("status4")->text(), QStringLiteral("%1 late ticks").arg(late));
+    }
+    EXPECT_EQ(platform::LogText(), "\r\nPlayback stopped: 2 late ticks");
+}
+
+// The first run's window grows to fit its first film, up to 80 % of the
+// screen, so that a picture smaller than that shows whole at actual size.
+TEST_F(PlayerControls, TheFirstRunsWindowFitsItsFirstFilm)
+{
+    const QString wide = QString::fromStdString(WriteBmpSequence(scratch_, 1, 4000, 60));
+    std::filesystem::create_directory(scratch_ / "photo");
+    Start({WriteBmpSequence(scratch_ / "photo", 1, 600, 300)});
+    EXPECT_EQ(Frame().view()->size().expandedTo(QSize(600, 300)), Frame().view()->size());
+    app_.reset();
+    platform::SetSettingsFilePath("");
+    std::filesystem::remove(platform::SettingsFilePath());
+    Start({});
+    EXPECT_TRUE(Frame().viewer().OpenPath(wide, false));
+    const QRect available = Frame().screen()->availableGeometry();
+    EXPECT_EQ(Frame().frameGeometry().width(), available.width() * 4 / 5);
+    EXPECT_TRUE(available.contains(Frame().frameGeometry()));
 }
 
 }  // namespace

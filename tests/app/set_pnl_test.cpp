@@ -99,6 +99,34 @@ TEST_F(SetPnlTest, OkWritesEveryControlBackAndCancelNone)
     }
 }
 
+// A and D take a number typed within their slider's range, as a slider move
+// gives it, and give anything else back.
+TEST_F(SetPnlTest, TypedAAndDWithinTheSlidersRangeMoveThem)
+{
+    Run(100, -4, [](SetPnl& dialog) {
+        const struct {
+            QLineEdit* edit;
+            const char* typed;
+            int a, d;
+        } rows[] = {{dialog.aEdit(), "7", 7, 21},  {dialog.aEdit(), "21", 7, 21}, {dialog.dEdit(), "-50", 7, -50},
+                    {dialog.dEdit(), "x", 7, -50}, {dialog.dEdit(), " 3", 7, 3}};
+        // Focus and Tab reach the edits only in the active window.
+        QApplication::setActiveWindow(&dialog);
+        for (const auto& row : rows) {
+            row.edit->setFocus();
+            row.edit->selectAll();
+            QTest::keyClicks(row.edit, row.typed);
+            QTest::keyClick(row.edit, Qt::Key_Tab);
+            EXPECT_EQ(std::tuple(dialog.aEdit()->text(), dialog.aSlider()->value(), dialog.dEdit()->text(),
+                                 dialog.dSlider()->value()),
+                      std::tuple(QString::number(row.a), row.a, QString::number(row.d), row.d + kDistSliderCentre))
+                << row.typed;
+        }
+        dialog.accept();
+    });
+    EXPECT_EQ(std::tuple(app_->document()->shift(), app_->document()->dist()), std::tuple(7, 3));
+}
+
 // While stereo runs the presentation boxes are locked and the dialog says why.
 TEST_F(SetPnlTest, StereoLocksThePresentationAndSaysWhy)
 {

@@ -116,8 +116,9 @@ TEST_F(ViewerCommandsTest, DroppedFilmsLoadShiftAddsAndLayoutReopens)
     EXPECT_EQ(Frame().windowTitle(), "demo.flm + take0001.bmp - Plexo");
     ASSERT_TRUE(Drop(Frame(), (scratch_ / "take0003.bmp").string()));
     EXPECT_EQ(Frame().windowTitle(), "take0003.bmp - Plexo");
+    // A file that gives no film leaves the film shown and its title.
     ASSERT_TRUE(Drop(Frame(), (scratch_ / "gone.flm").string()));
-    EXPECT_EQ(Frame().windowTitle(), "Untitled - Plexo");
+    EXPECT_EQ(Frame().windowTitle(), "take0003.bmp - Plexo");
 
     // View > Layout opens the film again with the choice at the same frame; the
     // choice is kept beside the film in "Recent" and taken at its next open.

@@ -3,9 +3,9 @@
 # in red-blue stereo: a second film dropped on it through XDND (a small Qt
 # drag source, the pointer moved by xdotool) loads, and SIGTERM ends it with
 # its settings written. Then page-flipped stereo with the reference driver,
-# through X shared memory and through Mesa's software OpenGL: screenshots
-# over a second find two different pictures at the view's centre (the two
-# eyes).
+# through X shared memory (asked for by /stereo) and through Mesa's software
+# OpenGL (chosen from View > Stereo Presentation): screenshots over a second
+# find two different pictures at the view's centre (the two eyes).
 # Usage: xvfb_test.sh PLEXO PLEXO_TOOL DRAG_SOURCE DRIVER_FOLDER
 #        (PLEXO_SCREENSHOTS=FOLDER keeps the shots)
 set -euo pipefail
@@ -62,9 +62,25 @@ crop=120x80+452+344
 lit() { [ "$(import -window root -crop $crop png:- | convert - -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" != 0 ]; }
 # Each page-flip output in turn.
 for flip_output in x11 opengl; do
-  printf '[Settings]\nRed-Blue=0\n' >"$ini"
-  PLEXO_FLIP_OUTPUT=$flip_output "$plexo" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
-  plexo_pid=$!
+  if [ $flip_output = x11 ]; then
+    printf '[Settings]\nRed-Blue=0\n' >"$ini"
+    PLEXO_FLIP_OUTPUT=$flip_output "$plexo" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
+    plexo_pid=$!
+  else
+    printf '[Settings]\nRed-Blue=1\n' >"$ini"
+    PLEXO_FLIP_OUTPUT=$flip_output "$plexo" "$work/demo.flm" >"$work/plexo.log" 2>&1 &
+    plexo_pid=$!
+    # View > Stereo Presentation > Page flipping, the third entry, by the
+    # keys, each menu awaited as one more window of the viewer's.
+    window=$(x_wait_window "demo.flm - Plexo")
+    shown() { xdotool search --onlyvisible --pid "$plexo_pid" 2>/dev/null | wc -l; }
+    windows=$(shown)
+    xdotool windowfocus --sync "$window" key alt+v
+    for _ in $(seq 100); do [ "$(shown)" -gt "$windows" ] && break; sleep 0.1; done
+    xdotool key p
+    for _ in $(seq 100); do [ "$(shown)" -gt $((windows + 1)) ] && break; sleep 0.1; done
+    xdotool key Down Down Return
+  fi
   for _ in $(seq 200); do covers && break; sleep 0.1; done
   covers || fail "$flip_output: the page-flipping window does not cover the screen"
   for _ in $(seq 200); do lit && break; sleep 0.1; done

@@ -56,9 +56,17 @@ INSTANTIATE_TEST_SUITE_P(
 // The --help and --version texts are the install test's.
 TEST(CommandLineExtras, UnknownFlagsAreKeptAndTheKnownOnesStillRead)
 {
-    const CPlexoCmdInfo info = ParseCommandLine({"film.flm", "-fullscreen", "/Play", "/A=3"});
-    EXPECT_EQ(info.unknownFlags, (std::vector<std::string>{"fullscreen", "Play"}));
+    const CPlexoCmdInfo info = ParseCommandLine({"film.flm", "--fullscreen", "/Play", "/A=3"});
+    EXPECT_EQ(info.unknownFlags, (std::vector<std::string>{"--fullscreen", "/Play"}));
     EXPECT_EQ(info.options.shift, 3);
+}
+
+// FILM is any film the viewer opens, not only a .flm file.
+TEST(CommandLineExtras, HelpNamesEveryKindOfFilm)
+{
+    const std::string help = InformationRequested({"--help"});
+    for (const char* kind : {"BMP", "JPEG", ".flm", "MPO", "JPS", "video"})
+        EXPECT_NE(help.find(kind), std::string::npos) << kind;
 }
 
 }  // namespace

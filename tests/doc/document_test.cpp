@@ -76,6 +76,7 @@ TEST_P(DocumentLoad, ExtensionPicksTheFactoryInAnyCaseAndEveryFailureSaysSoOnce)
     ini.setText("[Settings]\nShift=1\nRound=0\nInvert=1\n");
     auto doc = MakeDoc();
     doc->SetFilm(FakeFilm::WithFrames(2));
+    const Film* before = doc->film();
     doc->LoadFilm(name);
     if (!GetParam().message) {
         ASSERT_NE(doc->film(), nullptr);
@@ -83,7 +84,7 @@ TEST_P(DocumentLoad, ExtensionPicksTheFactoryInAnyCaseAndEveryFailureSaysSoOnce)
                   std::tuple(1, false, true));
         EXPECT_TRUE(repaints == 1 && messages.messages.empty());
     } else {
-        EXPECT_EQ(doc->film(), nullptr) << "the old film is gone";
+        EXPECT_EQ(doc->film(), before) << "the film shown before stays";
         const std::string message = *GetParam().message ? GetParam().message : OpenFailureMessage(name);
         EXPECT_EQ(messages.messages, std::vector<std::string>{message});
         EXPECT_EQ(repaints, 0);

@@ -51,6 +51,11 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
 "$prefix/bin/plexo" --version | grep -q '^plexo [0-9]' || fail "plexo --version"
 "$prefix/bin/plexo" --help | grep -q '^Usage: plexo' || fail "plexo --help"
 "$prefix/bin/plexo-tool" --version | grep -q '^plexo-tool [0-9]' || fail "plexo-tool --version"
+# Each manual page's header carries the version the programs report.
+version=$("$prefix/bin/plexo" --version | sed -n 's/^plexo //p')
+for page in plexo plexo-tool plexo-guard; do
+  gzip -dc "$share/man/man1/$page.1.gz" | head -1 | grep -qF "\"Plexo $version\"" || fail "$page.1 has no version $version"
+done
 if command -v man >/dev/null; then
   MANWIDTH=80 man -l "$share/man/man1/plexo.1.gz" 2>/dev/null | grep -q 'stereo' || fail "plexo.1 does not render"
 fi

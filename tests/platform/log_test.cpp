@@ -11,7 +11,7 @@ TEST(Log, EveryMessageFollowsALineBreakUntilClearedAndTheSinkSeesTheTextItJoined
 {
     ClearLog();
     std::vector<std::string> seen;
-    const LogSink previous = SetLogSink([&](const std::string& m) { seen.push_back(m + "|" + LogText()); });
+    const LogSink previous = SetLogSink([&](const std::string& m, LogLine) { seen.push_back(m + "|" + LogText()); });
     LogMessage("start");
     LogMessage(static_cast<const char*>(nullptr));
     LogMessage(std::string("a\r\nb"));

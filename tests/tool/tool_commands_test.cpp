@@ -77,6 +77,10 @@ TEST_F(Tool, InfoOfEachKindOfFilm)
     const std::string numbers = Run("info " + Q("long.flm")).out;
     EXPECT_EQ(std::count(numbers.begin(), numbers.end(), ' '), 1009);
     EXPECT_NE(numbers.find(" ...\nsize: 1x1\n"), std::string::npos);
+    // A video's frames have times, not numbers of their own.
+    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 3 " + Q("clip.mp4")));
+    EXPECT_EQ(Run("info " + Q("clip.mp4")).out, "kind: video\nframes: 3\nsize: 64x48\neyes: 1\n"
+                                                "layout: mono (none)\nfps: 25\nduration: 0.12 s\n");
     // frame --eye: one eye of a two-view film, a half layout's at its whole shape, or a single view's partner.
     EXPECT_EQ(Run("frame " + Q("photo.mpo") + " --eye second --out " + Q("eye.bmp")).out, "16x8\n");
     EXPECT_EQ(Identify(dir.file("eye.bmp"), "%w %h"), "16 8");

@@ -80,8 +80,9 @@ void Display::InstallLogSink()
     // The sink runs under the log's lock, on whichever thread logged, so it
     // only posts; the panel then reads the whole log on its own thread.
     // Queued calls run in the order they were posted.
-    platform::SetLogSink([this](const std::string&) {
-        QMetaObject::invokeMethod(this, &Display::ShowLog, Qt::QueuedConnection);
+    platform::SetLogSink([this](const std::string&, platform::LogLine kind) {
+        QMetaObject::invokeMethod(this, [this, kind] { ShowLog(kind == platform::LogLine::Message); },
+                                  Qt::QueuedConnection);
     });
 }
 
@@ -92,7 +93,7 @@ void Display::Open()
         Place();
         show();
     }
-    ShowLog();
+    ShowLog(true);
     raise();
 }
 
@@ -101,11 +102,12 @@ QString Display::text() const
     return edit_->toPlainText();
 }
 
-void Display::ShowLog()
+void Display::ShowLog(bool open)
 {
     const std::string log = platform::LogText();
-    // The panel was closed after this message was posted: it went with the rest.
-    if (log.empty() && !created_)
+    // The panel was closed after this message was posted: it went with the
+    // rest. A note waits in the log for the panel to open.
+    if ((log.empty() || !open) && !created_)
         return;
     if (!created_) {
         created_ = true;

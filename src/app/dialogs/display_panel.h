@@ -1,7 +1,7 @@
 #pragma once
 // The message log panel: a modeless window that shows the process's one log
-// text (platform/log.h), opened by the first message and emptied when the user
-// closes it.
+// text (platform/log.h), opened by the first message (never by a note) and
+// emptied when the user closes it.
 
 #include <QDialog>
 #include <QPointer>
@@ -44,7 +44,8 @@ public:
                               const QList<QRect>& avoid);
 
 private:
-    void ShowLog();
+    // The log into the panel; `open` opens a closed panel for it.
+    void ShowLog(bool open);
     void Place();
 
     QPointer<QWidget> mainWindow_;

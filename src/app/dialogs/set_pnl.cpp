@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -21,14 +22,10 @@ namespace plexo {
 
 namespace {
 
-QLineEdit* MakeNumberShow(QWidget* parent)
+QLineEdit* MakeSliderEdit(QWidget* parent)
 {
-    auto* edit = new QLineEdit(parent);
-    edit->setReadOnly(true);
-    edit->setFrame(false);
-    edit->setFocusPolicy(Qt::NoFocus);
+    QLineEdit* edit = MakeNumberEdit(parent, QStringLiteral("-00000"));
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(QStringLiteral("-00000")));
     return edit;
 }
 
@@ -82,9 +79,9 @@ SetPnl::SetPnl(QWidget* parent)
         interlacedBox_->setToolTip(QStringLiteral("On Wayland the row parity is fixed: the window cannot know its screen row."));
     dSlider_ = MakeSlider(this);
     aSlider_ = MakeSlider(this);
-    aEdit_ = MakeNumberShow(this);
+    aEdit_ = MakeSliderEdit(this);
     roundBox_ = new QCheckBox(QStringLiteral("Round"), this);
-    dEdit_ = MakeNumberShow(this);
+    dEdit_ = MakeSliderEdit(this);
     alterList_ = MakeList(this, {QStringLiteral("Memory"), QStringLiteral("File")});
     fpsEdit_ = MakeNumberEdit(this, QStringLiteral("000.000"));
     invertBox_ = new QCheckBox(QStringLiteral("Invert"), this);
@@ -151,10 +148,17 @@ SetPnl::SetPnl(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // Each edit right after its slider in the Tab chain.
+    setTabOrder(dSlider_, dEdit_);
+    setTabOrder(aSlider_, aEdit_);
+
     connect(ok, &QPushButton::clicked, this, &SetPnl::accept);
     connect(cancel, &QPushButton::clicked, this, &SetPnl::reject);
     connect(aSlider_, &QSlider::valueChanged, this, [this] { OnSliderMoved(aSlider_); });
     connect(dSlider_, &QSlider::valueChanged, this, [this] { OnSliderMoved(dSlider_); });
+    connect(aEdit_, &QLineEdit::editingFinished, this, [this] { OnNumberTyped(aEdit_, aSlider_, values.a, 0); });
+    connect(dEdit_, &QLineEdit::editingFinished, this,
+            [this] { OnNumberTyped(dEdit_, dSlider_, values.d, kDistSliderCentre); });
     connect(redBlueBox_, &QCheckBox::clicked, this, &SetPnl::OnRedBlueClicked);
     connect(interlacedBox_, &QCheckBox::clicked, this, &SetPnl::OnInterlacedClicked);
 }
@@ -242,6 +246,22 @@ void SetPnl::OnSliderMoved(QSlider* slider)
     else
         values.a = slider->value();
     UpdateData(false);
+}
+
+void SetPnl::OnNumberTyped(QLineEdit* edit, QSlider* slider, int32_t& value, int32_t centre)
+{
+    if (!initialised_)
+        return;
+    // What the slider could be moved to is taken, and the slider goes there;
+    // anything else gives the value back, as a slider cannot go beyond its
+    // ends.
+    const std::optional<int32_t> typed = ReadWholeInteger(edit->text().toStdString());
+    if (typed && *typed >= slider->minimum() - centre && *typed <= slider->maximum() - centre) {
+        value = *typed;
+        const QSignalBlocker quiet(slider);
+        slider->setValue(value + centre);
+    }
+    edit->setText(QString::number(value));
 }
 
 void SetPnl::OnRedBlueClicked()

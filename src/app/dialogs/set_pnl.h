@@ -72,6 +72,9 @@ protected:
 
 private:
     void OnSliderMoved(QSlider* slider);
+    // A number typed into a slider's edit: `value` is the edit's member of
+    // `values`, `centre` the slider's position for 0.
+    void OnNumberTyped(QLineEdit* edit, QSlider* slider, int32_t& value, int32_t centre);
     void OnRedBlueClicked();
     void OnInterlacedClicked();
 

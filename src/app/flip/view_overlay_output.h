@@ -1,8 +1,8 @@
 #pragma once
 // What every display that page flipping shows on in the viewer shares: a
-// window of its own over the view only (so the menu bar, the toolbar and
-// dialogs stay ordinary windows, the same for both eyes), following the
-// view, and a render thread that draws each field presented.
+// window of its own over the view only, following the view (which covers
+// the screen while the eyes flip; dialogs stay ordinary windows, the same for
+// both eyes), and a render thread that draws each field presented.
 //
 // Each flipping surface keeps a copy of its part under the view, made when
 // the surface changes, while the writer still holds the surface's guard; a

@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QMoveEvent>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -130,7 +132,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     const bool commandLine = !options_.done;
     const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
     view_->update();
-    viewer_->FilmOpened(file.absoluteFilePath(), true);
+    viewer_->FilmOpened(file.absoluteFilePath(), true, opened);
     if (opened && commandLine && !options_.secondFilm.empty())
         TitleFilm(QString::fromStdString(options_.secondFilm), true);
     return opened;
@@ -202,17 +204,25 @@ void CMainFrame::OnStereo()
     // Without a flipper driver stereo stays off and the window as it was.
     if (state.stereo) {
         state.stereo = pageFlip_->On();
-        ShowBelowView(!state.stereo);
+        ShowAroundView(!state.stereo);
         return;
     }
     pageFlip_->Off();
-    ShowBelowView(true);
+    ShowAroundView(true);
     view_->update();
 }
 
-void CMainFrame::ShowBelowView(bool shown)
+void CMainFrame::ShowAroundView(bool shown)
 {
-    shown = shown && !viewer_->fullScreen();
+    // Only what this hid is shown again; full screen has hidden it all
+    // already and brings it back itself.
+    if (shown != hiddenAround_ || (!shown && viewer_->fullScreen()))
+        return;
+    if (!shown)
+        toolBarShown_ = !toolBar_->isHidden();
+    hiddenAround_ = !shown;
+    menuBar()->setVisible(shown);
+    toolBar_->setVisible(shown && toolBarShown_);
     timeline_->setVisible(shown);
     statusBar()->setVisible(shown && commands_.IsChecked(kCmdViewStatusBar));
 }
@@ -285,8 +295,7 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    // Without the late-tick report: its log line would open the log panel as
-    // the window goes, and the panel would keep the program running.
+    // Without the late-tick note: nobody is left to read it.
     state.playing = false;
     playTimer_.stop();
     if (ShownPresentation(state.stereo, doc_.stereo().presentation).flips)

@@ -120,9 +120,10 @@ private:
     void StopPlaying();
     // The timeline and, while it shows, the status bar follow the film.
     void SyncControls();
-    // Page flipping covers the screen with the view alone, as full screen
-    // does: the timeline and the status bar go while it flips.
-    void ShowBelowView(bool shown);
+    // Page flipping covers the screen with the view alone: the menu bar, the
+    // toolbar, the timeline and the status bar go while it flips, and come
+    // back as they were.
+    void ShowAroundView(bool shown);
 
     CPlexoDoc& doc_;
     CommandLineOptions& options_;
@@ -140,6 +141,10 @@ private:
     StartupModes startupModes_;
     std::unique_ptr<platform::ModeGuard> modeGuard_;
     bool screenCommandAttached_ = true;
+    // Whether page flipping hid what is around the view, and whether the
+    // toolbar showed then.
+    bool hiddenAround_ = false;
+    bool toolBarShown_ = true;
     // The "Red-Blue" value read at start, written back while the chosen
     // presentation is none that it can keep.
     int32_t redBlue_ = 1;

@@ -28,7 +28,7 @@ struct CommandText {
 constexpr CommandText kTexts[] = {
     {kCmdLoad, "&Load...\tCtrl+L", "Load files", "Load"},
     {kCmdAdd, "&Add...\tCtrl+A", "Add files", "Add"},
-    {kCmdSaveAs, "Save &As...", "Save files", "Save"},
+    {kCmdSaveAs, "&Save As...", "Save files", "Save"},
     {kCmdExportStereo, "&Export Stereo...\tCtrl+Shift+E", "Export the stereo pairs for other stereo software", ""},
     {kCmdExit, "E&xit\tCtrl+Q", "", ""},
     {kCmdEditUndo, "&Undo\tCtrl+Z", "", ""},

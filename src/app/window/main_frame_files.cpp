@@ -29,8 +29,8 @@ void CMainFrame::OnLoad()
     const QString path = chooseFile(this, LoadRequest());
     if (path.isEmpty())
         return;
-    doc_.LoadFilm(path.toStdString());
-    viewer_->FilmOpened(path, true);
+    const bool opened = doc_.LoadFilm(path.toStdString());
+    viewer_->FilmOpened(path, true, opened);
 }
 
 void CMainFrame::OnAdd()
@@ -38,8 +38,8 @@ void CMainFrame::OnAdd()
     const QString path = chooseFile(this, LoadRequest());
     if (path.isEmpty())
         return;
-    doc_.AddFilm(path.toStdString());
-    viewer_->FilmOpened(path, false);
+    const bool opened = doc_.AddFilm(path.toStdString());
+    viewer_->FilmOpened(path, false, opened);
 }
 
 void CMainFrame::OnOpen()

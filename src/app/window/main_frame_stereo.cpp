@@ -83,7 +83,7 @@ void CMainFrame::AddStereoMenus(QMenu& view)
     for (const Presentation& row : Presentations())
         if (Chosen(row))
             presentations->addAction(commands_.Action(CommandOf(row)));
-    QMenu* adjustments = view.addMenu(QStringLiteral("Adjust&ments"));
+    QMenu* adjustments = view.addMenu(QStringLiteral("Ad&justments"));
     commands_.AddToMenu(*adjustments, {kCmdSwapEyes, 0, kCmdDistUp, kCmdDistDown, kCmdDistUpTen, kCmdDistDownTen, 0,
                                        kCmdSecondEyeUp, kCmdSecondEyeDown, 0, kCmdResetAdjustments});
 }

@@ -9,7 +9,7 @@ namespace plexo {
 
 namespace {
 
-constexpr int kFields = 5;
+constexpr int kFields = 6;
 
 // "m:ss.t", tenths rounded down so that the last frame never reads as the end.
 QString Clock(double seconds)
@@ -42,6 +42,9 @@ QStringList StatusTexts(const StatusFacts& facts)
         const double at = (std::max(place.position, 1) - 1) / facts.frameRate;
         texts << Clock(at) + QStringLiteral(" / ") + Clock(facts.duration);
     }
+    if (place.lateTicks >= 0)
+        texts << (place.lateTicks == 1 ? QStringLiteral("1 late tick")
+                                       : QStringLiteral("%1 late ticks").arg(place.lateTicks));
     return texts;
 }
 

@@ -127,6 +127,8 @@ bool ViewerCommands::PageFlipping() const
 
 void ViewerCommands::RestoreGeometry()
 {
+    // The first run's window has no size of its own yet: the first film gives it one.
+    fitFirstFilm_ = !settings_.geometry;
     if (!settings_.geometry)
         return;
     const platform::WindowGeometry& g = *settings_.geometry;
@@ -157,16 +159,16 @@ void ViewerCommands::DefineCommands()
         settings_.sizeWindowToFilm = !settings_.sizeWindowToFilm;
         SizeWindowToFilm();
     }, {}, [this] { return settings_.sizeWindowToFilm; });
-    // Page flipping has a full screen of its own.
-    t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); },
-             [this] { return fullScreen_ || !PageFlipping(); },
+    // Page flipping has a full screen of its own, which full screen must
+    // not undo while it flips.
+    t.Define(kCmdFullScreen, [this] { ToggleFullScreen(); }, [this] { return !PageFlipping(); },
              [this] { return fullScreen_; });
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
     t.Define(kCmdSaveViewAs, [this] { SaveViewAs(); }, film);
-    auto loadedAlone = [this] { return doc_.film() && !loadedPath_.empty(); };
-    t.Define(kCmdNextFilm, [this] { OpenNeighbour(true); }, loadedAlone);
-    t.Define(kCmdPreviousFilm, [this] { OpenNeighbour(false); }, loadedAlone);
+    auto inFolder = [this] { return !folderPlace_.empty(); };
+    t.Define(kCmdNextFilm, [this] { OpenNeighbour(true); }, inFolder);
+    t.Define(kCmdPreviousFilm, [this] { OpenNeighbour(false); }, inFolder);
     t.Define(kCmdViewStatusBar, [this] {
         settings_.statusBar = !settings_.statusBar;
         window_.statusBar()->setVisible(settings_.statusBar && !fullScreen_);
@@ -209,8 +211,13 @@ void ViewerCommands::Zoom(bool in)
 
 void ViewerCommands::SizeWindowToFilm()
 {
-    if (!settings_.sizeWindowToFilm || fullScreen_ || window_.isMaximized() || window_.isFullScreen()
-        || PageFlipping())
+    if (settings_.sizeWindowToFilm)
+        FitWindowToFilm(1.0, true);
+}
+
+void ViewerCommands::FitWindowToFilm(double screenShare, bool shrink)
+{
+    if (fullScreen_ || window_.isMaximized() || window_.isFullScreen() || PageFlipping())
         return;
     const QSize picture = view_.PictureSize();
     if (picture.isEmpty())
@@ -218,10 +225,12 @@ void ViewerCommands::SizeWindowToFilm()
     const double scale = view_.viewSize() == ViewSize::Zoom ? view_.zoomPercent() / 100.0 : 1.0;
     const QSize client = (QSizeF(picture) * scale / view_.devicePixelRatioF()).toSize();
     QSize wanted = client + (window_.size() - view_.size());
+    if (!shrink)
+        wanted = wanted.expandedTo(window_.size());
     if (const QScreen* screen = window_.screen()) {
         const QRect available = screen->availableGeometry();
         const QSize decoration = window_.frameGeometry().size() - window_.size();
-        wanted = wanted.boundedTo(available.size() - decoration);
+        wanted = wanted.boundedTo((QSizeF(available.size()) * screenShare).toSize() - decoration);
         window_.resize(wanted);
         QRect outer = window_.frameGeometry();
         if (!available.contains(outer)) {

@@ -70,12 +70,16 @@ public:
     void Step(bool forward);
     // After Load, Add, Open, a recent film or a drop: the title, the recent
     // list and, when asked for, the window's size. `remember` is false for
-    // the second film of a pair.
-    void FilmOpened(const QString& path, bool remember);
-    // Load or (second film) Add of a path, as the dialogs' commands do.
-    void OpenPath(const QString& path, bool add);
+    // the second film of a pair. A film loaded alone (`remember`) is the
+    // place of Page Down and Up in its folder even when it did not open
+    // (`opened` false), which otherwise changes nothing: the film shown
+    // before stays, title included.
+    void FilmOpened(const QString& path, bool remember, bool opened);
+    // Load or (second film) Add of a path, as the dialogs' commands do;
+    // false when it gave no film.
+    bool OpenPath(const QString& path, bool add);
     // Page Down and Page Up: the next or previous film of the folder of the
-    // film loaded alone; nothing at either end.
+    // film last loaded alone, or last failed to; nothing at either end.
     void OpenNeighbour(bool forward);
 
     const platform::RecentFilms& recentFilms() const { return recent_; }
@@ -91,7 +95,12 @@ private:
     bool PageFlipping() const;
     void SetViewSize(platform::ViewSize size, int zoomPercent);
     void Zoom(bool in);
+    // Size Window to Film, when it is on.
     void SizeWindowToFilm();
+    // The window, frame included, as large as the film shown asks, up to
+    // this share of the screen's free area; never smaller than it is unless
+    // it may `shrink`.
+    void FitWindowToFilm(double screenShare, bool shrink);
     void ToggleFullScreen();
     void SaveViewAs();
     void RebuildRecentMenu();
@@ -113,6 +122,11 @@ private:
     QString dragPath_;
     // The absolute path of the film last loaded alone; empty without one.
     std::string loadedPath_;
+    // The absolute path of the file last loaded alone, whether or not it
+    // gave a film: where Page Down and Up go on from.
+    std::string folderPlace_;
+    // No geometry was kept from an earlier run and no film has opened yet.
+    bool fitFirstFilm_ = false;
     bool fullScreen_ = false;
     bool toolBarShown_ = true;
     bool wasMaximized_ = false;

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <utility>
 #include <vector>
 
 #include "app/view/plexo_view.h"
@@ -21,6 +22,14 @@
 #include "present/frame_buffer.h"
 
 namespace plexo {
+
+namespace {
+
+// The first run's window grows to fit its first film up to this share of the
+// screen.
+constexpr double kFirstWindowShare = 0.8;
+
+}  // namespace
 
 QString DroppedFilmPath(const QMimeData* data)
 {
@@ -62,9 +71,8 @@ void ViewerCommands::RebuildRecentMenu()
         QAction* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()));
         action->setToolTip(path);
         connect(action, &QAction::triggered, this, [this, path] {
-            OpenPath(path, false);
             // A film that no longer opens leaves the list.
-            if (!doc_.film()) {
+            if (!OpenPath(path, false)) {
                 const std::string gone = path.toStdString();
                 std::erase(recent_.paths, gone);
                 RebuildRecentMenu();
@@ -74,32 +82,43 @@ void ViewerCommands::RebuildRecentMenu()
     recentMenu_->setEnabled(!recent_.paths.empty());
 }
 
-void ViewerCommands::FilmOpened(const QString& path, bool remember)
+void ViewerCommands::FilmOpened(const QString& path, bool remember, bool opened)
 {
-    if (remember && doc_.film()) {
-        loadedPath_ = QFileInfo(path).absoluteFilePath().toStdString();
+    // So that a file that is no film can be stepped over.
+    if (remember)
+        folderPlace_ = QFileInfo(path).absoluteFilePath().toStdString();
+    if (!opened) {
+        commands_.Update();
+        return;
+    }
+    if (remember) {
+        loadedPath_ = folderPlace_;
         recent_.Add(loadedPath_);
         RebuildRecentMenu();
     }
     host_.titleFilm(path, !remember);
-    SizeWindowToFilm();
+    if (std::exchange(fitFirstFilm_, false))
+        FitWindowToFilm(kFirstWindowShare, false);
+    else
+        SizeWindowToFilm();
     commands_.Update();
 }
 
-void ViewerCommands::OpenPath(const QString& path, bool add)
+bool ViewerCommands::OpenPath(const QString& path, bool add)
 {
     if (add && doc_.CanAddFilm()) {
-        doc_.AddFilm(path.toStdString());
-        FilmOpened(path, false);
-        return;
+        const bool opened = doc_.AddFilm(path.toStdString());
+        FilmOpened(path, false, opened);
+        return opened;
     }
-    doc_.LoadFilm(path.toStdString());
-    FilmOpened(path, true);
+    const bool opened = doc_.LoadFilm(path.toStdString());
+    FilmOpened(path, true, opened);
+    return opened;
 }
 
 void ViewerCommands::OpenNeighbour(bool forward)
 {
-    const std::string neighbour = NeighbourFilm(loadedPath_, forward);
+    const std::string neighbour = NeighbourFilm(folderPlace_, forward);
     if (!neighbour.empty())
         OpenPath(QString::fromStdString(neighbour), false);
 }

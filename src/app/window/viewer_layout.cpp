@@ -81,10 +81,10 @@ void ViewerCommands::ChooseLayout(const LayoutChoice& layout)
     else
         recent_.layouts.erase(path);
     const int32_t at = doc_.film() ? doc_.film()->Position() : 0;
-    doc_.LoadFilm(path);
-    if (doc_.film())
+    const bool opened = doc_.LoadFilm(path);
+    if (opened)
         doc_.film()->Seek(at);
-    FilmOpened(QString::fromStdString(path), true);
+    FilmOpened(QString::fromStdString(path), true, opened);
 }
 
 }  // namespace plexo
