@@ -146,6 +146,7 @@ TEST_F(SetPnlTest, RefusesOkWithTheFrameworksMessage)
         const char* text;
         const char* message;
     } const rows[] = {{&SetPnl::framesPerSecondEdit, "fast", "Please enter a number."},
+                      {&SetPnl::framesPerSecondEdit, "1000000", "1e+06 frames a second is outside 0.01 to 1000"},
                       {&SetPnl::aEdit, "x1", "Please enter an integer."}};
     for (const auto& c : rows) {
         test::MessageCapture messages;

@@ -17,6 +17,7 @@
 
 #include "app/dialogs/dialog_controls.h"
 #include "app/dialogs/set_pnl_fields.h"
+#include "platform/frame_settings.h"
 
 namespace plexo {
 
@@ -193,6 +194,8 @@ bool SetPnl::UpdateData(bool saveAndValidate)
     const std::optional<double> fps = ReadWholeNumber(fpsEdit_->text().toStdString());
     if (!fps)
         return RefuseField(fpsEdit_, kEnterNumber);
+    if (const std::optional<std::string> refusal = platform::FrameRateRefusal(*fps))
+        return RefuseField(fpsEdit_, refusal->c_str());
     v.framesPerSecond = *fps;
     v.redBlue = redBlueBox_->isChecked();
     v.interlaced = interlacedBox_->isChecked();
