@@ -132,6 +132,9 @@ public:
     int32_t step() const { return Step; }
     void setStep(int32_t step) { Step = step; }
     Reading reading() const { return Reading(Alter); }
+    // Whether the pictures drawn stay in memory for replay: in the "Memory"
+    // reading mode, unless the film caches its frames itself.
+    bool keepsShownPictures() const { return reading() == Reading::Memory && !(film_ && film_->CachesItsFrames()); }
     void setReading(Reading reading) { Alter = int32_t(reading); }
     int32_t shift() const { return Shift; }
     void setShift(int32_t shift) { Shift = shift; }

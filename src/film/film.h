@@ -79,6 +79,10 @@ public:
     // The late ticks of the playback under way or last ended; -1 for a film
     // whose frames are always ready.
     virtual int32_t LateTicks() const { return -1; }
+    // True for a film that keeps its decoded frames in a bounded cache of its
+    // own (a video): the "Memory" reading mode keeps none of its pictures as
+    // well, or playing it would hold every frame played.
+    virtual bool CachesItsFrames() const { return false; }
     // The file the eye's picture of the current frame is read from, whose
     // camera metadata the stills written from it keep; empty for a film that
     // reads no file a frame (a .flm file, a video).

@@ -48,6 +48,7 @@ public:
     }
     // The ticks either film showed late.
     int32_t LateTicks() const override { return std::max(first_->LateTicks(), second_->LateTicks()); }
+    bool CachesItsFrames() const override { return first_->CachesItsFrames() || second_->CachesItsFrames(); }
 
     // Two views when the first film has them; its layout.
     int32_t Eyes() const override { return first_->Eyes(); }

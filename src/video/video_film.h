@@ -44,6 +44,7 @@ public:
     SourceLayout Layout() const override { return layout_; }
     void SetPlaying(bool playing) override;
     int32_t LateTicks() const override { return late_; }
+    bool CachesItsFrames() const override { return true; }
 
     const VideoSource& Source() const { return *source_; }
     // The picture of the frame at `index`; any thread. Waits for the decoder

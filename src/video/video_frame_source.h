@@ -58,6 +58,7 @@ public:
     void SetShift(int32_t shift) override;
     void SetPlaying(bool playing) override;
     int32_t LateTicks() const override { return video_.LateTicks(); }
+    bool CachesItsFrames() const override { return true; }
 
 private:
     // Makes `move` from the current position and again from there while the

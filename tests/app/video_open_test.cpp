@@ -7,6 +7,7 @@
 
 #include "app/dialogs/set_pnl.h"
 #include "app/window/video_scan_watch.h"
+#include "film/picture_budget.h"
 #include "video/video_fixtures.h"
 #include "viewer_fixture.h"
 
@@ -46,6 +47,22 @@ TEST_F(VideoOpenTest, ARateSetForAVideoIsKeptWithItNotInFramesPerSecond)
     EXPECT_EQ(SetRate("25"), "12.5");
     EXPECT_TRUE(RecallFilm(FilmKey({clip})).empty());
     EXPECT_EQ(Frame().state.framesPerSecond, 15);
+}
+
+// A video's frames stay in its own cache: the "Memory" reading mode keeps
+// none of the pictures drawn from them.
+TEST_F(VideoOpenTest, MemoryModeKeepsNoPictureOfAVideo)
+{
+    const std::string clip = temp_.file("clip.mp4");
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mp4", ""));
+    Start({clip});
+    app_->document()->setReading(CPlexoDoc::Reading::Memory);
+    for (int i = 0; i < 5; ++i) {
+        Frame().commands().Run(kCmdForward);
+        ViewPixels();
+    }
+    EXPECT_EQ(app_->document()->film()->FrameNumber(), 6);
+    EXPECT_EQ(KeptPictureBytes(), 0u);
 }
 
 // View > Layout serves a video opened from the command line too.

@@ -146,7 +146,7 @@ bool PageFlipStereo::ShowFrame()
         const QWidget* view = shell_.view;
         ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film,
                         shell_.doc->stereo().adjust, flipper_, sections_);
-        if (shell_.doc->reading() != CPlexoDoc::Reading::Memory)
+        if (!shell_.doc->keepsShownPictures())
             film->ReleasePictures();
     }
     return true;

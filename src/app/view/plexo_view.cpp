@@ -300,7 +300,7 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     if (!film || film->FrameCount() <= 0)
         return false;
     const bool composed = ComposeFrame(film, doc_.stereo().adjust, rect, Shown(), frame);
-    if (doc_.reading() != CPlexoDoc::Reading::Memory)
+    if (!doc_.keepsShownPictures())
         film->ReleasePictures();
     return composed && frame.height() > 0;
 }
