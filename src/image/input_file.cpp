@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -12,19 +13,24 @@
 
 namespace plexo {
 
-std::optional<InputFile> InputFile::Open(const std::string& path)
+std::optional<InputFile> InputFile::Open(const std::string& path, std::string* why)
 {
     // Without O_NONBLOCK a FIFO named like a film would wait for a writer
     // forever; it is refused below like any other file that is not regular.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
+        const int error = errno;
         // A source frame that vanished during a conversion says so.
-        platform::NoteFailure(path, errno);
+        platform::NoteFailure(path, error);
+        if (why)
+            *why = std::strerror(error);
         return std::nullopt;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         platform::NoteFailure(path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        if (why)
+            *why = "not a regular file";
         ::close(fd);
         return std::nullopt;
     }

@@ -14,8 +14,9 @@ namespace plexo {
 
 class InputFile {
 public:
-    // Null when the file cannot be opened or is not a regular file.
-    static std::optional<InputFile> Open(const std::string& path);
+    // Null when the file cannot be opened or is not a regular file, with
+    // `why` set when given.
+    static std::optional<InputFile> Open(const std::string& path, std::string* why = nullptr);
 
     InputFile(InputFile&& other) noexcept;
     InputFile& operator=(InputFile&& other) noexcept;

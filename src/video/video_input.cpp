@@ -1,13 +1,14 @@
 #include "video/video_input.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <utility>
+
+#include "image/input_file.h"
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -26,7 +27,6 @@ constexpr int kBufferSize = 64 * 1024;
 // The demuxers of the containers of the video rows of the table of file
 // formats (video_formats.cpp), by the names FFmpeg gives them.
 constexpr std::string_view kContainers[] = {"mov,mp4,m4a,3gp,3g2,mj2", "matroska,webm", "avi"};
-constexpr char kContainerList[] = "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi";
 
 // Demuxers whose files list other files to read.
 constexpr std::string_view kPlaylists[] = {"hls", "concat", "dash", "imf", "webm_dash_manifest"};
@@ -36,38 +36,47 @@ bool Listed(std::string_view name, const auto& list)
     return std::find(std::begin(list), std::end(list), name) != std::end(list);
 }
 
+// The containers as one list, the form FFmpeg's format_whitelist takes.
+std::string ContainerList()
+{
+    std::string list;
+    for (const std::string_view name : kContainers)
+        list.append(list.empty() ? "" : ",").append(name);
+    return list;
+}
+
+// The position a seek counts its offset from, as lseek's `whence` says; -1
+// for a `whence` it does not know.
+int64_t SeekBase(int whence, int64_t at, int64_t size)
+{
+    return whence == SEEK_SET ? 0 : whence == SEEK_CUR ? at : whence == SEEK_END ? size : -1;
+}
+
+// A regular file, read as the film readers read theirs.
 class FileReader final : public ByteReader {
 public:
-    explicit FileReader(int fd) : fd_(fd) {}
-    ~FileReader() override { ::close(fd_); }
+    explicit FileReader(InputFile file) : file_(std::move(file)) {}
 
     int Read(uint8_t* into, int size) override
     {
-        for (;;) {
-            const ssize_t n = ::read(fd_, into, size_t(std::max(size, 0)));
-            if (n > 0)
-                return int(n);
-            if (n == 0)
-                return AVERROR_EOF;
-            if (errno != EINTR)
-                return AVERROR(errno);
-        }
+        // A read error ends the bytes as the end of the file does.
+        const size_t n = file_.Read(into, size_t(std::max(size, 0)));
+        return n > 0 ? int(n) : AVERROR_EOF;
     }
 
     int64_t Seek(int64_t offset, int whence) override
     {
-        const off_t at = ::lseek(fd_, off_t(offset), whence);
-        return at < 0 ? AVERROR(errno) : int64_t(at);
+        const int64_t from = SeekBase(whence, file_.Position(), file_.Length());
+        if (from < 0 || offset < -from)
+            return AVERROR(EINVAL);
+        file_.Seek(from + offset);
+        return from + offset;
     }
 
-    int64_t Size() override
-    {
-        struct stat info {};
-        return ::fstat(fd_, &info) != 0 ? AVERROR(errno) : int64_t(info.st_size);
-    }
+    int64_t Size() override { return file_.Length(); }
 
 private:
-    int fd_;
+    InputFile file_;
 };
 
 class BytesReader final : public ByteReader {
@@ -86,7 +95,7 @@ public:
 
     int64_t Seek(int64_t offset, int whence) override
     {
-        const int64_t from = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? at_ : whence == SEEK_END ? size_ : -1;
+        const int64_t from = SeekBase(whence, at_, size_);
         if (from < 0 || offset < -from || offset > size_ - from)
             return AVERROR(EINVAL);
         return at_ = from + offset;
@@ -183,7 +192,7 @@ InputHandle OpenVideoInput(std::unique_ptr<ByteReader> reader, const std::string
     format->io_open = RefuseOpen;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    av_dict_set(&options, "format_whitelist", kContainerList, 0);
+    av_dict_set(&options, "format_whitelist", ContainerList().c_str(), 0);
     // Frees the context when it fails, leaving the I/O context.
     const int error = avformat_open_input(&format, name.c_str(), container, &options);
     av_dict_free(&options);
@@ -197,22 +206,10 @@ InputHandle OpenVideoInput(std::unique_ptr<ByteReader> reader, const std::string
 
 InputHandle OpenVideoInputFile(const std::string& path, std::string& why)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        why = std::strerror(errno);
+    std::optional<InputFile> file = InputFile::Open(path, &why);
+    if (!file)
         return nullptr;
-    }
-    auto reader = std::make_unique<FileReader>(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        why = "not a regular file";
-        return nullptr;
-    }
-    return OpenVideoInput(std::move(reader), path, why);
+    return OpenVideoInput(std::make_unique<FileReader>(std::move(*file)), path, why);
 }
 
 }  // namespace plexo::video
