@@ -20,4 +20,20 @@ Picture FilmPicture(Film& film, Eye eye, Tone tone)
     return film.PictureView(eye, tone);
 }
 
+EyePairPtr Film::Pair(Tone tone)
+{
+    // Each picture is valid only until the next request, so the first is
+    // copied before the second is asked for.
+    const Picture first = PictureView(Eye::Current, tone);
+    if (!first)
+        return nullptr;
+    EyePairPtr firstOnly = CopiedPair(first, {}, FrameNumber(), PartnerNumber(), -1);
+    if (!firstOnly)
+        return nullptr;
+    const Picture second = PictureView(Eye::Partner, tone);
+    if (!second)
+        return firstOnly;
+    return CopiedPair(firstOnly->first, second, FrameNumber(), PartnerNumber(), -1);
+}
+
 }  // namespace plexo

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "film/eye_pair.h"
 #include "image/picture.h"
 #include "image/stereo_layout.h"
 
@@ -64,6 +65,10 @@ public:
     // film whose pictures lie inside larger ones (the eyes of a side-by-side
     // picture) hands out views into them instead of copies.
     virtual Picture PictureView(Eye eye, Tone tone);
+    // The current frame and its partner as an owned pair in `tone`; null
+    // without a current picture. By default copies of the two views; a film
+    // whose frames are shared and immutable (a video's) hands out its own.
+    virtual EyePairPtr Pair(Tone tone);
 
     // 2 for a two-view film, whose current picture and partner picture are
     // the two eyes of one moment; 1 for a film whose partner is another
