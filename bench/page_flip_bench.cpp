@@ -7,7 +7,7 @@
 // that never comes and only ShowPair's own work is timed.
 //
 // BM_FlipTick is the viewer's playback tick while flipping, from a JPEG-packed
-// .flm: PlayStep, ComposeFlipPair (both eyes composed, then ShowPair), with a
+// .flm: a tick's step, ComposeFlipPair (both eyes composed, then ShowPair), with a
 // thread of its own running the display's clock at 120 Hz, so ShowPair waits
 // for a field as it must when both free surfaces are still to be shown.
 // Ticks come one a 60th of a second. Arg 1 releases the pictures after every
@@ -32,6 +32,7 @@
 
 #include "doc/document.h"
 #include "film/factories.h"
+#include "play/tick_rules.h"
 #include "present/dd_flipper.h"
 #include "present/flip_pair.h"
 #include "support/memory_display.h"
@@ -163,9 +164,10 @@ void BM_FlipTick(benchmark::State& state)
     flipping.RunClock();
     FlipSections sections;
     const ViewRect view{0, 0, kWidth, kHeight};
+    bool forward = true;
     const auto tick = [&] {
-        doc.PlayStep();
-        ComposeFlipPair(view, *doc.film(), doc.stereo().adjust, flipping.flipper, sections);
+        play::TickFrames(*doc.film(), doc.step(), forward);
+        ComposeFlipPair(view, *doc.film()->Pair(Tone::Colour), doc.stereo().adjust, flipping.flipper, sections);
         if (doc.reading() != CPlexoDoc::Reading::Memory)
             doc.film()->ReleasePictures();
     };

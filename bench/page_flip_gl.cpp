@@ -3,7 +3,7 @@
 // picks one), counting the eye fields that the output draws and shows. Run
 // on an X server by page_flip_gl.sh; prints one line a phase:
 //   still:   the paused film, the driver alone alternating one pair;
-//   playing: a tick every 60th of a second (PlayStep, ComposeFlipPair and
+//   playing: a tick every 60th of a second (the player's pass, ComposeFlipPair and
 //            ShowPair through the view's paint), late counting the ticks
 //            that finish after their 16.67 ms slot, and late after the
 //            first second those once both eyes' pictures come from the
@@ -278,11 +278,12 @@ int Run(double seconds)
     constexpr int kFirstSecond = 60;
     int ticks = 0, late = 0, lateSettled = 0;
     std::vector<double> took;
+    frame->player().Play(60);
     auto slot = Clock::now();
     const auto playFrom = slot;
     while (slot < playFrom + span) {
         const auto start = Clock::now();
-        doc.PlayStep();
+        frame->player().Tick();
         frame->view()->repaint();
         const auto finish = Clock::now();
         ++ticks;

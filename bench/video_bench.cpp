@@ -13,8 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "doc/document.h"
 #include "film/open_film.h"
 #include "platform/picture_memory.h"
+#include "play/player.h"
 #include "scratch_folder.h"
 #include "video/video_film.h"
 #include "video/video_formats.h"
@@ -153,38 +155,36 @@ void BM_OpenTwoHours(benchmark::State& state)
 }
 BENCHMARK(BM_OpenTwoHours)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf);
 
-// Playback of the two-hour film at its 60 frames a second for 30 seconds,
-// as red-blue asks for it: each tick steps on and takes the grey pictures of
-// the frame and of its partner one frame on. Counters: late ticks (a frame
-// not decoded yet in time), and the ticks whose own work overran the tick.
+// Playback of the two-hour film at its 60 frames a second for 30 seconds
+// through the player, as red-blue asks for it (the grey pictures of the
+// frame and of its partner one frame on), each pass when the player says
+// the next frame is due. Counters: the frames shown, and the late frames (due
+// and not shown).
 void BM_Play60RedBlue(benchmark::State& state)
 {
     const std::string path = TwoHours();
     using Clock = std::chrono::steady_clock;
-    const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / 60));
     int32_t late = 0;
-    int overran = 0;
+    int shown = 0;
     for (auto _ : state) {
-        FilmPtr film = Open(path);
-        film->SetShift(1);
-        benchmark::DoNotOptimize(FilmPicture(*film, Eye::Partner, Tone::Grey).data);
-        auto next = Clock::now();
-        for (int i = 0; i < 30 * 60; ++i) {
-            film->SetPlaying(true);
-            film->Next();
-            benchmark::DoNotOptimize(FilmPicture(*film, Eye::Current, Tone::Grey).data);
-            benchmark::DoNotOptimize(FilmPicture(*film, Eye::Partner, Tone::Grey).data);
-            film->ReleasePictures();
-            next += tick;
-            if (Clock::now() > next)
-                ++overran;
-            std::this_thread::sleep_until(next);
+        CPlexoDoc doc;
+        doc.SetFilm(Open(path));
+        doc.film()->SetShift(1);
+        doc.ChoosePresentation(PresentationId::RedBlue);
+        play::Player player(doc);
+        player.SetStereo(true);
+        player.Play(60);
+        shown = 0;
+        for (const auto end = Clock::now() + std::chrono::seconds(30); Clock::now() < end;) {
+            const play::Player::Pass pass = player.Tick();
+            shown += pass.shown;
+            std::this_thread::sleep_for(std::chrono::microseconds(pass.wait));
         }
-        film->SetPlaying(false);
-        late = film->LateTicks();
+        player.Stop();
+        late = player.LateFrames();
     }
-    state.counters["late_ticks"] = late;
-    state.counters["overran_ticks"] = overran;
+    state.counters["shown_frames"] = shown;
+    state.counters["late_frames"] = late;
 }
 BENCHMARK(BM_Play60RedBlue)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 

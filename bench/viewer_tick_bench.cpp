@@ -1,5 +1,5 @@
 // One playback tick of the viewer, from the timer to the finished paint: the
-// document's PlayStep, composing the frame pair and painting it into the
+// player's pass (a step), composing the frame pair and painting it into the
 // view's backing store, for a 1920 x 1080 colour film in a view of that size.
 // "Memory" keeps the decoded pictures; "File" releases them after each draw,
 // so every tick decodes the JPEG-packed .flm frames again.
@@ -23,6 +23,7 @@
 #include "doc/document.h"
 #include "film/factories.h"
 #include "platform/profile.h"
+#include "play/player.h"
 #include "present/compositor.h"
 #include "pattern_film.h"
 #include "scratch_folder.h"
@@ -77,13 +78,17 @@ void Tick(benchmark::State& state)
     PresentationState presentationState;
     presentationState.stereo = true;
     doc.ChoosePresentation(presentation);
-    CPlexoView view(doc, presentationState);
+    play::Player player(doc);
+    player.SetStereo(true);
+    CPlexoView view(doc, presentationState, player);
+    player.AddOutput(view);
     view.resize(kWidth, kHeight);
     view.show();
     QCoreApplication::processEvents();
+    player.Play(60);
     // Memory mode starts with every picture decoded, as after one lap.
     for (int i = 0; i < kFrames + 1; ++i) {
-        doc.PlayStep();
+        player.Tick();
         view.repaint();
     }
 
@@ -96,7 +101,7 @@ void Tick(benchmark::State& state)
     int64_t late = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        doc.PlayStep();
+        player.Tick();
         view.repaint();
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         if (took.count() > budgetMs)

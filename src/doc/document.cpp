@@ -201,34 +201,6 @@ void CPlexoDoc::StepBack()
     direction = 1;
 }
 
-void CPlexoDoc::PlayStep()
-{
-    if (!film_)
-        return;
-    // Also a film opened while playback runs.
-    film_->SetPlaying(true);
-    const bool forward = direction == 0;
-    const auto onward = [&] { return forward ? film_->Next() : film_->Prev(); };
-    for (int32_t i = 0; i < Step; ++i)
-        onward();
-    if (!onward()) {
-        forward ? film_->Prev() : film_->Next();
-        direction = forward ? 1 : 0;
-    }
-    Repaint();
-}
-
-void CPlexoDoc::PlayStopped()
-{
-    if (!film_)
-        return;
-    film_->SetPlaying(false);
-    // The count shows in the frame display and the status bar; the log keeps
-    // only a playback that fell behind.
-    if (const int32_t late = film_->LateTicks(); late > 0)
-        LogNote("Playback stopped: " + std::to_string(late) + (late == 1 ? " late tick" : " late ticks"));
-}
-
 void CPlexoDoc::ReleaseFilm()
 {
     film_.reset();

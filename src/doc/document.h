@@ -60,13 +60,6 @@ public:
 
     void StepForward();
     void StepBack();
-    // One playback tick: Step + 1 frames on, bouncing at an end of a film
-    // that does not loop. The film counts as playing from the first tick
-    // until PlayStopped.
-    void PlayStep();
-    // Playback has ended: a film decoded ahead notes its late ticks in the
-    // log, when there were any.
-    void PlayStopped();
     void ReleaseFilm();
 
     // Save As of the current frame, by the path's extension (BMP or JPG).

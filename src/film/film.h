@@ -77,13 +77,16 @@ public:
     // How the source stores its eyes, and who said so.
     virtual SourceLayout Layout() const { return {}; }
     // Playback runs between these calls. A film whose frames are decoded
-    // ahead on another thread never waits for them while it plays: a frame
-    // not ready yet is shown as the one before it, and the tick counts as
-    // late.
+    // ahead on another thread never waits for them while it plays: its moves
+    // only aim the decoder, and the player shows a frame once it is ready.
     virtual void SetPlaying(bool) {}
-    // The late ticks of the playback under way or last ended; -1 for a film
-    // whose frames are always ready.
-    virtual int32_t LateTicks() const { return -1; }
+    // The time of the frame at `position` from the first frame's, in
+    // microseconds; -1 for a film whose frames keep no times, which plays at
+    // the Frames/sec period.
+    virtual int64_t TimeAt(int32_t /*position*/) const { return -1; }
+    // Whether the pair at `position` (its frame and its partner) can be had
+    // now without waiting for a decoder.
+    virtual bool ReadyAt(int32_t /*position*/) { return true; }
     // True for a film that keeps its decoded frames in a bounded cache of its
     // own (a video): the "Memory" reading mode keeps none of its pictures as
     // well, or playing it would hold every frame played.

@@ -10,7 +10,6 @@ FramePlace PlaceOf(const Film& film)
     place.shift = film.GetShift();
     place.position = film.Position() + 1;
     place.partnerNumber = film.PartnerNumber();
-    place.lateTicks = film.LateTicks();
     return place;
 }
 

@@ -16,10 +16,10 @@ struct FramePlace {
     // -1 when the film cannot tell.
     int32_t partnerNumber = -1;
     int32_t shift = 0;
-    // Ticks of the playback under way or last ended that showed a frame
-    // again because the next was not decoded yet; -1 for a film whose frames
-    // are always ready.
-    int32_t lateTicks = -1;
+    // Frames of the playback under way or last ended that were due and not
+    // shown, as the player counts them; -1 where it counts none (a film of
+    // frames, or before playback).
+    int32_t lateFrames = -1;
 };
 
 // A pair reports its first film's place, whose frames it steps through.

@@ -46,8 +46,8 @@ public:
         first_->SetPlaying(playing);
         second_->SetPlaying(playing);
     }
-    // The ticks either film showed late.
-    int32_t LateTicks() const override { return std::max(first_->LateTicks(), second_->LateTicks()); }
+    // Ready when both films' frames are.
+    bool ReadyAt(int32_t position) override { return first_->ReadyAt(position) && second_->ReadyAt(position); }
     bool CachesItsFrames() const override { return first_->CachesItsFrames() || second_->CachesItsFrames(); }
 
     // Two views when the first film has them; its layout.

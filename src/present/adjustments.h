@@ -22,4 +22,7 @@ struct StereoAdjustments {
 constexpr Eye FirstEye(const StereoAdjustments& adjust) { return adjust.swap ? Eye::Partner : Eye::Current; }
 constexpr Eye SecondEye(const StereoAdjustments& adjust) { return adjust.swap ? Eye::Current : Eye::Partner; }
 
+// The pair's picture of the current frame (the first eye) or of its partner.
+inline const Picture& EyeOf(const EyePair& pair, Eye eye) { return eye == Eye::Current ? pair.first : pair.second; }
+
 }  // namespace plexo

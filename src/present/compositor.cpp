@@ -34,9 +34,9 @@ void PlaceAlternateRows(const Picture& colour, int64_t shift, int64_t up, int64_
 // the clipped padding.
 // Only what the picture leaves uncovered is cleared: a picture that fills
 // the view costs one copy of its bytes.
-void ComposePlain(Film& film, FrameBuffer& frame)
+void ComposePlain(const EyePair& pair, FrameBuffer& frame)
 {
-    const Picture colour = FilmPicture(film, Eye::Current, Tone::Colour);
+    const Picture colour = EyeOf(pair, Eye::Current);
     const Span rows = CentredSpan(colour.height, frame.height());
     const Span cols = CentredSpan(colour.width, frame.viewWidth());
     frame.ClearOutside(rows, cols);
@@ -44,47 +44,52 @@ void ComposePlain(Film& film, FrameBuffer& frame)
         frame.Clear();
 }
 
-void ComposeRedBlue(Film& film, const StereoAdjustments& adjust, FrameBuffer& frame)
+void ComposeRedBlue(const EyePair& pair, const StereoAdjustments& adjust, FrameBuffer& frame)
 {
-    // Each picture is used up before the next request, which may reuse its
-    // bytes (a two-film pair composes both into one buffer).
-    const Picture first = FilmPicture(film, FirstEye(adjust), Tone::Grey);
+    const Picture first = EyeOf(pair, FirstEye(adjust));
     if (!first)
         return;
     PlaceGrey(first, FirstShift(adjust.dist), 0, kRed, frame);
-    PlaceGrey(FilmPicture(film, SecondEye(adjust), Tone::Grey), SecondShift(adjust.dist), adjust.vertical, kBlue,
+    PlaceGrey(EyeOf(pair, SecondEye(adjust)), SecondShift(adjust.dist), adjust.vertical, kBlue,
               frame);
 }
 
 // The placements follow the rows, the vertical alignment follows the eye:
 // the second eye is moved whichever rows it takes.
-void ComposeInterlaced(Film& film, const StereoAdjustments& adjust, int32_t top, FrameBuffer& frame)
+void ComposeInterlaced(const EyePair& pair, const StereoAdjustments& adjust, int32_t top, FrameBuffer& frame)
 {
     // The eyes keep their screen lines when the window moves by one row.
     const bool odd = top % 2 != 0;
     const Eye evenEye = odd ? FirstEye(adjust) : SecondEye(adjust);
     const Eye oddEye = odd ? SecondEye(adjust) : FirstEye(adjust);
     const auto up = [&](Eye eye) { return eye == SecondEye(adjust) ? adjust.vertical : 0; };
-    const Picture even = FilmPicture(film, evenEye, Tone::Colour);
+    const Picture even = EyeOf(pair, evenEye);
     if (!even)
         return;
     PlaceAlternateRows(even, FirstShift(adjust.dist), up(evenEye), 0, frame);
-    PlaceAlternateRows(FilmPicture(film, oddEye, Tone::Colour), SecondShift(adjust.dist), up(oddEye), 1, frame);
+    PlaceAlternateRows(EyeOf(pair, oddEye), SecondShift(adjust.dist), up(oddEye), 1, frame);
+}
+
+bool ComposeFrame(const EyePair* pair, const ComposeContext& context, const Presentation& shown, FrameBuffer& frame)
+{
+    const ViewRect& view = context.view;
+    const int64_t width = int64_t(view.right) - view.left;
+    const int64_t height = int64_t(view.bottom) - view.top;
+    if (!frame.Prepare(width, height))
+        return false;
+    if (!pair) {
+        frame.Clear();
+        return true;
+    }
+    shown.compose(*pair, context, frame);
+    return true;
 }
 
 bool ComposeFrame(Film* film, const StereoAdjustments& adjust, const ViewRect& view, const Presentation& shown,
                   FrameBuffer& frame)
 {
-    const int64_t width = int64_t(view.right) - view.left;
-    const int64_t height = int64_t(view.bottom) - view.top;
-    if (!frame.Prepare(width, height))
-        return false;
-    if (!film) {
-        frame.Clear();
-        return true;
-    }
-    shown.compose(*film, {adjust, view}, frame);
-    return true;
+    const EyePairPtr pair = film ? film->Pair(shown.tone) : nullptr;
+    return ComposeFrame(pair.get(), {adjust, view}, shown, frame);
 }
 
 }  // namespace plexo

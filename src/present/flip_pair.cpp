@@ -24,10 +24,11 @@ platform::BitmapInfoHeader FlipSections::header() const
     return h;
 }
 
-bool ComposeFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRect& view, FlipSections& sections)
+bool ComposeFlipSections(const EyePair& pair, const StereoAdjustments& adjust, const ViewRect& view,
+                         FlipSections& sections)
 {
     sections.rect = view;
-    const Picture first = FilmPicture(film, FirstEye(adjust), Tone::Colour);
+    const Picture first = EyeOf(pair, FirstEye(adjust));
     const int64_t width = int64_t(view.right) - view.left;
     const int64_t height = int64_t(view.bottom) - view.top;
     if (first && first.width < width && first.height < height) {
@@ -46,18 +47,16 @@ bool ComposeFlipSections(Film& film, const StereoAdjustments& adjust, const View
     sections.second.Clear();
     if (!first)
         return true;
-    // The first eye is placed before the second is asked for: a two-film
-    // pair may reuse its bytes.
     Place(first, FirstShift(adjust.dist), 0, sections.first);
-    Place(FilmPicture(film, SecondEye(adjust), Tone::Colour), SecondShift(adjust.dist), adjust.vertical,
+    Place(EyeOf(pair, SecondEye(adjust)), SecondShift(adjust.dist), adjust.vertical,
           sections.second);
     return true;
 }
 
-void ComposeFlipPair(const ViewRect& view, Film& film, const StereoAdjustments& adjust, DDFlipper& flipper,
+void ComposeFlipPair(const ViewRect& view, const EyePair& pair, const StereoAdjustments& adjust, DDFlipper& flipper,
                     FlipSections& sections)
 {
-    if (ComposeFlipSections(film, adjust, view, sections) && sections.first.height() > 0)
+    if (ComposeFlipSections(pair, adjust, view, sections) && sections.first.height() > 0)
         flipper.ShowPair(sections.rect, sections.header(), sections.first.bytes(), sections.second.bytes());
 }
 

@@ -29,10 +29,11 @@ struct FlipSections {
 // and the vertical alignment. The section size follows the first eye's
 // picture.
 // False, with empty sections, when the sections cannot be had.
-bool ComposeFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRect& view, FlipSections& sections);
+bool ComposeFlipSections(const EyePair& pair, const StereoAdjustments& adjust, const ViewRect& view,
+                         FlipSections& sections);
 
 // ComposeFlipSections, then the flipper's ShowPair.
-void ComposeFlipPair(const ViewRect& view, Film& film, const StereoAdjustments& adjust, DDFlipper& flipper,
+void ComposeFlipPair(const ViewRect& view, const EyePair& pair, const StereoAdjustments& adjust, DDFlipper& flipper,
                     FlipSections& sections);
 
 }  // namespace plexo

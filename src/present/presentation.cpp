@@ -9,44 +9,44 @@ namespace plexo {
 
 namespace {
 
-void Plain(Film& film, const ComposeContext&, FrameBuffer& frame) { ComposePlain(film, frame); }
+void Plain(const EyePair& pair, const ComposeContext&, FrameBuffer& frame) { ComposePlain(pair, frame); }
 
 // The stereo compositors fill one channel or every other row a picture, so
 // they start from black.
-void RedBlue(Film& film, const ComposeContext& context, FrameBuffer& frame)
+void RedBlue(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
 {
     frame.Clear();
-    ComposeRedBlue(film, context.adjust, frame);
+    ComposeRedBlue(pair, context.adjust, frame);
 }
 
-void Interlaced(Film& film, const ComposeContext& context, FrameBuffer& frame)
+void Interlaced(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
 {
     frame.Clear();
-    ComposeInterlaced(film, context.adjust, context.view.top, frame);
+    ComposeInterlaced(pair, context.adjust, context.view.top, frame);
 }
 
 template <const AnaglyphMatrix& kMatrix>
-void Anaglyph(Film& film, const ComposeContext& context, FrameBuffer& frame)
+void Anaglyph(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
 {
-    ComposeAnaglyph(film, context.adjust, kMatrix, frame);
+    ComposeAnaglyph(pair, context.adjust, kMatrix, frame);
 }
 
 template <EyeLayout kLayout, bool kSqueezed>
-void Halves(Film& film, const ComposeContext& context, FrameBuffer& frame)
+void Halves(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
 {
-    ComposeHalves(film, context.adjust, kLayout, kSqueezed, frame);
+    ComposeHalves(pair, context.adjust, kLayout, kSqueezed, frame);
 }
 
 template <bool kCheckerboard>
-void Alternate(Film& film, const ComposeContext& context, FrameBuffer& frame)
+void Alternate(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
 {
-    ComposeAlternate(film, context.adjust, context.view.left, context.view.top, kCheckerboard, frame);
+    ComposeAlternate(pair, context.adjust, context.view.left, context.view.top, kCheckerboard, frame);
 }
 
 template <bool kSecond>
-void Mono(Film& film, const ComposeContext& context, FrameBuffer& frame)
+void Mono(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
 {
-    ComposeMono(film, context.adjust, kSecond, frame);
+    ComposeMono(pair, context.adjust, kSecond, frame);
 }
 
 constexpr auto kSideBySide = EyeLayout::SideBySide;

@@ -45,7 +45,7 @@ enum class PresentationId {
     MonoSecond,
 };
 
-// What a compositor is given beside the film and the frame.
+// What a compositor is given beside the pair of eyes and the frame.
 struct ComposeContext {
     // Swap, the displacement D and the vertical alignment.
     StereoAdjustments adjust;
@@ -69,12 +69,12 @@ struct Presentation {
     // Which eye a screen row shows follows the view's place on the screen, so
     // moving the window repaints it.
     bool followsPlace;
-    // The pictures it asks the film for.
+    // The pictures it takes: a pair in this tone.
     Tone tone;
     // Its eyes go to the page flipper while one flips.
     bool flips;
     // Composes into a frame already sized, clearing what it needs to.
-    void (*compose)(Film& film, const ComposeContext& context, FrameBuffer& frame);
+    void (*compose)(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame);
     // Its natural size, in eyes across and down: what plexo-tool composes
     // without a view size, and what the view fits and zooms.
     int32_t across = 1;

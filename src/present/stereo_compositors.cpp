@@ -26,9 +26,9 @@ void AloneOverView(const Picture& colour, int64_t shift, int64_t up, FrameBuffer
 }
 
 // The first eye alone over the whole view; false without one.
-bool FirstOverView(Film& film, const StereoAdjustments& adjust, FrameBuffer& frame)
+bool FirstOverView(const EyePair& pair, const StereoAdjustments& adjust, FrameBuffer& frame)
 {
-    const Picture first = FilmPicture(film, FirstEye(adjust), Tone::Colour);
+    const Picture first = EyeOf(pair, FirstEye(adjust));
     AloneOverView(first, FirstShift(adjust.dist), 0, frame);
     return bool(first);
 }
@@ -50,35 +50,35 @@ void PlaceInHalf(const Picture& colour, const EyeArea& area, int64_t shift, int6
 
 }  // namespace
 
-void ComposeAnaglyph(Film& film, const StereoAdjustments& adjust, const AnaglyphMatrix& matrix, FrameBuffer& frame)
+void ComposeAnaglyph(const EyePair& pair, const StereoAdjustments& adjust, const AnaglyphMatrix& matrix, FrameBuffer& frame)
 {
     // The first eye waits in the frame itself for the second.
-    if (!FirstOverView(film, adjust, frame))
+    if (!FirstOverView(pair, adjust, frame))
         return;
-    const Picture second = FilmPicture(film, SecondEye(adjust), Tone::Colour);
+    const Picture second = EyeOf(pair, SecondEye(adjust));
     const EyeBlock block = PlaceOverView(second, frame, SecondShift(adjust.dist), adjust.vertical);
     MixAnaglyph(matrix, second, block.rows, block.cols, frame.viewWidth(), frame.view());
 }
 
-void ComposeHalves(Film& film, const StereoAdjustments& adjust, EyeLayout layout, bool squeezed,
+void ComposeHalves(const EyePair& pair, const StereoAdjustments& adjust, EyeLayout layout, bool squeezed,
                    FrameBuffer& frame)
 {
     frame.Clear();
     const EyeAreas areas = AreasOf(layout, frame.viewWidth(), frame.height());
-    const Picture first = FilmPicture(film, FirstEye(adjust), Tone::Colour);
+    const Picture first = EyeOf(pair, FirstEye(adjust));
     if (!first)
         return;
     PlaceInHalf(first, areas.first, FirstShift(adjust.dist), 0, layout, squeezed, frame);
-    PlaceInHalf(FilmPicture(film, SecondEye(adjust), Tone::Colour), areas.second, SecondShift(adjust.dist),
+    PlaceInHalf(EyeOf(pair, SecondEye(adjust)), areas.second, SecondShift(adjust.dist),
                 adjust.vertical, layout, squeezed, frame);
 }
 
-void ComposeAlternate(Film& film, const StereoAdjustments& adjust, int64_t left, int64_t top, bool checkerboard,
+void ComposeAlternate(const EyePair& pair, const StereoAdjustments& adjust, int64_t left, int64_t top, bool checkerboard,
                       FrameBuffer& frame)
 {
-    if (!FirstOverView(film, adjust, frame))
+    if (!FirstOverView(pair, adjust, frame))
         return;
-    const Picture second = FilmPicture(film, SecondEye(adjust), Tone::Colour);
+    const Picture second = EyeOf(pair, SecondEye(adjust));
     const EyeBlock block = PlaceOverView(second, frame, SecondShift(adjust.dist), adjust.vertical);
     // Frame row 0 is the view's bottom row, screen row top + height − 1; the
     // second eye takes the columns where x (+ y) is odd.
@@ -87,13 +87,13 @@ void ComposeAlternate(Film& film, const StereoAdjustments& adjust, int64_t left,
                         frame.view());
 }
 
-void ComposeMono(Film& film, const StereoAdjustments& adjust, bool second, FrameBuffer& frame)
+void ComposeMono(const EyePair& pair, const StereoAdjustments& adjust, bool second, FrameBuffer& frame)
 {
     if (second)
-        AloneOverView(FilmPicture(film, SecondEye(adjust), Tone::Colour), SecondShift(adjust.dist), adjust.vertical,
+        AloneOverView(EyeOf(pair, SecondEye(adjust)), SecondShift(adjust.dist), adjust.vertical,
                       frame);
     else
-        FirstOverView(film, adjust, frame);
+        FirstOverView(pair, adjust, frame);
 }
 
 }  // namespace plexo

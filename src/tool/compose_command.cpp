@@ -54,7 +54,8 @@ int WriteFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRec
                       const std::string& second)
 {
     FlipSections sections;
-    if (!ComposeFlipSections(film, adjust, view, sections))
+    const EyePairPtr pair = film.Pair(Tone::Colour);
+    if (!pair || !ComposeFlipSections(*pair, adjust, view, sections))
         return Fail("the view " + ViewText(view) + " is too large");
     if (sections.first.height() <= 0)
         return Fail("the view " + ViewText(view) + " is empty: there is nothing to write");

@@ -109,11 +109,12 @@ void VideoFilm::SetShift(int32_t shift)
     Moved(at, [&] { return int32_t(MSFilm::Seek(at)); });
 }
 
-void VideoFilm::SetPlaying(bool playing)
+bool VideoFilm::ReadyAt(int32_t position)
 {
-    if (playing && !playing_)
-        late_ = 0;
-    playing_ = playing;
+    if (position < 0 || size_t(position) >= count_)
+        return false;
+    const int64_t partner = (int64_t(position) + GetShift()) % int64_t(count_);
+    return source_->Frame(position, false) && source_->Frame((partner + int64_t(count_)) % int64_t(count_), false);
 }
 
 const uint8_t* VideoFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
@@ -122,17 +123,6 @@ const uint8_t* VideoFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t
     source_->TellDamage(path_);
     if (count_ == 0)
         return nullptr;
-    const size_t index = eye == Eye::Current ? size_t(Position()) : PartnerIndex();
-    size_t& shown = shown_[eye == Eye::Current ? 0 : 1];
-    if (playing_ && !source_->Frame(int64_t(index), false)) {
-        if (lateAt_ != Position()) {
-            lateAt_ = Position();
-            ++late_;
-        }
-        Cadre& again = CadreAt(std::min(shown, count_ - 1));
-        return tone == Tone::Grey ? again.GreyPicture(width, height) : again.ColourPicture(width, height);
-    }
-    shown = index;
     if (eye == Eye::Current)
         return tone == Tone::Grey ? MSFilm::GreyPicture(width, height) : MSFilm::ColourPicture(width, height);
     return tone == Tone::Grey ? MSFilm::PartnerGreyPicture(width, height) : MSFilm::PartnerColourPicture(width, height);

@@ -2,7 +2,8 @@
 // A video as a single-view film: one frame a decoded picture, in
 // presentation order, numbered from 1, with the partner Shift frames away as
 // in a numbered sequence. Pictures are converted from the decoded frames the
-// source keeps; while the film plays it never waits for the decoder.
+// source keeps; while the film plays it never waits for the decoder, and the
+// player shows a frame once ReadyAt says it is there.
 
 #include <atomic>
 #include <functional>
@@ -42,8 +43,9 @@ public:
     double FrameRate() const override { return source_->Facts().frameRate; }
     double Duration() const override { return PlayingTime(count_, FrameRate()); }
     SourceLayout Layout() const override { return layout_; }
-    void SetPlaying(bool playing) override;
-    int32_t LateTicks() const override { return late_; }
+    void SetPlaying(bool playing) override { playing_ = playing; }
+    int64_t TimeAt(int32_t position) const override { return source_->TimeUs(position); }
+    bool ReadyAt(int32_t position) override;
     bool CachesItsFrames() const override { return true; }
 
     const VideoSource& Source() const { return *source_; }
@@ -77,12 +79,6 @@ private:
     size_t count_;
     std::unordered_map<size_t, std::unique_ptr<VideoCadre>> made_;
     std::atomic<bool> playing_{false};
-    int32_t late_ = 0;
-    // The position whose late tick was counted, so that repaints of one tick
-    // count once.
-    int32_t lateAt_ = -1;
-    // The frame last shown as each eye, shown again by a late tick.
-    size_t shown_[2] = {0, 0};
     int direction_ = 1;
 };
 

@@ -19,13 +19,8 @@ bool VideoFrameSource::Decode(int32_t index, SourceFrame& frame)
 {
     source_->TellDamage(path_);
     SharedFrame decoded = source_->Frame(index, !playing_);
-    if (!decoded && playing_ && index < Count()) {
-        if (lateAt_ != index) {
-            lateAt_ = index;
-            ++late_;
-        }
+    if (!decoded && playing_ && index < Count())
         decoded = last_;
-    }
     if (!decoded)
         return false;
     last_ = decoded;
@@ -53,13 +48,6 @@ bool VideoFrameSource::Confirm(int32_t index, int32_t partner)
         return true;
     source_->Frame(std::max(index, partner), true);
     return Count() >= count;
-}
-
-void VideoFrameSource::SetPlaying(bool playing)
-{
-    if (playing && !playing_)
-        late_ = 0;
-    playing_ = playing;
 }
 
 TwoViewVideoFilm::TwoViewVideoFilm(std::unique_ptr<VideoFrameSource> source, SourceLayout layout)
@@ -98,10 +86,20 @@ void TwoViewVideoFilm::SetShift(int32_t shift)
 void TwoViewVideoFilm::SetPlaying(bool playing)
 {
     video_.SetPlaying(playing);
-    // A late tick kept the frame before in a later frame's place; what
-    // playback kept goes with it.
+    // A frame not ready was given as the one before it; what playback kept
+    // goes with it.
     if (!playing)
         ReleasePictures();
+}
+
+bool TwoViewVideoFilm::ReadyAt(int32_t position)
+{
+    const int32_t count = FrameCount();
+    if (position < 0 || position >= count)
+        return false;
+    FrameCursor at = cursor_;
+    at.current = size_t(position);
+    return video_.Ready(position) && video_.Ready(int32_t(at.Partner(size_t(count))));
 }
 
 }  // namespace plexo::video

@@ -2,7 +2,7 @@
 // A stereo video as the frame source of a two-view film: each frame's whole
 // colour picture, which the film splits into its eyes as views. While the
 // film plays the source never waits for the decoder: a frame not decoded
-// yet is given as the last one decoded, and the tick counts as late.
+// yet is given as the last one decoded; the player asks ReadyAt first.
 
 #include <atomic>
 #include <functional>
@@ -30,17 +30,15 @@ public:
     // the later of the frames at `index` and `partner`; false when the
     // frames turned out to end before it, and the count fell.
     bool Confirm(int32_t index, int32_t partner);
-    void SetPlaying(bool playing);
-    int32_t LateTicks() const { return late_; }
+    void SetPlaying(bool playing) { playing_ = playing; }
+    int64_t TimeUs(int32_t index) const { return source_->TimeUs(index); }
+    bool Ready(int32_t index) const { return source_->Frame(index, false) != nullptr; }
 
 private:
     std::string path_;
     std::unique_ptr<VideoSource> source_;
     FrameConverter converter_;
     bool playing_ = false;
-    int32_t late_ = 0;
-    // The index whose late tick was counted, so that repaints count once.
-    int32_t lateAt_ = -1;
     int32_t at_ = 0;
     int direction_ = 1;
     SharedFrame last_;
@@ -57,7 +55,8 @@ public:
     int32_t Skip(int32_t steps) override;
     void SetShift(int32_t shift) override;
     void SetPlaying(bool playing) override;
-    int32_t LateTicks() const override { return video_.LateTicks(); }
+    int64_t TimeAt(int32_t position) const override { return video_.TimeUs(position); }
+    bool ReadyAt(int32_t position) override;
     bool CachesItsFrames() const override { return true; }
 
 private:

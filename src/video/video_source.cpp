@@ -57,6 +57,11 @@ bool VideoSource::CountFinal() const
     return countFinal_;
 }
 
+int64_t VideoSource::TimeUs(int64_t index) const
+{
+    return av_rescale_q(times_.TimeOf(index) - times_.TimeOf(0), facts_.timeBase, AVRational{1, 1000000});
+}
+
 size_t VideoSource::CachedBytes() const
 {
     std::lock_guard lock(mutex_);

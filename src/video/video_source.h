@@ -59,6 +59,9 @@ public:
     // caller's thread.
     void TellDamage(const std::string& path);
     size_t CachedBytes() const;
+    // The time of the frame at `index` from the first frame's, in
+    // microseconds.
+    int64_t TimeUs(int64_t index) const;
 
 private:
     void Run();

@@ -128,31 +128,38 @@ TEST_F(PlayerControls, AFileThatIsNoFilmIsSteppedOver)
     }
 }
 
-// A film decoded ahead counts its late ticks in the frame display and the
-// status bar; the log notes only a playback that fell behind, and a note
-// never opens the log panel.
-TEST_F(PlayerControls, LateTicksShowWithoutOpeningTheLog)
+// A video counts the frames that were due and not shown in the frame
+// display and the status bar; the log notes only a playback that fell
+// behind, and a note never opens the log panel.
+TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
 {
-    struct LateFilm : FakeFilm {
+    struct TimedFilm : FakeFilm {
         using FakeFilm::FakeFilm;
-        int32_t LateTicks() const override { return late; }
-        int32_t late = 0;
+        double FrameRate() const override { return 25; }
+        int64_t TimeAt(int32_t position) const override { return position * int64_t(40000); }
+        bool ReadyAt(int32_t position) override { return position != 1 && position != 2; }
     };
+    struct Heard : play::MasterSource {
+        std::optional<play::Micros> Position() override { return at; }
+        play::Micros at = 0;
+    } heard;
     Start({});
-    auto made = std::make_unique<LateFilm>(3, FrameSize{2, 1});
-    LateFilm& film = *made;
-    app_->document()->SetFilm(std::move(made));
+    app_->document()->SetFilm(std::make_unique<TimedFilm>(8, FrameSize{2, 1}));
     Frame().commands().Run(kCmdViewStatusBar);
+    Frame().player().Clock().SetMaster(&heard);
     platform::ClearLog();
-    for (int late : {0, 2}) {
-        film.late = late;
+    for (const auto& [due, late] : {std::pair{0, 0}, {3, 2}}) {
         Frame().commands().Run(kCmdPlay);
+        heard.at = due * 40000;
+        Frame().player().Tick();
         Frame().commands().Run(kCmdPlay);
         QCoreApplication::processEvents();
         EXPECT_FALSE(app_->logPanel()->isVisible()) << late;
-        EXPECT_EQ(Frame().statusBar()->findChild<QLabel*>("status4")->text(), QStringLiteral("%1 late ticks").arg(late));
+        EXPECT_EQ(Frame().statusBar()->findChild<QLabel*>("status5")->text(), QStringLiteral("%1 late frames").arg(late));
+        app_->document()->film()->Seek(0);
     }
-    EXPECT_EQ(platform::LogText(), "\r\nPlayback stopped: 2 late ticks");
+    Frame().player().Clock().SetMaster(nullptr);
+    EXPECT_EQ(platform::LogText(), "\r\nPlayback stopped: 2 late frames");
 }
 
 // The first run's window grows to fit its first film, up to 80 % of the

@@ -61,7 +61,10 @@ TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
     CPlexoDoc& doc = *app_->document();
     QTest::keyClick(&Frame(), Qt::Key_S);
     int repaints = 0;
-    doc.repaint = [&] { ++repaints; };
+    doc.repaint = [&, shown = doc.repaint] {
+        ++repaints;
+        shown();
+    };
     for (const auto& c : keys) {
         QTest::keyClick(&Frame(), c.key, c.modifiers);
         const StereoAdjustments& now = doc.stereo().adjust;

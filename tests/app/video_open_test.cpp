@@ -42,7 +42,7 @@ TEST_F(VideoOpenTest, ARateSetForAVideoIsKeptWithItNotInFramesPerSecond)
     EXPECT_EQ(RecallFilm(FilmKey({clip})).text(), "fps=12.5");
     ASSERT_TRUE(app_->document()->LoadFilm(clip));
     Frame().commands().Action(kCmdPlay)->trigger();
-    EXPECT_EQ(Frame().playTimer().interval(), 80);
+    EXPECT_EQ(Frame().player().Clock().Speed(), 0.5) << "12.5 of its 25 frames a second";
     Frame().commands().Action(kCmdPlay)->trigger();
     EXPECT_EQ(SetRate("25"), "12.5");
     EXPECT_TRUE(RecallFilm(FilmKey({clip})).empty());

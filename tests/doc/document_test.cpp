@@ -204,37 +204,6 @@ TEST_F(Document, CommandLineOpensWhatLoadOpensAndSaysWhyNot)
     }
 }
 
-// Frame numbers shown after each of `ticks` playback ticks.
-std::vector<int> Ticks(CPlexoDoc& doc, int ticks)
-{
-    std::vector<int> seen;
-    for (int i = 0; i < ticks; ++i) {
-        doc.PlayStep();
-        seen.push_back(doc.film()->FrameNumber());
-    }
-    return seen;
-}
-
-TEST_F(Document, PlaybackBouncesAtTheEndsWithoutRoundAndLoopsWithIt)
-{
-    auto doc = MakeDoc();
-    doc->SetFilm(FakeFilm::WithFrames(5));
-    EXPECT_EQ(Ticks(*doc, 6), (std::vector<int>{1, 2, 3, 4, 3, 2}));
-    EXPECT_EQ(doc->direction, 1);
-    EXPECT_EQ(repaints, 6);
-
-    doc->direction = 0;
-    doc->Step = 2;  // at frame 2 only two forward moves are left
-    EXPECT_EQ(Ticks(*doc, 1), (std::vector<int>{3}));
-    EXPECT_EQ(doc->direction, 1);
-    EXPECT_EQ(Ticks(*doc, 2), (std::vector<int>{0, 1}));
-    EXPECT_EQ(doc->direction, 0);
-
-    doc->film()->SetRound(true);
-    doc->Step = 1;
-    EXPECT_EQ(Ticks(*doc, 3), (std::vector<int>{3, 0, 2}));
-}
-
 // Bitmap headers the writer cannot stand behind are refused before anything
 // is written.
 TEST_F(Document, SaveAsLogsOnlyFailuresAndKeepsTheOlderFile)

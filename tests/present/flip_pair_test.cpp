@@ -24,7 +24,7 @@ TEST_P(FlipPairRect, ShrinksOnlyWhenThePictureIsSmallerBothWays)
     test::PatternFilm film(2, {c.pictureWidth, c.pictureHeight});
     film.SetShift(1);
     FlipSections sections;
-    ASSERT_TRUE(ComposeFlipSections(film, {.dist = 21}, {100, 50, 740, 530}, sections));
+    ASSERT_TRUE(ComposeFlipSections(*film.Pair(Tone::Colour), {.dist = 21}, {100, 50, 740, 530}, sections));
     const auto corners = [](const ViewRect& r) { return std::tuple{r.left, r.top, r.right, r.bottom}; };
     EXPECT_EQ(corners(sections.rect), corners(c.expected));
     EXPECT_EQ(sections.first.width(), c.sectionWidth);

@@ -137,17 +137,21 @@ ViewRect PageFlipStereo::OnScreen(const QRect& rect) const
     return {px(r.left()), px(r.top()), px(r.left() + r.width()), px(r.top() + r.height())};
 }
 
+void PageFlipStereo::Show(const EyePairPtr& pair, const play::Showing& showing)
+{
+    pair_ = pair;
+    adjust_ = showing.adjust;
+    ShowFrame();
+}
+
 bool PageFlipStereo::ShowFrame()
 {
     if (!flipping())
         return false;
-    Film* film = shell_.doc->film();
-    if (film && film->FrameCount() > 0) {
+    if (pair_) {
         const QWidget* view = shell_.view;
-        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film,
-                        shell_.doc->stereo().adjust, flipper_, sections_);
-        if (!shell_.doc->keepsShownPictures())
-            film->ReleasePictures();
+        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *pair_, adjust_, flipper_,
+                        sections_);
     }
     return true;
 }

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+#include "play/output.h"
 #include "present/dd_flipper.h"
 #include "present/flip_pair.h"
 #include "present/startup_modes.h"
@@ -20,12 +21,10 @@ class QWidget;
 
 namespace plexo {
 
-class CPlexoDoc;
-
 // Timer 3's period: the frame areas copied onto the second surface.
 inline constexpr int kFrameCopyMs = 100;
 
-class PageFlipStereo : public QObject {
+class PageFlipStereo : public QObject, public play::Output {
     Q_OBJECT
 
 public:
@@ -33,9 +32,9 @@ public:
     struct Frame {
         QMainWindow* window = nullptr;
         // The view: the part of the window that shows the film. It asks the
-        // flipper to show each frame, never the other way round.
+        // flipper to show each frame again when it paints, never the other
+        // way round.
         QWidget* view = nullptr;
-        CPlexoDoc* doc = nullptr;
         // Stops playback (clears playing, kills timer 1).
         std::function<void()> stopPlaying;
         // Takes the "&Screen" item's command away (false) or gives it back.
@@ -60,8 +59,10 @@ public:
     bool On();
     void Off();
 
-    // The view's paint while flipping: the frame pair goes to the flipper.
-    // False when not flipping.
+    // The player's pair, kept and shown on the flipper while flipping.
+    void Show(const EyePairPtr& pair, const play::Showing& showing) override;
+    // The view's paint while flipping: the pair kept goes to the flipper
+    // again. False when not flipping.
     bool ShowFrame();
 
     // Timer 2 runs while a Settings dialog is open.
@@ -76,6 +77,8 @@ private:
     Frame shell_;
     DDFlipper flipper_;
     FlipSections sections_;
+    EyePairPtr pair_;
+    StereoAdjustments adjust_;
     QTimer copyTimer_;
     QTimer settingsTimer_;
     QRect savedGeometry_;

@@ -22,8 +22,8 @@ QStringList FrameDisplayLines(const FramePlace& place, const Presentation& shown
                  .arg(adjust.dist)
                  .arg(adjust.vertical)
                  .arg(adjust.swap ? QStringLiteral(", eyes swapped") : QString());
-    if (place.lateTicks >= 0)
-        lines << QStringLiteral("late ticks: %1").arg(place.lateTicks);
+    if (place.lateFrames >= 0)
+        lines << QStringLiteral("late frames: %1").arg(place.lateFrames);
     if (!notice.isEmpty())
         lines << notice;
     return lines;

@@ -12,7 +12,7 @@ class QPainter;
 namespace plexo {
 
 // "frame 11 of 15 (number 11)", "partner 15, A=4", "red-blue, 15 fps",
-// "D=21, vertical 0" (", eyes swapped" while they are), "late ticks: 2" for
+// "D=21, vertical 0" (", eyes swapped" while they are), "late frames: 2" for
 // a film decoded ahead, then the notice when there is one.
 QStringList FrameDisplayLines(const FramePlace& place, const Presentation& shown, const StereoAdjustments& adjust,
                               double framesPerSecond, const QString& notice);

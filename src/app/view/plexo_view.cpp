@@ -14,6 +14,7 @@
 #include "app/view/presentation_state.h"
 #include "doc/document.h"
 #include "film/frame_place.h"
+#include "play/player.h"
 #include "present/compositor.h"
 #include "present/screen_rows.h"
 
@@ -23,8 +24,9 @@ namespace {
 constexpr int kNoticeMs = 2000;
 }
 
-CPlexoView::CPlexoView(CPlexoDoc& doc, const PresentationState& state, QWidget* parent)
-    : QWidget(parent), doc_(doc), state_(state)
+CPlexoView::CPlexoView(CPlexoDoc& doc, const PresentationState& state, const play::Player& player,
+                       QWidget* parent)
+    : QWidget(parent), doc_(doc), state_(state), player_(player)
 {
     // Every pixel is painted each time, so Qt need not clear first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -185,9 +187,16 @@ void CPlexoView::wheelEvent(QWheelEvent* event)
     emit viewSizeChanged();
 }
 
+void CPlexoView::Show(const EyePairPtr& pair, const play::Showing& showing)
+{
+    pair_ = pair;
+    showing_ = showing;
+    update();
+}
+
 const Presentation& CPlexoView::Shown() const
 {
-    return ShownPresentation(state_.stereo, doc_.stereo().presentation);
+    return player_.Shown();
 }
 
 bool CPlexoView::OneToOneOnly() const
@@ -214,15 +223,9 @@ bool CPlexoView::Scales() const
 
 QSize CPlexoView::ComposedSize()
 {
-    Film* film = doc_.film();
-    if (!film || film->FrameCount() <= 0)
+    if (!pair_ || !pair_->first)
         return {};
-    // The tone the compositor asks for, so the frame keeps one cached picture.
-    const Presentation& shown = Shown();
-    const Picture picture = FilmPicture(*film, Eye::Current, shown.tone);
-    if (!picture)
-        return {};
-    const PixelSize natural = NaturalSize(shown, picture.width, picture.height);
+    const PixelSize natural = NaturalSize(Shown(), pair_->first.width, pair_->first.height);
     return QSize(int(natural.width), int(natural.height));
 }
 
@@ -296,13 +299,9 @@ QImage CPlexoView::ShownImage()
 
 bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
 {
-    Film* film = doc_.film();
-    if (!film || film->FrameCount() <= 0)
+    if (!pair_ || !showing_.presentation)
         return false;
-    const bool composed = ComposeFrame(film, doc_.stereo().adjust, rect, Shown(), frame);
-    if (!doc_.keepsShownPictures())
-        film->ReleasePictures();
-    return composed && frame.height() > 0;
+    return ComposeFrame(pair_.get(), {showing_.adjust, rect}, *showing_.presentation, frame) && frame.height() > 0;
 }
 
 bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
@@ -330,7 +329,7 @@ void CPlexoView::paintEvent(QPaintEvent*)
     }
     const qreal ratio = devicePixelRatioF();
     UpdateScrollBars();
-    const std::optional<ViewRect> rect = doc_.film() ? ComposeRect(ratio) : std::nullopt;
+    const std::optional<ViewRect> rect = pair_ ? ComposeRect(ratio) : std::nullopt;
     if (!rect || !ComposeImage(*rect, ratio)) {
         painter.fillRect(this->rect(), Qt::black);
     } else if (Scales()) {
@@ -357,7 +356,9 @@ void CPlexoView::paintEvent(QPaintEvent*)
         painter.fillRect(QRect(vBar_->x(), hBar_->y(), vBar_->width(), hBar_->height()), palette().window());
     if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), Shown(), doc_.stereo().adjust,
+        FramePlace place = PlaceOf(*doc_.film());
+        place.lateFrames = player_.LateFrames();
+        DrawFrameDisplay(painter, FrameDisplayLines(place, Shown(), doc_.stereo().adjust,
                                                     doc_.playRate(state_.framesPerSecond), notice_));
     }
 }

@@ -4,7 +4,8 @@
 // centred (every presentation whose rows need not meet the screen's), with
 // the frame display over it. Such a picture larger than the view pans: scroll
 // bars, a drag with the left button, and Ctrl+wheel zooms about the pointer.
-// What it composes is the document's stereo choice while stereo is on.
+// It is the player's first output: it composes the pair the player shows it,
+// in the presentation the player decided.
 
 #include <QImage>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include <optional>
 
 #include "app/view/view_scale.h"
+#include "play/output.h"
 #include "present/compositor.h"
 #include "present/frame_buffer.h"
 
@@ -23,12 +25,19 @@ namespace plexo {
 class CPlexoDoc;
 class PageFlipStereo;
 struct PresentationState;
+namespace play {
+class Player;
+}
 
-class CPlexoView : public QWidget {
+class CPlexoView : public QWidget, public play::Output {
     Q_OBJECT
 
 public:
-    CPlexoView(CPlexoDoc& doc, const PresentationState& state, QWidget* parent = nullptr);
+    CPlexoView(CPlexoDoc& doc, const PresentationState& state, const play::Player& player,
+               QWidget* parent = nullptr);
+
+    // Keeps the pair and paints it.
+    void Show(const EyePairPtr& pair, const play::Showing& showing) override;
 
     // The last frame composed, for tests and the benchmark.
     const FrameBuffer& frame() const { return composed_; }
@@ -109,6 +118,9 @@ private:
 
     CPlexoDoc& doc_;
     const PresentationState& state_;
+    const play::Player& player_;
+    EyePairPtr pair_;
+    play::Showing showing_;
     PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
     FrameBuffer composed_;

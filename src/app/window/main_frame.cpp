@@ -37,7 +37,7 @@
 
 namespace plexo {
 
-CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc), options_(options)
+CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc), options_(options), player_(doc)
 {
     const platform::FrameSettings settings = platform::FrameSettings::Read();
     // A directory that no longer exists leaves the current one as it was.
@@ -52,7 +52,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    view_ = new CPlexoView(doc_, state, central);
+    view_ = new CPlexoView(doc_, state, player_, central);
     timeline_ = new Timeline(doc_, central);
     column->addWidget(view_, 1);
     column->addWidget(timeline_);
@@ -67,8 +67,9 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
         doc_);
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 
+    player_.AddOutput(*view_);
     playTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&playTimer_, &QTimer::timeout, this, [this] { doc_.PlayStep(); });
+    connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
 
     DefineCommands();
     viewer_->DefineCommands();
@@ -85,7 +86,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     commands_.Update();
     SyncControls();
     pageFlip_ = std::make_unique<PageFlipStereo>(PageFlipStereo::Frame{
-        this, view_, &doc_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
+        this, view_, [this] { StopPlaying(); }, [this](bool attached) { SetScreenCommandAttached(attached); },
         [this] { return settingsDialog_; }, &startupModes_});
     view_->SetPageFlip(pageFlip_.get());
     modeGuard_ = MakeModeGuard();
@@ -131,7 +132,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     const QFileInfo file(path);
     const bool commandLine = !options_.done;
     const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
-    view_->update();
+    player_.Refresh();
     viewer_->FilmOpened(file.absoluteFilePath(), true, opened);
     if (opened && commandLine && !options_.secondFilm.empty())
         TitleFilm(QString::fromStdString(options_.secondFilm), true);
@@ -148,8 +149,19 @@ void CMainFrame::PostStartupCommands(bool play, bool stereo)
 
 void CMainFrame::FilmChanged()
 {
-    view_->update();
+    player_.Refresh();
     SyncControls();
+}
+
+void CMainFrame::PlayTick()
+{
+    const play::Player::Pass pass = player_.Tick();
+    if (pass.shown)
+        SyncControls();
+    // A film of frames keeps its period on a repeating timer; a film with
+    // times is looked at again when its next frame is due.
+    if (!player_.PeriodMs())
+        playTimer_.start(int(std::max<int64_t>((pass.wait + 999) / 1000, 1)));
 }
 
 void CMainFrame::SyncControls()
@@ -160,12 +172,13 @@ void CMainFrame::SyncControls()
     StatusFacts facts;
     if (const Film* film = doc_.film()) {
         facts.place = PlaceOf(*film);
+        facts.place.lateFrames = player_.LateFrames();
         facts.eyes = film->Eyes();
         facts.frameRate = film->FrameRate();
         facts.duration = film->Duration();
     }
     facts.zoomPercent = int(std::lround(view_->ShownScale() * 100));
-    facts.shown = &ShownPresentation(state.stereo, doc_.stereo().presentation);
+    facts.shown = &player_.Shown();
     statusFields_->Show(StatusTexts(facts));
 }
 
@@ -176,10 +189,10 @@ bool CMainFrame::FilmLoaded() const
 
 void CMainFrame::StopPlaying()
 {
-    if (state.playing)
-        doc_.PlayStopped();
+    player_.Stop();
     state.playing = false;
     playTimer_.stop();
+    SyncControls();
 }
 
 void CMainFrame::OnPlay()
@@ -189,27 +202,31 @@ void CMainFrame::OnPlay()
         return;
     }
     state.playing = true;
-    // The period is fixed now; a later change of the rate waits for the next
-    // Play.
-    playTimer_.start(PlayPeriodMs(doc_.playRate(state.framesPerSecond)));
+    // The rate is fixed now; a later change waits for the next Play.
+    player_.Play(state.framesPerSecond);
+    playTimer_.setSingleShot(player_.PeriodMs() == 0);
+    playTimer_.start(player_.PeriodMs() ? player_.PeriodMs() : 1);
 }
 
 void CMainFrame::OnStereo()
 {
     state.stereo = !state.stereo;
-    if (!PresentationOf(doc_.stereo().presentation).flips) {
-        view_->update();
-        return;
+    if (PresentationOf(doc_.stereo().presentation).flips) {
+        // Without a flipper driver stereo stays off and the window as it was.
+        if (state.stereo) {
+            state.stereo = pageFlip_->On();
+            ShowAroundView(!state.stereo);
+        } else {
+            player_.RemoveOutput(*pageFlip_);
+            pageFlip_->Off();
+            ShowAroundView(true);
+        }
     }
-    // Without a flipper driver stereo stays off and the window as it was.
-    if (state.stereo) {
-        state.stereo = pageFlip_->On();
-        ShowAroundView(!state.stereo);
-        return;
-    }
-    pageFlip_->Off();
-    ShowAroundView(true);
-    view_->update();
+    player_.SetStereo(state.stereo);
+    // The pair again, in the tone the presentation now shown takes.
+    player_.Refresh();
+    if (state.stereo && player_.Shown().flips)
+        player_.AddOutput(*pageFlip_);
 }
 
 void CMainFrame::ShowAroundView(bool shown)
@@ -295,10 +312,8 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    // Without the late-tick note: nobody is left to read it.
-    state.playing = false;
-    playTimer_.stop();
-    if (ShownPresentation(state.stereo, doc_.stereo().presentation).flips)
+    StopPlaying();
+    if (player_.Shown().flips)
         OnStereo();
     QMainWindow::closeEvent(event);
 }
@@ -307,7 +322,7 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
     // Which eye takes the even rows depends on the view's row on the screen.
-    if (ShownPresentation(state.stereo, doc_.stereo().presentation).followsPlace)
+    if (player_.Shown().followsPlace)
         view_->update();
 }
 

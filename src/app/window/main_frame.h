@@ -13,6 +13,7 @@
 #include "app/window/command_table.h"
 #include "app/window/file_dialogs.h"
 #include "platform/mode_guard.h"
+#include "play/player.h"
 #include "present/presentation.h"
 #include "present/startup_modes.h"
 
@@ -49,6 +50,7 @@ public:
     Timeline* timeline() const { return timeline_; }
     QToolBar* toolBar() const { return toolBar_; }
     const QTimer& playTimer() const { return playTimer_; }
+    play::Player& player() { return player_; }
     SetPnl* settingsDialog() const { return settingsDialog_; }
     ViewerCommands& viewer() const { return *viewer_; }
     PageFlipStereo& pageFlip() { return *pageFlip_; }
@@ -118,6 +120,8 @@ private:
     // Edit > Copy: the composed frame as the view shows it, to the clipboard.
     void OnCopy();
     void StopPlaying();
+    // One pass of the player, and the timer set for the next.
+    void PlayTick();
     // The timeline and, while it shows, the status bar follow the film.
     void SyncControls();
     // Page flipping covers the screen with the view alone: the menu bar, the
@@ -127,6 +131,9 @@ private:
 
     CPlexoDoc& doc_;
     CommandLineOptions& options_;
+    // Owns playback and what is shown; the view and page flipping are its
+    // outputs.
+    play::Player player_;
     CommandTable commands_;
     CPlexoView* view_ = nullptr;
     Timeline* timeline_ = nullptr;

@@ -42,9 +42,9 @@ QStringList StatusTexts(const StatusFacts& facts)
         const double at = (std::max(place.position, 1) - 1) / facts.frameRate;
         texts << Clock(at) + QStringLiteral(" / ") + Clock(facts.duration);
     }
-    if (place.lateTicks >= 0)
-        texts << (place.lateTicks == 1 ? QStringLiteral("1 late tick")
-                                       : QStringLiteral("%1 late ticks").arg(place.lateTicks));
+    if (place.lateFrames >= 0)
+        texts << (place.lateFrames == 1 ? QStringLiteral("1 late frame")
+                                        : QStringLiteral("%1 late frames").arg(place.lateFrames));
     return texts;
 }
 

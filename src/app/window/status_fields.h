@@ -26,7 +26,7 @@ struct StatusFacts {
 
 // "Frame 3 of 24", "Partner 5" or "Eye offset 0", "100%", the presentation's
 // label, with a stated rate "0:01.2 / 0:08.0", and for a film decoded ahead
-// the late ticks of its playback ("0 late ticks"); empty without a film.
+// the late frames of its playback ("0 late frames"); empty without a film.
 QStringList StatusTexts(const StatusFacts& facts);
 
 class StatusFields {

@@ -1,0 +1,106 @@
+#pragma once
+// The playback core. It owns the clock, moves the document's film by the
+// tick rules, counts the frames that were due and not shown, decides once
+// what is shown (the document's chosen presentation while stereo is on,
+// plain otherwise) and hands each pair to its outputs. The shell only calls
+// Tick from a timer set to the wait it returns, and Refresh when the film
+// moved or changed outside playback.
+//
+// A film of frames keeps the Frames/sec period in whole milliseconds. A film
+// whose frames keep times (a video) shows each frame when the clock reaches
+// its time, at the film's own rate over the stream's times Step + 1 fold; a
+// frame not ready by then is not shown late but skipped, and counted. The
+// clock waits for a frame only at a start, a step or a seek.
+
+#include <cstdint>
+#include <vector>
+
+#include "doc/document.h"
+#include "play/clock.h"
+#include "play/output.h"
+
+namespace plexo::play {
+
+class Player {
+public:
+    explicit Player(CPlexoDoc& doc, const WallClock& wall = SteadyWallClock());
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    void SetStereo(bool on) { stereo_ = on; }
+    bool Stereo() const { return stereo_; }
+    // The presentation every output shows.
+    const Presentation& Shown() const;
+    Showing CurrentShowing() const;
+
+    // A started output is shown the current pair at once; false, and left
+    // out, when it would not start.
+    bool AddOutput(Output& output);
+    void RemoveOutput(Output& output);
+
+    // Starts playing the document's film from where it stands; a film of
+    // frames at `framesPerSecond`, a film with times at its own rate.
+    void Play(double framesPerSecond);
+    // Ends playback; the frames due and not yet shown count as late.
+    void Stop();
+    bool Playing() const { return playing_; }
+    // The Frames/sec period in milliseconds while a film of frames plays,
+    // for a repeating timer; 0 while a film with times plays.
+    int PeriodMs() const { return playing_ && !timed_ ? periodMs_ : 0; }
+
+    struct Pass {
+        // Microseconds until the next pass is due.
+        Micros wait = 0;
+        // A new pair went to the outputs.
+        bool shown = false;
+    };
+    // One pass of playback: the film moved to what is due now and shown.
+    Pass Tick();
+    // Shows the film's current pair now, waiting for it: after a step, a
+    // seek, an open, or a change of what is shown. During playback of a film
+    // with times the clock goes on from the film's new place.
+    void Refresh();
+
+    // The frames due and not shown in the playback under way or last ended;
+    // -1 before any playback of a film with times.
+    int32_t LateFrames() const { return late_; }
+    const EyePairPtr& ShownPair() const { return shown_; }
+    PlayClock& Clock() { return clock_; }
+
+private:
+    // Starts a leg of timed play from the film's position in `direction`
+    // (+1: later frames, -1: earlier ones).
+    void StartLeg(int direction);
+    // The film time the leg's clock has reached.
+    Micros LegTime() const;
+    Pass TimedTick();
+    // Moves the film by whole positions, the film's stepping rules
+    // deciding; returns the positions moved.
+    int32_t MoveBy(int32_t positions);
+    // Takes the film's current pair (waiting unless the film plays) and
+    // hands it to every output.
+    void ShowCurrent();
+    void Count(int32_t late);
+
+    CPlexoDoc& doc_;
+    PlayClock clock_;
+    std::vector<Output*> outputs_;
+    EyePairPtr shown_;
+    bool stereo_ = false;
+    bool playing_ = false;
+    bool timed_ = false;
+    int periodMs_ = 0;
+    // Frames of play: Next (true) or Prev.
+    bool forward_ = true;
+    double speed_ = 1.0;
+    // The leg under way: from position legStart_ at film time legTime_, in
+    // the direction of positions legDirection_.
+    int32_t legStart_ = 0;
+    Micros legTime_ = 0;
+    int legDirection_ = 1;
+    // The position whose pair is shown.
+    int32_t shownAt_ = -1;
+    int32_t late_ = -1;
+};
+
+}  // namespace plexo::play

@@ -1,0 +1,188 @@
+#include "play/player.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "platform/settings_sandbox.h"
+#include "support/fake_film.h"
+#include "support/fixtures.h"
+
+namespace plexo::play {
+namespace {
+
+using test::FakeFilm;
+
+class FakeWall : public WallClock {
+public:
+    Micros Now() const override { return now; }
+    Micros now = 1000000;
+};
+
+// A film of 2x1 frames whose frame p lies at p × `step` microseconds; the
+// frames in `late` are not decoded until they are taken out of it.
+class TimedFilm : public FakeFilm {
+public:
+    TimedFilm(int count, double rate) : FakeFilm(count, {2, 1}), rate_(rate) {}
+    double FrameRate() const override { return rate_; }
+    int64_t TimeAt(int32_t position) const override { return int64_t(double(position) * 1e6 / rate_); }
+    bool ReadyAt(int32_t position) override { return !late.count(position); }
+    std::set<int32_t> late;
+
+private:
+    double rate_;
+};
+
+class Recorder : public Output {
+public:
+    void Show(const EyePairPtr& pair, const Showing&) override { numbers.push_back(pair ? pair->frameNumber : -1); }
+    std::vector<int> numbers;
+};
+
+class PlayerTest : public ::testing::Test {
+protected:
+    PlayerTest() { player.AddOutput(out); }
+    TimedFilm& Timed(int count, double rate)
+    {
+        auto film = std::make_unique<TimedFilm>(count, rate);
+        TimedFilm& made = *film;
+        doc.SetFilm(std::move(film));
+        return made;
+    }
+    // Moves the wall clock to `us` after the start and makes one pass.
+    Player::Pass At(Micros us)
+    {
+        wall.now = start + us;
+        return player.Tick();
+    }
+    int Shown() const { return out.numbers.empty() ? -1 : out.numbers.back(); }
+
+    test::SettingsSandbox ini;
+    CPlexoDoc doc;
+    FakeWall wall;
+    const Micros start = wall.now;
+    Player player{doc, wall};
+    Recorder out;
+};
+
+// Frame numbers shown after each of `ticks` passes of a film of frames.
+std::vector<int> Ticks(Player& player, CPlexoDoc& doc, int ticks)
+{
+    std::vector<int> seen;
+    for (int i = 0; i < ticks; ++i) {
+        player.Tick();
+        seen.push_back(doc.film()->FrameNumber());
+    }
+    return seen;
+}
+
+TEST_F(PlayerTest, AFilmOfFramesStepsEachPeriodBouncingAtTheEndsWithoutRoundAndLoopingWithIt)
+{
+    doc.SetFilm(FakeFilm::WithFrames(5));
+    player.Play(15.0);
+    EXPECT_EQ(player.PeriodMs(), 66);
+    EXPECT_EQ(Ticks(player, doc, 6), (std::vector<int>{1, 2, 3, 4, 3, 2}));
+    player.Stop();
+    EXPECT_EQ(doc.direction, 1);
+    EXPECT_EQ(player.LateFrames(), -1) << "a film of frames is never late";
+
+    doc.direction = 0;
+    doc.Step = 2;  // at frame 2 only two forward moves are left
+    player.Play(15.0);
+    EXPECT_EQ(Ticks(player, doc, 3), (std::vector<int>{3, 0, 1}));
+    doc.film()->SetRound(true);
+    doc.Step = 1;
+    EXPECT_EQ(Ticks(player, doc, 3), (std::vector<int>{3, 0, 2}));
+    EXPECT_EQ(Shown(), 2);
+}
+
+// 23.976 frames a second through a millisecond timer played 2.4 % fast; the
+// clock goes by the frames' own times.
+TEST_F(PlayerTest, AVideoShowsEachFrameAtItsOwnTime)
+{
+    Timed(100000, 24000.0 / 1001);
+    player.Play(15.0);
+    EXPECT_EQ(player.PeriodMs(), 0);
+    EXPECT_EQ(Shown(), 0) << "the first frame shows at the start";
+    EXPECT_FALSE(At(41707).shown);
+    const Player::Pass first = At(41708);
+    EXPECT_TRUE(first.shown);
+    EXPECT_EQ(Shown(), 1);
+    EXPECT_EQ(first.wait, 83416 - 41708);
+    At(60'000'000);
+    EXPECT_EQ(Shown(), 1438) << "60 s hold 1438.56 frames";
+    EXPECT_EQ(player.LateFrames(), 1436) << "the frames skipped over";
+}
+
+TEST_F(PlayerTest, AFrameNotReadyByItsTimeIsSkippedAndCounted)
+{
+    TimedFilm& film = Timed(10, 25);
+    film.late = {1, 2};
+    player.Play(15.0);
+    const Player::Pass waiting = At(40000);
+    EXPECT_FALSE(waiting.shown) << "the frame before stays up, not shown late";
+    EXPECT_LE(waiting.wait, 4000) << "and the player looks again soon";
+    film.late = {2};
+    At(80000);
+    EXPECT_EQ(Shown(), 1) << "frame 1, ready within its time, shows";
+    EXPECT_EQ(player.LateFrames(), 0);
+    film.late = {};
+    At(160000);
+    EXPECT_EQ(Shown(), 4);
+    EXPECT_EQ(player.LateFrames(), 2) << "frames 2 and 3 were due and not shown";
+    wall.now = start + 250000;
+    player.Stop();
+    EXPECT_EQ(player.LateFrames(), 4) << "frames 5 and 6 were due when it stopped";
+}
+
+TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
+{
+    Timed(100, 25);
+    doc.setFilmRate(50);
+    doc.Step = 1;
+    player.Play(15.0);
+    At(40000);
+    EXPECT_EQ(Shown(), 4) << "twice the rate, two frames a step";
+    EXPECT_EQ(player.LateFrames(), 1) << "frame 2 was due, frames 1 and 3 skipped for the step";
+    player.Stop();
+
+    struct Heard : MasterSource {
+        std::optional<Micros> Position() override { return at; }
+        std::optional<Micros> at;
+    } heard;
+    doc.setFilmRate(25);
+    doc.Step = 0;
+    player.Clock().SetMaster(&heard);
+    player.Play(15.0);
+    heard.at = 2'000'000;
+    At(10);
+    EXPECT_EQ(Shown(), 50) << "the sound heard decides";
+    heard.at.reset();
+    At(40010);
+    EXPECT_EQ(Shown(), 51) << "without it the wall clock goes on from there";
+}
+
+TEST_F(PlayerTest, AVideoTurnsAtItsEndWithoutRoundAndLoopsWithIt)
+{
+    Timed(3, 25);
+    player.Play(15.0);
+    At(130000);
+    EXPECT_EQ(Shown(), 2);
+    At(170000);
+    EXPECT_EQ(Shown(), 1) << "turned at the last frame";
+    At(210000);
+    EXPECT_EQ(Shown(), 0);
+    player.Stop();
+    EXPECT_EQ(doc.direction, 1);
+
+    doc.film()->SetRound(true);
+    doc.direction = 0;
+    doc.film()->Seek(2);
+    player.Play(15.0);
+    At(250000);
+    EXPECT_EQ(Shown(), 0) << "looped to the first frame";
+}
+
+}  // namespace
+}  // namespace plexo::play
