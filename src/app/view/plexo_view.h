@@ -78,6 +78,8 @@ public:
     // The same as a picture, without the frame's padding columns; null
     // when there is nothing to show.
     QImage ShownImage();
+    // The presentation shown, as the player decided it.
+    const Presentation& Shown() const;
 
 signals:
     // Ctrl+wheel changed the view size.
@@ -93,7 +95,6 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    const Presentation& Shown() const;
     bool Stretches() const;
     bool Scales() const;
     // The frame the compositor makes for the current picture, before any

@@ -122,7 +122,7 @@ ViewerCommands::~ViewerCommands()
 
 bool ViewerCommands::PageFlipping() const
 {
-    return ShownPresentation(host_.state.stereo, doc_.stereo().presentation).flips;
+    return view_.Shown().flips;
 }
 
 void ViewerCommands::RestoreGeometry()
