@@ -67,8 +67,19 @@ PictureBuffer Unsqueezed(const Picture& eye, LayoutKind kind)
     const bool across = kind == LayoutKind::SideBySide;
     PictureBuffer full = PictureBuffer::allocate(across ? 2 * eye.width : eye.width,
                                                  across ? eye.height : 2 * eye.height, eye.bytesPerPixel);
-    if (!full)
+    if (!full || !UnsqueezeInto(eye, kind, full))
         return {};
+    return full;
+}
+
+bool UnsqueezeInto(const Picture& eye, LayoutKind kind, PictureBuffer& full)
+{
+    if (!eye || kind == LayoutKind::Mono)
+        return false;
+    const bool across = kind == LayoutKind::SideBySide;
+    if (!full || full.width != (across ? 2 * eye.width : eye.width) ||
+        full.height != (across ? eye.height : 2 * eye.height) || full.bytesPerPixel != eye.bytesPerPixel)
+        return false;
     const bool colour = eye.bytesPerPixel == 3;
     std::vector<uint8_t> lean(across && colour ? 2 * (eye.rowBytes() + 8) : 0);
     for (int r = 0; r < eye.height; ++r) {
@@ -84,7 +95,7 @@ PictureBuffer Unsqueezed(const Picture& eye, LayoutKind kind)
         MixRows(eye.row(r), below, full.row(2 * r), eye.rowBytes());
         MixRows(eye.row(r), above, full.row(2 * r + 1), eye.rowBytes());
     }
-    return full;
+    return true;
 }
 
 }  // namespace plexo

@@ -13,5 +13,8 @@ namespace plexo {
 // says the axis; a mono layout gives an empty buffer, as does a failed
 // allocation.
 PictureBuffer Unsqueezed(const Picture& eye, LayoutKind kind);
+// The same into `full`, which has the stretched size already (a buffer used
+// again frame after frame); false when it has not or the layout is mono.
+bool UnsqueezeInto(const Picture& eye, LayoutKind kind, PictureBuffer& full);
 
 }  // namespace plexo

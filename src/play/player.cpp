@@ -56,6 +56,8 @@ void Player::ShowCurrent()
 {
     Film* film = doc_.film();
     shown_ = film && film->FrameCount() > 0 ? film->Pair(Shown().tone) : nullptr;
+    if (shown_ && stage)
+        shown_ = stage(shown_, Shown());
     if (film && !doc_.keepsShownPictures())
         film->ReleasePictures();
     shownAt_ = film ? film->Position() : -1;
@@ -111,6 +113,8 @@ void Player::Stop()
     }
     playing_ = false;
     clock_.Stop();
+    if (timed_ && silence)
+        silence();
     if (film) {
         film->SetPlaying(false);
         doc_.direction = forward_ ? 0 : 1;
@@ -128,6 +132,12 @@ void Player::StartLeg(int direction)
     legStart_ = film.Position();
     // Going back, a frame shows from the end of its time to its start.
     legTime_ = direction > 0 ? film.TimeAt(legStart_) : film.TimeAt(legStart_) + FrameLength(film, legStart_) - 1;
+    bool heard = false;
+    if (direction > 0)
+        heard = !soundFrom || soundFrom(legTime_, speed_);
+    else if (silence)
+        silence();
+    clock_.SetMaster(heard ? master_ : nullptr);
     clock_.Start(direction > 0 ? legTime_ : 0, speed_);
 }
 

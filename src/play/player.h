@@ -13,6 +13,7 @@
 // clock waits for a frame only at a start, a step or a seek.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "doc/document.h"
@@ -67,6 +68,17 @@ public:
     const EyePairPtr& ShownPair() const { return shown_; }
     PlayClock& Clock() { return clock_; }
 
+    // The sound: told where each forward leg of a film with times starts
+    // and at what speed, answering whether it is heard then; told to fall
+    // silent when playback stops or goes back.
+    std::function<bool(Micros at, double speed)> soundFrom;
+    std::function<void()> silence;
+    // What the clock follows while the sound is heard; null: none.
+    void SetMaster(MasterSource* master) { master_ = master; }
+    // Each pair on its way to the outputs (alignment, subtitles), in the
+    // presentation it is shown in; none: the film's own.
+    std::function<EyePairPtr(EyePairPtr pair, const Presentation& shown)> stage;
+
 private:
     // Starts a leg of timed play from the film's position in `direction`
     // (+1: later frames, -1: earlier ones).
@@ -84,6 +96,7 @@ private:
 
     CPlexoDoc& doc_;
     PlayClock clock_;
+    MasterSource* master_ = nullptr;
     std::vector<Output*> outputs_;
     EyePairPtr shown_;
     bool stereo_ = false;

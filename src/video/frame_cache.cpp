@@ -11,28 +11,19 @@ int64_t Distance(int64_t index, int64_t low, int64_t high)
 
 }  // namespace
 
-size_t FrameCache::BytesOf(const AVFrame& frame)
-{
-    size_t bytes = 0;
-    for (const AVBufferRef* buffer : frame.buf)
-        if (buffer)
-            bytes += buffer->size;
-    return bytes;
-}
-
-SharedFrame FrameCache::Find(int64_t index) const
+SharedPicture FrameCache::Find(int64_t index) const
 {
     const auto found = frames_.find(index);
     return found == frames_.end() ? nullptr : found->second;
 }
 
-bool FrameCache::Keep(int64_t index, SharedFrame frame, int64_t low, int64_t high)
+bool FrameCache::Keep(int64_t index, SharedPicture frame, int64_t low, int64_t high)
 {
     if (!frame)
         return false;
     if (Has(index))
         return true;
-    const size_t bytes = BytesOf(*frame);
+    const size_t bytes = frame->Bytes();
     const int64_t distance = Distance(index, low, high);
     while (bytes_ + bytes > budget_ && !frames_.empty()) {
         // The farthest of the two ends, nearer ends kept.
@@ -41,7 +32,7 @@ bool FrameCache::Keep(int64_t index, SharedFrame frame, int64_t low, int64_t hig
             farthest = std::prev(frames_.end());
         if (index != low && Distance(farthest->first, low, high) <= distance)
             return false;
-        bytes_ -= BytesOf(*farthest->second);
+        bytes_ -= farthest->second->Bytes();
         frames_.erase(farthest);
     }
     bytes_ += bytes;
@@ -52,7 +43,7 @@ bool FrameCache::Keep(int64_t index, SharedFrame frame, int64_t low, int64_t hig
 void FrameCache::DropFrom(int64_t count)
 {
     for (auto at = frames_.lower_bound(count); at != frames_.end();) {
-        bytes_ -= BytesOf(*at->second);
+        bytes_ -= at->second->Bytes();
         at = frames_.erase(at);
     }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Decoded frames kept by their index, at most a budget of bytes. When the
+// Converted frames kept by their index, at most a budget of bytes. When the
 // budget is full, the frames farthest from the span the viewer is about to
 // show go first, so memory follows the frames kept, not the film's length.
 
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <map>
 
-#include "video/av_handles.h"
+#include "video/video_picture.h"
 
 namespace plexo::video {
 
@@ -15,22 +15,20 @@ class FrameCache {
 public:
     explicit FrameCache(size_t budgetBytes) : budget_(budgetBytes) {}
 
-    SharedFrame Find(int64_t index) const;
+    SharedPicture Find(int64_t index) const;
     bool Has(int64_t index) const { return frames_.count(index) != 0; }
     // Keeps the frame unless every frame kept lies nearer the span from
     // `low` to `high` than it does and the budget has no room for it. The
     // frame of the span's start is always kept. False when not kept.
-    bool Keep(int64_t index, SharedFrame frame, int64_t low, int64_t high);
+    bool Keep(int64_t index, SharedPicture frame, int64_t low, int64_t high);
     // Frames at `count` and after go.
     void DropFrom(int64_t count);
     size_t Bytes() const { return bytes_; }
 
 private:
-    static size_t BytesOf(const AVFrame& frame);
-
     size_t budget_;
     size_t bytes_ = 0;
-    std::map<int64_t, SharedFrame> frames_;
+    std::map<int64_t, SharedPicture> frames_;
 };
 
 }  // namespace plexo::video

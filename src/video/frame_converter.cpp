@@ -85,8 +85,15 @@ PictureBuffer Oriented(const Picture& picture, Orientation orientation)
     const int width = picture.width, height = picture.height;
     PictureBuffer turned = PictureBuffer::allocate(across ? height : width, across ? width : height,
                                                    picture.bytesPerPixel);
-    if (!turned)
-        return turned;
+    if (turned)
+        OrientInto(picture, orientation, turned);
+    return turned;
+}
+
+void OrientInto(const Picture& picture, Orientation orientation, PictureBuffer& turned)
+{
+    const int degrees = orientation.degrees;
+    const int width = picture.width, height = picture.height;
     const size_t pixel = size_t(picture.bytesPerPixel);
     for (int r = 0; r < height; ++r) {
         const uint8_t* row = picture.row(r);
@@ -102,7 +109,6 @@ PictureBuffer Oriented(const Picture& picture, Orientation orientation)
             std::memcpy(to, from, pixel);
         }
     }
-    return turned;
 }
 
 }  // namespace plexo::video

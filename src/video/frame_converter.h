@@ -20,10 +20,12 @@ public:
 
     // A null buffer when memory or the scaler cannot be had.
     PictureBuffer Convert(const AVFrame& frame, Tone tone);
+    // Writes the frame's colour pixels, not yet oriented, into `into` of the
+    // frame's own size.
+    bool ToColour(const AVFrame& frame, PictureBuffer& into);
+    const Orientation& Orienting() const { return orientation_; }
 
 private:
-    // Writes the frame's colour pixels into `into` of the frame's own size.
-    bool ToColour(const AVFrame& frame, PictureBuffer& into);
 
     Orientation orientation_;
     // Scalers not in use; each call takes one, so that calls on several
@@ -35,5 +37,7 @@ private:
 // The picture mirrored left to right when the orientation says so, then
 // turned clockwise by its degrees.
 PictureBuffer Oriented(const Picture& picture, Orientation orientation);
+// The same into `turned`, which has the turned size already.
+void OrientInto(const Picture& picture, Orientation orientation, PictureBuffer& turned);
 
 }  // namespace plexo::video

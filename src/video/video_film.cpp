@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <system_error>
 
 #include "platform/log.h"
 #include "platform/message_sink.h"
 #include "video/video_frame_source.h"
+#include "video/video_pair.h"
 
 namespace plexo::video {
 
@@ -22,7 +24,6 @@ VideoFilm::VideoFilm(std::string path, std::unique_ptr<VideoSource> source, Sour
     : path_(std::move(path)),
       source_(std::move(source)),
       layout_(layout),
-      converter_(source_->Facts().orientation),
       count_(size_t(std::clamp<int64_t>(source_->Count(), 0, INT32_MAX)))
 {
     MakeFirstCurrent();
@@ -31,8 +32,20 @@ VideoFilm::VideoFilm(std::string path, std::unique_ptr<VideoSource> source, Sour
 
 PictureBuffer VideoFilm::Build(size_t index, Tone tone)
 {
-    const SharedFrame frame = source_->Frame(int64_t(index), !playing_);
-    return frame ? converter_.Convert(*frame, tone) : PictureBuffer{};
+    const SharedPicture frame = source_->Frame(int64_t(index), !playing_);
+    const Picture picture = frame ? frame->Eye(0, tone) : Picture{};
+    PictureBuffer copy = picture ? PictureBuffer::allocate(picture.width, picture.height, picture.bytesPerPixel)
+                                 : PictureBuffer{};
+    if (copy)
+        for (int r = 0; r < picture.height; ++r)
+            std::memcpy(copy.row(r), picture.row(r), picture.rowBytes());
+    return copy;
+}
+
+void VideoFilm::DropAllPictures()
+{
+    made_.clear();
+    held_[0] = held_[1] = nullptr;
 }
 
 Cadre& VideoFilm::CadreAt(size_t index)
@@ -113,19 +126,57 @@ bool VideoFilm::ReadyAt(int32_t position)
 {
     if (position < 0 || size_t(position) >= count_)
         return false;
-    const int64_t partner = (int64_t(position) + GetShift()) % int64_t(count_);
-    return source_->Frame(position, false) && source_->Frame((partner + int64_t(count_)) % int64_t(count_), false);
+    FrameCursor at = cursor_;
+    at.current = size_t(position);
+    return source_->Frame(position, false) && source_->Frame(int64_t(at.Partner(count_)), false);
 }
 
-const uint8_t* VideoFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
+SharedPicture VideoFilm::Picked(Eye eye)
 {
     Settle();
     source_->TellDamage(path_);
     if (count_ == 0)
         return nullptr;
-    if (eye == Eye::Current)
-        return tone == Tone::Grey ? MSFilm::GreyPicture(width, height) : MSFilm::ColourPicture(width, height);
-    return tone == Tone::Grey ? MSFilm::PartnerGreyPicture(width, height) : MSFilm::PartnerColourPicture(width, height);
+    const size_t index = eye == Eye::Current ? size_t(Position()) : PartnerIndex();
+    SharedPicture& shown = shown_[eye == Eye::Current ? 0 : 1];
+    if (!playing_)
+        return shown = source_->Newest(int64_t(index));
+    if (SharedPicture ready = source_->Frame(int64_t(index), false))
+        return shown = std::move(ready);
+    return shown;
+}
+
+const uint8_t* VideoFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
+{
+    SharedPicture& held = held_[eye == Eye::Current ? 0 : 1];
+    held = Picked(eye);
+    const Picture picture = held ? held->Eye(0, tone) : Picture{};
+    if (!picture)
+        return nullptr;
+    width = picture.width;
+    height = picture.height;
+    return picture.data;
+}
+
+EyePairPtr VideoFilm::Pair(Tone tone)
+{
+    SharedPicture first = Picked(Eye::Current);
+    return VideoPair(std::move(first), 0, Picked(Eye::Partner), 0, tone);
+}
+
+EyePairPtr VideoFilm::PairAt(int32_t position, Tone tone, bool wait)
+{
+    if (position < 0 || size_t(position) >= count_)
+        return nullptr;
+    FrameCursor at = cursor_;
+    at.current = size_t(position);
+    const int64_t partner = int64_t(at.Partner(count_));
+    source_->Aim(position, partner, direction_, wait);
+    SharedPicture first = wait ? source_->Newest(position) : source_->Frame(position, false);
+    SharedPicture second = wait ? source_->Newest(partner) : source_->Frame(partner, false);
+    if (!first || !second)
+        return nullptr;
+    return VideoPair(std::move(first), 0, std::move(second), 0, tone);
 }
 
 namespace {
@@ -169,7 +220,7 @@ FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
     else
         layout.layout.half = HalfEyesOf(*file, path, layout.layout.kind);
     try {
-        auto source = std::make_unique<VideoSource>(std::move(file), std::move(*times));
+        auto source = std::make_unique<VideoSource>(std::move(file), std::move(*times), layout.layout);
         if (layout.layout.mono())
             return FilmWithFrames<VideoFilm>(path, std::move(source), layout);
         return std::make_unique<TwoViewVideoFilm>(std::make_unique<VideoFrameSource>(path, std::move(source)), layout);

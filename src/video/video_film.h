@@ -1,8 +1,8 @@
 #pragma once
 // A video as a single-view film: one frame a decoded picture, in
 // presentation order, numbered from 1, with the partner Shift frames away as
-// in a numbered sequence. Pictures are converted from the decoded frames the
-// source keeps; while the film plays it never waits for the decoder, and the
+// in a numbered sequence. Its pictures are the frames the source converted
+// on its worker; while the film plays it never waits for the decoder, and the
 // player shows a frame once ReadyAt says it is there.
 
 #include <atomic>
@@ -13,7 +13,6 @@
 
 #include "film/ms_film.h"
 #include "film/pictures_by_eye.h"
-#include "video/frame_converter.h"
 #include "video/video_source.h"
 
 namespace plexo::video {
@@ -44,13 +43,16 @@ public:
     double Duration() const override { return PlayingTime(count_, FrameRate()); }
     SourceLayout Layout() const override { return layout_; }
     void SetPlaying(bool playing) override { playing_ = playing; }
-    int64_t TimeAt(int32_t position) const override { return source_->TimeUs(position); }
+    int64_t TimeAt(int32_t position) const override { return source_->TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     bool CachesItsFrames() const override { return true; }
+    EyePairPtr Pair(Tone tone) override;
+    EyePairPtr PairAt(int32_t position, Tone tone, bool wait) override;
 
     const VideoSource& Source() const { return *source_; }
-    // The picture of the frame at `index`; any thread. Waits for the decoder
-    // unless the film plays.
+    // A copy of the picture of the frame at `index`, for a walk that builds
+    // pictures on several threads; any thread. Waits for the decoder unless
+    // the film plays.
     PictureBuffer Build(size_t index, Tone tone);
 
 protected:
@@ -58,7 +60,7 @@ protected:
     int32_t NumberAt(size_t index) const override { return int32_t(index) + 1; }
     Cadre& CadreAt(size_t index) override;
     void DropPicture(size_t index) override { made_.erase(index); }
-    void DropAllPictures() override { made_.clear(); }
+    void DropAllPictures() override;
 
 private:
     // Takes in a count the source cut, moving the cursor onto the last frame
@@ -69,16 +71,23 @@ private:
     // file's end.
     int32_t Moved(int32_t from, const std::function<int32_t()>& move);
     void Aim(int32_t from);
+    // The frame shown as the eye at the cursor: waited for unless the film
+    // plays; while it plays, the one shown before when it is not ready.
+    SharedPicture Picked(Eye eye);
     const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height) override;
     size_t PartnerIndex() const { return size_t(PartnerNumber() - 1); }
 
     std::string path_;
     std::unique_ptr<VideoSource> source_;
     SourceLayout layout_;
-    FrameConverter converter_;
     size_t count_;
     std::unordered_map<size_t, std::unique_ptr<VideoCadre>> made_;
     std::atomic<bool> playing_{false};
+    // The frame last shown as each eye, shown again while the next is not
+    // ready.
+    SharedPicture shown_[2];
+    // The frames whose pixels the picture operations handed out last.
+    SharedPicture held_[2];
     int direction_ = 1;
 };
 

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "video/video_pair.h"
+
 namespace plexo::video {
 
 VideoFrameSource::VideoFrameSource(std::string path, std::unique_ptr<VideoSource> source)
-    : path_(std::move(path)), source_(std::move(source)), converter_(source_->Facts().orientation)
+    : path_(std::move(path)), source_(std::move(source))
 {
     source_->Aim(0, 0, 1);
 }
@@ -15,21 +17,25 @@ int32_t VideoFrameSource::Count() const
     return int32_t(std::min<int64_t>(source_->Count(), INT32_MAX));
 }
 
-bool VideoFrameSource::Decode(int32_t index, SourceFrame& frame)
+SharedPicture VideoFrameSource::Picked(int32_t index)
 {
     source_->TellDamage(path_);
-    SharedFrame decoded = source_->Frame(index, !playing_);
+    SharedPicture decoded = playing_ ? source_->Frame(index, false) : source_->Newest(index);
     if (!decoded && playing_ && index < Count())
-        decoded = last_;
+        return last_;
+    if (decoded)
+        last_ = decoded;
+    return decoded;
+}
+
+bool VideoFrameSource::Decode(int32_t index, SourceFrame& frame)
+{
+    SharedPicture decoded = Picked(index);
     if (!decoded)
         return false;
-    last_ = decoded;
-    auto picture = std::make_shared<PictureBuffer>(converter_.Convert(*decoded, Tone::Colour));
-    if (!*picture)
-        return false;
-    frame.picture = picture->view();
-    frame.second = {};
-    frame.owner = std::move(picture);
+    frame.picture = decoded->Eye(0, Tone::Colour);
+    frame.second = decoded->Eye(1, Tone::Colour);
+    frame.owner = std::move(decoded);
     return true;
 }
 
@@ -63,6 +69,10 @@ int32_t TwoViewVideoFilm::Confirmed(const std::function<int32_t()>& move)
         TwoViewFilm::Seek(from);
         made = move();
     }
+    // The frames stay in the source's bounded cache only: kept here too,
+    // each would hold its converted pictures past the cache's budget.
+    if (made != 0)
+        ReleasePictures();
     return made;
 }
 
@@ -83,13 +93,31 @@ void TwoViewVideoFilm::SetShift(int32_t shift)
     Confirmed([&] { return TwoViewFilm::Seek(at) ? 1 : 0; });
 }
 
-void TwoViewVideoFilm::SetPlaying(bool playing)
+EyePairPtr TwoViewVideoFilm::Pair(Tone tone)
 {
-    video_.SetPlaying(playing);
-    // A frame not ready was given as the one before it; what playback kept
-    // goes with it.
-    if (!playing)
-        ReleasePictures();
+    if (FrameCount() == 0)
+        return nullptr;
+    const int32_t at = Position();
+    const int32_t partner = PartnerNumber() - 1;
+    SharedPicture first = video_.Picked(at);
+    SharedPicture second = partner == at ? first : video_.Picked(partner);
+    return VideoPair(std::move(first), 0, std::move(second), 1, tone);
+}
+
+EyePairPtr TwoViewVideoFilm::PairAt(int32_t position, Tone tone, bool wait)
+{
+    if (position < 0 || position >= FrameCount())
+        return nullptr;
+    FrameCursor at = cursor_;
+    at.current = size_t(position);
+    const int64_t partner = int64_t(at.Partner(size_t(FrameCount())));
+    VideoSource& source = video_.Source();
+    source.Aim(position, partner, video_.Direction(), wait);
+    SharedPicture first = wait ? source.Newest(position) : source.Frame(position, false);
+    SharedPicture second = wait ? source.Newest(partner) : source.Frame(partner, false);
+    if (!first || !second)
+        return nullptr;
+    return VideoPair(std::move(first), 0, std::move(second), 1, tone);
 }
 
 bool TwoViewVideoFilm::ReadyAt(int32_t position)
@@ -99,7 +127,17 @@ bool TwoViewVideoFilm::ReadyAt(int32_t position)
         return false;
     FrameCursor at = cursor_;
     at.current = size_t(position);
-    return video_.Ready(position) && video_.Ready(int32_t(at.Partner(size_t(count))));
+    VideoSource& source = video_.Source();
+    return source.Frame(position, false) && source.Frame(int64_t(at.Partner(size_t(count))), false);
+}
+
+void TwoViewVideoFilm::SetPlaying(bool playing)
+{
+    video_.SetPlaying(playing);
+    // A frame not ready was given as the one before it; what playback kept
+    // goes with it.
+    if (!playing)
+        ReleasePictures();
 }
 
 }  // namespace plexo::video

@@ -1,8 +1,9 @@
 #pragma once
-// A stereo video as the frame source of a two-view film: each frame's whole
-// colour picture, which the film splits into its eyes as views. While the
-// film plays the source never waits for the decoder: a frame not decoded
-// yet is given as the last one decoded; the player asks ReadyAt first.
+// A stereo video as the frame source of a two-view film: each frame's two
+// eyes as its source converted them on its worker, split and, for a half
+// layout, stretched; the film takes them as views. While the film plays the
+// source never waits for the decoder: a frame not decoded yet is given as
+// the last one decoded; the player asks ReadyAt first.
 
 #include <atomic>
 #include <functional>
@@ -11,7 +12,6 @@
 
 #include "film/frame_source.h"
 #include "film/two_view_film.h"
-#include "video/frame_converter.h"
 #include "video/video_source.h"
 
 namespace plexo::video {
@@ -31,17 +31,18 @@ public:
     // frames turned out to end before it, and the count fell.
     bool Confirm(int32_t index, int32_t partner);
     void SetPlaying(bool playing) { playing_ = playing; }
-    int64_t TimeUs(int32_t index) const { return source_->TimeUs(index); }
-    bool Ready(int32_t index) const { return source_->Frame(index, false) != nullptr; }
+    // The frame at `index`, as Decode gives it.
+    SharedPicture Picked(int32_t index);
+    VideoSource& Source() { return *source_; }
+    int Direction() const { return direction_; }
 
 private:
     std::string path_;
     std::unique_ptr<VideoSource> source_;
-    FrameConverter converter_;
     bool playing_ = false;
     int32_t at_ = 0;
     int direction_ = 1;
-    SharedFrame last_;
+    SharedPicture last_;
 };
 
 // The two-view film of a stereo video, which tells its source when it plays.
@@ -55,9 +56,11 @@ public:
     int32_t Skip(int32_t steps) override;
     void SetShift(int32_t shift) override;
     void SetPlaying(bool playing) override;
-    int64_t TimeAt(int32_t position) const override { return video_.TimeUs(position); }
+    int64_t TimeAt(int32_t position) const override { return video_.Source().TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     bool CachesItsFrames() const override { return true; }
+    EyePairPtr Pair(Tone tone) override;
+    EyePairPtr PairAt(int32_t position, Tone tone, bool wait) override;
 
 private:
     // Makes `move` from the current position and again from there while the

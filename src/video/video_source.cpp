@@ -21,13 +21,28 @@ bool Repaired(const AVFrame& frame)
     return frame.decode_error_flags != 0 || (frame.flags & AV_FRAME_FLAG_CORRUPT);
 }
 
+// The bytes of one converted frame of the file: a half layout's eyes are
+// each stretched to the whole picture's size.
+size_t ConvertedBytes(const VideoFile& file, const StereoLayout& eyes)
+{
+    const size_t whole = size_t(std::max(file.Width(), 1)) * size_t(std::max(file.Height(), 1)) * 3;
+    return eyes.half ? 2 * whole : whole;
+}
+
 }  // namespace
 
-VideoSource::VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, size_t cacheBytes)
+size_t FrameCacheBytes(size_t frameBytes)
+{
+    constexpr size_t kFrames = 32, kLeast = size_t(64) << 20, kMost = size_t(384) << 20;
+    return std::clamp(frameBytes * kFrames, kLeast, kMost);
+}
+
+VideoSource::VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, StereoLayout eyes, size_t cacheBytes)
     : facts_(file->Facts()),
       file_(std::move(file)),
       times_(std::move(times)),
-      cache_(cacheBytes),
+      shaper_(facts_.orientation, eyes),
+      cache_(cacheBytes > 0 ? cacheBytes : FrameCacheBytes(ConvertedBytes(*file_, eyes))),
       count_(times_.Count()),
       countFinal_(false)
 {
@@ -57,23 +72,18 @@ bool VideoSource::CountFinal() const
     return countFinal_;
 }
 
-int64_t VideoSource::TimeUs(int64_t index) const
-{
-    return av_rescale_q(times_.TimeOf(index) - times_.TimeOf(0), facts_.timeBase, AVRational{1, 1000000});
-}
-
 size_t VideoSource::CachedBytes() const
 {
     std::lock_guard lock(mutex_);
     return cache_.Bytes();
 }
 
-SharedFrame VideoSource::Frame(int64_t index, bool wait)
+SharedPicture VideoSource::Frame(int64_t index, bool wait)
 {
     std::unique_lock lock(mutex_);
     if (index < 0 || index >= count_)
         return nullptr;
-    if (SharedFrame kept = cache_.Find(index); kept || !wait)
+    if (SharedPicture kept = cache_.Find(index); kept || !wait)
         return kept;
     // Asked for again, a frame that failed is tried again.
     failed_.erase(index);
@@ -85,7 +95,32 @@ SharedFrame VideoSource::Frame(int64_t index, bool wait)
     return cache_.Find(index);
 }
 
-void VideoSource::Aim(int64_t cursor, int64_t partner, int direction)
+SharedPicture VideoSource::Newest(int64_t index)
+{
+    std::unique_lock lock(mutex_);
+    const uint64_t mine = ++requests_;
+    newest_ = -1;
+    // Any older wait is overtaken.
+    decoded_.notify_all();
+    if (index < 0 || index >= count_)
+        return nullptr;
+    if (SharedPicture kept = cache_.Find(index))
+        return kept;
+    failed_.erase(index);
+    newest_ = index;
+    const auto waiting = waited_.insert(index);
+    wake_.notify_all();
+    decoded_.wait(lock, [&] {
+        return quit_ || dead_ || index >= count_ || cache_.Has(index) || failed_.count(index) || requests_ != mine;
+    });
+    waited_.erase(waiting);
+    if (requests_ != mine)
+        return nullptr;
+    newest_ = -1;
+    return cache_.Find(index);
+}
+
+void VideoSource::Aim(int64_t cursor, int64_t partner, int direction, bool overtakes)
 {
     {
         std::lock_guard lock(mutex_);
@@ -94,8 +129,26 @@ void VideoSource::Aim(int64_t cursor, int64_t partner, int direction)
         direction_ = direction < 0 ? -1 : 1;
         refused_ = -1;
         failed_.clear();
+        if (overtakes) {
+            ++requests_;
+            newest_ = -1;
+        }
     }
+    decoded_.notify_all();
     wake_.notify_all();
+}
+
+int64_t VideoSource::TimestampUs(int64_t index) const
+{
+    if (index < 0 || index >= times_.Count())
+        return -1;
+    return av_rescale_q(times_.TimeOf(index) - times_.TimeOf(0), facts_.timeBase, AVRational{1, 1000000});
+}
+
+void VideoSource::SetDecodeHook(std::function<void(int64_t)> hook)
+{
+    std::lock_guard lock(mutex_);
+    decodeHook_ = std::move(hook);
 }
 
 void VideoSource::TellDamage(const std::string& path)
@@ -125,6 +178,8 @@ int64_t VideoSource::Wanted() const
 {
     if (dead_)
         return -1;
+    if (newest_ >= 0 && newest_ < count_ && !cache_.Has(newest_) && !failed_.count(newest_))
+        return newest_;
     for (const int64_t index : waited_)
         if (index < count_ && !cache_.Has(index) && !failed_.count(index))
             return index;
@@ -139,13 +194,24 @@ int64_t VideoSource::Wanted() const
     return -1;
 }
 
-bool VideoSource::KeepLocked(int64_t index, SharedFrame frame)
+std::pair<int64_t, int64_t> VideoSource::SpanLocked() const
+{
+    return {std::min(cursor_, partner_) - (direction_ < 0 ? kAhead : 0),
+            std::max(cursor_, partner_) + (direction_ > 0 ? kAhead : 0)};
+}
+
+bool VideoSource::WorthLocked(int64_t index) const
+{
+    const auto [low, high] = SpanLocked();
+    return waited_.count(index) || (index >= low && index <= high);
+}
+
+bool VideoSource::KeepLocked(int64_t index, SharedPicture frame)
 {
     // A frame someone waits for is kept whatever else goes.
     if (waited_.count(index))
         return cache_.Keep(index, std::move(frame), index, index);
-    const int64_t low = std::min(cursor_, partner_) - (direction_ < 0 ? kAhead : 0);
-    const int64_t high = std::max(cursor_, partner_) + (direction_ > 0 ? kAhead : 0);
+    const auto [low, high] = SpanLocked();
     return cache_.Keep(index, std::move(frame), low, high);
 }
 
@@ -246,13 +312,29 @@ void VideoSource::Reach(int64_t target)
         next_ = index + 1;
         if (Repaired(*frame))
             NoteDamage("the decoder repaired a damaged frame");
+        std::function<void(int64_t)> hook;
+        bool worth = true;
+        {
+            std::lock_guard lock(mutex_);
+            hook = decodeHook_;
+            worth = index >= target || WorthLocked(index);
+        }
+        if (hook)
+            hook(index);
+        // Converted here, on the worker, and only when it is to be kept.
+        SharedPicture picture = worth ? shaper_.Shape(*frame, index, TimestampUs(index)) : nullptr;
         std::lock_guard lock(mutex_);
-        const bool kept = KeepLocked(index, Share(std::move(frame)));
+        if (worth && !picture) {
+            if (damage_.empty())
+                damage_ = "a frame cannot be converted";
+            failed_.insert(index);
+        }
+        const bool kept = picture && KeepLocked(index, std::move(picture));
         decoded_.notify_all();
         if (quit_)
             return;
         if (index >= target) {
-            if (!kept)
+            if (!kept && !failed_.count(index))
                 refused_ = target;
             return;
         }

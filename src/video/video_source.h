@@ -1,9 +1,11 @@
 #pragma once
-// The decoded frames of one video, by index, from a worker thread that owns
-// the decoder. The worker decodes what a caller waits for first, then a few
-// frames ahead of the cursor in the direction of play, and keeps frames
-// around the cursor in a cache bounded in bytes, so that stepping within it
-// costs no decoding and playback finds its frames ready.
+// The frames of one video, by index, from a worker thread that owns the
+// decoder and converts each frame it keeps into the compositors' form
+// (video_picture.h), so that no other thread converts. The worker decodes
+// what a caller waits for first, the newest request before older ones, then
+// a few frames ahead of the cursor in the direction of play, and keeps
+// frames around the cursor in a cache bounded in bytes, so that stepping
+// within it costs no decoding and playback finds its frames ready.
 //
 // Stepping forward decodes the next frame; a frame behind the decoder or far
 // ahead of it is reached from the keyframe before it, while the frames' times
@@ -17,25 +19,32 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 
+#include "image/stereo_layout.h"
 #include "video/frame_cache.h"
+#include "video/frame_shaper.h"
 #include "video/frame_times.h"
 #include "video/video_file.h"
 
 namespace plexo::video {
 
-// Bounds the cache well under the 256 MB a 1080p film may use for it while
-// holding some fifty of its frames.
-inline constexpr size_t kFrameCacheBytes = size_t(160) << 20;
+// The cache's budget for frames of `frameBytes` converted: room for 32 of
+// them (a second at 30 frames a second, half of one at 60), at least 64 MB
+// and at most 384 MB, so that with the greys red-blue makes the cache stays
+// under 512 MB at any size.
+size_t FrameCacheBytes(size_t frameBytes);
 
 class VideoSource {
 public:
-    VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, size_t cacheBytes = kFrameCacheBytes);
+    // `eyes` splits each picture for a two-view film; mono keeps it whole.
+    // A `cacheBytes` of 0 sizes the cache by the frame (FrameCacheBytes).
+    VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, StereoLayout eyes = {}, size_t cacheBytes = 0);
     ~VideoSource();
     VideoSource(const VideoSource&) = delete;
     VideoSource& operator=(const VideoSource&) = delete;
@@ -47,21 +56,31 @@ public:
     // True once the frames were decoded to their end: the count can shrink
     // no more.
     bool CountFinal() const;
-    // The decoded frame at `index`. With `wait`, decodes it first when it is
-    // not kept; without, null when it is not decoded yet. Null past the end
-    // and for a frame the decoder cannot give or failed to. Any thread.
-    SharedFrame Frame(int64_t index, bool wait);
+    // The converted frame at `index`. With `wait`, decodes it first when it
+    // is not kept; without, null when it is not decoded yet. Null past the
+    // end and for a frame the decoder cannot give or failed to. Any thread.
+    SharedPicture Frame(int64_t index, bool wait);
+    // The frame at `index` as a step, a seek or a drag asks for it: waited
+    // for, the decoder going for it before anything else, unless a newer
+    // request (another call of Newest or an Aim, on any thread) comes first;
+    // then this wait ends with null, so that requests never queue up.
+    SharedPicture Newest(int64_t index);
     // Where pictures will be asked for next: the cursor, the partner and the
-    // direction of play (1 or -1). The worker decodes ahead of both.
-    void Aim(int64_t cursor, int64_t partner, int direction);
+    // direction of play (1 or -1). The worker decodes ahead of both. A move
+    // of the cursor `overtakes` the waits of Newest; a player asking ahead
+    // while it plays does not.
+    void Aim(int64_t cursor, int64_t partner, int direction, bool overtakes = true);
+    // The time of the frame at `index` from the first frame, in
+    // microseconds, as the frames' times place it; -1 past the end.
+    int64_t TimestampUs(int64_t index) const;
+    // For tests: called on the worker with each frame's index as it is
+    // decoded, before it is converted, so a test can hold the worker there.
+    void SetDecodeHook(std::function<void(int64_t)> hook);
     // Shows and logs, with the file's name, what the first damaged frame
     // said, once for the film; later damage is not told again. On the
     // caller's thread.
     void TellDamage(const std::string& path);
     size_t CachedBytes() const;
-    // The time of the frame at `index` from the first frame's, in
-    // microseconds.
-    int64_t TimeUs(int64_t index) const;
 
 private:
     void Run();
@@ -78,12 +97,19 @@ private:
     void Fail(int64_t index, const std::string& why);
     // Seeks back to the first frame; false after Fail when the file refuses.
     bool Restart(int64_t target);
+    // Under the lock: the span of frames around the cursor the cache keeps.
+    std::pair<int64_t, int64_t> SpanLocked() const;
+    // Under the lock: true when a frame decoded at `index` is to be
+    // converted and kept; a frame only on the way to another is not.
+    bool WorthLocked(int64_t index) const;
     // Under the lock: false when the cache had no room for the frame.
-    bool KeepLocked(int64_t index, SharedFrame frame);
+    bool KeepLocked(int64_t index, SharedPicture frame);
 
     const VideoFacts facts_;
     std::unique_ptr<VideoFile> file_;
     const FrameTimes times_;
+    // The worker's own.
+    FrameShaper shaper_;
     // The worker's own: the index of the frame the decoder gives next, -1
     // just after a seek.
     int64_t next_ = 0;
@@ -97,6 +123,12 @@ private:
     std::condition_variable decoded_;
     FrameCache cache_;
     std::multiset<int64_t> waited_;
+    // The frame of the newest request still waited for, -1 without one, and
+    // the number of requests made, by which an older wait knows it is
+    // overtaken.
+    int64_t newest_ = -1;
+    uint64_t requests_ = 0;
+    std::function<void(int64_t)> decodeHook_;
     int64_t count_;
     bool countFinal_;
     int64_t cursor_ = 0;

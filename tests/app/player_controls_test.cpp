@@ -146,7 +146,8 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
     Start({});
     app_->document()->SetFilm(std::make_unique<TimedFilm>(8, FrameSize{2, 1}));
     Frame().commands().Run(kCmdViewStatusBar);
-    Frame().player().Clock().SetMaster(&heard);
+    Frame().player().SetMaster(&heard);
+    Frame().player().soundFrom = [](play::Micros, double) { return true; };
     platform::ClearLog();
     for (const auto& [due, late] : {std::pair{0, 0}, {3, 2}}) {
         Frame().commands().Run(kCmdPlay);
@@ -158,7 +159,7 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
         EXPECT_EQ(Frame().statusBar()->findChild<QLabel*>("status5")->text(), QStringLiteral("%1 late frames").arg(late));
         app_->document()->film()->Seek(0);
     }
-    Frame().player().Clock().SetMaster(nullptr);
+    Frame().player().SetMaster(nullptr);
     EXPECT_EQ(platform::LogText(), "\r\nPlayback stopped: 2 late frames");
 }
 

@@ -153,7 +153,7 @@ TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
     } heard;
     doc.setFilmRate(25);
     doc.Step = 0;
-    player.Clock().SetMaster(&heard);
+    player.SetMaster(&heard);
     player.Play(15.0);
     heard.at = 2'000'000;
     At(10);

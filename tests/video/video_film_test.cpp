@@ -172,12 +172,13 @@ TEST_F(VideoFilmTest, ConvertWritesTheFramesNumberedFromOneUnderTheVideosName)
     EXPECT_EQ(flm->FrameCount(), 10);
 }
 
-// A decoded frame of one buffer of `bytes`.
-SharedFrame FrameOf(int bytes)
+// A converted frame of one buffer of `bytes`.
+SharedPicture FrameOf(int bytes)
 {
-    FrameHandle frame(av_frame_alloc());
-    frame->buf[0] = av_buffer_alloc(size_t(bytes));
-    return Share(std::move(frame));
+    std::vector<PictureBuffer> buffers;
+    buffers.push_back(PictureBuffer::allocate(bytes, 1, 1));
+    const Picture whole = buffers[0].view();
+    return std::make_shared<const VideoPicture>(0, 0, whole, Picture{}, std::move(buffers), std::weak_ptr<FramePool>{});
 }
 
 std::vector<int64_t> Kept(const FrameCache& cache, int64_t upTo)

@@ -147,10 +147,10 @@ TEST_F(VideoTrust, AFailureToDecodeIsNeverTheEndOfTheFilm)
     ASSERT_TRUE(file) << why;
     std::optional<FrameTimes> times = FrameTimesOf(dir.file("ten.mp4"), *file);
     // Room for one frame: the others are decoded when asked for.
-    VideoSource source(std::move(file), std::move(*times), 1);
+    VideoSource source(std::move(file), std::move(*times), StereoLayout{}, 1);
     ASSERT_TRUE(source.Frame(0, true));
     av_max_alloc(64);
-    const SharedFrame starved = source.Frame(5, true);
+    const SharedPicture starved = source.Frame(5, true);
     av_max_alloc(INT_MAX);
     EXPECT_FALSE(starved);
     EXPECT_TRUE(source.Frame(5, true));

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <numeric>
+#include <thread>
+
+#include "video/video_fixtures.h"
+#include "video/video_film.h"
+#include "video/video_frame_source.h"
+
+namespace plexo::video {
+namespace {
+
+class VideoPairs : public testing::Test {
+protected:
+    // A source over `name` with room for `cacheBytes` of frames.
+    std::unique_ptr<VideoSource> Source(const std::string& name, StereoLayout eyes, size_t cacheBytes)
+    {
+        std::string why;
+        std::unique_ptr<VideoFile> file = VideoFile::Open(dir.file(name), why);
+        EXPECT_TRUE(file) << why;
+        std::optional<FrameTimes> times = file ? FrameTimesOf(dir.file(name), *file) : std::nullopt;
+        if (!times)
+            return nullptr;
+        return std::make_unique<VideoSource>(std::move(file), std::move(*times), eyes, cacheBytes);
+    }
+
+    test::TempDir dir;
+};
+
+uint64_t Sum(const Picture& picture)
+{
+    uint64_t sum = 0;
+    for (int r = 0; r < picture.height; ++r)
+        sum = std::accumulate(picture.row(r), picture.row(r) + picture.rowBytes(), sum);
+    return sum;
+}
+
+// A pair points into the frames the worker converted, numbered and timed
+// by its frames, and stays whole on another thread while the film steps on
+// through a cache of room for four stereo frames, whose buffers go to new
+// frames, and is destroyed.
+TEST_F(VideoPairs, APairHoldsItsFramesWithoutCopiesOnAnyThread)
+{
+    ASSERT_TRUE(test::MakeVideo(dir, "clip.mp4", "-c:v libx264 -g 4"));
+    // Half: the stretch writes the eyes' buffers in our own code, where
+    // ThreadSanitizer sees a buffer handed on while a pair still reads it.
+    const StereoLayout sideBySide{LayoutKind::SideBySide, true, false};
+    for (const StereoLayout eyes : {StereoLayout{}, sideBySide}) {
+        SCOPED_TRACE(eyes.mono() ? "mono" : "side by side");
+        std::unique_ptr<VideoSource> source = Source("clip.mp4", eyes, 4 * 2 * 64 * 48 * 3);
+        ASSERT_TRUE(source);
+        FilmPtr film;
+        if (eyes.mono())
+            film = std::make_unique<VideoFilm>(dir.file("clip.mp4"), std::move(source), SourceLayout{});
+        else
+            film = std::make_unique<TwoViewVideoFilm>(
+                std::make_unique<VideoFrameSource>(dir.file("clip.mp4"), std::move(source)),
+                SourceLayout{eyes, LayoutOrigin::Name});
+        film->SetShift(1);
+        ASSERT_TRUE(film->Seek(3));
+        const EyePairPtr pair = film->Pair(Tone::Colour);
+        ASSERT_TRUE(pair && pair->second);
+        EXPECT_EQ(std::tuple(pair->frameNumber, pair->partnerNumber, pair->timestampUs), std::tuple(4, 5, 120000));
+        EXPECT_EQ(pair->first.data, film->PictureView(Eye::Current, Tone::Colour).data);
+        EXPECT_EQ(std::pair(pair->first.width, pair->second.height), std::pair(64, 48));
+        const EyePairPtr grey = film->PairAt(8, Tone::Grey, true);
+        ASSERT_TRUE(grey);
+        EXPECT_EQ(std::tuple(grey->frameNumber, grey->partnerNumber, grey->timestampUs, grey->first.bytesPerPixel),
+                  std::tuple(9, 10, 320000, 1));
+        const EyePairPtr ready = film->PairAt(8, Tone::Grey, false);
+        ASSERT_TRUE(ready);
+        EXPECT_EQ(ready->first.data, grey->first.data);
+        EXPECT_EQ(film->TimeAt(9), 360000);
+
+        const uint64_t sums[] = {Sum(pair->first), Sum(pair->second)};
+        uint64_t seen[2] = {};
+        std::thread reader([&, held = pair] {
+            for (int pass = 0; pass < 20; ++pass) {
+                seen[0] = Sum(held->first);
+                seen[1] = Sum(held->second);
+            }
+        });
+        for (int step = 0; step < 10; ++step) {
+            film->Seek(step);
+            film->Pair(step % 2 ? Tone::Grey : Tone::Colour);
+        }
+        film.reset();
+        reader.join();
+        EXPECT_EQ(seen[0], sums[0]);
+        EXPECT_EQ(seen[1], sums[1]);
+    }
+}
+
+// A newer request overtakes an older wait, which ends with no frame, and
+// the decoder goes for the newer one.
+TEST_F(VideoPairs, TheNewestRequestWins)
+{
+    ASSERT_TRUE(test::MakeVideo(dir, "clip.mp4", "-c:v libx264 -g 4"));
+    // Before the source, whose worker calls the hook until it goes.
+    std::mutex mutex;
+    std::condition_variable changed;
+    int64_t heldAt = -1;
+    bool release = false;
+    // Room for the first frame only: the worker decodes one more, which the
+    // cache refuses, and rests.
+    std::unique_ptr<VideoSource> source = Source("clip.mp4", {}, 1);
+    ASSERT_TRUE(source);
+    ASSERT_TRUE(source->Frame(0, true));
+    source->SetDecodeHook([&](int64_t index) {
+        std::unique_lock lock(mutex);
+        if (heldAt < 0) {
+            heldAt = index;
+            changed.notify_all();
+            changed.wait(lock, [&] { return release; });
+        }
+    });
+    SharedPicture older;
+    std::thread first([&] { older = source->Newest(6); });
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return heldAt >= 0; });
+    }
+    SharedPicture newer;
+    std::thread second([&] { newer = source->Newest(3); });
+    first.join();
+    EXPECT_FALSE(older);
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    changed.notify_all();
+    second.join();
+    ASSERT_TRUE(newer);
+    EXPECT_EQ(newer->Index(), 3);
+}
+
+}  // namespace
+}  // namespace plexo::video
