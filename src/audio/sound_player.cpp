@@ -109,7 +109,6 @@ bool SoundPlayer::Begin()
         Fault(why);
         return false;
     }
-    lastFault_.clear();
     begun_ = true;
     return true;
 }
@@ -149,6 +148,8 @@ bool SoundPlayer::Feed(int timeoutMs)
         Fault(why);
         return false;
     }
+    // Sound went out: a fault met again is news again.
+    lastFault_.clear();
     return !ended_;
 }
 

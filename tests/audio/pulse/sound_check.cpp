@@ -1,0 +1,83 @@
+// The pulse test's two halves. "play FILM FROM SPEED STOP" plays the film's
+// sound through the sound server from film time FROM (seconds) at SPEED,
+// stops it once the position heard reaches STOP, and prints the position at
+// the stop in microseconds. "onsets RAW" reads a recording (mono 32-bit
+// float at 48 kHz) and prints, in seconds, where any sound starts, where
+// the loud beep starts and where the last sound is.
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/pulse_sink.h"
+#include "audio/sound_player.h"
+#include "platform/log.h"
+
+namespace {
+
+int Play(const char* film, double from, double speed, double stop)
+{
+    plexo::platform::SetLogSink([](const std::string& line, plexo::platform::LogLine) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    });
+    plexo::audio::SoundPlayer player(plexo::audio::MakePulseSink());
+    player.SetFilm(film, -1, 0);
+    if (!player.Play(plexo::play::Micros(from * 1e6), speed))
+        return 1;
+    // Real time: bounded at ten times the span played.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(long((stop - from) / speed * 10000) + 2000);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::optional<plexo::play::Micros> at = player.Position();
+        if (!at)
+            return 2;
+        if (*at >= plexo::play::Micros(stop * 1e6)) {
+            player.Stop();
+            std::printf("%lld\n", static_cast<long long>(*at));
+            return 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return 3;
+}
+
+int Onsets(const char* path)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return 1;
+    std::vector<float> samples;
+    float buffer[4096];
+    for (size_t n; (n = std::fread(buffer, sizeof(float), 4096, file)) > 0;)
+        samples.insert(samples.end(), buffer, buffer + n);
+    std::fclose(file);
+    long first = -1, beep = -1, last = -1;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const float level = std::fabs(samples[i]);
+        if (level > 0.01f) {
+            first = first < 0 ? long(i) : first;
+            last = long(i);
+        }
+        if (level > 0.3f && beep < 0)
+            beep = long(i);
+    }
+    std::printf("%.5f %.5f %.5f\n", first / 48000.0, beep / 48000.0, last / 48000.0);
+    return first < 0 || beep < 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "play" && argc == 6)
+        return Play(argv[2], std::atof(argv[3]), std::atof(argv[4]), std::atof(argv[5]));
+    if (mode == "onsets" && argc == 3)
+        return Onsets(argv[2]);
+    std::fprintf(stderr, "usage: sound_check play FILM FROM SPEED STOP | onsets RAW\n");
+    return 64;
+}
