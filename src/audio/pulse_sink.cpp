@@ -10,9 +10,11 @@ namespace plexo::audio {
 
 namespace {
 
-// How much the server keeps ahead of what is heard: short, so that Stop and
-// a seek are heard at once, long enough for a busy machine.
-constexpr pa_usec_t kTargetLatencyUs = 100000;
+// How much the server keeps ahead of what is heard. Stop and a seek drop the
+// stream, so they are heard at once whatever it is; it only has to outlast
+// the feeding thread's longest wait on a busy machine, for an underrun
+// skips sound.
+constexpr pa_usec_t kTargetLatencyUs = 250000;
 
 class PulseSink final : public Sink {
 public:
