@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMoveEvent>
+#include <QSlider>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -23,6 +25,7 @@
 #include "app/window/app_icon.h"
 #include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
+#include "app/window/sound_control.h"
 #include "app/window/status_fields.h"
 #include "app/window/timeline.h"
 #include "app/window/video_scan_watch.h"
@@ -54,8 +57,12 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     column->setSpacing(0);
     view_ = new CPlexoView(doc_, state, central);
     timeline_ = new Timeline(doc_, central);
+    sound_ = new SoundControl(doc_, commands_, central);
     column->addWidget(view_, 1);
-    column->addWidget(timeline_);
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(timeline_, 1);
+    controls->addWidget(sound_->VolumeSlider());
+    column->addLayout(controls);
     setCentralWidget(central);
     statusFields_ = std::make_unique<StatusFields>(*statusBar());
     scanWatch_ = new VideoScanWatch(this);
@@ -68,7 +75,10 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 
     playTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&playTimer_, &QTimer::timeout, this, [this] { doc_.PlayStep(); });
+    connect(&playTimer_, &QTimer::timeout, this, [this] {
+        doc_.PlayStep();
+        sound_->Ticked();
+    });
 
     DefineCommands();
     viewer_->DefineCommands();
@@ -180,6 +190,7 @@ void CMainFrame::StopPlaying()
         doc_.PlayStopped();
     state.playing = false;
     playTimer_.stop();
+    sound_->PlayStopped();
 }
 
 void CMainFrame::OnPlay()
@@ -192,6 +203,7 @@ void CMainFrame::OnPlay()
     // The period is fixed now; a later change of the rate waits for the next
     // Play.
     playTimer_.start(PlayPeriodMs(doc_.playRate(state.framesPerSecond)));
+    sound_->PlayStarted(doc_.playRate(state.framesPerSecond));
 }
 
 void CMainFrame::OnStereo()
@@ -224,6 +236,7 @@ void CMainFrame::ShowAroundView(bool shown)
     menuBar()->setVisible(shown);
     toolBar_->setVisible(shown && toolBarShown_);
     timeline_->setVisible(shown);
+    sound_->VolumeSlider()->setVisible(shown);
     statusBar()->setVisible(shown && commands_.IsChecked(kCmdViewStatusBar));
 }
 
@@ -298,6 +311,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // Without the late-tick note: nobody is left to read it.
     state.playing = false;
     playTimer_.stop();
+    sound_->PlayStopped();
     if (ShownPresentation(state.stereo, doc_.stereo().presentation).flips)
         OnStereo();
     QMainWindow::closeEvent(event);
