@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "audio/export_sound.h"
 #include "audio/fake_sink.h"
 #include "audio/sound_fixtures.h"
 #include "platform/log.h"
@@ -105,6 +106,16 @@ INSTANTIATE_TEST_SUITE_P(Player, SoundFaults,
                          testing::Values(Fault{"NoServer", &test::FakeSinkState::startFailure, "no sound server: Connection refused"},
                                          Fault{"ServerGone", &test::FakeSinkState::writeFailure, "the sound server went away"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// An export at another rate than the film's own keeps its picture and
+// drops the sound with the line that says why; the video is not touched.
+TEST_F(SoundPlayerTest, ExportAtAnotherSpeedDropsTheSound)
+{
+    test::WriteBytes(dir_.file("out.mp4"), {1, 2, 3});
+    EXPECT_TRUE(AddExportSound({dir_.file("out.mp4"), film_, -1, 2000000, 25, 50}));
+    EXPECT_EQ(platform::LogText(), "\r\nsound dropped: not at the film's own speed");
+    EXPECT_EQ(test::ReadBytes(dir_.file("out.mp4")), (std::vector<uint8_t>{1, 2, 3}));
+}
 
 }  // namespace
 }  // namespace plexo::audio
