@@ -17,8 +17,6 @@ struct FakeSinkState {
     std::vector<std::vector<float>> streams;
     std::optional<audio::Micros> heard;
     long room = 4800;
-    int volume = -1;
-    bool muted = false;
     int stops = 0;
     // Set: the next Start fails with this reason.
     std::string startFailure;
@@ -57,12 +55,7 @@ public:
         std::lock_guard hold(s_.lock);
         ++s_.stops;
     }
-    void SetVolume(int percent, bool muted) override
-    {
-        std::lock_guard hold(s_.lock);
-        s_.volume = percent;
-        s_.muted = muted;
-    }
+    void SetVolume(int, bool) override {}
 
 private:
     FakeSinkState& s_;

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "audio/sound_fixtures.h"
-#include "support/outside_programs.h"
 
 namespace plexo::audio {
 namespace {

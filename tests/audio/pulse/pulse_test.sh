@@ -22,8 +22,8 @@ cleanup() {
 trap cleanup EXIT
 pulse_start "$work"
 
-# A quiet 440 Hz tone throughout, so that the first sound marks the film time
-# played from, and a loud 1 kHz beep at 1 s.
+# A quiet 440 Hz tone throughout, so that the end of the sound shows when the
+# stream stopped, and a loud 1 kHz beep at 1 s.
 ffmpeg -v error -f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -f lavfi \
   -i 'aevalsrc=0.05*sin(2*PI*440*t)+if(between(t\,1\,1.1)\,0.8*sin(2*PI*1000*t)\,0):s=48000:d=3' \
   -map 0:v -map 1:a -c:v libx264 -pix_fmt yuv420p -c:a pcm_s16le "$work/beep.mkv"
@@ -40,7 +40,7 @@ while read -r from speed stop slack; do
   # What the server still had when the stream went is not heard.
   sleep 0.3
   kill "$parec_pid"; wait "$parec_pid" 2>/dev/null || true; parec_pid=""
-  read -r _ beep last < <("$check" onsets "$work/heard.raw") || fail "nothing heard at $from $speed"
+  read -r beep last < <("$check" onsets "$work/heard.raw") || fail "nothing heard at $from $speed"
   awk -v b="$beep" -v l="$last" -v from="$from" -v s="$speed" -v stop="$stopped" -v slack="$slack" '
     BEGIN {
       # The film time the sound ended at, as the beep places it, past the

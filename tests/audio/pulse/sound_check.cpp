@@ -2,8 +2,8 @@
 // sound through the sound server from film time FROM (seconds) at SPEED,
 // stops it once the position heard reaches STOP, and prints the position at
 // the stop in microseconds. "onsets RAW" reads a recording (mono 32-bit
-// float at 48 kHz) and prints, in seconds, where any sound starts, where
-// the loud beep starts and where the last sound is.
+// float at 48 kHz) and prints, in seconds, where the loud beep starts and
+// where the last sound is.
 
 #include <chrono>
 #include <cmath>
@@ -55,18 +55,13 @@ int Onsets(const char* path)
     for (size_t n; (n = std::fread(buffer, sizeof(float), 4096, file)) > 0;)
         samples.insert(samples.end(), buffer, buffer + n);
     std::fclose(file);
-    long first = -1, beep = -1, last = -1;
+    long beep = -1, last = -1;
     for (size_t i = 0; i < samples.size(); ++i) {
-        const float level = std::fabs(samples[i]);
-        if (level > 0.01f) {
-            first = first < 0 ? long(i) : first;
-            last = long(i);
-        }
-        if (level > 0.3f && beep < 0)
-            beep = long(i);
+        last = std::fabs(samples[i]) > 0.01f ? long(i) : last;
+        beep = beep < 0 && std::fabs(samples[i]) > 0.3f ? long(i) : beep;
     }
-    std::printf("%.5f %.5f %.5f\n", first / 48000.0, beep / 48000.0, last / 48000.0);
-    return first < 0 || beep < 0;
+    std::printf("%.5f %.5f\n", beep / 48000.0, last / 48000.0);
+    return beep < 0;
 }
 
 }  // namespace
