@@ -152,12 +152,14 @@ void SoundControl::Ticked()
     const Film* film = doc_.film();
     const int32_t frame = film ? film->FrameNumber() : -1;
     const bool forward = doc_.direction == 0;
-    const bool turned = forward && (frame < lastFrame_ || !wasForward_);
+    // Any frame but the next one (a step, a seek, the timeline, another
+    // film, a loop) or a turn forward starts the sound again from it.
+    const bool jumped = forward && (frame != lastFrame_ + doc_.step() + 1 || !wasForward_);
     lastFrame_ = frame;
     wasForward_ = forward;
     if (!forward)
         player_.Stop();
-    else if (turned)
+    else if (jumped)
         PlayStarted(playRate_);
 }
 

@@ -42,8 +42,8 @@ public:
     void PlayStarted(double playRate);
     void PlayStopped();
     // After each playback tick: silent on bounce's return leg, and again
-    // from the frame shown when the film turns forward or a looping film
-    // came round.
+    // from the frame shown after any other frame than the next one (a
+    // step, a seek, a loop) or a turn forward.
     void Ticked();
 
     audio::SoundPlayer& player() { return player_; }
