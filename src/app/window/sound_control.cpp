@@ -131,7 +131,7 @@ void SoundControl::PlayStarted(double playRate)
 {
     playRate_ = playRate;
     const Film* film = doc_.film();
-    lastFrame_ = film ? film->FrameNumber() : -1;
+    lastFrame_ = film ? film->Position() : -1;
     wasForward_ = doc_.direction == 0;
     if (!film || !doc_.ownRate() || doc_.direction != 0 || doc_.filmPaths().empty())
         return;
@@ -139,7 +139,7 @@ void SoundControl::PlayStarted(double playRate)
     // A pair of videos plays the first one's sound, as it shows its frames
     // first; a time-shift film the current frame's, its first eye's.
     player_.SetFilm(doc_.filmPaths().front(), doc_.audioTrack(), play::Micros(std::llround(film->Duration() * 1e6)));
-    player_.Play(play::Micros(std::llround(film->FrameNumber() * 1e6 / rate)), playRate * (doc_.step() + 1) / rate);
+    player_.Play(play::Micros(std::llround(film->Position() * 1e6 / rate)), playRate * (doc_.step() + 1) / rate);
 }
 
 void SoundControl::PlayStopped()
@@ -150,7 +150,7 @@ void SoundControl::PlayStopped()
 void SoundControl::Ticked()
 {
     const Film* film = doc_.film();
-    const int32_t frame = film ? film->FrameNumber() : -1;
+    const int32_t frame = film ? film->Position() : -1;
     const bool forward = doc_.direction == 0;
     // Any frame but the next one (a step, a seek, the timeline, another
     // film, a loop) or a turn forward starts the sound again from it.
