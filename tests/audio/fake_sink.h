@@ -16,12 +16,9 @@ struct FakeSinkState {
     // The samples of every stream started, the last one last.
     std::vector<std::vector<float>> streams;
     std::optional<audio::Micros> heard;
-    long room = 4800;
     int stops = 0;
-    // Set: the next Start fails with this reason.
-    std::string startFailure;
-    // Set: a write fails with this reason.
-    std::string writeFailure;
+    // Set: the next Start, or a write, fails with this reason.
+    std::string startFailure, writeFailure;
 };
 
 class FakeSink final : public audio::Sink {
@@ -30,20 +27,16 @@ public:
     bool Start(const audio::SinkFormat& format, std::string& why) override
     {
         std::lock_guard hold(s_.lock);
-        why = s_.startFailure;
-        if (!why.empty())
-            return false;
         s_.format = format;
         s_.streams.emplace_back();
-        return true;
+        return (why = s_.startFailure).empty();
     }
-    long WaitWritable(int, std::string&) override { return s_.room; }
+    long WaitWritable(int, std::string&) override { return 4800; }
     bool Write(const float* samples, size_t frames, std::string& why) override
     {
         std::lock_guard hold(s_.lock);
-        why = s_.writeFailure;
         s_.streams.back().insert(s_.streams.back().end(), samples, samples + frames * size_t(s_.format.channels));
-        return why.empty();
+        return (why = s_.writeFailure).empty();
     }
     std::optional<audio::Micros> Heard() override
     {

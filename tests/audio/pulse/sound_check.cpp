@@ -1,17 +1,14 @@
-// The pulse test's two halves. "play FILM FROM SPEED STOP" plays the film's
+// The pulse test's player. "play FILM FROM SPEED STOP" plays the film's
 // sound through the sound server from film time FROM (seconds) at SPEED,
 // stops it once the position heard reaches STOP, and prints the position at
-// the stop in microseconds. "onsets RAW" reads a recording (mono 32-bit
-// float at 48 kHz) and prints, in seconds, where the loud beep starts and
-// where the last sound is.
+// the stop in microseconds, and on stderr the milliseconds from Play to the
+// first sound heard.
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "audio/pulse_sink.h"
 #include "audio/sound_player.h"
@@ -49,25 +46,6 @@ int Play(const char* film, double from, double speed, double stop)
     return 3;
 }
 
-int Onsets(const char* path)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return 1;
-    std::vector<float> samples;
-    float buffer[4096];
-    for (size_t n; (n = std::fread(buffer, sizeof(float), 4096, file)) > 0;)
-        samples.insert(samples.end(), buffer, buffer + n);
-    std::fclose(file);
-    long beep = -1, last = -1;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        last = std::fabs(samples[i]) > 0.01f ? long(i) : last;
-        beep = beep < 0 && std::fabs(samples[i]) > 0.3f ? long(i) : beep;
-    }
-    std::printf("%.5f %.5f\n", beep / 48000.0, last / 48000.0);
-    return beep < 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -75,8 +53,6 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "play" && argc == 6)
         return Play(argv[2], std::atof(argv[3]), std::atof(argv[4]), std::atof(argv[5]));
-    if (mode == "onsets" && argc == 3)
-        return Onsets(argv[2]);
-    std::fprintf(stderr, "usage: sound_check play FILM FROM SPEED STOP | onsets RAW\n");
+    std::fprintf(stderr, "usage: sound_check play FILM FROM SPEED STOP\n");
     return 64;
 }
