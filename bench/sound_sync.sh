@@ -11,7 +11,8 @@
 # first sound heard, from four points of the film twice, through the sound
 # layer alone (tests/audio/pulse's sound_check).
 #
-#   bench/sound_sync.sh [SECONDS]   # PLEXO, SOUND_CHECK name the programs
+#   bench/sound_sync.sh [SECONDS]   # PLEXO, SOUND_CHECK name the programs,
+#                                   # PLAYERS which run ("ffplay plexo")
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 plexo="${PLEXO:-$root/build/bench/src/app/plexo}"
@@ -107,10 +108,10 @@ print("%s: median %.1f ms, range %.1f .. %.1f ms, drift %.1f ms, %d events, %s" 
 PY
 }
 
-record ffplay ffplay -loglevel error -autoexit -left 0 -top 0 "$work/film.mp4"
-record plexo env ASAN_OPTIONS=detect_leaks=0 "$plexo" "$work/film.mp4" /play
-offsets ffplay
-offsets plexo
+players="${PLAYERS:-ffplay plexo}"
+case " $players " in *" ffplay "*) record ffplay ffplay -loglevel error -autoexit -left 0 -top 0 "$work/film.mp4" ;; esac
+case " $players " in *" plexo "*) record plexo env ASAN_OPTIONS=detect_leaks=0 "$plexo" "$work/film.mp4" /play ;; esac
+for player in $players; do offsets "$player"; done
 
 # The sound layer alone: Play to the first sound, and seeks.
 if [ -x "$check" ]; then
