@@ -28,14 +28,16 @@ int Play(const char* film, double from, double speed, double stop)
     // Real time: bounded at ten times the span played.
     const auto started = std::chrono::steady_clock::now();
     bool heard = false;
-    const auto deadline = started +
-                          std::chrono::milliseconds(long((stop - from) / speed * 10000) + 2000);
+    const auto deadline = started + std::chrono::milliseconds(long((stop - from) / speed * 10000) + 2000);
     while (std::chrono::steady_clock::now() < deadline) {
         const std::optional<plexo::play::Micros> at = player.Position();
         if (!at)
             return 2;
-        if (!heard && *at > plexo::play::Micros(from * 1e6) && (heard = true))
-            std::fprintf(stderr, "first sound after %lld ms\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
+        if (!heard && *at > plexo::play::Micros(from * 1e6)) {
+            heard = true;
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+            std::fprintf(stderr, "first sound after %lld ms\n", static_cast<long long>(ms.count()));
+        }
         if (*at >= plexo::play::Micros(stop * 1e6)) {
             player.Stop();
             std::printf("%lld\n", static_cast<long long>(*at));
