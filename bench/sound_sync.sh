@@ -66,7 +66,9 @@ offsets() {
   ffmpeg -loglevel error -i "$work/$name.mkv" -map 0:v -copyts \
     -vf "signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=$work/$name.luma" -f null -
   ffprobe -v error -select_streams a -show_entries stream=start_time -of csv=p=0 "$work/$name.mkv" >"$work/$name.start"
-  ffmpeg -loglevel error -i "$work/$name.mkv" -map 0:a -ac 1 -ar 48000 -f f32le "$work/$name.raw"
+  # Gaps in the capture are filled by its times, so a sample's place is its time.
+  ffmpeg -loglevel error -i "$work/$name.mkv" -map 0:a -af aresample=async=1 -ac 1 -ar 48000 -f f32le \
+    "$work/$name.raw"
   python3 - "$work/$name" "$(cat "$work/$name.cpu")" <<'PY'
 import struct, sys, statistics
 base = sys.argv[1]
