@@ -115,6 +115,11 @@ public:
     // Kept as the film's own rate; the stream's rate, or one outside 0.01 to
     // 1000, forgets it. Nothing for other films.
     void setFilmRate(double rate);
+    // The sound track chosen for the film (the stream's index in its file),
+    // kept in its record as "audio-track"; -1 while none is chosen, which
+    // plays the file's default.
+    int32_t audioTrack() const;
+    void setAudioTrack(int32_t track);
 
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of single-view films without their own. A new

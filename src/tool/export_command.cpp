@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "audio/export_sound.h"
 #include "convert/stereo_export.h"
+#include "doc/film_memory.h"
 #include "platform/document_settings.h"
 #include "platform/frame_settings.h"
 #include "tool/command.h"
@@ -129,7 +131,10 @@ int RunExport(Args& args)
     int done = 0;
     {
         const ProgressReport progress;
-        result = Export(*film, *out, options, progress.control(), &written);
+        // The track the viewer keeps for the film.
+        const int track = RecallFilm(FilmKey({path})).Number("audio-track", 100000).value_or(-1);
+        result = audio::ExportWithSound(*film, *out, options, progress.control(),
+                                        {path, track, !args.has("no-audio")}, &written);
         done = progress.done();
     }
     if (result == ExportResult::NoFrame)
@@ -145,14 +150,15 @@ int RunExport(Args& args)
 const bool registered = RegisterCommand(
     {"export",
      "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
-     "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L] --out OUT\n"
+     "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L] [--no-audio] --out OUT\n"
      "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
      "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
      "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
      "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
      "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
-     "  film's rate, else the Settings' Frames/sec; prints the names it wrote",
-     {"swap"},
+     "  film's rate, else the Settings' Frames/sec; a whole video's .mp4 or .mkv keeps its sound (the\n"
+     "  track the viewer chose for it) unless --no-audio; prints the names it wrote",
+     {"swap", "no-audio"},
      RunExport});
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "audio/audio_tracks.h"
 #include "film/file_formats.h"
 #include "film/flm_film.h"
 #include "tool/command.h"
@@ -49,6 +50,20 @@ std::string PlayOrderNumbers(Film& film)
     return numbers;
 }
 
+// A video's sound streams, one a line: "audio: 1 aac, 2 channels, 48000 Hz,
+// eng, default" (the stream's index; "-" for a language the file does not
+// state); "audio: none" for a video without sound.
+void PrintAudioTracks(const std::string& path)
+{
+    const std::vector<audio::AudioTrack> tracks = audio::AudioTracksOf(path);
+    if (tracks.empty())
+        std::printf("audio: none\n");
+    for (const audio::AudioTrack& track : tracks)
+        std::printf("audio: %d %s, %d %s, %d Hz, %s%s\n", track.index, track.codec.c_str(), track.channels,
+                    track.channels == 1 ? "channel" : "channels", track.rate,
+                    track.language.empty() ? "-" : track.language.c_str(), track.isDefault ? ", default" : "");
+}
+
 int RunInfo(Args& args)
 {
     if (!args.onlyKnown({kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
@@ -78,6 +93,8 @@ int RunInfo(Args& args)
     const std::string duration = Decimal(film->Duration());
     std::printf("eyes: %d\nlayout: %s\nfps: %s\nduration: %s%s\n", film->Eyes(), LayoutText(film->Layout()).c_str(),
                 Decimal(film->FrameRate()).c_str(), duration.c_str(), duration == "-" ? "" : " s");
+    if (!numbered)
+        PrintAudioTracks(path);
     if (!first)
         return Fail("cannot read the picture of the first frame of " + path);
     return kOk;
@@ -85,7 +102,7 @@ int RunInfo(Args& args)
 
 const bool registered = RegisterCommand({"info", "FILM [--source-layout L]\n"
                                                  "    prints kind, frames, numbers (the first 1000; none for a "
-                                                 "video), size, eyes, layout, fps and duration",
+                                                 "video), size, eyes, layout, fps, duration and a video's audio streams",
                                          {}, RunInfo});
 
 }  // namespace

@@ -80,7 +80,14 @@ TEST_F(Tool, InfoOfEachKindOfFilm)
     // A video's frames have times, not numbers of their own.
     ASSERT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 3 " + Q("clip.mp4")));
     EXPECT_EQ(Run("info " + Q("clip.mp4")).out, "kind: video\nframes: 3\nsize: 64x48\neyes: 1\n"
-                                                "layout: mono (none)\nfps: 25\nduration: 0.12 s\n");
+                                                "layout: mono (none)\nfps: 25\nduration: 0.12 s\naudio: none\n");
+    // Its sound streams, by their index in the file.
+    ASSERT_TRUE(test::RunCommand(
+        "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -f lavfi -i sine=r=48000 -f lavfi -i sine=r=44100 "
+        "-frames:v 3 -t 0.12 -map 0:v -map 1:a -map 2:a -c:a:0 aac -ac:a:0 2 -c:a:1 mp2 -metadata:s:a:0 language=eng "
+        "-metadata:s:a:1 language=fre -disposition:a:0 0 -disposition:a:1 default " + Q("sound.mkv")));
+    EXPECT_TRUE(Run("info " + Q("sound.mkv")).out.ends_with("\naudio: 1 aac, 2 channels, 48000 Hz, eng\n"
+                                                           "audio: 2 mp2, 1 channel, 44100 Hz, fre, default\n"));
     // frame --eye: one eye of a two-view film, a half layout's at its whole shape, or a single view's partner.
     EXPECT_EQ(Run("frame " + Q("photo.mpo") + " --eye second --out " + Q("eye.bmp")).out, "16x8\n");
     EXPECT_EQ(Identify(dir.file("eye.bmp"), "%w %h"), "16 8");

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "app/dialogs/run_panel.h"
+#include "audio/export_sound.h"
 #include "convert/output_names.h"
 #include "convert/stereo_export.h"
 #include "doc/document.h"
@@ -86,6 +87,8 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     qualityBox_->setValue(95);
     qualityBox_->setSuffix(QStringLiteral(" %"));
     distBox_ = new QCheckBox(QStringLiteral("Apply the view's displacement"), this);
+    soundBox_ = new QCheckBox(QStringLiteral("Keep the &sound"), this);
+    soundBox_->setChecked(true);
     nameEdit_ = new QLineEdit(this);
     nameEdit_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
     browseButton_ = new QPushButton(QStringLiteral("Browse..."), this);
@@ -128,6 +131,7 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     form->addLayout(frames, row++, 1, 1, 2);
     addRow("JPEG &quality", qualityBox_);
     form->addWidget(distBox_, row++, 1, 1, 2);
+    form->addWidget(soundBox_, row++, 1, 1, 2);
     auto* output = new QLabel(QStringLiteral("&Output"), this);
     output->setBuddy(nameEdit_);
     form->addWidget(output, row, 0);
@@ -186,6 +190,7 @@ void ExportPnl::OnFormatChosen()
     const ExportFormat* format = Format();
     modeList_->setEnabled(format && format->takesMode);
     layoutList_->setEnabled(format && format->oneFile);
+    soundBox_->setEnabled(format && format->oneFile);
     // A name of another format's extension takes this one's.
     const QString name = nameEdit_->text();
     const ExportFormat* named = ExportFormatOf(name.toStdString());
@@ -253,8 +258,9 @@ void ExportPnl::OnStart()
             existing.push_back(name);
     if (!MayReplace(this, existing, "export"))
         return;
-    runPanel_->Run([film, out, options](const ConversionControl& control) {
-        return ResultOf(Export(*film, out, options, control));
+    const audio::FilmSound sound{doc_.filmPaths().front(), doc_.audioTrack(), soundBox_->isChecked()};
+    runPanel_->Run([film, out, options, sound](const ConversionControl& control) {
+        return ResultOf(audio::ExportWithSound(*film, out, options, control, sound));
     });
 }
 

@@ -45,6 +45,7 @@ public:
     QRadioButton* currentFrameButton() const { return currentFrame_; }
     QSpinBox* qualityBox() const { return qualityBox_; }
     QCheckBox* distBox() const { return distBox_; }
+    QCheckBox* soundBox() const { return soundBox_; }
     QLineEdit* nameEdit() const { return nameEdit_; }
     QPushButton* browseButton() const { return browseButton_; }
     QPushButton* startButton() const { return startButton_; }
@@ -70,6 +71,8 @@ private:
     QRadioButton* currentFrame_;
     QSpinBox* qualityBox_;
     QCheckBox* distBox_;
+    // Unticked, a video's export drops the film's sound.
+    QCheckBox* soundBox_;
     QLineEdit* nameEdit_;
     QPushButton* browseButton_;
     QPushButton* startButton_;

@@ -72,6 +72,13 @@ enum CommandId : int {
     // (app/window/viewer_layout.cpp), Automatic first; the ids up to 32959
     // are kept for them.
     kCmdLayoutFirst = 32950,
+    // The Audio menu: mute, the volume down and up, and the film's sound
+    // tracks, this id plus the track's place in the file's list; the ids up
+    // to 32979 are kept for them.
+    kCmdMute = 32874,
+    kCmdVolumeDown = 32875,
+    kCmdVolumeUp = 32876,
+    kCmdAudioTrackFirst = 32960,
 };
 
 }  // namespace plexo

@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMoveEvent>
+#include <QSlider>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -23,6 +25,7 @@
 #include "app/window/app_icon.h"
 #include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
+#include "app/window/sound_control.h"
 #include "app/window/status_fields.h"
 #include "app/window/timeline.h"
 #include "app/window/video_scan_watch.h"
@@ -54,8 +57,12 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     column->setSpacing(0);
     view_ = new CPlexoView(doc_, state, player_, central);
     timeline_ = new Timeline(doc_, central);
+    sound_ = new SoundControl(doc_, commands_, central);
     column->addWidget(view_, 1);
-    column->addWidget(timeline_);
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(timeline_, 1);
+    controls->addWidget(sound_->VolumeSlider());
+    column->addLayout(controls);
     setCentralWidget(central);
     statusFields_ = std::make_unique<StatusFields>(*statusBar());
     scanWatch_ = new VideoScanWatch(this);
@@ -68,6 +75,11 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 
     player_.AddOutput(*view_);
+    // A video's sound follows its forward legs, and the clock follows the
+    // sound while it is heard.
+    player_.soundFrom = [this](play::Micros at, double speed) { return sound_->PlayFrom(at, speed); };
+    player_.silence = [this] { sound_->Silence(); };
+    player_.SetMaster(&sound_->player());
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
 
@@ -241,6 +253,7 @@ void CMainFrame::ShowAroundView(bool shown)
     menuBar()->setVisible(shown);
     toolBar_->setVisible(shown && toolBarShown_);
     timeline_->setVisible(shown);
+    sound_->VolumeSlider()->setVisible(shown);
     statusBar()->setVisible(shown && commands_.IsChecked(kCmdViewStatusBar));
 }
 

@@ -26,6 +26,7 @@ class CPlexoDoc;
 class CPlexoView;
 class PageFlipStereo;
 class SetPnl;
+class SoundControl;
 class StatusFields;
 class Timeline;
 class VideoScanWatch;
@@ -137,6 +138,8 @@ private:
     CommandTable commands_;
     CPlexoView* view_ = nullptr;
     Timeline* timeline_ = nullptr;
+    // A child of the window.
+    SoundControl* sound_ = nullptr;
     std::unique_ptr<StatusFields> statusFields_;
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;

@@ -9,6 +9,7 @@
 #include "app/dialogs/shortcuts_dlg.h"
 #include "app/window/command_ids.h"
 #include "app/window/main_frame.h"
+#include "app/window/sound_control.h"
 #include "app/window/toolbar_icons.h"
 #include "app/window/viewer_commands.h"
 #include "doc/document.h"
@@ -157,6 +158,7 @@ void CMainFrame::BuildMenus()
     view->setToolTipsVisible(true);
     addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdNextFilm,
                                       kCmdPreviousFilm, 0, kCmdStereo, kCmdSettings});
+    sound_->AddMenu(*bar, *this);
     bar->addAction(commands_.Action(kCmdTranslate));
     bar->addAction(commands_.Action(kCmdScreen));
     addMenu(QStringLiteral("&Help"), {kCmdKeyboardShortcuts, 0, kCmdAbout});

@@ -1,0 +1,314 @@
+#include "audio/sound_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+#include "audio/sound_input.h"
+#include "audio/tempo_filter.h"
+#include "video/av_handles.h"
+
+namespace plexo::audio {
+
+namespace {
+
+// The most channels played; a file with more keeps its first eight.
+constexpr int kMaxChannels = 8;
+// Frames of silence made at a time for a gap or the tail.
+constexpr int64_t kSilenceChunk = 4096;
+// Packets the decoder may refuse one after another before the stream counts
+// as one it cannot decode.
+constexpr int kMaxRefused = 64;
+
+struct ResamplerFreer {
+    void operator()(SwrContext* s) const { swr_free(&s); }
+};
+
+}  // namespace
+
+struct SoundDecoder::Parts {
+    SoundInput input;
+    AVStream* stream = nullptr;
+    video::CodecHandle codec;
+    video::PacketHandle packet{av_packet_alloc()};
+    video::FrameHandle frame{av_frame_alloc()};
+    std::unique_ptr<SwrContext, ResamplerFreer> resampler;
+    // The layout and format the resampler was set for.
+    AVChannelLayout resampledLayout{};
+    int resampledFormat = -1;
+    int resampledRate = 0;
+    // While the speed is not 1.
+    std::unique_ptr<TempoFilter> tempo;
+    double speed = 1;
+    // The film's sample the next one placed stands for, and the picture's end.
+    int64_t nextSample = 0;
+    int64_t endSample = std::numeric_limits<int64_t>::max();
+    bool decoderDrained = false;
+    bool decoderEnded = false;
+    int refused = 0;
+    // Samples ready for Read, interleaved, and how many of them were read.
+    std::vector<float> ready;
+    size_t readyAt = 0;
+    std::vector<float> placed;
+};
+
+SoundDecoder::SoundDecoder() : parts_(std::make_unique<Parts>()) {}
+SoundDecoder::~SoundDecoder()
+{
+    if (parts_)
+        av_channel_layout_uninit(&parts_->resampledLayout);
+}
+
+std::unique_ptr<SoundDecoder> SoundDecoder::Open(const std::string& path, int track, Micros pictureLength,
+                                                 std::string& why)
+{
+    std::unique_ptr<SoundDecoder> decoder(new SoundDecoder);
+    Parts& p = *decoder->parts_;
+    p.input = OpenSoundInput(path, why);
+    if (!p.input)
+        return nullptr;
+    if (track < 0)
+        track = DefaultTrack(p.input.tracks);
+    const auto chosen = std::find_if(p.input.tracks.begin(), p.input.tracks.end(),
+                                     [&](const AudioTrack& t) { return t.index == track; });
+    if (chosen == p.input.tracks.end()) {
+        why = p.input.tracks.empty() ? "" : "the film has no sound track " + std::to_string(track);
+        return nullptr;
+    }
+    p.stream = p.input.format->streams[track];
+    const AVCodec* codec = avcodec_find_decoder(p.stream->codecpar->codec_id);
+    if (!codec) {
+        why = "no decoder for its sound, " + chosen->codec;
+        return nullptr;
+    }
+    p.codec.reset(avcodec_alloc_context3(codec));
+    if (!p.codec || !p.packet || !p.frame) {
+        why = "out of memory";
+        return nullptr;
+    }
+    if (int error = avcodec_parameters_to_context(p.codec.get(), p.stream->codecpar);
+        error < 0 || (error = avcodec_open2(p.codec.get(), codec, nullptr)) < 0) {
+        why = "its sound's decoder fails: " + video::ErrorText(error);
+        return nullptr;
+    }
+    const int channels = std::min(p.stream->codecpar->ch_layout.nb_channels, kMaxChannels);
+    const int rate = p.stream->codecpar->sample_rate;
+    if (channels <= 0 || rate <= 0 || rate > 768000) {
+        why = "its sound states no channels or rate";
+        return nullptr;
+    }
+    decoder->format_ = {rate, channels};
+    // The other streams' packets are never read.
+    for (unsigned i = 0; i < p.input.format->nb_streams; ++i)
+        if (int(i) != track)
+            p.input.format->streams[i]->discard = AVDISCARD_ALL;
+    const SoundInput& input = p.input;
+    const Micros stated = input.pictureEndUs > input.pictureStartUs ? input.pictureEndUs - input.pictureStartUs : 0;
+    const Micros length = pictureLength > 0 ? pictureLength : stated;
+    if (length > 0)
+        p.endSample = av_rescale(length, rate, 1000000);
+    return decoder;
+}
+
+bool SoundDecoder::Restart(Micros from, double speed, std::string& why)
+{
+    Parts& p = *parts_;
+    from = std::max<Micros>(from, 0);
+    const int64_t target =
+        av_rescale_q(from + p.input.pictureStartUs, AVRational{1, 1000000}, p.stream->time_base);
+    // A file that cannot seek is read from its start, which is where a
+    // first Play stands anyway.
+    if (av_seek_frame(p.input.format.get(), p.stream->index, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(p.input.format.get(), p.stream->index, std::numeric_limits<int64_t>::min(),
+                      AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) < 0) {
+        why = "its sound cannot seek";
+        return false;
+    }
+    avcodec_flush_buffers(p.codec.get());
+    if (p.resampler)
+        swr_init(p.resampler.get());
+    p.nextSample = av_rescale(from, format_.rate, 1000000);
+    p.decoderDrained = p.decoderEnded = false;
+    p.refused = 0;
+    p.ready.clear();
+    p.readyAt = 0;
+    p.speed = speed;
+    p.tempo.reset();
+    if (std::abs(speed - 1) < 1e-6)
+        return true;
+    p.tempo = TempoFilter::Make(format_, speed, why);
+    return p.tempo != nullptr;
+}
+
+namespace {
+
+// The frame's samples as interleaved floats of `format`'s channels.
+bool Resample(SoundDecoder::Parts& p, const SinkFormat& format, const AVFrame& frame, std::vector<float>& into,
+              std::string& why)
+{
+    if (!p.resampler || av_channel_layout_compare(&p.resampledLayout, &frame.ch_layout) != 0 ||
+        p.resampledFormat != frame.format || p.resampledRate != frame.sample_rate) {
+        AVChannelLayout out{};
+        av_channel_layout_default(&out, format.channels);
+        SwrContext* made = nullptr;
+        const int error = swr_alloc_set_opts2(&made, &out, AV_SAMPLE_FMT_FLT, format.rate,
+                                              const_cast<AVChannelLayout*>(&frame.ch_layout),
+                                              AVSampleFormat(frame.format), frame.sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&out);
+        p.resampler.reset(made);
+        if (error < 0 || swr_init(made) < 0) {
+            p.resampler.reset();
+            why = "its sound cannot be converted";
+            return false;
+        }
+        av_channel_layout_uninit(&p.resampledLayout);
+        av_channel_layout_copy(&p.resampledLayout, &frame.ch_layout);
+        p.resampledFormat = frame.format;
+        p.resampledRate = frame.sample_rate;
+    }
+    const int room = swr_get_out_samples(p.resampler.get(), frame.nb_samples);
+    into.resize(size_t(std::max(room, 0)) * size_t(format.channels));
+    auto* out = reinterpret_cast<uint8_t*>(into.data());
+    const int made = swr_convert(p.resampler.get(), &out, room, const_cast<const uint8_t**>(frame.extended_data),
+                                 frame.nb_samples);
+    if (made < 0) {
+        why = "its sound cannot be converted";
+        return false;
+    }
+    into.resize(size_t(made) * size_t(format.channels));
+    return true;
+}
+
+enum class Got { Frame, End, Failed };
+
+Got DecodeFrame(SoundDecoder::Parts& p, std::string& why)
+{
+    for (;;) {
+        const int received = avcodec_receive_frame(p.codec.get(), p.frame.get());
+        if (received == 0) {
+            p.refused = 0;
+            return Got::Frame;
+        }
+        if (received == AVERROR_EOF)
+            return Got::End;
+        if (received != AVERROR(EAGAIN)) {
+            why = "its sound cannot be decoded: " + video::ErrorText(received);
+            return Got::Failed;
+        }
+        if (p.decoderDrained)
+            return Got::End;
+        const int read = av_read_frame(p.input.format.get(), p.packet.get());
+        if (read < 0) {
+            p.decoderDrained = true;
+            avcodec_send_packet(p.codec.get(), nullptr);
+            continue;
+        }
+        if (p.packet->stream_index == p.stream->index && avcodec_send_packet(p.codec.get(), p.packet.get()) < 0 &&
+            ++p.refused > kMaxRefused) {
+            av_packet_unref(p.packet.get());
+            why = "its sound cannot be decoded";
+            return Got::Failed;
+        }
+        av_packet_unref(p.packet.get());
+    }
+}
+
+// The next samples on the film's time line, before the tempo: a decoded
+// frame put where its time says, silence for a gap or the tail; empty at
+// the picture's end. False when decoding failed.
+bool Place(SoundDecoder::Parts& p, const SinkFormat& format, std::vector<float>& out, std::string& why)
+{
+    out.clear();
+    const size_t channels = size_t(format.channels);
+    while (out.empty() && p.nextSample < p.endSample) {
+        if (p.decoderEnded) {
+            if (p.endSample == std::numeric_limits<int64_t>::max())
+                return true;
+            const int64_t n = std::min(kSilenceChunk, p.endSample - p.nextSample);
+            out.assign(size_t(n) * channels, 0.0f);
+            p.nextSample += n;
+            return true;
+        }
+        const Got got = DecodeFrame(p, why);
+        if (got == Got::Failed)
+            return false;
+        if (got == Got::End) {
+            p.decoderEnded = true;
+            continue;
+        }
+        std::vector<float> samples;
+        const int64_t time = p.frame->best_effort_timestamp;
+        const bool converted = Resample(p, format, *p.frame, samples, why);
+        av_frame_unref(p.frame.get());
+        if (!converted)
+            return false;
+        int64_t at = p.nextSample;
+        if (time != AV_NOPTS_VALUE) {
+            const int64_t us = av_rescale_q(time, p.stream->time_base, AVRational{1, 1000000});
+            at = av_rescale(us - p.input.pictureStartUs, format.rate, 1000000);
+        }
+        // Timestamps a millisecond off are taken as contiguous, so rounding
+        // never clicks.
+        const int64_t slack = format.rate / 1000;
+        if (std::abs(at - p.nextSample) <= slack)
+            at = p.nextSample;
+        int64_t count = int64_t(samples.size() / channels);
+        size_t skip = 0;
+        if (at < p.nextSample) {
+            skip = size_t(std::min(count, p.nextSample - at));
+            count -= int64_t(skip);
+            at = p.nextSample;
+        }
+        const int64_t gap = std::min(at - p.nextSample, p.endSample - p.nextSample);
+        out.assign(size_t(gap) * channels, 0.0f);
+        p.nextSample += gap;
+        count = std::min(count, p.endSample - p.nextSample);
+        if (count > 0) {
+            out.insert(out.end(), samples.begin() + std::ptrdiff_t(skip * channels),
+                       samples.begin() + std::ptrdiff_t((skip + size_t(count)) * channels));
+            p.nextSample += count;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+long SoundDecoder::Read(float* into, size_t frames, std::string& why)
+{
+    Parts& p = *parts_;
+    const size_t channels = size_t(format_.channels);
+    size_t made = 0;
+    while (made < frames) {
+        if (p.readyAt < p.ready.size()) {
+            const size_t n = std::min(frames - made, (p.ready.size() - p.readyAt) / channels);
+            std::memcpy(into + made * channels, p.ready.data() + p.readyAt, n * channels * sizeof(float));
+            p.readyAt += n * channels;
+            made += n;
+            continue;
+        }
+        p.ready.clear();
+        p.readyAt = 0;
+        if (p.tempo && p.tempo->Ended())
+            break;
+        if (!Place(p, format_, p.placed, why))
+            return -1;
+        if (!p.tempo) {
+            if (p.placed.empty())
+                break;
+            p.ready.swap(p.placed);
+        } else if (!p.tempo->Push(p.placed, p.ready, why)) {
+            return -1;
+        }
+    }
+    return long(made);
+}
+
+}  // namespace plexo::audio

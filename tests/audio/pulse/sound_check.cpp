@@ -1,0 +1,60 @@
+// The pulse test's player. "play FILM FROM SPEED STOP" plays the film's
+// sound through the sound server from film time FROM (seconds) at SPEED,
+// stops it once the position heard reaches STOP, and prints the position at
+// the stop in microseconds, and on stderr the milliseconds from Play to the
+// first sound heard.
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "audio/pulse_sink.h"
+#include "audio/sound_player.h"
+#include "platform/log.h"
+
+namespace {
+
+int Play(const char* film, double from, double speed, double stop)
+{
+    plexo::platform::SetLogSink([](const std::string& line, plexo::platform::LogLine) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    });
+    plexo::audio::SoundPlayer player(plexo::audio::MakePulseSink());
+    player.SetFilm(film, -1, 0);
+    if (!player.Play(plexo::play::Micros(from * 1e6), speed))
+        return 1;
+    // Real time: bounded at ten times the span played.
+    const auto started = std::chrono::steady_clock::now();
+    bool heard = false;
+    const auto deadline = started + std::chrono::milliseconds(long((stop - from) / speed * 10000) + 2000);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::optional<plexo::play::Micros> at = player.Position();
+        if (!at)
+            return 2;
+        if (!heard && *at > plexo::play::Micros(from * 1e6)) {
+            heard = true;
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+            std::fprintf(stderr, "first sound after %lld ms\n", static_cast<long long>(ms.count()));
+        }
+        if (*at >= plexo::play::Micros(stop * 1e6)) {
+            player.Stop();
+            std::printf("%lld\n", static_cast<long long>(*at));
+            return 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "play" && argc == 6)
+        return Play(argv[2], std::atof(argv[3]), std::atof(argv[4]), std::atof(argv[5]));
+    std::fprintf(stderr, "usage: sound_check play FILM FROM SPEED STOP\n");
+    return 64;
+}
