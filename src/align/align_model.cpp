@@ -1,5 +1,6 @@
 #include "align/align_model.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -88,7 +89,7 @@ std::optional<std::array<double, 2>> Apply(const Homography& h, double x, double
 std::string AlignModelText(const AlignModel& model)
 {
     return Text(model.vertical) + ',' + Text(model.roll) + ',' + Text(model.scale) + ',' + Text(model.keystoneX) +
-           ',' + Text(model.keystoneY) + (model.crop ? ",crop" : "");
+           ',' + Text(model.keystoneY) + ',' + Text(model.residual) + (model.crop ? ",crop" : "");
 }
 
 std::optional<AlignModel> ParseAlignModel(std::string_view text)
@@ -101,17 +102,17 @@ std::optional<AlignModel> ParseAlignModel(std::string_view text)
             break;
         text.remove_prefix(comma + 1);
     }
-    const bool crop = parts.size() == 6 && parts[5] == "crop";
-    if (parts.size() != 5 && !crop)
+    const bool crop = parts.size() == 7 && parts[6] == "crop";
+    if (parts.size() != 6 && !crop)
         return std::nullopt;
-    double values[5];
-    for (int i = 0; i < 5; ++i) {
+    double values[6];
+    for (int i = 0; i < 6; ++i) {
         const std::optional<double> value = Number(parts[size_t(i)]);
         if (!value)
             return std::nullopt;
         values[i] = *value;
     }
-    const AlignModel model{values[0], values[1], values[2], values[3], values[4], crop};
+    const AlignModel model{values[0], values[1], values[2], values[3], values[4], std::max(values[5], -1.0), crop};
     if (std::abs(model.vertical) > kMaxVertical || std::abs(model.roll) > kMaxRoll || !(model.scale >= kMinScale) ||
         !(model.scale <= kMaxScale) || std::abs(model.keystoneX) > kMaxKeystone ||
         std::abs(model.keystoneY) > kMaxKeystone)
@@ -119,8 +120,9 @@ std::optional<AlignModel> ParseAlignModel(std::string_view text)
     return model;
 }
 
-std::string AlignedLine(const AlignModel& model, double residual)
+std::string AlignedLine(const AlignModel& model)
 {
+    const double residual = model.residual;
     char line[160];
     std::snprintf(line, sizeof line, "aligned: vertical %.1f px, roll %.1f\u00b0, scale %.1f %%", model.vertical,
                   model.roll, (model.scale - 1) * 100);

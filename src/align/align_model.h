@@ -27,6 +27,9 @@ struct AlignModel {
     // the second eye's correction, per half picture height.
     double keystoneX = 0;
     double keystoneY = 0;
+    // The median vertical disparity left when the model was fitted, in
+    // pixels; negative when unknown.
+    double residual = -1;
     // Whether the aligned pair is cut to what both corrected eyes cover.
     bool crop = false;
 
@@ -54,14 +57,15 @@ std::optional<Homography> Inverse(const Homography& h);
 // The point moved by `h`; nullopt when it goes to infinity.
 std::optional<std::array<double, 2>> Apply(const Homography& h, double x, double y);
 
-// The record field's text, "1.25,0.8,1.013,0.0002,-0.0001" (vertical,
-// roll, scale, keystone x and y) with ",crop" when cropped; read back by
-// ParseAlignModel, which refuses anything else and values no rig would give.
+// The record field's text, "1.25,0.8,1.013,0.0002,-0.0001,0.21" (vertical,
+// roll, scale, keystone x and y, residual) with ",crop" when cropped; read
+// back by ParseAlignModel, which refuses anything else and values no rig
+// would give.
 std::string AlignModelText(const AlignModel& model);
 std::optional<AlignModel> ParseAlignModel(std::string_view text);
 
 // "aligned: vertical 1.2 px, roll 0.8°, scale 1.3 %, residual 0.2 px"; the
-// residual part only when one is known (negative: unknown).
-std::string AlignedLine(const AlignModel& model, double residual);
+// residual part only when it is known.
+std::string AlignedLine(const AlignModel& model);
 
 }  // namespace plexo::align

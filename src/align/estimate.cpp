@@ -127,8 +127,10 @@ Alignment Measure(const AlignModel& model, const std::vector<Match>& points, con
         vertical.push_back(std::abs((*second)[1] - (*first)[1]));
         horizontal.push_back((*second)[0] - (*first)[0]);
     }
-    return {.model = model,
-            .medianResidual = Quantile(vertical, 0.5),
+    AlignModel measured = model;
+    measured.residual = Quantile(vertical, 0.5);
+    return {.model = measured,
+            .medianResidual = measured.residual,
             .p90Residual = Quantile(vertical, 0.9),
             .inliers = int(inliers.size()),
             .nearDisparity = Quantile(horizontal, 0.02)};

@@ -18,6 +18,7 @@ void FrameAligner::Smooth(const AlignModel& estimate, int32_t frame)
     mix(smoothed_->scale, estimate.scale);
     mix(smoothed_->keystoneX, estimate.keystoneX);
     mix(smoothed_->keystoneY, estimate.keystoneY);
+    smoothed_->residual = estimate.residual;
 }
 
 EyePairPtr FrameAligner::Align(const EyePair& pair)

@@ -12,6 +12,7 @@
 #include "platform/document_settings.h"
 #include "platform/frame_settings.h"
 #include "tool/command.h"
+#include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
 #include "tool/progress.h"
 
@@ -124,12 +125,16 @@ int RunExport(Args& args)
     if (const auto refusal = ExportSourceRefusal(path, ExportOutputNames(*film, *out, options)))
         return Fail(*refusal);
 
+    const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
+    if (!args.has("dist") && aligned.film)
+        options.adjust.dist = aligned.dist.value_or(0);
+
     std::vector<std::string> written;
     ExportResult result;
     int done = 0;
     {
         const ProgressReport progress;
-        result = Export(*film, *out, options, progress.control(), &written);
+        result = Export(aligned.Shown(*film), *out, options, progress.control(), &written);
         done = progress.done();
     }
     if (result == ExportResult::NoFrame)
@@ -151,8 +156,9 @@ const bool registered = RegisterCommand(
      "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
      "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
      "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
-     "  film's rate, else the Settings' Frames/sec; prints the names it wrote",
-     {"swap"},
+     "  film's rate, else the Settings' Frames/sec; prints the names it wrote; the film's kept alignment and\n"
+     "  its D (unless --dist) apply unless --no-align; --align-frames aligns every pair as it is read",
+     {"swap", kNoAlignFlag, kAlignFramesFlag},
      RunExport});
 
 }  // namespace

@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Misalignments, RecoveredModel,
                          testing::Values(Case{"vertical", {.vertical = 6.5}}, Case{"roll", {.roll = 1.5}},
                                          Case{"scale", {.scale = 1.02}},
                                          Case{"keystone", {.keystoneX = 0.02, .keystoneY = -0.015}},
-                                         Case{"all", {-8, -2, 0.985, 0.01, 0.01}}),
+                                         Case{"all", {-8, -2, 0.985, 0.01, 0.01, -1, false}}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(Window, NearestAtTheScreenPlane)
@@ -127,9 +127,9 @@ TEST(Refusal, FeaturelessPairLeftAsItIs)
 
 TEST(RecordField, ReadsBackWhatItWritesAndNothingElse)
 {
-    const AlignModel model{1.25, -0.8, 1.013, 0.0002, -0.0001, true};
+    const AlignModel model{1.25, -0.8, 1.013, 0.0002, -0.0001, 0.21, true};
     EXPECT_EQ(ParseAlignModel(AlignModelText(model)), model);
-    for (const char* bad : {"", "1,2,3", "1,0,1,0,0,cut", "1,0,0,0,0", "1,0,1,0,0,crop,x", "nan,0,1,0,0", "1,90,1,0,0"})
+    for (const char* bad : {"", "1,2,3", "1,0,1,0,0,0,cut", "1,0,0,0,0,0", "1,0,1,0,0,0,crop,x", "nan,0,1,0,0,0", "1,90,1,0,0,0"})
         EXPECT_FALSE(ParseAlignModel(bad)) << bad;
 }
 

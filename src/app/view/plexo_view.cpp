@@ -219,7 +219,7 @@ QSize CPlexoView::ComposedSize()
         return {};
     // The tone the compositor asks for, so the frame keeps one cached picture.
     const Presentation& shown = Shown();
-    const Picture picture = FilmPicture(*film, Eye::Current, shown.tone);
+    const Picture picture = FilmPicture(alignment_.Shown(*film, doc_.alignment()), Eye::Current, shown.tone);
     if (!picture)
         return {};
     const PixelSize natural = NaturalSize(shown, picture.width, picture.height);
@@ -299,7 +299,7 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return false;
-    const bool composed = ComposeFrame(film, doc_.stereo().adjust, rect, Shown(), frame);
+    const bool composed = ComposeFrame(&alignment_.Shown(*film, doc_.alignment()), doc_.stereo().adjust, rect, Shown(), frame);
     if (!doc_.keepsShownPictures())
         film->ReleasePictures();
     return composed && frame.height() > 0;
@@ -357,8 +357,11 @@ void CPlexoView::paintEvent(QPaintEvent*)
         painter.fillRect(QRect(vBar_->x(), hBar_->y(), vBar_->width(), hBar_->height()), palette().window());
     if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        DrawFrameDisplay(painter, FrameDisplayLines(PlaceOf(*doc_.film()), Shown(), doc_.stereo().adjust,
-                                                    doc_.playRate(state_.framesPerSecond), notice_));
+        QStringList lines = FrameDisplayLines(PlaceOf(*doc_.film()), Shown(), doc_.stereo().adjust,
+                                              doc_.playRate(state_.framesPerSecond), notice_);
+        if (const auto model = alignment_.Model())
+            lines.append(QString::fromStdString(align::AlignedLine(*model)));
+        DrawFrameDisplay(painter, lines);
     }
 }
 

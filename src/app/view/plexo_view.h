@@ -12,6 +12,7 @@
 
 #include <optional>
 
+#include "app/view/view_alignment.h"
 #include "app/view/view_scale.h"
 #include "present/compositor.h"
 #include "present/frame_buffer.h"
@@ -112,6 +113,8 @@ private:
     PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
     FrameBuffer composed_;
+    // The film's pairs aligned as the document keeps it.
+    ViewAlignment alignment_;
     QImage image_;
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;
