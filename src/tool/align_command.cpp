@@ -38,6 +38,18 @@ std::string Line(int position, const align::Alignment& found, std::optional<int>
     return line;
 }
 
+// The current pictures of two films as a pair, the second film's first when
+// it was put left of or above the first.
+EyePairPtr FilmsPair(Film& film, Film& added, bool addedFirst)
+{
+    Film& first = addedFirst ? added : film;
+    Film& second = addedFirst ? film : added;
+    const EyePairPtr one = CopiedPair(FilmPicture(first, Eye::Current, Tone::Colour), {}, film.FrameNumber(), -1, -1);
+    if (!one || !one->first)
+        return nullptr;
+    return CopiedPair(one->first, FilmPicture(second, Eye::Current, Tone::Colour), film.FrameNumber(), -1, -1);
+}
+
 int RunAlign(Args& args)
 {
     if (!args.onlyKnown({"second", "side", "index", "out", kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
@@ -62,6 +74,8 @@ int RunAlign(Args& args)
         args.fail("--side takes right, bottom, left or top, not '" + *sideName + "'");
     else if (index && args.has("all"))
         args.fail("--index and --all go apart");
+    else if (second && out)
+        args.fail("--out writes a film of two views, not a pair of films");
     if (!args.ok())
         return kBadUsage;
     const bool all = args.has("all");
@@ -76,14 +90,13 @@ int RunAlign(Args& args)
     FilmPtr film = OpenFilmNamed(path, choice);
     if (!film)
         return kFailed;
-    if (second) {
-        FilmPtr added = OpenFilmNamed(*second, choice);
-        if (!added)
-            return kFailed;
-        film = PairFilms(std::move(film), std::move(added), side);
-    }
+    FilmPtr added = second ? OpenFilmNamed(*second, choice) : nullptr;
+    if (second && !added)
+        return kFailed;
     if (!MoveToIndex(*film, index.value_or(0)))
         return FailNoFrameAt(path, index.value_or(0), *film);
+    if (added && !MoveToIndex(*added, index.value_or(0)))
+        return FailNoFrameAt(*second, index.value_or(0), *added);
     const int32_t shift = film->Eyes() == 2 ? 0 : platform::DocumentSettings::Read().shift;
     film->SetShift(shift);
 
@@ -92,12 +105,15 @@ int RunAlign(Args& args)
     bool failed = false;
     const int32_t last = all ? film->FrameCount() - 1 : index.value_or(0);
     for (int32_t position = all ? 0 : index.value_or(0); position <= last; ++position) {
-        if (!film->Seek(position) || film->Position() != position)
+        if (!film->Seek(position) || film->Position() != position || (added && !added->Seek(position)))
             break;
-        const EyePairPtr pair = film->Pair(Tone::Colour);
+        const EyePairPtr pair = added ? FilmsPair(*film, *added, side == kAddLeft || side == kAddTop)
+                                      : film->Pair(Tone::Colour);
         const align::AlignResult result =
             pair ? align::EstimateAlignment(pair->first, pair->second) : align::AlignResult{};
         film->ReleasePictures();
+        if (added)
+            added->ReleasePictures();
         if (!result.alignment) {
             std::printf("frame %d: %s\n", position, align::CouldNotAlignMessage(result.matches).c_str());
             failed = true;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -36,6 +37,27 @@ bool MakePair(const test::TempDir& dir, const std::string& name, double down, do
                             " \\) +append -quality 95 '" + dir.file(name) + "'");
 }
 
+// The tool's settings file for one test, put back as it was after it.
+class SettingsFileOfTheTool {
+public:
+    explicit SettingsFileOfTheTool(const std::string& path)
+    {
+        if (const char* before = std::getenv("PLEXO_SETTINGS_FILE"))
+            before_ = before;
+        setenv("PLEXO_SETTINGS_FILE", path.c_str(), 1);
+    }
+    ~SettingsFileOfTheTool()
+    {
+        if (before_)
+            setenv("PLEXO_SETTINGS_FILE", before_->c_str(), 1);
+        else
+            unsetenv("PLEXO_SETTINGS_FILE");
+    }
+
+private:
+    std::optional<std::string> before_;
+};
+
 TEST(AlignCommand, BatchKeepsEachFilesCorrectionAndComposeAppliesIt)
 {
     if (!test::HaveTool() || !test::HaveProgram("convert"))
@@ -44,7 +66,7 @@ TEST(AlignCommand, BatchKeepsEachFilesCorrectionAndComposeAppliesIt)
     ASSERT_TRUE(MakeScene(dir) && MakePair(dir, "run0001.jpg", 6, 0.8) && MakePair(dir, "run0002.jpg", -3, -0.5));
     ASSERT_TRUE(test::RunCommand("convert -size 400x200 xc:gray '" + dir.file("flat0001.jpg") + "'"));
     const std::string settings = dir.file("settings.ini");
-    setenv("PLEXO_SETTINGS_FILE", settings.c_str(), 1);
+    const SettingsFileOfTheTool sandbox(settings);
     const auto run = [&](const std::string& arguments) { return test::RunTool(dir, arguments + " --source-layout sbs"); };
 
     const test::ToolRun aligned = run("align " + test::Quoted(dir, "run0001.jpg") + " --all");
@@ -76,7 +98,6 @@ TEST(AlignCommand, BatchKeepsEachFilesCorrectionAndComposeAppliesIt)
 
     const test::ToolRun flat = run("align " + test::Quoted(dir, "flat0001.jpg"));
     EXPECT_EQ(std::tuple(flat.status, flat.out), std::tuple(1, std::string("frame 0: could not align: 0 matches\n")));
-    setenv("PLEXO_SETTINGS_FILE", "/dev/null/duvix.ini", 1);
 }
 
 }  // namespace
