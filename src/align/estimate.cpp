@@ -118,8 +118,9 @@ Alignment Measure(const AlignModel& model, const std::vector<Match>& points, con
                   double unit)
 {
     const EyeWarps warps = SplitCorrection(model, unit);
-    std::vector<double> vertical, horizontal;
+    std::vector<double> vertical, horizontal, before;
     for (size_t i : inliers) {
+        before.push_back(std::abs(points[i].y2 - points[i].y1));
         const auto first = Apply(warps.first, points[i].x1, points[i].y1);
         const auto second = Apply(warps.second, points[i].x2, points[i].y2);
         if (!first || !second)
@@ -132,6 +133,7 @@ Alignment Measure(const AlignModel& model, const std::vector<Match>& points, con
     return {.model = measured,
             .medianResidual = measured.residual,
             .p90Residual = Quantile(vertical, 0.9),
+            .medianBefore = Quantile(before, 0.5),
             .inliers = int(inliers.size()),
             .nearDisparity = Quantile(horizontal, 0.02)};
 }

@@ -20,6 +20,8 @@ struct Alignment {
     // median and 90th percentile of its size, in pixels.
     double medianResidual = 0;
     double p90Residual = 0;
+    // The median size of the inliers' vertical disparity as the pair stands.
+    double medianBefore = 0;
     int inliers = 0;
     // The horizontal disparity after the correction (second eye's x minus
     // first's) of the nearest 2 % of the inliers, in pixels.

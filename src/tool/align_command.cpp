@@ -26,8 +26,8 @@ constexpr const char* kSides[] = {"right", "bottom", "left", "top"};
 std::string Line(int position, const align::Alignment& found, std::optional<int> window, double kept)
 {
     char tail[160];
-    std::snprintf(tail, sizeof tail, "; 90th percentile %.2f px, %d inliers, keystone %.4f %.4f", found.p90Residual,
-                  found.inliers, found.model.keystoneX, found.model.keystoneY);
+    std::snprintf(tail, sizeof tail, "; 90th percentile %.2f px, before %.2f px, %d inliers, keystone %.4f %.4f",
+                  found.p90Residual, found.medianBefore, found.inliers, found.model.keystoneX, found.model.keystoneY);
     std::string line = "frame " + std::to_string(position) + ": " + align::AlignedLine(found.model) + tail;
     if (window)
         line += ", window D " + std::to_string(*window);
