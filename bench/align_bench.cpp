@@ -58,8 +58,8 @@ struct Scene {
                 const uint8_t grey = uint8_t(Grey(x, y, second));
                 uint8_t* pixel = &pixels[(size_t(row) * width + col) * 3];
                 pixel[0] = grey;
-                pixel[1] = uint8_t(255 - grey / 2);
-                pixel[2] = uint8_t(grey / 2 + 64);
+                pixel[1] = uint8_t(grey * 0.8 + 20);
+                pixel[2] = uint8_t(grey * 0.6 + 90);
             }
         return pixels;
     }
@@ -74,7 +74,7 @@ const AlignModel kCases[] = {
 void Report(benchmark::State& state, const Scene& scene, const AlignModel& applied, const AlignResult& result)
 {
     if (!result.alignment) {
-        state.SkipWithError("could not align");
+        state.SkipWithError(CouldNotAlignMessage(result.matches).c_str());
         return;
     }
     const Alignment& found = *result.alignment;
@@ -121,6 +121,14 @@ void BM_WarpFrame(benchmark::State& state)
         benchmark::DoNotOptimize(AlignedPair(pair, kCases[4]));
 }
 BENCHMARK(BM_WarpFrame)->Unit(benchmark::kMillisecond);
+
+void BM_Levels(benchmark::State& state)
+{
+    Align(state, state.range(1) ? kFrame : kStill,
+          state.range(1) ? MatchOptions{.workSide = kFrameWorkSide, .maxFeatures = kFrameFeatures, .levels = int(state.range(2))}
+                         : MatchOptions{.levels = int(state.range(2))});
+}
+BENCHMARK(BM_Levels)->ArgsProduct({{4}, {0, 1}, {1, 2, 4, 8}})->Unit(benchmark::kMillisecond);
 
 void BM_Detector(benchmark::State& state)
 {

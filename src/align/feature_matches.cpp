@@ -62,7 +62,7 @@ cv::Ptr<cv::Feature2D> Make(const MatchOptions& options)
     case Detector::Orb:
         break;
     }
-    return cv::ORB::create(options.maxFeatures);
+    return cv::ORB::create(options.maxFeatures, 1.2f, options.levels);
 }
 
 // The keypoint in full-size centred coordinates: a reduced pixel's centre

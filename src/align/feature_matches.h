@@ -18,6 +18,9 @@ struct MatchOptions {
     // The reduced picture's longer side; a picture no larger is used as it is.
     int workSide = 1600;
     int maxFeatures = 3000;
+    // ORB's pyramid: the eyes differ in size by a few per cent at most, so
+    // few levels find the same points, placed more precisely, sooner.
+    int levels = 2;
     // A match is kept when its distance is below this share of the second
     // best's (Lowe's ratio test).
     double ratio = 0.8;

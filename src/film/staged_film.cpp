@@ -6,13 +6,16 @@ EyePairPtr StagedFilm::Pair(Tone tone)
 {
     Staged& staged = staged_[tone == Tone::Grey ? 0 : 1];
     const int32_t frame = inner_.FrameNumber(), partner = inner_.PartnerNumber(), position = inner_.Position();
-    if (staged.pair && staged.frame == frame && staged.partner == partner && staged.position == position)
+    const int32_t count = inner_.FrameCount();
+    std::string source = inner_.SourceFile(Eye::Current);
+    if (staged.pair && staged.frame == frame && staged.partner == partner && staged.position == position &&
+        staged.count == count && staged.source == source)
         return staged.pair;
     EyePairPtr pair = inner_.Pair(tone);
     if (pair)
         if (EyePairPtr made = stage_(*pair))
             pair = std::move(made);
-    staged = {pair, frame, partner, position};
+    staged = {pair, frame, partner, position, count, std::move(source)};
     return pair;
 }
 

@@ -51,13 +51,15 @@ public:
     std::string SourceFile(Eye eye) override { return inner_.SourceFile(eye); }
 
 private:
-    // A tone's staged pair, made again when the inner film's frame or
-    // partner changes.
+    // A tone's staged pair, made again when the inner film's frame, partner
+    // or file changes (another film may come to live where this one was).
     struct Staged {
         EyePairPtr pair;
         int32_t frame = -1;
         int32_t partner = -1;
         int32_t position = -1;
+        int32_t count = -1;
+        std::string source;
     };
     const uint8_t* Raw(Eye eye, Tone tone, int32_t& width, int32_t& height);
 
