@@ -107,7 +107,7 @@ BENCHMARK(BM_AlignStill)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 void BM_AlignFrame(benchmark::State& state)
 {
-    Align(state, kFrame, {.workSide = kFrameWorkSide, .maxFeatures = kFrameFeatures});
+    Align(state, kFrame, kFrameMatch);
 }
 BENCHMARK(BM_AlignFrame)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
@@ -124,9 +124,9 @@ BENCHMARK(BM_WarpFrame)->Unit(benchmark::kMillisecond);
 
 void BM_Levels(benchmark::State& state)
 {
-    Align(state, state.range(1) ? kFrame : kStill,
-          state.range(1) ? MatchOptions{.workSide = kFrameWorkSide, .maxFeatures = kFrameFeatures, .levels = int(state.range(2))}
-                         : MatchOptions{.levels = int(state.range(2))});
+    MatchOptions options = state.range(1) ? kFrameMatch : MatchOptions{};
+    options.levels = int(state.range(2));
+    Align(state, state.range(1) ? kFrame : kStill, options);
 }
 BENCHMARK(BM_Levels)->ArgsProduct({{4}, {0, 1}, {1, 2, 4, 8}})->Unit(benchmark::kMillisecond);
 

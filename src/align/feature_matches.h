@@ -15,7 +15,8 @@ enum class Detector { Orb, Akaze, Sift };
 
 struct MatchOptions {
     Detector detector = Detector::Orb;
-    // The reduced picture's longer side; a picture no larger is used as it is.
+    // The reduced picture's longer side at least: the picture is reduced by
+    // the whole factor that keeps it so; one no larger is used as it is.
     int workSide = 1600;
     int maxFeatures = 3000;
     // ORB's pyramid: the eyes differ in size by a few per cent at most, so

@@ -23,8 +23,7 @@ void FrameAligner::Smooth(const AlignModel& estimate, int32_t frame)
 
 EyePairPtr FrameAligner::Align(const EyePair& pair)
 {
-    const MatchOptions options{.workSide = kFrameWorkSide, .maxFeatures = kFrameFeatures};
-    const AlignResult result = EstimateAlignment(pair.first, pair.second, options);
+    const AlignResult result = EstimateAlignment(pair.first, pair.second, kFrameMatch);
     std::optional<AlignModel> model;
     {
         const std::lock_guard lock(mutex_);
