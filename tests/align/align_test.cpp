@@ -9,6 +9,7 @@
 
 #include "align/aligned_pair.h"
 #include "align/estimate.h"
+#include "align/frame_aligner.h"
 
 namespace plexo::align {
 namespace {
@@ -104,6 +105,26 @@ INSTANTIATE_TEST_SUITE_P(Misalignments, RecoveredModel,
                                          Case{"keystone", {.keystoneX = 0.02, .keystoneY = -0.015}},
                                          Case{"all", {-8, -2, 0.985, 0.01, 0.01, -1, false}}),
                          [](const auto& info) { return info.param.name; });
+
+// A frame's estimate weighs kWeight against the frames before it; a frame
+// number that goes back (a seek) starts afresh.
+TEST(EveryFrame, SmoothsAndStartsAfreshAfterASeek)
+{
+    const std::vector<uint8_t> first = Render(false, {}), up = Render(true, {.vertical = 4}),
+                               down = Render(true, {.vertical = -4});
+    FrameAligner aligner;
+    const auto show = [&](const std::vector<uint8_t>& second, int32_t frame) {
+        EyePair pair;
+        pair.first = {first.data(), kWidth, kHeight, 1};
+        pair.second = {second.data(), kWidth, kHeight, 1};
+        pair.frameNumber = frame;
+        EXPECT_TRUE(aligner.Align(pair));
+        return aligner.Current().value_or(AlignModel{}).vertical;
+    };
+    EXPECT_NEAR(show(up, 10), 4, 0.3);
+    EXPECT_NEAR(show(down, 11), 4 - 8 * FrameAligner::kWeight, 0.3);
+    EXPECT_NEAR(show(down, 3), -4, 0.3);
+}
 
 TEST(Window, NearestAtTheScreenPlane)
 {
