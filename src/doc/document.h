@@ -95,9 +95,14 @@ public:
     // vertical move stay within ±kMaxAdjustment.
     void SwapEyes();
     void MoveAdjustments(int32_t dist, int32_t vertical);
-    // Swap off, the Settings D (0 for a two-view film), no vertical move; the
-    // film forgets its own.
+    // Swap off, the Settings D (0 for a two-view film), no vertical move, no
+    // alignment; the film forgets its own.
     void ResetAdjustments();
+    // The film's alignment, kept in its record's `align` field
+    // (doc/film_alignment.h): a correction's text, "frames", or empty. The
+    // window's D is set as the film's D, through MoveAdjustments.
+    std::string alignment() const;
+    void setAlignment(const std::string& align);
 
     // A two-view film's shift is its eye offset, the frames its second eye
     // lags the first: kept per film beside the adjustments, 0 unless set,

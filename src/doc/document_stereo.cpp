@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "doc/document.h"
+#include "doc/film_alignment.h"
 
 namespace plexo {
 
@@ -11,7 +12,6 @@ namespace {
 
 // The record's fields: D only when the keys set it, swap only when on, the
 // vertical move only when not 0.
-constexpr const char* kDistField = "dist";
 constexpr const char* kSwapField = "swap";
 constexpr const char* kVerticalField = "vertical";
 // A two-view film's eye offset, only when not 0.
@@ -68,6 +68,20 @@ void CPlexoDoc::setEyeOffset(int32_t offset)
     KeepAdjustments();
 }
 
+std::string CPlexoDoc::alignment() const
+{
+    return record_.Text(kAlignField).value_or("");
+}
+
+void CPlexoDoc::setAlignment(const std::string& align)
+{
+    if (align.empty())
+        record_.Erase(kAlignField);
+    else
+        record_.SetText(kAlignField, align);
+    KeepAdjustments();
+}
+
 void CPlexoDoc::KeepAdjustments()
 {
     if (!filmKey_.empty())
@@ -114,7 +128,7 @@ void CPlexoDoc::MoveAdjustments(int32_t dist, int32_t vertical)
 void CPlexoDoc::ResetAdjustments()
 {
     stereo_.adjust = {.swap = false, .dist = DefaultDist(), .vertical = 0};
-    for (const char* field : {kDistField, kSwapField, kVerticalField})
+    for (const char* field : {kDistField, kSwapField, kVerticalField, kAlignField})
         record_.Erase(field);
     KeepAdjustments();
 }

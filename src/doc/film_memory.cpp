@@ -94,6 +94,14 @@ std::optional<Value> FilmRecord::Read(std::string_view name, Value low, Value hi
     return std::nullopt;
 }
 
+std::optional<std::string> FilmRecord::Text(std::string_view name) const
+{
+    for (const auto& [field, value] : fields_)
+        if (field == name)
+            return value;
+    return std::nullopt;
+}
+
 std::optional<int32_t> FilmRecord::Number(std::string_view name, int32_t limit) const
 {
     return Read<int32_t>(name, -limit, limit);

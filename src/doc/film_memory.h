@@ -33,7 +33,10 @@ public:
     // The field as a finite decimal number from `low` to `high` ("29.97"),
     // read and written the same whatever the locale; nullopt otherwise.
     std::optional<double> Decimal(std::string_view name, double low, double high) const;
+    // The field's text as it stands; nullopt when it is missing.
+    std::optional<std::string> Text(std::string_view name) const;
     // In the field's place, or last when it is new.
+    void SetText(std::string_view name, std::string value) { Set(name, std::move(value)); }
     void SetNumber(std::string_view name, int32_t value);
     void SetDecimal(std::string_view name, double value);
     // False when there was no such field.

@@ -14,6 +14,7 @@
 #include "present/compositor.h"
 #include "present/flip_pair.h"
 #include "tool/command.h"
+#include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
 
 namespace plexo::tool {
@@ -136,10 +137,15 @@ int RunCompose(Args& args)
     if (!MoveToIndex(*film, index.value_or(0)))
         return FailNoFrameAt(args.plain()[0], index.value_or(0), *film);
     film->SetShift(shift.value_or(DefaultShift(*film)));
+    std::vector<std::string> paths{args.plain()[0]};
+    if (second)
+        paths.push_back(*second);
+    const AppliedAlignment aligned = ApplyAlignment(args, paths, *film);
+    Film& shown = aligned.Shown(*film);
 
     // The viewer shows black for a picture it cannot read; the tool's caller
     // is told instead, whether or not the view size was given.
-    const Picture picture = FilmPicture(*film, Eye::Current, Tone::Colour);
+    const Picture picture = FilmPicture(shown, Eye::Current, Tone::Colour);
     if (!picture)
         return Fail("cannot read the picture of frame " + std::to_string(index.value_or(0)) + " of " +
                     args.plain()[0]);
@@ -158,12 +164,13 @@ int RunCompose(Args& args)
         return Fail("--top " + std::to_string(viewTop) + " puts the view below the last screen row");
 
     const ViewRect rect{viewLeft, viewTop, int32_t(viewLeft + width), int32_t(viewTop + height)};
+    const int32_t keptDist = aligned.film && aligned.dist ? *aligned.dist : kDefaultDist;
     const StereoAdjustments adjust{
-        .swap = args.has("swap"), .dist = dist.value_or(kDefaultDist), .vertical = vertical.value_or(0)};
+        .swap = args.has("swap"), .dist = dist.value_or(keptDist), .vertical = vertical.value_or(0)};
     if (pageFlip)
-        return WriteFlipSections(*film, adjust, rect, *out, *secondOut);
+        return WriteFlipSections(shown, adjust, rect, *out, *secondOut);
     FrameBuffer frame;
-    if (!ComposeFrame(film.get(), adjust, rect, *mode, frame))
+    if (!ComposeFrame(&shown, adjust, rect, *mode, frame))
         return Fail("the view " + ViewText(rect) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)
@@ -182,7 +189,9 @@ const char* Usage()
         "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--swap] [--dist D] "
         "[--vertical N] --mode " +
         ModeNames("|", "|") +
-        " [--view WxH] [--left L] [--top T] [--source-layout L] --out OUT.bmp [--second-out SECOND.bmp]\n"
+        " [--view WxH] [--left L] [--top T] [--source-layout L] [--no-align | --align-frames] --out OUT.bmp\n"
+        "    [--second-out SECOND.bmp]\n"
+        "    the film's kept alignment and D apply unless --no-align; --align-frames aligns the pair itself\n"
         "    page-flip writes the first eye's section to --out and the second's to --second-out\n"
         "    --swap shows the partner's picture as the first eye; --vertical moves the second eye up N rows\n"
         "    defaults: --side right, --index 0, --shift -4 (a two-view film's eye offset: 0), --dist 21,\n"
@@ -191,7 +200,7 @@ const char* Usage()
     return usage.c_str();
 }
 
-const bool registered = RegisterCommand({"compose", Usage(), {"swap"}, RunCompose});
+const bool registered = RegisterCommand({"compose", Usage(), {"swap", kNoAlignFlag, kAlignFramesFlag}, RunCompose});
 
 }  // namespace
 }  // namespace plexo::tool

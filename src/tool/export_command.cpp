@@ -14,6 +14,7 @@
 #include "platform/document_settings.h"
 #include "platform/frame_settings.h"
 #include "tool/command.h"
+#include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
 #include "tool/progress.h"
 
@@ -126,6 +127,10 @@ int RunExport(Args& args)
     if (const auto refusal = ExportSourceRefusal(path, ExportOutputNames(*film, *out, options)))
         return Fail(*refusal);
 
+    const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
+    if (!args.has("dist") && aligned.film)
+        options.adjust.dist = aligned.dist.value_or(0);
+
     std::vector<std::string> written;
     ExportResult result;
     int done = 0;
@@ -133,7 +138,7 @@ int RunExport(Args& args)
         const ProgressReport progress;
         // The track the viewer keeps for the film.
         const int track = RecallFilm(FilmKey({path})).Number("audio-track", 100000).value_or(-1);
-        result = audio::ExportWithSound(*film, *out, options, progress.control(),
+        result = audio::ExportWithSound(aligned.Shown(*film), *out, options, progress.control(),
                                         {path, track, !args.has("no-audio")}, &written);
         done = progress.done();
     }
@@ -157,8 +162,10 @@ const bool registered = RegisterCommand(
      "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
      "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
      "  film's rate, else the Settings' Frames/sec; a whole video's .mp4 or .mkv keeps its sound (the\n"
-     "  track the viewer chose for it) unless --no-audio; prints the names it wrote",
-     {"swap", "no-audio"},
+     "  track the viewer chose for it) unless --no-audio; prints the names it wrote; the film's kept\n"
+     "  alignment and its D (unless --dist) apply unless --no-align; --align-frames aligns every pair as it\n"
+     "  is read",
+     {"swap", "no-audio", kNoAlignFlag, kAlignFramesFlag},
      RunExport});
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "doc/save_frame.h"
 #include "platform/file_name.h"
 #include "tool/command.h"
+#include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
 
 namespace plexo::tool {
@@ -44,11 +45,13 @@ int RunFrame(Args& args)
     // A two-view film's eyes are the current and partner pictures of one
     // frame; a single view's second eye is the partner frame's picture.
     film->SetShift(shift.value_or(DefaultShift(*film)));
+    const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
+    Film& shown = aligned.Shown(*film);
     const Eye eye = eyeName == "second" ? Eye::Partner : Eye::Current;
-    const bool saved = eyeName ? SavePicture(FilmPicture(*film, eye, Tone::Colour), *out) : SaveFrame(*film, *out);
+    const bool saved = eyeName ? SavePicture(FilmPicture(shown, eye, Tone::Colour), *out) : SaveFrame(shown, *out);
     if (!saved)
         return Fail("cannot save frame " + std::to_string(index.value_or(0)) + " of " + path + " as " + *out);
-    const Picture picture = FilmPicture(*film, eye, Tone::Colour);
+    const Picture picture = FilmPicture(shown, eye, Tone::Colour);
     std::printf("%dx%d\n", picture.width, picture.height);
     return kOk;
 }
@@ -58,8 +61,9 @@ const bool registered = RegisterCommand(
      "FILM [--index I] [--eye first|second [--shift A]] [--source-layout L] --out OUT.bmp|OUT.jpg\n"
      "    saves the colour picture of frame I (from 0, in play order), or one eye as stored: a two-view\n"
      "    film's first or second eye (--shift: the eye offset, default 0); a single view's picture or its\n"
-     "    partner's A frames on (default -4)",
-     {},
+     "    partner's A frames on (default -4); the film's kept alignment applies unless --no-align,\n"
+     "    --align-frames aligns the pair itself",
+     {kNoAlignFlag, kAlignFramesFlag},
      RunFrame});
 
 }  // namespace

@@ -77,7 +77,9 @@ TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
         Frame().viewer().OpenPath(QString::fromStdString(path), false);
         EXPECT_EQ(doc.stereo().adjust.dist, dist) << path;
     }
+    doc.setAlignment("1.5,0.2,1.01,0,0");
     QTest::keyClick(&Frame(), Qt::Key_Backspace);
+    EXPECT_EQ(doc.alignment(), "");
     EXPECT_TRUE(RecallFilm(FilmKey({DemoFilm()})).empty());
 }
 

@@ -358,8 +358,11 @@ void CPlexoView::paintEvent(QPaintEvent*)
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         FramePlace place = PlaceOf(*doc_.film());
         place.lateFrames = player_.LateFrames();
-        DrawFrameDisplay(painter, FrameDisplayLines(place, Shown(), doc_.stereo().adjust,
-                                                    doc_.playRate(state_.framesPerSecond), notice_));
+        QStringList lines = FrameDisplayLines(place, Shown(), doc_.stereo().adjust,
+                                              doc_.playRate(state_.framesPerSecond), notice_);
+        if (const auto model = alignment_.Model())
+            lines.append(QString::fromStdString(align::AlignedLine(*model)));
+        DrawFrameDisplay(painter, lines);
     }
 }
 

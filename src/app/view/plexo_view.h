@@ -13,6 +13,7 @@
 
 #include <optional>
 
+#include "app/view/view_alignment.h"
 #include "app/view/view_scale.h"
 #include "play/output.h"
 #include "present/compositor.h"
@@ -80,6 +81,9 @@ public:
     QImage ShownImage();
     // The presentation shown, as the player decided it.
     const Presentation& Shown() const;
+    // Aligns the pairs the player hands out, and names the correction in
+    // the frame display.
+    ViewAlignment& alignment() { return alignment_; }
 
 signals:
     // Ctrl+wheel changed the view size.
@@ -125,6 +129,8 @@ private:
     PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
     FrameBuffer composed_;
+    // The film's pairs aligned as the document keeps it.
+    ViewAlignment alignment_;
     QImage image_;
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;

@@ -64,6 +64,9 @@ enum CommandId : int {
     kCmdKeyboardShortcuts = 32872,
     // File > Export Stereo.
     kCmdExportStereo = 32873,
+    // View > Align and Align Every Frame.
+    kCmdAlign = 32878,
+    kCmdAlignEveryFrame = 32879,
     // Choosing a stereo presentation: this id plus the presentation's id,
     // one a row of the table of presentations; the ids up to 32943 are kept
     // for them.

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "app/window/align_commands.h"
 #include "app/window/command_ids.h"
 #include "app/window/main_frame.h"
 #include "doc/document.h"
@@ -75,6 +76,12 @@ void CMainFrame::DefineStereoCommands()
     t.Define(kCmdResetAdjustments, [this] { doc_.ResetAdjustments(); }, film);
     t.Action(kCmdResetAdjustments)->setText(QStringLiteral("&Reset Adjustments\tBackspace"));
     commands_.BindKey(*this, QKeyCombination(Qt::Key_Backspace), kCmdResetAdjustments);
+    t.Define(kCmdAlign, [this] { AlignShownPair(doc_); }, film);
+    t.Action(kCmdAlign)->setText(QStringLiteral("Ali&gn\tShift+A"));
+    commands_.BindKey(*this, Qt::SHIFT | Qt::Key_A, kCmdAlign);
+    t.Define(kCmdAlignEveryFrame, [this] { ToggleAlignEveryFrame(doc_); }, film,
+             [this] { return AligningEveryFrame(doc_); });
+    t.Action(kCmdAlignEveryFrame)->setText(QStringLiteral("Align E&very Frame"));
 }
 
 void CMainFrame::AddStereoMenus(QMenu& view)
@@ -86,6 +93,7 @@ void CMainFrame::AddStereoMenus(QMenu& view)
     QMenu* adjustments = view.addMenu(QStringLiteral("Ad&justments"));
     commands_.AddToMenu(*adjustments, {kCmdSwapEyes, 0, kCmdDistUp, kCmdDistDown, kCmdDistUpTen, kCmdDistDownTen, 0,
                                        kCmdSecondEyeUp, kCmdSecondEyeDown, 0, kCmdResetAdjustments});
+    commands_.AddToMenu(view, {kCmdAlign, kCmdAlignEveryFrame});
 }
 
 }  // namespace plexo

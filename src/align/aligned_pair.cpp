@@ -1,0 +1,123 @@
+#include "align/aligned_pair.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <opencv2/imgproc.hpp>
+
+namespace plexo::align {
+
+namespace {
+
+// From a picture's OpenCV coordinates (column, row in memory order) to its
+// centred ones; `bottomUp` when the first row in memory is the bottom one.
+Homography CentredFrom(int width, int height, bool bottomUp)
+{
+    const double sign = bottomUp ? -1 : 1;
+    return {1, 0, -(width - 1) / 2.0, 0, sign, -sign * (height - 1) / 2.0, 0, 0, 1};
+}
+
+bool Inside(const std::array<std::array<double, 2>, 4>& quad, double x, double y)
+{
+    // The corners go round in one direction; the point lies on the inner
+    // side of every edge.
+    double sign = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        const auto& a = quad[i];
+        const auto& b = quad[(i + 1) % 4];
+        const double cross = (b[0] - a[0]) * (y - a[1]) - (b[1] - a[1]) * (x - a[0]);
+        if (sign == 0)
+            sign = cross;
+        else if (cross * sign < 0)
+            return false;
+    }
+    return true;
+}
+
+bool Covered(const Homography& warp, double w, double h, double share)
+{
+    std::array<std::array<double, 2>, 4> quad;
+    const double corners[4][2] = {{-w / 2, -h / 2}, {w / 2, -h / 2}, {w / 2, h / 2}, {-w / 2, h / 2}};
+    for (size_t i = 0; i < 4; ++i) {
+        const auto moved = Apply(warp, corners[i][0], corners[i][1]);
+        if (!moved)
+            return false;
+        quad[i] = *moved;
+    }
+    for (const auto& corner : corners)
+        if (!Inside(quad, corner[0] * share, corner[1] * share))
+            return false;
+    return true;
+}
+
+struct OwnedEyes {
+    PictureBuffer first;
+    PictureBuffer second;
+};
+
+bool Warp(const Picture& from, const Homography& warp, int width, int height, PictureBuffer& to, Picture& view)
+{
+    if (!from)
+        return true;
+    to = PictureBuffer::allocate(width, height, from.bytesPerPixel);
+    if (!to)
+        return false;
+    const bool bottomUp = from.rowStride > 0;
+    const uint8_t* first = bottomUp ? from.data : from.row(from.height - 1);
+    const int type = from.bytesPerPixel == 1 ? CV_8UC1 : CV_8UC3;
+    const cv::Mat source(from.height, from.width, type, const_cast<uint8_t*>(first), size_t(std::abs(from.rowStride)));
+    cv::Mat target(height, width, type, to.bytes.get());
+    // For each target pixel, where it comes from in the source's memory order.
+    const auto sourceFrom = Inverse(CentredFrom(from.width, from.height, bottomUp));
+    const auto back = Inverse(warp);
+    if (!sourceFrom || !back)
+        return false;
+    const Homography map = Multiply(*sourceFrom, Multiply(*back, CentredFrom(width, height, true)));
+    const cv::Matx33d matrix(map.data());
+    cv::warpPerspective(source, target, matrix, target.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                        cv::BORDER_CONSTANT, cv::Scalar::all(0));
+    view = to.view();
+    return true;
+}
+
+}  // namespace
+
+double CoveredShare(const AlignModel& model, int width, int height)
+{
+    const EyeWarps warps = SplitCorrection(model, height / 2.0);
+    double low = 0, high = 1;
+    if (Covered(warps.first, width, height, high) && Covered(warps.second, width, height, high))
+        return 1;
+    for (int step = 0; step < 30; ++step) {
+        const double share = (low + high) / 2;
+        if (Covered(warps.first, width, height, share) && Covered(warps.second, width, height, share))
+            low = share;
+        else
+            high = share;
+    }
+    return low;
+}
+
+EyePairPtr AlignedPair(const EyePair& pair, const AlignModel& model)
+{
+    const Picture& reference = pair.first ? pair.first : pair.second;
+    int width = reference.width, height = reference.height;
+    if (model.crop && reference) {
+        const double share = CoveredShare(model, width, height);
+        width = std::max(1, int(std::floor(width * share)));
+        height = std::max(1, int(std::floor(height * share)));
+    }
+    const EyeWarps warps = SplitCorrection(model, reference.height / 2.0);
+    auto eyes = std::make_shared<OwnedEyes>();
+    auto aligned = std::make_shared<EyePair>();
+    if (!Warp(pair.first, warps.first, width, height, eyes->first, aligned->first) ||
+        !Warp(pair.second, warps.second, width, height, eyes->second, aligned->second))
+        return nullptr;
+    aligned->frameNumber = pair.frameNumber;
+    aligned->partnerNumber = pair.partnerNumber;
+    aligned->timestampUs = pair.timestampUs;
+    aligned->owner = std::move(eyes);
+    return aligned;
+}
+
+}  // namespace plexo::align
