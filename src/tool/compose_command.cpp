@@ -15,6 +15,7 @@
 #include "present/flip_pair.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
+#include "tool/subtitle_options.h"
 
 namespace plexo::tool {
 
@@ -72,7 +73,7 @@ int WriteFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRec
 int RunCompose(Args& args)
 {
     if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "vertical", "mode", "view", "left", "top", "out",
-                        "second-out", kSourceLayoutOption}) ||
+                        "second-out", kSourceLayoutOption, kSubtitlesOption, kSubtitleDepthOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
@@ -88,7 +89,9 @@ int RunCompose(Args& args)
     const auto sideName = args.value("side");
     const auto secondOut = args.value("second-out");
     const LayoutChoice choice = ReadSourceLayout(args);
-    if (!args.ok())
+    std::optional<std::string> subtitles;
+    subtitle::DepthChoice subtitleDepth;
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
         return kBadUsage;
     if (sideName && !second) {
         args.fail("--side needs --second");
@@ -123,18 +126,29 @@ int RunCompose(Args& args)
         if (const auto refusal = source.empty() ? std::nullopt : ExportSourceRefusal(source, outputs))
             return Fail(*refusal);
 
-    FilmPtr film = OpenFilmNamed(args.plain()[0], choice);
+    const auto open = [&]() -> FilmPtr {
+        FilmPtr film = OpenFilmNamed(args.plain()[0], choice);
+        if (!film || !second)
+            return film;
+        FilmPtr added = OpenFilmNamed(*second, choice);
+        return added ? PairFilms(std::move(film), std::move(added), side) : nullptr;
+    };
+    FilmPtr film = open();
     if (!film)
         return kFailed;
-    if (second) {
-        FilmPtr added = OpenFilmNamed(*second, choice);
-        if (!added)
-            return kFailed;
-        film = PairFilms(std::move(film), std::move(added), side);
-    }
     if (!MoveToIndex(*film, index.value_or(0)))
         return FailNoFrameAt(args.plain()[0], index.value_or(0), *film);
     film->SetShift(shift.value_or(DefaultShift(*film)));
+    const auto reopen = [&]() -> FilmPtr {
+        FilmPtr again = open();
+        if (again)
+            again->SetShift(film->GetShift());
+        return again;
+    };
+    ToolSubtitles subs;
+    if (!OpenToolSubtitles(subtitles, subtitleDepth, args.plain()[0], *film, mode->id, reopen, subs))
+        return kFailed;
+    Film& shown = subs.Shown(*film);
 
     // The viewer shows black for a picture it cannot read; the tool's caller
     // is told instead, whether or not the view size was given.
@@ -160,9 +174,9 @@ int RunCompose(Args& args)
     const StereoAdjustments adjust{
         .swap = args.has("swap"), .dist = dist.value_or(kDefaultDist), .vertical = vertical.value_or(0)};
     if (pageFlip)
-        return WriteFlipSections(*film, adjust, rect, *out, *secondOut);
+        return WriteFlipSections(shown, adjust, rect, *out, *secondOut);
     FrameBuffer frame;
-    if (!ComposeFrame(film.get(), adjust, rect, *mode, frame))
+    if (!ComposeFrame(&shown, adjust, rect, *mode, frame))
         return Fail("the view " + ViewText(rect) + " is too large");
     const Picture composed = frame.picture();
     if (!composed)
@@ -181,12 +195,14 @@ const char* Usage()
         "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--swap] [--dist D] "
         "[--vertical N] --mode " +
         ModeNames("|", "|") +
-        " [--view WxH] [--left L] [--top T] [--source-layout L] --out OUT.bmp [--second-out SECOND.bmp]\n"
+        " [--view WxH] [--left L] [--top T] [--source-layout L] [--subtitles TRACK|FILE|default\n"
+        "    [--subtitle-depth auto|authored|N]] --out OUT.bmp [--second-out SECOND.bmp]\n"
         "    page-flip writes the first eye's section to --out and the second's to --second-out\n"
         "    --swap shows the partner's picture as the first eye; --vertical moves the second eye up N rows\n"
         "    defaults: --side right, --index 0, --shift -4 (a two-view film's eye offset: 0), --dist 21,\n"
         "    --vertical 0, --left 0, --top 0, --view the presentation's natural size for the picture\n"
-        "    (twice its width for side-by-side, twice its height for top-bottom)";
+        "    (twice its width for side-by-side, twice its height for top-bottom)\n" +
+        std::string(kSubtitleUsage);
     return usage.c_str();
 }
 

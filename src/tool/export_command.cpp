@@ -14,6 +14,7 @@
 #include "tool/command.h"
 #include "tool/film_at.h"
 #include "tool/progress.h"
+#include "tool/subtitle_options.h"
 
 namespace plexo::tool {
 
@@ -97,14 +98,16 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
 int RunExport(Args& args)
 {
     if (!args.onlyKnown({"index", "layout", "mode", "dist", "vertical", "shift", "fps", "quality", "crf", "preset",
-                        kSourceLayoutOption, "out"}) ||
+                        kSourceLayoutOption, "out", kSubtitlesOption, kSubtitleDepthOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const std::string& path = args.plain()[0];
     const auto out = args.required("out");
     const auto shift = args.integer("shift");
     const LayoutChoice choice = ReadSourceLayout(args);
-    if (!args.ok())
+    std::optional<std::string> subtitles;
+    subtitle::DepthChoice subtitleDepth;
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
         return kBadUsage;
     const ExportFormat* format = ExportFormatOf(*out);
     if (!format)
@@ -123,13 +126,22 @@ int RunExport(Args& args)
     options.shift = shift.value_or(film->Eyes() == 2 ? 0 : platform::DocumentSettings::Read().shift);
     if (const auto refusal = ExportSourceRefusal(path, ExportOutputNames(*film, *out, options)))
         return Fail(*refusal);
+    const auto reopen = [&]() -> FilmPtr {
+        FilmPtr again = OpenFilmNamed(path, choice);
+        if (again)
+            again->SetShift(options.shift);
+        return again;
+    };
+    ToolSubtitles subs;
+    if (!OpenToolSubtitles(subtitles, subtitleDepth, path, *film, options.mode, reopen, subs))
+        return kFailed;
 
     std::vector<std::string> written;
     ExportResult result;
     int done = 0;
     {
         const ProgressReport progress;
-        result = Export(*film, *out, options, progress.control(), &written);
+        result = Export(subs.Shown(*film), *out, options, progress.control(), &written);
         done = progress.done();
     }
     if (result == ExportResult::NoFrame)
@@ -142,16 +154,25 @@ int RunExport(Args& args)
     return kOk;
 }
 
+const char* ExportUsage()
+{
+    static const std::string usage =
+        "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
+        "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L]\n"
+        "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]] --out OUT\n"
+        "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
+        "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
+        "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
+        "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
+        "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
+        "  film's rate, else the Settings' Frames/sec; prints the names it wrote\n" +
+        std::string(kSubtitleUsage);
+    return usage.c_str();
+}
+
 const bool registered = RegisterCommand(
     {"export",
-     "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
-     "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L] --out OUT\n"
-     "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
-     "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
-     "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
-     "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
-     "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
-     "  film's rate, else the Settings' Frames/sec; prints the names it wrote",
+     ExportUsage(),
      {"swap"},
      RunExport});
 
