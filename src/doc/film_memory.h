@@ -33,8 +33,13 @@ public:
     // The field as a finite decimal number from `low` to `high` ("29.97"),
     // read and written the same whatever the locale; nullopt otherwise.
     std::optional<double> Decimal(std::string_view name, double low, double high) const;
+    // The field as a word of letters, digits and '-' ("auto", "-12"), up to
+    // 32 of them; nullopt when it is missing or anything else.
+    std::optional<std::string> Word(std::string_view name) const;
     // In the field's place, or last when it is new.
     void SetNumber(std::string_view name, int32_t value);
+    // A word as Word reads it; anything else erases the field.
+    void SetWord(std::string_view name, const std::string& word);
     void SetDecimal(std::string_view name, double value);
     // False when there was no such field.
     bool Erase(std::string_view name);

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "app/dialogs/run_panel.h"
+#include "app/view/subtitle_show.h"
 #include "convert/output_names.h"
 #include "convert/stereo_export.h"
 #include "doc/document.h"
@@ -253,8 +254,11 @@ void ExportPnl::OnStart()
             existing.push_back(name);
     if (!MayReplace(this, existing, "export"))
         return;
-    runPanel_->Run([film, out, options](const ConversionControl& control) {
-        return ResultOf(Export(*film, out, options, control));
+    // The subtitles shown are burnt in, their depth looked over ahead.
+    auto subtitles = std::make_shared<SubtitleShow>(true);
+    Film* shown = &subtitles->Shown(*film, doc_, options.mode);
+    runPanel_->Run([film, subtitles, shown, out, options](const ConversionControl& control) {
+        return ResultOf(Export(*shown, out, options, control));
     });
 }
 

@@ -144,7 +144,8 @@ bool PageFlipStereo::ShowFrame()
     Film* film = shell_.doc->film();
     if (film && film->FrameCount() > 0) {
         const QWidget* view = shell_.view;
-        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())), *film,
+        ComposeFlipPair(OnScreen(QRect(view->mapToGlobal(QPoint(0, 0)), view->size())),
+                        subtitles_.Shown(*film, *shell_.doc, PresentationId::PageFlip),
                         shell_.doc->stereo().adjust, flipper_, sections_);
         if (!shell_.doc->keepsShownPictures())
             film->ReleasePictures();

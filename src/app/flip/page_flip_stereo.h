@@ -11,6 +11,7 @@
 
 #include <functional>
 
+#include "app/view/subtitle_show.h"
 #include "present/dd_flipper.h"
 #include "present/flip_pair.h"
 #include "present/startup_modes.h"
@@ -76,6 +77,8 @@ private:
     Frame shell_;
     DDFlipper flipper_;
     FlipSections sections_;
+    // The film as flipped, with its subtitles.
+    SubtitleShow subtitles_;
     QTimer copyTimer_;
     QTimer settingsTimer_;
     QRect savedGeometry_;

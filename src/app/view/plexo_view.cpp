@@ -299,7 +299,8 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
     Film* film = doc_.film();
     if (!film || film->FrameCount() <= 0)
         return false;
-    const bool composed = ComposeFrame(film, doc_.stereo().adjust, rect, Shown(), frame);
+    const bool composed =
+        ComposeFrame(&subtitles_.Shown(*film, doc_, Shown().id), doc_.stereo().adjust, rect, Shown(), frame);
     if (!doc_.keepsShownPictures())
         film->ReleasePictures();
     return composed && frame.height() > 0;

@@ -12,6 +12,7 @@
 
 #include <optional>
 
+#include "app/view/subtitle_show.h"
 #include "app/view/view_scale.h"
 #include "present/compositor.h"
 #include "present/frame_buffer.h"
@@ -32,6 +33,8 @@ public:
 
     // The last frame composed, for tests and the benchmark.
     const FrameBuffer& frame() const { return composed_; }
+    // The disparity of the subtitle last drawn.
+    int subtitleDisparity() const { return subtitles_.disparity(); }
     // While it flips, frame pairs go to it and the view itself stays black.
     void SetPageFlip(PageFlipStereo* pageFlip) { pageFlip_ = pageFlip; }
 
@@ -112,6 +115,8 @@ private:
     PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
     FrameBuffer composed_;
+    // The film as shown, with its subtitles.
+    SubtitleShow subtitles_;
     QImage image_;
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;

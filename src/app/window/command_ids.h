@@ -72,6 +72,14 @@ enum CommandId : int {
     // (app/window/viewer_layout.cpp), Automatic first; the ids up to 32959
     // are kept for them.
     kCmdLayoutFirst = 32950,
+    // View > Subtitles; its tracks are the menu's own entries.
+    kCmdSubtitlesShown = 32960,
+    kCmdSubtitlesNext = 32961,
+    kCmdSubtitlesAuthored = 32962,
+    kCmdSubtitlesOff = 32963,
+    kCmdSubtitleDepthAuto = 32964,
+    kCmdSubtitleCloser = 32965,
+    kCmdSubtitleFarther = 32966,
 };
 
 }  // namespace plexo

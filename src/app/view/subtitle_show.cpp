@@ -1,0 +1,57 @@
+#include "app/view/subtitle_show.h"
+
+#include <algorithm>
+
+#include "doc/document.h"
+#include "platform/log.h"
+#include "subtitle/look_ahead.h"
+#include "subtitle/subtitle_tracks.h"
+#include "subtitle/subtitled_film.h"
+
+namespace plexo {
+
+SubtitleShow::SubtitleShow(bool lookAhead) : lookAhead_(lookAhead) {}
+
+SubtitleShow::~SubtitleShow() = default;
+
+int SubtitleShow::disparity() const
+{
+    return stage_ ? stage_->lastDisparity() : 0;
+}
+
+Film& SubtitleShow::Shown(Film& film, const CPlexoDoc& doc, PresentationId presentation)
+{
+    const std::optional<int32_t> track = doc.subtitleTrack();
+    if (doc.filmPaths().empty() || track == 0)
+        return film;
+    const std::string& path = doc.filmPaths().front();
+    const std::string key = path + '\n' + (track ? std::to_string(*track) : "default");
+    if (key != key_) {
+        key_ = key;
+        stage_.reset();
+        std::string why;
+        subtitle::SubtitleSourcePtr source =
+            subtitle::OpenSubtitles(path, track ? std::to_string(*track) : "default", why);
+        // A film without subtitles is the usual case, not worth a line.
+        if (!source && why != "the film has no subtitles")
+            LogMessage(path + ": cannot show its subtitles: " + why);
+        if (source) {
+            stage_ = std::make_unique<subtitle::SubtitleStage>(std::move(source));
+            if (lookAhead_)
+                if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
+                    probe->SetShift(film.GetShift());
+                    stage_->SetLookAhead(subtitle::FilmLookAhead(std::move(probe), subtitle::StageOptions{}.range));
+                }
+        }
+    }
+    if (!stage_)
+        return film;
+    subtitle::StageOptions options;
+    options.depth = subtitle::ParseDepth(doc.subtitleDepth()).value_or(subtitle::DepthChoice{});
+    options.mono = subtitle::ShowsOneEye(presentation);
+    options.layout = film.Layout().layout;
+    shown_ = std::make_unique<subtitle::SubtitledFilm>(film, *stage_, options);
+    return *shown_;
+}
+
+}  // namespace plexo
