@@ -207,7 +207,7 @@ std::string DefaultAssHeader()
            "2,16,16,14,1\n"
            "\n"
            "[Events]\n"
-           "Format: ReadOrder, Layer, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n";
+           "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n";
 }
 
 }  // namespace plexo::subtitle

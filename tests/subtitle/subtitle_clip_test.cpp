@@ -9,9 +9,11 @@
 #include "film/open_film.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
+#include "support/tool_run.h"
 #include "subtitle/disparity.h"
 #include "subtitle/subtitle_file.h"
 #include "subtitle/subtitle_stage.h"
+#include "subtitle/stream_subtitles.h"
 #include "subtitle/subtitled_film.h"
 #include "video/video_formats.h"
 
@@ -121,6 +123,57 @@ TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)
         }
     }
     EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2);
+}
+
+TEST_F(SubtitleClip, ReadsTheVideosOwnTextStreams)
+{
+    const char* const muxes[][2] = {
+        {"srt.mkv", "-c:s srt"}, {"ass.mkv", "-c:s ass"}, {"text.mp4", "-c:s mov_text"}, {"vtt.webm", "-c:s webvtt"}};
+    for (const auto& [name, codec] : muxes) {
+        const std::string out = dir_->file(name);
+        // WebM takes VP8 or VP9 only: a short black clip stands in.
+        const bool webm = std::string(name).ends_with(".webm");
+        const std::string video = webm ? "-f lavfi -i color=s=64x48:d=4" : "-i " + clip_;
+        ASSERT_TRUE(test::RunCommand("ffmpeg -v error -y " + video + " -i " + dir_->file("clip.srt") +
+                                     " -map 0:v -map 1 -metadata:s:s:0 language=fre " +
+                                     (webm ? "-c:v libvpx -b:v 50k " : "-c:v copy ") + codec + " " + out))
+            << name;
+        const std::vector<SubtitleTrack> tracks = SubtitleStreams(out);
+        ASSERT_EQ(tracks.size(), 1u) << name;
+        EXPECT_EQ(tracks[0].language, "fre") << name;
+        std::string why;
+        const SubtitleSourcePtr source = OpenTrack(out, tracks[0], why);
+        ASSERT_TRUE(source) << name << ": " << why;
+        const auto span = source->EventAt(2'000'000);
+        ASSERT_TRUE(span) << name;
+        EXPECT_EQ(span->start, 500'000) << name;
+        EXPECT_EQ(span->end, 3'500'000) << name;
+        EXPECT_FALSE(source->EventAt(3'600'000)) << name;
+        EXPECT_FALSE(source->Render(2'000'000, CanvasOf(320, 180)).empty()) << name;
+    }
+}
+
+TEST_F(SubtitleClip, ToolDrawsTheTrackItIsGivenAndRefusesBadOptions)
+{
+    ASSERT_TRUE(test::HaveTool());
+    const std::string compose = "compose " + clip_ + " --source-layout sbs --index 50 --mode side-by-side ";
+    const test::ToolRun plain = test::RunTool(*dir_, compose + "--out " + test::Quoted(*dir_, "plain.bmp"));
+    const test::ToolRun drawn = test::RunTool(
+        *dir_, compose + "--subtitles 1 --subtitle-depth 9 --out " + test::Quoted(*dir_, "drawn.bmp"));
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_NE(test::ReadBytes(dir_->file("plain.bmp")), test::ReadBytes(dir_->file("drawn.bmp")));
+    const std::pair<const char*, const char*> refused[] = {
+        {"--subtitle-depth 9", "--subtitle-depth needs --subtitles"},
+        {"--subtitles 1 --subtitle-depth near", "--subtitle-depth takes auto, authored or a whole number"},
+        {"--subtitles 2", "the film has 1 subtitle track, not 2"},
+        {"--subtitles missing.srt", "missing.srt: cannot show its subtitles: no such file"},
+    };
+    for (const auto& [options, message] : refused) {
+        const test::ToolRun run = test::RunTool(*dir_, compose + options + " --out " + test::Quoted(*dir_, "x.bmp"));
+        EXPECT_NE(run.status, 0) << options;
+        EXPECT_NE(run.err.find(message), std::string::npos) << options << ": " << run.err;
+    }
 }
 
 }  // namespace

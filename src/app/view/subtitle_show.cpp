@@ -30,10 +30,19 @@ Film& SubtitleShow::Shown(Film& film, const CPlexoDoc& doc, PresentationId prese
         key_ = key;
         stage_.reset();
         std::string why;
-        subtitle::SubtitleSourcePtr source =
-            subtitle::OpenSubtitles(path, track ? std::to_string(*track) : "default", why);
-        // A film without subtitles is the usual case, not worth a line.
-        if (!source && why != "the film has no subtitles")
+        subtitle::SubtitleSourcePtr source;
+        if (track) {
+            source = subtitle::OpenSubtitles(path, std::to_string(*track), why);
+        } else {
+            // Unasked, only a file beside the film is shown: a video's own
+            // stream is read over the whole file, which waits for the user.
+            const std::vector<subtitle::SubtitleTrack> tracks = subtitle::SubtitleTracks(path);
+            const auto file = std::find_if(tracks.begin(), tracks.end(),
+                                           [](const subtitle::SubtitleTrack& t) { return t.stream < 0; });
+            if (file != tracks.end())
+                source = subtitle::OpenTrack(path, *file, why);
+        }
+        if (!source && !why.empty())
             LogMessage(path + ": cannot show its subtitles: " + why);
         if (source) {
             stage_ = std::make_unique<subtitle::SubtitleStage>(std::move(source));
