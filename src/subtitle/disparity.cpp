@@ -16,13 +16,15 @@ constexpr int kReducedWidth = 480;
 // A block whose mean horizontal step is below this many grey levels is flat:
 // it would match anywhere.
 constexpr int kMinTexture = 3;
-// A match counts when it is this many times better than the block's mean
-// difference over the range.
-constexpr int kConfidence = 3;
+// A reduced match is proposed when it is this many times better than the
+// block's mean difference over the range.
+constexpr int kConfidence = 2;
 // ... and its pixels differ by at most this many grey levels on average.
 constexpr int kMatchMean = 8;
-// At most this many of the nearest blocks are refined at full size.
+// The nearest proposals are tried at full size until this many match, or
+// this many were tried.
 constexpr int kMaxRefined = 8;
+constexpr int kMaxTried = 32;
 
 // A grey copy of a band of an eye, reduced `factor` times, top row first.
 struct Reduced {
@@ -95,7 +97,7 @@ std::optional<int> NearestDisparity(const Picture& first, const Picture& second,
     const Reduced b = Reduce(second, factor, sx0, sx1, by0, rowEnd);
 
     struct Found {
-        int x, y, d;
+        int x, y, d, best;
     };
     std::vector<Found> found;
     for (int j = 0; j < blocksDown; ++j)
@@ -127,25 +129,30 @@ std::optional<int> NearestDisparity(const Picture& first, const Picture& second,
             }
             // A block across an edge of an object (seen by one eye only)
             // matches nowhere well; its best is chance.
-            if (tried > 0 && int64_t(best) * kConfidence < total / tried && best <= kMatchMean * kBlock * kBlock)
-                found.push_back({x0, y0, bestD});
+            if (tried > 0 && int64_t(best) * kConfidence < total / tried)
+                found.push_back({x0, y0, bestD, best});
         }
     if (found.empty())
         return std::nullopt;
-    int nearest = INT_MIN;
-    for (const Found& f : found)
-        nearest = std::max(nearest, f.d);
-    if (factor == 1)
-        return nearest;
-    // Refines the blocks that came nearest at full size, within one reduced
-    // pixel of their match.
+    if (factor == 1) {
+        int nearest = INT_MIN;
+        for (const Found& f : found)
+            if (f.best <= kMatchMean * kBlock * kBlock)
+                nearest = std::max(nearest, f.d);
+        return nearest == INT_MIN ? std::nullopt : std::optional<int>(nearest);
+    }
+    // The reduced match only proposes: a fine texture matches poorly at a
+    // shift that is not a whole reduced pixel. The nearest proposals are
+    // tried at full size, within one reduced pixel of their match, and count
+    // when they match there.
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.d > b.d; });
     int refined = INT_MIN;
     const int size = kBlock * factor;
-    int refinedBlocks = 0;
+    int tried = 0, matched = 0;
     for (const Found& f : found) {
-        if (f.d < nearest - 1 || refinedBlocks++ == kMaxRefined)
-            continue;
-        int best = INT_MAX, bestD = f.d * factor;
+        if (tried++ == kMaxTried || matched == kMaxRefined || (refined != INT_MIN && (f.d + 1) * factor < refined))
+            break;
+        int best = INT_MAX, bestD = 0;
         for (int d = (f.d - 1) * factor; d <= (f.d + 1) * factor; ++d) {
             const int sad = FullSad(first, second, f.x * factor, f.y * factor, size, d);
             if (sad <= best && sad != INT_MAX) {
@@ -153,8 +160,13 @@ std::optional<int> NearestDisparity(const Picture& first, const Picture& second,
                 bestD = d;
             }
         }
+        if (best > kMatchMean * size * size)
+            continue;
+        ++matched;
         refined = std::max(refined, bestD);
     }
+    if (refined == INT_MIN)
+        return std::nullopt;
     return std::clamp(refined, -range, range);
 }
 

@@ -1,6 +1,7 @@
 #include "subtitle/subtitle_stage.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace plexo::subtitle {
 
@@ -28,7 +29,41 @@ void DrawArea(SubtitleBitmap bitmap, int left, int top, const Picture& eye)
     DrawBitmap(bitmap, -left, eye);
 }
 
+// `from` into `to`, allocated unless it has the size already; the packed
+// view of the copy, or none when `from` is none or memory cannot be had.
+Picture CopyInto(const Picture& from, PictureBuffer& to)
+{
+    if (!from)
+        return {};
+    if (!to || to.width != from.width || to.height != from.height || to.bytesPerPixel != from.bytesPerPixel)
+        to = PictureBuffer::allocate(from.width, from.height, from.bytesPerPixel);
+    if (!to)
+        return {};
+    for (int r = 0; r < from.height; ++r)
+        std::memcpy(to.row(r), from.row(r), from.rowBytes());
+    return to.view();
+}
+
 }  // namespace
+
+EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair)
+{
+    // Alone in holding them, no pair handed out shows these buffers.
+    std::shared_ptr<OwnedEyes> eyes = spare_ && spare_.use_count() == 1 ? spare_ : std::make_shared<OwnedEyes>();
+    auto drawn = std::make_shared<EyePair>();
+    drawn->first = CopyInto(pair.first, eyes->first);
+    drawn->second = CopyInto(pair.second, eyes->second);
+    if (!drawn->first || (pair.second && !drawn->second)) {
+        spare_.reset();
+        return nullptr;
+    }
+    drawn->frameNumber = pair.frameNumber;
+    drawn->partnerNumber = pair.partnerNumber;
+    drawn->timestampUs = pair.timestampUs;
+    drawn->owner = eyes;
+    spare_ = std::move(eyes);
+    return drawn;
+}
 
 int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
                              const StageOptions& options)
@@ -57,8 +92,7 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
     const SubtitleBitmap bitmap = source_->Render(pair->timestampUs, canvas);
     if (bitmap.empty())
         return pair;
-    EyePairPtr drawn =
-        CopiedPair(pair->first, pair->second, pair->frameNumber, pair->partnerNumber, pair->timestampUs);
+    EyePairPtr drawn = CopyForDrawing(*pair);
     if (!drawn)
         return nullptr;
     if (authored) {

@@ -45,10 +45,19 @@ public:
     int lastDisparity() const { return lastDisparity_; }
 
 private:
+    // Owned copies of the pair's eyes to draw into: the buffers of the last
+    // pair handed out when no one holds that pair any more (no page of a
+    // new buffer to fault in at every frame), else new ones.
+    EyePairPtr CopyForDrawing(const EyePair& pair);
     int Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
                   const StageOptions& options);
 
     SubtitleSourcePtr source_;
+    struct OwnedEyes {
+        PictureBuffer first;
+        PictureBuffer second;
+    };
+    std::shared_ptr<OwnedEyes> spare_;
     LookAhead lookAhead_;
     AutoDepth auto_;
     // The look-ahead's answer for the event it was asked about.
