@@ -16,9 +16,10 @@ constexpr int kReducedWidth = 480;
 // A block whose mean horizontal step is below this many grey levels is flat:
 // it would match anywhere.
 constexpr int kMinTexture = 3;
-// A reduced match is proposed when it is this many times better than the
-// block's mean difference over the range.
-constexpr int kConfidence = 2;
+// A reduced match is proposed when it is better than the block's mean
+// difference over the range by a quarter: a fine texture matches the
+// reduced pictures poorly, and the full size decides.
+constexpr int kBetterQuarters = 5;
 // ... and its pixels differ by at most this many grey levels on average.
 constexpr int kMatchMean = 8;
 // The nearest proposals are tried at full size until this many match, or
@@ -129,7 +130,7 @@ std::optional<int> NearestDisparity(const Picture& first, const Picture& second,
             }
             // A block across an edge of an object (seen by one eye only)
             // matches nowhere well; its best is chance.
-            if (tried > 0 && int64_t(best) * kConfidence < total / tried)
+            if (tried > 0 && int64_t(best) * kBetterQuarters < total / tried * 4)
                 found.push_back({x0, y0, bestD, best});
         }
     if (found.empty())

@@ -5,8 +5,11 @@
 
 #include <sys/stat.h>
 
+#include <random>
+
 #include "support/temp_dir.h"
 #include "subtitle/ass_subtitles.h"
+#include "subtitle/disparity.h"
 #include "subtitle/subtitle_depth.h"
 #include "subtitle/subtitle_file.h"
 #include "subtitle/text_cues.h"
@@ -118,6 +121,29 @@ TEST(SubtitleDepth, WordsAndTheAutomaticRules)
     EXPECT_EQ(depth.Next(5'000'000, 20'000'000, 2, 30), 9);
     EXPECT_EQ(depth.Next(5'000'000, 20'000'000, std::nullopt, std::nullopt), 9);
     EXPECT_EQ(depth.Next(5'000'000, 20'000'000, 20, 30), 22);
+}
+
+// Pictures wider than the reduced ones, of a texture as fine as a pixel: a
+// square at an odd disparity, not a whole reduced pixel, over a background
+// on the screen plane.
+TEST(SubtitleDepth, FindsFineTextureAtDisparitiesOfAnyPixel)
+{
+    constexpr int kW = 1200, kH = 120;
+    std::mt19937 random(3);
+    std::vector<uint8_t> noise(size_t(kW) * kH * 2);
+    for (auto& b : noise)
+        b = uint8_t(random());
+    for (const int d : {0, 13, 22}) {
+        PictureBuffer eyes[2] = {PictureBuffer::allocate(kW, kH, 1), PictureBuffer::allocate(kW, kH, 1)};
+        for (int e = 0; e < 2; ++e) {
+            const int left = 500 + (e == 0 ? d - d / 2 : -(d / 2));
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x)
+                    eyes[e].row(y)[x] = x >= left && x < left + 200 ? noise[size_t(kW) * kH + size_t(y) * kW + size_t(x - left)]
+                                                                  : noise[size_t(y) * kW + size_t(x)];
+        }
+        EXPECT_EQ(NearestDisparity(eyes[0].view(), eyes[1].view(), {300, 20, 600, 80}, 40), d);
+    }
 }
 
 }  // namespace
