@@ -66,19 +66,26 @@ public:
         return true;
     }
 
-    SubtitleBitmap Render(int64_t timeUs, const Canvas& canvas) override
+    const SubtitleBitmap& Render(int64_t timeUs, const Canvas& canvas) override
     {
+        static const SubtitleBitmap kNone;
         if (canvas.width < 1 || canvas.height < 1 || canvas.storageWidth < 1 || canvas.storageHeight < 1 ||
             !EventAt(timeUs))
-            return {};
+            return kNone;
         if (canvas.width != canvas_.width || canvas.height != canvas_.height ||
             canvas.storageWidth != canvas_.storageWidth || canvas.storageHeight != canvas_.storageHeight) {
             ass_set_frame_size(renderer_.get(), canvas.width, canvas.height);
             ass_set_storage_size(renderer_.get(), canvas.storageWidth, canvas.storageHeight);
             canvas_ = canvas;
+            last_.reset();
         }
-        const ASS_Image* images = ass_render_frame(renderer_.get(), track_.get(), timeUs / 1000, nullptr);
-        return Composite(images);
+        int changed = 2;
+        const ASS_Image* images = ass_render_frame(renderer_.get(), track_.get(), timeUs / 1000, &changed);
+        // libass says when its images are those of the last call: the
+        // frames of an event share one composite.
+        if (changed != 0 || !last_)
+            last_ = Composite(images);
+        return *last_;
     }
 
     std::optional<EventSpan> EventAt(int64_t timeUs) const override
@@ -138,6 +145,7 @@ private:
     std::unique_ptr<ASS_Track, TrackFree> track_;
     std::unique_ptr<ASS_Renderer, RendererDone> renderer_;
     Canvas canvas_;
+    std::optional<SubtitleBitmap> last_;
 };
 
 SubtitleSourcePtr Finish(std::unique_ptr<ASS_Library, LibraryDone> library, ASS_Track* raw, std::string& why)

@@ -13,14 +13,20 @@ public:
     {
     }
 
-    SubtitleBitmap Render(int64_t timeUs, const Canvas& canvas) override
+    const SubtitleBitmap& Render(int64_t timeUs, const Canvas& canvas) override
     {
+        static const SubtitleBitmap kNone;
         const PictureEvent* event = Find(timeUs);
         if (!event || canvas.width < 1 || canvas.height < 1)
-            return {};
+            return kNone;
         if (canvas.width == width_ && canvas.height == height_)
             return event->bitmap;
-        return Scaled(event->bitmap, canvas);
+        if (scaledFrom_ != event || scaledCanvas_.width != canvas.width || scaledCanvas_.height != canvas.height) {
+            scaled_ = Scaled(event->bitmap, canvas);
+            scaledFrom_ = event;
+            scaledCanvas_ = canvas;
+        }
+        return scaled_;
     }
 
     std::optional<EventSpan> EventAt(int64_t timeUs) const override
@@ -61,6 +67,10 @@ private:
     std::vector<PictureEvent> events_;
     int width_;
     int height_;
+    // The event last scaled to a canvas of another size.
+    SubtitleBitmap scaled_;
+    const PictureEvent* scaledFrom_ = nullptr;
+    Canvas scaledCanvas_;
 };
 
 }  // namespace

@@ -35,7 +35,8 @@ class SubtitleSource {
 public:
     virtual ~SubtitleSource() = default;
     // What shows at `timeUs` over the canvas; empty when nothing does.
-    virtual SubtitleBitmap Render(int64_t timeUs, const Canvas& canvas) = 0;
+    // Valid until the next call.
+    virtual const SubtitleBitmap& Render(int64_t timeUs, const Canvas& canvas) = 0;
     // The span of the events shown at `timeUs`, from the first of them to
     // start to the last to end; nullopt when none shows.
     virtual std::optional<EventSpan> EventAt(int64_t timeUs) const = 0;

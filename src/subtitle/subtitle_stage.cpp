@@ -89,7 +89,7 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
     const int width = pair->first.width, height = pair->first.height;
     const bool authored = options.depth.mode == DepthMode::AsAuthored && !options.layout.mono();
     const Canvas canvas = authored ? AuthoredCanvas(options.layout, width, height) : CanvasOf(width, height);
-    const SubtitleBitmap bitmap = source_->Render(pair->timestampUs, canvas);
+    const SubtitleBitmap& bitmap = source_->Render(pair->timestampUs, canvas);
     if (bitmap.empty())
         return pair;
     EyePairPtr drawn = CopyForDrawing(*pair);
