@@ -34,18 +34,24 @@ void DrawBitmap(const SubtitleBitmap& bitmap, int shift, const Picture& into)
     for (int y = top; y < bottom; ++y) {
         // The picture's rows run bottom first.
         uint8_t* row = const_cast<uint8_t*>(into.row(into.height - 1 - y));
-        for (int64_t x = left; x < right; ++x) {
-            const uint8_t* s = bitmap.pixel(int(x - shift - bitmap.x), y - bitmap.y);
-            const uint8_t a = s[3];
+        const uint8_t* from = bitmap.pixel(int(left - shift - bitmap.x), y - bitmap.y);
+        for (int64_t x = left; x < right; ++x, from += 4) {
+            const uint8_t a = from[3];
             if (a == 0)
                 continue;
             if (into.bytesPerPixel == 3) {
                 uint8_t* d = row + x * 3;
-                d[0] = Over(d[0], s[0], a);
-                d[1] = Over(d[1], s[1], a);
-                d[2] = Over(d[2], s[2], a);
+                if (a == 255) {
+                    d[0] = from[0];
+                    d[1] = from[1];
+                    d[2] = from[2];
+                    continue;
+                }
+                d[0] = Over(d[0], from[0], a);
+                d[1] = Over(d[1], from[1], a);
+                d[2] = Over(d[2], from[2], a);
             } else {
-                const uint8_t grey = uint8_t((s[0] * 29 + s[1] * 150 + s[2] * 77 + 128) >> 8);
+                const uint8_t grey = uint8_t((from[0] * 29 + from[1] * 150 + from[2] * 77 + 128) >> 8);
                 row[x] = Over(row[x], grey, a);
             }
         }
