@@ -126,6 +126,15 @@ public:
     int32_t audioTrack() const;
     void setAudioTrack(int32_t track);
 
+    // The film's subtitles, kept in its record: the track (nullopt for the
+    // film's default, 0 for none, else the Nth of View > Subtitles' tracks)
+    // and the depth ("auto", "authored" or a disparity in pixels), which
+    // the view reads as the subtitle layer does.
+    std::optional<int32_t> subtitleTrack() const;
+    void setSubtitleTrack(std::optional<int32_t> track);
+    std::string subtitleDepth() const;
+    void setSubtitleDepth(const std::string& depth);
+
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of single-view films without their own. A new
     // one is the shown film's D too, which then forgets its own; while a

@@ -123,6 +123,33 @@ void FilmRecord::Set(std::string_view name, std::string value)
     fields_.emplace_back(name, std::move(value));
 }
 
+namespace {
+
+bool IsWord(std::string_view text)
+{
+    return !text.empty() && text.size() <= 32 && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+    });
+}
+
+}  // namespace
+
+std::optional<std::string> FilmRecord::Word(std::string_view name) const
+{
+    for (const auto& [field, value] : fields_)
+        if (field == name)
+            return IsWord(value) ? std::optional<std::string>(value) : std::nullopt;
+    return std::nullopt;
+}
+
+void FilmRecord::SetWord(std::string_view name, const std::string& word)
+{
+    if (IsWord(word))
+        Set(name, word);
+    else
+        Erase(name);
+}
+
 void FilmRecord::SetNumber(std::string_view name, int32_t value)
 {
     Set(name, std::to_string(value));

@@ -35,9 +35,14 @@ public:
     std::optional<double> Decimal(std::string_view name, double low, double high) const;
     // The field's text as it stands; nullopt when it is missing.
     std::optional<std::string> Text(std::string_view name) const;
+    // The field as a word of letters, digits and '-' ("auto", "-12"), up to
+    // 32 of them; nullopt when it is missing or anything else.
+    std::optional<std::string> Word(std::string_view name) const;
     // In the field's place, or last when it is new.
     void SetText(std::string_view name, std::string value) { Set(name, std::move(value)); }
     void SetNumber(std::string_view name, int32_t value);
+    // A word as Word reads it; anything else erases the field.
+    void SetWord(std::string_view name, const std::string& word);
     void SetDecimal(std::string_view name, double value);
     // False when there was no such field.
     bool Erase(std::string_view name);

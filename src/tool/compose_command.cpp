@@ -16,6 +16,7 @@
 #include "tool/command.h"
 #include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
+#include "tool/subtitle_options.h"
 
 namespace plexo::tool {
 
@@ -74,7 +75,7 @@ int WriteFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRec
 int RunCompose(Args& args)
 {
     if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "vertical", "mode", "view", "left", "top", "out",
-                        "second-out", kSourceLayoutOption}) ||
+                        "second-out", kSourceLayoutOption, kSubtitlesOption, kSubtitleDepthOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
@@ -90,7 +91,9 @@ int RunCompose(Args& args)
     const auto sideName = args.value("side");
     const auto secondOut = args.value("second-out");
     const LayoutChoice choice = ReadSourceLayout(args);
-    if (!args.ok())
+    std::optional<std::string> subtitles;
+    subtitle::DepthChoice subtitleDepth;
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
         return kBadUsage;
     if (sideName && !second) {
         args.fail("--side needs --second");
@@ -125,15 +128,16 @@ int RunCompose(Args& args)
         if (const auto refusal = source.empty() ? std::nullopt : ExportSourceRefusal(source, outputs))
             return Fail(*refusal);
 
-    FilmPtr film = OpenFilmNamed(args.plain()[0], choice);
+    const auto open = [&]() -> FilmPtr {
+        FilmPtr film = OpenFilmNamed(args.plain()[0], choice);
+        if (!film || !second)
+            return film;
+        FilmPtr added = OpenFilmNamed(*second, choice);
+        return added ? PairFilms(std::move(film), std::move(added), side) : nullptr;
+    };
+    FilmPtr film = open();
     if (!film)
         return kFailed;
-    if (second) {
-        FilmPtr added = OpenFilmNamed(*second, choice);
-        if (!added)
-            return kFailed;
-        film = PairFilms(std::move(film), std::move(added), side);
-    }
     if (!MoveToIndex(*film, index.value_or(0)))
         return FailNoFrameAt(args.plain()[0], index.value_or(0), *film);
     film->SetShift(shift.value_or(DefaultShift(*film)));
@@ -141,7 +145,16 @@ int RunCompose(Args& args)
     if (second)
         paths.push_back(*second);
     const AppliedAlignment aligned = ApplyAlignment(args, paths, *film);
-    Film& shown = aligned.Shown(*film);
+    const auto reopen = [&]() -> FilmPtr {
+        FilmPtr again = open();
+        if (again)
+            again->SetShift(film->GetShift());
+        return again;
+    };
+    ToolSubtitles subs;
+    if (!OpenToolSubtitles(subtitles, subtitleDepth, args.plain()[0], aligned.Shown(*film), mode->id, reopen, subs))
+        return kFailed;
+    Film& shown = subs.Shown(aligned.Shown(*film));
 
     // The viewer shows black for a picture it cannot read; the tool's caller
     // is told instead, whether or not the view size was given.
@@ -196,7 +209,8 @@ const char* Usage()
         "    --swap shows the partner's picture as the first eye; --vertical moves the second eye up N rows\n"
         "    defaults: --side right, --index 0, --shift -4 (a two-view film's eye offset: 0), --dist 21,\n"
         "    --vertical 0, --left 0, --top 0, --view the presentation's natural size for the picture\n"
-        "    (twice its width for side-by-side, twice its height for top-bottom)";
+        "    (twice its width for side-by-side, twice its height for top-bottom)\n" +
+        std::string(kSubtitleUsage);
     return usage.c_str();
 }
 

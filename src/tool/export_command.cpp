@@ -17,6 +17,7 @@
 #include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
 #include "tool/progress.h"
+#include "tool/subtitle_options.h"
 
 namespace plexo::tool {
 
@@ -100,14 +101,16 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
 int RunExport(Args& args)
 {
     if (!args.onlyKnown({"index", "layout", "mode", "dist", "vertical", "shift", "fps", "quality", "crf", "preset",
-                        kSourceLayoutOption, "out"}) ||
+                        kSourceLayoutOption, "out", kSubtitlesOption, kSubtitleDepthOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const std::string& path = args.plain()[0];
     const auto out = args.required("out");
     const auto shift = args.integer("shift");
     const LayoutChoice choice = ReadSourceLayout(args);
-    if (!args.ok())
+    std::optional<std::string> subtitles;
+    subtitle::DepthChoice subtitleDepth;
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
         return kBadUsage;
     const ExportFormat* format = ExportFormatOf(*out);
     if (!format)
@@ -126,6 +129,15 @@ int RunExport(Args& args)
     options.shift = shift.value_or(film->Eyes() == 2 ? 0 : platform::DocumentSettings::Read().shift);
     if (const auto refusal = ExportSourceRefusal(path, ExportOutputNames(*film, *out, options)))
         return Fail(*refusal);
+    const auto reopen = [&]() -> FilmPtr {
+        FilmPtr again = OpenFilmNamed(path, choice);
+        if (again)
+            again->SetShift(options.shift);
+        return again;
+    };
+    ToolSubtitles subs;
+    if (!OpenToolSubtitles(subtitles, subtitleDepth, path, *film, options.mode, reopen, subs))
+        return kFailed;
 
     const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
     if (!args.has("dist") && aligned.film)
@@ -138,7 +150,7 @@ int RunExport(Args& args)
         const ProgressReport progress;
         // The track the viewer keeps for the film.
         const int track = RecallFilm(FilmKey({path})).Number("audio-track", 100000).value_or(-1);
-        result = audio::ExportWithSound(aligned.Shown(*film), *out, options, progress.control(),
+        result = audio::ExportWithSound(subs.Shown(aligned.Shown(*film)), *out, options, progress.control(),
                                         {path, track, !args.has("no-audio")}, &written);
         done = progress.done();
     }
@@ -152,19 +164,29 @@ int RunExport(Args& args)
     return kOk;
 }
 
+const char* ExportUsage()
+{
+    static const std::string usage =
+        "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
+        "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L] [--no-audio]\n"
+        "    [--no-align | --align-frames] [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]]\n"
+        "    --out OUT\n"
+        "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
+        "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
+        "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
+        "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
+        "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
+        "  film's rate, else the Settings' Frames/sec; a whole video's .mp4 or .mkv keeps its sound (the\n"
+        "  track the viewer chose for it) unless --no-audio; the film's kept alignment and its D (unless\n"
+        "  --dist) apply unless --no-align; --align-frames aligns every pair as it is read; prints the names\n"
+        "  it wrote\n" +
+        std::string(kSubtitleUsage);
+    return usage.c_str();
+}
+
 const bool registered = RegisterCommand(
     {"export",
-     "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
-     "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L] [--no-audio] --out OUT\n"
-     "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
-     "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
-     "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
-     "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
-     "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
-     "  film's rate, else the Settings' Frames/sec; a whole video's .mp4 or .mkv keeps its sound (the\n"
-     "  track the viewer chose for it) unless --no-audio; prints the names it wrote; the film's kept\n"
-     "  alignment and its D (unless --dist) apply unless --no-align; --align-frames aligns every pair as it\n"
-     "  is read",
+     ExportUsage(),
      {"swap", "no-audio", kNoAlignFlag, kAlignFramesFlag},
      RunExport});
 

@@ -10,6 +10,7 @@
 #include "tool/command.h"
 #include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
+#include "tool/subtitle_options.h"
 
 namespace plexo::tool {
 
@@ -17,14 +18,16 @@ namespace {
 
 int RunFrame(Args& args)
 {
-    if (!args.onlyKnown({"index", "eye", "shift", "out", kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
+    if (!args.onlyKnown({"index", "eye", "shift", "out", kSourceLayoutOption, kSubtitlesOption, kSubtitleDepthOption}) || !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
     const auto eyeName = args.value("eye");
     const auto shift = args.integer("shift");
     const auto out = args.required("out");
     const LayoutChoice choice = ReadSourceLayout(args);
-    if (!args.ok())
+    std::optional<std::string> subtitles;
+    subtitle::DepthChoice subtitleDepth;
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
         return kBadUsage;
     const std::string ext = platform::UpperExtension(*out);
     if (ext != "BMP" && ext != "JPG") {
@@ -46,7 +49,19 @@ int RunFrame(Args& args)
     // frame; a single view's second eye is the partner frame's picture.
     film->SetShift(shift.value_or(DefaultShift(*film)));
     const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
-    Film& shown = aligned.Shown(*film);
+    const auto reopen = [&]() -> FilmPtr {
+        FilmPtr again = OpenFilmAt(path, index.value_or(0), choice);
+        if (again)
+            again->SetShift(film->GetShift());
+        return again;
+    };
+    // The frame alone is one picture, its subtitle unshifted; an eye has
+    // its copy moved for its side.
+    ToolSubtitles subs;
+    if (!OpenToolSubtitles(subtitles, subtitleDepth, path, aligned.Shown(*film),
+                           eyeName ? PresentationId::SideBySide : PresentationId::Plain, reopen, subs))
+        return kFailed;
+    Film& shown = subs.Shown(aligned.Shown(*film));
     const Eye eye = eyeName == "second" ? Eye::Partner : Eye::Current;
     const bool saved = eyeName ? SavePicture(FilmPicture(shown, eye, Tone::Colour), *out) : SaveFrame(shown, *out);
     if (!saved)
@@ -56,15 +71,21 @@ int RunFrame(Args& args)
     return kOk;
 }
 
+const char* FrameUsage()
+{
+    static const std::string usage =
+        "FILM [--index I] [--eye first|second [--shift A]] [--source-layout L] [--no-align | --align-frames]\n"
+        "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]] --out OUT.bmp|OUT.jpg\n"
+        "    saves the colour picture of frame I (from 0, in play order), or one eye as stored: a two-view\n"
+        "    film's first or second eye (--shift: the eye offset, default 0); a single view's picture or its\n"
+        "    partner's A frames on (default -4); the film's kept alignment applies unless --no-align,\n"
+        "    --align-frames aligns the pair itself\n" +
+        std::string(kSubtitleUsage);
+    return usage.c_str();
+}
+
 const bool registered = RegisterCommand(
-    {"frame",
-     "FILM [--index I] [--eye first|second [--shift A]] [--source-layout L] --out OUT.bmp|OUT.jpg\n"
-     "    saves the colour picture of frame I (from 0, in play order), or one eye as stored: a two-view\n"
-     "    film's first or second eye (--shift: the eye offset, default 0); a single view's picture or its\n"
-     "    partner's A frames on (default -4); the film's kept alignment applies unless --no-align,\n"
-     "    --align-frames aligns the pair itself",
-     {kNoAlignFlag, kAlignFramesFlag},
-     RunFrame});
+    {"frame", FrameUsage(), {kNoAlignFlag, kAlignFramesFlag}, RunFrame});
 
 }  // namespace
 }  // namespace plexo::tool

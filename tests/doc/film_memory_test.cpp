@@ -23,12 +23,17 @@ TEST(FilmRecord, ReadsOnlyWholeNumbersInRangeAndKeepsUnknownFields)
         EXPECT_EQ(FilmRecord(text).Number("dist", 10000), dist) << text;
     for (const char* text : {"fps=29,97", "fps=nan", "fps=1001"})
         EXPECT_EQ(FilmRecord(text).Decimal("fps", 0, 1000), std::nullopt) << text;
+    for (const char* text : {"subtitle-depth=a b", "subtitle-depth=x%3B", "subtitle-depth="})
+        EXPECT_EQ(FilmRecord(text).Word("subtitle-depth"), std::nullopt) << text;
+    EXPECT_EQ(FilmRecord("subtitle-depth=-12").Word("subtitle-depth"), "-12");
     FilmRecord record("eye=3;dist=1;layout=side by side");
     record.SetNumber("dist", -2);
     record.SetNumber("swap", 1);
     record.SetDecimal("fps", 30000.0 / 1001);
+    record.SetWord("subtitle-depth", "authored");
+    record.SetWord("title", "a;b");
     EXPECT_TRUE(record.Erase("eye"));
-    EXPECT_EQ(record.text(), "dist=-2;layout=side by side;swap=1;fps=29.97002997002997");
+    EXPECT_EQ(record.text(), "dist=-2;layout=side by side;swap=1;fps=29.97002997002997;subtitle-depth=authored");
 }
 
 // Newest first, the oldest beyond 200 dropped; paths that differ only in

@@ -18,6 +18,7 @@
 
 #include "app/dialogs/run_panel.h"
 #include "audio/export_sound.h"
+#include "app/view/subtitle_show.h"
 #include "convert/output_names.h"
 #include "convert/stereo_export.h"
 #include "doc/document.h"
@@ -259,8 +260,11 @@ void ExportPnl::OnStart()
     if (!MayReplace(this, existing, "export"))
         return;
     const audio::FilmSound sound{doc_.filmPaths().front(), doc_.audioTrack(), soundBox_->isChecked()};
-    runPanel_->Run([film, out, options, sound](const ConversionControl& control) {
-        return ResultOf(audio::ExportWithSound(*film, out, options, control, sound));
+    // The subtitles shown are burnt in, their depth looked over ahead.
+    auto subtitles = std::make_shared<SubtitleShow>(true);
+    Film* shown = &subtitles->Shown(*film, doc_, options.mode);
+    runPanel_->Run([film, subtitles, shown, out, options, sound](const ConversionControl& control) {
+        return ResultOf(audio::ExportWithSound(*shown, out, options, control, sound));
     });
 }
 

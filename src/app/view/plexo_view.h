@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/view/view_alignment.h"
+#include "app/view/subtitle_show.h"
 #include "app/view/view_scale.h"
 #include "play/output.h"
 #include "present/compositor.h"
@@ -42,6 +43,8 @@ public:
 
     // The last frame composed, for tests and the benchmark.
     const FrameBuffer& frame() const { return composed_; }
+    // The disparity of the subtitle last drawn.
+    int subtitleDisparity() const { return subtitles_.disparity(); }
     // While it flips, frame pairs go to it and the view itself stays black.
     void SetPageFlip(PageFlipStereo* pageFlip) { pageFlip_ = pageFlip; }
 
@@ -84,6 +87,8 @@ public:
     // Aligns the pairs the player hands out, and names the correction in
     // the frame display.
     ViewAlignment& alignment() { return alignment_; }
+    // Draws the document's subtitles into the pairs the player hands out.
+    SubtitleShow& subtitles() { return subtitles_; }
 
 signals:
     // Ctrl+wheel changed the view size.
@@ -131,6 +136,8 @@ private:
     FrameBuffer composed_;
     // The film's pairs aligned as the document keeps it.
     ViewAlignment alignment_;
+    // The film as shown, with its subtitles.
+    SubtitleShow subtitles_;
     QImage image_;
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;

@@ -82,6 +82,14 @@ enum CommandId : int {
     kCmdVolumeDown = 32875,
     kCmdVolumeUp = 32876,
     kCmdAudioTrackFirst = 32960,
+    // View > Subtitles; its tracks are the menu's own entries.
+    kCmdSubtitlesShown = 32980,
+    kCmdSubtitlesNext = 32981,
+    kCmdSubtitlesAuthored = 32982,
+    kCmdSubtitlesOff = 32983,
+    kCmdSubtitleDepthAuto = 32984,
+    kCmdSubtitleCloser = 32985,
+    kCmdSubtitleFarther = 32986,
 };
 
 }  // namespace plexo

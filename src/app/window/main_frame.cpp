@@ -80,8 +80,10 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     player_.soundFrom = [this](play::Micros at, double speed) { return sound_->PlayFrom(at, speed); };
     player_.silence = [this] { sound_->Silence(); };
     player_.SetMaster(&sound_->player());
-    player_.stage = [this](EyePairPtr pair, const Presentation&) {
-        return view_->alignment().Apply(std::move(pair), doc_.alignment());
+    // Subtitles are drawn after the alignment's correction.
+    player_.stage = [this](EyePairPtr pair, const Presentation& shown) {
+        pair = view_->alignment().Apply(std::move(pair), doc_.alignment());
+        return view_->subtitles().Apply(std::move(pair), *doc_.film(), doc_, shown.id);
     };
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });

@@ -138,6 +138,7 @@ void ViewerCommands::RestoreGeometry()
 void ViewerCommands::DefineCommands()
 {
     DefineLayoutCommands();
+    DefineSubtitleCommands();
     CommandTable& t = commands_;
     auto film = [this] { return doc_.film() != nullptr; };
     auto scalable = [this] { return !view_.OneToOneOnly(); };

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/window/file_dialogs.h"
@@ -64,6 +65,10 @@ public:
     // View > Layout: Automatic, Mono and each stereo layout, for the film
     // loaded alone; the choice is kept with the film in "Recent".
     void AddLayoutMenu(QMenu& view);
+    // View > Subtitles: shown (V), the next track (J), the film's tracks, As
+    // Authored and Off, and the depth: automatic, closer (Alt+]) and farther
+    // (Alt+[); the choice is kept in the film's record.
+    void AddSubtitleMenu(QMenu& view);
 
     // One cadre forward or back, telling on the frame display when the
     // partner stops the film short of its end.
@@ -108,6 +113,13 @@ private:
     // The film loaded alone opened again with the layout, at the same frame.
     void ChooseLayout(const LayoutChoice& layout);
     LayoutChoice LayoutOf(const std::string& path) const;
+    void DefineSubtitleCommands();
+    void RebuildSubtitleMenu();
+    void ChooseSubtitleTrack(std::optional<int32_t> track);
+    void ToggleSubtitles();
+    void NextSubtitleTrack();
+    // A fixed depth `by` pixels closer (negative: farther), from the one shown.
+    void MoveSubtitleDepth(int by);
     // Drag enter, move and drop on the main frame; true when handled.
     bool HandleDrop(QDropEvent* event);
 
@@ -119,6 +131,9 @@ private:
     platform::ViewSettings settings_;
     platform::RecentFilms recent_;
     QMenu* recentMenu_ = nullptr;
+    QMenu* subtitleMenu_ = nullptr;
+    // The track V shows again after it hid them.
+    std::optional<int32_t> hiddenTrack_;
     QString dragPath_;
     // The absolute path of the film last loaded alone; empty without one.
     std::string loadedPath_;

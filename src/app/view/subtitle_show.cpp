@@ -1,0 +1,94 @@
+#include "app/view/subtitle_show.h"
+
+#include <algorithm>
+
+#include "doc/document.h"
+#include "platform/log.h"
+#include "subtitle/look_ahead.h"
+#include "subtitle/subtitle_tracks.h"
+#include "subtitle/subtitled_film.h"
+
+namespace plexo {
+
+SubtitleShow::SubtitleShow(bool lookAhead) : lookAhead_(lookAhead) {}
+
+SubtitleShow::~SubtitleShow() = default;
+
+int SubtitleShow::disparity() const
+{
+    return stage_ ? stage_->lastDisparity() : 0;
+}
+
+subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
+{
+    const std::optional<int32_t> track = doc.subtitleTrack();
+    if (doc.filmPaths().empty() || track == 0)
+        return nullptr;
+    const std::string& path = doc.filmPaths().front();
+    const std::string key = path + '\n' + (track ? std::to_string(*track) : "default");
+    if (key != key_) {
+        key_ = key;
+        stage_.reset();
+        std::string why;
+        subtitle::SubtitleSourcePtr source;
+        if (track) {
+            source = subtitle::OpenSubtitles(path, std::to_string(*track), why);
+        } else {
+            // Unasked, only a file beside the film is shown: a video's own
+            // stream is read over the whole file, which waits for the user.
+            const std::vector<subtitle::SubtitleTrack> tracks = subtitle::SubtitleTracks(path);
+            const auto file = std::find_if(tracks.begin(), tracks.end(),
+                                           [](const subtitle::SubtitleTrack& t) { return t.stream < 0; });
+            if (file != tracks.end())
+                source = subtitle::OpenTrack(path, *file, why);
+        }
+        if (!source && !why.empty())
+            LogMessage(path + ": cannot show its subtitles: " + why);
+        if (source) {
+            stage_ = std::make_unique<subtitle::SubtitleStage>(std::move(source));
+            if (lookAhead_)
+                if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
+                    probe->SetShift(film.GetShift());
+                    stage_->SetLookAhead(subtitle::FilmLookAhead(std::move(probe), subtitle::StageOptions{}.range));
+                }
+        }
+    }
+    return stage_.get();
+}
+
+subtitle::StageOptions SubtitleShow::Options(const Film& film, const CPlexoDoc& doc,
+                                             PresentationId presentation) const
+{
+    subtitle::StageOptions options;
+    options.depth = subtitle::ParseDepth(doc.subtitleDepth()).value_or(subtitle::DepthChoice{});
+    options.mono = subtitle::ShowsOneEye(presentation);
+    options.layout = film.Layout().layout;
+    return options;
+}
+
+Film& SubtitleShow::Shown(Film& film, const CPlexoDoc& doc, PresentationId presentation)
+{
+    subtitle::SubtitleStage* stage = Stage(film, doc);
+    if (!stage)
+        return film;
+    shown_ = std::make_unique<subtitle::SubtitledFilm>(film, *stage, Options(film, doc, presentation));
+    return *shown_;
+}
+
+EyePairPtr SubtitleShow::Apply(EyePairPtr pair, Film& film, const CPlexoDoc& doc, PresentationId presentation)
+{
+    subtitle::SubtitleStage* stage = Stage(film, doc);
+    if (!stage)
+        return pair;
+    const int64_t time = subtitle::CurrentTimeUs(film, pair.get());
+    if (time < 0 || !stage->source().EventAt(time))
+        return pair;
+    if (pair->timestampUs < 0) {
+        auto timed = std::make_shared<EyePair>(*pair);
+        timed->timestampUs = time;
+        pair = std::move(timed);
+    }
+    return stage->Apply(pair, Options(film, doc, presentation));
+}
+
+}  // namespace plexo

@@ -1,0 +1,53 @@
+#pragma once
+// The document's subtitle choice as the pictures shown carry it: the view's
+// paint (and with it Save View As and Copy), page flipping and the Export
+// dialog each see the film through one of these.
+
+#include <memory>
+#include <string>
+
+#include "film/film.h"
+#include "present/presentation.h"
+
+namespace plexo {
+
+class CPlexoDoc;
+
+namespace subtitle {
+class SubtitleStage;
+class SubtitledFilm;
+struct StageOptions;
+}  // namespace subtitle
+
+class SubtitleShow {
+public:
+    // `lookAhead`: automatic depth looks over each event on a second opening
+    // of the film (for an export, which is not in a hurry).
+    explicit SubtitleShow(bool lookAhead = false);
+    ~SubtitleShow();
+
+    // The film with the document's subtitles drawn for `presentation`; the
+    // film itself when they are off or the film has none. Valid until the
+    // next call.
+    Film& Shown(Film& film, const CPlexoDoc& doc, PresentationId presentation);
+    // The film's pair with the document's subtitles drawn for
+    // `presentation`; the pair itself when they are off, the film has none
+    // or no subtitle shows at its time.
+    EyePairPtr Apply(EyePairPtr pair, Film& film, const CPlexoDoc& doc, PresentationId presentation);
+    // The disparity of the subtitle last drawn, 0 before any.
+    int disparity() const;
+
+private:
+    // The stage for the document's choice, made again when it changed;
+    // null when no subtitles show.
+    subtitle::SubtitleStage* Stage(Film& film, const CPlexoDoc& doc);
+    subtitle::StageOptions Options(const Film& film, const CPlexoDoc& doc, PresentationId presentation) const;
+
+    bool lookAhead_;
+    // The film and track the stage was opened for.
+    std::string key_;
+    std::unique_ptr<subtitle::SubtitleStage> stage_;
+    std::unique_ptr<subtitle::SubtitledFilm> shown_;
+};
+
+}  // namespace plexo

@@ -1,0 +1,174 @@
+#include "subtitle/disparity.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace plexo::subtitle {
+
+namespace {
+
+// Blocks of this many reduced pixels a side are matched.
+constexpr int kBlock = 8;
+// The reduced pictures are at most this wide.
+constexpr int kReducedWidth = 480;
+// A block whose mean horizontal step is below this many grey levels is flat:
+// it would match anywhere.
+constexpr int kMinTexture = 3;
+// A reduced match is proposed when it is better than the block's mean
+// difference over the range by a quarter: a fine texture matches the
+// reduced pictures poorly, and the full size decides.
+constexpr int kBetterQuarters = 5;
+// ... and its pixels differ by at most this many grey levels on average.
+constexpr int kMatchMean = 8;
+// The nearest proposals are tried at full size until this many match, or
+// this many were tried.
+constexpr int kMaxRefined = 8;
+constexpr int kMaxTried = 32;
+
+// A grey copy of a band of an eye, reduced `factor` times, top row first.
+struct Reduced {
+    int factor = 1;
+    int x0 = 0;  // the eye's column of the band's first, in reduced pixels
+    int y0 = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> grey;
+    int at(int x, int y) const { return grey[size_t(y - y0) * size_t(width) + size_t(x - x0)]; }
+};
+
+inline int GreyAt(const Picture& p, int x, int y)
+{
+    const uint8_t* px = p.row(p.height - 1 - y) + ptrdiff_t(x) * p.bytesPerPixel;
+    return p.bytesPerPixel == 1 ? px[0] : (px[0] * 29 + px[1] * 150 + px[2] * 77) >> 8;
+}
+
+// Reduced pixels [x0, x1) × [y0, y1), each the mean of its factor × factor
+// pixels.
+Reduced Reduce(const Picture& p, int factor, int x0, int x1, int y0, int y1)
+{
+    Reduced r{factor, x0, y0, x1 - x0, y1 - y0, {}};
+    r.grey.resize(size_t(r.width) * size_t(r.height));
+    const int area = factor * factor;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            int sum = 0;
+            for (int dy = 0; dy < factor; ++dy)
+                for (int dx = 0; dx < factor; ++dx)
+                    sum += GreyAt(p, x * factor + dx, y * factor + dy);
+            r.grey[size_t(y - y0) * size_t(r.width) + size_t(x - x0)] = uint8_t(sum / area);
+        }
+    return r;
+}
+
+// The sum of differences between the first eye's block at (bx, by) and the
+// second's `d` columns to its left, at full size; INT_MAX outside.
+int FullSad(const Picture& first, const Picture& second, int bx, int by, int size, int d)
+{
+    if (bx - d < 0 || bx - d + size > second.width)
+        return INT_MAX;
+    int sad = 0;
+    for (int y = by; y < by + size; ++y)
+        for (int x = bx; x < bx + size; ++x)
+            sad += std::abs(GreyAt(first, x, y) - GreyAt(second, x - d, y));
+    return sad;
+}
+
+}  // namespace
+
+std::optional<int> NearestDisparity(const Picture& first, const Picture& second, const Box& box, int range)
+{
+    if (!first || !second || first.width != second.width || first.height != second.height || range < 0 ||
+        (first.bytesPerPixel != 1 && first.bytesPerPixel != 3) || first.bytesPerPixel != second.bytesPerPixel)
+        return std::nullopt;
+    const int factor = std::max(1, (first.width + kReducedWidth - 1) / kReducedWidth);
+    const int eyeW = first.width / factor, eyeH = first.height / factor;
+    const int reach = (range + factor - 1) / factor;
+    // The box in reduced pixels, whole blocks only.
+    const int bx0 = std::clamp(box.x / factor, 0, eyeW), by0 = std::clamp(box.y / factor, 0, eyeH);
+    const int bx1 = std::clamp((box.x + box.width) / factor, 0, eyeW);
+    const int by1 = std::clamp((box.y + box.height) / factor, 0, eyeH);
+    const int blocksAcross = (bx1 - bx0) / kBlock, blocksDown = (by1 - by0) / kBlock;
+    if (blocksAcross < 1 || blocksDown < 1)
+        return std::nullopt;
+    const int rowEnd = by0 + blocksDown * kBlock;
+    const Reduced a = Reduce(first, factor, bx0, bx0 + blocksAcross * kBlock, by0, rowEnd);
+    const int sx0 = std::max(0, bx0 - reach), sx1 = std::min(eyeW, bx0 + blocksAcross * kBlock + reach);
+    const Reduced b = Reduce(second, factor, sx0, sx1, by0, rowEnd);
+
+    struct Found {
+        int x, y, d, best;
+    };
+    std::vector<Found> found;
+    for (int j = 0; j < blocksDown; ++j)
+        for (int i = 0; i < blocksAcross; ++i) {
+            const int x0 = bx0 + i * kBlock, y0 = by0 + j * kBlock;
+            int texture = 0;
+            for (int y = y0; y < y0 + kBlock; ++y)
+                for (int x = x0 + 1; x < x0 + kBlock; ++x)
+                    texture += std::abs(a.at(x, y) - a.at(x - 1, y));
+            if (texture < kMinTexture * kBlock * (kBlock - 1))
+                continue;
+            int best = INT_MAX, bestD = 0;
+            int64_t total = 0;
+            int tried = 0;
+            for (int d = -reach; d <= reach; ++d) {
+                if (x0 - d < sx0 || x0 - d + kBlock > sx1)
+                    continue;
+                int sad = 0;
+                for (int y = y0; y < y0 + kBlock; ++y)
+                    for (int x = x0; x < x0 + kBlock; ++x)
+                        sad += std::abs(a.at(x, y) - b.at(x - d, y));
+                total += sad;
+                ++tried;
+                // Equal matches go to the nearer disparity: in front is safe.
+                if (sad <= best) {
+                    best = sad;
+                    bestD = d;
+                }
+            }
+            // A block across an edge of an object (seen by one eye only)
+            // matches nowhere well; its best is chance.
+            if (tried > 0 && int64_t(best) * kBetterQuarters < total / tried * 4)
+                found.push_back({x0, y0, bestD, best});
+        }
+    if (found.empty())
+        return std::nullopt;
+    if (factor == 1) {
+        int nearest = INT_MIN;
+        for (const Found& f : found)
+            if (f.best <= kMatchMean * kBlock * kBlock)
+                nearest = std::max(nearest, f.d);
+        return nearest == INT_MIN ? std::nullopt : std::optional<int>(nearest);
+    }
+    // The reduced match only proposes: a fine texture matches poorly at a
+    // shift that is not a whole reduced pixel. The nearest proposals are
+    // tried at full size, within one reduced pixel of their match, and count
+    // when they match there.
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.d > b.d; });
+    int refined = INT_MIN;
+    const int size = kBlock * factor;
+    int tried = 0, matched = 0;
+    for (const Found& f : found) {
+        if (tried++ == kMaxTried || matched == kMaxRefined || (refined != INT_MIN && (f.d + 1) * factor < refined))
+            break;
+        int best = INT_MAX, bestD = 0;
+        for (int d = (f.d - 1) * factor; d <= (f.d + 1) * factor; ++d) {
+            const int sad = FullSad(first, second, f.x * factor, f.y * factor, size, d);
+            if (sad <= best && sad != INT_MAX) {
+                best = sad;
+                bestD = d;
+            }
+        }
+        if (best > kMatchMean * size * size)
+            continue;
+        ++matched;
+        refined = std::max(refined, bestD);
+    }
+    if (refined == INT_MIN)
+        return std::nullopt;
+    return std::clamp(refined, -range, range);
+}
+
+}  // namespace plexo::subtitle

@@ -1,0 +1,61 @@
+#include "subtitle/subtitle_depth.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+
+namespace plexo::subtitle {
+
+std::optional<DepthChoice> ParseDepth(const std::string& text)
+{
+    if (text == "auto")
+        return DepthChoice{DepthMode::Automatic, 0};
+    if (text == "authored")
+        return DepthChoice{DepthMode::AsAuthored, 0};
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || value < -kMaxFixedDepth || value > kMaxFixedDepth)
+        return std::nullopt;
+    return DepthChoice{DepthMode::Fixed, value};
+}
+
+std::string DepthText(const DepthChoice& choice)
+{
+    switch (choice.mode) {
+    case DepthMode::Automatic:
+        return "auto";
+    case DepthMode::AsAuthored:
+        return "authored";
+    case DepthMode::Fixed:
+        break;
+    }
+    return std::to_string(choice.fixed);
+}
+
+int AutoDepth::Next(int64_t eventStart, int64_t eventEnd, std::optional<int> nearest, std::optional<int> ahead)
+{
+    const std::optional<int> front = nearest ? std::optional<int>(*nearest + kDepthMargin) : std::nullopt;
+    const bool isNew = event_ != eventStart;
+    const bool longEvent = eventEnd - eventStart > kLookAheadLimitUs;
+    if (isNew) {
+        event_ = eventStart;
+        // A new event starts in front of what it will pass over when that is
+        // known, else of what is under it now; with neither, on the screen
+        // plane.
+        int start = INT_MIN;
+        if (ahead && !longEvent)
+            start = *ahead + kDepthMargin;
+        if (front)
+            start = std::max(start, *front);
+        held_ = start == INT_MIN ? 0 : start;
+        return held_;
+    }
+    if (front && *front > held_)
+        held_ = *front;
+    else if (longEvent && front && *front < held_)
+        held_ -= 1;
+    return held_;
+}
+
+}  // namespace plexo::subtitle

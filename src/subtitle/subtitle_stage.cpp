@@ -1,0 +1,121 @@
+#include "subtitle/subtitle_stage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace plexo::subtitle {
+
+namespace {
+
+// The content beside the box counts too: the two copies stand apart by the
+// disparity.
+constexpr int kBoxWidening = 16;
+
+// The authored frame of a side-by-side or top-bottom source: both eyes'
+// areas, as the source's frame was (one eye's size for a half layout).
+Canvas AuthoredCanvas(const StereoLayout& layout, int eyeWidth, int eyeHeight)
+{
+    const bool across = layout.kind == LayoutKind::SideBySide;
+    const int width = across ? eyeWidth * 2 : eyeWidth;
+    const int height = across ? eyeHeight : eyeHeight * 2;
+    return {width, height, layout.half ? eyeWidth : width, layout.half ? eyeHeight : height};
+}
+
+// The authored frame's subtitle into the eye whose area starts at
+// (left, top) of it.
+void DrawArea(SubtitleBitmap bitmap, int left, int top, const Picture& eye)
+{
+    bitmap.y -= top;
+    DrawBitmap(bitmap, -left, eye);
+}
+
+// `from` into `to`, allocated unless it has the size already; the packed
+// view of the copy, or none when `from` is none or memory cannot be had.
+Picture CopyInto(const Picture& from, PictureBuffer& to)
+{
+    if (!from)
+        return {};
+    if (!to || to.width != from.width || to.height != from.height || to.bytesPerPixel != from.bytesPerPixel)
+        to = PictureBuffer::allocate(from.width, from.height, from.bytesPerPixel);
+    if (!to)
+        return {};
+    for (int r = 0; r < from.height; ++r)
+        std::memcpy(to.row(r), from.row(r), from.rowBytes());
+    return to.view();
+}
+
+}  // namespace
+
+EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair)
+{
+    // Alone in holding them, no pair handed out shows these buffers.
+    std::shared_ptr<OwnedEyes> eyes = spare_ && spare_.use_count() == 1 ? spare_ : std::make_shared<OwnedEyes>();
+    auto drawn = std::make_shared<EyePair>();
+    drawn->first = CopyInto(pair.first, eyes->first);
+    drawn->second = CopyInto(pair.second, eyes->second);
+    if (!drawn->first || (pair.second && !drawn->second)) {
+        spare_.reset();
+        return nullptr;
+    }
+    drawn->frameNumber = pair.frameNumber;
+    drawn->partnerNumber = pair.partnerNumber;
+    drawn->timestampUs = pair.timestampUs;
+    drawn->owner = eyes;
+    spare_ = std::move(eyes);
+    return drawn;
+}
+
+int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
+                             const StageOptions& options)
+{
+    if (options.depth.mode == DepthMode::Fixed)
+        return options.depth.fixed;
+    const Box box{bitmap.x - kBoxWidening, bitmap.y, bitmap.width + 2 * kBoxWidening, bitmap.height};
+    const std::optional<int> nearest = NearestDisparity(pair.first, pair.second, box, options.range);
+    if (lookAhead_ && event.end - event.start <= kLookAheadLimitUs && aheadEvent_ != event.start) {
+        aheadEvent_ = event.start;
+        ahead_ = lookAhead_(event, box);
+    }
+    return auto_.Next(event.start, event.end, nearest, aheadEvent_ == event.start ? ahead_ : std::nullopt);
+}
+
+EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& options)
+{
+    if (!pair || pair->timestampUs < 0 || !pair->first)
+        return pair;
+    const std::optional<EventSpan> event = source_->EventAt(pair->timestampUs);
+    if (!event)
+        return pair;
+    const int width = pair->first.width, height = pair->first.height;
+    const bool authored = options.depth.mode == DepthMode::AsAuthored && !options.layout.mono();
+    const Canvas canvas = authored ? AuthoredCanvas(options.layout, width, height) : CanvasOf(width, height);
+    const SubtitleBitmap& bitmap = source_->Render(pair->timestampUs, canvas);
+    if (bitmap.empty())
+        return pair;
+    EyePairPtr drawn = CopyForDrawing(*pair);
+    if (!drawn)
+        return nullptr;
+    if (authored) {
+        // The area of the frame that held the first (left) eye.
+        const bool across = options.layout.kind == LayoutKind::SideBySide;
+        const int firstArea = options.layout.rightFirst ? 1 : 0;
+        const auto origin = [&](int area) { return across ? std::pair{area * width, 0} : std::pair{0, area * height}; };
+        const auto [fx, fy] = origin(firstArea);
+        const auto [sx, sy] = origin(1 - firstArea);
+        DrawArea(bitmap, fx, fy, drawn->first);
+        DrawArea(bitmap, sx, sy, drawn->second);
+        return drawn;
+    }
+    if (options.mono || !pair->second) {
+        DrawBitmap(bitmap, 0, drawn->first);
+        DrawBitmap(bitmap, 0, drawn->second);
+        return drawn;
+    }
+    const int d = Disparity(*pair, bitmap, *event, options);
+    lastDisparity_ = d;
+    DrawBitmap(bitmap, d - FloorHalf(d), drawn->first);
+    DrawBitmap(bitmap, -FloorHalf(d), drawn->second);
+    return drawn;
+}
+
+}  // namespace plexo::subtitle

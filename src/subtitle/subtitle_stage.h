@@ -1,0 +1,73 @@
+#pragma once
+// The stage between a film's pair and the compositors that draws the
+// subtitle of the pair's moment into copies of both eyes: the first eye's
+// copy moved right by ⌈d/2⌉ whole pixels and the second's left by ⌊d/2⌋ for
+// a disparity d, so the text is never resampled.
+
+#include <functional>
+#include <optional>
+
+#include "film/eye_pair.h"
+#include "image/stereo_layout.h"
+#include "subtitle/disparity.h"
+#include "subtitle/subtitle_depth.h"
+#include "subtitle/subtitle_source.h"
+
+namespace plexo::subtitle {
+
+// The nearest disparity under `box` over the frames of the event, when the
+// film can be looked over ahead; nullopt when it cannot.
+using LookAhead = std::function<std::optional<int>(const EventSpan& event, const Box& box)>;
+
+// How the eyes are drawn into.
+struct StageOptions {
+    DepthChoice depth;
+    // A presentation that shows one eye: the subtitle is drawn unshifted.
+    bool mono = false;
+    // How the source laid out its frame, for subtitles drawn as authored.
+    StereoLayout layout;
+    // The disparity range searched for the content's.
+    int range = 96;
+};
+
+class SubtitleStage {
+public:
+    explicit SubtitleStage(SubtitleSourcePtr source) : source_(std::move(source)) {}
+
+    // A new pair with the subtitle at the pair's time drawn into owned
+    // copies of its eyes; the pair itself when no subtitle shows then or the
+    // pair keeps no time; null when memory cannot be had.
+    EyePairPtr Apply(const EyePairPtr& pair, const StageOptions& options);
+
+    void SetLookAhead(LookAhead lookAhead) { lookAhead_ = std::move(lookAhead); }
+    SubtitleSource& source() { return *source_; }
+    // The disparity of the last subtitle drawn.
+    int lastDisparity() const { return lastDisparity_; }
+
+private:
+    // Owned copies of the pair's eyes to draw into: the buffers of the last
+    // pair handed out when no one holds that pair any more (no page of a
+    // new buffer to fault in at every frame), else new ones.
+    EyePairPtr CopyForDrawing(const EyePair& pair);
+    int Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
+                  const StageOptions& options);
+
+    SubtitleSourcePtr source_;
+    struct OwnedEyes {
+        PictureBuffer first;
+        PictureBuffer second;
+    };
+    std::shared_ptr<OwnedEyes> spare_;
+    LookAhead lookAhead_;
+    AutoDepth auto_;
+    // The look-ahead's answer for the event it was asked about.
+    std::optional<int64_t> aheadEvent_;
+    std::optional<int> ahead_;
+    int lastDisparity_ = 0;
+};
+
+// ⌊d/2⌋: the second copy moves left by it, the first right by d − ⌊d/2⌋,
+// which is ⌈d/2⌉.
+inline int FloorHalf(int d) { return d >= 0 ? d / 2 : -((1 - d) / 2); }
+
+}  // namespace plexo::subtitle

@@ -1,0 +1,180 @@
+// Subtitles over a made side-by-side clip: a background of noise on the
+// screen plane and a textured square 12 pixels in front of it (each eye's
+// copy 6 pixels aside) that passes under the subtitle.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "film/open_film.h"
+#include "support/outside_programs.h"
+#include "support/temp_dir.h"
+#include "support/tool_run.h"
+#include "subtitle/disparity.h"
+#include "subtitle/subtitle_file.h"
+#include "subtitle/subtitle_stage.h"
+#include "subtitle/stream_subtitles.h"
+#include "subtitle/subtitled_film.h"
+#include "video/video_formats.h"
+
+namespace plexo::subtitle {
+namespace {
+
+constexpr int kObjectDisparity = 12;
+
+class SubtitleClip : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        video::AddVideoFormats();
+        dir_ = new test::TempDir;
+        // The square crosses x = 20 + 60 t; the subtitle shows from 0.5 s to
+        // 3.5 s at the bottom centre.
+        clip_ = dir_->file("clip.mkv");
+        ASSERT_TRUE(test::RunCommand(
+            "ffmpeg -v error -y -f lavfi -i color=c=gray:s=160x90:r=25,noise=alls=100:allf=u,scale=320:180:flags=neighbor "
+            "-f lavfi -i testsrc2=s=64x64:rate=25 "
+            "-filter_complex \"[0]format=yuv444p,split[a][b];[1]split[o1][o2];"
+            "[a][o1]overlay=x='26+t*60':y=128[l];[b][o2]overlay=x='14+t*60':y=128[r];[l][r]hstack\" "
+            "-t 4 -c:v libx264 -qp 0 -preset ultrafast -pix_fmt yuv444p " + clip_));
+        test::WriteBytes(dir_->file("clip.srt"),
+                         {std::begin(kSrt), std::end(kSrt) - 1});
+    }
+    static void TearDownTestSuite() { delete dir_; }
+
+    FilmPtr Open() { return OpenFilmByExtension(clip_, StereoLayout{LayoutKind::SideBySide, false, false}); }
+
+    static SubtitleStage Stage()
+    {
+        std::string why;
+        SubtitleSourcePtr source = OpenSubtitleFile(dir_->file("clip.srt"), why);
+        EXPECT_TRUE(source) << why;
+        return SubtitleStage(std::move(source));
+    }
+
+    static constexpr char kSrt[] = "1\r\n00:00:00,500 --> 00:00:03,500\r\nHello <i>depth</i>\r\n";
+    static inline test::TempDir* dir_ = nullptr;
+    static inline std::string clip_;
+};
+
+// The columns where `drawn` differs from `plain` in the box's rows, as the
+// leftmost one; -1 when none does.
+int FirstChangedColumn(const Picture& drawn, const Picture& plain)
+{
+    int first = -1;
+    for (int r = 0; r < drawn.height; ++r)
+        for (int x = 0; x < drawn.width; ++x)
+            if (std::memcmp(drawn.row(r) + x * 3, plain.row(r) + x * 3, 3) != 0 && (first < 0 || x < first))
+                first = x;
+    return first;
+}
+
+TEST_F(SubtitleClip, MeasuresTheNearObjectAndTheBackground)
+{
+    FilmPtr film = Open();
+    ASSERT_TRUE(film && film->Eyes() == 2);
+    // At 2 s the square spans columns 140 to 210 of the first eye.
+    ASSERT_TRUE(film->Seek(50));
+    const EyePairPtr pair = film->Pair(Tone::Grey);
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(NearestDisparity(pair->first, pair->second, {130, 130, 90, 40}, 40), kObjectDisparity);
+    EXPECT_EQ(NearestDisparity(pair->first, pair->second, {250, 10, 60, 60}, 40), 0);
+}
+
+TEST_F(SubtitleClip, FixedDepthSplitsOddDisparitiesIntoWholePixelShifts)
+{
+    FilmPtr film = Open();
+    ASSERT_TRUE(film && film->Seek(50));
+    SubtitleStage stage = Stage();
+    auto timed = std::make_shared<EyePair>(*film->Pair(Tone::Colour));
+    timed->timestampUs = 2'000'000;
+    const EyePairPtr plain = timed;
+    int left[2] = {};
+    for (const int d : {0, 7}) {
+        StageOptions options;
+        options.depth = {DepthMode::Fixed, d};
+        const EyePairPtr drawn = stage.Apply(plain, options);
+        ASSERT_TRUE(drawn && drawn != plain);
+        const int first = FirstChangedColumn(drawn->first, plain->first);
+        const int second = FirstChangedColumn(drawn->second, plain->second);
+        left[d ? 1 : 0] = first;
+        EXPECT_EQ(first - second, d);
+        if (d) {
+            EXPECT_EQ(first - left[0], 4) << "⌈7/2⌉ to the right in the first eye";
+        }
+    }
+}
+
+TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)
+{
+    FilmPtr film = Open();
+    ASSERT_TRUE(film);
+    SubtitleStage stage = Stage();
+    // The frames of the event, shown one after another as playback does,
+    // while the square (first eye's columns 26 + 2.4 n to 90 + 2.4 n) is
+    // well under the text.
+    for (int n = 13; n < 87; ++n) {
+        ASSERT_TRUE(film->Seek(n));
+        SubtitledFilm shown(*film, stage, StageOptions{});
+        ASSERT_TRUE(FilmPicture(shown, Eye::Current, Tone::Colour));
+        if (26 + n * 12 / 5 < 176 && 90 + n * 12 / 5 > 144) {
+            EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2) << "frame " << n;
+            EXPECT_LE(stage.lastDisparity(), kObjectDisparity + 6) << "frame " << n;
+        }
+    }
+    EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2);
+}
+
+TEST_F(SubtitleClip, ReadsTheVideosOwnTextStreams)
+{
+    const char* const muxes[][2] = {
+        {"srt.mkv", "-c:s srt"}, {"ass.mkv", "-c:s ass"}, {"text.mp4", "-c:s mov_text"}, {"vtt.webm", "-c:s webvtt"}};
+    for (const auto& [name, codec] : muxes) {
+        const std::string out = dir_->file(name);
+        // WebM takes VP8 or VP9 only: a short black clip stands in.
+        const bool webm = std::string(name).ends_with(".webm");
+        const std::string video = webm ? "-f lavfi -i color=s=64x48:d=4" : "-i " + clip_;
+        ASSERT_TRUE(test::RunCommand("ffmpeg -v error -y " + video + " -i " + dir_->file("clip.srt") +
+                                     " -map 0:v -map 1 -metadata:s:s:0 language=fre " +
+                                     (webm ? "-c:v libvpx -b:v 50k " : "-c:v copy ") + codec + " " + out))
+            << name;
+        const std::vector<SubtitleTrack> tracks = SubtitleStreams(out);
+        ASSERT_EQ(tracks.size(), 1u) << name;
+        EXPECT_EQ(tracks[0].language, "fre") << name;
+        std::string why;
+        const SubtitleSourcePtr source = OpenTrack(out, tracks[0], why);
+        ASSERT_TRUE(source) << name << ": " << why;
+        const auto span = source->EventAt(2'000'000);
+        ASSERT_TRUE(span) << name;
+        EXPECT_EQ(span->start, 500'000) << name;
+        EXPECT_EQ(span->end, 3'500'000) << name;
+        EXPECT_FALSE(source->EventAt(3'600'000)) << name;
+        EXPECT_FALSE(source->Render(2'000'000, CanvasOf(320, 180)).empty()) << name;
+    }
+}
+
+TEST_F(SubtitleClip, ToolDrawsTheTrackItIsGivenAndRefusesBadOptions)
+{
+    ASSERT_TRUE(test::HaveTool());
+    const std::string compose = "compose " + clip_ + " --source-layout sbs --index 50 --mode side-by-side ";
+    const test::ToolRun plain = test::RunTool(*dir_, compose + "--out " + test::Quoted(*dir_, "plain.bmp"));
+    const test::ToolRun drawn = test::RunTool(
+        *dir_, compose + "--subtitles 1 --subtitle-depth 9 --out " + test::Quoted(*dir_, "drawn.bmp"));
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_NE(test::ReadBytes(dir_->file("plain.bmp")), test::ReadBytes(dir_->file("drawn.bmp")));
+    const std::pair<const char*, const char*> refused[] = {
+        {"--subtitle-depth 9", "--subtitle-depth needs --subtitles"},
+        {"--subtitles 1 --subtitle-depth near", "--subtitle-depth takes auto, authored or a whole number"},
+        {"--subtitles 2", "the film has 1 subtitle track, not 2"},
+        {"--subtitles missing.srt", "missing.srt: cannot show its subtitles: no such file"},
+    };
+    for (const auto& [options, message] : refused) {
+        const test::ToolRun run = test::RunTool(*dir_, compose + options + " --out " + test::Quoted(*dir_, "x.bmp"));
+        EXPECT_NE(run.status, 0) << options;
+        EXPECT_NE(run.err.find(message), std::string::npos) << options << ": " << run.err;
+    }
+}
+
+}  // namespace
+}  // namespace plexo::subtitle
