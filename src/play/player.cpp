@@ -197,6 +197,15 @@ Player::Pass Player::TimedTick()
         if (film.ReadyAt(p))
             chosen = p;
     }
+    // Far behind, the decoder's newest frame on from the one shown: the
+    // picture moves on as fast as frames are made.
+    if (chosen < 0) {
+        int32_t on = 0;
+        while (on < std::min(ahead, kProbes) && film.ReadyAt(at + (on + 1) * legDirection_))
+            ++on;
+        if (on > 0)
+            chosen = at + on * legDirection_;
+    }
     if (chosen < 0 && shownAt_ != at && film.ReadyAt(at))
         chosen = at;
     bool atEnd = false;

@@ -53,7 +53,8 @@ public:
     int32_t Eyes() const override { return film_.Eyes(); }
     SourceLayout Layout() const override { return film_.Layout(); }
     void SetPlaying(bool playing) override { film_.SetPlaying(playing); }
-    int32_t LateTicks() const override { return film_.LateTicks(); }
+    int64_t TimeAt(int32_t position) const override { return film_.TimeAt(position); }
+    bool ReadyAt(int32_t position) override { return film_.ReadyAt(position); }
     bool CachesItsFrames() const override { return film_.CachesItsFrames(); }
     std::string SourceFile(Eye eye) override { return film_.SourceFile(eye); }
 

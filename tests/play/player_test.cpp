@@ -136,6 +136,19 @@ TEST_F(PlayerTest, AFrameNotReadyByItsTimeIsSkippedAndCounted)
     EXPECT_EQ(player.LateFrames(), 4) << "frames 5 and 6 were due when it stopped";
 }
 
+// A decoder far behind the clock still moves the picture on: the newest
+// frame it has made is shown, however far the frame due has run ahead.
+TEST_F(PlayerTest, AFilmFarBehindItsClockShowsTheNewestFrameDecoded)
+{
+    TimedFilm& film = Timed(1000, 25);
+    for (int32_t p = 4; p < 1000; ++p)
+        film.late.insert(p);
+    player.Play(15.0);
+    At(20'000'000);
+    EXPECT_EQ(Shown(), 3) << "frame 500 is due, frames 1 to 3 are decoded";
+    EXPECT_EQ(player.LateFrames(), 2);
+}
+
 TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
 {
     Timed(100, 25);
