@@ -38,7 +38,10 @@
 #include "app/window/plexo_app.h"
 #include "doc/document.h"
 #include "film/film.h"
+#include "film/picture_budget.h"
+#include "platform/picture_memory.h"
 #include "present/presentation.h"
+#include "video/video_formats.h"
 
 namespace plexo {
 namespace {
@@ -80,7 +83,6 @@ public:
     struct Paint {
         Clock::time_point end;
         int32_t frame;
-        int64_t timeUs;
     };
 
     explicit Observer(CMainFrame& frame) : frame_(frame)
@@ -101,7 +103,7 @@ public:
         (paint ? paintSeconds : passSeconds) += Seconds(end - start);
         if (paint) {
             const EyePairPtr& pair = frame_.player().ShownPair();
-            paints.push_back({end, pair ? pair->frameNumber : -1, pair ? pair->timestampUs : -1});
+            paints.push_back({end, pair ? pair->frameNumber : -1});
         }
         return true;
     }
@@ -175,10 +177,11 @@ int Play(CMainFrame& frame, const Film& film, Observer& seen, double seconds)
     const Observer::Paint& before = seen.paints[from - 1];
     const Observer::Paint& after = paints.back();
     const double wall = Seconds(wallTo - wallFrom);
-    // The position's advance over the wall time between the two paints.
-    const double filmSeconds = double(after.timeUs - before.timeUs) / 1e6;
-    const double ratio = filmSeconds / Seconds(after.end - before.end);
+    // The position's advance over the wall time between the two paints, in
+    // frames of the film's constant rate (the pairs carry no time yet).
     const double fps = film.FrameRate();
+    const double filmSeconds = double(after.frame - before.frame) / fps;
+    const double ratio = filmSeconds / Seconds(after.end - before.end);
     const double due = filmSeconds * fps;
     const double perSecond = distinct / wall;
     std::printf("played %.2f s: film %.3f s in %.3f s wall (x%.4f), %d distinct frames painted (%.2f/s) of %.0f "
@@ -268,7 +271,12 @@ int Run(const std::string& what, const std::string& film, const std::string& mod
 
 int main(int argc, char** argv)
 {
+    // Set up as the viewer's main sets itself up.
+    plexo::video::AddVideoFormats();
     QApplication application(argc, argv);
+    plexo::platform::KeepPictureMemoryForReuse();
+    if (const int32_t mib = plexo::platform::PictureMemoryMiB(); mib > 0)
+        plexo::SetPictureBudget(size_t(mib) << 20);
     // The script reads the marks of the measured span as they come.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int width = 0, height = 0;

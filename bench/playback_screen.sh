@@ -42,7 +42,7 @@ files=${FILES:-hd24_hsbs,hd30,wide60_sbs,uhd60}
 fail() { echo "playback_screen: $*" >&2; exit 1; }
 # shellcheck source=../tests/support/x_server.sh
 . "$root/tests/support/x_server.sh"
-x_begin playback-screen Xvfb ffmpeg ffplay perl
+x_begin playback-screen Xvfb ffmpeg ffprobe ffplay perl
 media=${MEDIA:-$work/media}
 mkdir -p "$media"
 x_start Xvfb -screen 0 1920x1200x24 -nolisten tcp
@@ -116,32 +116,50 @@ ffplay_play() {
     esac
   fi
   SDL_RENDER_DRIVER=software ffplay -an -noborder -left 0 -top 0 -x "$width" -y "$height" -stats \
-    -loglevel info "${filter[@]}" "$media/$name.mp4" 2> >(perl -MTime::HiRes=time -e '$/ = "\r"; $| = 1;
-      while (<STDIN>) { s/\s+$//; s/^\s+//; printf "%.3f %s\n", time, $_ }' >"$work/ffplay.log") &
+    -loglevel info "${filter[@]}" "$media/$name.mp4" 2>"$work/ffplay.log" &
   plexo_pid=$!
   sleep 3
-  local t0 p0 s0 t1 p1 s1
-  t0=$(date +%s.%N) p0=$(cpu_ticks "$plexo_pid") s0=$(cpu_ticks "$server_pid")
+  local t0 p0 s0 b0 t1 p1 s1 b1
+  mark  # sets t and bytes
+  t0=$t b0=$bytes p0=$(cpu_ticks "$plexo_pid") s0=$(cpu_ticks "$server_pid")
   sleep "$seconds"
-  t1=$(date +%s.%N) p1=$(cpu_ticks "$plexo_pid") s1=$(cpu_ticks "$server_pid")
+  mark
+  t1=$t b1=$bytes p1=$(cpu_ticks "$plexo_pid") s1=$(cpu_ticks "$server_pid")
   kill "$plexo_pid"
   wait "$plexo_pid" 2>/dev/null || true
   plexo_pid=""
-  sleep 0.2
-  # The last status line at or before each end of the span: its clock and fd=.
-  awk -v t0="$t0" -v t1="$t1" -v p="$((p1 - p0))" -v s="$((s1 - s0))" -v t="$ticks" -v fps="$fps" '
-    $3 ~ /^M-V:/ || $3 ~ /^A-V:/ {
-      fd = $0; sub(/.*fd= */, "", fd); sub(/ .*/, "", fd)
-      if ($1 <= t0) { c0 = $2; f0 = fd; w0 = $1 }
-      if ($1 <= t1) { c1 = $2; f1 = fd; w1 = $1 }
-    }
-    END {
+  local c0 f0 c1 f1
+  read -r c0 f0 <<<"$(status_at "$b0")"
+  read -r c1 f1 <<<"$(status_at "$b1")"
+  awk -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" -v f0="$f0" -v f1="$f1" -v p="$((p1 - p0))" \
+    -v s="$((s1 - s0))" -v t="$ticks" -v fps="$fps" 'BEGIN {
       wall = t1 - t0; film = c1 - c0; due = film * fps; shown = due - (f1 - f0)
-      printf "  ffplay %.2f s: film %.3f s in %.3f s wall (x%.4f), %.0f frames shown (%.2f/s) of %.0f due (%.1f %%), dropped %d\n",
-        wall, film, w1 - w0, film / (w1 - w0), shown, shown / wall, due, 100 * shown / due, f1 - f0 > "/dev/stderr"
-      printf "summary: ratio %.4f shown_per_s %.2f shown_pct %.2f cpu_ms %.2f x_ms %.2f\n", film / (w1 - w0),
+      printf "  ffplay %.2f s: film %.3f s (x%.4f), %.0f frames shown (%.2f/s) of %.0f due (%.1f %%), dropped %d\n",
+        wall, film, film / wall, shown, shown / wall, due, 100 * shown / due, f1 - f0 > "/dev/stderr"
+      printf "summary: ratio %.4f shown_per_s %.2f shown_pct %.2f cpu_ms %.2f x_ms %.2f\n", film / wall,
         shown / wall, 100 * shown / due, p * 1000 / t / shown, s * 1000 / t / shown
-    }' "$work/ffplay.log"
+    }'
+}
+
+# ffplay writes its status line every 30 ms, ending it with a carriage
+# return. mark waits for the next one to be written and notes the time ($t)
+# and the log's length ($bytes) then.
+mark() {
+  local before
+  before=$(stat -c %s "$work/ffplay.log")
+  for _ in $(seq 200); do
+    bytes=$(stat -c %s "$work/ffplay.log")
+    [ "$bytes" != "$before" ] && break
+    sleep 0.005
+  done
+  t=$(date +%s.%N)
+}
+
+# status_at BYTES: the clock and the dropped frames of the last whole status
+# line in the log's first BYTES.
+status_at() {
+  head -c "$1" "$work/ffplay.log" | perl -e 'local $/; my @r = split /\r/, <STDIN>, -1; pop @r;
+    for (reverse @r) { if (/^\s*(\S+)\s+[AM]-V:.*fd=\s*(\d+)/) { print "$1 $2\n"; last } }'
 }
 
 # The figure NAME of every summary line in FILE: "min median".
