@@ -98,7 +98,7 @@ plexo_play() {
   local shown
   shown=$(awk '/^summary:/ { for (i = 2; i < NF; i += 2) if ($i == "shown_per_s") print $(i + 1) }' "$out")
   awk -v a="${server0:-0}" -v b="${server1:-0}" -v t="$ticks" -v n="$shown" -v s="$seconds" \
-    '/^summary:/ { printf "%s x_ms %.2f\n", $0, n > 0 ? (b - a) * 1000 / t / (n * s) : 0 }' "$out"
+    '/^summary:/ { printf "%s x_ms %.2f\n", $0, (n > 0 ? (b - a) * 1000 / t / (n * s) : 0) }' "$out"
 }
 
 # ffplay_play NAME SECONDS: the same figures from ffplay's status line and
