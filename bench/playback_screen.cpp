@@ -168,12 +168,18 @@ int Play(CMainFrame& frame, const Film& film, Observer& seen, double seconds)
         return 1;
     }
     // Distinct frames: a paint drawing another frame than the paint before.
+    // The longest wait between two paints tells a picture that stood still.
     int distinct = 0;
     int32_t last = seen.paints[from - 1].frame;
+    auto lastAt = wallFrom;
+    double gap = 0;
     for (const auto& p : paints) {
         distinct += p.frame != last;
         last = p.frame;
+        gap = std::max(gap, Seconds(p.end - lastAt));
+        lastAt = p.end;
     }
+    gap = std::max(gap, Seconds(wallTo - lastAt));
     const Observer::Paint& before = seen.paints[from - 1];
     const Observer::Paint& after = paints.back();
     const double wall = Seconds(wallTo - wallFrom);
@@ -182,20 +188,23 @@ int Play(CMainFrame& frame, const Film& film, Observer& seen, double seconds)
     const double fps = film.FrameRate();
     const double filmSeconds = double(after.frame - before.frame) / fps;
     const double ratio = filmSeconds / Seconds(after.end - before.end);
-    const double due = filmSeconds * fps;
+    // Due: the frames the wall time held, at the film's rate.
+    const double due = wall * fps;
     const double perSecond = distinct / wall;
     std::printf("played %.2f s: film %.3f s in %.3f s wall (x%.4f), %d distinct frames painted (%.2f/s) of %.0f "
                 "due at %.3f fps (%.1f %%), %zu paints, late frames %d\n",
                 wall, filmSeconds, Seconds(after.end - before.end), ratio, distinct, perSecond, due, fps,
                 due > 0 ? 100.0 * distinct / due : 0.0, paints.size(), late);
+    std::printf("frames %d to %d painted; the longest time without a paint %.0f ms\n", int(before.frame),
+                int(after.frame), 1000 * gap);
     std::printf("CPU: process %.2f s (%.2f ms a frame shown), window thread %.2f s (%.2f ms a frame), in paints "
                 "%.2f ms and passes %.2f ms a frame (wall)\n",
                 cpu, 1000 * cpu / std::max(distinct, 1), thread, 1000 * thread / std::max(distinct, 1),
                 1000 * paintS / std::max(distinct, 1), 1000 * passS / std::max(distinct, 1));
     std::printf("summary: ratio %.4f shown_per_s %.2f shown_pct %.2f cpu_ms %.2f thread_ms %.2f paint_pass_ms %.2f "
-                "late %d\n",
+                "late %d gap_ms %.0f\n",
                 ratio, perSecond, due > 0 ? 100.0 * distinct / due : 0.0, 1000 * cpu / std::max(distinct, 1),
-                1000 * thread / std::max(distinct, 1), 1000 * (paintS + passS) / std::max(distinct, 1), late);
+                1000 * thread / std::max(distinct, 1), 1000 * (paintS + passS) / std::max(distinct, 1), late, 1000 * gap);
     return 0;
 }
 

@@ -4,10 +4,12 @@
 # viewer, ffplay ...), min and median over the rounds:
 #   - the film position against wall time over the measured span (x1.0000
 #     keeps time);
-#   - distinct frames shown a second, and as a share of the frames due;
+#   - distinct frames shown a second, and as a share of the frames due (the
+#     span's wall time at the film's rate);
 #   - CPU a frame shown, of the player's process and of the X server;
 #   - the viewer's window thread: its CPU a frame shown, and the wall time
-#     of its paints and player passes a frame;
+#     of its paints and player passes a frame, and the longest time without
+#     a paint (a picture standing still);
 #   - then the 3840x1080 59.94 fps side-by-side file in Dubois played for
 #     LONG seconds (the share of frames shown), and 20 steps forward at
 #     1080p and at 4K, each from the command to the paint of its frame.
@@ -125,7 +127,10 @@ ffplay_play() {
   sleep "$seconds"
   mark
   t1=$t b1=$bytes p1=$(cpu_ticks "$plexo_pid") s1=$(cpu_ticks "$server_pid")
+  # ffplay can hang in its exit on SIGTERM (SDL's threads); killed after two seconds.
   kill "$plexo_pid"
+  for _ in $(seq 20); do kill -0 "$plexo_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL "$plexo_pid" 2>/dev/null || true
   wait "$plexo_pid" 2>/dev/null || true
   plexo_pid=""
   local c0 f0 c1 f1
@@ -133,7 +138,7 @@ ffplay_play() {
   read -r c1 f1 <<<"$(status_at "$b1")"
   awk -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" -v f0="$f0" -v f1="$f1" -v p="$((p1 - p0))" \
     -v s="$((s1 - s0))" -v t="$ticks" -v fps="$fps" 'BEGIN {
-      wall = t1 - t0; film = c1 - c0; due = film * fps; shown = due - (f1 - f0)
+      wall = t1 - t0; film = c1 - c0; shown = film * fps - (f1 - f0); due = wall * fps
       printf "  ffplay %.2f s: film %.3f s (x%.4f), %.0f frames shown (%.2f/s) of %.0f due (%.1f %%), dropped %d\n",
         wall, film, film / wall, shown, shown / wall, due, 100 * shown / due, f1 - f0 > "/dev/stderr"
       printf "summary: ratio %.4f shown_per_s %.2f shown_pct %.2f cpu_ms %.2f x_ms %.2f\n", film / wall,
@@ -181,12 +186,12 @@ for round in $(seq "$rounds"); do
   done
 done
 
-echo "| File | Player | Position ÷ wall | Frames shown/s | Shown of due, % | CPU a frame shown, ms | X server a frame, ms | Window thread CPU a frame, ms | Paint + pass a frame, ms | Late frames |"
-echo "|---|---|---|---|---|---|---|---|---|---|"
+echo "| File | Player | Position ÷ wall | Frames shown/s | Shown of due, % | CPU a frame shown, ms | X server a frame, ms | Window thread CPU a frame, ms | Paint + pass a frame, ms | Late frames | Longest without a paint, ms |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|"
 for name in "${names[@]}"; do
   for player in plexo ffplay; do
     line="| $name ($(mode_of "$name")) | $player"
-    for figure in ratio shown_per_s shown_pct cpu_ms x_ms thread_ms paint_pass_ms late; do
+    for figure in ratio shown_per_s shown_pct cpu_ms x_ms thread_ms paint_pass_ms late gap_ms; do
       read -r low mid <<<"$(min_median "$work/$name.$player" "$figure")"
       line+=" | $low / $mid"
     done
