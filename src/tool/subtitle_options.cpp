@@ -15,7 +15,7 @@ Film& ToolSubtitles::Shown(Film& film)
 {
     if (!stage)
         return film;
-    shown_ = std::make_unique<subtitle::SubtitledFilm>(film, *stage, options);
+    shown_ = subtitle::SubtitledFilm(film, *stage, options);
     return *shown_;
 }
 

@@ -115,8 +115,7 @@ TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)
     // well under the text.
     for (int n = 13; n < 87; ++n) {
         ASSERT_TRUE(film->Seek(n));
-        SubtitledFilm shown(*film, stage, StageOptions{});
-        ASSERT_TRUE(FilmPicture(shown, Eye::Current, Tone::Colour));
+        ASSERT_TRUE(FilmPicture(*SubtitledFilm(*film, stage, StageOptions{}), Eye::Current, Tone::Colour));
         if (26 + n * 12 / 5 < 176 && 90 + n * 12 / 5 > 144) {
             EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2) << "frame " << n;
             EXPECT_LE(stage.lastDisparity(), kObjectDisparity + 6) << "frame " << n;

@@ -71,7 +71,7 @@ Film& SubtitleShow::Shown(Film& film, const CPlexoDoc& doc, PresentationId prese
     subtitle::SubtitleStage* stage = Stage(film, doc);
     if (!stage)
         return film;
-    shown_ = std::make_unique<subtitle::SubtitledFilm>(film, *stage, Options(film, doc, presentation));
+    shown_ = subtitle::SubtitledFilm(film, *stage, Options(film, doc, presentation));
     return *shown_;
 }
 
@@ -80,15 +80,8 @@ EyePairPtr SubtitleShow::Apply(EyePairPtr pair, Film& film, const CPlexoDoc& doc
     subtitle::SubtitleStage* stage = Stage(film, doc);
     if (!stage)
         return pair;
-    const int64_t time = subtitle::CurrentTimeUs(film, pair.get());
-    if (time < 0 || !stage->source().EventAt(time))
-        return pair;
-    if (pair->timestampUs < 0) {
-        auto timed = std::make_shared<EyePair>(*pair);
-        timed->timestampUs = time;
-        pair = std::move(timed);
-    }
-    return stage->Apply(pair, Options(film, doc, presentation));
+    EyePairPtr drawn = subtitle::SubtitledPair(*stage, film, *pair, Options(film, doc, presentation));
+    return drawn ? drawn : pair;
 }
 
 }  // namespace plexo

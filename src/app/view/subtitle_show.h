@@ -13,9 +13,9 @@ namespace plexo {
 
 class CPlexoDoc;
 
+class StagedFilm;
 namespace subtitle {
 class SubtitleStage;
-class SubtitledFilm;
 struct StageOptions;
 }  // namespace subtitle
 
@@ -47,7 +47,7 @@ private:
     // The film and track the stage was opened for.
     std::string key_;
     std::unique_ptr<subtitle::SubtitleStage> stage_;
-    std::unique_ptr<subtitle::SubtitledFilm> shown_;
+    std::unique_ptr<StagedFilm> shown_;
 };
 
 }  // namespace plexo
