@@ -61,6 +61,7 @@ void Player::ShowCurrent()
     if (film && !doc_.keepsShownPictures())
         film->ReleasePictures();
     shownAt_ = film ? film->Position() : -1;
+    shownFilm_ = film;
     const Showing showing = CurrentShowing();
     for (Output* output : outputs_)
         output->Show(shown_, showing);
@@ -69,13 +70,16 @@ void Player::ShowCurrent()
 void Player::Refresh()
 {
     Film* film = doc_.film();
+    // A repaint that moved nothing (an adjustment) leaves the clock and the
+    // sound alone; a step, a seek or another film starts them again there.
+    const bool moved = film != shownFilm_ || (film && film->Position() != shownAt_);
     // A step or a seek waits for its frame, playing or not.
     if (film && playing_)
         film->SetPlaying(false);
     ShowCurrent();
     if (film && playing_) {
         film->SetPlaying(true);
-        if (timed_)
+        if (timed_ && moved)
             StartLeg(legDirection_);
     }
 }

@@ -111,7 +111,8 @@ private:
     int32_t legStart_ = 0;
     Micros legTime_ = 0;
     int legDirection_ = 1;
-    // The position whose pair is shown.
+    // The film and the position whose pair is shown.
+    const Film* shownFilm_ = nullptr;
     int32_t shownAt_ = -1;
     int32_t late_ = -1;
 };
