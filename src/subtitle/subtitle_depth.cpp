@@ -35,7 +35,10 @@ std::string DepthText(const DepthChoice& choice)
 
 int AutoDepth::Next(int64_t eventStart, int64_t eventEnd, std::optional<int> nearest, std::optional<int> ahead)
 {
-    const std::optional<int> front = nearest ? std::optional<int>(*nearest + kDepthMargin) : std::nullopt;
+    // What is under the text now, plus the margin; a plain int, as an
+    // optional here trips GCC's maybe-uninitialized under ThreadSanitizer.
+    const bool under = nearest.has_value();
+    const int front = under ? *nearest + kDepthMargin : 0;
     const bool isNew = event_ != eventStart;
     const bool longEvent = eventEnd - eventStart > kLookAheadLimitUs;
     if (isNew) {
@@ -46,14 +49,14 @@ int AutoDepth::Next(int64_t eventStart, int64_t eventEnd, std::optional<int> nea
         int start = INT_MIN;
         if (ahead && !longEvent)
             start = *ahead + kDepthMargin;
-        if (front)
-            start = std::max(start, *front);
+        if (under)
+            start = std::max(start, front);
         held_ = start == INT_MIN ? 0 : start;
         return held_;
     }
-    if (front && *front > held_)
-        held_ = *front;
-    else if (longEvent && front && *front < held_)
+    if (under && front > held_)
+        held_ = front;
+    else if (longEvent && under && front < held_)
         held_ -= 1;
     return held_;
 }
