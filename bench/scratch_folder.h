@@ -30,6 +30,17 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     std::filesystem::path path;
+
+    // The file `name` in the folder, made once with the ffmpeg arguments
+    // given; ends the program when ffmpeg fails.
+    std::string Made(const std::string& name, const std::string& arguments) const
+    {
+        const std::string file = (path / name).string();
+        if (!std::filesystem::exists(file) &&
+            std::system(("ffmpeg -v error -y " + arguments + " '" + file + "'").c_str()) != 0)
+            std::abort();
+        return file;
+    }
 };
 
 }  // namespace plexo::bench

@@ -30,14 +30,9 @@ ScratchFolder& Scratch()
     return folder;
 }
 
-// Makes the file once per run with the ffmpeg arguments given.
 std::string Made(const std::string& name, const std::string& arguments)
 {
-    const std::string path = (Scratch().path / name).string();
-    if (!std::filesystem::exists(path) &&
-        std::system(("ffmpeg -v error -y " + arguments + " '" + path + "'").c_str()) != 0)
-        std::abort();
-    return path;
+    return Scratch().Made(name, arguments);
 }
 
 // 1920 x 1080, two 960-pixel eyes side by side, 240 frames at 60 a second.

@@ -38,11 +38,7 @@ ScratchFolder& Scratch()
 
 std::string Made(const std::string& name, const std::string& arguments)
 {
-    const std::string path = (Scratch().path / name).string();
-    if (!std::filesystem::exists(path) &&
-        std::system(("ffmpeg -v error -y " + arguments + " '" + path + "'").c_str()) != 0)
-        std::abort();
-    return path;
+    return Scratch().Made(name, arguments);
 }
 
 // Ten seconds at `height` lines (1080: 1920 wide at 24 a second; 2160:

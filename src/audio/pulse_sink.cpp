@@ -46,14 +46,14 @@ public:
             DropContext();
         if (!context_ && !Connect(why))
             return false;
-        pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, uint32_t(format.rate), uint8_t(format.channels)};
+        pa_sample_spec sample{PA_SAMPLE_FLOAT32NE, uint32_t(format.rate), uint8_t(format.channels)};
         pa_channel_map map;
         // FFmpeg's default order of each channel count is the WAVE order.
-        if (!pa_sample_spec_valid(&spec) || !pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX)) {
+        if (!pa_sample_spec_valid(&sample) || !pa_channel_map_init_auto(&map, sample.channels, PA_CHANNEL_MAP_WAVEEX)) {
             why = "the sound server takes no such format";
             return false;
         }
-        stream_ = pa_stream_new(context_, "Film sound", &spec, &map);
+        stream_ = pa_stream_new(context_, "Film sound", &sample, &map);
         if (!stream_) {
             why = Error();
             return false;
@@ -63,11 +63,11 @@ public:
         pa_stream_set_write_callback(stream_, [](pa_stream*, size_t, void* self) { Signal(nullptr, self); }, this);
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
-        attr.tlength = uint32_t(pa_usec_to_bytes(kTargetLatencyUs, &spec));
+        attr.tlength = uint32_t(pa_usec_to_bytes(kTargetLatencyUs, &sample));
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(-1);
-        const pa_cvolume volume = Volume(spec.channels);
+        const pa_cvolume volume = Volume(sample.channels);
         const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
                                              PA_STREAM_ADJUST_LATENCY);
         if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, &volume, nullptr) < 0) {
