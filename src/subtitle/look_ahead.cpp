@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace plexo::subtitle {
 
-LookAhead FilmLookAhead(std::shared_ptr<Film> film, int range)
+LookAhead FilmLookAhead(std::shared_ptr<Film> film, int range, std::function<bool()> stopping)
 {
-    return [film = std::move(film), range](const EventSpan& event, const Box& box) -> std::optional<int> {
+    return [film = std::move(film), range, stopping = std::move(stopping)](const EventSpan& event, const Box& box) -> std::optional<int> {
         const double rate = film->FrameRate();
         if (rate <= 0)
             return std::nullopt;
@@ -19,7 +18,7 @@ LookAhead FilmLookAhead(std::shared_ptr<Film> film, int range)
             return std::nullopt;
         const int64_t step = std::max<int64_t>(1, (last - first + kLookAheadFrames) / kLookAheadFrames);
         std::optional<int> nearest;
-        for (int64_t n = first; n <= last; n += step) {
+        for (int64_t n = first; n <= last && !(stopping && stopping()); n += step) {
             if (!film->Seek(int32_t(n)))
                 break;
             const EyePairPtr pair = film->Pair(Tone::Grey);

@@ -3,6 +3,7 @@
 // are read from a second opening of the film, so the film shown keeps its
 // place and its cache.
 
+#include <functional>
 #include <memory>
 
 #include "film/film.h"
@@ -17,8 +18,9 @@ inline constexpr int kLookAheadFrames = 48;
 // The nearest content under the box over the event's frames of `film`
 // (the same film as the one shown, with the same shift), by their times
 // from the stated rate; nullopt for a film that states no rate or finds
-// nothing under the box.
-LookAhead FilmLookAhead(std::shared_ptr<Film> film, int range);
+// nothing under the box. `stopping`, when given, is asked before each frame:
+// true gives up with what was found so far.
+LookAhead FilmLookAhead(std::shared_ptr<Film> film, int range, std::function<bool()> stopping = {});
 
 // True for the presentations that show one eye, where subtitles are drawn
 // unshifted: plain and the two mono ones.

@@ -54,6 +54,10 @@ int AutoDepth::Next(int64_t eventStart, int64_t eventEnd, std::optional<int> nea
         held_ = start == INT_MIN ? 0 : start;
         return held_;
     }
+    // An answer from ahead that came after the event began raises the depth
+    // to what it found, and holds it there.
+    if (ahead && !longEvent)
+        held_ = std::max(held_, *ahead + kDepthMargin);
     if (under && front > held_)
         held_ = front;
     else if (longEvent && under && front < held_)

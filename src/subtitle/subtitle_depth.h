@@ -46,7 +46,8 @@ public:
     // `nearest` is the content's under the subtitle in this frame (nullopt
     // when none was found) and `ahead` the nearest over the whole event when
     // it could be looked over ahead. A short event holds one depth: the one
-    // it began with, raised only when content comes nearer than looked for.
+    // it began with, raised only when content comes nearer than looked for
+    // or when the look over the event ahead comes in late.
     // A long one follows the content by 1 pixel a frame, and at once to stay
     // in front.
     int Next(int64_t eventStart, int64_t eventEnd, std::optional<int> nearest, std::optional<int> ahead);

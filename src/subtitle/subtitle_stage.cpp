@@ -65,6 +65,13 @@ EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair)
     return drawn;
 }
 
+void SubtitleStage::SetLookAhead(LookAhead measure)
+{
+    ask_ = [measure = std::move(measure)](const EventSpan& event, const Box& box) {
+        return AheadAnswer{true, measure(event, box)};
+    };
+}
+
 int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
                              const StageOptions& options)
 {
@@ -72,10 +79,11 @@ int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, 
         return options.depth.fixed;
     const Box box{bitmap.x - kBoxWidening, bitmap.y, bitmap.width + 2 * kBoxWidening, bitmap.height};
     const std::optional<int> nearest = NearestDisparity(pair.first, pair.second, box, options.range);
-    if (lookAhead_ && event.end - event.start <= kLookAheadLimitUs && aheadEvent_ != event.start) {
-        aheadEvent_ = event.start;
-        ahead_ = lookAhead_(event, box);
-    }
+    if (ask_ && event.end - event.start <= kLookAheadLimitUs && aheadEvent_ != event.start)
+        if (const AheadAnswer answer = ask_(event, box); answer.known) {
+            aheadEvent_ = event.start;
+            ahead_ = answer.nearest;
+        }
     return auto_.Next(event.start, event.end, nearest, aheadEvent_ == event.start ? ahead_ : std::nullopt);
 }
 

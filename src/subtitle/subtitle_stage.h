@@ -19,6 +19,14 @@ namespace plexo::subtitle {
 // film can be looked over ahead; nullopt when it cannot.
 using LookAhead = std::function<std::optional<int>(const EventSpan& event, const Box& box)>;
 
+// What a look-ahead knows of an event: nothing yet while it is being
+// measured, else the nearest disparity over it (nullopt when none was found).
+struct AheadAnswer {
+    bool known = false;
+    std::optional<int> nearest;
+};
+using AheadAsk = std::function<AheadAnswer(const EventSpan& event, const Box& box)>;
+
 // How the eyes are drawn into.
 struct StageOptions {
     DepthChoice depth;
@@ -39,7 +47,12 @@ public:
     // pair keeps no time; null when memory cannot be had.
     EyePairPtr Apply(const EyePairPtr& pair, const StageOptions& options);
 
-    void SetLookAhead(LookAhead lookAhead) { lookAhead_ = std::move(lookAhead); }
+    // Looks over each event ahead before drawing it, waiting for the answer:
+    // for a tool or an export, which are not in a hurry.
+    void SetLookAhead(LookAhead measure);
+    // Asks at each frame of an event until the answer is known; until then
+    // the depth follows what is under the subtitle, as for a long event.
+    void SetAheadAsk(AheadAsk ask) { ask_ = std::move(ask); }
     SubtitleSource& source() { return *source_; }
     // The disparity of the last subtitle drawn.
     int lastDisparity() const { return lastDisparity_; }
@@ -58,9 +71,9 @@ private:
         PictureBuffer second;
     };
     std::shared_ptr<OwnedEyes> spare_;
-    LookAhead lookAhead_;
+    AheadAsk ask_;
     AutoDepth auto_;
-    // The look-ahead's answer for the event it was asked about.
+    // The look-ahead's answer for the last event it knew.
     std::optional<int64_t> aheadEvent_;
     std::optional<int> ahead_;
     int lastDisparity_ = 0;

@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
+#include <thread>
 
 #include "film/open_film.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
 #include "support/tool_run.h"
+#include "subtitle/ahead_worker.h"
 #include "subtitle/disparity.h"
+#include "subtitle/look_ahead.h"
 #include "subtitle/subtitle_file.h"
 #include "subtitle/subtitle_stage.h"
 #include "subtitle/stream_subtitles.h"
@@ -122,6 +126,55 @@ TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)
         }
     }
     EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2);
+}
+
+// The player's look-ahead runs on the worker's thread: a frame drawn while
+// it measures does not wait (it would hang here) and takes the depth of what
+// is under it; the frames after the answer stand in front of what it found.
+TEST_F(SubtitleClip, PlayerLooksAheadWithoutWaitingAndTakesTheLateAnswer)
+{
+    FilmPtr film = Open();
+    ASSERT_TRUE(film);
+    SubtitleStage stage = Stage(), plain = Stage();
+    std::promise<void> release, answered;
+    std::shared_future<void> held = release.get_future().share();
+    std::thread::id measuredOn;
+    auto worker = std::make_shared<AheadWorker>();
+    worker->Start(
+        [&](const EventSpan& event, const Box&) -> std::optional<int> {
+            measuredOn = std::this_thread::get_id();
+            held.wait();
+            return event.start == 500'000 ? std::optional(30) : std::nullopt;
+        },
+        [&] { answered.set_value(); });
+    stage.SetAheadAsk([worker](const EventSpan& event, const Box& box) { return worker->Ask(event, box); });
+    const auto draw = [&](SubtitleStage& on, int n) {
+        EXPECT_TRUE(film->Seek(n));
+        EXPECT_TRUE(FilmPicture(*SubtitledFilm(*film, on, StageOptions{}), Eye::Current, Tone::Colour));
+        return on.lastDisparity();
+    };
+    EXPECT_EQ(draw(stage, 20), draw(plain, 20));
+    release.set_value();
+    answered.get_future().wait();
+    EXPECT_NE(measuredOn, std::this_thread::get_id());
+    EXPECT_EQ(draw(stage, 21), 32);
+    EXPECT_EQ(draw(stage, 22), 32);
+}
+
+// The measuring the tool waits for, run on the worker over a second opening
+// of the clip: the square passes under the text during the event.
+TEST_F(SubtitleClip, WorkerMeasuresTheEventOnItsOwnOpeningOfTheFilm)
+{
+    std::promise<void> answered;
+    AheadWorker worker;
+    worker.Start(FilmLookAhead(Open(), 40, worker.Stopping()), [&] { answered.set_value(); });
+    const EventSpan event{500'000, 3'500'000};
+    const Box box{120, 140, 80, 30};
+    EXPECT_FALSE(worker.Ask(event, box).known);
+    answered.get_future().wait();
+    const AheadAnswer answer = worker.Ask(event, box);
+    EXPECT_TRUE(answer.known);
+    EXPECT_EQ(answer.nearest, kObjectDisparity);
 }
 
 TEST_F(SubtitleClip, ReadsTheVideosOwnTextStreams)

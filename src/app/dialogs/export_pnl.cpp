@@ -261,7 +261,7 @@ void ExportPnl::OnStart()
         return;
     const audio::FilmSound sound{doc_.filmPaths().front(), doc_.audioTrack(), soundBox_->isChecked()};
     // The subtitles shown are burnt in, their depth looked over ahead.
-    auto subtitles = std::make_shared<SubtitleShow>(true);
+    auto subtitles = std::make_shared<SubtitleShow>(SubtitleShow::LookAhead::Wait);
     Film* shown = &subtitles->Shown(*film, doc_, options.mode);
     runPanel_->Run([film, subtitles, shown, out, options, sound](const ConversionControl& control) {
         return ResultOf(audio::ExportWithSound(*shown, out, options, control, sound));

@@ -4,13 +4,14 @@
 
 #include "doc/document.h"
 #include "platform/log.h"
+#include "subtitle/ahead_worker.h"
 #include "subtitle/look_ahead.h"
 #include "subtitle/subtitle_tracks.h"
 #include "subtitle/subtitled_film.h"
 
 namespace plexo {
 
-SubtitleShow::SubtitleShow(bool lookAhead) : lookAhead_(lookAhead) {}
+SubtitleShow::SubtitleShow(LookAhead lookAhead) : lookAhead_(lookAhead) {}
 
 SubtitleShow::~SubtitleShow() = default;
 
@@ -46,11 +47,19 @@ subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
             LogMessage(path + ": cannot show its subtitles: " + why);
         if (source) {
             stage_ = std::make_unique<subtitle::SubtitleStage>(std::move(source));
-            if (lookAhead_)
-                if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
-                    probe->SetShift(film.GetShift());
-                    stage_->SetLookAhead(subtitle::FilmLookAhead(std::move(probe), subtitle::StageOptions{}.range));
+            if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
+                probe->SetShift(film.GetShift());
+                const int range = subtitle::StageOptions{}.range;
+                if (lookAhead_ == LookAhead::Wait) {
+                    stage_->SetLookAhead(subtitle::FilmLookAhead(std::move(probe), range));
+                } else {
+                    auto worker = std::make_shared<subtitle::AheadWorker>();
+                    worker->Start(subtitle::FilmLookAhead(std::move(probe), range, worker->Stopping()));
+                    stage_->SetAheadAsk([worker](const subtitle::EventSpan& event, const subtitle::Box& box) {
+                        return worker->Ask(event, box);
+                    });
                 }
+            }
         }
     }
     return stage_.get();

@@ -21,9 +21,10 @@ struct StageOptions;
 
 class SubtitleShow {
 public:
-    // `lookAhead`: automatic depth looks over each event on a second opening
-    // of the film (for an export, which is not in a hurry).
-    explicit SubtitleShow(bool lookAhead = false);
+    // How automatic depth looks over each event ahead, on a second opening
+    // of the film: a player cannot wait, an export can.
+    enum class LookAhead { Background, Wait };
+    explicit SubtitleShow(LookAhead lookAhead = LookAhead::Background);
     ~SubtitleShow();
 
     // The film with the document's subtitles drawn for `presentation`; the
@@ -43,7 +44,7 @@ private:
     subtitle::SubtitleStage* Stage(Film& film, const CPlexoDoc& doc);
     subtitle::StageOptions Options(const Film& film, const CPlexoDoc& doc, PresentationId presentation) const;
 
-    bool lookAhead_;
+    LookAhead lookAhead_;
     // The film and track the stage was opened for.
     std::string key_;
     std::unique_ptr<subtitle::SubtitleStage> stage_;
