@@ -11,6 +11,7 @@
 //     in_front, the share of the frames with the square under the text
 //     whose subtitle disparity exceeds the square's; max_step, the largest
 //     change of the subtitle's disparity between frames.
+//   BM_Measure: the measuring of the depth alone, ms_per_frame.
 //   BM_TextMatch: each eye's text against libass's own rendering of the
 //     event, blended into the same picture and moved by ⌈d/2⌉ and −⌊d/2⌋
 //     whole pixels; counter max_diff, the largest difference of a byte.
@@ -143,6 +144,21 @@ void BM_CopyPair(benchmark::State& state)
                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CopyPair)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The depth's measuring alone: the content under the text's box, widened
+// as the stage widens it, in each frame.
+void BM_Measure(benchmark::State& state)
+{
+    const Clip& clip = TheClip();
+    const SubtitleBitmap text = Source()->Render(kFrameUs * kFrames / 2, CanvasOf(kW, kH));
+    const Box box{text.x - 16, text.y, text.width + 32, text.height};
+    for (auto _ : state)
+        for (int n = 0; n < kFrames; ++n)
+            benchmark::DoNotOptimize(NearestDisparity(clip.pairs[n]->first, clip.pairs[n]->second, box, 96));
+    state.counters["ms_per_frame"] = benchmark::Counter(double(state.iterations()) * kFrames / 1000,
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Measure)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // libass's images blended straight into a copy of the eye, `shift` columns
 // to the right, as players blend them.

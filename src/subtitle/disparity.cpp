@@ -38,10 +38,17 @@ struct Reduced {
     int at(int x, int y) const { return grey[size_t(y - y0) * size_t(width) + size_t(x - x0)]; }
 };
 
-inline int GreyAt(const Picture& p, int x, int y)
+// Pixels [x0, x1) of row y (top row 0) of `p` as grey levels into `out`.
+void GreyRow(const Picture& p, int y, int x0, int x1, int* out)
 {
-    const uint8_t* px = p.row(p.height - 1 - y) + ptrdiff_t(x) * p.bytesPerPixel;
-    return p.bytesPerPixel == 1 ? px[0] : (px[0] * 29 + px[1] * 150 + px[2] * 77) >> 8;
+    const uint8_t* px = p.row(p.height - 1 - y) + ptrdiff_t(x0) * p.bytesPerPixel;
+    if (p.bytesPerPixel == 1) {
+        for (int x = x0; x < x1; ++x)
+            *out++ = *px++;
+        return;
+    }
+    for (int x = x0; x < x1; ++x, px += 3)
+        *out++ = (px[0] * 29 + px[1] * 150 + px[2] * 77) >> 8;
 }
 
 // Reduced pixels [x0, x1) × [y0, y1), each the mean of its factor × factor
@@ -51,28 +58,56 @@ Reduced Reduce(const Picture& p, int factor, int x0, int x1, int y0, int y1)
     Reduced r{factor, x0, y0, x1 - x0, y1 - y0, {}};
     r.grey.resize(size_t(r.width) * size_t(r.height));
     const int area = factor * factor;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            int sum = 0;
-            for (int dy = 0; dy < factor; ++dy)
+    std::vector<int> line(size_t(r.width) * size_t(factor)), sums(size_t(r.width));
+    for (int y = y0; y < y1; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int dy = 0; dy < factor; ++dy) {
+            GreyRow(p, y * factor + dy, x0 * factor, x1 * factor, line.data());
+            const int* from = line.data();
+            for (int i = 0; i < r.width; ++i)
                 for (int dx = 0; dx < factor; ++dx)
-                    sum += GreyAt(p, x * factor + dx, y * factor + dy);
-            r.grey[size_t(y - y0) * size_t(r.width) + size_t(x - x0)] = uint8_t(sum / area);
+                    sums[size_t(i)] += *from++;
         }
+        uint8_t* out = r.grey.data() + size_t(y - y0) * size_t(r.width);
+        for (int i = 0; i < r.width; ++i)
+            out[i] = uint8_t(sums[size_t(i)] / area);
+    }
     return r;
 }
 
-// The sum of differences between the first eye's block at (bx, by) and the
-// second's `d` columns to its left, at full size; INT_MAX outside.
-int FullSad(const Picture& first, const Picture& second, int bx, int by, int size, int d)
+// The disparity in [dFrom, dTo] whose block of the second eye, `d` columns
+// to the left, differs least from the first eye's block of `size` pixels a
+// side at (bx, by), at full size, and that sum; INT_MAX for the sum when
+// no candidate lies inside the picture. Equal sums go to the nearer one.
+std::pair<int, int> BestFullMatch(const Picture& first, const Picture& second, int bx, int by, int size, int dFrom,
+                                  int dTo)
 {
-    if (bx - d < 0 || bx - d + size > second.width)
-        return INT_MAX;
-    int sad = 0;
-    for (int y = by; y < by + size; ++y)
-        for (int x = bx; x < bx + size; ++x)
-            sad += std::abs(GreyAt(first, x, y) - GreyAt(second, x - d, y));
-    return sad;
+    dFrom = std::max(dFrom, bx + size - second.width);
+    dTo = std::min(dTo, bx);
+    if (dFrom > dTo)
+        return {0, INT_MAX};
+    // The second eye's columns every candidate reaches, and the first's block.
+    const int sx0 = bx - dTo, span = dTo - dFrom + size;
+    std::vector<int> a(size_t(size) * size_t(size)), b(size_t(size) * size_t(span));
+    for (int y = 0; y < size; ++y) {
+        GreyRow(first, by + y, bx, bx + size, a.data() + size_t(y) * size_t(size));
+        GreyRow(second, by + y, sx0, sx0 + span, b.data() + size_t(y) * size_t(span));
+    }
+    int best = INT_MAX, bestD = 0;
+    for (int d = dFrom; d <= dTo; ++d) {
+        int sad = 0;
+        for (int y = 0; y < size; ++y) {
+            const int* pa = a.data() + size_t(y) * size_t(size);
+            const int* pb = b.data() + size_t(y) * size_t(span) + size_t(dTo - d);
+            for (int x = 0; x < size; ++x)
+                sad += std::abs(pa[x] - pb[x]);
+        }
+        if (sad <= best) {
+            best = sad;
+            bestD = d;
+        }
+    }
+    return {bestD, best};
 }
 
 }  // namespace
@@ -153,14 +188,8 @@ std::optional<int> NearestDisparity(const Picture& first, const Picture& second,
     for (const Found& f : found) {
         if (tried++ == kMaxTried || matched == kMaxRefined || (refined != INT_MIN && (f.d + 1) * factor < refined))
             break;
-        int best = INT_MAX, bestD = 0;
-        for (int d = (f.d - 1) * factor; d <= (f.d + 1) * factor; ++d) {
-            const int sad = FullSad(first, second, f.x * factor, f.y * factor, size, d);
-            if (sad <= best && sad != INT_MAX) {
-                best = sad;
-                bestD = d;
-            }
-        }
+        const auto [bestD, best] =
+            BestFullMatch(first, second, f.x * factor, f.y * factor, size, (f.d - 1) * factor, (f.d + 1) * factor);
         if (best > kMatchMean * size * size)
             continue;
         ++matched;
