@@ -1,6 +1,12 @@
 #include "subtitle/ahead_worker.h"
 
+#include <algorithm>
+
 namespace plexo::subtitle {
+
+namespace {
+constexpr size_t kMaxWaiting = 4;
+}
 
 AheadWorker::AheadWorker() : stop_(std::make_shared<std::atomic<bool>>(false)) {}
 
@@ -27,15 +33,28 @@ void AheadWorker::Start(LookAhead measure, std::function<void()> answered)
     thread_ = std::thread([this] { Run(); });
 }
 
-AheadAnswer AheadWorker::Ask(const EventSpan& event, const Box& box)
+AheadAnswer AheadWorker::Ask(const EventSpan& event, const Box& box, bool early)
 {
     std::lock_guard lock(mutex_);
     if (const auto found = answers_.find(event.start); found != answers_.end())
         return {true, found->second};
-    if (measuring_ != event.start && (!waiting_ || waiting_->event.start != event.start)) {
-        waiting_ = Request{event, box};
-        wake_.notify_one();
+    if (measuring_ == event.start)
+        return {};
+    const auto queued = std::find_if(waiting_.begin(), waiting_.end(),
+                                     [&](const Request& r) { return r.event.start == event.start; });
+    if (queued != waiting_.end()) {
+        if (early || queued == waiting_.begin())
+            return {};
+        waiting_.erase(queued);
     }
+    if (early)
+        waiting_.push_back({event, box});
+    else
+        waiting_.push_front({event, box});
+    // Events left behind by seeks are dropped, the oldest asked first.
+    if (waiting_.size() > kMaxWaiting)
+        waiting_.pop_back();
+    wake_.notify_one();
     return {};
 }
 
@@ -43,11 +62,11 @@ void AheadWorker::Run()
 {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_->load() || waiting_; });
+        wake_.wait(lock, [this] { return stop_->load() || !waiting_.empty(); });
         if (stop_->load())
             return;
-        const Request request = *waiting_;
-        waiting_.reset();
+        const Request request = waiting_.front();
+        waiting_.pop_front();
         measuring_ = request.event.start;
         lock.unlock();
         const std::optional<int> nearest = measure_(request.event, request.box);

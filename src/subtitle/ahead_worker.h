@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -32,9 +33,10 @@ public:
     void Start(LookAhead measure, std::function<void()> answered = {});
 
     // The answer for the event when it has been measured; else the event is
-    // queued, in place of any other still waiting (the newest is the one
-    // playback needs), and the answer is not known yet. Never waits.
-    AheadAnswer Ask(const EventSpan& event, const Box& box);
+    // queued and the answer is not known yet. An event shown now goes before
+    // every other (after a seek, the newest is the one playback needs); one
+    // asked `early`, before it shows, after them. Never waits.
+    AheadAnswer Ask(const EventSpan& event, const Box& box, bool early = false);
 
 private:
     void Run();
@@ -47,7 +49,7 @@ private:
         EventSpan event;
         Box box;
     };
-    std::optional<Request> waiting_;
+    std::deque<Request> waiting_;
     // The event being measured, by its start.
     std::optional<int64_t> measuring_;
     std::map<int64_t, std::optional<int>> answers_;

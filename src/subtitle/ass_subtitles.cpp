@@ -102,6 +102,16 @@ public:
         return span;
     }
 
+    std::optional<EventSpan> NextEvent(int64_t timeUs) const override
+    {
+        const int64_t ms = timeUs / 1000;
+        std::optional<int64_t> next;
+        for (int i = 0; i < track_->n_events; ++i)
+            if (const int64_t start = track_->events[i].Start; start > ms)
+                next = std::min(next.value_or(start), start);
+        return next ? EventAt(*next * 1000) : std::nullopt;
+    }
+
 private:
     // libass's images, one colour each with a coverage mask, laid one over
     // another in list order.

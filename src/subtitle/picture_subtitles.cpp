@@ -35,6 +35,13 @@ public:
         return event ? std::optional<EventSpan>(event->span) : std::nullopt;
     }
 
+    std::optional<EventSpan> NextEvent(int64_t timeUs) const override
+    {
+        const auto after = std::upper_bound(events_.begin(), events_.end(), timeUs,
+                                            [](int64_t t, const PictureEvent& e) { return t < e.span.start; });
+        return after != events_.end() ? std::optional<EventSpan>(after->span) : std::nullopt;
+    }
+
 private:
     const PictureEvent* Find(int64_t timeUs) const
     {

@@ -40,6 +40,9 @@ public:
     // The span of the events shown at `timeUs`, from the first of them to
     // start to the last to end; nullopt when none shows.
     virtual std::optional<EventSpan> EventAt(int64_t timeUs) const = 0;
+    // The span of the events shown at the first start after `timeUs`;
+    // nullopt when none starts later.
+    virtual std::optional<EventSpan> NextEvent(int64_t timeUs) const = 0;
 };
 
 using SubtitleSourcePtr = std::unique_ptr<SubtitleSource>;

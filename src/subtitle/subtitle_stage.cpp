@@ -44,6 +44,12 @@ Picture CopyInto(const Picture& from, PictureBuffer& to)
     return to.view();
 }
 
+// The box measured under a subtitle.
+Box WidenedBox(const SubtitleBitmap& bitmap)
+{
+    return {bitmap.x - kBoxWidening, bitmap.y, bitmap.width + 2 * kBoxWidening, bitmap.height};
+}
+
 }  // namespace
 
 EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair)
@@ -67,9 +73,20 @@ EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair)
 
 void SubtitleStage::SetLookAhead(LookAhead measure)
 {
-    ask_ = [measure = std::move(measure)](const EventSpan& event, const Box& box) {
+    ask_ = [measure = std::move(measure)](const EventSpan& event, const Box& box, bool) {
         return AheadAnswer{true, measure(event, box)};
     };
+    early_ = false;
+}
+
+void SubtitleStage::AskNext(int64_t timeUs, const Canvas& canvas)
+{
+    const std::optional<EventSpan> next = source_->NextEvent(timeUs);
+    if (!next || askedNext_ == next->start || next->end - next->start > kLookAheadLimitUs)
+        return;
+    askedNext_ = next->start;
+    if (const SubtitleBitmap& bitmap = source_->Render(next->start, canvas); !bitmap.empty())
+        ask_(*next, WidenedBox(bitmap), true);
 }
 
 int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
@@ -77,10 +94,10 @@ int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, 
 {
     if (options.depth.mode == DepthMode::Fixed)
         return options.depth.fixed;
-    const Box box{bitmap.x - kBoxWidening, bitmap.y, bitmap.width + 2 * kBoxWidening, bitmap.height};
+    const Box box = WidenedBox(bitmap);
     const std::optional<int> nearest = NearestDisparity(pair.first, pair.second, box, options.range);
     if (ask_ && event.end - event.start <= kLookAheadLimitUs && aheadEvent_ != event.start)
-        if (const AheadAnswer answer = ask_(event, box); answer.known) {
+        if (const AheadAnswer answer = ask_(event, box, false); answer.known) {
             aheadEvent_ = event.start;
             ahead_ = answer.nearest;
         }
@@ -91,12 +108,16 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
 {
     if (!pair || pair->timestampUs < 0 || !pair->first)
         return pair;
-    const std::optional<EventSpan> event = source_->EventAt(pair->timestampUs);
-    if (!event)
-        return pair;
     const int width = pair->first.width, height = pair->first.height;
     const bool authored = options.depth.mode == DepthMode::AsAuthored && !options.layout.mono();
     const Canvas canvas = authored ? AuthoredCanvas(options.layout, width, height) : CanvasOf(width, height);
+    const bool measured = options.depth.mode == DepthMode::Automatic && !options.mono && pair->second;
+    const std::optional<EventSpan> event = source_->EventAt(pair->timestampUs);
+    if (!event) {
+        if (measured && early_)
+            AskNext(pair->timestampUs, canvas);
+        return pair;
+    }
     const SubtitleBitmap& bitmap = source_->Render(pair->timestampUs, canvas);
     if (bitmap.empty())
         return pair;
@@ -123,6 +144,9 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
     lastDisparity_ = d;
     DrawBitmap(bitmap, d - FloorHalf(d), drawn->first);
     DrawBitmap(bitmap, -FloorHalf(d), drawn->second);
+    // After the drawing: the next event's rendering takes the place of this one's.
+    if (measured && early_)
+        AskNext(pair->timestampUs, canvas);
     return drawn;
 }
 

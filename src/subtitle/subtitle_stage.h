@@ -25,7 +25,9 @@ struct AheadAnswer {
     bool known = false;
     std::optional<int> nearest;
 };
-using AheadAsk = std::function<AheadAnswer(const EventSpan& event, const Box& box)>;
+// `early`: asked before the event shows, so that its answer is there when
+// it does.
+using AheadAsk = std::function<AheadAnswer(const EventSpan& event, const Box& box, bool early)>;
 
 // How the eyes are drawn into.
 struct StageOptions {
@@ -50,9 +52,14 @@ public:
     // Looks over each event ahead before drawing it, waiting for the answer:
     // for a tool or an export, which are not in a hurry.
     void SetLookAhead(LookAhead measure);
-    // Asks at each frame of an event until the answer is known; until then
-    // the depth follows what is under the subtitle, as for a long event.
-    void SetAheadAsk(AheadAsk ask) { ask_ = std::move(ask); }
+    // Asks at each frame of an event until the answer is known (until then
+    // the depth follows what is under the subtitle, as for a long event),
+    // and once, early, for the event that comes next.
+    void SetAheadAsk(AheadAsk ask)
+    {
+        ask_ = std::move(ask);
+        early_ = true;
+    }
     SubtitleSource& source() { return *source_; }
     // The disparity of the last subtitle drawn.
     int lastDisparity() const { return lastDisparity_; }
@@ -62,6 +69,8 @@ private:
     // pair handed out when no one holds that pair any more (no page of a
     // new buffer to fault in at every frame), else new ones.
     EyePairPtr CopyForDrawing(const EyePair& pair);
+    // Asks early about the event after `timeUs`, laid out over `canvas`.
+    void AskNext(int64_t timeUs, const Canvas& canvas);
     int Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
                   const StageOptions& options);
 
@@ -72,6 +81,8 @@ private:
     };
     std::shared_ptr<OwnedEyes> spare_;
     AheadAsk ask_;
+    bool early_ = false;
+    std::optional<int64_t> askedNext_;
     AutoDepth auto_;
     // The look-ahead's answer for the last event it knew.
     std::optional<int64_t> aheadEvent_;

@@ -18,7 +18,7 @@ int64_t CurrentTimeUs(const Film& film, const EyePair* pair)
 EyePairPtr SubtitledPair(SubtitleStage& stage, const Film& film, const EyePair& pair, const StageOptions& options)
 {
     const int64_t time = CurrentTimeUs(film, &pair);
-    if (time < 0 || !stage.source().EventAt(time))
+    if (time < 0)
         return nullptr;
     auto timed = std::make_shared<EyePair>(pair);
     timed->timestampUs = time;

@@ -128,37 +128,59 @@ TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)
     EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2);
 }
 
-// The player's look-ahead runs on the worker's thread: a frame drawn while
-// it measures does not wait (it would hang here) and takes the depth of what
-// is under it; the frames after the answer stand in front of what it found.
-TEST_F(SubtitleClip, PlayerLooksAheadWithoutWaitingAndTakesTheLateAnswer)
+// The player's look-ahead: asked early, before the event shows; until its
+// answer is in, the depth is that of what is under the text, and from then
+// on in front of what it found.
+TEST_F(SubtitleClip, PlayerAsksAheadEarlyAndTakesTheLateAnswer)
 {
     FilmPtr film = Open();
     ASSERT_TRUE(film);
     SubtitleStage stage = Stage(), plain = Stage();
-    std::promise<void> release, answered;
-    std::shared_future<void> held = release.get_future().share();
-    std::thread::id measuredOn;
-    auto worker = std::make_shared<AheadWorker>();
-    worker->Start(
-        [&](const EventSpan& event, const Box&) -> std::optional<int> {
-            measuredOn = std::this_thread::get_id();
-            held.wait();
-            return event.start == 500'000 ? std::optional(30) : std::nullopt;
-        },
-        [&] { answered.set_value(); });
-    stage.SetAheadAsk([worker](const EventSpan& event, const Box& box) { return worker->Ask(event, box); });
+    std::vector<std::pair<int64_t, bool>> asked;
+    std::optional<int> answer;
+    stage.SetAheadAsk([&](const EventSpan& event, const Box&, bool early) {
+        asked.emplace_back(event.start, early);
+        return AheadAnswer{answer.has_value(), answer};
+    });
     const auto draw = [&](SubtitleStage& on, int n) {
         EXPECT_TRUE(film->Seek(n));
         EXPECT_TRUE(FilmPicture(*SubtitledFilm(*film, on, StageOptions{}), Eye::Current, Tone::Colour));
         return on.lastDisparity();
     };
+    draw(stage, 5);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], std::pair(int64_t(500'000), true));
     EXPECT_EQ(draw(stage, 20), draw(plain, 20));
-    release.set_value();
-    answered.get_future().wait();
-    EXPECT_NE(measuredOn, std::this_thread::get_id());
+    EXPECT_EQ(asked.back(), std::pair(int64_t(500'000), false));
+    answer = 30;
     EXPECT_EQ(draw(stage, 21), 32);
     EXPECT_EQ(draw(stage, 22), 32);
+}
+
+// The worker measures on its own thread: an ask while it measures does not
+// wait (it would hang here, the measuring held), and the answer is kept.
+TEST(AheadWorker, AnswersLaterFromItsOwnThread)
+{
+    std::promise<void> release, answered;
+    std::shared_future<void> held = release.get_future().share();
+    std::thread::id measuredOn;
+    AheadWorker worker;
+    worker.Start(
+        [&](const EventSpan&, const Box&) -> std::optional<int> {
+            measuredOn = std::this_thread::get_id();
+            held.wait();
+            return 30;
+        },
+        [&] { answered.set_value(); });
+    const EventSpan event{500'000, 3'500'000};
+    EXPECT_FALSE(worker.Ask(event, {}, true).known);
+    EXPECT_FALSE(worker.Ask(event, {}).known);
+    release.set_value();
+    answered.get_future().wait();
+    const AheadAnswer answer = worker.Ask(event, {});
+    EXPECT_TRUE(answer.known);
+    EXPECT_EQ(answer.nearest, 30);
+    EXPECT_NE(measuredOn, std::this_thread::get_id());
 }
 
 // The measuring the tool waits for, run on the worker over a second opening

@@ -55,9 +55,10 @@ subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
                 } else {
                     auto worker = std::make_shared<subtitle::AheadWorker>();
                     worker->Start(subtitle::FilmLookAhead(std::move(probe), range, worker->Stopping()));
-                    stage_->SetAheadAsk([worker](const subtitle::EventSpan& event, const subtitle::Box& box) {
-                        return worker->Ask(event, box);
-                    });
+                    stage_->SetAheadAsk(
+                        [worker](const subtitle::EventSpan& event, const subtitle::Box& box, bool early) {
+                            return worker->Ask(event, box, early);
+                        });
                 }
             }
         }
