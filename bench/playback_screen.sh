@@ -27,7 +27,9 @@
 # Environment: ROUNDS (5), SPAN (20, the measured seconds of a round), VIEW (1280x720),
 # LONG (60), LONG_ROUNDS (5), STEPS (20), FFPLAY_ANAGLYPH (set: ffplay shows the
 # side-by-side files as the same Dubois anaglyph, stereo3d=...:arcd), FILES (the names above to run,
-# comma-separated; all by default), MEDIA (a folder to keep the media in
+# comma-separated; all by default), SUBTITLES (set: each round also plays each file with
+# subtitles, a 3-second line every 4 seconds from NAME_subs.srt beside a link NAME_subs.mp4,
+# right after it plays without; row "subs"), MEDIA (a folder to keep the media in
 # between runs; made fresh in the scratch folder otherwise).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -76,6 +78,19 @@ make_clip() {
   fi
   ffmpeg -loglevel error -y -stream_loop $(((length + 9) / 10 - 1)) -i "$clip" -c copy "$out"
   echo "$length" >"$out.length"
+}
+
+# subtitles_beside NAME SECONDS: the clip under another name, with a
+# subtitle file beside it (the viewer shows the file beside a film unless
+# told otherwise).
+subtitles_beside() {
+  local name=$1 length=$2
+  if [ -n "${SUBTITLES:-}" ]; then
+    ln -f "$media/$name.mp4" "$media/${name}_subs.mp4"
+    awk -v n="$length" 'function t(s) { return sprintf("%02d:%02d:%02d,000", s / 3600, s / 60 % 60, s % 60) }
+      BEGIN { for (i = 0; i * 4 + 3 <= n; i++) printf "%d\n%s --> %s\nLine %d of the subtitles, drawn at their depth\n\n",
+        i + 1, t(i * 4), t(i * 4 + 3), i + 1 }' >"$media/${name}_subs.srt"
+  fi
 }
 mode_of() { case $1 in *sbs*) echo dubois-red-cyan ;; *) echo plain ;; esac; }
 
@@ -175,12 +190,19 @@ min_median() {
 
 IFS=, read -r -a names <<<"$files"
 echo "making the media ($(load))" >&2
-for name in "${names[@]}"; do make_clip "$name" "$((span + 10))"; done
+for name in "${names[@]}"; do
+  make_clip "$name" "$((span + 10))"
+  subtitles_beside "$name" "$((span + 10))"
+done
 echo "$rounds rounds of $span s, view $view" >&2
 for round in $(seq "$rounds"); do
   for name in "${names[@]}"; do
     echo "round $round, $name, plexo (load $(load))" >&2
     plexo_play "$name" "$span" | tee -a "$work/$name.plexo" >/dev/null
+    if [ -n "${SUBTITLES:-}" ]; then
+      echo "round $round, $name, plexo with subtitles (load $(load))" >&2
+      plexo_play "${name}_subs" "$span" | tee -a "$work/$name.subs" >/dev/null
+    fi
     echo "round $round, $name, ffplay (load $(load))" >&2
     ffplay_play "$name" "$span" | tee -a "$work/$name.ffplay" >/dev/null
   done
@@ -189,7 +211,7 @@ done
 echo "| File | Player | Position ÷ wall | Frames shown/s | Shown of due, % | CPU a frame shown, ms | X server a frame, ms | Window thread CPU a frame, ms | Paint + pass a frame, ms | Late frames | Longest without a paint, ms |"
 echo "|---|---|---|---|---|---|---|---|---|---|---|"
 for name in "${names[@]}"; do
-  for player in plexo ffplay; do
+  for player in plexo ${SUBTITLES:+subs} ffplay; do
     line="| $name ($(mode_of "$name")) | $player"
     for figure in ratio shown_per_s shown_pct cpu_ms x_ms thread_ms paint_pass_ms late gap_ms; do
       read -r low mid <<<"$(min_median "$work/$name.$player" "$figure")"

@@ -5,7 +5,7 @@
 //
 //   BM_SubtitleFrame/0: drawing with automatic depth as the viewer plays
 //     (each frame measured, no look ahead), /1 with the look ahead of an
-//     export; the cost a frame beside BM_CopyPair (the two eyes copied, the
+//     export, /2 at a fixed depth (drawing alone, nothing measured); the cost a frame beside BM_CopyPair (the two eyes copied, the
 //     floor of drawing into owned copies), ms_per_frame (shown with an "s"
 //     for Google Benchmark's unit: milliseconds of CPU a frame). Counters:
 //     in_front, the share of the frames with the square under the text
@@ -92,6 +92,9 @@ void BM_SubtitleFrame(benchmark::State& state)
 {
     const Clip& clip = TheClip();
     const bool ahead = state.range(0) == 1;
+    StageOptions options;
+    if (state.range(0) == 2)
+        options.depth = {DepthMode::Fixed, 44};
     const SubtitleBitmap text = Source()->Render(kFrameUs * kFrames / 2, CanvasOf(kW, kH));
     double inFront = 0, under = 0;
     int maxStep = 0;
@@ -113,7 +116,7 @@ void BM_SubtitleFrame(benchmark::State& state)
         maxStep = 0;
         int last = INT32_MIN;
         for (int n = 0; n < kFrames; ++n) {
-            benchmark::DoNotOptimize(stage.Apply(clip.pairs[n], StageOptions{}));
+            benchmark::DoNotOptimize(stage.Apply(clip.pairs[n], options));
             const int d = stage.lastDisparity();
             if (last != INT32_MIN)
                 maxStep = std::max(maxStep, std::abs(d - last));
@@ -132,7 +135,7 @@ void BM_SubtitleFrame(benchmark::State& state)
     state.counters["frames_under"] = under;
     state.counters["max_step"] = maxStep;
 }
-BENCHMARK(BM_SubtitleFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SubtitleFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_CopyPair(benchmark::State& state)
 {
