@@ -5,7 +5,10 @@
 //
 //   BM_SubtitleFrame/0: drawing with automatic depth as the viewer plays
 //     (each frame measured, no look ahead), /1 with the look ahead of an
-//     export, /2 at a fixed depth (drawing alone, nothing measured); the cost a frame beside BM_CopyPair (the two eyes copied, the
+//     export, /2 at a fixed depth (drawing alone, nothing measured), /3
+//     with the viewer's look ahead: a worker thread, asked early, the
+//     frames paced at 25 a second after a second without subtitle (the
+//     cost counts the drawing thread's CPU only); the cost a frame beside BM_CopyPair (the two eyes copied, the
 //     floor of drawing into owned copies), ms_per_frame (shown with an "s"
 //     for Google Benchmark's unit: milliseconds of CPU a frame). Counters:
 //     in_front, the share of the frames with the square under the text
@@ -23,10 +26,13 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "subtitle/ahead_worker.h"
 #include "subtitle/ass_subtitles.h"
 #include "subtitle/subtitle_stage.h"
 #include "subtitle/text_cues.h"
@@ -80,18 +86,21 @@ const Clip& TheClip()
     return clip;
 }
 
-SubtitleSourcePtr Source()
+// The cue, `laterUs` later.
+SubtitleSourcePtr Source(int64_t laterUs = 0)
 {
     std::string why;
     std::vector<TextEvent> events = ReadCues(kCue, CueFormat::SubRip);
     events[0].text = DefaultStyleLine(0, events[0].text);
+    events[0].startMs += laterUs / 1000;
     return AssEventSubtitles(DefaultAssHeader(), events, {}, why);
 }
 
 void BM_SubtitleFrame(benchmark::State& state)
 {
     const Clip& clip = TheClip();
-    const bool ahead = state.range(0) == 1;
+    const bool ahead = state.range(0) == 1, worker = state.range(0) == 3;
+    const int64_t later = worker ? 1'000'000 : 0;
     StageOptions options;
     if (state.range(0) == 2)
         options.depth = {DepthMode::Fixed, 44};
@@ -101,22 +110,44 @@ void BM_SubtitleFrame(benchmark::State& state)
     for (auto _ : state) {
         // Opening the track (fontconfig's set-up) is not a frame's cost.
         state.PauseTiming();
-        SubtitleStage stage(Source());
+        SubtitleStage stage(Source(later));
+        auto measurer = std::make_shared<AheadWorker>();
         state.ResumeTiming();
-        if (ahead)
-            stage.SetLookAhead([&clip](const EventSpan& event, const Box& box) -> std::optional<int> {
+        const LookAhead measure = [&clip, later](const EventSpan& event, const Box& box) -> std::optional<int> {
                 std::optional<int> nearest;
-                const int first = int(event.start / kFrameUs), last = std::min(kFrames, int(event.end / kFrameUs));
+                const int first = int((event.start - later) / kFrameUs);
+                const int last = std::min(kFrames, int((event.end - later) / kFrameUs));
                 for (int n = first; n < last; n += std::max(1, (last - first) / 48))
                     if (auto d = NearestDisparity(clip.pairs[n]->first, clip.pairs[n]->second, box, 96))
                         nearest = std::max(nearest.value_or(*d), *d);
                 return nearest;
+            };
+        if (ahead)
+            stage.SetLookAhead(measure);
+        if (worker) {
+            measurer->Start(measure);
+            stage.SetAheadAsk([measurer](const EventSpan& event, const Box& box, bool early) {
+                return measurer->Ask(event, box, early);
             });
+            auto none = std::make_shared<EyePair>(*clip.pairs[0]);
+            for (int n = 0; n < 25; ++n) {
+                none->timestampUs = n * kFrameUs;
+                benchmark::DoNotOptimize(stage.Apply(none, options));
+                std::this_thread::sleep_for(std::chrono::microseconds(kFrameUs));
+            }
+        }
         inFront = under = 0;
         maxStep = 0;
         int last = INT32_MIN;
         for (int n = 0; n < kFrames; ++n) {
-            benchmark::DoNotOptimize(stage.Apply(clip.pairs[n], options));
+            if (worker) {
+                auto timed = std::make_shared<EyePair>(*clip.pairs[n]);
+                timed->timestampUs += later;
+                benchmark::DoNotOptimize(stage.Apply(timed, options));
+                std::this_thread::sleep_for(std::chrono::microseconds(kFrameUs));
+            } else {
+                benchmark::DoNotOptimize(stage.Apply(clip.pairs[n], options));
+            }
             const int d = stage.lastDisparity();
             if (last != INT32_MIN)
                 maxStep = std::max(maxStep, std::abs(d - last));
@@ -135,7 +166,7 @@ void BM_SubtitleFrame(benchmark::State& state)
     state.counters["frames_under"] = under;
     state.counters["max_step"] = maxStep;
 }
-BENCHMARK(BM_SubtitleFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SubtitleFrame)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_CopyPair(benchmark::State& state)
 {
