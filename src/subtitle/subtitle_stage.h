@@ -53,8 +53,8 @@ public:
     // for a tool or an export, which are not in a hurry.
     void SetLookAhead(LookAhead measure);
     // Asks at each frame of an event until the answer is known (until then
-    // the depth follows what is under the subtitle, as for a long event),
-    // and once, early, for the event that comes next.
+    // the depth is raised at once when nearer content comes under the
+    // subtitle), and once, early, about the event that comes next.
     void SetAheadAsk(AheadAsk ask)
     {
         ask_ = std::move(ask);
