@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -110,6 +111,24 @@ void BM_AlignFrame(benchmark::State& state)
     Align(state, kFrame, kFrameMatch);
 }
 BENCHMARK(BM_AlignFrame)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// The frame's estimate in its two parts: finding the matches, and fitting them.
+void BM_MatchFrame(benchmark::State& state)
+{
+    const std::vector<uint8_t> first = kFrame.Render(false, {}), second = kFrame.Render(true, kCases[4]);
+    const Picture eyes[2] = {{first.data(), kFrame.width, kFrame.height, 3}, {second.data(), kFrame.width, kFrame.height, 3}};
+    Matches matches;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(matches = MatchFeatures(eyes[0], eyes[1], kFrameMatch));
+    state.counters["matches"] = double(matches.points.size());
+    const auto fitting = [&] { benchmark::DoNotOptimize(FitAlignment(matches, kFrame.height / 2.0)); };
+    const auto start = std::chrono::steady_clock::now();
+    constexpr int kFits = 20;
+    for (int i = 0; i < kFits; ++i)
+        fitting();
+    state.counters["fit_ms"] = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / kFits;
+}
+BENCHMARK(BM_MatchFrame)->Unit(benchmark::kMillisecond);
 
 void BM_WarpFrame(benchmark::State& state)
 {
