@@ -76,7 +76,7 @@ cv::Ptr<cv::Feature2D> Make(const MatchOptions& options)
     case Detector::Orb:
         break;
     }
-    return cv::ORB::create(options.maxFeatures, 1.2f, options.levels, 31, 0, 2, cv::ORB::FAST_SCORE, 31,
+    return cv::ORB::create(options.maxFeatures, 1.2f, options.levels, 31, 0, 2, cv::ORB::HARRIS_SCORE, 31,
                            options.cornerContrast);
 }
 
@@ -86,22 +86,6 @@ cv::Point2d Centred(const cv::Point2f& at, const Reduced& reduced)
 {
     return {(at.x + 0.5) * reduced.scaleX - 0.5 - (reduced.width - 1) / 2.0,
             (at.y + 0.5) * reduced.scaleY - 0.5 - (reduced.height - 1) / 2.0};
-}
-
-// The detector places a corner at a whole reduced pixel, up to half a pixel
-// off in each eye: moved to where the corner's gradients meet, a
-// fraction of a pixel, unless it would move further than a pixel (an edge
-// rather than a corner, where it would slide along the edge).
-void Refine(const cv::Mat& grey, std::vector<cv::Point2f>& points)
-{
-    if (points.empty() || grey.cols < 8 || grey.rows < 8)
-        return;
-    std::vector<cv::Point2f> refined = points;
-    cv::cornerSubPix(grey, refined, cv::Size(2, 2), cv::Size(-1, -1),
-                     cv::TermCriteria(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 8, 0.02));
-    for (size_t i = 0; i < points.size(); ++i)
-        if (std::abs(refined[i].x - points[i].x) < 1 && std::abs(refined[i].y - points[i].y) < 1)
-            points[i] = refined[i];
 }
 
 }  // namespace
@@ -124,18 +108,11 @@ Matches MatchFeatures(const Picture& first, const Picture& second, const MatchOp
     cv::BFMatcher matcher(norm);
     std::vector<std::vector<cv::DMatch>> pairs;
     matcher.knnMatch(descriptors[0], descriptors[1], pairs, 2);
-    std::vector<cv::Point2f> kept[2];
     for (const auto& best : pairs) {
         if (best.size() < 2 || best[0].distance >= options.ratio * best[1].distance)
             continue;
-        kept[0].push_back(points[0][size_t(best[0].queryIdx)].pt);
-        kept[1].push_back(points[1][size_t(best[0].trainIdx)].pt);
-    }
-    for (int eye = 0; eye < 2; ++eye)
-        Refine(eyes[eye].grey, kept[eye]);
-    for (size_t i = 0; i < kept[0].size(); ++i) {
-        const cv::Point2d a = Centred(kept[0][i], eyes[0]);
-        const cv::Point2d b = Centred(kept[1][i], eyes[1]);
+        const cv::Point2d a = Centred(points[0][size_t(best[0].queryIdx)].pt, eyes[0]);
+        const cv::Point2d b = Centred(points[1][size_t(best[0].trainIdx)].pt, eyes[1]);
         matches.points.push_back({a.x, a.y, b.x, b.y});
     }
     return matches;
