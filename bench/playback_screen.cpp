@@ -6,7 +6,8 @@
 //   playback_screen play FILM PRESENTATION SECONDS WxH [align]
 //   playback_screen step FILM PRESENTATION STEPS WxH [align]
 //
-// `align` turns View > Align Every Frame on before playing.
+// `align` turns View > Align Every Frame on before playing; without it the
+// film is not aligned, whatever its record kept from a run before.
 // PRESENTATION is a --mode name (stereo on) or `plain` (stereo off); WxH is
 // the view's size. `play` waits for the first painted frame after Play, lets
 // one second settle, then measures SECONDS: the film position the painted
@@ -38,6 +39,7 @@
 #include "app/window/main_frame.h"
 #include "app/window/plexo_app.h"
 #include "doc/document.h"
+#include "doc/film_alignment.h"
 #include "film/film.h"
 #include "film/picture_budget.h"
 #include "platform/picture_memory.h"
@@ -264,8 +266,7 @@ int Run(const std::string& what, const std::string& film, const std::string& mod
         plexo.document()->ChoosePresentation(shown->id);
         frame->commands().Run(kCmdStereo);
     }
-    if (align)
-        frame->commands().Run(kCmdAlignEveryFrame);
+    plexo.document()->setAlignment(align ? kAlignEveryFrame : "");
     Observer seen(*frame);
     // The view at the size asked, the window moved to the screen's corner.
     frame->move(0, 0);

@@ -241,7 +241,7 @@ if [ "$align_rounds" -gt 0 ]; then
   read -r tlow1 tmid1 <<<"$(min_median "$work/align1.plexo" thread_ms)"
   echo "hd30 time-shift (Shift 3, dubois-red-cyan), $align_rounds rounds of $span s: frames shown/s without" \
     "alignment min $low0 median $mid0, every frame aligned min $low1 median $mid1" \
-    "($(awk -v a="$mid1" -v b="$mid0" 'BEGIN { printf "%.1f", b > 0 ? 100 * a / b : 0 }') % of the median);" \
+    "($(awk -v a="$mid1" -v b="$mid0" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }') % of the median);" \
     "window thread CPU a frame $tmid0 -> $tmid1 ms"
 fi
 echo "load at the end: $(load)"
