@@ -4,10 +4,14 @@
 // (`BM_AlignStill`), a 1080p frame as Align Every Frame estimates it
 // (`BM_AlignFrame`) and resamples it (`BM_WarpFrame`), and each detector
 // on the still (`BM_Detector`). The counters give the model's errors, the
-// residual, the horizontal disparity's change and the area kept.
+// residual over the inliers, the vertical disparity the model leaves over
+// a grid of the picture (grid_p90_px, grid_max_px), the horizontal
+// disparity's change and the area kept.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -86,6 +90,24 @@ void Report(benchmark::State& state, const Scene& scene, const AlignModel& appli
     state.counters["disparity_change_px"] = std::abs(found.nearDisparity - scene.near);
     state.counters["area_kept_pct"] = std::pow(CoveredShare(found.model, scene.width, scene.height), 2) * 100;
     state.counters["inliers"] = found.inliers;
+    // The vertical disparity the found correction leaves where the applied
+    // one is known, over a 16×9 grid across the picture: the model's own
+    // error, whichever matches the fit kept.
+    const double half = scene.height / 2.0;
+    const Homography warp = SplitCorrection(found.model, half).first;
+    const Homography second = Multiply(SecondCorrection(found.model, half), *Inverse(SecondCorrection(applied, half)));
+    std::vector<double> left;
+    for (int i = 0; i < 16; ++i)
+        for (int j = 0; j < 9; ++j) {
+            const double x = (i + 0.5) / 16 * scene.width - scene.width / 2.0;
+            const double y = (j + 0.5) / 9 * scene.height - half;
+            const auto a = Apply(warp, x, y);
+            const auto b = Apply(warp, (*Apply(second, x, y))[0], (*Apply(second, x, y))[1]);
+            left.push_back(std::abs((*a)[1] - (*b)[1]));
+        }
+    std::sort(left.begin(), left.end());
+    state.counters["grid_p90_px"] = left[left.size() * 9 / 10];
+    state.counters["grid_max_px"] = left.back();
 }
 
 void Align(benchmark::State& state, const Scene& scene, const MatchOptions& options)
@@ -110,6 +132,24 @@ void BM_AlignFrame(benchmark::State& state)
     Align(state, kFrame, kFrameMatch);
 }
 BENCHMARK(BM_AlignFrame)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// The frame's estimate in its two parts: finding the matches, and fitting them.
+void BM_MatchFrame(benchmark::State& state)
+{
+    const std::vector<uint8_t> first = kFrame.Render(false, {}), second = kFrame.Render(true, kCases[4]);
+    const Picture eyes[2] = {{first.data(), kFrame.width, kFrame.height, 3}, {second.data(), kFrame.width, kFrame.height, 3}};
+    Matches matches;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(matches = MatchFeatures(eyes[0], eyes[1], kFrameMatch));
+    state.counters["matches"] = double(matches.points.size());
+    const auto fitting = [&] { benchmark::DoNotOptimize(FitAlignment(matches, kFrame.height / 2.0)); };
+    const auto start = std::chrono::steady_clock::now();
+    constexpr int kFits = 20;
+    for (int i = 0; i < kFits; ++i)
+        fitting();
+    state.counters["fit_ms"] = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / kFits;
+}
+BENCHMARK(BM_MatchFrame)->Unit(benchmark::kMillisecond);
 
 void BM_WarpFrame(benchmark::State& state)
 {

@@ -3,9 +3,11 @@
 // what it took) and so is every pass of the player on the play timer. Run
 // by playback_screen.sh beside ffplay on the same file.
 //
-//   playback_screen play FILM PRESENTATION SECONDS WxH
-//   playback_screen step FILM PRESENTATION STEPS WxH
+//   playback_screen play FILM PRESENTATION SECONDS WxH [align]
+//   playback_screen step FILM PRESENTATION STEPS WxH [align]
 //
+// `align` turns View > Align Every Frame on before playing; without it the
+// film is not aligned, whatever its record kept from a run before.
 // PRESENTATION is a --mode name (stereo on) or `plain` (stereo off); WxH is
 // the view's size. `play` waits for the first painted frame after Play, lets
 // one second settle, then measures SECONDS: the film position the painted
@@ -37,6 +39,7 @@
 #include "app/window/main_frame.h"
 #include "app/window/plexo_app.h"
 #include "doc/document.h"
+#include "doc/film_alignment.h"
 #include "film/film.h"
 #include "film/picture_budget.h"
 #include "platform/picture_memory.h"
@@ -245,7 +248,7 @@ int Step(CMainFrame& frame, Observer& seen, int steps)
 }
 
 int Run(const std::string& what, const std::string& film, const std::string& mode, double amount, int width,
-        int height)
+        int height, bool align)
 {
     CPlexoApp plexo({film});
     plexo.InitInstance();
@@ -263,6 +266,7 @@ int Run(const std::string& what, const std::string& film, const std::string& mod
         plexo.document()->ChoosePresentation(shown->id);
         frame->commands().Run(kCmdStereo);
     }
+    plexo.document()->setAlignment(align ? kAlignEveryFrame : "");
     Observer seen(*frame);
     // The view at the size asked, the window moved to the screen's corner.
     frame->move(0, 0);
@@ -270,8 +274,8 @@ int Run(const std::string& what, const std::string& film, const std::string& mod
     const QSize extra = frame->size() - frame->view()->size();
     frame->resize(width + extra.width(), height + extra.height());
     RunUntil([&] { return frame->view()->size() == QSize(width, height); }, 5);
-    std::printf("view %dx%d, film %s, %s\n", frame->view()->width(), frame->view()->height(), film.c_str(),
-                mode.c_str());
+    std::printf("view %dx%d, film %s, %s%s\n", frame->view()->width(), frame->view()->height(), film.c_str(),
+                mode.c_str(), align ? ", every frame aligned" : "");
     return what == "step" ? Step(*frame, seen, int(amount)) : Play(*frame, *plexo.document()->film(), seen, amount);
 }
 
@@ -289,10 +293,11 @@ int main(int argc, char** argv)
     // The script reads the marks of the measured span as they come.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int width = 0, height = 0;
-    if (argc != 6 || (std::string(argv[1]) != "play" && std::string(argv[1]) != "step") ||
+    const bool align = argc == 7 && std::string(argv[6]) == "align";
+    if ((argc != 6 && !align) || (std::string(argv[1]) != "play" && std::string(argv[1]) != "step") ||
         std::sscanf(argv[5], "%dx%d", &width, &height) != 2) {
-        std::fprintf(stderr, "usage: playback_screen play|step FILM PRESENTATION SECONDS|STEPS WxH\n");
+        std::fprintf(stderr, "usage: playback_screen play|step FILM PRESENTATION SECONDS|STEPS WxH [align]\n");
         return 2;
     }
-    return plexo::Run(argv[1], argv[2], argv[3], std::atof(argv[4]), width, height);
+    return plexo::Run(argv[1], argv[2], argv[3], std::atof(argv[4]), width, height, align);
 }

@@ -12,7 +12,10 @@
 #     a paint (a picture standing still);
 #   - then the 3840x1080 59.94 fps side-by-side file in Dubois played for
 #     LONG seconds (the share of frames shown), and 20 steps forward at
-#     1080p and at 4K, each from the command to the paint of its frame.
+#     1080p and at 4K, each from the command to the paint of its frame;
+#   - then, with ALIGN_ROUNDS, hd30.mp4 as a time-shift film (Shift 3, Dubois)
+#     played with and without View > Align Every Frame in interleaved
+#     rounds: the frames shown aligned as a share of those shown without.
 # The media (ffmpeg's testsrc2, 10-second clips looped with -stream_loop to
 # cover a run):
 #   hd24_hsbs.mp4  1920x1080 23.976 fps half side by side H.264, Dubois
@@ -24,7 +27,7 @@
 # frames it shows are the frames due over the span less those dropped.
 #
 #   bench/playback_screen.sh [BUILD_DIR]   # default build/bench
-# Environment: ROUNDS (5), SPAN (20, the measured seconds of a round), VIEW (1280x720),
+# Environment: ALIGN_ROUNDS (0), ROUNDS (5), SPAN (20, the measured seconds of a round), VIEW (1280x720),
 # LONG (60), LONG_ROUNDS (5), STEPS (20), FFPLAY_ANAGLYPH (set: ffplay shows the
 # side-by-side files as the same Dubois anaglyph, stereo3d=...:arcd), FILES (the names above to run,
 # comma-separated; all by default), SUBTITLES (set: each round also plays each file with
@@ -102,7 +105,8 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 plexo_play() {
   local name=$1 seconds=$2 out="$work/plexo.out" server0="" server1=""
   : >"$out"
-  "$program" play "$media/$name.mp4" "$(mode_of "$name")" "$seconds" "$view" >"$out" 2>"$work/plexo.err" &
+  "$program" play "$media/$name.mp4" "${mode:-$(mode_of "$name")}" "$seconds" "$view" ${align:+align} >"$out" \
+    2>"$work/plexo.err" &
   plexo_pid=$!
   while kill -0 "$plexo_pid" 2>/dev/null; do
     if [ -z "$server0" ] && grep -q '^measure$' "$out"; then server0=$(cpu_ticks "$server_pid"); fi
@@ -240,5 +244,26 @@ if [ "$steps" -gt 0 ]; then
     read -r low mid <<<"$(min_median "$work/$name.step" step_median_ms)"
     echo "$name ($(mode_of "$name")) $steps steps: median $mid ms, longest $(min_median "$work/$name.step" step_max_ms | cut -d' ' -f1) ms"
   done
+fi
+align_rounds=${ALIGN_ROUNDS:-0}
+if [ "$align_rounds" -gt 0 ]; then
+  make_clip hd30 "$((span + 10))"
+  printf '[View]\nSize=1\n[Settings]\nShift=3\n' >"$XDG_CONFIG_HOME/plexo/duvix.ini"
+  for round in $(seq "$align_rounds"); do
+    for align in "" 1; do
+      echo "align round $round, hd30 time-shift, aligned: ${align:-no} (load $(load))" >&2
+      mode=dubois-red-cyan align=$align plexo_play hd30 "$span" >>"$work/align${align:-0}.plexo"
+    done
+  done
+  align=""
+  printf '[View]\nSize=1\n' >"$XDG_CONFIG_HOME/plexo/duvix.ini"
+  read -r low0 mid0 <<<"$(min_median "$work/align0.plexo" shown_per_s)"
+  read -r low1 mid1 <<<"$(min_median "$work/align1.plexo" shown_per_s)"
+  read -r tlow0 tmid0 <<<"$(min_median "$work/align0.plexo" thread_ms)"
+  read -r tlow1 tmid1 <<<"$(min_median "$work/align1.plexo" thread_ms)"
+  echo "hd30 time-shift (Shift 3, dubois-red-cyan), $align_rounds rounds of $span s: frames shown/s without" \
+    "alignment min $low0 median $mid0, every frame aligned min $low1 median $mid1" \
+    "($(awk -v a="$mid1" -v b="$mid0" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }') % of the median);" \
+    "window thread CPU a frame $tmid0 -> $tmid1 ms"
 fi
 echo "load at the end: $(load)"

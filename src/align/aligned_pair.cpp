@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
 namespace plexo::align {
@@ -110,8 +111,16 @@ EyePairPtr AlignedPair(const EyePair& pair, const AlignModel& model)
     const EyeWarps warps = SplitCorrection(model, reference.height / 2.0);
     auto eyes = std::make_shared<OwnedEyes>();
     auto aligned = std::make_shared<EyePair>();
-    if (!Warp(pair.first, warps.first, width, height, eyes->first, aligned->first) ||
-        !Warp(pair.second, warps.second, width, height, eyes->second, aligned->second))
+    // The eyes at once, one on each of OpenCV's threads (the caller's among
+    // them): a player's window waits for the slower eye rather than both.
+    // OpenCV runs each warp's own parallel loop in that eye's thread.
+    bool warped[2] = {false, false};
+    cv::parallel_for_(cv::Range(0, 2), [&](const cv::Range& eyesRange) {
+        for (int eye = eyesRange.start; eye < eyesRange.end; ++eye)
+            warped[eye] = eye == 0 ? Warp(pair.first, warps.first, width, height, eyes->first, aligned->first)
+                                   : Warp(pair.second, warps.second, width, height, eyes->second, aligned->second);
+    }, 2);
+    if (!warped[0] || !warped[1])
         return nullptr;
     aligned->frameNumber = pair.frameNumber;
     aligned->partnerNumber = pair.partnerNumber;

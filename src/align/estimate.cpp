@@ -24,6 +24,7 @@ struct Fit {
 
 constexpr int kTrials = 400;
 constexpr int kRefinements = 4;
+constexpr int kNarrowings = 2;
 
 // Solves the n × n system in place by elimination with partial pivoting;
 // false when it is singular for our purposes.
@@ -152,7 +153,7 @@ AlignResult FitAlignment(const Matches& matches, double halfHeight)
     if (count < kMinMatches || !(halfHeight > 0))
         return {std::nullopt, count};
     // A match is as sure as the reduced picture's pixel it was found at.
-    const double tolerance = 2 * std::max(1.0, matches.reduction);
+    double tolerance = 2 * std::max(1.0, matches.reduction);
     std::mt19937 random(1);
     std::uniform_int_distribution<size_t> pick(0, points.size() - 1);
     Fit best;
@@ -171,6 +172,26 @@ AlignResult FitAlignment(const Matches& matches, double halfHeight)
     std::vector<size_t> inliers = Inliers(best, points, halfHeight, tolerance);
     for (int round = 0; round < kRefinements && int(inliers.size()) >= kMinMatches; ++round) {
         const std::optional<Fit> fit = LeastSquares(points, inliers, halfHeight, true);
+        if (!fit)
+            break;
+        best = *fit;
+        inliers = Inliers(best, points, halfHeight, tolerance);
+    }
+    // Then the band narrows to what the inliers' own spread allows (2.5
+    // standard deviations, from their median distance): the matches placed
+    // a pixel or more off by the reduction weigh on the fit no longer.
+    for (int round = 0; round < kNarrowings && int(inliers.size()) >= kMinMatches; ++round) {
+        std::vector<double> distances;
+        for (size_t i : inliers)
+            distances.push_back(std::abs(best.Height(points[i], halfHeight) * halfHeight - points[i].y1));
+        const double narrowed = 2.5 * 1.4826 * Quantile(distances, 0.5);
+        if (!(narrowed < tolerance))
+            break;
+        tolerance = std::max(narrowed, 0.5);
+        const std::vector<size_t> kept = Inliers(best, points, halfHeight, tolerance);
+        if (int(kept.size()) < kMinMatches)
+            break;
+        const std::optional<Fit> fit = LeastSquares(points, kept, halfHeight, true);
         if (!fit)
             break;
         best = *fit;

@@ -33,20 +33,34 @@ Reduced Reduce(const Picture& picture, int workSide)
     reduced.width = picture.width;
     reduced.height = picture.height;
     bool bottomUp = false;
-    const cv::Mat whole = Wrap(picture, bottomUp);
-    // A whole factor: OpenCV averages whole blocks many times faster than
-    // fractional ones, and the picture stays at least workSide long.
-    const int factor = std::max(1, std::max(picture.width, picture.height) / std::max(1, workSide));
-    cv::Mat small = whole;
-    if (factor > 1)
-        cv::resize(whole, small, cv::Size(std::max(1, picture.width / factor), std::max(1, picture.height / factor)), 0,
-                   0, cv::INTER_AREA);
-    if (small.channels() == 3)
-        cv::cvtColor(small, reduced.grey, cv::COLOR_BGR2GRAY);
-    else
-        reduced.grey = small.clone();
+    cv::Mat small = Wrap(picture, bottomUp);
+    // Halved while it stays at least workSide long: OpenCV averages 2×2
+    // blocks with SIMD, several times faster than any other whole factor,
+    // and the colour is dropped after the first halving, on a quarter of
+    // the pixels.
+    const auto halve = [&small] {
+        cv::Mat half;
+        cv::resize(small, half, cv::Size(small.cols / 2, small.rows / 2), 0, 0, cv::INTER_AREA);
+        small = half;
+    };
+    const auto halvable = [&small, workSide] {
+        return std::max(small.cols, small.rows) / 2 >= std::max(1, workSide) && std::min(small.cols, small.rows) >= 2;
+    };
+    if (small.channels() == 3 && halvable())
+        halve();
+    if (small.channels() == 3) {
+        cv::Mat grey;
+        cv::cvtColor(small, grey, cv::COLOR_BGR2GRAY);
+        small = grey;
+    }
+    while (halvable())
+        halve();
+    // Flipped into its own memory: a grey picture not reduced at all is
+    // still the caller's.
     if (bottomUp)
-        cv::flip(reduced.grey, reduced.grey, 0);
+        cv::flip(small, reduced.grey, 0);
+    else
+        reduced.grey = small;
     reduced.scaleX = double(picture.width) / reduced.grey.cols;
     reduced.scaleY = double(picture.height) / reduced.grey.rows;
     return reduced;
@@ -62,7 +76,8 @@ cv::Ptr<cv::Feature2D> Make(const MatchOptions& options)
     case Detector::Orb:
         break;
     }
-    return cv::ORB::create(options.maxFeatures, 1.2f, options.levels);
+    return cv::ORB::create(options.maxFeatures, 1.2f, options.levels, 31, 0, 2, cv::ORB::HARRIS_SCORE, 31,
+                           options.cornerContrast);
 }
 
 // The keypoint in full-size centred coordinates: a reduced pixel's centre

@@ -15,13 +15,16 @@ enum class Detector { Orb, Akaze, Sift };
 
 struct MatchOptions {
     Detector detector = Detector::Orb;
-    // The reduced picture's longer side at least: the picture is reduced by
-    // the whole factor that keeps it so; one no larger is used as it is.
+    // The reduced picture's longer side at least: the picture is halved as
+    // often as keeps it so; one less than twice as long is used as it is.
     int workSide = 1600;
     int maxFeatures = 3000;
     // ORB's pyramid: the eyes differ in size by a few per cent at most, so
     // few levels find the same points, placed more precisely, sooner.
     int levels = 2;
+    // The contrast, in grey levels, that makes a corner for ORB: the fewer
+    // corners it finds, the sooner it has ranked them.
+    int cornerContrast = 20;
     // A match is kept when its distance is below this share of the second
     // best's (Lowe's ratio test).
     double ratio = 0.8;

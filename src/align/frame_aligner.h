@@ -11,10 +11,11 @@
 
 namespace plexo::align {
 
-// A frame's matching: smaller pictures, fewer features and one pyramid
-// level, so that a 1080p pair is estimated in a few milliseconds; the
-// smoothing over frames makes up for each estimate's spread.
-inline constexpr MatchOptions kFrameMatch{.workSide = 360, .maxFeatures = 400, .levels = 1};
+// A frame's matching: smaller pictures, fewer and stronger corners and one
+// pyramid level, so that a 1080p pair is estimated in a few milliseconds
+// (bench/align_bench.cpp); the smoothing over frames makes up for each
+// estimate's spread.
+inline constexpr MatchOptions kFrameMatch{.workSide = 480, .maxFeatures = 300, .levels = 1, .cornerContrast = 30};
 
 class FrameAligner {
 public:

@@ -1,7 +1,6 @@
 #include "tool/film_alignment_option.h"
 
-#include "align/aligned_pair.h"
-#include "align/frame_aligner.h"
+#include "align/aligned_film.h"
 #include "doc/film_alignment.h"
 
 namespace plexo::tool {
@@ -13,13 +12,8 @@ AppliedAlignment ApplyAlignment(const Args& args, const std::vector<std::string>
         return applied;
     const KeptAlignment kept = RecallAlignment(paths);
     applied.dist = kept.dist;
-    if (args.has(kAlignFramesFlag) || kept.align == kAlignEveryFrame) {
-        auto aligner = std::make_shared<align::FrameAligner>();
-        applied.film = std::make_unique<StagedFilm>(film, [aligner](const EyePair& pair) { return aligner->Align(pair); });
-    } else if (const auto model = align::ParseAlignModel(kept.align)) {
-        applied.film = std::make_unique<StagedFilm>(
-            film, [model = *model](const EyePair& pair) { return align::AlignedPair(pair, model); });
-    }
+    applied.film =
+        align::AlignedFilm(film, kept.align, args.has(kAlignFramesFlag) || kept.align == kAlignEveryFrame);
     return applied;
 }
 

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "align/align_model.h"
 #include "app/dialogs/export_pnl.h"
 #include "support/tool_run.h"
 #include "viewer_fixture.h"
@@ -86,6 +87,31 @@ TEST_F(ExportPnlTest, WritesThePairsTheViewShowsInEveryFormat)
         EXPECT_EQ(test::ReadBytes((scratch_ / ("view." + name.substr(2))).string()), test::ReadBytes(tool.file(name)))
             << name;
     }
+}
+
+// A film with a kept correction is written aligned and with its own D (the
+// window's), whatever the displacement box says, as plexo-tool export writes
+// it from the film's record.
+TEST_F(ExportPnlTest, AppliesTheFilmsAlignmentAsTheToolDoes)
+{
+    if (!test::HaveTool())
+        GTEST_SKIP() << "PLEXO_TOOL is not set";
+    CPlexoDoc& doc = *Start({DemoFilm(), "/A=3"}).document();
+    doc.MoveAdjustments(6, 0);
+    doc.setAlignment(align::AlignModelText({.vertical = 5, .roll = 1.5, .scale = 1.02}));
+    Answer<ExportPnl>(kCmdExportStereo, [this](ExportPnl& dialog) {
+        dialog.formatList()->setCurrentIndex(dialog.formatList()->findText("BMP pictures (*.bmp)"));
+        dialog.currentFrameButton()->setChecked(true);
+        dialog.distBox()->setChecked(false);
+        Run(dialog, (scratch_ / "aligned.bmp").string());
+        dialog.reject();
+    });
+    test::TempDir tool;
+    ASSERT_EQ(test::RunTool(tool, "export " + DemoFilm() + " --index " + std::to_string(doc.film()->Position()) +
+                                      " --shift 3 --out " + test::Quoted(tool, "t.bmp"))
+                  .status,
+              0);
+    EXPECT_EQ(test::ReadBytes((scratch_ / "aligned.bmp").string()), test::ReadBytes(tool.file("t.bmp")));
 }
 
 // Stop ends the run after the frame it holds at: the frames written stay,

@@ -16,12 +16,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "align/aligned_film.h"
 #include "app/dialogs/run_panel.h"
 #include "audio/export_sound.h"
 #include "app/view/subtitle_show.h"
 #include "convert/output_names.h"
 #include "convert/stereo_export.h"
 #include "doc/document.h"
+#include "doc/film_alignment.h"
 #include "platform/export_settings.h"
 #include "platform/message_sink.h"
 
@@ -246,7 +248,13 @@ void ExportPnl::OnStart()
     std::shared_ptr<Film> film = doc_.OpenFilmAgain();
     if (!film)
         return;
-    const ExportOptions options = Options();
+    ExportOptions options = Options();
+    // The film's kept correction, or every frame aligned, and with either
+    // the film's own D (its window), as plexo-tool export writes it.
+    const std::string align = doc_.alignment();
+    std::shared_ptr<Film> aligned = align::AlignedFilm(*film, align, align == kAlignEveryFrame);
+    if (aligned)
+        options.adjust.dist = doc_.stereo().adjust.dist;
     const std::vector<std::string> outputs = ExportOutputNames(*film, out, options);
     for (const std::string& path : doc_.filmPaths())
         if (const std::optional<std::string> refusal = ExportSourceRefusal(path, outputs)) {
@@ -262,8 +270,8 @@ void ExportPnl::OnStart()
     const audio::FilmSound sound{doc_.filmPaths().front(), doc_.audioTrack(), soundBox_->isChecked()};
     // The subtitles shown are burnt in, their depth looked over ahead.
     auto subtitles = std::make_shared<SubtitleShow>(SubtitleShow::LookAhead::Wait);
-    Film* shown = &subtitles->Shown(*film, doc_, options.mode);
-    runPanel_->Run([film, subtitles, shown, out, options, sound](const ConversionControl& control) {
+    Film* shown = &subtitles->Shown(aligned ? *aligned : *film, doc_, options.mode);
+    runPanel_->Run([film, aligned, subtitles, shown, out, options, sound](const ConversionControl& control) {
         return ResultOf(audio::ExportWithSound(*shown, out, options, control, sound));
     });
 }
