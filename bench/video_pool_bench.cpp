@@ -4,7 +4,7 @@
 // step reaching its ready pair, as holding Right makes them one after
 // another, median of 20; and the peak memory of the process while the film
 // plays through the core at its frames' pace, pair by pair as a player asks
-// for them (PairAt without waiting, a frame not ready by its time skipped),
+// for them (a frame not ready by its time skipped),
 // over a clip looped with `-stream_loop` to ten minutes
 // (PLEXO_PLAY_SECONDS shortens it). The videos are made with ffmpeg in a
 // scratch folder.
@@ -136,19 +136,21 @@ void BM_PlayMemory(benchmark::State& state)
     int64_t shown = 0, skipped = 0;
     for (auto _ : state) {
         FilmPtr film = Open(path);
+        film->SetPlaying(true);
         const auto start = Clock::now();
         const auto due = [&](int32_t position) {
             return start + std::chrono::microseconds(film->TimeAt(position));
         };
         for (int32_t at = 0; at < film->FrameCount() && film->TimeAt(at) < seconds * 1000000; ++at) {
-            EyePairPtr pair;
-            while (!(pair = film->PairAt(at, Tone::Colour, false)) && Clock::now() < due(at + 1))
+            bool ready = false;
+            while (!(ready = film->ReadyAt(at)) && Clock::now() < due(at + 1))
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            if (!pair) {
+            if (!ready) {
                 ++skipped;
                 continue;
             }
-            ++shown;
+            film->Seek(at);
+            shown += film->Pair(Tone::Colour) != nullptr;
             std::this_thread::sleep_until(due(at));
         }
     }

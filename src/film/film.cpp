@@ -36,9 +36,4 @@ EyePairPtr Film::Pair(Tone tone)
     return CopiedPair(firstOnly->first, second, FrameNumber(), PartnerNumber(), -1);
 }
 
-EyePairPtr Film::PairAt(int32_t position, Tone tone, bool)
-{
-    return position >= 0 && position == Position() ? Pair(tone) : nullptr;
-}
-
 }  // namespace plexo

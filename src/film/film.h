@@ -69,15 +69,6 @@ public:
     // without a current picture. By default copies of the two views; a film
     // whose frames are shared and immutable (a video's) hands out its own.
     virtual EyePairPtr Pair(Tone tone);
-    // The pair of the frame at `position` in play order, its partner by the
-    // film's shift, round and invert, without moving the cursor, so that a
-    // player can ask ahead. With `wait` false it never blocks: null while the
-    // pictures are not ready, the film starting on them meanwhile; with
-    // `wait` it waits unless a newer request to the film overtakes it (null
-    // then). On the film's thread, as every call here; the pair it hands out
-    // goes to any thread. By default only the current position has a pair,
-    // Pair's.
-    virtual EyePairPtr PairAt(int32_t position, Tone tone, bool wait);
 
     // 2 for a two-view film, whose current picture and partner picture are
     // the two eyes of one moment; 1 for a film whose partner is another

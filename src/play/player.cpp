@@ -55,6 +55,7 @@ void Player::RemoveOutput(Output& output)
 void Player::ShowCurrent()
 {
     Film* film = doc_.film();
+    waiting_ = false;
     shown_ = film && film->FrameCount() > 0 ? film->Pair(Shown().tone) : nullptr;
     if (shown_ && stage)
         shown_ = stage(shown_, Shown());
@@ -73,6 +74,11 @@ void Player::Refresh()
     // A repaint that moved nothing (an adjustment) leaves the clock and the
     // sound alone; a step, a seek or another film starts them again there.
     const bool moved = film != shownFilm_ || (film && film->Position() != shownAt_);
+    if (!playing_ && film && film == shownFilm_ && moved && film->FrameCount() > 0 && film->TimeAt(0) >= 0 &&
+        !film->ReadyAt(film->Position())) {
+        waiting_ = true;
+        return;
+    }
     // A step or a seek waits for its frame, playing or not.
     if (film && playing_)
         film->SetPlaying(false);
@@ -168,6 +174,13 @@ void Player::Count(int32_t late)
 Player::Pass Player::Tick()
 {
     Film* film = doc_.film();
+    if (waiting_ && !playing_) {
+        if (!film || film->FrameCount() <= 0 || film->ReadyAt(film->Position())) {
+            ShowCurrent();
+            return {kIdleUs, true};
+        }
+        return {kPollUs, false};
+    }
     if (!playing_ || !film || film->FrameCount() <= 0)
         return {kIdleUs, false};
     if (timed_)

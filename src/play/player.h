@@ -56,11 +56,27 @@ public:
         bool shown = false;
     };
     // One pass of playback: the film moved to what is due now and shown.
+    // Out of playback, the pass shows the frame a step is waiting for once
+    // it is ready.
     Pass Tick();
-    // Shows the film's current pair now, waiting for it: after a step, a
-    // seek, an open, or a change of what is shown. During playback of a film
-    // with times the clock goes on from the film's new place.
+    // Shows the film's current pair: after a step, a seek, an open, or a
+    // change of what is shown. During playback of a film with times it
+    // waits for the pair, and the clock goes on from the film's new place.
+    // Out of playback, a step or a seek of a film decoded ahead (a video)
+    // does not wait for a frame the decoder has not made yet: the picture
+    // shown stays up until a pass finds the new one ready, so that a key
+    // held down or a drag of the timeline never leaves steps queued behind
+    // the decoder, and the last one asked for wins.
     void Refresh();
+    // True while a step's frame is awaited: the shell passes again soon.
+    bool Waiting() const { return waiting_; }
+    // Shows the frame awaited now, waiting for it: for what takes the
+    // picture shown (Copy).
+    void Settle()
+    {
+        if (waiting_)
+            ShowCurrent();
+    }
 
     // The frames due and not shown in the playback under way or last ended;
     // -1 before any playback of a film with times.
@@ -101,6 +117,7 @@ private:
     EyePairPtr shown_;
     bool stereo_ = false;
     bool playing_ = false;
+    bool waiting_ = false;
     bool timed_ = false;
     int periodMs_ = 0;
     // Frames of play: Next (true) or Prev.

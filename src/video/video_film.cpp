@@ -122,13 +122,18 @@ void VideoFilm::SetShift(int32_t shift)
     Moved(at, [&] { return int32_t(MSFilm::Seek(at)); });
 }
 
+int64_t VideoFilm::PartnerOf(int32_t position) const
+{
+    FrameCursor at = cursor_;
+    at.current = size_t(position);
+    return int64_t(at.Partner(count_));
+}
+
 bool VideoFilm::ReadyAt(int32_t position)
 {
     if (position < 0 || size_t(position) >= count_)
         return false;
-    FrameCursor at = cursor_;
-    at.current = size_t(position);
-    return source_->Frame(position, false) && source_->Frame(int64_t(at.Partner(count_)), false);
+    return source_->Frame(position, false) && source_->Frame(PartnerOf(position), false);
 }
 
 SharedPicture VideoFilm::Picked(Eye eye)
@@ -162,21 +167,6 @@ EyePairPtr VideoFilm::Pair(Tone tone)
 {
     SharedPicture first = Picked(Eye::Current);
     return VideoPair(std::move(first), 0, Picked(Eye::Partner), 0, tone);
-}
-
-EyePairPtr VideoFilm::PairAt(int32_t position, Tone tone, bool wait)
-{
-    if (position < 0 || size_t(position) >= count_)
-        return nullptr;
-    FrameCursor at = cursor_;
-    at.current = size_t(position);
-    const int64_t partner = int64_t(at.Partner(count_));
-    source_->Aim(position, partner, direction_, wait);
-    SharedPicture first = wait ? source_->Newest(position) : source_->Frame(position, false);
-    SharedPicture second = wait ? source_->Newest(partner) : source_->Frame(partner, false);
-    if (!first || !second)
-        return nullptr;
-    return VideoPair(std::move(first), 0, std::move(second), 0, tone);
 }
 
 namespace {

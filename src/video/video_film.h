@@ -47,7 +47,6 @@ public:
     bool ReadyAt(int32_t position) override;
     bool CachesItsFrames() const override { return true; }
     EyePairPtr Pair(Tone tone) override;
-    EyePairPtr PairAt(int32_t position, Tone tone, bool wait) override;
 
     const VideoSource& Source() const { return *source_; }
     // A copy of the picture of the frame at `index`, for a walk that builds
@@ -63,6 +62,7 @@ protected:
     void DropAllPictures() override;
 
 private:
+    int64_t PartnerOf(int32_t position) const;
     // Takes in a count the source cut, moving the cursor onto the last frame
     // when it lay past it.
     void Settle();

@@ -104,31 +104,19 @@ EyePairPtr TwoViewVideoFilm::Pair(Tone tone)
     return VideoPair(std::move(first), 0, std::move(second), 1, tone);
 }
 
-EyePairPtr TwoViewVideoFilm::PairAt(int32_t position, Tone tone, bool wait)
+int64_t TwoViewVideoFilm::PartnerOf(int32_t position) const
 {
-    if (position < 0 || position >= FrameCount())
-        return nullptr;
     FrameCursor at = cursor_;
     at.current = size_t(position);
-    const int64_t partner = int64_t(at.Partner(size_t(FrameCount())));
-    VideoSource& source = video_.Source();
-    source.Aim(position, partner, video_.Direction(), wait);
-    SharedPicture first = wait ? source.Newest(position) : source.Frame(position, false);
-    SharedPicture second = wait ? source.Newest(partner) : source.Frame(partner, false);
-    if (!first || !second)
-        return nullptr;
-    return VideoPair(std::move(first), 0, std::move(second), 1, tone);
+    return int64_t(at.Partner(size_t(FrameCount())));
 }
 
 bool TwoViewVideoFilm::ReadyAt(int32_t position)
 {
-    const int32_t count = FrameCount();
-    if (position < 0 || position >= count)
+    if (position < 0 || position >= FrameCount())
         return false;
-    FrameCursor at = cursor_;
-    at.current = size_t(position);
     VideoSource& source = video_.Source();
-    return source.Frame(position, false) && source.Frame(int64_t(at.Partner(size_t(count))), false);
+    return source.Frame(position, false) && source.Frame(PartnerOf(position), false);
 }
 
 void TwoViewVideoFilm::SetPlaying(bool playing)

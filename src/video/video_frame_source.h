@@ -60,9 +60,9 @@ public:
     bool ReadyAt(int32_t position) override;
     bool CachesItsFrames() const override { return true; }
     EyePairPtr Pair(Tone tone) override;
-    EyePairPtr PairAt(int32_t position, Tone tone, bool wait) override;
 
 private:
+    int64_t PartnerOf(int32_t position) const;
     // Makes `move` from the current position and again from there while the
     // frames it lands on are past the file's end; returns what it returned.
     int32_t Confirmed(const std::function<int32_t()>& move);

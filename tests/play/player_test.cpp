@@ -119,6 +119,28 @@ TEST_F(PlayerTest, AVideoShowsEachFrameAtItsOwnTime)
     EXPECT_EQ(player.LateFrames(), 1435) << "frames 3 to 1437, skipped over";
 }
 
+// A key held down steps on without waiting for the decoder: the picture
+// stays up until the last step's frame is ready, and the frames stepped
+// over are never shown.
+TEST_F(PlayerTest, AStepOutOfPlaybackShowsOnlyTheLastFrameAskedForOnceReady)
+{
+    TimedFilm& film = Timed(10, 25);
+    player.Refresh();
+    const int first = Shown();
+    film.late = {2, 3};
+    for (const int32_t to : {2, 3}) {
+        doc.film()->Seek(to);
+        player.Refresh();
+    }
+    EXPECT_TRUE(player.Waiting());
+    EXPECT_EQ(Shown(), first);
+    EXPECT_FALSE(player.Tick().shown);
+    film.late = {};
+    EXPECT_TRUE(player.Tick().shown);
+    EXPECT_FALSE(player.Waiting());
+    EXPECT_EQ(std::vector<int>(out.numbers.end() - 2, out.numbers.end()), (std::vector<int>{first, first + 3}));
+}
+
 TEST_F(PlayerTest, AFrameNotReadyByItsTimeIsSkippedAndCounted)
 {
     TimedFilm& film = Timed(10, 25);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "doc/document.h"
+#include "platform/background_threads.h"
 #include "platform/log.h"
 #include "subtitle/ahead_worker.h"
 #include "subtitle/look_ahead.h"
@@ -47,19 +48,30 @@ subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
             LogMessage(path + ": cannot show its subtitles: " + why);
         if (source) {
             stage_ = std::make_unique<subtitle::SubtitleStage>(std::move(source));
-            if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
-                probe->SetShift(film.GetShift());
-                const int range = subtitle::StageOptions{}.range;
-                if (lookAhead_ == LookAhead::Wait) {
+            const int range = subtitle::StageOptions{}.range;
+            if (lookAhead_ == LookAhead::Wait) {
+                if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
+                    probe->SetShift(film.GetShift());
                     stage_->SetLookAhead(subtitle::FilmLookAhead(std::move(probe), range));
-                } else {
-                    auto worker = std::make_shared<subtitle::AheadWorker>();
-                    worker->Start(subtitle::FilmLookAhead(std::move(probe), range, worker->Stopping()));
+                }
+            } else {
+                // The second film decodes beside the one playing: its threads
+                // and the worker's give way to playback's, and an answer that
+                // comes late leaves the depth to the rule that needs none.
+                auto worker = std::make_shared<subtitle::AheadWorker>();
+                bool started = false;
+                platform::StartInBackground([&] {
+                    if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
+                        probe->SetShift(film.GetShift());
+                        worker->Start(subtitle::FilmLookAhead(std::move(probe), range, worker->Stopping()));
+                        started = true;
+                    }
+                });
+                if (started)
                     stage_->SetAheadAsk(
                         [worker](const subtitle::EventSpan& event, const subtitle::Box& box, bool early) {
                             return worker->Ask(event, box, early);
                         });
-                }
             }
         }
     }

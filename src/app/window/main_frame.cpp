@@ -167,6 +167,10 @@ void CMainFrame::PostStartupCommands(bool play, bool stereo)
 void CMainFrame::FilmChanged()
 {
     player_.Refresh();
+    if (player_.Waiting() && !playTimer_.isActive()) {
+        playTimer_.setSingleShot(true);
+        playTimer_.start(1);
+    }
     SyncControls();
 }
 
@@ -176,8 +180,8 @@ void CMainFrame::PlayTick()
     if (pass.shown)
         SyncControls();
     // A film of frames keeps its period on a repeating timer; a film with
-    // times is looked at again when its next frame is due.
-    if (!player_.PeriodMs())
+    // times, or a step waiting for its frame, is looked at again when due.
+    if (player_.Playing() ? !player_.PeriodMs() : player_.Waiting())
         playTimer_.start(int(std::max<int64_t>((pass.wait + 999) / 1000, 1)));
 }
 
@@ -316,6 +320,7 @@ void CMainFrame::OnExportStereo()
 
 void CMainFrame::OnCopy()
 {
+    player_.Settle();
     const QImage shown = view_->ShownImage();
     if (shown.isNull())
         return;
