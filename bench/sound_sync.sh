@@ -11,9 +11,10 @@
 # player's CPU seconds over the recording. Then, unless CYCLES is 0, the
 # viewer is driven by keys (xdotool): CYCLES seeks to the start (Home) while
 # playing, then CYCLES stops and plays (K, K); printed per kind: how far the
-# first beep after each key lies from the run's steady offset. Last, the
-# time from Play to the first sound heard, from four points of the film
-# twice, through the sound layer alone (tests/audio/pulse's sound_check).
+# first beep after each key lies from the run's steady offset. Last, through
+# the sound layer alone (tests/audio/pulse's sound_check): the time from Play
+# to the first sound heard, from four points of the film twice, and how long
+# the picture waits on a fault (garbled sound, no device, no server).
 #
 #   bench/sound_sync.sh [SECONDS]   # PLEXO, SOUND_CHECK name the programs,
 #                                   # PLAYERS which run ("ffplay plexo"),
@@ -184,4 +185,14 @@ if [ -x "$check" ]; then
     "$check" play "$work/film.mp4" "$from" 1 "$(awk -v f="$from" 'BEGIN { print f + 0.2 }')" 2>&1 >/dev/null |
       sed "s/^/play from $from: /"
   done
+  # Faults: how long the picture waits for the sound (Play to the position
+  # moving, or to its fall-back to the wall clock).
+  ffmpeg -loglevel error -f lavfi -i "color=black:s=320x240:r=25:d=20" -f lavfi -i "sine=f=1000:sample_rate=48000:d=20" \
+    -c:v libx264 -c:a mp2 -bsf:a noise=amount=1 "$work/garbled.mkv"
+  "$check" play "$work/garbled.mkv" 0.5 1 15 2>&1 >/dev/null | sed "s/^/garbled sound: /"
+  module=$(pactl list short modules | awk '$2 == "module-null-sink" { print $1 }')
+  pactl unload-module "$module"
+  "$check" play "$work/film.mp4" 0.5 1 2 2>&1 >/dev/null | sed "s/^/no device: /"
+  pulse_stop
+  "$check" play "$work/film.mp4" 0.5 1 2 2>&1 >/dev/null | sed "s/^/no server: /"
 fi
