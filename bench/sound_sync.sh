@@ -112,8 +112,12 @@ offsets() {
   ffprobe -v error -select_streams a -show_entries stream=start_time -of csv=p=0 "$work/$name.mkv" >"$work/$name.start"
   # The printed pts_time is rounded to six digits: the pts and its time base.
   ffprobe -v error -select_streams v -show_entries stream=time_base -of csv=p=0 "$work/$name.mkv" >"$work/$name.base"
-  # Gaps in the capture are filled by its times, so a sample's place is its time.
-  ffmpeg -loglevel error -i "$work/$name.mkv" -map 0:a -af aresample=async=1 -ac 1 -ar 48000 -f f32le \
+  # Samples placed by the capture's times, so that a sample's place is its
+  # time: gaps filled, and the monitor's sample clock, which runs tens of
+  # parts per million off the wall clock, followed (async=1, one sample a
+  # second or 21 ppm, could not follow it, and a 10-minute run drifted by
+  # that alone).
+  ffmpeg -loglevel error -i "$work/$name.mkv" -map 0:a -af aresample=async=1000 -ac 1 -ar 48000 -f f32le \
     "$work/$name.raw"
   python3 - "$work/$name" "$(cat "$work/$name.cpu")" <<'PY'
 import os, struct, sys, statistics
