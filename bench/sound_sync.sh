@@ -113,11 +113,12 @@ offsets() {
   # The printed pts_time is rounded to six digits: the pts and its time base.
   ffprobe -v error -select_streams v -show_entries stream=time_base -of csv=p=0 "$work/$name.mkv" >"$work/$name.base"
   # Samples placed by the capture's times, so that a sample's place is its
-  # time: gaps filled, and the monitor's sample clock, which runs tens of
-  # parts per million off the wall clock, followed (async=1, one sample a
-  # second or 21 ppm, could not follow it, and a 10-minute run drifted by
-  # that alone).
-  ffmpeg -loglevel error -i "$work/$name.mkv" -map 0:a -af aresample=async=1000 -ac 1 -ar 48000 -f f32le \
+  # time to 5 ms: gaps filled and overlaps cut as soon as they pass 5 ms
+  # (by default only past 100 ms, and what is less is stretched at one
+  # sample a second, 21 ppm: the monitor's clock, tens of ppm off the wall
+  # clock, then showed as drift; stretching faster moves the beeps near a
+  # gap instead).
+  ffmpeg -loglevel error -i "$work/$name.mkv" -map 0:a -af aresample=async=1:min_hard_comp=0.005 -ac 1 -ar 48000 -f f32le \
     "$work/$name.raw"
   python3 - "$work/$name" "$(cat "$work/$name.cpu")" <<'PY'
 import os, struct, sys, statistics
