@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Player, SoundFaults,
 // Sound whose every packet is garbage, but for a lucky frame or two that the
 // decoder takes: a fault, logged once, not a silent film. Where the frames
 // the decoder took stand, the silence before them plays out first.
-TEST_F(SoundPlayerTest, UndecodableSoundFallsBackAtOnce)
+TEST_F(SoundPlayerTest, MostlyGarbageSoundIsAFaultLoggedOnce)
 {
     const std::string garbled = test::MakeBeepFilm(dir_, "garbled.mkv", 0, "-c:a mp2 -bsf:a noise=amount=1");
     ASSERT_FALSE(garbled.empty());
