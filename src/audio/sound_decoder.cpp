@@ -23,8 +23,9 @@ namespace {
 constexpr int kMaxChannels = 8;
 // Frames of silence made at a time for a gap or the tail.
 constexpr int64_t kSilenceChunk = 4096;
-// Packets the decoder may refuse one after another before the stream counts
-// as one it cannot decode.
+// How far the packets the decoder refuses may outnumber the frames it gives
+// before the stream counts as one it cannot decode: a lucky frame now and
+// then out of garbage does not make it sound.
 constexpr int kMaxRefused = 64;
 
 struct ResamplerFreer {
@@ -52,7 +53,11 @@ struct SoundDecoder::Parts {
     int64_t endSample = std::numeric_limits<int64_t>::max();
     bool decoderDrained = false;
     bool decoderEnded = false;
+    // Packets refused less frames given, never below 0; and both counted
+    // since the last Restart.
     int refused = 0;
+    int refusedSince = 0;
+    int decodedSince = 0;
     // Samples ready for Read, interleaved, and how many of them were read.
     std::vector<float> ready;
     size_t readyAt = 0;
@@ -136,7 +141,7 @@ bool SoundDecoder::Restart(Micros from, double speed, std::string& why)
         swr_init(p.resampler.get());
     p.nextSample = av_rescale(from, format_.rate, 1000000);
     p.decoderDrained = p.decoderEnded = false;
-    p.refused = 0;
+    p.refused = p.refusedSince = p.decodedSince = 0;
     p.ready.clear();
     p.readyAt = 0;
     p.speed = speed;
@@ -188,22 +193,39 @@ bool Resample(SoundDecoder::Parts& p, const SinkFormat& format, const AVFrame& f
 
 enum class Got { Frame, End, Failed };
 
+// At the end of the stream or of the picture: a stream whose packets were
+// mostly refused up to there cannot be decoded, however few they were (a
+// parser may have merged its garbage into a handful).
+bool MostlyRefused(const SoundDecoder::Parts& p, std::string& why)
+{
+    if (p.refusedSince <= p.decodedSince)
+        return false;
+    why = "its sound cannot be decoded";
+    return true;
+}
+
+Got Ended(const SoundDecoder::Parts& p, std::string& why)
+{
+    return MostlyRefused(p, why) ? Got::Failed : Got::End;
+}
+
 Got DecodeFrame(SoundDecoder::Parts& p, std::string& why)
 {
     for (;;) {
         const int received = avcodec_receive_frame(p.codec.get(), p.frame.get());
         if (received == 0) {
-            p.refused = 0;
+            p.refused = std::max(0, p.refused - 1);
+            ++p.decodedSince;
             return Got::Frame;
         }
         if (received == AVERROR_EOF)
-            return Got::End;
+            return Ended(p, why);
         if (received != AVERROR(EAGAIN)) {
             why = "its sound cannot be decoded: " + video::ErrorText(received);
             return Got::Failed;
         }
         if (p.decoderDrained)
-            return Got::End;
+            return Ended(p, why);
         const int read = av_read_frame(p.input.format.get(), p.packet.get());
         if (read < 0) {
             p.decoderDrained = true;
@@ -211,7 +233,7 @@ Got DecodeFrame(SoundDecoder::Parts& p, std::string& why)
             continue;
         }
         if (p.packet->stream_index == p.stream->index && avcodec_send_packet(p.codec.get(), p.packet.get()) < 0 &&
-            ++p.refused > kMaxRefused) {
+            (++p.refusedSince, ++p.refused > kMaxRefused)) {
             av_packet_unref(p.packet.get());
             why = "its sound cannot be decoded";
             return Got::Failed;
@@ -276,7 +298,7 @@ bool Place(SoundDecoder::Parts& p, const SinkFormat& format, std::vector<float>&
             p.nextSample += count;
         }
     }
-    return true;
+    return !(out.empty() && MostlyRefused(p, why));
 }
 
 }  // namespace

@@ -81,13 +81,14 @@ void SoundPlayer::SetVolume(int percent, bool muted)
     sink_->SetVolume(percent, muted);
 }
 
-void SoundPlayer::Fault(const std::string& why)
+void SoundPlayer::Fault(const std::string& why, bool ofSink)
 {
     faulted_ = true;
     sink_->Stop();
     if (why == lastFault_)
         return;
     lastFault_ = why;
+    lastFaultOfSink_ = ofSink;
     LogNote("No sound: " + why + "; the film plays on its own clock");
 }
 
@@ -101,12 +102,16 @@ bool SoundPlayer::Begin()
             if (why.empty())
                 faulted_ = true;
             else
-                Fault(why);
+                Fault(why, false);
             return false;
         }
     }
-    if (!decoder_->Restart(from_, speed_, why) || !sink_->Start(decoder_->Format(), why)) {
-        Fault(why);
+    if (!decoder_->Restart(from_, speed_, why)) {
+        Fault(why, false);
+        return false;
+    }
+    if (!sink_->Start(decoder_->Format(), why)) {
+        Fault(why, true);
         return false;
     }
     begun_ = true;
@@ -123,7 +128,7 @@ bool SoundPlayer::Feed(int timeoutMs)
     const SinkFormat format = decoder_->Format();
     const long room = sink_->WaitWritable(timeoutMs, why);
     if (room < 0) {
-        Fault(why);
+        Fault(why, true);
         return false;
     }
     if (room == 0)
@@ -134,7 +139,7 @@ bool SoundPlayer::Feed(int timeoutMs)
     std::vector<float> samples(frames * size_t(format.channels));
     long made = decoder_->Read(samples.data(), frames, why);
     if (made < 0) {
-        Fault(why);
+        Fault(why, false);
         return false;
     }
     if (made == 0) {
@@ -145,11 +150,14 @@ bool SoundPlayer::Feed(int timeoutMs)
         made = long(frames);
     }
     if (!sink_->Write(samples.data(), size_t(made), why)) {
-        Fault(why);
+        Fault(why, true);
         return false;
     }
-    // Sound went out: a fault met again is news again.
-    lastFault_.clear();
+    // Sound went out: the sink's fault met again is news again; the film's
+    // own (sound that cannot be decoded) is not, however much silence
+    // played before it.
+    if (lastFaultOfSink_)
+        lastFault_.clear();
     return !ended_;
 }
 

@@ -64,7 +64,8 @@ private:
     // Opens the decoder when needed and starts the sink; false after
     // logging why.
     bool Begin();
-    void Fault(const std::string& why);
+    // `ofSink`: the sound server's or device's fault, rather than the film's.
+    void Fault(const std::string& why, bool ofSink);
     void Run();
 
     std::unique_ptr<Sink> sink_;
@@ -82,6 +83,7 @@ private:
     bool ended_ = false;
     // The fault last logged: the same fault at every Play is logged once.
     std::string lastFault_;
+    bool lastFaultOfSink_ = false;
     std::thread thread_;
 };
 

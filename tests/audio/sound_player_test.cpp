@@ -107,6 +107,23 @@ INSTANTIATE_TEST_SUITE_P(Player, SoundFaults,
                                          Fault{"ServerGone", &test::FakeSinkState::writeFailure, "the sound server went away"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Sound whose every packet is garbage, but for a lucky frame or two that the
+// decoder takes: a fault, logged once, not a silent film. Where the frames
+// the decoder took stand, the silence before them plays out first.
+TEST_F(SoundPlayerTest, MostlyGarbageSoundIsAFaultLoggedOnce)
+{
+    const std::string garbled = test::MakeBeepFilm(dir_, "garbled.mkv", 0, "-c:a mp2 -bsf:a noise=amount=1");
+    ASSERT_FALSE(garbled.empty());
+    player_.SetFilm(garbled, -1, 2000000);
+    for (int play = 0; play < 2; ++play) {
+        ASSERT_TRUE(player_.Play(0, 1.0));
+        while (player_.Feed(0)) {
+        }
+        EXPECT_EQ(player_.Position(), std::nullopt);
+    }
+    EXPECT_EQ(platform::LogText(), "\r\nNo sound: its sound cannot be decoded; the film plays on its own clock");
+}
+
 // An export at another rate than the film's own keeps its picture and
 // drops the sound with the line that says why; the video is not touched.
 TEST_F(SoundPlayerTest, ExportAtAnotherSpeedDropsTheSound)

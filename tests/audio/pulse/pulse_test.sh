@@ -3,8 +3,8 @@
 # sink's monitor with parec. The player stops once the position it reports
 # reaches STOP; the beep, 1 s into the film, must then have been heard
 # (STOP - 1) / SPEED before the sound ended, less up to 50 ms for the stop:
-# where the position said, and silenced in time. Then the server goes away
-# and the player must fall back with one line.
+# where the position said, and silenced in time. Then the device and then
+# the server go away, and the player must fall back with one line each time.
 set -euo pipefail
 check=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -58,6 +58,17 @@ done <<'ROWS'
 0 2 1.6 25
 0.2 0.5 1.3 25
 ROWS
+
+# A server without its device (a busy sound card's sink is not loaded): the
+# stream is refused, the position empties and one line says why.
+module=$(pactl list short modules | awk '$2 == "module-null-sink" { print $1 }')
+pactl unload-module "$module"
+status=0; "$check" play "$work/beep.mkv" 0 1 2.5 >/dev/null 2>"$work/busy.log" || status=$?
+[ "$status" = 2 ] || fail "the player went on without a device (status $status)"
+grep -c "No sound: " "$work/busy.log" | grep -qx 1 || fail "not one line for the missing device: $(cat "$work/busy.log")"
+grep -q "^No sound: the sound device is busy or gone" "$work/busy.log" || fail "no line for the missing device: $(cat "$work/busy.log")"
+echo "ok: no device: $(cat "$work/busy.log")"
+pactl load-module module-null-sink sink_name=plexo_test rate=48000 >/dev/null
 
 # The server goes away mid-play: the position empties and one line says why.
 "$check" play "$work/beep.mkv" 0 1 2.5 >/dev/null 2>"$work/gone.log" &

@@ -2,7 +2,7 @@
 // sound through the sound server from film time FROM (seconds) at SPEED,
 // stops it once the position heard reaches STOP, and prints the position at
 // the stop in microseconds, and on stderr the milliseconds from Play to the
-// first sound heard.
+// first sound heard, or to the fall-back to the wall clock after a fault.
 
 #include <chrono>
 #include <cstdio>
@@ -31,8 +31,12 @@ int Play(const char* film, double from, double speed, double stop)
     const auto deadline = started + std::chrono::milliseconds(long((stop - from) / speed * 10000) + 2000);
     while (std::chrono::steady_clock::now() < deadline) {
         const std::optional<plexo::play::Micros> at = player.Position();
-        if (!at)
+        if (!at) {
+            // Until here the picture waited for the sound.
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+            std::fprintf(stderr, "no sound after %lld ms\n", static_cast<long long>(ms.count()));
             return 2;
+        }
         if (!heard && *at > plexo::play::Micros(from * 1e6)) {
             heard = true;
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
