@@ -13,6 +13,7 @@ extern "C" {
 #include <memory>
 
 #include "film/open_film.h"
+#include "subtitle/changed_column.h"
 #include "subtitle/subtitle_stage.h"
 #include "subtitle/subtitle_tracks.h"
 #include "support/outside_programs.h"
@@ -110,17 +111,6 @@ bool MuxBar(const std::string& video, const std::string& out)
     return ok && av_write_trailer(mux.get()) >= 0;
 }
 
-// The leftmost column where `drawn` differs from `plain`, -1 where none.
-int FirstChangedColumn(const Picture& drawn, const Picture& plain)
-{
-    int first = -1;
-    for (int r = 0; r < drawn.height; ++r)
-        for (int x = 0; x < drawn.width; ++x)
-            if (std::memcmp(drawn.row(r) + x * 3, plain.row(r) + x * 3, 3) != 0 && (first < 0 || x < first))
-                first = x;
-    return first;
-}
-
 TEST(PictureSubtitles, DvdBarIsDrawnIntoBothEyesShiftedByItsDisparity)
 {
     video::AddVideoFormats();
@@ -151,8 +141,8 @@ TEST(PictureSubtitles, DvdBarIsDrawnIntoBothEyesShiftedByItsDisparity)
     options.depth = {DepthMode::Fixed, 6};
     const EyePairPtr drawn = stage.Apply(plain, options);
     ASSERT_TRUE(drawn && drawn != plain);
-    EXPECT_EQ(FirstChangedColumn(drawn->first, plain->first), kBarX + 3);
-    EXPECT_EQ(FirstChangedColumn(drawn->second, plain->second), kBarX - 3);
+    EXPECT_EQ(test::FirstChangedColumn(drawn->first, plain->first), kBarX + 3);
+    EXPECT_EQ(test::FirstChangedColumn(drawn->second, plain->second), kBarX - 3);
     // The bar's middle, white in each eye at its own place.
     const int row = kEyeH - 1 - (kBarY + kBarH / 2);
     EXPECT_EQ(drawn->first.row(row)[(kBarX + 3 + kBarW / 2) * 3], 255);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <future>
 #include <thread>
 
@@ -12,6 +11,7 @@
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
 #include "support/tool_run.h"
+#include "subtitle/changed_column.h"
 #include "subtitle/ahead_worker.h"
 #include "subtitle/disparity.h"
 #include "subtitle/look_ahead.h"
@@ -61,18 +61,6 @@ protected:
     static inline std::string clip_;
 };
 
-// The columns where `drawn` differs from `plain` in the box's rows, as the
-// leftmost one; -1 when none does.
-int FirstChangedColumn(const Picture& drawn, const Picture& plain)
-{
-    int first = -1;
-    for (int r = 0; r < drawn.height; ++r)
-        for (int x = 0; x < drawn.width; ++x)
-            if (std::memcmp(drawn.row(r) + x * 3, plain.row(r) + x * 3, 3) != 0 && (first < 0 || x < first))
-                first = x;
-    return first;
-}
-
 TEST_F(SubtitleClip, MeasuresTheNearObjectAndTheBackground)
 {
     FilmPtr film = Open();
@@ -99,8 +87,8 @@ TEST_F(SubtitleClip, FixedDepthSplitsOddDisparitiesIntoWholePixelShifts)
         options.depth = {DepthMode::Fixed, d};
         const EyePairPtr drawn = stage.Apply(plain, options);
         ASSERT_TRUE(drawn && drawn != plain);
-        const int first = FirstChangedColumn(drawn->first, plain->first);
-        const int second = FirstChangedColumn(drawn->second, plain->second);
+        const int first = test::FirstChangedColumn(drawn->first, plain->first);
+        const int second = test::FirstChangedColumn(drawn->second, plain->second);
         left[d ? 1 : 0] = first;
         EXPECT_EQ(first - second, d);
         if (d) {
