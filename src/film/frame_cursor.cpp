@@ -5,10 +5,10 @@
 
 namespace plexo {
 
-size_t FrameCursor::Partner(size_t count) const
+size_t FrameCursor::PartnerOf(size_t position, size_t count) const
 {
     const int64_t n = int64_t(count);
-    return size_t(((int64_t(current) + shift) % n + n) % n);
+    return size_t(((int64_t(position) + shift) % n + n) % n);
 }
 
 bool FrameCursor::Seek(int32_t position, size_t count)

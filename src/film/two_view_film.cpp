@@ -52,18 +52,14 @@ int32_t TwoViewFilm::PartnerNumber() const
 {
     if (Count() == 0)
         return -1;
-    FrameCursor at = cursor_;
-    at.current = Current();
-    return source_->NumberAt(int32_t(at.Partner(Count())));
+    return source_->NumberAt(int32_t(cursor_.PartnerOf(Current(), Count())));
 }
 
 std::string TwoViewFilm::SourceFile(Eye eye)
 {
     if (Count() == 0)
         return {};
-    FrameCursor at = cursor_;
-    at.current = Current();
-    return source_->FileAt(int32_t(eye == Eye::Current ? at.current : at.Partner(Count())));
+    return source_->FileAt(int32_t(eye == Eye::Current ? Current() : cursor_.PartnerOf(Current(), Count())));
 }
 
 bool TwoViewFilm::Seek(int32_t position)
@@ -114,9 +110,7 @@ Picture TwoViewFilm::PictureView(Eye eye, Tone tone)
     const size_t count = Count();
     if (count == 0)
         return {};
-    FrameCursor at = cursor_;
-    at.current = Current();
-    const size_t index = eye == Eye::Current ? at.current : at.Partner(count);
+    const size_t index = eye == Eye::Current ? Current() : cursor_.PartnerOf(Current(), count);
     Kept* kept = Frame(index);
     if (!kept)
         return {};

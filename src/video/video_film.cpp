@@ -122,18 +122,11 @@ void VideoFilm::SetShift(int32_t shift)
     Moved(at, [&] { return int32_t(MSFilm::Seek(at)); });
 }
 
-int64_t VideoFilm::PartnerOf(int32_t position) const
-{
-    FrameCursor at = cursor_;
-    at.current = size_t(position);
-    return int64_t(at.Partner(count_));
-}
-
 bool VideoFilm::ReadyAt(int32_t position)
 {
     if (position < 0 || size_t(position) >= count_)
         return false;
-    return source_->Frame(position, false) && source_->Frame(PartnerOf(position), false);
+    return source_->Frame(position, false) && source_->Frame(int64_t(cursor_.PartnerOf(size_t(position), count_)), false);
 }
 
 SharedPicture VideoFilm::Picked(Eye eye)

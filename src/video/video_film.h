@@ -62,7 +62,6 @@ protected:
     void DropAllPictures() override;
 
 private:
-    int64_t PartnerOf(int32_t position) const;
     // Takes in a count the source cut, moving the cursor onto the last frame
     // when it lay past it.
     void Settle();

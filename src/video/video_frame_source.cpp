@@ -104,19 +104,12 @@ EyePairPtr TwoViewVideoFilm::Pair(Tone tone)
     return VideoPair(std::move(first), 0, std::move(second), 1, tone);
 }
 
-int64_t TwoViewVideoFilm::PartnerOf(int32_t position) const
-{
-    FrameCursor at = cursor_;
-    at.current = size_t(position);
-    return int64_t(at.Partner(size_t(FrameCount())));
-}
-
 bool TwoViewVideoFilm::ReadyAt(int32_t position)
 {
     if (position < 0 || position >= FrameCount())
         return false;
     VideoSource& source = video_.Source();
-    return source.Frame(position, false) && source.Frame(PartnerOf(position), false);
+    return source.Frame(position, false) && source.Frame(int64_t(cursor_.PartnerOf(size_t(position), size_t(FrameCount()))), false);
 }
 
 void TwoViewVideoFilm::SetPlaying(bool playing)

@@ -62,7 +62,6 @@ public:
     EyePairPtr Pair(Tone tone) override;
 
 private:
-    int64_t PartnerOf(int32_t position) const;
     // Makes `move` from the current position and again from there while the
     // frames it lands on are past the file's end; returns what it returned.
     int32_t Confirmed(const std::function<int32_t()>& move);
