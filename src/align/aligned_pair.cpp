@@ -4,18 +4,18 @@
 #include <cmath>
 
 #include <opencv2/core/utility.hpp>
-#include <opencv2/imgproc.hpp>
+
+#include "align/two_pass_warp.h"
 
 namespace plexo::align {
 
 namespace {
 
-// From a picture's OpenCV coordinates (column, row in memory order) to its
-// centred ones; `bottomUp` when the first row in memory is the bottom one.
-Homography CentredFrom(int width, int height, bool bottomUp)
+// From a picture's pixel coordinates (column, row counted from the bottom)
+// to its centred ones, y down.
+Homography CentredFrom(int width, int height)
 {
-    const double sign = bottomUp ? -1 : 1;
-    return {1, 0, -(width - 1) / 2.0, 0, sign, -sign * (height - 1) / 2.0, 0, 0, 1};
+    return {1, 0, -(width - 1) / 2.0, 0, -1, (height - 1) / 2.0, 0, 0, 1};
 }
 
 bool Inside(const std::array<std::array<double, 2>, 4>& quad, double x, double y)
@@ -63,20 +63,14 @@ bool Warp(const Picture& from, const Homography& warp, int width, int height, Pi
     to = PictureBuffer::allocate(width, height, from.bytesPerPixel);
     if (!to)
         return false;
-    const bool bottomUp = from.rowStride > 0;
-    const uint8_t* first = bottomUp ? from.data : from.row(from.height - 1);
-    const int type = from.bytesPerPixel == 1 ? CV_8UC1 : CV_8UC3;
-    const cv::Mat source(from.height, from.width, type, const_cast<uint8_t*>(first), size_t(std::abs(from.rowStride)));
-    cv::Mat target(height, width, type, to.bytes.get());
-    // For each target pixel, where it comes from in the source's memory order.
-    const auto sourceFrom = Inverse(CentredFrom(from.width, from.height, bottomUp));
+    // For each target pixel, where it comes from in the source, both
+    // counted from their bottom rows.
+    const auto sourceFrom = Inverse(CentredFrom(from.width, from.height));
     const auto back = Inverse(warp);
     if (!sourceFrom || !back)
         return false;
-    const Homography map = Multiply(*sourceFrom, Multiply(*back, CentredFrom(width, height, true)));
-    const cv::Matx33d matrix(map.data());
-    cv::warpPerspective(source, target, matrix, target.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
-                        cv::BORDER_CONSTANT, cv::Scalar::all(0));
+    if (!TwoPassWarp(from, Multiply(*sourceFrom, Multiply(*back, CentredFrom(width, height))), to))
+        return false;
     view = to.view();
     return true;
 }
