@@ -87,6 +87,11 @@ public:
     // Whether the pair at `position` (its frame and its partner) can be had
     // now without waiting for a decoder.
     virtual bool ReadyAt(int32_t /*position*/) { return true; }
+    // The pair at `position` as Pair would give it there, when ReadyAt says
+    // it is ready, without moving the cursor or waiting: for a player that
+    // stages pairs ahead of showing them. Null when it is not ready, and
+    // always from a film that decodes nothing ahead.
+    virtual EyePairPtr ReadyPair(int32_t /*position*/, Tone /*tone*/) { return nullptr; }
     // True for a film that keeps its decoded frames in a bounded cache of its
     // own (a video): the "Memory" reading mode keeps none of its pictures as
     // well, or playing it would hold every frame played.

@@ -17,6 +17,9 @@ constexpr int32_t kProbes = 64;
 constexpr Micros kPollUs = 4000;
 // A pass with nothing to play waits this long (the shell stops it first).
 constexpr Micros kIdleUs = 100000;
+// The pairs asked of the stage worker at once: the one it stages and the
+// next, so that it never waits for a pass to be given work.
+constexpr size_t kStagedAhead = 2;
 
 }  // namespace
 
@@ -56,9 +59,13 @@ void Player::ShowCurrent()
 {
     Film* film = doc_.film();
     waiting_ = false;
-    shown_ = film && film->FrameCount() > 0 ? film->Pair(Shown().tone) : nullptr;
-    if (shown_ && stage)
-        shown_ = stage(shown_, Shown());
+    shown_ = film && staging_ ? ahead_.Take(film->Position(), legDirection_) : nullptr;
+    if (!shown_ && film && film->FrameCount() > 0) {
+        shown_ = film->Pair(Shown().tone);
+        if (const PairStage staged = StageNow(); shown_ && staged)
+            if (EyePairPtr made = staged(*shown_))
+                shown_ = std::move(made);
+    }
     if (film && !doc_.keepsShownPictures())
         film->ReleasePictures();
     shownAt_ = film ? film->Position() : -1;
@@ -79,7 +86,10 @@ void Player::Refresh()
         waiting_ = true;
         return;
     }
-    // A step or a seek waits for its frame, playing or not.
+    // A step or a seek waits for its frame, playing or not; what was staged
+    // ahead may be of another stage or another place.
+    ahead_.Clear();
+    staging_ = false;
     if (film && playing_)
         film->SetPlaying(false);
     ShowCurrent();
@@ -87,6 +97,55 @@ void Player::Refresh()
         film->SetPlaying(true);
         if (timed_ && moved)
             StartLeg(legDirection_);
+        else if (timed_)
+            RestartAhead();
+    }
+}
+
+PairStage Player::StageNow() const
+{
+    return stage ? stage(Shown()) : PairStage{};
+}
+
+void Player::RestartAhead()
+{
+    ahead_.Clear();
+    Film& film = *doc_.film();
+    // The pair just shown is there: a film that cannot hand it out hands
+    // out none ahead.
+    staging_ = StageNow() && film.ReadyPair(film.Position(), Shown().tone);
+}
+
+bool Player::Ready(Film& film, int32_t position)
+{
+    return staging_ ? ahead_.Done(position) : film.ReadyAt(position);
+}
+
+void Player::Feed(Film& film, int32_t due)
+{
+    const int32_t count = film.FrameCount();
+    while (staging_ && ahead_.Pending() < kStagedAhead) {
+        int32_t last = film.Position();
+        ahead_.LastAsked(last);
+        const int32_t first = last + legDirection_;
+        const int32_t target = (due - first) * legDirection_ > 0 ? due : first;
+        int32_t at = target;
+        EyePairPtr pair;
+        for (int32_t back = 0; back < kProbes && (at - first) * legDirection_ >= 0 && !pair; ++back) {
+            at = target - back * legDirection_;
+            if (at >= 0 && at < count)
+                pair = film.ReadyPair(at, Shown().tone);
+        }
+        if (!pair)
+            return;
+        PairStage staged = StageNow();
+        // The stage went off: pairs are shown as decoded again.
+        if (!staged) {
+            ahead_.Clear();
+            staging_ = false;
+            return;
+        }
+        ahead_.Ask(at, std::move(pair), std::move(staged));
     }
 }
 
@@ -122,6 +181,8 @@ void Player::Stop()
         Count(std::max(0, (due - film->Position()) * legDirection_));
     }
     playing_ = false;
+    ahead_.Clear();
+    staging_ = false;
     clock_.Stop();
     if (timed_ && silence)
         silence();
@@ -149,6 +210,7 @@ void Player::StartLeg(int direction)
         silence();
     clock_.SetMaster(heard ? master_ : nullptr);
     clock_.Start(direction > 0 ? legTime_ : 0, speed_);
+    RestartAhead();
 }
 
 Micros Player::LegTime() const
@@ -211,19 +273,19 @@ Player::Pass Player::TimedTick()
     int32_t chosen = -1;
     for (int32_t back = 0; back < std::min(ahead, kProbes) && chosen < 0; ++back) {
         const int32_t p = due - back * legDirection_;
-        if (film.ReadyAt(p))
+        if (Ready(film, p))
             chosen = p;
     }
     // Far behind, the decoder's newest frame on from the one shown: the
     // picture moves on as fast as frames are made.
     if (chosen < 0) {
         int32_t on = 0;
-        while (on < std::min(ahead, kProbes) && film.ReadyAt(at + (on + 1) * legDirection_))
+        while (on < std::min(ahead, kProbes) && Ready(film, at + (on + 1) * legDirection_))
             ++on;
         if (on > 0)
             chosen = at + on * legDirection_;
     }
-    if (chosen < 0 && shownAt_ != at && film.ReadyAt(at))
+    if (chosen < 0 && shownAt_ != at && Ready(film, at))
         chosen = at;
     bool atEnd = false;
     if (chosen >= 0) {
@@ -264,6 +326,7 @@ Player::Pass Player::TimedTick()
     pass.wait = std::max<Micros>(Micros(double(until) / speed_), 1);
     if (film.Position() != due || shownAt_ != film.Position())
         pass.wait = std::min(pass.wait, kPollUs);
+    Feed(film, due);
     return pass;
 }
 

@@ -19,6 +19,7 @@
 #include "doc/document.h"
 #include "play/clock.h"
 #include "play/output.h"
+#include "play/stage_ahead.h"
 
 namespace plexo::play {
 
@@ -91,9 +92,12 @@ public:
     std::function<void()> silence;
     // What the clock follows while the sound is heard; null: none.
     void SetMaster(MasterSource* master) { master_ = master; }
-    // Each pair on its way to the outputs (alignment, subtitles), in the
-    // presentation it is shown in; none: the film's own.
-    std::function<EyePairPtr(EyePairPtr pair, const Presentation& shown)> stage;
+    // The stage each pair passes through on its way to the outputs
+    // (alignment, subtitles) in the presentation shown; an empty stage, or
+    // none: the film's own pairs. Asked on the window's thread; the stage it
+    // gives keeps what it needs, for it may run on a worker: while a video
+    // plays, its pairs are staged there ahead of their showing.
+    std::function<PairStage(const Presentation& shown)> stage;
 
 private:
     // Starts a leg of timed play from the film's position in `direction`
@@ -109,11 +113,24 @@ private:
     // hands it to every output.
     void ShowCurrent();
     void Count(int32_t late);
+    // The document's stage for the presentation shown; empty without one.
+    PairStage StageNow() const;
+    // Starts staging afresh: for a film that hands out pairs ahead while a
+    // stage is set, the worker stages them from the position shown on.
+    void RestartAhead();
+    // Whether the pair at `position` can be shown now: staged, while pairs
+    // are staged ahead, else decoded.
+    bool Ready(Film& film, int32_t position);
+    // Asks the worker for the pairs to show next: the one `due` or, while
+    // it is not decoded, the newest that is, after those already asked.
+    void Feed(Film& film, int32_t due);
 
     CPlexoDoc& doc_;
     PlayClock clock_;
     MasterSource* master_ = nullptr;
     std::vector<Output*> outputs_;
+    StageAhead ahead_;
+    bool staging_ = false;
     EyePairPtr shown_;
     bool stereo_ = false;
     bool playing_ = false;

@@ -106,6 +106,7 @@ int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, 
 
 EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& options)
 {
+    const std::lock_guard lock(mutex_);
     if (!pair || pair->timestampUs < 0 || !pair->first)
         return pair;
     const int width = pair->first.width, height = pair->first.height;

@@ -4,7 +4,9 @@
 // copy moved right by ⌈d/2⌉ whole pixels and the second's left by ⌊d/2⌋ for
 // a disparity d, so the text is never resampled.
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 #include "film/eye_pair.h"
@@ -46,7 +48,9 @@ public:
 
     // A new pair with the subtitle at the pair's time drawn into owned
     // copies of its eyes; the pair itself when no subtitle shows then or the
-    // pair keeps no time; null when memory cannot be had.
+    // pair keeps no time; null when memory cannot be had. Any thread, one
+    // call at a time: a player stages pairs ahead on a worker while Copy
+    // draws on the window's thread.
     EyePairPtr Apply(const EyePairPtr& pair, const StageOptions& options);
 
     // Looks over each event ahead before drawing it, waiting for the answer:
@@ -61,7 +65,7 @@ public:
         early_ = true;
     }
     SubtitleSource& source() { return *source_; }
-    // The disparity of the last subtitle drawn.
+    // The disparity of the last subtitle drawn; any thread.
     int lastDisparity() const { return lastDisparity_; }
 
 private:
@@ -87,7 +91,8 @@ private:
     // The look-ahead's answer for the last event it knew.
     std::optional<int64_t> aheadEvent_;
     std::optional<int> ahead_;
-    int lastDisparity_ = 0;
+    std::atomic<int> lastDisparity_ = 0;
+    std::mutex mutex_;
 };
 
 // ⌊d/2⌋: the second copy moves left by it, the first right by d − ⌊d/2⌋,

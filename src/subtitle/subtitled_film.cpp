@@ -4,20 +4,18 @@
 
 namespace plexo::subtitle {
 
-int64_t CurrentTimeUs(const Film& film, const EyePair* pair)
+int64_t PairTimeUs(const EyePair& pair, double frameRate)
 {
-    if (pair && pair->timestampUs >= 0)
-        return pair->timestampUs;
-    const double rate = film.FrameRate();
-    const int32_t number = film.FrameNumber();
-    if (rate <= 0 || number < 0)
+    if (pair.timestampUs >= 0)
+        return pair.timestampUs;
+    if (frameRate <= 0 || pair.frameNumber < 0)
         return -1;
-    return int64_t(std::llround(double(number) * 1e6 / rate));
+    return int64_t(std::llround(double(pair.frameNumber) * 1e6 / frameRate));
 }
 
-EyePairPtr SubtitledPair(SubtitleStage& stage, const Film& film, const EyePair& pair, const StageOptions& options)
+EyePairPtr SubtitledPair(SubtitleStage& stage, double frameRate, const EyePair& pair, const StageOptions& options)
 {
-    const int64_t time = CurrentTimeUs(film, &pair);
+    const int64_t time = PairTimeUs(pair, frameRate);
     if (time < 0)
         return nullptr;
     auto timed = std::make_shared<EyePair>(pair);
@@ -29,7 +27,7 @@ EyePairPtr SubtitledPair(SubtitleStage& stage, const Film& film, const EyePair& 
 std::unique_ptr<StagedFilm> SubtitledFilm(Film& film, SubtitleStage& stage, const StageOptions& options)
 {
     return std::make_unique<StagedFilm>(film, [&film, &stage, options](const EyePair& pair) {
-        return SubtitledPair(stage, film, pair, options);
+        return SubtitledPair(stage, film.FrameRate(), pair, options);
     });
 }
 

@@ -14,14 +14,14 @@
 
 namespace plexo::subtitle {
 
-// The time of the film's current frame (the first eye's, in a film whose
-// partner is another moment) in microseconds: the pair's own when it keeps
-// one, else its frame number over the stated rate; -1 without either.
-int64_t CurrentTimeUs(const Film& film, const EyePair* pair);
+// The time of a film's pair (the first eye's, in a film whose partner is
+// another moment) in microseconds: the pair's own when it keeps one, else
+// its frame number over the film's stated `frameRate`; -1 without either.
+int64_t PairTimeUs(const EyePair& pair, double frameRate);
 
-// The film's current pair with the subtitle of its moment drawn; null when
-// no subtitle shows then, or without the memory for a copy.
-EyePairPtr SubtitledPair(SubtitleStage& stage, const Film& film, const EyePair& pair, const StageOptions& options);
+// A film's pair with the subtitle of its moment drawn; null when no
+// subtitle shows then, or without the memory for a copy. Any thread.
+EyePairPtr SubtitledPair(SubtitleStage& stage, double frameRate, const EyePair& pair, const StageOptions& options);
 
 // The film whose pairs pass through SubtitledPair; the film and the stage
 // must outlive it.

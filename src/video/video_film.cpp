@@ -129,6 +129,17 @@ bool VideoFilm::ReadyAt(int32_t position)
     return source_->Frame(position, false) && source_->Frame(int64_t(cursor_.PartnerOf(size_t(position), count_)), false);
 }
 
+EyePairPtr VideoFilm::ReadyPair(int32_t position, Tone tone)
+{
+    if (position < 0 || size_t(position) >= count_)
+        return nullptr;
+    SharedPicture first = source_->Frame(position, false);
+    SharedPicture second = source_->Frame(int64_t(cursor_.PartnerOf(size_t(position), count_)), false);
+    if (!first || !second)
+        return nullptr;
+    return VideoPair(std::move(first), 0, std::move(second), 0, tone);
+}
+
 SharedPicture VideoFilm::Picked(Eye eye)
 {
     Settle();

@@ -112,6 +112,19 @@ bool TwoViewVideoFilm::ReadyAt(int32_t position)
     return source.Frame(position, false) && source.Frame(int64_t(cursor_.PartnerOf(size_t(position), size_t(FrameCount()))), false);
 }
 
+EyePairPtr TwoViewVideoFilm::ReadyPair(int32_t position, Tone tone)
+{
+    if (position < 0 || position >= FrameCount())
+        return nullptr;
+    VideoSource& source = video_.Source();
+    SharedPicture first = source.Frame(position, false);
+    const int64_t partner = int64_t(cursor_.PartnerOf(size_t(position), size_t(FrameCount())));
+    SharedPicture second = partner == position ? first : source.Frame(partner, false);
+    if (!first || !second)
+        return nullptr;
+    return VideoPair(std::move(first), 0, std::move(second), 1, tone);
+}
+
 void TwoViewVideoFilm::SetPlaying(bool playing)
 {
     video_.SetPlaying(playing);

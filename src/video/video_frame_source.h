@@ -58,6 +58,7 @@ public:
     void SetPlaying(bool playing) override;
     int64_t TimeAt(int32_t position) const override { return video_.Source().TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
+    EyePairPtr ReadyPair(int32_t position, Tone tone) override;
     bool CachesItsFrames() const override { return true; }
     EyePairPtr Pair(Tone tone) override;
 

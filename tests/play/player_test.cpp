@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "platform/settings_sandbox.h"
@@ -28,7 +31,19 @@ public:
     double FrameRate() const override { return rate_; }
     int64_t TimeAt(int32_t position) const override { return int64_t(double(position) * 1e6 / rate_); }
     bool ReadyAt(int32_t position) override { return !late.count(position); }
+    // As a video's, with `ahead`: its cursor moved there and back.
+    EyePairPtr ReadyPair(int32_t position, Tone tone) override
+    {
+        if (!ahead || !ReadyAt(position))
+            return nullptr;
+        const int32_t at = Position();
+        Seek(position);
+        EyePairPtr pair = Pair(tone);
+        Seek(at);
+        return pair;
+    }
     std::set<int32_t> late;
+    bool ahead = false;
 
 private:
     double rate_;
@@ -221,6 +236,68 @@ TEST_F(PlayerTest, AVideoTurnsAtItsEndWithoutRoundAndLoopsWithIt)
     player.Play(15.0);
     At(250000);
     EXPECT_EQ(Shown(), 0) << "looped to the first frame";
+}
+
+// A stage on the way to the screen (alignment of every frame) runs on a
+// worker while a video plays, ahead of each frame's showing: a frame the
+// decoder made is shown only once staged, and a seek drops what was staged.
+TEST_F(PlayerTest, AVideoPlayingThroughAStageIsStagedAheadOnAWorker)
+{
+    TimedFilm& film = Timed(50, 25);
+    film.ahead = true;
+    // Shared with the worker, which may outlive this test's locals.
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable opened;
+        int upTo = 0;
+        std::vector<std::pair<int, std::thread::id>> staged;
+        void Open(int frame)
+        {
+            {
+                const std::lock_guard lock(mutex);
+                upTo = frame;
+            }
+            opened.notify_all();
+        }
+    };
+    const auto gate = std::make_shared<Gate>();
+    player.stage = [gate](const Presentation&) -> PairStage {
+        return [gate](const EyePair& pair) {
+            std::unique_lock lock(gate->mutex);
+            gate->staged.emplace_back(pair.frameNumber, std::this_thread::get_id());
+            gate->opened.wait(lock, [&] { return pair.frameNumber <= gate->upTo; });
+            auto marked = std::make_shared<EyePair>(pair);
+            marked->partnerNumber = -2;
+            return EyePairPtr(marked);
+        };
+    };
+    const auto shownStaged = [&] { return player.ShownPair() && player.ShownPair()->partnerNumber == -2; };
+    gate->Open(0);
+    player.Play(15.0);
+    EXPECT_TRUE(shownStaged()) << "the first frame is staged before the clock starts";
+    EXPECT_FALSE(At(40000).shown) << "frame 1 is decoded, not yet staged";
+    gate->Open(1);
+    while (!At(40000).shown)
+        std::this_thread::yield();
+    EXPECT_EQ(Shown(), 1);
+    EXPECT_TRUE(shownStaged());
+
+    gate->Open(30);
+    doc.film()->Seek(30);
+    player.Refresh();
+    EXPECT_EQ(Shown(), 30);
+    EXPECT_TRUE(shownStaged());
+    gate->Open(50);
+    const std::lock_guard lock(gate->mutex);
+    const auto here = std::this_thread::get_id();
+    std::vector<int> onThisThread;
+    for (const auto& [frame, thread] : gate->staged)
+        if (thread == here)
+            onThisThread.push_back(frame);
+    EXPECT_EQ(onThisThread, (std::vector<int>{0, 30})) << "a start and a seek wait for their frame's stage";
+    ASSERT_GE(gate->staged.size(), 3U);
+    EXPECT_EQ(gate->staged[1].first, 1);
+    EXPECT_NE(gate->staged[1].second, here);
 }
 
 }  // namespace

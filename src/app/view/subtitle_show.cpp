@@ -47,7 +47,7 @@ subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
         if (!source && !why.empty())
             LogMessage(path + ": cannot show its subtitles: " + why);
         if (source) {
-            stage_ = std::make_unique<subtitle::SubtitleStage>(std::move(source));
+            stage_ = std::make_shared<subtitle::SubtitleStage>(std::move(source));
             const int range = subtitle::StageOptions{}.range;
             if (lookAhead_ == LookAhead::Wait) {
                 if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
@@ -97,13 +97,13 @@ Film& SubtitleShow::Shown(Film& film, const CPlexoDoc& doc, PresentationId prese
     return *shown_;
 }
 
-EyePairPtr SubtitleShow::Apply(EyePairPtr pair, Film& film, const CPlexoDoc& doc, PresentationId presentation)
+PairStage SubtitleShow::StageFor(Film& film, const CPlexoDoc& doc, PresentationId presentation)
 {
-    subtitle::SubtitleStage* stage = Stage(film, doc);
-    if (!stage)
-        return pair;
-    EyePairPtr drawn = subtitle::SubtitledPair(*stage, film, *pair, Options(film, doc, presentation));
-    return drawn ? drawn : pair;
+    if (!Stage(film, doc))
+        return {};
+    return [stage = stage_, rate = film.FrameRate(), options = Options(film, doc, presentation)](const EyePair& pair) {
+        return subtitle::SubtitledPair(*stage, rate, pair, options);
+    };
 }
 
 }  // namespace plexo

@@ -7,13 +7,13 @@
 #include <string>
 
 #include "film/film.h"
+#include "film/staged_film.h"
 #include "present/presentation.h"
 
 namespace plexo {
 
 class CPlexoDoc;
 
-class StagedFilm;
 namespace subtitle {
 class SubtitleStage;
 struct StageOptions;
@@ -31,10 +31,10 @@ public:
     // film itself when they are off or the film has none. Valid until the
     // next call.
     Film& Shown(Film& film, const CPlexoDoc& doc, PresentationId presentation);
-    // The film's pair with the document's subtitles drawn for
-    // `presentation`; the pair itself when they are off, the film has none
-    // or no subtitle shows at its time.
-    EyePairPtr Apply(EyePairPtr pair, Film& film, const CPlexoDoc& doc, PresentationId presentation);
+    // The stage that draws the document's subtitles into the film's pairs
+    // for `presentation`, on any thread; empty when they are off or the film
+    // has none. It leaves a pair with no subtitle at its time as it is.
+    PairStage StageFor(Film& film, const CPlexoDoc& doc, PresentationId presentation);
     // The disparity of the subtitle last drawn, 0 before any.
     int disparity() const;
 
@@ -47,7 +47,7 @@ private:
     LookAhead lookAhead_;
     // The film and track the stage was opened for.
     std::string key_;
-    std::unique_ptr<subtitle::SubtitleStage> stage_;
+    std::shared_ptr<subtitle::SubtitleStage> stage_;
     std::unique_ptr<StagedFilm> shown_;
 };
 

@@ -5,23 +5,22 @@
 
 namespace plexo {
 
-EyePairPtr ViewAlignment::Apply(EyePairPtr pair, const std::string& align)
+PairStage ViewAlignment::StageFor(const std::string& align)
 {
     if (align != align_) {
         align_ = align;
         model_.reset();
         everyFrame_.reset();
         if (align == kAlignEveryFrame)
-            everyFrame_ = std::make_unique<align::FrameAligner>();
+            everyFrame_ = std::make_shared<align::FrameAligner>();
         else
             model_ = align::ParseAlignModel(align);
     }
-    EyePairPtr aligned;
     if (everyFrame_)
-        aligned = everyFrame_->Align(*pair);
-    else if (model_)
-        aligned = align::AlignedPair(*pair, *model_);
-    return aligned ? aligned : pair;
+        return [aligner = everyFrame_](const EyePair& pair) { return aligner->Align(pair); };
+    if (model_)
+        return [model = *model_](const EyePair& pair) { return align::AlignedPair(pair, model); };
+    return {};
 }
 
 std::optional<align::AlignModel> ViewAlignment::Model() const

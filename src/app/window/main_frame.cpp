@@ -81,9 +81,9 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     player_.silence = [this] { sound_->Silence(); };
     player_.SetMaster(&sound_->player());
     // Subtitles are drawn after the alignment's correction.
-    player_.stage = [this](EyePairPtr pair, const Presentation& shown) {
-        pair = view_->alignment().Apply(std::move(pair), doc_.alignment());
-        return view_->subtitles().Apply(std::move(pair), *doc_.film(), doc_, shown.id);
+    player_.stage = [this](const Presentation& shown) {
+        return ChainedStage(view_->alignment().StageFor(doc_.alignment()),
+                            view_->subtitles().StageFor(*doc_.film(), doc_, shown.id));
     };
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
