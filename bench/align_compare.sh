@@ -6,7 +6,7 @@
 # runs (wall clock, the JPEG decoding included); what each leaves is
 # measured the same way, by plexo-tool align on its output: the median
 # vertical disparity of the matched points as the pair stands (found on the
-# picture reduced to 1600 columns, so in steps of 2.5 px), then the
+# whole 4000-column picture, so in steps of 1 px), then the
 # misalignment still found, fitted to all matches (vertical px / roll ° /
 # scale %).
 #
