@@ -67,8 +67,10 @@ bool Line(int count, const Place& place, bool along, uint8_t* weights, std::vect
             if (slope == 0)
                 break;
             const int64_t past = slope > 0 ? ((first + 1) << 32) - base : base - (first << 32) + 1;
+            // A slope of a few units crosses the next whole number only far
+            // beyond the span.
             const int64_t by = std::abs(slope);
-            i = from + int((past + by - 1) / by);
+            i = int(std::min<int64_t>(to, from + (past + by - 1) / by));
         }
         start = end;
     }

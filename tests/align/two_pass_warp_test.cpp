@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
     Transforms, TwoPassWarpTest,
     testing::Values(Case{"rowsKept", {1.004, 0.01, -3.5, 0, 0.996, 2.25, 0, 2e-5, 1}},
                     Case{"rolledWithKeystone", {0.9995, 0.02, 1.3, -0.021, 1.002, -4.6, 3e-5, -2e-5, 1}},
-                    Case{"mostlyOutside", {1, 0, 200.5, 0, 1, -100.25, 0, 0, 1}}),
+                    Case{"mostlyOutside", {1, 0, 200.5, 0, 1, -100.25, 0, 0, 1}},
+                    Case{"barelyTilted", {1, 0, 0.5, 3e-10, 1, 0.5, 0, 0, 1}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(TwoPassWarp, RefusesATransformThatSendsARowToInfinity)
