@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -89,7 +90,66 @@ void Convert(const FrameBuffer& frame, const ScreenRows& screen, RowFn row)
             size_t(width));
 }
 
+// Each pair of neighbouring 32-bit pixels averaged into one, byte by byte,
+// rounding up as the vector average does.
+void HalveRow(const uint8_t* in, uint8_t* out, size_t pixels)
+{
+    for (size_t x = 0; x < pixels; ++x, in += 8, out += 4)
+        for (int byte = 0; byte < 4; ++byte)
+            out[byte] = uint8_t((in[byte] + in[byte + 4] + 1) >> 1);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Four pixels from eight: the even and the odd pixels of two loads gathered
+// by a float shuffle, then averaged.
+void HalveRowSse2(const uint8_t* in, uint8_t* out, size_t pixels)
+{
+    size_t x = 0;
+    for (; x + 4 <= pixels; x += 4, in += 32, out += 16) {
+        const __m128 a = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
+        const __m128 b = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16)));
+        const __m128i even = _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m128i odd = _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_avg_epu8(even, odd));
+    }
+    HalveRow(in, out, pixels - x);
+}
+RowFn FastHalve() { return HalveRowSse2; }
+#else
+RowFn FastHalve() { return HalveRow; }
+#endif
+
+// The two frame rows of each screen row averaged, turned to 32 bits with
+// `row`, and their pixels averaged in pairs with `halve`.
+void ConvertHalved(const FrameBuffer& frame, const ScreenRows& screen, RowFn row, RowFn halve)
+{
+    if (!frame.bytes() || !screen.data || screen.width < 0 || screen.height < 0 ||
+        screen.stride < size_t(screen.width) * 4)
+        return;
+    const int width = std::min(frame.width() / 2, screen.width);
+    const int height = std::min(frame.height() / 2, screen.height);
+    std::vector<uint8_t> both(size_t(width) * 6), wide(size_t(width) * 8);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* upper = frame.bytes() + size_t(frame.height() - 1 - 2 * y) * frame.stride();
+        const uint8_t* lower = upper - frame.stride();
+        for (size_t i = 0; i < both.size(); ++i)
+            both[i] = uint8_t((upper[i] + lower[i] + 1) >> 1);
+        row(both.data(), wide.data(), size_t(width) * 2);
+        halve(wide.data(), screen.data + size_t(y) * screen.stride, size_t(width));
+    }
+}
+
 }  // namespace
+
+void FrameToScreenRowsHalved(const FrameBuffer& frame, const ScreenRows& screen)
+{
+    ConvertHalved(frame, screen, FastRow(), FastHalve());
+}
+
+void FrameToScreenRowsHalvedReference(const FrameBuffer& frame, const ScreenRows& screen)
+{
+    ConvertHalved(frame, screen, BgrRowToXrgb, HalveRow);
+}
 
 void FrameToScreenRows(const FrameBuffer& frame, const ScreenRows& screen)
 {

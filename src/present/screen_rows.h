@@ -26,4 +26,11 @@ void FrameToScreenRows(const FrameBuffer& frame, const ScreenRows& screen);
 // The same, one pixel at a time: what the vectorised version must match.
 void FrameToScreenRowsReference(const FrameBuffer& frame, const ScreenRows& screen);
 
+// Each screen pixel the average of a 2×2 block of the frame's, over the top
+// min(frame / 2, screen) rows and columns: a frame shown at half its size
+// or less reaches the screen's scaling with a quarter of its pixels.
+void FrameToScreenRowsHalved(const FrameBuffer& frame, const ScreenRows& screen);
+// The same, one pixel at a time.
+void FrameToScreenRowsHalvedReference(const FrameBuffer& frame, const ScreenRows& screen);
+
 }  // namespace plexo

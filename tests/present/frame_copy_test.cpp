@@ -17,7 +17,7 @@ namespace {
 // around the vector width: the grey-to-channel copy into every channel of a
 // frame whose stride is wider than its pixels, the anaglyph mix of a second
 // eye covering part of the frame, and the frame-to-screen pass onto screens
-// narrower, as wide and wider than the frame.
+// narrower, as wide and wider than the frame, whole and halved.
 TEST(FrameCopy, VectorisedPassesMatchTheirReferences)
 {
     std::mt19937 random(7);
@@ -63,6 +63,17 @@ TEST(FrameCopy, VectorisedPassesMatchTheirReferences)
             FrameToScreenRows(frame, {fast.data(), screenWidth, 4, stride});
             FrameToScreenRowsReference(frame, {reference.data(), screenWidth, 4, stride});
             ASSERT_EQ(fast, reference) << "width " << width << " screen " << screenWidth;
+            std::vector<uint8_t> halved = fast, halvedReference = fast;
+            FrameToScreenRowsHalved(frame, {halved.data(), screenWidth, 4, stride});
+            FrameToScreenRowsHalvedReference(frame, {halvedReference.data(), screenWidth, 4, stride});
+            ASSERT_EQ(halved, halvedReference) << "halved, width " << width << " screen " << screenWidth;
+            // Screen pixel 0 of a halved frame: the 2×2 block at the top left.
+            if (screenWidth > 0 && width >= 2) {
+                const auto average = [](int a, int b) { return (a + b + 1) >> 1; };
+                const int blue = average(average(view.row(2)[0], view.row(1)[0]), average(view.row(2)[3], view.row(1)[3]));
+                ASSERT_EQ(halved[0], blue);
+                ASSERT_EQ(halved[3], 0xff);
+            }
             // Screen row 0 is the frame's top row, alpha opaque.
             if (screenWidth > 0) {
                 ASSERT_EQ(std::vector<uint8_t>(fast.begin(), fast.begin() + 4),

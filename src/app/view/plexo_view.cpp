@@ -309,14 +309,23 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
     if (!ComposeInto(rect, composed_))
         return false;
 
-    const int width = rect.right - rect.left;
-    const int height = composed_.height();
-    if (image_.width() != width || image_.height() != height)
-        image_ = QImage(width, height, QImage::Format_RGB32);
+    imageFrame_ = QSize(rect.right - rect.left, composed_.height());
+    // Qt's smooth scaling reads every pixel it is given: a picture shown at
+    // half its size or less (a 4K film in a window) is halved on the way,
+    // so that it reads a quarter of them.
+    const QSizeF target = Scales() ? TargetOf(imageFrame_).size() * ratio : QSizeF();
+    const bool halved = Scales() && target.width() * 2 <= imageFrame_.width() && target.height() * 2 <= imageFrame_.height();
+    const QSize size = halved ? imageFrame_ / 2 : imageFrame_;
+    if (image_.size() != size)
+        image_ = QImage(size, QImage::Format_RGB32);
     if (image_.isNull())
         return false;
     image_.setDevicePixelRatio(ratio);
-    FrameToScreenRows(composed_, {image_.bits(), width, height, size_t(image_.bytesPerLine())});
+    const ScreenRows rows{image_.bits(), size.width(), size.height(), size_t(image_.bytesPerLine())};
+    if (halved)
+        FrameToScreenRowsHalved(composed_, rows);
+    else
+        FrameToScreenRows(composed_, rows);
     return true;
 }
 
@@ -335,10 +344,9 @@ void CPlexoView::paintEvent(QPaintEvent*)
     } else if (Scales()) {
         painter.fillRect(this->rect(), Qt::black);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        // From the image's own size: in the "File" reading mode the film has
+        // From the size composed: in the "File" reading mode the film has
         // let its picture go by now.
-        const QSize frame(image_.width(), image_.height());
-        painter.drawImage(TargetOf(frame), image_, QRectF(QPointF(0, 0), frame));
+        painter.drawImage(TargetOf(imageFrame_), image_, QRectF(QPointF(0, 0), image_.size()));
     } else {
         // Scrolled to the end beside the other bar, a strip under that bar is
         // left uncovered.

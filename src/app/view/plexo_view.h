@@ -122,7 +122,8 @@ private:
     // or the picture alone when it is scaled.
     std::optional<ViewRect> ComposeRect(qreal ratio);
     bool ComposeInto(const ViewRect& rect, FrameBuffer& frame);
-    // Composes into composed_ and converts into image_; false when there is
+    // Composes into composed_ and converts into image_, halved when the
+    // picture is scaled to half its size or less; false when there is
     // nothing to show.
     bool ComposeImage(const ViewRect& rect, qreal ratio);
 
@@ -139,6 +140,8 @@ private:
     // The film as shown, with its subtitles.
     SubtitleShow subtitles_;
     QImage image_;
+    // The size of the picture composed into image_.
+    QSize imageFrame_;
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;
     bool frameDisplay_ = false;
