@@ -131,8 +131,11 @@ void Player::Feed(Film& film, int32_t due)
         const int32_t target = (due - first) * legDirection_ > 0 ? due : first;
         int32_t at = target;
         EyePairPtr pair;
-        for (int32_t back = 0; back < kProbes && (at - first) * legDirection_ >= 0 && !pair; ++back) {
+        for (int32_t back = 0; back < kProbes && !pair; ++back) {
             at = target - back * legDirection_;
+            // Never the frame shown or one asked already.
+            if ((at - first) * legDirection_ < 0)
+                break;
             if (at >= 0 && at < count)
                 pair = film.ReadyPair(at, Shown().tone);
         }
