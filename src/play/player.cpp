@@ -129,14 +129,23 @@ void Player::Feed(Film& film, int32_t due)
         ahead_.LastAsked(last);
         const int32_t first = last + legDirection_;
         const int32_t target = (due - first) * legDirection_ > 0 ? due : first;
-        int32_t at = target;
+        const auto inRange = [&](int32_t p) { return p >= 0 && p < count && (p - first) * legDirection_ >= 0; };
+        // The pair due or the newest decoded before it, never the frame shown
+        // or one asked already; far behind, the newest the decoder has made
+        // on from there.
+        int32_t at = -1;
         EyePairPtr pair;
-        for (int32_t back = 0; back < kProbes && !pair; ++back) {
+        for (int32_t back = 0; back < kProbes && !pair && inRange(target - back * legDirection_); ++back) {
             at = target - back * legDirection_;
-            // Never the frame shown or one asked already.
-            if ((at - first) * legDirection_ < 0)
-                break;
-            if (at >= 0 && at < count)
+            pair = film.ReadyPair(at, Shown().tone);
+        }
+        if (!pair) {
+            at = -1;
+            for (int32_t on = 0; on < kProbes && inRange(first + on * legDirection_) &&
+                                 film.ReadyAt(first + on * legDirection_);
+                 ++on)
+                at = first + on * legDirection_;
+            if (at >= 0)
                 pair = film.ReadyPair(at, Shown().tone);
         }
         if (!pair)
@@ -288,6 +297,9 @@ Player::Pass Player::TimedTick()
         if (on > 0)
             chosen = at + on * legDirection_;
     }
+    // Staged pairs far behind the clock, not one after another: the newest.
+    if (chosen < 0 && staging_)
+        chosen = ahead_.NewestDone(due, legDirection_);
     if (chosen < 0 && shownAt_ != at && Ready(film, at))
         chosen = at;
     bool atEnd = false;

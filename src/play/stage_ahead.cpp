@@ -34,6 +34,16 @@ bool StageAhead::Done(int32_t position) const
     return std::any_of(jobs_.begin(), jobs_.end(), [&](const Job& job) { return job.position == position && job.done; });
 }
 
+int32_t StageAhead::NewestDone(int32_t upTo, int direction) const
+{
+    const std::lock_guard lock(mutex_);
+    int32_t newest = -1;
+    for (const Job& job : jobs_)
+        if (job.done && (upTo - job.position) * direction >= 0)
+            newest = job.position;
+    return newest;
+}
+
 EyePairPtr StageAhead::Take(int32_t position, int direction)
 {
     const std::lock_guard lock(mutex_);

@@ -27,6 +27,9 @@ public:
     void Ask(int32_t position, EyePairPtr pair, PairStage stage);
     // True once the pair asked for `position` is staged.
     bool Done(int32_t position) const;
+    // The last position staged that lies no further than `upTo` in
+    // `direction`; -1 without one.
+    int32_t NewestDone(int32_t upTo, int direction) const;
     // The staged pair for `position` (the pair itself when the stage left
     // it as it was), or null when it is not staged yet; either way the pairs
     // asked for it and for the positions before it in `direction` are

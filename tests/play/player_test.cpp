@@ -305,5 +305,23 @@ TEST_F(PlayerTest, AVideoPlayingThroughAStageIsStagedAheadOnAWorker)
         << "each frame asked of the worker once, in order";
 }
 
+// Staged, a decoder far behind its clock still moves the picture on.
+TEST_F(PlayerTest, AFilmFarBehindItsClockIsStagedFromTheNewestFrameDecoded)
+{
+    TimedFilm& film = Timed(1000, 25);
+    film.ahead = true;
+    for (int32_t p = 4; p < 1000; ++p)
+        film.late.insert(p);
+    player.stage = [](const Presentation&) -> PairStage {
+        return [](const EyePair& pair) { return std::make_shared<EyePair>(pair); };
+    };
+    player.Play(15.0);
+    for (int spins = 0; Shown() != 3 && spins < 1'000'000; ++spins) {
+        At(20'000'000);
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(Shown(), 3) << "frame 500 is due, frames 1 to 3 are decoded";
+}
+
 }  // namespace
 }  // namespace plexo::play
