@@ -314,7 +314,8 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
     // half its size or less (a 4K film in a window) is halved on the way,
     // so that it reads a quarter of them.
     const QSizeF target = Scales() ? TargetOf(imageFrame_).size() * ratio : QSizeF();
-    const bool halved = Scales() && target.width() * 2 <= imageFrame_.width() && target.height() * 2 <= imageFrame_.height();
+    const bool halved =
+        Scales() && target.width() * 2 <= imageFrame_.width() && target.height() * 2 <= imageFrame_.height();
     const QSize size = halved ? imageFrame_ / 2 : imageFrame_;
     if (image_.size() != size)
         image_ = QImage(size, QImage::Format_RGB32);
