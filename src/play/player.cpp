@@ -116,18 +116,17 @@ void Player::RestartAhead()
     staging_ = StageNow() && film.ReadyPair(film.Position(), Shown().tone);
 }
 
-bool Player::Ready(Film& film, int32_t position)
-{
-    return staging_ ? ahead_.Done(position) : film.ReadyAt(position);
-}
-
 void Player::Feed(Film& film, int32_t due)
 {
     const int32_t count = film.FrameCount();
     while (staging_ && ahead_.Pending() < kStagedAhead) {
-        int32_t last = film.Position();
-        ahead_.LastAsked(last);
-        const int32_t first = last + legDirection_;
+        // After the last asked, or from the frame the film stands on when
+        // its pair is not shown yet (after a turn).
+        const int32_t standing = film.Position();
+        int32_t last = 0;
+        const int32_t first = ahead_.LastAsked(last) ? last + legDirection_
+                              : shownAt_ == standing ? standing + legDirection_
+                                                     : standing;
         const int32_t target = (due - first) * legDirection_ > 0 ? due : first;
         const auto inRange = [&](int32_t p) { return p >= 0 && p < count && (p - first) * legDirection_ >= 0; };
         // The pair due or the newest decoded before it, never the frame shown
@@ -283,25 +282,28 @@ Player::Pass Player::TimedTick()
     // frame the film stands on while its pair is not shown yet (after a
     // turn) counts as one.
     int32_t chosen = -1;
-    for (int32_t back = 0; back < std::min(ahead, kProbes) && chosen < 0; ++back) {
-        const int32_t p = due - back * legDirection_;
-        if (Ready(film, p))
-            chosen = p;
-    }
-    // Far behind, the decoder's newest frame on from the one shown: the
-    // picture moves on as fast as frames are made.
-    if (chosen < 0) {
-        int32_t on = 0;
-        while (on < std::min(ahead, kProbes) && Ready(film, at + (on + 1) * legDirection_))
-            ++on;
-        if (on > 0)
-            chosen = at + on * legDirection_;
-    }
-    // Staged pairs far behind the clock, not one after another: the newest.
-    if (chosen < 0 && staging_)
+    if (staging_) {
+        // Staged pairs lie ahead of the one shown, in the order asked: the
+        // newest by the frame due, however far behind the clock it is.
         chosen = ahead_.NewestDone(due, legDirection_);
-    if (chosen < 0 && shownAt_ != at && Ready(film, at))
-        chosen = at;
+    } else {
+        for (int32_t back = 0; back < std::min(ahead, kProbes) && chosen < 0; ++back) {
+            const int32_t p = due - back * legDirection_;
+            if (film.ReadyAt(p))
+                chosen = p;
+        }
+        // Far behind, the decoder's newest frame on from the one shown: the
+        // picture moves on as fast as frames are made.
+        if (chosen < 0) {
+            int32_t on = 0;
+            while (on < std::min(ahead, kProbes) && film.ReadyAt(at + (on + 1) * legDirection_))
+                ++on;
+            if (on > 0)
+                chosen = at + on * legDirection_;
+        }
+        if (chosen < 0 && shownAt_ != at && film.ReadyAt(at))
+            chosen = at;
+    }
     bool atEnd = false;
     if (chosen >= 0) {
         const int32_t moved = chosen != at ? MoveBy(chosen - at) : 0;

@@ -118,9 +118,6 @@ private:
     // Starts staging afresh: for a film that hands out pairs ahead while a
     // stage is set, the worker stages them from the position shown on.
     void RestartAhead();
-    // Whether the pair at `position` can be shown now: staged, while pairs
-    // are staged ahead, else decoded.
-    bool Ready(Film& film, int32_t position);
     // Asks the worker for the pairs to show next: the one `due` or, while
     // it is not decoded, the newest that is, after those already asked.
     void Feed(Film& film, int32_t due);

@@ -28,12 +28,6 @@ void StageAhead::Ask(int32_t position, EyePairPtr pair, PairStage stage)
     wake_.notify_all();
 }
 
-bool StageAhead::Done(int32_t position) const
-{
-    const std::lock_guard lock(mutex_);
-    return std::any_of(jobs_.begin(), jobs_.end(), [&](const Job& job) { return job.position == position && job.done; });
-}
-
 int32_t StageAhead::NewestDone(int32_t upTo, int direction) const
 {
     const std::lock_guard lock(mutex_);

@@ -25,8 +25,6 @@ public:
     // Stages `pair`, the film's at `position`, through `stage` on the worker;
     // the positions asked go one way, the way of play.
     void Ask(int32_t position, EyePairPtr pair, PairStage stage);
-    // True once the pair asked for `position` is staged.
-    bool Done(int32_t position) const;
     // The last position staged that lies no further than `upTo` in
     // `direction`; -1 without one.
     int32_t NewestDone(int32_t upTo, int direction) const;
