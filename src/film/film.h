@@ -80,6 +80,10 @@ public:
     // ahead on another thread never waits for them while it plays: its moves
     // only aim the decoder, and the player shows a frame once it is ready.
     virtual void SetPlaying(bool) {}
+    // While a film with times plays, the position its clock has reached: a
+    // film decoded ahead need not make ready the frames behind it, which
+    // would be shown late.
+    virtual void PlayingAt(int32_t /*due*/) {}
     // The time of the frame at `position` from the first frame's, in
     // microseconds; -1 for a film whose frames keep no times, which plays at
     // the Frames/sec period.

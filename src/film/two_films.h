@@ -46,6 +46,11 @@ public:
         first_->SetPlaying(playing);
         second_->SetPlaying(playing);
     }
+    void PlayingAt(int32_t due) override
+    {
+        first_->PlayingAt(due);
+        second_->PlayingAt(due);
+    }
     // Ready when both films' frames are.
     bool ReadyAt(int32_t position) override { return first_->ReadyAt(position) && second_->ReadyAt(position); }
     bool CachesItsFrames() const override { return first_->CachesItsFrames() || second_->CachesItsFrames(); }

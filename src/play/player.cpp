@@ -131,20 +131,16 @@ void Player::Feed(Film& film, int32_t due)
         const auto inRange = [&](int32_t p) { return p >= 0 && p < count && (p - first) * legDirection_ >= 0; };
         // The pair due or the newest decoded before it, never the frame shown
         // or one asked already; far behind, the newest the decoder has made
-        // on from there.
+        // on from there, over the frames it left late.
         int32_t at = -1;
         EyePairPtr pair;
         for (int32_t back = 0; back < kProbes && !pair && inRange(target - back * legDirection_); ++back) {
             at = target - back * legDirection_;
             pair = film.ReadyPair(at, Shown().tone);
         }
-        if (!pair) {
-            at = -1;
-            for (int32_t on = 0; on < kProbes && inRange(first + on * legDirection_) &&
-                                 film.ReadyAt(first + on * legDirection_);
-                 ++on)
-                at = first + on * legDirection_;
-            if (at >= 0)
+        for (int32_t on = std::min(kProbes - 1, (target - first) * legDirection_); on >= 0 && !pair; --on) {
+            at = first + on * legDirection_;
+            if (inRange(at) && film.ReadyAt(at))
                 pair = film.ReadyPair(at, Shown().tone);
         }
         if (!pair)
@@ -276,6 +272,7 @@ Player::Pass Player::TimedTick()
     const int32_t due = pastEnd ? (legDirection_ > 0 ? count - 1 : 0) : PositionAtTime(film, t);
     const int32_t at = film.Position();
     const int32_t ahead = (due - at) * legDirection_;
+    film.PlayingAt(due);
 
     Pass pass;
     // The newest frame ready between the one shown and the one due; the
@@ -293,14 +290,11 @@ Player::Pass Player::TimedTick()
                 chosen = p;
         }
         // Far behind, the decoder's newest frame on from the one shown: the
-        // picture moves on as fast as frames are made.
-        if (chosen < 0) {
-            int32_t on = 0;
-            while (on < std::min(ahead, kProbes) && film.ReadyAt(at + (on + 1) * legDirection_))
-                ++on;
-            if (on > 0)
+        // picture moves on as fast as frames are made, over those the
+        // decoder left late.
+        for (int32_t on = std::min(ahead, kProbes); on > 0 && chosen < 0; --on)
+            if (film.ReadyAt(at + on * legDirection_))
                 chosen = at + on * legDirection_;
-        }
         if (chosen < 0 && shownAt_ != at && film.ReadyAt(at))
             chosen = at;
     }

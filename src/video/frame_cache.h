@@ -24,6 +24,7 @@ public:
     // Frames at `count` and after go.
     void DropFrom(int64_t count);
     size_t Bytes() const { return bytes_; }
+    size_t Budget() const { return budget_; }
 
 private:
     size_t budget_;

@@ -122,6 +122,19 @@ void VideoFilm::SetShift(int32_t shift)
     Moved(at, [&] { return int32_t(MSFilm::Seek(at)); });
 }
 
+void VideoFilm::SetPlaying(bool playing)
+{
+    playing_ = playing;
+    if (!playing)
+        source_->Due(-1, -1);
+}
+
+void VideoFilm::PlayingAt(int32_t due)
+{
+    if (due >= 0 && size_t(due) < count_)
+        source_->Due(due, int64_t(cursor_.PartnerOf(size_t(due), count_)));
+}
+
 bool VideoFilm::ReadyAt(int32_t position)
 {
     if (position < 0 || size_t(position) >= count_)

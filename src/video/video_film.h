@@ -42,7 +42,8 @@ public:
     double FrameRate() const override { return source_->Facts().frameRate; }
     double Duration() const override { return PlayingTime(count_, FrameRate()); }
     SourceLayout Layout() const override { return layout_; }
-    void SetPlaying(bool playing) override { playing_ = playing; }
+    void SetPlaying(bool playing) override;
+    void PlayingAt(int32_t due) override;
     int64_t TimeAt(int32_t position) const override { return source_->TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     EyePairPtr ReadyPair(int32_t position, Tone tone) override;

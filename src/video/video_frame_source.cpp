@@ -125,9 +125,17 @@ EyePairPtr TwoViewVideoFilm::ReadyPair(int32_t position, Tone tone)
     return VideoPair(std::move(first), 0, std::move(second), 1, tone);
 }
 
+void TwoViewVideoFilm::PlayingAt(int32_t due)
+{
+    if (due >= 0 && due < FrameCount())
+        video_.Source().Due(due, int64_t(cursor_.PartnerOf(size_t(due), size_t(FrameCount()))));
+}
+
 void TwoViewVideoFilm::SetPlaying(bool playing)
 {
     video_.SetPlaying(playing);
+    if (!playing)
+        video_.Source().Due(-1, -1);
     // A frame not ready was given as the one before it; what playback kept
     // goes with it.
     if (!playing)

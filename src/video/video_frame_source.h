@@ -56,6 +56,7 @@ public:
     int32_t Skip(int32_t steps) override;
     void SetShift(int32_t shift) override;
     void SetPlaying(bool playing) override;
+    void PlayingAt(int32_t due) override;
     int64_t TimeAt(int32_t position) const override { return video_.Source().TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     EyePairPtr ReadyPair(int32_t position, Tone tone) override;

@@ -10,11 +10,14 @@ namespace plexo::video {
 namespace {
 
 // Frames decoded ahead of the cursor and of its partner, in the direction of
-// play, while no caller waits.
+// play, while no caller waits; fewer when the cache has no room for them.
 constexpr int64_t kAhead = 16;
 // A frame at most this far ahead of the decoder is reached by decoding on;
 // one farther is reached from the keyframe before it, which may be nearer.
 constexpr int64_t kForwardReach = 64;
+// However late the decoder is, at least every this many frames plus one is
+// converted, so that the picture moves on.
+constexpr int64_t kMostSkipped = 8;
 
 bool Repaired(const AVFrame& frame)
 {
@@ -43,6 +46,8 @@ VideoSource::VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, Ster
       times_(std::move(times)),
       shaper_(facts_.orientation, eyes),
       cache_(cacheBytes > 0 ? cacheBytes : FrameCacheBytes(ConvertedBytes(*file_, eyes))),
+      ahead_(std::clamp<int64_t>(int64_t(cache_.Budget() / std::max<size_t>(ConvertedBytes(*file_, eyes), 1)) - 4, 1,
+                                 kAhead)),
       count_(times_.Count()),
       countFinal_(false)
 {
@@ -124,9 +129,13 @@ void VideoSource::Aim(int64_t cursor, int64_t partner, int direction, bool overt
 {
     {
         std::lock_guard lock(mutex_);
+        const int turned = direction < 0 ? -1 : 1;
+        // Looped round or turned: the frames due were those of the leg before.
+        if (turned != direction_ || (cursor - cursor_) * turned < 0)
+            dueFirst_ = duePartner_ = -1;
         cursor_ = cursor;
         partner_ = partner;
-        direction_ = direction < 0 ? -1 : 1;
+        direction_ = turned;
         refused_ = -1;
         failed_.clear();
         if (overtakes) {
@@ -138,6 +147,37 @@ void VideoSource::Aim(int64_t cursor, int64_t partner, int direction, bool overt
     wake_.notify_all();
 }
 
+void VideoSource::Due(int64_t first, int64_t partner)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (first == dueFirst_ && partner == duePartner_)
+            return;
+        dueFirst_ = first < 0 ? -1 : first;
+        duePartner_ = first < 0 ? -1 : partner;
+        refused_ = -1;
+    }
+    wake_.notify_all();
+}
+
+int64_t VideoSource::LatenessLocked(int64_t index) const
+{
+    if (dueFirst_ < 0)
+        return 0;
+    const int64_t earliest = direction_ > 0 ? std::min(dueFirst_, duePartner_) : std::max(dueFirst_, duePartner_);
+    // The frame due now is late too: its time is over by the time it is
+    // converted, and the frame after it, made sooner, shows instead.
+    return (earliest - index) * direction_ + 1;
+}
+
+std::pair<int64_t, int64_t> VideoSource::AheadFromLocked() const
+{
+    if (dueFirst_ < 0)
+        return {cursor_, partner_};
+    const auto later = [&](int64_t a, int64_t b) { return (a - b) * direction_ > 0 ? a : b; };
+    return {later(cursor_, dueFirst_ + direction_), later(partner_, duePartner_ + direction_)};
+}
+
 int64_t VideoSource::TimestampUs(int64_t index) const
 {
     if (index < 0 || index >= times_.Count())
@@ -145,7 +185,7 @@ int64_t VideoSource::TimestampUs(int64_t index) const
     return av_rescale_q(times_.TimeOf(index) - times_.TimeOf(0), facts_.timeBase, AVRational{1, 1000000});
 }
 
-void VideoSource::SetDecodeHook(std::function<void(int64_t)> hook)
+void VideoSource::SetDecodeHook(std::function<void(int64_t, bool)> hook)
 {
     std::lock_guard lock(mutex_);
     decodeHook_ = std::move(hook);
@@ -183,9 +223,14 @@ int64_t VideoSource::Wanted() const
     for (const int64_t index : waited_)
         if (index < count_ && !cache_.Has(index) && !failed_.count(index))
             return index;
-    for (int64_t k = 0; k <= kAhead; ++k)
-        for (const int64_t from : {cursor_, partner_}) {
+    const auto [cursor, partner] = AheadFromLocked();
+    for (int64_t k = 0; k <= ahead_; ++k)
+        for (const int64_t from : {cursor, partner}) {
             const int64_t index = from + k * direction_;
+            // Chasing the clock, a frame the decoder passed and did not keep
+            // is let go: going back for it would cost a seek.
+            if (ChasingLocked() && next_ >= 0 && index < next_)
+                continue;
             if (index == refused_ || failed_.count(index))
                 return -1;
             if (index >= 0 && index < count_ && !cache_.Has(index))
@@ -196,8 +241,9 @@ int64_t VideoSource::Wanted() const
 
 std::pair<int64_t, int64_t> VideoSource::SpanLocked() const
 {
-    return {std::min(cursor_, partner_) - (direction_ < 0 ? kAhead : 0),
-            std::max(cursor_, partner_) + (direction_ > 0 ? kAhead : 0)};
+    const auto [cursor, partner] = AheadFromLocked();
+    return {std::min(cursor, partner) - (direction_ < 0 ? ahead_ : 0),
+            std::max(cursor, partner) + (direction_ > 0 ? ahead_ : 0)};
 }
 
 bool VideoSource::WorthLocked(int64_t index) const
@@ -215,9 +261,11 @@ bool VideoSource::KeepLocked(int64_t index, SharedPicture frame)
     return cache_.Keep(index, std::move(frame), low, high);
 }
 
-bool VideoSource::OnTheWay(int64_t target) const
+bool VideoSource::OnTheWay(int64_t target, bool chasing) const
 {
-    return next_ >= 0 && target >= next_ && target - next_ <= kForwardReach;
+    // Chasing the clock, a seek to the keyframe before the frame due would
+    // throw away what the decoder has made on its way there.
+    return next_ >= 0 && target >= next_ && (chasing || target - next_ <= kForwardReach);
 }
 
 void VideoSource::Run()
@@ -259,7 +307,12 @@ void VideoSource::Reach(int64_t target)
     // From the start a frame's index is counted; after a seek elsewhere it is
     // taken from the frame's time. A seek the file refuses falls back on
     // counting from the start.
-    if (!OnTheWay(target)) {
+    bool chasing = false;
+    {
+        std::lock_guard lock(mutex_);
+        chasing = ChasingLocked();
+    }
+    if (!OnTheWay(target, chasing)) {
         if (target > kForwardReach && placedByTime_ && file_->SeekBefore(times_.TimeOf(target)))
             next_ = -1;
         else if (!Restart(target))
@@ -312,15 +365,19 @@ void VideoSource::Reach(int64_t target)
         next_ = index + 1;
         if (Repaired(*frame))
             NoteDamage("the decoder repaired a damaged frame");
-        std::function<void(int64_t)> hook;
+        std::function<void(int64_t, bool)> hook;
         bool worth = true;
+        bool late = false;
         {
             std::lock_guard lock(mutex_);
             hook = decodeHook_;
-            worth = index >= target || WorthLocked(index);
+            const int64_t lateness = LatenessLocked(index);
+            late = lateness > 0 && !waited_.count(index);
+            worth = late ? lateSkipped_ >= std::min(lateness, kMostSkipped) : index >= target || WorthLocked(index);
         }
+        lateSkipped_ = worth ? 0 : lateSkipped_ + (late ? 1 : 0);
         if (hook)
-            hook(index);
+            hook(index, worth);
         // Converted here, on the worker, and only when it is to be kept.
         SharedPicture picture = worth ? shaper_.Shape(*frame, index, TimestampUs(index)) : nullptr;
         std::lock_guard lock(mutex_);
@@ -333,14 +390,15 @@ void VideoSource::Reach(int64_t target)
         decoded_.notify_all();
         if (quit_)
             return;
-        if (index >= target) {
+        // A frame left late is no refusal: the frames due are sought on.
+        if (index >= target && !(late && !worth)) {
             if (!kept && !failed_.count(index))
                 refused_ = target;
             return;
         }
         // Something more urgent than the frame sought may have come up.
         const int64_t now = Wanted();
-        if (now < 0 || (now != target && !OnTheWay(now)))
+        if (now < 0 || (now != target && !OnTheWay(now, ChasingLocked())))
             return;
         target = now;
     }

@@ -70,12 +70,20 @@ public:
     // of the cursor `overtakes` the waits of Newest; a player asking ahead
     // while it plays does not.
     void Aim(int64_t cursor, int64_t partner, int direction, bool overtakes = true);
+    // While the film plays: the frame its clock has reached and that frame's
+    // partner; -1 when it does not play. A frame behind them would be shown
+    // late, so the worker decodes it without converting it, but for one now
+    // and then, the later the rarer, so that the picture still moves while
+    // the decoder catches up. Decoding goes on to the frames due; a move
+    // back or a turn forgets them until they are told again.
+    void Due(int64_t first, int64_t partner);
     // The time of the frame at `index` from the first frame, in
     // microseconds, as the frames' times place it; -1 past the end.
     int64_t TimestampUs(int64_t index) const;
     // For tests: called on the worker with each frame's index as it is
-    // decoded, before it is converted, so a test can hold the worker there.
-    void SetDecodeHook(std::function<void(int64_t)> hook);
+    // decoded, and whether it is to be converted, before it is, so a test can
+    // hold the worker there.
+    void SetDecodeHook(std::function<void(int64_t index, bool converted)> hook);
     // Shows and logs, with the file's name, what the first damaged frame
     // said, once for the film; later damage is not told again. On the
     // caller's thread.
@@ -90,8 +98,17 @@ private:
     // becomes more urgent. Called unlocked, from the worker.
     void Reach(int64_t target);
     // True when decoding on from where the decoder stands reaches `target`
-    // sooner than a seek does.
-    bool OnTheWay(int64_t target) const;
+    // sooner than a seek does; while frames are due, any later frame is.
+    bool OnTheWay(int64_t target, bool chasing) const;
+    // Under the lock: true while frames are due in forward play.
+    bool ChasingLocked() const { return dueFirst_ >= 0 && direction_ > 0; }
+    // Under the lock: how late the frame at `index` would be shown, in
+    // frames; 0 or less when it is not late.
+    int64_t LatenessLocked(int64_t index) const;
+    // Under the lock: where the frames wanted ahead start, for the cursor and
+    // for its partner: where they stand, or the first frames not late when
+    // those lie farther on.
+    std::pair<int64_t, int64_t> AheadFromLocked() const;
     void NoteDamage(const std::string& text);
     // Gives up on `index` for now, noting why; waiters for it get no frame.
     void Fail(int64_t index, const std::string& why);
@@ -122,18 +139,24 @@ private:
     std::condition_variable wake_;
     std::condition_variable decoded_;
     FrameCache cache_;
+    // The frames decoded ahead.
+    const int64_t ahead_;
     std::multiset<int64_t> waited_;
     // The frame of the newest request still waited for, -1 without one, and
     // the number of requests made, by which an older wait knows it is
     // overtaken.
     int64_t newest_ = -1;
     uint64_t requests_ = 0;
-    std::function<void(int64_t)> decodeHook_;
+    std::function<void(int64_t, bool)> decodeHook_;
     int64_t count_;
     bool countFinal_;
     int64_t cursor_ = 0;
     int64_t partner_ = 0;
     int direction_ = 1;
+    int64_t dueFirst_ = -1;
+    int64_t duePartner_ = -1;
+    // The worker's own: late frames decoded in a row without converting.
+    int64_t lateSkipped_ = 0;
     std::string damage_;
     bool damageTold_ = false;
     // The frame ahead the cache had no room for, wanted no more until the

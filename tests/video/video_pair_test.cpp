@@ -4,6 +4,7 @@
 #include <mutex>
 #include <numeric>
 #include <thread>
+#include <vector>
 
 #include "video/video_fixtures.h"
 #include "video/video_film.h"
@@ -111,7 +112,7 @@ TEST_F(VideoPairs, TheNewestRequestWins)
     ASSERT_TRUE(source->Frame(0, true));
     // Held on the way to frame 6 only: frame 1, the one more the worker
     // decodes after the first, may still be on its way as the hook goes in.
-    source->SetDecodeHook([&](int64_t index) {
+    source->SetDecodeHook([&](int64_t index, bool) {
         std::unique_lock lock(mutex);
         if (heldAt < 0 && index >= 2) {
             heldAt = index;
@@ -137,6 +138,33 @@ TEST_F(VideoPairs, TheNewestRequestWins)
     second.join();
     ASSERT_TRUE(newer);
     EXPECT_EQ(newer->Index(), 3);
+}
+
+// Frames behind those due are decoded on the way to them but converted only
+// now and then, the later the rarer; the frames due are converted.
+TEST_F(VideoPairs, FramesBehindTheClockAreMostlyLeftUnconverted)
+{
+    ASSERT_TRUE(test::MakeVideo(dir, "clip.mp4", "-c:v libx264 -g 100 -frames:v 60"));
+    // Before the source, whose worker calls the hook until it goes.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<int64_t> converted;
+    int64_t last = -1;
+    std::unique_ptr<VideoSource> source = Source("clip.mp4", {}, 0);
+    ASSERT_TRUE(source);
+    // The worker rests once the frames up to 16 ahead of the cursor are kept.
+    ASSERT_TRUE(source->Frame(16, true));
+    source->SetDecodeHook([&](int64_t index, bool converts) {
+        std::lock_guard lock(mutex);
+        if (converts && index <= 41)
+            converted.push_back(index);
+        last = std::max(last, index);
+        changed.notify_all();
+    });
+    source->Due(40, 40);
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return last >= 41; });
+    EXPECT_EQ(converted, (std::vector<int64_t>{25, 34, 38, 40, 41}));
 }
 
 }  // namespace
