@@ -170,7 +170,7 @@ void BM_FrameToScreen(benchmark::State& state)
     ComposeFrame(&film, {.dist = 21}, {0, 0, kWidth, kHeight}, PresentationOf(PresentationId::Plain), frame);
     std::vector<uint8_t> screen(size_t(kWidth) * kHeight * 4);
     for (auto _ : state) {
-        FrameToScreenRows(frame, {screen.data(), kWidth, kHeight, size_t(kWidth) * 4});
+        FrameToScreenRows(frame.picture(), {screen.data(), kWidth, kHeight, size_t(kWidth) * 4});
         benchmark::DoNotOptimize(screen.data());
         benchmark::ClobberMemory();
     }

@@ -123,6 +123,18 @@ const Presentation& StoredPresentation(int32_t value)
     return PresentationOf(PresentationId::PageFlip);
 }
 
+Picture ComposedAsIs(const EyePair* pair, const ComposeContext& context, const Presentation& shown)
+{
+    if (!pair || shown.compose != Plain)
+        return {};
+    const Picture colour = EyeOf(*pair, Eye::Current);
+    const ViewRect& view = context.view;
+    if (!colour || colour.bytesPerPixel != 3 || int64_t(view.right) - view.left != colour.width ||
+        int64_t(view.bottom) - view.top != colour.height)
+        return {};
+    return colour;
+}
+
 const Presentation& ShownPresentation(bool stereo, PresentationId chosen)
 {
     return PresentationOf(stereo ? chosen : PresentationId::Plain);

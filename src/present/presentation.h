@@ -104,5 +104,11 @@ const Presentation& StoredPresentation(int32_t value);
 // What the view shows: the chosen presentation while stereo is on, plain
 // otherwise.
 const Presentation& ShownPresentation(bool stereo, PresentationId chosen);
+// The picture a composition of `pair` would copy whole and unmoved into its
+// frame, when the frame would be nothing else: a plain composition for a view
+// of the current frame's picture's size. A caller that only reads the frame
+// (to put it on a screen) may read this picture instead and spare the copy;
+// no picture otherwise.
+Picture ComposedAsIs(const EyePair* pair, const ComposeContext& context, const Presentation& shown);
 
 }  // namespace plexo

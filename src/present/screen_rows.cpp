@@ -77,17 +77,21 @@ RowFn FastRow()
 RowFn FastRow() { return BgrRowToXrgb; }
 #endif
 
-void Convert(const FrameBuffer& frame, const ScreenRows& screen, RowFn row)
+bool Fits(const Picture& frame, const ScreenRows& screen)
 {
-    if (!frame.bytes() || !screen.data || screen.width < 0 || screen.height < 0 ||
-        screen.stride < size_t(screen.width) * 4)
+    return frame && frame.bytesPerPixel == 3 && screen.data && screen.width >= 0 && screen.height >= 0 &&
+           screen.stride >= size_t(screen.width) * 4;
+}
+
+void Convert(const Picture& frame, const ScreenRows& screen, RowFn row)
+{
+    if (!Fits(frame, screen))
         return;
-    const int width = std::min(frame.width(), screen.width);
-    const int height = std::min(frame.height(), screen.height);
+    const int width = std::min(frame.width, screen.width);
+    const int height = std::min(frame.height, screen.height);
     for (int y = 0; y < height; ++y)
         // Screen row y is frame row (height - 1 - y) counted from the bottom.
-        row(frame.bytes() + size_t(frame.height() - 1 - y) * frame.stride(), screen.data + size_t(y) * screen.stride,
-            size_t(width));
+        row(frame.row(frame.height - 1 - y), screen.data + size_t(y) * screen.stride, size_t(width));
 }
 
 // Each pair of neighbouring 32-bit pixels averaged into one, byte by byte,
@@ -121,17 +125,16 @@ RowFn FastHalve() { return HalveRow; }
 
 // The two frame rows of each screen row averaged, turned to 32 bits with
 // `row`, and their pixels averaged in pairs with `halve`.
-void ConvertHalved(const FrameBuffer& frame, const ScreenRows& screen, RowFn row, RowFn halve)
+void ConvertHalved(const Picture& frame, const ScreenRows& screen, RowFn row, RowFn halve)
 {
-    if (!frame.bytes() || !screen.data || screen.width < 0 || screen.height < 0 ||
-        screen.stride < size_t(screen.width) * 4)
+    if (!Fits(frame, screen))
         return;
-    const int width = std::min(frame.width() / 2, screen.width);
-    const int height = std::min(frame.height() / 2, screen.height);
+    const int width = std::min(frame.width / 2, screen.width);
+    const int height = std::min(frame.height / 2, screen.height);
     std::vector<uint8_t> both(size_t(width) * 6), wide(size_t(width) * 8);
     for (int y = 0; y < height; ++y) {
-        const uint8_t* upper = frame.bytes() + size_t(frame.height() - 1 - 2 * y) * frame.stride();
-        const uint8_t* lower = upper - frame.stride();
+        const uint8_t* upper = frame.row(frame.height - 1 - 2 * y);
+        const uint8_t* lower = frame.row(frame.height - 2 - 2 * y);
         for (size_t i = 0; i < both.size(); ++i)
             both[i] = uint8_t((upper[i] + lower[i] + 1) >> 1);
         row(both.data(), wide.data(), size_t(width) * 2);
@@ -141,22 +144,22 @@ void ConvertHalved(const FrameBuffer& frame, const ScreenRows& screen, RowFn row
 
 }  // namespace
 
-void FrameToScreenRowsHalved(const FrameBuffer& frame, const ScreenRows& screen)
+void FrameToScreenRowsHalved(const Picture& frame, const ScreenRows& screen)
 {
     ConvertHalved(frame, screen, FastRow(), FastHalve());
 }
 
-void FrameToScreenRowsHalvedReference(const FrameBuffer& frame, const ScreenRows& screen)
+void FrameToScreenRowsHalvedReference(const Picture& frame, const ScreenRows& screen)
 {
     ConvertHalved(frame, screen, BgrRowToXrgb, HalveRow);
 }
 
-void FrameToScreenRows(const FrameBuffer& frame, const ScreenRows& screen)
+void FrameToScreenRows(const Picture& frame, const ScreenRows& screen)
 {
     Convert(frame, screen, FastRow());
 }
 
-void FrameToScreenRowsReference(const FrameBuffer& frame, const ScreenRows& screen)
+void FrameToScreenRowsReference(const Picture& frame, const ScreenRows& screen)
 {
     Convert(frame, screen, BgrRowToXrgb);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "present/anaglyph.h"
+#include "present/compositor.h"
 #include "present/frame_copy.h"
 #include "present/screen_rows.h"
 
@@ -60,12 +61,12 @@ TEST(FrameCopy, VectorisedPassesMatchTheirReferences)
             std::vector<uint8_t> fast(stride * 4);
             noise(fast.data(), fast.size());
             std::vector<uint8_t> reference = fast;
-            FrameToScreenRows(frame, {fast.data(), screenWidth, 4, stride});
-            FrameToScreenRowsReference(frame, {reference.data(), screenWidth, 4, stride});
+            FrameToScreenRows(frame.picture(), {fast.data(), screenWidth, 4, stride});
+            FrameToScreenRowsReference(frame.picture(), {reference.data(), screenWidth, 4, stride});
             ASSERT_EQ(fast, reference) << "width " << width << " screen " << screenWidth;
             std::vector<uint8_t> halved = fast, halvedReference = fast;
-            FrameToScreenRowsHalved(frame, {halved.data(), screenWidth, 4, stride});
-            FrameToScreenRowsHalvedReference(frame, {halvedReference.data(), screenWidth, 4, stride});
+            FrameToScreenRowsHalved(frame.picture(), {halved.data(), screenWidth, 4, stride});
+            FrameToScreenRowsHalvedReference(frame.picture(), {halvedReference.data(), screenWidth, 4, stride});
             ASSERT_EQ(halved, halvedReference) << "halved, width " << width << " screen " << screenWidth;
             // Screen pixel 0 of a halved frame: the 2×2 block at the top left.
             if (screenWidth > 0 && width >= 2) {
@@ -100,6 +101,37 @@ TEST(FrameCopy, BlocksOutsideThePictureOrFrameCopyNothing)
     CopyGreyToChannel(c, {0, 0, 2}, {0, 0, 4}, 0, view);
     CopyColourRows(g, {0, 0, 2}, {0, 0, 4}, 0, 1, view);
     EXPECT_EQ(frame, std::vector<uint8_t>(frame.size(), 0));
+}
+
+// A plain picture of the view's size reaches the screen as its composed
+// frame does, read through a negative stride, whole and halved; another size
+// or presentation is composed.
+TEST(FrameCopy, APictureShownAsItIsReachesTheScreenAsComposed)
+{
+    constexpr int kWidth = 11, kHeight = 6;
+    constexpr ptrdiff_t kPitch = kWidth * 3 + 5;
+    std::vector<uint8_t> bytes(size_t(kPitch) * kHeight);
+    std::mt19937 random(7);
+    std::generate(bytes.begin(), bytes.end(), [&] { return uint8_t(random()); });
+    EyePair pair;
+    pair.first = pair.second = Picture::TopDown(bytes.data(), kWidth, kHeight, 3, kPitch);
+    const ComposeContext context{{}, ViewRect{0, 0, kWidth, kHeight}};
+    const Presentation& plain = PresentationOf(PresentationId::Plain);
+    const Picture asIs = ComposedAsIs(&pair, context, plain);
+    ASSERT_EQ(asIs.data, pair.first.data);
+    FrameBuffer frame;
+    ASSERT_TRUE(ComposeFrame(&pair, context, plain, frame));
+    for (const bool halved : {false, true}) {
+        const ScreenRows size{nullptr, halved ? kWidth / 2 : kWidth, halved ? kHeight / 2 : kHeight,
+                              size_t(kWidth) * 4};
+        std::vector<uint8_t> ours(size.stride * size_t(size.height)), composed(ours.size());
+        const auto convert = halved ? FrameToScreenRowsHalved : FrameToScreenRows;
+        convert(asIs, {ours.data(), size.width, size.height, size.stride});
+        convert(frame.picture(), {composed.data(), size.width, size.height, size.stride});
+        EXPECT_EQ(ours, composed) << (halved ? "halved" : "whole");
+    }
+    EXPECT_FALSE(ComposedAsIs(&pair, {{}, ViewRect{0, 0, kWidth + 1, kHeight}}, plain));
+    EXPECT_FALSE(ComposedAsIs(&pair, context, PresentationOf(PresentationId::RedBlue)));
 }
 
 }  // namespace

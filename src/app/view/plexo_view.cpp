@@ -293,7 +293,7 @@ QImage CPlexoView::ShownImage()
     QImage image(frame.viewWidth(), frame.height(), QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    FrameToScreenRows(frame, {image.bits(), image.width(), image.height(), size_t(image.bytesPerLine())});
+    FrameToScreenRows(frame.picture(), {image.bits(), image.width(), image.height(), size_t(image.bytesPerLine())});
     return image;
 }
 
@@ -306,10 +306,17 @@ bool CPlexoView::ComposeInto(const ViewRect& rect, FrameBuffer& frame)
 
 bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 {
-    if (!ComposeInto(rect, composed_))
+    if (!pair_ || !showing_.presentation)
         return false;
-
-    imageFrame_ = QSize(rect.right - rect.left, composed_.height());
+    // A picture shown as it is goes to the window image without the copy
+    // that composing it would make.
+    Picture frame = ComposedAsIs(pair_.get(), {showing_.adjust, rect}, *showing_.presentation);
+    if (!frame) {
+        if (!ComposeInto(rect, composed_))
+            return false;
+        frame = composed_.picture();
+    }
+    imageFrame_ = QSize(rect.right - rect.left, frame.height);
     // Qt's smooth scaling reads every pixel it is given: a picture shown at
     // half its size or less (a 4K film in a window) is halved on the way,
     // so that it reads a quarter of them.
@@ -324,9 +331,9 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
     image_.setDevicePixelRatio(ratio);
     const ScreenRows rows{image_.bits(), size.width(), size.height(), size_t(image_.bytesPerLine())};
     if (halved)
-        FrameToScreenRowsHalved(composed_, rows);
+        FrameToScreenRowsHalved(frame, rows);
     else
-        FrameToScreenRows(composed_, rows);
+        FrameToScreenRows(frame, rows);
     return true;
 }
 

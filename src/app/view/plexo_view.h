@@ -41,7 +41,8 @@ public:
     // Keeps the pair and paints it.
     void Show(const EyePairPtr& pair, const play::Showing& showing) override;
 
-    // The last frame composed, for tests and the benchmark.
+    // The last frame composed, for the benchmark; a picture shown as it is
+    // is not composed.
     const FrameBuffer& frame() const { return composed_; }
     // The disparity of the subtitle last drawn.
     int subtitleDisparity() const { return subtitles_.disparity(); }
@@ -122,9 +123,9 @@ private:
     // or the picture alone when it is scaled.
     std::optional<ViewRect> ComposeRect(qreal ratio);
     bool ComposeInto(const ViewRect& rect, FrameBuffer& frame);
-    // Composes into composed_ and converts into image_, halved when the
-    // picture is scaled to half its size or less; false when there is
-    // nothing to show.
+    // Composes into composed_, unless the picture is shown as it is, and
+    // converts into image_, halved when the picture is scaled to half its
+    // size or less; false when there is nothing to show.
     bool ComposeImage(const ViewRect& rect, qreal ratio);
 
     CPlexoDoc& doc_;
