@@ -280,6 +280,11 @@ Decoded VideoFile::Next(FrameHandle& frame)
     }
 }
 
+void VideoFile::SkipUnreferenced(bool on)
+{
+    codec_->skip_frame = on ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+}
+
 bool VideoFile::SeekBefore(int64_t time)
 {
     first_.reset();

@@ -78,6 +78,9 @@ public:
     // refused or a frame past the size limit (DamageText says why); decoding
     // goes on after it. Failed: no memory for the frame (DamageText says so).
     Decoded Next(FrameHandle& frame);
+    // While on, the decoder drops the frames no other frame refers to (most
+    // B-frames) from the packets fed from then on, which costs it far less.
+    void SkipUnreferenced(bool on);
     std::string DamageText() const { return damage_; }
     // Decoding starts again at the keyframe at or before `time`, or at the
     // first frame when `time` is at or before it. False when the container

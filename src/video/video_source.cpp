@@ -18,6 +18,9 @@ constexpr int64_t kForwardReach = 64;
 // However late the decoder is, at least every this many frames plus one is
 // converted, so that the picture moves on.
 constexpr int64_t kMostSkipped = 8;
+// A decoder more frames than this behind the clock decodes only the frames
+// others refer to, until it catches up.
+constexpr int64_t kDropUnreferenced = 3;
 
 bool Repaired(const AVFrame& frame)
 {
@@ -293,6 +296,7 @@ void VideoSource::Fail(int64_t index, const std::string& why)
 
 bool VideoSource::Restart(int64_t target)
 {
+    dropping_ = false;
     if (!file_->SeekBefore(facts_.firstTime)) {
         next_ = -1;
         Fail(target, "the video cannot be read from its start again");
@@ -311,10 +315,13 @@ void VideoSource::Reach(int64_t target)
     {
         std::lock_guard lock(mutex_);
         chasing = ChasingLocked();
+        DropWhenBehindLocked();
     }
     if (!OnTheWay(target, chasing)) {
-        if (target > kForwardReach && placedByTime_ && file_->SeekBefore(times_.TimeOf(target)))
+        if (target > kForwardReach && placedByTime_ && file_->SeekBefore(times_.TimeOf(target))) {
             next_ = -1;
+            dropping_ = false;
+        }
         else if (!Restart(target))
             return;
     }
@@ -359,9 +366,12 @@ void VideoSource::Reach(int64_t target)
                 return;
             continue;
         }
-        if (next_ >= 0 && next_ < times_.Count() && time != AV_NOPTS_VALUE && times_.IndexAt(time) != next_)
+        // Once the decoder may have dropped frames, a frame is placed by its
+        // time.
+        const bool placed = next_ < 0 || (dropping_ && time != AV_NOPTS_VALUE);
+        if (!placed && next_ < times_.Count() && time != AV_NOPTS_VALUE && times_.IndexAt(time) != next_)
             placedByTime_ = false;
-        const int64_t index = next_ >= 0 ? next_ : times_.IndexAt(time);
+        const int64_t index = placed ? times_.IndexAt(time) : next_;
         next_ = index + 1;
         if (Repaired(*frame))
             NoteDamage("the decoder repaired a damaged frame");
@@ -401,7 +411,17 @@ void VideoSource::Reach(int64_t target)
         if (now < 0 || (now != target && !OnTheWay(now, ChasingLocked())))
             return;
         target = now;
+        DropWhenBehindLocked();
     }
+}
+
+void VideoSource::DropWhenBehindLocked()
+{
+    // Never while a caller waits: the frame it waits for may be one dropped.
+    const bool drop = ChasingLocked() && waited_.empty() && placedByTime_ && next_ >= 0 &&
+                      LatenessLocked(next_) > kDropUnreferenced;
+    file_->SkipUnreferenced(drop);
+    dropping_ = dropping_ || drop;
 }
 
 }  // namespace plexo::video

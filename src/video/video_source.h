@@ -100,6 +100,9 @@ private:
     // True when decoding on from where the decoder stands reaches `target`
     // sooner than a seek does; while frames are due, any later frame is.
     bool OnTheWay(int64_t target, bool chasing) const;
+    // Under the lock, from the worker: has the decoder drop the frames no
+    // other refers to while it lies far behind the frames due.
+    void DropWhenBehindLocked();
     // Under the lock: true while frames are due in forward play.
     bool ChasingLocked() const { return dueFirst_ >= 0 && direction_ > 0; }
     // Under the lock: how late the frame at `index` would be shown, in
@@ -130,6 +133,9 @@ private:
     // The worker's own: the index of the frame the decoder gives next, -1
     // just after a seek.
     int64_t next_ = 0;
+    // The worker's own: true once the decoder may have dropped frames since
+    // the last seek, so that frames are no longer counted.
+    bool dropping_ = false;
     // The worker's own: false once a frame counted from the start was not
     // where its time put it (a variable rate the times did not tell); then
     // frames are reached by counting only.
