@@ -18,8 +18,8 @@ constexpr int64_t kForwardReach = 64;
 // However late the decoder is, at least every this many frames plus one is
 // converted, so that the picture moves on.
 constexpr int64_t kMostSkipped = 8;
-// A decoder more frames than this behind the clock decodes only the frames
-// others refer to, until it catches up.
+// A decoder whose next frame would be shown more frames late than this
+// decodes only the frames others refer to, until it catches up.
 constexpr int64_t kDropUnreferenced = 3;
 
 bool Repaired(const AVFrame& frame)
