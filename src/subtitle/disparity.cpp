@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
+
+#include "film/grey_pixels.h"
 
 namespace plexo::subtitle {
 
@@ -38,17 +41,16 @@ struct Reduced {
     int at(int x, int y) const { return grey[size_t(y - y0) * size_t(width) + size_t(x - x0)]; }
 };
 
-// Pixels [x0, x1) of row y (top row 0) of `p` as grey levels into `out`.
-void GreyRow(const Picture& p, int y, int x0, int x1, int* out)
+// Pixels [x0, x1) of row y (top row 0) of `p` as grey levels into `out`:
+// a colour pixel's grey is the one a grey film gives it, so that a colour
+// pair measured as it is shown and a grey one looked over ahead agree.
+void GreyRow(const Picture& p, int y, int x0, int x1, uint8_t* out)
 {
     const uint8_t* px = p.row(p.height - 1 - y) + ptrdiff_t(x0) * p.bytesPerPixel;
-    if (p.bytesPerPixel == 1) {
-        for (int x = x0; x < x1; ++x)
-            *out++ = *px++;
-        return;
-    }
-    for (int x = x0; x < x1; ++x, px += 3)
-        *out++ = (px[0] * 29 + px[1] * 150 + px[2] * 77) >> 8;
+    if (p.bytesPerPixel == 1)
+        std::memcpy(out, px, size_t(x1 - x0));
+    else
+        ColourToGrey(px, out, size_t(x1 - x0));
 }
 
 // Reduced pixels [x0, x1) × [y0, y1), each the mean of its factor × factor
@@ -58,19 +60,27 @@ Reduced Reduce(const Picture& p, int factor, int x0, int x1, int y0, int y1)
     Reduced r{factor, x0, y0, x1 - x0, y1 - y0, {}};
     r.grey.resize(size_t(r.width) * size_t(r.height));
     const int area = factor * factor;
-    std::vector<int> line(size_t(r.width) * size_t(factor)), sums(size_t(r.width));
+    const size_t pixels = size_t(r.width) * size_t(factor);
+    // Each column summed down the factor's rows first, a loop the compiler
+    // vectorises, then the columns of each reduced pixel; a column's sum
+    // stays below 2^16 for any factor a picture side allows.
+    std::vector<uint8_t> line(pixels);
+    std::vector<uint16_t> columns(pixels);
     for (int y = y0; y < y1; ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
+        std::fill(columns.begin(), columns.end(), uint16_t(0));
         for (int dy = 0; dy < factor; ++dy) {
             GreyRow(p, y * factor + dy, x0 * factor, x1 * factor, line.data());
-            const int* from = line.data();
-            for (int i = 0; i < r.width; ++i)
-                for (int dx = 0; dx < factor; ++dx)
-                    sums[size_t(i)] += *from++;
+            for (size_t k = 0; k < pixels; ++k)
+                columns[k] = uint16_t(columns[k] + line[k]);
         }
         uint8_t* out = r.grey.data() + size_t(y - y0) * size_t(r.width);
-        for (int i = 0; i < r.width; ++i)
-            out[i] = uint8_t(sums[size_t(i)] / area);
+        const uint16_t* from = columns.data();
+        for (int i = 0; i < r.width; ++i) {
+            int sum = 0;
+            for (int dx = 0; dx < factor; ++dx)
+                sum += *from++;
+            out[i] = uint8_t(sum / area);
+        }
     }
     return r;
 }
@@ -88,7 +98,7 @@ std::pair<int, int> BestFullMatch(const Picture& first, const Picture& second, i
         return {0, INT_MAX};
     // The second eye's columns every candidate reaches, and the first's block.
     const int sx0 = bx - dTo, span = dTo - dFrom + size;
-    std::vector<int> a(size_t(size) * size_t(size)), b(size_t(size) * size_t(span));
+    std::vector<uint8_t> a(size_t(size) * size_t(size)), b(size_t(size) * size_t(span));
     for (int y = 0; y < size; ++y) {
         GreyRow(first, by + y, bx, bx + size, a.data() + size_t(y) * size_t(size));
         GreyRow(second, by + y, sx0, sx0 + span, b.data() + size_t(y) * size_t(span));
@@ -97,10 +107,10 @@ std::pair<int, int> BestFullMatch(const Picture& first, const Picture& second, i
     for (int d = dFrom; d <= dTo; ++d) {
         int sad = 0;
         for (int y = 0; y < size; ++y) {
-            const int* pa = a.data() + size_t(y) * size_t(size);
-            const int* pb = b.data() + size_t(y) * size_t(span) + size_t(dTo - d);
+            const uint8_t* pa = a.data() + size_t(y) * size_t(size);
+            const uint8_t* pb = b.data() + size_t(y) * size_t(span) + size_t(dTo - d);
             for (int x = 0; x < size; ++x)
-                sad += std::abs(pa[x] - pb[x]);
+                sad += std::abs(int(pa[x]) - int(pb[x]));
         }
         if (sad <= best) {
             best = sad;
