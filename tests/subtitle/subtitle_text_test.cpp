@@ -10,6 +10,7 @@
 #include "support/temp_dir.h"
 #include "subtitle/ass_subtitles.h"
 #include "subtitle/disparity.h"
+#include "subtitle/subtitle_bitmap.h"
 #include "subtitle/subtitle_depth.h"
 #include "subtitle/subtitle_file.h"
 #include "subtitle/text_cues.h"
@@ -143,6 +144,38 @@ TEST(SubtitleDepth, FindsFineTextureAtDisparitiesOfAnyPixel)
                                                                   : noise[size_t(y) * kW + size_t(x)];
         }
         EXPECT_EQ(NearestDisparity(eyes[0].view(), eyes[1].view(), {300, 20, 600, 80}, 40), d);
+    }
+}
+
+// Every coverage over colour eye bytes, in rows of every width around the
+// vector step: each byte laid over by the rule for premultiplied colours,
+// nothing outside the box touched.
+TEST(SubtitleDrawing, LaysEveryCoverageOverTheEyeByTheRule)
+{
+    constexpr int kRows = 13, kShift = 3;
+    std::mt19937 random(5);
+    for (int width = 1; width <= 21; ++width) {
+        SubtitleBitmap bitmap = ClearBitmap(2, 1, width, kRows);
+        for (int n = 0; n < width * kRows; ++n) {
+            uint8_t* px = bitmap.bgra.data() + size_t(n) * 4;
+            px[3] = uint8_t(n * 37 + width);
+            for (int c = 0; c < 3; ++c)
+                px[c] = uint8_t(random() % (px[3] + 1u));
+        }
+        const int eyeW = width + 8, eyeH = kRows + 3;
+        PictureBuffer eye = PictureBuffer::allocate(eyeW, eyeH, 3);
+        for (size_t i = 0; i < eye.byteCount(); ++i)
+            eye.bytes[i] = uint8_t(random());
+        std::vector<uint8_t> expected(eye.bytes.get(), eye.bytes.get() + eye.byteCount());
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* from = bitmap.pixel(x, y);
+                uint8_t* to = expected.data() + (size_t(eyeH - 1 - (y + 1)) * eyeW + size_t(x + 2 + kShift)) * 3;
+                for (int c = 0; c < 3; ++c)
+                    to[c] = uint8_t(std::min(255, from[c] + (to[c] * (255 - from[3]) + 127) / 255));
+            }
+        DrawBitmap(bitmap, kShift, eye.view());
+        EXPECT_EQ(std::vector(eye.bytes.get(), eye.bytes.get() + eye.byteCount()), expected) << width;
     }
 }
 
