@@ -1,7 +1,8 @@
 #include "subtitle/subtitle_stage.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "image/copy_past_caches.h"
 
 namespace plexo::subtitle {
 
@@ -31,7 +32,10 @@ void DrawArea(SubtitleBitmap bitmap, int left, int top, const Picture& eye)
 
 // `from` into `to`, allocated unless it has the size already; the packed
 // view of the copy, or none when `from` is none or memory cannot be had.
-Picture CopyInto(const Picture& from, PictureBuffer& to)
+// The copy is composed a frame later at the soonest: it bypasses the caches
+// but for the rows `bitmap` is drawn over next, its top `top` rows down the
+// authored frame.
+Picture CopyInto(const Picture& from, PictureBuffer& to, const SubtitleBitmap& bitmap, int top)
 {
     if (!from)
         return {};
@@ -39,8 +43,11 @@ Picture CopyInto(const Picture& from, PictureBuffer& to)
         to = PictureBuffer::allocate(from.width, from.height, from.bytesPerPixel);
     if (!to)
         return {};
-    for (int r = 0; r < from.height; ++r)
-        std::memcpy(to.row(r), from.row(r), from.rowBytes());
+    // The picture's rows run bottom first.
+    const int64_t first = int64_t(from.height) - (int64_t(bitmap.y) - top + bitmap.height);
+    const int64_t end = int64_t(from.height) - (int64_t(bitmap.y) - top);
+    CopyPastCaches(from, to.bytes.get(), int(std::clamp<int64_t>(first, 0, from.height)),
+                   int(std::clamp<int64_t>(end, 0, from.height)));
     return to.view();
 }
 
@@ -52,13 +59,14 @@ Box WidenedBox(const SubtitleBitmap& bitmap)
 
 }  // namespace
 
-EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair)
+EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair, const SubtitleBitmap& bitmap, int firstTop,
+                                          int secondTop)
 {
     // Alone in holding them, no pair handed out shows these buffers.
     std::shared_ptr<OwnedEyes> eyes = spare_ && spare_.use_count() == 1 ? spare_ : std::make_shared<OwnedEyes>();
     auto drawn = std::make_shared<EyePair>();
-    drawn->first = CopyInto(pair.first, eyes->first);
-    drawn->second = CopyInto(pair.second, eyes->second);
+    drawn->first = CopyInto(pair.first, eyes->first, bitmap, firstTop);
+    drawn->second = CopyInto(pair.second, eyes->second, bitmap, secondTop);
     if (!drawn->first || (pair.second && !drawn->second)) {
         spare_.reset();
         return nullptr;
@@ -122,16 +130,17 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
     const SubtitleBitmap& bitmap = source_->Render(pair->timestampUs, canvas);
     if (bitmap.empty())
         return pair;
-    EyePairPtr drawn = CopyForDrawing(*pair);
+    // The areas of the authored frame that held the first (left) eye and the
+    // second.
+    const bool across = options.layout.kind == LayoutKind::SideBySide;
+    const int firstArea = options.layout.rightFirst ? 1 : 0;
+    const auto origin = [&](int area) { return across ? std::pair{area * width, 0} : std::pair{0, area * height}; };
+    const auto [fx, fy] = authored ? origin(firstArea) : std::pair{0, 0};
+    const auto [sx, sy] = authored ? origin(1 - firstArea) : std::pair{0, 0};
+    EyePairPtr drawn = CopyForDrawing(*pair, bitmap, fy, sy);
     if (!drawn)
         return nullptr;
     if (authored) {
-        // The area of the frame that held the first (left) eye.
-        const bool across = options.layout.kind == LayoutKind::SideBySide;
-        const int firstArea = options.layout.rightFirst ? 1 : 0;
-        const auto origin = [&](int area) { return across ? std::pair{area * width, 0} : std::pair{0, area * height}; };
-        const auto [fx, fy] = origin(firstArea);
-        const auto [sx, sy] = origin(1 - firstArea);
         DrawArea(bitmap, fx, fy, drawn->first);
         DrawArea(bitmap, sx, sy, drawn->second);
         return drawn;

@@ -69,10 +69,11 @@ public:
     int lastDisparity() const { return lastDisparity_; }
 
 private:
-    // Owned copies of the pair's eyes to draw into: the buffers of the last
-    // pair handed out when no one holds that pair any more (no page of a
-    // new buffer to fault in at every frame), else new ones.
-    EyePairPtr CopyForDrawing(const EyePair& pair);
+    // Owned copies of the pair's eyes to draw `bitmap` into, its top
+    // `firstTop` and `secondTop` rows down the authored frame: the buffers of
+    // the last pair handed out when no one holds that pair any more (no page
+    // of a new buffer to fault in at every frame), else new ones.
+    EyePairPtr CopyForDrawing(const EyePair& pair, const SubtitleBitmap& bitmap, int firstTop, int secondTop);
     // Asks early about the event after `timeUs`, laid out over `canvas`.
     void AskNext(int64_t timeUs, const Canvas& canvas);
     int Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
