@@ -194,6 +194,24 @@ void BM_Measure(benchmark::State& state)
 }
 BENCHMARK(BM_Measure)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// The drawing alone: the text's two copies, 44 pixels apart, into owned
+// eyes (drawn over again and again: the cost is the same).
+void BM_Draw(benchmark::State& state)
+{
+    const Clip& clip = TheClip();
+    const SubtitleBitmap text = Source()->Render(kFrameUs * kFrames / 2, CanvasOf(kW, kH));
+    const EyePairPtr eyes = CopiedPair(clip.pairs[0]->first, clip.pairs[0]->second, 0, 0, 0);
+    for (auto _ : state)
+        for (int n = 0; n < kFrames; ++n) {
+            DrawBitmap(text, 22, eyes->first);
+            DrawBitmap(text, -22, eyes->second);
+        }
+    state.counters["ms_per_frame"] = benchmark::Counter(double(state.iterations()) * kFrames / 1000,
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["box_pixels"] = double(text.width) * text.height;
+}
+BENCHMARK(BM_Draw)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 // libass's images blended straight into a copy of the eye, `shift` columns
 // to the right, as players blend them.
 std::vector<uint8_t> LibassOwn(const Picture& eye, int shift)
