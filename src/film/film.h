@@ -84,6 +84,11 @@ public:
     // film decoded ahead need not make ready the frames behind it, which
     // would be shown late.
     virtual void PlayingAt(int32_t /*due*/) {}
+    // Whether a film decoded ahead makes ready the frames after the ones
+    // asked for, as it does unless told otherwise. A reader that asks for
+    // frames far apart turns it off: then only the frames asked for are
+    // converted, those between them only decoded.
+    virtual void SetReadAhead(bool) {}
     // The time of the frame at `position` from the first frame's, in
     // microseconds; -1 for a film whose frames keep no times, which plays at
     // the Frames/sec period.

@@ -51,6 +51,11 @@ public:
         first_->PlayingAt(due);
         second_->PlayingAt(due);
     }
+    void SetReadAhead(bool on) override
+    {
+        first_->SetReadAhead(on);
+        second_->SetReadAhead(on);
+    }
     // Ready when both films' frames are.
     bool ReadyAt(int32_t position) override { return first_->ReadyAt(position) && second_->ReadyAt(position); }
     bool CachesItsFrames() const override { return first_->CachesItsFrames() || second_->CachesItsFrames(); }

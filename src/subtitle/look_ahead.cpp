@@ -7,6 +7,9 @@ namespace plexo::subtitle {
 
 LookAhead FilmLookAhead(std::shared_ptr<Film> film, int range, std::function<bool()> stopping)
 {
+    // The frames measured lie apart: those between are only decoded on the
+    // way, and none after the event.
+    film->SetReadAhead(false);
     return [film = std::move(film), range, stopping = std::move(stopping)](const EventSpan& event, const Box& box) -> std::optional<int> {
         const double rate = film->FrameRate();
         if (rate <= 0)

@@ -44,6 +44,7 @@ public:
     SourceLayout Layout() const override { return layout_; }
     void SetPlaying(bool playing) override;
     void PlayingAt(int32_t due) override;
+    void SetReadAhead(bool on) override { source_->SetReadAhead(on); }
     int64_t TimeAt(int32_t position) const override { return source_->TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     EyePairPtr ReadyPair(int32_t position, Tone tone) override;

@@ -57,6 +57,7 @@ public:
     void SetShift(int32_t shift) override;
     void SetPlaying(bool playing) override;
     void PlayingAt(int32_t due) override;
+    void SetReadAhead(bool on) override { video_.Source().SetReadAhead(on); }
     int64_t TimeAt(int32_t position) const override { return video_.Source().TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     EyePairPtr ReadyPair(int32_t position, Tone tone) override;

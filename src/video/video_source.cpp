@@ -163,6 +163,15 @@ void VideoSource::Due(int64_t first, int64_t partner)
     wake_.notify_all();
 }
 
+void VideoSource::SetReadAhead(bool on)
+{
+    {
+        std::lock_guard lock(mutex_);
+        readAhead_ = on;
+    }
+    wake_.notify_all();
+}
+
 int64_t VideoSource::LatenessLocked(int64_t index) const
 {
     if (dueFirst_ < 0)
@@ -227,7 +236,7 @@ int64_t VideoSource::Wanted() const
         if (index < count_ && !cache_.Has(index) && !failed_.count(index))
             return index;
     const auto [cursor, partner] = AheadFromLocked();
-    for (int64_t k = 0; k <= ahead_; ++k)
+    for (int64_t k = 0; k <= AheadLocked(); ++k)
         for (const int64_t from : {cursor, partner}) {
             const int64_t index = from + k * direction_;
             // Chasing the clock, a frame the decoder passed and did not keep
@@ -245,8 +254,8 @@ int64_t VideoSource::Wanted() const
 std::pair<int64_t, int64_t> VideoSource::SpanLocked() const
 {
     const auto [cursor, partner] = AheadFromLocked();
-    return {std::min(cursor, partner) - (direction_ < 0 ? ahead_ : 0),
-            std::max(cursor, partner) + (direction_ > 0 ? ahead_ : 0)};
+    return {std::min(cursor, partner) - (direction_ < 0 ? AheadLocked() : 0),
+            std::max(cursor, partner) + (direction_ > 0 ? AheadLocked() : 0)};
 }
 
 bool VideoSource::WorthLocked(int64_t index) const

@@ -77,6 +77,9 @@ public:
     // the decoder catches up. Decoding goes on to the frames due; a move
     // back or a turn forgets them until they are told again.
     void Due(int64_t first, int64_t partner);
+    // Off: no frame is decoded ahead, and only the frames asked for or aimed
+    // at are converted; on by default.
+    void SetReadAhead(bool on);
     // The time of the frame at `index` from the first frame, in
     // microseconds, as the frames' times place it; -1 past the end.
     int64_t TimestampUs(int64_t index) const;
@@ -103,6 +106,8 @@ private:
     // Under the lock, from the worker: has the decoder drop the frames no
     // other refers to while it lies far behind the frames due.
     void DropWhenBehindLocked();
+    // Under the lock: the frames decoded ahead now.
+    int64_t AheadLocked() const { return readAhead_ ? ahead_ : 0; }
     // Under the lock: true while frames are due in forward play.
     bool ChasingLocked() const { return dueFirst_ >= 0 && direction_ > 0; }
     // Under the lock: how late the frame at `index` would be shown, in
@@ -145,8 +150,9 @@ private:
     std::condition_variable wake_;
     std::condition_variable decoded_;
     FrameCache cache_;
-    // The frames decoded ahead.
+    // The frames decoded ahead while reading ahead.
     const int64_t ahead_;
+    bool readAhead_ = true;
     std::multiset<int64_t> waited_;
     // The frame of the newest request still waited for, -1 without one, and
     // the number of requests made, by which an older wait knows it is

@@ -184,5 +184,31 @@ TEST_F(VideoPairs, FramesBehindTheClockAreMostlyLeftUnconverted)
     }
 }
 
+// A reader of frames far apart, as the subtitles' look-ahead, has only the
+// frames it asks for converted: those between are decoded on the way.
+TEST_F(VideoPairs, WithoutReadingAheadOnlyTheFramesAskedForAreConverted)
+{
+    ASSERT_TRUE(test::MakeVideo(dir, "apart.mp4", "-c:v libx264 -g 100 -frames:v 40 -bf 0"));
+    std::mutex mutex;
+    std::vector<int64_t> decoded, converted;
+    std::unique_ptr<VideoSource> source = Source("apart.mp4", {}, 0);
+    // At rest once the frames ahead of the cursor are kept.
+    ASSERT_TRUE(source && source->Frame(16, true));
+    source->SetReadAhead(false);
+    source->SetDecodeHook([&](int64_t index, bool converts) {
+        std::lock_guard lock(mutex);
+        decoded.push_back(index);
+        if (converts)
+            converted.push_back(index);
+    });
+    for (const int64_t index : {20, 23}) {
+        source->Aim(index, index, 1);
+        ASSERT_TRUE(source->Frame(index, true));
+    }
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(decoded, (std::vector<int64_t>{17, 18, 19, 20, 21, 22, 23}));
+    EXPECT_EQ(converted, (std::vector<int64_t>{20, 23}));
+}
+
 }  // namespace
 }  // namespace plexo::video
