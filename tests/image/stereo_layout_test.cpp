@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "image/copy_past_caches.h"
 #include "image/layout_name_words.h"
 #include "image/stereo_layout.h"
 #include "image/unsqueeze.h"
@@ -60,6 +61,24 @@ TEST(Unsqueezed, DoublesTheSqueezedSide)
             expected[i] = uint8_t((3 * row[3 * x + c] + row[3 * other + c] + 2) >> 2);
         }
         EXPECT_EQ(bytes(Unsqueezed({row.data(), width, 1, 3}, LayoutKind::SideBySide)), expected) << width;
+    }
+}
+
+// The copy past the caches from a top-down source with padded rows, its
+// middle rows through the caches: rows of every width around the vector step
+// start at every alignment.
+TEST(CopyPastCaches, CopiesEveryRowWhateverItsAlignment)
+{
+    for (int width = 1; width <= 40; ++width) {
+        std::vector<uint8_t> source(size_t(width * 3 + 5) * 4), to(source.size(), 0xAB), expected;
+        for (size_t i = 0; i < source.size(); ++i)
+            source[i] = uint8_t(i * 31 + 7);
+        const Picture from = Picture::TopDown(source.data(), width, 4, 3, width * 3 + 5);
+        for (int r = 0; r < 4; ++r)
+            expected.insert(expected.end(), from.row(r), from.row(r) + from.rowBytes());
+        expected.resize(to.size(), 0xAB);
+        CopyPastCaches(from, to.data(), 1, 3);
+        EXPECT_EQ(to, expected) << width;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <random>
 
 #include "support/temp_dir.h"
@@ -152,29 +153,23 @@ TEST(SubtitleDepth, FindsFineTextureAtDisparitiesOfAnyPixel)
 // nothing outside the box touched.
 TEST(SubtitleDrawing, LaysEveryCoverageOverTheEyeByTheRule)
 {
-    constexpr int kRows = 13, kShift = 3;
-    std::mt19937 random(5);
     for (int width = 1; width <= 21; ++width) {
-        SubtitleBitmap bitmap = ClearBitmap(2, 1, width, kRows);
-        for (int n = 0; n < width * kRows; ++n) {
-            uint8_t* px = bitmap.bgra.data() + size_t(n) * 4;
-            px[3] = uint8_t(n * 37 + width);
-            for (int c = 0; c < 3; ++c)
-                px[c] = uint8_t(random() % (px[3] + 1u));
+        SubtitleBitmap bitmap = ClearBitmap(2, 1, width, 13);
+        for (size_t n = 0; n < bitmap.bgra.size(); ++n) {
+            const uint8_t a = uint8_t(n / 4 * 37 + size_t(width));  // premultiplied: no byte above it
+            bitmap.bgra[n] = n % 4 == 3 ? a : uint8_t(n * 89 % (a + 1u));
         }
-        const int eyeW = width + 8, eyeH = kRows + 3;
-        PictureBuffer eye = PictureBuffer::allocate(eyeW, eyeH, 3);
+        PictureBuffer eye = PictureBuffer::allocate(width + 8, 16, 3);
         for (size_t i = 0; i < eye.byteCount(); ++i)
-            eye.bytes[i] = uint8_t(random());
+            eye.bytes[i] = uint8_t(i * 53 + 11);
         std::vector<uint8_t> expected(eye.bytes.get(), eye.bytes.get() + eye.byteCount());
-        for (int y = 0; y < kRows; ++y)
-            for (int x = 0; x < width; ++x) {
-                const uint8_t* from = bitmap.pixel(x, y);
-                uint8_t* to = expected.data() + (size_t(eyeH - 1 - (y + 1)) * eyeW + size_t(x + 2 + kShift)) * 3;
-                for (int c = 0; c < 3; ++c)
-                    to[c] = uint8_t(std::min(255, from[c] + (to[c] * (255 - from[3]) + 127) / 255));
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < width * 3; ++x) {
+                const uint8_t* from = bitmap.pixel(x / 3, y);
+                uint8_t& to = expected[size_t(14 - y) * size_t(width + 8) * 3 + size_t(x + 15)];
+                to = uint8_t(std::min(255, from[x % 3] + (to * (255 - from[3]) + 127) / 255));
             }
-        DrawBitmap(bitmap, kShift, eye.view());
+        DrawBitmap(bitmap, 3, eye.view());
         EXPECT_EQ(std::vector(eye.bytes.get(), eye.bytes.get() + eye.byteCount()), expected) << width;
     }
 }
