@@ -15,6 +15,6 @@ namespace plexo {
 // `from` counts them, go through the caches: the caller works on them next.
 // Ordered before anything the caller stores afterwards, so that the copy can
 // be handed to another thread.
-void CopyPastCaches(const Picture& from, uint8_t* to, int cachedFirst = 0, int cachedEnd = 0);
+void CopyPastCaches(const Picture& from, uint8_t* to, int cachedFirst, int cachedEnd);
 
 }  // namespace plexo
