@@ -45,8 +45,8 @@ int main(int argc, char** argv)
         parameters.push_back(arguments[i].toLocal8Bit().toStdString());
 
     plexo::CPlexoApp plexo(parameters);
-    for (const std::string& flag : plexo.cmdInfo.unknownFlags)
-        std::fprintf(stderr, "plexo: unknown flag '%s' ignored (see plexo --help)\n", flag.c_str());
+    for (const std::string& notice : plexo.cmdInfo.notices)
+        std::fprintf(stderr, "plexo: %s\n", notice.c_str());
     plexo.InitInstance();
     plexo::CloseOnTerminationSignal(plexo.mainFrame());
     // Page flipping shows on a window of its own over the view.

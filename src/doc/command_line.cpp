@@ -35,8 +35,15 @@ bool LooksLikeFlag(const std::string& parameter)
 void CPlexoCmdInfo::ParseParameter(const std::string& parameter)
 {
     if (LooksLikeFlag(parameter)) {
-        if (!ParseFlag(parameter.substr(1)))
-            unknownFlags.push_back(parameter);
+        if (ParseFlag(parameter.substr(1)))
+            return;
+        // "/film.mkv" that names nothing is a film that is not there, not a
+        // flag: a flag has no extension.
+        const size_t dot = parameter.rfind('.');
+        if (parameter[0] == '/' && dot != std::string::npos && dot > 1 && parameter.find('=') == std::string::npos)
+            notices.push_back("no file named '" + parameter + "'");
+        else
+            notices.push_back("unknown flag '" + parameter + "' ignored (see plexo --help)");
         return;
     }
     // Later plain parameters belonged to the framework's shell commands
@@ -67,6 +74,8 @@ bool CPlexoCmdInfo::ParseFlag(const std::string& flag)
             options.shift = (shift > 100 || shift < -100) ? 4 : int(shift);
         else if (options.shift > 100 || options.shift < -100)
             options.shift = 4;
+        if (end != digits && options.shift != shift)
+            notices.push_back(flag.substr(0, size_t(end - flag.c_str())) + " is outside -100..100; the partner offset is 4");
     } else if (StartsWith(flag, "second=")) {
         options.secondFilm = flag.substr(7);
     } else if (StartsWith(flag, "side=")) {

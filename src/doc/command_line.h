@@ -23,9 +23,10 @@ public:
     // The film to open; empty when none was named.
     std::string fileName;
     CommandLineOptions options;
-    // Flags no rule knows, as the user typed them ("--fullscreen"); they
-    // change nothing.
-    std::vector<std::string> unknownFlags;
+    // What the user is told of parameters not taken as typed: flags no rule
+    // knows ("--fullscreen"), which change nothing, a film named that is not
+    // there, an offset out of range.
+    std::vector<std::string> notices;
 };
 
 // What `plexo --help` and `plexo --version` print; empty for any other

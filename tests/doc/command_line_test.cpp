@@ -54,10 +54,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{{"", "/", "-"}, "", 4, 0, "", ""}));
 
 // The --help and --version texts are the install test's.
-TEST(CommandLineExtras, UnknownFlagsAreKeptAndTheKnownOnesStillRead)
+TEST(CommandLineExtras, WhatIsNotTakenAsTypedIsToldAndTheKnownFlagsStillRead)
 {
-    const CPlexoCmdInfo info = ParseCommandLine({"film.flm", "--fullscreen", "/Play", "/A=3"});
-    EXPECT_EQ(info.unknownFlags, (std::vector<std::string>{"--fullscreen", "/Play"}));
+    const CPlexoCmdInfo info =
+        ParseCommandLine({"film.flm", "--fullscreen", "/Play", "/A=3", "/A=500x", "/A=3", "/nothing-here.mkv"});
+    EXPECT_EQ(info.notices, (std::vector<std::string>{"unknown flag '--fullscreen' ignored (see plexo --help)",
+                                                      "unknown flag '/Play' ignored (see plexo --help)",
+                                                      "A=500 is outside -100..100; the partner offset is 4",
+                                                      "no file named '/nothing-here.mkv'"}));
     EXPECT_EQ(info.options.shift, 3);
 }
 
