@@ -120,12 +120,23 @@ std::optional<AlignModel> ParseAlignModel(std::string_view text)
     return model;
 }
 
+namespace {
+
+// To the tenth shown, without the "-0.0" of a value a hair below zero.
+double Tenths(double value)
+{
+    const double rounded = std::round(value * 10) / 10;
+    return rounded == 0 ? 0.0 : rounded;
+}
+
+}  // namespace
+
 std::string AlignedLine(const AlignModel& model)
 {
     const double residual = model.residual;
     char line[160];
-    std::snprintf(line, sizeof line, "aligned: vertical %.1f px, roll %.1f\u00b0, scale %.1f %%", model.vertical,
-                  model.roll, (model.scale - 1) * 100);
+    std::snprintf(line, sizeof line, "aligned: vertical %.1f px, roll %.1f\u00b0, scale %.1f %%",
+                  Tenths(model.vertical), Tenths(model.roll), Tenths((model.scale - 1) * 100));
     std::string text = line;
     if (residual >= 0) {
         std::snprintf(line, sizeof line, ", residual %.1f px", residual);

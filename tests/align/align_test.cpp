@@ -154,5 +154,10 @@ TEST(RecordField, ReadsBackWhatItWritesAndNothingElse)
         EXPECT_FALSE(ParseAlignModel(bad)) << bad;
 }
 
+TEST(RecordField, TheLineShowsNoNegativeZero)
+{
+    EXPECT_EQ(AlignedLine({-0.04, -0.04, 0.9999996}), "aligned: vertical 0.0 px, roll 0.0\u00b0, scale 0.0 %");
+}
+
 }  // namespace
 }  // namespace plexo::align
