@@ -33,6 +33,12 @@ std::vector<SubtitleTrack> SubtitleTracks(const std::string& filmPath)
     return tracks;
 }
 
+int32_t UnaskedTrack(const std::vector<SubtitleTrack>& tracks)
+{
+    const auto file = std::find_if(tracks.begin(), tracks.end(), [](const SubtitleTrack& t) { return t.stream < 0; });
+    return file == tracks.end() ? 0 : int32_t(file - tracks.begin()) + 1;
+}
+
 SubtitleSourcePtr OpenTrack(const std::string& filmPath, const SubtitleTrack& track, std::string& why)
 {
     if (track.stream >= 0)

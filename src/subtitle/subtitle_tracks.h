@@ -2,6 +2,7 @@
 // The subtitle tracks a film offers, as View > Subtitles lists them and
 // --subtitles names them: the video's own streams, then the files beside it.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ std::string TrackLabel(const SubtitleTrack& track);
 // The video's subtitle streams (none for any other film), then the files
 // beside the film in name order.
 std::vector<SubtitleTrack> SubtitleTracks(const std::string& filmPath);
+
+// The number (from 1) of the track the viewer shows while none is chosen:
+// the first file beside the film, for a video's own stream is read over the
+// whole file, which would keep the user waiting; 0 when there is none.
+int32_t UnaskedTrack(const std::vector<SubtitleTrack>& tracks);
 
 // The track `--subtitles` names: "default" (the video's default stream,
 // else its first, else the first file), a track's number from 1 in the

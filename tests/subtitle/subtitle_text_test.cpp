@@ -14,6 +14,7 @@
 #include "subtitle/subtitle_bitmap.h"
 #include "subtitle/subtitle_depth.h"
 #include "subtitle/subtitle_file.h"
+#include "subtitle/subtitle_tracks.h"
 #include "subtitle/text_cues.h"
 
 namespace plexo::subtitle {
@@ -69,6 +70,12 @@ TEST(SubtitleFiles, FindsNameAndLanguageFilesAndRefusesOthers)
         names.push_back(path.substr(path.rfind('/') + 1));
     EXPECT_EQ(names, (std::vector<std::string>{"film.ASS", "film.en.srt", "film.srt"}));
     EXPECT_EQ(FileLanguage(dir.file("film.mkv"), dir.file("film.en.srt")), "en");
+    EXPECT_EQ(UnaskedTrack(SubtitleTracks(dir.file("film.mkv"))), 1) << "the first file shows unasked";
+    SubtitleTrack stream, file;
+    stream.stream = 2;
+    file.file = "a.srt";
+    EXPECT_EQ(UnaskedTrack({stream, file}), 2);
+    EXPECT_EQ(UnaskedTrack({stream}), 0) << "a video's own stream waits to be chosen";
 
     // A FIFO would block an ordinary open for ever; a huge file is not read.
     ASSERT_EQ(::mkfifo(dir.file("fifo.srt").c_str(), 0600), 0);

@@ -36,13 +36,9 @@ subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
         if (track) {
             source = subtitle::OpenSubtitles(path, std::to_string(*track), why);
         } else {
-            // Unasked, only a file beside the film is shown: a video's own
-            // stream is read over the whole file, which waits for the user.
             const std::vector<subtitle::SubtitleTrack> tracks = subtitle::SubtitleTracks(path);
-            const auto file = std::find_if(tracks.begin(), tracks.end(),
-                                           [](const subtitle::SubtitleTrack& t) { return t.stream < 0; });
-            if (file != tracks.end())
-                source = subtitle::OpenTrack(path, *file, why);
+            if (const int32_t unasked = subtitle::UnaskedTrack(tracks))
+                source = subtitle::OpenTrack(path, tracks[size_t(unasked - 1)], why);
         }
         if (!source && !why.empty())
             LogMessage(path + ": cannot show its subtitles: " + why);

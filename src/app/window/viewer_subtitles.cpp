@@ -85,7 +85,7 @@ void ViewerCommands::RebuildSubtitleMenu()
     subtitleMenu_->clear();
     commands_.AddToMenu(*subtitleMenu_, {kCmdSubtitlesShown, kCmdSubtitlesNext, 0});
     const std::vector<subtitle::SubtitleTrack> tracks = TracksOf(doc_);
-    const std::optional<int32_t> chosen = doc_.subtitleTrack();
+    const int32_t chosen = doc_.subtitleTrack().value_or(subtitle::UnaskedTrack(tracks));
     for (size_t i = 0; i < tracks.size(); ++i) {
         const int32_t number = int32_t(i + 1);
         QString text = QString::fromStdString(subtitle::TrackLabel(tracks[i])).replace('&', QStringLiteral("&&"));
