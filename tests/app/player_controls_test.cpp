@@ -21,7 +21,7 @@ using PlayerControls = ViewerTest;
 // Save View As asks under its own title; Space plays and stops with stereo off
 // and only leaves stereo with it on; Ctrl+C copies the composed frame while
 // Paste stays disabled; the timeline follows stepping and seeks and repaints
-// when moved; the log panel opens again once closed, and Ctrl+Q quits.
+// when moved or clicked; the log panel opens again once closed, and Ctrl+Q quits.
 TEST_F(PlayerControls, SaveTitleSpaceCopyTimelineLogAndQuit)
 {
     CPlexoApp& app = Start({DemoFilm()});
@@ -47,6 +47,10 @@ TEST_F(PlayerControls, SaveTitleSpaceCopyTimelineLogAndQuit)
     const QImage before = ViewPixels();
     timeline.setValue(5);
     EXPECT_TRUE(app.document()->film()->Position() == 5 && ViewPixels() != before);
+    // A click goes where it points, not a page towards it.
+    QTest::keyClick(&frame, Qt::Key_End);
+    QTest::mouseClick(&timeline, Qt::LeftButton, {}, QPoint(timeline.width() * 2 / 5, timeline.height() / 2));
+    EXPECT_NEAR(app.document()->film()->Position(), 9, 2);
     for (int round = 0; round < 2; ++round) {
         frame.commands().Action(kCmdMessageLog)->trigger();
         EXPECT_TRUE(app.logPanel()->isVisible());
@@ -75,6 +79,8 @@ TEST_F(PlayerControls, StatusBarShowsWhereTheFilmStands)
     EXPECT_TRUE(Frame().commands().IsChecked(kCmdViewStatusBar));
     StatusFacts video{{31, 31, 50, -1, 2}, 2, 50, &PresentationOf(PresentationId::RedBlue), 25, 62.04};
     EXPECT_EQ(StatusTexts(video).mid(1), (QStringList{"Eye offset 2", "50%", "red-blue", "0:01.2 / 1:02.0"}));
+    video.time = 0.95;
+    EXPECT_EQ(StatusTexts(video)[4], "0:00.9 / 1:02.0") << "a frame's own time wins over its place over the rate";
 }
 
 // Page Down and Up walk the folder's films by name, a numbered sequence once,

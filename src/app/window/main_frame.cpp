@@ -197,6 +197,8 @@ void CMainFrame::SyncControls()
         facts.eyes = film->Eyes();
         facts.frameRate = film->FrameRate();
         facts.duration = film->Duration();
+        if (const int64_t at = film->TimeAt(film->Position()); at >= 0)
+            facts.time = double(at) / 1e6;
     }
     facts.zoomPercent = int(std::lround(view_->ShownScale() * 100));
     facts.shown = &player_.Shown();

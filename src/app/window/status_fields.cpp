@@ -39,7 +39,7 @@ QStringList StatusTexts(const StatusFacts& facts)
     texts << QStringLiteral("%1%").arg(facts.zoomPercent);
     texts << QString::fromUtf8(facts.shown->label);
     if (facts.frameRate > 0) {
-        const double at = (std::max(place.position, 1) - 1) / facts.frameRate;
+        const double at = facts.time >= 0 ? facts.time : (std::max(place.position, 1) - 1) / facts.frameRate;
         texts << Clock(at) + QStringLiteral(" / ") + Clock(facts.duration);
     }
     if (place.lateFrames >= 0)

@@ -22,6 +22,10 @@ struct StatusFacts {
     // As the film states them; 0 when it states none.
     double frameRate = 0;
     double duration = 0;
+    // The frame's own time in seconds where its film keeps times; else the
+    // time is its place over the rate, which on a film of varying rate
+    // would contradict its picture and subtitles.
+    double time = -1;
 };
 
 // "Frame 3 of 24", "Partner 5" or "Eye offset 0", "100%", the presentation's
