@@ -125,8 +125,14 @@ void VideoFilm::SetShift(int32_t shift)
 void VideoFilm::SetPlaying(bool playing)
 {
     playing_ = playing;
-    if (!playing)
+    if (!playing) {
         source_->Due(-1, -1);
+        return;
+    }
+    // A video plays forward: after Home or a step back the decoder was aimed
+    // the other way, and would neither read ahead nor chase the frames due.
+    direction_ = 1;
+    source_->Aim(Position(), int64_t(PartnerIndex()), direction_);
 }
 
 void VideoFilm::PlayingAt(int32_t due)

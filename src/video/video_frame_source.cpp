@@ -47,6 +47,15 @@ void VideoFrameSource::Moved(int32_t index)
     source_->Aim(index, index, direction_);
 }
 
+void VideoFrameSource::SetPlaying(bool playing)
+{
+    playing_ = playing;
+    if (playing) {
+        direction_ = 1;
+        source_->Aim(at_, at_, direction_);
+    }
+}
+
 bool VideoFrameSource::Confirm(int32_t index, int32_t partner)
 {
     const int32_t count = Count();

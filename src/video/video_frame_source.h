@@ -30,7 +30,8 @@ public:
     // the later of the frames at `index` and `partner`; false when the
     // frames turned out to end before it, and the count fell.
     bool Confirm(int32_t index, int32_t partner);
-    void SetPlaying(bool playing) { playing_ = playing; }
+    // Playing aims the source forward, the way a video plays.
+    void SetPlaying(bool playing);
     // The frame at `index`, as Decode gives it.
     SharedPicture Picked(int32_t index);
     VideoSource& Source() { return *source_; }

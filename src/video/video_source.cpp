@@ -156,6 +156,7 @@ void VideoSource::Due(int64_t first, int64_t partner)
         std::lock_guard lock(mutex_);
         if (first == dueFirst_ && partner == duePartner_)
             return;
+        chaseBegun_ = chaseBegun_ || (dueFirst_ < 0 && first >= 0);
         dueFirst_ = first < 0 ? -1 : first;
         duePartner_ = first < 0 ? -1 : partner;
         refused_ = -1;
@@ -236,12 +237,15 @@ int64_t VideoSource::Wanted() const
         if (index < count_ && !cache_.Has(index) && !failed_.count(index))
             return index;
     const auto [cursor, partner] = AheadFromLocked();
+    const int64_t passedFrom = chaseBegun_ ? next_ : passedFrom_;
     for (int64_t k = 0; k <= AheadLocked(); ++k)
         for (const int64_t from : {cursor, partner}) {
             const int64_t index = from + k * direction_;
-            // Chasing the clock, a frame the decoder passed and did not keep
-            // is let go: going back for it would cost a seek.
-            if (ChasingLocked() && next_ >= 0 && index < next_)
+            // Chasing the clock, a frame the decoder passed in this chase and
+            // did not keep is let go: going back for it would cost a seek.
+            // One it stands beyond since an earlier leg (after Home, a seek
+            // back, a loop) is decoded afresh.
+            if (ChasingLocked() && next_ >= 0 && index < next_ && index >= passedFrom)
                 continue;
             if (index == refused_ || failed_.count(index))
                 return -1;
@@ -323,6 +327,10 @@ void VideoSource::Reach(int64_t target)
     bool chasing = false;
     {
         std::lock_guard lock(mutex_);
+        if (chaseBegun_) {
+            passedFrom_ = next_;
+            chaseBegun_ = false;
+        }
         chasing = ChasingLocked();
         DropWhenBehindLocked();
     }
@@ -381,6 +389,9 @@ void VideoSource::Reach(int64_t target)
         if (!placed && next_ < times_.Count() && time != AV_NOPTS_VALUE && times_.IndexAt(time) != next_)
             placedByTime_ = false;
         const int64_t index = placed ? times_.IndexAt(time) : next_;
+        // After a seek the frames passed start where the decoder landed.
+        if (next_ <= 0)
+            passedFrom_ = index;
         next_ = index + 1;
         if (Repaired(*frame))
             NoteDamage("the decoder repaired a damaged frame");

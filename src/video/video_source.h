@@ -167,6 +167,12 @@ private:
     int direction_ = 1;
     int64_t dueFirst_ = -1;
     int64_t duePartner_ = -1;
+    // Set when frames become due after none were: the frames the decoder
+    // passed before then are not the chase's. The first frame the decoder
+    // gave in the chase or since its last seek, which the worker keeps (it
+    // reads it under the lock).
+    bool chaseBegun_ = false;
+    int64_t passedFrom_ = 0;
     // The worker's own: late frames decoded in a row without converting.
     int64_t lateSkipped_ = 0;
     std::string damage_;

@@ -207,5 +207,45 @@ TEST_F(VideoPairs, WithoutReadingAheadOnlyTheFramesAskedForAreConverted)
     EXPECT_EQ(converted, (std::vector<int64_t>{20, 23}));
 }
 
+// After Home the decoder is aimed backwards and stands far beyond the frame
+// shown; playing aims it forward again, and the frames after the one shown,
+// which it passed in an earlier leg, are decoded afresh rather than let go.
+TEST_F(VideoPairs, PlayingAfterHomeDecodesAheadForward)
+{
+    ASSERT_TRUE(test::MakeVideo(dir, "back.mp4", "-c:v libx264 -g 4 -frames:v 30"));
+    for (const bool twoView : {false, true}) {
+        SCOPED_TRACE(twoView ? "two views" : "one view");
+        const StereoLayout eyes = twoView ? StereoLayout{LayoutKind::SideBySide, false, false} : StereoLayout{};
+        std::unique_ptr<VideoSource> source = Source("back.mp4", eyes, 4 * 64 * 48 * 3);
+        ASSERT_TRUE(source);
+        VideoSource& frames = *source;
+        FilmPtr film;
+        if (twoView)
+            film = std::make_unique<TwoViewVideoFilm>(
+                std::make_unique<VideoFrameSource>(dir.file("back.mp4"), std::move(source)),
+                SourceLayout{eyes, LayoutOrigin::Name});
+        else
+            film = std::make_unique<VideoFilm>(dir.file("back.mp4"), std::move(source), SourceLayout{});
+        // No partner apart, whose frames would be read ahead of it either way.
+        film->SetShift(0);
+        ASSERT_TRUE(film->Seek(20) && frames.Frame(23, true) && film->Seek(0) && !frames.Frame(2, false));
+        std::mutex mutex;
+        std::condition_variable converted;
+        bool aheadConverted = false;
+        frames.SetDecodeHook([&](int64_t index, bool converts) {
+            std::lock_guard lock(mutex);
+            aheadConverted = aheadConverted || (converts && index == 2);
+            converted.notify_all();
+        });
+        film->SetPlaying(true);
+        film->PlayingAt(0);
+        std::unique_lock lock(mutex);
+        EXPECT_TRUE(converted.wait_for(lock, std::chrono::seconds(30), [&] { return aheadConverted; }));
+        lock.unlock();
+        film->SetPlaying(false);
+        frames.SetDecodeHook(nullptr);
+    }
+}
+
 }  // namespace
 }  // namespace plexo::video
