@@ -37,8 +37,8 @@ std::string LayoutKey(size_t index)
 ViewSettings ViewSettings::Read()
 {
     ViewSettings s;
-    const int32_t size = ReadProfileInt(kView, "Size", 0);
-    s.size = size == 1 ? ViewSize::Fit : size == 2 ? ViewSize::Zoom : ViewSize::Actual;
+    const int32_t size = ReadProfileInt(kView, "Size", int32_t(ViewSize::FitLarge));
+    s.size = size >= 0 && size <= int32_t(ViewSize::FitLarge) ? ViewSize(size) : ViewSize::FitLarge;
     s.zoomPercent = std::clamp(ReadProfileInt(kView, "Zoom", 100), kMinZoom, kMaxZoom);
     s.sizeWindowToFilm = ReadProfileInt(kView, "Size window to film", 0) != 0;
     s.statusBar = ReadProfileInt(kView, "Status bar", 0) != 0;

@@ -14,9 +14,10 @@
 
 namespace plexo::platform {
 
-// How the frame reaches the view: one to one at the top left, scaled to fit,
-// or scaled by a zoom factor; both scaled forms are centred.
-enum class ViewSize : int32_t { Actual = 0, Fit = 1, Zoom = 2 };
+// How the frame reaches the view: one to one, scaled to fit, scaled by a
+// zoom factor, or one to one unless larger than the view, then fitted (as
+// mpv and VLC open films), the default.
+enum class ViewSize : int32_t { Actual = 0, Fit = 1, Zoom = 2, FitLarge = 3 };
 
 struct WindowGeometry {
     int32_t x = 0;
@@ -27,7 +28,7 @@ struct WindowGeometry {
 
 // Section "View".
 struct ViewSettings {
-    ViewSize size = ViewSize::Actual;
+    ViewSize size = ViewSize::FitLarge;
     // The zoom in percent, used when size is Zoom.
     int32_t zoomPercent = 100;
     bool sizeWindowToFilm = false;

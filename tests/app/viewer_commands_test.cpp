@@ -30,13 +30,22 @@ namespace {
 
 using ViewerCommandsTest = ViewerTest;
 
-// The scaled frame is centred in black, and is the composed picture resized.
+// A film larger than the view opens fitted, one that fits one to one. The
+// scaled frame is centred in black, and is the composed picture resized. A
+// view size chosen is kept.
 TEST_F(ViewerCommandsTest, FitPaintsThePictureScaledAndCentred)
 {
     Start({DemoFilm()});
     CMainFrame& frame = Frame();
+    EXPECT_TRUE(frame.commands().IsChecked(kCmdFitLarge));
+    frame.resize(220, 200);
+    QCoreApplication::processEvents();
+    EXPECT_LT(frame.view()->ShownScale(), 1.0);
+    for (const QScrollBar* bar : frame.view()->findChildren<QScrollBar*>())
+        EXPECT_TRUE(bar->isHidden()) << "nothing to pan";
     frame.resize(900, 500);
     QCoreApplication::processEvents();
+    EXPECT_EQ(frame.view()->ShownScale(), 1.0);
     QTest::keyClick(&frame, Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(frame.commands().IsChecked(kCmdFitToWindow));
     const QImage shown = ViewPixels();
@@ -51,6 +60,9 @@ TEST_F(ViewerCommandsTest, FitPaintsThePictureScaledAndCentred)
     EXPECT_EQ(frame.view()->zoomPercent(), 200);
     QTest::keyClick(&frame, Qt::Key_0, Qt::ControlModifier);
     EXPECT_TRUE(ViewPixels() == ExpectedPixels(false, PresentationId::RedBlue));
+    app_.reset();
+    Start({});
+    EXPECT_TRUE(Frame().commands().IsChecked(kCmdActualSize));
 }
 
 // Home and End stop where stepping stops; a refused step says why when the
@@ -185,6 +197,7 @@ TEST_F(ViewerCommandsTest, LargePicturesPanAndZoomAboutThePointer)
 {
     Start({});
     Frame().resize(400, 400);
+    Frame().commands().Run(kCmdActualSize);
     Frame().viewer().OpenPath(QString::fromStdString(WriteBmpSequence(scratch_, 1, 700, 600)), false);
     CPlexoView& view = *Frame().view();
     ViewPixels();  // the bars follow the picture painted

@@ -70,8 +70,9 @@ QRectF CPlexoView::TargetOf(QSize frame)
         return QRectF(QPointF(0, 0), QSizeF(size()));
     // Actual size is the 100 percent zoom: the compositor centres the picture
     // too.
-    const bool zoomed = Scales() && size_ != ViewSize::Actual;
-    return ScrolledTarget(FrameTarget(frame, size(), devicePixelRatioF(), zoomed ? size_ : ViewSize::Zoom,
+    const ViewSize sizing = Sizing();
+    const bool zoomed = Scales() && sizing != ViewSize::Actual;
+    return ScrolledTarget(FrameTarget(frame, size(), devicePixelRatioF(), zoomed ? sizing : ViewSize::Zoom,
                                       zoomed ? zoomPercent_ : 100),
                           size(), Scroll());
 }
@@ -218,10 +219,18 @@ bool CPlexoView::Stretches() const
 
 bool CPlexoView::Scales() const
 {
-    return Stretches() || (size_ != ViewSize::Actual && !OneToOneOnly());
+    return Stretches() || (Sizing() != ViewSize::Actual && !OneToOneOnly());
 }
 
-QSize CPlexoView::ComposedSize()
+ViewSize CPlexoView::Sizing() const
+{
+    if (size_ != ViewSize::FitLarge)
+        return size_;
+    const bool larger = plexo::ShownScale(PictureSize(), size(), devicePixelRatioF(), size_, zoomPercent_) < 1;
+    return larger ? ViewSize::Fit : ViewSize::Actual;
+}
+
+QSize CPlexoView::ComposedSize() const
 {
     if (!pair_ || !pair_->first)
         return {};
@@ -229,14 +238,14 @@ QSize CPlexoView::ComposedSize()
     return QSize(int(natural.width), int(natural.height));
 }
 
-QSize CPlexoView::PictureSize()
+QSize CPlexoView::PictureSize() const
 {
     return ComposedSize();
 }
 
 double CPlexoView::ShownScale()
 {
-    return Scales() ? plexo::ShownScale(PictureSize(), size(), devicePixelRatioF(), size_, zoomPercent_) : 1.0;
+    return Scales() ? plexo::ShownScale(PictureSize(), size(), devicePixelRatioF(), Sizing(), zoomPercent_) : 1.0;
 }
 
 void CPlexoView::ShowFrameDisplay(bool on)

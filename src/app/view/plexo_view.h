@@ -65,7 +65,7 @@ public:
     // The current picture's size in device pixels as shown: times the eyes
     // across and down that the presentation shown puts side by side; empty
     // without one.
-    QSize PictureSize();
+    QSize PictureSize() const;
     // Where the current picture lies in the view's logical pixels, as
     // scaled and panned now.
     QRectF PictureTarget();
@@ -107,9 +107,12 @@ protected:
 private:
     bool Stretches() const;
     bool Scales() const;
+    // The view size in force: Fit Large Films is actual size or fit, by
+    // the picture shown.
+    ViewSize Sizing() const;
     // The frame the compositor makes for the current picture, before any
     // scaling.
-    QSize ComposedSize();
+    QSize ComposedSize() const;
     // Where a frame of `frame` device pixels lands in the view, as scaled
     // and panned now.
     QRectF TargetOf(QSize frame);

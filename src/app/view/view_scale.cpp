@@ -15,11 +15,13 @@ double ShownScale(QSize frame, QSizeF view, qreal ratio, ViewSize size, int zoom
     switch (size) {
     case ViewSize::Actual: return 1.0;
     case ViewSize::Zoom: return zoomPercent / 100.0;
-    case ViewSize::Fit: break;
+    case ViewSize::Fit:
+    case ViewSize::FitLarge: break;
     }
     if (frame.width() <= 0 || frame.height() <= 0)
         return 1.0;
-    return std::min(view.width() * ratio / frame.width(), view.height() * ratio / frame.height());
+    const double fit = std::min(view.width() * ratio / frame.width(), view.height() * ratio / frame.height());
+    return size == ViewSize::FitLarge ? std::min(fit, 1.0) : fit;
 }
 
 QRectF FrameTarget(QSize frame, QSizeF view, qreal ratio, ViewSize size, int zoomPercent)

@@ -90,6 +90,8 @@ enum CommandId : int {
     kCmdSubtitleDepthAuto = 32984,
     kCmdSubtitleCloser = 32985,
     kCmdSubtitleFarther = 32986,
+    // View > Fit Large Films: the view size that fits only what overflows.
+    kCmdFitLarge = 32990,
 };
 
 }  // namespace plexo

@@ -150,8 +150,8 @@ void CMainFrame::BuildMenus()
     commands_.AddToMenu(*file, {0, kCmdExit});
     addMenu(QStringLiteral("&Edit"), {kCmdEditUndo, 0, kCmdEditCut, kCmdEditCopy, kCmdEditPaste});
     QMenu* view = addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar, 0, kCmdActualSize, kCmdFitToWindow,
-                                                    kCmdZoomIn, kCmdZoomOut, 0, kCmdSizeWindowToFilm, kCmdFullScreen,
-                                                    kCmdFrameDisplay, kCmdMessageLog, 0});
+                                                    kCmdFitLarge, kCmdZoomIn, kCmdZoomOut, 0, kCmdSizeWindowToFilm,
+                                                    kCmdFullScreen, kCmdFrameDisplay, kCmdMessageLog, 0});
     AddStereoMenus(*view);
     viewer_->AddLayoutMenu(*view);
     viewer_->AddSubtitleMenu(*view);

@@ -47,6 +47,7 @@ constexpr ViewerText kViewerTexts[] = {
     {kCmdSettings, "S&ettings..."},
     {kCmdActualSize, "&Actual Size\tCtrl+0"},
     {kCmdFitToWindow, "&Fit to Window\tCtrl+F"},
+    {kCmdFitLarge, "Fit La&rge Films"},
     {kCmdZoomIn, "Zoom &In\tCtrl+="},
     {kCmdZoomOut, "Zoom &Out\tCtrl+-"},
     {kCmdSizeWindowToFilm, "Size &Window to Film"},
@@ -154,6 +155,8 @@ void ViewerCommands::DefineCommands()
              [this] { return view_.viewSize() == ViewSize::Actual; });
     t.Define(kCmdFitToWindow, [this] { SetViewSize(ViewSize::Fit, view_.zoomPercent()); }, scalable,
              [this] { return view_.viewSize() == ViewSize::Fit; });
+    t.Define(kCmdFitLarge, [this] { SetViewSize(ViewSize::FitLarge, view_.zoomPercent()); }, scalable,
+             [this] { return view_.viewSize() == ViewSize::FitLarge; });
     t.Define(kCmdZoomIn, [this] { Zoom(true); }, scalable);
     t.Define(kCmdZoomOut, [this] { Zoom(false); }, scalable);
     t.Define(kCmdSizeWindowToFilm, [this] {
@@ -177,7 +180,7 @@ void ViewerCommands::DefineCommands()
 
     for (const ViewerText& text : kViewerTexts)
         t.Action(text.id)->setText(QString::fromUtf8(text.menu));
-    for (int id : {kCmdActualSize, kCmdFitToWindow, kCmdZoomIn, kCmdZoomOut})
+    for (int id : {kCmdActualSize, kCmdFitToWindow, kCmdFitLarge, kCmdZoomIn, kCmdZoomOut})
         t.Action(id)->setToolTip(QString::fromUtf8(kOneToOneTip));
     for (const ViewerKey& key : kViewerKeys)
         commands_.BindKey(window_, key.key, key.id);
