@@ -44,6 +44,7 @@ CPlexoDoc::~CPlexoDoc()
 void CPlexoDoc::SetFilm(FilmPtr film)
 {
     film_ = std::move(film);
+    ++filmSerial_;
     filmPaths_.clear();
     RecallAdjustments();
 }
@@ -95,6 +96,7 @@ bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
     if (!film)
         return false;
     film_ = std::move(film);
+    ++filmSerial_;
     filmPaths_ = {chosenPath};
     RecallAdjustments();
     ApplyParameters(*film_);
@@ -117,6 +119,7 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
     if (!pair)
         return false;
     film_ = std::move(pair);
+    ++filmSerial_;
     canAdd = false;
     pairSide_ = side;
     if (!filmPaths_.empty())
@@ -132,6 +135,7 @@ bool CPlexoDoc::Serialize(const std::string& path)
     if (!film)
         return false;
     film_ = std::move(film);
+    ++filmSerial_;
     filmPaths_ = {path};
     if (commandLine_ && !commandLine_->done)
         ApplyCommandLine();
@@ -177,6 +181,7 @@ void CPlexoDoc::ApplyCommandLine()
     ApplyParameters(*second);
     if (FilmPtr pair = PairFilms(std::move(film_), std::move(second), side)) {
         film_ = std::move(pair);
+        ++filmSerial_;
         canAdd = false;
         pairSide_ = side;
         filmPaths_.push_back(options.secondFilm);
@@ -204,6 +209,7 @@ void CPlexoDoc::StepBack()
 void CPlexoDoc::ReleaseFilm()
 {
     film_.reset();
+    ++filmSerial_;
     RecallAdjustments();
     Repaint();
 }

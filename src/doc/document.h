@@ -35,6 +35,10 @@ public:
     CPlexoDoc& operator=(const CPlexoDoc&) = delete;
 
     Film* film() const { return film_.get(); }
+    // Changes whenever another film (or none) takes the film's place, which
+    // its address alone cannot tell: a new film may be made where the last
+    // one was.
+    uint64_t filmSerial() const { return filmSerial_; }
     // Replaces the film as it is, without applying the parameters; it has
     // no path, so nothing is kept of it.
     void SetFilm(FilmPtr film);
@@ -188,6 +192,7 @@ private:
     LayoutChoice LayoutOf(const std::string& path) const;
 
     FilmPtr film_;
+    uint64_t filmSerial_ = 0;
     CommandLineOptions* commandLine_;
     StereoChoice stereo_;
     // The path of each film shown; none for a film handed over by SetFilm.

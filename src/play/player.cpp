@@ -59,7 +59,7 @@ void Player::ShowCurrent()
 {
     Film* film = doc_.film();
     waiting_ = false;
-    shown_ = film && staging_ ? ahead_.Take(film->Position(), legDirection_) : nullptr;
+    shown_ = film && staging_ ? ahead_.Take(film->Position()) : nullptr;
     if (!shown_ && film && film->FrameCount() > 0) {
         shown_ = film->Pair(Shown().tone);
         if (const PairStage staged = StageNow(); shown_ && staged)
@@ -70,6 +70,7 @@ void Player::ShowCurrent()
         film->ReleasePictures();
     shownAt_ = film ? film->Position() : -1;
     shownFilm_ = film;
+    shownSerial_ = doc_.filmSerial();
     const Showing showing = CurrentShowing();
     for (Output* output : outputs_)
         output->Show(shown_, showing);
@@ -80,8 +81,12 @@ void Player::Refresh()
     Film* film = doc_.film();
     // A repaint that moved nothing (an adjustment) leaves the clock and the
     // sound alone; a step, a seek or another film starts them again there.
-    const bool moved = film != shownFilm_ || (film && film->Position() != shownAt_);
-    if (!playing_ && film && film == shownFilm_ && moved && film->FrameCount() > 0 && film->TimeAt(0) >= 0 &&
+    const bool another = film != shownFilm_ || doc_.filmSerial() != shownSerial_;
+    const bool moved = another || (film && film->Position() != shownAt_);
+    // The late frames counted are the last film's.
+    if (another)
+        late_ = playing_ && timed_ ? 0 : -1;
+    if (!playing_ && film && !another && moved && film->FrameCount() > 0 && film->TimeAt(0) >= 0 &&
         !film->ReadyAt(film->Position())) {
         waiting_ = true;
         return;
@@ -96,7 +101,7 @@ void Player::Refresh()
     if (film && playing_) {
         film->SetPlaying(true);
         if (timed_ && moved)
-            StartLeg(legDirection_);
+            StartLeg();
         else if (timed_)
             RestartAhead();
     }
@@ -121,25 +126,23 @@ void Player::Feed(Film& film, int32_t due)
     const int32_t count = film.FrameCount();
     while (staging_ && ahead_.Pending() < kStagedAhead) {
         // After the last asked, or from the frame the film stands on when
-        // its pair is not shown yet (after a turn).
+        // its pair is not shown yet (after a loop).
         const int32_t standing = film.Position();
         int32_t last = 0;
-        const int32_t first = ahead_.LastAsked(last) ? last + legDirection_
-                              : shownAt_ == standing ? standing + legDirection_
-                                                     : standing;
-        const int32_t target = (due - first) * legDirection_ > 0 ? due : first;
-        const auto inRange = [&](int32_t p) { return p >= 0 && p < count && (p - first) * legDirection_ >= 0; };
+        const int32_t first = ahead_.LastAsked(last) ? last + 1 : shownAt_ == standing ? standing + 1 : standing;
+        const int32_t target = std::max(due, first);
+        const auto inRange = [&](int32_t p) { return p >= first && p < count; };
         // The pair due or the newest decoded before it, never the frame shown
         // or one asked already; far behind, the newest the decoder has made
         // on from there, over the frames it left late.
         int32_t at = -1;
         EyePairPtr pair;
-        for (int32_t back = 0; back < kProbes && !pair && inRange(target - back * legDirection_); ++back) {
-            at = target - back * legDirection_;
+        for (int32_t back = 0; back < kProbes && !pair && inRange(target - back); ++back) {
+            at = target - back;
             pair = film.ReadyPair(at, Shown().tone);
         }
-        for (int32_t on = std::min(kProbes - 1, (target - first) * legDirection_); on >= 0 && !pair; --on) {
-            at = first + on * legDirection_;
+        for (int32_t on = std::min(kProbes - 1, target - first); on >= 0 && !pair; --on) {
+            at = first + on;
             if (inRange(at) && film.ReadyAt(at))
                 pair = film.ReadyPair(at, Shown().tone);
         }
@@ -161,8 +164,10 @@ void Player::Play(double framesPerSecond)
     Film* film = doc_.film();
     if (!film)
         return;
-    forward_ = doc_.direction == 0;
     timed_ = film->FrameCount() > 0 && film->TimeAt(0) >= 0 && film->FrameRate() > 0;
+    // A video plays forward, as in every player, whichever way it was
+    // stepped; a film of frames plays the way it last went.
+    forward_ = timed_ || doc_.direction == 0;
     periodMs_ = PlayPeriodMs(doc_.playRate(framesPerSecond));
     playing_ = true;
     if (!timed_) {
@@ -174,7 +179,7 @@ void Player::Play(double framesPerSecond)
     // The clock starts once the first frame is there.
     ShowCurrent();
     film->SetPlaying(true);
-    StartLeg((forward_ != film->GetInvert()) ? 1 : -1);
+    StartLeg();
 }
 
 void Player::Stop()
@@ -183,9 +188,8 @@ void Player::Stop()
         return;
     Film* film = doc_.film();
     if (timed_ && film && film->FrameCount() > 0) {
-        const Micros t = LegTime();
-        const int32_t due = PositionAtTime(*film, t);
-        Count(std::max(0, (due - film->Position()) * legDirection_));
+        const int32_t due = PositionAtTime(*film, clock_.Now());
+        Count(std::max(0, due - film->Position()));
     }
     playing_ = false;
     ahead_.Clear();
@@ -203,26 +207,14 @@ void Player::Stop()
     }
 }
 
-void Player::StartLeg(int direction)
+void Player::StartLeg()
 {
     Film& film = *doc_.film();
-    legDirection_ = direction;
-    legStart_ = film.Position();
-    // Going back, a frame shows from the end of its time to its start.
-    legTime_ = direction > 0 ? film.TimeAt(legStart_) : film.TimeAt(legStart_) + FrameLength(film, legStart_) - 1;
-    bool heard = false;
-    if (direction > 0)
-        heard = !soundFrom || soundFrom(legTime_, speed_);
-    else if (silence)
-        silence();
+    const Micros from = film.TimeAt(film.Position());
+    const bool heard = !soundFrom || soundFrom(from, speed_);
     clock_.SetMaster(heard ? master_ : nullptr);
-    clock_.Start(direction > 0 ? legTime_ : 0, speed_);
+    clock_.Start(from, speed_);
     RestartAhead();
-}
-
-Micros Player::LegTime() const
-{
-    return legDirection_ > 0 ? clock_.Now() : legTime_ - clock_.Now();
 }
 
 int32_t Player::MoveBy(int32_t positions)
@@ -266,35 +258,32 @@ Player::Pass Player::TimedTick()
 {
     Film& film = *doc_.film();
     const int32_t count = film.FrameCount();
-    const Micros t = LegTime();
-    const bool pastEnd = legDirection_ > 0 ? t >= film.TimeAt(count - 1) + FrameLength(film, count - 1)
-                                           : t < film.TimeAt(0);
-    const int32_t due = pastEnd ? (legDirection_ > 0 ? count - 1 : 0) : PositionAtTime(film, t);
+    const Micros t = clock_.Now();
+    const bool pastEnd = t >= film.TimeAt(count - 1) + FrameLength(film, count - 1);
+    const int32_t due = pastEnd ? count - 1 : PositionAtTime(film, t);
     const int32_t at = film.Position();
-    const int32_t ahead = (due - at) * legDirection_;
+    const int32_t ahead = due - at;
     film.PlayingAt(due);
 
     Pass pass;
     // The newest frame ready between the one shown and the one due; the
     // frame the film stands on while its pair is not shown yet (after a
-    // turn) counts as one.
+    // loop) counts as one.
     int32_t chosen = -1;
     if (staging_) {
         // Staged pairs lie ahead of the one shown, in the order asked: the
         // newest by the frame due, however far behind the clock it is.
-        chosen = ahead_.NewestDone(due, legDirection_);
+        chosen = ahead_.NewestDone(due);
     } else {
-        for (int32_t back = 0; back < std::min(ahead, kProbes) && chosen < 0; ++back) {
-            const int32_t p = due - back * legDirection_;
-            if (film.ReadyAt(p))
-                chosen = p;
-        }
+        for (int32_t back = 0; back < std::min(ahead, kProbes) && chosen < 0; ++back)
+            if (film.ReadyAt(due - back))
+                chosen = due - back;
         // Far behind, the decoder's newest frame on from the one shown: the
         // picture moves on as fast as frames are made, over those the
         // decoder left late.
         for (int32_t on = std::min(ahead, kProbes); on > 0 && chosen < 0; --on)
-            if (film.ReadyAt(at + on * legDirection_))
-                chosen = at + on * legDirection_;
+            if (film.ReadyAt(at + on))
+                chosen = at + on;
         if (chosen < 0 && shownAt_ != at && film.ReadyAt(at))
             chosen = at;
     }
@@ -310,30 +299,26 @@ Player::Pass Player::TimedTick()
         pass.shown = true;
     }
     if (pastEnd || atEnd) {
-        // The last frames' time is over: those not shown are late.
-        if (!atEnd)
-            Count(std::abs(due - film.Position()));
-        if (film.GetRound()) {
-            MoveBy(legDirection_);
-        } else {
-            legDirection_ = -legDirection_;
-            forward_ = !forward_;
+        // Without a loop a video stops on its last frame; Stop counts the
+        // frames whose time is over and were not shown.
+        if (!film.GetRound()) {
+            Stop();
+            pass.wait = kIdleUs;
+            return pass;
         }
+        if (!atEnd)
+            Count(due - film.Position());
+        MoveBy(1);
         if (film.ReadyAt(film.Position())) {
             ShowCurrent();
             pass.shown = true;
         }
-        StartLeg(legDirection_);
+        StartLeg();
         pass.wait = std::max<Micros>(Micros(double(FrameLength(film, film.Position())) / speed_), 1);
         return pass;
     }
     // Until the frame after the one due begins; sooner while behind.
-    const int32_t next = due + legDirection_;
-    Micros until;
-    if (legDirection_ > 0)
-        until = (next < count ? film.TimeAt(next) : film.TimeAt(due) + FrameLength(film, due)) - t;
-    else
-        until = t - film.TimeAt(due) + 1;
+    const Micros until = (due + 1 < count ? film.TimeAt(due + 1) : film.TimeAt(due) + FrameLength(film, due)) - t;
     pass.wait = std::max<Micros>(Micros(double(until) / speed_), 1);
     if (film.Position() != due || shownAt_ != film.Position())
         pass.wait = std::min(pass.wait, kPollUs);

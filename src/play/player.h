@@ -10,7 +10,8 @@
 // whose frames keep times (a video) shows each frame when the clock reaches
 // its time, at the film's own rate over the stream's times Step + 1 fold; a
 // frame not ready by then is not shown late but skipped, and counted. The
-// clock waits for a frame only at a start, a step or a seek.
+// clock waits for a frame only at a start, a step or a seek. A video plays
+// forward, and at its end stops on its last frame, or loops with Round.
 
 #include <cstdint>
 #include <functional>
@@ -100,11 +101,9 @@ public:
     std::function<PairStage(const Presentation& shown)> stage;
 
 private:
-    // Starts a leg of timed play from the film's position in `direction`
-    // (+1: later frames, -1: earlier ones).
-    void StartLeg(int direction);
-    // The film time the leg's clock has reached.
-    Micros LegTime() const;
+    // Starts the clock (and the sound) from the film's position: at a
+    // start, a seek, and each time a loop begins again.
+    void StartLeg();
     Pass TimedTick();
     // Moves the film by whole positions, the film's stepping rules
     // deciding; returns the positions moved.
@@ -137,13 +136,9 @@ private:
     // Frames of play: Next (true) or Prev.
     bool forward_ = true;
     double speed_ = 1.0;
-    // The leg under way: from position legStart_ at film time legTime_, in
-    // the direction of positions legDirection_.
-    int32_t legStart_ = 0;
-    Micros legTime_ = 0;
-    int legDirection_ = 1;
     // The film and the position whose pair is shown.
     const Film* shownFilm_ = nullptr;
+    uint64_t shownSerial_ = 0;
     int32_t shownAt_ = -1;
     int32_t late_ = -1;
 };

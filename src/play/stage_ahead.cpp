@@ -28,21 +28,21 @@ void StageAhead::Ask(int32_t position, EyePairPtr pair, PairStage stage)
     wake_.notify_all();
 }
 
-int32_t StageAhead::NewestDone(int32_t upTo, int direction) const
+int32_t StageAhead::NewestDone(int32_t upTo) const
 {
     const std::lock_guard lock(mutex_);
     int32_t newest = -1;
     for (const Job& job : jobs_)
-        if (job.done && (upTo - job.position) * direction >= 0)
+        if (job.done && job.position <= upTo)
             newest = job.position;
     return newest;
 }
 
-EyePairPtr StageAhead::Take(int32_t position, int direction)
+EyePairPtr StageAhead::Take(int32_t position)
 {
     const std::lock_guard lock(mutex_);
     EyePairPtr staged;
-    while (!jobs_.empty() && (jobs_.front().position - position) * direction <= 0) {
+    while (!jobs_.empty() && jobs_.front().position <= position) {
         Job& job = jobs_.front();
         if (job.position == position && job.done)
             staged = std::move(job.pair);

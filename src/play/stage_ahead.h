@@ -23,16 +23,14 @@ public:
     StageAhead& operator=(const StageAhead&) = delete;
 
     // Stages `pair`, the film's at `position`, through `stage` on the worker;
-    // the positions asked go one way, the way of play.
+    // the positions asked rise, as play goes.
     void Ask(int32_t position, EyePairPtr pair, PairStage stage);
-    // The last position staged that lies no further than `upTo` in
-    // `direction`; -1 without one.
-    int32_t NewestDone(int32_t upTo, int direction) const;
+    // The last position staged up to `upTo`; -1 without one.
+    int32_t NewestDone(int32_t upTo) const;
     // The staged pair for `position` (the pair itself when the stage left
     // it as it was), or null when it is not staged yet; either way the pairs
-    // asked for it and for the positions before it in `direction` are
-    // forgotten.
-    EyePairPtr Take(int32_t position, int direction);
+    // asked for it and for the positions before it are forgotten.
+    EyePairPtr Take(int32_t position);
     // The pairs asked and not taken or forgotten.
     size_t Pending() const;
     // The position last asked while any pair is pending.

@@ -177,6 +177,9 @@ TEST_F(PlayerTest, AFrameNotReadyByItsTimeIsSkippedAndCounted)
     wall.now = start + 250000;
     player.Stop();
     EXPECT_EQ(player.LateFrames(), 4) << "frames 5 and 6 were due when it stopped";
+    Timed(10, 25);
+    player.Refresh();
+    EXPECT_EQ(player.LateFrames(), -1) << "the next film starts with no count";
 }
 
 // A decoder far behind the clock still moves the picture on: the newest
@@ -234,25 +237,28 @@ TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
     EXPECT_EQ(Shown(), 51) << "without it the wall clock goes on from there";
 }
 
-TEST_F(PlayerTest, AVideoTurnsAtItsEndWithoutRoundAndLoopsWithIt)
+// A video plays forward whichever way it was stepped, stops on its last
+// frame without Round and loops with it.
+TEST_F(PlayerTest, AVideoPlaysForwardAndStopsAtItsEndWithoutRoundAndLoopsWithIt)
 {
     Timed(3, 25);
+    doc.direction = 1;
     player.Play(15.0);
-    At(130000);
+    At(50000);
+    EXPECT_EQ(Shown(), 1) << "forward after a step back";
+    At(100000);
     EXPECT_EQ(Shown(), 2);
-    At(170000);
-    EXPECT_EQ(Shown(), 1) << "turned at the last frame";
-    At(210000);
-    EXPECT_EQ(Shown(), 0);
-    player.Stop();
-    EXPECT_EQ(doc.direction, 1);
+    EXPECT_TRUE(player.Playing());
+    At(130000);
+    EXPECT_FALSE(player.Playing()) << "stopped at the end";
+    EXPECT_EQ(Shown(), 2);
+    EXPECT_EQ(player.LateFrames(), 0);
 
     doc.film()->SetRound(true);
-    doc.direction = 0;
-    doc.film()->Seek(2);
     player.Play(15.0);
     At(250000);
     EXPECT_EQ(Shown(), 0) << "looped to the first frame";
+    EXPECT_TRUE(player.Playing());
 }
 
 // A stage on the way to the screen (alignment of every frame) runs on a

@@ -177,6 +177,12 @@ void CMainFrame::FilmChanged()
 void CMainFrame::PlayTick()
 {
     const play::Player::Pass pass = player_.Tick();
+    // A video that reached its end without a loop stopped there.
+    if (state.playing && !player_.Playing()) {
+        StopPlaying();
+        commands_.Update();
+        return;
+    }
     if (pass.shown)
         SyncControls();
     // A film of frames keeps its period on a repeating timer; a film with
