@@ -7,8 +7,8 @@
 #include <malloc.h>
 
 #include "subtitle/stream_subtitles.h"
+#include "subtitle/subtitle_mux.h"
 #include "support/temp_dir.h"
-#include "video/av_handles.h"
 #include "video/video_formats.h"
 
 namespace plexo::subtitle {
@@ -63,35 +63,12 @@ std::vector<uint8_t> DisplaySet(const Shown& s)
     return set;
 }
 
-// The sets at 0, 100, 200 ... ms in a Matroska file of one PGS stream.
 bool WritePgs(const std::string& path, const std::vector<Shown>& sets)
 {
-    AVFormatContext* raw = nullptr;
-    if (avformat_alloc_output_context2(&raw, nullptr, "matroska", path.c_str()) < 0)
-        return false;
-    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> mux(raw, [](AVFormatContext* c) {
-        avio_closep(&c->pb);
-        avformat_free_context(c);
-    });
-    AVStream* st = avformat_new_stream(raw, nullptr);
-    if (!st)
-        return false;
-    st->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
-    st->codecpar->codec_id = AV_CODEC_ID_HDMV_PGS_SUBTITLE;
-    st->time_base = {1, 1000};
-    if (avio_open(&raw->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(raw, nullptr) < 0)
-        return false;
-    for (size_t i = 0; i < sets.size(); ++i) {
-        const std::vector<uint8_t> bytes = DisplaySet(sets[i]);
-        video::PacketHandle packet(av_packet_alloc());
-        if (!packet || av_new_packet(packet.get(), int(bytes.size())) < 0)
-            return false;
-        std::copy(bytes.begin(), bytes.end(), packet->data);
-        packet->pts = packet->dts = av_rescale_q(int64_t(i) * 100, {1, 1000}, st->time_base);
-        if (av_interleaved_write_frame(raw, packet.get()) < 0)
-            return false;
-    }
-    return av_write_trailer(raw) >= 0;
+    std::vector<test::SubtitlePacket> packets;
+    for (size_t i = 0; i < sets.size(); ++i)
+        packets.push_back({DisplaySet(sets[i]), int64_t(i) * 100});
+    return test::WriteSubtitleStream(path, AV_CODEC_ID_HDMV_PGS_SUBTITLE, packets);
 }
 
 SubtitleSourcePtr Open(const std::string& path)

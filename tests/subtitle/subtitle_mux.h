@@ -1,0 +1,48 @@
+#pragma once
+// A Matroska file of one subtitle stream whose packets a test wrote.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "video/av_handles.h"
+
+namespace plexo::test {
+
+struct SubtitlePacket {
+    std::vector<uint8_t> bytes;
+    int64_t startMs = 0;
+    int64_t durationMs = 0;  // 0: unsaid
+};
+
+inline bool WriteSubtitleStream(const std::string& path, AVCodecID codec, const std::vector<SubtitlePacket>& packets)
+{
+    AVFormatContext* raw = nullptr;
+    if (avformat_alloc_output_context2(&raw, nullptr, "matroska", path.c_str()) < 0)
+        return false;
+    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> mux(raw, [](AVFormatContext* c) {
+        avio_closep(&c->pb);
+        avformat_free_context(c);
+    });
+    AVStream* st = avformat_new_stream(raw, nullptr);
+    if (!st)
+        return false;
+    st->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
+    st->codecpar->codec_id = codec;
+    st->time_base = {1, 1000};
+    if (avio_open(&raw->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(raw, nullptr) < 0)
+        return false;
+    for (const SubtitlePacket& p : packets) {
+        video::PacketHandle packet(av_packet_alloc());
+        if (!packet || av_new_packet(packet.get(), int(p.bytes.size())) < 0)
+            return false;
+        std::copy(p.bytes.begin(), p.bytes.end(), packet->data);
+        packet->pts = packet->dts = av_rescale_q(p.startMs, {1, 1000}, st->time_base);
+        packet->duration = av_rescale_q(p.durationMs, {1, 1000}, st->time_base);
+        if (av_interleaved_write_frame(raw, packet.get()) < 0)
+            return false;
+    }
+    return av_write_trailer(raw) >= 0;
+}
+
+}  // namespace plexo::test
