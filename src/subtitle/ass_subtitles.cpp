@@ -69,7 +69,7 @@ public:
         if (!renderer_)
             return false;
         ass_set_fonts(renderer_.get(), nullptr, "sans-serif", ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
-        ass_set_cache_limits(renderer_.get(), 2000, 64);
+        ass_set_cache_limits(renderer_.get(), 0, 64);
         return true;
     }
 
@@ -138,7 +138,7 @@ private:
         }
         if (showing.size() <= size_t(kMostEventsDrawn))
             return {};
-        std::sort(showing.begin(), showing.end(), [&](int a, int b) {
+        std::nth_element(showing.begin(), showing.begin() + kMostEventsDrawn, showing.end(), [&](int a, int b) {
             return std::pair(track_->events[a].Start, a) > std::pair(track_->events[b].Start, b);
         });
         if (!crowdLogged_) {
