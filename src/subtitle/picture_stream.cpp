@@ -9,8 +9,6 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
-#include "subtitle/picture_subtitles.h"
-
 namespace plexo::subtitle {
 
 namespace {
@@ -207,7 +205,7 @@ video::CodecHandle OpenSubtitleDecoder(const AVCodecParameters& parameters, AVRa
     return decoder;
 }
 
-SubtitleSourcePtr ReadPictureStream(AVFormatContext& input, int stream, std::string& why)
+SubtitleSourcePtr ReadPictureStream(AVFormatContext& input, int stream, std::string& why, size_t budgetBytes)
 {
     const AVStream& st = *input.streams[stream];
     ParametersHandle parameters(avcodec_parameters_alloc());
@@ -266,14 +264,15 @@ SubtitleSourcePtr ReadPictureStream(AVFormatContext& input, int stream, std::str
         pictures->Add({index, start});
         events.push_back({{begin, end}, frameWidth, frameHeight, events.size()});
         // The first bitmaps are kept as they are: playing starts there.
-        if (decodedBytes + bitmap.bgra.size() > kPictureCacheBytes)
+        if (decodedBytes + bitmap.bgra.size() > budgetBytes)
             bitmap = {};
         decodedBytes += bitmap.bgra.size();
         decoded.push_back(std::move(bitmap));
     }
     if (!events.empty() && events.back().span.end < 0)
         events.back().span.end = events.back().span.start + kUnendedUs;
-    SubtitleSourcePtr source = PictureSubtitles(std::move(events), std::move(pictures), std::move(decoded));
+    SubtitleSourcePtr source =
+        PictureSubtitles(std::move(events), std::move(pictures), std::move(decoded), budgetBytes);
     if (!source)
         why = "no subtitle in it";
     return source;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "subtitle/subtitle_source.h"
+#include "subtitle/picture_subtitles.h"
 #include "video/av_handles.h"
 
 namespace plexo::subtitle {
@@ -24,7 +24,9 @@ SubtitleBitmap PictureOf(const AVSubtitle& sub);
 video::CodecHandle OpenSubtitleDecoder(const AVCodecParameters& parameters, AVRational timeBase, std::string& why);
 
 // Every event of picture stream `stream` of the input, whose other streams
-// are discarded. Null with `why` set when none shows.
-SubtitleSourcePtr ReadPictureStream(AVFormatContext& input, int stream, std::string& why);
+// are discarded, keeping up to `budgetBytes` of bitmaps decoded. Null with
+// `why` set when none shows.
+SubtitleSourcePtr ReadPictureStream(AVFormatContext& input, int stream, std::string& why,
+                                    size_t budgetBytes = kPictureCacheBytes);
 
 }  // namespace plexo::subtitle

@@ -15,7 +15,9 @@ struct SubtitlePacket {
     int64_t durationMs = 0;  // 0: unsaid
 };
 
-inline bool WriteSubtitleStream(const std::string& path, AVCodecID codec, const std::vector<SubtitlePacket>& packets)
+// `extradata`: the codec's private data (a DVD subtitle's palette and size).
+inline bool WriteSubtitleStream(const std::string& path, AVCodecID codec, const std::vector<SubtitlePacket>& packets,
+                                const std::vector<uint8_t>& extradata = {})
 {
     AVFormatContext* raw = nullptr;
     if (avformat_alloc_output_context2(&raw, nullptr, "matroska", path.c_str()) < 0)
@@ -30,6 +32,13 @@ inline bool WriteSubtitleStream(const std::string& path, AVCodecID codec, const 
     st->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
     st->codecpar->codec_id = codec;
     st->time_base = {1, 1000};
+    if (!extradata.empty()) {
+        st->codecpar->extradata = static_cast<uint8_t*>(av_mallocz(extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!st->codecpar->extradata)
+            return false;
+        std::copy(extradata.begin(), extradata.end(), st->codecpar->extradata);
+        st->codecpar->extradata_size = int(extradata.size());
+    }
     if (avio_open(&raw->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(raw, nullptr) < 0)
         return false;
     for (const SubtitlePacket& p : packets) {
