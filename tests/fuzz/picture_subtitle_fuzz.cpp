@@ -5,7 +5,7 @@
 // stream is opened as the viewer does, and drawn at the moments it names
 // over eyes of other sizes, so that bitmaps are scaled; the first picture
 // stream again keeping no bitmap, so that each is decoded again when drawn.
-#include "../subtitle/subtitle_mux.h"
+#include "subtitle_mux.h"
 #include "fuzz_input.h"
 #include "subtitle/picture_stream.h"
 #include "subtitle/stream_subtitles.h"

@@ -1,7 +1,6 @@
 #pragma once
-// A Matroska file of one subtitle stream whose packets a test wrote.
+// A Matroska file of one subtitle stream of packets the input holds.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,6 @@ namespace plexo::test {
 struct SubtitlePacket {
     std::vector<uint8_t> bytes;
     int64_t startMs = 0;
-    int64_t durationMs = 0;  // 0: unsaid
 };
 
 // `extradata`: the codec's private data (a DVD subtitle's palette and size).
@@ -27,31 +25,24 @@ inline bool WriteSubtitleStream(const std::string& path, AVCodecID codec, const 
         avformat_free_context(c);
     });
     AVStream* st = avformat_new_stream(raw, nullptr);
-    if (!st)
-        return false;
+    uint8_t* data = static_cast<uint8_t*>(av_mallocz(extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+    if (!st || !data)
+        return av_free(data), false;
+    st->codecpar->extradata = std::copy(extradata.begin(), extradata.end(), data) - extradata.size();
+    st->codecpar->extradata_size = int(extradata.size());
     st->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
     st->codecpar->codec_id = codec;
-    st->time_base = {1, 1000};
-    if (!extradata.empty()) {
-        st->codecpar->extradata = static_cast<uint8_t*>(av_mallocz(extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (!st->codecpar->extradata)
-            return false;
-        std::copy(extradata.begin(), extradata.end(), st->codecpar->extradata);
-        st->codecpar->extradata_size = int(extradata.size());
-    }
-    if (avio_open(&raw->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(raw, nullptr) < 0)
-        return false;
+    bool ok = avio_open(&raw->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(raw, nullptr) >= 0;
     for (const SubtitlePacket& p : packets) {
         video::PacketHandle packet(av_packet_alloc());
-        if (!packet || av_new_packet(packet.get(), int(p.bytes.size())) < 0)
-            return false;
+        ok = ok && packet && av_new_packet(packet.get(), int(p.bytes.size())) >= 0;
+        if (!ok)
+            break;
         std::copy(p.bytes.begin(), p.bytes.end(), packet->data);
         packet->pts = packet->dts = av_rescale_q(p.startMs, {1, 1000}, st->time_base);
-        packet->duration = av_rescale_q(p.durationMs, {1, 1000}, st->time_base);
-        if (av_interleaved_write_frame(raw, packet.get()) < 0)
-            return false;
+        ok = av_interleaved_write_frame(raw, packet.get()) >= 0;
     }
-    return av_write_trailer(raw) >= 0;
+    return ok && av_write_trailer(raw) >= 0;
 }
 
 }  // namespace plexo::test
