@@ -53,6 +53,14 @@ bool Cap(double& value, double most)
     return true;
 }
 
+// The largest font size whose glyphs at these scales fit the frame; a
+// scale of 0 or less leaves the frame's height.
+double MostFontSize(const AssBounds& bounds, double scaleX, double scaleY)
+{
+    constexpr double kLeast = 1e-6;
+    return std::min({bounds.height, bounds.height / std::max(scaleY, kLeast), bounds.width / std::max(scaleX, kLeast)});
+}
+
 class Rewriter {
 public:
     Rewriter(const GlyphSize& start, const std::function<GlyphSize(std::string_view)>& styleNamed,
@@ -168,10 +176,7 @@ private:
         return std::nullopt;
     }
 
-    double MostSize(double scaleX, double scaleY) const
-    {
-        return std::min({bounds_.height, bounds_.height / scaleY, bounds_.width / scaleX});
-    }
+    double MostSize(double scaleX, double scaleY) const { return MostFontSize(bounds_, scaleX, scaleY); }
 
     GlyphSize start_;
     const std::function<GlyphSize(std::string_view)>& styleNamed_;
@@ -235,8 +240,7 @@ int BoundTrack(ASS_Track& track)
                 cut = true;
             }
         for (auto [value, most] : {std::pair{&style.Outline, bounds.border}, std::pair{&style.Blur, bounds.blur},
-                                   std::pair{&style.FontSize, std::min({bounds.height, bounds.height / style.ScaleY,
-                                                                        bounds.width / style.ScaleX})}})
+                                   std::pair{&style.FontSize, MostFontSize(bounds, style.ScaleX, style.ScaleY)}})
             if (!(*value <= most)) {
                 *value = most;
                 cut = true;
