@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -134,6 +135,35 @@ private:
     size_t next_ = 0;
 };
 
+bool IsPicture(const AVSubtitleRect& r)
+{
+    return r.type == SUBTITLE_BITMAP && r.w > 0 && r.h > 0 && r.data[0] && r.data[1];
+}
+
+struct PictureBox {
+    int left, top, width, height;
+};
+
+// The box around the subtitle's pictures; nullopt when it has none, or
+// too many pixels.
+std::optional<PictureBox> BoxOf(const AVSubtitle& sub)
+{
+    int64_t left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    for (unsigned i = 0; i < sub.num_rects; ++i) {
+        const AVSubtitleRect& r = *sub.rects[i];
+        if (!IsPicture(r))
+            continue;
+        left = std::min<int64_t>(left, r.x);
+        top = std::min<int64_t>(top, r.y);
+        right = std::max(right, int64_t(r.x) + r.w);
+        bottom = std::max(bottom, int64_t(r.y) + r.h);
+    }
+    if (left >= right || top >= bottom || (right - left) * (bottom - top) > int64_t(kMaxPictureSide) * 64 ||
+        right > INT_MAX || bottom > INT_MAX)
+        return std::nullopt;
+    return PictureBox{int(left), int(top), int(right - left), int(bottom - top)};
+}
+
 int64_t ToUs(int64_t value, AVRational base)
 {
     return av_rescale_q(value, base, AVRational{1, 1000000});
@@ -155,35 +185,30 @@ std::pair<int, int> VideoSize(const AVFormatContext& input)
 
 SubtitleBitmap PictureOf(const AVSubtitle& sub)
 {
-    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-    for (unsigned i = 0; i < sub.num_rects; ++i) {
-        const AVSubtitleRect* r = sub.rects[i];
-        if (r->type != SUBTITLE_BITMAP || r->w <= 0 || r->h <= 0 || !r->data[0] || !r->data[1])
-            continue;
-        left = std::min(left, r->x);
-        top = std::min(top, r->y);
-        right = std::max(right, r->x + r->w);
-        bottom = std::max(bottom, r->y + r->h);
-    }
-    if (left >= right || top >= bottom || int64_t(right - left) * (bottom - top) > int64_t(kMaxPictureSide) * 64)
+    const std::optional<PictureBox> box = BoxOf(sub);
+    if (!box)
         return {};
-    SubtitleBitmap bitmap = ClearBitmap(left, top, right - left, bottom - top);
+    const int left = box->left, top = box->top;
+    SubtitleBitmap bitmap = ClearBitmap(left, top, box->width, box->height);
     for (unsigned i = 0; i < sub.num_rects; ++i) {
         const AVSubtitleRect* r = sub.rects[i];
-        if (r->type != SUBTITLE_BITMAP || r->w <= 0 || r->h <= 0 || !r->data[0] || !r->data[1])
+        if (!IsPicture(*r))
             continue;
         uint32_t palette[256] = {};
         std::memcpy(palette, r->data[1], size_t(std::clamp(r->nb_colors, 0, 256)) * 4);
-        for (int y = 0; y < r->h; ++y)
-            for (int x = 0; x < r->w; ++x) {
-                const uint32_t argb = palette[r->data[0][ptrdiff_t(y) * r->linesize[0] + x]];
-                const uint32_t a = argb >> 24;
-                uint8_t* d = bitmap.pixel(r->x - left + x, r->y - top + y);
-                d[0] = uint8_t(((argb & 0xFF) * a + 127) / 255);
-                d[1] = uint8_t((((argb >> 8) & 0xFF) * a + 127) / 255);
-                d[2] = uint8_t((((argb >> 16) & 0xFF) * a + 127) / 255);
-                d[3] = uint8_t(a);
-            }
+        uint8_t colours[256][4];
+        for (int c = 0; c < 256; ++c) {
+            const uint32_t argb = palette[c], a = argb >> 24;
+            for (int k = 0; k < 3; ++k)
+                colours[c][k] = uint8_t((((argb >> (8 * k)) & 0xFF) * a + 127) / 255);
+            colours[c][3] = uint8_t(a);
+        }
+        for (int y = 0; y < r->h; ++y) {
+            const uint8_t* from = r->data[0] + ptrdiff_t(y) * r->linesize[0];
+            uint8_t* d = bitmap.pixel(r->x - left, r->y - top + y);
+            for (int x = 0; x < r->w; ++x, d += 4)
+                std::memcpy(d, colours[from[x]], 4);
+        }
     }
     return bitmap;
 }
@@ -258,16 +283,17 @@ SubtitleSourcePtr ReadPictureStream(AVFormatContext& input, int stream, std::str
         // A picture set shown until the next, which may be empty to clear it.
         if (!events.empty() && events.back().span.end < 0)
             events.back().span.end = begin;
-        SubtitleBitmap bitmap = PictureOf(sub);
-        if (bitmap.empty())
+        const std::optional<PictureBox> box = BoxOf(sub);
+        if (!box)
             continue;
         pictures->Add({index, start});
         events.push_back({{begin, end}, frameWidth, frameHeight, events.size()});
-        // The first bitmaps are kept as they are: playing starts there.
-        if (decodedBytes + bitmap.bgra.size() > budgetBytes)
-            bitmap = {};
-        decodedBytes += bitmap.bgra.size();
-        decoded.push_back(std::move(bitmap));
+        // The first bitmaps are made at once, as many as are kept: playing
+        // starts there.
+        const size_t bytes = size_t(box->width) * size_t(box->height) * 4;
+        const bool keep = decodedBytes + bytes <= budgetBytes;
+        decodedBytes += keep ? bytes : 0;
+        decoded.push_back(keep ? PictureOf(sub) : SubtitleBitmap());
     }
     if (!events.empty() && events.back().span.end < 0)
         events.back().span.end = events.back().span.start + kUnendedUs;
