@@ -8,12 +8,18 @@ extern "C" {
 #include <cstdarg>
 #include <climits>
 #include <cstdio>
+#include <utility>
 
 #include "platform/log.h"
+#include "subtitle/ass_limits.h"
 
 namespace plexo::subtitle {
 
 namespace {
+
+// More events at once than a screen can hold make libass's placement of
+// each among the others ever slower; the newest are drawn.
+constexpr int kMostEventsDrawn = 64;
 
 struct LibraryDone {
     void operator()(ASS_Library* library) const { ass_library_done(library); }
@@ -63,6 +69,7 @@ public:
         if (!renderer_)
             return false;
         ass_set_fonts(renderer_.get(), nullptr, "sans-serif", ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
+        ass_set_cache_limits(renderer_.get(), 0, 64);
         return true;
     }
 
@@ -79,8 +86,14 @@ public:
             canvas_ = canvas;
             last_.reset();
         }
+        const std::vector<int> hidden = Hidden(timeUs / 1000);
+        std::vector<long long> durations;
+        for (const int i : hidden)
+            durations.push_back(std::exchange(track_->events[i].Duration, 0));
         int changed = 2;
         const ASS_Image* images = ass_render_frame(renderer_.get(), track_.get(), timeUs / 1000, &changed);
+        for (size_t i = 0; i < hidden.size(); ++i)
+            track_->events[hidden[i]].Duration = durations[i];
         // libass says when its images are those of the last call: the
         // frames of an event share one composite.
         if (changed != 0 || !last_)
@@ -113,6 +126,30 @@ public:
     }
 
 private:
+    // The events showing at `ms` beyond the newest kMostEventsDrawn (the
+    // later start, or the later in the script, is the newer).
+    std::vector<int> Hidden(int64_t ms)
+    {
+        std::vector<int> showing;
+        for (int i = 0; i < track_->n_events; ++i) {
+            const ASS_Event& event = track_->events[i];
+            if (event.Start <= ms && ms < event.Start + event.Duration)
+                showing.push_back(i);
+        }
+        if (showing.size() <= size_t(kMostEventsDrawn))
+            return {};
+        std::nth_element(showing.begin(), showing.begin() + kMostEventsDrawn, showing.end(), [&](int a, int b) {
+            return std::pair(track_->events[a].Start, a) > std::pair(track_->events[b].Start, b);
+        });
+        if (!crowdLogged_) {
+            crowdLogged_ = true;
+            LogMessage("subtitles: " + std::to_string(showing.size()) + " events show at once at " +
+                       std::to_string(ms / 1000) + " s; only the newest " + std::to_string(kMostEventsDrawn) +
+                       " are drawn");
+        }
+        return std::vector<int>(showing.begin() + kMostEventsDrawn, showing.end());
+    }
+
     // libass's images, one colour each with a coverage mask, laid one over
     // another in list order.
     static SubtitleBitmap Composite(const ASS_Image* images)
@@ -156,6 +193,7 @@ private:
     std::unique_ptr<ASS_Renderer, RendererDone> renderer_;
     Canvas canvas_;
     std::optional<SubtitleBitmap> last_;
+    bool crowdLogged_ = false;
 };
 
 SubtitleSourcePtr Finish(std::unique_ptr<ASS_Library, LibraryDone> library, ASS_Track* raw, std::string& why)
@@ -165,6 +203,10 @@ SubtitleSourcePtr Finish(std::unique_ptr<ASS_Library, LibraryDone> library, ASS_
         why = "no subtitle in it";
         return nullptr;
     }
+    if (const int reduced = BoundTrack(*track); reduced > 0)
+        LogMessage("subtitles: " + std::to_string(reduced) +
+                   " styles or lines asked for a font size, scale, blur or border beyond what the frame shows; "
+                   "they were reduced to it");
     auto source = std::make_unique<AssSubtitles>(std::move(library), std::move(track));
     if (!source->StartRenderer()) {
         why = "the subtitle renderer cannot start";

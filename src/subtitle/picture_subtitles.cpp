@@ -1,16 +1,32 @@
 #include "subtitle/picture_subtitles.h"
 
 #include <algorithm>
+#include <list>
+#include <unordered_map>
 
 namespace plexo::subtitle {
 
 namespace {
 
+// ⌊a / b⌋ for b > 0, a of either sign.
+int64_t FloorDiv(int64_t a, int64_t b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
 class Pictures : public SubtitleSource {
 public:
-    Pictures(std::vector<PictureEvent> events, int width, int height)
-        : events_(std::move(events)), width_(width), height_(height)
+    Pictures(std::vector<PictureEvent> events, std::unique_ptr<PictureDecoder> decoder, size_t budget)
+        : events_(std::move(events)), decoder_(std::move(decoder)), budget_(budget)
     {
+    }
+
+    // Takes the bitmaps already decoded, in order, while they fit.
+    void Keep(std::vector<SubtitleBitmap> decoded)
+    {
+        for (size_t id = 0; id < decoded.size(); ++id)
+            if (!decoded[id].empty() && bytes_ + decoded[id].bgra.size() <= budget_)
+                Insert(id, std::move(decoded[id]));
     }
 
     const SubtitleBitmap& Render(int64_t timeUs, const Canvas& canvas) override
@@ -19,10 +35,11 @@ public:
         const PictureEvent* event = Find(timeUs);
         if (!event || canvas.width < 1 || canvas.height < 1)
             return kNone;
-        if (canvas.width == width_ && canvas.height == height_)
-            return event->bitmap;
+        if (event->frameWidth < 1 || event->frameHeight < 1 ||
+            (canvas.width == event->frameWidth && canvas.height == event->frameHeight))
+            return Bitmap(event->id);
         if (scaledFrom_ != event || scaledCanvas_.width != canvas.width || scaledCanvas_.height != canvas.height) {
-            scaled_ = Scaled(event->bitmap, canvas);
+            scaled_ = ScaledBitmap(Bitmap(event->id), event->frameWidth, event->frameHeight, canvas);
             scaledFrom_ = event;
             scaledCanvas_ = canvas;
         }
@@ -43,6 +60,11 @@ public:
     }
 
 private:
+    struct Kept {
+        SubtitleBitmap bitmap;
+        std::list<size_t>::iterator use;
+    };
+
     const PictureEvent* Find(int64_t timeUs) const
     {
         // The last event begun by then that has not ended.
@@ -54,26 +76,38 @@ private:
         return timeUs < event.span.end ? &event : nullptr;
     }
 
-    // The nearest source pixel for each of the canvas's.
-    SubtitleBitmap Scaled(const SubtitleBitmap& from, const Canvas& canvas) const
+    // The event's bitmap, kept or decoded again; the bitmaps shown longest
+    // ago make room for it.
+    const SubtitleBitmap& Bitmap(size_t id)
     {
-        const auto sx = [&](int64_t x) { return int(x * canvas.width / width_); };
-        const auto sy = [&](int64_t y) { return int(y * canvas.height / height_); };
-        SubtitleBitmap to = ClearBitmap(sx(from.x), sy(from.y), sx(from.x + from.width) - sx(from.x),
-                                        sy(from.y + from.height) - sy(from.y));
-        for (int y = 0; y < to.height; ++y)
-            for (int x = 0; x < to.width; ++x) {
-                const int fx = std::min(from.width - 1, int(int64_t(to.x + x) * width_ / canvas.width) - from.x);
-                const int fy = std::min(from.height - 1, int(int64_t(to.y + y) * height_ / canvas.height) - from.y);
-                const uint8_t* s = from.pixel(std::max(0, fx), std::max(0, fy));
-                std::copy(s, s + 4, to.pixel(x, y));
-            }
-        return to;
+        if (const auto found = kept_.find(id); found != kept_.end()) {
+            uses_.splice(uses_.begin(), uses_, found->second.use);
+            return found->second.bitmap;
+        }
+        return Insert(id, decoder_->Decode(id));
+    }
+
+    const SubtitleBitmap& Insert(size_t id, SubtitleBitmap bitmap)
+    {
+        bytes_ += bitmap.bgra.size();
+        uses_.push_front(id);
+        Kept& kept = kept_[id] = Kept{std::move(bitmap), uses_.begin()};
+        while (bytes_ > budget_ && uses_.back() != id) {
+            const auto oldest = kept_.find(uses_.back());
+            bytes_ -= oldest->second.bitmap.bgra.size();
+            kept_.erase(oldest);
+            uses_.pop_back();
+        }
+        return kept.bitmap;
     }
 
     std::vector<PictureEvent> events_;
-    int width_;
-    int height_;
+    std::unique_ptr<PictureDecoder> decoder_;
+    size_t budget_;
+    // The decoded bitmaps by event id, and their ids from the last shown.
+    std::unordered_map<size_t, Kept> kept_;
+    std::list<size_t> uses_;
+    size_t bytes_ = 0;
     // The event last scaled to a canvas of another size.
     SubtitleBitmap scaled_;
     const PictureEvent* scaledFrom_ = nullptr;
@@ -82,13 +116,47 @@ private:
 
 }  // namespace
 
-SubtitleSourcePtr PictureSubtitles(std::vector<PictureEvent> events, int frameWidth, int frameHeight)
+SubtitleBitmap ScaledBitmap(const SubtitleBitmap& from, int frameWidth, int frameHeight, const Canvas& canvas)
 {
-    if (events.empty() || frameWidth < 1 || frameHeight < 1)
+    if (from.empty() || frameWidth < 1 || frameHeight < 1 || canvas.width < 1 || canvas.height < 1)
+        return {};
+    const auto sx = [&](int64_t x) { return FloorDiv(x * canvas.width, frameWidth); };
+    const auto sy = [&](int64_t y) { return FloorDiv(y * canvas.height, frameHeight); };
+    // Only the part over the canvas is made.
+    const int64_t left = std::max<int64_t>(0, sx(from.x));
+    const int64_t top = std::max<int64_t>(0, sy(from.y));
+    const int64_t right = std::min<int64_t>(canvas.width, sx(int64_t(from.x) + from.width));
+    const int64_t bottom = std::min<int64_t>(canvas.height, sy(int64_t(from.y) + from.height));
+    if (left >= right || top >= bottom)
+        return {};
+    SubtitleBitmap to = ClearBitmap(int(left), int(top), int(right - left), int(bottom - top));
+    // The nearest source pixel for each of the canvas's.
+    std::vector<int> columns(size_t(to.width));
+    for (int x = 0; x < to.width; ++x)
+        columns[size_t(x)] = int(std::clamp<int64_t>(FloorDiv((left + x) * frameWidth, canvas.width) - from.x, 0,
+                                                     from.width - 1));
+    for (int y = 0; y < to.height; ++y) {
+        const int fy = int(std::clamp<int64_t>(FloorDiv((top + y) * frameHeight, canvas.height) - from.y, 0,
+                                               from.height - 1));
+        uint8_t* d = to.pixel(0, y);
+        for (int x = 0; x < to.width; ++x, d += 4) {
+            const uint8_t* s = from.pixel(columns[size_t(x)], fy);
+            std::copy(s, s + 4, d);
+        }
+    }
+    return to;
+}
+
+SubtitleSourcePtr PictureSubtitles(std::vector<PictureEvent> events, std::unique_ptr<PictureDecoder> decoder,
+                                   std::vector<SubtitleBitmap> decoded, size_t budgetBytes)
+{
+    if (events.empty() || !decoder)
         return nullptr;
     std::stable_sort(events.begin(), events.end(),
                      [](const PictureEvent& a, const PictureEvent& b) { return a.span.start < b.span.start; });
-    return std::make_unique<Pictures>(std::move(events), frameWidth, frameHeight);
+    auto source = std::make_unique<Pictures>(std::move(events), std::move(decoder), budgetBytes);
+    source->Keep(std::move(decoded));
+    return source;
 }
 
 }  // namespace plexo::subtitle
