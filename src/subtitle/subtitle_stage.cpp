@@ -51,10 +51,19 @@ Picture CopyInto(const Picture& from, PictureBuffer& to, const SubtitleBitmap& b
     return to.view();
 }
 
-// The box measured under a subtitle.
-Box WidenedBox(const SubtitleBitmap& bitmap)
+// The box measured under a subtitle laid out at `part` of the eye.
+Box WidenedBox(const SubtitleBitmap& bitmap, const Box& part)
 {
-    return {bitmap.x - kBoxWidening, bitmap.y, bitmap.width + 2 * kBoxWidening, bitmap.height};
+    return {part.x + bitmap.x - kBoxWidening, part.y + bitmap.y, bitmap.width + 2 * kBoxWidening, bitmap.height};
+}
+
+// The part of a `width` x `height` eye on the screen: centred and cut to the
+// view where the eyes are shown one to one, else the whole eye.
+Box ShownPart(int width, int height, const StageOptions& options)
+{
+    const int shownWidth = options.viewWidth > 0 ? std::min(width, options.viewWidth) : width;
+    const int shownHeight = options.viewHeight > 0 ? std::min(height, options.viewHeight) : height;
+    return {(width - shownWidth) / 2, (height - shownHeight) / 2, shownWidth, shownHeight};
 }
 
 }  // namespace
@@ -87,14 +96,14 @@ void SubtitleStage::SetLookAhead(LookAhead measure)
     early_ = false;
 }
 
-void SubtitleStage::AskNext(int64_t timeUs, const Canvas& canvas)
+void SubtitleStage::AskNext(int64_t timeUs, const Canvas& canvas, const Box& part)
 {
     const std::optional<EventSpan> next = source_->NextEvent(timeUs);
     if (!next || askedNext_ == next->start || next->end - next->start > kLookAheadLimitUs)
         return;
     askedNext_ = next->start;
     if (const SubtitleBitmap& bitmap = source_->Render(next->start, canvas); !bitmap.empty())
-        ask_(*next, WidenedBox(bitmap), true);
+        ask_(*next, WidenedBox(bitmap, part), true);
 }
 
 int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
@@ -102,7 +111,7 @@ int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, 
 {
     if (options.depth.mode == DepthMode::Fixed)
         return options.depth.fixed;
-    const Box box = WidenedBox(bitmap);
+    const Box box = WidenedBox(bitmap, {});
     const std::optional<int> nearest = NearestDisparity(pair.first, pair.second, box, options.range);
     if (ask_ && event.end - event.start <= kLookAheadLimitUs && aheadEvent_ != event.start)
         if (const AheadAnswer answer = ask_(event, box, false); answer.known) {
@@ -119,17 +128,26 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
         return pair;
     const int width = pair->first.width, height = pair->first.height;
     const bool authored = options.depth.mode == DepthMode::AsAuthored && !options.layout.mono();
-    const Canvas canvas = authored ? AuthoredCanvas(options.layout, width, height) : CanvasOf(width, height);
+    const Box part = authored ? Box{0, 0, width, height} : ShownPart(width, height, options);
+    const Canvas canvas = authored ? AuthoredCanvas(options.layout, width, height) : CanvasOf(part.width, part.height);
     const bool measured = options.depth.mode == DepthMode::Automatic && !options.mono && pair->second;
     const std::optional<EventSpan> event = source_->EventAt(pair->timestampUs);
     if (!event) {
         if (measured && early_)
-            AskNext(pair->timestampUs, canvas);
+            AskNext(pair->timestampUs, canvas, part);
         return pair;
     }
-    const SubtitleBitmap& bitmap = source_->Render(pair->timestampUs, canvas);
-    if (bitmap.empty())
+    const SubtitleBitmap& rendered = source_->Render(pair->timestampUs, canvas);
+    if (rendered.empty())
         return pair;
+    // Laid out over the part of the eye on the screen, moved to where it lies.
+    SubtitleBitmap moved;
+    if (part.x != 0 || part.y != 0) {
+        moved = rendered;
+        moved.x += part.x;
+        moved.y += part.y;
+    }
+    const SubtitleBitmap& bitmap = part.x != 0 || part.y != 0 ? moved : rendered;
     // The areas of the authored frame that held the first (left) eye and the
     // second.
     const bool across = options.layout.kind == LayoutKind::SideBySide;
@@ -156,7 +174,7 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
     DrawBitmap(bitmap, -FloorHalf(d), drawn->second);
     // After the drawing: the next event's rendering takes the place of this one's.
     if (measured && early_)
-        AskNext(pair->timestampUs, canvas);
+        AskNext(pair->timestampUs, canvas, part);
     return drawn;
 }
 

@@ -40,6 +40,12 @@ struct StageOptions {
     StereoLayout layout;
     // The disparity range searched for the content's.
     int range = 96;
+    // For a presentation that shows the eyes one to one, centred and cut to
+    // the view: the view's size in pixels. The subtitle is laid out within
+    // the part of the eye on the screen, so that a film taller than the view
+    // keeps its bottom line in sight; 0 lays it out over the whole eye.
+    int viewWidth = 0;
+    int viewHeight = 0;
 };
 
 class SubtitleStage {
@@ -74,8 +80,9 @@ private:
     // the last pair handed out when no one holds that pair any more (no page
     // of a new buffer to fault in at every frame), else new ones.
     EyePairPtr CopyForDrawing(const EyePair& pair, const SubtitleBitmap& bitmap, int firstTop, int secondTop);
-    // Asks early about the event after `timeUs`, laid out over `canvas`.
-    void AskNext(int64_t timeUs, const Canvas& canvas);
+    // Asks early about the event after `timeUs`, laid out over `canvas` at
+    // `part` of the eye.
+    void AskNext(int64_t timeUs, const Canvas& canvas, const Box& part);
     int Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
                   const StageOptions& options);
 

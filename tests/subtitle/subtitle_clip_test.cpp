@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <thread>
 
@@ -95,6 +96,38 @@ TEST_F(SubtitleClip, FixedDepthSplitsOddDisparitiesIntoWholePixelShifts)
             EXPECT_EQ(first - left[0], 4) << "⌈7/2⌉ to the right in the first eye";
         }
     }
+}
+
+// Shown one to one in a view smaller than the eye, centred and cut, the
+// subtitle is laid out within the part on the screen.
+TEST_F(SubtitleClip, OneToOneInASmallViewKeepsTheSubtitleOnTheScreen)
+{
+    FilmPtr film = Open();
+    ASSERT_TRUE(film && film->Seek(50));
+    SubtitleStage stage = Stage();
+    auto timed = std::make_shared<EyePair>(*film->Pair(Tone::Colour));
+    timed->timestampUs = 2'000'000;
+    const EyePairPtr plain = timed;
+    // The rows from the top that the subtitle changed, first and last.
+    const auto rows = [&](const StageOptions& options) {
+        const EyePairPtr drawn = stage.Apply(plain, options);
+        std::pair<int, int> changed{-1, -1};
+        for (int top = 0; drawn && top < plain->first.height; ++top) {
+            const int r = plain->first.height - 1 - top;
+            if (!std::equal(drawn->first.row(r), drawn->first.row(r) + plain->first.rowBytes(), plain->first.row(r)))
+                changed = {changed.first < 0 ? top : changed.first, top};
+        }
+        return changed;
+    };
+    StageOptions options;
+    options.depth = {DepthMode::Fixed, 0};
+    EXPECT_GT(rows(options).second, 140) << "over the whole eye, at its bottom";
+    options.viewWidth = 200;
+    options.viewHeight = 100;
+    const auto [top, bottom] = rows(options);
+    EXPECT_GE(top, 40);
+    EXPECT_LT(bottom, 140) << "within rows 40 to 139, the eye's middle 100";
+    EXPECT_GT(bottom, 100);
 }
 
 TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)

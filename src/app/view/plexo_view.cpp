@@ -379,7 +379,7 @@ void CPlexoView::paintEvent(QPaintEvent*)
     // The corner between the two bars belongs to neither.
     if (hBar_->isVisible() && vBar_->isVisible())
         painter.fillRect(QRect(vBar_->x(), hBar_->y(), vBar_->width(), hBar_->height()), palette().window());
-    if (frameDisplay_ && !OneToOneOnly() && doc_.film()) {
+    if (frameDisplay_ && doc_.film()) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         FramePlace place = PlaceOf(*doc_.film());
         place.lateFrames = player_.LateFrames();

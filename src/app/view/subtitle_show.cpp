@@ -74,13 +74,15 @@ subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
     return stage_.get();
 }
 
-subtitle::StageOptions SubtitleShow::Options(const Film& film, const CPlexoDoc& doc,
-                                             PresentationId presentation) const
+subtitle::StageOptions SubtitleShow::Options(const Film& film, const CPlexoDoc& doc, PresentationId presentation,
+                                             int viewWidth, int viewHeight) const
 {
     subtitle::StageOptions options;
     options.depth = subtitle::ParseDepth(doc.subtitleDepth()).value_or(subtitle::DepthChoice{});
     options.mono = subtitle::ShowsOneEye(presentation);
     options.layout = film.Layout().layout;
+    options.viewWidth = viewWidth;
+    options.viewHeight = viewHeight;
     return options;
 }
 
@@ -89,15 +91,17 @@ Film& SubtitleShow::Shown(Film& film, const CPlexoDoc& doc, PresentationId prese
     subtitle::SubtitleStage* stage = Stage(film, doc);
     if (!stage)
         return film;
-    shown_ = subtitle::SubtitledFilm(film, *stage, Options(film, doc, presentation));
+    shown_ = subtitle::SubtitledFilm(film, *stage, Options(film, doc, presentation, 0, 0));
     return *shown_;
 }
 
-PairStage SubtitleShow::StageFor(Film& film, const CPlexoDoc& doc, PresentationId presentation)
+PairStage SubtitleShow::StageFor(Film& film, const CPlexoDoc& doc, PresentationId presentation, int viewWidth,
+                                 int viewHeight)
 {
     if (!Stage(film, doc))
         return {};
-    return [stage = stage_, rate = film.FrameRate(), options = Options(film, doc, presentation)](const EyePair& pair) {
+    return [stage = stage_, rate = film.FrameRate(),
+            options = Options(film, doc, presentation, viewWidth, viewHeight)](const EyePair& pair) {
         return subtitle::SubtitledPair(*stage, rate, pair, options);
     };
 }

@@ -33,8 +33,12 @@ public:
     Film& Shown(Film& film, const CPlexoDoc& doc, PresentationId presentation);
     // The stage that draws the document's subtitles into the film's pairs
     // for `presentation`, on any thread; empty when they are off or the film
-    // has none. It leaves a pair with no subtitle at its time as it is.
-    PairStage StageFor(Film& film, const CPlexoDoc& doc, PresentationId presentation);
+    // has none. It leaves a pair with no subtitle at its time as it is. A
+    // presentation shown one to one and cut to a view of `viewWidth` x
+    // `viewHeight` pixels has them laid out within the part on the screen;
+    // 0 x 0 over the whole eye.
+    PairStage StageFor(Film& film, const CPlexoDoc& doc, PresentationId presentation, int viewWidth,
+                       int viewHeight);
     // The disparity of the subtitle last drawn, 0 before any.
     int disparity() const;
 
@@ -42,7 +46,8 @@ private:
     // The stage for the document's choice, made again when it changed;
     // null when no subtitles show.
     subtitle::SubtitleStage* Stage(Film& film, const CPlexoDoc& doc);
-    subtitle::StageOptions Options(const Film& film, const CPlexoDoc& doc, PresentationId presentation) const;
+    subtitle::StageOptions Options(const Film& film, const CPlexoDoc& doc, PresentationId presentation, int viewWidth,
+                                   int viewHeight) const;
 
     LookAhead lookAhead_;
     // The film and track the stage was opened for.

@@ -80,10 +80,14 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     player_.soundFrom = [this](play::Micros at, double speed) { return sound_->PlayFrom(at, speed); };
     player_.silence = [this] { sound_->Silence(); };
     player_.SetMaster(&sound_->player());
-    // Subtitles are drawn after the alignment's correction.
+    // Subtitles are drawn after the alignment's correction, within the part
+    // of a picture shown one to one that the view holds.
     player_.stage = [this](const Presentation& shown) {
+        const qreal ratio = view_->devicePixelRatioF();
+        const int width = shown.oneToOne ? int(std::lround(view_->width() * ratio)) : 0;
+        const int height = shown.oneToOne ? int(std::lround(view_->height() * ratio)) : 0;
         return ChainedStage(view_->alignment().StageFor(doc_.alignment()),
-                            view_->subtitles().StageFor(*doc_.film(), doc_, shown.id));
+                            view_->subtitles().StageFor(*doc_.film(), doc_, shown.id, width, height));
     };
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
