@@ -124,6 +124,12 @@ TEST(EveryFrame, SmoothsAndStartsAfreshAfterASeek)
     EXPECT_NEAR(show(up, 10), 4, 0.3);
     EXPECT_NEAR(show(down, 11), 4 - 8 * FrameAligner::kWeight, 0.3);
     EXPECT_NEAR(show(down, 3), -4, 0.3);
+    // Frames staged side by side finish in any order: one that finishes
+    // late is smoothed in its place, and the frames after it over it.
+    EXPECT_NEAR(show(up, 50), 4, 0.3);
+    EXPECT_NEAR(show(down, 52), 4 - 8 * FrameAligner::kWeight, 0.3);
+    EXPECT_NEAR(show(down, 51), 4 - 8 * FrameAligner::kWeight, 0.3);
+    EXPECT_NEAR(show(down, 53), -4 + 8 * 0.8 * 0.8 * 0.8, 0.3);
 }
 
 TEST(Window, NearestAtTheScreenPlane)
