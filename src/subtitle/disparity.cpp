@@ -191,14 +191,14 @@ void MatchBlocks(const Picture& first, const Picture& second, const Reduction& r
             int64_t total = 0;
             int tried = 0;
             for (int d = -r.reach; d <= r.reach; ++d) {
-                int& sad = costs[size_t(d + r.reach)];
-                sad = INT_MAX;
+                costs[size_t(d + r.reach)] = INT_MAX;
                 if (bx - d < sx0 || bx - d + kBlock > sx1)
                     continue;
-                sad = 0;
+                int sad = 0;
                 for (int y = by; y < by + kBlock; ++y)
                     for (int x = bx; x < bx + kBlock; ++x)
                         sad += std::abs(a.at(x, y) - b.at(x - d, y));
+                costs[size_t(d + r.reach)] = sad;
                 total += sad;
                 ++tried;
                 // Equal matches go to the nearer disparity: in front is safe.
