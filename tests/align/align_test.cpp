@@ -156,7 +156,7 @@ TEST(RecordField, ReadsBackWhatItWritesAndNothingElse)
 {
     const AlignModel model{1.25, -0.8, 1.013, 0.0002, -0.0001, 0.21, true};
     EXPECT_EQ(ParseAlignModel(AlignModelText(model)), model);
-    for (const char* bad : {"", "1,2,3", "1,0,1,0,0,0,cut", "1,0,0,0,0,0", "1,0,1,0,0,0,crop,x", "nan,0,1,0,0,0", "1,90,1,0,0,0"})
+    for (const char* bad : {"", "1,2,3", "1,0,1,0,0,0,cut", "1,0,0,0,0,0", "1,0,1,0,0,0,crop,x", "nan,0,1,0,0,0", "1,90,1,0,0,0", "1,0,1,0,0,1e300"})
         EXPECT_FALSE(ParseAlignModel(bad)) << bad;
 }
 
