@@ -1,10 +1,7 @@
-// The automatic depth over made scenes whose content stands at known
-// disparities, and its bound in front of what was measured.
+// The automatic depth over made scenes whose nearest content stands at a
+// known disparity, and its bound in front of what was measured.
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <random>
 
 #include "subtitle/disparity.h"
 #include "subtitle/subtitle_depth.h"
@@ -12,92 +9,77 @@
 namespace plexo::subtitle {
 namespace {
 
-// A layer of a scene: its grey level at a point of its own, or -1 where it
-// is not; laid over the layers before it, its first eye's copy moved right
-// by ⌈d/2⌉ and its second's left by ⌊d/2⌋.
-struct Layer {
-    int disparity;
-    std::function<int(int x, int y)> grey;
-};
+enum class Look { Grid, Noise, DimWall, White };
 
+int Grey(Look look, int x, int y)
+{
+    switch (look) {
+    case Look::Grid:
+        return x % 40 < 3 || y % 40 < 3 ? 230 : 40;
+    case Look::Noise:
+        return int(((uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 0x5bd1e995u) >> 24);
+    case Look::DimWall:
+        return 40 + Grey(Look::Noise, x / 6, y / 6) / 8;
+    case Look::White:
+        break;
+    }
+    return 250;
+}
+
+// A background on the screen plane and an object `d` pixels in front of it,
+// its first eye's copy ⌈d/2⌉ right and its second's ⌊d/2⌋ left.
 struct Scene {
     const char* name;
     int width, height;
-    std::vector<Layer> layers;
+    Look back, near;
+    Box object;
+    int d;
     Box box;
-    int nearest;
 };
 
-int Noise(int x, int y, int seed)
+PictureBuffer Eye(const Scene& s, bool first)
 {
-    uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(seed) * 83492791u;
-    h ^= h >> 13;
-    h *= 0x5bd1e995u;
-    return int(h >> 24);
-}
-
-std::function<int(int, int)> NoiseIn(int x0, int y0, int x1, int y1, int seed)
-{
-    return [=](int x, int y) { return x >= x0 && x < x1 && y >= y0 && y < y1 ? Noise(x, y, seed) : -1; };
-}
-
-PictureBuffer Eye(const Scene& scene, bool first)
-{
-    PictureBuffer eye = PictureBuffer::allocate(scene.width, scene.height, 1);
-    for (int y = 0; y < scene.height; ++y)
-        for (int x = 0; x < scene.width; ++x) {
-            int grey = 0;
-            for (const Layer& layer : scene.layers) {
-                const int half = layer.disparity / 2;
-                const int v = layer.grey(first ? x - (layer.disparity - half) : x + half, y);
-                grey = v >= 0 ? v : grey;
-            }
-            eye.row(scene.height - 1 - y)[x] = uint8_t(grey);
+    PictureBuffer eye = PictureBuffer::allocate(s.width, s.height, 1);
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+            const int ox = first ? x - (s.d - s.d / 2) : x + s.d / 2;
+            const bool in = ox >= s.object.x && ox < s.object.x + s.object.width && y >= s.object.y &&
+                            y < s.object.y + s.object.height;
+            eye.row(s.height - 1 - y)[x] = uint8_t(in ? Grey(s.near, ox + 5000, y) : Grey(s.back, x, y));
         }
     return eye;
 }
 
 TEST(SubtitleDepth, StandsInFrontOfTheNearestContentUnderTheBox)
 {
-    const auto grid = [](int x, int y) { return x % 40 < 3 || y % 40 < 3 ? 230 : 40; };
-    const auto everywhere = [](int seed) { return NoiseIn(-200, -200, 4000, 4000, seed); };
     const Scene scenes[] = {
-        // Lines 40 pixels apart on the screen plane match as well a period
-        // or two away; the square in front of them is what counts.
-        {"grid", 1920, 540, {{0, grid}, {24, NoiseIn(900, 400, 1100, 540, 2)}}, {500, 420, 960, 100}, 24},
-        {"small grid", 640, 240, {{0, grid}, {24, NoiseIn(250, 150, 330, 240, 2)}}, {120, 160, 400, 64}, 24},
-        // A flat bar wider than the box, over a dim wall: its depth shows at
-        // its ends only.
-        {"uniform bar",
-         1280,
-         360,
-         {{0, [](int x, int y) { return 40 + Noise(x / 6, y / 6, 3) / 8; }},
-          {20, [](int x, int y) { return x >= 200 && x < 1000 && y >= 250 && y < 350 ? 250 : -1; }}},
-         {400, 270, 480, 64},
-         20},
-        {"textured", 1280, 360, {{0, everywhere(1)}, {24, NoiseIn(600, 200, 800, 360, 2)}}, {400, 260, 480, 80}, 24},
+        // Lines 40 pixels apart match as well a period or two away.
+        {"grid", 1920, 540, Look::Grid, Look::Noise, {900, 400, 200, 140}, 24, {500, 420, 960, 100}},
+        {"small grid", 640, 240, Look::Grid, Look::Noise, {250, 150, 80, 90}, 24, {120, 160, 400, 64}},
+        // A flat bar wider than the box shows its depth at its ends only.
+        {"uniform bar", 1280, 360, Look::DimWall, Look::White, {200, 250, 800, 100}, 20, {400, 270, 480, 64}},
+        {"textured", 1280, 360, Look::Noise, Look::Noise, {600, 200, 200, 160}, 24, {400, 260, 480, 80}},
     };
-    for (const Scene& scene : scenes) {
-        const PictureBuffer first = Eye(scene, true), second = Eye(scene, false);
-        const std::optional<int> nearest = NearestDisparity(first.view(), second.view(), scene.box, 96);
-        EXPECT_EQ(nearest, scene.nearest) << scene.name;
-        EXPECT_EQ(AutoDepth().Next(0, 2'000'000, nearest, std::nullopt), scene.nearest + kDepthMargin) << scene.name;
+    for (const Scene& s : scenes) {
+        const std::optional<int> nearest = NearestDisparity(Eye(s, true).view(), Eye(s, false).view(), s.box, 96);
+        EXPECT_EQ(nearest, s.d) << s.name;
+        EXPECT_EQ(AutoDepth().Next(0, 2'000'000, nearest, std::nullopt), s.d + kDepthMargin) << s.name;
     }
 }
 
+// Content that recedes under a held depth brings it down to the bound, at
+// once, unless the look over the event ahead found nearer content.
 TEST(SubtitleDepth, NeverStandsFarInFrontOfWhatWasMeasured)
 {
+    constexpr int kBound = kDepthMargin + kMaxDepthBeyond;
     AutoDepth depth;
-    // A short event's content recedes: the depth it held comes down to the
-    // bound, unless the look over the event ahead found nearer content.
     EXPECT_EQ(depth.Next(0, 2'000'000, 30, std::nullopt), 32);
-    EXPECT_EQ(depth.Next(0, 2'000'000, 10, std::nullopt), 10 + kDepthMargin + kMaxDepthBeyond);
-    EXPECT_EQ(depth.Next(0, 2'000'000, std::nullopt, std::nullopt), 20);
+    EXPECT_EQ(depth.Next(0, 2'000'000, 10, std::nullopt), 10 + kBound);
+    EXPECT_EQ(depth.Next(0, 2'000'000, std::nullopt, std::nullopt), 10 + kBound);
     EXPECT_EQ(depth.Next(3'000'000, 5'000'000, 4, 40), 42);
     EXPECT_EQ(depth.Next(3'000'000, 5'000'000, 0, 40), 42);
-    // A long one, at once rather than a pixel a frame.
     EXPECT_EQ(depth.Next(5'000'000, 20'000'000, 30, 30), 32);
-    EXPECT_EQ(depth.Next(5'000'000, 20'000'000, 2, 30), 2 + kDepthMargin + kMaxDepthBeyond);
+    EXPECT_EQ(depth.Next(5'000'000, 20'000'000, 2, 30), 2 + kBound);
 }
 
 }  // namespace
