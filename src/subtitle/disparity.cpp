@@ -26,7 +26,7 @@ constexpr int kBetterQuarters = 5;
 // ... and its pixels differ by at most this many grey levels on average.
 constexpr int kMatchMean = 8;
 // A match counts only when it stands alone: every disparity but its own and
-// its two neighbours differs this many percent more, and by a grey level a
+// its two neighbours costs this many percent more, and a grey level a
 // pixel at least (the uniqueness ratio of OpenCV's StereoBM). A repeated
 // pattern (a grid, a fence, tiles) matches as well a period away, and which
 // period wins is chance.
