@@ -13,6 +13,8 @@ harnesses=("$@")
   cues
   ass
   picture_subtitle
+  align_model
+  depth
 )
 
 build=build/fuzz

@@ -115,7 +115,7 @@ std::optional<AlignModel> ParseAlignModel(std::string_view text)
     const AlignModel model{values[0], values[1], values[2], values[3], values[4], std::max(values[5], -1.0), crop};
     if (std::abs(model.vertical) > kMaxVertical || std::abs(model.roll) > kMaxRoll || !(model.scale >= kMinScale) ||
         !(model.scale <= kMaxScale) || std::abs(model.keystoneX) > kMaxKeystone ||
-        std::abs(model.keystoneY) > kMaxKeystone)
+        std::abs(model.keystoneY) > kMaxKeystone || model.residual > kMaxVertical)
         return std::nullopt;
     return model;
 }

@@ -1,24 +1,43 @@
 #include "align/frame_aligner.h"
 
+#include <iterator>
+
 #include "align/aligned_pair.h"
 
 namespace plexo::align {
 
-void FrameAligner::Smooth(const AlignModel& estimate, int32_t frame)
+namespace {
+
+AlignModel Mixed(AlignModel kept, const AlignModel& now)
 {
-    const bool fresh = !smoothed_ || frame < lastFrame_ || frame > lastFrame_ + kJump;
-    lastFrame_ = frame;
-    if (fresh) {
-        smoothed_ = estimate;
-        return;
+    const auto mix = [](double& value, double by) { value += FrameAligner::kWeight * (by - value); };
+    mix(kept.vertical, now.vertical);
+    mix(kept.roll, now.roll);
+    mix(kept.scale, now.scale);
+    mix(kept.keystoneX, now.keystoneX);
+    mix(kept.keystoneY, now.keystoneY);
+    kept.residual = now.residual;
+    return kept;
+}
+
+}  // namespace
+
+std::optional<AlignModel> FrameAligner::Smooth(const std::optional<AlignModel>& estimate, int32_t frame)
+{
+    // Frames beyond reach of this one belong to another stretch of play.
+    frames_.erase(frames_.begin(), frames_.lower_bound(frame - kJump));
+    frames_.erase(frames_.upper_bound(frame + kJump), frames_.end());
+    if (!estimate) {
+        const auto after = frames_.lower_bound(frame);
+        if (after != frames_.begin())
+            return std::prev(after)->second.smoothed;
+        return current_;
     }
-    const auto mix = [](double& kept, double now) { kept += kWeight * (now - kept); };
-    mix(smoothed_->vertical, estimate.vertical);
-    mix(smoothed_->roll, estimate.roll);
-    mix(smoothed_->scale, estimate.scale);
-    mix(smoothed_->keystoneX, estimate.keystoneX);
-    mix(smoothed_->keystoneY, estimate.keystoneY);
-    smoothed_->residual = estimate.residual;
+    auto at = frames_.insert_or_assign(frame, Frame{*estimate, *estimate}).first;
+    for (auto it = at; it != frames_.end(); ++it)
+        it->second.smoothed = it == frames_.begin() ? it->second.estimate
+                                                    : Mixed(std::prev(it)->second.smoothed, it->second.estimate);
+    return at->second.smoothed;
 }
 
 EyePairPtr FrameAligner::Align(const EyePair& pair)
@@ -27,9 +46,9 @@ EyePairPtr FrameAligner::Align(const EyePair& pair)
     std::optional<AlignModel> model;
     {
         const std::lock_guard lock(mutex_);
-        if (result.alignment)
-            Smooth(result.alignment->model, pair.frameNumber);
-        model = smoothed_;
+        model = Smooth(result.alignment ? std::optional(result.alignment->model) : std::nullopt, pair.frameNumber);
+        if (model)
+            current_ = model;
     }
     if (!model)
         return nullptr;
@@ -39,7 +58,7 @@ EyePairPtr FrameAligner::Align(const EyePair& pair)
 std::optional<AlignModel> FrameAligner::Current() const
 {
     const std::lock_guard lock(mutex_);
-    return smoothed_;
+    return current_;
 }
 
 }  // namespace plexo::align

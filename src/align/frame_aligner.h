@@ -3,6 +3,7 @@
 // reduced grey pictures and smoothed over the frames before it, so that the
 // correction follows a drifting camera without jitter.
 
+#include <map>
 #include <mutex>
 #include <optional>
 
@@ -21,8 +22,10 @@ class FrameAligner {
 public:
     // The pair aligned by the smoothed model including its own estimate;
     // null, to show the pair as it is, when no frame so far could be aligned
-    // or memory cannot be had. A frame number that goes back, or on by more
-    // than kJump, starts the smoothing afresh (a seek).
+    // or memory cannot be had. Any thread: pairs are estimated side by side
+    // and may finish in any order, but each is smoothed over the frames
+    // before it in frame order. A frame with none within kJump before it
+    // starts the smoothing afresh (a seek).
     EyePairPtr Align(const EyePair& pair);
     // The model of the frame last aligned, if any.
     std::optional<AlignModel> Current() const;
@@ -32,11 +35,19 @@ public:
     static constexpr int kJump = 30;
 
 private:
-    void Smooth(const AlignModel& estimate, int32_t frame);
+    struct Frame {
+        AlignModel estimate;
+        AlignModel smoothed;
+    };
+    // The smoothed model for `frame` (its estimate, when it has one), the
+    // frames after it smoothed again over it.
+    std::optional<AlignModel> Smooth(const std::optional<AlignModel>& estimate, int32_t frame);
 
     mutable std::mutex mutex_;
-    std::optional<AlignModel> smoothed_;
-    int32_t lastFrame_ = -1;
+    // The frames estimated within kJump of the last one asked, by number: a
+    // frame that finishes late is smoothed among them in its place.
+    std::map<int32_t, Frame> frames_;
+    std::optional<AlignModel> current_;
 };
 
 }  // namespace plexo::align

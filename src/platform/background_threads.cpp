@@ -1,39 +1,96 @@
 #include "platform/background_threads.h"
 
-#include <dirent.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
-#include <cstdlib>
-#include <set>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace plexo::platform {
 
 namespace {
 
-std::set<int> ThreadIds()
-{
-    std::set<int> ids;
-    DIR* tasks = opendir("/proc/self/task");
-    if (!tasks)
-        return ids;
-    while (const dirent* entry = readdir(tasks))
-        if (const int id = std::atoi(entry->d_name); id > 0)
-            ids.insert(id);
-    closedir(tasks);
-    return ids;
-}
+// Between a StartInBackground and the thread it started.
+struct Handoff {
+    std::mutex mutex;
+    std::condition_variable changed;
+    // Handed to the waiting thread, until it has run.
+    const std::function<void()>* work = nullptr;
+    std::exception_ptr workFailure;
+    bool finished = false;
+    std::exception_ptr failure;
+};
+
+// The hand-off of a thread StartInBackground started, on that thread.
+thread_local Handoff* startedBy = nullptr;
 
 }  // namespace
 
 void StartInBackground(const std::function<void()>& start)
 {
-    const std::set<int> before = ThreadIds();
-    start();
-    constexpr int kLowest = 19;
-    // Linux keeps a nice value a thread: the process's id here is the thread's.
-    for (const int id : ThreadIds())
-        if (!before.count(id))
-            setpriority(PRIO_PROCESS, id_t(id), kLowest);
+    Handoff handoff;
+    std::thread starter;
+    try {
+        starter = std::thread([&] {
+            constexpr int kLowest = 19;
+            setpriority(PRIO_PROCESS, id_t(gettid()), kLowest);
+            startedBy = &handoff;
+            try {
+                start();
+            } catch (...) {
+                handoff.failure = std::current_exception();
+            }
+            const std::lock_guard lock(handoff.mutex);
+            handoff.finished = true;
+            handoff.changed.notify_all();
+        });
+    } catch (const std::system_error&) {
+        start();
+        return;
+    }
+    {
+        std::unique_lock lock(handoff.mutex);
+        for (;;) {
+            handoff.changed.wait(lock, [&] { return handoff.finished || handoff.work; });
+            if (!handoff.work)
+                break;
+            lock.unlock();
+            try {
+                (*handoff.work)();
+            } catch (...) {
+                handoff.workFailure = std::current_exception();
+            }
+            lock.lock();
+            handoff.work = nullptr;
+            handoff.changed.notify_all();
+        }
+    }
+    starter.join();
+    if (handoff.failure)
+        std::rethrow_exception(handoff.failure);
+}
+
+void OnStartingThread(const std::function<void()>& work)
+{
+    Handoff* const handoff = startedBy;
+    if (!handoff) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    {
+        std::unique_lock lock(handoff->mutex);
+        handoff->work = &work;
+        handoff->changed.notify_all();
+        handoff->changed.wait(lock, [&] { return !handoff->work; });
+        failure = std::exchange(handoff->workFailure, nullptr);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 }  // namespace plexo::platform

@@ -25,6 +25,19 @@ constexpr int kMinTexture = 3;
 constexpr int kBetterQuarters = 5;
 // ... and its pixels differ by at most this many grey levels on average.
 constexpr int kMatchMean = 8;
+// A match counts only when it stands alone: every disparity but its own and
+// its two neighbours costs this many percent more, and a grey level a
+// pixel at least (the uniqueness ratio of OpenCV's StereoBM). A repeated
+// pattern (a grid, a fence, tiles) matches as well a period away, and which
+// period wins is chance.
+constexpr int kUniquePercent = 15;
+// A box where fewer than one block in this many finds a match holds too
+// little texture to tell what stands under it (a flat object shows its depth
+// only at its ends), so the measure widens: first along the box's rows to
+// the picture's sides, then by the box's height above and below, this many
+// times at most, until enough blocks match.
+constexpr int kEnoughShare = 4;
+constexpr int kUpDownWidenings = 3;
 // The nearest proposals are tried at full size until this many match, or
 // this many were tried.
 constexpr int kMaxRefined = 8;
@@ -85,17 +98,35 @@ Reduced Reduce(const Picture& p, int factor, int x0, int x1, int y0, int y1)
     return r;
 }
 
+// Whether the least of `costs`, at `best`, stands alone: every cost but its
+// own and its neighbours' higher by the uniqueness margin, for blocks of
+// `area` pixels. Unreachable disparities cost INT_MAX.
+bool Unique(const std::vector<int>& costs, int best, int area)
+{
+    const int64_t least = costs[size_t(best)];
+    const int64_t bar = std::max(least * (100 + kUniquePercent) / 100, least + area);
+    for (int d = 0; d < int(costs.size()); ++d)
+        if ((d < best - 1 || d > best + 1) && costs[size_t(d)] <= bar)
+            return false;
+    return true;
+}
+
+// A full-size match: its disparity and sum, INT_MAX for the sum when no
+// candidate lies inside the picture or the best does not stand alone.
+struct FullMatch {
+    int d = 0;
+    int sum = INT_MAX;
+};
+
 // The disparity in [dFrom, dTo] whose block of the second eye, `d` columns
 // to the left, differs least from the first eye's block of `size` pixels a
-// side at (bx, by), at full size, and that sum; INT_MAX for the sum when
-// no candidate lies inside the picture. Equal sums go to the nearer one.
-std::pair<int, int> BestFullMatch(const Picture& first, const Picture& second, int bx, int by, int size, int dFrom,
-                                  int dTo)
+// side at (bx, by), at full size. Equal sums go to the nearer one.
+FullMatch BestFullMatch(const Picture& first, const Picture& second, int bx, int by, int size, int dFrom, int dTo)
 {
     dFrom = std::max(dFrom, bx + size - second.width);
     dTo = std::min(dTo, bx);
     if (dFrom > dTo)
-        return {0, INT_MAX};
+        return {};
     // The second eye's columns every candidate reaches, and the first's block.
     const int sx0 = bx - dTo, span = dTo - dFrom + size;
     std::vector<uint8_t> a(size_t(size) * size_t(size)), b(size_t(size) * size_t(span));
@@ -103,7 +134,8 @@ std::pair<int, int> BestFullMatch(const Picture& first, const Picture& second, i
         GreyRow(first, by + y, bx, bx + size, a.data() + size_t(y) * size_t(size));
         GreyRow(second, by + y, sx0, sx0 + span, b.data() + size_t(y) * size_t(span));
     }
-    int best = INT_MAX, bestD = 0;
+    std::vector<int> costs(size_t(dTo - dFrom + 1));
+    FullMatch best;
     for (int d = dFrom; d <= dTo; ++d) {
         int sad = 0;
         for (int y = 0; y < size; ++y) {
@@ -112,59 +144,61 @@ std::pair<int, int> BestFullMatch(const Picture& first, const Picture& second, i
             for (int x = 0; x < size; ++x)
                 sad += std::abs(int(pa[x]) - int(pb[x]));
         }
-        if (sad <= best) {
-            best = sad;
-            bestD = d;
-        }
+        costs[size_t(d - dFrom)] = sad;
+        if (sad <= best.sum)
+            best = {d, sad};
     }
-    return {bestD, best};
+    if (!Unique(costs, best.d - dFrom, size * size))
+        return {};
+    return best;
 }
 
-}  // namespace
+// A block of the reduced first eye that found its match: its corner, its
+// disparity and its sum, in reduced pixels.
+struct Found {
+    int x, y, d, best;
+};
 
-std::optional<int> NearestDisparity(const Picture& first, const Picture& second, const Box& box, int range)
+// The reduced pictures' geometry: `factor` pixels a side to a reduced pixel,
+// eyes `width` reduced pixels wide, disparities within ±`reach` of them.
+struct Reduction {
+    int factor;
+    int width;
+    int reach;
+};
+
+// The blocks of reduced pixels [x0, x1) × [y0, y1) of the first eye, whole
+// blocks, matched against the second: those textured whose match stands
+// alone are added to `found`.
+void MatchBlocks(const Picture& first, const Picture& second, const Reduction& r, int x0, int x1, int y0, int y1,
+                 std::vector<Found>& found)
 {
-    if (!first || !second || first.width != second.width || first.height != second.height || range < 0 ||
-        (first.bytesPerPixel != 1 && first.bytesPerPixel != 3) || first.bytesPerPixel != second.bytesPerPixel)
-        return std::nullopt;
-    const int factor = std::max(1, (first.width + kReducedWidth - 1) / kReducedWidth);
-    const int eyeW = first.width / factor, eyeH = first.height / factor;
-    const int reach = (range + factor - 1) / factor;
-    // The box in reduced pixels, whole blocks only.
-    const int bx0 = std::clamp(box.x / factor, 0, eyeW), by0 = std::clamp(box.y / factor, 0, eyeH);
-    const int bx1 = std::clamp((box.x + box.width) / factor, 0, eyeW);
-    const int by1 = std::clamp((box.y + box.height) / factor, 0, eyeH);
-    const int blocksAcross = (bx1 - bx0) / kBlock, blocksDown = (by1 - by0) / kBlock;
-    if (blocksAcross < 1 || blocksDown < 1)
-        return std::nullopt;
-    const int rowEnd = by0 + blocksDown * kBlock;
-    const Reduced a = Reduce(first, factor, bx0, bx0 + blocksAcross * kBlock, by0, rowEnd);
-    const int sx0 = std::max(0, bx0 - reach), sx1 = std::min(eyeW, bx0 + blocksAcross * kBlock + reach);
-    const Reduced b = Reduce(second, factor, sx0, sx1, by0, rowEnd);
-
-    struct Found {
-        int x, y, d, best;
-    };
-    std::vector<Found> found;
-    for (int j = 0; j < blocksDown; ++j)
-        for (int i = 0; i < blocksAcross; ++i) {
-            const int x0 = bx0 + i * kBlock, y0 = by0 + j * kBlock;
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    const Reduced a = Reduce(first, r.factor, x0, x1, y0, y1);
+    const int sx0 = std::max(0, x0 - r.reach), sx1 = std::min(r.width, x1 + r.reach);
+    const Reduced b = Reduce(second, r.factor, sx0, sx1, y0, y1);
+    std::vector<int> costs(size_t(2 * r.reach + 1));
+    for (int by = y0; by < y1; by += kBlock)
+        for (int bx = x0; bx < x1; bx += kBlock) {
             int texture = 0;
-            for (int y = y0; y < y0 + kBlock; ++y)
-                for (int x = x0 + 1; x < x0 + kBlock; ++x)
+            for (int y = by; y < by + kBlock; ++y)
+                for (int x = bx + 1; x < bx + kBlock; ++x)
                     texture += std::abs(a.at(x, y) - a.at(x - 1, y));
             if (texture < kMinTexture * kBlock * (kBlock - 1))
                 continue;
             int best = INT_MAX, bestD = 0;
             int64_t total = 0;
             int tried = 0;
-            for (int d = -reach; d <= reach; ++d) {
-                if (x0 - d < sx0 || x0 - d + kBlock > sx1)
+            for (int d = -r.reach; d <= r.reach; ++d) {
+                costs[size_t(d + r.reach)] = INT_MAX;
+                if (bx - d < sx0 || bx - d + kBlock > sx1)
                     continue;
                 int sad = 0;
-                for (int y = y0; y < y0 + kBlock; ++y)
-                    for (int x = x0; x < x0 + kBlock; ++x)
+                for (int y = by; y < by + kBlock; ++y)
+                    for (int x = bx; x < bx + kBlock; ++x)
                         sad += std::abs(a.at(x, y) - b.at(x - d, y));
+                costs[size_t(d + r.reach)] = sad;
                 total += sad;
                 ++tried;
                 // Equal matches go to the nearer disparity: in front is safe.
@@ -175,22 +209,77 @@ std::optional<int> NearestDisparity(const Picture& first, const Picture& second,
             }
             // A block across an edge of an object (seen by one eye only)
             // matches nowhere well; its best is chance.
-            if (tried > 0 && int64_t(best) * kBetterQuarters < total / tried * 4)
-                found.push_back({x0, y0, bestD, best});
+            if (tried > 0 && int64_t(best) * kBetterQuarters < total / tried * 4 &&
+                Unique(costs, bestD + r.reach, kBlock * kBlock))
+                found.push_back({bx, by, bestD, best});
         }
-    if (found.empty())
-        return std::nullopt;
-    if (factor == 1) {
-        int nearest = INT_MIN;
-        for (const Found& f : found)
-            if (f.best <= kMatchMean * kBlock * kBlock)
-                nearest = std::max(nearest, f.d);
-        return nearest == INT_MIN ? std::nullopt : std::optional<int>(nearest);
+}
+
+// Whether the second eye's block that `f` matched matches back: its own
+// best match in the first eye lies within a reduced pixel of it. Content
+// seen by the first eye only (beside a nearer object's edge) finds a chance
+// match elsewhere, whose block of the second eye has its true match.
+bool MatchesBack(const Picture& first, const Picture& second, const Reduction& r, const Found& f)
+{
+    const int sx = f.x - f.d;
+    const int x0 = std::max(0, sx - r.reach), x1 = std::min(r.width, sx + kBlock + r.reach);
+    const Reduced b = Reduce(second, r.factor, sx, sx + kBlock, f.y, f.y + kBlock);
+    const Reduced a = Reduce(first, r.factor, x0, x1, f.y, f.y + kBlock);
+    int best = INT_MAX, bestD = 0;
+    for (int d = std::max(-r.reach, x0 - sx); d <= std::min(r.reach, x1 - kBlock - sx); ++d) {
+        int sad = 0;
+        for (int y = f.y; y < f.y + kBlock; ++y)
+            for (int x = sx; x < sx + kBlock; ++x)
+                sad += std::abs(b.at(x, y) - a.at(x + d, y));
+        if (sad <= best) {
+            best = sad;
+            bestD = d;
+        }
     }
-    // The reduced match only proposes: a fine texture matches poorly at a
-    // shift that is not a whole reduced pixel. The nearest proposals are
-    // tried at full size, within one reduced pixel of their match, and count
-    // when they match there.
+    return best != INT_MAX && std::abs(bestD - f.d) <= 1;
+}
+
+}  // namespace
+
+std::optional<int> NearestDisparity(const Picture& first, const Picture& second, const Box& box, int range)
+{
+    if (!first || !second || first.width != second.width || first.height != second.height || range < 0 ||
+        (first.bytesPerPixel != 1 && first.bytesPerPixel != 3) || first.bytesPerPixel != second.bytesPerPixel)
+        return std::nullopt;
+    const int factor = std::max(1, (first.width + kReducedWidth - 1) / kReducedWidth);
+    const Reduction r{factor, first.width / factor, (range + factor - 1) / factor};
+    const int eyeH = first.height / factor;
+    // The box in reduced pixels, whole blocks only.
+    const int bx0 = std::clamp(box.x / factor, 0, r.width), by0 = std::clamp(box.y / factor, 0, eyeH);
+    const int blocksAcross = (std::clamp((box.x + box.width) / factor, 0, r.width) - bx0) / kBlock;
+    const int blocksDown = (std::clamp((box.y + box.height) / factor, 0, eyeH) - by0) / kBlock;
+    if (blocksAcross < 1 || blocksDown < 1)
+        return std::nullopt;
+    const int bx1 = bx0 + blocksAcross * kBlock, by1 = by0 + blocksDown * kBlock;
+    std::vector<Found> found;
+    MatchBlocks(first, second, r, bx0, bx1, by0, by1, found);
+    // Wider, in rings of whole blocks on the box's grid, each measured once.
+    const size_t enough = size_t(std::max(1, blocksAcross * blocksDown / kEnoughShare));
+    if (found.size() < enough) {
+        const int left = bx0 % kBlock, right = bx1 + (r.width - bx1) / kBlock * kBlock;
+        MatchBlocks(first, second, r, left, bx0, by0, by1, found);
+        MatchBlocks(first, second, r, bx1, right, by0, by1, found);
+        int top = by0, bottom = by1;
+        for (int n = 0; n < kUpDownWidenings && found.size() < enough && (top >= kBlock || bottom + kBlock <= eyeH);
+             ++n) {
+            const int above = std::min(by1 - by0, top / kBlock * kBlock);
+            const int below = std::min(by1 - by0, (eyeH - bottom) / kBlock * kBlock);
+            MatchBlocks(first, second, r, left, right, top - above, top, found);
+            MatchBlocks(first, second, r, left, right, bottom, bottom + below, found);
+            top -= above;
+            bottom += below;
+        }
+    }
+    // The nearest matches first, each checked back, and at full size
+    // unless the pictures were not reduced: a fine texture matches the
+    // reduced pictures poorly at a shift that is not a whole reduced pixel,
+    // so the reduced match only proposes, and its block is matched again
+    // within a reduced pixel of it, where it counts when it stands alone.
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.d > b.d; });
     int refined = INT_MIN;
     const int size = kBlock * factor;
@@ -198,12 +287,15 @@ std::optional<int> NearestDisparity(const Picture& first, const Picture& second,
     for (const Found& f : found) {
         if (tried++ == kMaxTried || matched == kMaxRefined || (refined != INT_MIN && (f.d + 1) * factor < refined))
             break;
-        const auto [bestD, best] =
-            BestFullMatch(first, second, f.x * factor, f.y * factor, size, (f.d - 1) * factor, (f.d + 1) * factor);
-        if (best > kMatchMean * size * size)
+        if (!MatchesBack(first, second, r, f))
+            continue;
+        const FullMatch match = factor == 1 ? FullMatch{f.d, f.best}
+                                            : BestFullMatch(first, second, f.x * factor, f.y * factor, size,
+                                                            (f.d - 1) * factor, (f.d + 1) * factor);
+        if (match.sum > kMatchMean * size * size)
             continue;
         ++matched;
-        refined = std::max(refined, bestD);
+        refined = std::max(refined, match.d);
     }
     if (refined == INT_MIN)
         return std::nullopt;

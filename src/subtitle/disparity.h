@@ -1,7 +1,9 @@
 #pragma once
 // How near the scene comes inside a box: the disparity of its nearest
 // content, by block matching on reduced grey copies of the two eyes, then
-// refined at full size around the nearest blocks.
+// refined at full size around the nearest blocks. Only matches that stand
+// alone count: a repeated pattern matches as well a period away, and
+// content one eye cannot see matches by chance.
 //
 // A disparity is counted as the first eye's column minus the second's: a
 // point in front of the screen plane has a positive one.
@@ -21,8 +23,10 @@ struct Box {
 };
 
 // The largest disparity, within ±`range` pixels, of the textured content of
-// the first eye inside `box`; nullopt when the box holds none (flat, or
-// outside the pictures) or the eyes differ in size. Either tone.
+// the first eye inside `box`, or around it where the box holds too little
+// (a flat object under it shows its depth at its ends); nullopt when none is
+// found (flat, or outside the pictures) or the eyes differ in size. Either
+// tone.
 std::optional<int> NearestDisparity(const Picture& first, const Picture& second, const Box& box, int range);
 
 }  // namespace plexo::subtitle

@@ -35,33 +35,30 @@ std::string DepthText(const DepthChoice& choice)
 
 int AutoDepth::Next(int64_t eventStart, int64_t eventEnd, std::optional<int> nearest, std::optional<int> ahead)
 {
-    // What is under the text now, plus the margin; a plain int, as an
-    // optional here trips GCC's maybe-uninitialized under ThreadSanitizer.
+    // What is under the text now, and the nearest of that and what the look
+    // over the event found, each plus the margin (INT_MIN: nothing); plain
+    // ints, as an optional here trips GCC's maybe-uninitialized under
+    // ThreadSanitizer.
     const bool under = nearest.has_value();
-    const int front = under ? *nearest + kDepthMargin : 0;
-    const bool isNew = event_ != eventStart;
+    const int front = under ? *nearest + kDepthMargin : INT_MIN;
     const bool longEvent = eventEnd - eventStart > kLookAheadLimitUs;
-    if (isNew) {
+    const int looked = ahead && !longEvent ? *ahead + kDepthMargin : INT_MIN;
+    const int measured = std::max(front, looked);
+    if (event_ != eventStart) {
         event_ = eventStart;
         // A new event starts in front of what it will pass over when that is
         // known, else of what is under it now; with neither, on the screen
         // plane.
-        int start = INT_MIN;
-        if (ahead && !longEvent)
-            start = *ahead + kDepthMargin;
-        if (under)
-            start = std::max(start, front);
-        held_ = start == INT_MIN ? 0 : start;
+        held_ = measured == INT_MIN ? 0 : measured;
         return held_;
     }
     // An answer from ahead that came after the event began raises the depth
     // to what it found, and holds it there.
-    if (ahead && !longEvent)
-        held_ = std::max(held_, *ahead + kDepthMargin);
-    if (under && front > held_)
-        held_ = front;
-    else if (longEvent && under && front < held_)
+    held_ = std::max(held_, measured);
+    if (longEvent && under && front < held_)
         held_ -= 1;
+    if (measured != INT_MIN)
+        held_ = std::min(held_, measured + kMaxDepthBeyond);
     return held_;
 }
 

@@ -35,6 +35,11 @@ std::string DepthText(const DepthChoice& choice);
 
 // The margin by which an automatic subtitle stands in front of the content.
 inline constexpr int kDepthMargin = 2;
+// How far beyond that margin an automatic subtitle may stand in front of the
+// nearest content measured for its frame (under it now, or over its event
+// ahead): a depth held from content that has gone would throw the text out
+// of the screen.
+inline constexpr int kMaxDepthBeyond = 8;
 // Events longer than this are not looked over ahead: their depth follows the
 // content, at most 1 pixel a frame, except to stay in front.
 inline constexpr int64_t kLookAheadLimitUs = 10'000'000;
@@ -49,7 +54,8 @@ public:
     // it began with, raised only when content comes nearer than looked for
     // or when the look over the event ahead comes in late.
     // A long one follows the content by 1 pixel a frame, and at once to stay
-    // in front.
+    // in front. Either never stands more than kMaxDepthBeyond in front of
+    // `nearest` and `ahead`, the nearer of them, plus the margin.
     int Next(int64_t eventStart, int64_t eventEnd, std::optional<int> nearest, std::optional<int> ahead);
 
 private:

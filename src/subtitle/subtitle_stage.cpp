@@ -12,6 +12,11 @@ namespace {
 // disparity.
 constexpr int kBoxWidening = 16;
 
+// The buffers kept for reuse: those of the pair shown and of the one drawn
+// next come back in turn; more come back only when many pairs are dropped
+// at once (a seek), and are freed.
+constexpr size_t kSpareEyes = 2;
+
 // The authored frame of a side-by-side or top-bottom source: both eyes'
 // areas, as the source's frame was (one eye's size for a half layout).
 Canvas AuthoredCanvas(const StereoLayout& layout, int eyeWidth, int eyeHeight)
@@ -71,20 +76,30 @@ Box ShownPart(int width, int height, const StageOptions& options)
 EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair, const SubtitleBitmap& bitmap, int firstTop,
                                           int secondTop)
 {
-    // Alone in holding them, no pair handed out shows these buffers.
-    std::shared_ptr<OwnedEyes> eyes = spare_ && spare_.use_count() == 1 ? spare_ : std::make_shared<OwnedEyes>();
+    std::unique_ptr<OwnedEyes> eyes;
+    {
+        const std::lock_guard lock(spares_->mutex);
+        if (!spares_->eyes.empty()) {
+            eyes = std::move(spares_->eyes.back());
+            spares_->eyes.pop_back();
+        }
+    }
+    if (!eyes)
+        eyes = std::make_unique<OwnedEyes>();
     auto drawn = std::make_shared<EyePair>();
     drawn->first = CopyInto(pair.first, eyes->first, bitmap, firstTop);
     drawn->second = CopyInto(pair.second, eyes->second, bitmap, secondTop);
-    if (!drawn->first || (pair.second && !drawn->second)) {
-        spare_.reset();
+    if (!drawn->first || (pair.second && !drawn->second))
         return nullptr;
-    }
     drawn->frameNumber = pair.frameNumber;
     drawn->partnerNumber = pair.partnerNumber;
     drawn->timestampUs = pair.timestampUs;
-    drawn->owner = eyes;
-    spare_ = std::move(eyes);
+    drawn->owner = std::shared_ptr<OwnedEyes>(eyes.release(), [spares = spares_](OwnedEyes* done) {
+        std::unique_ptr<OwnedEyes> back(done);
+        const std::lock_guard lock(spares->mutex);
+        if (spares->eyes.size() < kSpareEyes)
+            spares->eyes.push_back(std::move(back));
+    });
     return drawn;
 }
 

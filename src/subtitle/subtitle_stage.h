@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "film/eye_pair.h"
 #include "image/stereo_layout.h"
@@ -76,9 +78,9 @@ public:
 
 private:
     // Owned copies of the pair's eyes to draw `bitmap` into, its top
-    // `firstTop` and `secondTop` rows down the authored frame: the buffers of
-    // the last pair handed out when no one holds that pair any more (no page
-    // of a new buffer to fault in at every frame), else new ones.
+    // `firstTop` and `secondTop` rows down the authored frame: buffers handed
+    // back by pairs no one holds any more (no page of a new buffer to fault
+    // in at every frame), else new ones.
     EyePairPtr CopyForDrawing(const EyePair& pair, const SubtitleBitmap& bitmap, int firstTop, int secondTop);
     // Asks early about the event after `timeUs`, laid out over `canvas` at
     // `part` of the eye.
@@ -91,7 +93,15 @@ private:
         PictureBuffer first;
         PictureBuffer second;
     };
-    std::shared_ptr<OwnedEyes> spare_;
+    // The buffers of pairs drawn here, handed back under the lock by the
+    // last holder of each pair, on whatever thread lets it go: taken again
+    // under the same lock, they are reused only after every read of them.
+    // Shared with the pairs handed out, which may outlive the stage.
+    struct Spares {
+        std::mutex mutex;
+        std::vector<std::unique_ptr<OwnedEyes>> eyes;
+    };
+    std::shared_ptr<Spares> spares_ = std::make_shared<Spares>();
     AheadAsk ask_;
     bool early_ = false;
     std::optional<int64_t> askedNext_;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <thread>
 
+#include "platform/background_threads.h"
 #include "video/scan_watch.h"
 #include "video/video_input.h"
 
@@ -112,8 +113,10 @@ std::optional<FrameTimes> ScanFrameTimes(const std::string& path, int stream)
             if (watching)
                 watching->Ended();
         });
+        // A scan opened for work started in the background is waited for
+        // on the thread that started it, whose events the watcher keeps going.
         if (watching)
-            watching->Wait(path);
+            platform::OnStartingThread([&] { watching->Wait(path); });
         worker.join();
     } catch (const std::system_error&) {
         // No worker: read here, unwatched, as the watcher waits for a worker.

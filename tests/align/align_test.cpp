@@ -124,6 +124,12 @@ TEST(EveryFrame, SmoothsAndStartsAfreshAfterASeek)
     EXPECT_NEAR(show(up, 10), 4, 0.3);
     EXPECT_NEAR(show(down, 11), 4 - 8 * FrameAligner::kWeight, 0.3);
     EXPECT_NEAR(show(down, 3), -4, 0.3);
+    // Frames staged side by side finish in any order: one that finishes
+    // late is smoothed in its place, and the frames after it over it.
+    EXPECT_NEAR(show(up, 50), 4, 0.3);
+    EXPECT_NEAR(show(down, 52), 4 - 8 * FrameAligner::kWeight, 0.3);
+    EXPECT_NEAR(show(down, 51), 4 - 8 * FrameAligner::kWeight, 0.3);
+    EXPECT_NEAR(show(down, 53), -4 + 8 * 0.8 * 0.8 * 0.8, 0.3);
 }
 
 TEST(Window, NearestAtTheScreenPlane)
@@ -150,7 +156,7 @@ TEST(RecordField, ReadsBackWhatItWritesAndNothingElse)
 {
     const AlignModel model{1.25, -0.8, 1.013, 0.0002, -0.0001, 0.21, true};
     EXPECT_EQ(ParseAlignModel(AlignModelText(model)), model);
-    for (const char* bad : {"", "1,2,3", "1,0,1,0,0,0,cut", "1,0,0,0,0,0", "1,0,1,0,0,0,crop,x", "nan,0,1,0,0,0", "1,90,1,0,0,0"})
+    for (const char* bad : {"", "1,2,3", "1,0,1,0,0,0,cut", "1,0,0,0,0,0", "1,0,1,0,0,0,crop,x", "nan,0,1,0,0,0", "1,90,1,0,0,0", "1,0,1,0,0,1e300"})
         EXPECT_FALSE(ParseAlignModel(bad)) << bad;
 }
 

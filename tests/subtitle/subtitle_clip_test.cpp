@@ -146,7 +146,9 @@ TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)
             EXPECT_LE(stage.lastDisparity(), kObjectDisparity + 6) << "frame " << n;
         }
     }
-    EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2);
+    // Gone from under the text, the square leaves it in front of the
+    // background on the screen plane by no more than the bound.
+    EXPECT_EQ(stage.lastDisparity(), kDepthMargin + kMaxDepthBeyond);
 }
 
 // The player's look-ahead: asked early, before the event shows; until its
