@@ -2,6 +2,7 @@
 // A sink in memory: each Start opens a new stream whose samples are kept,
 // the time heard is what the test says, and it fails where the test says.
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,6 +20,10 @@ struct FakeSinkState {
     int stops = 0;
     // Set: the next Start, or a write, fails with this reason.
     std::string startFailure, writeFailure;
+    // Stopped and not resumed: a Start ends without a reason.
+    bool stopped = false;
+    // Runs as a Start begins, outside the lock: where a test's Stop lands.
+    std::function<void()> duringStart;
 };
 
 class FakeSink final : public audio::Sink {
@@ -26,7 +31,11 @@ public:
     explicit FakeSink(FakeSinkState& state) : s_(state) {}
     bool Start(const audio::SinkFormat& format, std::string& why) override
     {
+        if (s_.duringStart)
+            s_.duringStart();
         std::lock_guard hold(s_.lock);
+        if (s_.stopped)
+            return (why.clear(), false);
         s_.format = format;
         s_.streams.emplace_back();
         return (why = s_.startFailure).empty();
@@ -47,6 +56,12 @@ public:
     {
         std::lock_guard hold(s_.lock);
         ++s_.stops;
+        s_.stopped = true;
+    }
+    void Resume() override
+    {
+        std::lock_guard hold(s_.lock);
+        s_.stopped = false;
     }
     void SetVolume(int, bool) override {}
 
