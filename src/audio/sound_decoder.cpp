@@ -21,6 +21,10 @@ namespace {
 
 // The most channels played; a file with more keeps its first eight.
 constexpr int kMaxChannels = 8;
+// The rates played: below a few tens of hertz atempo loops forever or
+// aborts, and no film's sound is slower than a kilohertz.
+constexpr int kLowestRate = 1000;
+constexpr int kHighestRate = 768000;
 // Frames of silence made at a time for a gap or the tail.
 constexpr int64_t kSilenceChunk = 4096;
 // How far the packets the decoder refuses may outnumber the frames it gives
@@ -109,8 +113,8 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Open(const std::string& path, int tr
     }
     const int channels = std::min(p.stream->codecpar->ch_layout.nb_channels, kMaxChannels);
     const int rate = p.stream->codecpar->sample_rate;
-    if (channels <= 0 || rate <= 0 || rate > 768000) {
-        why = "its sound states no channels or rate";
+    if (channels <= 0 || rate < kLowestRate || rate > kHighestRate) {
+        why = "its sound states no channels or a rate that plays";
         return nullptr;
     }
     decoder->format_ = {rate, channels};
@@ -129,7 +133,7 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Open(const std::string& path, int tr
 bool SoundDecoder::Restart(Micros from, double speed, std::string& why)
 {
     Parts& p = *parts_;
-    from = std::max<Micros>(from, 0);
+    from = std::clamp<Micros>(from, 0, kFarthestUs);
     const int64_t target =
         av_rescale_q(from + p.input.pictureStartUs, AVRational{1, 1000000}, p.stream->time_base);
     // A file that cannot seek is read from its start, which is where a
@@ -263,11 +267,9 @@ bool Decode(SoundDecoder::Parts& p, const SinkFormat& format, std::string& why)
     av_frame_unref(p.frame.get());
     if (!converted)
         return false;
-    p.decodedAt = p.nextSample;
-    if (time != AV_NOPTS_VALUE) {
-        const int64_t us = av_rescale_q(time, p.stream->time_base, AVRational{1, 1000000});
-        p.decodedAt = av_rescale(us - p.input.pictureStartUs, format.rate, 1000000);
-    }
+    // Without a time the frame follows the last.
+    const std::optional<int64_t> us = MicrosOf(time, p.stream->time_base);
+    p.decodedAt = us ? av_rescale(*us - p.input.pictureStartUs, format.rate, 1000000) : p.nextSample;
     // Timestamps a millisecond off are taken as contiguous, so rounding
     // never clicks.
     if (std::abs(p.decodedAt - p.nextSample) <= format.rate / 1000)

@@ -86,7 +86,7 @@ TEST(SoundDecoder, HourLongGapIsNeverHeldWhole)
     EXPECT_EQ(at, 3591L * 8000);
 }
 
-TEST(SoundDecoder, VideoWithoutSoundOpensSilentlyAndAMissingTrackSaysSo)
+TEST(SoundDecoder, VideoWithoutSoundOpensSilentlyAndSoundThatCannotPlaySaysSo)
 {
     test::TempDir dir;
     const std::string film = test::MakeBeepFilm(dir, "beep.mkv", 0);
@@ -97,6 +97,11 @@ TEST(SoundDecoder, VideoWithoutSoundOpensSilentlyAndAMissingTrackSaysSo)
     EXPECT_EQ(why, "");
     EXPECT_FALSE(SoundDecoder::Open(film, 0, 0, why));
     EXPECT_EQ(why, "the film has no sound track 0");
+    // A rate atempo cannot take is refused before it hangs the player.
+    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -i '" + film + "' -c:v copy -c:a pcm_s16le -ar 20 '" +
+                                 dir.file("slow.mkv") + "'"));
+    EXPECT_FALSE(SoundDecoder::Open(dir.file("slow.mkv"), -1, 0, why));
+    EXPECT_EQ(why, "its sound states no channels or a rate that plays");
 }
 
 }  // namespace
