@@ -20,9 +20,8 @@ struct FakeSinkState {
     int stops = 0;
     // Set: the next Start, or a write, fails with this reason.
     std::string startFailure, writeFailure;
-    // Stopped and not resumed: a Start ends without a reason.
+    // Stop to Resume: a Start ends without a reason. Runs as a Start begins.
     bool stopped = false;
-    // Runs as a Start begins, outside the lock: where a test's Stop lands.
     std::function<void()> duringStart;
 };
 
@@ -34,11 +33,9 @@ public:
         if (s_.duringStart)
             s_.duringStart();
         std::lock_guard hold(s_.lock);
-        if (s_.stopped)
-            return (why.clear(), false);
         s_.format = format;
         s_.streams.emplace_back();
-        return (why = s_.startFailure).empty();
+        return (why = s_.stopped ? "" : s_.startFailure).empty() && !s_.stopped;
     }
     long WaitWritable(int, std::string&) override { return 4800; }
     bool Write(const float* samples, size_t frames, std::string& why) override
@@ -58,11 +55,7 @@ public:
         ++s_.stops;
         s_.stopped = true;
     }
-    void Resume() override
-    {
-        std::lock_guard hold(s_.lock);
-        s_.stopped = false;
-    }
+    void Resume() override { s_.stopped = false; }
     void SetVolume(int, bool) override {}
 
 private:

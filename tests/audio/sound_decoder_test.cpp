@@ -61,32 +61,28 @@ INSTANTIATE_TEST_SUITE_P(Decoder, SoundTiming,
                                          Timing{0, 0, 2, 0.5, 1.0}, Timing{0, 0.4, 0.5, 1.2, 3.2},
                                          Timing{0.3, 0, 1, 1.3, 2.0}, Timing{0.3, 1.2, 1, 0.1, 0.8}));
 
-// Sound that starts an hour after the picture: the silence before it is made
-// a chunk at a time, never held whole, and the sound lands on its time.
+// Sound an hour after the picture's start: the silence before it is made a
+// chunk at a time, never held whole, and the sound lands on its time.
 TEST(SoundDecoder, HourLongGapIsNeverHeldWhole)
 {
     test::TempDir dir;
     ASSERT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=64x48:rate=25:duration=1 -itsoffset 3590 "
-                                 "-f lavfi -i aevalsrc=0.5:s=8000:d=1 -map 0:v -map 1:a -c:v libx264 -c:a pcm_s16le '" +
-                                 dir.file("late.mkv") + "'"));
+                                 "-f lavfi -i aevalsrc=0.5:s=8000:d=1 -c:v libx264 -c:a pcm_s16le '" + dir.file("late.mkv") + "'"));
     std::string why;
     const auto decoder = SoundDecoder::Open(dir.file("late.mkv"), -1, 3591000000, why);
     ASSERT_TRUE(decoder && decoder->Restart(0, 1, why)) << why;
     std::vector<float> chunk(1 << 16);
     long at = 0, onset = -1;
-    size_t held = 0;
     for (long n; (n = decoder->Read(chunk.data(), chunk.size(), why)) > 0; at += n) {
-        held = std::max(held, decoder->Held());
+        ASSERT_LE(decoder->Held(), 8000u);
         const auto loud = std::find_if(chunk.begin(), chunk.begin() + n, [](float v) { return v > 0.1f; });
         if (onset < 0 && loud != chunk.begin() + n)
             onset = at + long(loud - chunk.begin());
     }
-    EXPECT_LE(held, 8000u);
-    EXPECT_EQ(onset, 3590L * 8000);
-    EXPECT_EQ(at, 3591L * 8000);
+    EXPECT_EQ(std::pair(onset, at), std::pair(3590L * 8000, 3591L * 8000));
 }
 
-TEST(SoundDecoder, VideoWithoutSoundOpensSilentlyAndSoundThatCannotPlaySaysSo)
+TEST(SoundDecoder, VideoWithoutSoundOpensSilentlyAndAMissingTrackSaysSo)
 {
     test::TempDir dir;
     const std::string film = test::MakeBeepFilm(dir, "beep.mkv", 0);
@@ -97,11 +93,6 @@ TEST(SoundDecoder, VideoWithoutSoundOpensSilentlyAndSoundThatCannotPlaySaysSo)
     EXPECT_EQ(why, "");
     EXPECT_FALSE(SoundDecoder::Open(film, 0, 0, why));
     EXPECT_EQ(why, "the film has no sound track 0");
-    // A rate atempo cannot take is refused before it hangs the player.
-    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -i '" + film + "' -c:v copy -c:a pcm_s16le -ar 20 '" +
-                                 dir.file("slow.mkv") + "'"));
-    EXPECT_FALSE(SoundDecoder::Open(dir.file("slow.mkv"), -1, 0, why));
-    EXPECT_EQ(why, "its sound states no channels or a rate that plays");
 }
 
 }  // namespace

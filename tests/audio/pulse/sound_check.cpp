@@ -3,9 +3,8 @@
 // stops it once the position heard reaches STOP, and prints the position at
 // the stop in microseconds, and on stderr the milliseconds from Play to the
 // first sound heard, or to the fall-back to the wall clock after a fault.
-// "stop" lands a Stop before a Start and at each of Start's waits on the
-// server: each such Start must end quietly and leave no stream on the
-// server, and the next one after Resume must play.
+// "stop": a Stop before a Start or at one of its waits on the server ends it
+// quietly, leaves no stream on the server, and Resume lets it play again.
 
 #include <chrono>
 #include <cstdio>
@@ -57,56 +56,32 @@ int Play(const char* film, double from, double speed, double stop)
     return 3;
 }
 
-// The streams the sound server plays, as pactl lists them.
-int ServerStreams()
-{
-    std::FILE* list = popen("pactl list short sink-inputs", "r");
-    int lines = 0;
-    for (int c; list && (c = std::fgetc(list)) != EOF;)
-        lines += c == '\n';
-    if (list)
-        pclose(list);
-    return lines;
-}
-
 int StopDuringStart()
 {
-    using plexo::audio::StartWait;
+    using namespace plexo::audio;
     // Every sink is kept, so the server's streams are theirs alone.
-    std::vector<std::unique_ptr<plexo::audio::Sink>> sinks;
+    std::vector<std::unique_ptr<Sink>> sinks;
     for (const int at : {-1, int(StartWait::Server), int(StartWait::Stream)}) {
-        plexo::audio::Sink* sink = nullptr;
         bool stopped = false;
-        sinks.push_back(plexo::audio::MakePulseSink([&](StartWait wait) {
+        sinks.push_back(MakePulseSink([&](StartWait wait) {
             if (int(wait) == at && !std::exchange(stopped, true))
-                sink->Stop();
+                sinks.back()->Stop();
         }));
-        sink = sinks.back().get();
+        Sink& sink = *sinks.back();
         if (at < 0)
-            sink->Stop();
-        std::string why;
-        if (sink->Start({}, why) || !why.empty() || sink->Heard()) {
-            std::fprintf(stderr, "a Stop at wait %d: %s\n", at, why.empty() ? "a stream plays on" : why.c_str());
-            return 1;
-        }
-        // Played twice more, the second a round trip behind every drop, so
-        // that the server has ended each stream dropped: one left behind
-        // would play on, silent, as long as its sink lives.
-        for (const bool again : {false, true}) {
-            sink->Resume();
-            if (!sink->Start({}, why)) {
-                std::fprintf(stderr, "no stream after a Stop at wait %d: %s\n", at, why.c_str());
-                return 1;
-            }
-            if (!again)
-                sink->Stop();
-        }
-        if (const int streams = ServerStreams(); streams != int(sinks.size())) {
-            std::fprintf(stderr, "%d streams play for %zu sinks after a Stop at wait %d\n", streams, sinks.size(), at);
-            return 1;
-        }
+            sink.Stop();
+        // Quiet, then played twice, the last a round trip behind every drop.
+        std::string why, again;
+        const bool quiet = !sink.Start({}, why) && why.empty();
+        sink.Resume();
+        const bool played = sink.Start({}, again);
+        sink.Stop();
+        sink.Resume();
+        if (!quiet || !played || !sink.Start({}, again))
+            return std::fprintf(stderr, "a Stop at wait %d: %s%s\n", at, why.c_str(), again.c_str()), 1;
     }
-    return 0;
+    const std::string count = "test $(pactl list short sink-inputs | wc -l) = " + std::to_string(sinks.size());
+    return std::system(count.c_str()) == 0 ? 0 : (std::fprintf(stderr, "a dropped stream plays on\n"), 1);
 }
 
 }  // namespace
@@ -116,7 +91,7 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "play" && argc == 6)
         return Play(argv[2], std::atof(argv[3]), std::atof(argv[4]), std::atof(argv[5]));
-    if (mode == "stop" && argc == 2)
+    if (mode == "stop")
         return StopDuringStart();
     std::fprintf(stderr, "usage: sound_check play FILM FROM SPEED STOP | stop\n");
     return 64;
