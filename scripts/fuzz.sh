@@ -15,6 +15,7 @@ harnesses=("$@")
   picture_subtitle
   align_model
   depth
+  sound
 )
 
 build=build/fuzz

@@ -8,6 +8,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/common.h>
 }
 
 #include "audio/sound_decoder.h"
@@ -85,14 +86,15 @@ public:
             }
             // The picture's times rule: sound before it goes, and what starts
             // past its end.
-            const int64_t at = packet.pts - start_;
+            // Saturated: a broken clock's times fall outside the picture.
+            const int64_t at = av_sat_sub64(packet.pts, start_);
             if (at < 0 || at >= end_) {
                 av_packet_unref(&packet);
                 if (at >= end_)
                     return false;
                 continue;
             }
-            packet.dts = packet.dts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : packet.dts - start_;
+            packet.dts = packet.dts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_sat_sub64(packet.dts, start_);
             packet.pts = at;
             packet.pos = -1;
             av_packet_rescale_ts(&packet, stream_.time_base, out_.time_base);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace plexo::audio {
 
@@ -20,7 +22,10 @@ class PulseSink final : public Sink {
 public:
     // The loop is made here so that Stop and Heard, called from the
     // window's thread, never race with its making on the feeding thread.
-    PulseSink() { MakeLoop(loopFailure_); }
+    explicit PulseSink(std::function<void(StartWait)> whileStartWaits) : whileStartWaits_(std::move(whileStartWaits))
+    {
+        MakeLoop(loopFailure_);
+    }
 
     ~PulseSink() override
     {
@@ -36,15 +41,16 @@ public:
 
     bool Start(const SinkFormat& format, std::string& why) override
     {
+        why.clear();
         if (!loop_) {
             why = loopFailure_;
             return false;
         }
         Locked lock(loop_);
         DropStream();
-        if (context_ && pa_context_get_state(context_) != PA_CONTEXT_READY)
-            DropContext();
-        if (!context_ && !Connect(why))
+        // A Stop runs while Start waits, the lock released: after each wait
+        // it may have dropped the stream, and its word is final.
+        if (stopped_ || !Connect(why))
             return false;
         pa_sample_spec sample{PA_SAMPLE_FLOAT32NE, uint32_t(format.rate), uint8_t(format.channels)};
         pa_channel_map map;
@@ -75,10 +81,19 @@ public:
             DropStream();
             return false;
         }
-        const bool ready = WaitUntil(kMaxWaitMs, [&] {
-            const pa_stream_state_t state = pa_stream_get_state(stream_);
-            return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
-        });
+        const bool ready = WaitUntil(
+            kStartWaitMs,
+            [&] {
+                if (stopped_ || !stream_)
+                    return true;
+                const pa_stream_state_t state = pa_stream_get_state(stream_);
+                return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+            },
+            StartWait::Stream);
+        if (stopped_ || !stream_) {
+            DropStream();
+            return false;
+        }
         if (!ready || pa_stream_get_state(stream_) != PA_STREAM_READY) {
             why = ready ? "the sound device is busy or gone: " + Error() : "the sound server does not answer";
             DropStream();
@@ -134,8 +149,17 @@ public:
         if (!loop_)
             return;
         Locked lock(loop_);
+        stopped_ = true;
         DropStream();
         pa_threaded_mainloop_signal(loop_, 0);
+    }
+
+    void Resume() override
+    {
+        if (!loop_)
+            return;
+        Locked lock(loop_);
+        stopped_ = false;
     }
 
     void SetVolume(int percent, bool muted) override
@@ -177,25 +201,37 @@ private:
         return false;
     }
 
-    // Under the lock.
+    // Under the lock: the connection ready, made again when it was lost; a
+    // connection still being made when a Stop came is waited on again, for
+    // the server may be slow rather than gone. False with `why` empty after
+    // a Stop.
     bool Connect(std::string& why)
     {
-        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Plexo");
-        if (!context_) {
-            why = "the sound library cannot start";
-            return false;
-        }
-        pa_context_set_state_callback(
-            context_, [](pa_context*, void* self) { Signal(nullptr, self); }, this);
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-            why = "no sound server: " + Error();
+        if (context_ && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)))
             DropContext();
-            return false;
+        if (!context_) {
+            context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Plexo");
+            if (!context_) {
+                why = "the sound library cannot start";
+                return false;
+            }
+            pa_context_set_state_callback(
+                context_, [](pa_context*, void* self) { Signal(nullptr, self); }, this);
+            if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+                why = "no sound server: " + Error();
+                DropContext();
+                return false;
+            }
         }
-        const bool settled = WaitUntil(kMaxWaitMs, [&] {
-            const pa_context_state_t state = pa_context_get_state(context_);
-            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-        });
+        const bool settled = WaitUntil(
+            kStartWaitMs,
+            [&] {
+                const pa_context_state_t state = pa_context_get_state(context_);
+                return stopped_ || state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+            },
+            StartWait::Server);
+        if (stopped_)
+            return false;
         if (!settled || pa_context_get_state(context_) != PA_CONTEXT_READY) {
             why = settled ? "no sound server: " + Error() : "the sound server does not answer";
             DropContext();
@@ -205,9 +241,10 @@ private:
     }
 
     // Under the lock: waits on the loop's signals until `done` or the time
-    // is up; whether `done` came.
+    // is up; whether `done` came. `startWait` names a wait of Start's, where
+    // the tests' hook runs.
     template <class Done>
-    bool WaitUntil(int timeoutMs, Done done)
+    bool WaitUntil(int timeoutMs, Done done, std::optional<StartWait> startWait = std::nullopt)
     {
         if (done())
             return true;
@@ -228,8 +265,13 @@ private:
             },
             &alarm);
         bool met = false;
-        while (!(met = done()) && !late)
+        while (!(met = done()) && !late) {
+            if (startWait && whileStartWaits_) {
+                whileStartWaits_(*std::exchange(startWait, std::nullopt));
+                continue;
+            }
             pa_threaded_mainloop_wait(loop_);
+        }
         api->time_free(timer);
         return met;
     }
@@ -248,11 +290,31 @@ private:
     {
         if (!stream_)
             return;
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
+        // A stream the server has not made yet cannot be disconnected, and
+        // once made it would play on, silent: it keeps our reference until
+        // then, and is disconnected as it is made.
+        if (pa_stream_get_state(stream_) == PA_STREAM_CREATING) {
+            pa_stream_set_state_callback(stream_, DropWhenMade, nullptr);
+        } else {
+            pa_stream_set_state_callback(stream_, nullptr, nullptr);
+            pa_stream_disconnect(stream_);
+            pa_stream_unref(stream_);
+        }
         stream_ = nullptr;
+    }
+
+    // On the loop's thread: the end of a stream dropped while the server
+    // made it (its context's end ends it too).
+    static void DropWhenMade(pa_stream* stream, void*)
+    {
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        if (state == PA_STREAM_READY) {
+            pa_stream_disconnect(stream);
+        } else if (!PA_STREAM_IS_GOOD(state)) {
+            pa_stream_set_state_callback(stream, nullptr, nullptr);
+            pa_stream_unref(stream);
+        }
     }
 
     void DropContext()
@@ -265,10 +327,13 @@ private:
         context_ = nullptr;
     }
 
+    const std::function<void(StartWait)> whileStartWaits_;
     pa_threaded_mainloop* loop_ = nullptr;
     std::string loopFailure_;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
+    // Set by Stop, cleared by Resume; under the lock.
+    bool stopped_ = false;
     size_t frameBytes_ = sizeof(float) * 2;
     // Set on the window's thread, read on the feeding one.
     std::atomic<int> percent_ = 100;
@@ -277,9 +342,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Sink> MakePulseSink()
+std::unique_ptr<Sink> MakePulseSink(std::function<void(StartWait)> whileStartWaits)
 {
-    return std::make_unique<PulseSink>();
+    return std::make_unique<PulseSink>(std::move(whileStartWaits));
 }
 
 }  // namespace plexo::audio

@@ -24,7 +24,8 @@ class Sink {
 public:
     virtual ~Sink() = default;
     // A new stream from time 0; false with `why` set when none can be had
-    // (no server, a busy device).
+    // (no server, a busy device), false with `why` empty when a Stop came
+    // first.
     virtual bool Start(const SinkFormat& format, std::string& why) = 0;
     // The frames the stream takes now, waiting up to `timeoutMs` for room:
     // 0 when none came or the stream was stopped, -1 with `why` set when it
@@ -35,9 +36,13 @@ public:
     // The stream's time being heard now, counted from Start, its latency
     // included; nothing before the stream can tell.
     virtual std::optional<Micros> Heard() = 0;
-    // Silence now: what was written and not heard is dropped, and a waiting
-    // WaitWritable returns.
+    // Silence now: what was written and not heard is dropped, a waiting
+    // WaitWritable returns, and so does a Start under way, at once, and
+    // every Start after it until Resume: a Stop that lands before a Start
+    // has made its stream still wins.
     virtual void Stop() = 0;
+    // Starts may make streams again; called where no Start is under way.
+    virtual void Resume() = 0;
     // 0..100; muted is silent whatever the volume.
     virtual void SetVolume(int percent, bool muted) = 0;
 };

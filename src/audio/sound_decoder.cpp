@@ -21,6 +21,10 @@ namespace {
 
 // The most channels played; a file with more keeps its first eight.
 constexpr int kMaxChannels = 8;
+// The rates played: below a few tens of hertz atempo loops forever or
+// aborts, and no film's sound is slower than a kilohertz.
+constexpr int kLowestRate = 1000;
+constexpr int kHighestRate = 768000;
 // Frames of silence made at a time for a gap or the tail.
 constexpr int64_t kSilenceChunk = 4096;
 // How far the packets the decoder refuses may outnumber the frames it gives
@@ -62,6 +66,10 @@ struct SoundDecoder::Parts {
     std::vector<float> ready;
     size_t readyAt = 0;
     std::vector<float> placed;
+    // The frame decoded and not yet placed, for the silence before it comes
+    // first a chunk at a time; the film's sample it starts at.
+    std::vector<float> decoded;
+    int64_t decodedAt = 0;
 };
 
 SoundDecoder::SoundDecoder() : parts_(std::make_unique<Parts>()) {}
@@ -105,8 +113,8 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Open(const std::string& path, int tr
     }
     const int channels = std::min(p.stream->codecpar->ch_layout.nb_channels, kMaxChannels);
     const int rate = p.stream->codecpar->sample_rate;
-    if (channels <= 0 || rate <= 0 || rate > 768000) {
-        why = "its sound states no channels or rate";
+    if (channels <= 0 || rate < kLowestRate || rate > kHighestRate) {
+        why = "its sound states no channels or a rate that plays";
         return nullptr;
     }
     decoder->format_ = {rate, channels};
@@ -125,7 +133,7 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Open(const std::string& path, int tr
 bool SoundDecoder::Restart(Micros from, double speed, std::string& why)
 {
     Parts& p = *parts_;
-    from = std::max<Micros>(from, 0);
+    from = std::clamp<Micros>(from, 0, kFarthestUs);
     const int64_t target =
         av_rescale_q(from + p.input.pictureStartUs, AVRational{1, 1000000}, p.stream->time_base);
     // A file that cannot seek is read from its start, which is where a
@@ -144,6 +152,7 @@ bool SoundDecoder::Restart(Micros from, double speed, std::string& why)
     p.refused = p.refusedSince = p.decodedSince = 0;
     p.ready.clear();
     p.readyAt = 0;
+    p.decoded.clear();
     p.speed = speed;
     p.tempo.reset();
     if (std::abs(speed - 1) < 1e-6)
@@ -242,66 +251,76 @@ Got DecodeFrame(SoundDecoder::Parts& p, std::string& why)
     }
 }
 
+// Decodes the next frame into p.decoded, placed where its time says.
+// False when decoding failed; p.decoded stays empty at the stream's end.
+bool Decode(SoundDecoder::Parts& p, const SinkFormat& format, std::string& why)
+{
+    const Got got = DecodeFrame(p, why);
+    if (got == Got::Failed)
+        return false;
+    if (got == Got::End) {
+        p.decoderEnded = true;
+        return true;
+    }
+    const int64_t time = p.frame->best_effort_timestamp;
+    const bool converted = Resample(p, format, *p.frame, p.decoded, why);
+    av_frame_unref(p.frame.get());
+    if (!converted)
+        return false;
+    // Without a time the frame follows the last.
+    const std::optional<int64_t> us = MicrosOf(time, p.stream->time_base);
+    p.decodedAt = us ? av_rescale(*us - p.input.pictureStartUs, format.rate, 1000000) : p.nextSample;
+    // Timestamps a millisecond off are taken as contiguous, so rounding
+    // never clicks.
+    if (std::abs(p.decodedAt - p.nextSample) <= format.rate / 1000)
+        p.decodedAt = p.nextSample;
+    return true;
+}
+
 // The next samples on the film's time line, before the tempo: a decoded
-// frame put where its time says, silence for a gap or the tail; empty at
-// the picture's end. False when decoding failed.
+// frame put where its time says, silence for a gap or the tail a chunk at a
+// time, so that a gap of hours never stands whole in memory; empty at the
+// picture's end. False when decoding failed.
 bool Place(SoundDecoder::Parts& p, const SinkFormat& format, std::vector<float>& out, std::string& why)
 {
     out.clear();
     const size_t channels = size_t(format.channels);
     while (out.empty() && p.nextSample < p.endSample) {
-        if (p.decoderEnded) {
-            if (p.endSample == std::numeric_limits<int64_t>::max())
-                return true;
-            const int64_t n = std::min(kSilenceChunk, p.endSample - p.nextSample);
-            out.assign(size_t(n) * channels, 0.0f);
-            p.nextSample += n;
-            return true;
-        }
-        const Got got = DecodeFrame(p, why);
-        if (got == Got::Failed)
-            return false;
-        if (got == Got::End) {
-            p.decoderEnded = true;
+        if (p.decoded.empty() && !p.decoderEnded) {
+            if (!Decode(p, format, why))
+                return false;
             continue;
         }
-        std::vector<float> samples;
-        const int64_t time = p.frame->best_effort_timestamp;
-        const bool converted = Resample(p, format, *p.frame, samples, why);
-        av_frame_unref(p.frame.get());
-        if (!converted)
-            return false;
-        int64_t at = p.nextSample;
-        if (time != AV_NOPTS_VALUE) {
-            const int64_t us = av_rescale_q(time, p.stream->time_base, AVRational{1, 1000000});
-            at = av_rescale(us - p.input.pictureStartUs, format.rate, 1000000);
+        // Silence up to the decoded frame, or to the picture's end after the
+        // stream's.
+        const int64_t until = p.decoded.empty() ? p.endSample : std::min(p.decodedAt, p.endSample);
+        if (p.decoded.empty() && p.endSample == std::numeric_limits<int64_t>::max())
+            return true;
+        if (until > p.nextSample) {
+            const int64_t n = std::min(kSilenceChunk, until - p.nextSample);
+            out.assign(size_t(n) * channels, 0.0f);
+            p.nextSample += n;
+            break;
         }
-        // Timestamps a millisecond off are taken as contiguous, so rounding
-        // never clicks.
-        const int64_t slack = format.rate / 1000;
-        if (std::abs(at - p.nextSample) <= slack)
-            at = p.nextSample;
-        int64_t count = int64_t(samples.size() / channels);
-        size_t skip = 0;
-        if (at < p.nextSample) {
-            skip = size_t(std::min(count, p.nextSample - at));
-            count -= int64_t(skip);
-            at = p.nextSample;
-        }
-        const int64_t gap = std::min(at - p.nextSample, p.endSample - p.nextSample);
-        out.assign(size_t(gap) * channels, 0.0f);
-        p.nextSample += gap;
-        count = std::min(count, p.endSample - p.nextSample);
-        if (count > 0) {
-            out.insert(out.end(), samples.begin() + std::ptrdiff_t(skip * channels),
-                       samples.begin() + std::ptrdiff_t((skip + size_t(count)) * channels));
-            p.nextSample += count;
-        }
+        // The frame's samples from the next one on; those before it were
+        // heard already.
+        const int64_t count = int64_t(p.decoded.size() / channels);
+        const int64_t skip = std::min(count, p.nextSample - p.decodedAt);
+        const int64_t n = std::min(count - skip, p.endSample - p.nextSample);
+        out.assign(p.decoded.begin() + std::ptrdiff_t(skip * int64_t(channels)),
+                   p.decoded.begin() + std::ptrdiff_t((skip + n) * int64_t(channels)));
+        p.nextSample += n;
+        p.decoded.clear();
     }
     return !(out.empty() && MostlyRefused(p, why));
 }
 
 }  // namespace
+
+size_t SoundDecoder::Held() const
+{
+    return (parts_->ready.size() - parts_->readyAt + parts_->decoded.size()) / size_t(format_.channels);
+}
 
 long SoundDecoder::Read(float* into, size_t frames, std::string& why)
 {

@@ -32,6 +32,9 @@ public:
     // Up to `frames` frames into `into`: their count, 0 at the picture's end,
     // -1 with `why` set when the stream cannot be decoded.
     long Read(float* into, size_t frames, std::string& why);
+    // The frames made and not yet read: a gap's silence is made a chunk at
+    // a time, so this stays small however long the gap.
+    size_t Held() const;
 
     // Its FFmpeg side, in the source file.
     struct Parts;

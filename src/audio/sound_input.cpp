@@ -16,12 +16,17 @@ std::string Tag(const AVStream& stream, const char* key)
     return entry && entry->value ? entry->value : "";
 }
 
-int64_t Micros(int64_t time, AVRational base)
-{
-    return av_rescale_q(time, base, AVRational{1, 1000000});
-}
-
 }  // namespace
+
+std::optional<int64_t> MicrosOf(int64_t time, AVRational base)
+{
+    if (time == AV_NOPTS_VALUE)
+        return std::nullopt;
+    const int64_t us = av_rescale_q(time, base, AVRational{1, 1000000});
+    if (us < -kFarthestUs || us > kFarthestUs)
+        return std::nullopt;
+    return us;
+}
 
 SoundInput OpenSoundInput(const std::string& path, std::string& why)
 {
@@ -53,13 +58,13 @@ SoundInput OpenSoundInput(const std::string& path, std::string& why)
     const int picture = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (picture >= 0) {
         const AVStream& stream = *format->streams[picture];
-        if (stream.start_time != AV_NOPTS_VALUE)
-            input.pictureStartUs = Micros(stream.start_time, stream.time_base);
-        if (stream.duration > 0)
-            input.pictureEndUs = input.pictureStartUs + Micros(stream.duration, stream.time_base);
+        input.pictureStartUs = MicrosOf(stream.start_time, stream.time_base).value_or(0);
+        if (const std::optional<int64_t> length = MicrosOf(stream.duration, stream.time_base); length > 0)
+            input.pictureEndUs = input.pictureStartUs + *length;
     }
-    if (input.pictureEndUs <= input.pictureStartUs && format->duration > 0)
-        input.pictureEndUs = input.pictureStartUs + format->duration;
+    if (const std::optional<int64_t> length = MicrosOf(format->duration, AV_TIME_BASE_Q);
+        input.pictureEndUs <= input.pictureStartUs && length > 0)
+        input.pictureEndUs = input.pictureStartUs + *length;
     input.format = std::move(format);
     return input;
 }

@@ -4,6 +4,8 @@
 // opened by the video layer's safe reader, beside the one the video's
 // decoder thread seeks about in for its frame cache.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,13 @@
 #include "video/video_input.h"
 
 namespace plexo::audio {
+
+// Times farther than this from 0 (some 36,000 years) are none a film has: a
+// clock that states them is broken, and the sums of two such times still
+// fit.
+inline constexpr int64_t kFarthestUs = int64_t(1) << 60;
+// The time in microseconds when within kFarthestUs of 0.
+std::optional<int64_t> MicrosOf(int64_t time, AVRational base);
 
 struct SoundInput {
     video::InputHandle format;

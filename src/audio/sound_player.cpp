@@ -10,6 +10,13 @@
 
 namespace plexo::audio {
 
+namespace {
+
+// The feeding thread's longest wait for the sink's room; a Stop ends it.
+constexpr int kFeedWaitMs = 100;
+
+}  // namespace
+
 bool Audible(double speed)
 {
     return speed >= kSlowestSound && speed <= kFastestSound;
@@ -46,9 +53,10 @@ bool SoundPlayer::Play(play::Micros from, double speed)
     begun_ = false;
     ended_ = false;
     playing_ = true;
+    sink_->Resume();
     if (feeding_ == Feeding::Thread)
         thread_ = std::thread([this] {
-            while (!stopping_ && Feed(kMaxWaitMs)) {
+            while (!stopping_ && Feed(kFeedWaitMs)) {
             }
         });
     return true;
@@ -57,11 +65,11 @@ bool SoundPlayer::Play(play::Micros from, double speed)
 void SoundPlayer::Stop()
 {
     stopping_ = true;
+    // Ends the sink's waits at once and refuses the thread any new stream,
+    // so the join never waits on the server.
     sink_->Stop();
     if (thread_.joinable())
         thread_.join();
-    // A stream the thread started after the first Stop.
-    sink_->Stop();
     playing_ = false;
 }
 
@@ -111,7 +119,10 @@ bool SoundPlayer::Begin()
         return false;
     }
     if (!sink_->Start(decoder_->Format(), why)) {
-        Fault(why, true);
+        // Without a reason a Stop ended it: no fault, and the next Play
+        // starts again.
+        if (!why.empty())
+            Fault(why, true);
         return false;
     }
     begun_ = true;

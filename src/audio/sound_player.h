@@ -46,7 +46,8 @@ public:
     // silent for want of a video or at a speed outside 0.5 to 2; a fault
     // found while starting shows as an empty position.
     bool Play(play::Micros from, double speed);
-    // Silent at once; what was not heard is dropped.
+    // Silent at once; what was not heard is dropped. Never waits on the
+    // sound server: a Start of the sink under way ends at once.
     void Stop();
     bool Playing() const { return playing_; }
     // The film time heard: Play's `from` until the first sample is heard,

@@ -2,6 +2,7 @@
 // A sink in memory: each Start opens a new stream whose samples are kept,
 // the time heard is what the test says, and it fails where the test says.
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ struct FakeSinkState {
     int stops = 0;
     // Set: the next Start, or a write, fails with this reason.
     std::string startFailure, writeFailure;
+    // Stop to Resume: a Start ends without a reason. Runs as a Start begins.
+    bool stopped = false;
+    std::function<void()> duringStart;
 };
 
 class FakeSink final : public audio::Sink {
@@ -26,10 +30,12 @@ public:
     explicit FakeSink(FakeSinkState& state) : s_(state) {}
     bool Start(const audio::SinkFormat& format, std::string& why) override
     {
+        if (s_.duringStart)
+            s_.duringStart();
         std::lock_guard hold(s_.lock);
         s_.format = format;
         s_.streams.emplace_back();
-        return (why = s_.startFailure).empty();
+        return (why = s_.stopped ? "" : s_.startFailure).empty() && !s_.stopped;
     }
     long WaitWritable(int, std::string&) override { return 4800; }
     bool Write(const float* samples, size_t frames, std::string& why) override
@@ -47,7 +53,9 @@ public:
     {
         std::lock_guard hold(s_.lock);
         ++s_.stops;
+        s_.stopped = true;
     }
+    void Resume() override { s_.stopped = false; }
     void SetVolume(int, bool) override {}
 
 private:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/sound_fixtures.h"
@@ -59,6 +60,27 @@ INSTANTIATE_TEST_SUITE_P(Decoder, SoundTiming,
                          testing::Values(Timing{0, 0, 0.75, 1.3333, 2.6667}, Timing{0, 0, 1.5, 0.6667, 1.3333}, Timing{0, 0, 1, 1.0, 2.0}, Timing{0, 0.5, 1, 0.5, 1.5},
                                          Timing{0, 0, 2, 0.5, 1.0}, Timing{0, 0.4, 0.5, 1.2, 3.2},
                                          Timing{0.3, 0, 1, 1.3, 2.0}, Timing{0.3, 1.2, 1, 0.1, 0.8}));
+
+// Sound an hour after the picture's start: the silence before it is made a
+// chunk at a time, never held whole, and the sound lands on its time.
+TEST(SoundDecoder, HourLongGapIsNeverHeldWhole)
+{
+    test::TempDir dir;
+    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=64x48:rate=25:duration=1 -itsoffset 3590 "
+                                 "-f lavfi -i aevalsrc=0.5:s=8000:d=1 -c:v libx264 -c:a pcm_s16le '" + dir.file("late.mkv") + "'"));
+    std::string why;
+    const auto decoder = SoundDecoder::Open(dir.file("late.mkv"), -1, 3591000000, why);
+    ASSERT_TRUE(decoder && decoder->Restart(0, 1, why)) << why;
+    std::vector<float> chunk(1 << 16);
+    long at = 0, onset = -1;
+    for (long n; (n = decoder->Read(chunk.data(), chunk.size(), why)) > 0; at += n) {
+        ASSERT_LE(decoder->Held(), 8000u);
+        const auto loud = std::find_if(chunk.begin(), chunk.begin() + n, [](float v) { return v > 0.1f; });
+        if (onset < 0 && loud != chunk.begin() + n)
+            onset = at + long(loud - chunk.begin());
+    }
+    EXPECT_EQ(std::pair(onset, at), std::pair(3590L * 8000, 3591L * 8000));
+}
 
 TEST(SoundDecoder, VideoWithoutSoundOpensSilentlyAndAMissingTrackSaysSo)
 {

@@ -94,6 +94,11 @@ TEST_P(SoundFaults, FallBackToTheWallClockWithOneLine)
         }
         EXPECT_EQ(player_.Position(), std::nullopt);
     }
+    // A Stop that lands while the sink starts is no fault.
+    sink_.duringStart = [this] { player_.Stop(); };
+    ASSERT_TRUE(player_.Play(0, 1.0));
+    EXPECT_FALSE(player_.Feed(0));
+    sink_.duringStart = nullptr;
     EXPECT_EQ(platform::LogText(),
               std::string("\r\nNo sound: ") + GetParam().reason + "; the film plays on its own clock");
     sink_.*GetParam().failure = "";

@@ -59,6 +59,7 @@ done <<'ROWS'
 0.2 0.5 1.3 25
 ROWS
 
+"$check" stop && echo "ok: a Stop before a Start or while it waits ends it quietly" || fail "a Stop during a Start"
 # A server without its device (a busy sound card's sink is not loaded): the
 # stream is refused, the position empties and one line says why.
 module=$(pactl list short modules | awk '$2 == "module-null-sink" { print $1 }')
