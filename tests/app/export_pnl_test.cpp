@@ -115,17 +115,14 @@ TEST_F(ExportPnlTest, AppliesTheFilmsAlignmentAsTheToolDoes)
     EXPECT_EQ(test::ReadBytes((scratch_ / "aligned.bmp").string()), test::ReadBytes(tool.file("t.bmp")));
 }
 
-// A video goes out as a video, whatever stills were written last, and with
-// the subtitles the view shows unless another choice is made: a file beside
-// the film, at the depth chosen, burnt in as plexo-tool's --subtitles and
-// --subtitle-depth burn them.
+// A video goes out as a video, with the subtitles the view shows (a file
+// beside it) unless others are chosen, burnt in as the tool burns them.
 TEST_F(ExportPnlTest, AVideoDefaultsToMatroskaAndOffersTheToolsSubtitles)
 {
     if (!test::HaveTool())
         GTEST_SKIP() << "PLEXO_TOOL is not set";
-    const std::string clip = temp_.file("clip.mp4");
+    const std::string clip = temp_.file("clip.mp4"), cue = "1\n00:00:00,000 --> 00:00:05,000\nHello\n";
     ASSERT_TRUE(test::MakeVideo(temp_, "clip.mp4", ""));
-    const std::string cue = "1\n00:00:00,000 --> 00:00:05,000\nHello\n";
     test::WriteBytes(temp_.file("clip.srt"), {cue.begin(), cue.end()});
     CPlexoDoc& doc = *Start({clip}).document();
     Answer<ExportPnl>(kCmdExportStereo, [this](ExportPnl& dialog) {
@@ -133,10 +130,6 @@ TEST_F(ExportPnlTest, AVideoDefaultsToMatroskaAndOffersTheToolsSubtitles)
         EXPECT_EQ(dialog.nameEdit()->text().toStdString(), temp_.file("clip-stereo.mkv"));
         ASSERT_EQ(dialog.subtitleList()->count(), 3);
         EXPECT_EQ(dialog.subtitleList()->currentText(), "clip.srt");
-        EXPECT_TRUE(dialog.depthList()->isEnabled());
-        dialog.subtitleList()->setCurrentIndex(0);
-        EXPECT_FALSE(dialog.depthList()->isEnabled());
-        dialog.subtitleList()->setCurrentIndex(2);
         dialog.depthList()->setCurrentText(QStringLiteral("12"));
         dialog.formatList()->setCurrentIndex(dialog.formatList()->findText("BMP pictures (*.bmp)"));
         dialog.modeList()->setCurrentIndex(dialog.modeList()->findData(int(PresentationId::SideBySide)));

@@ -82,9 +82,8 @@ double StartOf(const std::string& path)
                                          "csv=p=0 '" + path + "'").c_str());
 }
 
-// A 0.4 s picture whose sound starts at 1 s: MP4 and Matroska alike keep the
-// sound whole at its own time, copied or encoded, in a file that decodes
-// without an error.
+// A 0.4 s picture whose sound starts at 1 s: MP4 and Matroska alike keep
+// the sound whole at its time, copied or encoded, in a file that decodes.
 TEST(ExportLateSound, IsKeptAtItsTimeInEveryContainer)
 {
     if (!test::HaveTool())
@@ -108,9 +107,8 @@ TEST(ExportLateSound, IsKeptAtItsTimeInEveryContainer)
     }
 }
 
-// The track taken is named before the walk: --audio-track's, else the one
-// kept in the film's record, else the default; a kept one that is no sound
-// stream falls back to the default, and an asked one is refused.
+// The track taken is named: --audio-track's, else the film's kept one, else
+// the default, which a kept one that is no sound stream falls back to.
 TEST(ExportAudioTrack, TakesTheTrackAskedOrKeptAndNamesIt)
 {
     if (!test::HaveTool())
@@ -120,7 +118,6 @@ TEST(ExportAudioTrack, TakesTheTrackAskedOrKeptAndNamesIt)
     ASSERT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -f lavfi -i "
                                  "sine=d=1 -f lavfi -i sine=d=1 -map 0 -map 1 -map 2 -ac:a:1 2 -c:v libx264 "
                                  "-pix_fmt yuv420p -c:a aac " + test::Quoted(dir, "two.mkv")));
-    // The film's record in a settings file of the test's own.
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     const std::string settings = dir.file("config"), previous = xdg ? xdg : "";
     std::filesystem::create_directories(settings + "/plexo");

@@ -151,9 +151,8 @@ TEST_F(VideoExportTest, PlexoToolExportsEveryFrameOfAFilmAsAMarkedVideo)
     EXPECT_EQ(Probe(dir.file("demo.mkv")), "320,240,30/1,24,top and bottom\n\n");
 }
 
-// On a terminal the tool shows the run's bar from before its first frame,
-// so that a film whose first frames are long in coming does not look stuck,
-// and through the log lines, to the last frame.
+// On a terminal the tool's bar shows from before the first frame (which may
+// be long in coming) to the last.
 TEST_F(VideoExportTest, PlexoToolShowsItsProgressOnATerminal)
 {
     if (!test::HaveTool() || !test::HaveProgram("script"))
