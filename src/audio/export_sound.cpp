@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <cstdio>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -117,11 +116,12 @@ std::pair<Micros, Micros> SoundSpan(const SoundInput& input, const AVStream& sou
     return {start, end};
 }
 
+// "0.98 s", with a point whatever the locale.
 std::string Seconds(Micros at)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f s", double(at) / 1e6);
-    return text;
+    const Micros hundredths = (std::max<Micros>(at, 0) + 5000) / 10000;
+    const std::string fraction = std::to_string(hundredths % 100);
+    return std::to_string(hundredths / 100) + (fraction.size() == 1 ? ".0" : ".") + fraction + " s";
 }
 
 bool Add(const SoundExport& job, std::string& why)
