@@ -4,14 +4,14 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 extern "C" {
-#include <libavutil/channel_layout.h>
 #include <libavutil/common.h>
 }
 
-#include "audio/sound_decoder.h"
+#include "audio/export_encoder.h"
 #include "audio/sound_input.h"
 #include "platform/log.h"
 #include "video/atomic_output.h"
@@ -25,6 +25,8 @@ namespace {
 constexpr AVCodecID kMatroskaCopies[] = {AV_CODEC_ID_AAC, AV_CODEC_ID_AC3, AV_CODEC_ID_EAC3, AV_CODEC_ID_MP3,
                                          AV_CODEC_ID_OPUS};
 constexpr AVCodecID kMp4Copies[] = {AV_CODEC_ID_AAC, AV_CODEC_ID_AC3, AV_CODEC_ID_MP3};
+
+constexpr AVRational kMicros{1, 1000000};
 
 struct OutputFreer {
     void operator()(AVFormatContext* c) const { avformat_free_context(c); }
@@ -59,21 +61,13 @@ bool CopyStream(const AVStream& from, AVFormatContext& into)
     return true;
 }
 
-// The sound's packets: copied from the source, or encoded from its samples.
-class SoundPackets {
-public:
-    virtual ~SoundPackets() = default;
-    // The next packet in the output stream's time base; false at the end,
-    // or on failure with `why` set.
-    virtual bool Next(AVPacket& packet, std::string& why) = 0;
-};
-
 class CopiedPackets final : public SoundPackets {
 public:
-    CopiedPackets(SoundInput& input, const AVStream& stream, const AVStream& out, int64_t length)
+    // `length` 0: the sound is not cut.
+    CopiedPackets(SoundInput& input, const AVStream& stream, const AVStream& out, Micros length)
         : input_(input), stream_(stream), out_(out),
-          start_(av_rescale_q(input.pictureStartUs, AVRational{1, 1000000}, stream.time_base)),
-          end_(av_rescale_q(length, AVRational{1, 1000000}, stream.time_base))
+          start_(av_rescale_q(input.pictureStartUs, kMicros, stream.time_base)),
+          end_(length > 0 ? av_rescale_q(length, kMicros, stream.time_base) : INT64_MAX)
     {
     }
 
@@ -111,88 +105,28 @@ private:
     const int64_t end_;
 };
 
-class EncodedPackets final : public SoundPackets {
-public:
-    EncodedPackets(SoundDecoder& decoder, AVCodecContext& encoder, const AVStream& out)
-        : decoder_(decoder), encoder_(encoder), out_(out)
-    {
-    }
-
-    bool Next(AVPacket& packet, std::string& why) override
-    {
-        for (;;) {
-            const int got = avcodec_receive_packet(&encoder_, &packet);
-            if (got == 0) {
-                av_packet_rescale_ts(&packet, encoder_.time_base, out_.time_base);
-                return true;
-            }
-            if (got != AVERROR(EAGAIN))
-                return false;
-            if (!Feed(why))
-                return false;
-        }
-    }
-
-private:
-    // One frame of samples into the encoder, or the end.
-    bool Feed(std::string& why)
-    {
-        const SinkFormat format = decoder_.Format();
-        const int size = encoder_.frame_size > 0 ? encoder_.frame_size : 1024;
-        samples_.resize(size_t(size) * size_t(format.channels));
-        const long made = decoder_.Read(samples_.data(), size_t(size), why);
-        if (made < 0)
-            return false;
-        if (made == 0)
-            return avcodec_send_frame(&encoder_, nullptr) >= 0 || (why = "the sound cannot be encoded", false);
-        video::FrameHandle frame(av_frame_alloc());
-        if (!frame)
-            return (why = "out of memory", false);
-        frame->format = encoder_.sample_fmt;
-        frame->sample_rate = encoder_.sample_rate;
-        av_channel_layout_copy(&frame->ch_layout, &encoder_.ch_layout);
-        frame->nb_samples = int(made);
-        frame->pts = next_;
-        next_ += made;
-        if (av_frame_get_buffer(frame.get(), 0) < 0)
-            return (why = "out of memory", false);
-        // AAC takes each channel apart.
-        for (int c = 0; c < format.channels; ++c) {
-            auto* plane = reinterpret_cast<float*>(frame->extended_data[c]);
-            for (long i = 0; i < made; ++i)
-                plane[i] = samples_[size_t(i) * size_t(format.channels) + size_t(c)];
-        }
-        if (avcodec_send_frame(&encoder_, frame.get()) < 0)
-            return (why = "the sound cannot be encoded", false);
-        return true;
-    }
-
-    SoundDecoder& decoder_;
-    AVCodecContext& encoder_;
-    const AVStream& out_;
-    std::vector<float> samples_;
-    int64_t next_ = 0;
-};
-
-video::CodecHandle OpenAacEncoder(const SinkFormat& format, bool globalHeader, std::string& why)
+// Where the sound starts and ends on the film's time line (its first
+// picture at 0); an end of 0 when the file states none.
+std::pair<Micros, Micros> SoundSpan(const SoundInput& input, const AVStream& sound)
 {
-    const AVCodec* aac = avcodec_find_encoder_by_name("aac");
-    video::CodecHandle encoder(aac ? avcodec_alloc_context3(aac) : nullptr);
-    if (!encoder) {
-        why = "no AAC encoder in FFmpeg's libraries";
-        return nullptr;
-    }
-    encoder->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    encoder->sample_rate = format.rate;
-    encoder->time_base = AVRational{1, format.rate};
-    av_channel_layout_default(&encoder->ch_layout, format.channels);
-    if (globalHeader)
-        encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (const int error = avcodec_open2(encoder.get(), aac, nullptr); error < 0) {
-        why = "the AAC encoder takes no such sound: " + video::ErrorText(error);
-        return nullptr;
-    }
-    return encoder;
+    const Micros start = sound.start_time == AV_NOPTS_VALUE
+                             ? 0
+                             : av_rescale_q(sound.start_time, sound.time_base, kMicros) - input.pictureStartUs;
+    Micros end = 0;
+    if (sound.start_time != AV_NOPTS_VALUE && sound.duration != AV_NOPTS_VALUE && sound.duration > 0)
+        end = start + av_rescale_q(sound.duration, sound.time_base, kMicros);
+    else if (input.format->duration != AV_NOPTS_VALUE && input.format->duration > 0)
+        end = input.format->duration +
+              (input.format->start_time == AV_NOPTS_VALUE ? 0 : input.format->start_time) - input.pictureStartUs;
+    return {start, end};
+}
+
+// "0.98 s", with a point whatever the locale.
+std::string Seconds(Micros at)
+{
+    const Micros hundredths = (std::max<Micros>(at, 0) + 5000) / 10000;
+    const std::string fraction = std::to_string(hundredths % 100);
+    return std::to_string(hundredths / 100) + (fraction.size() == 1 ? ".0" : ".") + fraction + " s";
 }
 
 bool Add(const SoundExport& job, std::string& why)
@@ -237,8 +171,15 @@ bool Add(const SoundExport& job, std::string& why)
         return false;
     }
     av_dict_copy(&soundOut->metadata, sound.metadata, 0);
+    // The sound is cut where the picture ends, but a sound that only starts
+    // there would be cut to nothing: it is kept whole at its time instead,
+    // so that every container holds the same sound, and holds it validly.
+    const auto [soundStart, soundEnd] = SoundSpan(source, sound);
+    const bool late = soundStart >= job.length && soundEnd > soundStart;
+    if (late)
+        LogMessage("sound: it starts at " + Seconds(soundStart) + ", after the picture's end at " +
+                   Seconds(job.length) + "; kept whole at its time");
     std::unique_ptr<SoundDecoder> decoder;
-    video::CodecHandle encoder;
     std::unique_ptr<SoundPackets> packets;
     if (Copies(mp4, sound.codecpar->codec_id)) {
         if (avcodec_parameters_copy(soundOut->codecpar, sound.codecpar) < 0) {
@@ -250,19 +191,17 @@ bool Add(const SoundExport& job, std::string& why)
         for (unsigned i = 0; i < source.format->nb_streams; ++i)
             if (int(i) != track)
                 source.format->streams[i]->discard = AVDISCARD_ALL;
-        packets = std::make_unique<CopiedPackets>(source, sound, *soundOut, job.length);
+        packets = std::make_unique<CopiedPackets>(source, sound, *soundOut, late ? 0 : job.length);
     } else {
         source = {};
-        decoder = SoundDecoder::Open(job.source, track, job.length, why);
-        if (!decoder || !decoder->Restart(0, 1.0, why))
+        decoder = SoundDecoder::Open(job.source, track, late ? soundEnd : job.length, why);
+        if (!decoder)
             return false;
-        encoder = OpenAacEncoder(decoder->Format(), (out->oformat->flags & AVFMT_GLOBALHEADER) != 0, why);
-        if (!encoder || avcodec_parameters_from_context(soundOut->codecpar, encoder.get()) < 0) {
-            why = why.empty() ? "out of memory" : why;
+        // From the sound's own start, as a copy keeps it.
+        packets = EncodeToAac(*decoder, std::max<Micros>(soundStart, 0), *soundOut,
+                              (out->oformat->flags & AVFMT_GLOBALHEADER) != 0, why);
+        if (!packets)
             return false;
-        }
-        soundOut->time_base = encoder->time_base;
-        packets = std::make_unique<EncodedPackets>(*decoder, *encoder, *soundOut);
     }
     if (const int error = avformat_write_header(out.get(), nullptr); error < 0) {
         why = "the header cannot be written: " + video::ErrorText(error);
@@ -311,7 +250,27 @@ bool Add(const SoundExport& job, std::string& why)
     return true;
 }
 
+std::string Described(const std::vector<AudioTrack>& tracks, int index)
+{
+    for (size_t i = 0; i < tracks.size(); ++i)
+        if (tracks[i].index == index)
+            return "stream " + std::to_string(index) + ": " + TrackLabel(tracks[i], int(i) + 1) + " (" +
+                   tracks[i].codec + ")";
+    return "stream " + std::to_string(index);
+}
+
 }  // namespace
+
+int ExportTrack(const std::vector<AudioTrack>& tracks, int chosen)
+{
+    const bool sound = std::any_of(tracks.begin(), tracks.end(), [chosen](const AudioTrack& t) { return t.index == chosen; });
+    const int track = sound ? chosen : DefaultTrack(tracks);
+    if (chosen >= 0 && !sound)
+        LogMessage("sound: the track chosen, stream " + std::to_string(chosen) +
+                   ", is no sound stream of the film; its default is taken");
+    LogMessage(track >= 0 ? "sound: " + Described(tracks, track) : std::string("sound: none in the film"));
+    return track;
+}
 
 bool AddExportSound(const SoundExport& job)
 {
@@ -332,14 +291,18 @@ ExportResult ExportWithSound(Film& film, const std::string& out, const ExportOpt
                              const ConversionControl& control, const FilmSound& sound,
                              std::vector<std::string>* written)
 {
-    const ExportResult result = Export(film, out, options, control, written);
     const ExportFormat* format = ExportFormatOf(out);
     const std::string_view extension = format ? format->extension : "";
-    if (result != ExportResult::Ok || !sound.wanted || options.index || !(film.FrameRate() > 0) ||
-        (extension != "mp4" && extension != "mkv"))
+    const bool withSound = sound.wanted && !options.index && film.FrameRate() > 0 && !sound.source.empty() &&
+                           (extension == "mp4" || extension == "mkv");
+    // Told before the walk, which may take long, so that a wrong track is
+    // seen at once.
+    const int track = withSound ? ExportTrack(AudioTracksOf(sound.source), sound.track) : -1;
+    const ExportResult result = Export(film, out, options, control, written);
+    if (result != ExportResult::Ok || track < 0)
         return result;
     // The walk writes a video at the film's own rate.
-    AddExportSound({out, sound.source, sound.track, Micros(std::llround(film.Duration() * 1e6)), film.FrameRate(),
+    AddExportSound({out, sound.source, track, Micros(std::llround(film.Duration() * 1e6)), film.FrameRate(),
                     film.FrameRate()});
     return result;
 }

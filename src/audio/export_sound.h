@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_tracks.h"
 #include "audio/sink.h"
 #include "convert/stereo_export.h"
 
@@ -32,6 +33,12 @@ struct SoundExport {
 // speed". False after one log line naming the video and the reason, the
 // video left as the export wrote it.
 bool AddExportSound(const SoundExport& job);
+
+// The sound stream an export takes of a film whose file has `tracks`:
+// `chosen` (the user's, or the one the viewer keeps for the film) when it
+// is one of them, else the file's default, with a log line when a chosen
+// one is none of them; -1 when the file has no sound. Logs the track taken.
+int ExportTrack(const std::vector<AudioTrack>& tracks, int chosen);
 
 // The film's sound as an export takes it: its first file's track (-1: the
 // default), unless the user dropped it (--no-audio, the dialog's box).

@@ -74,7 +74,7 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
         args.fail("--quality takes 1 to 100, not " + std::to_string(options.quality));
     else if (options.crf < 0 || options.crf > 51)
         args.fail("--crf takes 0 to 51, not " + std::to_string(options.crf));
-    for (const char* option : {"layout", "crf", "preset", "fps"})
+    for (const char* option : {"layout", "crf", "preset", "fps", "audio-track"})
         if (args.ok() && args.has(option) && !format.oneFile)
             args.fail(std::string("--") + option + " goes with " +
                       RowsWhere([](const ExportFormat& f) { return f.oneFile; }) + " only");
@@ -98,15 +98,34 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
     return args.ok();
 }
 
+// False after saying so when --audio-track names no sound stream of the
+// film's file.
+bool SoundStreamOf(const std::string& path, int track)
+{
+    const std::vector<audio::AudioTrack> tracks = audio::AudioTracksOf(path);
+    std::string streams;
+    for (const audio::AudioTrack& sound : tracks) {
+        if (sound.index == track)
+            return true;
+        streams += (streams.empty() ? "" : ", ") + std::to_string(sound.index);
+    }
+    Fail(path + " has no sound stream " + std::to_string(track) +
+         (streams.empty() ? std::string("; it has no sound") : "; its sound streams are " + streams));
+    return false;
+}
+
 int RunExport(Args& args)
 {
     if (!args.onlyKnown({"index", "layout", "mode", "dist", "vertical", "shift", "fps", "quality", "crf", "preset",
-                        kSourceLayoutOption, "out", kSubtitlesOption, kSubtitleDepthOption}) ||
+                        "audio-track", kSourceLayoutOption, "out", kSubtitlesOption, kSubtitleDepthOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const std::string& path = args.plain()[0];
     const auto out = args.required("out");
     const auto shift = args.integer("shift");
+    const auto audioTrack = args.integer("audio-track");
+    if (audioTrack && args.has("no-audio"))
+        args.fail("--audio-track and --no-audio do not go together");
     const LayoutChoice choice = ReadSourceLayout(args);
     std::optional<std::string> subtitles;
     subtitle::DepthChoice subtitleDepth;
@@ -119,6 +138,8 @@ int RunExport(Args& args)
     if (!ReadOptions(args, *format, options))
         return kBadUsage;
 
+    if (audioTrack && !SoundStreamOf(path, *audioTrack))
+        return kFailed;
     FilmPtr film = OpenFilmNamed(path, choice);
     if (!film)
         return kFailed;
@@ -127,7 +148,8 @@ int RunExport(Args& args)
     // A two-view film's partner is its other eye; a single view's is the
     // Settings' A.
     options.shift = shift.value_or(film->Eyes() == 2 ? 0 : platform::DocumentSettings::Read().shift);
-    if (const auto refusal = ExportSourceRefusal(path, ExportOutputNames(*film, *out, options)))
+    const std::vector<std::string> outputs = ExportOutputNames(*film, *out, options);
+    if (const auto refusal = ExportSourceRefusal(path, outputs))
         return Fail(*refusal);
     const auto reopen = [&]() -> FilmPtr {
         FilmPtr again = OpenFilmNamed(path, choice);
@@ -136,7 +158,7 @@ int RunExport(Args& args)
         return again;
     };
     ToolSubtitles subs;
-    if (!OpenToolSubtitles(subtitles, subtitleDepth, path, *film, options.mode, reopen, subs))
+    if (!OpenToolSubtitles(subtitles, subtitleDepth, path, *film, format->presentation(options), reopen, subs))
         return kFailed;
 
     const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
@@ -147,9 +169,11 @@ int RunExport(Args& args)
     ExportResult result;
     int done = 0;
     {
-        const ProgressReport progress;
-        // The track the viewer keeps for the film.
-        const int track = RecallFilm(FilmKey({path})).Number("audio-track", 100000).value_or(-1);
+        ProgressReport progress;
+        progress.Begin(format->oneFile ? (options.index ? 1 : film->FrameCount()) : int(outputs.size()));
+        // The track asked for, else the one the viewer keeps for the film.
+        const int track =
+            audioTrack.value_or(RecallFilm(FilmKey({path})).Number("audio-track", 100000).value_or(-1));
         result = audio::ExportWithSound(subs.Shown(aligned.Shown(*film)), *out, options, progress.control(),
                                         {path, track, !args.has("no-audio")}, &written);
         done = progress.done();
@@ -168,18 +192,19 @@ const char* ExportUsage()
 {
     static const std::string usage =
         "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
-        "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L] [--no-audio]\n"
-        "    [--no-align | --align-frames] [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]]\n"
-        "    --out OUT\n"
+        "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L]\n"
+        "    [--audio-track N | --no-audio] [--no-align | --align-frames]\n"
+        "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]] --out OUT\n"
         "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
         "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
-        "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset and\n"
-        "  --fps with video; defaults: --shift the Settings' Shift (a two-view film's eye offset: 0), --dist 0,\n"
-        "  --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode side-by-side, --fps the\n"
-        "  film's rate, else the Settings' Frames/sec; a whole video's .mp4 or .mkv keeps its sound (the\n"
-        "  track the viewer chose for it) unless --no-audio; the film's kept alignment and its D (unless\n"
-        "  --dist) apply unless --no-align; --align-frames aligns every pair as it is read; prints the names\n"
-        "  it wrote\n" +
+        "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset,\n"
+        "  --fps and --audio-track with video; defaults: --shift the Settings' Shift (a two-view film's eye\n"
+        "  offset: 0), --dist 0, --vertical 0, --quality 95, --crf 18, --preset medium, --layout sbs, --mode\n"
+        "  side-by-side, --fps the film's rate, else the Settings' Frames/sec; a whole video's .mp4 or .mkv\n"
+        "  keeps its sound: the stream --audio-track N names (its index, as info lists it), else the track\n"
+        "  the viewer chose for it, else the file's default, named on stderr; --no-audio drops it; the film's\n"
+        "  kept alignment and its D (unless --dist) apply unless --no-align; --align-frames aligns every pair\n"
+        "  as it is read; shows its progress on a terminal; prints the names it wrote\n" +
         std::string(kSubtitleUsage);
     return usage.c_str();
 }

@@ -16,6 +16,8 @@ void ProgressBar::Update(int done, int total)
 {
     if (!active_ || total <= 0)
         return;
+    done_ = done;
+    total_ = total;
     constexpr int kCells = 30;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double fps = seconds > 0 ? done / seconds : 0;
@@ -26,7 +28,10 @@ void ProgressBar::Update(int done, int total)
     std::fill(bar, bar + filled, '#');
     std::fill(bar + filled, bar + kCells, '.');
     bar[kCells] = '\0';
-    std::fprintf(out_, "\r[%s] %d/%d  %.1f fps  %d:%02d left ", bar, done, total, fps, left / 60, left % 60);
+    if (done > 0)
+        std::fprintf(out_, "\r[%s] %d/%d  %.1f fps  %d:%02d left ", bar, done, total, fps, left / 60, left % 60);
+    else
+        std::fprintf(out_, "\r[%s] 0/%d  -- fps  --:-- left ", bar, total);
     std::fflush(out_);
     shown_ = true;
 }
@@ -40,12 +45,19 @@ void ProgressBar::Clear()
     shown_ = false;
 }
 
+void ProgressBar::Redraw()
+{
+    if (total_ > 0)
+        Update(done_, total_);
+}
+
 ProgressReport::ProgressReport()
 {
     // Log lines go above the bar, which is drawn again on the next frame.
     previous_ = platform::SetLogSink([this](const std::string& message, platform::LogLine) {
         bar_.Clear();
         std::fprintf(stderr, "%s\n", message.c_str());
+        bar_.Redraw();
     });
     control_.onFrame = [this](int put, int total) {
         done_ = put;

@@ -21,13 +21,17 @@ public:
     bool active() const { return active_; }
     void Update(int done, int total);
     // Erases the bar so that another line can be printed in its place; the
-    // next Update draws it again.
+    // next Update or Redraw draws it again.
     void Clear();
+    // The bar as the last Update drew it, if any did.
+    void Redraw();
 
 private:
     std::FILE* out_;
     bool active_;
     bool shown_ = false;
+    int done_ = 0;
+    int total_ = 0;
     std::chrono::steady_clock::time_point start_;
 };
 
@@ -41,6 +45,9 @@ public:
     ProgressReport& operator=(const ProgressReport&) = delete;
 
     const ConversionControl& control() const { return control_; }
+    // Draws the bar at none of `total` done, so that a run whose first frame
+    // is long in coming shows what it is about from the start.
+    void Begin(int total) { bar_.Update(0, total); }
     // Frames done so far.
     int done() const { return done_; }
 

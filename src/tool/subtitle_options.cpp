@@ -1,9 +1,5 @@
 #include "tool/subtitle_options.h"
 
-#include "subtitle/look_ahead.h"
-#include "subtitle/subtitle_tracks.h"
-#include "subtitle/subtitled_film.h"
-
 namespace plexo::tool {
 
 const char* const kSubtitleUsage =
@@ -13,9 +9,9 @@ const char* const kSubtitleUsage =
 
 Film& ToolSubtitles::Shown(Film& film)
 {
-    if (!stage)
+    if (!burnt)
         return film;
-    shown_ = subtitle::SubtitledFilm(film, *stage, options);
+    shown_ = burnt.Shown(film);
     return *shown_;
 }
 
@@ -47,19 +43,11 @@ bool OpenToolSubtitles(const std::optional<std::string>& which, const subtitle::
     if (!which)
         return true;
     std::string why;
-    subtitle::SubtitleSourcePtr source = subtitle::OpenSubtitles(filmPath, *which, why);
-    if (!source) {
+    out.burnt = subtitle::OpenBurntSubtitles(filmPath, *which, depth, film, shown, reopen, why);
+    if (!out.burnt) {
         Fail((*which == "default" ? filmPath : *which) + ": cannot show its subtitles: " + why);
         return false;
     }
-    out.stage = std::make_unique<subtitle::SubtitleStage>(std::move(source));
-    out.options.depth = depth;
-    out.options.mono = subtitle::ShowsOneEye(shown);
-    out.options.layout = film.Layout().layout;
-    if (depth.mode == subtitle::DepthMode::Automatic && reopen)
-        if (FilmPtr probe = reopen())
-            out.stage->SetLookAhead(subtitle::FilmLookAhead(std::shared_ptr<Film>(std::move(probe)),
-                                                            out.options.range));
     return true;
 }
 

@@ -10,7 +10,7 @@
 
 #include "film/film.h"
 #include "present/presentation.h"
-#include "subtitle/subtitle_stage.h"
+#include "subtitle/burnt_subtitles.h"
 #include "tool/command.h"
 
 namespace plexo::tool {
@@ -20,10 +20,9 @@ inline constexpr const char* kSubtitleDepthOption = "subtitle-depth";
 extern const char* const kSubtitleUsage;
 
 struct ToolSubtitles {
-    std::unique_ptr<subtitle::SubtitleStage> stage;
-    subtitle::StageOptions options;
+    subtitle::BurntSubtitles burnt;
 
-    explicit operator bool() const { return stage != nullptr; }
+    explicit operator bool() const { return bool(burnt); }
     // The film seen with the subtitles drawn, or the film itself without
     // --subtitles.
     Film& Shown(Film& film);

@@ -10,6 +10,7 @@
 #include "align/align_model.h"
 #include "app/dialogs/export_pnl.h"
 #include "support/tool_run.h"
+#include "video/video_fixtures.h"
 #include "viewer_fixture.h"
 
 namespace plexo {
@@ -112,6 +113,36 @@ TEST_F(ExportPnlTest, AppliesTheFilmsAlignmentAsTheToolDoes)
                   .status,
               0);
     EXPECT_EQ(test::ReadBytes((scratch_ / "aligned.bmp").string()), test::ReadBytes(tool.file("t.bmp")));
+}
+
+// A video goes out as a video, with the subtitles the view shows (a file
+// beside it) unless others are chosen, burnt in as the tool burns them.
+TEST_F(ExportPnlTest, AVideoDefaultsToMatroskaAndOffersTheToolsSubtitles)
+{
+    if (!test::HaveTool())
+        GTEST_SKIP() << "PLEXO_TOOL is not set";
+    const std::string clip = temp_.file("clip.mp4"), cue = "1\n00:00:00,000 --> 00:00:05,000\nHello\n";
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mp4", ""));
+    test::WriteBytes(temp_.file("clip.srt"), {cue.begin(), cue.end()});
+    CPlexoDoc& doc = *Start({clip}).document();
+    Answer<ExportPnl>(kCmdExportStereo, [this](ExportPnl& dialog) {
+        EXPECT_EQ(std::string(dialog.Format()->extension), "mkv");
+        EXPECT_EQ(dialog.nameEdit()->text().toStdString(), temp_.file("clip-stereo.mkv"));
+        ASSERT_EQ(dialog.subtitleList()->count(), 3);
+        EXPECT_EQ(dialog.subtitleList()->currentText(), "clip.srt");
+        dialog.depthList()->setCurrentText(QStringLiteral("12"));
+        dialog.formatList()->setCurrentIndex(dialog.formatList()->findText("BMP pictures (*.bmp)"));
+        dialog.modeList()->setCurrentIndex(dialog.modeList()->findData(int(PresentationId::SideBySide)));
+        dialog.currentFrameButton()->setChecked(true);
+        Run(dialog, (scratch_ / "subtitled.bmp").string());
+        dialog.reject();
+    });
+    test::TempDir tool;
+    const test::ToolRun run = test::RunTool(tool, "export " + clip + " --index " + std::to_string(doc.film()->Position()) +
+                                                      " --shift " + std::to_string(doc.film()->GetShift()) +
+                                                      " --subtitles 1 --subtitle-depth 12 --out " + test::Quoted(tool, "t.bmp"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes((scratch_ / "subtitled.bmp").string()), test::ReadBytes(tool.file("t.bmp")));
 }
 
 // Stop ends the run after the frame it holds at: the frames written stay,

@@ -151,5 +151,21 @@ TEST_F(VideoExportTest, PlexoToolExportsEveryFrameOfAFilmAsAMarkedVideo)
     EXPECT_EQ(Probe(dir.file("demo.mkv")), "320,240,30/1,24,top and bottom\n\n");
 }
 
+// On a terminal the tool's bar shows from before the first frame (which may
+// be long in coming) to the last.
+TEST_F(VideoExportTest, PlexoToolShowsItsProgressOnATerminal)
+{
+    if (!test::HaveTool() || !test::HaveProgram("script"))
+        GTEST_SKIP() << "PLEXO_TOOL names no program, or no script to give it a terminal";
+    ASSERT_TRUE(test::MakeVideo(dir, "clip.mkv", "-c:v libx264"));
+    const std::string shown = test::CommandOutput(
+        "script -qec \"" + std::string(std::getenv("PLEXO_TOOL")) + " export " + test::Quoted(dir, "clip.mkv") +
+        " --preset ultrafast --out " + test::Quoted(dir, "out.mkv") + "\" /dev/null");
+    const size_t first = shown.find("] 0/10  -- fps  --:-- left");
+    EXPECT_NE(first, std::string::npos) << shown;
+    EXPECT_LT(first, shown.find("start")) << shown;
+    EXPECT_NE(shown.find("] 10/10  "), std::string::npos) << shown;
+}
+
 }  // namespace
 }  // namespace plexo::video

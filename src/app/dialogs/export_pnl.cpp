@@ -19,13 +19,14 @@
 #include "align/aligned_film.h"
 #include "app/dialogs/run_panel.h"
 #include "audio/export_sound.h"
-#include "app/view/subtitle_show.h"
 #include "convert/output_names.h"
 #include "convert/stereo_export.h"
 #include "doc/document.h"
 #include "doc/film_alignment.h"
 #include "platform/export_settings.h"
 #include "platform/message_sink.h"
+#include "subtitle/burnt_subtitles.h"
+#include "subtitle/subtitle_tracks.h"
 
 namespace plexo {
 
@@ -92,6 +93,12 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     distBox_ = new QCheckBox(QStringLiteral("Apply the view's displacement"), this);
     soundBox_ = new QCheckBox(QStringLiteral("Keep the &sound"), this);
     soundBox_->setChecked(true);
+    subtitleList_ = new QComboBox(this);
+    depthList_ = new QComboBox(this);
+    depthList_->setEditable(true);
+    depthList_->addItems({QStringLiteral("auto"), QStringLiteral("authored")});
+    depthList_->setToolTip(QStringLiteral("auto, authored or a disparity in pixels (positive: in front)"));
+    FillSubtitles();
     nameEdit_ = new QLineEdit(this);
     nameEdit_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
     browseButton_ = new QPushButton(QStringLiteral("Browse..."), this);
@@ -102,7 +109,12 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
 
     // The last choices, each where its list still has it.
     const platform::ExportSettings kept = platform::ExportSettings::Read();
-    if (const ExportFormat* format = ExportFormatOf("." + kept.format))
+    // A video goes out as a video unless the last choice was one: a run of
+    // stills would be a file a frame.
+    const ExportFormat* format = ExportFormatOf("." + kept.format);
+    if (doc_.ownRate() && (!format || !format->oneFile))
+        format = ExportFormatOf(".mkv");
+    if (format)
         formatList_->setCurrentIndex(int(format - ExportFormats().data()));
     if (const Presentation* presentation = PresentationNamed(kept.presentation))
         modeList_->setCurrentIndex(std::max(0, modeList_->findData(int(presentation->id))));
@@ -135,6 +147,8 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     addRow("JPEG &quality", qualityBox_);
     form->addWidget(distBox_, row++, 1, 1, 2);
     form->addWidget(soundBox_, row++, 1, 1, 2);
+    addRow("S&ubtitles", subtitleList_);
+    addRow("Subtitle &depth", depthList_);
     auto* output = new QLabel(QStringLiteral("&Output"), this);
     output->setBuddy(nameEdit_);
     form->addWidget(output, row, 0);
@@ -145,6 +159,8 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     LayOut(form, startButton_, stopButton_, closeButton_);
 
     connect(formatList_, &QComboBox::currentIndexChanged, this, &ExportPnl::OnFormatChosen);
+    connect(subtitleList_, &QComboBox::currentIndexChanged, this,
+            [this] { depthList_->setEnabled(!subtitleList_->currentData().toString().isEmpty()); });
     connect(nameEdit_, &QLineEdit::textEdited, this, &ExportPnl::OnNameChanged);
     connect(browseButton_, &QPushButton::clicked, this, &ExportPnl::OnBrowse);
     connect(startButton_, &QPushButton::clicked, this, &ExportPnl::OnStart);
@@ -186,6 +202,30 @@ ExportOptions ExportPnl::Options() const
     options.fps = framesPerSecond_;
     options.quality = qualityBox_->value();
     return options;
+}
+
+void ExportPnl::FillSubtitles()
+{
+    subtitleList_->addItem(QStringLiteral("None"), QString());
+    const std::vector<subtitle::SubtitleTrack> tracks = doc_.filmPaths().empty()
+                                                            ? std::vector<subtitle::SubtitleTrack>{}
+                                                            : subtitle::SubtitleTracks(doc_.filmPaths().front());
+    if (!tracks.empty())
+        subtitleList_->addItem(QStringLiteral("The film's default"), QStringLiteral("default"));
+    for (size_t i = 0; i < tracks.size(); ++i)
+        subtitleList_->addItem(QString::fromStdString(subtitle::TrackLabel(tracks[i])), QString::number(i + 1));
+    // Those the view shows: its choice, else a file beside the film, which
+    // it shows unasked.
+    std::optional<int32_t> shown = doc_.subtitleTrack();
+    if (!shown) {
+        const auto file = std::find_if(tracks.begin(), tracks.end(),
+                                       [](const subtitle::SubtitleTrack& t) { return t.stream < 0; });
+        shown = file != tracks.end() ? int32_t(file - tracks.begin()) + 1 : 0;
+    }
+    subtitleList_->setCurrentIndex(std::max(0, subtitleList_->findData(*shown ? QString::number(*shown) : QString())));
+    subtitleList_->setEnabled(!tracks.empty());
+    depthList_->setCurrentText(QString::fromStdString(doc_.subtitleDepth()));
+    depthList_->setEnabled(subtitleList_->currentIndex() > 0);
 }
 
 void ExportPnl::OnFormatChosen()
@@ -244,6 +284,16 @@ void ExportPnl::OnStart()
         nameEdit_->setFocus();
         return;
     }
+    const std::string subtitles = subtitleList_->currentData().toString().toStdString();
+    const std::optional<subtitle::DepthChoice> depth =
+        subtitle::ParseDepth(depthList_->currentText().trimmed().toStdString());
+    if (!subtitles.empty() && !depth) {
+        platform::ShowMessage("Please enter auto, authored or a whole number from -" +
+                              std::to_string(subtitle::kMaxFixedDepth) + " to " +
+                              std::to_string(subtitle::kMaxFixedDepth) + ".");
+        depthList_->setFocus();
+        return;
+    }
     // The export's own copy: the view goes on drawing the document's.
     std::shared_ptr<Film> film = doc_.OpenFilmAgain();
     if (!film)
@@ -268,10 +318,32 @@ void ExportPnl::OnStart()
     if (!MayReplace(this, existing, "export"))
         return;
     const audio::FilmSound sound{doc_.filmPaths().front(), doc_.audioTrack(), soundBox_->isChecked()};
-    // The subtitles shown are burnt in, their depth looked over ahead.
-    auto subtitles = std::make_shared<SubtitleShow>(SubtitleShow::LookAhead::Wait);
-    Film* shown = &subtitles->Shown(aligned ? *aligned : *film, doc_, options.mode);
-    runPanel_->Run([film, aligned, subtitles, shown, out, options, sound](const ConversionControl& control) {
+    Film* shown = aligned ? aligned.get() : film.get();
+    // The subtitles chosen are burnt in, an automatic depth looked over
+    // ahead on another opening of the film.
+    std::shared_ptr<Film> subtitled;
+    if (!subtitles.empty()) {
+        const std::string path = doc_.filmPaths().front();
+        std::string why;
+        subtitle::BurntSubtitles burnt = subtitle::OpenBurntSubtitles(
+            path, subtitles, *depth, *shown, format->presentation(options),
+            [this, shift = options.shift] {
+                FilmPtr again = doc_.OpenFilmAgain();
+                if (again)
+                    again->SetShift(shift);
+                return again;
+            },
+            why);
+        if (!burnt) {
+            platform::ShowMessage(path + ": cannot show its subtitles: " + why);
+            return;
+        }
+        // The stage lasts as long as the film that draws through it.
+        subtitled = std::shared_ptr<Film>(burnt.Shown(*shown).release(),
+                                          [stage = burnt.stage](Film* staged) { delete staged; });
+        shown = subtitled.get();
+    }
+    runPanel_->Run([film, aligned, subtitled, shown, out, options, sound](const ConversionControl& control) {
         return ResultOf(audio::ExportWithSound(*shown, out, options, control, sound));
     });
 }

@@ -46,6 +46,8 @@ public:
     QSpinBox* qualityBox() const { return qualityBox_; }
     QCheckBox* distBox() const { return distBox_; }
     QCheckBox* soundBox() const { return soundBox_; }
+    QComboBox* subtitleList() const { return subtitleList_; }
+    QComboBox* depthList() const { return depthList_; }
     QLineEdit* nameEdit() const { return nameEdit_; }
     QPushButton* browseButton() const { return browseButton_; }
     QPushButton* startButton() const { return startButton_; }
@@ -59,6 +61,7 @@ private:
     void OnFormatChosen();
     void OnNameChanged();
     void OnBrowse();
+    void FillSubtitles();
 
     const CPlexoDoc& doc_;
     double framesPerSecond_;
@@ -73,6 +76,10 @@ private:
     QCheckBox* distBox_;
     // Unticked, a video's export drops the film's sound.
     QCheckBox* soundBox_;
+    // The subtitles burnt in, each item's data as --subtitles names it
+    // (empty for none), and their depth as --subtitle-depth takes it.
+    QComboBox* subtitleList_;
+    QComboBox* depthList_;
     QLineEdit* nameEdit_;
     QPushButton* browseButton_;
     QPushButton* startButton_;

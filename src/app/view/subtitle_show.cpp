@@ -12,7 +12,7 @@
 
 namespace plexo {
 
-SubtitleShow::SubtitleShow(LookAhead lookAhead) : lookAhead_(lookAhead) {}
+SubtitleShow::SubtitleShow() = default;
 
 SubtitleShow::~SubtitleShow() = default;
 
@@ -45,30 +45,22 @@ subtitle::SubtitleStage* SubtitleShow::Stage(Film& film, const CPlexoDoc& doc)
         if (source) {
             stage_ = std::make_shared<subtitle::SubtitleStage>(std::move(source));
             const int range = subtitle::StageOptions{}.range;
-            if (lookAhead_ == LookAhead::Wait) {
+            // The second film decodes beside the one playing: its threads
+            // and the worker's give way to playback's, and an answer that
+            // comes late leaves the depth to the rule that needs none.
+            auto worker = std::make_shared<subtitle::AheadWorker>();
+            bool started = false;
+            platform::StartInBackground([&] {
                 if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
                     probe->SetShift(film.GetShift());
-                    stage_->SetLookAhead(subtitle::FilmLookAhead(std::move(probe), range));
+                    worker->Start(subtitle::FilmLookAhead(std::move(probe), range, worker->Stopping()));
+                    started = true;
                 }
-            } else {
-                // The second film decodes beside the one playing: its threads
-                // and the worker's give way to playback's, and an answer that
-                // comes late leaves the depth to the rule that needs none.
-                auto worker = std::make_shared<subtitle::AheadWorker>();
-                bool started = false;
-                platform::StartInBackground([&] {
-                    if (std::shared_ptr<Film> probe = doc.OpenFilmAgain()) {
-                        probe->SetShift(film.GetShift());
-                        worker->Start(subtitle::FilmLookAhead(std::move(probe), range, worker->Stopping()));
-                        started = true;
-                    }
+            });
+            if (started)
+                stage_->SetAheadAsk([worker](const subtitle::EventSpan& event, const subtitle::Box& box, bool early) {
+                    return worker->Ask(event, box, early);
                 });
-                if (started)
-                    stage_->SetAheadAsk(
-                        [worker](const subtitle::EventSpan& event, const subtitle::Box& box, bool early) {
-                            return worker->Ask(event, box, early);
-                        });
-            }
         }
     }
     return stage_.get();

@@ -1,7 +1,7 @@
 #pragma once
 // The document's subtitle choice as the pictures shown carry it: the view's
-// paint (and with it Save View As and Copy), page flipping and the Export
-// dialog each see the film through one of these.
+// paint (and with it Save View As and Copy) and page flipping each see the
+// film through one of these.
 
 #include <memory>
 #include <string>
@@ -21,10 +21,9 @@ struct StageOptions;
 
 class SubtitleShow {
 public:
-    // How automatic depth looks over each event ahead, on a second opening
-    // of the film: a player cannot wait, an export can.
-    enum class LookAhead { Background, Wait };
-    explicit SubtitleShow(LookAhead lookAhead = LookAhead::Background);
+    // Automatic depth looks over each event ahead on a second opening of
+    // the film, on a worker, since a player cannot wait for it.
+    SubtitleShow();
     ~SubtitleShow();
 
     // The film with the document's subtitles drawn for `presentation`; the
@@ -49,7 +48,6 @@ private:
     subtitle::StageOptions Options(const Film& film, const CPlexoDoc& doc, PresentationId presentation, int viewWidth,
                                    int viewHeight) const;
 
-    LookAhead lookAhead_;
     // The film and track the stage was opened for.
     std::string key_;
     std::shared_ptr<subtitle::SubtitleStage> stage_;
