@@ -78,15 +78,6 @@ subtitle::StageOptions SubtitleShow::Options(const Film& film, const CPlexoDoc& 
     return options;
 }
 
-Film& SubtitleShow::Shown(Film& film, const CPlexoDoc& doc, PresentationId presentation)
-{
-    subtitle::SubtitleStage* stage = Stage(film, doc);
-    if (!stage)
-        return film;
-    shown_ = subtitle::SubtitledFilm(film, *stage, Options(film, doc, presentation, 0, 0));
-    return *shown_;
-}
-
 PairStage SubtitleShow::StageFor(Film& film, const CPlexoDoc& doc, PresentationId presentation, int viewWidth,
                                  int viewHeight)
 {

@@ -26,10 +26,6 @@ public:
     SubtitleShow();
     ~SubtitleShow();
 
-    // The film with the document's subtitles drawn for `presentation`; the
-    // film itself when they are off or the film has none. Valid until the
-    // next call.
-    Film& Shown(Film& film, const CPlexoDoc& doc, PresentationId presentation);
     // The stage that draws the document's subtitles into the film's pairs
     // for `presentation`, on any thread; empty when they are off or the film
     // has none. It leaves a pair with no subtitle at its time as it is. A
@@ -51,7 +47,6 @@ private:
     // The film and track the stage was opened for.
     std::string key_;
     std::shared_ptr<subtitle::SubtitleStage> stage_;
-    std::unique_ptr<StagedFilm> shown_;
 };
 
 }  // namespace plexo
