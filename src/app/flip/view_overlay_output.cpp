@@ -93,7 +93,19 @@ void ViewOverlayOutput::Follow()
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     const QPoint origin = view_->mapToGlobal(QPoint(0, 0)) - (screen ? screen->geometry().topLeft() : QPoint());
     // The main window's native window is made anew when it goes frameless.
-    window_->setTransientParent(view_->window()->windowHandle());
+    // The window system learns whose this one is only as it is shown: one
+    // shown for the old window would be left under the new one by a window
+    // manager, and the view under it is black while the eyes flip.
+    QWindow* owner = view_->window()->windowHandle();
+    const WId ownerId = owner ? owner->winId() : 0;
+    if (owner != window_->transientParent() || ownerId != ownerId_) {
+        window_->setTransientParent(owner);
+        ownerId_ = ownerId;
+        if (window_->isVisible()) {
+            window_->hide();
+            window_->show();
+        }
+    }
     window_->setGeometry(QRect(view_->mapToGlobal(QPoint(0, 0)), view_->size()));
     // The main window is mapped anew when it goes full screen, over this one.
     if (window_->isVisible())

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QSurface>
+#include <qwindowdefs.h>
 
 #include <array>
 #include <atomic>
@@ -119,6 +120,8 @@ private:
     // The output may outlive the view it follows.
     QPointer<QWidget> view_;
     std::unique_ptr<QWindow> window_;
+    // The native window of the main window when this one was last shown.
+    WId ownerId_ = 0;
     QThread* thread_ = nullptr;
     const bool vsyncByDesign_;
     // The screen's, read afresh at every start of page flipping.
