@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/log.h"
+
 namespace plexo {
 
 namespace {
@@ -79,10 +81,17 @@ bool ViewOverlayOutput::Start(std::string& why)
     height_ = int32_t(std::lround(screen->geometry().height() * ratio));
     refreshRate_ = uint32_t(std::max(1L, std::lround(screen->refreshRate())));
     deviceName_ = screen->name().toStdString();
+    refused_ = false;
     std::lock_guard lock(mutex_);
     quickSwaps_ = 0;
     vsync_ = vsyncByDesign_;
     return true;
+}
+
+void ViewOverlayOutput::Refuse(const std::string& why)
+{
+    if (!refused_.exchange(true))
+        LogMessage(std::string("Page flipping shows nothing through ") + Name() + ": " + why);
 }
 
 void ViewOverlayOutput::Follow()

@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "platform/ddraw.h"
 
@@ -103,6 +104,11 @@ protected:
 
     QWindow& window() { return *window_; }
 
+    // Called from any thread when a copy cannot be kept or a field cannot be
+    // drawn, so that the black screen the user sees has its reason in the
+    // log; once a start of page flipping.
+    void Refuse(const std::string& why);
+
     // Why nothing can be drawn; the render thread is then never started.
     std::string fault_;
 
@@ -155,6 +161,8 @@ private:
     // itself, as on a display without vsync.
     int quickSwaps_ = 0;
     std::atomic<bool> vsync_{true};
+    // Whether this start's refusal was logged.
+    std::atomic<bool> refused_{false};
 };
 
 }  // namespace plexo
