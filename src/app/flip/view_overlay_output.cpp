@@ -52,9 +52,17 @@ void ViewOverlayOutput::StartRendering(const std::function<void(QThread*)>& befo
 void ViewOverlayOutput::StopRendering()
 {
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         stop_ = true;
         changed_.notify_all();
+        // The subclass's destructor goes on, and the object's type falls
+        // back to this class, only once the thread has made its last call
+        // into the subclass. QThread::wait does not tell: for a thread that
+        // has already ended it returns through Qt's own lock alone, which
+        // orders nothing a race detector can see.
+        // A thread that never started never calls.
+        if (thread_)
+            changed_.wait(lock, [this] { return ended_ || !thread_->isRunning(); });
     }
     if (thread_) {
         thread_->wait();
@@ -299,6 +307,9 @@ void ViewOverlayOutput::Render()
         changed_.notify_all();
     }
     EndDrawing();
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+    changed_.notify_all();
 }
 
 }  // namespace plexo

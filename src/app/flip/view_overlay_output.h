@@ -85,7 +85,7 @@ protected:
     // with fault_.
     void StartRendering(const std::function<void(QThread*)>& beforeStart);
     // Called first by the subclass's destructor: the render thread calls
-    // the subclass.
+    // the subclass. Returns once it never will again.
     void StopRendering();
 
     // Brings the surface's copy up to date, with the copy's lock held: the
@@ -154,6 +154,8 @@ private:
     bool rendering_ = false;
     bool shown_ = false;
     bool stop_ = false;
+    // The render thread has made its last call into the subclass.
+    bool ended_ = false;
     std::chrono::steady_clock::time_point lastSwap_;
     // When the last wait for the blank returned.
     std::chrono::steady_clock::time_point lastBlank_;
