@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The real viewer under Openbox on Xvfb, driven by xdotool's real keys and
 # clicks: a message box comes up on top with the keyboard; Return closes the
-# one about a missing film, a click on OK the one that Settings raises; the
-# eyes of page flipping show above the main window.
+# one about a missing film, a click on OK the one that Settings raises.
 # Usage: openbox_test.sh PLEXO PLEXO_TOOL DRIVER_FOLDER
 set -euo pipefail
 source "$(dirname "$0")/../support/x_server.sh"
@@ -43,24 +42,12 @@ until_true gone "$settings" || fail "Settings did not take 12"
 x_stop_plexo
 grep -q '^Frames/sec=12.0' "$XDG_CONFIG_HOME/plexo/duvix.ini" || fail "the rate was not kept"
 
-# Page flipping through X shared memory: the window manager keeps the main
-# window, on top while the eyes flip, under the eyes' window.
-printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$3" >"$work/registry.ini"
-printf '[Settings]\nRed-Blue=0\n' >"$XDG_CONFIG_HOME/plexo/duvix.ini"
+# Page flipping: the main window, on top while it flips, stays under the eyes.
+printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$3" >"$work/registry.ini" && printf '[Settings]\nRed-Blue=0\n' >"$XDG_CONFIG_HOME/plexo/duvix.ini"
 PLEXO_REGISTRY=$work/registry.ini PLEXO_FLIP_OUTPUT=x11 "$1" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
 plexo_pid=$!
-# The window is made anew as it goes frameless.
-covers() { xdotool search --onlyvisible --name '^demo.flm - Plexo$' getwindowgeometry %@ 2>/dev/null | grep -q 1024x768; }
-until_true covers || fail "stereo did not cover the screen"
-# Before stereo covers the screen the view shows the film itself: the eyes
-# must stay in sight shot after shot once it does.
+until_true eval 'xdotool search --onlyvisible --name "^demo.flm - Plexo$" getwindowgeometry %@ | grep -q 1024x768'
 lit() { [ "$(import -window root -crop 120x80+452+344 png:- | convert - -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" != 0 ]; }
-shown=0
-for _ in $(seq 100); do
-  if lit; then shown=$((shown + 1)); else shown=0; fi
-  [ $shown -ge 10 ] && break
-  sleep 0.1
-done
-[ $shown -ge 10 ] || fail "page flipping shows nothing at the screen's centre"
+until_true eval 'lit && lit && lit && lit && lit' || fail "page flipping shows nothing at the screen's centre"
 x_stop_plexo
 echo "PASS"
