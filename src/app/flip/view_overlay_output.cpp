@@ -59,8 +59,8 @@ void ViewOverlayOutput::StopRendering()
         // back to this class, only once the thread has made its last call
         // into the subclass. QThread::wait does not tell: for a thread that
         // has already ended it returns through Qt's own lock alone, which
-        // orders nothing a race detector can see.
-        // A thread that never started never calls.
+        // orders nothing a race detector can see. A thread that never
+        // started never calls.
         if (thread_)
             changed_.wait(lock, [this] { return ended_ || !thread_->isRunning(); });
     }
