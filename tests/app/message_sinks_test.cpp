@@ -69,6 +69,14 @@ TEST_F(MessageSinks, TheLogPanelShowsMessagesInOrderBesideTranslate)
         EXPECT_EQ(panel.text(), "\nagain");
         panel.close();
     }
+    // A line longer than the panel is wide wraps, and the user sizes the panel.
+    LogMessage("Stereo cannot start: no registry file " + std::string(80, 'x'));
+    QCoreApplication::processEvents();
+    const QSize wider = panel.size() + QSize(300, 0);
+    panel.resize(wider);
+    EXPECT_EQ(panel.size(), wider);
+    EXPECT_EQ(panel.findChild<QPlainTextEdit*>()->horizontalScrollBar()->maximum(), 0);
+    panel.close();
 }
 
 // The sink must not block its caller (a paint may raise the message), and a

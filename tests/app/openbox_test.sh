@@ -2,10 +2,10 @@
 # The real viewer under Openbox on Xvfb, driven by xdotool's real keys and
 # clicks: a message box comes up on top with the keyboard; Return closes the
 # one about a missing film, a click on OK the one that Settings raises.
-# Usage: openbox_test.sh PLEXO PLEXO_TOOL
+# Usage: openbox_test.sh PLEXO PLEXO_TOOL DRIVER_FOLDER
 set -euo pipefail
 source "$(dirname "$0")/../support/x_server.sh"
-x_begin openbox Xvfb openbox xdotool xprop xwininfo
+x_begin openbox Xvfb openbox xdotool xprop xwininfo import convert
 fail() { echo "FAIL: $*" >&2; cat "$work"/*.log >&2 || true; exit 1; }
 unset PLEXO_SETTINGS_FILE && export XDG_CONFIG_HOME=$work/config && mkdir -p "$XDG_CONFIG_HOME/plexo"
 "$2" demo "$work/demo.flm" >/dev/null || fail "plexo-tool demo"
@@ -41,4 +41,13 @@ until_true on_top "$settings" && xdotool type 12 && xdotool key Return
 until_true gone "$settings" || fail "Settings did not take 12"
 x_stop_plexo
 grep -q '^Frames/sec=12.0' "$XDG_CONFIG_HOME/plexo/duvix.ini" || fail "the rate was not kept"
+
+# Page flipping: the main window, on top while it flips, stays under the eyes.
+printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$3" >"$work/registry.ini" && printf '[Settings]\nRed-Blue=0\n' >"$XDG_CONFIG_HOME/plexo/duvix.ini"
+PLEXO_REGISTRY=$work/registry.ini PLEXO_FLIP_OUTPUT=x11 "$1" "$work/demo.flm" /stereo >"$work/plexo.log" 2>&1 &
+plexo_pid=$!
+until_true eval 'xdotool search --onlyvisible --name "^demo.flm - Plexo$" getwindowgeometry %@ | grep -q 1024x768'
+lit() { [ "$(import -window root -crop 120x80+452+344 png:- | convert - -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" != 0 ]; }
+until_true eval 'lit && lit && lit && lit && lit' || fail "page flipping shows nothing at the screen's centre"
+x_stop_plexo
 echo "PASS"

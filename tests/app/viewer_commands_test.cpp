@@ -4,7 +4,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSlider>
 #include <QToolBar>
 #include <QUrl>
 #include <QWheelEvent>
@@ -86,7 +88,7 @@ TEST_F(ViewerCommandsTest, HomeEndAndTheRefusedStepNotice)
     }
 }
 
-// Full screen hides the bars and the timeline; Esc leaves it and stereo.
+// Full screen leaves the view alone on the whole screen; Esc leaves it and stereo.
 TEST_F(ViewerCommandsTest, FullScreenHidesBarsAndEscLeavesWithStereo)
 {
     Start({DemoFilm(), "/stereo"});
@@ -99,6 +101,9 @@ TEST_F(ViewerCommandsTest, FullScreenHidesBarsAndEscLeavesWithStereo)
         EXPECT_EQ(frame.menuBar()->isHidden(), full);
         EXPECT_EQ(frame.toolBar()->isHidden(), full);
         EXPECT_EQ(frame.timeline()->isHidden(), full);
+        EXPECT_EQ(frame.findChild<QSlider*>("volume")->isHidden(), full);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QRect(frame.view()->mapToGlobal(QPoint()), frame.view()->size()) == frame.screen()->geometry(), full);
     }
     EXPECT_FALSE(frame.state.stereo);
 }

@@ -45,7 +45,13 @@ for _ in $(seq 100); do grep -q '^drop:' "$work/source.log" && break; sleep 0.1;
 grep -q '^drop: copied' "$work/source.log" || fail "the viewer did not take the drop"
 # The drag source hears of the drop before the viewer has opened the film;
 # the title names it once it has.
-x_wait_window "dropped.flm - Plexo" >/dev/null
+window=$(x_wait_window "dropped.flm - Plexo")
+
+# Full screen with no window manager to honour the state covers the screen.
+xdotool windowfocus --sync "$window" key F11
+for _ in $(seq 100); do xdotool getwindowgeometry "$window" | grep -q 1024x768 && break; sleep 0.1; done
+xdotool getwindowgeometry "$window" | tr '\n' ' ' | grep -q 'Position: 0,0 .*Geometry: 1024x768' ||
+  fail "full screen does not cover the screen"
 
 x_stop_plexo
 for key in "Current directory" "Frames/sec=15.000000" "Red-Blue=1" "Round=0" "Dist=21" "File1=$work/dropped.flm"; do

@@ -21,17 +21,20 @@ Display::Display(QWidget* mainWindow) : QDialog(nullptr), mainWindow_(mainWindow
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Display Panel"));
     setModal(false);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     edit_->setReadOnly(true);
-    edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A line is read whole at any width: the messages name long paths, which
+    // wrap where no space falls.
+    edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    edit_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(edit_);
-    // 186 x 146 dialog units of an 8-point font.
-    setFixedSize(280, 238);
+    // 186 x 146 dialog units of an 8-point font at first; the user sizes it.
+    setMinimumSize(160, 120);
+    resize(280, 238);
 }
 
 QPoint Display::PlaceBeside(const QRect& available, const QRect& mainWindow, const QSize& panel,

@@ -79,7 +79,7 @@ bool GlDisplayOutput::Keep(int surface, const K3V_Pixels& pixels, const QRect& a
                 loadContext_->makeCurrent(loadSurface_.get());
             auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(loadContext_.get());
             if (!gl)
-                return;
+                return Refuse("the loading context has no OpenGL 1.1 functions");
             EyeTexture& t = textures_[size_t(surface)];
             whole ? t.Load(*gl, pixels, area) : t.Update(*gl, pixels, changed);
             // Whole before the render context draws it.
@@ -92,12 +92,17 @@ bool GlDisplayOutput::Keep(int surface, const K3V_Pixels& pixels, const QRect& a
 
 bool GlDisplayOutput::BeginDrawing()
 {
-    if (!context_->makeCurrent(&window()))
+    if (!context_->makeCurrent(&window())) {
+        Refuse("its context cannot draw in the eyes' window");
         return false;
+    }
     gl_ = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_1_1>(context_.get());
-    if (gl_)
-        context_->extraFunctions()->glGenFramebuffers(1, &framebuffer_);
-    return gl_;
+    if (!gl_) {
+        Refuse("its context has no OpenGL 1.1 functions");
+        return false;
+    }
+    context_->extraFunctions()->glGenFramebuffers(1, &framebuffer_);
+    return true;
 }
 
 bool GlDisplayOutput::DrawField(const Field& field, const QRect& area)

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/log.h"
+
 namespace plexo {
 
 namespace {
@@ -50,9 +52,17 @@ void ViewOverlayOutput::StartRendering(const std::function<void(QThread*)>& befo
 void ViewOverlayOutput::StopRendering()
 {
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         stop_ = true;
         changed_.notify_all();
+        // The subclass's destructor goes on, and the object's type falls
+        // back to this class, only once the thread has made its last call
+        // into the subclass. QThread::wait does not tell: for a thread that
+        // has already ended it returns through Qt's own lock alone, which
+        // orders nothing a race detector can see. A thread that never
+        // started never calls.
+        if (thread_)
+            changed_.wait(lock, [this] { return ended_ || !thread_->isRunning(); });
     }
     if (thread_) {
         thread_->wait();
@@ -79,10 +89,17 @@ bool ViewOverlayOutput::Start(std::string& why)
     height_ = int32_t(std::lround(screen->geometry().height() * ratio));
     refreshRate_ = uint32_t(std::max(1L, std::lround(screen->refreshRate())));
     deviceName_ = screen->name().toStdString();
+    refused_ = false;
     std::lock_guard lock(mutex_);
     quickSwaps_ = 0;
     vsync_ = vsyncByDesign_;
     return true;
+}
+
+void ViewOverlayOutput::Refuse(const std::string& why)
+{
+    if (!refused_.exchange(true))
+        LogMessage(std::string("Page flipping shows nothing through ") + Name() + ": " + why);
 }
 
 void ViewOverlayOutput::Follow()
@@ -93,7 +110,19 @@ void ViewOverlayOutput::Follow()
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     const QPoint origin = view_->mapToGlobal(QPoint(0, 0)) - (screen ? screen->geometry().topLeft() : QPoint());
     // The main window's native window is made anew when it goes frameless.
-    window_->setTransientParent(view_->window()->windowHandle());
+    // The window system learns whose this one is only as it is shown: one
+    // shown for the old window would be left under the new one by a window
+    // manager, and the view under it is black while the eyes flip.
+    QWindow* owner = view_->window()->windowHandle();
+    const WId ownerId = owner ? owner->winId() : 0;
+    if (owner != window_->transientParent() || ownerId != ownerId_) {
+        window_->setTransientParent(owner);
+        ownerId_ = ownerId;
+        if (window_->isVisible()) {
+            window_->hide();
+            window_->show();
+        }
+    }
     window_->setGeometry(QRect(view_->mapToGlobal(QPoint(0, 0)), view_->size()));
     // The main window is mapped anew when it goes full screen, over this one.
     if (window_->isVisible())
@@ -278,6 +307,9 @@ void ViewOverlayOutput::Render()
         changed_.notify_all();
     }
     EndDrawing();
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+    changed_.notify_all();
 }
 
 }  // namespace plexo

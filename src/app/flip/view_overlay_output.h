@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QSurface>
+#include <qwindowdefs.h>
 
 #include <array>
 #include <atomic>
@@ -22,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "platform/ddraw.h"
 
@@ -83,7 +85,7 @@ protected:
     // with fault_.
     void StartRendering(const std::function<void(QThread*)>& beforeStart);
     // Called first by the subclass's destructor: the render thread calls
-    // the subclass.
+    // the subclass. Returns once it never will again.
     void StopRendering();
 
     // Brings the surface's copy up to date, with the copy's lock held: the
@@ -102,6 +104,11 @@ protected:
 
     QWindow& window() { return *window_; }
 
+    // Called from any thread when a copy cannot be kept or a field cannot be
+    // drawn, so that the black screen the user sees has its reason in the
+    // log; once a start of page flipping.
+    void Refuse(const std::string& why);
+
     // Why nothing can be drawn; the render thread is then never started.
     std::string fault_;
 
@@ -119,6 +126,8 @@ private:
     // The output may outlive the view it follows.
     QPointer<QWidget> view_;
     std::unique_ptr<QWindow> window_;
+    // The native window of the main window when this one was last shown.
+    WId ownerId_ = 0;
     QThread* thread_ = nullptr;
     const bool vsyncByDesign_;
     // The screen's, read afresh at every start of page flipping.
@@ -145,6 +154,8 @@ private:
     bool rendering_ = false;
     bool shown_ = false;
     bool stop_ = false;
+    // The render thread has made its last call into the subclass.
+    bool ended_ = false;
     std::chrono::steady_clock::time_point lastSwap_;
     // When the last wait for the blank returned.
     std::chrono::steady_clock::time_point lastBlank_;
@@ -152,6 +163,8 @@ private:
     // itself, as on a display without vsync.
     int quickSwaps_ = 0;
     std::atomic<bool> vsync_{true};
+    // Whether this start's refusal was logged.
+    std::atomic<bool> refused_{false};
 };
 
 }  // namespace plexo

@@ -11,8 +11,10 @@
 
 #include <bit>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace plexo {
 
@@ -74,7 +76,7 @@ X11ShmOutput::X11ShmOutput(QWidget* view) : ViewOverlayOutput(view, QSurface::Ra
     // Never painted by Qt: no backing store is made for it.
     window().create();
     windowId_ = uint32_t(window().winId());
-    fault_ = "the X server shares no memory with this program";
+    fault_ = "the X server has no shared-memory extension";
     const Reply<xcb_shm_query_version_reply_t> shm(
         xcb_shm_query_version_reply(connection_, xcb_shm_query_version(connection_), nullptr));
     const Reply<xcb_get_geometry_reply_t> geometry(
@@ -90,8 +92,10 @@ X11ShmOutput::X11ShmOutput(QWidget* view) : ViewOverlayOutput(view, QSurface::Ra
     }
     // A server on another machine cannot attach our memory.
     Image probe;
-    if (!Reserve(probe, QSize(1, 1)))
+    if (const std::string refused = Reserve(probe, QSize(1, 1)); !refused.empty()) {
+        fault_ = "the X server shares no memory with this program: " + refused;
         return;
+    }
     Release(probe);
     context_ = xcb_generate_id(connection_);
     const uint32_t noExposures = 0;
@@ -110,26 +114,32 @@ X11ShmOutput::~X11ShmOutput()
         xcb_flush(connection_);
 }
 
-bool X11ShmOutput::Reserve(Image& image, const QSize& size)
+std::string X11ShmOutput::Reserve(Image& image, const QSize& size)
 {
     Release(image);
-    const int id = shmget(IPC_PRIVATE, size_t(size.width()) * size_t(size.height()) * 4, IPC_CREAT | 0600);
+    const size_t bytes = size_t(size.width()) * size_t(size.height()) * 4;
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     if (id < 0)
-        return false;
+        return "the system refused a shared-memory segment of " + std::to_string(bytes) + " bytes (" +
+               std::strerror(errno) + "; see kernel.shmmax and kernel.shmall)";
     void* memory = shmat(id, nullptr, 0);
+    const int attachError = errno;
     const uint32_t segment = memory != reinterpret_cast<void*>(-1) ? xcb_generate_id(connection_) : 0;
     const Reply<xcb_generic_error_t> error(
         segment ? xcb_request_check(connection_, xcb_shm_attach_checked(connection_, segment, uint32_t(id), 1))
                 : nullptr);
     // Gone once both sides have let go of it, even if the program is killed.
     shmctl(id, IPC_RMID, nullptr);
-    if (!segment || error) {
-        if (segment)
-            shmdt(memory);
-        return false;
+    if (!segment)
+        return std::string("the shared-memory segment could not be mapped (") + std::strerror(attachError) + ")";
+    if (error) {
+        shmdt(memory);
+        // Most often BadAccess (10): a server in another IPC namespace, or
+        // running as a user this segment is closed to.
+        return "the X server refused to attach it (X error " + std::to_string(error->error_code) + ")";
     }
     image = {segment, static_cast<uint32_t*>(memory), size};
-    return true;
+    return {};
 }
 
 void X11ShmOutput::Release(Image& image)
@@ -147,8 +157,12 @@ bool X11ShmOutput::Keep(int surface, const K3V_Pixels& pixels, const QRect& area
     // longer reads it.
     Image& image = images_[size_t(surface)];
     const bool fresh = image.size != area.size();
-    if (fresh && !Reserve(image, area.size()))
-        return false;
+    if (fresh) {
+        if (const std::string refused = Reserve(image, area.size()); !refused.empty()) {
+            Refuse(refused);
+            return false;
+        }
+    }
     const QRect part = whole || fresh ? area : changed & area;
     for (int y = part.top(); y <= part.bottom(); ++y)
         BgrToBgrx(pixels.data + size_t(y) * size_t(pixels.pitch) + size_t(part.left()) * 3,
@@ -164,14 +178,23 @@ bool X11ShmOutput::DrawField(const Field& field, const QRect& area)
     if (!image.pixels || image.size != area.size())
         return false;
     const QPoint at = area.topLeft() - field.region.topLeft();
-    xcb_shm_put_image(connection_, windowId_, context_, uint16_t(image.size.width()), uint16_t(image.size.height()), 0,
-                      0, uint16_t(image.size.width()), uint16_t(image.size.height()), int16_t(at.x()),
-                      int16_t(at.y()), depth_, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, image.segment, 0);
-    // Requests are done in order: once this is answered the image is shown
-    // and may change.
-    const Reply<xcb_get_input_focus_reply_t> done(
-        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
-    return done != nullptr;
+    // Checked: the check waits for the server, so once it returns the image
+    // is shown and may change, and a refusal is known rather than black.
+    const Reply<xcb_generic_error_t> error(xcb_request_check(
+        connection_, xcb_shm_put_image_checked(connection_, windowId_, context_, uint16_t(image.size.width()),
+                                               uint16_t(image.size.height()), 0, 0, uint16_t(image.size.width()),
+                                               uint16_t(image.size.height()), int16_t(at.x()), int16_t(at.y()),
+                                               depth_, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, image.segment, 0)));
+    if (error) {
+        Refuse("the X server refused to put the picture in the window (X error " +
+               std::to_string(error->error_code) + ")");
+        return false;
+    }
+    if (xcb_connection_has_error(connection_)) {
+        Refuse("the connection to the X server is broken");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace plexo

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "app/flip/view_overlay_output.h"
 
@@ -40,9 +41,9 @@ private:
         uint32_t* pixels = nullptr;
         QSize size;
     };
-    // Gives the image room for `size`, shared with the server; false when
-    // the server did not take the memory.
-    bool Reserve(Image& image, const QSize& size);
+    // Gives the image room for `size`, shared with the server; otherwise
+    // says why not.
+    std::string Reserve(Image& image, const QSize& size);
     void Release(Image& image);
 
     // Qt's own connection: xcb may be used from any thread.

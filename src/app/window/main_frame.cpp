@@ -70,7 +70,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     viewer_ = std::make_unique<ViewerCommands>(
         ViewerWindow{*this, commands_, *view_, state, [this](const QString& path, bool second) { TitleFilm(path, second); },
                      [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
-                     [this] { return toolBar_; }, *timeline_},
+                     [this] { return toolBar_; }, *timeline_, *sound_->VolumeSlider()},
         doc_);
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 

@@ -254,18 +254,31 @@ void ViewerCommands::ToggleFullScreen()
         fullScreen_ = true;
         toolBarShown_ = !toolBar->isHidden();
         wasMaximized_ = window_.isMaximized();
+        beforeFullScreen_ = window_.geometry();
         window_.menuBar()->hide();
         toolBar->hide();
         window_.statusBar()->hide();
         host_.timeline.hide();
+        host_.volume.hide();
         window_.showFullScreen();
+        // Without a window manager that honours the full-screen state (a bare
+        // X server) the window would keep its place and size.
+        if (const QScreen* screen = window_.screen())
+            window_.setGeometry(screen->geometry());
+        window_.raise();
     } else {
         fullScreen_ = false;
         window_.menuBar()->show();
         toolBar->setVisible(toolBarShown_);
         window_.statusBar()->setVisible(settings_.statusBar);
         host_.timeline.show();
-        wasMaximized_ ? window_.showMaximized() : window_.showNormal();
+        host_.volume.show();
+        if (wasMaximized_) {
+            window_.showMaximized();
+        } else {
+            window_.showNormal();
+            window_.setGeometry(beforeFullScreen_);
+        }
     }
     view_.SetFullScreen(fullScreen_);
     commands_.Update();

@@ -7,6 +7,7 @@
 // through `ViewerWindow`, so the calls run one way; its settings live in the "View" and "Recent" sections.
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -42,8 +43,10 @@ struct ViewerWindow {
     // The window's file dialogs, as it answers them now.
     FileChooser chooseFile;
     std::function<QToolBar*()> toolBar;
-    // The slider under the view, hidden in full screen.
+    // The slider under the view and the volume slider beside it, both
+    // hidden in full screen.
     QWidget& timeline;
+    QWidget& volume;
 };
 
 class ViewerCommands : public QObject {
@@ -145,6 +148,8 @@ private:
     bool fullScreen_ = false;
     bool toolBarShown_ = true;
     bool wasMaximized_ = false;
+    // The window's place before full screen, given back on leaving it.
+    QRect beforeFullScreen_;
 };
 
 // The path of a dropped file the viewer can load: a local .flm, .bmp or .jpg
