@@ -40,13 +40,24 @@ std::optional<DecodedSize> Positive(uint64_t width, uint64_t height)
     return DecodedSize{int(width), int(height)};
 }
 
+// The signature, then IHDR first of all chunks: its length, its type, the
+// width and the height. Every chunk up to IEND must lie inside the file:
+// the decoder allocates a chunk's stated length before it reads it, so a
+// few bytes could otherwise claim gigabytes.
 std::optional<DecodedSize> PngSize(const uint8_t* bytes, size_t length)
 {
-    // The signature, then IHDR first of all chunks: its length, its type, the
-    // width and the height.
     const Reader read(bytes, length, true);
     if (length < 24 || std::memcmp(bytes + 12, "IHDR", 4) != 0)
         return std::nullopt;
+    // Length, type, data, CRC.
+    for (uint64_t chunk = sizeof kPngSignature;;) {
+        const std::optional<uint64_t> size = read.At(chunk, 4);
+        if (!size || *size > length - chunk || length - chunk - *size < 12)
+            return std::nullopt;
+        if (std::memcmp(bytes + chunk + 4, "IEND", 4) == 0)
+            break;
+        chunk += 12 + *size;
+    }
     return Positive(*read.At(16, 4), *read.At(20, 4));
 }
 

@@ -18,7 +18,8 @@ enum class StillKind { Png, Tiff };
 std::optional<StillKind> StillKindOf(const uint8_t* bytes, size_t length);
 
 // The size of the picture a decoder would give (a TIFF's first page); none
-// when the header is cut short, malformed or states a side of 0.
+// when the header is cut short, malformed or states a side of 0, or when a
+// PNG chunk runs past the end of the file.
 std::optional<DecodedSize> PngTiffSize(const uint8_t* bytes, size_t length);
 
 }  // namespace plexo

@@ -16,11 +16,18 @@ void Put(Bytes& b, uint64_t value, int size, bool big)
         b.push_back(uint8_t(value >> (8 * (big ? size - 1 - i : i))));
 }
 
-Bytes Png(uint32_t width, uint32_t height)
+// IHDR, a text chunk of `text` bytes that states `stated` (its length when
+// 0), IEND; CRCs are not looked at.
+Bytes Png(uint32_t width, uint32_t height, uint32_t text = 0, uint32_t stated = 0)
 {
     Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
     Put(b, width, 4, true);
     Put(b, height, 4, true);
+    b.insert(b.end(), 5 + 4, 0);
+    Put(b, stated ? stated : text, 4, true);
+    b.insert(b.end(), {'t', 'E', 'X', 't'});
+    b.insert(b.end(), text + 4, 'x');
+    b.insert(b.end(), {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0, 0, 0, 0});
     return b;
 }
 
@@ -55,13 +62,14 @@ Bytes Tiff(bool bigEndian, bool big, const std::vector<Entry>& entries, uint64_t
 
 // The header's size or none, for either byte order and form; entries whose
 // type is not a number are passed over, and nothing is read past the bytes
-// given however the header points outside them.
+// given however the header points outside them. A PNG chunk that would run
+// past the file makes the file none.
 TEST(PngTiffSize, IsWhatTheHeaderStates)
 {
     const Entry w{256, 3, 640}, h{257, 4, 480};
     Bytes cut = Tiff(false, false, {w, h});
     cut.pop_back();
-    Bytes cutPng = Png(4, 4);
+    Bytes cutPng = Png(4, 4, 8);
     cutPng.pop_back();
     Bytes farDirectory = Tiff(true, false, {w, h});
     farDirectory[7] = 0xff;
@@ -70,6 +78,9 @@ TEST(PngTiffSize, IsWhatTheHeaderStates)
         {Png(0, 4), std::nullopt},
         {Png(0x80000000u, 4), std::nullopt},
         {cutPng, std::nullopt},
+        {Png(4, 4, 8), std::pair{4, 4}},
+        {Png(4, 4, 8, 0x69667900), std::nullopt},
+        {Png(4, 4, 8, 9), std::nullopt},
         {Tiff(false, false, {w, h}), std::pair{640, 480}},
         {Tiff(true, false, {{1, 2, 9}, h, w}), std::pair{640, 480}},
         {Tiff(true, true, {w, {257, 16, 70000}}), std::pair{640, 70000}},
