@@ -8,9 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace plexo;
-    // The decoder allocates the stated size before it reads a row; a few
-    // kilobytes may state a gigabyte, which the fuzzer's memory limit would
-    // count against us.
+    // The decoder allocates the stated size before it reads a row.
     static const bool limited = (SetDecodedPictureLimit(size_t(64) << 20), true);
     (void)limited;
     if (const auto stated = PngTiffSize(data, size); stated && (stated->width <= 0 || stated->height <= 0))
