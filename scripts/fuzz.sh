@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(flm bmp jpeg mpo jps layout_name pair settings registry driver viewer_args tool_args film_record video
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(flm bmp jpeg mpo jps png_tiff layout_name pair settings registry driver viewer_args tool_args film_record video
   cues
   ass
   picture_subtitle

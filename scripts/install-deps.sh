@@ -10,7 +10,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavfilter-dev libswresample-dev
   libpulse-dev pulseaudio pulseaudio-utils libass-dev
-  libopencv-features2d-dev libopencv-calib3d-dev libopencv-imgproc-dev hugin-tools
+  libopencv-features2d-dev libopencv-calib3d-dev libopencv-imgproc-dev libopencv-imgcodecs-dev hugin-tools
   clang libclang-rt-14-dev
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev
   libgl1-mesa-dri x11-utils openbox

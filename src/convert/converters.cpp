@@ -28,12 +28,12 @@ struct Converter {
 };
 
 constexpr Converter kConverters[] = {
-    {"bmp", "flm", FlmOutputName},  // BmpToFlm
+    {"bmp", "flm", RunFlmName},     // BmpToFlm
     {"bmp", "jpg", SequenceBase},   // BmpToJpg
     {"flm", "bmp", FlmBase},        // FlmToBmp
     {"flm", "jpg", FlmBase},        // FlmToJpg
     {"jpg", "bmp", SequenceBase},   // JpgToBmp
-    {"jpg", "flm", FlmOutputName},  // JpgToFlm
+    {"jpg", "flm", RunFlmName},     // JpgToFlm
     {"mpo", "bmp", SequenceBase},   // MpoToBmp
     {"mpo", "jpg", SequenceBase},   // MpoToJpg
     {"mpo", "flm", RunFlmName},     // MpoToFlm

@@ -24,13 +24,6 @@ struct Source {
     std::vector<std::string> files;
 };
 
-// MPO and JPS files come alone as often as in runs.
-bool StandsAlone(ConversionWay way)
-{
-    const std::string name = SourceFormat(way).name;
-    return name == "mpo" || name == "jps";
-}
-
 std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
 {
     Source source;
@@ -58,14 +51,8 @@ std::optional<Source> SourceOf(ConversionWay way, const std::string& chosenPath)
         source.files.push_back(chosenPath);
         return source;
     }
-    const std::string extension = std::string(".") + SourceFormat(way).extension;
-    std::vector<SequenceFile> files;
-    if (StandsAlone(way)) {
-        files = GatherRunOrFile(chosenPath, extension);
-    } else if (SequenceBase(chosenPath).size() + 4 < chosenPath.size()) {
-        // A name without frame digits is the converter's to report.
-        files = GatherSequence(chosenPath, extension).value_or(std::vector<SequenceFile>{});
-    }
+    std::vector<SequenceFile> files =
+        GatherRunOrFile(chosenPath, std::string(".") + SourceFormat(way).extension);
     if (files.empty())
         return std::nullopt;
     for (SequenceFile& file : files) {

@@ -24,9 +24,9 @@ std::string FlmOutputName(const std::string& chosenPath);
 std::string PathLessExtension(const std::string& chosenPath);
 // The .flm written from a video: /clips/walk.mp4 gives /clips/walk.flm.
 std::string VideoFlmName(const std::string& chosenPath);
-// The .flm written from a run of MPO or JPS files, as FlmOutputName; from a
-// lone file without frame digits, the path less its extension then ".flm"
-// (/photos/pair.mpo gives /photos/pair.flm).
+// The .flm written from a numbered run of BMP, JPEG, MPO or JPS files, as
+// FlmOutputName; from a lone file without frame digits, the path less its
+// extension then ".flm" (/photos/pair.mpo gives /photos/pair.flm).
 std::string RunFlmName(const std::string& chosenPath);
 
 // base + the number with at least four digits + extension (".bmp", ".jpg").

@@ -1,5 +1,7 @@
 #include "doc/open_dialog_filter.h"
 
+#include <algorithm>
+
 #include "film/file_formats.h"
 
 namespace plexo {
@@ -26,12 +28,25 @@ OpenDialogFilter MakeOpenDialog(const std::vector<FileType>& types, bool addAll)
 
 namespace {
 
+// One entry a description, its rows' patterns together: "JPEG files
+// (*.jpg;*.jpeg)".
 std::vector<FileType> TypesOfFormats(bool (*offered)(const FileFormat&))
 {
+    std::vector<std::string> descriptions;
     std::vector<FileType> types;
-    for (const FileFormat& format : FileFormats())
-        if (offered(format))
-            types.push_back({FilterEntryOf(format), PatternOf(format)});
+    for (const FileFormat& format : FileFormats()) {
+        if (!offered(format))
+            continue;
+        const auto at = std::find(descriptions.begin(), descriptions.end(), format.description);
+        if (at == descriptions.end()) {
+            descriptions.push_back(format.description);
+            types.push_back({{}, PatternOf(format)});
+        } else {
+            types[size_t(at - descriptions.begin())].pattern += ";" + PatternOf(format);
+        }
+    }
+    for (size_t i = 0; i < types.size(); ++i)
+        types[i].description = descriptions[i] + " (" + types[i].pattern + ")";
     return types;
 }
 

@@ -28,7 +28,8 @@ struct OpenDialogFilter {
 OpenDialogFilter MakeOpenDialog(const std::vector<FileType>& types, bool addAll);
 
 // The types Load and Add offer, every format that opens a film in the table's
-// order: BMP, film and JPEG files.
+// order, the rows of one description as one type: BMP, film, JPEG (*.jpg and
+// *.jpeg), MPO, JPS, PNG and TIFF files, then those added (the videos).
 const std::vector<FileType>& FilmFileTypes();
 // The types Save As of a frame offers, every format that writes a picture:
 // BMP and JPEG files, the first taken for a name typed without an extension.

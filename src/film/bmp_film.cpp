@@ -92,8 +92,9 @@ PictureBuffer ReadBmpFile(const std::string& path, Tone tone, bool& reported)
         // its box again and again; it is shown once.
         if (!reported) {
             reported = true;
-            platform::ShowMessage(refusal);
-            LogMessage(std::string(refusal) + ": " + path);
+            const std::string named = std::string(refusal) + ": " + path;
+            platform::ShowMessage(named);
+            LogMessage(named);
         }
         return {};
     }
@@ -107,20 +108,10 @@ PictureBuffer BmpCadre::Build(Tone tone)
 
 FilmPtr OpenBmpFilm(const std::string& chosenFile, const LayoutChoice& choice)
 {
-    const SourceLayout layout = ChosenOrNamed(choice, chosenFile);
-    if (!layout.layout.mono()) {
-        std::optional<std::vector<SequenceFile>> files = GatherSequence(chosenFile, ".bmp");
-        if (!files)
-            return nullptr;
-        auto decode = [reported = std::make_shared<bool>(false)](const std::string& path, SourceFrame& frame) {
-            return WholeFrame(ReadBmpFile(path, Tone::Colour, *reported), frame);
-        };
-        return StillTwoViewFilm(std::move(*files), decode, layout);
-    }
-    FilmPtr film = FilmWithFrames<BmpFilm>(chosenFile);
-    if (film)
-        static_cast<BmpFilm&>(*film).SetLayout(layout);
-    return film;
+    auto decode = [reported = std::make_shared<bool>(false)](const std::string& path, SourceFrame& frame) {
+        return WholeFrame(ReadBmpFile(path, Tone::Colour, *reported), frame);
+    };
+    return StillFilm<BmpCadre>(GatherRunOrFile(chosenFile, ".bmp"), decode, ChosenOrNamed(choice, chosenFile));
 }
 
 }  // namespace plexo

@@ -1,6 +1,6 @@
 #pragma once
-// A film of numbered BMP files: one frame a file, read through CDIBitmap on
-// every picture request.
+// A film of BMP files, a numbered run or one file alone: one frame a file,
+// read through CDIBitmap on every picture request.
 
 #include <string>
 
@@ -20,8 +20,9 @@ namespace plexo {
 PictureBuffer BitmapPicture(CDIBitmap& bitmap, Tone tone);
 
 // The picture of a BMP file. A file the reader refuses shows the reader's
-// message and logs it with the file's name unless `reported` is set, and sets
-// it: later requests of the same film give no picture silently.
+// message with the file's name ("Not a bitmap file: PATH") and logs it unless
+// `reported` is set, and sets it: later requests of the same film give no
+// picture silently.
 PictureBuffer ReadBmpFile(const std::string& path, Tone tone, bool& reported);
 
 class BmpCadre : public FileCadre {
@@ -33,12 +34,6 @@ protected:
 
 private:
     bool reported_ = false;
-};
-
-// The numbered siblings of the chosen file with the extension ".bmp".
-class BmpFilm : public NumberedFilm<BmpCadre> {
-public:
-    explicit BmpFilm(const std::string& chosenFile) : NumberedFilm(chosenFile, ".bmp") {}
 };
 
 }  // namespace plexo

@@ -8,7 +8,8 @@
 
 namespace plexo {
 
-// A numbered BMP or JPEG sequence gathered from any one of its files.
+// A numbered BMP or JPEG sequence gathered from any one of its files, or a
+// file whose name has no run's digits alone.
 FilmPtr OpenBmpFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 // One .flm file; its frames are single pictures whatever the choice.
@@ -16,5 +17,7 @@ FilmPtr OpenFlmFilm(const std::string& fileName, const LayoutChoice& choice = {}
 // A lone MPO or JPS file, or a numbered run of them.
 FilmPtr OpenMpoFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 FilmPtr OpenJpsFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
+// A PNG or TIFF file alone.
+FilmPtr OpenPngTiffFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 
 }  // namespace plexo

@@ -12,14 +12,20 @@ namespace plexo {
 
 namespace {
 
-// A numbered BMP or JPEG sequence opens from any one of its files; an MPO or
-// JPS file opens alone or with its numbered run.
+// A BMP, JPEG, MPO or JPS file opens with its numbered run when its name has
+// the run's digits, alone otherwise; a PNG or TIFF file opens alone. A
+// ".jpeg" or ".tiff" name never has the digits, which come before a dot and
+// three letters. Rows of one description are one entry of the open dialogs.
 constexpr FileFormat kFormats[] = {
     {"bmp", "BMP files", "bmp", "image/bmp", nullptr, OpenBmpFilm, SaveBmpPicture},
     {"flm", "Film files", "flm", "application/x-plexo-film", "Plexo stereo film", OpenFlmFilm, nullptr},
     {"jpg", "JPEG files", "jpg", "image/jpeg", nullptr, OpenJpgFilm, SaveJpegPicture},
+    {"jpeg", "JPEG files", "jpeg", "image/jpeg", nullptr, OpenJpgFilm, nullptr},
     {"mpo", "MPO files", "mpo", "image/x-mpo", "MPO stereo photo", OpenMpoFilm, nullptr},
     {"jps", "JPS files", "jps", "image/x-jps", "JPS stereo photo", OpenJpsFilm, nullptr},
+    {"png", "PNG files", "png", "image/png", nullptr, OpenPngTiffFilm, nullptr},
+    {"tiff", "TIFF files", "tif", "image/tiff", nullptr, OpenPngTiffFilm, nullptr},
+    {"tiff", "TIFF files", "tiff", "image/tiff", nullptr, OpenPngTiffFilm, nullptr},
 };
 
 std::vector<FileFormat>& Table()
@@ -40,9 +46,8 @@ const FileFormat* FormatOfExtension(const char* extension)
 
 FileGrouping GroupingOf(const FileFormat& format)
 {
-    if (format.openFilm == OpenBmpFilm || format.openFilm == OpenJpgFilm)
-        return FileGrouping::Run;
-    if (format.openFilm == OpenMpoFilm || format.openFilm == OpenJpsFilm)
+    if (format.openFilm == OpenBmpFilm || format.openFilm == OpenJpgFilm || format.openFilm == OpenMpoFilm ||
+        format.openFilm == OpenJpsFilm)
         return FileGrouping::RunOrAlone;
     return FileGrouping::Alone;
 }
@@ -75,11 +80,6 @@ const FileFormat* FileFormatNamed(std::string_view name)
 std::string PatternOf(const FileFormat& format)
 {
     return std::string("*.") + format.extension;
-}
-
-std::string FilterEntryOf(const FileFormat& format)
-{
-    return format.description + (" (" + PatternOf(format) + ")");
 }
 
 }  // namespace plexo

@@ -26,15 +26,12 @@ const FileFormat* FileFormatOf(const std::string& path);
 // Null for a name no format has.
 const FileFormat* FileFormatNamed(std::string_view name);
 
-// How a format's files make films: each alone, only as numbered runs (a
-// name without the run's digits opens nothing), or as a run when the name is
+// How a format's files make films: each alone, or as a run when the name is
 // numbered and alone otherwise.
-enum class FileGrouping { Alone, Run, RunOrAlone };
+enum class FileGrouping { Alone, RunOrAlone };
 FileGrouping GroupingOf(const FileFormat& format);
 
 // "*.bmp"
 std::string PatternOf(const FileFormat& format);
-// The dialogs' entry: "BMP files (*.bmp)".
-std::string FilterEntryOf(const FileFormat& format);
 
 }  // namespace plexo

@@ -21,11 +21,8 @@ std::string FilmKey(const std::string& name)
     const FileFormat* format = FileFormatOf(name);
     if (!format || !format->openFilm)
         return {};
-    const FileGrouping grouping = GroupingOf(*format);
-    const std::string run = grouping == FileGrouping::Alone ? std::string() : SequenceKey(name);
-    if (!run.empty())
-        return run;
-    return grouping == FileGrouping::Run ? std::string() : '/' + name;
+    const std::string run = GroupingOf(*format) == FileGrouping::Alone ? std::string() : SequenceKey(name);
+    return run.empty() ? '/' + name : run;
 }
 
 }  // namespace

@@ -39,15 +39,7 @@ PictureBuffer JpgCadre::Build(Tone tone)
 
 FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice& choice)
 {
-    const SourceLayout layout = ChosenOrNamed(choice, chosenFile);
-    if (!layout.layout.mono()) {
-        std::optional<std::vector<SequenceFile>> files = GatherSequence(chosenFile, ".jpg");
-        return files ? StillTwoViewFilm(std::move(*files), JpegDecoder(), layout) : nullptr;
-    }
-    FilmPtr film = FilmWithFrames<JpgFilm>(chosenFile);
-    if (film)
-        static_cast<JpgFilm&>(*film).SetLayout(layout);
-    return film;
+    return StillFilm<JpgCadre>(GatherRunOrFile(chosenFile, ".jpg"), JpegDecoder(), ChosenOrNamed(choice, chosenFile));
 }
 
 }  // namespace plexo

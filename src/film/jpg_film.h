@@ -1,6 +1,6 @@
 #pragma once
-// A film of numbered JPEG files: one frame a file, decoded on every picture
-// request.
+// A film of JPEG files, a numbered run or one file alone: one frame a file,
+// decoded on every picture request.
 
 #include <string>
 
@@ -26,12 +26,6 @@ public:
 
 protected:
     PictureBuffer Build(Tone tone) override;
-};
-
-// The numbered siblings of the chosen file with the extension ".jpg".
-class JpgFilm : public NumberedFilm<JpgCadre> {
-public:
-    explicit JpgFilm(const std::string& chosenFile) : NumberedFilm(chosenFile, ".jpg") {}
 };
 
 }  // namespace plexo

@@ -52,6 +52,11 @@ std::vector<SequenceFile> GatherRunOrFile(const std::string& chosenFile, const s
 {
     if (SequenceDigits(chosenFile) > 0)
         return GatherSequence(chosenFile, extension).value_or(std::vector<SequenceFile>{});
+    return FileAlone(chosenFile);
+}
+
+std::vector<SequenceFile> FileAlone(const std::string& chosenFile)
+{
     std::error_code error;
     if (!std::filesystem::is_regular_file(chosenFile, error))
         return {};
@@ -63,7 +68,7 @@ std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chose
     const std::string_view chosen = chosenFile;
     const size_t digits = SequenceDigits(chosen);
     if (digits == 0) {
-        platform::ShowMessage("Filename is incompatible");
+        platform::ShowMessage("Filename is incompatible: " + chosenFile);
         return std::nullopt;
     }
     const size_t cut = digits + 4;

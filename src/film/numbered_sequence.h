@@ -25,18 +25,21 @@ struct SequenceFile {
 // without regard to case. Sorted by number; of files whose names differ only
 // in case, one is kept (the chosen file if it is one of them).
 //
-// Null after showing "Filename is incompatible" when the chosen name has no
-// such digits; an empty list when nothing matches.
+// Null after showing "Filename is incompatible: <chosenFile>" when the chosen
+// name has no such digits; an empty list when nothing matches.
 std::optional<std::vector<SequenceFile>> GatherSequence(const std::string& chosenFile, const std::string& extension);
 
 // What the files of one run share: the name without its digits, lower case,
 // and the digits' count; empty for a name without them.
 std::string SequenceKey(std::string_view name);
 
-// For the kinds of file that stand alone as often as they come in runs (MPO,
-// JPS): the numbered run as above when the name has its digits, else the
-// chosen file alone as frame 1. Empty when nothing matches.
+// For the kinds of file that stand alone as often as they come in runs (BMP,
+// JPEG, MPO, JPS): the numbered run as above when the name has its digits,
+// else the chosen file alone. Empty when nothing matches.
 std::vector<SequenceFile> GatherRunOrFile(const std::string& chosenFile, const std::string& extension);
+
+// The chosen file alone as frame 1; empty when it is no regular file.
+std::vector<SequenceFile> FileAlone(const std::string& chosenFile);
 
 // A frame of a numbered sequence: its file is opened, read and closed on
 // every picture request, so no file is held open.
@@ -52,15 +55,11 @@ private:
     std::string path_;
 };
 
-// A film of one frame per file of a numbered sequence; FrameT is built from
-// (number, path).
+// A film of one frame per file of a numbered sequence or of a file alone;
+// FrameT is built from (number, path).
 template <class FrameT>
 class NumberedFilm : public MSFilm {
 public:
-    NumberedFilm(const std::string& chosenFile, const std::string& extension)
-        : NumberedFilm(GatherSequence(chosenFile, extension).value_or(std::vector<SequenceFile>{}))
-    {
-    }
     explicit NumberedFilm(std::vector<SequenceFile> files)
     {
         for (auto& f : files)

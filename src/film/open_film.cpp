@@ -9,7 +9,7 @@ FilmPtr OpenFilmByExtension(const std::string& path, const LayoutChoice& choice)
 {
     const FileFormat* format = FileFormatOf(path);
     if (!format || !format->openFilm) {
-        platform::ShowMessage("File extension is incompatible");
+        platform::ShowMessage("File extension is incompatible: " + path);
         return nullptr;
     }
     return format->openFilm(path, choice);

@@ -9,7 +9,8 @@
 namespace plexo {
 
 // The film of the file, or null. An extension no format opens shows "File
-// extension is incompatible"; a film that cannot be built shows nothing here.
+// extension is incompatible: <path>"; a film that cannot be built shows
+// nothing here.
 // `choice` is the user's choice of stereo layout for the file, empty to let
 // the file say.
 FilmPtr OpenFilmByExtension(const std::string& path, const LayoutChoice& choice = {});

@@ -41,4 +41,19 @@ bool WholeFrame(PictureBuffer picture, SourceFrame& frame);
 // without files.
 FilmPtr StillTwoViewFilm(std::vector<SequenceFile> files, StillDecoder decode, SourceLayout layout);
 
+// The film of `files`, a frame a file: two views when `layout` holds two,
+// else one view of FrameT frames, built from (number, path). Null without
+// files.
+template <class FrameT>
+FilmPtr StillFilm(std::vector<SequenceFile> files, StillDecoder decode, const SourceLayout& layout)
+{
+    if (files.empty())
+        return nullptr;
+    if (!layout.layout.mono())
+        return StillTwoViewFilm(std::move(files), std::move(decode), layout);
+    auto film = std::make_unique<NumberedFilm<FrameT>>(std::move(files));
+    film->SetLayout(layout);
+    return film;
+}
+
 }  // namespace plexo

@@ -148,8 +148,11 @@ int RunAlign(Args& args)
         const auto model = models.find(pair.frameNumber);
         return model == models.end() ? nullptr : align::AlignedPair(pair, model->second);
     });
-    if (Export(aligned, *out, options) != ExportResult::Ok)
+    std::vector<std::string> written;
+    if (Export(aligned, *out, options, {}, &written) != ExportResult::Ok)
         return Fail(*out + ": the aligned pairs could not be written");
+    for (const std::string& name : written)
+        std::printf("%s\n", name.c_str());
     return failed ? kFailed : kOk;
 }
 
@@ -159,8 +162,8 @@ const bool registered = RegisterCommand(
      "    prints each pair's correction (vertical shift, roll, scale, keystone) and the vertical disparity left;\n"
      "    without --out keeps it in the film's record, as View > Align does (--all: each file of a numbered\n"
      "    run in its own), with --out writes the aligned pairs through the export table (.mpo, .jps, .jpg,\n"
-     "    .bmp, .mp4, .mkv) and leaves the settings alone; --window sets D so the nearest 2 % of the scene\n"
-     "    is at the screen, --crop cuts each pair to what both corrected eyes cover",
+     "    .bmp, .mp4, .mkv), prints their names and leaves the settings alone; --window sets D so the nearest\n"
+     "    2 % of the scene is at the screen, --crop cuts each pair to what both corrected eyes cover",
      {"all", "window", "crop"},
      RunAlign});
 

@@ -20,6 +20,10 @@ std::optional<int> ParseInt(const std::string& text)
 Args::Args(const std::vector<std::string>& words, const std::vector<std::string>& flags)
     : flags_(flags)
 {
+    help_ = std::find(words.begin(), words.end(), "--help") != words.end() ||
+            std::find(words.begin(), words.end(), "-h") != words.end();
+    if (help_)
+        return;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& w = words[i];
         if (w.size() > 2 && w.compare(0, 2, "--") == 0) {

@@ -12,11 +12,13 @@ namespace plexo::tool {
 enum ExitCode { kOk = 0, kFailed = 1, kBadUsage = 2 };
 
 // The words after the subcommand: plain arguments in order and "--name value"
-// options (an option named in `flags` takes no value).
+// options (an option named in `flags` takes no value). "--help" or "-h"
+// anywhere, never taken as an option's value, asks for the usage instead.
 class Args {
 public:
     Args(const std::vector<std::string>& words, const std::vector<std::string>& flags);
 
+    bool help() const { return help_; }
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }
     const std::vector<std::string>& plain() const { return plain_; }
@@ -45,6 +47,7 @@ private:
     std::vector<std::pair<std::string, std::string>> options_;
     std::vector<std::string> flags_;
     std::string error_;
+    bool help_ = false;
 };
 
 using CommandFn = int (*)(Args& args);

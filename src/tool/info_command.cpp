@@ -6,6 +6,7 @@
 #include "audio/audio_tracks.h"
 #include "film/file_formats.h"
 #include "film/flm_film.h"
+#include "subtitle/stream_subtitles.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
 
@@ -64,6 +65,22 @@ void PrintAudioTracks(const std::string& path)
                     track.language.empty() ? "-" : track.language.c_str(), track.isDefault ? ", default" : "");
 }
 
+// Its subtitle streams the same way: "subtitle: 3 subrip, eng, Commentary,
+// default", the title only where the file gives one; "subtitle: none" for a
+// video without them.
+void PrintSubtitleStreams(const std::string& path)
+{
+    const std::vector<subtitle::SubtitleTrack> tracks = subtitle::SubtitleStreams(path);
+    if (tracks.empty())
+        std::printf("subtitle: none\n");
+    for (const subtitle::SubtitleTrack& track : tracks) {
+        const bool stated = !track.language.empty() && track.language != "und";
+        std::printf("subtitle: %d %s, %s%s%s%s\n", track.stream, track.codec.c_str(),
+                    stated ? track.language.c_str() : "-", track.title.empty() ? "" : ", ", track.title.c_str(),
+                    track.isDefault ? ", default" : "");
+    }
+}
+
 int RunInfo(Args& args)
 {
     if (!args.onlyKnown({kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
@@ -93,8 +110,10 @@ int RunInfo(Args& args)
     const std::string duration = Decimal(film->Duration());
     std::printf("eyes: %d\nlayout: %s\nfps: %s\nduration: %s%s\n", film->Eyes(), LayoutText(film->Layout()).c_str(),
                 Decimal(film->FrameRate()).c_str(), duration.c_str(), duration == "-" ? "" : " s");
-    if (!numbered)
+    if (!numbered) {
         PrintAudioTracks(path);
+        PrintSubtitleStreams(path);
+    }
     if (!first)
         return Fail("cannot read the picture of the first frame of " + path);
     return kOk;
@@ -102,7 +121,8 @@ int RunInfo(Args& args)
 
 const bool registered = RegisterCommand({"info", "FILM [--source-layout L]\n"
                                                  "    prints kind, frames, numbers (the first 1000; none for a "
-                                                 "video), size, eyes, layout, fps, duration and a video's audio streams",
+                                                 "video), size, eyes, layout, fps, duration and a video's audio and\n"
+                                                 "    subtitle streams",
                                          {}, RunInfo});
 
 }  // namespace

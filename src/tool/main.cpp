@@ -55,6 +55,10 @@ int main(int argc, char** argv)
     }
     const Command& command = it->second;
     Args args(std::vector<std::string>(argv + 2, argv + argc), command.flags);
+    if (args.help()) {
+        std::printf("usage: plexo-tool %s %s\n", command.name, command.usage);
+        return kOk;
+    }
     int rc = kBadUsage;
     if (args.ok()) {
         InstallStderrSinks();

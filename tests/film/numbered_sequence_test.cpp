@@ -29,7 +29,8 @@ TEST_P(SequenceGathering, FindsExactlyTheNumberedSiblings)
             test::WriteBytes(dir.file(f), {1});
     test::MessageCapture capture;
     const auto files = GatherSequence(dir.file(c.chosen), c.extension);
-    EXPECT_EQ(capture.messages, std::vector<std::string>(c.incompatible, "Filename is incompatible"));
+    EXPECT_EQ(capture.messages,
+              std::vector<std::string>(c.incompatible, "Filename is incompatible: " + dir.file(c.chosen)));
     ASSERT_EQ(files.has_value(), !c.incompatible);
     std::vector<int> numbers;
     for (const auto& f : files.value_or(std::vector<SequenceFile>{})) {

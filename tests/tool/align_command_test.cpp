@@ -27,14 +27,18 @@ bool MakeScene(const test::TempDir& dir)
 }
 
 // The second eye 20 columns behind the first, then moved down `down` rows,
-// turned `roll` degrees clockwise and scaled 1.2 %.
-bool MakePair(const test::TempDir& dir, const std::string& name, double down, double roll)
+// turned `roll` degrees clockwise and scaled 1.2 %: side by side in `name`,
+// or the eyes apart as `name` and `second`.
+bool MakePair(const test::TempDir& dir, const std::string& name, double down, double roll, const std::string& second = "")
 {
     const std::string scene = "'" + dir.file("scene.png") + "'";
     const std::string srt = "'300,170 1.012 " + std::to_string(roll) + " 300," + std::to_string(170 + down) + "'";
-    return test::RunCommand("convert " + scene + " -crop 600x340+50+10 +repage \\( " + scene +
-                            " -crop 600x340+30+10 +repage -virtual-pixel black -distort SRT " + srt +
-                            " \\) +append -quality 95 '" + dir.file(name) + "'");
+    const std::string first = scene + " -crop 600x340+50+10 +repage";
+    const std::string other = scene + " -crop 600x340+30+10 +repage -virtual-pixel black -distort SRT " + srt;
+    const auto out = [&](const std::string& file) { return " -quality 95 '" + dir.file(file) + "'"; };
+    if (second.empty())
+        return test::RunCommand("convert " + first + " \\( " + other + " \\) +append" + out(name));
+    return test::RunCommand("convert " + first + out(name)) && test::RunCommand("convert " + other + out(second));
 }
 
 // The tool's settings file for one test, put back as it was after it.
@@ -98,6 +102,20 @@ TEST(AlignCommand, BatchKeepsEachFilesCorrectionAndComposeAppliesIt)
 
     const test::ToolRun flat = run("align " + test::Quoted(dir, "flat0001.jpg"));
     EXPECT_EQ(std::tuple(flat.status, flat.out), std::tuple(1, std::string("frame 0: could not align: 0 matches\n")));
+
+    // The written pairs are named as export names them.
+    const test::ToolRun written =
+        run("align " + test::Quoted(dir, "run0001.jpg") + " --all --out " + test::Quoted(dir, "a.jps"));
+    EXPECT_TRUE(written.out.ends_with("\n" + dir.file("a0001.jps") + "\n" + dir.file("a0002.jps") + "\n"))
+        << written.err;
+    // Two loose pictures pair, as the README's example pairs them.
+    ASSERT_TRUE(MakePair(dir, "left.jpg", 4, 0.3, "right.jpg"));
+    const test::ToolRun loose =
+        test::RunTool(dir, "align " + test::Quoted(dir, "left.jpg") + " --second " + test::Quoted(dir, "right.jpg"));
+    double vertical = 0, roll = 0;
+    ASSERT_EQ(std::sscanf(loose.out.c_str(), "frame 0: aligned: vertical %lf px, roll %lf", &vertical, &roll), 2)
+        << loose.err;
+    EXPECT_NEAR(vertical, 4, 0.3);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -56,8 +57,10 @@ protected:
 TEST_F(Tool, InfoOfEachKindOfFilm)
 {
     const std::string oneView = "eyes: 1\nlayout: mono (none)\nfps: -\nduration: -\n";
+    test::WriteBytes(dir.file("left.bmp"), test::ReadBytes(dir.file("take0003.bmp")));
     for (const auto& [file, text] :
          {std::pair{"take0007.bmp", "kind: bmp\nframes: 3\nnumbers: 3 7 12\nsize: 5x3\n"},
+          {"left.bmp", "kind: bmp\nframes: 1\nnumbers: 1\nsize: 5x3\n"},
           {"film.FLM", "kind: flm\nframes: 2\nnumbers: 100 65535\nsize: 4x2\n"},
           {"cam08.jpg", "kind: jpg\nframes: 1\nnumbers: 8\nsize: 9x7\n"}}) {
         const test::ToolRun r = Run("info " + Q(file));
@@ -80,14 +83,23 @@ TEST_F(Tool, InfoOfEachKindOfFilm)
     // A video's frames have times, not numbers of their own.
     ASSERT_TRUE(test::RunCommand("ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 3 " + Q("clip.mp4")));
     EXPECT_EQ(Run("info " + Q("clip.mp4")).out, "kind: video\nframes: 3\nsize: 64x48\neyes: 1\n"
-                                                "layout: mono (none)\nfps: 25\nduration: 0.12 s\naudio: none\n");
-    // Its sound streams, by their index in the file.
+                                                "layout: mono (none)\nfps: 25\nduration: 0.12 s\naudio: none\n"
+                                                "subtitle: none\n");
+    // Its sound and subtitle streams, by their index in the file; a
+    // subtitle's title where it has one.
+    const std::string cues = "1\n00:00:00,000 --> 00:00:00,100\nHi\n";
+    test::WriteBytes(dir.file("cues.srt"), {cues.begin(), cues.end()});
     ASSERT_TRUE(test::RunCommand(
         "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -f lavfi -i sine=r=48000 -f lavfi -i sine=r=44100 "
-        "-frames:v 3 -t 0.12 -map 0:v -map 1:a -map 2:a -c:a:0 aac -ac:a:0 2 -c:a:1 mp2 -metadata:s:a:0 language=eng "
-        "-metadata:s:a:1 language=fre -disposition:a:0 0 -disposition:a:1 default " + Q("sound.mkv")));
-    EXPECT_TRUE(Run("info " + Q("sound.mkv")).out.ends_with("\naudio: 1 aac, 2 channels, 48000 Hz, eng\n"
-                                                           "audio: 2 mp2, 1 channel, 44100 Hz, fre, default\n"));
+        "-i " + Q("cues.srt") + " -frames:v 3 -t 0.12 -map 0:v -map 1:a -map 2:a -map 3 -map 3 -c:a:0 aac -ac:a:0 2 "
+        "-c:a:1 mp2 -c:s:0 srt -c:s:1 ass -metadata:s:a:0 language=eng "
+        "-metadata:s:a:1 language=fre -disposition:a:0 0 -disposition:a:1 default -metadata:s:s:0 language=ger "
+        "-metadata:s:s:0 title=Commentary -disposition:s:0 default -disposition:s:1 0 " + Q("sound.mkv")));
+    const std::string streams = Run("info " + Q("sound.mkv")).out;
+    EXPECT_TRUE(streams.ends_with("\naudio: 1 aac, 2 channels, 48000 Hz, eng\n"
+                                  "audio: 2 mp2, 1 channel, 44100 Hz, fre, default\n"
+                                  "subtitle: 3 subrip, ger, Commentary, default\nsubtitle: 4 ass, -\n"))
+        << streams;
     // frame --eye: one eye of a two-view film, a half layout's at its whole shape, or a single view's partner.
     EXPECT_EQ(Run("frame " + Q("photo.mpo") + " --eye second --out " + Q("eye.bmp")).out, "16x8\n");
     EXPECT_EQ(Identify(dir.file("eye.bmp"), "%w %h"), "16 8");
@@ -96,10 +108,31 @@ TEST_F(Tool, InfoOfEachKindOfFilm)
     ASSERT_EQ(Run("export " + Q("cam08.jpg") + " --source-layout htb --out " + Q("pair.mpo")).status, 0);
     EXPECT_EQ(Identify(dir.file("pair.mpo"), "%w %h"), "9 6");
 
+    // Loose pictures pair, glued side by side.
+    ASSERT_TRUE(test::RunCommand("convert " + Q("take0007.bmp") + " " + Q("im1.png")));
+    EXPECT_EQ(Run("compose " + Q("left.bmp") + " --second " + Q("im1.png") + " --mode side-by-side --out " + Q("o.bmp")).out,
+              "20x3\n");
+
     const test::ToolRun cut = Run("info " + Q("cut.flm"));
     EXPECT_EQ(cut.status, 0);
     EXPECT_EQ(cut.err,
               "plexo-tool: warning: " + dir.file("cut.flm") + " ends inside a frame record: the file is cut short\n");
+}
+
+// Every command's --help prints its usage and succeeds, never an option's value.
+TEST_F(Tool, HelpOfEachCommandIsItsUsage)
+{
+    std::istringstream list(Run("--help").err);
+    std::vector<std::string> runs{"compose " + Q("film.FLM") + " --out --help --index"};
+    for (std::string line; std::getline(list, line);)
+        if (line.starts_with("  plexo-tool "))
+            runs.push_back(line.substr(13, line.find(' ', 13) - 13) + " --help");
+    for (const std::string& words : runs) {
+        const test::ToolRun r = Run(words);
+        EXPECT_EQ(std::tuple(r.status, r.err, r.out.find("usage: plexo-tool " + words.substr(0, words.find(' ')) + " ")),
+                  std::tuple(0, std::string(), size_t(0))) << words;
+    }
+    EXPECT_EQ(runs.size(), 10u);
 }
 
 // The picture of a frame as the film gives it: bottom row first, blue, green,
@@ -167,7 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"info {dir}/film.FLM {dir}/cut.flm", 2, "plexo-tool: unexpected argument '{dir}/cut.flm'\n"},
         Refusal{"demo {dir}/no/demo.flm", 1, "plexo-tool: cannot write {dir}/no/demo.flm: No such file or directory\n"},
         // An unknown extension is reported once, by the film chooser.
-        Refusal{"compose {dir}/x.gif --mode plain --out {dir}/old.bmp", 1, "File extension is incompatible\n"},
+        Refusal{"compose {dir}/x.gif --mode plain --out {dir}/old.bmp", 1,
+                "File extension is incompatible: {dir}/x.gif\n"},
         Refusal{"picture {dir}/cut.flm --index 2 --colour --raw {dir}/out.bmp", 1, "no frame at index 2"},
         Refusal{"picture {dir}/cut.flm --index -1 --grey --raw {dir}/out.bmp", 2, "--index takes"},
         Refusal{"picture {dir}/cut.flm --index x --grey --raw {dir}/out.bmp", 2, "--index takes"},
