@@ -1,5 +1,6 @@
 #include "audio/audio_tracks.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "audio/sound_input.h"
@@ -56,6 +57,13 @@ int DefaultTrack(const std::vector<AudioTrack>& tracks)
         if (track.isDefault)
             return track.index;
     return tracks.empty() ? -1 : tracks.front().index;
+}
+
+int ChosenOrDefault(const std::vector<AudioTrack>& tracks, int chosen)
+{
+    const bool sound =
+        std::any_of(tracks.begin(), tracks.end(), [chosen](const AudioTrack& t) { return t.index == chosen; });
+    return sound ? chosen : DefaultTrack(tracks);
 }
 
 }  // namespace plexo::audio

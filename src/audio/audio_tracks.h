@@ -30,4 +30,8 @@ std::string TrackLabel(const AudioTrack& track, int number);
 // first; -1 when there is none.
 int DefaultTrack(const std::vector<AudioTrack>& tracks);
 
+// The track `chosen` when it is one of `tracks` (a kept choice may name a
+// stream that is no sound, or a file changed since), else the default.
+int ChosenOrDefault(const std::vector<AudioTrack>& tracks, int chosen);
+
 }  // namespace plexo::audio

@@ -263,9 +263,8 @@ std::string Described(const std::vector<AudioTrack>& tracks, int index)
 
 int ExportTrack(const std::vector<AudioTrack>& tracks, int chosen)
 {
-    const bool sound = std::any_of(tracks.begin(), tracks.end(), [chosen](const AudioTrack& t) { return t.index == chosen; });
-    const int track = sound ? chosen : DefaultTrack(tracks);
-    if (chosen >= 0 && !sound)
+    const int track = ChosenOrDefault(tracks, chosen);
+    if (chosen >= 0 && track != chosen)
         LogMessage("sound: the track chosen, stream " + std::to_string(chosen) +
                    ", is no sound stream of the film; its default is taken");
     LogMessage(track >= 0 ? "sound: " + Described(tracks, track) : std::string("sound: none in the film"));

@@ -172,11 +172,20 @@ bool Resample(SoundDecoder::Parts& p, const SinkFormat& format, const AVFrame& f
         AVChannelLayout out{};
         av_channel_layout_default(&out, format.channels);
         SwrContext* made = nullptr;
-        const int error = swr_alloc_set_opts2(&made, &out, AV_SAMPLE_FMT_FLT, format.rate,
-                                              const_cast<AVChannelLayout*>(&frame.ch_layout),
-                                              AVSampleFormat(frame.format), frame.sample_rate, 0, nullptr);
+        int error = swr_alloc_set_opts2(&made, &out, AV_SAMPLE_FMT_FLT, format.rate,
+                                        const_cast<AVChannelLayout*>(&frame.ch_layout), AVSampleFormat(frame.format),
+                                        frame.sample_rate, 0, nullptr);
         av_channel_layout_uninit(&out);
         p.resampler.reset(made);
+        // More channels than are played (32 of a layout nobody named): the
+        // first ones are kept as they are, since no rule mixes them down.
+        const int in = frame.ch_layout.nb_channels;
+        if (error >= 0 && in > format.channels) {
+            std::vector<double> matrix(size_t(format.channels) * size_t(in), 0.0);
+            for (int c = 0; c < format.channels; ++c)
+                matrix[size_t(c) * size_t(in) + size_t(c)] = 1.0;
+            error = swr_set_matrix(made, matrix.data(), in);
+        }
         if (error < 0 || swr_init(made) < 0) {
             p.resampler.reset();
             why = "its sound cannot be converted";

@@ -63,6 +63,14 @@ TEST_P(ExportSound, CopiesOrEncodesAndCutsToThePicture)
     }
 }
 
+// 32 channels of a layout nobody named: the sine split and merged again.
+const std::string kThirtyTwoChannels = [] {
+    std::string labels;
+    for (int i = 0; i < 32; ++i)
+        labels += "[s" + std::to_string(i) + "]";
+    return "-af \"asplit=32" + labels + ";" + labels + "amerge=inputs=32\" -c:a pcm_s16le";
+}();
+
 INSTANTIATE_TEST_SUITE_P(
     Tool, ExportSound,
     testing::Values(SoundRow{"AacIntoMp4", "-c:a aac", "mp4", "", "aac,48000,1"},
@@ -70,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SoundRow{"OpusIntoMp4", "-c:a libopus", "mp4", "", "aac,48000,1"},
                     SoundRow{"FlacIntoMatroska", "-c:a flac", "mkv", "", "aac,48000,1"},
                     SoundRow{"EightChannelsAt384kHz", "-ar 384000 -ac 8 -c:a pcm_s16le", "mkv", "", "aac,48000,8"},
+                    SoundRow{"ThirtyTwoChannels", kThirtyTwoChannels.c_str(), "mkv", "", "aac,48000,8"},
                     SoundRow{"AacKeepsItsRate", "-ar 22050 -ac 2 -c:a flac", "mp4", "", "aac,22050,2"},
                     SoundRow{"Mp3IntoMp4TimeShifted", "-c:a libmp3lame", "mp4", "--shift 3", "mp3,48000,1"},
                     SoundRow{"NoAudio", "-c:a aac", "mp4", "--no-audio", ""}),

@@ -139,7 +139,9 @@ bool SoundControl::PlayFrom(play::Micros at, double speed)
     }
     // A pair of videos plays the first one's sound, as it shows its frames
     // first; a time-shift film the current frame's, its first eye's.
-    player_.SetFilm(doc_.filmPaths().front(), doc_.audioTrack(), play::Micros(std::llround(film->Duration() * 1e6)));
+    // A kept track that is no sound stream of the file plays its default.
+    const int track = doc_.audioTrack() < 0 ? -1 : audio::ChosenOrDefault(Tracks(), doc_.audioTrack());
+    player_.SetFilm(doc_.filmPaths().front(), track, play::Micros(std::llround(film->Duration() * 1e6)));
     return player_.Play(at, speed);
 }
 
