@@ -16,7 +16,7 @@ public:
     // At most `spare` buffers wait unused, of at most `spareBytes` together
     // unless one alone is larger; the others are freed. Large frames are
     // few a second: a spare or two of them keeps up, more only hold memory.
-    explicit FramePool(size_t spare, size_t spareBytes = size_t(64) << 20) : spare_(spare), spareBytes_(spareBytes) {}
+    explicit FramePool(size_t spare, size_t spareBytes = size_t(32) << 20) : spare_(spare), spareBytes_(spareBytes) {}
 
     // A buffer of that size, a spare one when there is one; null bytes when
     // memory cannot be had.

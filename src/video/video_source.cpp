@@ -14,9 +14,9 @@ namespace {
 // when they would pass kAheadBytes: large frames take long to decode, so a
 // few of them cover as much time as many small ones.
 constexpr int64_t kAhead = 16;
-constexpr size_t kAheadBytes = size_t(96) << 20;
+constexpr size_t kAheadBytes = size_t(64) << 20;
 // While the film plays, the frames kept behind those it is about to show.
-constexpr size_t kKeptBehind = 2;
+constexpr size_t kKeptBehind = 1;
 // A frame at most this far ahead of the decoder is reached by decoding on;
 // one farther is reached from the keyframe before it, which may be nearer.
 constexpr int64_t kForwardReach = 64;
