@@ -48,4 +48,29 @@ void FrameCache::DropFrom(int64_t count)
     }
 }
 
+void FrameCache::KeepAround(int64_t low, int64_t high, int direction, size_t behind,
+                            const std::function<bool(int64_t)>& spared)
+{
+    // Nearest the span first on the side behind it.
+    size_t passed = 0;
+    const auto keeps = [&](int64_t index, bool isBehind) {
+        return spared(index) || (isBehind && passed++ < behind);
+    };
+    const auto drop = [&](auto at) {
+        bytes_ -= at->second->Bytes();
+        return frames_.erase(at);
+    };
+    if (direction > 0) {
+        for (auto at = frames_.upper_bound(high); at != frames_.end();)
+            at = keeps(at->first, false) ? std::next(at) : drop(at);
+        for (auto at = std::make_reverse_iterator(frames_.lower_bound(low)); at != frames_.rend();)
+            at = keeps(at->first, true) ? std::next(at) : std::make_reverse_iterator(drop(std::prev(at.base())));
+    } else {
+        for (auto at = frames_.begin(); at != frames_.end() && at->first < low;)
+            at = keeps(at->first, false) ? std::next(at) : drop(at);
+        for (auto at = frames_.upper_bound(high); at != frames_.end();)
+            at = keeps(at->first, true) ? std::next(at) : drop(at);
+    }
+}
+
 }  // namespace plexo::video

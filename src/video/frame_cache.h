@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 
 #include "video/video_picture.h"
@@ -23,6 +24,11 @@ public:
     bool Keep(int64_t index, SharedPicture frame, int64_t low, int64_t high);
     // Frames at `count` and after go.
     void DropFrom(int64_t count);
+    // The frames outside `low` to `high` go, but for the `behind` nearest
+    // the span on its side away from `direction` (1: later frames, -1:
+    // earlier ones) and those `spared` names.
+    void KeepAround(int64_t low, int64_t high, int direction, size_t behind,
+                    const std::function<bool(int64_t)>& spared);
     size_t Bytes() const { return bytes_; }
     size_t Budget() const { return budget_; }
 

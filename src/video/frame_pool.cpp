@@ -14,6 +14,7 @@ PictureBuffer FramePool::Take(int width, int height, int bytesPerPixel)
         if (found != free_.end()) {
             PictureBuffer buffer = std::move(*found);
             free_.erase(found);
+            freeBytes_ -= buffer.byteCount();
             return buffer;
         }
     }
@@ -24,12 +25,17 @@ void FramePool::Give(PictureBuffer buffer)
 {
     if (!buffer)
         return;
+    if (spare_ == 0)
+        return;
+    const size_t bytes = buffer.byteCount();
     std::lock_guard lock(mutex_);
     // The newest spares stay: a change of size leaves the old ones to go.
-    if (free_.size() >= spare_ && !free_.empty())
+    while (!free_.empty() && (free_.size() >= spare_ || freeBytes_ + bytes > spareBytes_)) {
+        freeBytes_ -= free_.front().byteCount();
         free_.erase(free_.begin());
-    if (spare_ > 0)
-        free_.push_back(std::move(buffer));
+    }
+    freeBytes_ += bytes;
+    free_.push_back(std::move(buffer));
 }
 
 }  // namespace plexo::video

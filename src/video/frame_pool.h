@@ -13,8 +13,10 @@ namespace plexo::video {
 
 class FramePool {
 public:
-    // At most `spare` buffers wait unused; the others are freed.
-    explicit FramePool(size_t spare) : spare_(spare) {}
+    // At most `spare` buffers wait unused, of at most `spareBytes` together
+    // unless one alone is larger; the others are freed. Large frames are
+    // few a second: a spare or two of them keeps up, more only hold memory.
+    explicit FramePool(size_t spare, size_t spareBytes = size_t(32) << 20) : spare_(spare), spareBytes_(spareBytes) {}
 
     // A buffer of that size, a spare one when there is one; null bytes when
     // memory cannot be had.
@@ -23,8 +25,10 @@ public:
 
 private:
     const size_t spare_;
+    const size_t spareBytes_;
     std::mutex mutex_;
     std::vector<PictureBuffer> free_;
+    size_t freeBytes_ = 0;
 };
 
 }  // namespace plexo::video

@@ -10,8 +10,13 @@ namespace plexo::video {
 namespace {
 
 // Frames decoded ahead of the cursor and of its partner, in the direction of
-// play, while no caller waits; fewer when the cache has no room for them.
+// play, while no caller waits; fewer when the cache has no room for them, or
+// when they would pass kAheadBytes: large frames take long to decode, so a
+// few of them cover as much time as many small ones.
 constexpr int64_t kAhead = 16;
+constexpr size_t kAheadBytes = size_t(64) << 20;
+// While the film plays, the frames kept behind those it is about to show.
+constexpr size_t kKeptBehind = 1;
 // A frame at most this far ahead of the decoder is reached by decoding on;
 // one farther is reached from the keyframe before it, which may be nearer.
 constexpr int64_t kForwardReach = 64;
@@ -35,6 +40,14 @@ size_t ConvertedBytes(const VideoFile& file, const StereoLayout& eyes)
     return eyes.half ? 2 * whole : whole;
 }
 
+// Frames read ahead: room is left in the budget for the frame shown, its
+// partner and the frames on their way.
+int64_t AheadOf(size_t budget, size_t frameBytes)
+{
+    frameBytes = std::max<size_t>(frameBytes, 1);
+    return std::clamp<int64_t>(std::min(int64_t(budget / frameBytes) - 4, int64_t(kAheadBytes / frameBytes)), 1, kAhead);
+}
+
 }  // namespace
 
 size_t FrameCacheBytes(size_t frameBytes)
@@ -49,8 +62,7 @@ VideoSource::VideoSource(std::unique_ptr<VideoFile> file, FrameTimes times, Ster
       times_(std::move(times)),
       shaper_(facts_.orientation, eyes),
       cache_(cacheBytes > 0 ? cacheBytes : FrameCacheBytes(ConvertedBytes(*file_, eyes))),
-      ahead_(std::clamp<int64_t>(int64_t(cache_.Budget() / std::max<size_t>(ConvertedBytes(*file_, eyes), 1)) - 4, 1,
-                                 kAhead)),
+      ahead_(AheadOf(cache_.Budget(), ConvertedBytes(*file_, eyes))),
       count_(times_.Count()),
       countFinal_(false)
 {
@@ -270,6 +282,15 @@ bool VideoSource::WorthLocked(int64_t index) const
 
 bool VideoSource::KeepLocked(int64_t index, SharedPicture frame)
 {
+    if (dueFirst_ >= 0) {
+        // Playing, the frames behind the span go at once but for the newest
+        // few, which the player may show while the decoder is behind; so do
+        // the frames past its far end (those of the leg before a loop). A
+        // playing film holds the frames ahead of it, not the budget's worth
+        // behind it.
+        const auto [low, high] = SpanLocked();
+        cache_.KeepAround(low, high, direction_, kKeptBehind, [&](int64_t kept) { return waited_.count(kept) != 0; });
+    }
     // A frame someone waits for is kept whatever else goes.
     if (waited_.count(index))
         return cache_.Keep(index, std::move(frame), index, index);

@@ -5,7 +5,9 @@
 // what a caller waits for first, the newest request before older ones, then
 // a few frames ahead of the cursor in the direction of play, and keeps
 // frames around the cursor in a cache bounded in bytes, so that stepping
-// within it costs no decoding and playback finds its frames ready.
+// within it costs no decoding and playback finds its frames ready. While the
+// film plays the cache holds only the frames ahead and the newest few
+// behind, so that playing, looped or not, holds no more than that.
 //
 // Stepping forward decodes the next frame; a frame behind the decoder or far
 // ahead of it is reached from the keyframe before it, while the frames' times

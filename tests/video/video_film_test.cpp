@@ -206,5 +206,29 @@ TEST(FrameCache, KeepsTheFramesNearestTheSpanWithinItsBudget)
     EXPECT_EQ(cache.Bytes(), 0u);
 }
 
+// Playing either way, the frames past the span's far end go, and those behind
+// it but the nearest `behind` and the spared; the pool's spares keep within
+// their bytes but for one.
+TEST(FrameCache, PlayingKeepsTheSpanAndTheNewestBehind)
+{
+    for (const auto& [direction, kept] : {std::pair(1, std::vector<int64_t>{2, 5, 6, 7, 8}),
+                                          std::pair(-1, std::vector<int64_t>{2, 7, 8, 9, 10})}) {
+        FrameCache cache(100000);
+        for (int64_t i = 0; i < 12; ++i)
+            cache.Keep(i, FrameOf(10), 7, 8);
+        cache.KeepAround(7, 8, direction, 2, [](int64_t i) { return i == 2; });
+        EXPECT_EQ(Kept(cache, 20), kept);
+        EXPECT_EQ(cache.Bytes(), 50u);
+    }
+    FramePool pool(4, 250);
+    std::vector<const uint8_t*> given;
+    for (int i = 0; i < 3; ++i) {
+        PictureBuffer buffer = PictureBuffer::allocate(100, 1, 1);
+        given.push_back(buffer.bytes.get());
+        pool.Give(std::move(buffer));
+    }
+    EXPECT_EQ(pool.Take(100, 1, 1).bytes.get(), given[1]);
+}
+
 }  // namespace
 }  // namespace plexo::video
