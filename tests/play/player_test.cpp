@@ -1,4 +1,5 @@
 #include "play/player.h"
+#include "play/delay_meter.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,20 @@ public:
         Seek(at);
         return pair;
     }
+    // While the frame at the cursor is late, the one at `standIn` shows.
+    EyePairPtr StandIn(Tone tone) override
+    {
+        if (standIn < 0 || ReadyAt(Position()))
+            return nullptr;
+        const int32_t at = Position();
+        Seek(standIn);
+        EyePairPtr pair = Pair(tone);
+        Seek(at);
+        return pair;
+    }
     std::set<int32_t> late;
     bool ahead = false;
+    int32_t standIn = -1;
 
 private:
     double rate_;
@@ -54,7 +67,9 @@ private:
 class Recorder : public Output {
 public:
     void Show(const EyePairPtr& pair, const Showing&) override { numbers.push_back(pair ? pair->frameNumber : -1); }
+    Micros Delay() const override { return delay; }
     std::vector<int> numbers;
+    Micros delay = 0;
 };
 
 class PlayerTest : public ::testing::Test {
@@ -152,10 +167,81 @@ TEST_F(PlayerTest, AStepOutOfPlaybackShowsOnlyTheLastFrameAskedForOnceReady)
     EXPECT_TRUE(player.Waiting());
     EXPECT_EQ(Shown(), first);
     EXPECT_FALSE(player.Tick().shown);
+    film.standIn = 1;
+    EXPECT_TRUE(player.Tick().shown) << "the keyframe before stands in";
+    EXPECT_FALSE(player.Tick().shown) << "once";
     film.late = {};
     EXPECT_TRUE(player.Tick().shown);
     EXPECT_FALSE(player.Waiting());
-    EXPECT_EQ(std::vector<int>(out.numbers.end() - 2, out.numbers.end()), (std::vector<int>{first, first + 3}));
+    EXPECT_EQ(std::vector<int>(out.numbers.end() - 3, out.numbers.end()), (std::vector<int>{first, 1, first + 3}));
+}
+
+// Play and a seek while playing never wait for their frame: the clock and
+// the sound hold until a pass finds it, and go on from there.
+TEST_F(PlayerTest, PlayAndASeekWhilePlayingHoldTheClockUntilTheirFrameIsReady)
+{
+    TimedFilm& film = Timed(100, 25);
+    int silenced = 0;
+    std::vector<Micros> legs;
+    player.silence = [&] { ++silenced; };
+    player.soundFrom = [&](Micros at, double) {
+        legs.push_back(at);
+        return false;
+    };
+    film.late = {0};
+    player.Play(15.0);
+    EXPECT_TRUE(player.Waiting());
+    EXPECT_EQ(Shown(), -1);
+    EXPECT_FALSE(At(500000).shown);
+    film.late = {};
+    EXPECT_TRUE(At(500000).shown);
+    At(540000);
+    EXPECT_EQ(Shown(), 1) << "the clock started when frame 0 showed";
+
+    film.late = {50};
+    film.standIn = 48;
+    doc.film()->Seek(50);
+    player.Refresh();
+    EXPECT_EQ(silenced, 1);
+    At(2'000'000);
+    EXPECT_EQ(Shown(), 48);
+    film.late = {};
+    At(2'000'000);
+    At(2'040'000);
+    EXPECT_EQ(Shown(), 51);
+    EXPECT_EQ(legs, (std::vector<Micros>{0, 2'000'000}));
+    EXPECT_EQ(player.LateFrames(), 0);
+}
+
+// An output that takes 30 ms to put a picture on the screen is shown each
+// frame 30 ms ahead of its time.
+TEST_F(PlayerTest, AnOutputsDelayShowsEachFrameThatMuchAhead)
+{
+    Timed(100, 25);
+    player.Play(15.0);
+    out.delay = 30000;
+    At(9999);
+    EXPECT_EQ(Shown(), 0);
+    At(10000);
+    EXPECT_EQ(Shown(), 1);
+    out.delay = 500000;
+    At(20000);
+    EXPECT_EQ(Shown(), 3) << "a stall is made up for 100 ms at most";
+}
+
+TEST(DelayMeter, TakesTheMedianOfTheLastPaintsOfNewPairs)
+{
+    DelayMeter meter;
+    EXPECT_EQ(meter.Delay(), 0);
+    // Show→paint delays of 20, 90, 25 ms, a repaint of nothing new, then a stall.
+    for (const auto& [shown, painted] : std::vector<std::pair<Micros, Micros>>{
+             {0, 20000}, {100000, 190000}, {200000, 225000}, {-1, 300000}, {400000, 2'000'000}})
+    {
+        if (shown >= 0)
+            meter.Shown(shown);
+        meter.Painted(painted);
+    }
+    EXPECT_EQ(meter.Delay(), 90000) << "of 20, 25, 90 and 100 (the stall, held) ms";
 }
 
 TEST_F(PlayerTest, AFrameNotReadyByItsTimeIsSkippedAndCounted)

@@ -192,6 +192,7 @@ void CPlexoView::Show(const EyePairPtr& pair, const play::Showing& showing)
 {
     pair_ = pair;
     showing_ = showing;
+    meter_.Shown(play::SteadyWallClock().Now());
     update();
 }
 
@@ -346,8 +347,19 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
     return true;
 }
 
+namespace {
+
+// Notes the end of a paint once the painter made before it is done.
+struct PaintEnd {
+    play::DelayMeter& meter;
+    ~PaintEnd() { meter.Painted(play::SteadyWallClock().Now()); }
+};
+
+}  // namespace
+
 void CPlexoView::paintEvent(QPaintEvent*)
 {
+    const PaintEnd end{meter_};
     QPainter painter(this);
     if (pageFlip_ && pageFlip_->flipping() && Shown().flips && pageFlip_->ShowFrame()) {
         painter.fillRect(rect(), Qt::black);
