@@ -149,28 +149,21 @@ TEST_F(VideoPairs, AMoveThatDoesNotWaitReturnsWhileTheDecoderWorksAndTheKeyframe
     ASSERT_TRUE(test::MakeVideo(dir, "gop.mp4", "-frames:v 60 -c:v libx264 -g 20 -bf 0"));
     std::mutex mutex;
     std::condition_variable changed;
-    bool armed = false, release = false;
-    int64_t heldAt = -1;
+    bool held = false, release = false;
     std::unique_ptr<VideoSource> source = Source("gop.mp4", {}, 0);
     ASSERT_TRUE(source && source->Frame(16, true));
     // Held on the first frame after the keyframe the seek lands on.
     source->SetDecodeHook([&](int64_t index, bool) {
         std::unique_lock lock(mutex);
-        if (armed && heldAt < 0 && index > 40) {
-            heldAt = index;
-            changed.notify_all();
-            changed.wait(lock, [&] { return release; });
-        }
+        held = held || index > 40;
+        changed.notify_all();
+        changed.wait(lock, [&] { return !held || release; });
     });
     VideoFilm film(dir.file("gop.mp4"), std::move(source), SourceLayout{});
-    film.SetShift(0);
     film.SetMovesWait(false);
-    std::unique_lock lock(mutex);
-    armed = true;
-    lock.unlock();
     ASSERT_TRUE(film.Seek(50));
-    lock.lock();
-    changed.wait(lock, [&] { return heldAt >= 0; });
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return held; });
     EXPECT_FALSE(film.ReadyAt(50));
     const EyePairPtr standIn = film.StandIn(Tone::Colour);
     EXPECT_EQ(standIn ? standIn->frameNumber : -1, 41);
