@@ -21,6 +21,9 @@ public:
     void Shown(Micros now) { shownAt_ = now; }
     // A paint ended at `now`; it drew the pair shown last, if not yet drawn.
     void Painted(Micros now);
+    // The pair shown last is drawn by a paint that is no measure (out of
+    // playback, where nothing is due).
+    void Forget() { shownAt_ = -1; }
     // The smoothed delay, 0 before any paint.
     Micros Delay() const;
 

@@ -349,17 +349,25 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 
 namespace {
 
-// Notes the end of a paint once the painter made before it is done.
+// Notes the end of a paint once the painter made before it is done; only a
+// paint while playing measures what the player makes up for.
 struct PaintEnd {
     play::DelayMeter& meter;
-    ~PaintEnd() { meter.Painted(play::SteadyWallClock().Now()); }
+    bool playing;
+    ~PaintEnd()
+    {
+        if (playing)
+            meter.Painted(play::SteadyWallClock().Now());
+        else
+            meter.Forget();
+    }
 };
 
 }  // namespace
 
 void CPlexoView::paintEvent(QPaintEvent*)
 {
-    const PaintEnd end{meter_};
+    const PaintEnd end{meter_, player_.Playing()};
     QPainter painter(this);
     if (pageFlip_ && pageFlip_->flipping() && Shown().flips && pageFlip_->ShowFrame()) {
         painter.fillRect(rect(), Qt::black);
