@@ -89,6 +89,15 @@ public:
     // frames far apart turns it off: then only the frames asked for are
     // converted, those between them only decoded.
     virtual void SetReadAhead(bool) {}
+    // Whether a move onto a frame the film only expects to hold (a video's
+    // stated count) waits for it to decode, so that a walk over the frames
+    // never lands past their end; as it does unless told otherwise. Off, the
+    // move is taken at once and a count found shorter moves the cursor back
+    // later: for the window, which never waits for a decoder.
+    virtual void SetMovesWait(bool) {}
+    // While the pair at the cursor is not ready: a picture of the same scene
+    // to show meanwhile (a video's keyframe before the frame), or null.
+    virtual EyePairPtr StandIn(Tone /*tone*/) { return nullptr; }
     // The time of the frame at `position` from the first frame's, in
     // microseconds; -1 for a film whose frames keep no times, which plays at
     // the Frames/sec period.

@@ -52,6 +52,7 @@ public:
     void SetPlaying(bool playing) override { inner_.SetPlaying(playing); }
     void PlayingAt(int32_t due) override { inner_.PlayingAt(due); }
     void SetReadAhead(bool on) override { inner_.SetReadAhead(on); }
+    void SetMovesWait(bool wait) override { inner_.SetMovesWait(wait); }
     int64_t TimeAt(int32_t position) const override { return inner_.TimeAt(position); }
     bool ReadyAt(int32_t position) override { return inner_.ReadyAt(position); }
     bool CachesItsFrames() const override { return inner_.CachesItsFrames(); }

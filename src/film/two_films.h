@@ -56,6 +56,11 @@ public:
         first_->SetReadAhead(on);
         second_->SetReadAhead(on);
     }
+    void SetMovesWait(bool wait) override
+    {
+        first_->SetMovesWait(wait);
+        second_->SetMovesWait(wait);
+    }
     // Ready when both films' frames are.
     bool ReadyAt(int32_t position) override { return first_->ReadyAt(position) && second_->ReadyAt(position); }
     bool CachesItsFrames() const override { return first_->CachesItsFrames() || second_->CachesItsFrames(); }

@@ -5,6 +5,7 @@
 // a headset is one more.
 
 #include "film/eye_pair.h"
+#include "play/clock.h"
 #include "present/adjustments.h"
 #include "present/presentation.h"
 
@@ -27,6 +28,10 @@ public:
     // an output that shows elsewhere keeps the pair, which owns its pictures.
     virtual void Show(const EyePairPtr& pair, const Showing& showing) = 0;
     virtual void Stop() {}
+    // How long, in wall-clock microseconds, a pair takes from Show to the
+    // screen, smoothed over the last ones (delay_meter.h); 0 when the output
+    // cannot tell. The player shows each frame that much ahead of its time.
+    virtual Micros Delay() const { return 0; }
 };
 
 }  // namespace plexo::play

@@ -5,6 +5,7 @@
 
 #include "doc/play_period.h"
 #include "platform/log.h"
+#include "play/delay_meter.h"
 #include "play/tick_rules.h"
 
 namespace plexo::play {
@@ -84,10 +85,16 @@ void Player::Refresh()
     const bool another = film != shownFilm_ || doc_.filmSerial() != shownSerial_;
     const bool moved = another || (film && film->Position() != shownAt_);
     // The late frames counted are the last film's.
-    if (another)
+    if (another) {
         late_ = playing_ && timed_ ? 0 : -1;
-    if (!playing_ && film && !another && moved && film->FrameCount() > 0 && film->TimeAt(0) >= 0 &&
+        // The window never waits for a decoder, not even to confirm a move.
+        if (film)
+            film->SetMovesWait(false);
+    }
+    if (film && !another && (moved || waiting_) && film->FrameCount() > 0 && film->TimeAt(0) >= 0 &&
         !film->ReadyAt(film->Position())) {
+        if (playing_)
+            Hold(*film);
         waiting_ = true;
         return;
     }
@@ -105,6 +112,41 @@ void Player::Refresh()
         else if (timed_)
             RestartAhead();
     }
+}
+
+Micros Player::OutputDelay() const
+{
+    Micros most = 0;
+    for (const Output* output : outputs_)
+        most = std::max(most, std::clamp<Micros>(output->Delay(), 0, kMostPresentDelay));
+    return most;
+}
+
+void Player::Hold(Film& film)
+{
+    ahead_.Clear();
+    staging_ = false;
+    clock_.Stop();
+    if (silence)
+        silence();
+    // The decoder forgets the frames due before and goes forward from here.
+    film.SetPlaying(false);
+    film.SetPlaying(true);
+}
+
+bool Player::ShowStandIn(Film& film)
+{
+    EyePairPtr pair = film.StandIn(Shown().tone);
+    if (!pair || (shown_ && shown_->frameNumber == pair->frameNumber && shown_->partnerNumber == pair->partnerNumber))
+        return false;
+    if (const PairStage staged = StageNow())
+        if (EyePairPtr made = staged(*pair))
+            pair = std::move(made);
+    shown_ = std::move(pair);
+    const Showing showing = CurrentShowing();
+    for (Output* output : outputs_)
+        output->Show(shown_, showing);
+    return true;
 }
 
 PairStage Player::StageNow() const
@@ -176,9 +218,13 @@ void Player::Play(double framesPerSecond)
     }
     speed_ = doc_.playRate(framesPerSecond) / film->FrameRate() * (doc_.step() + 1);
     late_ = 0;
-    // The clock starts once the first frame is there.
-    ShowCurrent();
     film->SetPlaying(true);
+    // The clock starts once the first frame is there: a pass looks for it.
+    if (!film->ReadyAt(film->Position())) {
+        waiting_ = true;
+        return;
+    }
+    ShowCurrent();
     StartLeg();
 }
 
@@ -187,7 +233,8 @@ void Player::Stop()
     if (!playing_)
         return;
     Film* film = doc_.film();
-    if (timed_ && film && film->FrameCount() > 0) {
+    // Held for a frame, the clock has not started from where the film stands.
+    if (timed_ && film && film->FrameCount() > 0 && !waiting_) {
         const int32_t due = PositionAtTime(*film, clock_.Now());
         Count(std::max(0, due - film->Position()));
     }
@@ -240,7 +287,7 @@ Player::Pass Player::Tick()
             ShowCurrent();
             return {kIdleUs, true};
         }
-        return {kPollUs, false};
+        return {kPollUs, ShowStandIn(*film)};
     }
     if (!playing_ || !film || film->FrameCount() <= 0)
         return {kIdleUs, false};
@@ -257,8 +304,17 @@ Player::Pass Player::Tick()
 Player::Pass Player::TimedTick()
 {
     Film& film = *doc_.film();
+    if (waiting_) {
+        if (!film.ReadyAt(film.Position()))
+            return {kPollUs, ShowStandIn(film)};
+        ShowCurrent();
+        StartLeg();
+        return {kPollUs, true};
+    }
     const int32_t count = film.FrameCount();
-    const Micros t = clock_.Now();
+    // The frame due when the picture reaches the screen, which its outputs
+    // take a while to do: then it appears as its sound is heard.
+    const Micros t = clock_.Now() + Micros(double(OutputDelay()) * speed_);
     const bool pastEnd = t >= film.TimeAt(count - 1) + FrameLength(film, count - 1);
     const int32_t due = pastEnd ? count - 1 : PositionAtTime(film, t);
     const int32_t at = film.Position();

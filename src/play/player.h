@@ -11,7 +11,9 @@
 // its time, at the film's own rate over the stream's times Step + 1 fold; a
 // frame not ready by then is not shown late but skipped, and counted. The
 // clock waits for a frame only at a start, a step or a seek. A video plays
-// forward, and at its end stops on its last frame, or loops with Round.
+// forward, and at its end stops on its last frame, or loops with Round. Each
+// frame is shown ahead of its time by the delay its outputs report from Show
+// to the screen, so that it appears as its sound is heard.
 
 #include <cstdint>
 #include <functional>
@@ -62,13 +64,14 @@ public:
     // it is ready.
     Pass Tick();
     // Shows the film's current pair: after a step, a seek, an open, or a
-    // change of what is shown. During playback of a film with times it
-    // waits for the pair, and the clock goes on from the film's new place.
-    // Out of playback, a step or a seek of a film decoded ahead (a video)
-    // does not wait for a frame the decoder has not made yet: the picture
-    // shown stays up until a pass finds the new one ready, so that a key
-    // held down or a drag of the timeline never leaves steps queued behind
-    // the decoder, and the last one asked for wins.
+    // change of what is shown. A step or a seek of a film decoded ahead (a
+    // video) never waits for a frame the decoder has not made yet: the
+    // picture shown stays up, or the film's stand-in for the frame (the
+    // keyframe before it) once there is one, until a pass finds the frame
+    // ready, so that a key held down or a drag of the timeline never leaves
+    // steps queued behind the decoder, and the last one asked for wins.
+    // During playback the clock and the sound are held meanwhile, and go on
+    // from the film's new place once its frame shows; so does Play.
     void Refresh();
     // True while a step's frame is awaited: the shell passes again soon.
     bool Waiting() const { return waiting_; }
@@ -76,7 +79,7 @@ public:
     // picture shown (Copy).
     void Settle()
     {
-        if (waiting_)
+        if (waiting_ && !playing_)
             ShowCurrent();
     }
 
@@ -105,6 +108,14 @@ private:
     // start, a seek, and each time a loop begins again.
     void StartLeg();
     Pass TimedTick();
+    // The longest delay an output reports from Show to the screen, at most
+    // kMostPresentDelay.
+    Micros OutputDelay() const;
+    // Holds playback while the frame a seek landed on is decoded.
+    void Hold(Film& film);
+    // Shows the film's stand-in for the frame awaited, when it has a new
+    // one; true when it did.
+    bool ShowStandIn(Film& film);
     // Moves the film by whole positions, the film's stepping rules
     // deciding; returns the positions moved.
     int32_t MoveBy(int32_t positions);

@@ -66,8 +66,10 @@ void VideoFilm::Settle()
     count_ = size_t(std::max<int64_t>(known, 0));
     // The frames past the end keep their objects until their pictures go: a
     // walk may have handed them to its workers.
-    if (count_ > 0 && size_t(Position()) >= count_)
+    if (count_ > 0 && size_t(Position()) >= count_) {
         MSFilm::Seek(int32_t(count_ - 1));
+        source_->Aim(Position(), int64_t(PartnerIndex()), direction_);
+    }
 }
 
 void VideoFilm::Aim(int32_t from)
@@ -86,9 +88,9 @@ int32_t VideoFilm::Moved(int32_t from, const std::function<int32_t()>& move)
     Aim(from);
     // A stated count may promise more than the file holds; while it is not
     // confirmed, the frames a move lands on are decoded before it is taken,
-    // and a cut makes the move again on the shorter film. Playback never
-    // waits: the worker meets the end and the next move settles it.
-    while (!playing_ && !source_->CountFinal() && count_ > 0) {
+    // and a cut makes the move again on the shorter film. Playback and the
+    // window never wait: the worker meets the end and Settle takes it in.
+    while (movesWait_ && !playing_ && !source_->CountFinal() && count_ > 0) {
         source_->Frame(std::max<int64_t>(Position(), int64_t(PartnerIndex())), true);
         if (source_->Count() >= int64_t(count_))
             break;
@@ -143,6 +145,8 @@ void VideoFilm::PlayingAt(int32_t due)
 
 bool VideoFilm::ReadyAt(int32_t position)
 {
+    // A move that was not confirmed may lie past the frames found since.
+    Settle();
     if (position < 0 || size_t(position) >= count_)
         return false;
     return source_->Frame(position, false) && source_->Frame(int64_t(cursor_.PartnerOf(size_t(position), count_)), false);
@@ -156,6 +160,22 @@ EyePairPtr VideoFilm::ReadyPair(int32_t position, Tone tone)
     SharedPicture second = source_->Frame(int64_t(cursor_.PartnerOf(size_t(position), count_)), false);
     if (!first || !second)
         return nullptr;
+    return VideoPair(std::move(first), 0, std::move(second), 0, tone);
+}
+
+EyePairPtr VideoFilm::StandIn(Tone tone)
+{
+    if (count_ == 0)
+        return nullptr;
+    SharedPicture first = source_->StandIn(Position());
+    if (!first)
+        return nullptr;
+    SharedPicture second = source_->Frame(int64_t(PartnerIndex()), false);
+    if (!second)
+        second = source_->StandIn(int64_t(PartnerIndex()));
+    // Both eyes of one picture rather than none while the partner is sought.
+    if (!second)
+        second = first;
     return VideoPair(std::move(first), 0, std::move(second), 0, tone);
 }
 

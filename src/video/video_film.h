@@ -45,6 +45,8 @@ public:
     void SetPlaying(bool playing) override;
     void PlayingAt(int32_t due) override;
     void SetReadAhead(bool on) override { source_->SetReadAhead(on); }
+    void SetMovesWait(bool wait) override { movesWait_ = wait; }
+    EyePairPtr StandIn(Tone tone) override;
     int64_t TimeAt(int32_t position) const override { return source_->TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     EyePairPtr ReadyPair(int32_t position, Tone tone) override;
@@ -66,7 +68,7 @@ protected:
 
 private:
     // Takes in a count the source cut, moving the cursor onto the last frame
-    // when it lay past it.
+    // (and the decoder after it) when it lay past it.
     void Settle();
     // Makes a move from position `from` and returns what it returned,
     // making it again from there when the frames it landed on were past the
@@ -85,6 +87,7 @@ private:
     size_t count_;
     std::unordered_map<size_t, std::unique_ptr<VideoCadre>> made_;
     std::atomic<bool> playing_{false};
+    bool movesWait_ = true;
     // The frame last shown as each eye, shown again while the next is not
     // ready.
     SharedPicture shown_[2];

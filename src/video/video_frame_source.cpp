@@ -59,7 +59,7 @@ void VideoFrameSource::SetPlaying(bool playing)
 bool VideoFrameSource::Confirm(int32_t index, int32_t partner)
 {
     const int32_t count = Count();
-    if (playing_ || count == 0 || source_->CountFinal())
+    if (playing_ || !movesWait_ || count == 0 || source_->CountFinal())
         return true;
     source_->Frame(std::max(index, partner), true);
     return Count() >= count;
@@ -113,8 +113,30 @@ EyePairPtr TwoViewVideoFilm::Pair(Tone tone)
     return VideoPair(std::move(first), 0, std::move(second), 1, tone);
 }
 
+EyePairPtr TwoViewVideoFilm::StandIn(Tone tone)
+{
+    if (FrameCount() == 0)
+        return nullptr;
+    VideoSource& source = video_.Source();
+    const int32_t at = Position();
+    const int32_t partner = PartnerNumber() - 1;
+    SharedPicture first = source.StandIn(at);
+    if (!first)
+        return nullptr;
+    SharedPicture second = partner == at ? first : source.Frame(partner, false);
+    if (!second)
+        second = source.StandIn(partner);
+    if (!second)
+        second = first;
+    return VideoPair(std::move(first), 0, std::move(second), 1, tone);
+}
+
 bool TwoViewVideoFilm::ReadyAt(int32_t position)
 {
+    // A move that was not confirmed may lie past the frames found since: the
+    // cursor is held on the last, and the decoder goes there.
+    if (const int32_t count = FrameCount(); count > 0 && cursor_.current >= size_t(count))
+        TwoViewFilm::Seek(count - 1);
     if (position < 0 || position >= FrameCount())
         return false;
     VideoSource& source = video_.Source();

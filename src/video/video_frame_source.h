@@ -26,10 +26,12 @@ public:
     double Duration() const override { return PlayingTime(Count(), FrameRate()); }
     void Moved(int32_t index) override;
 
-    // While the count is not confirmed and the film does not play, decodes
+    // While the count is not confirmed, the film does not play and its moves
+    // wait, decodes
     // the later of the frames at `index` and `partner`; false when the
     // frames turned out to end before it, and the count fell.
     bool Confirm(int32_t index, int32_t partner);
+    void SetMovesWait(bool wait) { movesWait_ = wait; }
     // Playing aims the source forward, the way a video plays.
     void SetPlaying(bool playing);
     // The frame at `index`, as Decode gives it.
@@ -41,6 +43,7 @@ private:
     std::string path_;
     std::unique_ptr<VideoSource> source_;
     bool playing_ = false;
+    bool movesWait_ = true;
     int32_t at_ = 0;
     int direction_ = 1;
     SharedPicture last_;
@@ -59,6 +62,8 @@ public:
     void SetPlaying(bool playing) override;
     void PlayingAt(int32_t due) override;
     void SetReadAhead(bool on) override { video_.Source().SetReadAhead(on); }
+    void SetMovesWait(bool wait) override { video_.SetMovesWait(wait); }
+    EyePairPtr StandIn(Tone tone) override;
     int64_t TimeAt(int32_t position) const override { return video_.Source().TimestampUs(position); }
     bool ReadyAt(int32_t position) override;
     EyePairPtr ReadyPair(int32_t position, Tone tone) override;

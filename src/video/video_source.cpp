@@ -176,6 +176,12 @@ void VideoSource::Due(int64_t first, int64_t partner)
     wake_.notify_all();
 }
 
+SharedPicture VideoSource::StandIn(int64_t index) const
+{
+    std::lock_guard lock(mutex_);
+    return index >= standInFrom_ && index <= standInTo_ ? standIn_ : nullptr;
+}
+
 void VideoSource::SetReadAhead(bool on)
 {
     {
@@ -410,6 +416,7 @@ void VideoSource::Reach(int64_t target)
         if (!placed && next_ < times_.Count() && time != AV_NOPTS_VALUE && times_.IndexAt(time) != next_)
             placedByTime_ = false;
         const int64_t index = placed ? times_.IndexAt(time) : next_;
+        const bool landed = next_ < 0;
         // After a seek the frames passed start where the decoder landed.
         if (next_ <= 0)
             passedFrom_ = index;
@@ -419,12 +426,18 @@ void VideoSource::Reach(int64_t target)
         std::function<void(int64_t, bool)> hook;
         bool worth = true;
         bool late = false;
+        // Out of playback, a keyframe short of the frame sought (where a seek
+        // lands) is shown for it meanwhile: a drag of the timeline moves the
+        // picture at once, and the exact frame follows.
+        bool standIn = false;
         {
             std::lock_guard lock(mutex_);
             hook = decodeHook_;
             const int64_t lateness = LatenessLocked(index);
             late = lateness > 0 && !waited_.count(index);
-            worth = late ? lateSkipped_ >= std::min(lateness, kMostSkipped) : index >= target || WorthLocked(index);
+            standIn = dueFirst_ < 0 && index < target && (landed || frame->key_frame);
+            worth = late ? lateSkipped_ >= std::min(lateness, kMostSkipped)
+                         : standIn || index >= target || WorthLocked(index);
         }
         lateSkipped_ = worth ? 0 : lateSkipped_ + (late ? 1 : 0);
         if (hook)
@@ -436,6 +449,15 @@ void VideoSource::Reach(int64_t target)
             if (damage_.empty())
                 damage_ = "a frame cannot be converted";
             failed_.insert(index);
+        }
+        if (standIn && picture) {
+            standIn_ = picture;
+            standInFrom_ = index;
+            standInTo_ = target;
+        }
+        else if (index >= standInTo_) {
+            standIn_ = nullptr;
+            standInFrom_ = standInTo_ = -1;
         }
         const bool kept = picture && KeepLocked(index, std::move(picture));
         decoded_.notify_all();
@@ -451,6 +473,9 @@ void VideoSource::Reach(int64_t target)
         const int64_t now = Wanted();
         if (now < 0 || (now != target && !OnTheWay(now, ChasingLocked())))
             return;
+        // The keyframe passed stands in for the frames on from it.
+        if (now > standInTo_ && standInTo_ >= 0)
+            standInTo_ = now;
         target = now;
         DropWhenBehindLocked();
     }

@@ -79,6 +79,10 @@ public:
     // the decoder catches up. Decoding goes on to the frames due; a move
     // back or a turn forgets them until they are told again.
     void Due(int64_t first, int64_t partner);
+    // The picture to show for `index` while it is decoded: the keyframe
+    // before it that the decoder passed on its way there, when it did so
+    // since the last frame it reached; null otherwise. Any thread.
+    SharedPicture StandIn(int64_t index) const;
     // Off: no frame is decoded ahead, and only the frames asked for or aimed
     // at are converted; on by default.
     void SetReadAhead(bool on);
@@ -177,6 +181,11 @@ private:
     int64_t passedFrom_ = 0;
     // The worker's own: late frames decoded in a row without converting.
     int64_t lateSkipped_ = 0;
+    // The keyframe last passed on the way to a frame out of playback, and the
+    // frames it stands in for, from itself to the frame sought.
+    SharedPicture standIn_;
+    int64_t standInFrom_ = -1;
+    int64_t standInTo_ = -1;
     std::string damage_;
     bool damageTold_ = false;
     // The frame ahead the cache had no room for, wanted no more until the

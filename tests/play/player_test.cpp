@@ -1,4 +1,5 @@
 #include "play/player.h"
+#include "play/delay_meter.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +37,12 @@ public:
     // As a video's, with `ahead`: its cursor moved there and back.
     EyePairPtr ReadyPair(int32_t position, Tone tone) override
     {
-        if (!ahead || !ReadyAt(position))
-            return nullptr;
+        return ahead && ReadyAt(position) ? PairAt(position, tone) : nullptr;
+    }
+    // While the frame at the cursor is late, the one at `standIn` shows.
+    EyePairPtr StandIn(Tone tone) override { return standIn >= 0 ? PairAt(standIn, tone) : nullptr; }
+    EyePairPtr PairAt(int32_t position, Tone tone)
+    {
         const int32_t at = Position();
         Seek(position);
         EyePairPtr pair = Pair(tone);
@@ -46,6 +51,7 @@ public:
     }
     std::set<int32_t> late;
     bool ahead = false;
+    int32_t standIn = -1;
 
 private:
     double rate_;
@@ -54,7 +60,9 @@ private:
 class Recorder : public Output {
 public:
     void Show(const EyePairPtr& pair, const Showing&) override { numbers.push_back(pair ? pair->frameNumber : -1); }
+    Micros Delay() const override { return delay; }
     std::vector<int> numbers;
+    Micros delay = 0;
 };
 
 class PlayerTest : public ::testing::Test {
@@ -156,6 +164,55 @@ TEST_F(PlayerTest, AStepOutOfPlaybackShowsOnlyTheLastFrameAskedForOnceReady)
     EXPECT_TRUE(player.Tick().shown);
     EXPECT_FALSE(player.Waiting());
     EXPECT_EQ(std::vector<int>(out.numbers.end() - 2, out.numbers.end()), (std::vector<int>{first, first + 3}));
+}
+
+// Play and a seek while playing never wait for their frame: the clock and
+// the sound hold until a pass finds it, and go on from there.
+TEST_F(PlayerTest, PlayAndASeekWhilePlayingHoldTheClockUntilTheirFrameIsReady)
+{
+    TimedFilm& film = Timed(100, 25);
+    std::vector<Micros> legs;
+    player.soundFrom = [&](Micros at, double) { return legs.push_back(at), false; };
+    film.late = {0};
+    player.Play(15.0);
+    EXPECT_FALSE(At(500000).shown);
+    film.late = {};
+    EXPECT_TRUE(At(500000).shown);
+    At(540000);
+    EXPECT_EQ(Shown(), 1) << "the clock started when frame 0 showed";
+    film.late = {50};
+    film.standIn = 48;
+    doc.film()->Seek(50);
+    player.Refresh();
+    At(2'000'000);
+    EXPECT_EQ(Shown(), 48) << "the keyframe before stands in";
+    film.late = {};
+    At(2'000'000);
+    At(2'040'000);
+    EXPECT_EQ(Shown(), 51);
+    EXPECT_EQ(legs, (std::vector<Micros>{0, 2'000'000}));
+}
+
+// An output that takes 30 ms to put a picture on the screen is shown each
+// frame 30 ms ahead of its time; a stall is made up for 100 ms at most, and
+// the view's measure is the median of its last paints.
+TEST_F(PlayerTest, AnOutputsDelayShowsEachFrameThatMuchAhead)
+{
+    Timed(100, 25);
+    player.Play(15.0);
+    out.delay = 30000;
+    At(9999);
+    EXPECT_EQ(Shown(), 0);
+    At(10000);
+    EXPECT_EQ(Shown(), 1);
+    out.delay = 500000;
+    At(20000);
+    EXPECT_EQ(Shown(), 3);
+    DelayMeter meter;
+    for (const Micros took : {20000, 90000, 25000, 2'000'000})
+        meter.Shown(0), meter.Painted(took);
+    meter.Painted(1000);
+    EXPECT_EQ(meter.Delay(), 90000) << "of 20, 25, 90 and 100 (held) ms; a paint of nothing new counts not";
 }
 
 TEST_F(PlayerTest, AFrameNotReadyByItsTimeIsSkippedAndCounted)

@@ -141,6 +141,40 @@ TEST_F(VideoPairs, TheNewestRequestWins)
     EXPECT_EQ(newer->Index(), 3);
 }
 
+// The window's moves never wait for the decoder: a seek returns while the
+// worker is held on its way to the frame, the keyframe it passed stands in
+// for the frame meanwhile, and the exact frame follows.
+TEST_F(VideoPairs, AMoveThatDoesNotWaitReturnsWhileTheDecoderWorksAndTheKeyframeStandsIn)
+{
+    ASSERT_TRUE(test::MakeVideo(dir, "gop.mp4", "-frames:v 60 -c:v libx264 -g 20 -bf 0"));
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false, release = false;
+    std::unique_ptr<VideoSource> source = Source("gop.mp4", {}, 0);
+    ASSERT_TRUE(source && source->Frame(16, true));
+    // Held on the first frame after the keyframe the seek lands on.
+    source->SetDecodeHook([&](int64_t index, bool) {
+        std::unique_lock lock(mutex);
+        held = held || index > 40;
+        changed.notify_all();
+        changed.wait(lock, [&] { return !held || release; });
+    });
+    VideoFilm film(dir.file("gop.mp4"), std::move(source), SourceLayout{});
+    film.SetMovesWait(false);
+    ASSERT_TRUE(film.Seek(50));
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return held; });
+    EXPECT_FALSE(film.ReadyAt(50));
+    const EyePairPtr standIn = film.StandIn(Tone::Colour);
+    EXPECT_EQ(standIn ? standIn->frameNumber : -1, 41);
+    release = true;
+    lock.unlock();
+    changed.notify_all();
+    const EyePairPtr exact = film.Pair(Tone::Colour);
+    EXPECT_EQ(exact ? exact->frameNumber : -1, 51);
+    EXPECT_FALSE(film.StandIn(Tone::Colour)) << "the exact frame is there";
+}
+
 // Frames behind those due are decoded on the way to them but converted only
 // now and then, the later the rarer. Far behind, a decoder of B-frames drops
 // some, and the frames it gives are still placed where they belong.

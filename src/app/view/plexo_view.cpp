@@ -192,6 +192,7 @@ void CPlexoView::Show(const EyePairPtr& pair, const play::Showing& showing)
 {
     pair_ = pair;
     showing_ = showing;
+    meter_.Shown(play::SteadyWallClock().Now());
     update();
 }
 
@@ -346,8 +347,27 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
     return true;
 }
 
+namespace {
+
+// Notes the end of a paint once the painter made before it is done; only a
+// paint while playing measures what the player makes up for.
+struct PaintEnd {
+    play::DelayMeter& meter;
+    bool playing;
+    ~PaintEnd()
+    {
+        if (playing)
+            meter.Painted(play::SteadyWallClock().Now());
+        else
+            meter.Forget();
+    }
+};
+
+}  // namespace
+
 void CPlexoView::paintEvent(QPaintEvent*)
 {
+    const PaintEnd end{meter_, player_.Playing()};
     QPainter painter(this);
     if (pageFlip_ && pageFlip_->flipping() && Shown().flips && pageFlip_->ShowFrame()) {
         painter.fillRect(rect(), Qt::black);

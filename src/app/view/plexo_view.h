@@ -16,6 +16,7 @@
 #include "app/view/view_alignment.h"
 #include "app/view/subtitle_show.h"
 #include "app/view/view_scale.h"
+#include "play/delay_meter.h"
 #include "play/output.h"
 #include "present/compositor.h"
 #include "present/frame_buffer.h"
@@ -40,6 +41,8 @@ public:
 
     // Keeps the pair and paints it.
     void Show(const EyePairPtr& pair, const play::Showing& showing) override;
+    // From Show to the end of the paint that draws the pair.
+    play::Micros Delay() const override { return meter_.Delay(); }
 
     // The last frame composed, for the benchmark; a picture shown as it is
     // is not composed.
@@ -136,6 +139,7 @@ private:
     const play::Player& player_;
     EyePairPtr pair_;
     play::Showing showing_;
+    play::DelayMeter meter_;
     PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
     FrameBuffer composed_;

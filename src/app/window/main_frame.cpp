@@ -225,6 +225,11 @@ void CMainFrame::StopPlaying()
     player_.Stop();
     state.playing = false;
     playTimer_.stop();
+    // Stopped before its first frame came, the film still shows it once ready.
+    if (player_.Waiting()) {
+        playTimer_.setSingleShot(true);
+        playTimer_.start(1);
+    }
     SyncControls();
 }
 
