@@ -275,7 +275,7 @@ TEST_F(MainFrame, ADamagedFrameRaisesOneBoxAndPlayStaysOneClickAway)
     UserClick(play);
     EXPECT_FALSE(frame.state.playing);
     QMessageBox* box = OpenBoxes(frame).front();
-    EXPECT_EQ(box->text(), "Error reading file header");
+    EXPECT_EQ(box->text(), "Error reading file header: " + QString::fromStdString((scratch_ / "take0005.bmp").string()));
     UserClick(box->button(QMessageBox::Ok));
 
     UserClick(play);

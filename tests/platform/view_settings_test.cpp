@@ -34,7 +34,7 @@ TEST(ViewSettings, OutOfRangeValuesFallBack)
     const std::pair<const char*, std::pair<ViewSize, int>> cases[] = {
         {"Size=1\nZoom=250\n", {ViewSize::Fit, 250}},
         {"Size=2\nZoom=0\n", {ViewSize::Zoom, 5}},
-        {"Size=7\nZoom=99999\n", {ViewSize::Actual, 3200}},
+        {"Size=7\nZoom=99999\n", {ViewSize::FitLarge, 3200}},
     };
     for (auto [text, want] : cases) {
         ini.setText(std::string("[View]\n") + text + "Geometry=10 20 0 5\n");
