@@ -15,14 +15,10 @@ namespace plexo::audio {
 
 namespace {
 
-constexpr int kMostChannels = 8;
 constexpr int kFallbackRate = 48000;
 // The decoder's samples read at a time.
 constexpr int kChunk = 4096;
 
-struct ResamplerFreer {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
 struct FifoFreer {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };

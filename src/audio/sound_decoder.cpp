@@ -19,8 +19,6 @@ namespace plexo::audio {
 
 namespace {
 
-// The most channels played; a file with more keeps its first eight.
-constexpr int kMaxChannels = 8;
 // The rates played: below a few tens of hertz atempo loops forever or
 // aborts, and no film's sound is slower than a kilohertz.
 constexpr int kLowestRate = 1000;
@@ -32,11 +30,12 @@ constexpr int64_t kSilenceChunk = 4096;
 // then out of garbage does not make it sound.
 constexpr int kMaxRefused = 64;
 
-struct ResamplerFreer {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
-
 }  // namespace
+
+void ResamplerFreer::operator()(SwrContext* resampler) const
+{
+    swr_free(&resampler);
+}
 
 struct SoundDecoder::Parts {
     SoundInput input;
@@ -111,7 +110,7 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Open(const std::string& path, int tr
         why = "its sound's decoder fails: " + video::ErrorText(error);
         return nullptr;
     }
-    const int channels = std::min(p.stream->codecpar->ch_layout.nb_channels, kMaxChannels);
+    const int channels = std::min(p.stream->codecpar->ch_layout.nb_channels, kMostChannels);
     const int rate = p.stream->codecpar->sample_rate;
     if (channels <= 0 || rate < kLowestRate || rate > kHighestRate) {
         why = "its sound states no channels or a rate that plays";

@@ -11,7 +11,18 @@
 
 #include "audio/sink.h"
 
+struct SwrContext;
+
 namespace plexo::audio {
+
+// The most channels a sound is played or exported with: one with more keeps
+// its first ones.
+inline constexpr int kMostChannels = 8;
+
+// Frees a resampler, for the unique_ptr that holds one.
+struct ResamplerFreer {
+    void operator()(SwrContext* resampler) const;
+};
 
 class SoundDecoder {
 public:
