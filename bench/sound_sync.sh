@@ -18,7 +18,13 @@
 #
 #   bench/sound_sync.sh [SECONDS]   # PLEXO, SOUND_CHECK name the programs,
 #                                   # PLAYERS which run ("ffplay plexo"),
-#                                   # CYCLES how many of each (20)
+#                                   # CYCLES how many of each (20),
+#                                   # PRESENTATIONS the viewer's ("plain"),
+#                                   # SIZE the film's picture (320x240)
+#
+# Each presentation other than plain is shown with /stereo and a partner
+# offset of 0, so that both eyes flash together and the flash's onset is the
+# frame's; its run is named plexo-PRESENTATION.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 plexo="${PLEXO:-$root/build/bench/src/app/plexo}"
@@ -45,7 +51,7 @@ mkdir -p "$XDG_CONFIG_HOME/plexo"
 cycles="${CYCLES:-20}"
 # The key-driven run plays about 3 s of film a cycle from wherever it stood.
 length=$((seconds + 4 > 3 * cycles + 10 ? seconds + 4 : 3 * cycles + 10))
-ffmpeg -loglevel error -f lavfi -i "color=black:s=320x240:r=25:d=$length,drawbox=c=white:t=fill:enable='between(mod(n\,25)\,12\,13)'" \
+ffmpeg -loglevel error -f lavfi -i "color=black:s=${SIZE:-320x240}:r=25:d=$length,drawbox=c=white:t=fill:enable='between(mod(n\,25)\,12\,13)'" \
   -f lavfi -i "aevalsrc=if(between(mod(t\,1)\,0.48\,0.52)\,0.8*sin(2*PI*1000*t)\,0):s=48000:d=$length" \
   -c:v libx264 -pix_fmt yuv420p -g 25 -c:a aac -b:a 128k "$work/film.mp4"
 
@@ -126,6 +132,10 @@ base = sys.argv[1]
 num, den = map(int, open(base + ".base").read().split("/"))
 # A flash whose onset follows a gap in the capture (a grab late under load)
 # is not timed: the gap, not the player, would set its offset.
+# The flash's threshold is midway between the darkest and brightest screen
+# of the run: an anaglyph's flash is dimmer than a white one.
+lumas = [float(line.split("=")[1]) for line in open(base + ".luma") if "YAVG" in line]
+middle = (min(lumas, default=0) + max(lumas, default=0)) / 2
 flashes, last, unseen = [], 0.0, 0
 t = before = None
 for line in open(base + ".luma"):
@@ -133,7 +143,7 @@ for line in open(base + ".luma"):
         before, t = t, int(line.split("pts:")[1].split()[0]) * num / den
     elif "YAVG" in line:
         y = float(line.split("=")[1])
-        if y > 60 and last <= 60:
+        if y > middle and last <= middle:
             if before is not None and t - before > 0.03:
                 unseen += 1
             else:
@@ -181,9 +191,26 @@ PY
 }
 
 players="${PLAYERS:-ffplay plexo}"
-case " $players " in *" ffplay "*) record ffplay ffplay -loglevel error -autoexit -left 0 -top 0 "$work/film.mp4" ;; esac
-case " $players " in *" plexo "*) record plexo env ASAN_OPTIONS=detect_leaks=0 "$plexo" "$work/film.mp4" /play ;; esac
-for player in $players; do offsets "$player"; done
+runs=
+case " $players " in *" ffplay "*)
+  record ffplay ffplay -loglevel error -autoexit -left 0 -top 0 "$work/film.mp4"
+  runs="ffplay" ;;
+esac
+case " $players " in *" plexo "*)
+  for presentation in ${PRESENTATIONS:-plain}; do
+    if [ "$presentation" = plain ]; then
+      rm -f "$XDG_CONFIG_HOME/plexo/duvix.ini"
+      record plexo env ASAN_OPTIONS=detect_leaks=0 "$plexo" "$work/film.mp4" /play
+      runs="$runs plexo"
+    else
+      printf '[View]\nPresentation=%s\n' "$presentation" >"$XDG_CONFIG_HOME/plexo/duvix.ini"
+      record "plexo-$presentation" env ASAN_OPTIONS=detect_leaks=0 "$plexo" "$work/film.mp4" /play /stereo /A=0
+      runs="$runs plexo-$presentation"
+    fi
+  done
+  rm -f "$XDG_CONFIG_HOME/plexo/duvix.ini" ;;
+esac
+for run in $runs; do offsets "$run"; done
 if [ "$cycles" -gt 0 ] && command -v xdotool >/dev/null; then
   drive
   offsets cycles
