@@ -38,21 +38,15 @@ public:
         }
     }
 
-    const uint8_t* GreyPicture(int32_t& w, int32_t& h) override { return Give(grey_[0], w, h); }
-    const uint8_t* PartnerGreyPicture(int32_t& w, int32_t& h) override { return Give(grey_[1], w, h); }
-    const uint8_t* ColourPicture(int32_t& w, int32_t& h) override { return Give(colour_[0], w, h); }
-    const uint8_t* PartnerColourPicture(int32_t& w, int32_t& h) override { return Give(colour_[1], w, h); }
-    void SetShift(int32_t) override {}
-    void SetRound(bool) override {}
-    void SetInvert(bool) override {}
-    int32_t GetShift() const override { return 1; }
-    bool GetRound() const override { return false; }
-    bool GetInvert() const override { return false; }
+    const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& w, int32_t& h) override
+    {
+        return Give((tone == Tone::Grey ? grey_ : colour_)[eye == Eye::Current ? 0 : 1], w, h);
+    }
+    StepRules Rules() const override { return {.shift = 1}; }
+    void SetRules(const StepRules&) override {}
     int32_t FrameNumber() const override { return 0; }
     int32_t PartnerNumber() const override { return 1; }
     int32_t FrameCount() const override { return 2; }
-    bool Next() override { return false; }
-    bool Prev() override { return false; }
     void ReleasePictures() override {}
     int32_t Position() const override { return 0; }
     bool Seek(int32_t) override { return true; }

@@ -61,7 +61,7 @@ void BM_Click(benchmark::State& state)
     player.AddOutput(shows);
     player.Refresh();
     if (state.range(0) == 1)
-        film->SetMovesWait(true);
+        film->Timing().SetMovesWait(true);
     const std::vector<int32_t> targets{340, 100, 460, 220, 300, 60, 420, 180};
     size_t next = 0;
     double move = 0, answer = 0, exact = 0;

@@ -136,14 +136,14 @@ void BM_PlayMemory(benchmark::State& state)
     int64_t shown = 0, skipped = 0;
     for (auto _ : state) {
         FilmPtr film = Open(path);
-        film->SetPlaying(true);
+        film->Timing().SetPlaying(true);
         const auto start = Clock::now();
         const auto due = [&](int32_t position) {
-            return start + std::chrono::microseconds(film->TimeAt(position));
+            return start + std::chrono::microseconds(film->Timing().TimeAt(position));
         };
-        for (int32_t at = 0; at < film->FrameCount() && film->TimeAt(at) < seconds * 1000000; ++at) {
+        for (int32_t at = 0; at < film->FrameCount() && film->Timing().TimeAt(at) < seconds * 1000000; ++at) {
             bool ready = false;
-            while (!(ready = film->ReadyAt(at)) && Clock::now() < due(at + 1))
+            while (!(ready = film->Timing().ReadyAt(at)) && Clock::now() < due(at + 1))
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             if (!ready) {
                 ++skipped;

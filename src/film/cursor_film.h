@@ -1,6 +1,6 @@
 #pragma once
 // A film over one cursor (frame_cursor.h): the shift, round and invert it
-// keeps, and its steps of one frame, alike for every film of one source.
+// keeps, alike for every film of one source.
 
 #include <cstdint>
 
@@ -11,14 +11,13 @@ namespace plexo {
 
 class CursorFilm : public Film {
 public:
-    void SetShift(int32_t shift) override { cursor_.shift = shift; }
-    void SetRound(bool round) override { cursor_.round = round; }
-    void SetInvert(bool invert) override { cursor_.invert = invert; }
-    int32_t GetShift() const override { return cursor_.shift; }
-    bool GetRound() const override { return cursor_.round; }
-    bool GetInvert() const override { return cursor_.invert; }
-    bool Next() override { return Skip(1) == 1; }
-    bool Prev() override { return Skip(-1) == 1; }
+    StepRules Rules() const override { return {cursor_.shift, cursor_.round, cursor_.invert}; }
+    void SetRules(const StepRules& rules) override
+    {
+        cursor_.shift = rules.shift;
+        cursor_.round = rules.round;
+        cursor_.invert = rules.invert;
+    }
 
 protected:
     FrameCursor cursor_;

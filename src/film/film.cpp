@@ -5,14 +5,17 @@ namespace plexo {
 Picture Film::PictureView(Eye eye, Tone tone)
 {
     int32_t w = 0, h = 0;
-    const uint8_t* data = nullptr;
-    if (tone == Tone::Grey)
-        data = eye == Eye::Current ? GreyPicture(w, h) : PartnerGreyPicture(w, h);
-    else
-        data = eye == Eye::Current ? ColourPicture(w, h) : PartnerColourPicture(w, h);
+    const uint8_t* data = EyePicture(eye, tone, w, h);
     if (!data || w <= 0 || h <= 0)
         return {};
     return {data, w, h, tone == Tone::Grey ? 1 : 3};
+}
+
+TimedSource& Film::Timing()
+{
+    // Stateless: every film of frames shares it.
+    static FramesTiming frames;
+    return frames;
 }
 
 Picture FilmPicture(Film& film, Eye eye, Tone tone)

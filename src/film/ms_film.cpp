@@ -30,24 +30,11 @@ const uint8_t* MSFilm::Shown(size_t index, Tone tone, int32_t& width, int32_t& h
     return pixels;
 }
 
-const uint8_t* MSFilm::GreyPicture(int32_t& width, int32_t& height)
+const uint8_t* MSFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
 {
-    return Count() == 0 ? nullptr : Shown(cursor_.current, Tone::Grey, width, height);
-}
-
-const uint8_t* MSFilm::ColourPicture(int32_t& width, int32_t& height)
-{
-    return Count() == 0 ? nullptr : Shown(cursor_.current, Tone::Colour, width, height);
-}
-
-const uint8_t* MSFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
-{
-    return Count() == 0 ? nullptr : Shown(cursor_.Partner(Count()), Tone::Grey, width, height);
-}
-
-const uint8_t* MSFilm::PartnerColourPicture(int32_t& width, int32_t& height)
-{
-    return Count() == 0 ? nullptr : Shown(cursor_.Partner(Count()), Tone::Colour, width, height);
+    if (Count() == 0)
+        return nullptr;
+    return Shown(eye == Eye::Current ? cursor_.current : cursor_.Partner(Count()), tone, width, height);
 }
 
 std::string MSFilm::SourceFile(Eye eye)

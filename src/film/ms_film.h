@@ -27,10 +27,7 @@ FilmPtr FilmWithFrames(Args&&... args)
 
 class MSFilm : public CursorFilm {
 public:
-    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
+    const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height) override;
     int32_t FrameNumber() const override;
     int32_t PartnerNumber() const override;
     int32_t FrameCount() const override { return int32_t(Count()); }
@@ -38,7 +35,7 @@ public:
     int32_t Position() const override { return Count() == 0 ? -1 : int32_t(cursor_.current); }
     bool Seek(int32_t position) override { return cursor_.Seek(position, Count()); }
     int32_t Skip(int32_t steps) override { return cursor_.Skip(steps, Count()); }
-    SourceLayout Layout() const override { return layout_; }
+    FilmFacts Facts() const override { return {.layout = layout_}; }
     std::string SourceFile(Eye eye) override;
     // What Layout says: a single view, as the file or the user has it.
     void SetLayout(const SourceLayout& layout) { layout_ = layout; }

@@ -22,11 +22,16 @@ EyePairPtr StagedFilm::Pair(Tone tone)
     if (staged.pair && staged.frame == frame && staged.partner == partner && staged.position == position &&
         staged.count == count && staged.source == source)
         return staged.pair;
-    EyePairPtr pair = inner_.Pair(tone);
+    EyePairPtr pair = Through(inner_.Pair(tone));
+    staged = {pair, frame, partner, position, count, std::move(source)};
+    return pair;
+}
+
+EyePairPtr StagedFilm::Through(EyePairPtr pair) const
+{
     if (pair)
         if (EyePairPtr made = stage_(*pair))
-            pair = std::move(made);
-    staged = {pair, frame, partner, position, count, std::move(source)};
+            return made;
     return pair;
 }
 
@@ -38,35 +43,15 @@ Picture StagedFilm::PictureView(Eye eye, Tone tone)
     return eye == Eye::Current ? pair->first : pair->second;
 }
 
-const uint8_t* StagedFilm::Raw(Eye eye, Tone tone, int32_t& width, int32_t& height)
+const uint8_t* StagedFilm::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height)
 {
     const Picture picture = PictureView(eye, tone);
-    // The four operations hand out packed pictures, as the pairs are.
+    // The picture operations hand out packed pictures, as the pairs are.
     if (!picture || !picture.packed())
         return nullptr;
     width = picture.width;
     height = picture.height;
     return picture.data;
-}
-
-const uint8_t* StagedFilm::GreyPicture(int32_t& width, int32_t& height)
-{
-    return Raw(Eye::Current, Tone::Grey, width, height);
-}
-
-const uint8_t* StagedFilm::PartnerGreyPicture(int32_t& width, int32_t& height)
-{
-    return Raw(Eye::Partner, Tone::Grey, width, height);
-}
-
-const uint8_t* StagedFilm::ColourPicture(int32_t& width, int32_t& height)
-{
-    return Raw(Eye::Current, Tone::Colour, width, height);
-}
-
-const uint8_t* StagedFilm::PartnerColourPicture(int32_t& width, int32_t& height)
-{
-    return Raw(Eye::Partner, Tone::Colour, width, height);
 }
 
 }  // namespace plexo

@@ -19,46 +19,54 @@ PairStage ChainedStage(PairStage first, PairStage then);
 
 class StagedFilm final : public Film {
 public:
-    StagedFilm(Film& inner, PairStage stage) : inner_(inner), stage_(std::move(stage)) {}
+    StagedFilm(Film& inner, PairStage stage) : inner_(inner), stage_(std::move(stage)), timing_(*this) {}
 
     Film& inner() { return inner_; }
 
-    const uint8_t* GreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerGreyPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* ColourPicture(int32_t& width, int32_t& height) override;
-    const uint8_t* PartnerColourPicture(int32_t& width, int32_t& height) override;
-    void SetShift(int32_t shift) override { inner_.SetShift(shift); }
-    void SetRound(bool round) override { inner_.SetRound(round); }
-    void SetInvert(bool invert) override { inner_.SetInvert(invert); }
-    int32_t GetShift() const override { return inner_.GetShift(); }
-    bool GetRound() const override { return inner_.GetRound(); }
-    bool GetInvert() const override { return inner_.GetInvert(); }
+    // The pictures are the staged pair's.
+    const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height) override;
+    Picture PictureView(Eye eye, Tone tone) override;
+    EyePairPtr Pair(Tone tone) override;
+    // The staged pairs are this film's own and stay; the inner film's go.
+    void ReleasePictures() override { inner_.ReleasePictures(); }
+    // The inner film's timing, its ready pairs and stand-ins staged.
+    TimedSource& Timing() override { return timing_; }
+
+    // The cursor is the inner film's.
+    StepRules Rules() const override { return inner_.Rules(); }
+    void SetRules(const StepRules& rules) override { inner_.SetRules(rules); }
     int32_t FrameNumber() const override { return inner_.FrameNumber(); }
     int32_t PartnerNumber() const override { return inner_.PartnerNumber(); }
     int32_t FrameCount() const override { return inner_.FrameCount(); }
-    bool Next() override { return inner_.Next(); }
-    bool Prev() override { return inner_.Prev(); }
-    // The staged pairs are this film's own and stay; the inner film's go.
-    void ReleasePictures() override { inner_.ReleasePictures(); }
     int32_t Position() const override { return inner_.Position(); }
     bool Seek(int32_t position) override { return inner_.Seek(position); }
     int32_t Skip(int32_t steps) override { return inner_.Skip(steps); }
-    double FrameRate() const override { return inner_.FrameRate(); }
-    double Duration() const override { return inner_.Duration(); }
-    Picture PictureView(Eye eye, Tone tone) override;
-    EyePairPtr Pair(Tone tone) override;
-    int32_t Eyes() const override { return inner_.Eyes(); }
-    SourceLayout Layout() const override { return inner_.Layout(); }
-    void SetPlaying(bool playing) override { inner_.SetPlaying(playing); }
-    void PlayingAt(int32_t due) override { inner_.PlayingAt(due); }
-    void SetReadAhead(bool on) override { inner_.SetReadAhead(on); }
-    void SetMovesWait(bool wait) override { inner_.SetMovesWait(wait); }
-    int64_t TimeAt(int32_t position) const override { return inner_.TimeAt(position); }
-    bool ReadyAt(int32_t position) override { return inner_.ReadyAt(position); }
-    bool CachesItsFrames() const override { return inner_.CachesItsFrames(); }
+    FilmFacts Facts() const override { return inner_.Facts(); }
     std::string SourceFile(Eye eye) override { return inner_.SourceFile(eye); }
 
 private:
+    class StagedTiming final : public TimedSource {
+    public:
+        explicit StagedTiming(StagedFilm& film) : film_(film) {}
+        int64_t TimeAt(int32_t position) const override { return inner().TimeAt(position); }
+        bool ReadyAt(int32_t position) override { return inner().ReadyAt(position); }
+        int32_t NewestReady(int32_t from, int32_t to) override { return inner().NewestReady(from, to); }
+        void SetWake(std::function<void()> wake) override { inner().SetWake(std::move(wake)); }
+        EyePairPtr ReadyPair(int32_t position, Tone tone) override
+        {
+            return film_.Through(inner().ReadyPair(position, tone));
+        }
+        EyePairPtr StandIn(Tone tone) override { return film_.Through(inner().StandIn(tone)); }
+        void SetPlaying(bool playing) override { inner().SetPlaying(playing); }
+        void PlayingAt(int32_t due) override { inner().PlayingAt(due); }
+        void SetReadAhead(bool on) override { inner().SetReadAhead(on); }
+        void SetMovesWait(bool wait) override { inner().SetMovesWait(wait); }
+
+    private:
+        TimedSource& inner() const { return film_.inner_.Timing(); }
+        StagedFilm& film_;
+    };
+
     // A tone's staged pair, made again when the inner film's frame, partner
     // or file changes (another film may come to live where this one was).
     struct Staged {
@@ -69,11 +77,13 @@ private:
         int32_t count = -1;
         std::string source;
     };
-    const uint8_t* Raw(Eye eye, Tone tone, int32_t& width, int32_t& height);
+    // The pair through the stage; null for null.
+    EyePairPtr Through(EyePairPtr pair) const;
 
     Film& inner_;
     PairStage stage_;
     Staged staged_[2];
+    StagedTiming timing_;
 };
 
 }  // namespace plexo

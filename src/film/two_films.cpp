@@ -114,22 +114,17 @@ const uint8_t* TwoFilms::EyePicture(Eye eye, Tone tone, int32_t& width, int32_t&
     return to;
 }
 
-void TwoFilms::SetShift(int32_t shift)
+void TwoFilms::SetRules(const StepRules& rules)
 {
-    first_->SetShift(shift);
-    second_->SetShift(shift);
+    first_->SetRules(rules);
+    second_->SetRules(rules);
 }
 
-void TwoFilms::SetRound(bool round)
+FilmFacts TwoFilms::Facts() const
 {
-    first_->SetRound(round);
-    second_->SetRound(round);
-}
-
-void TwoFilms::SetInvert(bool invert)
-{
-    first_->SetInvert(invert);
-    second_->SetInvert(invert);
+    FilmFacts facts = first_->Facts();
+    facts.cachesItsFrames = facts.cachesItsFrames || second_->CachesItsFrames();
+    return facts;
 }
 
 bool TwoFilms::Seek(int32_t position)

@@ -11,65 +11,35 @@
 #include <memory>
 
 #include "film/film.h"
-#include "film/pictures_by_eye.h"
 
 namespace plexo {
 
 // Where the second film's picture goes relative to the first's.
 enum PairSide : int32_t { kAddRight = 0, kAddBottom = 1, kAddLeft = 2, kAddTop = 3 };
 
-class TwoFilms : public PicturesByEye<Film> {
+class TwoFilms : public Film {
 public:
     TwoFilms(FilmPtr first, FilmPtr second, int32_t side);
     ~TwoFilms() override;
 
-    void SetShift(int32_t shift) override;
-    void SetRound(bool round) override;
-    void SetInvert(bool invert) override;
-    int32_t GetShift() const override { return first_->GetShift(); }
-    bool GetRound() const override { return first_->GetRound(); }
-    bool GetInvert() const override { return first_->GetInvert(); }
+    void SetRules(const StepRules& rules) override;
+    StepRules Rules() const override { return first_->Rules(); }
     int32_t FrameNumber() const override { return first_->FrameNumber(); }
     int32_t PartnerNumber() const override { return first_->PartnerNumber(); }
     int32_t FrameCount() const override { return first_->FrameCount(); }
-    // Both films move; the first film's refusal stops the step, and when only
-    // the second refuses the first stays where it moved to.
-    bool Next() override { return Skip(1) == 1; }
-    bool Prev() override { return Skip(-1) == 1; }
     void ReleasePictures() override;
     // The first film's position; a jump puts both films at the same position.
     int32_t Position() const override { return first_->Position(); }
     bool Seek(int32_t position) override;
+    // Both films move; the first film's refusal stops the step, and when only
+    // the second refuses the first stays where it moved to.
     int32_t Skip(int32_t steps) override;
-    void SetPlaying(bool playing) override
-    {
-        first_->SetPlaying(playing);
-        second_->SetPlaying(playing);
-    }
-    void PlayingAt(int32_t due) override
-    {
-        first_->PlayingAt(due);
-        second_->PlayingAt(due);
-    }
-    void SetReadAhead(bool on) override
-    {
-        first_->SetReadAhead(on);
-        second_->SetReadAhead(on);
-    }
-    void SetMovesWait(bool wait) override
-    {
-        first_->SetMovesWait(wait);
-        second_->SetMovesWait(wait);
-    }
-    // Ready when both films' frames are.
-    bool ReadyAt(int32_t position) override { return first_->ReadyAt(position) && second_->ReadyAt(position); }
-    bool CachesItsFrames() const override { return first_->CachesItsFrames() || second_->CachesItsFrames(); }
-
-    // Two views when the first film has them; its layout.
-    int32_t Eyes() const override { return first_->Eyes(); }
-    SourceLayout Layout() const override { return first_->Layout(); }
+    // The first film's facts; its frames are cached when either film's are.
+    FilmFacts Facts() const override;
     // The first film's, whose frames give the pair its numbers.
     std::string SourceFile(Eye eye) override { return first_->SourceFile(eye); }
+    // Ready when both films' frames are; both are aimed alike.
+    TimedSource& Timing() override { return timing_; }
 
     int32_t side() const { return side_; }
     // The film whose frames give the pair its numbers.
@@ -80,8 +50,61 @@ public:
 private:
     const uint8_t* EyePicture(Eye eye, Tone tone, int32_t& width, int32_t& height) override;
 
+    // Frames of their own times are not paired by them: the pair plays at the
+    // Frames/sec period, each film's decoder told alike.
+    class BothTiming final : public TimedSource {
+    public:
+        explicit BothTiming(TwoFilms& films) : films_(films) {}
+        int64_t TimeAt(int32_t) const override { return -1; }
+        bool ReadyAt(int32_t position) override
+        {
+            return first().ReadyAt(position) && second().ReadyAt(position);
+        }
+        int32_t NewestReady(int32_t from, int32_t to) override
+        {
+            for (int32_t at = to; at >= from; --at)
+                if (ReadyAt(at))
+                    return at;
+            return -1;
+        }
+        // Either film's decoder wakes a player.
+        void SetWake(std::function<void()> wake) override
+        {
+            first().SetWake(wake);
+            second().SetWake(std::move(wake));
+        }
+        EyePairPtr ReadyPair(int32_t, Tone) override { return nullptr; }
+        EyePairPtr StandIn(Tone) override { return nullptr; }
+        void SetPlaying(bool playing) override
+        {
+            first().SetPlaying(playing);
+            second().SetPlaying(playing);
+        }
+        void PlayingAt(int32_t due) override
+        {
+            first().PlayingAt(due);
+            second().PlayingAt(due);
+        }
+        void SetReadAhead(bool on) override
+        {
+            first().SetReadAhead(on);
+            second().SetReadAhead(on);
+        }
+        void SetMovesWait(bool wait) override
+        {
+            first().SetMovesWait(wait);
+            second().SetMovesWait(wait);
+        }
+
+    private:
+        TimedSource& first() { return films_.first_->Timing(); }
+        TimedSource& second() { return films_.second_->Timing(); }
+        TwoFilms& films_;
+    };
+
     FilmPtr first_;
     FilmPtr second_;
+    BothTiming timing_{*this};
     int32_t side_;
     std::unique_ptr<uint8_t[]> composite_;
     size_t capacity_ = 0;

@@ -43,6 +43,11 @@ int32_t TwoViewFilm::Position() const
     return Count() == 0 ? -1 : int32_t(Current());
 }
 
+FilmFacts TwoViewFilm::Facts() const
+{
+    return {.frameRate = source_->FrameRate(), .duration = source_->Duration(), .eyes = 2, .layout = layout_};
+}
+
 int32_t TwoViewFilm::FrameNumber() const
 {
     return Count() == 0 ? -1 : source_->NumberAt(int32_t(Current()));

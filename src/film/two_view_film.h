@@ -19,12 +19,11 @@
 #include "film/cursor_film.h"
 #include "film/film.h"
 #include "film/frame_source.h"
-#include "film/pictures_by_eye.h"
 #include "film/picture_budget.h"
 
 namespace plexo {
 
-class TwoViewFilm : public PicturesByEye<CursorFilm> {
+class TwoViewFilm : public CursorFilm {
 public:
     // `layout` splits the source's whole pictures; it is what `Layout` says.
     TwoViewFilm(std::unique_ptr<FrameSource> source, SourceLayout layout);
@@ -38,10 +37,7 @@ public:
     int32_t Position() const override;
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
-    double FrameRate() const override { return source_->FrameRate(); }
-    double Duration() const override { return source_->Duration(); }
-    int32_t Eyes() const override { return 2; }
-    SourceLayout Layout() const override { return layout_; }
+    FilmFacts Facts() const override;
     std::string SourceFile(Eye eye) override;
 
     FrameSource& source() { return *source_; }

@@ -12,10 +12,10 @@ namespace plexo::play {
 
 namespace {
 
-// How far back from the frame due a pass looks for the newest one ready.
-constexpr int32_t kProbes = 64;
-// While the frame due is not ready, how soon the next pass looks again.
+// While the frame due is not ready, how soon the next pass looks again; with
+// a wake set, the decoder says when, and a pass looks only now and then.
 constexpr Micros kPollUs = 4000;
+constexpr Micros kWokenPollUs = 40000;
 // A pass with nothing to play waits this long (the shell stops it first).
 constexpr Micros kIdleUs = 100000;
 // The pairs asked of the stage worker at once: the one it stages and the
@@ -25,6 +25,22 @@ constexpr size_t kStagedAhead = 2;
 }  // namespace
 
 Player::Player(CPlexoDoc& doc, const WallClock& wall) : doc_(doc), clock_(wall) {}
+
+Player::~Player()
+{
+    // A decoder may call after this player has gone.
+    waker_->Set({});
+}
+
+void Player::Watch(Film& film)
+{
+    film.Timing().SetWake([waker = waker_] { waker->Wake(); });
+}
+
+Micros Player::PollWait() const
+{
+    return waker_->Armed() ? kWokenPollUs : kPollUs;
+}
 
 const Presentation& Player::Shown() const
 {
@@ -88,11 +104,13 @@ void Player::Refresh()
     if (another) {
         late_ = playing_ && timed_ ? 0 : -1;
         // The window never waits for a decoder, not even to confirm a move.
-        if (film)
-            film->SetMovesWait(false);
+        if (film) {
+            film->Timing().SetMovesWait(false);
+            Watch(*film);
+        }
     }
-    if (film && !another && (moved || waiting_) && film->FrameCount() > 0 && film->TimeAt(0) >= 0 &&
-        !film->ReadyAt(film->Position())) {
+    if (film && !another && (moved || waiting_) && film->FrameCount() > 0 && film->Timing().TimeAt(0) >= 0 &&
+        !film->Timing().ReadyAt(film->Position())) {
         if (playing_)
             Hold(*film);
         waiting_ = true;
@@ -103,10 +121,10 @@ void Player::Refresh()
     ahead_.Clear();
     staging_ = false;
     if (film && playing_)
-        film->SetPlaying(false);
+        film->Timing().SetPlaying(false);
     ShowCurrent();
     if (film && playing_) {
-        film->SetPlaying(true);
+        film->Timing().SetPlaying(true);
         if (timed_ && moved)
             StartLeg();
         else if (timed_)
@@ -130,13 +148,13 @@ void Player::Hold(Film& film)
     if (silence)
         silence();
     // The decoder forgets the frames due before and goes forward from here.
-    film.SetPlaying(false);
-    film.SetPlaying(true);
+    film.Timing().SetPlaying(false);
+    film.Timing().SetPlaying(true);
 }
 
 bool Player::ShowStandIn(Film& film)
 {
-    EyePairPtr pair = film.StandIn(Shown().tone);
+    EyePairPtr pair = film.Timing().StandIn(Shown().tone);
     if (!pair || (shown_ && shown_->frameNumber == pair->frameNumber && shown_->partnerNumber == pair->partnerNumber))
         return false;
     if (const PairStage staged = StageNow())
@@ -160,34 +178,23 @@ void Player::RestartAhead()
     Film& film = *doc_.film();
     // The pair just shown is there: a film that cannot hand it out hands
     // out none ahead.
-    staging_ = StageNow() && film.ReadyPair(film.Position(), Shown().tone);
+    staging_ = StageNow() && film.Timing().ReadyPair(film.Position(), Shown().tone);
 }
 
 void Player::Feed(Film& film, int32_t due)
 {
-    const int32_t count = film.FrameCount();
     while (staging_ && ahead_.Pending() < kStagedAhead) {
         // After the last asked, or from the frame the film stands on when
         // its pair is not shown yet (after a loop).
         const int32_t standing = film.Position();
         int32_t last = 0;
         const int32_t first = ahead_.LastAsked(last) ? last + 1 : shownAt_ == standing ? standing + 1 : standing;
-        const int32_t target = std::max(due, first);
-        const auto inRange = [&](int32_t p) { return p >= first && p < count; };
+        const int32_t target = std::min(std::max(due, first), film.FrameCount() - 1);
         // The pair due or the newest decoded before it, never the frame shown
         // or one asked already; far behind, the newest the decoder has made
         // on from there, over the frames it left late.
-        int32_t at = -1;
-        EyePairPtr pair;
-        for (int32_t back = 0; back < kProbes && !pair && inRange(target - back); ++back) {
-            at = target - back;
-            pair = film.ReadyPair(at, Shown().tone);
-        }
-        for (int32_t on = std::min(kProbes - 1, target - first); on >= 0 && !pair; --on) {
-            at = first + on;
-            if (inRange(at) && film.ReadyAt(at))
-                pair = film.ReadyPair(at, Shown().tone);
-        }
+        const int32_t at = film.Timing().NewestReady(first, target);
+        EyePairPtr pair = at >= 0 ? film.Timing().ReadyPair(at, Shown().tone) : nullptr;
         if (!pair)
             return;
         PairStage staged = StageNow();
@@ -206,21 +213,22 @@ void Player::Play(double framesPerSecond)
     Film* film = doc_.film();
     if (!film)
         return;
-    timed_ = film->FrameCount() > 0 && film->TimeAt(0) >= 0 && film->FrameRate() > 0;
+    timed_ = film->FrameCount() > 0 && film->Timing().TimeAt(0) >= 0 && film->FrameRate() > 0;
     // A video plays forward, as in every player, whichever way it was
     // stepped; a film of frames plays the way it last went.
     forward_ = timed_ || doc_.direction == 0;
     periodMs_ = PlayPeriodMs(doc_.playRate(framesPerSecond));
     playing_ = true;
     if (!timed_) {
-        film->SetPlaying(true);
+        film->Timing().SetPlaying(true);
         return;
     }
     speed_ = doc_.playRate(framesPerSecond) / film->FrameRate() * (doc_.step() + 1);
     late_ = 0;
-    film->SetPlaying(true);
+    Watch(*film);
+    film->Timing().SetPlaying(true);
     // The clock starts once the first frame is there: a pass looks for it.
-    if (!film->ReadyAt(film->Position())) {
+    if (!film->Timing().ReadyAt(film->Position())) {
         waiting_ = true;
         return;
     }
@@ -245,7 +253,7 @@ void Player::Stop()
     if (timed_ && silence)
         silence();
     if (film) {
-        film->SetPlaying(false);
+        film->Timing().SetPlaying(false);
         doc_.direction = forward_ ? 0 : 1;
         // The count shows in the frame display and the status bar; the log
         // keeps only a playback that fell behind.
@@ -257,7 +265,7 @@ void Player::Stop()
 void Player::StartLeg()
 {
     Film& film = *doc_.film();
-    const Micros from = film.TimeAt(film.Position());
+    const Micros from = film.Timing().TimeAt(film.Position());
     const bool heard = !soundFrom || soundFrom(from, speed_);
     clock_.SetMaster(heard ? master_ : nullptr);
     clock_.Start(from, speed_);
@@ -283,11 +291,11 @@ Player::Pass Player::Tick()
 {
     Film* film = doc_.film();
     if (waiting_ && !playing_) {
-        if (!film || film->FrameCount() <= 0 || film->ReadyAt(film->Position())) {
+        if (!film || film->FrameCount() <= 0 || film->Timing().ReadyAt(film->Position())) {
             ShowCurrent();
             return {kIdleUs, true};
         }
-        return {kPollUs, ShowStandIn(*film)};
+        return {PollWait(), ShowStandIn(*film)};
     }
     if (!playing_ || !film || film->FrameCount() <= 0)
         return {kIdleUs, false};
@@ -295,7 +303,7 @@ Player::Pass Player::Tick()
         return TimedTick();
     TickFrames(*film, doc_.step(), forward_);
     // A film decoded ahead shows its frame once it is there.
-    const bool ready = film->ReadyAt(film->Position());
+    const bool ready = film->Timing().ReadyAt(film->Position());
     if (ready)
         ShowCurrent();
     return {Micros(periodMs_) * 1000, ready};
@@ -305,8 +313,8 @@ Player::Pass Player::TimedTick()
 {
     Film& film = *doc_.film();
     if (waiting_) {
-        if (!film.ReadyAt(film.Position()))
-            return {kPollUs, ShowStandIn(film)};
+        if (!film.Timing().ReadyAt(film.Position()))
+            return {PollWait(), ShowStandIn(film)};
         ShowCurrent();
         StartLeg();
         return {kPollUs, true};
@@ -315,11 +323,10 @@ Player::Pass Player::TimedTick()
     // The frame due when the picture reaches the screen, which its outputs
     // take a while to do: then it appears as its sound is heard.
     const Micros t = clock_.Now() + Micros(double(OutputDelay()) * speed_);
-    const bool pastEnd = t >= film.TimeAt(count - 1) + FrameLength(film, count - 1);
+    const bool pastEnd = t >= film.Timing().TimeAt(count - 1) + FrameLength(film, count - 1);
     const int32_t due = pastEnd ? count - 1 : PositionAtTime(film, t);
     const int32_t at = film.Position();
-    const int32_t ahead = due - at;
-    film.PlayingAt(due);
+    film.Timing().PlayingAt(due);
 
     Pass pass;
     // The newest frame ready between the one shown and the one due; the
@@ -331,17 +338,10 @@ Player::Pass Player::TimedTick()
         // newest by the frame due, however far behind the clock it is.
         chosen = ahead_.NewestDone(due);
     } else {
-        for (int32_t back = 0; back < std::min(ahead, kProbes) && chosen < 0; ++back)
-            if (film.ReadyAt(due - back))
-                chosen = due - back;
         // Far behind, the decoder's newest frame on from the one shown: the
         // picture moves on as fast as frames are made, over those the
         // decoder left late.
-        for (int32_t on = std::min(ahead, kProbes); on > 0 && chosen < 0; --on)
-            if (film.ReadyAt(at + on))
-                chosen = at + on;
-        if (chosen < 0 && shownAt_ != at && film.ReadyAt(at))
-            chosen = at;
+        chosen = film.Timing().NewestReady(shownAt_ != at ? at : at + 1, std::max(due, at));
     }
     bool atEnd = false;
     if (chosen >= 0) {
@@ -365,7 +365,7 @@ Player::Pass Player::TimedTick()
         if (!atEnd)
             Count(due - film.Position());
         MoveBy(1);
-        if (film.ReadyAt(film.Position())) {
+        if (film.Timing().ReadyAt(film.Position())) {
             ShowCurrent();
             pass.shown = true;
         }
@@ -374,10 +374,10 @@ Player::Pass Player::TimedTick()
         return pass;
     }
     // Until the frame after the one due begins; sooner while behind.
-    const Micros until = (due + 1 < count ? film.TimeAt(due + 1) : film.TimeAt(due) + FrameLength(film, due)) - t;
+    const Micros until = (due + 1 < count ? film.Timing().TimeAt(due + 1) : film.Timing().TimeAt(due) + FrameLength(film, due)) - t;
     pass.wait = std::max<Micros>(Micros(double(until) / speed_), 1);
     if (film.Position() != due || shownAt_ != film.Position())
-        pass.wait = std::min(pass.wait, kPollUs);
+        pass.wait = std::min(pass.wait, PollWait());
     Feed(film, due);
     return pass;
 }

@@ -17,18 +17,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "doc/document.h"
 #include "play/clock.h"
 #include "play/output.h"
 #include "play/stage_ahead.h"
+#include "play/waker.h"
 
 namespace plexo::play {
 
 class Player {
 public:
     explicit Player(CPlexoDoc& doc, const WallClock& wall = SteadyWallClock());
+    ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
@@ -75,6 +78,10 @@ public:
     void Refresh();
     // True while a step's frame is awaited: the shell passes again soon.
     bool Waiting() const { return waiting_; }
+    // Called, on a decoder's thread, when a pair the player may want has
+    // become ready: the shell posts a pass then, rather than passing every
+    // few milliseconds while it waits. It must only post.
+    void SetWake(std::function<void()> wake) { waker_->Set(std::move(wake)); }
     // Shows the frame awaited now, waiting for it: for what takes the
     // picture shown (Copy).
     void Settle()
@@ -111,6 +118,10 @@ private:
     // The longest delay an output reports from Show to the screen, at most
     // kMostPresentDelay.
     Micros OutputDelay() const;
+    // Has the film's decoder wake the shell.
+    void Watch(Film& film);
+    // How soon a pass looks again for a frame not ready yet.
+    Micros PollWait() const;
     // Holds playback while the frame a seek landed on is decoded.
     void Hold(Film& film);
     // Shows the film's stand-in for the frame awaited, when it has a new
@@ -134,9 +145,10 @@ private:
 
     CPlexoDoc& doc_;
     PlayClock clock_;
+    std::shared_ptr<Waker> waker_ = std::make_shared<Waker>();
     MasterSource* master_ = nullptr;
     std::vector<Output*> outputs_;
-    StageAhead ahead_;
+    StageAhead ahead_{[waker = waker_] { waker->Wake(); }};
     bool staging_ = false;
     EyePairPtr shown_;
     bool stereo_ = false;

@@ -96,6 +96,8 @@ void StageAhead::Run()
         const auto kept = std::find_if(jobs_.begin(), jobs_.end(), [](const Job& j) { return !j.done; });
         kept->pair = staged ? std::move(staged) : pair;
         kept->done = true;
+        if (staged_)
+            staged_();
     }
 }
 

@@ -17,7 +17,9 @@ namespace plexo::play {
 
 class StageAhead {
 public:
-    StageAhead() = default;
+    // `staged` is called on the worker after each pair is staged, for a
+    // player to be woken; it must only post.
+    explicit StageAhead(std::function<void()> staged = {}) : staged_(std::move(staged)) {}
     ~StageAhead();
     StageAhead(const StageAhead&) = delete;
     StageAhead& operator=(const StageAhead&) = delete;
@@ -47,6 +49,7 @@ private:
     };
     void Run();
 
+    const std::function<void()> staged_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Job> jobs_;

@@ -16,13 +16,13 @@ void TickFrames(Film& film, int32_t step, bool& forward)
     }
 }
 
-int32_t PositionAtTime(const Film& film, int64_t us)
+int32_t PositionAtTime(Film& film, int64_t us)
 {
     int32_t lo = 0;
     int32_t hi = film.FrameCount() - 1;
     while (lo < hi) {
         const int32_t mid = lo + (hi - lo + 1) / 2;
-        if (film.TimeAt(mid) <= us)
+        if (film.Timing().TimeAt(mid) <= us)
             lo = mid;
         else
             hi = mid - 1;
@@ -30,13 +30,13 @@ int32_t PositionAtTime(const Film& film, int64_t us)
     return lo;
 }
 
-int64_t FrameLength(const Film& film, int32_t position)
+int64_t FrameLength(Film& film, int32_t position)
 {
     const int32_t count = film.FrameCount();
     if (position + 1 < count)
-        return std::max<int64_t>(film.TimeAt(position + 1) - film.TimeAt(position), 1);
+        return std::max<int64_t>(film.Timing().TimeAt(position + 1) - film.Timing().TimeAt(position), 1);
     if (position > 0)
-        return std::max<int64_t>(film.TimeAt(position) - film.TimeAt(position - 1), 1);
+        return std::max<int64_t>(film.Timing().TimeAt(position) - film.Timing().TimeAt(position - 1), 1);
     const double rate = film.FrameRate();
     return rate > 0 ? std::max<int64_t>(std::llround(1e6 / rate), 1) : 40000;
 }

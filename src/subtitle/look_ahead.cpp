@@ -9,7 +9,7 @@ LookAhead FilmLookAhead(std::shared_ptr<Film> film, int range, std::function<boo
 {
     // The frames measured lie apart: those between are only decoded on the
     // way, and none after the event.
-    film->SetReadAhead(false);
+    film->Timing().SetReadAhead(false);
     return [film = std::move(film), range, stopping = std::move(stopping)](const EventSpan& event, const Box& box) -> std::optional<int> {
         const double rate = film->FrameRate();
         if (rate <= 0)

@@ -17,6 +17,18 @@ SharedPicture FrameCache::Find(int64_t index) const
     return found == frames_.end() ? nullptr : found->second;
 }
 
+int64_t FrameCache::NewestIn(int64_t from, int64_t to, const std::function<bool(int64_t)>& also) const
+{
+    for (auto at = frames_.upper_bound(to); at != frames_.begin();) {
+        --at;
+        if (at->first < from)
+            break;
+        if (also(at->first))
+            return at->first;
+    }
+    return -1;
+}
+
 bool FrameCache::Keep(int64_t index, SharedPicture frame, int64_t low, int64_t high)
 {
     if (!frame)

@@ -18,6 +18,9 @@ public:
 
     SharedPicture Find(int64_t index) const;
     bool Has(int64_t index) const { return frames_.count(index) != 0; }
+    // The newest index kept from `from` to `to` for which `also` holds; -1
+    // when none.
+    int64_t NewestIn(int64_t from, int64_t to, const std::function<bool(int64_t)>& also) const;
     // Keeps the frame unless every frame kept lies nearer the span from
     // `low` to `high` than it does and the budget has no room for it. The
     // frame of the span's start is always kept. False when not kept.

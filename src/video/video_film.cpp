@@ -116,67 +116,32 @@ int32_t VideoFilm::Skip(int32_t steps)
     return Moved(from, [&] { return MSFilm::Skip(steps); });
 }
 
-void VideoFilm::SetShift(int32_t shift)
+void VideoFilm::SetRules(const StepRules& rules)
 {
-    MSFilm::SetShift(shift);
+    const bool shifted = rules.shift != GetShift();
+    MSFilm::SetRules(rules);
+    if (!shifted)
+        return;
     Settle();
     const int32_t at = Position();
     Moved(at, [&] { return int32_t(MSFilm::Seek(at)); });
 }
 
-void VideoFilm::SetPlaying(bool playing)
+FilmFacts VideoFilm::Facts() const
+{
+    const double rate = source_->Facts().frameRate;
+    return {.frameRate = rate, .duration = PlayingTime(count_, rate), .layout = layout_, .cachesItsFrames = true};
+}
+
+void VideoFilm::PlayingChanged(bool playing)
 {
     playing_ = playing;
-    if (!playing) {
-        source_->Due(-1, -1);
+    if (!playing)
         return;
-    }
     // A video plays forward: after Home or a step back the decoder was aimed
     // the other way, and would neither read ahead nor chase the frames due.
     direction_ = 1;
     source_->Aim(Position(), int64_t(PartnerIndex()), direction_);
-}
-
-void VideoFilm::PlayingAt(int32_t due)
-{
-    if (due >= 0 && size_t(due) < count_)
-        source_->Due(due, int64_t(cursor_.PartnerOf(size_t(due), count_)));
-}
-
-bool VideoFilm::ReadyAt(int32_t position)
-{
-    // A move that was not confirmed may lie past the frames found since.
-    Settle();
-    if (position < 0 || size_t(position) >= count_)
-        return false;
-    return source_->Frame(position, false) && source_->Frame(int64_t(cursor_.PartnerOf(size_t(position), count_)), false);
-}
-
-EyePairPtr VideoFilm::ReadyPair(int32_t position, Tone tone)
-{
-    if (position < 0 || size_t(position) >= count_)
-        return nullptr;
-    SharedPicture first = source_->Frame(position, false);
-    SharedPicture second = source_->Frame(int64_t(cursor_.PartnerOf(size_t(position), count_)), false);
-    if (!first || !second)
-        return nullptr;
-    return VideoPair(std::move(first), 0, std::move(second), 0, tone);
-}
-
-EyePairPtr VideoFilm::StandIn(Tone tone)
-{
-    if (count_ == 0)
-        return nullptr;
-    SharedPicture first = source_->StandIn(Position());
-    if (!first)
-        return nullptr;
-    SharedPicture second = source_->Frame(int64_t(PartnerIndex()), false);
-    if (!second)
-        second = source_->StandIn(int64_t(PartnerIndex()));
-    // Both eyes of one picture rather than none while the partner is sought.
-    if (!second)
-        second = first;
-    return VideoPair(std::move(first), 0, std::move(second), 0, tone);
 }
 
 SharedPicture VideoFilm::Picked(Eye eye)

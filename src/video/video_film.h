@@ -12,8 +12,8 @@
 #include <unordered_map>
 
 #include "film/ms_film.h"
-#include "film/pictures_by_eye.h"
 #include "video/video_source.h"
+#include "video/video_timing.h"
 
 namespace plexo::video {
 
@@ -30,27 +30,17 @@ private:
     VideoFilm& film_;
 };
 
-class VideoFilm : public PicturesByEye<MSFilm> {
+class VideoFilm : public MSFilm, private VideoCursor {
 public:
     // `layout` is mono: who said so.
     VideoFilm(std::string path, std::unique_ptr<VideoSource> source, SourceLayout layout);
 
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
-    // The partner the new shift pairs is one the file holds.
-    void SetShift(int32_t shift) override;
-    double FrameRate() const override { return source_->Facts().frameRate; }
-    double Duration() const override { return PlayingTime(count_, FrameRate()); }
-    SourceLayout Layout() const override { return layout_; }
-    void SetPlaying(bool playing) override;
-    void PlayingAt(int32_t due) override;
-    void SetReadAhead(bool on) override { source_->SetReadAhead(on); }
-    void SetMovesWait(bool wait) override { movesWait_ = wait; }
-    EyePairPtr StandIn(Tone tone) override;
-    int64_t TimeAt(int32_t position) const override { return source_->TimestampUs(position); }
-    bool ReadyAt(int32_t position) override;
-    EyePairPtr ReadyPair(int32_t position, Tone tone) override;
-    bool CachesItsFrames() const override { return true; }
+    // The partner a new shift pairs is one the file holds.
+    void SetRules(const StepRules& rules) override;
+    FilmFacts Facts() const override;
+    TimedSource& Timing() override { return timing_; }
     EyePairPtr Pair(Tone tone) override;
 
     const VideoSource& Source() const { return *source_; }
@@ -75,6 +65,18 @@ private:
     // file's end.
     int32_t Moved(int32_t from, const std::function<int32_t()>& move);
     void Aim(int32_t from);
+    int32_t SettledCount() override
+    {
+        Settle();
+        return int32_t(count_);
+    }
+    int32_t CursorAt() const override { return Position(); }
+    int64_t PartnerAt(int32_t position) const override
+    {
+        return int64_t(cursor_.PartnerOf(size_t(position), count_));
+    }
+    void PlayingChanged(bool playing) override;
+    void SetMovesWait(bool wait) override { movesWait_ = wait; }
     // The frame shown as the eye at the cursor: waited for unless the film
     // plays; while it plays, the one shown before when it is not ready.
     SharedPicture Picked(Eye eye);
@@ -94,6 +96,7 @@ private:
     // The frames whose pixels the picture operations handed out last.
     SharedPicture held_[2];
     int direction_ = 1;
+    VideoTiming timing_{*source_, *this, 0};
 };
 
 // The film of a video file, or null after a message naming the file and the

@@ -95,11 +95,21 @@ int32_t TwoViewVideoFilm::Skip(int32_t steps)
     return Confirmed([&] { return TwoViewFilm::Skip(steps); });
 }
 
-void TwoViewVideoFilm::SetShift(int32_t shift)
+void TwoViewVideoFilm::SetRules(const StepRules& rules)
 {
-    TwoViewFilm::SetShift(shift);
+    const bool shifted = rules.shift != GetShift();
+    TwoViewFilm::SetRules(rules);
+    if (!shifted)
+        return;
     const int32_t at = Position();
     Confirmed([&] { return TwoViewFilm::Seek(at) ? 1 : 0; });
+}
+
+FilmFacts TwoViewVideoFilm::Facts() const
+{
+    FilmFacts facts = TwoViewFilm::Facts();
+    facts.cachesItsFrames = true;
+    return facts;
 }
 
 EyePairPtr TwoViewVideoFilm::Pair(Tone tone)
@@ -113,60 +123,19 @@ EyePairPtr TwoViewVideoFilm::Pair(Tone tone)
     return VideoPair(std::move(first), 0, std::move(second), 1, tone);
 }
 
-EyePairPtr TwoViewVideoFilm::StandIn(Tone tone)
-{
-    if (FrameCount() == 0)
-        return nullptr;
-    VideoSource& source = video_.Source();
-    const int32_t at = Position();
-    const int32_t partner = PartnerNumber() - 1;
-    SharedPicture first = source.StandIn(at);
-    if (!first)
-        return nullptr;
-    SharedPicture second = partner == at ? first : source.Frame(partner, false);
-    if (!second)
-        second = source.StandIn(partner);
-    if (!second)
-        second = first;
-    return VideoPair(std::move(first), 0, std::move(second), 1, tone);
-}
-
-bool TwoViewVideoFilm::ReadyAt(int32_t position)
+int32_t TwoViewVideoFilm::SettledCount()
 {
     // A move that was not confirmed may lie past the frames found since: the
     // cursor is held on the last, and the decoder goes there.
-    if (const int32_t count = FrameCount(); count > 0 && cursor_.current >= size_t(count))
+    const int32_t count = FrameCount();
+    if (count > 0 && cursor_.current >= size_t(count))
         TwoViewFilm::Seek(count - 1);
-    if (position < 0 || position >= FrameCount())
-        return false;
-    VideoSource& source = video_.Source();
-    return source.Frame(position, false) && source.Frame(int64_t(cursor_.PartnerOf(size_t(position), size_t(FrameCount()))), false);
+    return count;
 }
 
-EyePairPtr TwoViewVideoFilm::ReadyPair(int32_t position, Tone tone)
-{
-    if (position < 0 || position >= FrameCount())
-        return nullptr;
-    VideoSource& source = video_.Source();
-    SharedPicture first = source.Frame(position, false);
-    const int64_t partner = int64_t(cursor_.PartnerOf(size_t(position), size_t(FrameCount())));
-    SharedPicture second = partner == position ? first : source.Frame(partner, false);
-    if (!first || !second)
-        return nullptr;
-    return VideoPair(std::move(first), 0, std::move(second), 1, tone);
-}
-
-void TwoViewVideoFilm::PlayingAt(int32_t due)
-{
-    if (due >= 0 && due < FrameCount())
-        video_.Source().Due(due, int64_t(cursor_.PartnerOf(size_t(due), size_t(FrameCount()))));
-}
-
-void TwoViewVideoFilm::SetPlaying(bool playing)
+void TwoViewVideoFilm::PlayingChanged(bool playing)
 {
     video_.SetPlaying(playing);
-    if (!playing)
-        video_.Source().Due(-1, -1);
     // A frame not ready was given as the one before it; what playback kept
     // goes with it.
     if (!playing)

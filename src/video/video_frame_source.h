@@ -13,6 +13,7 @@
 #include "film/frame_source.h"
 #include "film/two_view_film.h"
 #include "video/video_source.h"
+#include "video/video_timing.h"
 
 namespace plexo::video {
 
@@ -50,7 +51,7 @@ private:
 };
 
 // The two-view film of a stereo video, which tells its source when it plays.
-class TwoViewVideoFilm : public TwoViewFilm {
+class TwoViewVideoFilm : public TwoViewFilm, private VideoCursor {
 public:
     TwoViewVideoFilm(std::unique_ptr<VideoFrameSource> source, SourceLayout layout);
 
@@ -58,24 +59,26 @@ public:
     // lands on frames the file holds, as a single view's video film does.
     bool Seek(int32_t position) override;
     int32_t Skip(int32_t steps) override;
-    void SetShift(int32_t shift) override;
-    void SetPlaying(bool playing) override;
-    void PlayingAt(int32_t due) override;
-    void SetReadAhead(bool on) override { video_.Source().SetReadAhead(on); }
-    void SetMovesWait(bool wait) override { video_.SetMovesWait(wait); }
-    EyePairPtr StandIn(Tone tone) override;
-    int64_t TimeAt(int32_t position) const override { return video_.Source().TimestampUs(position); }
-    bool ReadyAt(int32_t position) override;
-    EyePairPtr ReadyPair(int32_t position, Tone tone) override;
-    bool CachesItsFrames() const override { return true; }
+    void SetRules(const StepRules& rules) override;
+    FilmFacts Facts() const override;
+    TimedSource& Timing() override { return timing_; }
     EyePairPtr Pair(Tone tone) override;
 
 private:
     // Makes `move` from the current position and again from there while the
     // frames it lands on are past the file's end; returns what it returned.
     int32_t Confirmed(const std::function<int32_t()>& move);
+    int32_t SettledCount() override;
+    int32_t CursorAt() const override { return Position(); }
+    int64_t PartnerAt(int32_t position) const override
+    {
+        return int64_t(cursor_.PartnerOf(size_t(position), size_t(FrameCount())));
+    }
+    void PlayingChanged(bool playing) override;
+    void SetMovesWait(bool wait) override { video_.SetMovesWait(wait); }
 
     VideoFrameSource& video_;
+    VideoTiming timing_{video_.Source(), *this, 1};
 };
 
 }  // namespace plexo::video

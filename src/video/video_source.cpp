@@ -115,6 +115,21 @@ SharedPicture VideoSource::Frame(int64_t index, bool wait)
     return cache_.Find(index);
 }
 
+int64_t VideoSource::NewestKept(int64_t from, int64_t to, const std::function<int64_t(int64_t)>& partnerOf) const
+{
+    std::lock_guard lock(mutex_);
+    return cache_.NewestIn(from, to, [&](int64_t at) {
+        const int64_t partner = partnerOf(at);
+        return partner == at || cache_.Has(partner);
+    });
+}
+
+void VideoSource::SetKeptHook(std::function<void()> hook)
+{
+    std::lock_guard lock(mutex_);
+    keptHook_ = std::move(hook);
+}
+
 SharedPicture VideoSource::Newest(int64_t index)
 {
     std::unique_lock lock(mutex_);
@@ -459,8 +474,11 @@ void VideoSource::Reach(int64_t target)
             standIn_ = nullptr;
             standInFrom_ = standInTo_ = -1;
         }
+        const bool stands = standIn && picture;
         const bool kept = picture && KeepLocked(index, std::move(picture));
         decoded_.notify_all();
+        if ((kept || stands) && keptHook_)
+            keptHook_();
         if (quit_)
             return;
         // A frame left late is no refusal: the frames due are sought on.

@@ -79,6 +79,14 @@ public:
     // the decoder catches up. Decoding goes on to the frames due; a move
     // back or a turn forgets them until they are told again.
     void Due(int64_t first, int64_t partner);
+    // The newest index from `from` to `to` whose frame and its partner's
+    // (`partnerOf`, called under the source's lock) are both kept; -1 when
+    // none. Any thread.
+    int64_t NewestKept(int64_t from, int64_t to, const std::function<int64_t(int64_t)>& partnerOf) const;
+    // Called on the worker, with the source's lock held, after each frame it
+    // keeps and each keyframe it passes that stands in: it must only post,
+    // never call back. Empty: none.
+    void SetKeptHook(std::function<void()> hook);
     // The picture to show for `index` while it is decoded: the keyframe
     // before it that the decoder passed on its way there, when it did so
     // since the last frame it reached; null otherwise. Any thread.
@@ -166,6 +174,7 @@ private:
     int64_t newest_ = -1;
     uint64_t requests_ = 0;
     std::function<void(int64_t, bool)> decodeHook_;
+    std::function<void()> keptHook_;
     int64_t count_;
     bool countFinal_;
     int64_t cursor_ = 0;

@@ -31,16 +31,13 @@ public:
 class TimedFilm : public FakeFilm {
 public:
     TimedFilm(int count, double rate) : FakeFilm(count, {2, 1}), rate_(rate) {}
-    double FrameRate() const override { return rate_; }
-    int64_t TimeAt(int32_t position) const override { return int64_t(double(position) * 1e6 / rate_); }
-    bool ReadyAt(int32_t position) override { return !late.count(position); }
-    // As a video's, with `ahead`: its cursor moved there and back.
-    EyePairPtr ReadyPair(int32_t position, Tone tone) override
+    FilmFacts Facts() const override
     {
-        return ahead && ReadyAt(position) ? PairAt(position, tone) : nullptr;
+        FilmFacts facts = FakeFilm::Facts();
+        facts.frameRate = rate_;
+        return facts;
     }
-    // While the frame at the cursor is late, the one at `standIn` shows.
-    EyePairPtr StandIn(Tone tone) override { return standIn >= 0 ? PairAt(standIn, tone) : nullptr; }
+    TimedSource& Timing() override { return timing_; }
     EyePairPtr PairAt(int32_t position, Tone tone)
     {
         const int32_t at = Position();
@@ -54,7 +51,36 @@ public:
     int32_t standIn = -1;
 
 private:
+    struct Times final : TimedSource {
+        explicit Times(TimedFilm& film) : film(film) {}
+        int64_t TimeAt(int32_t position) const override { return int64_t(double(position) * 1e6 / film.rate_); }
+        bool ReadyAt(int32_t position) override { return !film.late.count(position); }
+        int32_t NewestReady(int32_t from, int32_t to) override
+        {
+            for (int32_t at = to; at >= from; --at)
+                if (ReadyAt(at))
+                    return at;
+            return -1;
+        }
+        void SetWake(std::function<void()>) override {}
+        // As a video's, with `ahead`: its cursor moved there and back.
+        EyePairPtr ReadyPair(int32_t position, Tone tone) override
+        {
+            return film.ahead && ReadyAt(position) ? film.PairAt(position, tone) : nullptr;
+        }
+        // While the frame at the cursor is late, the one at `standIn` shows.
+        EyePairPtr StandIn(Tone tone) override
+        {
+            return film.standIn >= 0 ? film.PairAt(film.standIn, tone) : nullptr;
+        }
+        void SetPlaying(bool) override {}
+        void PlayingAt(int32_t) override {}
+        void SetReadAhead(bool) override {}
+        void SetMovesWait(bool) override {}
+        TimedFilm& film;
+    };
     double rate_;
+    Times timing_{*this};
 };
 
 class Recorder : public Output {

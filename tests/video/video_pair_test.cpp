@@ -75,7 +75,7 @@ TEST_F(VideoPairs, APairHoldsItsFramesWithoutCopiesOnAnyThread)
         const EyePairPtr again = film->Pair(Tone::Grey);
         ASSERT_TRUE(again);
         EXPECT_EQ(again->first.data, grey->first.data);
-        EXPECT_EQ(film->TimeAt(9), 360000);
+        EXPECT_EQ(film->Timing().TimeAt(9), 360000);
 
         const uint64_t sums[] = {Sum(pair->first), Sum(pair->second)};
         uint64_t seen[2] = {};
@@ -160,19 +160,19 @@ TEST_F(VideoPairs, AMoveThatDoesNotWaitReturnsWhileTheDecoderWorksAndTheKeyframe
         changed.wait(lock, [&] { return !held || release; });
     });
     VideoFilm film(dir.file("gop.mp4"), std::move(source), SourceLayout{});
-    film.SetMovesWait(false);
+    film.Timing().SetMovesWait(false);
     ASSERT_TRUE(film.Seek(50));
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return held; });
-    EXPECT_FALSE(film.ReadyAt(50));
-    const EyePairPtr standIn = film.StandIn(Tone::Colour);
+    EXPECT_FALSE(film.Timing().ReadyAt(50));
+    const EyePairPtr standIn = film.Timing().StandIn(Tone::Colour);
     EXPECT_EQ(standIn ? standIn->frameNumber : -1, 41);
     release = true;
     lock.unlock();
     changed.notify_all();
     const EyePairPtr exact = film.Pair(Tone::Colour);
     EXPECT_EQ(exact ? exact->frameNumber : -1, 51);
-    EXPECT_FALSE(film.StandIn(Tone::Colour)) << "the exact frame is there";
+    EXPECT_FALSE(film.Timing().StandIn(Tone::Colour)) << "the exact frame is there";
 }
 
 // Frames behind those due are decoded on the way to them but converted only
@@ -271,12 +271,12 @@ TEST_F(VideoPairs, PlayingAfterHomeDecodesAheadForward)
             aheadConverted = aheadConverted || (converts && index == 2);
             converted.notify_all();
         });
-        film->SetPlaying(true);
-        film->PlayingAt(0);
+        film->Timing().SetPlaying(true);
+        film->Timing().PlayingAt(0);
         std::unique_lock lock(mutex);
         EXPECT_TRUE(converted.wait_for(lock, std::chrono::seconds(30), [&] { return aheadConverted; }));
         lock.unlock();
-        film->SetPlaying(false);
+        film->Timing().SetPlaying(false);
         frames.SetDecodeHook(nullptr);
     }
 }

@@ -91,6 +91,20 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     };
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
+    // A decoder or the stage worker says a pair is ready: one pass is posted
+    // however many say so before it runs, and it runs only while the player
+    // looks for a frame.
+    player_.SetWake([this] {
+        if (!wakePosted_.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    wakePosted_ = false;
+                    if (player_.Waiting() || (player_.Playing() && !player_.PeriodMs()))
+                        PlayTick();
+                },
+                Qt::QueuedConnection);
+    });
 
     DefineCommands();
     viewer_->DefineCommands();
@@ -117,6 +131,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
 
 CMainFrame::~CMainFrame()
 {
+    player_.SetWake({});
     startupModes_.RestoreAll();
     if (modeGuard_)
         modeGuard_->NormalExit();
@@ -201,13 +216,13 @@ void CMainFrame::SyncControls()
     if (statusBar()->isHidden())
         return;
     StatusFacts facts;
-    if (const Film* film = doc_.film()) {
+    if (Film* film = doc_.film()) {
         facts.place = PlaceOf(*film);
         facts.place.lateFrames = player_.LateFrames();
         facts.eyes = film->Eyes();
         facts.frameRate = film->FrameRate();
         facts.duration = film->Duration();
-        if (const int64_t at = film->TimeAt(film->Position()); at >= 0)
+        if (const int64_t at = film->Timing().TimeAt(film->Position()); at >= 0)
             facts.time = double(at) / 1e6;
     }
     facts.zoomPercent = int(std::lround(view_->ShownScale() * 100));

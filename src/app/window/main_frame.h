@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -143,6 +144,7 @@ private:
     std::unique_ptr<StatusFields> statusFields_;
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
+    std::atomic<bool> wakePosted_{false};
     SetPnl* settingsDialog_ = nullptr;
     // A child of the window.
     VideoScanWatch* scanWatch_ = nullptr;
