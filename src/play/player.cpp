@@ -26,6 +26,12 @@ constexpr size_t kStagedAhead = 2;
 
 Player::Player(CPlexoDoc& doc, const WallClock& wall) : doc_(doc), clock_(wall) {}
 
+void Player::SetSound(std::unique_ptr<SoundOutput> sound)
+{
+    clock_.SetMaster(nullptr);
+    sound_ = std::move(sound);
+}
+
 const Presentation& Player::Shown() const
 {
     return ShownPresentation(stereo_, doc_.stereo().presentation);
@@ -127,8 +133,8 @@ void Player::Hold(Film& film)
     ahead_.Clear();
     staging_ = false;
     clock_.Stop();
-    if (silence)
-        silence();
+    if (sound_)
+        sound_->Stop();
     // The decoder forgets the frames due before and goes forward from here.
     film.SetPlaying(false);
     film.SetPlaying(true);
@@ -242,8 +248,8 @@ void Player::Stop()
     ahead_.Clear();
     staging_ = false;
     clock_.Stop();
-    if (timed_ && silence)
-        silence();
+    if (timed_ && sound_)
+        sound_->Stop();
     if (film) {
         film->SetPlaying(false);
         doc_.direction = forward_ ? 0 : 1;
@@ -258,8 +264,8 @@ void Player::StartLeg()
 {
     Film& film = *doc_.film();
     const Micros from = film.TimeAt(film.Position());
-    const bool heard = !soundFrom || soundFrom(from, speed_);
-    clock_.SetMaster(heard ? master_ : nullptr);
+    const bool heard = sound_ && sound_->Start(from, speed_);
+    clock_.SetMaster(heard ? sound_.get() : nullptr);
     clock_.Start(from, speed_);
     RestartAhead();
 }

@@ -145,15 +145,19 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
         int64_t TimeAt(int32_t position) const override { return position * int64_t(40000); }
         bool ReadyAt(int32_t position) override { return position != 1 && position != 2; }
     };
-    struct Heard : play::MasterSource {
+    struct Heard : play::SoundOutput {
+        bool Start(play::Micros, double) override { return true; }
+        void Stop() override {}
         std::optional<play::Micros> Position() override { return at; }
+        void SetVolume(int, bool) override {}
         play::Micros at = 0;
-    } heard;
+    };
     Start({});
     app_->document()->SetFilm(std::make_unique<TimedFilm>(8, FrameSize{2, 1}));
     Frame().commands().Run(kCmdViewStatusBar);
-    Frame().player().SetMaster(&heard);
-    Frame().player().soundFrom = [](play::Micros, double) { return true; };
+    auto owned = std::make_unique<Heard>();
+    Heard& heard = *owned;
+    Frame().player().SetSound(std::move(owned));
     platform::ClearLog();
     for (const auto& [due, late] : {std::pair{0, 0}, {3, 2}}) {
         Frame().commands().Run(kCmdPlay);
@@ -165,7 +169,6 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
         EXPECT_EQ(Frame().statusBar()->findChild<QLabel*>("status5")->text(), QStringLiteral("%1 late frames").arg(late));
         app_->document()->film()->Seek(0);
     }
-    Frame().player().SetMaster(nullptr);
     EXPECT_EQ(platform::LogText(), "\r\nPlayback stopped: 2 late frames");
 }
 
