@@ -1,12 +1,12 @@
 #pragma once
-// The film's sound as the playback loop drives it: Play from a film time at
-// a speed, Stop, and the position heard, which the playback clock follows
-// (play::MasterSource). Every Play starts a new stream from the exact film
-// time asked, so play, step, seek and a timeline drag are a Stop and a Play
-// and come back in sync. A fault (no server, a server gone, a busy device,
-// sound that cannot be decoded) logs one line saying why and leaves the
-// position empty, so the clock runs on the wall clock; the next Play tries
-// again.
+// The film's sound as the playback loop drives it (through FilmSound, the
+// player's sound output): Play from a film time at a speed, Stop, and the
+// position heard, which the playback clock follows. Every Play starts a new
+// stream from the exact film time asked, so play, step, seek and a timeline
+// drag are a Stop and a Play and come back in sync. A fault (no server, a
+// server gone, a busy device, sound that cannot be decoded) logs one line
+// saying why and leaves the position empty, so the clock runs on the wall
+// clock; the next Play tries again.
 
 #include <atomic>
 #include <memory>
@@ -26,13 +26,13 @@ inline constexpr double kSlowestSound = 0.5;
 inline constexpr double kFastestSound = 2.0;
 bool Audible(double speed);
 
-class SoundPlayer final : public play::MasterSource {
+class SoundPlayer {
 public:
     // Feeding: on a thread of the player's own, or by the caller's Feed
     // alone (the tests hold a run at a known point that way).
     enum class Feeding { Thread, Caller };
     explicit SoundPlayer(std::unique_ptr<Sink> sink, Feeding feeding = Feeding::Thread);
-    ~SoundPlayer() override;
+    ~SoundPlayer();
 
     // The sound played from now on: track `track` of the video at `path`
     // (-1 its default), ending with its picture `pictureLength` after the
@@ -52,7 +52,7 @@ public:
     bool Playing() const { return playing_; }
     // The film time heard: Play's `from` until the first sample is heard,
     // nothing when stopped or after a fault.
-    std::optional<play::Micros> Position() override;
+    std::optional<play::Micros> Position();
 
     // 0..100; kept across films and plays.
     void SetVolume(int percent, bool muted);

@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "audio/audio_tracks.h"
+#include "audio/sound_source.h"
 #include "doc/command_line_options.h"
 #include "doc/film_memory.h"
 #include "doc/stereo_choice.h"
@@ -129,6 +132,20 @@ public:
     // plays the file's default.
     int32_t audioTrack() const;
     void setAudioTrack(int32_t track);
+    // The sound streams of the film's file, read once a file: none for a
+    // film that does not play at its own rate (no video) or has no path; a
+    // pair of videos has the first one's.
+    const std::vector<audio::AudioTrack>& audioTracks() const;
+    // The track marked as playing: the one chosen, else the file's default;
+    // -1 without tracks.
+    int32_t shownAudioTrack() const;
+    // What the film's sound plays: its file (a pair of videos plays the
+    // first one's sound, as it shows its frames first), the track chosen
+    // (the default where a kept choice is no sound stream of the file; -1,
+    // the default the decoder finds, while none is chosen, so the file is
+    // not read for it) and where its picture ends. Nothing for a film with
+    // no sound to play: only a video at its own rate has one.
+    std::optional<audio::SoundSource> soundSource() const;
 
     // The film's subtitles, kept in its record: the track (nullopt for the
     // film's default, 0 for none, else the Nth of View > Subtitles' tracks)
@@ -202,6 +219,9 @@ private:
     // Empty while the film has no path.
     std::string filmKey_;
     FilmRecord record_;
+    // The file whose sound streams were read last, and its streams.
+    mutable std::string tracksPath_;
+    mutable std::vector<audio::AudioTrack> tracks_;
 };
 
 }  // namespace plexo

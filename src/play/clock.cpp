@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "play/sound_output.h"
+
 namespace plexo::play {
 
 namespace {

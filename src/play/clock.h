@@ -5,7 +5,6 @@
 // sound being heard) says where the film stands, which then wins.
 
 #include <cstdint>
-#include <optional>
 
 namespace plexo::play {
 
@@ -21,15 +20,8 @@ public:
 // std::chrono::steady_clock.
 const WallClock& SteadyWallClock();
 
-// What drives the clock while it can: the position of the sound heard.
-class MasterSource {
-public:
-    virtual ~MasterSource() = default;
-    // The film time heard now, or nothing while the source cannot tell (not
-    // started yet, underrun, its server gone): the clock then runs on the
-    // wall clock from where the master last stood.
-    virtual std::optional<Micros> Position() = 0;
-};
+// What drives the clock while it can (play/sound_output.h).
+class SoundOutput;
 
 class PlayClock {
 public:
@@ -45,13 +37,14 @@ public:
     double Speed() const { return speed_; }
     // The film time now.
     Micros Now() const;
-    // Null: the wall clock alone. The source must outlive its use here.
-    void SetMaster(MasterSource* master) { master_ = master; }
-    MasterSource* Master() const { return master_; }
+    // The sound heard, whose position wins while it tells one; null: the
+    // wall clock alone. The sound must outlive its use here.
+    void SetMaster(SoundOutput* master) { master_ = master; }
+    SoundOutput* Master() const { return master_; }
 
 private:
     const WallClock* wall_;
-    MasterSource* master_ = nullptr;
+    SoundOutput* master_ = nullptr;
     bool running_ = false;
     double speed_ = 1.0;
     // Film time `anchor_` was at wall time `wallAnchor_`; a master's reading

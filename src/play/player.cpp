@@ -42,6 +42,12 @@ Micros Player::PollWait() const
     return waker_->Armed() ? kWokenPollUs : kPollUs;
 }
 
+void Player::SetSound(std::unique_ptr<SoundOutput> sound)
+{
+    clock_.SetMaster(nullptr);
+    sound_ = std::move(sound);
+}
+
 const Presentation& Player::Shown() const
 {
     return ShownPresentation(stereo_, doc_.stereo().presentation);
@@ -145,8 +151,8 @@ void Player::Hold(Film& film)
     ahead_.Clear();
     staging_ = false;
     clock_.Stop();
-    if (silence)
-        silence();
+    if (sound_)
+        sound_->Stop();
     // The decoder forgets the frames due before and goes forward from here.
     film.Timing().SetPlaying(false);
     film.Timing().SetPlaying(true);
@@ -250,8 +256,8 @@ void Player::Stop()
     ahead_.Clear();
     staging_ = false;
     clock_.Stop();
-    if (timed_ && silence)
-        silence();
+    if (timed_ && sound_)
+        sound_->Stop();
     if (film) {
         film->Timing().SetPlaying(false);
         doc_.direction = forward_ ? 0 : 1;
@@ -266,8 +272,8 @@ void Player::StartLeg()
 {
     Film& film = *doc_.film();
     const Micros from = film.Timing().TimeAt(film.Position());
-    const bool heard = !soundFrom || soundFrom(from, speed_);
-    clock_.SetMaster(heard ? master_ : nullptr);
+    const bool heard = sound_ && sound_->Start(from, speed_);
+    clock_.SetMaster(heard ? sound_.get() : nullptr);
     clock_.Start(from, speed_);
     RestartAhead();
 }

@@ -23,6 +23,7 @@
 #include "doc/document.h"
 #include "play/clock.h"
 #include "play/output.h"
+#include "play/sound_output.h"
 #include "play/stage_ahead.h"
 #include "play/waker.h"
 
@@ -96,13 +97,12 @@ public:
     const EyePairPtr& ShownPair() const { return shown_; }
     PlayClock& Clock() { return clock_; }
 
-    // The sound: told where each forward leg of a film with times starts
-    // and at what speed, answering whether it is heard then; told to fall
-    // silent when playback stops or goes back.
-    std::function<bool(Micros at, double speed)> soundFrom;
-    std::function<void()> silence;
-    // What the clock follows while the sound is heard; null: none.
-    void SetMaster(MasterSource* master) { master_ = master; }
+    // The sound output, owned from here on: started where each forward leg
+    // of a film with times starts and at its speed, the clock following it
+    // while it is heard; stopped when playback stops, holds or goes back.
+    // Null: the film plays silent on the wall clock.
+    void SetSound(std::unique_ptr<SoundOutput> sound);
+    SoundOutput* Sound() const { return sound_.get(); }
     // The stage each pair passes through on its way to the outputs
     // (alignment, subtitles) in the presentation shown; an empty stage, or
     // none: the film's own pairs. Asked on the window's thread; the stage it
@@ -146,7 +146,7 @@ private:
     CPlexoDoc& doc_;
     PlayClock clock_;
     std::shared_ptr<Waker> waker_ = std::make_shared<Waker>();
-    MasterSource* master_ = nullptr;
+    std::unique_ptr<SoundOutput> sound_;
     std::vector<Output*> outputs_;
     StageAhead ahead_{[waker = waker_] { waker->Wake(); }};
     bool staging_ = false;

@@ -168,15 +168,19 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
         TimedSource& Timing() override { return times; }
         Times times;
     };
-    struct Heard : play::MasterSource {
+    struct Heard : play::SoundOutput {
+        bool Start(play::Micros, double) override { return true; }
+        void Stop() override {}
         std::optional<play::Micros> Position() override { return at; }
+        void SetVolume(int, bool) override {}
         play::Micros at = 0;
-    } heard;
+    };
     Start({});
     app_->document()->SetFilm(std::make_unique<TimedFilm>(8, FrameSize{2, 1}));
     Frame().commands().Run(kCmdViewStatusBar);
-    Frame().player().SetMaster(&heard);
-    Frame().player().soundFrom = [](play::Micros, double) { return true; };
+    auto owned = std::make_unique<Heard>();
+    Heard& heard = *owned;
+    Frame().player().SetSound(std::move(owned));
     platform::ClearLog();
     for (const auto& [due, late] : {std::pair{0, 0}, {3, 2}}) {
         Frame().commands().Run(kCmdPlay);
@@ -188,7 +192,6 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
         EXPECT_EQ(Frame().statusBar()->findChild<QLabel*>("status5")->text(), QStringLiteral("%1 late frames").arg(late));
         app_->document()->film()->Seek(0);
     }
-    Frame().player().SetMaster(nullptr);
     EXPECT_EQ(platform::LogText(), "\r\nPlayback stopped: 2 late frames");
 }
 

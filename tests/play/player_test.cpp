@@ -91,6 +91,19 @@ public:
     Micros delay = 0;
 };
 
+// The sound output: the film times it was started at, whether it is heard
+// then, and the film time it says is heard.
+class FakeSound : public SoundOutput {
+public:
+    bool Start(Micros from, double) override { return legs.push_back(from), heard; }
+    void Stop() override {}
+    std::optional<Micros> Position() override { return at; }
+    void SetVolume(int, bool) override {}
+    std::vector<Micros> legs;
+    bool heard = true;
+    std::optional<Micros> at;
+};
+
 class PlayerTest : public ::testing::Test {
 protected:
     PlayerTest() { player.AddOutput(out); }
@@ -197,8 +210,10 @@ TEST_F(PlayerTest, AStepOutOfPlaybackShowsOnlyTheLastFrameAskedForOnceReady)
 TEST_F(PlayerTest, PlayAndASeekWhilePlayingHoldTheClockUntilTheirFrameIsReady)
 {
     TimedFilm& film = Timed(100, 25);
-    std::vector<Micros> legs;
-    player.soundFrom = [&](Micros at, double) { return legs.push_back(at), false; };
+    auto owned = std::make_unique<FakeSound>();
+    FakeSound& sound = *owned;
+    sound.heard = false;
+    player.SetSound(std::move(owned));
     film.late = {0};
     player.Play(15.0);
     EXPECT_FALSE(At(500000).shown);
@@ -216,7 +231,7 @@ TEST_F(PlayerTest, PlayAndASeekWhilePlayingHoldTheClockUntilTheirFrameIsReady)
     At(2'000'000);
     At(2'040'000);
     EXPECT_EQ(Shown(), 51);
-    EXPECT_EQ(legs, (std::vector<Micros>{0, 2'000'000}));
+    EXPECT_EQ(sound.legs, (std::vector<Micros>{0, 2'000'000}));
 }
 
 // An output that takes 30 ms to put a picture on the screen is shown each
@@ -304,18 +319,16 @@ TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
     EXPECT_EQ(player.LateFrames(), 1) << "frame 2 was due, frames 1 and 3 skipped for the step";
     player.Stop();
 
-    struct Heard : MasterSource {
-        std::optional<Micros> Position() override { return at; }
-        std::optional<Micros> at;
-    } heard;
+    auto owned = std::make_unique<FakeSound>();
+    FakeSound& sound = *owned;
     doc.setFilmRate(25);
     doc.Step = 0;
-    player.SetMaster(&heard);
+    player.SetSound(std::move(owned));
     player.Play(15.0);
-    heard.at = 2'000'000;
+    sound.at = 2'000'000;
     At(10);
     EXPECT_EQ(Shown(), 50) << "the sound heard decides";
-    heard.at.reset();
+    sound.at.reset();
     At(40010);
     EXPECT_EQ(Shown(), 51) << "without it the wall clock goes on from there";
 }

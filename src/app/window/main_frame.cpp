@@ -30,6 +30,8 @@
 #include "app/window/timeline.h"
 #include "app/window/video_scan_watch.h"
 #include "app/window/viewer_commands.h"
+#include "audio/film_sound.h"
+#include "audio/pulse_sink.h"
 #include "doc/command_line_options.h"
 #include "doc/document.h"
 #include "doc/play_period.h"
@@ -57,7 +59,11 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     column->setSpacing(0);
     view_ = new CPlexoView(doc_, state, player_, central);
     timeline_ = new Timeline(doc_, central);
-    sound_ = new SoundControl(doc_, commands_, central);
+    // A video's sound follows its forward legs, and the clock follows the
+    // sound while it is heard; the document says what plays.
+    player_.SetSound(
+        std::make_unique<audio::FilmSound>(audio::MakePulseSink(), [this] { return doc_.soundSource(); }));
+    sound_ = new SoundControl(doc_, player_, commands_, central);
     column->addWidget(view_, 1);
     auto* controls = new QHBoxLayout;
     controls->addWidget(timeline_, 1);
@@ -75,11 +81,6 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 
     player_.AddOutput(*view_);
-    // A video's sound follows its forward legs, and the clock follows the
-    // sound while it is heard.
-    player_.soundFrom = [this](play::Micros at, double speed) { return sound_->PlayFrom(at, speed); };
-    player_.silence = [this] { sound_->Silence(); };
-    player_.SetMaster(&sound_->player());
     // Subtitles are drawn after the alignment's correction, within the part
     // of a picture shown one to one that the view holds.
     player_.stage = [this](const Presentation& shown) {

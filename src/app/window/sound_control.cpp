@@ -6,12 +6,12 @@
 #include <QSlider>
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
 
 #include "app/window/command_ids.h"
 #include "app/window/command_table.h"
-#include "audio/pulse_sink.h"
 #include "doc/document.h"
+#include "play/player.h"
 #include "platform/sound_settings.h"
 
 namespace plexo {
@@ -25,13 +25,13 @@ constexpr int kMostTracks = 20;
 
 }  // namespace
 
-SoundControl::SoundControl(CPlexoDoc& doc, CommandTable& commands, QWidget* parent)
-    : QObject(parent), doc_(doc), commands_(commands), player_(audio::MakePulseSink())
+SoundControl::SoundControl(CPlexoDoc& doc, play::Player& player, CommandTable& commands, QWidget* parent)
+    : QObject(parent), doc_(doc), player_(player), commands_(commands)
 {
     const platform::SoundSettings settings = platform::SoundSettings::Read();
     volume_ = settings.volume;
     muted_ = settings.muted;
-    player_.SetVolume(volume_, muted_);
+    ApplyVolume();
     slider_ = new QSlider(Qt::Horizontal, parent);
     slider_->setObjectName(QStringLiteral("volume"));
     slider_->setRange(0, 100);
@@ -44,7 +44,6 @@ SoundControl::SoundControl(CPlexoDoc& doc, CommandTable& commands, QWidget* pare
 
 SoundControl::~SoundControl()
 {
-    player_.Stop();
     platform::SoundSettings settings;
     settings.volume = volume_;
     settings.muted = muted_;
@@ -77,8 +76,8 @@ void SoundControl::FillTracks(QMenu& menu)
     for (QAction* item : trackItems_)
         menu.removeAction(item);
     trackItems_.clear();
-    const std::vector<audio::AudioTrack>& tracks = Tracks();
-    const int chosen = doc_.audioTrack() >= 0 ? doc_.audioTrack() : audio::DefaultTrack(tracks);
+    const std::vector<audio::AudioTrack>& tracks = doc_.audioTracks();
+    const int chosen = doc_.shownAudioTrack();
     for (size_t i = 0; i < tracks.size() && i < size_t(kMostTracks); ++i) {
         const int id = kCmdAudioTrackFirst + int(i);
         const int index = tracks[i].index;
@@ -92,62 +91,36 @@ void SoundControl::FillTracks(QMenu& menu)
     }
 }
 
-const std::vector<audio::AudioTrack>& SoundControl::Tracks()
-{
-    const std::string path = doc_.film() && doc_.ownRate() && !doc_.filmPaths().empty() ? doc_.filmPaths().front()
-                                                                                         : std::string();
-    if (path != tracksPath_) {
-        tracksPath_ = path;
-        tracks_ = path.empty() ? std::vector<audio::AudioTrack>{} : audio::AudioTracksOf(path);
-    }
-    return tracks_;
-}
-
 void SoundControl::SetVolume(int percent)
 {
     volume_ = std::clamp(percent, 0, 100);
     if (slider_->value() != volume_)
         slider_->setValue(volume_);
-    player_.SetVolume(volume_, muted_);
+    ApplyVolume();
 }
 
 void SoundControl::ToggleMute()
 {
     muted_ = !muted_;
     slider_->setToolTip(muted_ ? QStringLiteral("Volume (muted)") : QStringLiteral("Volume"));
-    player_.SetVolume(volume_, muted_);
+    ApplyVolume();
 }
 
 void SoundControl::ChooseTrack(int index)
 {
     doc_.setAudioTrack(index);
-    if (!player_.Playing())
+    play::SoundOutput* sound = player_.Sound();
+    const std::optional<play::Micros> at = sound ? sound->Position() : std::nullopt;
+    if (!at)
         return;
-    const play::Micros at = player_.Position().value_or(from_);
-    player_.Stop();
-    PlayFrom(at, speed_);
+    sound->Stop();
+    sound->Start(*at, player_.Clock().Speed());
 }
 
-bool SoundControl::PlayFrom(play::Micros at, double speed)
+void SoundControl::ApplyVolume()
 {
-    from_ = at;
-    speed_ = speed;
-    const Film* film = doc_.film();
-    if (!film || !doc_.ownRate() || doc_.filmPaths().empty()) {
-        player_.Stop();
-        return false;
-    }
-    // A pair of videos plays the first one's sound, as it shows its frames
-    // first; a time-shift film the current frame's, its first eye's.
-    // A kept track that is no sound stream of the file plays its default.
-    const int track = doc_.audioTrack() < 0 ? -1 : audio::ChosenOrDefault(Tracks(), doc_.audioTrack());
-    player_.SetFilm(doc_.filmPaths().front(), track, play::Micros(std::llround(film->Duration() * 1e6)));
-    return player_.Play(at, speed);
-}
-
-void SoundControl::Silence()
-{
-    player_.Stop();
+    if (play::SoundOutput* sound = player_.Sound())
+        sound->SetVolume(volume_, muted_);
 }
 
 }  // namespace plexo
