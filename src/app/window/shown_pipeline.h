@@ -6,6 +6,8 @@
 // changed, taking over what the last pipeline opened.
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "pipeline/pair_pipeline.h"
 
