@@ -2,17 +2,6 @@
 
 namespace plexo {
 
-PairStage ChainedStage(PairStage first, PairStage then)
-{
-    if (!first || !then)
-        return first ? first : then;
-    return [first = std::move(first), then = std::move(then)](const EyePair& pair) {
-        EyePairPtr made = first(pair);
-        EyePairPtr after = then(made ? *made : pair);
-        return after ? after : made;
-    };
-}
-
 EyePairPtr StagedFilm::Pair(Tone tone)
 {
     Staged& staged = staged_[tone == Tone::Grey ? 0 : 1];

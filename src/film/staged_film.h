@@ -13,10 +13,6 @@ namespace plexo {
 // A new pair from the pair, or null to show the pair as it is.
 using PairStage = std::function<EyePairPtr(const EyePair&)>;
 
-// The pair through `first`, then what it made through `then`; either may be
-// empty, and so is the chain when both are.
-PairStage ChainedStage(PairStage first, PairStage then);
-
 class StagedFilm final : public Film {
 public:
     StagedFilm(Film& inner, PairStage stage) : inner_(inner), stage_(std::move(stage)), timing_(*this) {}

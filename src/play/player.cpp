@@ -85,8 +85,8 @@ void Player::ShowCurrent()
     shown_ = film && staging_ ? ahead_.Take(film->Position()) : nullptr;
     if (!shown_ && film && film->FrameCount() > 0) {
         shown_ = film->Pair(Shown().tone);
-        if (const PairStage staged = StageNow(); shown_ && staged)
-            if (EyePairPtr made = staged(*shown_))
+        if (shown_ && stage_)
+            if (EyePairPtr made = stage_(*shown_))
                 shown_ = std::move(made);
     }
     if (film && !doc_.keepsShownPictures())
@@ -163,8 +163,8 @@ bool Player::ShowStandIn(Film& film)
     EyePairPtr pair = film.Timing().StandIn(Shown().tone);
     if (!pair || (shown_ && shown_->frameNumber == pair->frameNumber && shown_->partnerNumber == pair->partnerNumber))
         return false;
-    if (const PairStage staged = StageNow())
-        if (EyePairPtr made = staged(*pair))
+    if (stage_)
+        if (EyePairPtr made = stage_(*pair))
             pair = std::move(made);
     shown_ = std::move(pair);
     const Showing showing = CurrentShowing();
@@ -173,18 +173,13 @@ bool Player::ShowStandIn(Film& film)
     return true;
 }
 
-PairStage Player::StageNow() const
-{
-    return stage ? stage(Shown()) : PairStage{};
-}
-
 void Player::RestartAhead()
 {
     ahead_.Clear();
     Film& film = *doc_.film();
     // The pair just shown is there: a film that cannot hand it out hands
     // out none ahead.
-    staging_ = StageNow() && film.Timing().ReadyPair(film.Position(), Shown().tone);
+    staging_ = stage_ && film.Timing().ReadyPair(film.Position(), Shown().tone);
 }
 
 void Player::Feed(Film& film, int32_t due)
@@ -203,14 +198,13 @@ void Player::Feed(Film& film, int32_t due)
         EyePairPtr pair = at >= 0 ? film.Timing().ReadyPair(at, Shown().tone) : nullptr;
         if (!pair)
             return;
-        PairStage staged = StageNow();
         // The stage went off: pairs are shown as decoded again.
-        if (!staged) {
+        if (!stage_) {
             ahead_.Clear();
             staging_ = false;
             return;
         }
-        ahead_.Ask(at, std::move(pair), std::move(staged));
+        ahead_.Ask(at, std::move(pair), stage_);
     }
 }
 

@@ -103,12 +103,13 @@ public:
     // Null: the film plays silent on the wall clock.
     void SetSound(std::unique_ptr<SoundOutput> sound);
     SoundOutput* Sound() const { return sound_.get(); }
-    // The stage each pair passes through on its way to the outputs
-    // (alignment, subtitles) in the presentation shown; an empty stage, or
-    // none: the film's own pairs. Asked on the window's thread; the stage it
-    // gives keeps what it needs, for it may run on a worker: while a video
-    // plays, its pairs are staged there ahead of their showing.
-    std::function<PairStage(const Presentation& shown)> stage;
+    // The stage each pair passes through on its way to the outputs: the
+    // one a pair pipeline (pipeline/pair_pipeline.h) made for the
+    // presentation shown, set again when that or the choice changes; empty:
+    // the film's own pairs. It keeps what it needs, for it may run on a
+    // worker: while a video plays, its pairs are staged there ahead of their
+    // showing. The pairs staged ahead of another stage stay.
+    void SetStage(PairStage stage) { stage_ = std::move(stage); }
 
 private:
     // Starts the clock (and the sound) from the film's position: at a
@@ -134,8 +135,6 @@ private:
     // hands it to every output.
     void ShowCurrent();
     void Count(int32_t late);
-    // The document's stage for the presentation shown; empty without one.
-    PairStage StageNow() const;
     // Starts staging afresh: for a film that hands out pairs ahead while a
     // stage is set, the worker stages them from the position shown on.
     void RestartAhead();
@@ -148,6 +147,7 @@ private:
     std::shared_ptr<Waker> waker_ = std::make_shared<Waker>();
     std::unique_ptr<SoundOutput> sound_;
     std::vector<Output*> outputs_;
+    PairStage stage_;
     StageAhead ahead_{[waker = waker_] { waker->Wake(); }};
     bool staging_ = false;
     EyePairPtr shown_;

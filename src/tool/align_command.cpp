@@ -11,8 +11,8 @@
 #include "align/estimate.h"
 #include "convert/stereo_export.h"
 #include "doc/film_alignment.h"
-#include "film/staged_film.h"
 #include "film/two_films.h"
+#include "pipeline/pair_pipeline.h"
 #include "platform/document_settings.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
@@ -144,12 +144,12 @@ int RunAlign(Args& args)
     options.adjust.dist = firstWindow.value_or(0);
     if (const auto refusal = ExportSourceRefusal(path, ExportOutputNames(*film, *out, options)))
         return Fail(*refusal);
-    StagedFilm aligned(*film, [&models](const EyePair& pair) {
-        const auto model = models.find(pair.frameNumber);
-        return model == models.end() ? nullptr : align::AlignedPair(pair, model->second);
-    });
+    pipeline::PipelineChoice corrections;
+    corrections.frameModels = std::move(models);
+    std::string why;
+    const std::unique_ptr<Film> aligned = pipeline::BuildPipeline({}, corrections, why)->Through(*film);
     std::vector<std::string> written;
-    if (Export(aligned, *out, options, {}, &written) != ExportResult::Ok)
+    if (Export(aligned ? *aligned : *film, *out, options, {}, &written) != ExportResult::Ok)
         return Fail(*out + ": the aligned pairs could not be written");
     for (const std::string& name : written)
         std::printf("%s\n", name.c_str());

@@ -14,9 +14,8 @@
 #include "present/compositor.h"
 #include "present/flip_pair.h"
 #include "tool/command.h"
-#include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
-#include "tool/subtitle_options.h"
+#include "tool/pipeline_options.h"
 
 namespace plexo::tool {
 
@@ -144,17 +143,16 @@ int RunCompose(Args& args)
     std::vector<std::string> paths{args.plain()[0]};
     if (second)
         paths.push_back(*second);
-    const AppliedAlignment aligned = ApplyAlignment(args, paths, *film);
     const auto reopen = [&]() -> FilmPtr {
         FilmPtr again = open();
         if (again)
             again->SetShift(film->GetShift());
         return again;
     };
-    ToolSubtitles subs;
-    if (!OpenToolSubtitles(subtitles, subtitleDepth, args.plain()[0], aligned.Shown(*film), mode->id, reopen, subs))
+    ToolPipeline chain;
+    if (!BuildToolPipeline(args, paths, subtitles, subtitleDepth, *film, mode->id, reopen, chain))
         return kFailed;
-    Film& shown = subs.Shown(aligned.Shown(*film));
+    Film& shown = chain.Shown(*film);
 
     // The viewer shows black for a picture it cannot read; the tool's caller
     // is told instead, whether or not the view size was given.
@@ -177,7 +175,7 @@ int RunCompose(Args& args)
         return Fail("--top " + std::to_string(viewTop) + " puts the view below the last screen row");
 
     const ViewRect rect{viewLeft, viewTop, int32_t(viewLeft + width), int32_t(viewTop + height)};
-    const int32_t keptDist = aligned.film && aligned.dist ? *aligned.dist : kDefaultDist;
+    const int32_t keptDist = chain.Aligns() && chain.keptDist ? *chain.keptDist : kDefaultDist;
     const StereoAdjustments adjust{
         .swap = args.has("swap"), .dist = dist.value_or(keptDist), .vertical = vertical.value_or(0)};
     if (pageFlip)

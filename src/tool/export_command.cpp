@@ -14,10 +14,9 @@
 #include "platform/document_settings.h"
 #include "platform/frame_settings.h"
 #include "tool/command.h"
-#include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
 #include "tool/progress.h"
-#include "tool/subtitle_options.h"
+#include "tool/pipeline_options.h"
 
 namespace plexo::tool {
 
@@ -157,13 +156,12 @@ int RunExport(Args& args)
             again->SetShift(options.shift);
         return again;
     };
-    ToolSubtitles subs;
-    if (!OpenToolSubtitles(subtitles, subtitleDepth, path, *film, format->presentation(options), reopen, subs))
+    ToolPipeline chain;
+    if (!BuildToolPipeline(args, {path}, subtitles, subtitleDepth, *film, format->presentation(options), reopen,
+                           chain))
         return kFailed;
-
-    const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
-    if (!args.has("dist") && aligned.film)
-        options.adjust.dist = aligned.dist.value_or(0);
+    if (!args.has("dist") && chain.Aligns())
+        options.adjust.dist = chain.keptDist.value_or(0);
 
     std::vector<std::string> written;
     ExportResult result;
@@ -174,7 +172,7 @@ int RunExport(Args& args)
         // The track asked for, else the one the viewer keeps for the film.
         const int track =
             audioTrack.value_or(RecallFilm(FilmKey({path})).Number("audio-track", 100000).value_or(-1));
-        result = audio::ExportWithSound(subs.Shown(aligned.Shown(*film)), *out, options, progress.control(),
+        result = audio::ExportWithSound(chain.Shown(*film), *out, options, progress.control(),
                                         {path, track, !args.has("no-audio")}, &written);
         done = progress.done();
     }

@@ -8,9 +8,8 @@
 #include "doc/save_frame.h"
 #include "platform/file_name.h"
 #include "tool/command.h"
-#include "tool/film_alignment_option.h"
 #include "tool/film_at.h"
-#include "tool/subtitle_options.h"
+#include "tool/pipeline_options.h"
 
 namespace plexo::tool {
 
@@ -48,7 +47,6 @@ int RunFrame(Args& args)
     // A two-view film's eyes are the current and partner pictures of one
     // frame; a single view's second eye is the partner frame's picture.
     film->SetShift(shift.value_or(DefaultShift(*film)));
-    const AppliedAlignment aligned = ApplyAlignment(args, {path}, *film);
     const auto reopen = [&]() -> FilmPtr {
         FilmPtr again = OpenFilmAt(path, index.value_or(0), choice);
         if (again)
@@ -57,11 +55,11 @@ int RunFrame(Args& args)
     };
     // The frame alone is one picture, its subtitle unshifted; an eye has
     // its copy moved for its side.
-    ToolSubtitles subs;
-    if (!OpenToolSubtitles(subtitles, subtitleDepth, path, aligned.Shown(*film),
-                           eyeName ? PresentationId::SideBySide : PresentationId::Plain, reopen, subs))
+    ToolPipeline chain;
+    if (!BuildToolPipeline(args, {path}, subtitles, subtitleDepth, *film,
+                           eyeName ? PresentationId::SideBySide : PresentationId::Plain, reopen, chain))
         return kFailed;
-    Film& shown = subs.Shown(aligned.Shown(*film));
+    Film& shown = chain.Shown(*film);
     const Eye eye = eyeName == "second" ? Eye::Partner : Eye::Current;
     const bool saved = eyeName ? SavePicture(FilmPicture(shown, eye, Tone::Colour), *out) : SaveFrame(shown, *out);
     if (!saved)

@@ -297,9 +297,7 @@ TEST_F(PlayerTest, AFilmFarBehindItsClockShowsTheNewestFrameDecoded)
     player.Stop();
     doc.film()->Seek(0);
     film.ahead = true;
-    player.stage = [](const Presentation&) -> PairStage {
-        return [](const EyePair& pair) { return std::make_shared<EyePair>(pair); };
-    };
+    player.SetStage([](const EyePair& pair) { return std::make_shared<EyePair>(pair); });
     player.Play(15.0);
     for (int spins = 0; Shown() != 3 && spins < 1'000'000; ++spins) {
         At(40'000'000);
@@ -380,16 +378,14 @@ TEST_F(PlayerTest, AVideoPlayingThroughAStageIsStagedAheadOnAWorker)
         }
     };
     const auto gate = std::make_shared<Gate>();
-    player.stage = [gate](const Presentation&) -> PairStage {
-        return [gate](const EyePair& pair) {
-            std::unique_lock lock(gate->mutex);
-            gate->staged.emplace_back(pair.frameNumber, std::this_thread::get_id());
-            gate->opened.wait(lock, [&] { return pair.frameNumber <= gate->upTo; });
-            auto marked = std::make_shared<EyePair>(pair);
-            marked->partnerNumber = -2;
-            return EyePairPtr(marked);
-        };
-    };
+    player.SetStage([gate](const EyePair& pair) {
+        std::unique_lock lock(gate->mutex);
+        gate->staged.emplace_back(pair.frameNumber, std::this_thread::get_id());
+        gate->opened.wait(lock, [&] { return pair.frameNumber <= gate->upTo; });
+        auto marked = std::make_shared<EyePair>(pair);
+        marked->partnerNumber = -2;
+        return EyePairPtr(marked);
+    });
     const auto shownStaged = [&] { return player.ShownPair() && player.ShownPair()->partnerNumber == -2; };
     gate->Open(0);
     // The decoder behind: the frames after frame 1 come later.

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "film/open_film.h"
+#include "film/staged_film.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
 #include "support/tool_run.h"
@@ -19,7 +20,7 @@
 #include "subtitle/subtitle_file.h"
 #include "subtitle/subtitle_stage.h"
 #include "subtitle/stream_subtitles.h"
-#include "subtitle/subtitled_film.h"
+#include "subtitle/subtitled_pair.h"
 #include "video/video_formats.h"
 
 namespace plexo::subtitle {
@@ -48,6 +49,14 @@ protected:
     static void TearDownTestSuite() { delete dir_; }
 
     FilmPtr Open() { return OpenFilmByExtension(clip_, StereoLayout{LayoutKind::SideBySide, false, false}); }
+
+    // The film with the stage's subtitles drawn, as a pipeline shows it.
+    static std::unique_ptr<Film> Subtitled(Film& film, SubtitleStage& stage)
+    {
+        return std::make_unique<StagedFilm>(film, [&film, &stage](const EyePair& pair) {
+            return SubtitledPair(stage, film.FrameRate(), pair, StageOptions{});
+        });
+    }
 
     static SubtitleStage Stage()
     {
@@ -140,7 +149,7 @@ TEST_F(SubtitleClip, AutomaticDepthStaysInFrontOfTheObjectPassingUnder)
     // well under the text.
     for (int n = 13; n < 87; ++n) {
         ASSERT_TRUE(film->Seek(n));
-        ASSERT_TRUE(FilmPicture(*SubtitledFilm(*film, stage, StageOptions{}), Eye::Current, Tone::Colour));
+        ASSERT_TRUE(FilmPicture(*Subtitled(*film, stage), Eye::Current, Tone::Colour));
         if (26 + n * 12 / 5 < 176 && 90 + n * 12 / 5 > 144) {
             EXPECT_GE(stage.lastDisparity(), kObjectDisparity + 2) << "frame " << n;
             EXPECT_LE(stage.lastDisparity(), kObjectDisparity + 6) << "frame " << n;
@@ -167,7 +176,7 @@ TEST_F(SubtitleClip, PlayerAsksAheadEarlyAndTakesTheLateAnswer)
     });
     const auto draw = [&](SubtitleStage& on, int n) {
         EXPECT_TRUE(film->Seek(n));
-        EXPECT_TRUE(FilmPicture(*SubtitledFilm(*film, on, StageOptions{}), Eye::Current, Tone::Colour));
+        EXPECT_TRUE(FilmPicture(*Subtitled(*film, on), Eye::Current, Tone::Colour));
         return on.lastDisparity();
     };
     draw(stage, 5);

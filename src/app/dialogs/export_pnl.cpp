@@ -16,16 +16,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "align/aligned_film.h"
 #include "app/dialogs/run_panel.h"
 #include "audio/export_sound.h"
 #include "convert/output_names.h"
 #include "convert/stereo_export.h"
 #include "doc/document.h"
-#include "doc/film_alignment.h"
+#include "pipeline/pair_pipeline.h"
 #include "platform/export_settings.h"
 #include "platform/message_sink.h"
-#include "subtitle/burnt_subtitles.h"
 #include "subtitle/subtitle_tracks.h"
 
 namespace plexo {
@@ -299,12 +297,6 @@ void ExportPnl::OnStart()
     if (!film)
         return;
     ExportOptions options = Options();
-    // The film's kept correction, or every frame aligned, and with either
-    // the film's own D (its window), as plexo-tool export writes it.
-    const std::string align = doc_.alignment();
-    std::shared_ptr<Film> aligned = align::AlignedFilm(*film, align, align == kAlignEveryFrame);
-    if (aligned)
-        options.adjust.dist = doc_.stereo().adjust.dist;
     const std::vector<std::string> outputs = ExportOutputNames(*film, out, options);
     for (const std::string& path : doc_.filmPaths())
         if (const std::optional<std::string> refusal = ExportSourceRefusal(path, outputs)) {
@@ -318,32 +310,39 @@ void ExportPnl::OnStart()
     if (!MayReplace(this, existing, "export"))
         return;
     const audio::FilmSound sound{doc_.filmPaths().front(), doc_.audioTrack(), soundBox_->isChecked()};
-    Film* shown = aligned ? aligned.get() : film.get();
-    // The subtitles chosen are burnt in, an automatic depth looked over
-    // ahead on another opening of the film.
-    std::shared_ptr<Film> subtitled;
+    // The film's kept correction, or every frame aligned, and the subtitles
+    // chosen burnt in, an automatic depth looked over ahead on another
+    // opening of the film.
+    pipeline::PipelineChoice choice;
+    choice.align = doc_.alignment();
     if (!subtitles.empty()) {
-        const std::string path = doc_.filmPaths().front();
-        std::string why;
-        subtitle::BurntSubtitles burnt = subtitle::OpenBurntSubtitles(
-            path, subtitles, *depth, *shown, format->presentation(options),
-            [this, shift = options.shift] {
-                FilmPtr again = doc_.OpenFilmAgain();
-                if (again)
-                    again->SetShift(shift);
-                return again;
-            },
-            why);
-        if (!burnt) {
-            platform::ShowMessage(path + ": cannot show its subtitles: " + why);
-            return;
-        }
-        // The stage lasts as long as the film that draws through it.
-        subtitled = std::shared_ptr<Film>(burnt.Shown(*shown).release(),
-                                          [stage = burnt.stage](Film* staged) { delete staged; });
-        shown = subtitled.get();
+        choice.subtitlesFrom = pipeline::SubtitlesFrom::Named;
+        choice.subtitles = subtitles;
+        choice.depth = *depth;
     }
-    runPanel_->Run([film, aligned, subtitled, shown, out, options, sound](const ConversionControl& control) {
+    choice.presentation = format->presentation(options);
+    const std::string path = doc_.filmPaths().front();
+    const pipeline::PipelineFilm seen{path, film->FrameRate(), film->Layout().layout,
+                                      [this, shift = options.shift] {
+                                          FilmPtr again = doc_.OpenFilmAgain();
+                                          if (again)
+                                              again->SetShift(shift);
+                                          return again;
+                                      },
+                                      pipeline::LookAheadOn::Caller};
+    std::string why;
+    const std::shared_ptr<const pipeline::PairPipeline> chain = pipeline::BuildPipeline(seen, choice, why);
+    if (!why.empty()) {
+        platform::ShowMessage(path + ": cannot show its subtitles: " + why);
+        return;
+    }
+    // With a correction goes the film's own D (its window), as plexo-tool
+    // export writes it.
+    if (chain->Aligns())
+        options.adjust.dist = doc_.stereo().adjust.dist;
+    std::shared_ptr<Film> staged = chain->Through(*film);
+    Film* shown = staged ? staged.get() : film.get();
+    runPanel_->Run([film, staged, shown, out, options, sound](const ConversionControl& control) {
         return ResultOf(audio::ExportWithSound(*shown, out, options, control, sound));
     });
 }

@@ -14,6 +14,7 @@
 #include "app/view/presentation_state.h"
 #include "doc/document.h"
 #include "film/frame_place.h"
+#include "pipeline/pair_pipeline.h"
 #include "play/player.h"
 #include "present/compositor.h"
 #include "present/screen_rows.h"
@@ -130,6 +131,12 @@ void CPlexoView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     UpdateScrollBars();
+    emit resized();
+}
+
+int CPlexoView::subtitleDisparity() const
+{
+    return pipeline_ ? pipeline_->SubtitleDisparity() : 0;
 }
 
 void CPlexoView::mousePressEvent(QMouseEvent* event)
@@ -405,7 +412,7 @@ void CPlexoView::paintEvent(QPaintEvent*)
         place.lateFrames = player_.LateFrames();
         QStringList lines = FrameDisplayLines(place, Shown(), doc_.stereo().adjust,
                                               doc_.playRate(state_.framesPerSecond), notice_);
-        if (const auto model = alignment_.Model())
+        if (const auto model = pipeline_ ? pipeline_->AlignmentShown() : std::nullopt)
             lines.append(QString::fromStdString(align::AlignedLine(*model)));
         DrawFrameDisplay(painter, lines);
     }

@@ -11,10 +11,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
-#include "app/view/view_alignment.h"
-#include "app/view/subtitle_show.h"
 #include "app/view/view_scale.h"
 #include "play/delay_meter.h"
 #include "play/output.h"
@@ -30,6 +29,9 @@ class PageFlipStereo;
 struct PresentationState;
 namespace play {
 class Player;
+}
+namespace pipeline {
+class PairPipeline;
 }
 
 class CPlexoView : public QWidget, public play::Output {
@@ -48,7 +50,7 @@ public:
     // is not composed.
     const FrameBuffer& frame() const { return composed_; }
     // The disparity of the subtitle last drawn.
-    int subtitleDisparity() const { return subtitles_.disparity(); }
+    int subtitleDisparity() const;
     // While it flips, frame pairs go to it and the view itself stays black.
     void SetPageFlip(PageFlipStereo* pageFlip) { pageFlip_ = pageFlip; }
 
@@ -88,15 +90,15 @@ public:
     QImage ShownImage();
     // The presentation shown, as the player decided it.
     const Presentation& Shown() const;
-    // Aligns the pairs the player hands out, and names the correction in
-    // the frame display.
-    ViewAlignment& alignment() { return alignment_; }
-    // Draws the document's subtitles into the pairs the player hands out.
-    SubtitleShow& subtitles() { return subtitles_; }
+    // The pipeline the player's pairs pass through, whose correction the
+    // frame display names.
+    void SetPipeline(std::shared_ptr<const pipeline::PairPipeline> pipeline) { pipeline_ = std::move(pipeline); }
 
 signals:
     // Ctrl+wheel changed the view size.
     void viewSizeChanged();
+    // The view's own size changed.
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -143,10 +145,7 @@ private:
     PageFlipStereo* pageFlip_ = nullptr;
     // Kept between paints, so steady playback allocates nothing.
     FrameBuffer composed_;
-    // The film's pairs aligned as the document keeps it.
-    ViewAlignment alignment_;
-    // The film as shown, with its subtitles.
-    SubtitleShow subtitles_;
+    std::shared_ptr<const pipeline::PairPipeline> pipeline_;
     QImage image_;
     // The size of the picture composed into image_.
     QSize imageFrame_;

@@ -25,6 +25,7 @@
 #include "app/window/app_icon.h"
 #include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
+#include "app/window/shown_pipeline.h"
 #include "app/window/sound_control.h"
 #include "app/window/status_fields.h"
 #include "app/window/timeline.h"
@@ -81,15 +82,8 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
 
     player_.AddOutput(*view_);
-    // Subtitles are drawn after the alignment's correction, within the part
-    // of a picture shown one to one that the view holds.
-    player_.stage = [this](const Presentation& shown) {
-        const qreal ratio = view_->devicePixelRatioF();
-        const int width = shown.oneToOne ? int(std::lround(view_->width() * ratio)) : 0;
-        const int height = shown.oneToOne ? int(std::lround(view_->height() * ratio)) : 0;
-        return ChainedStage(view_->alignment().StageFor(doc_.alignment()),
-                            view_->subtitles().StageFor(*doc_.film(), doc_, shown.id, width, height));
-    };
+    pipeline_ = std::make_unique<ShownPipeline>(doc_, player_, *view_);
+    connect(view_, &CPlexoView::resized, this, [this] { pipeline_->Sync(); });
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
     // A decoder or the stage worker says a pair is ready: one pass is posted
@@ -169,6 +163,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     const QFileInfo file(path);
     const bool commandLine = !options_.done;
     const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
+    pipeline_->Sync();
     player_.Refresh();
     viewer_->FilmOpened(file.absoluteFilePath(), true, opened);
     if (opened && commandLine && !options_.secondFilm.empty())
@@ -186,6 +181,7 @@ void CMainFrame::PostStartupCommands(bool play, bool stereo)
 
 void CMainFrame::FilmChanged()
 {
+    pipeline_->Sync();
     player_.Refresh();
     if (player_.Waiting() && !playTimer_.isActive()) {
         playTimer_.setSingleShot(true);
@@ -277,6 +273,7 @@ void CMainFrame::OnStereo()
         }
     }
     player_.SetStereo(state.stereo);
+    pipeline_->Sync();
     // The pair again, in the tone the presentation now shown takes.
     player_.Refresh();
     if (state.stereo && player_.Shown().flips)

@@ -28,6 +28,7 @@ class CPlexoView;
 class PageFlipStereo;
 class SetPnl;
 class SoundControl;
+class ShownPipeline;
 class StatusFields;
 class Timeline;
 class VideoScanWatch;
@@ -136,6 +137,8 @@ private:
     // Owns playback and what is shown; the view and page flipping are its
     // outputs.
     play::Player player_;
+    // The stages the player's pairs pass through.
+    std::unique_ptr<ShownPipeline> pipeline_;
     CommandTable commands_;
     CPlexoView* view_ = nullptr;
     Timeline* timeline_ = nullptr;

@@ -1,4 +1,4 @@
-#include "subtitle/subtitled_film.h"
+#include "subtitle/subtitled_pair.h"
 
 #include <cmath>
 
@@ -22,13 +22,6 @@ EyePairPtr SubtitledPair(SubtitleStage& stage, double frameRate, const EyePair& 
     timed->timestampUs = time;
     EyePairPtr drawn = stage.Apply(timed, options);
     return drawn != timed ? drawn : nullptr;
-}
-
-std::unique_ptr<StagedFilm> SubtitledFilm(Film& film, SubtitleStage& stage, const StageOptions& options)
-{
-    return std::make_unique<StagedFilm>(film, [&film, &stage, options](const EyePair& pair) {
-        return SubtitledPair(stage, film.FrameRate(), pair, options);
-    });
 }
 
 }  // namespace plexo::subtitle

@@ -1,0 +1,79 @@
+#include "app/window/shown_pipeline.h"
+
+#include <cmath>
+#include <tuple>
+
+#include "app/view/plexo_view.h"
+#include "doc/document.h"
+#include "platform/log.h"
+#include "play/player.h"
+
+namespace plexo {
+
+bool ShownPipeline::Basis::operator==(const Basis& other) const
+{
+    const auto fields = [](const Basis& b) {
+        const pipeline::PipelineChoice& c = b.choice;
+        return std::tie(c.align, c.subtitlesFrom, c.subtitles, c.depth, c.presentation, c.viewWidth, c.viewHeight,
+                        b.path, b.frameRate, b.layout);
+    };
+    return fields(*this) == fields(other);
+}
+
+ShownPipeline::ShownPipeline(const CPlexoDoc& doc, play::Player& player, CPlexoView& view)
+    : doc_(doc), player_(player), view_(view)
+{
+}
+
+ShownPipeline::Basis ShownPipeline::Current() const
+{
+    Basis basis;
+    pipeline::PipelineChoice& choice = basis.choice;
+    choice.align = doc_.alignment();
+    const std::optional<int32_t> track = doc_.subtitleTrack();
+    choice.subtitlesFrom = !track ? pipeline::SubtitlesFrom::Unasked
+                           : *track == 0 ? pipeline::SubtitlesFrom::None
+                                         : pipeline::SubtitlesFrom::Named;
+    if (track)
+        choice.subtitles = std::to_string(*track);
+    choice.depth = subtitle::ParseDepth(doc_.subtitleDepth()).value_or(subtitle::DepthChoice{});
+    // Subtitles are laid out within the part of a picture shown one to one
+    // that the view holds.
+    const Presentation& shown = player_.Shown();
+    choice.presentation = shown.id;
+    if (shown.oneToOne) {
+        const qreal ratio = view_.devicePixelRatioF();
+        choice.viewWidth = int(std::lround(view_.width() * ratio));
+        choice.viewHeight = int(std::lround(view_.height() * ratio));
+    }
+    if (const Film* film = doc_.film(); film && !doc_.filmPaths().empty()) {
+        basis.path = doc_.filmPaths().front();
+        basis.frameRate = film->FrameRate();
+        basis.layout = film->Layout().layout;
+    }
+    return basis;
+}
+
+void ShownPipeline::Sync()
+{
+    Basis basis = Current();
+    if (built_ && *built_ == basis)
+        return;
+    pipeline::PipelineFilm film{basis.path, basis.frameRate, basis.layout, {}, pipeline::LookAheadOn::Worker};
+    if (const Film* shown = doc_.film())
+        film.reopen = [this, shift = shown->GetShift()] {
+            FilmPtr again = doc_.OpenFilmAgain();
+            if (again)
+                again->SetShift(shift);
+            return again;
+        };
+    std::string why;
+    pipeline_ = pipeline::BuildPipeline(film, basis.choice, why, pipeline_.get());
+    if (!why.empty())
+        LogMessage(basis.path + ": cannot show its subtitles: " + why);
+    built_ = std::move(basis);
+    player_.SetStage(pipeline_->Stage());
+    view_.SetPipeline(pipeline_);
+}
+
+}  // namespace plexo

@@ -1,0 +1,47 @@
+#pragma once
+// The pair pipeline of what the window shows, built from the document's film
+// and choice, the presentation the player shows and, for one shown one to
+// one, the view's size; handed to the player and the view. The window asks
+// it again at every change of any of them; it builds anew only when one
+// changed, taking over what the last pipeline opened.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "pipeline/pair_pipeline.h"
+
+namespace plexo {
+
+class CPlexoDoc;
+class CPlexoView;
+namespace play {
+class Player;
+}
+
+class ShownPipeline {
+public:
+    ShownPipeline(const CPlexoDoc& doc, play::Player& player, CPlexoView& view);
+
+    void Sync();
+
+private:
+    // What a pipeline was built from, as far as the window decides it.
+    struct Basis {
+        pipeline::PipelineChoice choice;
+        std::string path;
+        double frameRate = 0;
+        StereoLayout layout;
+
+        bool operator==(const Basis& other) const;
+    };
+    Basis Current() const;
+
+    const CPlexoDoc& doc_;
+    play::Player& player_;
+    CPlexoView& view_;
+    std::optional<Basis> built_;
+    std::shared_ptr<const pipeline::PairPipeline> pipeline_;
+};
+
+}  // namespace plexo
