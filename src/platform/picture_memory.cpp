@@ -13,8 +13,8 @@ void KeepPictureMemoryForReuse()
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
     // Pictures are made on the decoder's threads and freed on others; with
-    // an arena a thread (glibc's default), each arena kept its own free
-    // pictures, and a 1080p film looping grew 80 MB over 17 passes before it
+    // glibc's default of up to eight arenas a core, each thread's arena kept
+    // its own free pictures, and a 1080p film looping grew 80 MB over 17 passes before it
     // settled. Two arenas hold it flat; the few large blocks a frame asks
     // for contend little over them.
     mallopt(M_ARENA_MAX, 2);
