@@ -56,7 +56,10 @@ void BM_Click(benchmark::State& state)
         return;
     }
     film->SetShift(0);
-    play::Player player(doc);
+    play::Player player;
+    player.SetFilm(doc.film(), doc.filmSerial());
+    player.SetChoice(doc.stereo());
+    player.SetSettings({doc.step(), true, doc.keepsShownPictures()});
     Shows shows;
     player.AddOutput(shows);
     player.Refresh();

@@ -166,9 +166,12 @@ void BM_Play60RedBlue(benchmark::State& state)
         doc.SetFilm(Open(path));
         doc.film()->SetShift(1);
         doc.ChoosePresentation(PresentationId::RedBlue);
-        play::Player player(doc);
+        play::Player player;
+        player.SetFilm(doc.film(), doc.filmSerial());
+        player.SetChoice(doc.stereo());
+        player.SetSettings({doc.step(), true, doc.keepsShownPictures()});
         player.SetStereo(true);
-        player.Play(60);
+        player.Play(doc.playRate(60));
         shown = 0;
         for (const auto end = Clock::now() + std::chrono::seconds(30); Clock::now() < end;) {
             const play::Player::Pass pass = player.Tick();

@@ -78,14 +78,17 @@ void Tick(benchmark::State& state)
     PresentationState presentationState;
     presentationState.stereo = true;
     doc.ChoosePresentation(presentation);
-    play::Player player(doc);
+    play::Player player;
+    player.SetFilm(doc.film(), doc.filmSerial());
+    player.SetChoice(doc.stereo());
+    player.SetSettings({doc.step(), true, doc.keepsShownPictures()});
     player.SetStereo(true);
     CPlexoView view(doc, presentationState, player);
     player.AddOutput(view);
     view.resize(kWidth, kHeight);
     view.show();
     QCoreApplication::processEvents();
-    player.Play(60);
+    player.Play(doc.playRate(60));
     // Memory mode starts with every picture decoded, as after one lap.
     for (int i = 0; i < kFrames + 1; ++i) {
         player.Tick();

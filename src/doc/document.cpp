@@ -1,5 +1,7 @@
 #include "doc/document.h"
 
+#include "doc/step_to_end.h"
+
 #include <algorithm>
 
 #include "doc/open_failure.h"
@@ -49,10 +51,26 @@ void CPlexoDoc::SetFilm(FilmPtr film)
     RecallAdjustments();
 }
 
-void CPlexoDoc::Repaint()
+void CPlexoDoc::TellFilmMoved()
 {
-    if (repaint)
-        repaint();
+    if (filmMoved)
+        filmMoved();
+}
+
+bool CPlexoDoc::SeekTo(int32_t position)
+{
+    if (!film_ || position == film_->Position() || !film_->Seek(position))
+        return false;
+    TellFilmMoved();
+    return true;
+}
+
+bool CPlexoDoc::StepToEnd(bool last)
+{
+    if (!film_ || plexo::StepToEnd(*film_, last) <= 0)
+        return false;
+    TellFilmMoved();
+    return true;
 }
 
 LayoutChoice CPlexoDoc::LayoutOf(const std::string& path) const
@@ -101,7 +119,7 @@ bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
     RecallAdjustments();
     ApplyParameters(*film_);
     canAdd = true;
-    Repaint();
+    TellFilmMoved();
     return true;
 }
 
@@ -125,7 +143,7 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
     if (!filmPaths_.empty())
         filmPaths_.push_back(chosenPath);
     RecallAdjustments();
-    Repaint();
+    TellFilmMoved();
     return true;
 }
 
@@ -140,7 +158,7 @@ bool CPlexoDoc::Serialize(const std::string& path)
     if (commandLine_ && !commandLine_->done)
         ApplyCommandLine();
     RecallAdjustments();
-    Repaint();
+    TellFilmMoved();
     return true;
 }
 
@@ -193,7 +211,7 @@ void CPlexoDoc::StepForward()
     if (!film_)
         return;
     if (film_->Next())
-        Repaint();
+        TellFilmMoved();
     direction = 0;
 }
 
@@ -202,7 +220,7 @@ void CPlexoDoc::StepBack()
     if (!film_)
         return;
     if (film_->Prev())
-        Repaint();
+        TellFilmMoved();
     direction = 1;
 }
 
@@ -211,7 +229,7 @@ void CPlexoDoc::ReleaseFilm()
     film_.reset();
     ++filmSerial_;
     RecallAdjustments();
-    Repaint();
+    TellFilmMoved();
 }
 
 bool CPlexoDoc::SaveAs(const std::string& path)

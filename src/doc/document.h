@@ -2,8 +2,9 @@
 // The viewer's one document: it owns the current film, the stereo
 // parameters and how the film is presented (the stereo choice), and carries
 // out the film commands. Toolkit-free: the shell runs the file dialogs and
-// hands over the chosen path, and learns through `repaint` when the views
-// must be drawn again.
+// hands over the chosen path, and learns through `filmMoved` when the film
+// moved, changed or is to be shown again: every move of the film, the
+// timeline's included, goes through the document.
 
 #include <cstdint>
 #include <functional>
@@ -190,11 +191,17 @@ public:
     bool canAdd = false;    // the film is a single film that Add may extend
     int32_t direction = 0;  // of the last step: 0 forward, 1 backward
 
-    // Every view draws again; the shell fills it in.
-    std::function<void()> repaint;
+    // Seeks the film to `position` (the timeline), or to its first or last
+    // frame by the stepping rules (Home and End); false when it did not move.
+    bool SeekTo(int32_t position);
+    bool StepToEnd(bool last);
+    // The film moved or changed, or is to be shown again: the shell fills it
+    // in, and the document and the shell's dialogs call it through
+    // TellFilmMoved.
+    std::function<void()> filmMoved;
+    void TellFilmMoved();
 
 private:
-    void Repaint();
     void ApplyParameters(Film& film) const;
     void ApplyCommandLine();
     // After the film changed and filmPaths_ says what it was opened by: its

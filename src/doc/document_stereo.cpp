@@ -86,7 +86,7 @@ void CPlexoDoc::KeepAdjustments()
 {
     if (!filmKey_.empty())
         KeepFilm(filmKey_, record_);
-    Repaint();
+    TellFilmMoved();
 }
 
 void CPlexoDoc::ChoosePresentation(PresentationId presentation)
@@ -94,7 +94,7 @@ void CPlexoDoc::ChoosePresentation(PresentationId presentation)
     if (presentation == PresentationId::Plain)
         return;
     stereo_.presentation = presentation;
-    Repaint();
+    TellFilmMoved();
 }
 
 void CPlexoDoc::SwapEyes()

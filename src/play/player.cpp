@@ -24,7 +24,7 @@ constexpr size_t kStagedAhead = 2;
 
 }  // namespace
 
-Player::Player(CPlexoDoc& doc, const WallClock& wall) : doc_(doc), clock_(wall) {}
+Player::Player(const WallClock& wall) : clock_(wall) {}
 
 Player::~Player()
 {
@@ -50,12 +50,12 @@ void Player::SetSound(std::unique_ptr<SoundOutput> sound)
 
 const Presentation& Player::Shown() const
 {
-    return ShownPresentation(stereo_, doc_.stereo().presentation);
+    return ShownPresentation(stereo_, choice_.presentation);
 }
 
 Showing Player::CurrentShowing() const
 {
-    return {&Shown(), doc_.stereo().adjust};
+    return {&Shown(), choice_.adjust};
 }
 
 bool Player::AddOutput(Output& output)
@@ -80,7 +80,7 @@ void Player::RemoveOutput(Output& output)
 
 void Player::ShowCurrent()
 {
-    Film* film = doc_.film();
+    Film* film = film_;
     waiting_ = false;
     shown_ = film && staging_ ? ahead_.Take(film->Position()) : nullptr;
     if (!shown_ && film && film->FrameCount() > 0) {
@@ -89,11 +89,11 @@ void Player::ShowCurrent()
             if (EyePairPtr made = stage_(*shown_))
                 shown_ = std::move(made);
     }
-    if (film && !doc_.keepsShownPictures())
+    if (film && !settings_.keepsShownPictures)
         film->ReleasePictures();
     shownAt_ = film ? film->Position() : -1;
     shownFilm_ = film;
-    shownSerial_ = doc_.filmSerial();
+    shownSerial_ = serial_;
     const Showing showing = CurrentShowing();
     for (Output* output : outputs_)
         output->Show(shown_, showing);
@@ -101,10 +101,10 @@ void Player::ShowCurrent()
 
 void Player::Refresh()
 {
-    Film* film = doc_.film();
+    Film* film = film_;
     // A repaint that moved nothing (an adjustment) leaves the clock and the
     // sound alone; a step, a seek or another film starts them again there.
-    const bool another = film != shownFilm_ || doc_.filmSerial() != shownSerial_;
+    const bool another = film != shownFilm_ || serial_ != shownSerial_;
     const bool moved = another || (film && film->Position() != shownAt_);
     // The late frames counted are the last film's.
     if (another) {
@@ -176,7 +176,7 @@ bool Player::ShowStandIn(Film& film)
 void Player::RestartAhead()
 {
     ahead_.Clear();
-    Film& film = *doc_.film();
+    Film& film = *film_;
     // The pair just shown is there: a film that cannot hand it out hands
     // out none ahead.
     staging_ = stage_ && film.Timing().ReadyPair(film.Position(), Shown().tone);
@@ -208,22 +208,22 @@ void Player::Feed(Film& film, int32_t due)
     }
 }
 
-void Player::Play(double framesPerSecond)
+void Player::Play(double rate)
 {
-    Film* film = doc_.film();
+    Film* film = film_;
     if (!film)
         return;
     timed_ = film->FrameCount() > 0 && film->Timing().TimeAt(0) >= 0 && film->FrameRate() > 0;
     // A video plays forward, as in every player, whichever way it was
     // stepped; a film of frames plays the way it last went.
-    forward_ = timed_ || doc_.direction == 0;
-    periodMs_ = PlayPeriodMs(doc_.playRate(framesPerSecond));
+    forward_ = timed_ || settings_.forward;
+    periodMs_ = PlayPeriodMs(rate);
     playing_ = true;
     if (!timed_) {
         film->Timing().SetPlaying(true);
         return;
     }
-    speed_ = doc_.playRate(framesPerSecond) / film->FrameRate() * (doc_.step() + 1);
+    speed_ = rate / film->FrameRate() * (settings_.step + 1);
     late_ = 0;
     Watch(*film);
     film->Timing().SetPlaying(true);
@@ -236,11 +236,11 @@ void Player::Play(double framesPerSecond)
     StartLeg();
 }
 
-void Player::Stop()
+std::optional<bool> Player::Stop()
 {
     if (!playing_)
-        return;
-    Film* film = doc_.film();
+        return std::nullopt;
+    Film* film = film_;
     // Held for a frame, the clock has not started from where the film stands.
     if (timed_ && film && film->FrameCount() > 0 && !waiting_) {
         const int32_t due = PositionAtTime(*film, clock_.Now());
@@ -254,17 +254,17 @@ void Player::Stop()
         sound_->Stop();
     if (film) {
         film->Timing().SetPlaying(false);
-        doc_.direction = forward_ ? 0 : 1;
         // The count shows in the frame display and the status bar; the log
         // keeps only a playback that fell behind.
         if (late_ > 0)
             LogNote("Playback stopped: " + std::to_string(late_) + (late_ == 1 ? " late frame" : " late frames"));
     }
+    return forward_;
 }
 
 void Player::StartLeg()
 {
-    Film& film = *doc_.film();
+    Film& film = *film_;
     const Micros from = film.Timing().TimeAt(film.Position());
     const bool heard = sound_ && sound_->Start(from, speed_);
     clock_.SetMaster(heard ? sound_.get() : nullptr);
@@ -274,7 +274,7 @@ void Player::StartLeg()
 
 int32_t Player::MoveBy(int32_t positions)
 {
-    Film& film = *doc_.film();
+    Film& film = *film_;
     const int32_t from = film.Position();
     // Next moves to later positions unless the film steps inverted.
     film.Skip(film.GetInvert() ? -positions : positions);
@@ -289,35 +289,35 @@ void Player::Count(int32_t late)
 
 Player::Pass Player::Tick()
 {
-    Film* film = doc_.film();
+    Film* film = film_;
     if (waiting_ && !playing_) {
         if (!film || film->FrameCount() <= 0 || film->Timing().ReadyAt(film->Position())) {
             ShowCurrent();
-            return {kIdleUs, true};
+            return {kIdleUs, true, std::nullopt};
         }
-        return {PollWait(), ShowStandIn(*film)};
+        return {PollWait(), ShowStandIn(*film), std::nullopt};
     }
     if (!playing_ || !film || film->FrameCount() <= 0)
-        return {kIdleUs, false};
+        return {kIdleUs, false, std::nullopt};
     if (timed_)
         return TimedTick();
-    TickFrames(*film, doc_.step(), forward_);
+    TickFrames(*film, settings_.step, forward_);
     // A film decoded ahead shows its frame once it is there.
     const bool ready = film->Timing().ReadyAt(film->Position());
     if (ready)
         ShowCurrent();
-    return {Micros(periodMs_) * 1000, ready};
+    return {Micros(periodMs_) * 1000, ready, std::nullopt};
 }
 
 Player::Pass Player::TimedTick()
 {
-    Film& film = *doc_.film();
+    Film& film = *film_;
     if (waiting_) {
         if (!film.Timing().ReadyAt(film.Position()))
-            return {PollWait(), ShowStandIn(film)};
+            return {PollWait(), ShowStandIn(film), std::nullopt};
         ShowCurrent();
         StartLeg();
-        return {kPollUs, true};
+        return {kPollUs, true, std::nullopt};
     }
     const int32_t count = film.FrameCount();
     // The frame due when the picture reaches the screen, which its outputs
@@ -347,7 +347,7 @@ Player::Pass Player::TimedTick()
     if (chosen >= 0) {
         const int32_t moved = chosen != at ? MoveBy(chosen - at) : 0;
         // Frames skipped for Step are not late; those skipped for time are.
-        const int32_t stride = doc_.step() + 1;
+        const int32_t stride = settings_.step + 1;
         if (moved != 0)
             Count((std::abs(moved) + stride - 1) / stride - 1);
         atEnd = moved != chosen - at;
@@ -358,7 +358,7 @@ Player::Pass Player::TimedTick()
         // Without a loop a video stops on its last frame; Stop counts the
         // frames whose time is over and were not shown.
         if (!film.GetRound()) {
-            Stop();
+            pass.ended = Stop();
             pass.wait = kIdleUs;
             return pass;
         }

@@ -1,10 +1,11 @@
 #pragma once
-// The playback core. It owns the clock, moves the document's film by the
-// tick rules, counts the frames that were due and not shown, decides once
-// what is shown (the document's chosen presentation while stereo is on,
-// plain otherwise) and hands each pair to its outputs. The shell only calls
-// Tick from a timer set to the wait it returns, and Refresh when the film
-// moved or changed outside playback.
+// The playback core. It owns the clock and the sound output, moves the film
+// it is given by the tick rules, counts the frames that were due and not
+// shown, decides once what is shown (the chosen presentation while stereo is
+// on, plain otherwise) and hands each pair to its outputs. The shell tells it
+// the film, the stereo choice and the playback settings, calls Tick from a
+// timer set to the wait it returns, and Refresh when the film moved or
+// changed outside playback.
 //
 // A film of frames keeps the Frames/sec period in whole milliseconds. A film
 // whose frames keep times (a video) shows each frame when the clock reaches
@@ -18,9 +19,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "doc/document.h"
+#include "doc/stereo_choice.h"
+#include "film/film.h"
+#include "film/staged_film.h"
 #include "play/clock.h"
 #include "play/output.h"
 #include "play/sound_output.h"
@@ -29,13 +33,34 @@
 
 namespace plexo::play {
 
+// What the shell chose for playback, read as it is at each pass.
+struct PlaySettings {
+    // Step: the frames passed over for each one shown.
+    int32_t step = 0;
+    // The way a film of frames plays from the next Play (a video always
+    // plays forward).
+    bool forward = true;
+    // The "Memory" reading mode: the film keeps the pictures it showed.
+    bool keepsShownPictures = false;
+};
+
 class Player {
 public:
-    explicit Player(CPlexoDoc& doc, const WallClock& wall = SteadyWallClock());
+    explicit Player(const WallClock& wall = SteadyWallClock());
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
+    // The film shown, or null; `serial` tells another film that came to
+    // live where the last one was. Refresh shows it.
+    void SetFilm(Film* film, uint64_t serial)
+    {
+        film_ = film;
+        serial_ = serial;
+    }
+    Film* film() const { return film_; }
+    void SetChoice(const StereoChoice& choice) { choice_ = choice; }
+    void SetSettings(const PlaySettings& settings) { settings_ = settings; }
     void SetStereo(bool on) { stereo_ = on; }
     bool Stereo() const { return stereo_; }
     // The presentation every output shows.
@@ -47,11 +72,13 @@ public:
     bool AddOutput(Output& output);
     void RemoveOutput(Output& output);
 
-    // Starts playing the document's film from where it stands; a film of
-    // frames at `framesPerSecond`, a film with times at its own rate.
-    void Play(double framesPerSecond);
-    // Ends playback; the frames due and not yet shown count as late.
-    void Stop();
+    // Starts playing the film from where it stands at `rate` frames a
+    // second: a film of frames on a period, a film with times at `rate`
+    // over its own.
+    void Play(double rate);
+    // Ends playback; the frames due and not yet shown count as late. The
+    // way the film went, forward or not, when it played; nothing otherwise.
+    std::optional<bool> Stop();
     bool Playing() const { return playing_; }
     // The Frames/sec period in milliseconds while a film of frames plays,
     // for a repeating timer; 0 while a film with times plays.
@@ -62,6 +89,9 @@ public:
         Micros wait = 0;
         // A new pair went to the outputs.
         bool shown = false;
+        // The pass ended playback at the film's end: the way it went, as
+        // Stop tells it.
+        std::optional<bool> ended;
     };
     // One pass of playback: the film moved to what is due now and shown.
     // Out of playback, the pass shows the frame a step is waiting for once
@@ -142,7 +172,10 @@ private:
     // it is not decoded, the newest that is, after those already asked.
     void Feed(Film& film, int32_t due);
 
-    CPlexoDoc& doc_;
+    Film* film_ = nullptr;
+    uint64_t serial_ = 0;
+    StereoChoice choice_;
+    PlaySettings settings_;
     PlayClock clock_;
     std::shared_ptr<Waker> waker_ = std::make_shared<Waker>();
     std::unique_ptr<SoundOutput> sound_;

@@ -61,7 +61,7 @@ TEST_F(StereoChoiceTest, KeysAdjustAndTheFilmKeepsItsOwnD)
     CPlexoDoc& doc = *app_->document();
     QTest::keyClick(&Frame(), Qt::Key_S);
     int repaints = 0;
-    doc.repaint = [&, shown = doc.repaint] {
+    doc.filmMoved = [&, shown = doc.filmMoved] {
         ++repaints;
         shown();
     };

@@ -34,7 +34,7 @@ protected:
     std::unique_ptr<CPlexoDoc> MakeDoc(CommandLineOptions* options = nullptr)
     {
         auto doc = std::make_unique<CPlexoDoc>(options);
-        doc->repaint = [this] { ++repaints; };
+        doc->filmMoved = [this] { ++repaints; };
         return doc;
     }
 

@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/settings_sandbox.h"
 #include "support/fake_film.h"
 #include "support/fixtures.h"
 
@@ -107,13 +106,22 @@ public:
 class PlayerTest : public ::testing::Test {
 protected:
     PlayerTest() { player.AddOutput(out); }
+    Film& SetFilm(FilmPtr film)
+    {
+        film_ = std::move(film);
+        player.SetFilm(film_.get(), ++serial_);
+        return *film_;
+    }
     TimedFilm& Timed(int count, double rate)
     {
         auto film = std::make_unique<TimedFilm>(count, rate);
         TimedFilm& made = *film;
-        doc.SetFilm(std::move(film));
+        SetFilm(std::move(film));
         return made;
     }
+    // A film with times at its own rate, as the viewer plays a video; a
+    // film of frames at 15 a second.
+    void Play() { player.Play(film_->FrameRate() > 0 ? film_->FrameRate() : 15.0); }
     // Moves the wall clock to `us` after the start and makes one pass.
     Player::Pass At(Micros us)
     {
@@ -121,43 +129,41 @@ protected:
         return player.Tick();
     }
     int Shown() const { return out.numbers.empty() ? -1 : out.numbers.back(); }
+    // Frame numbers shown after each of `ticks` passes of a film of frames.
+    std::vector<int> Ticks(int ticks)
+    {
+        std::vector<int> seen;
+        for (int i = 0; i < ticks; ++i) {
+            player.Tick();
+            seen.push_back(film_->FrameNumber());
+        }
+        return seen;
+    }
 
-    test::SettingsSandbox ini;
-    CPlexoDoc doc;
+    FilmPtr film_;
+    uint64_t serial_ = 0;
     FakeWall wall;
     const Micros start = wall.now;
-    Player player{doc, wall};
+    Player player{wall};
     Recorder out;
 };
 
-// Frame numbers shown after each of `ticks` passes of a film of frames.
-std::vector<int> Ticks(Player& player, CPlexoDoc& doc, int ticks)
-{
-    std::vector<int> seen;
-    for (int i = 0; i < ticks; ++i) {
-        player.Tick();
-        seen.push_back(doc.film()->FrameNumber());
-    }
-    return seen;
-}
-
 TEST_F(PlayerTest, AFilmOfFramesStepsEachPeriodBouncingAtTheEndsWithoutRoundAndLoopingWithIt)
 {
-    doc.SetFilm(FakeFilm::WithFrames(5));
-    player.Play(15.0);
+    Film& film = SetFilm(FakeFilm::WithFrames(5));
+    Play();
     EXPECT_EQ(player.PeriodMs(), 66);
-    EXPECT_EQ(Ticks(player, doc, 6), (std::vector<int>{1, 2, 3, 4, 3, 2}));
-    player.Stop();
-    EXPECT_EQ(doc.direction, 1);
+    EXPECT_EQ(Ticks(6), (std::vector<int>{1, 2, 3, 4, 3, 2}));
+    EXPECT_EQ(player.Stop(), std::optional<bool>(false)) << "it went back when it stopped";
+    EXPECT_EQ(player.Stop(), std::nullopt);
     EXPECT_EQ(player.LateFrames(), -1) << "a film of frames is never late";
 
-    doc.direction = 0;
-    doc.Step = 2;  // at frame 2 only two forward moves are left
-    player.Play(15.0);
-    EXPECT_EQ(Ticks(player, doc, 3), (std::vector<int>{3, 0, 1}));
-    doc.film()->SetRound(true);
-    doc.Step = 1;
-    EXPECT_EQ(Ticks(player, doc, 3), (std::vector<int>{3, 0, 2}));
+    player.SetSettings({.step = 2});  // at frame 2 only two forward moves are left
+    Play();
+    EXPECT_EQ(Ticks(3), (std::vector<int>{3, 0, 1}));
+    film.SetRound(true);
+    player.SetSettings({.step = 1});
+    EXPECT_EQ(Ticks(3), (std::vector<int>{3, 0, 2}));
     EXPECT_EQ(Shown(), 2);
 }
 
@@ -166,7 +172,7 @@ TEST_F(PlayerTest, AFilmOfFramesStepsEachPeriodBouncingAtTheEndsWithoutRoundAndL
 TEST_F(PlayerTest, AVideoShowsEachFrameAtItsOwnTime)
 {
     Timed(100000, 24000.0 / 1001);
-    player.Play(15.0);
+    Play();
     EXPECT_EQ(player.PeriodMs(), 0);
     EXPECT_EQ(Shown(), 0) << "the first frame shows at the start";
     EXPECT_FALSE(At(41707).shown);
@@ -193,7 +199,7 @@ TEST_F(PlayerTest, AStepOutOfPlaybackShowsOnlyTheLastFrameAskedForOnceReady)
     const int first = Shown();
     film.late = {2, 3};
     for (const int32_t to : {2, 3}) {
-        doc.film()->Seek(to);
+        film_->Seek(to);
         player.Refresh();
     }
     EXPECT_TRUE(player.Waiting());
@@ -215,7 +221,7 @@ TEST_F(PlayerTest, PlayAndASeekWhilePlayingHoldTheClockUntilTheirFrameIsReady)
     sound.heard = false;
     player.SetSound(std::move(owned));
     film.late = {0};
-    player.Play(15.0);
+    Play();
     EXPECT_FALSE(At(500000).shown);
     film.late = {};
     EXPECT_TRUE(At(500000).shown);
@@ -223,7 +229,7 @@ TEST_F(PlayerTest, PlayAndASeekWhilePlayingHoldTheClockUntilTheirFrameIsReady)
     EXPECT_EQ(Shown(), 1) << "the clock started when frame 0 showed";
     film.late = {50};
     film.standIn = 48;
-    doc.film()->Seek(50);
+    film_->Seek(50);
     player.Refresh();
     At(2'000'000);
     EXPECT_EQ(Shown(), 48) << "the keyframe before stands in";
@@ -240,7 +246,7 @@ TEST_F(PlayerTest, PlayAndASeekWhilePlayingHoldTheClockUntilTheirFrameIsReady)
 TEST_F(PlayerTest, AnOutputsDelayShowsEachFrameThatMuchAhead)
 {
     Timed(100, 25);
-    player.Play(15.0);
+    Play();
     out.delay = 30000;
     At(9999);
     EXPECT_EQ(Shown(), 0);
@@ -260,7 +266,7 @@ TEST_F(PlayerTest, AFrameNotReadyByItsTimeIsSkippedAndCounted)
 {
     TimedFilm& film = Timed(10, 25);
     film.late = {1, 2};
-    player.Play(15.0);
+    Play();
     const Player::Pass waiting = At(40000);
     EXPECT_FALSE(waiting.shown) << "the frame before stays up, not shown late";
     EXPECT_LE(waiting.wait, 4000) << "and the player looks again soon";
@@ -288,17 +294,17 @@ TEST_F(PlayerTest, AFilmFarBehindItsClockShowsTheNewestFrameDecoded)
     TimedFilm& film = Timed(1000, 25);
     for (int32_t p = 4; p < 1000; ++p)
         film.late.insert(p);
-    player.Play(15.0);
+    Play();
     At(20'000'000);
     EXPECT_EQ(Shown(), 3) << "frame 500 is due, frames 1 to 3 are decoded";
     EXPECT_EQ(player.LateFrames(), 2);
 
     // So it does with every pair staged ahead on a worker.
     player.Stop();
-    doc.film()->Seek(0);
+    film_->Seek(0);
     film.ahead = true;
     player.SetStage([](const EyePair& pair) { return std::make_shared<EyePair>(pair); });
-    player.Play(15.0);
+    Play();
     for (int spins = 0; Shown() != 3 && spins < 1'000'000; ++spins) {
         At(40'000'000);
         std::this_thread::yield();
@@ -309,9 +315,8 @@ TEST_F(PlayerTest, AFilmFarBehindItsClockShowsTheNewestFrameDecoded)
 TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
 {
     Timed(100, 25);
-    doc.setFilmRate(50);
-    doc.Step = 1;
-    player.Play(15.0);
+    player.SetSettings({.step = 1});
+    player.Play(50);
     At(40000);
     EXPECT_EQ(Shown(), 4) << "twice the rate, two frames a step";
     EXPECT_EQ(player.LateFrames(), 1) << "frame 2 was due, frames 1 and 3 skipped for the step";
@@ -319,10 +324,9 @@ TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
 
     auto owned = std::make_unique<FakeSound>();
     FakeSound& sound = *owned;
-    doc.setFilmRate(25);
-    doc.Step = 0;
+    player.SetSettings({});
     player.SetSound(std::move(owned));
-    player.Play(15.0);
+    Play();
     sound.at = 2'000'000;
     At(10);
     EXPECT_EQ(Shown(), 50) << "the sound heard decides";
@@ -336,8 +340,8 @@ TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
 TEST_F(PlayerTest, AVideoPlaysForwardAndStopsAtItsEndWithoutRoundAndLoopsWithIt)
 {
     Timed(3, 25);
-    doc.direction = 1;
-    player.Play(15.0);
+    player.SetSettings({.forward = false});
+    Play();
     At(50000);
     EXPECT_EQ(Shown(), 1) << "forward after a step back";
     At(100000);
@@ -348,8 +352,8 @@ TEST_F(PlayerTest, AVideoPlaysForwardAndStopsAtItsEndWithoutRoundAndLoopsWithIt)
     EXPECT_EQ(Shown(), 2);
     EXPECT_EQ(player.LateFrames(), 0);
 
-    doc.film()->SetRound(true);
-    player.Play(15.0);
+    film_->SetRound(true);
+    Play();
     At(250000);
     EXPECT_EQ(Shown(), 0) << "looped to the first frame";
     EXPECT_TRUE(player.Playing());
@@ -390,7 +394,7 @@ TEST_F(PlayerTest, AVideoPlayingThroughAStageIsStagedAheadOnAWorker)
     gate->Open(0);
     // The decoder behind: the frames after frame 1 come later.
     film.late = {2, 3};
-    player.Play(15.0);
+    Play();
     EXPECT_TRUE(shownStaged()) << "the first frame is staged before the clock starts";
     EXPECT_FALSE(At(40000).shown) << "frame 1 is decoded, not yet staged";
     gate->Open(1);
@@ -401,7 +405,7 @@ TEST_F(PlayerTest, AVideoPlayingThroughAStageIsStagedAheadOnAWorker)
     EXPECT_TRUE(shownStaged());
 
     gate->Open(30);
-    doc.film()->Seek(30);
+    film_->Seek(30);
     player.Refresh();
     EXPECT_EQ(Shown(), 30);
     EXPECT_TRUE(shownStaged());

@@ -59,8 +59,7 @@ void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, Presenta
         doc.setFilmRate(v.framesPerSecond);
     else
         state.framesPerSecond = v.framesPerSecond;
-    if (doc.repaint)
-        doc.repaint();
+    doc.TellFilmMoved();
 }
 
 bool RunSettingsCommand(CPlexoDoc& doc, PresentationState& state, const SettingsCommandHooks& hooks,

@@ -43,7 +43,7 @@
 
 namespace plexo {
 
-CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc), options_(options), player_(doc)
+CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc), options_(options)
 {
     const platform::FrameSettings settings = platform::FrameSettings::Read();
     // A directory that no longer exists leaves the current one as it was.
@@ -163,8 +163,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     const QFileInfo file(path);
     const bool commandLine = !options_.done;
     const bool opened = doc_.Serialize(file.absoluteFilePath().toStdString());
-    pipeline_->Sync();
-    player_.Refresh();
+    RefreshPlayer();
     viewer_->FilmOpened(file.absoluteFilePath(), true, opened);
     if (opened && commandLine && !options_.secondFilm.empty())
         TitleFilm(QString::fromStdString(options_.secondFilm), true);
@@ -179,10 +178,29 @@ void CMainFrame::PostStartupCommands(bool play, bool stereo)
         QTimer::singleShot(0, this, [this] { commands_.RunPosted(kCmdStereo); });
 }
 
-void CMainFrame::FilmChanged()
+void CMainFrame::SyncPlayer()
 {
+    player_.SetFilm(doc_.film(), doc_.filmSerial());
+    player_.SetChoice(doc_.stereo());
+    player_.SetSettings({doc_.step(), doc_.direction == 0, doc_.keepsShownPictures()});
+}
+
+void CMainFrame::RefreshPlayer()
+{
+    SyncPlayer();
     pipeline_->Sync();
     player_.Refresh();
+}
+
+void CMainFrame::KeepDirection(std::optional<bool> forward)
+{
+    if (forward)
+        doc_.direction = *forward ? 0 : 1;
+}
+
+void CMainFrame::FilmChanged()
+{
+    RefreshPlayer();
     if (player_.Waiting() && !playTimer_.isActive()) {
         playTimer_.setSingleShot(true);
         playTimer_.start(1);
@@ -192,7 +210,9 @@ void CMainFrame::FilmChanged()
 
 void CMainFrame::PlayTick()
 {
+    SyncPlayer();
     const play::Player::Pass pass = player_.Tick();
+    KeepDirection(pass.ended);
     // A video that reached its end without a loop stopped there.
     if (state.playing && !player_.Playing()) {
         StopPlaying();
@@ -234,7 +254,7 @@ bool CMainFrame::FilmLoaded() const
 
 void CMainFrame::StopPlaying()
 {
-    player_.Stop();
+    KeepDirection(player_.Stop());
     state.playing = false;
     playTimer_.stop();
     // Stopped before its first frame came, the film still shows it once ready.
@@ -253,7 +273,8 @@ void CMainFrame::OnPlay()
     }
     state.playing = true;
     // The rate is fixed now; a later change waits for the next Play.
-    player_.Play(state.framesPerSecond);
+    SyncPlayer();
+    player_.Play(doc_.playRate(state.framesPerSecond));
     playTimer_.setSingleShot(player_.PeriodMs() == 0);
     playTimer_.start(player_.PeriodMs() ? player_.PeriodMs() : 1);
 }
@@ -273,9 +294,8 @@ void CMainFrame::OnStereo()
         }
     }
     player_.SetStereo(state.stereo);
-    pipeline_->Sync();
     // The pair again, in the tone the presentation now shown takes.
-    player_.Refresh();
+    RefreshPlayer();
     if (state.stereo && player_.Shown().flips)
         player_.AddOutput(*pageFlip_);
 }

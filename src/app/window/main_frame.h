@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "app/view/presentation_state.h"
 #include "app/window/command_table.h"
@@ -123,6 +124,12 @@ private:
     // Edit > Copy: the composed frame as the view shows it, to the clipboard.
     void OnCopy();
     void StopPlaying();
+    // The player told the document's film, stereo choice and settings.
+    void SyncPlayer();
+    // ... and the pipeline built again for them, and the pair shown again.
+    void RefreshPlayer();
+    // The way a playback that ended went, kept for the next Play.
+    void KeepDirection(std::optional<bool> forward);
     // One pass of the player, and the timer set for the next.
     void PlayTick();
     // The timeline and, while it shows, the status bar follow the film.

@@ -45,7 +45,7 @@ void CPlexoApp::InitInstance()
     doc_ = std::make_unique<CPlexoDoc>(&cmdInfo.options);
     frame_ = std::make_unique<CMainFrame>(*doc_, cmdInfo.options);
     CMainFrame* frame = frame_.get();
-    doc_->repaint = [frame] { frame->FilmChanged(); };
+    doc_->filmMoved = [frame] { frame->FilmChanged(); };
 
     logPanel_ = std::make_unique<Display>(frame);
     logPanel_->InstallLogSink();

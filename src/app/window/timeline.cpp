@@ -34,11 +34,8 @@ Timeline::Timeline(CPlexoDoc& doc, QWidget* parent) : QSlider(Qt::Horizontal, pa
     style->setParent(this);
     setStyle(style);
     connect(this, &QSlider::valueChanged, this, [this](int position) {
-        Film* film = doc_.film();
-        if (syncing_ || !film || position == film->Position())
-            return;
-        if (film->Seek(position) && doc_.repaint)
-            doc_.repaint();
+        if (!syncing_)
+            doc_.SeekTo(position);
     });
     Sync();
 }

@@ -22,7 +22,6 @@
 #include "app/window/command_ids.h"
 #include "app/window/command_table.h"
 #include "doc/document.h"
-#include "doc/step_to_end.h"
 #include "film/frame_place.h"
 #include "present/presentation.h"
 
@@ -143,14 +142,8 @@ void ViewerCommands::DefineCommands()
     CommandTable& t = commands_;
     auto film = [this] { return doc_.film() != nullptr; };
     auto scalable = [this] { return !view_.OneToOneOnly(); };
-    t.Define(kCmdFirstCadre, [this] {
-        if (StepToEnd(*doc_.film(), false) > 0)
-            doc_.repaint();
-    }, film);
-    t.Define(kCmdLastCadre, [this] {
-        if (StepToEnd(*doc_.film(), true) > 0)
-            doc_.repaint();
-    }, film);
+    t.Define(kCmdFirstCadre, [this] { doc_.StepToEnd(false); }, film);
+    t.Define(kCmdLastCadre, [this] { doc_.StepToEnd(true); }, film);
     t.Define(kCmdActualSize, [this] { SetViewSize(ViewSize::Actual, view_.zoomPercent()); }, scalable,
              [this] { return view_.viewSize() == ViewSize::Actual; });
     t.Define(kCmdFitToWindow, [this] { SetViewSize(ViewSize::Fit, view_.zoomPercent()); }, scalable,
