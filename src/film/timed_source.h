@@ -23,38 +23,45 @@ public:
     virtual bool ReadyAt(int32_t position) = 0;
     // The newest position from `from` to `to` whose pair is ready, or -1:
     // the one question a player asks when it looks for what to show next,
-    // however far the decoder lies behind.
-    virtual int32_t NewestReady(int32_t from, int32_t to) = 0;
+    // however far the decoder lies behind. A decoder answers it at once;
+    // by default each position is asked in turn.
+    virtual int32_t NewestReady(int32_t from, int32_t to)
+    {
+        for (int32_t at = to; at >= from; --at)
+            if (ReadyAt(at))
+                return at;
+        return -1;
+    }
     // Called whenever a pair may have become ready (on the decoder's thread,
     // which it must not hold up: it only posts), so that a player waiting
     // for one is woken instead of asking again and again. Empty: none.
-    virtual void SetWake(std::function<void()> wake) = 0;
+    virtual void SetWake(std::function<void()>) {}
     // The pair at `position` as the film's Pair would give it there, when
     // ReadyAt says it is ready, without moving the cursor or waiting: for a
     // player that stages pairs ahead of showing them. Null when it is not
     // ready, and always from a film that decodes nothing ahead.
-    virtual EyePairPtr ReadyPair(int32_t position, Tone tone) = 0;
+    virtual EyePairPtr ReadyPair(int32_t /*position*/, Tone /*tone*/) { return nullptr; }
     // While the pair at the cursor is not ready: a picture of the same scene
     // to show meanwhile (a video's keyframe before the frame), or null.
-    virtual EyePairPtr StandIn(Tone tone) = 0;
+    virtual EyePairPtr StandIn(Tone /*tone*/) { return nullptr; }
     // Playback runs between these calls. A film decoded ahead never waits
     // for its frames while it plays: its moves only aim the decoder, and the
     // player shows a frame once it is ready.
-    virtual void SetPlaying(bool playing) = 0;
+    virtual void SetPlaying(bool /*playing*/) {}
     // While it plays, the position its clock has reached: the frames behind
     // it need not be made ready, for they would be shown late.
-    virtual void PlayingAt(int32_t due) = 0;
+    virtual void PlayingAt(int32_t /*due*/) {}
     // Whether the frames after the ones asked for are made ready too, as
     // they are unless told otherwise. A reader that asks for frames far
     // apart turns it off: then only the frames asked for are converted,
     // those between them only decoded.
-    virtual void SetReadAhead(bool on) = 0;
+    virtual void SetReadAhead(bool /*on*/) {}
     // Whether a move onto a frame the film only expects to hold (a video's
     // stated count) waits for it to decode, so that a walk over the frames
     // never lands past their end; as it does unless told otherwise. Off, the
     // move is taken at once and a count found shorter moves the cursor back
     // later: for the window, which never waits for a decoder.
-    virtual void SetMovesWait(bool wait) = 0;
+    virtual void SetMovesWait(bool /*wait*/) {}
 };
 
 // The timed source of a film of frames: no times, every pair ready at once
@@ -63,14 +70,6 @@ class FramesTiming final : public TimedSource {
 public:
     int64_t TimeAt(int32_t) const override { return -1; }
     bool ReadyAt(int32_t) override { return true; }
-    int32_t NewestReady(int32_t from, int32_t to) override { return from <= to ? to : -1; }
-    void SetWake(std::function<void()>) override {}
-    EyePairPtr ReadyPair(int32_t, Tone) override { return nullptr; }
-    EyePairPtr StandIn(Tone) override { return nullptr; }
-    void SetPlaying(bool) override {}
-    void PlayingAt(int32_t) override {}
-    void SetReadAhead(bool) override {}
-    void SetMovesWait(bool) override {}
 };
 
 }  // namespace plexo

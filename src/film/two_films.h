@@ -60,21 +60,12 @@ private:
         {
             return first().ReadyAt(position) && second().ReadyAt(position);
         }
-        int32_t NewestReady(int32_t from, int32_t to) override
-        {
-            for (int32_t at = to; at >= from; --at)
-                if (ReadyAt(at))
-                    return at;
-            return -1;
-        }
         // Either film's decoder wakes a player.
         void SetWake(std::function<void()> wake) override
         {
             first().SetWake(wake);
             second().SetWake(std::move(wake));
         }
-        EyePairPtr ReadyPair(int32_t, Tone) override { return nullptr; }
-        EyePairPtr StandIn(Tone) override { return nullptr; }
         void SetPlaying(bool playing) override
         {
             first().SetPlaying(playing);

@@ -71,9 +71,9 @@ private:
         return int32_t(count_);
     }
     int32_t CursorAt() const override { return Position(); }
-    int64_t PartnerAt(int32_t position) const override
+    int64_t PartnerAt(int32_t position, int32_t count) const override
     {
-        return int64_t(cursor_.PartnerOf(size_t(position), count_));
+        return int64_t(cursor_.PartnerOf(size_t(position), size_t(count)));
     }
     void PlayingChanged(bool playing) override;
     void SetMovesWait(bool wait) override { movesWait_ = wait; }

@@ -70,9 +70,9 @@ private:
     int32_t Confirmed(const std::function<int32_t()>& move);
     int32_t SettledCount() override;
     int32_t CursorAt() const override { return Position(); }
-    int64_t PartnerAt(int32_t position) const override
+    int64_t PartnerAt(int32_t position, int32_t count) const override
     {
-        return int64_t(cursor_.PartnerOf(size_t(position), size_t(FrameCount())));
+        return int64_t(cursor_.PartnerOf(size_t(position), size_t(count)));
     }
     void PlayingChanged(bool playing) override;
     void SetMovesWait(bool wait) override { video_.SetMovesWait(wait); }

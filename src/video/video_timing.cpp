@@ -9,27 +9,31 @@ namespace plexo::video {
 bool VideoTiming::ReadyAt(int32_t position)
 {
     // A move that was not confirmed may lie past the frames found since.
-    if (position < 0 || position >= cursor_.SettledCount())
+    const int32_t count = cursor_.SettledCount();
+    if (position < 0 || position >= count)
         return false;
-    const int64_t partner = cursor_.PartnerAt(position);
+    const int64_t partner = cursor_.PartnerAt(position, count);
     return source_.Frame(position, false) && (partner == position || source_.Frame(partner, false));
 }
 
 int32_t VideoTiming::NewestReady(int32_t from, int32_t to)
 {
+    const int32_t count = cursor_.SettledCount();
     from = std::max(from, 0);
-    to = std::min(to, cursor_.SettledCount() - 1);
+    to = std::min(to, count - 1);
     if (from > to)
         return -1;
-    return int32_t(source_.NewestKept(from, to, [this](int64_t at) { return cursor_.PartnerAt(int32_t(at)); }));
+    return int32_t(
+        source_.NewestKept(from, to, [this, count](int64_t at) { return cursor_.PartnerAt(int32_t(at), count); }));
 }
 
 EyePairPtr VideoTiming::ReadyPair(int32_t position, Tone tone)
 {
-    if (position < 0 || position >= cursor_.SettledCount())
+    const int32_t count = cursor_.SettledCount();
+    if (position < 0 || position >= count)
         return nullptr;
     SharedPicture first = source_.Frame(position, false);
-    const int64_t partner = cursor_.PartnerAt(position);
+    const int64_t partner = cursor_.PartnerAt(position, count);
     SharedPicture second = partner == position ? first : source_.Frame(partner, false);
     if (!first || !second)
         return nullptr;
@@ -38,10 +42,11 @@ EyePairPtr VideoTiming::ReadyPair(int32_t position, Tone tone)
 
 EyePairPtr VideoTiming::StandIn(Tone tone)
 {
-    if (cursor_.SettledCount() == 0)
+    const int32_t count = cursor_.SettledCount();
+    if (count == 0)
         return nullptr;
     const int32_t at = cursor_.CursorAt();
-    const int64_t partner = cursor_.PartnerAt(at);
+    const int64_t partner = cursor_.PartnerAt(at, count);
     SharedPicture first = source_.StandIn(at);
     if (!first)
         return nullptr;
@@ -63,8 +68,9 @@ void VideoTiming::SetPlaying(bool playing)
 
 void VideoTiming::PlayingAt(int32_t due)
 {
-    if (due >= 0 && due < cursor_.SettledCount())
-        source_.Due(due, cursor_.PartnerAt(due));
+    const int32_t count = cursor_.SettledCount();
+    if (due >= 0 && due < count)
+        source_.Due(due, cursor_.PartnerAt(due, count));
 }
 
 }  // namespace plexo::video

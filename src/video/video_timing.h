@@ -20,8 +20,10 @@ public:
     // shorter than the one stated (the cursor held on the last frame).
     virtual int32_t SettledCount() = 0;
     virtual int32_t CursorAt() const = 0;
-    // The frame whose second picture pairs the frame at `position`.
-    virtual int64_t PartnerAt(int32_t position) const = 0;
+    // The frame whose second picture pairs the frame at `position` of
+    // `count`; it may be called under the decoder's lock, so it asks the
+    // decoder nothing.
+    virtual int64_t PartnerAt(int32_t position, int32_t count) const = 0;
     // Playback starts or stops: the film aims its decoder forward, or lets
     // go what playing kept.
     virtual void PlayingChanged(bool playing) = 0;

@@ -142,20 +142,6 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
     struct Times : TimedSource {
         int64_t TimeAt(int32_t position) const override { return position * int64_t(40000); }
         bool ReadyAt(int32_t position) override { return position != 1 && position != 2; }
-        int32_t NewestReady(int32_t from, int32_t to) override
-        {
-            for (int32_t at = to; at >= from; --at)
-                if (ReadyAt(at))
-                    return at;
-            return -1;
-        }
-        void SetWake(std::function<void()>) override {}
-        EyePairPtr ReadyPair(int32_t, Tone) override { return nullptr; }
-        EyePairPtr StandIn(Tone) override { return nullptr; }
-        void SetPlaying(bool) override {}
-        void PlayingAt(int32_t) override {}
-        void SetReadAhead(bool) override {}
-        void SetMovesWait(bool) override {}
     };
     struct TimedFilm : FakeFilm {
         using FakeFilm::FakeFilm;

@@ -54,14 +54,6 @@ private:
         explicit Times(TimedFilm& film) : film(film) {}
         int64_t TimeAt(int32_t position) const override { return int64_t(double(position) * 1e6 / film.rate_); }
         bool ReadyAt(int32_t position) override { return !film.late.count(position); }
-        int32_t NewestReady(int32_t from, int32_t to) override
-        {
-            for (int32_t at = to; at >= from; --at)
-                if (ReadyAt(at))
-                    return at;
-            return -1;
-        }
-        void SetWake(std::function<void()>) override {}
         // As a video's, with `ahead`: its cursor moved there and back.
         EyePairPtr ReadyPair(int32_t position, Tone tone) override
         {
@@ -72,10 +64,6 @@ private:
         {
             return film.standIn >= 0 ? film.PairAt(film.standIn, tone) : nullptr;
         }
-        void SetPlaying(bool) override {}
-        void PlayingAt(int32_t) override {}
-        void SetReadAhead(bool) override {}
-        void SetMovesWait(bool) override {}
         TimedFilm& film;
     };
     double rate_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <numeric>
@@ -159,12 +160,15 @@ TEST_F(VideoPairs, AMoveThatDoesNotWaitReturnsWhileTheDecoderWorksAndTheKeyframe
         changed.notify_all();
         changed.wait(lock, [&] { return !held || release; });
     });
+    std::atomic<int> wakes{0};
     VideoFilm film(dir.file("gop.mp4"), std::move(source), SourceLayout{});
     film.Timing().SetMovesWait(false);
+    film.Timing().SetWake([&] { ++wakes; });
     ASSERT_TRUE(film.Seek(50));
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return held; });
     EXPECT_FALSE(film.Timing().ReadyAt(50));
+    EXPECT_GE(wakes.load(), 1) << "the keyframe standing in wakes a player waiting";
     const EyePairPtr standIn = film.Timing().StandIn(Tone::Colour);
     EXPECT_EQ(standIn ? standIn->frameNumber : -1, 41);
     release = true;
@@ -173,6 +177,7 @@ TEST_F(VideoPairs, AMoveThatDoesNotWaitReturnsWhileTheDecoderWorksAndTheKeyframe
     const EyePairPtr exact = film.Pair(Tone::Colour);
     EXPECT_EQ(exact ? exact->frameNumber : -1, 51);
     EXPECT_FALSE(film.Timing().StandIn(Tone::Colour)) << "the exact frame is there";
+    EXPECT_EQ(film.Timing().NewestReady(42, 50), 50);
 }
 
 // Frames behind those due are decoded on the way to them but converted only
@@ -262,7 +267,9 @@ TEST_F(VideoPairs, PlayingAfterHomeDecodesAheadForward)
             film = std::make_unique<VideoFilm>(dir.file("back.mp4"), std::move(source), SourceLayout{});
         // No partner apart, whose frames would be read ahead of it either way.
         film->SetShift(0);
-        ASSERT_TRUE(film->Seek(20) && frames.Frame(23, true) && film->Seek(0) && !frames.Frame(2, false));
+        ASSERT_TRUE(film->Seek(20) && frames.Frame(23, true));
+        EXPECT_EQ(film->Timing().NewestReady(21, 23), 23);
+        ASSERT_TRUE(film->Seek(0) && !frames.Frame(2, false));
         std::mutex mutex;
         std::condition_variable converted;
         bool aheadConverted = false;
