@@ -2,6 +2,8 @@
 
 #include <malloc.h>
 
+#include <cstdlib>
+
 #include "platform/profile.h"
 
 namespace plexo::platform {
@@ -16,8 +18,9 @@ void KeepPictureMemoryForReuse()
     // glibc's default of up to eight arenas a core, each thread's arena kept
     // its own free pictures, and a 1080p film looping grew 80 MB over 17 passes before it
     // settled. Two arenas hold it flat; the few large blocks a frame asks
-    // for contend little over them.
-    mallopt(M_ARENA_MAX, 2);
+    // for contend little over them. A count the user gave glibc wins.
+    if (!std::getenv("MALLOC_ARENA_MAX"))
+        mallopt(M_ARENA_MAX, 2);
 }
 
 int32_t PictureMemoryMiB() { return ReadProfileInt("Settings", "Picture memory", 0); }
