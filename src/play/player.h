@@ -58,7 +58,6 @@ public:
         film_ = film;
         serial_ = serial;
     }
-    Film* film() const { return film_; }
     void SetChoice(const StereoChoice& choice) { choice_ = choice; }
     void SetSettings(const PlaySettings& settings) { settings_ = settings; }
     void SetStereo(bool on) { stereo_ = on; }
