@@ -97,6 +97,8 @@ Playlist FolderContents(const std::string& folder)
 
 std::optional<Playlist> CommandLineList(const std::vector<std::string>& names)
 {
+    if (names.empty())
+        return std::nullopt;
     if (names.size() == 1) {
         std::error_code error;
         if (std::filesystem::is_directory(names[0], error))

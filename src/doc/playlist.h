@@ -60,7 +60,7 @@ Playlist FolderContents(const std::string& folder);
 
 // What the command line names as a list: several films (a name that is not
 // there skipped with a log line), a playlist file, or a folder; nullopt for
-// one film alone, which opens as ever. An empty list when none is left.
+// one film alone, which opens as ever, and for none. An empty list when none is left.
 std::optional<Playlist> CommandLineList(const std::vector<std::string>& names);
 
 }  // namespace plexo

@@ -1,6 +1,8 @@
 #include "doc/playlist_file.h"
 
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -76,6 +78,13 @@ std::filesystem::path AbsoluteFolderOf(const std::string& path)
     return (error ? std::filesystem::path(path) : absolute).parent_path();
 }
 
+// "..", "." or an empty part between slashes.
+bool NeedsNormalizing(std::string_view path)
+{
+    return path.find("//") != std::string_view::npos || path.find("/./") != std::string_view::npos
+           || path.find("/../") != std::string_view::npos || path.ends_with("/.") || path.ends_with("/..");
+}
+
 }  // namespace
 
 std::optional<std::vector<PlaylistLine>> ParsePlaylist(std::string_view bytes)
@@ -123,7 +132,10 @@ std::optional<std::vector<PlaylistEntry>> ReadPlaylist(const std::string& path)
         platform::ShowMessage("Not a playlist: " + path + " holds binary data");
         return std::nullopt;
     }
-    const std::filesystem::path folder = AbsoluteFolderOf(path);
+    const std::string folder = AbsoluteFolderOf(path).string();
+    // Relative entries are looked for from the folder itself, so that a
+    // long list does not walk the folder's own path once an entry.
+    const int folderFd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     std::vector<PlaylistEntry> entries;
     entries.reserve(lines->size());
     for (PlaylistLine& line : *lines) {
@@ -131,16 +143,20 @@ std::optional<std::vector<PlaylistEntry>> ReadPlaylist(const std::string& path)
             LogMessage("Playlist entry skipped, not a local file: " + line.location);
             continue;
         }
-        std::filesystem::path entry(line.location);
-        if (entry.is_relative())
-            entry = folder / entry;
-        std::error_code error;
-        if (!std::filesystem::exists(entry, error)) {
-            LogMessage("Playlist entry skipped, no such file: " + entry.string());
+        const bool relative = line.location.front() != '/';
+        std::string entry = relative ? folder + (folder.ends_with('/') ? "" : "/") + line.location : line.location;
+        const bool there = relative && folderFd >= 0 ? ::faccessat(folderFd, line.location.c_str(), F_OK, 0) == 0
+                                                     : ::access(entry.c_str(), F_OK) == 0;
+        if (!there) {
+            LogMessage("Playlist entry skipped, no such file: " + entry);
             continue;
         }
-        entries.push_back({entry.lexically_normal().string(), std::move(line.title)});
+        if (NeedsNormalizing(entry))
+            entry = std::filesystem::path(entry).lexically_normal().string();
+        entries.push_back({std::move(entry), std::move(line.title)});
     }
+    if (folderFd >= 0)
+        ::close(folderFd);
     return entries;
 }
 

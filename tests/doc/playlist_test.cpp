@@ -140,6 +140,7 @@ TEST_F(PlaylistFiles, TheCommandLineMakesAListOfSeveralFilmsAPlaylistOrAFolder)
     for (const char* name : {"take0001.bmp", "take0002.bmp", "z.flm"})
         WriteText(dir.file(name), "x");
     EXPECT_FALSE(CommandLineList({dir.file("a.mkv")}));
+    EXPECT_FALSE(CommandLineList({}));
     const std::optional<Playlist> several = CommandLineList({dir.file("a.mkv"), dir.file("none.mkv"), dir.file("z.flm")});
     ASSERT_TRUE(several);
     EXPECT_EQ(several->size(), 2u);

@@ -103,7 +103,7 @@ void PlaylistCommands::DefineCommands()
         const char* menu;
     };
     for (const Text& text : {Text{kCmdOpenPlaylist, "Open &Playlist..."}, Text{kCmdSavePlaylist, "Save Pla&ylist..."},
-                             Text{kCmdPlaylistPanel, "&Playlist"}, Text{kCmdLoopOff, "&Off"},
+                             Text{kCmdPlaylistPanel, "Pla&ylist"}, Text{kCmdLoopOff, "&Off"},
                              Text{kCmdLoopFilm, "The &Film"}, Text{kCmdLoopList, "The &List"},
                              Text{kCmdSlideshow, "Slides&how\tF5"}})
         t.Action(text.id)->setText(QString::fromUtf8(text.menu));
@@ -112,7 +112,7 @@ void PlaylistCommands::DefineCommands()
 
 void PlaylistCommands::AddLoopMenu(QMenu& film)
 {
-    QMenu* loop = film.addMenu(QStringLiteral("&Loop"));
+    QMenu* loop = film.addMenu(QStringLiteral("L&oop"));
     host_.commands.AddToMenu(*loop, {kCmdLoopOff, kCmdLoopFilm, kCmdLoopList});
     auto* group = new QActionGroup(loop);
     for (int id : {kCmdLoopOff, kCmdLoopFilm, kCmdLoopList})
