@@ -191,7 +191,12 @@ public:
     int32_t shift() const { return Shift; }
     void setShift(int32_t shift) { Shift = shift; }
     bool round() const { return Round != 0; }
-    void setRound(bool round) { Round = round; }
+    // Round is Film > Loop's The Film, which the list's loop gives way to.
+    void setRound(bool round)
+    {
+        Round = round;
+        loopList_ = loopList_ && !round;
+    }
     bool invert() const { return Invert != 0; }
     void setInvert(bool invert) { Invert = invert; }
     AddSide addSide() const { return AddSide(side); }

@@ -113,7 +113,7 @@ std::optional<Playlist> CommandLineList(const std::vector<std::string>& names)
     for (const std::string& name : names) {
         std::error_code error;
         if (!std::filesystem::exists(name, error)) {
-            LogMessage("Film skipped, no such file: " + name);
+            LogNote("Film skipped, no such file: " + name);
             continue;
         }
         entries.push_back({Absolute(name).string(), {}});

@@ -96,7 +96,8 @@ std::optional<std::vector<PlaylistLine>> ParsePlaylist(std::string_view bytes)
     std::vector<PlaylistLine> lines;
     std::string title;
     while (!bytes.empty()) {
-        const size_t end = std::min(bytes.find('\n'), bytes.size());
+        // CR ends a line too: CR LF, and the lone CR of old Mac lists.
+        const size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
         const std::string_view line = Trimmed(bytes.substr(0, end));
         bytes.remove_prefix(std::min(end + 1, bytes.size()));
         if (line.empty())
@@ -140,7 +141,7 @@ std::optional<std::vector<PlaylistEntry>> ReadPlaylist(const std::string& path)
     entries.reserve(lines->size());
     for (PlaylistLine& line : *lines) {
         if (line.url) {
-            LogMessage("Playlist entry skipped, not a local file: " + line.location);
+            LogNote("Playlist entry skipped, not a local file: " + line.location);
             continue;
         }
         const bool relative = line.location.front() != '/';
@@ -148,7 +149,7 @@ std::optional<std::vector<PlaylistEntry>> ReadPlaylist(const std::string& path)
         const bool there = relative && folderFd >= 0 ? ::faccessat(folderFd, line.location.c_str(), F_OK, 0) == 0
                                                      : ::access(entry.c_str(), F_OK) == 0;
         if (!there) {
-            LogMessage("Playlist entry skipped, no such file: " + entry);
+            LogNote("Playlist entry skipped, no such file: " + entry);
             continue;
         }
         if (NeedsNormalizing(entry))

@@ -37,7 +37,7 @@ struct PlaylistLine {
 inline constexpr size_t kMaxPlaylistBytes = size_t(256) << 20;
 
 // The entry lines of a list's bytes, after a UTF-8 byte order mark, with
-// CR LF or LF line ends and blanks around each line left out; nullopt when
+// CR LF, LF or CR line ends and blanks around each line left out; nullopt when
 // the bytes are no text (a NUL or another control byte than tab, CR, LF or
 // form feed), so that a picture or a video renamed .m3u is refused whole.
 std::optional<std::vector<PlaylistLine>> ParsePlaylist(std::string_view bytes);

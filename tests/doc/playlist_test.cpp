@@ -44,6 +44,7 @@ TEST(PlaylistReader, TakesTheLinesOfEveryWriterAndRefusesBinary)
           {"C:/films/c.mkv", "", false}}},
         {"", {}},
         {"#EXTINF:5\nno-title.mkv", {{"no-title.mkv", "", false}}},
+        {"old\rmac.mkv\r", {{"old", "", false}, {"mac.mkv", "", false}}},
         {std::string("ftyp\0\0\0mp42", 11), {{"(refused)", "", false}}},
         {"a.mkv\n\x01\x02", {{"(refused)", "", false}}},
     };

@@ -179,7 +179,8 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
 
 void CMainFrame::OpenStartupList(Playlist list, const QString& name)
 {
-    playlist_->OpenList(std::move(list), name);
+    // A list file that was refused has said so; the names skipped are in the log.
+    playlist_->OpenList(std::move(list), name, false);
 }
 
 void CMainFrame::PostStartupCommands(bool play, bool stereo)

@@ -140,14 +140,15 @@ bool PlaylistCommands::LoopsList() const
     return host_.doc.loopMode() == LoopMode::List;
 }
 
-void PlaylistCommands::OpenList(Playlist list, const QString& name)
+void PlaylistCommands::OpenList(Playlist list, const QString& name, bool tellEmpty)
 {
     EndSlideshow();
     list_ = std::move(list);
     open_ = true;
     ListMoved(true);
     if (list_.empty()) {
-        platform::ShowMessage("The playlist holds no film: " + name.toStdString());
+        if (tellEmpty)
+            platform::ShowMessage("The playlist holds no film: " + name.toStdString());
         return;
     }
     list_.OpenFrom(0, false, Opener());

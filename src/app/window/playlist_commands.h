@@ -51,9 +51,9 @@ public:
     // Film > Loop, with its three choices.
     void AddLoopMenu(QMenu& film);
 
-    // The list in place of any other, its first film that opens shown; a
-    // list without one says so.
-    void OpenList(Playlist list, const QString& name);
+    // The list in place of any other, its first film that opens shown. An
+    // empty one says so when `tellEmpty` (a refused file has said why).
+    void OpenList(Playlist list, const QString& name, bool tellEmpty = true);
     bool listOpen() const { return open_; }
     // Page Down and Page Up while a list or a slideshow runs; false when
     // neither does, for the folder to step instead.
