@@ -23,7 +23,7 @@ protected:
     std::string Shown() { return std::filesystem::path(app_->document()->filmPaths().at(0)).filename().string(); }
 };
 
-TEST_F(PlaylistWindow, AListStepsWithPageDownLoopsAsChosenAndSavesWhole)
+TEST_F(PlaylistWindow, AListStepsWithPageDownAndLoopsAsChosen)
 {
     Start({WriteList()});
     CMainFrame& frame = Frame();
@@ -38,17 +38,9 @@ TEST_F(PlaylistWindow, AListStepsWithPageDownLoopsAsChosenAndSavesWhole)
     QTest::keyClick(&frame, Qt::Key_PageDown);
     EXPECT_EQ(Shown(), "c.flm");
     frame.commands().Run(kCmdLoopList);
-    EXPECT_EQ(app_->document()->loopMode(), LoopMode::List);
     EXPECT_FALSE(app_->document()->round());
     QTest::keyClick(&frame, Qt::Key_PageDown);
     EXPECT_EQ(Shown(), "a.flm");
-
-    const std::string saved = (scratch_ / "saved.m3u8").string();
-    frame.chooseFile = [&](QWidget*, const FileRequest&) { return QString::fromStdString(saved); };
-    frame.commands().Run(kCmdSavePlaylist);
-    std::ifstream in(saved);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(text, "#EXTM3U\na.flm\n#EXTINF:-1,The Second\nb.flm\nc.flm\n");
 
     // A film loaded by hand leaves the list: Page Down walks its folder again.
     frame.chooseFile = [](QWidget*, const FileRequest&) { return QString::fromStdString(DemoFilm()); };
