@@ -114,7 +114,9 @@ void PlaylistCommands::NextSlide()
 
 bool PlaylistCommands::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!slideshow_.Running())
+    // A message box over the window keeps its keys and clicks.
+    const bool inWindow = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == &host_.window;
+    if (!slideshow_.Running() || !inWindow)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::ShortcutOverride:
