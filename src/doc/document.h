@@ -16,6 +16,7 @@
 #include "audio/sound_source.h"
 #include "doc/command_line_options.h"
 #include "doc/film_memory.h"
+#include "doc/playlist.h"
 #include "doc/stereo_choice.h"
 #include "film/film.h"
 
@@ -157,6 +158,23 @@ public:
     std::string subtitleDepth() const;
     void setSubtitleDepth(const std::string& depth);
 
+    // A video longer than kShortestResumed reopens where it was left: its
+    // record keeps the place as `position` (doc/resume_rule.h) whenever the
+    // film is closed, unless resuming is off, and the open paths of Load and
+    // of the command line put it there again. Section "Playback" keeps the
+    // setting.
+    bool resume() const { return resume_; }
+    void setResume(bool resume) { resume_ = resume; }
+    // Where the film just opened was put back, in seconds; nullopt when it
+    // starts at its beginning.
+    std::optional<double> resumedAt() const { return resumedAt_; }
+    // Film > Loop: the film's loop is Round; the list's is kept beside it.
+    LoopMode loopMode() const;
+    void setLoopMode(LoopMode mode);
+    // The seconds each picture of a slideshow stays.
+    int32_t slideSeconds() const { return slideSeconds_; }
+    void setSlideSeconds(int32_t seconds);
+
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of single-view films without their own. A new
     // one is the shown film's D too, which then forgets its own; while a
@@ -173,7 +191,12 @@ public:
     int32_t shift() const { return Shift; }
     void setShift(int32_t shift) { Shift = shift; }
     bool round() const { return Round != 0; }
-    void setRound(bool round) { Round = round; }
+    // Round is Film > Loop's The Film, which the list's loop gives way to.
+    void setRound(bool round)
+    {
+        Round = round;
+        loopList_ = loopList_ && !round;
+    }
     bool invert() const { return Invert != 0; }
     void setInvert(bool invert) { Invert = invert; }
     AddSide addSide() const { return AddSide(side); }
@@ -214,6 +237,11 @@ private:
     // The D of a film without its own: the Settings D, 0 for a two-view film.
     int32_t DefaultDist() const;
     LayoutChoice LayoutOf(const std::string& path) const;
+    // Before the film is closed or replaced: its place kept in its record,
+    // or forgotten once it is seen to its end.
+    void KeepPosition();
+    // After an open path read the record: the film put back where it was left.
+    void ResumePosition();
 
     FilmPtr film_;
     uint64_t filmSerial_ = 0;
@@ -226,6 +254,10 @@ private:
     // Empty while the film has no path.
     std::string filmKey_;
     FilmRecord record_;
+    bool resume_ = true;
+    bool loopList_ = false;
+    int32_t slideSeconds_ = 5;
+    std::optional<double> resumedAt_;
     // The file whose sound streams were read last, and its streams.
     mutable std::string tracksPath_;
     mutable std::vector<audio::AudioTrack> tracks_;

@@ -92,6 +92,15 @@ enum CommandId : int {
     kCmdSubtitleFarther = 32986,
     // View > Fit Large Films: the view size that fits only what overflows.
     kCmdFitLarge = 32990,
+    // Lists: File > Open Playlist and Save Playlist, View > Playlist, Film >
+    // Loop's three choices and Film > Slideshow.
+    kCmdOpenPlaylist = 33040,
+    kCmdSavePlaylist = 33041,
+    kCmdPlaylistPanel = 33042,
+    kCmdLoopOff = 33043,
+    kCmdLoopFilm = 33044,
+    kCmdLoopList = 33045,
+    kCmdSlideshow = 33046,
 };
 
 }  // namespace plexo

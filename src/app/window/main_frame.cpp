@@ -25,6 +25,7 @@
 #include "app/window/app_icon.h"
 #include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
+#include "app/window/playlist_commands.h"
 #include "app/window/shown_pipeline.h"
 #include "app/window/sound_control.h"
 #include "app/window/status_fields.h"
@@ -80,6 +81,11 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
                      [this] { return toolBar_; }, *timeline_, *sound_->VolumeSlider()},
         doc_);
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
+    playlist_ = std::make_unique<PlaylistCommands>(PlaylistWindow{
+        *this, commands_, doc_, *viewer_, state,
+        [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
+        [this](const QString& path) { return options_.done ? viewer_->OpenPath(path, false) : OpenDocumentFile(path); },
+        [this](const QString& title) { SetDocumentTitle(title); }});
 
     player_.AddOutput(*view_);
     pipeline_ = std::make_unique<ShownPipeline>(doc_, player_, *view_);
@@ -103,6 +109,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
 
     DefineCommands();
     viewer_->DefineCommands();
+    playlist_->DefineCommands();
     BuildMenus();
     BuildToolBar();
     BuildAccelerators();
@@ -170,6 +177,12 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     return opened;
 }
 
+void CMainFrame::OpenStartupList(Playlist list, const QString& name)
+{
+    // A list file that was refused has said so; the names skipped are in the log.
+    playlist_->OpenList(std::move(list), name, false);
+}
+
 void CMainFrame::PostStartupCommands(bool play, bool stereo)
 {
     if (play)
@@ -217,6 +230,7 @@ void CMainFrame::PlayTick()
     if (state.playing && !player_.Playing()) {
         StopPlaying();
         commands_.Update();
+        playlist_->FilmEnded();
         return;
     }
     if (pass.shown)

@@ -27,6 +27,8 @@ namespace plexo {
 class CPlexoDoc;
 class CPlexoView;
 class PageFlipStereo;
+class Playlist;
+class PlaylistCommands;
 class SetPnl;
 class SoundControl;
 class ShownPipeline;
@@ -57,6 +59,7 @@ public:
     play::Player& player() { return player_; }
     SetPnl* settingsDialog() const { return settingsDialog_; }
     ViewerCommands& viewer() const { return *viewer_; }
+    PlaylistCommands& playlist() const { return *playlist_; }
     PageFlipStereo& pageFlip() { return *pageFlip_; }
     // Shows the scan of a video opened on any path; its `progressed` signal
     // is there for whatever else shows progress.
@@ -71,6 +74,10 @@ public:
     // After `path` was opened as the film, or as the second film of a pair:
     // the title names the film shown, "Untitled" when there is none.
     void TitleFilm(const QString& path, bool second);
+    // The command line's list (several films, a playlist, a folder): its
+    // first film that opens goes the open-from-file path, as a film named
+    // alone does.
+    void OpenStartupList(Playlist list, const QString& name);
     // Start-up's play and stereo requests, queued so that they run after the
     // command line's film is open; neither asks its enabling rule.
     void PostStartupCommands(bool play, bool stereo);
@@ -173,6 +180,8 @@ private:
     QString filmTitle_;
     // Made after the view, gone before the window.
     std::unique_ptr<ViewerCommands> viewer_;
+    // Gone before the viewer's commands it steps through.
+    std::unique_ptr<PlaylistCommands> playlist_;
     std::unique_ptr<PageFlipStereo> pageFlip_;
 };
 

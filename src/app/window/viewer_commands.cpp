@@ -163,7 +163,7 @@ void ViewerCommands::DefineCommands()
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
     t.Define(kCmdSaveViewAs, [this] { SaveViewAs(); }, film);
-    auto inFolder = [this] { return !folderPlace_.empty(); };
+    auto inFolder = [this] { return !folderPlace_.empty() || (listActive && listActive()); };
     t.Define(kCmdNextFilm, [this] { OpenNeighbour(true); }, inFolder);
     t.Define(kCmdPreviousFilm, [this] { OpenNeighbour(false); }, inFolder);
     t.Define(kCmdViewStatusBar, [this] {

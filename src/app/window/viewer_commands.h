@@ -90,6 +90,15 @@ public:
     // film last loaded alone, or last failed to; nothing at either end.
     void OpenNeighbour(bool forward);
 
+    // The film last loaded alone, or last failed to: the slideshow's folder.
+    const std::string& folderPlace() const { return folderPlace_; }
+    // Page Down and Page Up ask this first: true when a list took the step.
+    std::function<bool(bool forward)> stepList;
+    // Whether a list or a slideshow takes Page Down and Page Up now.
+    std::function<bool()> listActive;
+    // Told when a film was loaded alone.
+    std::function<void()> filmLoadedAlone;
+
     const platform::RecentFilms& recentFilms() const { return recent_; }
     bool fullScreen() const { return fullScreen_; }
     // The "Presentation" name the View section held at start.
