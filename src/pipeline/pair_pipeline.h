@@ -1,6 +1,6 @@
 #pragma once
-// The one chain of stages from a film's pair to the pair shown: the
-// alignment (the film's kept correction, or every frame), then the
+// The one chain of stages from a film's pair to the pair shown: a
+// spherical film's viewport, the alignment (the film's kept correction, or every frame), then the
 // subtitles. The player, the Export dialog and every plexo-tool command take
 // their pairs through one of these; none assembles stages itself.
 //
@@ -62,6 +62,12 @@ private:
         std::shared_ptr<subtitle::SubtitleStage> stage;
     };
 
+    struct Viewport {
+        std::string key;
+        PairStage stage;
+    };
+
+    Viewport viewport_;
     Alignment alignment_;
     Subtitles subtitles_;
     PairStage stage_;

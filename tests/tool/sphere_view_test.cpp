@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/outside_programs.h"
+#include "support/temp_dir.h"
+#include "support/tool_run.h"
+
+namespace plexo {
+namespace {
+
+// Views into spherical films as plexo-tool renders them, against FFmpeg's
+// v360 filter looking into the same eye with the same camera.
+class SphereView : public ::testing::Test {
+protected:
+    std::string Q(const std::string& name) const { return test::Quoted(dir, name); }
+
+    // Two different eyes of `size` (testsrc2 and its mirror image: any
+    // picture is an eye in any projection), stacked by `stack`, saved as
+    // `name`.
+    void MakeEyes(const std::string& size, const std::string& stack, const std::string& name)
+    {
+        ASSERT_TRUE(test::RunCommand("ffmpeg -v error -y -f lavfi -i testsrc2=size=" + size + " -frames:v 1 " +
+                                     Q("a.png") + " && ffmpeg -v error -y -i " + Q("a.png") + " -vf hflip " +
+                                     Q("b.png") + " && ffmpeg -v error -y -i " + Q("a.png") + " -i " + Q("b.png") +
+                                     " -filter_complex " + stack + " " + Q(name)));
+    }
+
+    // The mean difference, in levels, between our eye and v360's view of
+    // `source` (filtered first by `before`) with `input`'s projection.
+    double Difference(const std::string& ours, const std::string& source, const std::string& before,
+                      const std::string& input, int yaw, int pitch, int fov)
+    {
+        // v360 takes the height's field of view apart: the view's shape.
+        const double across = std::tan(fov * M_PI / 360);
+        const double down = 2 * std::atan(across * kHeight / kWidth) * 180 / M_PI;
+        const std::string filter = before + "v360=input=" + input + ":output=flat:yaw=" + std::to_string(yaw) +
+                                   ":pitch=" + std::to_string(pitch) + ":h_fov=" + std::to_string(fov) +
+                                   ":v_fov=" + std::to_string(down) + ":w=" + std::to_string(kWidth) +
+                                   ":h=" + std::to_string(kHeight);
+        EXPECT_TRUE(test::RunCommand("ffmpeg -v error -y -i " + Q(source) + " -frames:v 1 -vf " + filter + " " +
+                                     Q("theirs.png")));
+        const std::string measure =
+            test::CommandOutput("compare -metric MAE " + Q(ours) + " " + Q("theirs.png") + " null: 2>&1");
+        const size_t open = measure.find('(');
+        return open == std::string::npos ? 255 : std::atof(measure.c_str() + open + 1) * 255;
+    }
+
+    static constexpr int kWidth = 160;
+    static constexpr int kHeight = 120;
+    test::TempDir dir;
+};
+
+struct Camera {
+    int yaw, pitch, fov;
+};
+// Inside the front half, which a VR180 eye holds.
+constexpr Camera kCameras[] = {{0, 0, 90}, {35, 20, 60}, {-30, -25, 80}};
+
+TEST_F(SphereView, EyesLookLikeV360)
+{
+    struct Row {
+        const char* file;     // its name states projection and layout, unless `options` do
+        const char* size;     // of one eye
+        const char* stack;    // how the eyes are stored
+        const char* options;  // plexo-tool's own
+        const char* input;    // v360's name of the projection
+    };
+    const Row rows[] = {
+        {"clip_360_LR.png", "256x128", "hstack", "", "e"},
+        {"clip_180x180_TB.png", "160x160", "vstack", "", "hequirect"},
+        {"canon_fisheye190_sbs.png", "160x160", "hstack", "", "fisheye:ih_fov=190:iv_fov=190"},
+        {"plain.png", "160x160", "vstack", "--projection fisheye:200 --source-layout tb",
+         "fisheye:ih_fov=200:iv_fov=200"},
+    };
+    for (const Row& row : rows) {
+        MakeEyes(row.size, row.stack, row.file);
+        ASSERT_EQ(test::RunTool(dir, "info " + Q(row.file) + " " + row.options).out.find("projection: flat"),
+                  std::string::npos);
+        // The cameras look with each eye in turn.
+        for (size_t i = 0; i < std::size(kCameras); ++i) {
+            const auto& [yaw, pitch, fov] = kCameras[i];
+            const bool first = i % 2 == 0;
+            const std::string camera = " --yaw " + std::to_string(yaw) + " --pitch " + std::to_string(pitch) +
+                                       " --fov " + std::to_string(fov);
+            const test::ToolRun run =
+                test::RunTool(dir, "frame " + Q(row.file) + " " + row.options + camera + " --eye " +
+                                       (first ? "first" : "second") + " --view 160x120 --out " + Q("ours.bmp"));
+            ASSERT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.out, "160x120\n");
+            EXPECT_LE(Difference("ours.bmp", first ? "a.png" : "b.png", "", row.input, yaw, pitch, fov), 4)
+                << row.file << camera;
+        }
+    }
+}
+
+// A big-endian box of `type` around `body`.
+std::vector<uint8_t> Box(const char* type, std::vector<uint8_t> body)
+{
+    const uint32_t size = uint32_t(body.size() + 8);
+    std::vector<uint8_t> box{uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)};
+    box.insert(box.end(), type, type + 4);
+    box.insert(box.end(), body.begin(), body.end());
+    return box;
+}
+
+std::vector<uint8_t> Words(std::initializer_list<uint32_t> words)
+{
+    std::vector<uint8_t> bytes;
+    for (uint32_t w : words)
+        bytes.insert(bytes.end(), {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)});
+    return bytes;
+}
+
+// Spherical Video V2's sv3d box put into the video's sample entry, as a
+// VR180 camera writes it: the panorama cut to its front half by the
+// equirectangular bounds (0.32 fractions of the whole, here a quarter each
+// side).
+TEST_F(SphereView, StreamMetadataCropsTheSphere)
+{
+    MakeEyes("160x160", "hstack", "eyes.png");
+    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -y -loop 1 -i " + Q("eyes.png") +
+                                 " -frames:v 2 -c:v libx264 -qp 0 -pix_fmt yuv444p " + Q("made.mp4")));
+    std::vector<uint8_t> mp4 = test::ReadBytes(dir.file("made.mp4"));
+    std::vector<uint8_t> body = Box("svhd", {0, 0, 0, 0, 0});
+    const std::vector<uint8_t> projection =
+        Box("proj", [] {
+            std::vector<uint8_t> p = Box("prhd", Words({0, 0, 0, 0}));
+            const std::vector<uint8_t> equi = Box("equi", Words({0, 0, 0, 0x40000000, 0x40000000}));
+            p.insert(p.end(), equi.begin(), equi.end());
+            return p;
+        }());
+    body.insert(body.end(), projection.begin(), projection.end());
+    const std::vector<uint8_t> sv3d = Box("sv3d", body);
+    // Every box around the sample entry grows by the new box; the moov
+    // comes after the frames, so no chunk moves.
+    auto at = mp4.begin();
+    for (const char* type : {"moov", "trak", "mdia", "minf", "stbl", "stsd", "avc1"}) {
+        at = std::search(at, mp4.end(), type, type + 4);
+        ASSERT_NE(at, mp4.end()) << type;
+        uint8_t* size = &*(at - 4);
+        const uint32_t grown = (uint32_t(size[0]) << 24 | size[1] << 16 | size[2] << 8 | size[3]) + sv3d.size();
+        for (int i = 0; i < 4; ++i)
+            size[i] = uint8_t(grown >> (24 - 8 * i));
+        if (std::string(type) == "avc1") {
+            const auto end = at - 4 + (grown - sv3d.size());
+            mp4.insert(end, sv3d.begin(), sv3d.end());
+        }
+    }
+    test::WriteBytes(dir.file("vr_LR.mp4"), mp4);
+    const test::ToolRun info = test::RunTool(dir, "info " + Q("vr_LR.mp4"));
+    EXPECT_NE(info.out.find("\nlayout: side-by-side left-first (name)\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\nprojection: equirectangular -90..90 x 90..-90 (metadata)\n"), std::string::npos)
+        << info.out;
+    for (const auto& [yaw, pitch, fov] : kCameras) {
+        const std::string camera =
+            " --yaw " + std::to_string(yaw) + " --pitch " + std::to_string(pitch) + " --fov " + std::to_string(fov);
+        ASSERT_EQ(test::RunTool(dir, "frame " + Q("vr_LR.mp4") + camera + " --eye second --view 160x120 --out " +
+                                         Q("ours.bmp"))
+                      .status,
+                  0);
+        EXPECT_LE(Difference("ours.bmp", "made.mp4", "crop=160:160:160:0,", "hequirect", yaw, pitch, fov), 4)
+            << camera;
+    }
+}
+
+}  // namespace
+}  // namespace plexo
