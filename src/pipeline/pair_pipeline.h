@@ -35,6 +35,8 @@ public:
     const PairStage& Stage() const { return stage_; }
     // The pairs are aligned: the film's own D goes with the correction.
     bool Aligns() const { return bool(alignment_.stage); }
+    // A spherical film is looked into: a drag turns its camera.
+    bool LooksAround() const { return bool(viewport_.stage); }
     // The correction shown, for the frame display: the kept one, or the
     // last frame's while every frame is aligned; none while not aligned.
     std::optional<align::AlignModel> AlignmentShown() const;

@@ -92,6 +92,17 @@ enum CommandId : int {
     kCmdSubtitleFarther = 32986,
     // View > Fit Large Films: the view size that fits only what overflows.
     kCmdFitLarge = 32990,
+    // View > Projection: this id plus the entry's place in its table
+    // (app/window/viewer_sphere.cpp), Automatic first; the ids up to 33119
+    // are kept for them. Then View > Reset View and the camera's keys.
+    kCmdProjectionFirst = 33100,
+    kCmdResetView = 33120,
+    kCmdLookLeft = 33121,
+    kCmdLookRight = 33122,
+    kCmdLookUp = 33123,
+    kCmdLookDown = 33124,
+    kCmdFieldNarrower = 33125,
+    kCmdFieldWider = 33126,
 };
 
 }  // namespace plexo

@@ -154,6 +154,7 @@ void CMainFrame::BuildMenus()
                                                     kCmdFullScreen, kCmdFrameDisplay, kCmdMessageLog, 0});
     AddStereoMenus(*view);
     viewer_->AddLayoutMenu(*view);
+    viewer_->AddProjectionMenu(*view);
     viewer_->AddSubtitleMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);
