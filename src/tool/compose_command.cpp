@@ -1,6 +1,7 @@
 // plexo-tool compose: the frame the view would paint for one frame pair,
 // written as a 24-bit BMP of the padded width.
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -153,9 +154,11 @@ int RunCompose(Args& args)
         return again;
     };
     ToolPipeline chain;
-    // Each eye of a spherical film is seen at the view's size.
-    chain.sphere = ToolSphere(sphere, *film, paths.front(), view ? view->first : kDefaultSphereWidth,
-                              view ? view->second : kDefaultSphereHeight);
+    // Each eye of a spherical film fills its share of the view, as in the
+    // viewer: half of it across for a presentation of two eyes side by side.
+    chain.sphere = ToolSphere(sphere, *film, paths.front(),
+                              view ? std::max(1, view->first / int(mode->across)) : kDefaultSphereWidth,
+                              view ? std::max(1, view->second / int(mode->down)) : kDefaultSphereHeight);
     if (!BuildToolPipeline(args, paths, subtitles, subtitleDepth, *film, mode->id, reopen, chain))
         return kFailed;
     Film& shown = chain.Shown(*film);

@@ -30,10 +30,10 @@ constexpr ProjectionEntry kProjections[] = {
     {"&Flat", "flat"},
     {"&Equirectangular 360°", "equirect"},
     {"&Half-equirectangular 180°", "half-equirect"},
-    {"Fisheye 1&80°", "fisheye:180"},
+    {"Fisheye &180°", "fisheye:180"},
     {"Fisheye 1&90°", "fisheye:190"},
     {"Fisheye &200°", "fisheye:200"},
-    {"Fisheye 2&20°", "fisheye:220"},
+    {"Fisheye 22&0°", "fisheye:220"},
 };
 
 // Degrees a key turns the camera, or widens its field of view.
@@ -64,7 +64,7 @@ void ViewerCommands::DefineSphereCommands()
         Qt::Key digit;
     };
     const Entry entries[] = {
-        {kCmdResetView, "&Reset View\tNum+5", 0, 0, 0, Qt::Key_Clear, Qt::Key_5},
+        {kCmdResetView, "R&eset View\tNum+5", 0, 0, 0, Qt::Key_Clear, Qt::Key_5},
         {kCmdLookLeft, "Look &Left\tNum+4", -kKeyTurn, 0, 0, Qt::Key_Left, Qt::Key_4},
         {kCmdLookRight, "Look R&ight\tNum+6", kKeyTurn, 0, 0, Qt::Key_Right, Qt::Key_6},
         {kCmdLookUp, "Look &Up\tNum+8", 0, kKeyTurn, 0, Qt::Key_Up, Qt::Key_8},
@@ -94,7 +94,7 @@ void ViewerCommands::DefineSphereCommands()
 
 void ViewerCommands::AddProjectionMenu(QMenu& view)
 {
-    QMenu* projections = view.addMenu(QStringLiteral("Pro&jection"));
+    QMenu* projections = view.addMenu(QStringLiteral("Proje&ction"));
     commands_.AddToMenu(*projections, {CommandOf(0), 0, CommandOf(1), CommandOf(2), CommandOf(3), 0, CommandOf(4),
                                        CommandOf(5), CommandOf(6), CommandOf(7)});
     commands_.AddToMenu(view, {kCmdResetView});
