@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fixtures.h"
 #include "support/outside_programs.h"
 #include "support/temp_dir.h"
 #include "support/tool_run.h"
@@ -73,6 +74,7 @@ TEST_F(SphereView, EyesLookLikeV360)
     const Row rows[] = {
         {"clip_360_LR.png", "256x128", "hstack", "", "e"},
         {"clip_180x180_TB.png", "160x160", "vstack", "", "hequirect"},
+        {"room-360x180-3dv.png", "256x128", "vstack", "", "e"},
         {"canon_fisheye190_sbs.png", "160x160", "hstack", "", "fisheye:ih_fov=190:iv_fov=190"},
         {"plain.png", "160x160", "vstack", "--projection fisheye:200 --source-layout tb",
          "fisheye:ih_fov=200:iv_fov=200"},
@@ -166,6 +168,80 @@ TEST_F(SphereView, StreamMetadataCropsTheSphere)
         EXPECT_LE(Difference("ours.bmp", "made.mp4", "crop=160:160:160:0,", "hequirect", yaw, pitch, fov), 4)
             << camera;
     }
+}
+
+// An APP1 segment: its marker, length and payload.
+std::vector<uint8_t> App1(const std::string& payload)
+{
+    const size_t length = payload.size() + 2;
+    std::vector<uint8_t> segment{0xFF, 0xE1, uint8_t(length >> 8), uint8_t(length)};
+    segment.insert(segment.end(), payload.begin(), payload.end());
+    return segment;
+}
+
+std::string Base64(const std::vector<uint8_t>& bytes)
+{
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const size_t left = bytes.size() - i;
+        const uint32_t n = uint32_t(bytes[i]) << 16 | (left > 1 ? bytes[i + 1] << 8 : 0) | (left > 2 ? bytes[i + 2] : 0);
+        text += digits[n >> 18 & 63];
+        text += digits[n >> 12 & 63];
+        text += left > 1 ? digits[n >> 6 & 63] : '=';
+        text += left > 2 ? digits[n & 63] : '=';
+    }
+    return text;
+}
+
+// A VR180 photo as Google's camera writes it: the left eye's JPEG, its XMP
+// holding the right eye's JPEG in extended XMP segments (here out of order,
+// a few hundred bytes each), the GPano tags its 180° window of the sphere.
+TEST_F(SphereView, VrPhotoCarriesItsRightEye)
+{
+    const std::vector<uint8_t> left = test::PatternJpeg(64, 64, 1), right = test::PatternJpeg(64, 64, 2);
+    test::WriteBytes(dir.file("right.jpg"), right);
+    const std::string guid = "0123456789ABCDEF0123456789ABCDEF";
+    const std::string extended = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF><rdf:Description "
+                                 "GImage:Mime='image/jpeg'\n GImage:Data=\"" + Base64(right) +
+                                 "\"/></rdf:RDF></x:xmpmeta>";
+    const std::string main =
+        std::string("http://ns.adobe.com/xap/1.0/", 29) +
+        "<x:xmpmeta><rdf:RDF><rdf:Description GPano:CroppedAreaLeftPixels=\"32\" GPano:CroppedAreaTopPixels=\"0\" "
+        "GPano:CroppedAreaImageWidthPixels=\"64\" GPano:CroppedAreaImageHeightPixels=\"64\" "
+        "GPano:FullPanoWidthPixels=\"128\" GPano:FullPanoHeightPixels=\"64\" xmpNote:HasExtendedXMP=\"" + guid +
+        "\"/></rdf:RDF></x:xmpmeta>";
+    const auto photo = [&](size_t dropped) {
+        std::vector<uint8_t> bytes(left.begin(), left.begin() + 2);
+        const std::vector<uint8_t> first = App1(main);
+        bytes.insert(bytes.end(), first.begin(), first.end());
+        constexpr size_t kPart = 400;
+        const size_t parts = (extended.size() + kPart - 1) / kPart;
+        for (size_t k = parts; k-- > 0;) {
+            if (k == dropped)
+                continue;
+            const uint32_t offset = uint32_t(k * kPart), full = uint32_t(extended.size());
+            std::string payload = std::string("http://ns.adobe.com/xmp/extension/", 35) + guid;
+            for (uint32_t word : {full, offset})
+                for (int i = 3; i >= 0; --i)
+                    payload += char(word >> (8 * i));
+            const std::vector<uint8_t> part = App1(payload + extended.substr(offset, kPart));
+            bytes.insert(bytes.end(), part.begin(), part.end());
+        }
+        bytes.insert(bytes.end(), left.begin() + 2, left.end());
+        return bytes;
+    };
+    test::WriteBytes(dir.file("photo.vr.jpg"), photo(size_t(-1)));
+    const std::string info = test::RunTool(dir, "info " + Q("photo.vr.jpg")).out;
+    EXPECT_NE(info.find("\neyes: 2\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("\nprojection: equirectangular -90..90 x 90..-90 (metadata)\n"), std::string::npos);
+    ASSERT_EQ(test::RunTool(dir, "frame " + Q("photo.vr.jpg") + " --projection flat --eye second --out " +
+                                     Q("second.bmp")).status, 0);
+    ASSERT_EQ(test::RunTool(dir, "frame " + Q("right.jpg") + " --out " + Q("right.bmp")).status, 0);
+    EXPECT_EQ(test::ReadBytes(dir.file("second.bmp")), test::ReadBytes(dir.file("right.bmp")));
+    // A part missing: the photo is the picture it also is.
+    test::WriteBytes(dir.file("cut.vr.jpg"), photo(1));
+    EXPECT_NE(test::RunTool(dir, "info " + Q("cut.vr.jpg")).out.find("\neyes: 1\n"), std::string::npos);
 }
 
 }  // namespace
