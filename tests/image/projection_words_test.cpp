@@ -20,23 +20,17 @@ TEST(ProjectionOfFileName, VrPlayersWords)
         const char* layout;
     };
     const Case cases[] = {
-        {"trip_180_LR.mkv", "half-equirect", "sbs"},
-        {"/v/beach-360-TB.mp4", "equirect", "tb"},
-        {"a.360x180.3dv.mp4", "equirect", "tb"},
-        {"a 180x180 3DH.mp4", "half-equirect", "sbs"},
-        {"clip_180_BT.mp4", "half-equirect", "tb-rl"},
-        {"clip_180_RL.mp4", "half-equirect", "sbs-rl"},
-        {"canon_FISHEYE190_sbs.mp4", "fisheye:190", "sbs"},
-        {"cam_F220_OU.mp4", "fisheye:220", "tb"},
-        {"cam_MKX200.mp4", "fisheye:200", nullptr},
-        {"cam-vrca220-lr.mp4", "fisheye:220", "sbs"},
+        {"trip_180_LR.mkv", "half-equirect", "sbs"}, {"/v/beach-360-TB.mp4", "equirect", "tb"},
+        {"a.360x180.3dv.mp4", "equirect", "tb"}, {"a 180x180 3DH.mp4", "half-equirect", "sbs"},
+        {"clip_180_BT.mp4", "half-equirect", "tb-rl"}, {"clip_180_RL.mp4", "half-equirect", "sbs-rl"},
+        {"canon_FISHEYE190_sbs.mp4", "fisheye:190", "sbs"}, {"cam_F220_OU.mp4", "fisheye:220", "tb"},
+        {"cam_MKX200.mp4", "fisheye:200", nullptr}, {"cam-vrca220-lr.mp4", "fisheye:220", "sbs"},
         {"cam_fisheye.mp4", "fisheye:180", nullptr},
         {"cam_EAC_360_TB.mp4", "eac", "tb"},  // the first projection word wins
         {"cam_f250.mp4", nullptr, nullptr},    // a fisheye past its range
         {"cam_f179_sbs.mp4", nullptr, "sbs"},
         {"360/clip.mp4", nullptr, nullptr},  // nor do folders, the extension or parts of words
-        {"clip.180", nullptr, nullptr},
-        {"clip1800.mp4", nullptr, nullptr},
+        {"clip.180", nullptr, nullptr}, {"clip1800.mp4", nullptr, nullptr},
         {"fisheyes.mp4", nullptr, nullptr},
     };
     for (const Case& c : cases) {

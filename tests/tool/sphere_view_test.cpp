@@ -93,29 +93,29 @@ TEST_F(SphereView, EyesLookLikeV360)
                 test::RunTool(dir, "frame " + Q(row.file) + " " + row.options + camera + " --eye " +
                                        (first ? "first" : "second") + " --view 160x120 --out " + Q("ours.bmp"));
             ASSERT_EQ(run.status, 0) << run.err;
-            EXPECT_EQ(run.out, "160x120\n");
             EXPECT_LE(Difference("ours.bmp", first ? "a.png" : "b.png", "", row.input, yaw, pitch, fov), 4)
                 << row.file << camera;
         }
     }
 }
 
-// A big-endian box of `type` around `body`.
-std::vector<uint8_t> Box(const char* type, std::vector<uint8_t> body)
+// A box of `type` around big-endian `words`, then `inner`.
+std::vector<uint8_t> Box(const char* type, std::initializer_list<uint32_t> words, std::vector<uint8_t> inner = {})
 {
-    const uint32_t size = uint32_t(body.size() + 8);
-    std::vector<uint8_t> box{uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)};
+    std::vector<uint8_t> box(4);
     box.insert(box.end(), type, type + 4);
-    box.insert(box.end(), body.begin(), body.end());
+    for (uint32_t w : words)
+        box.insert(box.end(), {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)});
+    box.insert(box.end(), inner.begin(), inner.end());
+    for (int i = 0; i < 4; ++i)
+        box[size_t(i)] = uint8_t(box.size() >> (24 - 8 * i));
     return box;
 }
 
-std::vector<uint8_t> Words(std::initializer_list<uint32_t> words)
+std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
 {
-    std::vector<uint8_t> bytes;
-    for (uint32_t w : words)
-        bytes.insert(bytes.end(), {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)});
-    return bytes;
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 // Spherical Video V2's sv3d box put into the video's sample entry, as a
@@ -128,16 +128,10 @@ TEST_F(SphereView, StreamMetadataCropsTheSphere)
     ASSERT_TRUE(test::RunCommand("ffmpeg -v error -y -loop 1 -i " + Q("eyes.png") +
                                  " -frames:v 2 -c:v libx264 -qp 0 -pix_fmt yuv444p " + Q("made.mp4")));
     std::vector<uint8_t> mp4 = test::ReadBytes(dir.file("made.mp4"));
-    std::vector<uint8_t> body = Box("svhd", {0, 0, 0, 0, 0});
-    const std::vector<uint8_t> projection =
-        Box("proj", [] {
-            std::vector<uint8_t> p = Box("prhd", Words({0, 0, 0, 0}));
-            const std::vector<uint8_t> equi = Box("equi", Words({0, 0, 0, 0x40000000, 0x40000000}));
-            p.insert(p.end(), equi.begin(), equi.end());
-            return p;
-        }());
-    body.insert(body.end(), projection.begin(), projection.end());
-    const std::vector<uint8_t> sv3d = Box("sv3d", body);
+    const std::vector<uint8_t> sv3d =
+        Box("sv3d", {},
+            Joined(Box("svhd", {0}, {0}), Box("proj", {}, Joined(Box("prhd", {0, 0, 0, 0}),
+                                                                  Box("equi", {0, 0, 0, 0x40000000, 0x40000000})))));
     // Every box around the sample entry grows by the new box; the moov
     // comes after the frames, so no chunk moves.
     auto at = mp4.begin();
