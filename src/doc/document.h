@@ -19,6 +19,8 @@
 #include "doc/playlist.h"
 #include "doc/stereo_choice.h"
 #include "film/film.h"
+#include "image/projection.h"
+#include "image/sphere_camera.h"
 
 namespace plexo {
 
@@ -174,6 +176,17 @@ public:
     // The seconds each picture of a slideshow stays.
     int32_t slideSeconds() const { return slideSeconds_; }
     void setSlideSeconds(int32_t seconds);
+
+    // A spherical film's camera and the user's View > Projection, kept in
+    // its record (the "view" and "projection" fields). While `keep` is
+    // false (a drag going on) the camera is shown but not yet written.
+    SphereCamera sphereCamera() const;
+    void setSphereCamera(const SphereCamera& camera, bool keep = true);
+    ProjectionChoice projectionChoice() const;
+    void setProjectionChoice(const ProjectionChoice& choice);
+    // The film's projection as it is shown: the choice, its metadata, its
+    // name; flat without a film.
+    SourceProjection projection() const;
 
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of single-view films without their own. A new

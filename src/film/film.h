@@ -9,6 +9,7 @@
 #include "film/eye_pair.h"
 #include "film/timed_source.h"
 #include "image/picture.h"
+#include "image/projection.h"
 #include "image/stereo_layout.h"
 
 namespace plexo {
@@ -37,6 +38,9 @@ struct FilmFacts {
     int32_t eyes = 1;
     // How the source stores its eyes, and who said so.
     SourceLayout layout;
+    // The spherical projection its metadata states; from nobody when it
+    // states none (DecideProjection weighs the user's choice and the name).
+    SourceProjection projection{};
     // True for a film that keeps its decoded frames in a bounded cache of
     // its own (a video): the "Memory" reading mode keeps none of its
     // pictures as well, or playing it would hold every frame played.

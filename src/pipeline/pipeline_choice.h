@@ -9,6 +9,8 @@
 
 #include "align/align_model.h"
 #include "film/film.h"
+#include "image/projection.h"
+#include "image/sphere_camera.h"
 #include "image/stereo_layout.h"
 #include "present/presentation.h"
 #include "subtitle/subtitle_depth.h"
@@ -23,6 +25,19 @@ enum class SubtitlesFrom {
     Unasked,
     // The track PipelineChoice::subtitles names, as --subtitles does.
     Named,
+};
+
+// How a spherical film is looked into: its projection (a flat one, or one
+// not shown, makes no viewport), the camera, and the size of the
+// rectilinear picture each eye becomes.
+struct SphereChoice {
+    Projection projection;
+    SphereCamera camera;
+    int width = 0;
+    int height = 0;
+
+    bool operator==(const SphereChoice&) const = default;
+    bool looks() const { return projection.spherical() && width > 0 && height > 0; }
 };
 
 struct PipelineChoice {
@@ -47,6 +62,9 @@ struct PipelineChoice {
     // whole eye.
     int viewWidth = 0;
     int viewHeight = 0;
+
+    // The viewport, before every other stage.
+    SphereChoice sphere;
 };
 
 // How automatic depth looks over an event before it shows.

@@ -54,6 +54,7 @@ bool BuildToolPipeline(const Args& args, const std::vector<std::string>& paths, 
         choice.depth = depth;
     }
     choice.presentation = shown;
+    choice.sphere = out.sphere;
     const std::string& path = paths.front();
     std::string why;
     out.stages = pipeline::BuildPipeline({path, film.FrameRate(), film.Layout().layout, reopen,

@@ -130,7 +130,11 @@ void VideoFilm::SetRules(const StepRules& rules)
 FilmFacts VideoFilm::Facts() const
 {
     const double rate = source_->Facts().frameRate;
-    return {.frameRate = rate, .duration = PlayingTime(count_, rate), .layout = layout_, .cachesItsFrames = true};
+    return {.frameRate = rate,
+            .duration = PlayingTime(count_, rate),
+            .layout = layout_,
+            .projection = source_->Facts().sphere,
+            .cachesItsFrames = true};
 }
 
 void VideoFilm::PlayingChanged(bool playing)
@@ -215,8 +219,10 @@ FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
     SourceLayout layout = file->Layout();
     if (choice || layout.origin == LayoutOrigin::None)
         layout = ChosenOrNamed(choice, path);
+    // A spherical picture's eyes are looked into at the size they are
+    // stored: never stretched to full first.
     else
-        layout.layout.half = HalfEyesOf(*file, path, layout.layout.kind);
+        layout.layout.half = !file->Sphere().projection.spherical() && HalfEyesOf(*file, path, layout.layout.kind);
     try {
         auto source = std::make_unique<VideoSource>(std::move(file), std::move(*times), layout.layout);
         if (layout.layout.mono())

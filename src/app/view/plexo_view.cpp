@@ -139,8 +139,19 @@ int CPlexoView::subtitleDisparity() const
     return pipeline_ ? pipeline_->SubtitleDisparity() : 0;
 }
 
+bool CPlexoView::LooksAround() const
+{
+    return pipeline_ && pipeline_->LooksAround();
+}
+
 void CPlexoView::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && LooksAround()) {
+        lookFrom_ = event->position();
+        setCursor(Qt::SizeAllCursor);
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton || !Pans()) {
         QWidget::mousePressEvent(event);
         return;
@@ -153,6 +164,13 @@ void CPlexoView::mousePressEvent(QMouseEvent* event)
 
 void CPlexoView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (lookFrom_) {
+        const QPointF moved = event->position() - *lookFrom_;
+        lookFrom_ = event->position();
+        emit cameraDragged(moved, false);
+        event->accept();
+        return;
+    }
     if (!dragFrom_) {
         QWidget::mouseMoveEvent(event);
         return;
@@ -166,6 +184,14 @@ void CPlexoView::mouseMoveEvent(QMouseEvent* event)
 
 void CPlexoView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (lookFrom_ && event->button() == Qt::LeftButton) {
+        const QPointF moved = event->position() - *lookFrom_;
+        lookFrom_.reset();
+        unsetCursor();
+        emit cameraDragged(moved, true);
+        event->accept();
+        return;
+    }
     if (!dragFrom_ || event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
         return;
@@ -178,6 +204,13 @@ void CPlexoView::mouseReleaseEvent(QMouseEvent* event)
 void CPlexoView::wheelEvent(QWheelEvent* event)
 {
     const int turn = event->angleDelta().y();
+    if (event->modifiers().testFlag(Qt::ControlModifier) && LooksAround()) {
+        // A wheel notch is 120 eighths of a degree.
+        if (const int notches = turn / 120; notches != 0)
+            emit fieldOfViewStepped(notches);
+        event->accept();
+        return;
+    }
     if (!event->modifiers().testFlag(Qt::ControlModifier) || OneToOneOnly() || turn == 0 || PictureSize().isEmpty()) {
         event->ignore();
         return;

@@ -101,6 +101,17 @@ enum CommandId : int {
     kCmdLoopFilm = 33044,
     kCmdLoopList = 33045,
     kCmdSlideshow = 33046,
+    // View > Projection: this id plus the entry's place in its table
+    // (app/window/viewer_sphere.cpp), Automatic first; the ids up to 33119
+    // are kept for them. Then View > Reset View and the camera's keys.
+    kCmdProjectionFirst = 33100,
+    kCmdResetView = 33120,
+    kCmdLookLeft = 33121,
+    kCmdLookRight = 33122,
+    kCmdLookUp = 33123,
+    kCmdLookDown = 33124,
+    kCmdFieldNarrower = 33125,
+    kCmdFieldWider = 33126,
 };
 
 }  // namespace plexo

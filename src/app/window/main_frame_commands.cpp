@@ -156,6 +156,7 @@ void CMainFrame::BuildMenus()
                                                     kCmdFullScreen, kCmdFrameDisplay, kCmdMessageLog, kCmdPlaylistPanel, 0});
     AddStereoMenus(*view);
     viewer_->AddLayoutMenu(*view);
+    viewer_->AddProjectionMenu(*view);
     viewer_->AddSubtitleMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);

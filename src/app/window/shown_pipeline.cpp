@@ -1,5 +1,6 @@
 #include "app/window/shown_pipeline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
@@ -15,7 +16,7 @@ bool ShownPipeline::Basis::operator==(const Basis& other) const
     const auto fields = [](const Basis& b) {
         const pipeline::PipelineChoice& c = b.choice;
         return std::tie(c.align, c.subtitlesFrom, c.subtitles, c.depth, c.presentation, c.viewWidth, c.viewHeight,
-                        b.path, b.frameRate, b.layout);
+                        c.sphere, b.path, b.frameRate, b.layout);
     };
     return fields(*this) == fields(other);
 }
@@ -50,8 +51,24 @@ ShownPipeline::Basis ShownPipeline::Current() const
         basis.path = doc_.filmPaths().front();
         basis.frameRate = film->FrameRate();
         basis.layout = film->Layout().layout;
+        choice.sphere = ViewportOf(shown);
     }
     return basis;
+}
+
+pipeline::SphereChoice ShownPipeline::ViewportOf(const Presentation& shown) const
+{
+    pipeline::SphereChoice sphere;
+    sphere.projection = doc_.projection().projection;
+    if (!sphere.projection.spherical())
+        return sphere;
+    // Each eye fills its share of the view: a presentation that puts the
+    // eyes side by side gives each half of it.
+    const qreal ratio = view_.devicePixelRatioF();
+    sphere.camera = doc_.sphereCamera();
+    sphere.width = std::max(1, int(std::lround(view_.width() * ratio)) / std::max(1, int(shown.across)));
+    sphere.height = std::max(1, int(std::lround(view_.height() * ratio)) / std::max(1, int(shown.down)));
+    return sphere;
 }
 
 void ShownPipeline::Sync()
@@ -59,6 +76,9 @@ void ShownPipeline::Sync()
     Basis basis = Current();
     if (built_ && *built_ == basis)
         return;
+    if (basis.path != (built_ ? built_->path : std::string()))
+        if (const std::string why = UnshownProjection(doc_.projection().projection); !why.empty())
+            LogMessage(basis.path + ": " + why);
     pipeline::PipelineFilm film{basis.path, basis.frameRate, basis.layout, {}, pipeline::LookAheadOn::Worker};
     if (const Film* shown = doc_.film())
         film.reopen = [this, shift = shown->GetShift()] {

@@ -36,6 +36,9 @@ private:
         bool operator==(const Basis& other) const;
     };
     Basis Current() const;
+    // A spherical film's viewport in the view, for presentation `shown`;
+    // none for a flat film.
+    pipeline::SphereChoice ViewportOf(const Presentation& shown) const;
 
     const CPlexoDoc& doc_;
     play::Player& player_;

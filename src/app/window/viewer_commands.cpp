@@ -139,6 +139,7 @@ void ViewerCommands::DefineCommands()
 {
     DefineLayoutCommands();
     DefineSubtitleCommands();
+    DefineSphereCommands();
     CommandTable& t = commands_;
     auto film = [this] { return doc_.film() != nullptr; };
     auto scalable = [this] { return !view_.OneToOneOnly(); };

@@ -72,6 +72,10 @@ public:
     // Authored and Off, and the depth: automatic, closer (Alt+]) and farther
     // (Alt+[); the choice is kept in the film's record.
     void AddSubtitleMenu(QMenu& view);
+    // View > Projection (Automatic, Flat and each spherical projection, kept
+    // in the film's record) and Reset View; the camera's keys and the
+    // view's drag and Ctrl+wheel turn a spherical film's camera.
+    void AddProjectionMenu(QMenu& view);
 
     // One cadre forward or back, telling on the frame display when the
     // partner stops the film short of its end.
@@ -126,6 +130,10 @@ private:
     void ChooseLayout(const LayoutChoice& layout);
     LayoutChoice LayoutOf(const std::string& path) const;
     void DefineSubtitleCommands();
+    void DefineSphereCommands();
+    // The camera turned and widened by so many degrees; written to the
+    // film's record unless a drag goes on.
+    void TurnCamera(double yaw, double pitch, double fov, bool keep = true);
     void RebuildSubtitleMenu();
     void ChooseSubtitleTrack(std::optional<int32_t> track);
     void ToggleSubtitles();
