@@ -38,8 +38,11 @@
 #include "doc/play_period.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"
+#include "platform/display.h"
 #include "platform/frame_settings.h"
+#include "platform/message_sink.h"
 #include "present/compositor.h"
+#include "present/frame_packing.h"
 
 namespace plexo {
 
@@ -80,6 +83,13 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
                      [this] { return toolBar_; }, *timeline_, *sound_->VolumeSlider()},
         doc_);
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
+    // Frame packing shows full screen only.
+    connect(viewer_.get(), &ViewerCommands::fullScreenChanged, this, [this](bool on) {
+        if (!on && state.stereo && PresentationOf(doc_.stereo().presentation).packing) {
+            packedFullScreen_ = false;
+            OnLeaveStereo();
+        }
+    });
 
     player_.AddOutput(*view_);
     pipeline_ = std::make_unique<ShownPipeline>(doc_, player_, *view_);
@@ -282,7 +292,24 @@ void CMainFrame::OnPlay()
 void CMainFrame::OnStereo()
 {
     state.stereo = !state.stereo;
-    if (PresentationOf(doc_.stereo().presentation).flips) {
+    const Presentation& chosen = PresentationOf(doc_.stereo().presentation);
+    if (chosen.packing && state.stereo) {
+        // Full screen only, on an output whose mode is the packed frame's.
+        const std::optional<platform::OutputMode> output = platform::ReadOutputMode();
+        const PackingCheck check = CheckPackedMode(*chosen.packing, platform::ReadDisplayModes(),
+                                                   platform::ReadCurrentMode(), output ? output->output : "");
+        if (!check.ready) {
+            state.stereo = false;
+            platform::ShowMessage(check.advice);
+            return;
+        }
+        packedFullScreen_ = !viewer_->fullScreen();
+        viewer_->SetFullScreen(true);
+    } else if (packedFullScreen_ && !state.stereo) {
+        packedFullScreen_ = false;
+        viewer_->SetFullScreen(false);
+    }
+    if (chosen.flips) {
         // Without a flipper driver stereo stays off and the window as it was.
         if (state.stereo) {
             state.stereo = pageFlip_->On();

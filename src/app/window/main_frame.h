@@ -166,6 +166,8 @@ private:
     // Whether page flipping hid what is around the view, and whether the
     // toolbar showed then.
     bool hiddenAround_ = false;
+    // Frame packing took the window full screen, and gives it back.
+    bool packedFullScreen_ = false;
     bool toolBarShown_ = true;
     // The "Red-Blue" value read at start, written back while the chosen
     // presentation is none that it can keep.

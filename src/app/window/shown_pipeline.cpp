@@ -41,7 +41,7 @@ ShownPipeline::Basis ShownPipeline::Current() const
     // that the view holds.
     const Presentation& shown = player_.Shown();
     choice.presentation = shown.id;
-    if (shown.oneToOne) {
+    if (shown.oneToOne && !shown.packing) {
         const qreal ratio = view_.devicePixelRatioF();
         choice.viewWidth = int(std::lround(view_.width() * ratio));
         choice.viewHeight = int(std::lround(view_.height() * ratio));
