@@ -19,6 +19,15 @@ SubtitleSourcePtr AssScriptSubtitles(std::string script, const std::vector<Attac
 SubtitleSourcePtr AssEventSubtitles(std::string header, const std::vector<TextEvent>& events,
                                     const std::vector<AttachedFont>& fonts, std::string& why);
 
+// One line of text at the top centre at every time, whose text changes: the
+// on-screen time line. An empty text shows nothing.
+class TextLine : public SubtitleSource {
+public:
+    virtual void SetText(const std::string& text) = 0;
+};
+// Null, with `why` set, when libass cannot start.
+std::unique_ptr<TextLine> MakeTextLine(std::string& why);
+
 // A cue's dialogue text as the `order`th block line in the default style.
 std::string DefaultStyleLine(int order, const std::string& text);
 

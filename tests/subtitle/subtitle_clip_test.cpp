@@ -15,6 +15,7 @@
 #include "support/tool_run.h"
 #include "subtitle/changed_column.h"
 #include "subtitle/ahead_worker.h"
+#include "subtitle/ass_subtitles.h"
 #include "subtitle/disparity.h"
 #include "subtitle/look_ahead.h"
 #include "subtitle/subtitle_file.h"
@@ -104,6 +105,45 @@ TEST_F(SubtitleClip, FixedDepthSplitsOddDisparitiesIntoWholePixelShifts)
         if (d) {
             EXPECT_EQ(first - left[0], 4) << "⌈7/2⌉ to the right in the first eye";
         }
+    }
+}
+
+// Z and X: the subtitle delayed shows at its time plus the delay. The
+// on-screen line is drawn at the subtitles' fixed depth with or without a
+// subtitle, by a stage with no track too, and an empty text draws nothing.
+TEST_F(SubtitleClip, TheDelayMovesTheSubtitleAndTheLineStandsAtItsDepth)
+{
+    FilmPtr film = Open();
+    ASSERT_TRUE(film && film->Seek(50));
+    SubtitleStage stage = Stage();
+    const auto at = [&](int64_t us) {
+        auto timed = std::make_shared<EyePair>(*film->Pair(Tone::Colour));
+        timed->timestampUs = us;
+        return EyePairPtr(timed);
+    };
+    StageOptions options;
+    options.depth = {DepthMode::Fixed, 7};
+    for (const auto& [us, delay, drawn] : {std::tuple{300'000, 0, false}, {300'000, -300'000, true},
+                                           {3'600'000, 0, false}, {3'600'000, 300'000, true}}) {
+        options.delayUs = delay;
+        const EyePairPtr plain = at(us);
+        EXPECT_EQ(stage.Apply(plain, options) != plain, drawn) << us << " " << delay;
+    }
+    std::string why;
+    std::shared_ptr<TextLine> line = MakeTextLine(why);
+    ASSERT_TRUE(line) << why;
+    SubtitleStage lineOnly(nullptr);
+    options.delayUs = 0;
+    for (SubtitleStage* on : {&stage, &lineOnly}) {
+        on->SetLine(line, "0:00 / 0:04");
+        const EyePairPtr plain = at(300'000);
+        const EyePairPtr drawn = on->Apply(plain, options);
+        ASSERT_TRUE(drawn && drawn != plain);
+        EXPECT_EQ(test::FirstChangedColumn(drawn->first, plain->first) -
+                      test::FirstChangedColumn(drawn->second, plain->second),
+                  7);
+        on->SetLine(line, "");
+        EXPECT_EQ(on->Apply(plain, options), plain);
     }
 }
 

@@ -1,0 +1,55 @@
+#include "play/time_seek.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "play/tick_rules.h"
+
+namespace plexo::play {
+
+std::optional<TimeSeek> SeekByTime(Film& film, Micros from, Micros by, double rate)
+{
+    const int32_t count = film.FrameCount();
+    if (count <= 0)
+        return std::nullopt;
+    const int32_t last = count - 1;
+    const bool timed = film.Timing().TimeAt(0) >= 0;
+    if (!timed && rate <= 0)
+        return std::nullopt;
+    const auto timeAt = [&](int32_t position) {
+        return timed ? film.Timing().TimeAt(position) : Micros(std::llround(double(position) * 1e6 / rate));
+    };
+    TimeSeek seek;
+    seek.length = timed ? timeAt(last) + FrameLength(film, last) : Micros(std::llround(double(count) * 1e6 / rate));
+    const Micros target = std::clamp<Micros>(from + by, 0, timeAt(last));
+    seek.position = timed ? PositionAtTime(film, target)
+                          : int32_t(std::min<int64_t>(int64_t(double(target) * rate / 1e6 + 1e-6), last));
+    seek.time = target;
+    return seek;
+}
+
+std::string ClockText(Micros time)
+{
+    const int64_t seconds = std::max<Micros>(time, 0) / 1000000;
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02d:%02d", static_cast<long long>(seconds / 3600),
+                      int(seconds / 60 % 60), int(seconds % 60));
+    else
+        std::snprintf(text, sizeof text, "%d:%02d", int(seconds / 60), int(seconds % 60));
+    return text;
+}
+
+std::string TimeLineText(const TimeSeek& seek)
+{
+    return ClockText(seek.time) + " / " + ClockText(seek.length);
+}
+
+std::string DelayText(Micros delay)
+{
+    const long long ms = static_cast<long long>(delay / 1000);
+    return (ms > 0 ? "+" : "") + std::to_string(ms) + " ms";
+}
+
+}  // namespace plexo::play
