@@ -52,4 +52,14 @@ std::string DelayText(Micros delay)
     return (ms > 0 ? "+" : "") + std::to_string(ms) + " ms";
 }
 
+std::vector<std::string> DelayNotes(Micros sound, Micros subtitles)
+{
+    std::vector<std::string> notes;
+    if (sound / 1000 != 0)
+        notes.push_back("sound delay " + DelayText(sound));
+    if (subtitles / 1000 != 0)
+        notes.push_back("subtitle delay " + DelayText(subtitles));
+    return notes;
+}
+
 }  // namespace plexo::play

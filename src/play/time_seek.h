@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "film/film.h"
 #include "play/clock.h"
@@ -32,5 +33,7 @@ std::string TimeLineText(const TimeSeek& seek);
 // A delay as the status bar and the frame display show it: "+150 ms",
 // "-50 ms".
 std::string DelayText(Micros delay);
+// "sound delay +50 ms" and "subtitle delay -100 ms", each while not 0.
+std::vector<std::string> DelayNotes(Micros sound, Micros subtitles);
 
 }  // namespace plexo::play

@@ -92,6 +92,16 @@ enum CommandId : int {
     kCmdSubtitleFarther = 32986,
     // View > Fit Large Films: the view size that fits only what overflows.
     kCmdFitLarge = 32990,
+    // Seeking by time (Shift and the arrows) and the sound's and the
+    // subtitles' delays.
+    kCmdSeekForwardShort = 33040,
+    kCmdSeekBackShort = 33041,
+    kCmdSeekForwardLong = 33042,
+    kCmdSeekBackLong = 33043,
+    kCmdSoundLater = 33044,
+    kCmdSoundEarlier = 33045,
+    kCmdSubtitlesEarlier = 33046,
+    kCmdSubtitlesLater = 33047,
 };
 
 }  // namespace plexo

@@ -193,6 +193,7 @@ void CMainFrame::SyncPlayer()
     player_.SetFilm(doc_.film(), doc_.filmSerial());
     player_.SetChoice(doc_.stereo());
     player_.SetSettings({doc_.step(), doc_.direction == 0, doc_.keepsShownPictures()});
+    player_.SetSoundDelay(int64_t(doc_.audioDelayMs()) * 1000);
 }
 
 void CMainFrame::RefreshPlayer()
@@ -251,6 +252,8 @@ void CMainFrame::SyncControls()
         facts.duration = film->Duration();
         if (const int64_t at = film->Timing().TimeAt(film->Position()); at >= 0)
             facts.time = double(at) / 1e6;
+        facts.audioDelayMs = doc_.audioDelayMs();
+        facts.subtitleDelayMs = doc_.subtitleDelayMs();
     }
     facts.zoomPercent = int(std::lround(view_->ShownScale() * 100));
     facts.shown = &player_.Shown();

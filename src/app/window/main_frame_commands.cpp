@@ -121,6 +121,7 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdScreen, [this] { OnScreen(); });
     DefineFileCommands();
     DefineStereoCommands();
+    DefineSeekCommands();
     // Undo, Cut, Paste, Save, Ctrl+Esc and the pane keys have no handler,
     // so they stay disabled.
     for (const CommandText& text : kTexts) {
@@ -157,8 +158,10 @@ void CMainFrame::BuildMenus()
     viewer_->AddSubtitleMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);
-    addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdNextFilm,
-                                      kCmdPreviousFilm, 0, kCmdStereo, kCmdSettings});
+    QMenu* filmMenu = addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre,
+                                                        0, kCmdNextFilm, kCmdPreviousFilm, 0, kCmdStereo, kCmdSettings});
+    commands_.AddToMenu(*filmMenu, {0, kCmdSeekForwardShort, kCmdSeekBackShort, kCmdSeekForwardLong, kCmdSeekBackLong,
+                                    0, kCmdSoundLater, kCmdSoundEarlier, kCmdSubtitlesEarlier, kCmdSubtitlesLater});
     sound_->AddMenu(*bar, *this);
     bar->addAction(commands_.Action(kCmdTranslate));
     bar->addAction(commands_.Action(kCmdScreen));
