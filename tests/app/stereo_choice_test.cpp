@@ -22,8 +22,7 @@ QMenu* Submenu(CMainFrame& frame, const QString& title)
 }
 
 // Every row but plain, in the table's order. Without a flipper driver page
-// flipping is chosen but stereo stays off, and so does frame packing on a
-// screen without its mode.
+// flipping (without its mode, frame packing) is chosen but stereo stays off.
 TEST_F(StereoChoiceTest, TheSubmenuListsEveryStereoRowAndChoosingOneShowsIt)
 {
     Start({DemoFilm()});

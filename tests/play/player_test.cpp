@@ -324,52 +324,38 @@ TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
     EXPECT_EQ(Shown(), 51) << "without it the wall clock goes on from there";
 }
 
-// Shift and the arrows: from the clock's time while a video plays, else from
-// the frame's (a film of frames' at its rate), held within the film; the
-// line says where it landed and how long the film is.
-TEST_F(PlayerTest, ASeekByTimeLandsOnTheFrameAtThatTimeWithinTheFilm)
+// Seeks by time from the clock's time or the frame's, within the film; a
+// delayed sound starts earlier in the film and the clock follows it later.
+TEST_F(PlayerTest, SeeksByTimeAndDelaysTheSoundOnTheClock)
 {
     TimedFilm& video = Timed(250, 25);
     const auto seek = [&](Film& film, Micros by, double rate) {
         const std::optional<TimeSeek> to = SeekByTime(film, player.FilmTime(rate).value_or(-1), by, rate);
         return to ? std::pair{to->position, TimeLineText(*to)} : std::pair{-1, std::string()};
     };
-    EXPECT_EQ(seek(video, 5'000'000, 0), std::pair(125, std::string("0:05 / 0:10")));
-    video.Seek(125);
-    Play();
-    At(2'500'000);
-    EXPECT_EQ(player.FilmTime(0), 7'500'000);
-    EXPECT_EQ(seek(video, -5'000'000, 0), std::pair(62, std::string("0:02 / 0:10")));
-    EXPECT_EQ(seek(video, 60'000'000, 0), std::pair(249, std::string("0:09 / 0:10")));
-    EXPECT_EQ(seek(video, -60'000'000, 0), std::pair(0, std::string("0:00 / 0:10")));
-    player.Stop();
-    Film& frames = SetFilm(FakeFilm::WithFrames(100));
-    frames.Seek(10);
-    EXPECT_EQ(seek(frames, 5'000'000, 15), std::pair(85, std::string("0:05 / 0:06")));
-    EXPECT_EQ(seek(frames, 5'000'000, 0).first, -1) << "no times and no rate";
-    EXPECT_EQ(ClockText(3'723'000'000), "1:02:03");
-}
-
-// The sound delayed plays the film's earlier time at each leg, the clock
-// following it that much later; a change while heard starts it again from
-// the picture's time.
-TEST_F(PlayerTest, ASoundDelayPlaysTheSoundThatMuchLaterAndTheClockFollowsIt)
-{
+    using Landed = std::pair<int, std::string>;
+    EXPECT_EQ(seek(video, 5'000'000, 0), Landed(125, "0:05 / 0:10"));
     auto owned = std::make_unique<FakeSound>();
     FakeSound& sound = *owned;
     player.SetSound(std::move(owned));
-    Timed(250, 25).Seek(50);
     player.SetSoundDelay(300'000);
+    video.Seek(125);
     Play();
-    ASSERT_FALSE(sound.legs.empty());
-    EXPECT_EQ(sound.legs.back(), 1'700'000);
-    sound.at = 3'000'000;
+    EXPECT_EQ(sound.legs.back(), 4'700'000);
+    sound.at = 7'200'000;
     At(10);
-    EXPECT_EQ(player.FilmTime(0), 3'300'000);
-    EXPECT_EQ(Shown(), 82);
+    EXPECT_EQ(std::pair(player.FilmTime(0), Shown()), std::pair(std::optional<Micros>(7'500'000), 187));
+    EXPECT_EQ(seek(video, -5'000'000, 0), Landed(62, "0:02 / 0:10"));
+    EXPECT_EQ(seek(video, 60'000'000, 0), Landed(249, "0:09 / 0:10"));
+    EXPECT_EQ(seek(video, -60'000'000, 0), Landed(0, "0:00 / 0:10"));
     player.SetSoundDelay(-200'000);
-    EXPECT_EQ(sound.legs.back(), 3'500'000);
-    EXPECT_EQ(DelayText(-200'000), "-200 ms");
+    EXPECT_EQ(sound.legs.back(), 7'700'000);
+    player.Stop();
+    Film& frames = SetFilm(FakeFilm::WithFrames(100));
+    frames.Seek(10);
+    EXPECT_EQ(seek(frames, 5'000'000, 15), Landed(85, "0:05 / 0:06"));
+    EXPECT_EQ(seek(frames, 5'000'000, 0).first, -1) << "no times and no rate";
+    EXPECT_EQ(ClockText(3'723'000'000) + " " + DelayText(-200'000), "1:02:03 -200 ms");
 }
 
 // A video plays forward whichever way it was stepped, stops on its last

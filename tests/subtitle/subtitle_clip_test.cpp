@@ -108,14 +108,14 @@ TEST_F(SubtitleClip, FixedDepthSplitsOddDisparitiesIntoWholePixelShifts)
     }
 }
 
-// Z and X: the subtitle delayed shows at its time plus the delay. The
-// on-screen line is drawn at the subtitles' fixed depth with or without a
-// subtitle, by a stage with no track too, and an empty text draws nothing.
+// The subtitle delayed shows at its time plus the delay. The on-screen line
+// stands at the subtitles' fixed depth, drawn by a stage without a track
+// too; an empty text draws nothing.
 TEST_F(SubtitleClip, TheDelayMovesTheSubtitleAndTheLineStandsAtItsDepth)
 {
     FilmPtr film = Open();
     ASSERT_TRUE(film && film->Seek(50));
-    SubtitleStage stage = Stage();
+    SubtitleStage stage = Stage(), lineOnly(nullptr);
     const auto at = [&](int64_t us) {
         auto timed = std::make_shared<EyePair>(*film->Pair(Tone::Colour));
         timed->timestampUs = us;
@@ -130,18 +130,13 @@ TEST_F(SubtitleClip, TheDelayMovesTheSubtitleAndTheLineStandsAtItsDepth)
         EXPECT_EQ(stage.Apply(plain, options) != plain, drawn) << us << " " << delay;
     }
     std::string why;
-    std::shared_ptr<TextLine> line = MakeTextLine(why);
-    ASSERT_TRUE(line) << why;
-    SubtitleStage lineOnly(nullptr);
-    options.delayUs = 0;
+    const std::shared_ptr<TextLine> line = MakeTextLine(why);
     for (SubtitleStage* on : {&stage, &lineOnly}) {
         on->SetLine(line, "0:00 / 0:04");
-        const EyePairPtr plain = at(300'000);
-        const EyePairPtr drawn = on->Apply(plain, options);
-        ASSERT_TRUE(drawn && drawn != plain);
+        const EyePairPtr plain = at(300'000), drawn = on->Apply(plain, options);
+        ASSERT_TRUE(line && drawn) << why;
         EXPECT_EQ(test::FirstChangedColumn(drawn->first, plain->first) -
-                      test::FirstChangedColumn(drawn->second, plain->second),
-                  7);
+                      test::FirstChangedColumn(drawn->second, plain->second), 7);
         on->SetLine(line, "");
         EXPECT_EQ(on->Apply(plain, options), plain);
     }
