@@ -23,8 +23,17 @@ std::optional<TimeSeek> SeekByTime(Film& film, Micros from, Micros by, double ra
     TimeSeek seek;
     seek.length = timed ? timeAt(last) + FrameLength(film, last) : Micros(std::llround(double(count) * 1e6 / rate));
     const Micros target = std::clamp<Micros>(from + by, 0, timeAt(last));
-    seek.position = timed ? PositionAtTime(film, target)
-                          : int32_t(std::min<int64_t>(int64_t(double(target) * rate / 1e6 + 1e-6), last));
+    if (timed) {
+        seek.position = PositionAtTime(film, target);
+    } else {
+        // The frame whose rounded time is the target's lands on it, not the
+        // one before.
+        seek.position = int32_t(std::clamp<int64_t>(int64_t(double(target) * rate / 1e6), 0, last));
+        while (seek.position < last && timeAt(seek.position + 1) <= target)
+            ++seek.position;
+        while (seek.position > 0 && timeAt(seek.position) > target)
+            --seek.position;
+    }
     seek.time = target;
     return seek;
 }
