@@ -26,7 +26,7 @@ struct TimeKey {
 
 const TimeKey kTimeKeys[] = {
     {kCmdSeekForwardShort, "Forward &5 Seconds\tShift+Right", Qt::SHIFT | Qt::Key_Right, 5'000'000},
-    {kCmdSeekBackShort, "Back 5 Seco&nds\tShift+Left", Qt::SHIFT | Qt::Key_Left, -5'000'000},
+    {kCmdSeekBackShort, "Back 5 Sec&onds\tShift+Left", Qt::SHIFT | Qt::Key_Left, -5'000'000},
     {kCmdSeekForwardLong, "Forward &60 Seconds\tShift+Up", Qt::SHIFT | Qt::Key_Up, 60'000'000},
     {kCmdSeekBackLong, "Back 60 Secon&ds\tShift+Down", Qt::SHIFT | Qt::Key_Down, -60'000'000},
 };
@@ -40,8 +40,8 @@ struct DelayKey {
 };
 
 const DelayKey kDelayKeys[] = {
-    {kCmdSoundLater, "Sound &Later\t+", QKeyCombination(Qt::Key_Plus), true, CPlexoDoc::kAudioDelayStepMs},
-    {kCmdSoundEarlier, "Sound &Earlier\t-", QKeyCombination(Qt::Key_Minus), true, -CPlexoDoc::kAudioDelayStepMs},
+    {kCmdSoundLater, "So&und Later\t+", QKeyCombination(Qt::Key_Plus), true, CPlexoDoc::kAudioDelayStepMs},
+    {kCmdSoundEarlier, "Sound E&arlier\t-", QKeyCombination(Qt::Key_Minus), true, -CPlexoDoc::kAudioDelayStepMs},
     {kCmdSubtitlesEarlier, "Subtitles Ea&rlier\tZ", QKeyCombination(Qt::Key_Z), false,
      -CPlexoDoc::kSubtitleDelayStepMs},
     {kCmdSubtitlesLater, "Subtitles La&ter\tX", QKeyCombination(Qt::Key_X), false, CPlexoDoc::kSubtitleDelayStepMs},
