@@ -26,8 +26,9 @@ void PlaceScaled(const Picture& colour, const EyeArea& area, int64_t shift, int6
     const int64_t top = std::min({y + size.height, area.y + area.height, int64_t(frame.height())});
     if (right <= left || top <= bottom)
         return;
-    ScaleColourBlock(colour, size.width, size.height, {bottom - y, bottom, top - bottom}, {left - x, left, right - left},
-                     frame.view());
+    const Span rows{bottom - y, bottom, top - bottom};
+    const Span cols{left - x, left, right - left};
+    ScaleColourBlock(colour, size.width, size.height, rows, cols, frame.view());
 }
 
 std::string SizeText(const FramePacking& packing)

@@ -187,11 +187,12 @@ TEST_F(PlayerControls, ShiftArrowsSeekByTimeAndDelayKeysShow)
     Start({DemoFilm()});
     Frame().commands().Run(kCmdViewStatusBar);
     const Film& film = *app_->document()->film();
-    const int last = film.FrameCount() - 1, back = std::max(0, last - int(std::lround(5 * Frame().state.framesPerSecond)));
-    for (const auto& [key, modifiers, at] : {std::tuple{Qt::Key_Up, Qt::ShiftModifier, last},
-                                             {Qt::Key_Left, Qt::ShiftModifier, back}, {Qt::Key_Down, Qt::ShiftModifier, 0},
-                                             {Qt::Key_Right, Qt::ControlModifier, 0}, {Qt::Key_Z, {}, 0},
-                                             {Qt::Key_Z, {}, 0}, {Qt::Key_X, {}, 0}, {Qt::Key_Plus, {}, 0}}) {
+    const int last = film.FrameCount() - 1;
+    const int back = std::max(0, last - int(std::lround(5 * Frame().state.framesPerSecond)));
+    for (const auto& [key, modifiers, at] :
+         {std::tuple{Qt::Key_Up, Qt::ShiftModifier, last}, {Qt::Key_Left, Qt::ShiftModifier, back},
+          {Qt::Key_Down, Qt::ShiftModifier, 0}, {Qt::Key_Right, Qt::ControlModifier, 0}, {Qt::Key_Z, {}, 0},
+          {Qt::Key_Z, {}, 0}, {Qt::Key_X, {}, 0}, {Qt::Key_Plus, {}, 0}}) {
         QTest::keyClick(&Frame(), key, modifiers);
         EXPECT_EQ(film.Position(), at) << key;
     }

@@ -191,8 +191,8 @@ TEST_F(Document, TwoViewFilmsKeepTheirOwnEyeOffsetAndD)
 // Each film keeps its delays while not 0, within ten minutes; a move repaints.
 TEST_F(Document, EachFilmKeepsItsOwnDelays)
 {
-    WriteFlmFilm(films.file("a.flm"), 2);
-    WriteFlmFilm(films.file("b.flm"), 2);
+    for (const char* name : {"a.flm", "b.flm"})
+        WriteFlmFilm(films.file(name), 2);
     auto doc = MakeDoc();
     ASSERT_TRUE(doc->LoadFilm(films.file("a.flm")));
     doc->MoveAudioDelay(-50);

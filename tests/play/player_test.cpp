@@ -335,9 +335,8 @@ TEST_F(PlayerTest, SeeksByTimeAndDelaysTheSoundOnTheClock)
     };
     using Landed = std::pair<int, std::string>;
     EXPECT_EQ(seek(video, 5'000'000, 0), Landed(125, "0:05 / 0:10"));
-    auto owned = std::make_unique<FakeSound>();
-    FakeSound& sound = *owned;
-    player.SetSound(std::move(owned));
+    FakeSound& sound = *new FakeSound;
+    player.SetSound(std::unique_ptr<FakeSound>(&sound));
     player.SetSoundDelay(300'000);
     video.Seek(125);
     Play();

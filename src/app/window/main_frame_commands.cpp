@@ -158,8 +158,9 @@ void CMainFrame::BuildMenus()
     viewer_->AddSubtitleMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);
-    QMenu* filmMenu = addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre,
-                                                        0, kCmdNextFilm, kCmdPreviousFilm, 0, kCmdStereo, kCmdSettings});
+    QMenu* filmMenu = addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre,
+                                                        kCmdLastCadre, 0, kCmdNextFilm, kCmdPreviousFilm, 0, kCmdStereo,
+                                                        kCmdSettings});
     commands_.AddToMenu(*filmMenu, {0, kCmdSeekForwardShort, kCmdSeekBackShort, kCmdSeekForwardLong, kCmdSeekBackLong,
                                     0, kCmdSoundLater, kCmdSoundEarlier, kCmdSubtitlesEarlier, kCmdSubtitlesLater});
     sound_->AddMenu(*bar, *this);
