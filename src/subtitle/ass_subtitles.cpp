@@ -8,6 +8,7 @@ extern "C" {
 #include <cstdarg>
 #include <climits>
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 #include "platform/log.h"
@@ -234,14 +235,18 @@ public:
     explicit AssTextLine(std::unique_ptr<AssSubtitles> ass) : ass_(std::move(ass)) {}
     void SetText(const std::string& text) override
     {
+        const std::lock_guard lock(mutex_);
         // At the top, clear of the subtitles at the bottom.
         ass_->ReplaceEvents(text.empty() ? text : "{\\an8}" + text);
     }
-    const SubtitleBitmap& Render(int64_t timeUs, const Canvas& canvas) override { return ass_->Render(timeUs, canvas); }
-    std::optional<EventSpan> EventAt(int64_t timeUs) const override { return ass_->EventAt(timeUs); }
-    std::optional<EventSpan> NextEvent(int64_t timeUs) const override { return ass_->NextEvent(timeUs); }
+    SubtitleBitmap Render(const Canvas& canvas) override
+    {
+        const std::lock_guard lock(mutex_);
+        return ass_->Render(0, canvas);
+    }
 
 private:
+    std::mutex mutex_;
     std::unique_ptr<AssSubtitles> ass_;
 };
 

@@ -2,6 +2,7 @@
 // Text subtitles rendered by libass with the machine's fonts (through
 // fontconfig) and the fonts the film carries.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,11 +20,15 @@ SubtitleSourcePtr AssScriptSubtitles(std::string script, const std::vector<Attac
 SubtitleSourcePtr AssEventSubtitles(std::string header, const std::vector<TextEvent>& events,
                                     const std::vector<AttachedFont>& fonts, std::string& why);
 
-// One line of text at the top centre at every time, whose text changes: the
-// on-screen time line. An empty text shows nothing.
-class TextLine : public SubtitleSource {
+// One line of text at the top centre, whose text changes: the on-screen
+// time line. An empty text shows nothing. Any thread: the stages of two
+// pipelines may share it.
+class TextLine {
 public:
+    virtual ~TextLine() = default;
     virtual void SetText(const std::string& text) = 0;
+    // The line laid out over the canvas; empty when there is none.
+    virtual SubtitleBitmap Render(const Canvas& canvas) = 0;
 };
 // Null, with `why` set, when libass cannot start.
 std::unique_ptr<TextLine> MakeTextLine(std::string& why);

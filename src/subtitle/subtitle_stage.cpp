@@ -196,10 +196,9 @@ EyePairPtr SubtitleStage::DrawLine(const EyePairPtr& pair, EyePairPtr drawn, con
                                    std::optional<int> d)
 {
     const Box part = ShownPart(pair->first.width, pair->first.height, options);
-    const SubtitleBitmap& rendered = line_->Render(0, CanvasOf(part.width, part.height));
-    if (rendered.empty())
+    SubtitleBitmap bitmap = line_->Render(CanvasOf(part.width, part.height));
+    if (bitmap.empty())
         return drawn;
-    SubtitleBitmap bitmap = rendered;
     bitmap.x += part.x;
     bitmap.y += part.y;
     if (drawn == pair && !(drawn = CopyForDrawing(*pair, bitmap, 0, 0)))
