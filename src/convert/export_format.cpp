@@ -60,7 +60,7 @@ const ExportFormat* RowOfExtension(const char* extension)
 
 const char* VideoLayoutName(VideoLayout layout)
 {
-    constexpr const char* kNames[] = {"sbs", "sbs-half", "tb", "tb-half"};
+    constexpr const char* kNames[] = {"sbs", "sbs-half", "tb", "tb-half", "frame-packing-1080", "frame-packing-720"};
     return kNames[size_t(layout)];
 }
 

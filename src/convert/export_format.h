@@ -19,10 +19,13 @@
 namespace plexo {
 
 // How a stereo video holds its two eyes, the first always left or on top.
-enum class VideoLayout { SideBySide, SideBySideHalf, TopBottom, TopBottomHalf };
-inline constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf,
-                                                VideoLayout::TopBottom, VideoLayout::TopBottomHalf};
-// plexo-tool's --layout word: "sbs", "sbs-half", "tb", "tb-half".
+// HDMI frame packing's frame holds the first eye on top too.
+enum class VideoLayout { SideBySide, SideBySideHalf, TopBottom, TopBottomHalf, FramePacking1080, FramePacking720 };
+inline constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide,       VideoLayout::SideBySideHalf,
+                                                VideoLayout::TopBottom,        VideoLayout::TopBottomHalf,
+                                                VideoLayout::FramePacking1080, VideoLayout::FramePacking720};
+// plexo-tool's --layout word: "sbs", "sbs-half", "tb", "tb-half",
+// "frame-packing-1080", "frame-packing-720".
 const char* VideoLayoutName(VideoLayout layout);
 // Nothing for a word none of them has.
 std::optional<VideoLayout> VideoLayoutNamed(std::string_view name);

@@ -188,6 +188,17 @@ public:
     // name; flat without a film.
     SourceProjection projection() const;
 
+    // How much later than the picture the film's sound plays and its
+    // subtitles show, in milliseconds (earlier when negative), kept in its
+    // record as "audio-delay" and "subtitle-delay" while not 0, within ten
+    // minutes either way. A move tells filmMoved.
+    static constexpr int32_t kAudioDelayStepMs = 50;
+    static constexpr int32_t kSubtitleDelayStepMs = 100;
+    int32_t audioDelayMs() const;
+    int32_t subtitleDelayMs() const;
+    void MoveAudioDelay(int32_t ms);
+    void MoveSubtitleDelay(int32_t ms);
+
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of single-view films without their own. A new
     // one is the shown film's D too, which then forgets its own; while a
@@ -238,6 +249,8 @@ public:
     void TellFilmMoved();
 
 private:
+    // The record's delay `field`, `now` as it stands, moved by `ms`.
+    void MoveDelay(const char* field, int32_t now, int32_t ms);
     void ApplyParameters(Film& film) const;
     void ApplyCommandLine();
     // After the film changed and filmPaths_ says what it was opened by: its

@@ -106,6 +106,11 @@ std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm& film, cons
         subtitles.stage = previous->subtitles_.stage;
     else
         subtitles.stage = OpenPipelineSubtitles(film, choice, why);
+    const bool lined = film.line && !choice.line.empty();
+    if (!subtitles.stage && lined)
+        subtitles.stage = std::make_shared<subtitle::SubtitleStage>(nullptr);
+    if (subtitles.stage)
+        subtitles.stage->SetLine(lined ? film.line : nullptr, choice.line);
     PairStage drawn;
     if (subtitles.stage) {
         subtitle::StageOptions options;
@@ -114,6 +119,7 @@ std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm& film, cons
         options.layout = film.layout;
         options.viewWidth = choice.viewWidth;
         options.viewHeight = choice.viewHeight;
+        options.delayUs = choice.subtitleDelayUs;
         drawn = [stage = subtitles.stage, rate = film.frameRate, options](const EyePair& pair) {
             return subtitle::SubtitledPair(*stage, rate, pair, options);
         };

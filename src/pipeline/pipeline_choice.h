@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "align/align_model.h"
@@ -14,6 +15,10 @@
 #include "image/stereo_layout.h"
 #include "present/presentation.h"
 #include "subtitle/subtitle_depth.h"
+
+namespace plexo::subtitle {
+class TextLine;
+}
 
 namespace plexo::pipeline {
 
@@ -54,6 +59,11 @@ struct PipelineChoice {
     // "default", a track's number from 1, or a subtitle file's path.
     std::string subtitles;
     subtitle::DepthChoice depth;
+    // The subtitles shown this much later than their times.
+    int64_t subtitleDelayUs = 0;
+    // The on-screen line drawn over the subtitles (PipelineFilm::line);
+    // empty: none.
+    std::string line;
 
     // The presentation the pairs are shown in.
     PresentationId presentation = PresentationId::Plain;
@@ -90,6 +100,9 @@ struct PipelineFilm {
     // the look-ahead to read; empty: none.
     std::function<FilmPtr()> reopen;
     LookAheadOn lookAhead = LookAheadOn::Caller;
+    // What draws PipelineChoice::line, kept by the caller from one pipeline
+    // to the next; null: no line.
+    std::shared_ptr<subtitle::TextLine> line;
 };
 
 }  // namespace plexo::pipeline

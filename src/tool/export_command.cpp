@@ -82,7 +82,8 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
         if (const std::optional<VideoLayout> named = VideoLayoutNamed(*layout))
             options.layout = *named;
         else
-            args.fail("--layout takes sbs, sbs-half, tb or tb-half, not '" + *layout + "'");
+            args.fail("--layout takes sbs, sbs-half, tb, tb-half, frame-packing-1080 or frame-packing-720, not '" +
+                      *layout + "'");
     }
     if (const auto mode = args.value("mode"); args.ok() && mode) {
         const Presentation* shown = PresentationNamed(*mode);
@@ -196,9 +197,9 @@ int RunExport(Args& args)
 const char* ExportUsage()
 {
     static const std::string usage =
-        "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
-        "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L]\n"
-        "    [--audio-track N | --no-audio] [--no-align | --align-frames]\n"
+        "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half|frame-packing-1080|frame-packing-720] [--mode NAME]\n"
+        "    [--swap] [--dist D] [--vertical N] [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P]\n"
+        "    [--source-layout L] [--audio-track N | --no-audio] [--no-align | --align-frames]\n"
         "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]]\n"
         "    [--projection P] [--yaw DEG] [--pitch DEG] [--fov DEG] [--view WxH] --out OUT\n"
         "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"

@@ -58,7 +58,7 @@ bool BuildToolPipeline(const Args& args, const std::vector<std::string>& paths, 
     const std::string& path = paths.front();
     std::string why;
     out.stages = pipeline::BuildPipeline({path, film.FrameRate(), film.Layout().layout, reopen,
-                                         pipeline::LookAheadOn::Caller},
+                                         pipeline::LookAheadOn::Caller, nullptr},
                                          choice, why);
     if (!why.empty()) {
         Fail((*which == "default" ? path : *which) + ": cannot show its subtitles: " + why);

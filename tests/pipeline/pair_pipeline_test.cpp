@@ -31,7 +31,7 @@ protected:
         choice.subtitles = dir_.file(file);
         choice.depth = {subtitle::DepthMode::Fixed, depth};
         choice.presentation = shown;
-        return BuildPipeline({dir_.file("film.flm"), 25, {}, {}, LookAheadOn::Caller}, choice, why, previous);
+        return BuildPipeline({dir_.file("film.flm"), 25, {}, {}, LookAheadOn::Caller, nullptr}, choice, why, previous);
     }
 
     test::TempDir dir_;

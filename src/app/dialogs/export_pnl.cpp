@@ -338,7 +338,7 @@ void ExportPnl::OnStart()
                                               again->SetShift(shift);
                                           return again;
                                       },
-                                      pipeline::LookAheadOn::Caller};
+                                      pipeline::LookAheadOn::Caller, nullptr};
     std::string why;
     const std::shared_ptr<const pipeline::PairPipeline> chain = pipeline::BuildPipeline(seen, choice, why);
     if (!why.empty()) {

@@ -18,6 +18,7 @@
 #include "play/player.h"
 #include "present/compositor.h"
 #include "present/screen_rows.h"
+#include "play/time_seek.h"
 
 namespace plexo {
 
@@ -447,6 +448,9 @@ void CPlexoView::paintEvent(QPaintEvent*)
                                               doc_.playRate(state_.framesPerSecond), notice_);
         if (const auto model = pipeline_ ? pipeline_->AlignmentShown() : std::nullopt)
             lines.append(QString::fromStdString(align::AlignedLine(*model)));
+        for (const std::string& note :
+             play::DelayNotes(int64_t(doc_.audioDelayMs()) * 1000, int64_t(doc_.subtitleDelayMs()) * 1000))
+            lines.append(QString::fromStdString(note));
         DrawFrameDisplay(painter, lines);
     }
 }

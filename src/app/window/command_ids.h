@@ -112,6 +112,16 @@ enum CommandId : int {
     kCmdLookDown = 33124,
     kCmdFieldNarrower = 33125,
     kCmdFieldWider = 33126,
+    // Seeking by time (Shift and the arrows) and the sound's and the
+    // subtitles' delays.
+    kCmdSeekForwardShort = 33050,
+    kCmdSeekBackShort = 33051,
+    kCmdSeekForwardLong = 33052,
+    kCmdSeekBackLong = 33053,
+    kCmdSoundLater = 33054,
+    kCmdSoundEarlier = 33055,
+    kCmdSubtitlesEarlier = 33056,
+    kCmdSubtitlesLater = 33057,
 };
 
 }  // namespace plexo

@@ -39,8 +39,11 @@
 #include "doc/play_period.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"
+#include "platform/display.h"
 #include "platform/frame_settings.h"
+#include "platform/message_sink.h"
 #include "present/compositor.h"
+#include "present/frame_packing.h"
 
 namespace plexo {
 
@@ -86,6 +89,13 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
         [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
         [this](const QString& path) { return options_.done ? viewer_->OpenPath(path, false) : OpenDocumentFile(path); },
         [this](const QString& title) { SetDocumentTitle(title); }});
+    // Frame packing shows full screen only.
+    connect(viewer_.get(), &ViewerCommands::fullScreenChanged, this, [this](bool on) {
+        if (!on && state.stereo && PresentationOf(doc_.stereo().presentation).packing) {
+            packedFullScreen_ = false;
+            OnLeaveStereo();
+        }
+    });
 
     player_.AddOutput(*view_);
     pipeline_ = std::make_unique<ShownPipeline>(doc_, player_, *view_);
@@ -196,6 +206,7 @@ void CMainFrame::SyncPlayer()
     player_.SetFilm(doc_.film(), doc_.filmSerial());
     player_.SetChoice(doc_.stereo());
     player_.SetSettings({doc_.step(), doc_.direction == 0, doc_.keepsShownPictures()});
+    player_.SetSoundDelay(int64_t(doc_.audioDelayMs()) * 1000);
 }
 
 void CMainFrame::RefreshPlayer()
@@ -255,6 +266,8 @@ void CMainFrame::SyncControls()
         facts.duration = film->Duration();
         if (const int64_t at = film->Timing().TimeAt(film->Position()); at >= 0)
             facts.time = double(at) / 1e6;
+        facts.audioDelayMs = doc_.audioDelayMs();
+        facts.subtitleDelayMs = doc_.subtitleDelayMs();
     }
     facts.zoomPercent = int(std::lround(view_->ShownScale() * 100));
     facts.shown = &player_.Shown();
@@ -296,7 +309,24 @@ void CMainFrame::OnPlay()
 void CMainFrame::OnStereo()
 {
     state.stereo = !state.stereo;
-    if (PresentationOf(doc_.stereo().presentation).flips) {
+    const Presentation& chosen = PresentationOf(doc_.stereo().presentation);
+    if (chosen.packing && state.stereo) {
+        // Full screen only, on an output whose mode is the packed frame's.
+        const std::optional<platform::OutputMode> output = platform::ReadOutputMode();
+        const PackingCheck check = CheckPackedMode(*chosen.packing, platform::ReadDisplayModes(),
+                                                   platform::ReadCurrentMode(), output ? output->output : "");
+        if (!check.ready) {
+            state.stereo = false;
+            platform::ShowMessage(check.advice);
+            return;
+        }
+        packedFullScreen_ = !viewer_->fullScreen();
+        viewer_->SetFullScreen(true);
+    } else if (packedFullScreen_ && !state.stereo) {
+        packedFullScreen_ = false;
+        viewer_->SetFullScreen(false);
+    }
+    if (chosen.flips) {
         // Without a flipper driver stereo stays off and the window as it was.
         if (state.stereo) {
             state.stereo = pageFlip_->On();

@@ -114,6 +114,11 @@ private:
     bool FilmLoaded() const;
     void OnPlay();
     void OnStereo();
+    // Shift and the arrows, the delay keys, and the on-screen line they show
+    // for a second (main_frame_seek.cpp).
+    void DefineSeekCommands();
+    void SeekByTime(int64_t byUs);
+    void ShowLine(const std::string& text);
     void OnLeaveStereo();
     // Stereo on in this presentation, off first when another one is on.
     void OnChoosePresentation(PresentationId presentation);
@@ -161,6 +166,7 @@ private:
     std::unique_ptr<StatusFields> statusFields_;
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
+    QTimer lineTimer_;
     std::atomic<bool> wakePosted_{false};
     SetPnl* settingsDialog_ = nullptr;
     // A child of the window.
@@ -173,6 +179,8 @@ private:
     // Whether page flipping hid what is around the view, and whether the
     // toolbar showed then.
     bool hiddenAround_ = false;
+    // Frame packing took the window full screen, and gives it back.
+    bool packedFullScreen_ = false;
     bool toolBarShown_ = true;
     // The "Red-Blue" value read at start, written back while the chosen
     // presentation is none that it can keep.

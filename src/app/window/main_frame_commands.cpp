@@ -122,6 +122,7 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdScreen, [this] { OnScreen(); });
     DefineFileCommands();
     DefineStereoCommands();
+    DefineSeekCommands();
     // Undo, Cut, Paste, Save, Ctrl+Esc and the pane keys have no handler,
     // so they stay disabled.
     for (const CommandText& text : kTexts) {
@@ -164,6 +165,8 @@ void CMainFrame::BuildMenus()
                                                     kCmdNextFilm, kCmdPreviousFilm, kCmdSlideshow});
     playlist_->AddLoopMenu(*film);
     commands_.AddToMenu(*film, {0, kCmdStereo, kCmdSettings});
+    commands_.AddToMenu(*film, {0, kCmdSeekForwardShort, kCmdSeekBackShort, kCmdSeekForwardLong, kCmdSeekBackLong, 0,
+                                kCmdSoundLater, kCmdSoundEarlier, kCmdSubtitlesEarlier, kCmdSubtitlesLater});
     sound_->AddMenu(*bar, *this);
     bar->addAction(commands_.Action(kCmdTranslate));
     bar->addAction(commands_.Action(kCmdScreen));

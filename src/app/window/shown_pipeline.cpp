@@ -7,6 +7,7 @@
 #include "app/view/plexo_view.h"
 #include "doc/document.h"
 #include "platform/log.h"
+#include "subtitle/ass_subtitles.h"
 #include "play/player.h"
 
 namespace plexo {
@@ -15,8 +16,8 @@ bool ShownPipeline::Basis::operator==(const Basis& other) const
 {
     const auto fields = [](const Basis& b) {
         const pipeline::PipelineChoice& c = b.choice;
-        return std::tie(c.align, c.subtitlesFrom, c.subtitles, c.depth, c.presentation, c.viewWidth, c.viewHeight,
-                        c.sphere, b.path, b.frameRate, b.layout);
+        return std::tie(c.align, c.subtitlesFrom, c.subtitles, c.depth, c.subtitleDelayUs, c.line, c.presentation,
+                        c.viewWidth, c.viewHeight, c.sphere, b.path, b.frameRate, b.layout);
     };
     return fields(*this) == fields(other);
 }
@@ -38,11 +39,13 @@ ShownPipeline::Basis ShownPipeline::Current() const
     if (track)
         choice.subtitles = std::to_string(*track);
     choice.depth = subtitle::ParseDepth(doc_.subtitleDepth()).value_or(subtitle::DepthChoice{});
+    choice.subtitleDelayUs = int64_t(doc_.subtitleDelayMs()) * 1000;
+    choice.line = lineText_;
     // Subtitles are laid out within the part of a picture shown one to one
     // that the view holds.
     const Presentation& shown = player_.Shown();
     choice.presentation = shown.id;
-    if (shown.oneToOne) {
+    if (shown.oneToOne && !shown.packing) {
         const qreal ratio = view_.devicePixelRatioF();
         choice.viewWidth = int(std::lround(view_.width() * ratio));
         choice.viewHeight = int(std::lround(view_.height() * ratio));
@@ -79,7 +82,14 @@ void ShownPipeline::Sync()
     if (basis.path != (built_ ? built_->path : std::string()))
         if (const std::string why = UnshownProjection(doc_.projection().projection); !why.empty())
             LogMessage(basis.path + ": " + why);
-    pipeline::PipelineFilm film{basis.path, basis.frameRate, basis.layout, {}, pipeline::LookAheadOn::Worker};
+    if (!basis.choice.line.empty() && !line_ && !lineFailed_) {
+        std::string why;
+        line_ = subtitle::MakeTextLine(why);
+        lineFailed_ = !line_;
+        if (lineFailed_)
+            LogMessage("the on-screen line cannot be drawn: " + why);
+    }
+    pipeline::PipelineFilm film{basis.path, basis.frameRate, basis.layout, {}, pipeline::LookAheadOn::Worker, line_};
     if (const Film* shown = doc_.film())
         film.reopen = [this, shift = shown->GetShift()] {
             FilmPtr again = doc_.OpenFilmAgain();

@@ -276,6 +276,7 @@ void ViewerCommands::ToggleFullScreen()
     }
     view_.SetFullScreen(fullScreen_);
     commands_.Update();
+    emit fullScreenChanged(fullScreen_);
 }
 
 bool ViewerCommands::eventFilter(QObject* watched, QEvent* event)

@@ -105,6 +105,17 @@ public:
 
     const platform::RecentFilms& recentFilms() const { return recent_; }
     bool fullScreen() const { return fullScreen_; }
+    // Full screen on or off, as F11 does.
+    void SetFullScreen(bool on)
+    {
+        if (on != fullScreen_)
+            ToggleFullScreen();
+    }
+
+signals:
+    void fullScreenChanged(bool on);
+
+public:
     // The "Presentation" name the View section held at start.
     const std::string& storedPresentation() const { return settings_.presentation; }
 
