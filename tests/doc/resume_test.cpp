@@ -17,7 +17,7 @@ namespace {
 class SecondsFilm : public test::FakeFilm {
 public:
     explicit SecondsFilm(int seconds) : FakeFilm(seconds, {2, 1}) {}
-    FilmFacts Facts() const override { return {1, double(FrameCount()), 1, {}, false}; }
+    FilmFacts Facts() const override { return {1, double(FrameCount()), 1, {}, {}, false}; }
     TimedSource& Timing() override { return timing_; }
 
 private:
