@@ -12,7 +12,7 @@ namespace plexo {
 
 namespace {
 
-// An MPO's eyes are those of the side-by-side frame, taken apart; a JPS is
+// An MPO's eyes (and a spatial HEIC's) are those of the side-by-side frame, taken apart; a JPS is
 // that frame with its halves exchanged; the pictures are the user's
 // presentation.
 const ExportFormat kStills[] = {
@@ -22,6 +22,13 @@ const ExportFormat kStills[] = {
      .presentation = [](const ExportOptions&) { return PresentationId::SideBySide; },
      .open = OpenMpoWriter,
      .eyesApart = true},
+    {.extension = "heic",
+     .description = "HEIC spatial photos",
+     .oneFile = false,
+     .presentation = [](const ExportOptions&) { return PresentationId::SideBySide; },
+     .open = OpenHeicWriter,
+     .eyesApart = true,
+     .distAsMetadata = true},
     {.extension = "jps",
      .description = "JPS stereo photos",
      .oneFile = false,

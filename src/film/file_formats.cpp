@@ -26,6 +26,9 @@ constexpr FileFormat kFormats[] = {
     {"png", "PNG files", "png", "image/png", nullptr, OpenPngTiffFilm, nullptr},
     {"tiff", "TIFF files", "tif", "image/tiff", nullptr, OpenPngTiffFilm, nullptr},
     {"tiff", "TIFF files", "tiff", "image/tiff", nullptr, OpenPngTiffFilm, nullptr},
+    {"heic", "HEIC files", "heic", "image/heic", nullptr, OpenHeicFilm, nullptr},
+    {"heic", "HEIC files", "heif", "image/heif", nullptr, OpenHeicFilm, nullptr},
+    {"heic", "HEIC files", "hif", "image/heif", nullptr, OpenHeicFilm, nullptr},
 };
 
 std::vector<FileFormat>& Table()

@@ -110,6 +110,9 @@ int RunInfo(Args& args)
     const std::string duration = Decimal(film->Duration());
     std::printf("eyes: %d\nlayout: %s\nfps: %s\nduration: %s%s\n", film->Eyes(), LayoutText(film->Layout()).c_str(),
                 Decimal(film->FrameRate()).c_str(), duration.c_str(), duration == "-" ? "" : " s");
+    // A phone's stereo picture or video: what it says of its cameras.
+    for (const std::string& line : SpatialLines(film->Facts().spatial))
+        std::printf("%s\n", line.c_str());
     if (!numbered) {
         PrintAudioTracks(path);
         PrintSubtitleStreams(path);
@@ -121,8 +124,8 @@ int RunInfo(Args& args)
 
 const bool registered = RegisterCommand({"info", "FILM [--source-layout L]\n"
                                                  "    prints kind, frames, numbers (the first 1000; none for a "
-                                                 "video), size, eyes, layout, fps, duration and a video's audio and\n"
-                                                 "    subtitle streams",
+                                                 "video), size, eyes, layout, fps, duration, a phone's spatial\n"
+                                                 "    metadata and a video's audio and subtitle streams",
                                          {}, RunInfo});
 
 }  // namespace
