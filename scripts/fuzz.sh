@@ -16,6 +16,7 @@ harnesses=("$@")
   align_model
   depth
   sound
+  heic
 )
 
 build=build/fuzz
