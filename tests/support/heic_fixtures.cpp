@@ -108,12 +108,15 @@ std::vector<uint8_t> WithRotation(std::vector<uint8_t> file, uint32_t item, int 
     return file;
 }
 
-double MeanLevelDifference(const uint8_t* a, const uint8_t* b, size_t bytes)
+double MeanLevelDifference(const Picture& a, const Picture& b)
 {
+    if (!a || !b || a.width != b.width || a.height != b.height)
+        return 255;
     double sum = 0;
-    for (size_t i = 0; i < bytes; ++i)
-        sum += std::abs(int(a[i]) - int(b[i]));
-    return bytes ? sum / double(bytes) : 0;
+    for (int y = 0; y < a.height; ++y)
+        for (size_t i = 0; i < a.rowBytes(); ++i)
+            sum += std::abs(int(a.row(y)[i]) - int(b.row(y)[i]));
+    return sum / double(a.rowBytes() * size_t(a.height));
 }
 
 }  // namespace plexo::test

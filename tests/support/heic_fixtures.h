@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "image/picture.h"
 #include "support/temp_dir.h"
 
 namespace plexo::test {
@@ -27,8 +28,8 @@ std::vector<uint8_t> WithSterGroup(std::vector<uint8_t> file, uint32_t left, uin
 // item `item`.
 std::vector<uint8_t> WithRotation(std::vector<uint8_t> file, uint32_t item, int quarters);
 
-// The mean difference a channel of two colour pictures alike in size,
-// pixels of 3 bytes one row after another.
-double MeanLevelDifference(const uint8_t* a, const uint8_t* b, size_t bytes);
+// The mean difference a channel of two colour pictures; 255 when either is
+// missing or their sizes differ.
+double MeanLevelDifference(const Picture& a, const Picture& b);
 
 }  // namespace plexo::test

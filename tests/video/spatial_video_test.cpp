@@ -11,38 +11,23 @@
 namespace plexo::video {
 namespace {
 
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(v >> (24 - 8 * i)));
-}
+using Bytes = std::vector<uint8_t>;
 
-// A box of the type around the body; a full box has its version and flags
+Bytes U32(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
+
+// A box of the type around the parts; a full box has its version and flags
 // (0) first.
-std::vector<uint8_t> Box(const char* type, std::vector<uint8_t> body, bool full = false)
+Bytes Box(const char* type, std::initializer_list<Bytes> parts, bool full = false)
 {
-    std::vector<uint8_t> box;
-    Put32(box, uint32_t(body.size() + (full ? 12 : 8)));
+    Bytes box = U32(0);
     box.insert(box.end(), type, type + 4);
     if (full)
-        Put32(box, 0);
-    box.insert(box.end(), body.begin(), body.end());
+        box.insert(box.end(), 4, 0);
+    for (const Bytes& part : parts)
+        box.insert(box.end(), part.begin(), part.end());
+    const Bytes size = U32(uint32_t(box.size()));
+    std::copy(size.begin(), size.end(), box.begin());
     return box;
-}
-
-std::vector<uint8_t> U32(uint32_t v)
-{
-    std::vector<uint8_t> out;
-    Put32(out, v);
-    return out;
-}
-
-std::vector<uint8_t> Joined(std::initializer_list<std::vector<uint8_t>> parts)
-{
-    std::vector<uint8_t> out;
-    for (const auto& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
 }
 
 // An ordinary one-layer HEVC QuickTime file whose sample entry is given, by
@@ -53,13 +38,13 @@ TEST(SpatialVideo, OpensAsItsBaseLayerAndSaysWhy)
 {
     test::TempDir dir;
     ASSERT_TRUE(test::MakeVideo(dir, "plain.mov", "-c:v libx265 -x265-params log-level=none -tag:v hvc1"));
-    std::vector<uint8_t> mov = test::ReadBytes(dir.file("plain.mov"));
-    const std::vector<uint8_t> added = Joined(
-        {Box("vexu", Joined({Box("eyes", Joined({Box("stri", {3}, true), Box("hero", {1}, true),
-                                                 Box("cams", Box("blin", U32(63500), true)),
-                                                 Box("cmfy", Box("dadj", U32(200), true))})),
-                             Box("proj", Box("prji", {'r', 'e', 'c', 't'}, true))})),
-         Box("hfov", U32(65000))});
+    Bytes mov = test::ReadBytes(dir.file("plain.mov"));
+    Bytes added = Box("vexu", {Box("eyes", {Box("stri", {{3}}, true), Box("hero", {{1}}, true),
+                                            Box("cams", {Box("blin", {U32(63500)}, true)}),
+                                            Box("cmfy", {Box("dadj", {U32(200)}, true)})}),
+                               Box("proj", {Box("prji", {{'r', 'e', 'c', 't'}}, true)})});
+    const Bytes hfov = Box("hfov", {U32(65000)});
+    added.insert(added.end(), hfov.begin(), hfov.end());
     const auto at = [&](const char* type) {
         return size_t(std::search(mov.begin(), mov.end(), type, type + 4) - mov.begin()) - 4;
     };
@@ -68,7 +53,7 @@ TEST(SpatialVideo, OpensAsItsBaseLayerAndSaysWhy)
     for (const char* parent : {"moov", "trak", "mdia", "minf", "stbl", "stsd", "hvc1"}) {
         const size_t box = at(parent);
         const uint32_t size = uint32_t(mov[box] << 24 | mov[box + 1] << 16 | mov[box + 2] << 8 | mov[box + 3]);
-        const std::vector<uint8_t> grown = U32(size + uint32_t(added.size()));
+        const Bytes grown = U32(size + uint32_t(added.size()));
         std::copy(grown.begin(), grown.end(), mov.begin() + ptrdiff_t(box));
     }
     mov.insert(mov.begin() + ptrdiff_t(end), added.begin(), added.end());
