@@ -125,8 +125,8 @@ SpatialFacts SpatialFactsOfXmp(const std::string& xmp)
         fov && *fov > 0 && *fov < 360)
         facts.fieldOfViewDegrees = *fov;
     if (const auto adjustment = Value(xmp, prefixes, {"HorizontalDisparityAdjustment", "DisparityAdjustment"}))
-        facts.disparityAdjustment =
-            int32_t(std::clamp(std::round(*adjustment), double(-kMaxDisparityAdjustment), double(kMaxDisparityAdjustment)));
+        facts.disparityAdjustment = int32_t(
+            std::clamp(std::round(*adjustment), double(-kMaxDisparityAdjustment), double(kMaxDisparityAdjustment)));
     return facts;
 }
 
