@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include "film/factories.h"
-#include "image/heic_codec.h"
 #include "image/jpeg_codec.h"
 #include "image/picture_limit.h"
 #include "platform/log.h"

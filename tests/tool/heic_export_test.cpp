@@ -12,11 +12,6 @@
 namespace plexo {
 namespace {
 
-double Off(const PictureBuffer& made, const PictureBuffer& source)
-{
-    return test::MeanLevelDifference(made.view(), source.view());
-}
-
 // A spatial photo of two 40 x 24 eyes (pair.heic, the right eye primary) and
 // an MPO of the same eyes (pair.mpo).
 class HeicExport : public testing::Test {
@@ -55,8 +50,8 @@ TEST_F(HeicExport, RoundTripsKeepBothEyes)
         SCOPED_TRACE(from);
         ASSERT_EQ(Export(from, "out.heic", " --dist 4").status, 0);
         const HeicPictures back = ReadHeicFile(dir.file("out.heic"), true);
-        EXPECT_LT(Off(back.first, eyes[0]), 4);
-        EXPECT_LT(Off(back.second, eyes[1]), 4);
+        EXPECT_LT(test::MeanLevelDifference(back.first.view(), eyes[0].view()), 4);
+        EXPECT_LT(test::MeanLevelDifference(back.second.view(), eyes[1].view()), 4);
         EXPECT_EQ(back.spatial.disparityAdjustment, 1000);
         EXPECT_EQ(test::CommandOutput("heif-info " + test::Quoted(dir, "out.heic") + " | grep -c '^image'"), "2\n");
         const test::ToolRun info = test::RunTool(dir, "info " + test::Quoted(dir, "out.heic"));
@@ -69,8 +64,8 @@ TEST_F(HeicExport, RoundTripsKeepBothEyes)
 
     ASSERT_EQ(Export("pair.heic", "out.mpo").status, 0);
     const MpoPictures mpo = ReadMpoFile(dir.file("out.mpo"), Tone::Colour, true);
-    EXPECT_LT(Off(mpo.first, eyes[0]), 4);
-    EXPECT_LT(Off(mpo.second, eyes[1]), 4);
+    EXPECT_LT(test::MeanLevelDifference(mpo.first.view(), eyes[0].view()), 4);
+    EXPECT_LT(test::MeanLevelDifference(mpo.second.view(), eyes[1].view()), 4);
 }
 
 }  // namespace
