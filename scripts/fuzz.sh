@@ -18,6 +18,7 @@ harnesses=("$@")
   depth
   sound
   playlist
+  heic
 )
 
 build=build/fuzz

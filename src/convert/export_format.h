@@ -112,6 +112,10 @@ struct ExportFormat {
     // they are written whole and alike in size, else the halves of the
     // side-by-side frame, which places them as the view does.
     bool eyesApart = false;
+    // D is no move of the pixels but a fact the writer records (a spatial
+    // photo's disparity adjustment): the eyes go out whole, and the writer
+    // reads D from the options.
+    bool distAsMetadata = false;
 };
 
 // The rows in the order the dialog lists them: the stills, then those added.

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "film/eye_pair.h"
 #include "film/timed_source.h"
 #include "image/picture.h"
 #include "image/projection.h"
+#include "image/spatial_facts.h"
 #include "image/stereo_layout.h"
 
 namespace plexo {
@@ -45,6 +47,11 @@ struct FilmFacts {
     // its own (a video): the "Memory" reading mode keeps none of its
     // pictures as well, or playing it would hold every frame played.
     bool cachesItsFrames = false;
+    // A phone's stereo picture or video: what it says of its cameras, and
+    // the D its disparity adjustment makes, which a D the user kept for the
+    // film overrides.
+    SpatialFacts spatial = {};
+    std::optional<int32_t> statedDist = std::nullopt;
 };
 
 // The cursor and its pictures; what plays the film in time is its Timing.

@@ -45,7 +45,12 @@ int32_t TwoViewFilm::Position() const
 
 FilmFacts TwoViewFilm::Facts() const
 {
-    return {.frameRate = source_->FrameRate(), .duration = source_->Duration(), .eyes = 2, .layout = layout_};
+    return {.frameRate = source_->FrameRate(),
+            .duration = source_->Duration(),
+            .eyes = 2,
+            .layout = layout_,
+            .spatial = spatial_,
+            .statedDist = statedDist_};
 }
 
 int32_t TwoViewFilm::FrameNumber() const

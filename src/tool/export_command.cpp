@@ -170,6 +170,9 @@ int RunExport(Args& args)
         return kFailed;
     if (!args.has("dist") && chain.Aligns())
         options.adjust.dist = chain.keptDist.value_or(0);
+    // A spatial photo written from one keeps the D its file asked for.
+    else if (!args.has("dist") && format->distAsMetadata)
+        options.adjust.dist = film->Facts().statedDist.value_or(0);
 
     std::vector<std::string> written;
     ExportResult result;

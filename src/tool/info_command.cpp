@@ -116,6 +116,9 @@ int RunInfo(Args& args)
     if (const SourceProjection projection = ToolProjection(sphere, *film, path);
         projection.origin != ProjectionOrigin::None)
         std::printf("projection: %s\n", ProjectionText(projection).c_str());
+    // A phone's stereo picture or video: what it says of its cameras.
+    for (const std::string& line : SpatialLines(film->Facts().spatial))
+        std::printf("%s\n", line.c_str());
     if (!numbered) {
         PrintAudioTracks(path);
         PrintSubtitleStreams(path);
@@ -128,7 +131,8 @@ int RunInfo(Args& args)
 const bool registered = RegisterCommand({"info", "FILM [--source-layout L] [--projection P]\n"
                                                  "    prints kind, frames, numbers (the first 1000; none for a "
                                                  "video), size, eyes, layout, fps, duration, the projection where\n"
-                                                 "    one is stated or chosen, and a video's audio and subtitle streams",
+                                                 "    one is stated or chosen, a phone's spatial metadata and a video's\n"
+                                                 "    audio and subtitle streams",
                                          {}, RunInfo});
 
 }  // namespace
