@@ -26,7 +26,7 @@ struct TimeKey {
 
 const TimeKey kTimeKeys[] = {
     {kCmdSeekForwardShort, "Forward &5 Seconds\tShift+Right", Qt::SHIFT | Qt::Key_Right, 5'000'000},
-    {kCmdSeekBackShort, "Back 5 Sec&onds\tShift+Left", Qt::SHIFT | Qt::Key_Left, -5'000'000},
+    {kCmdSeekBackShort, "Back 5 Se&conds\tShift+Left", Qt::SHIFT | Qt::Key_Left, -5'000'000},
     {kCmdSeekForwardLong, "Forward &60 Seconds\tShift+Up", Qt::SHIFT | Qt::Key_Up, 60'000'000},
     {kCmdSeekBackLong, "Back 60 Secon&ds\tShift+Down", Qt::SHIFT | Qt::Key_Down, -60'000'000},
 };
