@@ -19,21 +19,6 @@ bool Resumable(Film& film)
            && film.Duration() > kShortestResumed;
 }
 
-// The last frame that starts at or before `us`, else the first.
-int32_t PositionAt(Film& film, int64_t us)
-{
-    int32_t lo = 0;
-    int32_t hi = film.FrameCount() - 1;
-    while (lo < hi) {
-        const int32_t mid = lo + (hi - lo + 1) / 2;
-        if (film.Timing().TimeAt(mid) <= us)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return lo;
-}
-
 }  // namespace
 
 void CPlexoDoc::KeepPosition()
@@ -63,7 +48,7 @@ void CPlexoDoc::ResumePosition()
     // A hand-edited place at the very end starts over, as one kept there would.
     if (!at || !PositionToKeep(*at, duration))
         return;
-    if (film_->Seek(PositionAt(*film_, int64_t(*at * 1e6))))
+    if (film_->Seek(PositionAtTime(*film_, int64_t(*at * 1e6))))
         resumedAt_ = *at;
 }
 

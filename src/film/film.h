@@ -155,4 +155,8 @@ using FilmPtr = std::unique_ptr<Film>;
 // The film's picture view, for code that works on views.
 Picture FilmPicture(Film& film, Eye eye, Tone tone);
 
+// The position of the frame shown at film time `us`: the last whose time is
+// at or before it, else the first. Only for a film with times and frames.
+int32_t PositionAtTime(Film& film, int64_t us);
+
 }  // namespace plexo

@@ -46,12 +46,7 @@ PictureBuffer HeicCadre::Build(Tone tone)
     PictureBuffer colour = ReadHeicFile(path(), false).first;
     if (tone == Tone::Colour || !colour)
         return colour;
-    PictureBuffer grey = PictureBuffer::allocate(colour.width, colour.height, 1);
-    if (!grey)
-        return {};
-    for (int r = 0; r < colour.height; ++r)
-        ColourToGrey(colour.row(r), grey.row(r), size_t(colour.width));
-    return grey;
+    return GreyCopyOf(colour.view());
 }
 
 FilmPtr OpenHeicFilm(const std::string& chosenFile, const LayoutChoice& choice)
