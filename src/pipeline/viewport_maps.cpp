@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
@@ -13,6 +14,11 @@ namespace {
 
 // A source position no pixel is near: the constant black border.
 constexpr float kOutside = -16;
+// The side, in view pixels, of the cells whose corners are worked out
+// exactly, and how far, in source pixels, a cell's middle may lie from
+// where interpolating its corners puts it.
+constexpr int kCell = 8;
+constexpr double kMostInterpolationError = 1.0 / 32;
 
 struct Vector {
     double x, y, z;  // right, down, forward
@@ -97,26 +103,75 @@ std::shared_ptr<const ViewportMaps> ViewportMaps::Make(const Projection& project
         const Turn turn(camera.yaw + projection.yaw, camera.pitch + projection.pitch, projection.roll);
         const double across = std::tan(Radians(std::clamp(camera.fov, kMinSphereFov, kMaxSphereFov)) / 2);
         const double down = across * viewHeight / viewWidth;
-        // Rows apart on every core: a drag makes the maps again at each move.
-        cv::parallel_for_(cv::Range(0, viewHeight), [&](const cv::Range& rows) {
-            for (int row = rows.start; row < rows.end; ++row) {
-                // The view is written bottom row first.
-                const int fromTop = viewHeight - 1 - row;
-                const double y = down * ((2.0 * fromTop + 1) / viewHeight - 1);
-                auto* out = positions.ptr<cv::Vec2f>(row);
-                for (int column = 0; column < viewWidth; ++column) {
-                    const double x = across * ((2.0 * column + 1) / viewWidth - 1);
-                    const double length = std::sqrt(x * x + y * y + 1);
-                    const Place place = PlaceOf(projection, turn({x / length, y / length, 1 / length}), eyeWidth,
-                                                eyeHeight);
-                    if (!place.inside) {
-                        out[column] = {kOutside, kOutside};
-                        continue;
+        // Where the view's pixel `column` of row `fromTop` (counted from the
+        // top; either may lie past the view's edge) comes from.
+        const auto exact = [&](int column, int fromTop) {
+            const double x = across * ((2.0 * column + 1) / viewWidth - 1);
+            const double y = down * ((2.0 * fromTop + 1) / viewHeight - 1);
+            const double length = std::sqrt(x * x + y * y + 1);
+            return PlaceOf(projection, turn({x / length, y / length, 1 / length}), eyeWidth, eyeHeight);
+        };
+        const auto put = [&](int column, int fromTop, const Place& place) {
+            // The view is written bottom row first.
+            cv::Vec2f& out = positions.ptr<cv::Vec2f>(viewHeight - 1 - fromTop)[column];
+            if (!place.inside) {
+                out = {kOutside, kOutside};
+                return;
+            }
+            // Pixel centres lie half a pixel in; the eye's edge repeats.
+            const double u = std::clamp(place.u - 0.5, 0.0, eyeWidth - 1.0);
+            const double v = std::clamp(place.v - 0.5, 0.0, eyeHeight - 1.0);
+            out = {float(u), float(topDown ? v : eyeHeight - 1 - v)};
+        };
+        // The trigonometry of every pixel takes too long for a drag, which
+        // makes the maps again at each move: it is done at the corners of
+        // cells, and the positions inside a cell are interpolated from
+        // them where the cell lies wholly inside the eye, holds no seam and
+        // its middle lies where the interpolation puts it. Other cells (at
+        // the eye's edge, across a 360° picture's seam, near a pole) are
+        // worked out pixel by pixel.
+        const int cellsAcross = (viewWidth + kCell - 1) / kCell;
+        const int cellsDown = (viewHeight + kCell - 1) / kCell;
+        std::vector<Place> corners(size_t(cellsAcross + 1) * size_t(cellsDown + 1));
+        const auto corner = [&](int i, int j) -> Place& { return corners[size_t(j) * size_t(cellsAcross + 1) + size_t(i)]; };
+        cv::parallel_for_(cv::Range(0, cellsDown + 1), [&](const cv::Range& rows) {
+            for (int j = rows.start; j < rows.end; ++j)
+                for (int i = 0; i <= cellsAcross; ++i)
+                    corner(i, j) = exact(i * kCell, j * kCell);
+        });
+        cv::parallel_for_(cv::Range(0, cellsDown), [&](const cv::Range& rows) {
+            for (int j = rows.start; j < rows.end; ++j) {
+                const int top = j * kCell, bottom = std::min(top + kCell, viewHeight);
+                for (int i = 0; i < cellsAcross; ++i) {
+                    const int left = i * kCell, right = std::min(left + kCell, viewWidth);
+                    const Place& a = corner(i, j);
+                    const Place& b = corner(i + 1, j);
+                    const Place& c = corner(i, j + 1);
+                    const Place& d = corner(i + 1, j + 1);
+                    bool smooth = a.inside && b.inside && c.inside && d.inside &&
+                                  std::max({a.u, b.u, c.u, d.u}) - std::min({a.u, b.u, c.u, d.u}) < eyeWidth / 4.0 &&
+                                  std::max({a.v, b.v, c.v, d.v}) - std::min({a.v, b.v, c.v, d.v}) < eyeHeight / 4.0;
+                    if (smooth) {
+                        const Place middle = exact(left + kCell / 2, top + kCell / 2);
+                        smooth = middle.inside &&
+                                 std::abs((a.u + b.u + c.u + d.u) / 4 - middle.u) < kMostInterpolationError &&
+                                 std::abs((a.v + b.v + c.v + d.v) / 4 - middle.v) < kMostInterpolationError;
                     }
-                    // Pixel centres lie half a pixel in; the eye's edge repeats.
-                    const double u = std::clamp(place.u - 0.5, 0.0, eyeWidth - 1.0);
-                    const double v = std::clamp(place.v - 0.5, 0.0, eyeHeight - 1.0);
-                    out[column] = {float(u), float(topDown ? v : eyeHeight - 1 - v)};
+                    for (int fromTop = top; fromTop < bottom; ++fromTop) {
+                        const double down = double(fromTop - top) / kCell;
+                        for (int column = left; column < right; ++column) {
+                            if (!smooth) {
+                                put(column, fromTop, exact(column, fromTop));
+                                continue;
+                            }
+                            const double along = double(column - left) / kCell;
+                            const double u =
+                                (a.u + (b.u - a.u) * along) * (1 - down) + (c.u + (d.u - c.u) * along) * down;
+                            const double v =
+                                (a.v + (b.v - a.v) * along) * (1 - down) + (c.v + (d.v - c.v) * along) * down;
+                            put(column, fromTop, {u, v, true});
+                        }
+                    }
                 }
             }
         });

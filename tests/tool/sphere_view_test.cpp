@@ -83,9 +83,14 @@ TEST_F(SphereView, EyesLookLikeV360)
         MakeEyes(row.size, row.stack, row.file);
         ASSERT_EQ(test::RunTool(dir, "info " + Q(row.file) + " " + row.options).out.find("projection: flat"),
                   std::string::npos);
+        std::vector<Camera> cameras(std::begin(kCameras), std::end(kCameras));
+        // A whole sphere is also looked into behind, across its seam, and
+        // near its pole.
+        if (row.input == std::string("e"))
+            cameras.push_back({180, 75, 100});
         // The cameras look with each eye in turn.
-        for (size_t i = 0; i < std::size(kCameras); ++i) {
-            const auto& [yaw, pitch, fov] = kCameras[i];
+        for (size_t i = 0; i < cameras.size(); ++i) {
+            const auto& [yaw, pitch, fov] = cameras[i];
             const bool first = i % 2 == 0;
             const std::string camera = " --yaw " + std::to_string(yaw) + " --pitch " + std::to_string(pitch) +
                                        " --fov " + std::to_string(fov);
@@ -96,6 +101,31 @@ TEST_F(SphereView, EyesLookLikeV360)
             EXPECT_LE(Difference("ours.bmp", first ? "a.png" : "b.png", "", row.input, yaw, pitch, fov), 4)
                 << row.file << camera;
         }
+    }
+}
+
+// A VR180 video exported is the flat stereo film of the camera's view,
+// side by side, with its sound.
+TEST_F(SphereView, ExportWritesTheViewWithSound)
+{
+    MakeEyes("160x160", "hstack", "eyes.png");
+    ASSERT_TRUE(test::RunCommand("ffmpeg -v error -y -loop 1 -i " + Q("eyes.png") +
+                                 " -f lavfi -i sine=duration=1 -t 1 -r 5 -c:v ffv1 -c:a pcm_s16le " +
+                                 Q("trip_180_LR.mkv")));
+    const auto& [yaw, pitch, fov] = kCameras[1];
+    const test::ToolRun run = test::RunTool(dir, "export " + Q("trip_180_LR.mkv") + " --yaw " + std::to_string(yaw) +
+                                                     " --pitch " + std::to_string(pitch) + " --fov " +
+                                                     std::to_string(fov) + " --view 160x120 --out " + Q("flat.mp4"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string probe = "ffprobe -v error -of csv=p=0 -show_entries stream=";
+    EXPECT_EQ(test::CommandOutput(probe + "width,height,nb_read_frames -select_streams v -count_frames " +
+                                  Q("flat.mp4")).rfind("320,120,5", 0), 0u);
+    EXPECT_EQ(test::CommandOutput(probe + "codec_type -select_streams a " + Q("flat.mp4")), "audio\n");
+    for (const char* eye : {"a", "b"}) {
+        const std::string left = eye == std::string("a") ? "0" : "160";
+        ASSERT_TRUE(test::RunCommand("ffmpeg -v error -y -i " + Q("flat.mp4") + " -frames:v 1 -vf crop=160:120:" +
+                                     left + ":0 " + Q("ours.png")));
+        EXPECT_LE(Difference("ours.png", std::string(eye) + ".png", "", "hequirect", yaw, pitch, fov), 5) << eye;
     }
 }
 
