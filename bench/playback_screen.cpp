@@ -5,6 +5,7 @@
 //
 //   playback_screen play FILM PRESENTATION SECONDS WxH [align]
 //   playback_screen step FILM PRESENTATION STEPS WxH [align]
+//   playback_screen drag FILM PRESENTATION MOVES WxH
 //
 // `align` turns View > Align Every Frame on before playing; without it the
 // film is not aligned, whatever its record kept from a run before.
@@ -15,11 +16,15 @@
 // process's CPU, and the window thread's CPU and its time in paints and
 // passes. `step` presses One frame forward STEPS times, a quarter of a
 // second apart, and times each from the command to the end of the paint
-// that draws the frame after the one shown before it.
+// that draws the frame after the one shown before it. `drag` holds the left
+// button down over the view of a spherical film standing still and moves
+// the pointer MOVES times, a tenth of a second apart, and times each move
+// from its event to the end of the paint that draws the pair seen anew.
 // The last line is "summary: NAME VALUE ..." for the script's medians.
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -86,6 +91,8 @@ public:
     struct Paint {
         Clock::time_point end;
         int32_t frame;
+        // The pair drawn: a stage run again makes a new one.
+        const EyePair* pair;
     };
 
     explicit Observer(CMainFrame& frame) : frame_(frame)
@@ -106,7 +113,7 @@ public:
         (paint ? paintSeconds : passSeconds) += Seconds(end - start);
         if (paint) {
             const EyePairPtr& pair = frame_.player().ShownPair();
-            paints.push_back({end, pair ? pair->frameNumber : -1});
+            paints.push_back({end, pair ? pair->frameNumber : -1, pair.get()});
         }
         return true;
     }
@@ -247,6 +254,51 @@ int Step(CMainFrame& frame, Observer& seen, int steps)
     return 0;
 }
 
+void SendMouse(QWidget& view, QEvent::Type type, QPointF at)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, view.mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &event);
+}
+
+int Drag(CMainFrame& frame, Observer& seen, int moves)
+{
+    if (!RunUntil([&] { return !seen.paints.empty() && seen.paints.back().frame >= 0; }, 20)) {
+        std::fprintf(stderr, "playback_screen: the first frame was not painted\n");
+        return 1;
+    }
+    RunEvents(1);
+    QWidget& view = *frame.view();
+    QPointF at(view.width() / 2.0, view.height() / 2.0);
+    SendMouse(view, QEvent::MouseButtonPress, at);
+    std::vector<double> ms;
+    for (int i = 0; i < moves; ++i) {
+        const EyePair* before = seen.paints.back().pair;
+        const size_t count = seen.paints.size();
+        at += QPointF(i % 10 < 5 ? 12 : -12, i % 4 < 2 ? 4 : -4);
+        const auto start = Clock::now();
+        SendMouse(view, QEvent::MouseMove, at);
+        const auto anew = [&]() -> const Observer::Paint* {
+            for (size_t k = count; k < seen.paints.size(); ++k)
+                if (seen.paints[k].pair != before)
+                    return &seen.paints[k];
+            return nullptr;
+        };
+        if (!RunUntil([&] { return anew() != nullptr; }, 10)) {
+            std::fprintf(stderr, "playback_screen: move %d was not painted\n", i + 1);
+            return 1;
+        }
+        ms.push_back(1000 * Seconds(anew()->end - start));
+        RunEvents(0.1);
+    }
+    SendMouse(view, QEvent::MouseButtonRelease, at);
+    const double median = Median(ms), longest = *std::max_element(ms.begin(), ms.end());
+    std::printf("%d moves of a drag: median %.2f ms, longest %.2f ms\n", moves, median, longest);
+    std::printf("summary: drag_median_ms %.2f drag_max_ms %.2f\n", median, longest);
+    return 0;
+}
+
 int Run(const std::string& what, const std::string& film, const std::string& mode, double amount, int width,
         int height, bool align)
 {
@@ -276,6 +328,8 @@ int Run(const std::string& what, const std::string& film, const std::string& mod
     RunUntil([&] { return frame->view()->size() == QSize(width, height); }, 5);
     std::printf("view %dx%d, film %s, %s%s\n", frame->view()->width(), frame->view()->height(), film.c_str(),
                 mode.c_str(), align ? ", every frame aligned" : "");
+    if (what == "drag")
+        return Drag(*frame, seen, int(amount));
     return what == "step" ? Step(*frame, seen, int(amount)) : Play(*frame, *plexo.document()->film(), seen, amount);
 }
 
@@ -294,10 +348,11 @@ int main(int argc, char** argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int width = 0, height = 0;
     const bool align = argc == 7 && std::string(argv[6]) == "align";
-    if ((argc != 6 && !align) || (std::string(argv[1]) != "play" && std::string(argv[1]) != "step") ||
+    const std::string what = argc > 1 ? argv[1] : "";
+    if ((argc != 6 && !align) || (what != "play" && what != "step" && what != "drag") ||
         std::sscanf(argv[5], "%dx%d", &width, &height) != 2) {
-        std::fprintf(stderr, "usage: playback_screen play|step FILM PRESENTATION SECONDS|STEPS WxH [align]\n");
+        std::fprintf(stderr, "usage: playback_screen play|step|drag FILM PRESENTATION SECONDS|STEPS|MOVES WxH [align]\n");
         return 2;
     }
-    return plexo::Run(argv[1], argv[2], argv[3], std::atof(argv[4]), width, height, align);
+    return plexo::Run(what, argv[2], argv[3], std::atof(argv[4]), width, height, align);
 }

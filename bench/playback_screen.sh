@@ -15,22 +15,30 @@
 #     1080p and at 4K, each from the command to the paint of its frame;
 #   - then, with ALIGN_ROUNDS, hd30.mp4 as a time-shift film (Shift 3, Dubois)
 #     played with and without View > Align Every Frame in interleaved
-#     rounds: the frames shown aligned as a share of those shown without.
+#     rounds: the frames shown aligned as a share of those shown without;
+#   - then, with SPHERE_ROUNDS, a 3840x2160 29.97 fps VR180 side-by-side film
+#     in Dubois played looked into (vr30_180_sbs.mp4) and as a flat film
+#     (the same file linked as vr30_flat_sbs.mp4, whose name says no
+#     projection) in interleaved rounds: the frames shown looked into as a
+#     share of those shown flat; and DRAG_MOVES moves of a drag over its
+#     first frame, each from the move to the paint of the camera turned.
 # The media (ffmpeg's testsrc2, 10-second clips looped with -stream_loop to
 # cover a run):
 #   hd24_hsbs.mp4  1920x1080 23.976 fps half side by side H.264, Dubois
 #   hd30.mp4       1920x1080 29.97 fps HEVC, plain
 #   wide60_sbs.mp4 3840x1080 59.94 fps side by side H.264, Dubois
 #   uhd60.mp4      3840x2160 59.94 fps H.264, plain
+#   vr30_180_sbs.mp4 3840x2160 29.97 fps H.264, each eye testsrc2 made
+#                  half-equirectangular by v360, Dubois
 # The viewer is bench/playback_screen (see there); ffplay's figures come from
 # its -stats line: its clock, and its dropped frames (fd=), so that the
 # frames it shows are the frames due over the span less those dropped.
 #
 #   bench/playback_screen.sh [BUILD_DIR]   # default build/bench
-# Environment: ALIGN_ROUNDS (0), ROUNDS (5), SPAN (20, the measured seconds of a round), VIEW (1280x720),
+# Environment: ALIGN_ROUNDS (0), SPHERE_ROUNDS (0), DRAG_MOVES (20), ROUNDS (5), SPAN (20, the measured seconds of a round), VIEW (1280x720),
 # LONG (60), LONG_ROUNDS (5), STEPS (20), FFPLAY_ANAGLYPH (set: ffplay shows the
 # side-by-side files as the same Dubois anaglyph, stereo3d=...:arcd), FILES (the names above to run,
-# comma-separated; all by default), SUBTITLES (set: each round also plays each file with
+# comma-separated; all when unset, none when empty), SUBTITLES (set: each round also plays each file with
 # subtitles, a 3-second line every 4 seconds from NAME_subs.srt beside a link NAME_subs.mp4,
 # right after it plays without; row "subs"), MEDIA (a folder to keep the media in
 # between runs; made fresh in the scratch folder otherwise).
@@ -44,7 +52,7 @@ view=${VIEW:-1280x720}
 long=${LONG:-60}
 long_rounds=${LONG_ROUNDS:-5}
 steps=${STEPS:-20}
-files=${FILES:-hd24_hsbs,hd30,wide60_sbs,uhd60}
+files=${FILES-hd24_hsbs,hd30,wide60_sbs,uhd60}
 [ -x "$program" ] || { echo "no $program: cmake --build --preset bench --target playback_screen" >&2; exit 1; }
 fail() { echo "playback_screen: $*" >&2; exit 1; }
 # shellcheck source=../tests/support/x_server.sh
@@ -68,6 +76,7 @@ make_clip() {
     hd30) size=1920x1080 rate=30000/1001 codec=libx265 eyes=1 ;;
     wide60_sbs) size=1920x1080 rate=60000/1001 codec=libx264 eyes=2 ;;
     uhd60) size=3840x2160 rate=60000/1001 codec=libx264 eyes=1 ;;
+    vr30_180_sbs) size=1920x1080 rate=30000/1001 codec=libx264 eyes=180 ;;
   esac
   local out="$media/$name.mp4" clip="$media/$name.clip.mp4"
   [ -s "$out" ] && [ "$(cat "$out.length" 2>/dev/null)" = "$length" ] && return
@@ -75,6 +84,7 @@ make_clip() {
     local graph="[0:v]null[v]"
     # The second eye is the first moved, so that the two differ.
     [ "$eyes" = 2 ] && graph="[0:v]split[a][b];[b]crop=iw-16:ih:16:0,pad=iw+16:ih:0:0[c];[a][c]hstack[v]"
+    [ "$eyes" = 180 ] && graph="[0:v]v360=input=flat:output=hequirect:h_fov=120:v_fov=68:w=1920:h=2160,split[a][b];[b]crop=iw-16:ih:16:0,pad=iw+16:ih:0:0[c];[a][c]hstack[v]"
     ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=$size:rate=$rate" -t 10 -filter_complex "$graph" \
       -map '[v]' -c:v "$codec" -preset veryfast -crf 20 -g 60 -pix_fmt yuv420p \
       $([ "$codec" = libx265 ] && echo "-tag:v hvc1 -x265-params log-level=error") "$clip"
@@ -265,5 +275,30 @@ if [ "$align_rounds" -gt 0 ]; then
     "alignment min $low0 median $mid0, every frame aligned min $low1 median $mid1" \
     "($(awk -v a="$mid1" -v b="$mid0" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }') % of the median);" \
     "window thread CPU a frame $tmid0 -> $tmid1 ms"
+fi
+sphere_rounds=${SPHERE_ROUNDS:-0}
+if [ "$sphere_rounds" -gt 0 ]; then
+  make_clip vr30_180_sbs "$((span + 10))"
+  ln -f "$media/vr30_180_sbs.mp4" "$media/vr30_flat_sbs.mp4"
+  for round in $(seq "$sphere_rounds"); do
+    for name in vr30_flat_sbs vr30_180_sbs; do
+      echo "sphere round $round, $name (load $(load))" >&2
+      plexo_play "$name" "$span" >>"$work/$name.plexo"
+    done
+  done
+  read -r low0 mid0 <<<"$(min_median "$work/vr30_flat_sbs.plexo" shown_per_s)"
+  read -r low1 mid1 <<<"$(min_median "$work/vr30_180_sbs.plexo" shown_per_s)"
+  read -r rlow1 rmid1 <<<"$(min_median "$work/vr30_180_sbs.plexo" ratio)"
+  read -r clow0 cmid0 <<<"$(min_median "$work/vr30_flat_sbs.plexo" cpu_ms)"
+  read -r clow1 cmid1 <<<"$(min_median "$work/vr30_180_sbs.plexo" cpu_ms)"
+  echo "vr30_180_sbs (dubois-red-cyan), $sphere_rounds rounds of $span s: frames shown/s flat min $low0 median $mid0," \
+    "looked into min $low1 median $mid1" \
+    "($(awk -v a="$mid1" -v b="$mid0" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }') % of the median);" \
+    "position / wall looked into min $rlow1 median $rmid1; CPU a frame shown $cmid0 -> $cmid1 ms"
+  echo "drag, vr30_180_sbs (load $(load))" >&2
+  "$program" drag "$media/vr30_180_sbs.mp4" dubois-red-cyan "${DRAG_MOVES:-20}" "$view" 2>"$work/plexo.err" |
+    tee "$work/drag.plexo" >&2 || fail "the viewer failed dragging: $(tail -n3 "$work/plexo.err")"
+  echo "vr30_180_sbs (dubois-red-cyan) drag: median $(awk '/^summary:/ { print $3 }' "$work/drag.plexo") ms," \
+    "longest $(awk '/^summary:/ { print $5 }' "$work/drag.plexo") ms"
 fi
 echo "load at the end: $(load)"
