@@ -196,6 +196,9 @@ status_at() {
     for (reverse @r) { if (/^\s*(\S+)\s+[AM]-V:.*fd=\s*(\d+)/) { print "$1 $2\n"; last } }'
 }
 
+# A as a percentage of B.
+percent() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }'; }
+
 # The figure NAME of every summary line in FILE: "min median".
 min_median() {
   awk -v name="$2" '{ for (i = 2; i < NF; i += 2) if ($i == name) print $(i + 1) }' "$1" | sort -g |
@@ -273,7 +276,7 @@ if [ "$align_rounds" -gt 0 ]; then
   read -r tlow1 tmid1 <<<"$(min_median "$work/align1.plexo" thread_ms)"
   echo "hd30 time-shift (Shift 3, dubois-red-cyan), $align_rounds rounds of $span s: frames shown/s without" \
     "alignment min $low0 median $mid0, every frame aligned min $low1 median $mid1" \
-    "($(awk -v a="$mid1" -v b="$mid0" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }') % of the median);" \
+    "($(percent "$mid1" "$mid0") % of the median);" \
     "window thread CPU a frame $tmid0 -> $tmid1 ms"
 fi
 sphere_rounds=${SPHERE_ROUNDS:-0}
@@ -293,7 +296,7 @@ if [ "$sphere_rounds" -gt 0 ]; then
   read -r clow1 cmid1 <<<"$(min_median "$work/vr30_180_sbs.plexo" cpu_ms)"
   echo "vr30_180_sbs (dubois-red-cyan), $sphere_rounds rounds of $span s: frames shown/s flat min $low0 median $mid0," \
     "looked into min $low1 median $mid1" \
-    "($(awk -v a="$mid1" -v b="$mid0" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }') % of the median);" \
+    "($(percent "$mid1" "$mid0") % of the median);" \
     "position / wall looked into min $rlow1 median $rmid1; CPU a frame shown $cmid0 -> $cmid1 ms"
   echo "drag, vr30_180_sbs (load $(load))" >&2
   "$program" drag "$media/vr30_180_sbs.mp4" dubois-red-cyan "${DRAG_MOVES:-20}" "$view" 2>"$work/plexo.err" |
