@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "video/frame_shaper.h"
+#include "video/video_fixtures.h"
+#include "video/video_frame_source.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+namespace plexo::video {
+namespace {
+
+// A 4:2:0 frame whose left half (or top half) is dark and the rest light,
+// every pixel grey.
+FrameHandle HalvesFrame(int width, int height, bool across)
+{
+    FrameHandle frame(av_frame_alloc());
+    frame->width = width;
+    frame->height = height;
+    frame->format = AV_PIX_FMT_YUV420P;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return nullptr;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            frame->data[0][y * frame->linesize[0] + x] = (across ? x < width / 2 : y < height / 2) ? 40 : 200;
+    for (int p = 1; p < 3; ++p)
+        for (int y = 0; y < height / 2; ++y)
+            std::memset(frame->data[p] + y * frame->linesize[p], 128, size_t(width / 2));
+    return frame;
+}
+
+// The lowest and highest byte of a picture.
+std::pair<int, int> Extremes(const Picture& picture)
+{
+    int low = 255, high = 0;
+    for (int r = 0; r < picture.height; ++r)
+        for (size_t i = 0; i < picture.rowBytes(); ++i) {
+            low = std::min<int>(low, picture.row(r)[i]);
+            high = std::max<int>(high, picture.row(r)[i]);
+        }
+    return {low, high};
+}
+
+// Each eye made smaller comes from its own half of the frame, in the order
+// the layout names, a half layout stretched within the same pass; a frame
+// shown at its size or larger is made as before.
+TEST(PictureScale, EyesMadeSmallerComeFromTheirHalves)
+{
+    struct Case {
+        StereoLayout eyes;
+        PictureScale scale;
+        int width, height;          // of each eye made
+        bool firstDark, secondDark;
+    };
+    const Case cases[] = {
+        {{LayoutKind::SideBySide, false, false}, {0.5, 0.5}, 32, 48, true, false},
+        {{LayoutKind::SideBySide, false, true}, {0.5, 0.5}, 32, 48, false, true},
+        {{LayoutKind::SideBySide, true, false}, {0.5, 0.25}, 64, 24, true, false},
+        {{LayoutKind::TopBottom, true, false}, {0.25, 0.5}, 32, 48, true, false},
+        {{LayoutKind::TopBottom, false, true}, {1, 1}, 128, 48, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.eyes.kind) << c.eyes.half << c.eyes.rightFirst << c.scale.across);
+        const bool across = c.eyes.kind == LayoutKind::SideBySide;
+        FrameHandle frame = HalvesFrame(128, 96, across);
+        ASSERT_TRUE(frame);
+        FrameShaper shaper(Orientation{}, c.eyes);
+        const SharedPicture made = shaper.Shape(*frame, 0, 0, c.scale);
+        ASSERT_TRUE(made);
+        const Picture first = made->Eye(0, Tone::Colour), second = made->Eye(1, Tone::Colour);
+        EXPECT_EQ(std::tuple(first.width, first.height, second.width, second.height),
+                  std::tuple(c.width, c.height, c.width, c.height));
+        EXPECT_EQ(made->MadeAt(), c.scale);
+        const int ownWidth = across ? (c.eyes.half ? 128 : 64) : 128;
+        const int ownHeight = across ? 96 : (c.eyes.half ? 96 : 48);
+        EXPECT_EQ(std::pair(made->OwnWidth(), made->OwnHeight()), std::pair(ownWidth, ownHeight));
+        for (const auto& [eye, dark] : {std::pair(first, c.firstDark), std::pair(second, c.secondDark)}) {
+            const auto [low, high] = Extremes(eye);
+            EXPECT_LE(high - low, 8);
+            EXPECT_EQ(low < 128, dark);
+        }
+    }
+}
+
+// A cut that falls between chroma samples is refused, and the shaper makes
+// the eyes at their own size instead.
+TEST(PictureScale, ACutOffTheChromaGridFallsBackToTheOwnSize)
+{
+    FrameHandle frame = HalvesFrame(130, 96, true);
+    ASSERT_TRUE(frame);
+    FrameConverter converter{Orientation{}};
+    PictureBuffer into = PictureBuffer::allocate(16, 16, 3);
+    EXPECT_FALSE(converter.ToSize(*frame, {1, 0, 64, 96}, into));
+    EXPECT_TRUE(converter.ToSize(*frame, {2, 0, 64, 96}, into));
+    // Side by side, 130 wide: the second eye starts at column 65.
+    FrameShaper shaper(Orientation{}, {LayoutKind::SideBySide, false, false});
+    const SharedPicture made = shaper.Shape(*frame, 0, 0, {0.5, 0.5});
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->Eye(0, Tone::Colour).width, 65);
+}
+
+class ScaledSource : public testing::Test {
+protected:
+    test::TempDir dir;
+};
+
+// The source makes its frames at the scale asked; out of playback a new
+// scale makes the frame again, and the own size is had on request whatever
+// the scale, numbered and timed alike.
+TEST_F(ScaledSource, FramesFollowTheScaleAndTheOwnSizeIsHadOnRequest)
+{
+    ASSERT_TRUE(test::MakeVideo(dir, "clip.mp4", "-c:v libx264 -g 4"));
+    std::string why;
+    std::unique_ptr<VideoFile> file = VideoFile::Open(dir.file("clip.mp4"), why);
+    ASSERT_TRUE(file) << why;
+    std::optional<FrameTimes> times = FrameTimesOf(dir.file("clip.mp4"), *file);
+    ASSERT_TRUE(times);
+    VideoSource source(std::move(file), std::move(*times));
+    const auto width = [](const SharedPicture& frame) { return frame ? frame->Eye(0, Tone::Colour).width : 0; };
+    EXPECT_EQ(width(source.Frame(5, true)), 64);
+    source.SetScale({0.5, 0.5});
+    EXPECT_FALSE(source.Frame(5, false));
+    const SharedPicture small = source.Frame(5, true);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(std::tuple(width(small), small->OwnWidth(), small->Index()), std::tuple(32, 64, 5));
+    const SharedPicture own = source.OwnSize(5);
+    ASSERT_TRUE(own);
+    EXPECT_EQ(std::tuple(width(own), own->Index(), own->TimestampUs()), std::tuple(64, 5, small->TimestampUs()));
+    EXPECT_EQ(width(source.Frame(6, true)), 32);
+    source.SetScale({});
+    EXPECT_EQ(width(source.Frame(6, true)), 64);
+}
+
+}  // namespace
+}  // namespace plexo::video
