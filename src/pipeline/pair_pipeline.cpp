@@ -100,6 +100,7 @@ std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm& film, cons
     // Subtitles are drawn after the correction, so that they sit level
     // whatever it moved.
     pipeline->stage_ = ChainedStage(alignment.stage, std::move(drawn));
+    pipeline->madeAt_ = alignment.stage ? PictureScale{} : choice.shownScale;
     return pipeline;
 }
 

@@ -9,6 +9,7 @@
 
 #include "align/align_model.h"
 #include "film/film.h"
+#include "film/picture_scale.h"
 #include "image/stereo_layout.h"
 #include "present/presentation.h"
 #include "subtitle/subtitle_depth.h"
@@ -47,6 +48,10 @@ struct PipelineChoice {
     // whole eye.
     int viewWidth = 0;
     int viewHeight = 0;
+    // The scale the view shows the pictures at, where it is smaller than
+    // their own: the film is asked to make them at that size. Own size for
+    // writers.
+    PictureScale shownScale;
 };
 
 // How automatic depth looks over an event before it shows.
