@@ -41,6 +41,10 @@ void SetColourMatrix(SwsContext* scaler, const AVFrame& frame)
 
 // Scalers made for other sizes wait at most this many.
 constexpr size_t kIdleSized = 4;
+// A cut of at least this many pixels is converted in slices, one a core; a
+// smaller one (an eye of a 1080p frame) costs less than the threads' hand-offs
+// save.
+constexpr int64_t kSlicedPixels = 2'000'000;
 
 // Points `eye` (a reference to `frame`) at the cut: false when a plane's
 // offset would fall between its samples.
@@ -80,18 +84,21 @@ FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, cons
         std::lock_guard lock(mutex_);
         for (auto it = idleSized_.begin(); it != idleSized_.end(); ++it)
             if (it->fromWidth == cut.width && it->fromHeight == cut.height && it->format == frame.format &&
-                it->toWidth == toWidth && it->toHeight == toHeight) {
+                it->toWidth == toWidth && it->toHeight == toHeight && it->colorspace == frame.colorspace &&
+                it->fullRange == FullRange(frame)) {
                 SizedScaler found = std::move(*it);
                 idleSized_.erase(it);
                 return found;
             }
     }
-    SizedScaler made{ScalerHandle(sws_alloc_context()), cut.width, cut.height, frame.format, toWidth, toHeight};
+    SizedScaler made{ScalerHandle(sws_alloc_context()), cut.width, cut.height, frame.format, toWidth, toHeight,
+                     frame.colorspace, FullRange(frame)};
     SwsContext* scaler = made.scaler.get();
     if (!scaler)
         return {};
     // Area averaging: every source pixel counts towards the smaller picture,
     // at half the cost of bicubic. Threads 0: one slice a core.
+    const bool sliced = int64_t(cut.width) * cut.height >= kSlicedPixels;
     const bool set = av_opt_set_int(scaler, "srcw", cut.width, 0) >= 0 &&
                      av_opt_set_int(scaler, "srch", cut.height, 0) >= 0 &&
                      av_opt_set_int(scaler, "src_format", frame.format, 0) >= 0 &&
@@ -99,9 +106,12 @@ FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, cons
                      av_opt_set_int(scaler, "dsth", toHeight, 0) >= 0 &&
                      av_opt_set_int(scaler, "dst_format", AV_PIX_FMT_BGR24, 0) >= 0 &&
                      av_opt_set_int(scaler, "sws_flags", SWS_AREA, 0) >= 0 &&
-                     av_opt_set_int(scaler, "threads", 0, 0) >= 0;
+                     av_opt_set_int(scaler, "threads", sliced ? 0 : 1, 0) >= 0;
     if (!set || sws_init_context(scaler, nullptr, nullptr) < 0)
         return {};
+    // The matrix is set once: setting it again on every frame would rebuild
+    // the tables of every slice's scaler.
+    SetColourMatrix(scaler, frame);
     return made;
 }
 
@@ -129,7 +139,6 @@ bool FrameConverter::ToSize(const AVFrame& frame, const FrameCut& cut, PictureBu
     SizedScaler sized = TakeSized(frame, cut, into.width, into.height);
     if (!sized.scaler)
         return false;
-    SetColourMatrix(sized.scaler.get(), frame);
     const bool made = sws_scale_frame(sized.scaler.get(), out.get(), eye.get()) >= 0;
     std::lock_guard lock(mutex_);
     idleSized_.push_back(std::move(sized));

@@ -43,6 +43,8 @@ private:
     struct SizedScaler {
         ScalerHandle scaler;
         int fromWidth = 0, fromHeight = 0, format = -1, toWidth = 0, toHeight = 0;
+        int colorspace = -1;
+        bool fullRange = false;
     };
     SizedScaler TakeSized(const AVFrame& frame, const FrameCut& cut, int toWidth, int toHeight);
 
