@@ -124,9 +124,7 @@ TEST_F(VideoOpenTest, AVideoShownSmallerIsMadeAtTheSizeShown)
     CPlexoView& view = *Frame().view();
     play::Player& player = Frame().player();
     const auto shownWidths = [&] {
-        // The scale goes to the player through a queued sync; the frame
-        // made again is then waited for.
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();  // the queued sync
         player.Settle();
         const EyePairPtr& pair = player.ShownPair();
         return pair ? std::pair(pair->first.width, pair->ownWidth) : std::pair(0, 0);
@@ -140,7 +138,6 @@ TEST_F(VideoOpenTest, AVideoShownSmallerIsMadeAtTheSizeShown)
     ASSERT_TRUE(view.ComposeShown(saved));
     EXPECT_EQ(std::pair(saved.viewWidth(), saved.height()), std::pair(64, 48));
     EXPECT_EQ(view.ShownImage().size(), QSize(64, 48));
-    EXPECT_EQ(player.ShownPair()->first.width, 32) << "the pair shown stays";
     view.SetViewSize(ViewSize::Zoom, 100);
     EXPECT_EQ(shownWidths(), std::pair(64, 0));
 }

@@ -6,10 +6,6 @@
 #include "video/video_fixtures.h"
 #include "video/video_frame_source.h"
 
-extern "C" {
-#include <libavutil/frame.h>
-}
-
 namespace plexo::video {
 namespace {
 
@@ -27,21 +23,19 @@ FrameHandle HalvesFrame(int width, int height, bool across)
         for (int x = 0; x < width; ++x)
             frame->data[0][y * frame->linesize[0] + x] = (across ? x < width / 2 : y < height / 2) ? 40 : 200;
     for (int p = 1; p < 3; ++p)
-        for (int y = 0; y < height / 2; ++y)
-            std::memset(frame->data[p] + y * frame->linesize[p], 128, size_t(width / 2));
+        std::memset(frame->data[p], 128, size_t(frame->linesize[p]) * size_t((height + 1) / 2));
     return frame;
 }
 
 // The lowest and highest byte of a picture.
 std::pair<int, int> Extremes(const Picture& picture)
 {
-    int low = 255, high = 0;
+    std::pair<int, int> range{255, 0};
     for (int r = 0; r < picture.height; ++r)
-        for (size_t i = 0; i < picture.rowBytes(); ++i) {
-            low = std::min<int>(low, picture.row(r)[i]);
-            high = std::max<int>(high, picture.row(r)[i]);
-        }
-    return {low, high};
+        for (const auto [low, high] = std::minmax_element(picture.row(r), picture.row(r) + picture.rowBytes());
+             const uint8_t* at : {low, high})
+            range = {std::min<int>(range.first, *at), std::max<int>(range.second, *at)};
+    return range;
 }
 
 // Each eye made smaller comes from its own half of the frame, in the order
@@ -100,12 +94,10 @@ TEST(PictureScale, FramesFollowTheScaleAndTheOwnSizeIsHadOnRequest)
     EXPECT_EQ(width(source.Frame(5, true)), 64);
     source.SetScale({0.5, 0.5});
     EXPECT_FALSE(source.Frame(5, false));
-    const SharedPicture small = source.Frame(5, true);
-    ASSERT_TRUE(small);
-    EXPECT_EQ(std::tuple(width(small), small->OwnWidth(), small->Index()), std::tuple(32, 64, 5));
-    const SharedPicture own = source.OwnSize(5);
-    ASSERT_TRUE(own);
-    EXPECT_EQ(std::tuple(width(own), own->Index(), own->TimestampUs()), std::tuple(64, 5, small->TimestampUs()));
+    const SharedPicture small = source.Frame(5, true), own = source.OwnSize(5);
+    ASSERT_TRUE(small && own);
+    EXPECT_EQ(std::tuple(width(small), small->OwnWidth(), width(own), own->Index(), own->TimestampUs()),
+              std::tuple(32, 64, 64, 5, small->TimestampUs()));
     EXPECT_EQ(width(source.Frame(6, true)), 32);
     source.SetScale({});
     EXPECT_EQ(width(source.Frame(6, true)), 64);
