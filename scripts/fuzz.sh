@@ -10,12 +10,15 @@ seconds=${1:-20}
 shift || true
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(flm bmp jpeg mpo jps png_tiff layout_name pair settings registry driver viewer_args tool_args film_record video
+  vr_photo
   cues
   ass
   picture_subtitle
   align_model
   depth
   sound
+  playlist
+  heic
 )
 
 build=build/fuzz

@@ -15,6 +15,7 @@ packages=(
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev
   libgl1-mesa-dri x11-utils openbox
   libimage-exiftool-perl python3-pil
+  libheif-dev libheif-examples
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

@@ -132,9 +132,11 @@ std::unique_ptr<SoundDecoder> SoundDecoder::Open(const std::string& path, int tr
 bool SoundDecoder::Restart(Micros from, double speed, std::string& why)
 {
     Parts& p = *parts_;
-    from = std::clamp<Micros>(from, 0, kFarthestUs);
+    // A sound delayed past the film's start begins with silence: the gap
+    // before its first sample.
+    from = std::clamp<Micros>(from, -kFarthestUs, kFarthestUs);
     const int64_t target =
-        av_rescale_q(from + p.input.pictureStartUs, AVRational{1, 1000000}, p.stream->time_base);
+        av_rescale_q(std::max<Micros>(from, 0) + p.input.pictureStartUs, AVRational{1, 1000000}, p.stream->time_base);
     // A file that cannot seek is read from its start, which is where a
     // first Play stands anyway.
     if (av_seek_frame(p.input.format.get(), p.stream->index, target, AVSEEK_FLAG_BACKWARD) < 0 &&

@@ -37,7 +37,8 @@ public:
     // The format the samples come in: the stream's own rate and channels.
     SinkFormat Format() const { return format_; }
 
-    // Decoding starts again at film time `from`, the pitch kept at `speed`
+    // Decoding starts again at film time `from` (before 0: silence up to
+    // it), the pitch kept at `speed`
     // (0.5 to 2). False with `why` set when the stream cannot seek there.
     bool Restart(Micros from, double speed, std::string& why);
     // Up to `frames` frames into `into`: their count, 0 at the picture's end,

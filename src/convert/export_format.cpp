@@ -12,9 +12,9 @@ namespace plexo {
 
 namespace {
 
-// An MPO's eyes are those of the side-by-side frame, taken apart; a JPS is
-// that frame with its halves exchanged; the pictures are the user's
-// presentation.
+// An MPO's eyes (and a spatial HEIC's) are those of the side-by-side frame,
+// taken apart; a JPS is that frame with its halves exchanged; the pictures
+// are the user's presentation.
 const ExportFormat kStills[] = {
     {.extension = "mpo",
      .description = "MPO stereo photos",
@@ -40,6 +40,13 @@ const ExportFormat kStills[] = {
      .presentation = [](const ExportOptions& options) { return options.mode; },
      .open = OpenBmpWriter,
      .takesMode = true},
+    {.extension = "heic",
+     .description = "HEIC spatial photos",
+     .oneFile = false,
+     .presentation = [](const ExportOptions&) { return PresentationId::SideBySide; },
+     .open = OpenHeicWriter,
+     .eyesApart = true,
+     .distAsMetadata = true},
 };
 
 std::vector<ExportFormat>& Table()
@@ -60,7 +67,7 @@ const ExportFormat* RowOfExtension(const char* extension)
 
 const char* VideoLayoutName(VideoLayout layout)
 {
-    constexpr const char* kNames[] = {"sbs", "sbs-half", "tb", "tb-half"};
+    constexpr const char* kNames[] = {"sbs", "sbs-half", "tb", "tb-half", "frame-packing-1080", "frame-packing-720"};
     return kNames[size_t(layout)];
 }
 

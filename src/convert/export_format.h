@@ -19,10 +19,13 @@
 namespace plexo {
 
 // How a stereo video holds its two eyes, the first always left or on top.
-enum class VideoLayout { SideBySide, SideBySideHalf, TopBottom, TopBottomHalf };
-inline constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide, VideoLayout::SideBySideHalf,
-                                                VideoLayout::TopBottom, VideoLayout::TopBottomHalf};
-// plexo-tool's --layout word: "sbs", "sbs-half", "tb", "tb-half".
+// HDMI frame packing's frame holds the first eye on top too.
+enum class VideoLayout { SideBySide, SideBySideHalf, TopBottom, TopBottomHalf, FramePacking1080, FramePacking720 };
+inline constexpr VideoLayout kVideoLayouts[] = {VideoLayout::SideBySide,       VideoLayout::SideBySideHalf,
+                                                VideoLayout::TopBottom,        VideoLayout::TopBottomHalf,
+                                                VideoLayout::FramePacking1080, VideoLayout::FramePacking720};
+// plexo-tool's --layout word: "sbs", "sbs-half", "tb", "tb-half",
+// "frame-packing-1080", "frame-packing-720".
 const char* VideoLayoutName(VideoLayout layout);
 // Nothing for a word none of them has.
 std::optional<VideoLayout> VideoLayoutNamed(std::string_view name);
@@ -109,6 +112,10 @@ struct ExportFormat {
     // they are written whole and alike in size, else the halves of the
     // side-by-side frame, which places them as the view does.
     bool eyesApart = false;
+    // D is no move of the pixels but a fact the writer records (a spatial
+    // photo's disparity adjustment): the eyes go out whole, and the writer
+    // reads D from the options.
+    bool distAsMetadata = false;
 };
 
 // The rows in the order the dialog lists them: the stills, then those added.

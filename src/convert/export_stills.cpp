@@ -1,11 +1,13 @@
 #include "convert/export_stills.h"
 
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "convert/output_names.h"
 #include "image/exif_segment.h"
+#include "image/heic_codec.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_segments.h"
 #include "image/jps_block.h"
@@ -184,6 +186,51 @@ private:
     bool firstMade_ = false;
 };
 
+// A spatial photo: the first eye waits, copied, for the second; both are
+// encoded at once with the source's Exif block, and the D the user chose is
+// written as the disparity adjustment rather than moving the pixels.
+class HeicWriter : public StillWriter {
+public:
+    HeicWriter(const ExportStart& start, const ExportFormat& format)
+        : StillWriter(start, format), quality_(start.options->quality), dist_(start.options->adjust.dist)
+    {
+    }
+
+    bool Put(const Picture&, int32_t) override { return false; }
+
+    void FirstEyeSource(const std::string& path) override { exif_.From(path); }
+
+    bool PutEye(int eye, const Picture& picture, int32_t number) override
+    {
+        if (eye == 0) {
+            // The picture lasts only for this call.
+            first_ = PictureBuffer::allocate(picture.width, picture.height, picture.bytesPerPixel);
+            if (!first_)
+                return false;
+            for (int r = 0; r < picture.height; ++r)
+                std::memcpy(first_.row(r), picture.row(r), picture.rowBytes());
+            return true;
+        }
+        const PictureBuffer kept = std::exchange(first_, PictureBuffer{});
+        const Picture left = kept.view();
+        if (!left)
+            return false;
+        SpatialFacts spatial;
+        spatial.disparityAdjustment = AdjustmentOfDist(dist_, left.width);
+        const std::optional<std::vector<uint8_t>> file =
+            EncodeSpatialHeic(left, picture, quality_, exif_.block(), spatial);
+        if (!file)
+            return false;
+        return WriteFile(number, [&](platform::AtomicFile& out) { return out.write(file->data(), file->size()); });
+    }
+
+private:
+    int quality_;
+    int32_t dist_;
+    SourceExif exif_;
+    PictureBuffer first_;
+};
+
 // The row of the start's path, which chose the writer.
 const ExportFormat* RowOf(const ExportStart& start)
 {
@@ -219,5 +266,7 @@ std::unique_ptr<ExportWriter> OpenJpgWriter(const ExportStart& start)
 }
 
 std::unique_ptr<ExportWriter> OpenBmpWriter(const ExportStart& start) { return Open<BmpWriter>(start); }
+
+std::unique_ptr<ExportWriter> OpenHeicWriter(const ExportStart& start) { return Open<HeicWriter>(start); }
 
 }  // namespace plexo

@@ -18,5 +18,8 @@ std::unique_ptr<ExportWriter> OpenJpsWriter(const ExportStart& start);
 // The frame as an ordinary JPEG or BMP picture.
 std::unique_ptr<ExportWriter> OpenJpgWriter(const ExportStart& start);
 std::unique_ptr<ExportWriter> OpenBmpWriter(const ExportStart& start);
+// A spatial photo (HEIC) of each frame's eyes, the D as its disparity
+// adjustment.
+std::unique_ptr<ExportWriter> OpenHeicWriter(const ExportStart& start);
 
 }  // namespace plexo

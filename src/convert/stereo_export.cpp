@@ -58,10 +58,13 @@ int32_t Negated(int32_t value)
 
 // A row whose frame holds the second eye first composes the pair with its
 // eyes exchanged; negating D and the vertical alignment keeps each eye's
-// place relative to the other, so the pair is the one the view shows.
+// place relative to the other, so the pair is the one the view shows. A row
+// that records D moves no pixels by it.
 StereoAdjustments AdjustmentsOf(const ExportFormat& format, const ExportOptions& options)
 {
     StereoAdjustments adjust = options.adjust;
+    if (format.distAsMetadata)
+        adjust.dist = 0;
     if (format.secondEyeFirst)
         adjust = {!adjust.swap, Negated(adjust.dist), Negated(adjust.vertical)};
     return adjust;

@@ -12,6 +12,9 @@ bool StartsWith(const std::string& text, const char* prefix)
     return text.rfind(prefix, 0) == 0;
 }
 
+// As the Settings dialog allows: an hour.
+constexpr long kMaxCommandSlideSeconds = 3600;
+
 bool LooksLikeFlag(const std::string& parameter)
 {
     if (parameter.empty())
@@ -46,10 +49,9 @@ void CPlexoCmdInfo::ParseParameter(const std::string& parameter)
             notices.push_back("unknown flag '" + parameter + "' ignored (see plexo --help)");
         return;
     }
-    // Later plain parameters belonged to the framework's shell commands
-    // (printer names and the like), which this viewer does not offer.
     if (fileName.empty())
         fileName = parameter;
+    fileNames.push_back(parameter);
 }
 
 bool CPlexoCmdInfo::ParseFlag(const std::string& flag)
@@ -62,6 +64,17 @@ bool CPlexoCmdInfo::ParseFlag(const std::string& flag)
         options.invert = true;
     } else if (flag == "round") {
         options.round = true;
+    } else if (flag == "slideshow" || flag == "-slideshow") {
+        options.slideshow = true;
+    } else if (StartsWith(flag, "slideshow=") || StartsWith(flag, "-slideshow=")) {
+        options.slideshow = true;
+        const std::string seconds = flag.substr(flag.find('=') + 1);
+        char* end = nullptr;
+        const long value = std::strtol(seconds.c_str(), &end, 10);
+        if (!seconds.empty() && *end == '\0' && value >= 1 && value <= kMaxCommandSlideSeconds)
+            options.slideSeconds = int32_t(value);
+        else
+            notices.push_back("slideshow time '" + seconds + "' is no whole number of seconds from 1 to 3600; the Settings time is used");
     } else if (StartsWith(flag, "A=")) {
         // Read like "%d": leading blanks and a sign are accepted, trailing
         // text is ignored, and no number leaves the shift alone. strtol
@@ -102,11 +115,12 @@ std::string InformationRequested(const std::vector<std::string>& parameters)
         if (parameter == "--version")
             return "plexo " PLEXO_VERSION "\n";
         if (parameter == "--help" || parameter == "-h")
-            return "Usage: plexo [FILM] [/play] [/stereo] [/invert] [/round] [/A=N] [/second=FILM2] [/side=r|b|l|t]\n"
+            return "Usage: plexo [FILM...|LIST.m3u|FOLDER] [/play] [/stereo] [/invert] [/round] [/A=N] [/second=FILM2] [/side=r|b|l|t] [--slideshow[=SECONDS]]\n"
                    "\n"
                    "Views a stereo film. FILM is any film: one file of a numbered BMP or JPEG run,\n"
                    "a .flm file, an MPO or JPS photo, or a video (MP4, MOV, Matroska, WebM, AVI);\n"
-                   "a name of any other extension is read as a .flm file.\n"
+                   "a name of any other extension is read as a .flm file. Several films, an .m3u or\n"
+                   "an .m3u8 playlist, or a folder open as a list (Page Down and Page Up move in it).\n"
                    "Flags start with / or - and are case-sensitive:\n"
                    "  play         start playing\n"
                    "  stereo       switch the stereo presentation on\n"
@@ -115,6 +129,8 @@ std::string InformationRequested(const std::vector<std::string>& parameters)
                    "  A=N          partner offset, -100..100 (else 4)\n"
                    "  second=FILM2 pair a second film\n"
                    "  side=r|b|l|t where the second film goes\n"
+                   "  --slideshow[=SECONDS]  show the list or folder as a slideshow, each picture\n"
+                   "               SECONDS (1..3600, else the Settings time)\n"
                    "  --help       show this text\n"
                    "  --version    show the version\n"
                    "\n"

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the viewer: the first plain parameter names the film to
-// open, flags (after "/" or "-") ask for playing, stereo presentation, inverted
+// open (several name a list), flags (after "/" or "-") ask for playing, stereo presentation, inverted
 // stepping, looping, a partner offset and a second film. Free of Qt, so the
 // rules are tested on their own.
 
@@ -22,6 +22,8 @@ public:
 
     // The film to open; empty when none was named.
     std::string fileName;
+    // Every film named, fileName first: more than one open as a list.
+    std::vector<std::string> fileNames;
     CommandLineOptions options;
     // What the user is told of parameters not taken as typed: flags no rule
     // knows ("--fullscreen"), which change nothing, a film named that is not

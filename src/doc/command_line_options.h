@@ -19,6 +19,10 @@ struct CommandLineOptions {
     std::string secondFilm;
     // "side=": 0 right, 1 bottom, 2 left, 3 top.
     int32_t side = 0;
+    // "--slideshow[=SECONDS]": a slideshow of the list or folder named, each
+    // picture shown SECONDS (0: as Settings says).
+    bool slideshow = false;
+    int32_t slideSeconds = 0;
     // False while a film named on the command line still waits for these
     // options; start-up clears it when a file name was given.
     bool done = true;

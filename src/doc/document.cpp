@@ -13,6 +13,7 @@
 #include "platform/document_settings.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
+#include "platform/playback_settings.h"
 
 namespace plexo {
 
@@ -28,11 +29,17 @@ CPlexoDoc::CPlexoDoc(CommandLineOptions* commandLine) : commandLine_(commandLine
     Shift = s.shift;
     Round = s.round;
     Invert = s.invert;
+    const platform::PlaybackSettings playback = platform::PlaybackSettings::Read();
+    resume_ = playback.resume;
+    loopList_ = playback.loopList;
+    slideSeconds_ = playback.slideSeconds;
     RecallAdjustments();
 }
 
 CPlexoDoc::~CPlexoDoc()
 {
+    KeepPosition();
+    platform::PlaybackSettings{resume_, slideSeconds_, loopList_}.Write();
     platform::DocumentSettings s;
     s.alter = Alter;
     s.step = Step;
@@ -45,6 +52,8 @@ CPlexoDoc::~CPlexoDoc()
 
 void CPlexoDoc::SetFilm(FilmPtr film)
 {
+    KeepPosition();
+    resumedAt_.reset();
     film_ = std::move(film);
     ++filmSerial_;
     filmPaths_.clear();
@@ -113,11 +122,13 @@ bool CPlexoDoc::LoadFilm(const std::string& chosenPath)
     FilmPtr film = OpenTold(OpenFilmByExtension, chosenPath, LayoutOf(chosenPath));
     if (!film)
         return false;
+    KeepPosition();
     film_ = std::move(film);
     ++filmSerial_;
     filmPaths_ = {chosenPath};
     RecallAdjustments();
     ApplyParameters(*film_);
+    ResumePosition();
     canAdd = true;
     TellFilmMoved();
     return true;
@@ -131,6 +142,8 @@ bool CPlexoDoc::AddFilm(const std::string& chosenPath)
     if (!second)
         return false;
     ApplyParameters(*second);
+    KeepPosition();
+    resumedAt_.reset();
     // PairFilms hands both films back (leaves them with us) when it refuses,
     // as for a side that is none of the four: the current film then stays.
     FilmPtr pair = PairFilms(std::move(film_), std::move(second), side);
@@ -152,12 +165,14 @@ bool CPlexoDoc::Serialize(const std::string& path)
     FilmPtr film = OpenTold(OpenNamedFilm, path, LayoutOf(path));
     if (!film)
         return false;
+    KeepPosition();
     film_ = std::move(film);
     ++filmSerial_;
     filmPaths_ = {path};
     if (commandLine_ && !commandLine_->done)
         ApplyCommandLine();
     RecallAdjustments();
+    ResumePosition();
     TellFilmMoved();
     return true;
 }
@@ -226,6 +241,8 @@ void CPlexoDoc::StepBack()
 
 void CPlexoDoc::ReleaseFilm()
 {
+    KeepPosition();
+    resumedAt_.reset();
     film_.reset();
     ++filmSerial_;
     RecallAdjustments();

@@ -16,8 +16,11 @@
 #include "audio/sound_source.h"
 #include "doc/command_line_options.h"
 #include "doc/film_memory.h"
+#include "doc/playlist.h"
 #include "doc/stereo_choice.h"
 #include "film/film.h"
+#include "image/projection.h"
+#include "image/sphere_camera.h"
 
 namespace plexo {
 
@@ -157,6 +160,45 @@ public:
     std::string subtitleDepth() const;
     void setSubtitleDepth(const std::string& depth);
 
+    // A video longer than kShortestResumed reopens where it was left: its
+    // record keeps the place as `position` (doc/resume_rule.h) whenever the
+    // film is closed, unless resuming is off, and the open paths of Load and
+    // of the command line put it there again. Section "Playback" keeps the
+    // setting.
+    bool resume() const { return resume_; }
+    void setResume(bool resume) { resume_ = resume; }
+    // Where the film just opened was put back, in seconds; nullopt when it
+    // starts at its beginning.
+    std::optional<double> resumedAt() const { return resumedAt_; }
+    // Film > Loop: the film's loop is Round; the list's is kept beside it.
+    LoopMode loopMode() const;
+    void setLoopMode(LoopMode mode);
+    // The seconds each picture of a slideshow stays.
+    int32_t slideSeconds() const { return slideSeconds_; }
+    void setSlideSeconds(int32_t seconds);
+
+    // A spherical film's camera and the user's View > Projection, kept in
+    // its record (the "view" and "projection" fields). While `keep` is
+    // false (a drag going on) the camera is shown but not yet written.
+    SphereCamera sphereCamera() const;
+    void setSphereCamera(const SphereCamera& camera, bool keep = true);
+    ProjectionChoice projectionChoice() const;
+    void setProjectionChoice(const ProjectionChoice& choice);
+    // The film's projection as it is shown: the choice, its metadata, its
+    // name; flat without a film.
+    SourceProjection projection() const;
+
+    // How much later than the picture the film's sound plays and its
+    // subtitles show, in milliseconds (earlier when negative), kept in its
+    // record as "audio-delay" and "subtitle-delay" while not 0, within ten
+    // minutes either way. A move tells filmMoved.
+    static constexpr int32_t kAudioDelayStepMs = 50;
+    static constexpr int32_t kSubtitleDelayStepMs = 100;
+    int32_t audioDelayMs() const;
+    int32_t subtitleDelayMs() const;
+    void MoveAudioDelay(int32_t ms);
+    void MoveSubtitleDelay(int32_t ms);
+
     // The parameters as every caller outside the document sees them.
     // The Settings D: the D of single-view films without their own. A new
     // one is the shown film's D too, which then forgets its own; while a
@@ -173,7 +215,12 @@ public:
     int32_t shift() const { return Shift; }
     void setShift(int32_t shift) { Shift = shift; }
     bool round() const { return Round != 0; }
-    void setRound(bool round) { Round = round; }
+    // Round is Film > Loop's The Film, which the list's loop gives way to.
+    void setRound(bool round)
+    {
+        Round = round;
+        loopList_ = loopList_ && !round;
+    }
     bool invert() const { return Invert != 0; }
     void setInvert(bool invert) { Invert = invert; }
     AddSide addSide() const { return AddSide(side); }
@@ -202,6 +249,8 @@ public:
     void TellFilmMoved();
 
 private:
+    // The record's delay `field`, `now` as it stands, moved by `ms`.
+    void MoveDelay(const char* field, int32_t now, int32_t ms);
     void ApplyParameters(Film& film) const;
     void ApplyCommandLine();
     // After the film changed and filmPaths_ says what it was opened by: its
@@ -214,6 +263,11 @@ private:
     // The D of a film without its own: the Settings D, 0 for a two-view film.
     int32_t DefaultDist() const;
     LayoutChoice LayoutOf(const std::string& path) const;
+    // Before the film is closed or replaced: its place kept in its record,
+    // or forgotten once it is seen to its end.
+    void KeepPosition();
+    // After an open path read the record: the film put back where it was left.
+    void ResumePosition();
 
     FilmPtr film_;
     uint64_t filmSerial_ = 0;
@@ -226,6 +280,10 @@ private:
     // Empty while the film has no path.
     std::string filmKey_;
     FilmRecord record_;
+    bool resume_ = true;
+    bool loopList_ = false;
+    int32_t slideSeconds_ = 5;
+    std::optional<double> resumedAt_;
     // The file whose sound streams were read last, and its streams.
     mutable std::string tracksPath_;
     mutable std::vector<audio::AudioTrack> tracks_;

@@ -46,8 +46,9 @@ void CPlexoDoc::RecallAdjustments()
 int32_t CPlexoDoc::DefaultDist() const
 {
     // A two-view film's eyes are a pair already, often aligned by their
-    // camera: moved apart only by the film's own D.
-    return twoView() ? 0 : Held(Dist);
+    // camera: moved apart only by the film's own D, or the one its file
+    // asks for (a spatial photo's disparity adjustment).
+    return twoView() ? Held(film_->Facts().statedDist.value_or(0)) : Held(Dist);
 }
 
 int32_t CPlexoDoc::ShiftFor(const Film& film) const

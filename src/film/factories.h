@@ -17,6 +17,8 @@ FilmPtr OpenFlmFilm(const std::string& fileName, const LayoutChoice& choice = {}
 // A lone MPO or JPS file, or a numbered run of them.
 FilmPtr OpenMpoFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 FilmPtr OpenJpsFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
+// A HEIC or HEIF file alone: its stereo pair, or its primary picture.
+FilmPtr OpenHeicFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 // A PNG or TIFF file alone.
 FilmPtr OpenPngTiffFilm(const std::string& chosenFile, const LayoutChoice& choice = {});
 

@@ -13,7 +13,7 @@ namespace plexo {
 namespace {
 
 // A BMP, JPEG, MPO or JPS file opens with its numbered run when its name has
-// the run's digits, alone otherwise; a PNG or TIFF file opens alone. A
+// the run's digits, alone otherwise; a PNG, TIFF or HEIC file opens alone. A
 // ".jpeg" or ".tiff" name never has the digits, which come before a dot and
 // three letters. Rows of one description are one entry of the open dialogs.
 constexpr FileFormat kFormats[] = {
@@ -26,6 +26,9 @@ constexpr FileFormat kFormats[] = {
     {"png", "PNG files", "png", "image/png", nullptr, OpenPngTiffFilm, nullptr},
     {"tiff", "TIFF files", "tif", "image/tiff", nullptr, OpenPngTiffFilm, nullptr},
     {"tiff", "TIFF files", "tiff", "image/tiff", nullptr, OpenPngTiffFilm, nullptr},
+    {"heic", "HEIC files", "heic", "image/heic", nullptr, OpenHeicFilm, nullptr},
+    {"heic", "HEIC files", "heif", "image/heif", nullptr, OpenHeicFilm, nullptr},
+    {"heic", "HEIC files", "hif", "image/heif", nullptr, OpenHeicFilm, nullptr},
 };
 
 std::vector<FileFormat>& Table()

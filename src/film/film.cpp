@@ -39,4 +39,18 @@ EyePairPtr Film::Pair(Tone tone)
     return CopiedPair(firstOnly->first, second, FrameNumber(), PartnerNumber(), -1);
 }
 
+int32_t PositionAtTime(Film& film, int64_t us)
+{
+    int32_t lo = 0;
+    int32_t hi = film.FrameCount() - 1;
+    while (lo < hi) {
+        const int32_t mid = lo + (hi - lo + 1) / 2;
+        if (film.Timing().TimeAt(mid) <= us)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
 }  // namespace plexo

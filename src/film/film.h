@@ -4,11 +4,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "film/eye_pair.h"
 #include "film/timed_source.h"
 #include "image/picture.h"
+#include "image/projection.h"
+#include "image/spatial_facts.h"
 #include "image/stereo_layout.h"
 
 namespace plexo {
@@ -37,10 +40,18 @@ struct FilmFacts {
     int32_t eyes = 1;
     // How the source stores its eyes, and who said so.
     SourceLayout layout;
+    // The spherical projection its metadata states; from nobody when it
+    // states none (DecideProjection weighs the user's choice and the name).
+    SourceProjection projection{};
     // True for a film that keeps its decoded frames in a bounded cache of
     // its own (a video): the "Memory" reading mode keeps none of its
     // pictures as well, or playing it would hold every frame played.
     bool cachesItsFrames = false;
+    // A phone's stereo picture or video: what it says of its cameras, and
+    // the D its disparity adjustment makes, which a D the user kept for the
+    // film overrides.
+    SpatialFacts spatial = {};
+    std::optional<int32_t> statedDist = std::nullopt;
 };
 
 // The cursor and its pictures; what plays the film in time is its Timing.
@@ -143,5 +154,9 @@ using FilmPtr = std::unique_ptr<Film>;
 
 // The film's picture view, for code that works on views.
 Picture FilmPicture(Film& film, Eye eye, Tone tone);
+
+// The position of the frame shown at film time `us`: the last whose time is
+// at or before it, else the first. Only for a film with times and frames.
+int32_t PositionAtTime(Film& film, int64_t us);
 
 }  // namespace plexo

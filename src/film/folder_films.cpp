@@ -49,20 +49,26 @@ std::vector<std::string> FolderFilms(const std::string& folder)
     return names;
 }
 
+std::optional<size_t> FilmPlace(const std::vector<std::string>& films, const std::string& name)
+{
+    const std::string key = FilmKey(name);
+    if (key.empty())
+        return std::nullopt;
+    const auto at = std::find_if(films.begin(), films.end(), [&key](const std::string& film) { return FilmKey(film) == key; });
+    return at == films.end() ? std::nullopt : std::optional<size_t>(size_t(at - films.begin()));
+}
+
 std::string NeighbourFilm(const std::string& path, bool forward)
 {
     const std::filesystem::path file(path);
-    const std::string key = FilmKey(file.filename().string());
-    if (key.empty())
+    if (FilmKey(file.filename().string()).empty())
         return {};
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     const std::vector<std::string> films = FolderFilms(folder.string());
-    const auto at = std::find_if(films.begin(), films.end(), [&key](const std::string& name) { return FilmKey(name) == key; });
-    if (at == films.end())
+    const std::optional<size_t> at = FilmPlace(films, file.filename().string());
+    if (!at || (forward ? *at + 1 == films.size() : *at == 0))
         return {};
-    if (forward ? at + 1 == films.end() : at == films.begin())
-        return {};
-    return (folder / *(forward ? at + 1 : at - 1)).string();
+    return (folder / films[forward ? *at + 1 : *at - 1]).string();
 }
 
 }  // namespace plexo

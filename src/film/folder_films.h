@@ -3,6 +3,8 @@
 // format opens a film, in name order (case aside), a numbered run counting once, as its
 // first file.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,11 @@ namespace plexo {
 
 // The names (not paths) of the films in `folder`; empty when it cannot be read.
 std::vector<std::string> FolderFilms(const std::string& folder);
+
+// Where the film that the file `name` opens stands among `films`, as
+// FolderFilms lists them (a run's later file finds its first); nullopt when
+// it opens none of them.
+std::optional<size_t> FilmPlace(const std::vector<std::string>& films, const std::string& name);
 
 // The path of the film after (`forward`) or before the one `path` opens, in
 // the folder that holds it; empty at either end, without wrapping, and when

@@ -180,4 +180,14 @@ void ColourToGreyReference(const uint8_t* bgr, uint8_t* grey, size_t pixels)
         grey[i] = uint8_t((bgr[0] + bgr[1] + bgr[2] + 1) / 3);
 }
 
+PictureBuffer GreyCopyOf(const Picture& colour)
+{
+    PictureBuffer grey = PictureBuffer::allocate(colour.width, colour.height, 1);
+    if (!grey)
+        return {};
+    for (int r = 0; r < colour.height; ++r)
+        ColourToGrey(colour.row(r), grey.row(r), size_t(colour.width));
+    return grey;
+}
+
 }  // namespace plexo

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "image/input_file.h"
+#include "image/picture.h"
 
 namespace plexo {
 
@@ -18,5 +19,9 @@ bool ReadColourAsGrey(const InputFile& file, int64_t offset, uint8_t* grey, size
 void ColourToGrey(const uint8_t* bgr, uint8_t* grey, size_t pixels);
 // The same, one pixel at a time: what the vectorised version must match.
 void ColourToGreyReference(const uint8_t* bgr, uint8_t* grey, size_t pixels);
+
+// A colour picture turned grey into a picture of its own; empty when its
+// memory cannot be had.
+PictureBuffer GreyCopyOf(const Picture& colour);
 
 }  // namespace plexo

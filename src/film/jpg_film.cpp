@@ -1,6 +1,7 @@
 #include "film/jpg_film.h"
 
 #include "film/factories.h"
+#include "film/vr_photo_film.h"
 #include "image/input_file.h"
 #include "image/jpeg_codec.h"
 #include "image/picture_limit.h"
@@ -39,6 +40,11 @@ PictureBuffer JpgCadre::Build(Tone tone)
 
 FilmPtr OpenJpgFilm(const std::string& chosenFile, const LayoutChoice& choice)
 {
+    // A VR180 photo carries its right eye within; a layout chosen reads it
+    // as the picture it also is.
+    if (!choice)
+        if (FilmPtr photo = OpenVrPhotoFilm(chosenFile))
+            return photo;
     return StillFilm<JpgCadre>(GatherRunOrFile(chosenFile, ".jpg"), JpegDecoder(), ChosenOrNamed(choice, chosenFile));
 }
 

@@ -15,16 +15,6 @@ size_t KeptBytes(const SourceFrame& frame, const PictureBuffer (&grey)[2], const
            full[0].byteCount() + full[1].byteCount();
 }
 
-PictureBuffer GreyOf(const Picture& colour)
-{
-    PictureBuffer grey = PictureBuffer::allocate(colour.width, colour.height, 1);
-    if (!grey)
-        return {};
-    for (int r = 0; r < colour.height; ++r)
-        ColourToGrey(colour.row(r), grey.row(r), size_t(colour.width));
-    return grey;
-}
-
 }  // namespace
 
 TwoViewFilm::TwoViewFilm(std::unique_ptr<FrameSource> source, SourceLayout layout)
@@ -45,7 +35,12 @@ int32_t TwoViewFilm::Position() const
 
 FilmFacts TwoViewFilm::Facts() const
 {
-    return {.frameRate = source_->FrameRate(), .duration = source_->Duration(), .eyes = 2, .layout = layout_};
+    return {.frameRate = source_->FrameRate(),
+            .duration = source_->Duration(),
+            .eyes = 2,
+            .layout = layout_,
+            .spatial = spatial_,
+            .statedDist = statedDist_};
 }
 
 int32_t TwoViewFilm::FrameNumber() const
@@ -123,7 +118,7 @@ Picture TwoViewFilm::PictureView(Eye eye, Tone tone)
     Picture picture = which == 0 ? kept->eyes.first : kept->eyes.second;
     if (tone == Tone::Grey) {
         if (!kept->grey[which])
-            kept->grey[which] = GreyOf(picture);
+            kept->grey[which] = GreyCopyOf(picture);
         picture = kept->grey[which].view();
     }
     // Last: the budget may drop other frames, never the one just shown.

@@ -41,6 +41,12 @@ public:
     std::string SourceFile(Eye eye) override;
 
     FrameSource& source() { return *source_; }
+    // What the file says of its cameras, and the D it asks for.
+    void SetSpatial(SpatialFacts spatial, std::optional<int32_t> dist)
+    {
+        spatial_ = std::move(spatial);
+        statedDist_ = dist;
+    }
 
 private:
     struct Kept {
@@ -60,6 +66,8 @@ private:
 
     std::unique_ptr<FrameSource> source_;
     SourceLayout layout_;
+    SpatialFacts spatial_;
+    std::optional<int32_t> statedDist_;
     std::unordered_map<size_t, Kept> frames_;
     KeptPictures kept_{[this](size_t index) { frames_.erase(index); }};
     std::vector<uint8_t> packed_[2];

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "image/heic_codec.h"
 #include "image/input_file.h"
 #include "image/jpeg_segments.h"
 
@@ -68,7 +69,18 @@ std::vector<uint8_t> ReadUprightExif(const std::string& path)
     std::vector<uint8_t> header(size_t(std::min<int64_t>(file->Length(), kHeaderBytes)));
     if (!file->ReadAt(0, header.data(), header.size()))
         return {};
-    std::vector<uint8_t> segment = ExifSegmentOf(header.data(), header.size());
+    // A HEIF file starts with its file-type box; its Exif block is an item
+    // of its own, wherever the file puts it.
+    const bool heif = header.size() >= 8 && std::memcmp(header.data() + 4, "ftyp", 4) == 0;
+    std::vector<uint8_t> segment;
+    if (heif) {
+        size_t length = 0;
+        const std::unique_ptr<uint8_t[]> bytes = ReadWholeFile(path, kMaxHeicFileBytes, length);
+        if (bytes)
+            segment = HeicExifSegment(bytes.get(), length);
+    } else {
+        segment = ExifSegmentOf(header.data(), header.size());
+    }
     SetExifUpright(segment);
     return segment;
 }

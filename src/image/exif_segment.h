@@ -1,6 +1,6 @@
 #pragma once
 // The camera's Exif block (APP1 "Exif\0\0": make, model, time, exposure,
-// GPS) of a source JPEG file, which the stills written from its pictures
+// GPS) of a source JPEG or HEIF file, which the stills written from its pictures
 // keep.
 
 #include <cstddef>
@@ -20,8 +20,8 @@ std::vector<uint8_t> ExifSegmentOf(const uint8_t* stream, size_t length);
 // them by the camera's orientation would show them turned from the view.
 void SetExifUpright(std::vector<uint8_t>& segment);
 
-// The Exif segment of the file's header, upright; empty when the file does
-// not read or has none.
+// The Exif segment of the file's header (of a HEIF file's primary picture),
+// upright; empty when the file does not read or has none.
 std::vector<uint8_t> ReadUprightExif(const std::string& path);
 
 }  // namespace plexo

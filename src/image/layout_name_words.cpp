@@ -49,18 +49,22 @@ std::optional<NamedLayout> LayoutOfWord(std::string_view word)
         half = word[0] == 'h';
         word.remove_prefix(1);
     }
-    if (word == "sbs")
+    if (word == "sbs" || word == "3dh")
         return NamedLayout{{LayoutKind::SideBySide, half.value_or(false), false}, half};
-    if (word == "tb" || word == "ou" || word == "tab")
+    if (word == "tb" || word == "ou" || word == "tab" || word == "3dv")
         return NamedLayout{{LayoutKind::TopBottom, half.value_or(false), false}, half};
     return std::nullopt;
 }
 
 bool OrderWord(const std::string& word) { return word == "lr" || word == "rl"; }
 
+// "bt", bottom-top: top-bottom with the right eye on top, as "rl" is side by
+// side with the right eye first.
+bool BottomTopWord(const std::string& word) { return word == "bt"; }
+
 std::optional<NamedLayout> NameLayout(std::string_view path)
 {
-    const std::vector<std::string> words = LowerWords(BaseName(path));
+    const std::vector<std::string> words = FileNameWords(path);
     for (size_t i = 0; i < words.size(); ++i) {
         // "half sbs", "h-sbs" and "full sbs" are one layout of two words.
         size_t last = i;
@@ -76,6 +80,8 @@ std::optional<NamedLayout> NameLayout(std::string_view path)
                 named.reset();
             }
         }
+        if (!named && BottomTopWord(word))
+            return NamedLayout{{LayoutKind::TopBottom, false, true}, std::nullopt};
         if (!named)
             continue;
         if (last + 1 < words.size() && OrderWord(words[last + 1]))
@@ -91,6 +97,8 @@ std::optional<NamedLayout> NameLayout(std::string_view path)
 }
 
 }  // namespace
+
+std::vector<std::string> FileNameWords(std::string_view path) { return LowerWords(BaseName(path)); }
 
 std::optional<StereoLayout> LayoutOfFileName(std::string_view path)
 {

@@ -3,7 +3,9 @@
 // pictures alike: "holiday_sbs.mp4", "clip-half-ou-rl.mkv", "DSC_lr.jpg".
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "image/stereo_layout.h"
 
@@ -21,5 +23,9 @@ std::optional<StereoLayout> LayoutOfFileName(std::string_view path);
 // Whether that layout word says half (true) or full (false) in so many
 // words; empty for a bare word, or no layout word.
 std::optional<bool> HalfOfFileName(std::string_view path);
+
+// The name's words as the readers above take them: less its folder and
+// extension, split at '.', '_', '-' and blanks, in lower case.
+std::vector<std::string> FileNameWords(std::string_view path);
 
 }  // namespace plexo

@@ -36,6 +36,8 @@ const char* OriginWord(LayoutOrigin origin)
         return "name";
     case LayoutOrigin::User:
         return "user";
+    case LayoutOrigin::Ster:
+        return "ster";
     case LayoutOrigin::None:
         break;
     }

@@ -26,8 +26,8 @@ struct StereoLayout {
 
 // Who said what the layout is: the stream's stereo metadata (or a still's own
 // block), a video's frame-packing message, the file's name, the user's choice,
-// or nobody.
-enum class LayoutOrigin { Metadata, Sei, Name, User, None };
+// or nobody; a HEIF file's stereo pair group (`ster`).
+enum class LayoutOrigin { Metadata, Sei, Name, User, None, Ster };
 
 struct SourceLayout {
     StereoLayout layout;

@@ -5,6 +5,7 @@
 #include "doc/film_alignment.h"
 #include "pipeline/chained_stage.h"
 #include "pipeline/subtitle_opening.h"
+#include "pipeline/viewport_stage.h"
 #include "subtitle/look_ahead.h"
 #include "subtitle/subtitled_pair.h"
 
@@ -31,6 +32,18 @@ std::string SubtitlesKey(const PipelineFilm& film, const PipelineChoice& choice)
     if (film.lookAhead == LookAheadOn::Caller)
         key += choice.depth.mode == subtitle::DepthMode::Automatic ? "\nauto" : "\nother";
     return key;
+}
+
+std::string ViewportKey(const SphereChoice& sphere)
+{
+    if (!sphere.looks())
+        return {};
+    const Projection& p = sphere.projection;
+    std::string key = std::to_string(int(p.kind));
+    for (double value : {p.fisheyeDegrees, p.left, p.right, p.top, p.bottom, p.yaw, p.pitch, p.roll,
+                         sphere.camera.yaw, sphere.camera.pitch, sphere.camera.fov})
+        key += ' ' + std::to_string(value);
+    return key + ' ' + std::to_string(sphere.width) + 'x' + std::to_string(sphere.height);
 }
 
 PairStage FrameModelsStage(std::map<int32_t, align::AlignModel> models)
@@ -66,6 +79,14 @@ std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm& film, cons
                                                   std::string& why, const PairPipeline* previous)
 {
     auto pipeline = std::make_shared<PairPipeline>();
+    PairPipeline::Viewport& viewport = pipeline->viewport_;
+    viewport.key = ViewportKey(choice.sphere);
+    // Another presentation keeps the camera's maps.
+    if (previous && !viewport.key.empty() && previous->viewport_.key == viewport.key)
+        viewport = previous->viewport_;
+    else if (!viewport.key.empty())
+        viewport.stage = ViewportStage(choice.sphere.projection, choice.sphere.camera, choice.sphere.width,
+                                       choice.sphere.height);
     PairPipeline::Alignment& alignment = pipeline->alignment_;
     alignment.key = AlignmentKey(choice);
     if (previous && !alignment.key.empty() && previous->alignment_.key == alignment.key) {
@@ -85,6 +106,11 @@ std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm& film, cons
         subtitles.stage = previous->subtitles_.stage;
     else
         subtitles.stage = OpenPipelineSubtitles(film, choice, why);
+    const bool lined = film.line && !choice.line.empty();
+    if (!subtitles.stage && lined)
+        subtitles.stage = std::make_shared<subtitle::SubtitleStage>(nullptr);
+    if (subtitles.stage)
+        subtitles.stage->SetLine(lined ? film.line : nullptr, choice.line);
     PairStage drawn;
     if (subtitles.stage) {
         subtitle::StageOptions options;
@@ -93,14 +119,20 @@ std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm& film, cons
         options.layout = film.layout;
         options.viewWidth = choice.viewWidth;
         options.viewHeight = choice.viewHeight;
+        options.delayUs = choice.subtitleDelayUs;
         drawn = [stage = subtitles.stage, rate = film.frameRate, options](const EyePair& pair) {
             return subtitle::SubtitledPair(*stage, rate, pair, options);
         };
     }
     // Subtitles are drawn after the correction, so that they sit level
     // whatever it moved.
-    pipeline->stage_ = ChainedStage(alignment.stage, std::move(drawn));
-    pipeline->madeAt_ = alignment.stage ? PictureScale{} : choice.shownScale;
+    // The viewport comes first: the correction and the subtitles belong to
+    // the rectilinear eyes shown.
+    pipeline->stage_ = ChainedStage(viewport.stage, ChainedStage(alignment.stage, std::move(drawn)));
+    // A correction and the viewport each resample whole eyes: they get them
+    // at their own size.
+    const bool wholeEyes = alignment.stage || choice.sphere.projection.spherical();
+    pipeline->madeAt_ = wholeEyes ? PictureScale{} : choice.shownScale;
     return pipeline;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The one chain of stages from a film's pair to the pair shown: the
-// alignment (the film's kept correction, or every frame), then the
+// The one chain of stages from a film's pair to the pair shown: a
+// spherical film's viewport, the alignment (the film's kept correction, or every frame), then the
 // subtitles. The player, the Export dialog and every plexo-tool command take
 // their pairs through one of these; none assembles stages itself.
 //
@@ -35,6 +35,8 @@ public:
     const PairStage& Stage() const { return stage_; }
     // The pairs are aligned: the film's own D goes with the correction.
     bool Aligns() const { return bool(alignment_.stage); }
+    // A spherical film is looked into: a drag turns its camera.
+    bool LooksAround() const { return bool(viewport_.stage); }
     // The correction shown, for the frame display: the kept one, or the
     // last frame's while every frame is aligned; none while not aligned.
     std::optional<align::AlignModel> AlignmentShown() const;
@@ -67,6 +69,12 @@ private:
         std::shared_ptr<subtitle::SubtitleStage> stage;
     };
 
+    struct Viewport {
+        std::string key;
+        PairStage stage;
+    };
+
+    Viewport viewport_;
     Alignment alignment_;
     Subtitles subtitles_;
     PairStage stage_;

@@ -5,14 +5,21 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "align/align_model.h"
 #include "film/film.h"
 #include "film/picture_scale.h"
+#include "image/projection.h"
+#include "image/sphere_camera.h"
 #include "image/stereo_layout.h"
 #include "present/presentation.h"
 #include "subtitle/subtitle_depth.h"
+
+namespace plexo::subtitle {
+class TextLine;
+}
 
 namespace plexo::pipeline {
 
@@ -24,6 +31,19 @@ enum class SubtitlesFrom {
     Unasked,
     // The track PipelineChoice::subtitles names, as --subtitles does.
     Named,
+};
+
+// How a spherical film is looked into: its projection (a flat one, or one
+// not shown, makes no viewport), the camera, and the size of the
+// rectilinear picture each eye becomes.
+struct SphereChoice {
+    Projection projection;
+    SphereCamera camera;
+    int width = 0;
+    int height = 0;
+
+    bool operator==(const SphereChoice&) const = default;
+    bool looks() const { return projection.spherical() && width > 0 && height > 0; }
 };
 
 struct PipelineChoice {
@@ -40,6 +60,11 @@ struct PipelineChoice {
     // "default", a track's number from 1, or a subtitle file's path.
     std::string subtitles;
     subtitle::DepthChoice depth;
+    // The subtitles shown this much later than their times.
+    int64_t subtitleDelayUs = 0;
+    // The on-screen line drawn over the subtitles (PipelineFilm::line);
+    // empty: none.
+    std::string line;
 
     // The presentation the pairs are shown in.
     PresentationId presentation = PresentationId::Plain;
@@ -52,6 +77,9 @@ struct PipelineChoice {
     // their own: the film is asked to make them at that size. Own size for
     // writers.
     PictureScale shownScale;
+
+    // The viewport, before every other stage.
+    SphereChoice sphere;
 };
 
 // How automatic depth looks over an event before it shows.
@@ -77,6 +105,9 @@ struct PipelineFilm {
     // the look-ahead to read; empty: none.
     std::function<FilmPtr()> reopen;
     LookAheadOn lookAhead = LookAheadOn::Caller;
+    // What draws PipelineChoice::line, kept by the caller from one pipeline
+    // to the next; null: no line.
+    std::shared_ptr<subtitle::TextLine> line;
 };
 
 }  // namespace plexo::pipeline

@@ -55,9 +55,9 @@ Micros PlayClock::Now() const
     if (master_) {
         if (const std::optional<Micros> heard = master_->Position()) {
             // Where the master falls silent the wall clock goes on from here.
-            anchor_ = *heard;
+            anchor_ = *heard + masterDelay_;
             wallAnchor_ = wall;
-            return *heard;
+            return anchor_;
         }
     }
     return anchor_ + Micros(std::llround(double(wall - wallAnchor_) * speed_));

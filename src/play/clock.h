@@ -38,13 +38,19 @@ public:
     // The film time now.
     Micros Now() const;
     // The sound heard, whose position wins while it tells one; null: the
-    // wall clock alone. The sound must outlive its use here.
-    void SetMaster(SoundOutput* master) { master_ = master; }
+    // wall clock alone. The sound must outlive its use here. A sound
+    // delayed by `delay` plays the film time t at film time t + delay.
+    void SetMaster(SoundOutput* master, Micros delay = 0)
+    {
+        master_ = master;
+        masterDelay_ = delay;
+    }
     SoundOutput* Master() const { return master_; }
 
 private:
     const WallClock* wall_;
     SoundOutput* master_ = nullptr;
+    Micros masterDelay_ = 0;
     bool running_ = false;
     double speed_ = 1.0;
     // Film time `anchor_` was at wall time `wallAnchor_`; a master's reading

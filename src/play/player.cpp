@@ -1,6 +1,7 @@
 #include "play/player.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "doc/play_period.h"
@@ -46,6 +47,33 @@ void Player::SetSound(std::unique_ptr<SoundOutput> sound)
 {
     clock_.SetMaster(nullptr);
     sound_ = std::move(sound);
+}
+
+void Player::SetSoundDelay(Micros delay)
+{
+    if (delay == soundDelay_)
+        return;
+    soundDelay_ = delay;
+    // Held for a frame, the leg that starts when it shows takes the delay.
+    if (!playing_ || !timed_ || !clock_.Running() || !sound_)
+        return;
+    const Micros now = clock_.Now();
+    const bool heard = sound_->Start(now - delay, speed_);
+    clock_.SetMaster(heard ? sound_.get() : nullptr, delay);
+    clock_.Set(now);
+}
+
+std::optional<Micros> Player::FilmTime(double rate) const
+{
+    if (!film_ || film_->FrameCount() <= 0)
+        return std::nullopt;
+    if (playing_ && timed_ && clock_.Running())
+        return clock_.Now();
+    if (const int64_t time = film_->Timing().TimeAt(film_->Position()); time >= 0)
+        return time;
+    if (rate <= 0)
+        return std::nullopt;
+    return Micros(std::llround(double(film_->Position()) * 1e6 / rate));
 }
 
 const Presentation& Player::Shown() const
@@ -294,8 +322,8 @@ void Player::StartLeg()
 {
     Film& film = *film_;
     const Micros from = film.Timing().TimeAt(film.Position());
-    const bool heard = sound_ && sound_->Start(from, speed_);
-    clock_.SetMaster(heard ? sound_.get() : nullptr);
+    const bool heard = sound_ && sound_->Start(from - soundDelay_, speed_);
+    clock_.SetMaster(heard ? sound_.get() : nullptr, soundDelay_);
     clock_.Start(from, speed_);
     RestartAhead();
 }

@@ -132,6 +132,15 @@ public:
     // Null: the film plays silent on the wall clock.
     void SetSound(std::unique_ptr<SoundOutput> sound);
     SoundOutput* Sound() const { return sound_.get(); }
+    // The sound plays `delay` later than the picture (earlier when
+    // negative): at film time t the sound of t − delay is heard. A sound
+    // being heard starts again from where the picture stands.
+    void SetSoundDelay(Micros delay);
+    Micros SoundDelay() const { return soundDelay_; }
+    // The film time now: the clock's while a film with times plays, else
+    // the time of the film's position (the frames of a film without times
+    // at `rate` a second); nothing without a film or a time.
+    std::optional<Micros> FilmTime(double rate) const;
     // The stage each pair passes through on its way to the outputs: the
     // one a pair pipeline (pipeline/pair_pipeline.h) made for the
     // presentation shown, set again when that or the choice changes; empty:
@@ -188,6 +197,7 @@ private:
     PlayClock clock_;
     std::shared_ptr<Waker> waker_ = std::make_shared<Waker>();
     std::unique_ptr<SoundOutput> sound_;
+    Micros soundDelay_ = 0;
     std::vector<Output*> outputs_;
     PairStage stage_;
     PictureScale scale_;

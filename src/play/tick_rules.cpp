@@ -16,20 +16,6 @@ void TickFrames(Film& film, int32_t step, bool& forward)
     }
 }
 
-int32_t PositionAtTime(Film& film, int64_t us)
-{
-    int32_t lo = 0;
-    int32_t hi = film.FrameCount() - 1;
-    while (lo < hi) {
-        const int32_t mid = lo + (hi - lo + 1) / 2;
-        if (film.Timing().TimeAt(mid) <= us)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return lo;
-}
-
 int64_t FrameLength(Film& film, int32_t position)
 {
     const int32_t count = film.FrameCount();

@@ -16,9 +16,6 @@ namespace plexo::play {
 // not be made is made back the other way and `forward` turns.
 void TickFrames(Film& film, int32_t step, bool& forward);
 
-// The position of the frame shown at film time `us`: the last whose time is
-// at or before it, else the first. Only for a film with times and frames.
-int32_t PositionAtTime(Film& film, int64_t us);
 
 // The time a frame at `position` lasts until the next begins; the last
 // frame lasts as long as the one before it, or 1 / rate.

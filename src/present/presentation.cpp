@@ -49,6 +49,12 @@ void Mono(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame
     ComposeMono(pair, context.adjust, kSecond, frame);
 }
 
+template <const FramePacking& kPacking>
+void Packed(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
+{
+    ComposeFramePacked(pair, context.adjust, kPacking, frame);
+}
+
 constexpr auto kSideBySide = EyeLayout::SideBySide;
 constexpr auto kTopBottom = EyeLayout::TopBottom;
 constexpr auto kColour = Tone::Colour;
@@ -85,6 +91,10 @@ constexpr Presentation kPresentations[] = {
     {PresentationId::Checkerboard, "checkerboard", "checkerboard", -1, true, true, kColour, false, Alternate<true>},
     {PresentationId::MonoFirst, "mono-first", "first eye alone", -1, false, false, kColour, false, Mono<false>},
     {PresentationId::MonoSecond, "mono-second", "second eye alone", -1, false, false, kColour, false, Mono<true>},
+    {PresentationId::FramePacking1080, "frame-packing-1080", "HDMI frame packing, 1080p", -1, true, false, kColour,
+     false, Packed<kFramePacking1080>, 1, 1, false, &kFramePacking1080},
+    {PresentationId::FramePacking720, "frame-packing-720", "HDMI frame packing, 720p", -1, true, false, kColour,
+     false, Packed<kFramePacking720>, 1, 1, false, &kFramePacking720},
 };
 
 constexpr bool InOrderOfIds()
@@ -100,6 +110,8 @@ static_assert(InOrderOfIds());
 
 PixelSize NaturalSize(const Presentation& presentation, int64_t eyeWidth, int64_t eyeHeight)
 {
+    if (const FramePacking* packing = presentation.packing)
+        return {packing->width(), packing->height()};
     return {eyeWidth * presentation.across, eyeHeight * presentation.down};
 }
 

@@ -12,6 +12,7 @@
 #include "film/film.h"
 #include "present/adjustments.h"
 #include "present/frame_buffer.h"
+#include "present/frame_packing.h"
 
 namespace plexo {
 
@@ -43,6 +44,8 @@ enum class PresentationId {
     Checkerboard,
     MonoFirst,
     MonoSecond,
+    FramePacking1080,
+    FramePacking720,
 };
 
 // What a compositor is given beside the pair of eyes and the frame.
@@ -82,6 +85,9 @@ struct Presentation {
     // Fills the screen in full screen whatever the aspect (the half modes,
     // whose eyes a 3D television stretches back).
     bool stretchedInFullScreen = false;
+    // HDMI frame packing: a frame of the packing's size whatever the eyes',
+    // shown full screen only, on an output whose mode has that size.
+    const FramePacking* packing = nullptr;
 };
 
 // A size in pixels.
@@ -91,7 +97,7 @@ struct PixelSize {
 };
 
 // The presentation's natural size for eyes of the given size: `across` eyes
-// wide and `down` eyes high.
+// wide and `down` eyes high; a frame-packed one's own size.
 PixelSize NaturalSize(const Presentation& presentation, int64_t eyeWidth, int64_t eyeHeight);
 
 std::span<const Presentation> Presentations();

@@ -8,6 +8,7 @@ extern "C" {
 #include <cstdarg>
 #include <climits>
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 #include "platform/log.h"
@@ -55,6 +56,9 @@ std::unique_ptr<ASS_Library, LibraryDone> NewLibrary(const std::vector<AttachedF
                          int(font.bytes.size()));
     return library;
 }
+
+// Longer than any film: a text line's event lasts for all of it.
+constexpr long long kLineForeverMs = 1LL << 40;
 
 class AssSubtitles : public SubtitleSource {
 public:
@@ -123,6 +127,17 @@ public:
             if (const int64_t start = track_->events[i].Start; start > ms)
                 next = std::min(next.value_or(start), start);
         return next ? EventAt(*next * 1000) : std::nullopt;
+    }
+
+    // Its events replaced by one line of text shown at every time.
+    void ReplaceEvents(const std::string& line)
+    {
+        ass_flush_events(track_.get());
+        last_.reset();
+        if (line.empty())
+            return;
+        std::string chunk = DefaultStyleLine(0, line);
+        ass_process_chunk(track_.get(), chunk.data(), int(chunk.size()), 0, kLineForeverMs);
     }
 
 private:
@@ -215,7 +230,45 @@ SubtitleSourcePtr Finish(std::unique_ptr<ASS_Library, LibraryDone> library, ASS_
     return source;
 }
 
+class AssTextLine final : public TextLine {
+public:
+    explicit AssTextLine(std::unique_ptr<AssSubtitles> ass) : ass_(std::move(ass)) {}
+    void SetText(const std::string& text) override
+    {
+        const std::lock_guard lock(mutex_);
+        // At the top, clear of the subtitles at the bottom.
+        ass_->ReplaceEvents(text.empty() ? text : "{\\an8}" + text);
+    }
+    SubtitleBitmap Render(const Canvas& canvas) override
+    {
+        const std::lock_guard lock(mutex_);
+        return ass_->Render(0, canvas);
+    }
+
+private:
+    std::mutex mutex_;
+    std::unique_ptr<AssSubtitles> ass_;
+};
+
 }  // namespace
+
+std::unique_ptr<TextLine> MakeTextLine(std::string& why)
+{
+    auto library = NewLibrary({});
+    std::unique_ptr<ASS_Track, TrackFree> track(library ? ass_new_track(library.get()) : nullptr);
+    if (!track) {
+        why = "the subtitle renderer cannot start";
+        return nullptr;
+    }
+    std::string header = DefaultAssHeader();
+    ass_process_codec_private(track.get(), header.data(), int(header.size()));
+    auto ass = std::make_unique<AssSubtitles>(std::move(library), std::move(track));
+    if (!ass->StartRenderer()) {
+        why = "the subtitle renderer cannot start";
+        return nullptr;
+    }
+    return std::make_unique<AssTextLine>(std::move(ass));
+}
 
 SubtitleSourcePtr AssScriptSubtitles(std::string script, const std::vector<AttachedFont>& fonts, std::string& why)
 {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "image/copy_past_caches.h"
+#include "subtitle/ass_subtitles.h"
 
 namespace plexo::subtitle {
 
@@ -138,23 +139,21 @@ int SubtitleStage::Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, 
     return auto_.Next(event.start, event.end, nearest, aheadEvent_ == event.start ? ahead_ : std::nullopt);
 }
 
-EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& options)
+EyePairPtr SubtitleStage::DrawSubtitle(const EyePairPtr& pair, const StageOptions& options, std::optional<int>& d)
 {
-    const std::lock_guard lock(mutex_);
-    if (!pair || pair->timestampUs < 0 || !pair->first)
-        return pair;
+    const int64_t time = pair->timestampUs - options.delayUs;
     const int width = pair->first.width, height = pair->first.height;
     const bool authored = options.depth.mode == DepthMode::AsAuthored && !options.layout.mono();
     const Box part = authored ? Box{0, 0, width, height} : ShownPart(width, height, options);
     const Canvas canvas = authored ? AuthoredCanvas(options.layout, width, height) : CanvasOf(part.width, part.height);
     const bool measured = options.depth.mode == DepthMode::Automatic && !options.mono && pair->second;
-    const std::optional<EventSpan> event = source_->EventAt(pair->timestampUs);
+    const std::optional<EventSpan> event = source_->EventAt(time);
     if (!event) {
         if (measured && early_)
-            AskNext(pair->timestampUs, canvas, part);
+            AskNext(time, canvas, part);
         return pair;
     }
-    const SubtitleBitmap& rendered = source_->Render(pair->timestampUs, canvas);
+    const SubtitleBitmap& rendered = source_->Render(time, canvas);
     if (rendered.empty())
         return pair;
     // Laid out over the part of the eye on the screen, moved to where it lies.
@@ -185,14 +184,61 @@ EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& opti
         DrawBitmap(bitmap, 0, drawn->second);
         return drawn;
     }
-    const int d = Disparity(*pair, bitmap, *event, options);
-    lastDisparity_ = d;
-    DrawBitmap(bitmap, d - FloorHalf(d), drawn->first);
-    DrawBitmap(bitmap, -FloorHalf(d), drawn->second);
+    d = Disparity(*pair, bitmap, *event, options);
+    lastDisparity_ = *d;
+    DrawBitmap(bitmap, *d - FloorHalf(*d), drawn->first);
+    DrawBitmap(bitmap, -FloorHalf(*d), drawn->second);
     // After the drawing: the next event's rendering takes the place of this one's.
     if (measured && early_)
-        AskNext(pair->timestampUs, canvas, part);
+        AskNext(time, canvas, part);
     return drawn;
+}
+
+EyePairPtr SubtitleStage::DrawLine(const EyePairPtr& pair, EyePairPtr drawn, const StageOptions& options,
+                                   std::optional<int> d)
+{
+    const Box part = ShownPart(pair->first.width, pair->first.height, options);
+    SubtitleBitmap bitmap = line_->Render(CanvasOf(part.width, part.height));
+    if (bitmap.empty())
+        return drawn;
+    bitmap.x += part.x;
+    bitmap.y += part.y;
+    if (drawn == pair && !(drawn = CopyForDrawing(*pair, bitmap, 0, 0)))
+        return nullptr;
+    int disparity = 0;
+    if (!options.mono && pair->second) {
+        if (d)
+            disparity = *d;
+        else if (options.depth.mode == DepthMode::Fixed)
+            disparity = options.depth.fixed;
+        else
+            disparity = NearestDisparity(pair->first, pair->second, WidenedBox(bitmap, {}), options.range)
+                            .value_or(lastDisparity_);
+    }
+    DrawBitmap(bitmap, disparity - FloorHalf(disparity), drawn->first);
+    DrawBitmap(bitmap, -FloorHalf(disparity), drawn->second);
+    return drawn;
+}
+
+void SubtitleStage::SetLine(std::shared_ptr<TextLine> line, const std::string& text)
+{
+    const std::lock_guard lock(mutex_);
+    line_ = std::move(line);
+    lineShown_ = line_ && !text.empty();
+    if (line_)
+        line_->SetText(text);
+}
+
+EyePairPtr SubtitleStage::Apply(const EyePairPtr& pair, const StageOptions& options)
+{
+    const std::lock_guard lock(mutex_);
+    if (!pair || !pair->first)
+        return pair;
+    std::optional<int> d;
+    EyePairPtr drawn = source_ && pair->timestampUs >= 0 ? DrawSubtitle(pair, options, d) : pair;
+    if (!drawn || !lineShown_)
+        return drawn;
+    return DrawLine(pair, std::move(drawn), options, d);
 }
 
 }  // namespace plexo::subtitle

@@ -48,15 +48,24 @@ struct StageOptions {
     // keeps its bottom line in sight; 0 lays it out over the whole eye.
     int viewWidth = 0;
     int viewHeight = 0;
+    // The subtitles shown this much later than their times (earlier when
+    // negative).
+    int64_t delayUs = 0;
 };
+
+class TextLine;
 
 class SubtitleStage {
 public:
+    // Null `source`: no subtitles, only the line set by SetLine.
     explicit SubtitleStage(SubtitleSourcePtr source) : source_(std::move(source)) {}
 
-    // A new pair with the subtitle at the pair's time drawn into owned
-    // copies of its eyes; the pair itself when no subtitle shows then or the
-    // pair keeps no time; null when memory cannot be had. Any thread, one
+    // A new pair with the subtitle at the pair's time (less the delay), and
+    // the line when one is set, drawn into owned copies of its eyes; the
+    // pair itself when neither shows or the pair keeps no time for a
+    // subtitle; null when memory cannot be had. The line stands at the
+    // subtitles' depth: the fixed one, the subtitle's drawn with it, else
+    // the nearest content's under it. Any thread, one
     // call at a time: a player stages pairs ahead on a worker while Copy
     // draws on the window's thread.
     EyePairPtr Apply(const EyePairPtr& pair, const StageOptions& options);
@@ -73,6 +82,10 @@ public:
         early_ = true;
     }
     SubtitleSource& source() { return *source_; }
+    // The line drawn over every pair with `text` (the on-screen time line);
+    // null or an empty text: none. The line is shared with the next stage
+    // built, for its renderer is costly to start.
+    void SetLine(std::shared_ptr<TextLine> line, const std::string& text);
     // The disparity of the last subtitle drawn; any thread.
     int lastDisparity() const { return lastDisparity_; }
 
@@ -87,8 +100,14 @@ private:
     void AskNext(int64_t timeUs, const Canvas& canvas, const Box& part);
     int Disparity(const EyePair& pair, const SubtitleBitmap& bitmap, const EventSpan& event,
                   const StageOptions& options);
+    // The subtitle alone; `d` its disparity when one was drawn.
+    EyePairPtr DrawSubtitle(const EyePairPtr& pair, const StageOptions& options, std::optional<int>& d);
+    // The line into `drawn` (a copy of `pair`'s eyes made here, or `pair`).
+    EyePairPtr DrawLine(const EyePairPtr& pair, EyePairPtr drawn, const StageOptions& options, std::optional<int> d);
 
     SubtitleSourcePtr source_;
+    std::shared_ptr<TextLine> line_;
+    bool lineShown_ = false;
     struct OwnedEyes {
         PictureBuffer first;
         PictureBuffer second;

@@ -15,9 +15,8 @@ int64_t PairTimeUs(const EyePair& pair, double frameRate)
 
 EyePairPtr SubtitledPair(SubtitleStage& stage, double frameRate, const EyePair& pair, const StageOptions& options)
 {
+    // A pair that keeps no time shows no subtitle, but the line.
     const int64_t time = PairTimeUs(pair, frameRate);
-    if (time < 0)
-        return nullptr;
     auto timed = std::make_shared<EyePair>(pair);
     timed->timestampUs = time;
     EyePairPtr drawn = stage.Apply(timed, options);

@@ -14,8 +14,8 @@ namespace plexo::subtitle {
 // its frame number over the film's stated `frameRate`; -1 without either.
 int64_t PairTimeUs(const EyePair& pair, double frameRate);
 
-// A film's pair with the subtitle of its moment drawn; null when no
-// subtitle shows then, or without the memory for a copy. Any thread.
+// A film's pair with the subtitle of its moment and the stage's line drawn;
+// null when neither shows then, or without the memory for a copy. Any thread.
 EyePairPtr SubtitledPair(SubtitleStage& stage, double frameRate, const EyePair& pair, const StageOptions& options);
 
 }  // namespace plexo::subtitle

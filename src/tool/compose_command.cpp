@@ -1,6 +1,7 @@
 // plexo-tool compose: the frame the view would paint for one frame pair,
 // written as a 24-bit BMP of the padded width.
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "tool/command.h"
 #include "tool/film_at.h"
 #include "tool/pipeline_options.h"
+#include "tool/sphere_options.h"
 
 namespace plexo::tool {
 
@@ -74,7 +76,8 @@ int WriteFlipSections(Film& film, const StereoAdjustments& adjust, const ViewRec
 int RunCompose(Args& args)
 {
     if (!args.onlyKnown({"second", "side", "index", "shift", "dist", "vertical", "mode", "view", "left", "top", "out",
-                        "second-out", kSourceLayoutOption, kSubtitlesOption, kSubtitleDepthOption}) ||
+                        "second-out", kSourceLayoutOption, kSubtitlesOption, kSubtitleDepthOption, kProjectionOption,
+                        kYawOption, kPitchOption, kFovOption}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
@@ -92,7 +95,8 @@ int RunCompose(Args& args)
     const LayoutChoice choice = ReadSourceLayout(args);
     std::optional<std::string> subtitles;
     subtitle::DepthChoice subtitleDepth;
-    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
+    SphereOptions sphere;
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !ReadSphereOptions(args, sphere) || !args.ok())
         return kBadUsage;
     if (sideName && !second) {
         args.fail("--side needs --second");
@@ -150,6 +154,11 @@ int RunCompose(Args& args)
         return again;
     };
     ToolPipeline chain;
+    // Each eye of a spherical film fills its share of the view, as in the
+    // viewer: half of it across for a presentation of two eyes side by side.
+    chain.sphere = ToolSphere(sphere, *film, paths.front(),
+                              view ? std::max(1, view->first / int(mode->across)) : kDefaultSphereWidth,
+                              view ? std::max(1, view->second / int(mode->down)) : kDefaultSphereHeight);
     if (!BuildToolPipeline(args, paths, subtitles, subtitleDepth, *film, mode->id, reopen, chain))
         return kFailed;
     Film& shown = chain.Shown(*film);
@@ -200,7 +209,8 @@ const char* Usage()
         "FILM [--second FILM2 [--side right|bottom|left|top]] [--index I] [--shift A] [--swap] [--dist D] "
         "[--vertical N] --mode " +
         ModeNames("|", "|") +
-        " [--view WxH] [--left L] [--top T] [--source-layout L] [--no-align | --align-frames] --out OUT.bmp\n"
+        " [--view WxH] [--left L] [--top T] [--source-layout L] [--no-align | --align-frames]\n"
+        "    [--projection P] [--yaw DEG] [--pitch DEG] [--fov DEG] --out OUT.bmp\n"
         "    [--second-out SECOND.bmp]\n"
         "    the film's kept alignment and D apply unless --no-align; --align-frames aligns the pair itself\n"
         "    page-flip writes the first eye's section to --out and the second's to --second-out\n"
@@ -208,7 +218,7 @@ const char* Usage()
         "    defaults: --side right, --index 0, --shift -4 (a two-view film's eye offset: 0), --dist 21,\n"
         "    --vertical 0, --left 0, --top 0, --view the presentation's natural size for the picture\n"
         "    (twice its width for side-by-side, twice its height for top-bottom)\n" +
-        std::string(kSubtitleUsage);
+        std::string(kSubtitleUsage) + "\n" + kSphereUsage;
     return usage.c_str();
 }
 

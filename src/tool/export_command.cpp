@@ -17,6 +17,7 @@
 #include "tool/film_at.h"
 #include "tool/progress.h"
 #include "tool/pipeline_options.h"
+#include "tool/sphere_options.h"
 
 namespace plexo::tool {
 
@@ -81,7 +82,8 @@ bool ReadOptions(Args& args, const ExportFormat& format, ExportOptions& options)
         if (const std::optional<VideoLayout> named = VideoLayoutNamed(*layout))
             options.layout = *named;
         else
-            args.fail("--layout takes sbs, sbs-half, tb or tb-half, not '" + *layout + "'");
+            args.fail("--layout takes sbs, sbs-half, tb, tb-half, frame-packing-1080 or frame-packing-720, not '" +
+                      *layout + "'");
     }
     if (const auto mode = args.value("mode"); args.ok() && mode) {
         const Presentation* shown = PresentationNamed(*mode);
@@ -116,7 +118,8 @@ bool SoundStreamOf(const std::string& path, int track)
 int RunExport(Args& args)
 {
     if (!args.onlyKnown({"index", "layout", "mode", "dist", "vertical", "shift", "fps", "quality", "crf", "preset",
-                        "audio-track", kSourceLayoutOption, "out", kSubtitlesOption, kSubtitleDepthOption}) ||
+                        "audio-track", kSourceLayoutOption, "out", kSubtitlesOption, kSubtitleDepthOption,
+                        kProjectionOption, kYawOption, kPitchOption, kFovOption, "view"}) ||
         !args.plainCount(1, "FILM"))
         return kBadUsage;
     const std::string& path = args.plain()[0];
@@ -126,9 +129,11 @@ int RunExport(Args& args)
     if (audioTrack && args.has("no-audio"))
         args.fail("--audio-track and --no-audio do not go together");
     const LayoutChoice choice = ReadSourceLayout(args);
+    const auto view = args.size("view");
+    SphereOptions sphere;
     std::optional<std::string> subtitles;
     subtitle::DepthChoice subtitleDepth;
-    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !ReadSphereOptions(args, sphere) || !args.ok())
         return kBadUsage;
     const ExportFormat* format = ExportFormatOf(*out);
     if (!format)
@@ -157,11 +162,17 @@ int RunExport(Args& args)
         return again;
     };
     ToolPipeline chain;
+    // A spherical film is written as the flat stereo film of its viewport.
+    chain.sphere = ToolSphere(sphere, *film, path, view ? view->first : kDefaultSphereWidth,
+                              view ? view->second : kDefaultSphereHeight);
     if (!BuildToolPipeline(args, {path}, subtitles, subtitleDepth, *film, format->presentation(options), reopen,
                            chain))
         return kFailed;
     if (!args.has("dist") && chain.Aligns())
         options.adjust.dist = chain.keptDist.value_or(0);
+    // A spatial photo written from one keeps the D its file asked for.
+    else if (!args.has("dist") && format->distAsMetadata)
+        options.adjust.dist = film->Facts().statedDist.value_or(0);
 
     std::vector<std::string> written;
     ExportResult result;
@@ -189,10 +200,11 @@ int RunExport(Args& args)
 const char* ExportUsage()
 {
     static const std::string usage =
-        "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half] [--mode NAME] [--swap] [--dist D] [--vertical N]\n"
-        "    [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P] [--source-layout L]\n"
-        "    [--audio-track N | --no-audio] [--no-align | --align-frames]\n"
-        "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]] --out OUT\n"
+        "FILM [--index I] [--layout sbs|sbs-half|tb|tb-half|frame-packing-1080|frame-packing-720] [--mode NAME]\n"
+        "    [--swap] [--dist D] [--vertical N] [--shift A] [--fps F] [--quality Q] [--crf N] [--preset P]\n"
+        "    [--source-layout L] [--audio-track N | --no-audio] [--no-align | --align-frames]\n"
+        "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]]\n"
+        "    [--projection P] [--yaw DEG] [--pitch DEG] [--fov DEG] [--view WxH] --out OUT\n"
         "  the extension of OUT (.mpo, .jps, .jpg, .bmp, .mp4, .mkv) chooses the format; every frame is written\n"
         "  with its partner in play order, stills as a numbered run unless --index picks one frame or the film\n"
         "  has one; --mode (a presentation, as compose's) goes with .jpg and .bmp, --layout, --crf, --preset,\n"
@@ -203,7 +215,7 @@ const char* ExportUsage()
         "  the viewer chose for it, else the file's default, named on stderr; --no-audio drops it; the film's\n"
         "  kept alignment and its D (unless --dist) apply unless --no-align; --align-frames aligns every pair\n"
         "  as it is read; shows its progress on a terminal; prints the names it wrote\n" +
-        std::string(kSubtitleUsage);
+        std::string(kSubtitleUsage) + "\n" + kSphereUsage;
     return usage.c_str();
 }
 

@@ -10,6 +10,7 @@
 #include "tool/command.h"
 #include "tool/film_at.h"
 #include "tool/pipeline_options.h"
+#include "tool/sphere_options.h"
 
 namespace plexo::tool {
 
@@ -17,7 +18,9 @@ namespace {
 
 int RunFrame(Args& args)
 {
-    if (!args.onlyKnown({"index", "eye", "shift", "out", kSourceLayoutOption, kSubtitlesOption, kSubtitleDepthOption}) || !args.plainCount(1, "FILM"))
+    if (!args.onlyKnown({"index", "eye", "shift", "out", kSourceLayoutOption, kSubtitlesOption, kSubtitleDepthOption,
+                         kProjectionOption, kYawOption, kPitchOption, kFovOption, "view"}) ||
+        !args.plainCount(1, "FILM"))
         return kBadUsage;
     const auto index = args.position("index");
     const auto eyeName = args.value("eye");
@@ -26,7 +29,9 @@ int RunFrame(Args& args)
     const LayoutChoice choice = ReadSourceLayout(args);
     std::optional<std::string> subtitles;
     subtitle::DepthChoice subtitleDepth;
-    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !args.ok())
+    const auto view = args.size("view");
+    SphereOptions sphere;
+    if (!ReadSubtitleOptions(args, subtitles, subtitleDepth) || !ReadSphereOptions(args, sphere) || !args.ok())
         return kBadUsage;
     const std::string ext = platform::UpperExtension(*out);
     if (ext != "BMP" && ext != "JPG") {
@@ -56,6 +61,8 @@ int RunFrame(Args& args)
     // The frame alone is one picture, its subtitle unshifted; an eye has
     // its copy moved for its side.
     ToolPipeline chain;
+    chain.sphere = ToolSphere(sphere, *film, path, view ? view->first : kDefaultSphereWidth,
+                              view ? view->second : kDefaultSphereHeight);
     if (!BuildToolPipeline(args, {path}, subtitles, subtitleDepth, *film,
                            eyeName ? PresentationId::SideBySide : PresentationId::Plain, reopen, chain))
         return kFailed;
@@ -73,12 +80,13 @@ const char* FrameUsage()
 {
     static const std::string usage =
         "FILM [--index I] [--eye first|second [--shift A]] [--source-layout L] [--no-align | --align-frames]\n"
-        "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]] --out OUT.bmp|OUT.jpg\n"
+        "    [--subtitles TRACK|FILE|default [--subtitle-depth auto|authored|N]]\n"
+        "    [--projection P] [--yaw DEG] [--pitch DEG] [--fov DEG] [--view WxH] --out OUT.bmp|OUT.jpg\n"
         "    saves the colour picture of frame I (from 0, in play order), or one eye as stored: a two-view\n"
         "    film's first or second eye (--shift: the eye offset, default 0); a single view's picture or its\n"
         "    partner's A frames on (default -4); the film's kept alignment applies unless --no-align,\n"
         "    --align-frames aligns the pair itself\n" +
-        std::string(kSubtitleUsage);
+        std::string(kSubtitleUsage) + "\n" + kSphereUsage;
     return usage.c_str();
 }
 

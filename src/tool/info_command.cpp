@@ -9,6 +9,7 @@
 #include "subtitle/stream_subtitles.h"
 #include "tool/command.h"
 #include "tool/film_at.h"
+#include "tool/sphere_options.h"
 
 namespace plexo::tool {
 
@@ -83,10 +84,11 @@ void PrintSubtitleStreams(const std::string& path)
 
 int RunInfo(Args& args)
 {
-    if (!args.onlyKnown({kSourceLayoutOption}) || !args.plainCount(1, "FILM"))
+    if (!args.onlyKnown({kSourceLayoutOption, kProjectionOption}) || !args.plainCount(1, "FILM"))
         return kBadUsage;
     const LayoutChoice choice = ReadSourceLayout(args);
-    if (!args.ok())
+    SphereOptions sphere;
+    if (!ReadSphereOptions(args, sphere, false) || !args.ok())
         return kBadUsage;
     const std::string& path = args.plain()[0];
     FilmPtr film = OpenFilmNamed(path, choice);
@@ -110,6 +112,13 @@ int RunInfo(Args& args)
     const std::string duration = Decimal(film->Duration());
     std::printf("eyes: %d\nlayout: %s\nfps: %s\nduration: %s%s\n", film->Eyes(), LayoutText(film->Layout()).c_str(),
                 Decimal(film->FrameRate()).c_str(), duration.c_str(), duration == "-" ? "" : " s");
+    // A film nobody calls spherical or flat keeps the lines it always had.
+    if (const SourceProjection projection = ToolProjection(sphere, *film, path);
+        projection.origin != ProjectionOrigin::None)
+        std::printf("projection: %s\n", ProjectionText(projection).c_str());
+    // A phone's stereo picture or video: what it says of its cameras.
+    for (const std::string& line : SpatialLines(film->Facts().spatial))
+        std::printf("%s\n", line.c_str());
     if (!numbered) {
         PrintAudioTracks(path);
         PrintSubtitleStreams(path);
@@ -119,10 +128,11 @@ int RunInfo(Args& args)
     return kOk;
 }
 
-const bool registered = RegisterCommand({"info", "FILM [--source-layout L]\n"
+const bool registered = RegisterCommand({"info", "FILM [--source-layout L] [--projection P]\n"
                                                  "    prints kind, frames, numbers (the first 1000; none for a "
-                                                 "video), size, eyes, layout, fps, duration and a video's audio and\n"
-                                                 "    subtitle streams",
+                                                 "video), size, eyes, layout, fps, duration, the projection where\n"
+                                                 "    one is stated or chosen, a phone's spatial metadata and a video's\n"
+                                                 "    audio and subtitle streams",
                                          {}, RunInfo});
 
 }  // namespace

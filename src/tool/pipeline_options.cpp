@@ -54,10 +54,11 @@ bool BuildToolPipeline(const Args& args, const std::vector<std::string>& paths, 
         choice.depth = depth;
     }
     choice.presentation = shown;
+    choice.sphere = out.sphere;
     const std::string& path = paths.front();
     std::string why;
     out.stages = pipeline::BuildPipeline({path, film.FrameRate(), film.Layout().layout, reopen,
-                                         pipeline::LookAheadOn::Caller},
+                                         pipeline::LookAheadOn::Caller, nullptr},
                                          choice, why);
     if (!why.empty()) {
         Fail((*which == "default" ? path : *which) + ": cannot show its subtitles: " + why);

@@ -33,6 +33,9 @@ struct ToolPipeline {
     // The film's own D, kept by the viewer or by align --window, unless
     // --no-align.
     std::optional<int32_t> keptDist;
+    // Set before the chain is built: how a spherical film is looked into
+    // (sphere_options.h).
+    pipeline::SphereChoice sphere;
 
     // The film's pairs are aligned, and its kept D goes with them.
     bool Aligns() const { return stages && stages->Aligns(); }

@@ -27,6 +27,13 @@ struct DictionaryFreer {
 
 constexpr int kMaxCrf = 51;
 
+// A 3D television takes a frame-packed picture only at exactly its mode's
+// size, which 4:2:0 cannot code for 2205 rows; such a video is 4:4:4.
+bool FramePacked(VideoLayout layout)
+{
+    return layout == VideoLayout::FramePacking1080 || layout == VideoLayout::FramePacking720;
+}
+
 AVStereo3DType StereoTypeOf(VideoLayout layout)
 {
     return layout == VideoLayout::SideBySide || layout == VideoLayout::SideBySideHalf ? AV_STEREO3D_SIDEBYSIDE
@@ -102,20 +109,20 @@ bool StereoVideoWriter::Start(const ExportStart& start, const char* muxer)
     packet_.reset(av_packet_alloc());
     if (!frame_ || !packet_)
         return Fail("out of memory");
-    frame_->format = AV_PIX_FMT_YUV420P;
+    frame_->format = codec_->pix_fmt;
     frame_->width = codec_->width;
     frame_->height = codec_->height;
     if (const int error = av_frame_get_buffer(frame_.get(), 0); error < 0)
         return Fail("no frame buffer", error);
     scaler_.reset(sws_getContext(codec_->width, codec_->height, AV_PIX_FMT_BGR24, codec_->width, codec_->height,
-                                 AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+                                 codec_->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler_)
         return Fail("no colour converter");
     // Studio range in the matrix the stream is tagged with, so that decoders
     // give back the colours written.
     const int* matrix = sws_getCoefficients(codec_->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
     sws_setColorspaceDetails(scaler_.get(), matrix, 1, matrix, 0, 0, 1 << 16, 1 << 16);
-    if ((width_ | height_) & 1) {
+    if (codec_->width != width_ || codec_->height != height_) {
         // Black around the frame's pixels, which each Put overwrites.
         padded_.assign(size_t(codec_->width) * size_t(codec_->height) * 3, 0);
     }
@@ -131,9 +138,10 @@ bool StereoVideoWriter::OpenEncoder(const ExportOptions& options, double fps)
     if (!codec_)
         return Fail("out of memory");
     // 4:2:0 halves both sides.
-    codec_->width = (width_ + 1) & ~1;
-    codec_->height = (height_ + 1) & ~1;
-    codec_->pix_fmt = AV_PIX_FMT_YUV420P;
+    const bool exact = FramePacked(options.layout) && ((width_ | height_) & 1);
+    codec_->width = exact ? width_ : (width_ + 1) & ~1;
+    codec_->height = exact ? height_ : (height_ + 1) & ~1;
+    codec_->pix_fmt = exact ? AV_PIX_FMT_YUV444P : AV_PIX_FMT_YUV420P;
     codec_->framerate = av_d2q(fps, 1 << 20);
     codec_->time_base = av_inv_q(codec_->framerate);
     // HD in BT.709, smaller frames in BT.601, as players guess an untagged
@@ -168,6 +176,10 @@ bool StereoVideoWriter::AddStream(VideoLayout layout)
     stream_->time_base = codec_->time_base;
     if (const int error = avcodec_parameters_from_context(stream_->codecpar, codec_.get()); error < 0)
         return Fail("the stream cannot be described", error);
+    // No stereo type names frame packing's blank band: the frame goes to
+    // the television as it is.
+    if (FramePacked(layout))
+        return true;
     auto* stereo = reinterpret_cast<AVStereo3D*>(
         av_stream_new_side_data(stream_, AV_PKT_DATA_STEREO3D, sizeof(AVStereo3D)));
     if (!stereo)

@@ -15,6 +15,10 @@ PresentationId PresentationOfLayout(const ExportOptions& options)
         return PresentationId::TopBottom;
     case VideoLayout::TopBottomHalf:
         return PresentationId::TopBottomHalf;
+    case VideoLayout::FramePacking1080:
+        return PresentationId::FramePacking1080;
+    case VideoLayout::FramePacking720:
+        return PresentationId::FramePacking720;
     case VideoLayout::SideBySide:
         break;
     }

@@ -8,6 +8,7 @@
 extern "C" {
 #include <libavutil/display.h>
 #include <libavutil/log.h>
+#include <libavutil/spherical.h>
 #include <libavutil/stereo3d.h>
 }
 
@@ -48,6 +49,38 @@ SourceLayout LayoutOf(const AVStereo3D& stereo, LayoutOrigin origin)
     source.layout.rightFirst = stereo.flags & AV_STEREO3D_FLAG_INVERT;
     source.origin = origin;
     return source;
+}
+
+// 16.16 fixed-point degrees.
+double FixedDegrees(int32_t value) { return value / 65536.0; }
+
+SourceProjection ProjectionOf(const AVSphericalMapping& mapping)
+{
+    std::optional<Projection> projection;
+    switch (mapping.projection) {
+    case AV_SPHERICAL_EQUIRECTANGULAR:
+        projection = ProjectionOfKind(ProjectionKind::Equirect);
+        break;
+    case AV_SPHERICAL_EQUIRECTANGULAR_TILE: {
+        // The bounds are 0.32 fixed-point fractions cut from each side.
+        constexpr double kOne = 4294967296.0;
+        projection = CroppedProjection(mapping.bound_left / kOne, mapping.bound_top / kOne,
+                                       mapping.bound_right / kOne, mapping.bound_bottom / kOne);
+        break;
+    }
+    case AV_SPHERICAL_CUBEMAP:
+        projection = ProjectionOfKind(ProjectionKind::Cubemap);
+        break;
+    default:
+        projection = ProjectionOfKind(ProjectionKind::Mesh);
+        break;
+    }
+    if (!projection)
+        return {};
+    projection->yaw = FixedDegrees(mapping.yaw);
+    projection->pitch = FixedDegrees(mapping.pitch);
+    projection->roll = FixedDegrees(mapping.roll);
+    return {*projection, ProjectionOrigin::Metadata};
 }
 
 }  // namespace
@@ -154,6 +187,12 @@ void VideoFile::ReadStreamFacts()
     if (const uint8_t* stereo = av_stream_get_side_data(stream_, AV_PKT_DATA_STEREO3D, &size);
         stereo && size >= sizeof(AVStereo3D))
         layout_ = LayoutOf(*reinterpret_cast<const AVStereo3D*>(stereo), LayoutOrigin::Metadata);
+    if (const uint8_t* sphere = av_stream_get_side_data(stream_, AV_PKT_DATA_SPHERICAL, &size);
+        sphere && size >= sizeof(AVSphericalMapping)) {
+        AVSphericalMapping mapping;
+        std::memcpy(&mapping, sphere, sizeof mapping);
+        sphere_ = ProjectionOf(mapping);
+    }
     if (const uint8_t* matrix = av_stream_get_side_data(stream_, AV_PKT_DATA_DISPLAYMATRIX, &size);
         matrix && size >= 9 * sizeof(int32_t)) {
         int32_t entries[9];
@@ -199,7 +238,7 @@ double VideoFile::FrameRate() const
 
 VideoFacts VideoFile::Facts() const
 {
-    return {StreamIndex(), TimeBase(), FrameRate(), StatedCount(), FirstTime(), Orienting()};
+    return {StreamIndex(), TimeBase(), FrameRate(), StatedCount(), FirstTime(), Orienting(), sphere_};
 }
 
 bool VideoFile::IndexStepsEvenly() const

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "image/projection.h"
 #include "image/stereo_layout.h"
 #include "video/av_handles.h"
 #include "video/orientation.h"
@@ -36,6 +37,7 @@ struct VideoFacts {
     int64_t firstTime = 0;
     // How to mirror and turn the pictures for display.
     Orientation orientation;
+    SourceProjection sphere;
 };
 
 class VideoFile {
@@ -67,6 +69,9 @@ public:
     // box) states, else the frame-packing SEI of its first frame; never half,
     // which neither can say.
     SourceLayout Layout() const { return layout_; }
+    // The spherical projection the stream's metadata (the MP4 sv3d box,
+    // Matroska's Projection) states; from nobody when none.
+    SourceProjection Sphere() const { return sphere_; }
     VideoFacts Facts() const;
     // False when the stream states no rate, or when the times of the packets
     // the container's index lists (in decoding order) stray from steps of one
@@ -104,6 +109,7 @@ private:
     int64_t firstTime_ = 0;
     Orientation orientation_;
     SourceLayout layout_;
+    SourceProjection sphere_;
     bool draining_ = false;
     std::string damage_;
 };

@@ -10,6 +10,7 @@
 
 #include "platform/log.h"
 #include "platform/message_sink.h"
+#include "video/spatial_video.h"
 #include "video/video_frame_source.h"
 #include "video/video_pair.h"
 
@@ -130,7 +131,12 @@ void VideoFilm::SetRules(const StepRules& rules)
 FilmFacts VideoFilm::Facts() const
 {
     const double rate = source_->Facts().frameRate;
-    return {.frameRate = rate, .duration = PlayingTime(count_, rate), .layout = layout_, .cachesItsFrames = true};
+    return {.frameRate = rate,
+            .duration = PlayingTime(count_, rate),
+            .layout = layout_,
+            .projection = source_->Facts().sphere,
+            .cachesItsFrames = true,
+            .spatial = spatial_};
 }
 
 void VideoFilm::PlayingChanged(bool playing)
@@ -215,12 +221,23 @@ FilmPtr OpenVideoFilm(const std::string& path, const LayoutChoice& choice)
     SourceLayout layout = file->Layout();
     if (choice || layout.origin == LayoutOrigin::None)
         layout = ChosenOrNamed(choice, path);
+    // A spherical picture's eyes are looked into at the size they are
+    // stored: never stretched to full first.
     else
-        layout.layout.half = HalfEyesOf(*file, path, layout.layout.kind);
+        layout.layout.half = !file->Sphere().projection.spherical() && HalfEyesOf(*file, path, layout.layout.kind);
     try {
         auto source = std::make_unique<VideoSource>(std::move(file), std::move(*times), layout.layout);
-        if (layout.layout.mono())
-            return FilmWithFrames<VideoFilm>(path, std::move(source), layout);
+        if (layout.layout.mono()) {
+            FilmPtr film = FilmWithFrames<VideoFilm>(path, std::move(source), layout);
+            // A spatial video shows its base layer, the left eye, and says
+            // why the right one is missing.
+            if (film)
+                if (std::optional<SpatialFacts> spatial = SpatialVideoFacts(path)) {
+                    LogMessage(path + ": " + spatial->missingEye);
+                    static_cast<VideoFilm&>(*film).SetSpatial(std::move(*spatial));
+                }
+            return film;
+        }
         return std::make_unique<TwoViewVideoFilm>(std::make_unique<VideoFrameSource>(path, std::move(source)), layout);
     } catch (const std::system_error&) {
         platform::ShowMessage(path + ": no thread to decode the video on");

@@ -44,6 +44,8 @@ public:
     EyePairPtr Pair(Tone tone) override;
 
     const VideoSource& Source() const { return *source_; }
+    // A spatial video's facts, which Facts states.
+    void SetSpatial(SpatialFacts spatial) { spatial_ = std::move(spatial); }
     // A copy of the picture of the frame at `index`, for a walk that builds
     // pictures on several threads; any thread. Waits for the decoder unless
     // the film plays.
@@ -86,6 +88,7 @@ private:
     std::string path_;
     std::unique_ptr<VideoSource> source_;
     SourceLayout layout_;
+    SpatialFacts spatial_;
     size_t count_;
     std::unordered_map<size_t, std::unique_ptr<VideoCadre>> made_;
     std::atomic<bool> playing_{false};

@@ -109,6 +109,7 @@ FilmFacts TwoViewVideoFilm::Facts() const
 {
     FilmFacts facts = TwoViewFilm::Facts();
     facts.cachesItsFrames = true;
+    facts.projection = video_.Source().Facts().sphere;
     return facts;
 }
 

@@ -181,6 +181,24 @@ TEST_F(PlayerControls, LateFramesShowWithoutOpeningTheLog)
     EXPECT_EQ(platform::LogText(), "\r\nPlayback stopped: 2 late frames");
 }
 
+// Shift+arrows seek by time, Ctrl+Right stays free; Z, X and + move the delays.
+TEST_F(PlayerControls, ShiftArrowsSeekByTimeAndDelayKeysShow)
+{
+    Start({DemoFilm()});
+    Frame().commands().Run(kCmdViewStatusBar);
+    const Film& film = *app_->document()->film();
+    const int last = film.FrameCount() - 1;
+    const int back = std::max(0, last - int(std::lround(5 * Frame().state.framesPerSecond)));
+    for (const auto& [key, modifiers, at] :
+         {std::tuple{Qt::Key_Up, Qt::ShiftModifier, last}, {Qt::Key_Left, Qt::ShiftModifier, back},
+          {Qt::Key_Down, Qt::ShiftModifier, 0}, {Qt::Key_Right, Qt::ControlModifier, 0}, {Qt::Key_Z, {}, 0},
+          {Qt::Key_Z, {}, 0}, {Qt::Key_X, {}, 0}, {Qt::Key_Plus, {}, 0}}) {
+        QTest::keyClick(&Frame(), key, modifiers);
+        EXPECT_EQ(film.Position(), at) << key;
+    }
+    EXPECT_EQ(Frame().statusBar()->findChild<QLabel*>("status5")->text(), "Subtitle delay -100 ms");
+}
+
 // The first run's window grows to fit its first film, up to 80 % of the
 // screen, so that a picture smaller than that shows whole at actual size.
 TEST_F(PlayerControls, TheFirstRunsWindowFitsItsFirstFilm)

@@ -59,7 +59,8 @@ TEST_P(SoundTiming, BeepLandsAtItsFilmTime)
 INSTANTIATE_TEST_SUITE_P(Decoder, SoundTiming,
                          testing::Values(Timing{0, 0, 0.75, 1.3333, 2.6667}, Timing{0, 0, 1.5, 0.6667, 1.3333}, Timing{0, 0, 1, 1.0, 2.0}, Timing{0, 0.5, 1, 0.5, 1.5},
                                          Timing{0, 0, 2, 0.5, 1.0}, Timing{0, 0.4, 0.5, 1.2, 3.2},
-                                         Timing{0.3, 0, 1, 1.3, 2.0}, Timing{0.3, 1.2, 1, 0.1, 0.8}));
+                                         Timing{0.3, 0, 1, 1.3, 2.0}, Timing{0.3, 1.2, 1, 0.1, 0.8},
+                                         Timing{0, -0.5, 1, 1.5, 2.5}));
 
 // Sound an hour after the picture's start: the silence before it is made a
 // chunk at a time, never held whole, and the sound lands on its time.

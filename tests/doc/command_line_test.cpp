@@ -65,6 +65,18 @@ TEST(CommandLineExtras, WhatIsNotTakenAsTypedIsToldAndTheKnownFlagsStillRead)
     EXPECT_EQ(info.options.shift, 3);
 }
 
+TEST(CommandLineExtras, SeveralFilmsMakeAListAndSlideshowTakesItsSeconds)
+{
+    // The seconds taken, or 0 (the Settings time) with a notice.
+    for (const auto& [flag, seconds] : {std::pair{"--slideshow=12", 12}, {"/slideshow=3600", 3600}, {"--slideshow", 0},
+                                        {"-slideshow=0", 0}, {"--slideshow=2.5", 0}, {"--slideshow=", 0}}) {
+        const CPlexoCmdInfo info = ParseCommandLine({"a.mkv", flag, "b c.mkv"});
+        EXPECT_TRUE(info.options.slideshow && info.options.slideSeconds == seconds) << flag;
+        EXPECT_EQ(info.notices.size(), seconds == 0 && flag != std::string("--slideshow")) << flag;
+        EXPECT_EQ(info.fileNames, (std::vector<std::string>{"a.mkv", "b c.mkv"}));
+    }
+}
+
 // FILM is any film the viewer opens, not only a .flm file.
 TEST(CommandLineExtras, HelpNamesEveryKindOfFilm)
 {

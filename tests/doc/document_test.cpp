@@ -188,6 +188,24 @@ TEST_F(Document, TwoViewFilmsKeepTheirOwnEyeOffsetAndD)
     EXPECT_EQ(std::tuple(doc->film()->GetShift(), doc->shift(), doc->stereo().adjust.dist), std::tuple(2, 7, 5));
 }
 
+// Each film keeps its delays while not 0, within ten minutes; a move repaints.
+TEST_F(Document, EachFilmKeepsItsOwnDelays)
+{
+    for (const char* name : {"a.flm", "b.flm"})
+        WriteFlmFilm(films.file(name), 2);
+    auto doc = MakeDoc();
+    ASSERT_TRUE(doc->LoadFilm(films.file("a.flm")));
+    doc->MoveAudioDelay(-50);
+    doc->MoveSubtitleDelay(-200);
+    ASSERT_TRUE(doc->LoadFilm(films.file("b.flm")));
+    doc->MoveAudioDelay(700000);
+    EXPECT_EQ(std::tuple(doc->audioDelayMs(), doc->subtitleDelayMs(), repaints), std::tuple(600000, 0, 5));
+    ASSERT_TRUE(doc->LoadFilm(films.file("a.flm")));
+    doc->MoveAudioDelay(50);
+    EXPECT_EQ(std::pair(doc->audioDelayMs(), doc->subtitleDelayMs()), std::pair(0, -200));
+    EXPECT_EQ(RecallFilm(FilmKey({films.file("a.flm")})).text(), "subtitle-delay=-200");
+}
+
 // The command line opens what Load opens, and a failure says why.
 TEST_F(Document, CommandLineOpensWhatLoadOpensAndSaysWhyNot)
 {

@@ -39,7 +39,7 @@ for ext in flm mpo jps; do
   grep -q "glob pattern=\"\\*.$ext\"" "$share/mime/packages/plexo.xml" || fail "no *.$ext glob"
 done
 grep -q '^MimeType=application/x-plexo-film;' "$share/applications/plexo.desktop" || fail "the entry does not open .flm files"
-grep -qx 'MimeType=application/x-plexo-film;image/x-mpo;image/x-jps;image/bmp;image/jpeg;image/png;image/tiff;video/mp4;video/quicktime;video/x-matroska;video/webm;video/x-msvideo;' "$share/applications/plexo.desktop" ||
+grep -qx 'MimeType=application/x-plexo-film;image/x-mpo;image/x-jps;image/bmp;image/jpeg;image/png;image/tiff;image/heic;image/heif;video/mp4;video/quicktime;video/x-matroska;video/webm;video/x-msvideo;' "$share/applications/plexo.desktop" ||
   fail "the entry does not list every type the viewer opens"
 grep -Eq 'type="image/(bmp|jpeg)"' "$share/mime/packages/plexo.xml" && fail "the MIME file declares a standard type"
 if command -v update-mime-database >/dev/null; then

@@ -1,5 +1,6 @@
 #include "play/player.h"
 #include "play/delay_meter.h"
+#include "play/time_seek.h"
 
 #include <gtest/gtest.h>
 
@@ -321,6 +322,39 @@ TEST_F(PlayerTest, TheFilmsRateAndStepScaleItsTimesAndAMasterDrivesTheClock)
     sound.at.reset();
     At(40010);
     EXPECT_EQ(Shown(), 51) << "without it the wall clock goes on from there";
+}
+
+// Seeks by time from the clock's time or the frame's, within the film; a
+// delayed sound starts earlier in the film and the clock follows it later.
+TEST_F(PlayerTest, SeeksByTimeAndDelaysTheSoundOnTheClock)
+{
+    TimedFilm& video = Timed(250, 25);
+    const auto seek = [&](Film& film, Micros by, double rate) {
+        const std::optional<TimeSeek> to = SeekByTime(film, player.FilmTime(rate).value_or(-1), by, rate);
+        return to ? std::pair{to->position, TimeLineText(*to)} : std::pair{-1, std::string()};
+    };
+    using Landed = std::pair<int, std::string>;
+    EXPECT_EQ(seek(video, 5'000'000, 0), Landed(125, "0:05 / 0:10"));
+    FakeSound& sound = *new FakeSound;
+    player.SetSound(std::unique_ptr<FakeSound>(&sound));
+    player.SetSoundDelay(300'000);
+    video.Seek(125);
+    Play();
+    EXPECT_EQ(sound.legs.back(), 4'700'000);
+    sound.at = 7'200'000;
+    At(10);
+    EXPECT_EQ(std::pair(player.FilmTime(0), Shown()), std::pair(std::optional<Micros>(7'500'000), 187));
+    EXPECT_EQ(seek(video, -5'000'000, 0), Landed(62, "0:02 / 0:10"));
+    EXPECT_EQ(seek(video, 60'000'000, 0), Landed(249, "0:09 / 0:10"));
+    EXPECT_EQ(seek(video, -60'000'000, 0), Landed(0, "0:00 / 0:10"));
+    player.SetSoundDelay(-200'000);
+    EXPECT_EQ(sound.legs.back(), 7'700'000);
+    player.Stop();
+    Film& frames = SetFilm(FakeFilm::WithFrames(100));
+    frames.Seek(10);
+    EXPECT_EQ(seek(frames, 5'000'000, 15), Landed(85, "0:05 / 0:06"));
+    EXPECT_EQ(seek(frames, 5'000'000, 0).first, -1) << "no times and no rate";
+    EXPECT_EQ(ClockText(3'723'000'000) + " " + DelayText(-200'000), "1:02:03 -200 ms");
 }
 
 // A video plays forward whichever way it was stepped, stops on its last

@@ -15,6 +15,7 @@
 #include "support/tool_run.h"
 #include "subtitle/changed_column.h"
 #include "subtitle/ahead_worker.h"
+#include "subtitle/ass_subtitles.h"
 #include "subtitle/disparity.h"
 #include "subtitle/look_ahead.h"
 #include "subtitle/subtitle_file.h"
@@ -104,6 +105,40 @@ TEST_F(SubtitleClip, FixedDepthSplitsOddDisparitiesIntoWholePixelShifts)
         if (d) {
             EXPECT_EQ(first - left[0], 4) << "⌈7/2⌉ to the right in the first eye";
         }
+    }
+}
+
+// The subtitle delayed shows at its time plus the delay. The on-screen line
+// stands at the subtitles' fixed depth, drawn by a stage without a track
+// too; an empty text draws nothing.
+TEST_F(SubtitleClip, TheDelayMovesTheSubtitleAndTheLineStandsAtItsDepth)
+{
+    FilmPtr film = Open();
+    ASSERT_TRUE(film && film->Seek(50));
+    SubtitleStage stage = Stage(), lineOnly(nullptr);
+    const auto at = [&](int64_t us) {
+        auto timed = std::make_shared<EyePair>(*film->Pair(Tone::Colour));
+        timed->timestampUs = us;
+        return EyePairPtr(timed);
+    };
+    StageOptions options;
+    options.depth = {DepthMode::Fixed, 7};
+    for (const auto& [us, delay, drawn] : {std::tuple{300'000, 0, false}, {300'000, -300'000, true},
+                                           {3'600'000, 0, false}, {3'600'000, 300'000, true}}) {
+        options.delayUs = delay;
+        const EyePairPtr plain = at(us);
+        EXPECT_EQ(stage.Apply(plain, options) != plain, drawn) << us << " " << delay;
+    }
+    std::string why;
+    const std::shared_ptr<TextLine> line = MakeTextLine(why);
+    for (SubtitleStage* on : {&stage, &lineOnly}) {
+        on->SetLine(line, "0:00 / 0:04");
+        const EyePairPtr plain = at(300'000), drawn = on->Apply(plain, options);
+        ASSERT_TRUE(line && drawn) << why;
+        EXPECT_EQ(test::FirstChangedColumn(drawn->first, plain->first) -
+                      test::FirstChangedColumn(drawn->second, plain->second), 7);
+        on->SetLine(line, "");
+        EXPECT_EQ(on->Apply(plain, options), plain);
     }
 }
 

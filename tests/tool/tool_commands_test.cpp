@@ -221,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"compose {dir}/cut.flm --mode columns --vertical up --out {dir}/old.bmp", 2, "--vertical takes a whole"},
         Refusal{"compose {dir}/cut.flm --mode columns --left 2147483647 --out {dir}/old.bmp", 1, "--left 2147483647 puts"},
         Refusal{"export {dir}/film.FLM --out {dir}/out.gif", 1,
-                "plexo-tool: {dir}/out.gif: no export format has this extension; the extensions are mpo, jps, jpg, bmp"},
+                "plexo-tool: {dir}/out.gif: no export format has this extension; the extensions are mpo, jps, jpg, bmp, heic"},
         Refusal{"export {dir}/film.FLM --mode page-flip --out {dir}/out.bmp", 2, "page-flip shows the eyes in turn"},
         Refusal{"export {dir}/film.FLM --layout tb --out {dir}/out.mpo", 2, "plexo-tool: --layout goes with"},
         Refusal{"export {dir}/film.FLM --mode red-blue --out {dir}/out.mpo", 2, "--mode goes with .jpg and .bmp only"},

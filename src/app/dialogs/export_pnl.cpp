@@ -97,6 +97,12 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     depthList_->addItems({QStringLiteral("auto"), QStringLiteral("authored")});
     depthList_->setToolTip(QStringLiteral("auto, authored or a disparity in pixels (positive: in front)"));
     FillSubtitles();
+    // A spherical film is written as the flat stereo film its camera sees
+    // now, each eye of the size chosen.
+    viewList_ = new QComboBox(this);
+    for (const QSize& size : {QSize(1920, 1080), QSize(1280, 720), QSize(3840, 2160), QSize(1080, 1080)})
+        viewList_->addItem(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()), size);
+    viewList_->setEnabled(doc_.projection().projection.spherical());
     nameEdit_ = new QLineEdit(this);
     nameEdit_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
     browseButton_ = new QPushButton(QStringLiteral("Browse..."), this);
@@ -147,6 +153,7 @@ ExportPnl::ExportPnl(QWidget* parent, const CPlexoDoc& doc, double framesPerSeco
     form->addWidget(soundBox_, row++, 1, 1, 2);
     addRow("S&ubtitles", subtitleList_);
     addRow("Subtitle &depth", depthList_);
+    addRow("Spherical &view", viewList_);
     auto* output = new QLabel(QStringLiteral("&Output"), this);
     output->setBuddy(nameEdit_);
     form->addWidget(output, row, 0);
@@ -321,6 +328,8 @@ void ExportPnl::OnStart()
         choice.depth = *depth;
     }
     choice.presentation = format->presentation(options);
+    const QSize eye = viewList_->currentData().toSize();
+    choice.sphere = {doc_.projection().projection, doc_.sphereCamera(), eye.width(), eye.height()};
     const std::string path = doc_.filmPaths().front();
     const pipeline::PipelineFilm seen{path, film->FrameRate(), film->Layout().layout,
                                       [this, shift = options.shift] {
@@ -329,7 +338,7 @@ void ExportPnl::OnStart()
                                               again->SetShift(shift);
                                           return again;
                                       },
-                                      pipeline::LookAheadOn::Caller};
+                                      pipeline::LookAheadOn::Caller, nullptr};
     std::string why;
     const std::shared_ptr<const pipeline::PairPipeline> chain = pipeline::BuildPipeline(seen, choice, why);
     if (!why.empty()) {

@@ -48,6 +48,9 @@ public:
     QCheckBox* soundBox() const { return soundBox_; }
     QComboBox* subtitleList() const { return subtitleList_; }
     QComboBox* depthList() const { return depthList_; }
+    // A spherical film's viewport size, seen by the camera shown; disabled
+    // for a flat film.
+    QComboBox* viewList() const { return viewList_; }
     QLineEdit* nameEdit() const { return nameEdit_; }
     QPushButton* browseButton() const { return browseButton_; }
     QPushButton* startButton() const { return startButton_; }
@@ -80,6 +83,7 @@ private:
     // (empty for none), and their depth as --subtitle-depth takes it.
     QComboBox* subtitleList_;
     QComboBox* depthList_;
+    QComboBox* viewList_;
     QLineEdit* nameEdit_;
     QPushButton* browseButton_;
     QPushButton* startButton_;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <iterator>
@@ -18,6 +19,7 @@
 #include "app/dialogs/dialog_controls.h"
 #include "app/dialogs/set_pnl_fields.h"
 #include "platform/frame_settings.h"
+#include "platform/playback_settings.h"
 
 namespace plexo {
 
@@ -90,6 +92,12 @@ SetPnl::SetPnl(QWidget* parent)
                                 QStringLiteral("4 steps")});
     sideList_ = MakeList(this, {QStringLiteral("add right"), QStringLiteral("add bottom"), QStringLiteral("add left"),
                                 QStringLiteral("add top")});
+    resumeBox_ = new QCheckBox(QStringLiteral("Resume films"), this);
+    resumeBox_->setToolTip(QStringLiteral("A video longer than two minutes reopens where it was left."));
+    slideSecondsBox_ = new QSpinBox(this);
+    slideSecondsBox_->setRange(1, platform::kMaxSlideSeconds);
+    slideSecondsBox_->setSuffix(QStringLiteral(" s"));
+    slideSecondsBox_->setToolTip(QStringLiteral("How long each picture of a slideshow (F5) stays."));
     stereoLock_ = new QLabel(QString::fromUtf8(kStereoLockText), this);
     stereoLock_->setWordWrap(true);
     stereoLock_->hide();
@@ -120,6 +128,12 @@ SetPnl::SetPnl(QWidget* parent)
     options->addWidget(invertBox_, 2, 0);
     options->addWidget(stepList_, 2, 1);
     options->addWidget(sideList_, 2, 2);
+    options->addWidget(resumeBox_, 3, 0);
+    auto* slideRow = new QHBoxLayout;
+    slideRow->addWidget(slideSecondsBox_);
+    slideRow->addWidget(new QLabel(QStringLiteral("Slideshow"), this));
+    slideRow->addStretch();
+    options->addLayout(slideRow, 3, 1, 1, 2);
 
     auto* sliders = new QGridLayout;
     sliders->addWidget(aLabel, 0, 0);
@@ -178,6 +192,8 @@ bool SetPnl::UpdateData(bool saveAndValidate)
         invertBox_->setCheckState(CheckOf(v.invert));
         SelectIndex(stepList_, v.step);
         SelectIndex(sideList_, v.side);
+        resumeBox_->setCheckState(CheckOf(v.resume));
+        slideSecondsBox_->setValue(v.slideSeconds);
         return true;
     }
 
@@ -202,6 +218,8 @@ bool SetPnl::UpdateData(bool saveAndValidate)
     v.invert = invertBox_->isChecked();
     v.step = stepList_->currentIndex();
     v.side = sideList_->currentIndex();
+    v.resume = resumeBox_->isChecked();
+    v.slideSeconds = slideSecondsBox_->value();
     return true;
 }
 

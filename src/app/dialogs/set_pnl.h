@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QSlider;
+class QSpinBox;
 
 namespace plexo {
 
@@ -29,6 +30,8 @@ struct SettingsValues {
     int32_t side = -1;  // 0 right, 1 bottom, 2 left, 3 top
     int32_t highestFrame = 0;  // the film's frame count minus 1, or 0
     bool stereoOn = false;     // Red-Blue and Interlaced are locked while stereo runs
+    int32_t resume = 1;        // videos reopen where they were left
+    int32_t slideSeconds = 5;  // each picture of a slideshow
 };
 
 // The D slider's position for D = 0.
@@ -64,6 +67,8 @@ public:
     QComboBox* alterList() const { return alterList_; }
     QComboBox* stepList() const { return stepList_; }
     QComboBox* sideList() const { return sideList_; }
+    QCheckBox* resumeBox() const { return resumeBox_; }
+    QSpinBox* slideSecondsBox() const { return slideSecondsBox_; }
     // Shown while stereo runs, saying why Red-Blue and Interlaced are locked.
     QLabel* stereoLock() const { return stereoLock_; }
 
@@ -91,6 +96,8 @@ private:
     QComboBox* stepList_;
     QComboBox* sideList_;
     QLabel* stereoLock_;
+    QCheckBox* resumeBox_;
+    QSpinBox* slideSecondsBox_;
     bool initialised_ = false;
 };
 

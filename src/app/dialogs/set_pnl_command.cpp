@@ -22,6 +22,8 @@ SettingsValues FillSettings(const Film& film, const CPlexoDoc& doc, const Presen
     v.redBlue = doc.stereo().presentation == PresentationId::RedBlue;
     v.interlaced = doc.stereo().presentation == PresentationId::Interlaced;
     v.stereoOn = state.stereo;
+    v.resume = doc.resume();
+    v.slideSeconds = doc.slideSeconds();
     return v;
 }
 
@@ -38,6 +40,8 @@ void ApplySettings(const SettingsValues& v, Film& film, CPlexoDoc& doc, Presenta
     film.SetInvert(v.invert != 0);
     doc.setRound(v.round != 0);
     doc.setInvert(v.invert != 0);
+    doc.setResume(v.resume != 0);
+    doc.setSlideSeconds(v.slideSeconds);
     doc.setReading(CPlexoDoc::Reading(v.alter));
     doc.setStep(v.step);
     // The D shown, when moved, is the film's from now on, and the Settings D

@@ -18,6 +18,7 @@
 #include "play/player.h"
 #include "present/compositor.h"
 #include "present/screen_rows.h"
+#include "play/time_seek.h"
 
 namespace plexo {
 
@@ -141,8 +142,19 @@ int CPlexoView::subtitleDisparity() const
     return pipeline_ ? pipeline_->SubtitleDisparity() : 0;
 }
 
+bool CPlexoView::LooksAround() const
+{
+    return pipeline_ && pipeline_->LooksAround();
+}
+
 void CPlexoView::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && LooksAround()) {
+        lookFrom_ = event->position();
+        setCursor(Qt::SizeAllCursor);
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton || !Pans()) {
         QWidget::mousePressEvent(event);
         return;
@@ -155,6 +167,13 @@ void CPlexoView::mousePressEvent(QMouseEvent* event)
 
 void CPlexoView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (lookFrom_) {
+        const QPointF moved = event->position() - *lookFrom_;
+        lookFrom_ = event->position();
+        emit cameraDragged(moved, false);
+        event->accept();
+        return;
+    }
     if (!dragFrom_) {
         QWidget::mouseMoveEvent(event);
         return;
@@ -168,6 +187,14 @@ void CPlexoView::mouseMoveEvent(QMouseEvent* event)
 
 void CPlexoView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (lookFrom_ && event->button() == Qt::LeftButton) {
+        const QPointF moved = event->position() - *lookFrom_;
+        lookFrom_.reset();
+        unsetCursor();
+        emit cameraDragged(moved, true);
+        event->accept();
+        return;
+    }
     if (!dragFrom_ || event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
         return;
@@ -180,6 +207,13 @@ void CPlexoView::mouseReleaseEvent(QMouseEvent* event)
 void CPlexoView::wheelEvent(QWheelEvent* event)
 {
     const int turn = event->angleDelta().y();
+    if (event->modifiers().testFlag(Qt::ControlModifier) && LooksAround()) {
+        // A wheel notch is 120 eighths of a degree.
+        if (const int notches = turn / 120; notches != 0)
+            emit fieldOfViewStepped(notches);
+        event->accept();
+        return;
+    }
     if (!event->modifiers().testFlag(Qt::ControlModifier) || OneToOneOnly() || turn == 0 || PictureSize().isEmpty()) {
         event->ignore();
         return;
@@ -461,6 +495,9 @@ void CPlexoView::paintEvent(QPaintEvent*)
                                               doc_.playRate(state_.framesPerSecond), notice_);
         if (const auto model = pipeline_ ? pipeline_->AlignmentShown() : std::nullopt)
             lines.append(QString::fromStdString(align::AlignedLine(*model)));
+        for (const std::string& note :
+             play::DelayNotes(int64_t(doc_.audioDelayMs()) * 1000, int64_t(doc_.subtitleDelayMs()) * 1000))
+            lines.append(QString::fromStdString(note));
         DrawFrameDisplay(painter, lines);
     }
 }

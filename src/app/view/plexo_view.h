@@ -4,6 +4,8 @@
 // centred (every presentation whose rows need not meet the screen's), with
 // the frame display over it. Such a picture larger than the view pans: scroll
 // bars, a drag with the left button, and Ctrl+wheel zooms about the pointer.
+// A spherical film's view is a camera instead: the drag turns it and
+// Ctrl+wheel widens or narrows its field of view, which the window applies.
 // It is the player's first output: it composes the pair the player shows it,
 // in the presentation the player decided.
 
@@ -107,6 +109,12 @@ signals:
     // What PictureScaleShown answers may have changed: the view size, full
     // screen, or the size of the pictures shown.
     void scaleMayChange();
+    // A drag over a spherical film moved the pointer by `moved` logical
+    // pixels since the last; `done` at the button's release.
+    void cameraDragged(QPointF moved, bool done);
+    // Ctrl+wheel over a spherical film: notches towards the user (positive)
+    // narrow the field of view.
+    void fieldOfViewStepped(int notches);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -136,6 +144,7 @@ private:
     // only while the picture overflows on its axis.
     void UpdateScrollBars();
     bool Pans() const;
+    bool LooksAround() const;
     QPoint Scroll() const;
     // The rectangle the compositor works in: the view on the screen (grown
     // to the picture's size where a plain or red-blue picture overflows it),
@@ -176,6 +185,8 @@ private:
     // Where a drag with the left button started, and the scroll then.
     std::optional<QPoint> dragFrom_;
     QPoint dragScroll_;
+    // The pointer's last place in a drag that turns the camera.
+    std::optional<QPointF> lookFrom_;
 };
 
 }  // namespace plexo

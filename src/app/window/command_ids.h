@@ -92,6 +92,36 @@ enum CommandId : int {
     kCmdSubtitleFarther = 32986,
     // View > Fit Large Films: the view size that fits only what overflows.
     kCmdFitLarge = 32990,
+    // Lists: File > Open Playlist and Save Playlist, View > Playlist, Film >
+    // Loop's three choices and Film > Slideshow.
+    kCmdOpenPlaylist = 33040,
+    kCmdSavePlaylist = 33041,
+    kCmdPlaylistPanel = 33042,
+    kCmdLoopOff = 33043,
+    kCmdLoopFilm = 33044,
+    kCmdLoopList = 33045,
+    kCmdSlideshow = 33046,
+    // View > Projection: this id plus the entry's place in its table
+    // (app/window/viewer_sphere.cpp), Automatic first; the ids up to 33119
+    // are kept for them. Then View > Reset View and the camera's keys.
+    kCmdProjectionFirst = 33100,
+    kCmdResetView = 33120,
+    kCmdLookLeft = 33121,
+    kCmdLookRight = 33122,
+    kCmdLookUp = 33123,
+    kCmdLookDown = 33124,
+    kCmdFieldNarrower = 33125,
+    kCmdFieldWider = 33126,
+    // Seeking by time (Shift and the arrows) and the sound's and the
+    // subtitles' delays.
+    kCmdSeekForwardShort = 33050,
+    kCmdSeekBackShort = 33051,
+    kCmdSeekForwardLong = 33052,
+    kCmdSeekBackLong = 33053,
+    kCmdSoundLater = 33054,
+    kCmdSoundEarlier = 33055,
+    kCmdSubtitlesEarlier = 33056,
+    kCmdSubtitlesLater = 33057,
 };
 
 }  // namespace plexo

@@ -25,6 +25,7 @@
 #include "app/window/app_icon.h"
 #include "app/window/command_ids.h"
 #include "app/window/display_devices.h"
+#include "app/window/playlist_commands.h"
 #include "app/window/shown_pipeline.h"
 #include "app/window/sound_control.h"
 #include "app/window/status_fields.h"
@@ -38,8 +39,11 @@
 #include "doc/play_period.h"
 #include "film/frame_place.h"
 #include "film/two_films.h"
+#include "platform/display.h"
 #include "platform/frame_settings.h"
+#include "platform/message_sink.h"
 #include "present/compositor.h"
+#include "present/frame_packing.h"
 
 namespace plexo {
 
@@ -80,6 +84,18 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
                      [this] { return toolBar_; }, *timeline_, *sound_->VolumeSlider()},
         doc_);
     doc_.ChoosePresentation(StartupPresentation(redBlue_, viewer_->storedPresentation()));
+    playlist_ = std::make_unique<PlaylistCommands>(PlaylistWindow{
+        *this, commands_, doc_, *viewer_, state,
+        [this](QWidget* parent, const FileRequest& request) { return chooseFile(parent, request); },
+        [this](const QString& path) { return options_.done ? viewer_->OpenPath(path, false) : OpenDocumentFile(path); },
+        [this](const QString& title) { SetDocumentTitle(title); }});
+    // Frame packing shows full screen only.
+    connect(viewer_.get(), &ViewerCommands::fullScreenChanged, this, [this](bool on) {
+        if (!on && state.stereo && PresentationOf(doc_.stereo().presentation).packing) {
+            packedFullScreen_ = false;
+            OnLeaveStereo();
+        }
+    });
 
     player_.AddOutput(*view_);
     pipeline_ = std::make_unique<ShownPipeline>(doc_, player_, *view_);
@@ -105,6 +121,7 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
 
     DefineCommands();
     viewer_->DefineCommands();
+    playlist_->DefineCommands();
     BuildMenus();
     BuildToolBar();
     BuildAccelerators();
@@ -172,6 +189,12 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
     return opened;
 }
 
+void CMainFrame::OpenStartupList(Playlist list, const QString& name)
+{
+    // A list file that was refused has said so; the names skipped are in the log.
+    playlist_->OpenList(std::move(list), name, false);
+}
+
 void CMainFrame::PostStartupCommands(bool play, bool stereo)
 {
     if (play)
@@ -185,6 +208,7 @@ void CMainFrame::SyncPlayer()
     player_.SetFilm(doc_.film(), doc_.filmSerial());
     player_.SetChoice(doc_.stereo());
     player_.SetSettings({doc_.step(), doc_.direction == 0, doc_.keepsShownPictures()});
+    player_.SetSoundDelay(int64_t(doc_.audioDelayMs()) * 1000);
 }
 
 void CMainFrame::RefreshPlayer()
@@ -219,6 +243,7 @@ void CMainFrame::PlayTick()
     if (state.playing && !player_.Playing()) {
         StopPlaying();
         commands_.Update();
+        playlist_->FilmEnded();
         return;
     }
     if (pass.shown)
@@ -243,6 +268,8 @@ void CMainFrame::SyncControls()
         facts.duration = film->Duration();
         if (const int64_t at = film->Timing().TimeAt(film->Position()); at >= 0)
             facts.time = double(at) / 1e6;
+        facts.audioDelayMs = doc_.audioDelayMs();
+        facts.subtitleDelayMs = doc_.subtitleDelayMs();
     }
     facts.zoomPercent = int(std::lround(view_->ShownScale() * 100));
     facts.shown = &player_.Shown();
@@ -284,7 +311,24 @@ void CMainFrame::OnPlay()
 void CMainFrame::OnStereo()
 {
     state.stereo = !state.stereo;
-    if (PresentationOf(doc_.stereo().presentation).flips) {
+    const Presentation& chosen = PresentationOf(doc_.stereo().presentation);
+    if (chosen.packing && state.stereo) {
+        // Full screen only, on an output whose mode is the packed frame's.
+        const std::optional<platform::OutputMode> output = platform::ReadOutputMode();
+        const PackingCheck check = CheckPackedMode(*chosen.packing, platform::ReadDisplayModes(),
+                                                   platform::ReadCurrentMode(), output ? output->output : "");
+        if (!check.ready) {
+            state.stereo = false;
+            platform::ShowMessage(check.advice);
+            return;
+        }
+        packedFullScreen_ = !viewer_->fullScreen();
+        viewer_->SetFullScreen(true);
+    } else if (packedFullScreen_ && !state.stereo) {
+        packedFullScreen_ = false;
+        viewer_->SetFullScreen(false);
+    }
+    if (chosen.flips) {
         // Without a flipper driver stereo stays off and the window as it was.
         if (state.stereo) {
             state.stereo = pageFlip_->On();

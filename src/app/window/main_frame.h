@@ -27,6 +27,8 @@ namespace plexo {
 class CPlexoDoc;
 class CPlexoView;
 class PageFlipStereo;
+class Playlist;
+class PlaylistCommands;
 class SetPnl;
 class SoundControl;
 class ShownPipeline;
@@ -57,6 +59,7 @@ public:
     play::Player& player() { return player_; }
     SetPnl* settingsDialog() const { return settingsDialog_; }
     ViewerCommands& viewer() const { return *viewer_; }
+    PlaylistCommands& playlist() const { return *playlist_; }
     PageFlipStereo& pageFlip() { return *pageFlip_; }
     // Shows the scan of a video opened on any path; its `progressed` signal
     // is there for whatever else shows progress.
@@ -71,6 +74,10 @@ public:
     // After `path` was opened as the film, or as the second film of a pair:
     // the title names the film shown, "Untitled" when there is none.
     void TitleFilm(const QString& path, bool second);
+    // The command line's list (several films, a playlist, a folder): its
+    // first film that opens goes the open-from-file path, as a film named
+    // alone does.
+    void OpenStartupList(Playlist list, const QString& name);
     // Start-up's play and stereo requests, queued so that they run after the
     // command line's film is open; neither asks its enabling rule.
     void PostStartupCommands(bool play, bool stereo);
@@ -107,6 +114,11 @@ private:
     bool FilmLoaded() const;
     void OnPlay();
     void OnStereo();
+    // Shift and the arrows, the delay keys, and the on-screen line they show
+    // for a second (main_frame_seek.cpp).
+    void DefineSeekCommands();
+    void SeekByTime(int64_t byUs);
+    void ShowLine(const std::string& text);
     void OnLeaveStereo();
     // Stereo on in this presentation, off first when another one is on.
     void OnChoosePresentation(PresentationId presentation);
@@ -154,6 +166,7 @@ private:
     std::unique_ptr<StatusFields> statusFields_;
     QToolBar* toolBar_ = nullptr;
     QTimer playTimer_;
+    QTimer lineTimer_;
     std::atomic<bool> wakePosted_{false};
     SetPnl* settingsDialog_ = nullptr;
     // A child of the window.
@@ -166,6 +179,8 @@ private:
     // Whether page flipping hid what is around the view, and whether the
     // toolbar showed then.
     bool hiddenAround_ = false;
+    // Frame packing took the window full screen, and gives it back.
+    bool packedFullScreen_ = false;
     bool toolBarShown_ = true;
     // The "Red-Blue" value read at start, written back while the chosen
     // presentation is none that it can keep.
@@ -173,6 +188,8 @@ private:
     QString filmTitle_;
     // Made after the view, gone before the window.
     std::unique_ptr<ViewerCommands> viewer_;
+    // Gone before the viewer's commands it steps through.
+    std::unique_ptr<PlaylistCommands> playlist_;
     std::unique_ptr<PageFlipStereo> pageFlip_;
 };
 

@@ -9,6 +9,7 @@
 #include "app/dialogs/shortcuts_dlg.h"
 #include "app/window/command_ids.h"
 #include "app/window/main_frame.h"
+#include "app/window/playlist_commands.h"
 #include "app/window/sound_control.h"
 #include "app/window/toolbar_icons.h"
 #include "app/window/viewer_commands.h"
@@ -121,6 +122,7 @@ void CMainFrame::DefineCommands()
     t.Define(kCmdScreen, [this] { OnScreen(); });
     DefineFileCommands();
     DefineStereoCommands();
+    DefineSeekCommands();
     // Undo, Cut, Paste, Save, Ctrl+Esc and the pane keys have no handler,
     // so they stay disabled.
     for (const CommandText& text : kTexts) {
@@ -145,20 +147,26 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, [this] { commands_.Update(); });
         return menu;
     };
-    QMenu* file = addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdSaveAs, kCmdSaveViewAs, kCmdExportStereo});
+    QMenu* file = addMenu(QStringLiteral("&File"), {kCmdLoad, kCmdAdd, kCmdOpenPlaylist, kCmdSavePlaylist, kCmdSaveAs,
+                                                    kCmdSaveViewAs, kCmdExportStereo});
     viewer_->AddRecentMenu(*file);
     commands_.AddToMenu(*file, {0, kCmdExit});
     addMenu(QStringLiteral("&Edit"), {kCmdEditUndo, 0, kCmdEditCut, kCmdEditCopy, kCmdEditPaste});
     QMenu* view = addMenu(QStringLiteral("&View"), {kCmdViewToolbar, kCmdViewStatusBar, 0, kCmdActualSize, kCmdFitToWindow,
                                                     kCmdFitLarge, kCmdZoomIn, kCmdZoomOut, 0, kCmdSizeWindowToFilm,
-                                                    kCmdFullScreen, kCmdFrameDisplay, kCmdMessageLog, 0});
+                                                    kCmdFullScreen, kCmdFrameDisplay, kCmdMessageLog, kCmdPlaylistPanel, 0});
     AddStereoMenus(*view);
     viewer_->AddLayoutMenu(*view);
+    viewer_->AddProjectionMenu(*view);
     viewer_->AddSubtitleMenu(*view);
     // The one-to-one reason shows on the disabled size items.
     view->setToolTipsVisible(true);
-    addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0, kCmdNextFilm,
-                                      kCmdPreviousFilm, 0, kCmdStereo, kCmdSettings});
+    QMenu* film = addMenu(QStringLiteral("F&ilm"), {kCmdPlay, kCmdForward, kCmdBack, kCmdFirstCadre, kCmdLastCadre, 0,
+                                                    kCmdNextFilm, kCmdPreviousFilm, kCmdSlideshow});
+    playlist_->AddLoopMenu(*film);
+    commands_.AddToMenu(*film, {0, kCmdStereo, kCmdSettings});
+    commands_.AddToMenu(*film, {0, kCmdSeekForwardShort, kCmdSeekBackShort, kCmdSeekForwardLong, kCmdSeekBackLong, 0,
+                                kCmdSoundLater, kCmdSoundEarlier, kCmdSubtitlesEarlier, kCmdSubtitlesLater});
     sound_->AddMenu(*bar, *this);
     bar->addAction(commands_.Action(kCmdTranslate));
     bar->addAction(commands_.Action(kCmdScreen));

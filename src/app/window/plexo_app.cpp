@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -11,7 +12,9 @@
 #include "app/window/display_devices.h"
 #include "app/window/main_frame.h"
 #include "app/window/message_box_sink.h"
+#include "app/window/playlist_commands.h"
 #include "doc/document.h"
+#include "doc/playlist.h"
 #include "platform/profile.h"
 
 namespace plexo {
@@ -40,6 +43,12 @@ void CPlexoApp::InitInstance()
         const std::filesystem::path absolute = std::filesystem::absolute(cmdInfo.fileName, error);
         fileName = error ? cmdInfo.fileName : absolute.string();
     }
+    std::vector<std::string> names;
+    for (const std::string& name : cmdInfo.fileNames) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(name, error);
+        names.push_back(error ? name : absolute.string());
+    }
 
     InstallDisplayDevices();
     doc_ = std::make_unique<CPlexoDoc>(&cmdInfo.options);
@@ -62,8 +71,17 @@ void CPlexoApp::InitInstance()
     // Posted, so that they run from the event loop on the film just built.
     // A file that gives no film leaves an empty window that does not play,
     // and a later film that does not start playing by itself.
-    if (fileGiven && frame->OpenDocumentFile(QString::fromStdString(fileName)))
+    if (std::optional<Playlist> list = CommandLineList(names)) {
+        frame->OpenStartupList(std::move(*list), QString::fromStdString(fileName));
+        if (doc_->film())
+            frame->PostStartupCommands(cmdInfo.options.play, cmdInfo.options.stereo);
+    } else if (fileGiven && frame->OpenDocumentFile(QString::fromStdString(fileName))) {
         frame->PostStartupCommands(cmdInfo.options.play, cmdInfo.options.stereo);
+    }
+    if (cmdInfo.options.slideshow && doc_->film())
+        QTimer::singleShot(0, frame, [frame, seconds = cmdInfo.options.slideSeconds] {
+            frame->playlist().StartSlideshow(seconds);
+        });
 }
 
 }  // namespace plexo

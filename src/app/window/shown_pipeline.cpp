@@ -1,11 +1,13 @@
 #include "app/window/shown_pipeline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
 #include "app/view/plexo_view.h"
 #include "doc/document.h"
 #include "platform/log.h"
+#include "subtitle/ass_subtitles.h"
 #include "play/player.h"
 
 namespace plexo {
@@ -14,8 +16,8 @@ bool ShownPipeline::Basis::operator==(const Basis& other) const
 {
     const auto fields = [](const Basis& b) {
         const pipeline::PipelineChoice& c = b.choice;
-        return std::tie(c.align, c.subtitlesFrom, c.subtitles, c.depth, c.presentation, c.viewWidth, c.viewHeight,
-                        c.shownScale, b.path, b.frameRate, b.layout);
+        return std::tie(c.align, c.subtitlesFrom, c.subtitles, c.depth, c.subtitleDelayUs, c.line, c.presentation,
+                        c.viewWidth, c.viewHeight, c.shownScale, c.sphere, b.path, b.frameRate, b.layout);
     };
     return fields(*this) == fields(other);
 }
@@ -37,11 +39,13 @@ ShownPipeline::Basis ShownPipeline::Current() const
     if (track)
         choice.subtitles = std::to_string(*track);
     choice.depth = subtitle::ParseDepth(doc_.subtitleDepth()).value_or(subtitle::DepthChoice{});
+    choice.subtitleDelayUs = int64_t(doc_.subtitleDelayMs()) * 1000;
+    choice.line = lineText_;
     // Subtitles are laid out within the part of a picture shown one to one
     // that the view holds.
     const Presentation& shown = player_.Shown();
     choice.presentation = shown.id;
-    if (shown.oneToOne) {
+    if (shown.oneToOne && !shown.packing) {
         const qreal ratio = view_.devicePixelRatioF();
         choice.viewWidth = int(std::lround(view_.width() * ratio));
         choice.viewHeight = int(std::lround(view_.height() * ratio));
@@ -52,8 +56,24 @@ ShownPipeline::Basis ShownPipeline::Current() const
         basis.path = doc_.filmPaths().front();
         basis.frameRate = film->FrameRate();
         basis.layout = film->Layout().layout;
+        choice.sphere = ViewportOf(shown);
     }
     return basis;
+}
+
+pipeline::SphereChoice ShownPipeline::ViewportOf(const Presentation& shown) const
+{
+    pipeline::SphereChoice sphere;
+    sphere.projection = doc_.projection().projection;
+    if (!sphere.projection.spherical())
+        return sphere;
+    // Each eye fills its share of the view: a presentation that puts the
+    // eyes side by side gives each half of it.
+    const qreal ratio = view_.devicePixelRatioF();
+    sphere.camera = doc_.sphereCamera();
+    sphere.width = std::max(1, int(std::lround(view_.width() * ratio)) / std::max(1, int(shown.across)));
+    sphere.height = std::max(1, int(std::lround(view_.height() * ratio)) / std::max(1, int(shown.down)));
+    return sphere;
 }
 
 void ShownPipeline::Sync()
@@ -61,7 +81,17 @@ void ShownPipeline::Sync()
     Basis basis = Current();
     if (built_ && *built_ == basis)
         return;
-    pipeline::PipelineFilm film{basis.path, basis.frameRate, basis.layout, {}, pipeline::LookAheadOn::Worker};
+    if (basis.path != (built_ ? built_->path : std::string()))
+        if (const std::string why = UnshownProjection(doc_.projection().projection); !why.empty())
+            LogMessage(basis.path + ": " + why);
+    if (!basis.choice.line.empty() && !line_ && !lineFailed_) {
+        std::string why;
+        line_ = subtitle::MakeTextLine(why);
+        lineFailed_ = !line_;
+        if (lineFailed_)
+            LogMessage("the on-screen line cannot be drawn: " + why);
+    }
+    pipeline::PipelineFilm film{basis.path, basis.frameRate, basis.layout, {}, pipeline::LookAheadOn::Worker, line_};
     if (const Film* shown = doc_.film())
         film.reopen = [this, shift = shown->GetShift()] {
             FilmPtr again = doc_.OpenFilmAgain();

@@ -24,6 +24,9 @@ public:
     ShownPipeline(const CPlexoDoc& doc, play::Player& player, CPlexoView& view);
 
     void Sync();
+    // The on-screen line drawn into both eyes over the subtitles; empty:
+    // none. Sync shows it.
+    void SetLine(std::string text) { lineText_ = std::move(text); }
 
 private:
     // What a pipeline was built from, as far as the window decides it.
@@ -36,12 +39,19 @@ private:
         bool operator==(const Basis& other) const;
     };
     Basis Current() const;
+    // A spherical film's viewport in the view, for presentation `shown`;
+    // none for a flat film.
+    pipeline::SphereChoice ViewportOf(const Presentation& shown) const;
 
     const CPlexoDoc& doc_;
     play::Player& player_;
     CPlexoView& view_;
     std::optional<Basis> built_;
     std::shared_ptr<const pipeline::PairPipeline> pipeline_;
+    std::string lineText_;
+    // Made at the first line, and kept: its renderer is costly to start.
+    std::shared_ptr<subtitle::TextLine> line_;
+    bool lineFailed_ = false;
 };
 
 }  // namespace plexo

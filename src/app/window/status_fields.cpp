@@ -5,11 +5,13 @@
 
 #include <cmath>
 
+#include "play/time_seek.h"
+
 namespace plexo {
 
 namespace {
 
-constexpr int kFields = 6;
+constexpr int kFields = 8;
 
 // "m:ss.t", tenths rounded down so that the last frame never reads as the end.
 QString Clock(double seconds)
@@ -45,6 +47,12 @@ QStringList StatusTexts(const StatusFacts& facts)
     if (place.lateFrames >= 0)
         texts << (place.lateFrames == 1 ? QStringLiteral("1 late frame")
                                         : QStringLiteral("%1 late frames").arg(place.lateFrames));
+    for (const std::string& note : play::DelayNotes(int64_t(facts.audioDelayMs) * 1000,
+                                                    int64_t(facts.subtitleDelayMs) * 1000)) {
+        QString text = QString::fromStdString(note);
+        text[0] = text[0].toUpper();
+        texts << text;
+    }
     return texts;
 }
 

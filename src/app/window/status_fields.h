@@ -26,11 +26,15 @@ struct StatusFacts {
     // time is its place over the rate, which on a film of varying rate
     // would contradict its picture and subtitles.
     double time = -1;
+    // The film's sound and subtitle delays in milliseconds, shown while not 0.
+    int32_t audioDelayMs = 0;
+    int32_t subtitleDelayMs = 0;
 };
 
 // "Frame 3 of 24", "Partner 5" or "Eye offset 0", "100%", the presentation's
 // label, with a stated rate "0:01.2 / 0:08.0", and for a film decoded ahead
-// the late frames of its playback ("0 late frames"); empty without a film.
+// the late frames of its playback ("0 late frames"), and the delays while
+// not 0 ("Sound delay +50 ms"); empty without a film.
 QStringList StatusTexts(const StatusFacts& facts);
 
 class StatusFields {

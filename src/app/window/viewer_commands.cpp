@@ -139,6 +139,7 @@ void ViewerCommands::DefineCommands()
 {
     DefineLayoutCommands();
     DefineSubtitleCommands();
+    DefineSphereCommands();
     CommandTable& t = commands_;
     auto film = [this] { return doc_.film() != nullptr; };
     auto scalable = [this] { return !view_.OneToOneOnly(); };
@@ -163,7 +164,7 @@ void ViewerCommands::DefineCommands()
     t.Define(kCmdFrameDisplay, [this] { view_.ShowFrameDisplay(!view_.frameDisplayShown()); }, {},
              [this] { return view_.frameDisplayShown(); });
     t.Define(kCmdSaveViewAs, [this] { SaveViewAs(); }, film);
-    auto inFolder = [this] { return !folderPlace_.empty(); };
+    auto inFolder = [this] { return !folderPlace_.empty() || (listActive && listActive()); };
     t.Define(kCmdNextFilm, [this] { OpenNeighbour(true); }, inFolder);
     t.Define(kCmdPreviousFilm, [this] { OpenNeighbour(false); }, inFolder);
     t.Define(kCmdViewStatusBar, [this] {
@@ -275,6 +276,7 @@ void ViewerCommands::ToggleFullScreen()
     }
     view_.SetFullScreen(fullScreen_);
     commands_.Update();
+    emit fullScreenChanged(fullScreen_);
 }
 
 bool ViewerCommands::eventFilter(QObject* watched, QEvent* event)

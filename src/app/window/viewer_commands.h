@@ -72,6 +72,10 @@ public:
     // Authored and Off, and the depth: automatic, closer (Alt+]) and farther
     // (Alt+[); the choice is kept in the film's record.
     void AddSubtitleMenu(QMenu& view);
+    // View > Projection (Automatic, Flat and each spherical projection, kept
+    // in the film's record) and Reset View; the camera's keys and the
+    // view's drag and Ctrl+wheel turn a spherical film's camera.
+    void AddProjectionMenu(QMenu& view);
 
     // One cadre forward or back, telling on the frame display when the
     // partner stops the film short of its end.
@@ -90,8 +94,28 @@ public:
     // film last loaded alone, or last failed to; nothing at either end.
     void OpenNeighbour(bool forward);
 
+    // The film last loaded alone, or last failed to: the slideshow's folder.
+    const std::string& folderPlace() const { return folderPlace_; }
+    // Page Down and Page Up ask this first: true when a list took the step.
+    std::function<bool(bool forward)> stepList;
+    // Whether a list or a slideshow takes Page Down and Page Up now.
+    std::function<bool()> listActive;
+    // Told when a film was loaded alone.
+    std::function<void()> filmLoadedAlone;
+
     const platform::RecentFilms& recentFilms() const { return recent_; }
     bool fullScreen() const { return fullScreen_; }
+    // Full screen on or off, as F11 does.
+    void SetFullScreen(bool on)
+    {
+        if (on != fullScreen_)
+            ToggleFullScreen();
+    }
+
+signals:
+    void fullScreenChanged(bool on);
+
+public:
     // The "Presentation" name the View section held at start.
     const std::string& storedPresentation() const { return settings_.presentation; }
 
@@ -117,6 +141,10 @@ private:
     void ChooseLayout(const LayoutChoice& layout);
     LayoutChoice LayoutOf(const std::string& path) const;
     void DefineSubtitleCommands();
+    void DefineSphereCommands();
+    // The camera turned and widened by so many degrees; written to the
+    // film's record unless a drag goes on.
+    void TurnCamera(double yaw, double pitch, double fov, bool keep = true);
     void RebuildSubtitleMenu();
     void ChooseSubtitleTrack(std::optional<int32_t> track);
     void ToggleSubtitles();

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QUrl>
 
 #include <utility>
@@ -15,6 +16,7 @@
 #include "app/window/command_table.h"
 #include "app/window/viewer_commands.h"
 #include "doc/document.h"
+#include "doc/resume_rule.h"
 #include "doc/save_frame.h"
 #include "film/file_formats.h"
 #include "film/folder_films.h"
@@ -28,6 +30,8 @@ namespace {
 // The first run's window grows to fit its first film up to this share of the
 // screen.
 constexpr double kFirstWindowShare = 0.8;
+// How long the status bar says where a film was resumed.
+constexpr int kResumedNoticeMs = 8000;
 
 }  // namespace
 
@@ -95,8 +99,16 @@ void ViewerCommands::FilmOpened(const QString& path, bool remember, bool opened)
         loadedPath_ = folderPlace_;
         recent_.Add(loadedPath_);
         RebuildRecentMenu();
+        if (filmLoadedAlone)
+            filmLoadedAlone();
     }
     host_.titleFilm(path, !remember);
+    if (const std::optional<double> at = doc_.resumedAt()) {
+        const QString notice = QString::fromStdString(ResumedNotice(*at));
+        window_.statusBar()->showMessage(notice, kResumedNoticeMs);
+        if (window_.statusBar()->isHidden())
+            view_.ShowNotice(notice);
+    }
     if (std::exchange(fitFirstFilm_, false))
         FitWindowToFilm(kFirstWindowShare, false);
     else
@@ -118,6 +130,8 @@ bool ViewerCommands::OpenPath(const QString& path, bool add)
 
 void ViewerCommands::OpenNeighbour(bool forward)
 {
+    if (stepList && stepList(forward))
+        return;
     const std::string neighbour = NeighbourFilm(folderPlace_, forward);
     if (!neighbour.empty())
         OpenPath(QString::fromStdString(neighbour), false);
