@@ -1,5 +1,6 @@
 #include "video/frame_converter.h"
 
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -75,6 +76,46 @@ bool CutInto(const AVFrame& frame, const FrameCut& cut, AVFrame& eye)
     return true;
 }
 
+// The 8-bit 4:2:0 formats, whose planes are scaled on their own before the
+// colour conversion.
+bool PlanesFirst(int format)
+{
+    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+}
+
+// The scaler's same-size conversion to colour writes rows in steps of this
+// many pixels, and never past a row's end: the last few columns of a width
+// that is no multiple of it stay unwritten.
+constexpr int kFastStep = 8;
+
+// Where the columns made again past the fast path's last step begin: on the
+// chroma grid, at least a step before the end.
+int EdgeLeft(int width)
+{
+    return std::max(0, width - 2 * kFastStep) & ~1;
+}
+
+// A frame whose pixels are the picture's own bytes, lent to the scaler,
+// never freed by it; bottom row first, as the picture keeps them.
+FrameHandle LentFrame(PictureBuffer& into)
+{
+    FrameHandle out(av_frame_alloc());
+    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
+    if (!out)
+        return nullptr;
+    out->buf[0] = av_buffer_create(into.bytes.get(), size_t(rowBytes) * size_t(into.height),
+                                   [](void*, uint8_t*) {}, nullptr, 0);
+    if (!out->buf[0])
+        return nullptr;
+    out->width = into.width;
+    out->height = into.height;
+    out->format = AV_PIX_FMT_BGR24;
+    // The top row goes last in the buffer.
+    out->data[0] = into.bytes.get() + (into.height - 1) * rowBytes;
+    out->linesize[0] = int(-rowBytes);
+    return out;
+}
+
 }  // namespace
 
 FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, const FrameCut& cut, int toWidth,
@@ -92,26 +133,55 @@ FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, cons
             }
     }
     SizedScaler made{ScalerHandle(sws_alloc_context()), cut.width, cut.height, frame.format, toWidth, toHeight,
-                     frame.colorspace, FullRange(frame)};
+                     frame.colorspace, FullRange(frame), FrameHandle(), ScalerHandle(), ScalerHandle()};
     SwsContext* scaler = made.scaler.get();
     if (!scaler)
         return {};
+    const bool planesFirst = PlanesFirst(frame.format);
     // Area averaging: every source pixel counts towards the smaller picture,
     // at half the cost of bicubic. Threads 0: one slice a core.
     const bool sliced = int64_t(cut.width) * cut.height >= kSlicedPixels;
+    const int from = planesFirst ? AV_PIX_FMT_YUV420P : frame.format;
     const bool set = av_opt_set_int(scaler, "srcw", cut.width, 0) >= 0 &&
                      av_opt_set_int(scaler, "srch", cut.height, 0) >= 0 &&
-                     av_opt_set_int(scaler, "src_format", frame.format, 0) >= 0 &&
+                     av_opt_set_int(scaler, "src_format", from, 0) >= 0 &&
                      av_opt_set_int(scaler, "dstw", toWidth, 0) >= 0 &&
                      av_opt_set_int(scaler, "dsth", toHeight, 0) >= 0 &&
-                     av_opt_set_int(scaler, "dst_format", AV_PIX_FMT_BGR24, 0) >= 0 &&
+                     av_opt_set_int(scaler, "dst_format", planesFirst ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_BGR24, 0) >=
+                         0 &&
                      av_opt_set_int(scaler, "sws_flags", SWS_AREA, 0) >= 0 &&
                      av_opt_set_int(scaler, "threads", sliced ? 0 : 1, 0) >= 0;
     if (!set || sws_init_context(scaler, nullptr, nullptr) < 0)
         return {};
-    // The matrix is set once: setting it again on every frame would rebuild
-    // the tables of every slice's scaler.
-    SetColourMatrix(scaler, frame);
+    if (!planesFirst) {
+        // The matrix is set once: setting it again on every frame would
+        // rebuild the tables of every slice's scaler.
+        SetColourMatrix(scaler, frame);
+        return made;
+    }
+    made.scaled.reset(av_frame_alloc());
+    if (!made.scaled)
+        return {};
+    made.scaled->width = toWidth;
+    made.scaled->height = toHeight;
+    made.scaled->format = AV_PIX_FMT_YUV420P;
+    if (av_frame_get_buffer(made.scaled.get(), 0) < 0)
+        return {};
+    made.toColour.reset(sws_getContext(toWidth, toHeight, AV_PIX_FMT_YUV420P, toWidth, toHeight, AV_PIX_FMT_BGR24,
+                                       SWS_POINT, nullptr, nullptr, nullptr));
+    if (!made.toColour)
+        return {};
+    SetColourMatrix(made.toColour.get(), frame);
+    if (toWidth % kFastStep) {
+        const int edgeWidth = toWidth - EdgeLeft(toWidth);
+        // Accurate rounding keeps the scaler off the fast path, which would
+        // leave the same columns unwritten.
+        made.edge.reset(sws_getContext(edgeWidth, toHeight, AV_PIX_FMT_YUV420P, edgeWidth, toHeight,
+                                       AV_PIX_FMT_BGR24, SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+        if (!made.edge)
+            return {};
+        SetColourMatrix(made.edge.get(), frame);
+    }
     return made;
 }
 
@@ -120,31 +190,45 @@ bool FrameConverter::ToSize(const AVFrame& frame, const FrameCut& cut, PictureBu
     if (!into || into.bytesPerPixel != 3 || !frame.buf[0])
         return false;
     FrameHandle eye(av_frame_alloc());
-    FrameHandle out(av_frame_alloc());
-    if (!eye || !out || av_frame_ref(eye.get(), &frame) < 0 || !CutInto(frame, cut, *eye))
+    if (!eye || av_frame_ref(eye.get(), &frame) < 0 || !CutInto(frame, cut, *eye))
         return false;
-    // The scaler keeps references to both frames while it works: the
-    // picture's own bytes are lent to it, never freed by it.
-    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
-    out->buf[0] = av_buffer_create(into.bytes.get(), size_t(rowBytes) * size_t(into.height),
-                                   [](void*, uint8_t*) {}, nullptr, 0);
-    if (!out->buf[0])
-        return false;
-    out->width = into.width;
-    out->height = into.height;
-    out->format = AV_PIX_FMT_BGR24;
-    // The bottom row first: the top row goes last in the buffer.
-    out->data[0] = into.bytes.get() + (into.height - 1) * rowBytes;
-    out->linesize[0] = int(-rowBytes);
     SizedScaler sized = TakeSized(frame, cut, into.width, into.height);
     if (!sized.scaler)
         return false;
-    const bool made = sws_scale_frame(sized.scaler.get(), out.get(), eye.get()) >= 0;
+    bool made = false;
+    if (sized.scaled) {
+        // The full-range 4:2:0 of old has the same planes: scaled as they
+        // are, the range is the colour conversion's business.
+        eye->format = AV_PIX_FMT_YUV420P;
+        made = sws_scale_frame(sized.scaler.get(), sized.scaled.get(), eye.get()) >= 0 && ScaledToColour(sized, into);
+    } else {
+        FrameHandle out = LentFrame(into);
+        made = out && sws_scale_frame(sized.scaler.get(), out.get(), eye.get()) >= 0;
+    }
     std::lock_guard lock(mutex_);
     idleSized_.push_back(std::move(sized));
     if (idleSized_.size() > kIdleSized)
         idleSized_.erase(idleSized_.begin());
     return made;
+}
+
+bool FrameConverter::ScaledToColour(const SizedScaler& sized, PictureBuffer& into)
+{
+    const AVFrame& scaled = *sized.scaled;
+    // The bottom row first: the top row goes last in the buffer.
+    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
+    uint8_t* const top = into.bytes.get() + (into.height - 1) * rowBytes;
+    const int strides[4] = {int(-rowBytes), 0, 0, 0};
+    uint8_t* const rows[4] = {top, nullptr, nullptr, nullptr};
+    if (sws_scale(sized.toColour.get(), scaled.data, scaled.linesize, 0, into.height, rows, strides) != into.height)
+        return false;
+    if (!sized.edge)
+        return true;
+    const int left = EdgeLeft(into.width);
+    const uint8_t* const planes[4] = {scaled.data[0] + left, scaled.data[1] + left / 2, scaled.data[2] + left / 2,
+                                      nullptr};
+    uint8_t* const edgeRows[4] = {top + ptrdiff_t(left) * 3, nullptr, nullptr, nullptr};
+    return sws_scale(sized.edge.get(), planes, scaled.linesize, 0, into.height, edgeRows, strides) == into.height;
 }
 
 bool FrameConverter::ToColour(const AVFrame& frame, PictureBuffer& into)

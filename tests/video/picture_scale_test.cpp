@@ -41,26 +41,28 @@ std::pair<int, int> Extremes(const Picture& picture)
 // Each eye made smaller comes from its own half of the frame, in the order
 // the layout names, a half layout stretched within the same pass; a frame
 // shown at its size, or whose second eye starts between chroma rows, is
-// made at its own size.
+// made at its own size. Every column is made, up to the right edge of a
+// width no multiple of 8.
 TEST(PictureScale, EyesMadeSmallerComeFromTheirHalves)
 {
     struct Case {
         StereoLayout eyes;
         PictureScale scale;
-        int frameHeight, width, height, ownWidth, ownHeight;
+        int frameWidth, frameHeight, width, height, ownWidth, ownHeight;
         bool firstDark, secondDark;
     };
     const Case cases[] = {
-        {{LayoutKind::SideBySide, false, false}, {0.5, 0.5}, 96, 32, 48, 64, 96, true, false},
-        {{LayoutKind::SideBySide, false, true}, {0.5, 0.5}, 96, 32, 48, 64, 96, false, true},
-        {{LayoutKind::SideBySide, true, false}, {0.5, 0.25}, 96, 64, 24, 128, 96, true, false},
-        {{LayoutKind::TopBottom, true, false}, {0.25, 0.5}, 96, 32, 48, 128, 96, true, false},
-        {{LayoutKind::TopBottom, false, true}, {1, 1}, 96, 128, 48, 128, 48, false, true},
-        {{LayoutKind::TopBottom, false, false}, {0.5, 0.5}, 98, 128, 49, 128, 49, true, false},
+        {{LayoutKind::SideBySide, false, false}, {0.5, 0.5}, 128, 96, 32, 48, 64, 96, true, false},
+        {{LayoutKind::SideBySide, false, true}, {0.5, 0.5}, 128, 96, 32, 48, 64, 96, false, true},
+        {{LayoutKind::SideBySide, true, false}, {0.5, 0.25}, 128, 96, 64, 24, 128, 96, true, false},
+        {{LayoutKind::TopBottom, true, false}, {0.25, 0.5}, 128, 96, 32, 48, 128, 96, true, false},
+        {{LayoutKind::TopBottom, false, true}, {1, 1}, 128, 96, 128, 48, 128, 48, false, true},
+        {{LayoutKind::TopBottom, false, false}, {0.5, 0.5}, 128, 98, 128, 49, 128, 49, true, false},
+        {{LayoutKind::SideBySide, false, false}, {0.5, 0.5}, 540, 96, 135, 48, 270, 96, true, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << int(c.eyes.kind) << c.eyes.half << c.eyes.rightFirst << c.frameHeight);
-        FrameHandle frame = HalvesFrame(128, c.frameHeight, c.eyes.kind == LayoutKind::SideBySide);
+        SCOPED_TRACE(testing::Message() << int(c.eyes.kind) << c.eyes.half << c.eyes.rightFirst << c.frameWidth << 'x' << c.frameHeight);
+        FrameHandle frame = HalvesFrame(c.frameWidth, c.frameHeight, c.eyes.kind == LayoutKind::SideBySide);
         ASSERT_TRUE(frame);
         FrameShaper shaper(Orientation{}, c.eyes);
         const SharedPicture made = shaper.Shape(*frame, 0, 0, c.scale);
@@ -73,6 +75,35 @@ TEST(PictureScale, EyesMadeSmallerComeFromTheirHalves)
             const auto [low, high] = Extremes(eye);
             EXPECT_LE(high - low, 8);
             EXPECT_EQ(low < 128, dark);
+        }
+    }
+}
+
+// Made smaller, a colour keeps the matrix and the range of its stream, on
+// the 4:2:0 path that scales the planes first as on the one-pass path of
+// other formats.
+TEST(PictureScale, ColoursMadeSmallerAreThoseOfTheOwnSize)
+{
+    for (const AVPixelFormat format : {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV444P}) {
+        for (const AVColorSpace matrix : {AVCOL_SPC_UNSPECIFIED, AVCOL_SPC_BT709}) {
+            SCOPED_TRACE(testing::Message() << format << ' ' << matrix);
+            FrameHandle frame(av_frame_alloc());
+            frame->width = 192;
+            frame->height = 96;
+            frame->format = format;
+            frame->colorspace = matrix;
+            ASSERT_GE(av_frame_get_buffer(frame.get(), 0), 0);
+            const int chromaRows = format == AV_PIX_FMT_YUV444P ? 96 : 48;
+            for (const auto& [plane, value, rows] : {std::tuple(0, 70, 96), {1, 90, chromaRows}, {2, 180, chromaRows}})
+                std::memset(frame->data[plane], value, size_t(frame->linesize[plane]) * size_t(rows));
+            FrameShaper shaper(Orientation{}, StereoLayout{});
+            const SharedPicture own = shaper.Shape(*frame, 0, 0), small = shaper.Shape(*frame, 0, 0, {0.3, 0.3});
+            ASSERT_TRUE(own && small);
+            const Picture ownEye = own->Eye(0, Tone::Colour), smallEye = small->Eye(0, Tone::Colour);
+            ASSERT_EQ(smallEye.width, 58);
+            for (int channel = 0; channel < 3; ++channel)
+                for (const int x : {0, 29, 57})
+                    EXPECT_NEAR(smallEye.row(14)[x * 3 + channel], ownEye.row(48)[channel], 2) << x;
         }
     }
 }
