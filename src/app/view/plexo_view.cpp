@@ -396,15 +396,7 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 {
     if (!pair_ || !showing_.presentation)
         return false;
-    // A picture shown as it is goes to the window image without the copy
-    // that composing it would make.
-    Picture frame = ComposedAsIs(pair_.get(), {showing_.adjust, rect}, *showing_.presentation);
-    if (!frame) {
-        if (!ComposeInto(rect, composed_))
-            return false;
-        frame = composed_.picture();
-    }
-    imageFrame_ = QSize(rect.right - rect.left, frame.height);
+    imageFrame_ = QSize(rect.right - rect.left, rect.bottom - rect.top);
     imageOwn_ = MadeSmaller(*pair_) && DrawsScaled() ? PictureSize() : imageFrame_;
     // Qt's smooth scaling reads every pixel it is given: a picture shown at
     // half its size or less (a 4K film in a window) is halved on the way,
@@ -419,6 +411,19 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
         return false;
     image_.setDevicePixelRatio(ratio);
     const ScreenRows rows{image_.bits(), size.width(), size.height(), size_t(image_.bytesPerLine())};
+    const ComposeContext context{showing_.adjust, rect};
+    // An anaglyph of eyes made at the view's size is mixed straight into
+    // the window image's rows.
+    if (!halved && ComposeToScreen(pair_.get(), context, *showing_.presentation, rows))
+        return true;
+    // A picture shown as it is goes to the window image without the copy
+    // that composing it would make.
+    Picture frame = ComposedAsIs(pair_.get(), context, *showing_.presentation);
+    if (!frame) {
+        if (!ComposeInto(rect, composed_))
+            return false;
+        frame = composed_.picture();
+    }
     if (halved)
         FrameToScreenRowsHalved(frame, rows);
     else
