@@ -83,16 +83,24 @@ bool PlanesFirst(int format)
     return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
 }
 
-// The scaler's same-size conversion to colour writes rows in steps of this
-// many pixels, and never past a row's end: the last few columns of a width
-// that is no multiple of it stay unwritten.
-constexpr int kFastStep = 8;
+// The scaler's same-size conversion to colour writes a row in steps of this
+// many pixels: past the end of a row whose width is no multiple of it, into
+// the next row or beyond the picture. It is given the widest run of whole
+// steps, and the columns after it are made apart.
+constexpr int kFastStep = 16;
 
-// Where the columns made again past the fast path's last step begin: on the
-// chroma grid, at least a step before the end.
+// Where the columns made apart begin: the fast path's last whole step, less
+// one step, so that they start on the chroma grid and are at least a step
+// wide; 0 below two steps.
 int EdgeLeft(int width)
 {
-    return std::max(0, width - 2 * kFastStep) & ~1;
+    return std::max(0, (width / kFastStep - 1) * kFastStep);
+}
+
+// The edge's own rows: room for a further step after each.
+size_t EdgeStride(int edgeWidth)
+{
+    return size_t(edgeWidth + kFastStep) * 3;
 }
 
 // A frame whose pixels are the picture's own bytes, lent to the scaler,
@@ -133,7 +141,7 @@ FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, cons
             }
     }
     SizedScaler made{ScalerHandle(sws_alloc_context()), cut.width, cut.height, frame.format, toWidth, toHeight,
-                     frame.colorspace, FullRange(frame), FrameHandle(), ScalerHandle(), ScalerHandle()};
+                     frame.colorspace, FullRange(frame), FrameHandle(), ScalerHandle(), ScalerHandle(), {}};
     SwsContext* scaler = made.scaler.get();
     if (!scaler)
         return {};
@@ -171,21 +179,23 @@ FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, cons
     made.scaled->format = AV_PIX_FMT_YUV420P;
     if (av_frame_get_buffer(made.scaled.get(), 0) < 0)
         return {};
-    made.toColour.reset(sws_getContext(toWidth, toHeight, AV_PIX_FMT_YUV420P, toWidth, toHeight, AV_PIX_FMT_BGR24,
-                                       SWS_POINT, nullptr, nullptr, nullptr));
-    if (!made.toColour)
-        return {};
-    SetColourMatrix(made.toColour.get(), frame);
-    if (toWidth % kFastStep) {
-        const int edgeWidth = toWidth - EdgeLeft(toWidth);
-        // Accurate rounding keeps the scaler off the fast path, which would
-        // leave the same columns unwritten.
-        made.edge.reset(sws_getContext(edgeWidth, toHeight, AV_PIX_FMT_YUV420P, edgeWidth, toHeight,
-                                       AV_PIX_FMT_BGR24, SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
-        if (!made.edge)
+    const int left = EdgeLeft(toWidth);
+    if (left > 0) {
+        made.toColour.reset(sws_getContext(left, toHeight, AV_PIX_FMT_YUV420P, left, toHeight, AV_PIX_FMT_BGR24,
+                                           SWS_POINT, nullptr, nullptr, nullptr));
+        if (!made.toColour)
             return {};
-        SetColourMatrix(made.edge.get(), frame);
+        SetColourMatrix(made.toColour.get(), frame);
     }
+    // The scaler may write past the last column of any pass: the edge is
+    // made in rows of its own with room after them, then copied.
+    const int edgeWidth = toWidth - left;
+    made.edge.reset(sws_getContext(edgeWidth, toHeight, AV_PIX_FMT_YUV420P, edgeWidth, toHeight, AV_PIX_FMT_BGR24,
+                                   SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+    if (!made.edge)
+        return {};
+    SetColourMatrix(made.edge.get(), frame);
+    made.edgeRows.resize(EdgeStride(edgeWidth) * size_t(toHeight));
     return made;
 }
 
@@ -216,23 +226,31 @@ bool FrameConverter::ToSize(const AVFrame& frame, const FrameCut& cut, PictureBu
     return made;
 }
 
-bool FrameConverter::ScaledToColour(const SizedScaler& sized, PictureBuffer& into)
+bool FrameConverter::ScaledToColour(SizedScaler& sized, PictureBuffer& into)
 {
     const AVFrame& scaled = *sized.scaled;
-    // The bottom row first: the top row goes last in the buffer.
-    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
-    uint8_t* const top = into.bytes.get() + (into.height - 1) * rowBytes;
-    const int strides[4] = {int(-rowBytes), 0, 0, 0};
-    uint8_t* const rows[4] = {top, nullptr, nullptr, nullptr};
-    if (sws_scale(sized.toColour.get(), scaled.data, scaled.linesize, 0, into.height, rows, strides) != into.height)
-        return false;
-    if (!sized.edge)
-        return true;
     const int left = EdgeLeft(into.width);
+    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
+    if (left > 0) {
+        // The bottom row first: the top row goes last in the buffer.
+        uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};
+        const int strides[4] = {int(-rowBytes), 0, 0, 0};
+        if (sws_scale(sized.toColour.get(), scaled.data, scaled.linesize, 0, into.height, rows, strides) !=
+            into.height)
+            return false;
+    }
+    const int edgeWidth = into.width - left;
+    const ptrdiff_t edgeStride = ptrdiff_t(EdgeStride(edgeWidth));
     const uint8_t* const planes[4] = {scaled.data[0] + left, scaled.data[1] + left / 2, scaled.data[2] + left / 2,
                                       nullptr};
-    uint8_t* const edgeRows[4] = {top + ptrdiff_t(left) * 3, nullptr, nullptr, nullptr};
-    return sws_scale(sized.edge.get(), planes, scaled.linesize, 0, into.height, edgeRows, strides) == into.height;
+    uint8_t* const edgeRows[4] = {sized.edgeRows.data(), nullptr, nullptr, nullptr};
+    const int edgeStrides[4] = {int(edgeStride), 0, 0, 0};
+    if (sws_scale(sized.edge.get(), planes, scaled.linesize, 0, into.height, edgeRows, edgeStrides) != into.height)
+        return false;
+    for (int r = 0; r < into.height; ++r)
+        std::memcpy(into.row(into.height - 1 - r) + size_t(left) * 3, sized.edgeRows.data() + r * edgeStride,
+                    size_t(edgeWidth) * 3);
+    return true;
 }
 
 bool FrameConverter::ToColour(const AVFrame& frame, PictureBuffer& into)

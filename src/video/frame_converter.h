@@ -43,10 +43,10 @@ private:
     // What converts one cut to one size, kept for the frames that follow.
     // Where the frame is 8-bit 4:2:0, `scaler` scales its planes alone into
     // `scaled`, and `toColour` converts those at the same size on the
-    // scaler's fast path, which costs less than one scaled pass to colour;
-    // `edge` makes the right-hand columns that fast path leaves unwritten
-    // when the width is no multiple of 8. Otherwise `scaler` alone converts
-    // and scales.
+    // scaler's fast path, which costs less than one scaled pass to colour,
+    // over the columns that path can make without writing past them;
+    // `edge` makes the last columns into `edgeRows`, whence they are
+    // copied. Otherwise `scaler` alone converts and scales.
     struct SizedScaler {
         ScalerHandle scaler;
         int fromWidth = 0, fromHeight = 0, format = -1, toWidth = 0, toHeight = 0;
@@ -55,10 +55,11 @@ private:
         FrameHandle scaled;
         ScalerHandle toColour;
         ScalerHandle edge;
+        std::vector<uint8_t> edgeRows;
     };
     SizedScaler TakeSized(const AVFrame& frame, const FrameCut& cut, int toWidth, int toHeight);
     // The second pass: `sized.scaled` converted into `into` of its size.
-    static bool ScaledToColour(const SizedScaler& sized, PictureBuffer& into);
+    static bool ScaledToColour(SizedScaler& sized, PictureBuffer& into);
 
     Orientation orientation_;
     // Scalers not in use; each call takes one, so that calls on several
