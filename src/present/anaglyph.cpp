@@ -1,8 +1,6 @@
 #include "present/anaglyph.h"
 
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
 #include "present/frame_copy.h"
 
@@ -227,41 +225,7 @@ void Mix(const AnaglyphMatrix& matrix, const Picture& second, Span rows, Span co
     }
 }
 
-using ScreenRowFn = void (*)(const uint8_t*, uint8_t*, size_t);
-
-void MixToScreen(const AnaglyphMatrix& matrix, const Picture& first, const Picture& second,
-                 const ScreenRows& screen, MixRowFn mixRow, ScreenRowFn toScreen)
-{
-    if (!first || !second || first.bytesPerPixel != 3 || second.bytesPerPixel != 3 || first.width != second.width ||
-        first.height != second.height || !screen.data || screen.width < 0 || screen.height < 0 ||
-        screen.stride < size_t(screen.width) * 4)
-        return;
-    const int width = std::min(first.width, screen.width);
-    const int height = std::min(first.height, screen.height);
-    const Weights w = WeightsOf(matrix);
-    std::vector<uint8_t> mixed(size_t(width) * 3);
-    for (int y = 0; y < height; ++y) {
-        // Screen row y is picture row (height - 1 - y) counted from the bottom.
-        const int r = first.height - 1 - y;
-        std::memcpy(mixed.data(), first.row(r), mixed.size());
-        mixRow(mixed.data(), second.row(r), size_t(width), w);
-        toScreen(mixed.data(), screen.data + size_t(y) * screen.stride, size_t(width));
-    }
-}
-
 }  // namespace
-
-void MixAnaglyphToScreen(const AnaglyphMatrix& matrix, const Picture& first, const Picture& second,
-                         const ScreenRows& screen)
-{
-    MixToScreen(matrix, first, second, screen, FastMixRow(), BgrRowToScreen);
-}
-
-void MixAnaglyphToScreenReference(const AnaglyphMatrix& matrix, const Picture& first, const Picture& second,
-                                  const ScreenRows& screen)
-{
-    MixToScreen(matrix, first, second, screen, MixRow, BgrRowToScreenReference);
-}
 
 void MixAnaglyph(const AnaglyphMatrix& matrix, const Picture& second, Span rows, Span cols, int64_t width,
                  const FrameView& frame)

@@ -22,7 +22,6 @@
 #include "image/picture.h"
 #include "present/frame_buffer.h"
 #include "present/placement.h"
-#include "present/screen_rows.h"
 
 namespace plexo {
 
@@ -60,18 +59,5 @@ void MixAnaglyph(const AnaglyphMatrix& matrix, const Picture& second, Span rows,
 // The same, one pixel at a time: what the vectorised version must match.
 void MixAnaglyphReference(const AnaglyphMatrix& matrix, const Picture& second, Span rows, Span cols,
                           int64_t width, const FrameView& frame);
-
-// The anaglyph of `first` over `second`, two colour pictures of one size,
-// straight into the top min(picture, screen) rows and columns of a window
-// image: what MixAnaglyph over a frame holding `first`, then
-// FrameToScreenRows, would make, byte for byte, without the frame. Each row
-// is mixed in a row's worth of scratch that stays in the cache. Nothing when
-// the pictures differ in size or are not colour pictures, or the screen's
-// stride is too short.
-void MixAnaglyphToScreen(const AnaglyphMatrix& matrix, const Picture& first, const Picture& second,
-                         const ScreenRows& screen);
-// The same, one pixel at a time.
-void MixAnaglyphToScreenReference(const AnaglyphMatrix& matrix, const Picture& first, const Picture& second,
-                                  const ScreenRows& screen);
 
 }  // namespace plexo

@@ -1,10 +1,8 @@
 #include "present/presentation.h"
 
 #include <iterator>
-#include <utility>
 
 #include "present/compositor.h"
-#include "present/eye_areas.h"
 #include "present/stereo_compositors.h"
 
 namespace plexo {
@@ -31,21 +29,6 @@ template <const AnaglyphMatrix& kMatrix>
 void Anaglyph(const EyePair& pair, const ComposeContext& context, FrameBuffer& frame)
 {
     ComposeAnaglyph(pair, context.adjust, kMatrix, frame);
-}
-
-// The matrix of an anaglyph presentation; null for the others.
-const AnaglyphMatrix* MatrixOf(const Presentation& shown)
-{
-    using Compose = void (*)(const EyePair&, const ComposeContext&, FrameBuffer&);
-    static constexpr std::pair<Compose, const AnaglyphMatrix*> kAnaglyphs[] = {
-        {Anaglyph<kDuboisRedCyan>, &kDuboisRedCyan},       {Anaglyph<kDuboisGreenMagenta>, &kDuboisGreenMagenta},
-        {Anaglyph<kDuboisAmberBlue>, &kDuboisAmberBlue},   {Anaglyph<kColourRedCyan>, &kColourRedCyan},
-        {Anaglyph<kHalfColourRedCyan>, &kHalfColourRedCyan}, {Anaglyph<kGreyRedCyan>, &kGreyRedCyan},
-    };
-    for (const auto& [compose, matrix] : kAnaglyphs)
-        if (shown.compose == compose)
-            return matrix;
-    return nullptr;
 }
 
 template <EyeLayout kLayout, bool kSqueezed>
@@ -167,34 +150,6 @@ Picture ComposedAsIs(const EyePair* pair, const ComposeContext& context, const P
 const Presentation& ShownPresentation(bool stereo, PresentationId chosen)
 {
     return PresentationOf(stereo ? chosen : PresentationId::Plain);
-}
-
-bool ComposeToScreen(const EyePair* pair, const ComposeContext& context, const Presentation& shown,
-                     const ScreenRows& screen)
-{
-    const AnaglyphMatrix* matrix = MatrixOf(shown);
-    if (!pair || !matrix)
-        return false;
-    const Picture& first = EyeOf(*pair, FirstEye(context.adjust));
-    const Picture& second = EyeOf(*pair, SecondEye(context.adjust));
-    const ViewRect& view = context.view;
-    const EyeArea area{0, 0, int64_t(view.right) - view.left, int64_t(view.bottom) - view.top};
-    // Each eye must land on the view pixel for pixel, as the compositor
-    // would place it: of the view's size, unmoved, and not moved by the
-    // centring of an odd width either.
-    const auto covers = [&](const Picture& eye, int64_t shift, int64_t up) {
-        if (!eye || eye.bytesPerPixel != 3 || eye.width != area.width || eye.height != area.height)
-            return false;
-        const EyeBlock block = PlaceInArea(eye.width, eye.height, area, shift, up);
-        return block.cols.src == 0 && block.cols.dst == 0 && block.cols.count == area.width &&
-               block.rows.src == 0 && block.rows.dst == 0 && block.rows.count == area.height;
-    };
-    if (!covers(first, FirstShift(context.adjust.dist), 0) ||
-        !covers(second, SecondShift(context.adjust.dist), context.adjust.vertical) || screen.width != area.width ||
-        screen.height != area.height)
-        return false;
-    MixAnaglyphToScreen(*matrix, first, second, screen);
-    return true;
 }
 
 }  // namespace plexo

@@ -13,7 +13,6 @@
 #include "present/adjustments.h"
 #include "present/frame_buffer.h"
 #include "present/frame_packing.h"
-#include "present/screen_rows.h"
 
 namespace plexo {
 
@@ -117,12 +116,5 @@ const Presentation& ShownPresentation(bool stereo, PresentationId chosen);
 // (to put it on a screen) may read this picture instead and spare the copy;
 // no picture otherwise.
 Picture ComposedAsIs(const EyePair* pair, const ComposeContext& context, const Presentation& shown);
-// Writes the composition of `pair` straight into a window image's rows,
-// with no frame between, where each pixel of it comes from the same pixel
-// of both eyes alone: an anaglyph of two colour eyes of the view's size,
-// unmoved. The rows then hold what FrameToScreenRows would make of the
-// composed frame. False, with nothing written, otherwise.
-bool ComposeToScreen(const EyePair* pair, const ComposeContext& context, const Presentation& shown,
-                     const ScreenRows& screen);
 
 }  // namespace plexo

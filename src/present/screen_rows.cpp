@@ -144,10 +144,6 @@ void ConvertHalved(const Picture& frame, const ScreenRows& screen, RowFn row, Ro
 
 }  // namespace
 
-void BgrRowToScreen(const uint8_t* in, uint8_t* out, size_t pixels) { FastRow()(in, out, pixels); }
-
-void BgrRowToScreenReference(const uint8_t* in, uint8_t* out, size_t pixels) { BgrRowToXrgb(in, out, pixels); }
-
 void FrameToScreenRowsHalved(const Picture& frame, const ScreenRows& screen)
 {
     ConvertHalved(frame, screen, FastRow(), FastHalve());

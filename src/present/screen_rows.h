@@ -27,11 +27,6 @@ void FrameToScreenRows(const Picture& frame, const ScreenRows& screen);
 // The same, one pixel at a time: what the vectorised version must match.
 void FrameToScreenRowsReference(const Picture& frame, const ScreenRows& screen);
 
-// One row of the same: `pixels` 24-bit pixels into 32-bit ones.
-void BgrRowToScreen(const uint8_t* in, uint8_t* out, size_t pixels);
-// The same, one pixel at a time.
-void BgrRowToScreenReference(const uint8_t* in, uint8_t* out, size_t pixels);
-
 // Each screen pixel the average of a 2×2 block of the frame's, over the top
 // min(frame / 2, screen) rows and columns: a frame shown at half its size
 // or less reaches the screen's scaling with a quarter of its pixels.

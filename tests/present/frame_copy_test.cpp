@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <random>
-#include <tuple>
 #include <vector>
 
 #include "present/anaglyph.h"
@@ -13,8 +12,6 @@
 
 namespace plexo {
 namespace {
-
-using Id = PresentationId;
 
 // The vectorised passes against their byte-at-a-time references, on buffers
 // full of noise so that any byte they should not touch shows, for every width
@@ -129,63 +126,6 @@ TEST(FrameCopy, APictureShownAsItIsReachesTheScreenAsComposed)
     }
     EXPECT_FALSE(ComposedAsIs(&pair, {{}, ViewRect{0, 0, kWidth + 1, kHeight}}, plain));
     EXPECT_FALSE(ComposedAsIs(&pair, context, PresentationOf(PresentationId::RedBlue)));
-}
-
-// An anaglyph of two eyes of the view's size mixed straight into the
-// screen's rows is, byte for byte, what its composed frame makes there, in
-// every matrix, eyes swapped or not, and so is the reference mix; eyes moved
-// or of another size than the view, an odd width (which the centring moves
-// by a column), or a presentation that mixes no anaglyph, are left to the
-// frame, with nothing written.
-TEST(FrameCopy, AnAnaglyphMixedStraightToTheScreenIsItsComposedFrame)
-{
-    constexpr int kWidth = 38, kHeight = 5;
-    std::mt19937 random(11);
-    std::vector<uint8_t> left(size_t(kWidth) * 3 * kHeight), right(size_t(kWidth * 3 + 7) * kHeight);
-    std::generate(left.begin(), left.end(), std::ref(random));
-    std::generate(right.begin(), right.end(), std::ref(random));
-    EyePair pair;
-    pair.first = Picture{left.data(), kWidth, kHeight, 3};
-    pair.second = Picture::TopDown(right.data(), kWidth, kHeight, 3, kWidth * 3 + 7);
-    const ViewRect view{0, 0, kWidth, kHeight};
-    const size_t stride = size_t(kWidth) * 4 + 12;
-    const ScreenRows size{nullptr, kWidth, kHeight, stride};
-    const auto screen = [&](std::vector<uint8_t>& bytes) {
-        bytes.assign(stride * kHeight, 0xA5);
-        return ScreenRows{bytes.data(), size.width, size.height, size.stride};
-    };
-    std::vector<uint8_t> ours, composed, reference;
-    for (const Id id : {Id::DuboisRedCyan, Id::DuboisGreenMagenta, Id::DuboisAmberBlue, Id::ColourRedCyan,
-                        Id::HalfColourRedCyan, Id::GreyRedCyan}) {
-        for (const bool swap : {false, true}) {
-            SCOPED_TRACE(testing::Message() << int(id) << ' ' << swap);
-            const ComposeContext context{{swap, 0, 0}, view};
-            const Presentation& shown = PresentationOf(id);
-            FrameBuffer frame;
-            ASSERT_TRUE(ComposeFrame(&pair, context, shown, frame));
-            FrameToScreenRows(frame.picture(), screen(composed));
-            ASSERT_TRUE(ComposeToScreen(&pair, context, shown, screen(ours)));
-            EXPECT_EQ(ours, composed);
-        }
-    }
-    MixAnaglyphToScreenReference(kDuboisAmberBlue, pair.first, pair.second, screen(reference));
-    MixAnaglyphToScreen(kDuboisAmberBlue, pair.first, pair.second, screen(ours));
-    EXPECT_EQ(ours, reference);
-
-    EyePair odd = pair;
-    odd.first.width = odd.second.width = kWidth - 1;
-    const Presentation& dubois = PresentationOf(Id::DuboisRedCyan);
-    for (const auto& [eyes, context, shown] :
-         {std::tuple{&pair, ComposeContext{{false, 2, 0}, view}, &dubois},
-          {&pair, ComposeContext{{false, 0, 1}, view}, &dubois},
-          {&pair, ComposeContext{{}, ViewRect{0, 0, kWidth + 1, kHeight}}, &dubois},
-          {&odd, ComposeContext{{}, ViewRect{0, 0, kWidth - 1, kHeight}}, &dubois},
-          {&pair, ComposeContext{{}, view}, &PresentationOf(Id::Plain)}}) {
-        std::vector<uint8_t> untouched;
-        const ScreenRows rows = screen(untouched);
-        EXPECT_FALSE(ComposeToScreen(eyes, context, *shown, {rows.data, int(context.view.right), kHeight, stride}));
-        EXPECT_EQ(untouched, std::vector<uint8_t>(untouched.size(), 0xA5));
-    }
 }
 
 }  // namespace

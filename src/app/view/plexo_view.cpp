@@ -396,7 +396,15 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
 {
     if (!pair_ || !showing_.presentation)
         return false;
-    imageFrame_ = QSize(rect.right - rect.left, rect.bottom - rect.top);
+    // A picture shown as it is goes to the window image without the copy
+    // that composing it would make.
+    Picture frame = ComposedAsIs(pair_.get(), {showing_.adjust, rect}, *showing_.presentation);
+    if (!frame) {
+        if (!ComposeInto(rect, composed_))
+            return false;
+        frame = composed_.picture();
+    }
+    imageFrame_ = QSize(rect.right - rect.left, frame.height);
     imageOwn_ = MadeSmaller(*pair_) && DrawsScaled() ? PictureSize() : imageFrame_;
     // Qt's smooth scaling reads every pixel it is given: a picture shown at
     // half its size or less (a 4K film in a window) is halved on the way,
@@ -411,19 +419,6 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
         return false;
     image_.setDevicePixelRatio(ratio);
     const ScreenRows rows{image_.bits(), size.width(), size.height(), size_t(image_.bytesPerLine())};
-    const ComposeContext context{showing_.adjust, rect};
-    // An anaglyph of eyes made at the view's size is mixed straight into
-    // the window image's rows.
-    if (!halved && ComposeToScreen(pair_.get(), context, *showing_.presentation, rows))
-        return true;
-    // A picture shown as it is goes to the window image without the copy
-    // that composing it would make.
-    Picture frame = ComposedAsIs(pair_.get(), context, *showing_.presentation);
-    if (!frame) {
-        if (!ComposeInto(rect, composed_))
-            return false;
-        frame = composed_.picture();
-    }
     if (halved)
         FrameToScreenRowsHalved(frame, rows);
     else
