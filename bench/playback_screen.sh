@@ -10,6 +10,10 @@
 #   - the viewer's window thread: its CPU a frame shown, and the wall time
 #     of its paints and player passes a frame, and the longest time without
 #     a paint (a picture standing still);
+#   - the floor, in the same rounds: ffmpeg's own decode of the same file
+#     (-threads 2 -f null), decode + conversion to 24-bit BGR at the film's
+#     size, and decode + conversion straight to the view's size (area), CPU
+#     a frame, and the viewer's CPU a frame shown against each;
 #   - then the 3840x1080 59.94 fps side-by-side file in Dubois played for
 #     LONG seconds (the share of frames shown), and 20 steps forward at
 #     1080p and at 4K, each from the command to the paint of its frame;
@@ -35,8 +39,9 @@
 # frames it shows are the frames due over the span less those dropped.
 #
 #   bench/playback_screen.sh [BUILD_DIR]   # default build/bench
-# Environment: ALIGN_ROUNDS (0), SPHERE_ROUNDS (0), DRAG_MOVES (20), ROUNDS (5), SPAN (20, the measured seconds of a round), VIEW (1280x720),
-# LONG (60), LONG_ROUNDS (5), STEPS (20), FFPLAY_ANAGLYPH (set: ffplay shows the
+# Environment: ALIGN_ROUNDS (0), SPHERE_ROUNDS (0), DRAG_MOVES (20), ROUNDS (5),
+# SPAN (20, the measured seconds of a round), VIEW (1280x720),
+# LONG (60), LONG_ROUNDS (5), STEPS (20), FLOOR (0: no ffmpeg floor), FFPLAY_ANAGLYPH (set: ffplay shows the
 # side-by-side files as the same Dubois anaglyph, stereo3d=...:arcd), FILES (the names above to run,
 # comma-separated; all when unset, none when empty), SUBTITLES (set: each round also plays each file with
 # subtitles, a 3-second line every 4 seconds from NAME_subs.srt beside a link NAME_subs.mp4,
@@ -199,6 +204,23 @@ status_at() {
 # A as a percentage of B.
 percent() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (b > 0 ? 100 * a / b : 0) }'; }
 
+# ffmpeg_floor NAME KIND: ffmpeg decoding the 10-second clip on two threads,
+# KIND "decode" alone, "bgr24" converting each frame to 24-bit BGR at its
+# size, "view" to 24-bit BGR at the view's size in one pass; a summary line
+# with the CPU a frame.
+ffmpeg_floor() {
+  local name=$1 kind=$2 clip="$media/$1.clip.mp4" frames convert=()
+  frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$clip")
+  case $kind in
+    bgr24) convert=(-pix_fmt bgr24) ;;
+    view) convert=(-vf "scale=${view%x*}:${view#*x}:force_original_aspect_ratio=decrease:flags=area" -pix_fmt bgr24) ;;
+  esac
+  ffmpeg -nostdin -hide_banner -nostats -benchmark -threads 2 -i "$clip" "${convert[@]}" -f null - 2>"$work/floor.log" ||
+    fail "ffmpeg failed on $name: $(tail -n3 "$work/floor.log")"
+  awk -v n="$frames" '/^bench: utime=/ { split($2, u, "="); split($3, s, "="); split($4, r, "=")
+    printf "summary: cpu_ms %.2f wall_ms %.2f\n", (u[2] + s[2]) * 1000 / n, r[2] * 1000 / n }' "$work/floor.log"
+}
+
 # The figure NAME of every summary line in FILE: "min median".
 min_median() {
   awk -v name="$2" '{ for (i = 2; i < NF; i += 2) if ($i == name) print $(i + 1) }' "$1" | sort -g |
@@ -222,6 +244,12 @@ for round in $(seq "$rounds"); do
     fi
     echo "round $round, $name, ffplay (load $(load))" >&2
     ffplay_play "$name" "$span" | tee -a "$work/$name.ffplay" >/dev/null
+    if [ "${FLOOR:-1}" != 0 ]; then
+      for kind in decode bgr24 view; do
+        echo "round $round, $name, ffmpeg $kind (load $(load))" >&2
+        ffmpeg_floor "$name" "$kind" | tee -a "$work/$name.$kind" >/dev/null
+      done
+    fi
   done
 done
 
@@ -237,6 +265,19 @@ for name in "${names[@]}"; do
     echo "$line |"
   done
 done
+if [ "${FLOOR:-1}" != 0 ]; then
+  echo
+  echo "| File | ffmpeg -threads 2 | CPU a frame, ms | Wall a frame, ms | Plexo's CPU a frame shown (median) ÷ this (median) |"
+  echo "|---|---|---|---|---|"
+  for name in "${names[@]}"; do
+    plexo_cpu=$(min_median "$work/$name.plexo" cpu_ms | cut -d' ' -f2)
+    for kind in decode bgr24 view; do
+      read -r low mid <<<"$(min_median "$work/$name.$kind" cpu_ms)"
+      read -r wlow wmid <<<"$(min_median "$work/$name.$kind" wall_ms)"
+      echo "| $name | $kind | $low / $mid | $wlow / $wmid | $(awk -v p="$plexo_cpu" -v f="$mid" 'BEGIN { printf (f > 0 ? "%.2f" : "-"), (f > 0 ? p / f : 0) }') |"
+    done
+  done
+fi
 
 if [ "$long_rounds" -gt 0 ]; then
   make_clip wide60_sbs "$((long + 10))"

@@ -23,11 +23,22 @@ struct EyePair {
     // The first eye's time in the film in microseconds, -1 for a film that
     // keeps no times (a frame film).
     int64_t timestampUs = -1;
+    // The size of the first eye as the film holds it, when its pictures
+    // were made smaller to be shown (film/picture_scale.h); 0 x 0: the
+    // pictures are at their own size.
+    int32_t ownWidth = 0;
+    int32_t ownHeight = 0;
     // Keeps the bytes of both pictures alive.
     std::shared_ptr<const void> owner;
 };
 
 using EyePairPtr = std::shared_ptr<const EyePair>;
+
+// True when the pair's pictures were made smaller than the film holds them.
+inline bool MadeSmaller(const EyePair& pair)
+{
+    return pair.ownWidth > 0 && pair.first && (pair.ownWidth != pair.first.width || pair.ownHeight != pair.first.height);
+}
 
 // A pair that owns copies of the two pictures, packed bottom row first.
 // Null when memory cannot be had.

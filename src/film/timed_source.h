@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "film/eye_pair.h"
+#include "film/picture_scale.h"
 
 namespace plexo {
 
@@ -62,6 +63,13 @@ public:
     // move is taken at once and a count found shorter moves the cursor back
     // later: for the window, which never waits for a decoder.
     virtual void SetMovesWait(bool /*wait*/) {}
+    // The scale the pictures are made at for showing from now on; a film
+    // that makes them at their own size only ignores it.
+    virtual void SetPictureScale(PictureScale /*scale*/) {}
+    // The pair at the cursor at its own size, waited for, for what writes or
+    // copies the picture shown; null from a film whose Pair always gives
+    // its own size.
+    virtual EyePairPtr OwnSizePair(Tone /*tone*/) { return nullptr; }
 };
 
 // The timed source of a film of frames: no times, every pair ready at once

@@ -129,6 +129,10 @@ std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm& film, cons
     // The viewport comes first: the correction and the subtitles belong to
     // the rectilinear eyes shown.
     pipeline->stage_ = ChainedStage(viewport.stage, ChainedStage(alignment.stage, std::move(drawn)));
+    // A correction and the viewport each resample whole eyes: they get them
+    // at their own size.
+    const bool wholeEyes = alignment.stage || choice.sphere.projection.spherical();
+    pipeline->madeAt_ = wholeEyes ? PictureScale{} : choice.shownScale;
     return pipeline;
 }
 

@@ -46,6 +46,11 @@ public:
     // through `film`, which must outlive it; null when no stage applies and
     // `film` is written as it is.
     std::unique_ptr<Film> Through(Film& film) const;
+    // The scale the film is asked to make its pictures at, the one value a
+    // player passes on (Player::SetPictureScale): the scale shown, but the
+    // own size when a stage needs the eyes at their own size (a correction's
+    // shifts and crops are in the film's pixels).
+    const PictureScale& MadeAt() const { return madeAt_; }
 
 private:
     friend std::shared_ptr<const PairPipeline> BuildPipeline(const PipelineFilm&, const PipelineChoice&,
@@ -73,6 +78,7 @@ private:
     Alignment alignment_;
     Subtitles subtitles_;
     PairStage stage_;
+    PictureScale madeAt_;
 };
 
 // The pipeline for `film` and `choice`, never null. Subtitles chosen that

@@ -10,6 +10,7 @@
 
 #include "align/align_model.h"
 #include "film/film.h"
+#include "film/picture_scale.h"
 #include "image/projection.h"
 #include "image/sphere_camera.h"
 #include "image/stereo_layout.h"
@@ -72,6 +73,10 @@ struct PipelineChoice {
     // whole eye.
     int viewWidth = 0;
     int viewHeight = 0;
+    // The scale the view shows the pictures at, where it is smaller than
+    // their own: the film is asked to make them at that size. Own size for
+    // writers.
+    PictureScale shownScale;
 
     // The viewport, before every other stage.
     SphereChoice sphere;

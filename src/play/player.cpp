@@ -127,6 +127,33 @@ void Player::ShowCurrent()
         output->Show(shown_, showing);
 }
 
+void Player::SetPictureScale(PictureScale scale)
+{
+    if (scale == scale_)
+        return;
+    scale_ = scale;
+    Film* film = film_;
+    if (!film)
+        return;
+    film->Timing().SetPictureScale(scale);
+    // The picture up stays until its frame is made again; a pass shows it.
+    if (!playing_ && film == shownFilm_ && serial_ == shownSerial_ && shown_) {
+        waiting_ = true;
+        Refresh();
+    }
+}
+
+EyePairPtr Player::OwnSizePair() const
+{
+    if (!film_ || !shown_ || !MadeSmaller(*shown_))
+        return shown_;
+    EyePairPtr own = film_->Timing().OwnSizePair(Shown().tone);
+    if (own && stage_)
+        if (EyePairPtr made = stage_(*own))
+            own = std::move(made);
+    return own;
+}
+
 void Player::Refresh()
 {
     Film* film = film_;
@@ -140,6 +167,7 @@ void Player::Refresh()
         // The window never waits for a decoder, not even to confirm a move.
         if (film) {
             film->Timing().SetMovesWait(false);
+            film->Timing().SetPictureScale(scale_);
             Watch(*film);
         }
     }

@@ -148,6 +148,16 @@ public:
     // worker: while a video plays, its pairs are staged there ahead of their
     // showing. The pairs staged ahead of another stage stay.
     void SetStage(PairStage stage) { stage_ = std::move(stage); }
+    // The scale the film's pictures are made at, as the view shows them
+    // (the pair pipeline decides it, film/picture_scale.h). Out of playback
+    // the pair shown is made again at the new scale, and stays up until it
+    // is.
+    void SetPictureScale(PictureScale scale);
+    const PictureScale& PictureScaleAsked() const { return scale_; }
+    // The pair shown at the film's own size, through the stage, for what
+    // writes or copies the picture shown (Copy, Save View As): waited for
+    // when the pair shown was made smaller, else the pair shown.
+    EyePairPtr OwnSizePair() const;
 
 private:
     // Starts the clock (and the sound) from the film's position: at a
@@ -190,6 +200,7 @@ private:
     Micros soundDelay_ = 0;
     std::vector<Output*> outputs_;
     PairStage stage_;
+    PictureScale scale_;
     StageAhead ahead_{[waker = waker_] { waker->Wake(); }};
     bool staging_ = false;
     EyePairPtr shown_;

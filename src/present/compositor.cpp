@@ -1,5 +1,7 @@
 #include "present/compositor.h"
 
+#include <cmath>
+
 #include "present/frame_copy.h"
 #include "present/placement.h"
 
@@ -81,7 +83,17 @@ bool ComposeFrame(const EyePair* pair, const ComposeContext& context, const Pres
         frame.Clear();
         return true;
     }
-    shown.compose(*pair, context, frame);
+    if (!MadeSmaller(*pair)) {
+        shown.compose(*pair, context, frame);
+        return true;
+    }
+    // D and the vertical move are the film's pixels: the pictures made
+    // smaller move by as much of them.
+    ComposeContext scaled = context;
+    scaled.adjust.dist = int32_t(std::lround(double(context.adjust.dist) * pair->first.width / pair->ownWidth));
+    scaled.adjust.vertical =
+        int32_t(std::lround(double(context.adjust.vertical) * pair->first.height / pair->ownHeight));
+    shown.compose(*pair, scaled, frame);
     return true;
 }
 

@@ -95,6 +95,8 @@ EyePairPtr SubtitleStage::CopyForDrawing(const EyePair& pair, const SubtitleBitm
     drawn->frameNumber = pair.frameNumber;
     drawn->partnerNumber = pair.partnerNumber;
     drawn->timestampUs = pair.timestampUs;
+    drawn->ownWidth = pair.ownWidth;
+    drawn->ownHeight = pair.ownHeight;
     drawn->owner = std::shared_ptr<OwnedEyes>(eyes.release(), [spares = spares_](OwnedEyes* done) {
         std::unique_ptr<OwnedEyes> back(done);
         const std::lock_guard lock(spares->mutex);

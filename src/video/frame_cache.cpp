@@ -52,6 +52,14 @@ bool FrameCache::Keep(int64_t index, SharedPicture frame, int64_t low, int64_t h
     return true;
 }
 
+void FrameCache::Drop(int64_t index)
+{
+    if (const auto at = frames_.find(index); at != frames_.end()) {
+        bytes_ -= at->second->Bytes();
+        frames_.erase(at);
+    }
+}
+
 void FrameCache::DropFrom(int64_t count)
 {
     for (auto at = frames_.lower_bound(count); at != frames_.end();) {

@@ -25,6 +25,8 @@ public:
     // `low` to `high` than it does and the budget has no room for it. The
     // frame of the span's start is always kept. False when not kept.
     bool Keep(int64_t index, SharedPicture frame, int64_t low, int64_t high);
+    // The frame at `index` goes, if kept.
+    void Drop(int64_t index);
     // Frames at `count` and after go.
     void DropFrom(int64_t count);
     // The frames outside `low` to `high` go, but for the `behind` nearest

@@ -1,6 +1,12 @@
 #include "video/frame_converter.h"
 
+#include <algorithm>
 #include <cstring>
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
 
 #include "film/grey_pixels.h"
 
@@ -25,7 +31,227 @@ bool FullRange(const AVFrame& frame)
     }
 }
 
+// Sets the stream's matrix and range on a scaler made for it.
+void SetColourMatrix(SwsContext* scaler, const AVFrame& frame)
+{
+    // The matrix named by the stream; an unnamed one is BT.601.
+    const int* matrix = sws_getCoefficients(frame.colorspace);
+    sws_setColorspaceDetails(scaler, matrix, FullRange(frame) ? 1 : 0, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                             1 << 16, 1 << 16);
+}
+
+// Scalers made for other sizes wait at most this many.
+constexpr size_t kIdleSized = 4;
+// A cut of at least this many pixels is converted in slices, one a core; a
+// smaller one (an eye of a 1080p frame) costs less than the threads' hand-offs
+// save.
+constexpr int64_t kSlicedPixels = 2'000'000;
+
+// Points `eye` (a reference to `frame`) at the cut: false when a plane's
+// offset would fall between its samples.
+bool CutInto(const AVFrame& frame, const FrameCut& cut, AVFrame& eye)
+{
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(AVPixelFormat(frame.format));
+    if (!desc || (desc->flags & (AV_PIX_FMT_FLAG_HWACCEL | AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_PAL)))
+        return false;
+    if (cut.left < 0 || cut.top < 0 || cut.width < 1 || cut.height < 1 || cut.left + cut.width > frame.width ||
+        cut.top + cut.height > frame.height)
+        return false;
+    bool moved[4] = {};
+    for (int c = 0; c < desc->nb_components; ++c) {
+        const AVComponentDescriptor& comp = desc->comp[c];
+        const bool chroma = (c == 1 || c == 2) && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
+        const int shiftX = chroma ? desc->log2_chroma_w : 0;
+        const int shiftY = chroma ? desc->log2_chroma_h : 0;
+        if ((cut.left & ((1 << shiftX) - 1)) || (cut.top & ((1 << shiftY) - 1)))
+            return false;
+        if (moved[comp.plane])
+            continue;
+        moved[comp.plane] = true;
+        eye.data[comp.plane] += ptrdiff_t(cut.top >> shiftY) * frame.linesize[comp.plane] +
+                                ptrdiff_t(cut.left >> shiftX) * comp.step;
+    }
+    eye.width = cut.width;
+    eye.height = cut.height;
+    return true;
+}
+
+// The 8-bit 4:2:0 formats, whose planes are scaled on their own before the
+// colour conversion.
+bool PlanesFirst(int format)
+{
+    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+}
+
+// The scaler's same-size conversion to colour writes a row in steps of this
+// many pixels: past the end of a row whose width is no multiple of it, into
+// the next row or beyond the picture. It is given the widest run of whole
+// steps, and the columns after it are made apart.
+constexpr int kFastStep = 16;
+
+// Where the columns made apart begin: the fast path's last whole step, less
+// one step, so that they start on the chroma grid and are at least a step
+// wide; 0 below two steps.
+int EdgeLeft(int width)
+{
+    return std::max(0, (width / kFastStep - 1) * kFastStep);
+}
+
+// The edge's own rows: room for a further step after each.
+size_t EdgeStride(int edgeWidth)
+{
+    return size_t(edgeWidth + kFastStep) * 3;
+}
+
+// A frame whose pixels are the picture's own bytes, lent to the scaler,
+// never freed by it; bottom row first, as the picture keeps them.
+FrameHandle LentFrame(PictureBuffer& into)
+{
+    FrameHandle out(av_frame_alloc());
+    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
+    if (!out)
+        return nullptr;
+    out->buf[0] = av_buffer_create(into.bytes.get(), size_t(rowBytes) * size_t(into.height),
+                                   [](void*, uint8_t*) {}, nullptr, 0);
+    if (!out->buf[0])
+        return nullptr;
+    out->width = into.width;
+    out->height = into.height;
+    out->format = AV_PIX_FMT_BGR24;
+    // The top row goes last in the buffer.
+    out->data[0] = into.bytes.get() + (into.height - 1) * rowBytes;
+    out->linesize[0] = int(-rowBytes);
+    return out;
+}
+
 }  // namespace
+
+FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, const FrameCut& cut, int toWidth,
+                                                      int toHeight)
+{
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = idleSized_.begin(); it != idleSized_.end(); ++it)
+            if (it->fromWidth == cut.width && it->fromHeight == cut.height && it->format == frame.format &&
+                it->toWidth == toWidth && it->toHeight == toHeight && it->colorspace == frame.colorspace &&
+                it->fullRange == FullRange(frame)) {
+                SizedScaler found = std::move(*it);
+                idleSized_.erase(it);
+                return found;
+            }
+    }
+    SizedScaler made{ScalerHandle(sws_alloc_context()), cut.width, cut.height, frame.format, toWidth, toHeight,
+                     frame.colorspace, FullRange(frame), FrameHandle(), ScalerHandle(), ScalerHandle(), {}};
+    SwsContext* scaler = made.scaler.get();
+    if (!scaler)
+        return {};
+    const bool planesFirst = PlanesFirst(frame.format);
+    // Every source pixel counts towards the smaller picture: shrunk by at
+    // most half on both axes (a half layout's eyes stretched across, a 4K
+    // film in a full screen), the two taps of the scaler's fast bilinear
+    // reach each one, at half the cost of area averaging; shrunk more, area
+    // averaging, at half the cost of bicubic. Threads 0: one slice a core.
+    const int filter = cut.width <= 2 * toWidth && cut.height <= 2 * toHeight ? SWS_FAST_BILINEAR : SWS_AREA;
+    const bool sliced = int64_t(cut.width) * cut.height >= kSlicedPixels;
+    const int from = planesFirst ? AV_PIX_FMT_YUV420P : frame.format;
+    const bool set = av_opt_set_int(scaler, "srcw", cut.width, 0) >= 0 &&
+                     av_opt_set_int(scaler, "srch", cut.height, 0) >= 0 &&
+                     av_opt_set_int(scaler, "src_format", from, 0) >= 0 &&
+                     av_opt_set_int(scaler, "dstw", toWidth, 0) >= 0 &&
+                     av_opt_set_int(scaler, "dsth", toHeight, 0) >= 0 &&
+                     av_opt_set_int(scaler, "dst_format", planesFirst ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_BGR24, 0) >=
+                         0 &&
+                     av_opt_set_int(scaler, "sws_flags", filter, 0) >= 0 &&
+                     av_opt_set_int(scaler, "threads", sliced ? 0 : 1, 0) >= 0;
+    if (!set || sws_init_context(scaler, nullptr, nullptr) < 0)
+        return {};
+    if (!planesFirst) {
+        // The matrix is set once: setting it again on every frame would
+        // rebuild the tables of every slice's scaler.
+        SetColourMatrix(scaler, frame);
+        return made;
+    }
+    made.scaled.reset(av_frame_alloc());
+    if (!made.scaled)
+        return {};
+    made.scaled->width = toWidth;
+    made.scaled->height = toHeight;
+    made.scaled->format = AV_PIX_FMT_YUV420P;
+    if (av_frame_get_buffer(made.scaled.get(), 0) < 0)
+        return {};
+    const int left = EdgeLeft(toWidth);
+    if (left > 0) {
+        made.toColour.reset(sws_getContext(left, toHeight, AV_PIX_FMT_YUV420P, left, toHeight, AV_PIX_FMT_BGR24,
+                                           SWS_POINT, nullptr, nullptr, nullptr));
+        if (!made.toColour)
+            return {};
+        SetColourMatrix(made.toColour.get(), frame);
+    }
+    // The scaler may write past the last column of any pass: the edge is
+    // made in rows of its own with room after them, then copied.
+    const int edgeWidth = toWidth - left;
+    made.edge.reset(sws_getContext(edgeWidth, toHeight, AV_PIX_FMT_YUV420P, edgeWidth, toHeight, AV_PIX_FMT_BGR24,
+                                   SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+    if (!made.edge)
+        return {};
+    SetColourMatrix(made.edge.get(), frame);
+    made.edgeRows.resize(EdgeStride(edgeWidth) * size_t(toHeight));
+    return made;
+}
+
+bool FrameConverter::ToSize(const AVFrame& frame, const FrameCut& cut, PictureBuffer& into)
+{
+    if (!into || into.bytesPerPixel != 3 || !frame.buf[0])
+        return false;
+    FrameHandle eye(av_frame_alloc());
+    if (!eye || av_frame_ref(eye.get(), &frame) < 0 || !CutInto(frame, cut, *eye))
+        return false;
+    SizedScaler sized = TakeSized(frame, cut, into.width, into.height);
+    if (!sized.scaler)
+        return false;
+    bool made = false;
+    if (sized.scaled) {
+        // The full-range 4:2:0 of old has the same planes: scaled as they
+        // are, the range is the colour conversion's business.
+        eye->format = AV_PIX_FMT_YUV420P;
+        made = sws_scale_frame(sized.scaler.get(), sized.scaled.get(), eye.get()) >= 0 && ScaledToColour(sized, into);
+    } else {
+        FrameHandle out = LentFrame(into);
+        made = out && sws_scale_frame(sized.scaler.get(), out.get(), eye.get()) >= 0;
+    }
+    std::lock_guard lock(mutex_);
+    idleSized_.push_back(std::move(sized));
+    if (idleSized_.size() > kIdleSized)
+        idleSized_.erase(idleSized_.begin());
+    return made;
+}
+
+bool FrameConverter::ScaledToColour(SizedScaler& sized, PictureBuffer& into)
+{
+    const AVFrame& scaled = *sized.scaled;
+    const int left = EdgeLeft(into.width);
+    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
+    if (left > 0) {
+        // The bottom row first: the top row goes last in the buffer.
+        uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};
+        const int strides[4] = {int(-rowBytes), 0, 0, 0};
+        if (sws_scale(sized.toColour.get(), scaled.data, scaled.linesize, 0, into.height, rows, strides) !=
+            into.height)
+            return false;
+    }
+    const int edgeWidth = into.width - left;
+    const ptrdiff_t edgeStride = ptrdiff_t(EdgeStride(edgeWidth));
+    const uint8_t* const planes[4] = {scaled.data[0] + left, scaled.data[1] + left / 2, scaled.data[2] + left / 2,
+                                      nullptr};
+    uint8_t* const edgeRows[4] = {sized.edgeRows.data(), nullptr, nullptr, nullptr};
+    const int edgeStrides[4] = {int(edgeStride), 0, 0, 0};
+    if (sws_scale(sized.edge.get(), planes, scaled.linesize, 0, into.height, edgeRows, edgeStrides) != into.height)
+        return false;
+    for (int r = 0; r < into.height; ++r)
+        std::memcpy(into.row(into.height - 1 - r) + size_t(left) * 3, sized.edgeRows.data() + r * edgeStride,
+                    size_t(edgeWidth) * 3);
+    return true;
+}
 
 bool FrameConverter::ToColour(const AVFrame& frame, PictureBuffer& into)
 {
@@ -44,10 +270,7 @@ bool FrameConverter::ToColour(const AVFrame& frame, PictureBuffer& into)
                                       nullptr));
     if (!scaler)
         return false;
-    // The matrix named by the stream; an unnamed one is BT.601.
-    const int* matrix = sws_getCoefficients(frame.colorspace);
-    sws_setColorspaceDetails(scaler.get(), matrix, FullRange(frame) ? 1 : 0, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
-                             1 << 16, 1 << 16);
+    SetColourMatrix(scaler.get(), frame);
     // The bottom row first: the top row goes last in the buffer.
     const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
     uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};

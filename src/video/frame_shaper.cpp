@@ -19,8 +19,50 @@ FrameShaper::FrameShaper(Orientation orientation, StereoLayout eyes)
 {
 }
 
-SharedPicture FrameShaper::Shape(const AVFrame& frame, int64_t index, int64_t timestampUs)
+SharedPicture FrameShaper::ShapeScaled(const AVFrame& frame, int64_t index, int64_t timestampUs,
+                                       PictureScale scale)
 {
+    // The eyes' places in the frame as SplitEyes cuts them, rows from the top.
+    FrameCut cuts[2] = {{0, 0, frame.width, frame.height}, {}};
+    int width = frame.width, height = frame.height;
+    if (eyes_.kind == LayoutKind::SideBySide) {
+        const int w = frame.width / 2;
+        cuts[0] = {0, 0, w, frame.height};
+        cuts[1] = {frame.width - w, 0, w, frame.height};
+        width = eyes_.half ? 2 * w : w;
+    } else if (eyes_.kind == LayoutKind::TopBottom) {
+        const int h = frame.height / 2;
+        cuts[0] = {0, 0, frame.width, h};
+        cuts[1] = {0, frame.height - h, frame.width, h};
+        height = eyes_.half ? 2 * h : h;
+    }
+    if (!eyes_.mono() && eyes_.rightFirst)
+        std::swap(cuts[0], cuts[1]);
+    const int eyes = eyes_.mono() ? 1 : 2;
+    const int toWidth = ScaledLength(width, scale.across), toHeight = ScaledLength(height, scale.down);
+    std::vector<PictureBuffer> buffers;
+    for (int eye = 0; eye < eyes; ++eye) {
+        PictureBuffer made = pool_->Take(toWidth, toHeight, 3);
+        if (!made || !converter_.ToSize(frame, cuts[eye], made)) {
+            for (PictureBuffer& buffer : buffers)
+                pool_->Give(std::move(buffer));
+            if (made)
+                pool_->Give(std::move(made));
+            return nullptr;
+        }
+        buffers.push_back(std::move(made));
+    }
+    const Picture first = buffers[0].view();
+    const Picture second = eyes == 2 ? buffers[1].view() : Picture{};
+    return std::make_shared<const VideoPicture>(index, timestampUs, first, second, std::move(buffers), pool_, scale,
+                                                width, height);
+}
+
+SharedPicture FrameShaper::Shape(const AVFrame& frame, int64_t index, int64_t timestampUs, PictureScale scale)
+{
+    if (!scale.natural() && converter_.Orienting() == Orientation{})
+        if (SharedPicture scaled = ShapeScaled(frame, index, timestampUs, scale))
+            return scaled;
     PictureBuffer colour = pool_->Take(frame.width, frame.height, 3);
     if (!colour || !converter_.ToColour(frame, colour))
         return nullptr;
@@ -39,7 +81,8 @@ SharedPicture FrameShaper::Shape(const AVFrame& frame, int64_t index, int64_t ti
     if (eyes_.mono()) {
         const Picture whole = colour.view();
         buffers.push_back(std::move(colour));
-        return std::make_shared<const VideoPicture>(index, timestampUs, whole, Picture{}, std::move(buffers), pool_);
+        return std::make_shared<const VideoPicture>(index, timestampUs, whole, Picture{}, std::move(buffers), pool_,
+                                                    scale);
     }
     EyeViews views = SplitEyes(colour.view(), eyes_);
     if (!views.first || !views.second)
@@ -62,7 +105,7 @@ SharedPicture FrameShaper::Shape(const AVFrame& frame, int64_t index, int64_t ti
         buffers.push_back(std::move(colour));
     }
     return std::make_shared<const VideoPicture>(index, timestampUs, views.first, views.second, std::move(buffers),
-                                                pool_);
+                                                pool_, scale);
 }
 
 }  // namespace plexo::video

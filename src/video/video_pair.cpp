@@ -23,6 +23,10 @@ EyePairPtr VideoPair(SharedPicture first, int firstEye, SharedPicture second, in
         return nullptr;
     pair->frameNumber = int32_t(first->Index() + 1);
     pair->timestampUs = first->TimestampUs();
+    if (first->OwnWidth() != pair->first.width || first->OwnHeight() != pair->first.height) {
+        pair->ownWidth = first->OwnWidth();
+        pair->ownHeight = first->OwnHeight();
+    }
     if (second) {
         pair->second = second->Eye(secondEye, tone);
         pair->partnerNumber = int32_t(second->Index() + 1);

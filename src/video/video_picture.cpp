@@ -5,10 +5,14 @@
 namespace plexo::video {
 
 VideoPicture::VideoPicture(int64_t index, int64_t timestampUs, Picture first, Picture second,
-                           std::vector<PictureBuffer> buffers, std::weak_ptr<FramePool> pool)
+                           std::vector<PictureBuffer> buffers, std::weak_ptr<FramePool> pool, PictureScale scale,
+                           int ownWidth, int ownHeight)
     : index_(index),
       timestampUs_(timestampUs),
       colour_{first, second},
+      scale_(scale),
+      ownWidth_(ownWidth > 0 ? ownWidth : first.width),
+      ownHeight_(ownHeight > 0 ? ownHeight : first.height),
       buffers_(std::move(buffers)),
       pool_(std::move(pool))
 {

@@ -124,6 +124,43 @@ int64_t VideoSource::NewestKept(int64_t from, int64_t to, const std::function<in
     });
 }
 
+void VideoSource::SetScale(PictureScale scale)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (scale == scale_)
+            return;
+        scale_ = scale;
+        if (dueFirst_ < 0)
+            cache_.DropFrom(0);
+    }
+    wake_.notify_all();
+}
+
+PictureScale VideoSource::ScaleForLocked(int64_t index) const
+{
+    return ownSize_.count(index) ? PictureScale{} : scale_;
+}
+
+SharedPicture VideoSource::OwnSize(int64_t index)
+{
+    std::unique_lock lock(mutex_);
+    if (index < 0 || index >= count_)
+        return nullptr;
+    if (SharedPicture kept = cache_.Find(index); kept && kept->MadeAt().natural())
+        return kept;
+    cache_.Drop(index);
+    failed_.erase(index);
+    const auto own = ownSize_.insert(index);
+    const auto waiting = waited_.insert(index);
+    wake_.notify_all();
+    decoded_.wait(lock,
+                  [&] { return quit_ || dead_ || index >= count_ || cache_.Has(index) || failed_.count(index); });
+    waited_.erase(waiting);
+    ownSize_.erase(own);
+    return cache_.Find(index);
+}
+
 void VideoSource::SetKeptHook(std::function<void()> hook)
 {
     std::lock_guard lock(mutex_);
@@ -445,9 +482,11 @@ void VideoSource::Reach(int64_t target)
         // lands) is shown for it meanwhile: a drag of the timeline moves the
         // picture at once, and the exact frame follows.
         bool standIn = false;
+        PictureScale scale;
         {
             std::lock_guard lock(mutex_);
             hook = decodeHook_;
+            scale = ScaleForLocked(index);
             const int64_t lateness = LatenessLocked(index);
             late = lateness > 0 && !waited_.count(index);
             standIn = dueFirst_ < 0 && index < target && (landed || frame->key_frame);
@@ -458,8 +497,15 @@ void VideoSource::Reach(int64_t target)
         if (hook)
             hook(index, worth);
         // Converted here, on the worker, and only when it is to be kept.
-        SharedPicture picture = worth ? shaper_.Shape(*frame, index, TimestampUs(index)) : nullptr;
+        SharedPicture picture = worth ? shaper_.Shape(*frame, index, TimestampUs(index), scale) : nullptr;
         std::lock_guard lock(mutex_);
+        // Out of playback, a frame made at a scale asked for no more is made
+        // again: it may be the one shown still. So is one waited for at its
+        // own size.
+        if (picture && picture->MadeAt() != ScaleForLocked(index) && (dueFirst_ < 0 || ownSize_.count(index))) {
+            decoded_.notify_all();
+            return;
+        }
         if (worth && !picture) {
             if (damage_.empty())
                 damage_ = "a frame cannot be converted";

@@ -91,6 +91,16 @@ public:
     // before it that the decoder passed on its way there, when it did so
     // since the last frame it reached; null otherwise. Any thread.
     SharedPicture StandIn(int64_t index) const;
+    // The scale the frames are made at from now on (film/picture_scale.h).
+    // Out of playback the frames kept at another go, so that the frame shown
+    // is made again at the new size; while the film plays those ahead stay
+    // and are shown as they are, for making them again would stop the
+    // picture.
+    void SetScale(PictureScale scale);
+    // The frame at `index` at its own size, whatever the scale: waited for,
+    // made again when it is kept smaller. For what writes or copies the
+    // picture shown. Null as for Frame.
+    SharedPicture OwnSize(int64_t index);
     // Off: no frame is decoded ahead, and only the frames asked for or aimed
     // at are converted; on by default.
     void SetReadAhead(bool on);
@@ -141,6 +151,8 @@ private:
     // Under the lock: true when a frame decoded at `index` is to be
     // converted and kept; a frame only on the way to another is not.
     bool WorthLocked(int64_t index) const;
+    // Under the lock: the scale the frame at `index` is to be made at.
+    PictureScale ScaleForLocked(int64_t index) const;
     // Under the lock: false when the cache had no room for the frame.
     bool KeepLocked(int64_t index, SharedPicture frame);
 
@@ -168,6 +180,9 @@ private:
     const int64_t ahead_;
     bool readAhead_ = true;
     std::multiset<int64_t> waited_;
+    PictureScale scale_;
+    // The frames waited for at their own size (OwnSize).
+    std::multiset<int64_t> ownSize_;
     // The frame of the newest request still waited for, -1 without one, and
     // the number of requests made, by which an older wait knows it is
     // overtaken.

@@ -40,6 +40,20 @@ EyePairPtr VideoTiming::ReadyPair(int32_t position, Tone tone)
     return VideoPair(std::move(first), 0, std::move(second), secondEye_, tone);
 }
 
+EyePairPtr VideoTiming::OwnSizePair(Tone tone)
+{
+    const int32_t count = cursor_.SettledCount();
+    const int32_t at = cursor_.CursorAt();
+    if (at < 0 || at >= count)
+        return nullptr;
+    const int64_t partner = cursor_.PartnerAt(at, count);
+    SharedPicture first = source_.OwnSize(at);
+    SharedPicture second = partner == at ? first : source_.OwnSize(partner);
+    if (!first)
+        return nullptr;
+    return VideoPair(std::move(first), 0, std::move(second), secondEye_, tone);
+}
+
 EyePairPtr VideoTiming::StandIn(Tone tone)
 {
     const int32_t count = cursor_.SettledCount();

@@ -49,6 +49,8 @@ public:
     void PlayingAt(int32_t due) override;
     void SetReadAhead(bool on) override { source_.SetReadAhead(on); }
     void SetMovesWait(bool wait) override { cursor_.SetMovesWait(wait); }
+    void SetPictureScale(PictureScale scale) override { source_.SetScale(scale); }
+    EyePairPtr OwnSizePair(Tone tone) override;
 
 private:
     VideoSource& source_;

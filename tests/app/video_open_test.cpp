@@ -8,6 +8,7 @@
 #include "app/dialogs/set_pnl.h"
 #include "app/window/video_scan_watch.h"
 #include "film/picture_budget.h"
+#include "present/frame_buffer.h"
 #include "video/video_fixtures.h"
 #include "viewer_fixture.h"
 
@@ -110,6 +111,35 @@ TEST_F(VideoOpenTest, AScanShowsItsProgressWhileTheWindowGoesOn)
     EXPECT_EQ(std::tuple(shown, held.dialog(), app_->document()->film()->FrameCount(),
                          Frame().statusBar()->currentMessage()),
               std::tuple(1, nullptr, 10, QString()));
+}
+
+// Zoomed out, the video's frame is made at the size shown and laid out by
+// its own; Save View As and Copy compose it at its own size; back at 100
+// percent it is made whole again.
+TEST_F(VideoOpenTest, AVideoShownSmallerIsMadeAtTheSizeShown)
+{
+    const std::string clip = temp_.file("clip.mp4");
+    ASSERT_TRUE(test::MakeVideo(temp_, "clip.mp4", ""));
+    Start({clip});
+    CPlexoView& view = *Frame().view();
+    play::Player& player = Frame().player();
+    const auto shownWidths = [&] {
+        QCoreApplication::processEvents();  // the queued sync
+        player.Settle();
+        const EyePairPtr& pair = player.ShownPair();
+        return pair ? std::pair(pair->first.width, pair->ownWidth) : std::pair(0, 0);
+    };
+    EXPECT_EQ(shownWidths(), std::pair(64, 0));
+    view.SetViewSize(ViewSize::Zoom, 50);
+    EXPECT_EQ(shownWidths(), std::pair(32, 64));
+    EXPECT_EQ(view.PictureSize(), QSize(64, 48));
+    EXPECT_EQ(view.ShownScale(), 0.5);
+    FrameBuffer saved;
+    ASSERT_TRUE(view.ComposeShown(saved));
+    EXPECT_EQ(std::pair(saved.viewWidth(), saved.height()), std::pair(64, 48));
+    EXPECT_EQ(view.ShownImage().size(), QSize(64, 48));
+    view.SetViewSize(ViewSize::Zoom, 100);
+    EXPECT_EQ(shownWidths(), std::pair(64, 0));
 }
 
 }  // namespace

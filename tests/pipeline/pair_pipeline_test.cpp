@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "doc/film_alignment.h"
 #include "pipeline/pair_pipeline.h"
 #include "support/temp_dir.h"
 
@@ -65,6 +66,36 @@ TEST_F(PairPipelineTest, ATrackThatCannotBeHadIsLeftOutAndReportedOnce)
     EXPECT_EQ(again, "") << "told when first built";
     Build("other.srt", 0, PresentationId::Plain, again, missing.get());
     EXPECT_NE(again, "");
+}
+
+// A film is asked for pictures at the size shown only where no stage
+// resamples its whole eyes first: a correction or a spherical viewport gets
+// them at their own size.
+TEST_F(PairPipelineTest, PicturesAreMadeSmallerOnlyWhereNoStageResamplesTheWholeEyes)
+{
+    const PictureScale half{0.5, 0.5};
+    struct Case {
+        std::string align;
+        ProjectionKind projection;
+        PictureScale madeAt;
+    };
+    const Case cases[] = {
+        {"", ProjectionKind::Flat, half},
+        {"", ProjectionKind::Equirect, {}},
+        {"", ProjectionKind::Fisheye, {}},
+        {kAlignEveryFrame, ProjectionKind::Flat, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.align << int(c.projection));
+        PipelineChoice choice;
+        choice.align = c.align;
+        choice.sphere = {ProjectionOfKind(c.projection), {}, 640, 360};
+        choice.shownScale = half;
+        std::string why;
+        const auto built =
+            BuildPipeline({dir_.file("film.flm"), 25, {}, {}, LookAheadOn::Caller, nullptr}, choice, why, nullptr);
+        EXPECT_EQ(built->MadeAt(), c.madeAt);
+    }
 }
 
 }  // namespace

@@ -35,8 +35,9 @@ TEST_P(FramePackingRows, EachEyeFillsItsAspectsBlockInItsArea)
     std::vector<uint8_t> eyes[2];
     for (int i = 0; i < c.eyeWidth * c.eyeHeight * 6; ++i)
         eyes[i % 2].push_back((i % 2 ? kBlue : kRed)[size_t(i / 2 % 3)]);
-    const EyePair pair{{eyes[0].data(), c.eyeWidth, c.eyeHeight, 3}, {eyes[1].data(), c.eyeWidth, c.eyeHeight, 3},
-                       -1, -1, -1, {}};
+    EyePair pair;
+    pair.first = {eyes[0].data(), c.eyeWidth, c.eyeHeight, 3};
+    pair.second = {eyes[1].data(), c.eyeWidth, c.eyeHeight, 3};
     FrameBuffer frame;
     ASSERT_TRUE(ComposeFrame(&pair, {{c.swap, c.dist, 0}, {0, 0, int32_t(size.width), int32_t(size.height)}}, row,
                              frame));

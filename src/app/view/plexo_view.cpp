@@ -54,6 +54,7 @@ void CPlexoView::SetViewSize(ViewSize size, int zoomPercent)
     zoomPercent_ = zoomPercent;
     UpdateScrollBars();
     update();
+    emit scaleMayChange();
 }
 
 bool CPlexoView::Pans() const
@@ -81,7 +82,7 @@ QRectF CPlexoView::TargetOf(QSize frame)
 
 QRectF CPlexoView::PictureTarget()
 {
-    return TargetOf(ComposedSize());
+    return TargetOf(PictureSize());
 }
 
 void CPlexoView::UpdateScrollBars()
@@ -133,6 +134,7 @@ void CPlexoView::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     UpdateScrollBars();
     emit resized();
+    emit scaleMayChange();
 }
 
 int CPlexoView::subtitleDisparity() const
@@ -231,10 +233,13 @@ void CPlexoView::wheelEvent(QWheelEvent* event)
 
 void CPlexoView::Show(const EyePairPtr& pair, const play::Showing& showing)
 {
+    const QSize before = PictureSize();
     pair_ = pair;
     showing_ = showing;
     meter_.Shown(play::SteadyWallClock().Now());
     update();
+    if (PictureSize() != before)
+        emit scaleMayChange();
 }
 
 const Presentation& CPlexoView::Shown() const
@@ -252,6 +257,7 @@ void CPlexoView::SetFullScreen(bool on)
     fullScreen_ = on;
     UpdateScrollBars();
     update();
+    emit scaleMayChange();
 }
 
 bool CPlexoView::Stretches() const
@@ -262,6 +268,24 @@ bool CPlexoView::Stretches() const
 bool CPlexoView::Scales() const
 {
     return Stretches() || (Sizing() != ViewSize::Actual && !OneToOneOnly());
+}
+
+bool CPlexoView::DrawsScaled() const
+{
+    return Scales() || (pair_ && MadeSmaller(*pair_) && !OneToOneOnly());
+}
+
+PictureScale CPlexoView::PictureScaleShown()
+{
+    const QSize picture = PictureSize();
+    if (picture.isEmpty() || !Scales())
+        return {};
+    if (Stretches()) {
+        const qreal ratio = devicePixelRatioF();
+        return {std::min(1.0, width() * ratio / picture.width()), std::min(1.0, height() * ratio / picture.height())};
+    }
+    const double scale = std::min(1.0, ShownScale());
+    return {scale, scale};
 }
 
 ViewSize CPlexoView::Sizing() const
@@ -282,7 +306,10 @@ QSize CPlexoView::ComposedSize() const
 
 QSize CPlexoView::PictureSize() const
 {
-    return ComposedSize();
+    if (!pair_ || !MadeSmaller(*pair_))
+        return ComposedSize();
+    const PixelSize own = NaturalSize(Shown(), pair_->ownWidth, pair_->ownHeight);
+    return QSize(int(own.width), int(own.height));
 }
 
 double CPlexoView::ShownScale()
@@ -305,7 +332,7 @@ void CPlexoView::ShowNotice(const QString& text)
 
 std::optional<ViewRect> CPlexoView::ComposeRect(qreal ratio)
 {
-    if (Scales()) {
+    if (DrawsScaled()) {
         const QSize picture = ComposedSize();
         if (picture.isEmpty())
             return std::nullopt;
@@ -332,8 +359,18 @@ std::optional<ViewRect> CPlexoView::ComposeRect(qreal ratio)
 
 bool CPlexoView::ComposeShown(FrameBuffer& frame)
 {
-    const std::optional<ViewRect> rect = ComposeRect(devicePixelRatioF());
-    return rect && ComposeInto(*rect, frame);
+    if (!pair_ || !MadeSmaller(*pair_)) {
+        const std::optional<ViewRect> rect = ComposeRect(devicePixelRatioF());
+        return rect && ComposeInto(*rect, frame);
+    }
+    // What is written or copied is the picture at its own size, as it would
+    // be composed had the view shown it so.
+    const EyePairPtr shown = pair_;
+    pair_ = player_.OwnSizePair();
+    const std::optional<ViewRect> rect = pair_ ? ComposeRect(devicePixelRatioF()) : std::nullopt;
+    const bool composed = rect && ComposeInto(*rect, frame);
+    pair_ = shown;
+    return composed;
 }
 
 QImage CPlexoView::ShownImage()
@@ -368,12 +405,13 @@ bool CPlexoView::ComposeImage(const ViewRect& rect, qreal ratio)
         frame = composed_.picture();
     }
     imageFrame_ = QSize(rect.right - rect.left, frame.height);
+    imageOwn_ = MadeSmaller(*pair_) && DrawsScaled() ? PictureSize() : imageFrame_;
     // Qt's smooth scaling reads every pixel it is given: a picture shown at
     // half its size or less (a 4K film in a window) is halved on the way,
     // so that it reads a quarter of them.
-    const QSizeF target = Scales() ? TargetOf(imageFrame_).size() * ratio : QSizeF();
+    const QSizeF target = DrawsScaled() ? TargetOf(imageOwn_).size() * ratio : QSizeF();
     const bool halved =
-        Scales() && target.width() * 2 <= imageFrame_.width() && target.height() * 2 <= imageFrame_.height();
+        DrawsScaled() && target.width() * 2 <= imageFrame_.width() && target.height() * 2 <= imageFrame_.height();
     const QSize size = halved ? imageFrame_ / 2 : imageFrame_;
     if (image_.size() != size)
         image_ = QImage(size, QImage::Format_RGB32);
@@ -419,12 +457,21 @@ void CPlexoView::paintEvent(QPaintEvent*)
     const std::optional<ViewRect> rect = pair_ ? ComposeRect(ratio) : std::nullopt;
     if (!rect || !ComposeImage(*rect, ratio)) {
         painter.fillRect(this->rect(), Qt::black);
-    } else if (Scales()) {
+    } else if (DrawsScaled()) {
         painter.fillRect(this->rect(), Qt::black);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         // From the size composed: in the "File" reading mode the film has
         // let its picture go by now.
-        painter.drawImage(TargetOf(imageFrame_), image_, QRectF(QPointF(0, 0), image_.size()));
+        const QRectF target = TargetOf(imageOwn_);
+        const QSizeF device = target.size() * ratio;
+        if (std::abs(device.width() - image_.width()) < 1 && std::abs(device.height() - image_.height()) < 1) {
+            // Made at the size shown: drawn as it is, on whole device pixels.
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(QPointF(std::round(target.left() * ratio), std::round(target.top() * ratio)) / ratio,
+                              image_);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(target, image_, QRectF(QPointF(0, 0), image_.size()));
+        }
     } else {
         // Scrolled to the end beside the other bar, a strip under that bar is
         // left uncovered.

@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "app/view/view_scale.h"
+#include "film/picture_scale.h"
 #include "play/delay_meter.h"
 #include "play/output.h"
 #include "present/compositor.h"
@@ -69,10 +70,14 @@ public:
     void SetFullScreen(bool on);
     // The frame pixel to device pixel scale it shows at now.
     double ShownScale();
-    // The current picture's size in device pixels as shown: times the eyes
-    // across and down that the presentation shown puts side by side; empty
-    // without one.
+    // The current picture's size in device pixels at the film's own size:
+    // times the eyes across and down that the presentation shown puts side
+    // by side; empty without one.
     QSize PictureSize() const;
+    // The scale the view shows the film's pictures at where it is smaller
+    // than their own size, for the film to make them at; own size while
+    // the view shows them whole, one to one, or has none.
+    PictureScale PictureScaleShown();
     // Where the current picture lies in the view's logical pixels, as
     // scaled and panned now.
     QRectF PictureTarget();
@@ -101,6 +106,9 @@ signals:
     void viewSizeChanged();
     // The view's own size changed.
     void resized();
+    // What PictureScaleShown answers may have changed: the view size, full
+    // screen, or the size of the pictures shown.
+    void scaleMayChange();
     // A drag over a spherical film moved the pointer by `moved` logical
     // pixels since the last; `done` at the button's release.
     void cameraDragged(QPointF moved, bool done);
@@ -120,6 +128,9 @@ protected:
 private:
     bool Stretches() const;
     bool Scales() const;
+    // The picture is drawn scaled: the view scales it, or the pair shown was
+    // made at another size than the one it is drawn at.
+    bool DrawsScaled() const;
     // The view size in force: Fit Large Films is actual size or fit, by
     // the picture shown.
     ViewSize Sizing() const;
@@ -156,8 +167,10 @@ private:
     FrameBuffer composed_;
     std::shared_ptr<const pipeline::PairPipeline> pipeline_;
     QImage image_;
-    // The size of the picture composed into image_.
+    // The size of the picture composed into image_, and that picture at the
+    // film's own size.
     QSize imageFrame_;
+    QSize imageOwn_;
     ViewSize size_ = ViewSize::Actual;
     int zoomPercent_ = 100;
     bool frameDisplay_ = false;

@@ -100,6 +100,8 @@ CMainFrame::CMainFrame(CPlexoDoc& doc, CommandLineOptions& options) : doc_(doc),
     player_.AddOutput(*view_);
     pipeline_ = std::make_unique<ShownPipeline>(doc_, player_, *view_);
     connect(view_, &CPlexoView::resized, this, [this] { pipeline_->Sync(); });
+    // Queued: the view tells it while the player shows it a pair.
+    connect(view_, &CPlexoView::scaleMayChange, this, [this] { pipeline_->Sync(); }, Qt::QueuedConnection);
     playTimer_.setTimerType(Qt::PreciseTimer);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
     // A decoder or the stage worker says a pair is ready: one pass is posted

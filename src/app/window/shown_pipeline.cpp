@@ -17,7 +17,7 @@ bool ShownPipeline::Basis::operator==(const Basis& other) const
     const auto fields = [](const Basis& b) {
         const pipeline::PipelineChoice& c = b.choice;
         return std::tie(c.align, c.subtitlesFrom, c.subtitles, c.depth, c.subtitleDelayUs, c.line, c.presentation,
-                        c.viewWidth, c.viewHeight, c.sphere, b.path, b.frameRate, b.layout);
+                        c.viewWidth, c.viewHeight, c.shownScale, c.sphere, b.path, b.frameRate, b.layout);
     };
     return fields(*this) == fields(other);
 }
@@ -50,6 +50,8 @@ ShownPipeline::Basis ShownPipeline::Current() const
         choice.viewWidth = int(std::lround(view_.width() * ratio));
         choice.viewHeight = int(std::lround(view_.height() * ratio));
     }
+    // A film shown smaller than its own size is made at the size shown.
+    choice.shownScale = view_.PictureScaleShown();
     if (const Film* film = doc_.film(); film && !doc_.filmPaths().empty()) {
         basis.path = doc_.filmPaths().front();
         basis.frameRate = film->FrameRate();
@@ -103,6 +105,7 @@ void ShownPipeline::Sync()
         LogMessage(basis.path + ": cannot show its subtitles: " + why);
     built_ = std::move(basis);
     player_.SetStage(pipeline_->Stage());
+    player_.SetPictureScale(pipeline_->MadeAt());
     view_.SetPipeline(pipeline_);
 }
 
