@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -271,11 +272,27 @@ bool FrameConverter::ToColour(const AVFrame& frame, PictureBuffer& into)
     if (!scaler)
         return false;
     SetColourMatrix(scaler.get(), frame);
-    // The bottom row first: the top row goes last in the buffer.
     const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
-    uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};
-    const int strides[4] = {int(-rowBytes), 0, 0, 0};
-    const int made = sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides);
+    int made = 0;
+    if (frame.width % kFastStep == 0) {
+        // The bottom row first: the top row goes last in the buffer.
+        uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};
+        const int strides[4] = {int(-rowBytes), 0, 0, 0};
+        made = sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides);
+    } else {
+        // The fast path would write up to its next step past each row: over
+        // the start of the row converted before it, and past the buffer's
+        // end after the top row. Rows with room after them, kept by the
+        // decoder's thread from frame to frame, then copied.
+        thread_local std::vector<uint8_t> padded;
+        const size_t stride = EdgeStride(frame.width);
+        padded.resize(stride * size_t(frame.height));
+        uint8_t* const rows[4] = {padded.data(), nullptr, nullptr, nullptr};
+        const int strides[4] = {int(stride), 0, 0, 0};
+        made = sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides);
+        for (int r = 0; r < into.height && made == frame.height; ++r)
+            std::memcpy(into.row(into.height - 1 - r), padded.data() + size_t(r) * stride, size_t(rowBytes));
+    }
     {
         std::lock_guard lock(mutex_);
         idle_.push_back(std::move(scaler));

@@ -79,6 +79,34 @@ TEST(PictureScale, EyesMadeSmallerComeFromTheirHalves)
     }
 }
 
+// At its own size too, a width off the scaler's steps of 16 has every
+// column made from its own pixels: none left unmade at the right edge, none
+// at the left edge overwritten by what the scaler made past the end of the
+// next row, from the planes' padding (here light in a dark frame).
+TEST(PictureScale, EveryColumnAtTheOwnSizeIsItsOwn)
+{
+    for (const int width : {1272, 1366, 1280, 90}) {
+        SCOPED_TRACE(width);
+        FrameHandle frame(av_frame_alloc());
+        frame->width = width;
+        frame->height = 6;
+        frame->format = AV_PIX_FMT_YUV420P;
+        ASSERT_GE(av_frame_get_buffer(frame.get(), 0), 0);
+        for (const auto& [plane, rows, columns] : {std::tuple(0, 6, width), {1, 3, (width + 1) / 2}, {2, 3, (width + 1) / 2}})
+            for (int r = 0; r < rows; ++r) {
+                uint8_t* row = frame->data[plane] + r * frame->linesize[plane];
+                std::memset(row, plane == 0 ? 250 : 20, size_t(frame->linesize[plane]));
+                std::memset(row, plane == 0 ? 40 : 128, size_t(columns));
+            }
+        FrameShaper shaper(Orientation{}, StereoLayout{});
+        const SharedPicture made = shaper.Shape(*frame, 0, 0);
+        ASSERT_TRUE(made);
+        const auto [low, high] = Extremes(made->Eye(0, Tone::Colour));
+        EXPECT_LE(high - low, 2);
+        EXPECT_LT(high, 64);
+    }
+}
+
 // Made smaller, a colour keeps the matrix and the range of its stream, on
 // the 4:2:0 path that scales the planes first as on the one-pass path of
 // other formats.
