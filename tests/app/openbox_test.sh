@@ -11,7 +11,6 @@ unset PLEXO_SETTINGS_FILE && export XDG_CONFIG_HOME=$work/config && mkdir -p "$X
 "$2" demo "$work/demo.flm" >/dev/null || fail "plexo-tool demo"
 x_start Xvfb -screen 0 1024x768x24 -nolisten tcp
 openbox --sm-disable >"$work/openbox.log" 2>&1 &  # ends with the server
-until_true() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
 root_is() { [ "$(xprop -root "$1" 2>/dev/null | sed 's/.*# //; s/.*, //')" = "$(printf '0x%x' "$2")" ]; }
 on_top() { root_is _NET_CLIENT_LIST_STACKING "$1" && root_is _NET_ACTIVE_WINDOW "$1"; }
 gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }

@@ -49,9 +49,8 @@ window=$(x_wait_window "dropped.flm - Plexo")
 
 # Full screen with no window manager to honour the state covers the screen.
 xdotool windowfocus --sync "$window" key F11
-for _ in $(seq 100); do xdotool getwindowgeometry "$window" | grep -q 1024x768 && break; sleep 0.1; done
-xdotool getwindowgeometry "$window" | tr '\n' ' ' | grep -q 'Position: 0,0 .*Geometry: 1024x768' ||
-  fail "full screen does not cover the screen"
+full_screen() { xdotool getwindowgeometry "$window" | tr '\n' ' ' | grep -q 'Position: 0,0 .*Geometry: 1024x768'; }
+until_true full_screen || fail "full screen does not cover the screen"
 
 x_stop_plexo
 for key in "Current directory" "Frames/sec=15.000000" "Red-Blue=1" "Round=0" "Dist=21" "File1=$work/dropped.flm"; do
@@ -60,8 +59,11 @@ done
 
 printf '[SOFTWARE\\K3V]\nKORVA=%s\n' "$driver" >"$work/registry.ini"
 export PLEXO_REGISTRY=$work/registry.ini LIBGL_ALWAYS_SOFTWARE=1
+# Only what the search printed counts: its status can be a failure from
+# another window that went away meanwhile.
 covers() {
-  xdotool search --onlyvisible --name '^demo.flm - Plexo$' getwindowgeometry %@ 2>/dev/null | grep -q 1024x768
+  { xdotool search --onlyvisible --name '^demo.flm - Plexo$' getwindowgeometry %@ 2>/dev/null || true; } |
+    grep -q 1024x768
 }
 # The crop at the screen's centre lies inside the picture.
 crop=120x80+452+344
@@ -87,9 +89,9 @@ for flip_output in x11 opengl; do
     for _ in $(seq 100); do [ "$(shown)" -gt $((windows + 1)) ] && break; sleep 0.1; done
     xdotool key Down Down Return
   fi
-  for _ in $(seq 200); do covers && break; sleep 0.1; done
-  covers || fail "$flip_output: the page-flipping window does not cover the screen"
-  for _ in $(seq 200); do lit && break; sleep 0.1; done
+  until_true covers || fail "$flip_output: the page-flipping window does not cover the screen;" \
+    "the viewer's windows: $(xdotool search --onlyvisible --pid "$plexo_pid" getwindowgeometry %@ 2>&1 | tr '\n' ' ')"
+  until_true lit || true
   # The two eyes' pictures differ there by their displacements. A shot
   # catches either eye, so with twenty of them the chance that one eye is
   # caught fewer than twice is about one in fifty thousand.

@@ -39,6 +39,12 @@ x_start() {
   export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
 }
 
+# until_true COMMAND...: asks again every tenth of a second, for up to twenty
+# seconds, until COMMAND succeeds. A check of what the server shows is never
+# trusted once: a window seen can be gone by the next request, and xdotool
+# fails a whole search with BadWindow when another window goes away during it.
+until_true() { for _ in $(seq 200); do "$@" && return 0; sleep 0.1; done; return 1; }
+
 # x_wait_window TITLE: waits for a shown window with exactly this title and
 # prints its id. A search can fail with BadWindow when another window goes
 # away meanwhile, so it is asked again rather than trusted once.
