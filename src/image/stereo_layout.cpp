@@ -1,6 +1,7 @@
 #include "image/stereo_layout.h"
 
 #include <cmath>
+#include <utility>
 
 #include "image/layout_name_words.h"
 
@@ -98,26 +99,38 @@ std::string LayoutText(const SourceLayout& source)
     return text + " (" + OriginWord(source.origin) + ")";
 }
 
+std::array<EyePlace, 2> EyePlaces(int width, int height, const StereoLayout& layout)
+{
+    const EyePlace whole{0, 0, width, height};
+    if (layout.mono())
+        return {whole, whole};
+    std::array<EyePlace, 2> stored;  // left or top first, as stored
+    if (layout.kind == LayoutKind::SideBySide) {
+        const int w = width / 2;
+        stored = {EyePlace{0, 0, w, height}, EyePlace{width - w, 0, w, height}};
+    } else {
+        const int h = height / 2;
+        stored = {EyePlace{0, 0, width, h}, EyePlace{0, height - h, width, h}};
+    }
+    if (layout.rightFirst)
+        std::swap(stored[0], stored[1]);
+    return stored;
+}
+
 EyeViews SplitEyes(const Picture& whole, const StereoLayout& layout)
 {
     if (!whole)
         return {};
-    if (layout.mono())
-        return {whole, whole};
-    Picture stored[2];  // left or top first, as stored
-    if (layout.kind == LayoutKind::SideBySide) {
-        const int w = whole.width / 2;
-        stored[0] = whole.subview(0, 0, w, whole.height);
-        stored[1] = whole.subview(whole.width - w, 0, w, whole.height);
-    } else {
-        // Rows go bottom first: the top half is the higher rows.
-        const int h = whole.height / 2;
-        stored[0] = whole.subview(0, whole.height - h, whole.width, h);
-        stored[1] = whole.subview(0, 0, whole.width, h);
+    Picture eyes[2];
+    const std::array<EyePlace, 2> places = EyePlaces(whole.width, whole.height, layout);
+    for (int eye = 0; eye < 2; ++eye) {
+        // Rows go bottom first: a place's top row is the picture's higher row.
+        const EyePlace& place = places[size_t(eye)];
+        eyes[eye] = whole.subview(place.left, whole.height - place.top - place.height, place.width, place.height);
+        if (!eyes[eye])
+            return {};
     }
-    if (!stored[0] || !stored[1])
-        return {};
-    return layout.rightFirst ? EyeViews{stored[1], stored[0]} : EyeViews{stored[0], stored[1]};
+    return {eyes[0], eyes[1]};
 }
 
 }  // namespace plexo

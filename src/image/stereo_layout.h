@@ -2,6 +2,7 @@
 // How a picture holds the two eyes of a stereo view, where that knowledge came
 // from, and the split of a whole picture into its eyes.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,9 +64,20 @@ std::string LayoutWord(const StereoLayout& layout);
 // "mono (none)".
 std::string LayoutText(const SourceLayout& source);
 
-// The two eyes of a whole picture as views into it that keep its stride. A
-// mono picture is both eyes. Of an odd width or height, each eye has the
-// smaller half and the middle column or row belongs to neither.
+// Where each eye lies in a whole picture of `width` x `height`, first eye
+// first, rows counted from the top. A mono picture is both eyes. Of an odd
+// width or height, each eye has the smaller half and the middle column or
+// row belongs to neither.
+struct EyePlace {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+std::array<EyePlace, 2> EyePlaces(int width, int height, const StereoLayout& layout);
+
+// The two eyes of a whole picture as views into it that keep its stride, at
+// their places.
 struct EyeViews {
     Picture first;
     Picture second;

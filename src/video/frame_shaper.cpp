@@ -1,5 +1,6 @@
 #include "video/frame_shaper.h"
 
+#include <array>
 #include <vector>
 
 #include "image/unsqueeze.h"
@@ -22,28 +23,19 @@ FrameShaper::FrameShaper(Orientation orientation, StereoLayout eyes)
 SharedPicture FrameShaper::ShapeScaled(const AVFrame& frame, int64_t index, int64_t timestampUs,
                                        PictureScale scale)
 {
-    // The eyes' places in the frame as SplitEyes cuts them, rows from the top.
-    FrameCut cuts[2] = {{0, 0, frame.width, frame.height}, {}};
-    int width = frame.width, height = frame.height;
-    if (eyes_.kind == LayoutKind::SideBySide) {
-        const int w = frame.width / 2;
-        cuts[0] = {0, 0, w, frame.height};
-        cuts[1] = {frame.width - w, 0, w, frame.height};
-        width = eyes_.half ? 2 * w : w;
-    } else if (eyes_.kind == LayoutKind::TopBottom) {
-        const int h = frame.height / 2;
-        cuts[0] = {0, 0, frame.width, h};
-        cuts[1] = {0, frame.height - h, frame.width, h};
-        height = eyes_.half ? 2 * h : h;
-    }
-    if (!eyes_.mono() && eyes_.rightFirst)
-        std::swap(cuts[0], cuts[1]);
+    const std::array<EyePlace, 2> places = EyePlaces(frame.width, frame.height, eyes_);
+    int width = places[0].width, height = places[0].height;
+    if (eyes_.half && eyes_.kind == LayoutKind::SideBySide)
+        width *= 2;
+    else if (eyes_.half && eyes_.kind == LayoutKind::TopBottom)
+        height *= 2;
     const int eyes = eyes_.mono() ? 1 : 2;
     const int toWidth = ScaledLength(width, scale.across), toHeight = ScaledLength(height, scale.down);
     std::vector<PictureBuffer> buffers;
     for (int eye = 0; eye < eyes; ++eye) {
         PictureBuffer made = pool_->Take(toWidth, toHeight, 3);
-        if (!made || !converter_.ToSize(frame, cuts[eye], made)) {
+        const EyePlace& place = places[size_t(eye)];
+        if (!made || !converter_.ToSize(frame, {place.left, place.top, place.width, place.height}, made)) {
             for (PictureBuffer& buffer : buffers)
                 pool_->Give(std::move(buffer));
             if (made)
