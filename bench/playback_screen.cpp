@@ -351,7 +351,8 @@ int main(int argc, char** argv)
     const std::string what = argc > 1 ? argv[1] : "";
     if ((argc != 6 && !align) || (what != "play" && what != "step" && what != "drag") ||
         std::sscanf(argv[5], "%dx%d", &width, &height) != 2) {
-        std::fprintf(stderr, "usage: playback_screen play|step|drag FILM PRESENTATION SECONDS|STEPS|MOVES WxH [align]\n");
+        std::fprintf(stderr,
+                     "usage: playback_screen play|step|drag FILM PRESENTATION SECONDS|STEPS|MOVES WxH [align]\n");
         return 2;
     }
     return plexo::Run(what, argv[2], argv[3], std::atof(argv[4]), width, height, align);

@@ -133,7 +133,9 @@ std::shared_ptr<const ViewportMaps> ViewportMaps::Make(const Projection& project
         const int cellsAcross = (viewWidth + kCell - 1) / kCell;
         const int cellsDown = (viewHeight + kCell - 1) / kCell;
         std::vector<Place> corners(size_t(cellsAcross + 1) * size_t(cellsDown + 1));
-        const auto corner = [&](int i, int j) -> Place& { return corners[size_t(j) * size_t(cellsAcross + 1) + size_t(i)]; };
+        const auto corner = [&](int i, int j) -> Place& {
+            return corners[size_t(j) * size_t(cellsAcross + 1) + size_t(i)];
+        };
         cv::parallel_for_(cv::Range(0, cellsDown + 1), [&](const cv::Range& rows) {
             for (int j = rows.start; j < rows.end; ++j)
                 for (int i = 0; i <= cellsAcross; ++i)

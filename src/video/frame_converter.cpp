@@ -98,10 +98,37 @@ int EdgeLeft(int width)
     return std::max(0, (width / kFastStep - 1) * kFastStep);
 }
 
-// The edge's own rows: room for a further step after each.
-size_t EdgeStride(int edgeWidth)
+// Converts the rows of `planes` with `scaler`, made for a width of whole
+// steps no wider than `into`, straight into the picture's rows from its
+// first column; the top row goes last in the buffer.
+bool ConvertIntoRows(SwsContext* scaler, const uint8_t* const planes[4], const int linesizes[4],
+                     PictureBuffer& into)
 {
-    return size_t(edgeWidth + kFastStep) * 3;
+    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
+    uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};
+    const int strides[4] = {int(-rowBytes), 0, 0, 0};
+    return sws_scale(scaler, planes, linesizes, 0, into.height, rows, strides) == into.height;
+}
+
+// Converts the rows of `planes` with `scaler` into `rows`, each with
+// room for a further step after it, then copies them into `into` from
+// column `left` on: the scaler's overrun lands in the room, never in the
+// picture.
+bool ConvertThroughPaddedRows(SwsContext* scaler, const uint8_t* const planes[4], const int linesizes[4], int left,
+                              std::vector<uint8_t>& rows, PictureBuffer& into)
+{
+    const int width = into.width - left, height = into.height;
+    const size_t stride = size_t(width + kFastStep) * 3;
+    rows.resize(stride * size_t(height));
+    uint8_t* const out[4] = {rows.data(), nullptr, nullptr, nullptr};
+    const int strides[4] = {int(stride), 0, 0, 0};
+    if (sws_scale(scaler, planes, linesizes, 0, height, out, strides) != height)
+        return false;
+    // The picture's rows go bottom first.
+    for (int r = 0; r < height; ++r)
+        std::memcpy(into.row(height - 1 - r) + size_t(left) * 3, rows.data() + size_t(r) * stride,
+                    size_t(width) * 3);
+    return true;
 }
 
 // A frame whose pixels are the picture's own bytes, lent to the scaler,
@@ -196,7 +223,6 @@ FrameConverter::SizedScaler FrameConverter::TakeSized(const AVFrame& frame, cons
     if (!made.edge)
         return {};
     SetColourMatrix(made.edge.get(), frame);
-    made.edgeRows.resize(EdgeStride(edgeWidth) * size_t(toHeight));
     return made;
 }
 
@@ -231,27 +257,12 @@ bool FrameConverter::ScaledToColour(SizedScaler& sized, PictureBuffer& into)
 {
     const AVFrame& scaled = *sized.scaled;
     const int left = EdgeLeft(into.width);
-    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
-    if (left > 0) {
-        // The bottom row first: the top row goes last in the buffer.
-        uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};
-        const int strides[4] = {int(-rowBytes), 0, 0, 0};
-        if (sws_scale(sized.toColour.get(), scaled.data, scaled.linesize, 0, into.height, rows, strides) !=
-            into.height)
-            return false;
-    }
-    const int edgeWidth = into.width - left;
-    const ptrdiff_t edgeStride = ptrdiff_t(EdgeStride(edgeWidth));
+    // The fast path's whole steps straight into the picture, the rest apart.
+    if (left > 0 && !ConvertIntoRows(sized.toColour.get(), scaled.data, scaled.linesize, into))
+        return false;
     const uint8_t* const planes[4] = {scaled.data[0] + left, scaled.data[1] + left / 2, scaled.data[2] + left / 2,
                                       nullptr};
-    uint8_t* const edgeRows[4] = {sized.edgeRows.data(), nullptr, nullptr, nullptr};
-    const int edgeStrides[4] = {int(edgeStride), 0, 0, 0};
-    if (sws_scale(sized.edge.get(), planes, scaled.linesize, 0, into.height, edgeRows, edgeStrides) != into.height)
-        return false;
-    for (int r = 0; r < into.height; ++r)
-        std::memcpy(into.row(into.height - 1 - r) + size_t(left) * 3, sized.edgeRows.data() + r * edgeStride,
-                    size_t(edgeWidth) * 3);
-    return true;
+    return ConvertThroughPaddedRows(sized.edge.get(), planes, scaled.linesize, left, sized.edgeRows, into);
 }
 
 bool FrameConverter::ToColour(const AVFrame& frame, PictureBuffer& into)
@@ -272,32 +283,22 @@ bool FrameConverter::ToColour(const AVFrame& frame, PictureBuffer& into)
     if (!scaler)
         return false;
     SetColourMatrix(scaler.get(), frame);
-    const ptrdiff_t rowBytes = ptrdiff_t(into.rowBytes());
-    int made = 0;
+    bool made = false;
     if (frame.width % kFastStep == 0) {
-        // The bottom row first: the top row goes last in the buffer.
-        uint8_t* const rows[4] = {into.bytes.get() + (into.height - 1) * rowBytes, nullptr, nullptr, nullptr};
-        const int strides[4] = {int(-rowBytes), 0, 0, 0};
-        made = sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides);
+        made = ConvertIntoRows(scaler.get(), frame.data, frame.linesize, into);
     } else {
         // The fast path would write up to its next step past each row: over
         // the start of the row converted before it, and past the buffer's
-        // end after the top row. Rows with room after them, kept by the
-        // decoder's thread from frame to frame, then copied.
+        // end after the top row. The padded rows are kept by the decoder's
+        // thread from frame to frame.
         thread_local std::vector<uint8_t> padded;
-        const size_t stride = EdgeStride(frame.width);
-        padded.resize(stride * size_t(frame.height));
-        uint8_t* const rows[4] = {padded.data(), nullptr, nullptr, nullptr};
-        const int strides[4] = {int(stride), 0, 0, 0};
-        made = sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides);
-        for (int r = 0; r < into.height && made == frame.height; ++r)
-            std::memcpy(into.row(into.height - 1 - r), padded.data() + size_t(r) * stride, size_t(rowBytes));
+        made = ConvertThroughPaddedRows(scaler.get(), frame.data, frame.linesize, 0, padded, into);
     }
     {
         std::lock_guard lock(mutex_);
         idle_.push_back(std::move(scaler));
     }
-    return made == frame.height;
+    return made;
 }
 
 PictureBuffer FrameConverter::Convert(const AVFrame& frame, Tone tone)

@@ -9,18 +9,15 @@
 #include <vector>
 
 #include "image/picture.h"
+#include "image/stereo_layout.h"
 #include "video/av_handles.h"
 #include "video/orientation.h"
 
 namespace plexo::video {
 
-// A rectangle of a decoded frame, rows counted from the top.
-struct FrameCut {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
+// A rectangle of a decoded frame, rows counted from the top, as an eye's
+// place is.
+using FrameCut = EyePlace;
 
 class FrameConverter {
 public:
@@ -45,8 +42,8 @@ private:
     // `scaled`, and `toColour` converts those at the same size on the
     // scaler's fast path, which costs less than one scaled pass to colour,
     // over the columns that path can make without writing past them;
-    // `edge` makes the last columns into `edgeRows`, whence they are
-    // copied. Otherwise `scaler` alone converts and scales.
+    // `edge` makes the last columns through `edgeRows`. Otherwise `scaler`
+    // alone converts and scales.
     struct SizedScaler {
         ScalerHandle scaler;
         int fromWidth = 0, fromHeight = 0, format = -1, toWidth = 0, toHeight = 0;

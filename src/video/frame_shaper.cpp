@@ -34,8 +34,7 @@ SharedPicture FrameShaper::ShapeScaled(const AVFrame& frame, int64_t index, int6
     std::vector<PictureBuffer> buffers;
     for (int eye = 0; eye < eyes; ++eye) {
         PictureBuffer made = pool_->Take(toWidth, toHeight, 3);
-        const EyePlace& place = places[size_t(eye)];
-        if (!made || !converter_.ToSize(frame, {place.left, place.top, place.width, place.height}, made)) {
+        if (!made || !converter_.ToSize(frame, places[size_t(eye)], made)) {
             for (PictureBuffer& buffer : buffers)
                 pool_->Give(std::move(buffer));
             if (made)

@@ -92,7 +92,8 @@ TEST(PictureScale, EveryColumnAtTheOwnSizeIsItsOwn)
         frame->height = 6;
         frame->format = AV_PIX_FMT_YUV420P;
         ASSERT_GE(av_frame_get_buffer(frame.get(), 0), 0);
-        for (const auto& [plane, rows, columns] : {std::tuple(0, 6, width), {1, 3, (width + 1) / 2}, {2, 3, (width + 1) / 2}})
+        const int chroma = (width + 1) / 2;
+        for (const auto& [plane, rows, columns] : {std::tuple(0, 6, width), {1, 3, chroma}, {2, 3, chroma}})
             for (int r = 0; r < rows; ++r) {
                 uint8_t* row = frame->data[plane] + r * frame->linesize[plane];
                 std::memset(row, plane == 0 ? 250 : 20, size_t(frame->linesize[plane]));
